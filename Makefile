@@ -1,0 +1,68 @@
+# Wraps CMake. `make test` and `make run` do all the set-up on a fresh Debian 12 machine.
+#
+#   make deps            install the Debian packages the build, tests, benchmarks and run need
+#   make build           configure and build into build/ (programs and libzelcomm.so in build/bin)
+#   make test            deps + build + ctest
+#   make test SANITIZE=1 the same in build-asan/ with AddressSanitizer and UBSan
+#   make bench           build and run the benchmarks
+#   make run             start the program on an emulated unit
+
+SANITIZE ?= 0
+ifeq ($(SANITIZE),1)
+BUILD_DIR ?= build-asan
+CMAKE_FLAGS += -DZEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+else
+BUILD_DIR ?= build
+CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=RelWithDebInfo
+endif
+
+# Debian 12 packages. The mingw-w64 cross compiler checks the 32-bit Windows build of zelcomm.
+PACKAGES := build-essential cmake ninja-build pkg-config \
+	libgtest-dev libgmock-dev googletest \
+	g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
+
+SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
+CTEST_JOBS ?= 2
+
+.PHONY: all deps configure build test bench run clean
+
+all: build
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+		dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+		echo "Installing:$$missing"; \
+		$(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get update -qq && \
+		$(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing; \
+	else \
+		echo "All build packages are installed."; \
+	fi
+
+$(BUILD_DIR)/build.ninja:
+	cmake -S . -B $(BUILD_DIR) -G Ninja $(CMAKE_FLAGS)
+
+configure: deps $(BUILD_DIR)/build.ninja
+
+build: configure
+	cmake --build $(BUILD_DIR)
+
+test: build
+	cd $(BUILD_DIR) && ctest --output-on-failure --no-tests=error -j $(CTEST_JOBS)
+
+bench: build
+	cmake --build $(BUILD_DIR) --target bench
+
+run: build
+	@if [ -x $(BUILD_DIR)/bin/zel8d ]; then \
+		echo "Starting the ZEL-8 unit emulator (Ctrl+C stops it)."; \
+		exec $(BUILD_DIR)/bin/zel8d --signal demo; \
+	else \
+		echo "Nothing to run yet: this build holds the device access library (build/bin/libzelcomm.so)"; \
+		echo "and its tests. The unit emulator zel8d and the application zelapp are not built yet."; \
+	fi
+
+clean:
+	rm -rf build build-asan

@@ -1,0 +1,21 @@
+# zel_add_gtest(<name> SOURCES <files...> [LIBS <targets...>] [ENVIRONMENT <VAR=value...>]
+#               [FILTER <gtest filter>])
+# One GoogleTest program; each of its tests becomes a ctest entry.
+include(GoogleTest)
+
+set(ZEL_TEST_OUTPUT_DIR ${CMAKE_BINARY_DIR}/tests)
+
+function(zel_add_gtest name)
+  cmake_parse_arguments(ARG "" "FILTER" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+  if(NOT ARG_FILTER)
+    set(ARG_FILTER "*")
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest GTest::gtest_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZEL_TEST_OUTPUT_DIR})
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    TEST_PREFIX "${name}."
+    TEST_FILTER "${ARG_FILTER}"
+    PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}")
+endfunction()
