@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "posix/stream_io.h"
 #include "protocol.h"
 #include "zelcomm.h"
 
@@ -28,18 +29,6 @@ void pinToFirstCpu() {
     CPU_ZERO(&set);
     CPU_SET(0, &set);
     sched_setaffinity(0, sizeof set, &set);
-}
-
-bool recvAll(int fd, std::uint8_t *bytes, std::size_t length) {
-    while (length > 0) {
-        const ssize_t got = ::recv(fd, bytes, length, 0);
-        if (got <= 0) {
-            return false;
-        }
-        bytes += got;
-        length -= static_cast<std::size_t>(got);
-    }
-    return true;
 }
 
 int listenOn(const std::string &path) {
@@ -60,11 +49,11 @@ int listenOn(const std::string &path) {
 void serveConnection(int fd) {
     pinToFirstCpu();
     std::uint8_t mask[4];
-    if (!recvAll(fd, mask, 4)) {
+    if (!zelcomm::recvAll(fd, mask, 4)) {
         return;
     }
     const std::uint8_t opened = 1;
-    ::send(fd, &opened, 1, MSG_NOSIGNAL);
+    zelcomm::sendAll(fd, &opened, 1);
     std::uint8_t reply[kReplyBytes] = {};
     zelproto::putU32(reply, 1);
     const float value = 0.0123f;
@@ -72,12 +61,12 @@ void serveConnection(int fd) {
     std::uint8_t header[12];
     std::uint8_t input[zelproto::kAreaSize + 4];
     for (;;) {
-        if (!recvAll(fd, header, sizeof header)) {
+        if (!zelcomm::recvAll(fd, header, sizeof header)) {
             break;
         }
         const std::uint32_t length = zelproto::getU32(header + 4);
         const std::uint32_t outSize = zelproto::getU32(header + 8);
-        if (length > sizeof input || !recvAll(fd, input, length)) {
+        if (length > sizeof input || !zelcomm::recvAll(fd, input, length)) {
             break;
         }
         const std::uint32_t returned = std::min<std::uint32_t>(outSize, zelproto::kAreaSize);
@@ -147,7 +136,7 @@ int main() {
     std::uint8_t mask[4] = {0, 0, 0, 0xC0};
     std::uint8_t opened = 0;
     if (::connect(raw, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
-        ::send(raw, mask, 4, 0) != 4 || !recvAll(raw, &opened, 1)) {
+        ::send(raw, mask, 4, 0) != 4 || !zelcomm::recvAll(raw, &opened, 1)) {
         std::perror("raw connect");
         return 1;
     }
@@ -162,7 +151,7 @@ int main() {
     std::uint8_t reply[kReplyBytes];
     auto rawCall = [&] {
         ::send(raw, request, sizeof request, MSG_NOSIGNAL);
-        recvAll(raw, reply, sizeof reply);
+        zelcomm::recvAll(raw, reply, sizeof reply);
     };
 
     constexpr int kCalls = 2000;

@@ -10,40 +10,11 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "posix/stream_io.h"
 #include "protocol.h"
 
 namespace zeltest {
 namespace {
-
-bool readExact(int fd, std::uint8_t *bytes, std::size_t length) {
-    while (length > 0) {
-        const ssize_t got = ::recv(fd, bytes, length, 0);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            return false;
-        }
-        bytes += got;
-        length -= static_cast<std::size_t>(got);
-    }
-    return true;
-}
-
-bool writeExact(int fd, const std::uint8_t *bytes, std::size_t length) {
-    while (length > 0) {
-        const ssize_t sent = ::send(fd, bytes, length, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR) {
-            continue;
-        }
-        if (sent <= 0) {
-            return false;
-        }
-        bytes += sent;
-        length -= static_cast<std::size_t>(sent);
-    }
-    return true;
-}
 
 bool isProbe(std::uint32_t code) {
     return code == zelproto::kNtProbe || code == zelproto::kVxdProbe;
@@ -173,22 +144,23 @@ DriverReply FakeDriverServer::answer(const DriverCall &call) {
 void FakeDriverServer::serve(int fd, std::string device) {
     std::uint8_t mask[4];
     bool opened = false;
-    if (readExact(fd, mask, sizeof mask)) {
+    if (zelcomm::recvAll(fd, mask, sizeof mask)) {
         std::lock_guard lock(mutex_);
         accessMasks_.push_back(zelproto::getU32(mask));
         opened = !deviceOpen_[device];
         deviceOpen_[device] = true;
     }
     const std::uint8_t verdict = opened ? 1 : 0;
-    if (opened && writeExact(fd, &verdict, 1)) {
+    if (opened && zelcomm::sendAll(fd, &verdict, 1)) {
         for (;;) {
             std::uint8_t header[12];
-            if (!readExact(fd, header, sizeof header)) {
+            if (!zelcomm::recvAll(fd, header, sizeof header)) {
                 break;
             }
             DriverCall call{device, zelproto::getU32(header), {}, zelproto::getU32(header + 8)};
             call.input.resize(zelproto::getU32(header + 4));
-            if (call.input.size() > 65536 || !readExact(fd, call.input.data(), call.input.size())) {
+            if (call.input.size() > 65536 ||
+                !zelcomm::recvAll(fd, call.input.data(), call.input.size())) {
                 break;
             }
             const DriverReply reply = answer(call);
@@ -213,21 +185,21 @@ void FakeDriverServer::serve(int fd, std::string device) {
                 break;
             }
             if (reply.fault == DriverReply::Fault::Truncated) {
-                writeExact(fd, out.data(), 4);
+                zelcomm::sendAll(fd, out.data(), 4);
                 break;
             }
             if (reply.fault == DriverReply::Fault::ByteByByte) {
                 for (std::uint8_t byte : out) {
-                    writeExact(fd, &byte, 1);
+                    zelcomm::sendAll(fd, &byte, 1);
                 }
                 continue;
             }
-            if (!writeExact(fd, out.data(), out.size())) {
+            if (!zelcomm::sendAll(fd, out.data(), out.size())) {
                 break;
             }
         }
     } else if (!opened) {
-        writeExact(fd, &verdict, 1);
+        zelcomm::sendAll(fd, &verdict, 1);
     }
     // Release the device before closing: a client that saw the close may open it again at once.
     {

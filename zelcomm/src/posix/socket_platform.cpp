@@ -21,6 +21,7 @@
 #include "../platform.h"
 #include "../protocol.h"
 #include "device_path.h"
+#include "stream_io.h"
 
 namespace zelcomm {
 namespace {
@@ -31,37 +32,6 @@ constexpr std::size_t kReplyHeader = 8;
 // and offers at most its whole response area.
 constexpr std::size_t kMaxInput = 1024;
 constexpr std::size_t kMaxOutput = 1024;
-
-bool sendAll(int fd, const std::uint8_t *bytes, std::size_t length) {
-    while (length > 0) {
-        const ssize_t sent = ::send(fd, bytes, length, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR) {
-            continue;
-        }
-        if (sent <= 0) {
-            return false;
-        }
-        bytes += sent;
-        length -= static_cast<std::size_t>(sent);
-    }
-    return true;
-}
-
-// Reads exactly `length` bytes. False on end of stream, error or timeout (SO_RCVTIMEO).
-bool readAll(int fd, std::uint8_t *bytes, std::size_t length) {
-    while (length > 0) {
-        const ssize_t got = ::recv(fd, bytes, length, 0);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            return false;
-        }
-        bytes += got;
-        length -= static_cast<std::size_t>(got);
-    }
-    return true;
-}
 
 void setTimeouts(int fd, int timeoutMs) {
     timeval tv{};
@@ -100,7 +70,7 @@ class SocketPlatform final : public Platform {
         zelproto::putU32(mask, access);
         std::uint8_t answer = 0;
         if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 ||
-            !sendAll(fd, mask, sizeof mask) || !readAll(fd, &answer, 1) || answer != 1) {
+            !sendAll(fd, mask, sizeof mask) || !recvAll(fd, &answer, 1) || answer != 1) {
             ::close(fd);
             return kInvalidHandle;
         }
