@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -136,9 +137,12 @@ class SocketPlatform final : public Platform {
         const int fd = static_cast<int>(handle);
         ::shutdown(fd, SHUT_WR);
         // Wait for the driver to release the device and close its end, so that the device can
-        // be opened again as soon as this returns.
-        std::uint8_t drain[64];
-        for (;;) {
+        // be opened again as soon as this returns. A late answer still in flight is discarded;
+        // a driver that never stops talking is given up on after the timeout.
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(driverTimeoutMs());
+        std::uint8_t drain[512];
+        while (std::chrono::steady_clock::now() < deadline) {
             const ssize_t got = ::recv(fd, drain, sizeof drain, 0);
             if (got < 0 && errno == EINTR) {
                 continue;
