@@ -169,13 +169,22 @@ std::int32_t numberWordRequest(std::uint8_t requestCode, std::int32_t number, st
     return request(requestCode, 3);
 }
 
-std::int32_t readDirect(std::int32_t count, const std::uint8_t *list, std::int32_t maxCount) {
+// Request 2 with `count` list bytes. The list must fit the payload and its answer the area:
+// anything else is refused before the request area is touched.
+bool fitsDirectRead(std::int32_t count, const std::uint8_t *list, std::int32_t maxCount,
+                    std::int32_t *refusal) {
     if (count < 0 || count > maxCount) {
-        return refuse(ZEL_REFUSED_TOO_LONG, "Request too long");
+        *refusal = refuse(ZEL_REFUSED_TOO_LONG, "Request too long");
+        return false;
     }
     if (list == nullptr && count > 0) {
-        return refuseNull();
+        *refusal = refuseNull();
+        return false;
     }
+    return true;
+}
+
+std::int32_t readDirect(std::int32_t count, const std::uint8_t *list) {
     if (count > 0) {
         std::memcpy(payload(), list, static_cast<std::size_t>(count));
     }
@@ -202,17 +211,25 @@ ZEL_EXPORT int32_t ZELAPI ZelMemory(int32_t first, int32_t second, uint8_t **dat
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelReadDirect(int32_t count, const uint8_t *list, uint8_t **data) {
-    const int32_t status =
-        zelcomm::readDirect(count, list, static_cast<int32_t>(zelproto::kMaxPayload));
-    if (data != nullptr && status != ZEL_REFUSED_TOO_LONG && status != ZEL_REFUSED_NULL) {
+    int32_t refusal = 0;
+    if (!zelcomm::fitsDirectRead(count, list, static_cast<int32_t>(zelproto::kMaxPayload),
+                                 &refusal)) {
+        return refusal;
+    }
+    const int32_t status = zelcomm::readDirect(count, list);
+    if (data != nullptr) {
         *data = zelcomm::data();
     }
     return status;
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelReadDirectCopy(int32_t count, const uint8_t *list, void *destination) {
-    const int32_t status = zelcomm::readDirect(count, list, zelcomm::kMaxDirectCopyCount);
-    if (destination != nullptr && status != ZEL_REFUSED_TOO_LONG && status != ZEL_REFUSED_NULL) {
+    int32_t refusal = 0;
+    if (!zelcomm::fitsDirectRead(count, list, zelcomm::kMaxDirectCopyCount, &refusal)) {
+        return refusal;
+    }
+    const int32_t status = zelcomm::readDirect(count, list);
+    if (destination != nullptr) {
         std::memcpy(destination, zelcomm::data(), 2 * static_cast<std::size_t>(count));
     }
     return status;
