@@ -14,13 +14,6 @@
 #include "protocol.h"
 
 namespace zeltest {
-namespace {
-
-bool isProbe(std::uint32_t code) {
-    return code == zelproto::kNtProbe || code == zelproto::kVxdProbe;
-}
-
-}  // namespace
 
 DriverReply FakeDriverServer::unitAnswer(std::uint8_t status, std::vector<std::uint8_t> data) {
     DriverReply reply;
@@ -133,7 +126,7 @@ DriverReply FakeDriverServer::answer(const DriverCall &call) {
     if (handler) {
         return handler(call);
     }
-    if (isProbe(call.code) || call.outSize == 0) {
+    if (isProbe(call) || call.outSize == 0) {
         return DriverReply{};
     }
     DriverReply reply = unitAnswer(0);
@@ -158,9 +151,12 @@ void FakeDriverServer::serve(int fd, std::string device) {
                 break;
             }
             DriverCall call{device, zelproto::getU32(header), {}, zelproto::getU32(header + 8)};
-            call.input.resize(zelproto::getU32(header + 4));
-            if (call.input.size() > 65536 ||
-                !zelcomm::recvAll(fd, call.input.data(), call.input.size())) {
+            const std::uint32_t length = zelproto::getU32(header + 4);
+            if (length > 65536) {
+                break;
+            }
+            call.input.resize(length);
+            if (!zelcomm::recvAll(fd, call.input.data(), call.input.size())) {
                 break;
             }
             const DriverReply reply = answer(call);

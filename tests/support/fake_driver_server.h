@@ -12,14 +12,9 @@
 #include <thread>
 #include <vector>
 
-namespace zeltest {
+#include "driver_call.h"
 
-struct DriverCall {
-    std::string device;
-    std::uint32_t code = 0;
-    std::vector<std::uint8_t> input;
-    std::uint32_t outSize = 0;
-};
+namespace zeltest {
 
 struct DriverReply {
     enum class Fault {

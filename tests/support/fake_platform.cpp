@@ -7,14 +7,6 @@
 
 namespace zeltest {
 
-std::vector<ControlCall> FakePlatform::requests() const {
-    std::vector<ControlCall> result;
-    std::copy_if(calls.begin(), calls.end(), std::back_inserter(result), [](const auto &call) {
-        return call.code == zelproto::kNtRequest || call.code == zelproto::kVxdRequest;
-    });
-    return result;
-}
-
 std::vector<std::uint8_t> FakePlatform::lastFrame() const {
     const auto all = requests();
     return all.empty() ? std::vector<std::uint8_t>{} : all.back().input;
@@ -64,7 +56,7 @@ bool FakePlatform::control(zelcomm::Handle handle, std::uint32_t code, const voi
                            std::uint32_t inLength, void *out, std::uint32_t outSize,
                            std::uint32_t *returned) {
     const auto found = handles_.find(handle);
-    ControlCall call;
+    DriverCall call;
     call.device = found != handles_.end() ? found->second.name : std::string("<invalid>");
     call.code = code;
     const auto *bytes = static_cast<const std::uint8_t *>(in);

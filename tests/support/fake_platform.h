@@ -9,16 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "driver_call.h"
 #include "platform.h"
 
 namespace zeltest {
-
-struct ControlCall {
-    std::string device;
-    std::uint32_t code = 0;
-    std::vector<std::uint8_t> input;
-    std::uint32_t outSize = 0;
-};
 
 // How the fake unit answers one request.
 struct Reply {
@@ -54,12 +48,12 @@ class FakePlatform final : public zelcomm::Platform {
     // Record.
     std::vector<std::string> opened;
     std::vector<std::uint32_t> accesses;
-    std::vector<ControlCall> calls;
+    std::vector<DriverCall> calls;
     std::vector<std::string> closed;
     std::vector<ShownMessage> shown;  // messages shown without a hook
 
     // Calls with the request control code of either Windows family.
-    std::vector<ControlCall> requests() const;
+    std::vector<DriverCall> requests() const { return requestsAmong(calls); }
     // The frame bytes of the last request (header and payload).
     std::vector<std::uint8_t> lastFrame() const;
     void forget();

@@ -34,10 +34,6 @@ std::vector<std::uint8_t> floatAnswer(float value) {
     return bytes;
 }
 
-bool isProbe(const DriverCall &call) {
-    return call.code == zelproto::kNtProbe || call.code == zelproto::kVxdProbe;
-}
-
 // The unit is attached behind `unitDevice`; every other device answers but its probe fails.
 FakeDriverServer::Handler unitBehind(std::string unitDevice) {
     return [unitDevice](const DriverCall &call) {
@@ -58,16 +54,6 @@ class LibraryTest : public ::testing::Test {
         messages().clear();
     }
     ~LibraryTest() override { ZelSetMessageHook(nullptr); }
-
-    std::vector<DriverCall> requests(const FakeDriverServer &server) const {
-        std::vector<DriverCall> result;
-        for (const auto &call : server.calls()) {
-            if (call.code == zelproto::kNtRequest || call.code == zelproto::kVxdRequest) {
-                result.push_back(call);
-            }
-        }
-        return result;
-    }
 
     TempFolder folder_;
     ScopedEnv env_;
@@ -97,7 +83,7 @@ TEST_F(LibraryTest, SendsTheFrameOnTheWireByteForByte) {
     ASSERT_EQ(ZelCommInit(0), 0);
     char formula[] = "T1";
     EXPECT_EQ(ZelDefineChannel(3, formula), 0);
-    const auto sent = requests(server);
+    const auto sent = requestsAmong(server.calls());
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].code, zelproto::kNtRequest);
     EXPECT_EQ(sent[0].outSize, 260u);
@@ -206,7 +192,7 @@ TEST_F(VxdLibraryTest, SelectsThePortOnTheOneDevice) {
     float value = 0;
     EXPECT_EQ(ZelReadCscale(1, &value), 0);
     EXPECT_EQ(value, 1.5f);
-    const auto sent = requests(server);
+    const auto sent = requestsAmong(server.calls());
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].code, zelproto::kVxdRequest);
     std::vector<std::uint32_t> codes;
