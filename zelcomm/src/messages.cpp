@@ -13,12 +13,6 @@ const char *statusText(std::int32_t status, char *buffer, std::size_t size) {
         case zelproto::status::NotCommunicating:
             text = kDemoText;
             break;
-        case ZEL_REFUSED_TOO_LONG:
-            text = "Request too long";
-            break;
-        case ZEL_REFUSED_NULL:
-            text = "Missing argument";
-            break;
         case zelproto::status::BadChannel:
             text = "Bad channel number";
             break;

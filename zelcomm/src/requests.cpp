@@ -77,7 +77,8 @@ void writeDemoAnswer(std::uint8_t requestCode) {
     }
 }
 
-// Sends the payload already in the request area and returns the status.
+// Sends the payload already in the request area and returns the status. Requests without a
+// payload of their own still send `length` bytes: whatever the last request left there.
 std::int32_t request(std::uint8_t requestCode, std::uint8_t length) {
     if (!session.demo) {
         session.request[0] = zelproto::kLead;
@@ -120,11 +121,6 @@ std::int32_t numberRequest(std::uint8_t requestCode, std::int32_t number) {
     return request(requestCode, 1);
 }
 
-// A request without payload of its own: the length byte counts bytes left by the last request.
-std::int32_t bareRequest(std::uint8_t requestCode, std::uint8_t length) {
-    return request(requestCode, length);
-}
-
 std::int32_t wordRequest(std::uint8_t requestCode, std::int32_t value) {
     zelproto::putU16(payload(), lowWord(value));
     return request(requestCode, 2);
@@ -156,7 +152,7 @@ std::int32_t readWord(std::uint8_t requestCode, std::int32_t number, std::int16_
 }
 
 std::int32_t readByte(std::uint8_t requestCode, std::uint8_t length, std::int16_t *value) {
-    const std::int32_t status = bareRequest(requestCode, length);
+    const std::int32_t status = request(requestCode, length);
     if (value != nullptr) {
         *value = static_cast<std::int16_t>(data()[0]);
     }
@@ -254,7 +250,7 @@ ZEL_EXPORT int32_t ZELAPI ZelReadChannel(int32_t channel, float *value) {
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelClearAllChannels(void) {
-    return zelcomm::bareRequest(code::ClearAllChannels, 1);
+    return zelcomm::request(code::ClearAllChannels, 1);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelClearChannel(int32_t channel) {
@@ -262,15 +258,15 @@ ZEL_EXPORT int32_t ZELAPI ZelClearChannel(int32_t channel) {
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelStartScan(void) {
-    return zelcomm::bareRequest(code::StartScan, 1);
+    return zelcomm::request(code::StartScan, 1);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelStopScan(void) {
-    return zelcomm::bareRequest(code::StopScan, 1);
+    return zelcomm::request(code::StopScan, 1);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelResetMM(void) {
-    return zelcomm::bareRequest(code::ResetMM, 1);
+    return zelcomm::request(code::ResetMM, 1);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelSetScanTime(int32_t time) {
@@ -419,7 +415,7 @@ ZEL_EXPORT int32_t ZELAPI ZelSaveCalibration(int16_t *result) {
 
 ZEL_EXPORT int32_t ZELAPI ZelGetSaveStatus(int16_t *done, int16_t *error) {
     zelcomm::payload()[0] = 0;
-    const int32_t status = zelcomm::bareRequest(code::GetSaveStatus, 1);
+    const int32_t status = zelcomm::request(code::GetSaveStatus, 1);
     if (done != nullptr) {
         *done = static_cast<int16_t>(zelcomm::data()[0]);
     }
