@@ -129,7 +129,7 @@ ZEL_EXPORT int32_t ZELAPI ZelReadDirectCopy(int32_t count, const uint8_t *list, 
 /* Request 3: defines a channel by its formula (8-bit text). An empty text, or NULL, clears the
  * channel instead (request 6). A text longer than 253 characters is refused
  * (ZEL_REFUSED_TOO_LONG, reported as "Formula too long" when the error-box flag is set). */
-ZEL_EXPORT int32_t ZELAPI ZelDefineChannel(int32_t channel, char *formula);
+ZEL_EXPORT int32_t ZELAPI ZelDefineChannel(int32_t channel, const char *formula);
 /* Request 4. *value copied on success. */
 ZEL_EXPORT int32_t ZELAPI ZelReadChannel(int32_t channel, float *value);
 ZEL_EXPORT int32_t ZELAPI ZelClearAllChannels(void);        /* request 5 */

@@ -231,7 +231,7 @@ ZEL_EXPORT int32_t ZELAPI ZelReadDirectCopy(int32_t count, const uint8_t *list, 
     return status;
 }
 
-ZEL_EXPORT int32_t ZELAPI ZelDefineChannel(int32_t channel, char *formula) {
+ZEL_EXPORT int32_t ZELAPI ZelDefineChannel(int32_t channel, const char *formula) {
     const std::size_t length = formula != nullptr ? std::strlen(formula) : 0;
     if (length == 0) {
         return zelcomm::numberRequest(code::ClearChannel, channel);
