@@ -1,0 +1,22 @@
+#include "scan_schedule.h"
+
+namespace zel8d {
+
+int ScanSchedule::run(zelunit::Unit &unit, double now) {
+    if (!unit.scanning()) {
+        next_ = -1.0;
+        return 0;
+    }
+    if (next_ < 0.0 || now - next_ > kMaxScanBacklog) {
+        next_ = now;  // (re)starting, or too far behind to catch up
+    }
+    int count = 0;
+    while (next_ <= now) {
+        unit.scan(next_);
+        next_ += unit.scanPeriod();
+        ++count;
+    }
+    return count;
+}
+
+}  // namespace zel8d

@@ -1,0 +1,23 @@
+// When the unit scans: every scan period while scanning is on, on the unit's own clock.
+#pragma once
+
+#include "unit.h"
+
+namespace zel8d {
+
+// Scans further behind than this are given up rather than caught up.
+inline constexpr double kMaxScanBacklog = 0.25;
+
+class ScanSchedule {
+  public:
+    // Runs the scans due by `now`, each at its own time; returns how many ran. While the unit
+    // is not scanning nothing runs and its readings hold.
+    int run(zelunit::Unit &unit, double now);
+    // Time of the next scan; negative while the unit is not scanning.
+    double next() const { return next_; }
+
+  private:
+    double next_ = -1.0;
+};
+
+}  // namespace zel8d
