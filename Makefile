@@ -17,7 +17,7 @@ CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=RelWithDebInfo
 endif
 
 # Debian 12 packages. The mingw-w64 cross compiler checks the 32-bit Windows build of zelcomm.
-PACKAGES := build-essential cmake ninja-build pkg-config \
+PACKAGES := build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
 	libgtest-dev libgmock-dev googletest \
 	g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
 

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang in their own build folder and runs each briefly, so
+# they keep building and the parsers get a short fuzzing pass on every test run.
+#   run_fuzzers.sh <source folder> <build folder> <seconds per target>
+set -euo pipefail
+source_dir=$1
+build_dir=$2
+seconds=$3
+
+if ! command -v clang++ >/dev/null; then
+    echo "clang++ is missing: run 'make deps'" >&2
+    exit 1
+fi
+cmake -S "$source_dir" -B "$build_dir" -G Ninja -DZEL_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build "$build_dir" --target fuzz_formula fuzz_frame
+
+# A few well-formed starting points, so the short runs reach past the first checks.
+seeds="$build_dir/corpus/fuzz_formula"
+mkdir -p "$seeds" "$build_dir/corpus/fuzz_frame"
+printf '(T1+T2)/2' >"$seeds/diameter"
+printf 'GOR(T1:T4,T6)-LOR(T1:T4,T6)' >"$seeds/sets"
+printf 'TIR(C1)*0.5+ABS(-1.5E-3)' >"$seeds/dynamic"
+printf 'SQRT(A1*A1+C2)' >"$seeds/root"
+
+status=0
+for target in fuzz_formula fuzz_frame; do
+    log="$build_dir/$target.log"
+    echo "== $target: ${seconds}s"
+    if "$build_dir/bin/$target" -max_total_time="$seconds" -seed=1 -print_final_stats=1 \
+        "$build_dir/corpus/$target" >"$log" 2>&1; then
+        tail -n 8 "$log"
+    else
+        cat "$log"
+        status=1
+    fi
+done
+exit $status
