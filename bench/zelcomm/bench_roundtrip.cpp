@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "compare_rounds.h"
 #include "posix/stream_io.h"
 #include "protocol.h"
 #include "zelcomm.h"
@@ -79,22 +80,6 @@ void serveConnection(int fd) {
     ::close(fd);
 }
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-template <typename F>
-double microsecondsPerCall(int calls, F call) {
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < calls; ++i) {
-        call();
-    }
-    const std::chrono::duration<double, std::micro> elapsed =
-        std::chrono::steady_clock::now() - start;
-    return elapsed.count() / calls;
-}
-
 }  // namespace
 
 int main() {
@@ -156,28 +141,11 @@ int main() {
 
     constexpr int kCalls = 2000;
     constexpr int kRounds = 51;
-    microsecondsPerCall(2000, rawCall);
-    microsecondsPerCall(2000, libraryCall);
-    // Rounds alternate between the two paths; each round's ratio compares neighbours in time,
-    // so slow drifts of the machine cancel out.
-    std::vector<double> rawTimes, libraryTimes, ratios;
-    for (int round = 0; round < kRounds; ++round) {
-        double rawUs = 0;
-        double libraryUs = 0;
-        if (round % 2 == 0) {
-            rawUs = microsecondsPerCall(kCalls, rawCall);
-            libraryUs = microsecondsPerCall(kCalls, libraryCall);
-        } else {
-            libraryUs = microsecondsPerCall(kCalls, libraryCall);
-            rawUs = microsecondsPerCall(kCalls, rawCall);
-        }
-        rawTimes.push_back(rawUs);
-        libraryTimes.push_back(libraryUs);
-        ratios.push_back(libraryUs / rawUs);
-    }
-    const double rawUs = median(rawTimes);
-    const double libraryUs = median(libraryTimes);
-    const double ratio = median(ratios);
+    const zelbench::Comparison times =
+        zelbench::compareRounds(kCalls, kRounds, rawCall, libraryCall);
+    const double rawUs = times.baselineUs;
+    const double libraryUs = times.candidateUs;
+    const double ratio = times.ratio;
     std::printf("zelcomm round trip (ZelReadChannel, %d calls x %d rounds, medians)\n", kCalls,
                 kRounds);
     std::printf("  raw socket ping-pong   %8.2f us\n", rawUs);

@@ -26,6 +26,7 @@ class EmulatorProcess {
     // Waits for an exit that is already under way (after "quit"); as stop() otherwise.
     int wait();
     bool running() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
 
     // One control command; the reply line ("OK...", "ERR...") or "" when none came.
     std::string control(const std::vector<std::string> &fields) const;

@@ -177,8 +177,11 @@ bool Server::readFrom(Connection &c) {
             if (c.in.size() > kMaxPendingOutput) {
                 return false;  // floods us while an answer is held back
             }
-            if (c.in.size() > kMaxCallInput + kCallHeader + kMaxControlLine) {
-                break;  // serve what is there before reading more
+            // A short read has drained the socket for now; poll tells when more arrives.
+            // Saves a system call per request, which shows in the round trip.
+            if (static_cast<std::size_t>(got) < sizeof buffer ||
+                c.in.size() > kMaxCallInput + kCallHeader + kMaxControlLine) {
+                break;
             }
             continue;
         }
