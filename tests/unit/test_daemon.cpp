@@ -219,5 +219,30 @@ TEST_F(DaemonTest, ALineTooLongForTheControlSocketClosesThatConnection) {
     EXPECT_EQ(emulator.control({"get", "T1"}), "OK\t0");
 }
 
+TEST_F(DaemonTest, ClientsBeyondTheConnectionLimitWaitTheirTurn) {
+    ASSERT_TRUE(emulator.start()) << emulator.errors();
+    std::vector<int> idle;
+    for (int i = 0; i < 70; ++i) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path("control").c_str(), sizeof address.sun_path - 1);
+        ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        idle.push_back(fd);
+    }
+    // The last of them is queued, not served: its command is answered once others leave.
+    const char command[] = "get\tT1\n";
+    ASSERT_EQ(::send(idle.back(), command, sizeof command - 1, 0),
+              static_cast<ssize_t>(sizeof command - 1));
+    for (std::size_t i = 0; i + 1 < idle.size(); ++i) {
+        ::close(idle[i]);
+    }
+    char reply[16] = {};
+    EXPECT_EQ(::recv(idle.back(), reply, 5, MSG_WAITALL), 5);
+    EXPECT_STREQ(reply, "OK\t0\n");
+    ::close(idle.back());
+    EXPECT_EQ(emulator.control({"get", "T1"}), "OK\t0");
+}
+
 }  // namespace
 }  // namespace zeltest

@@ -155,7 +155,7 @@ void Server::stop() {
 }
 
 void Server::accept(const Listener &listener) {
-    for (;;) {
+    while (connections_.size() < kMaxConnections) {
         const int fd = ::accept4(listener.fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (fd < 0) {
             return;  // EAGAIN, or a client that went away before being accepted
@@ -352,8 +352,11 @@ void Server::run(int stopSignalFd) {
 
         fds.clear();
         fds.push_back({stopSignalFd, POLLIN, 0});
+        // At the connection limit the listeners are left alone, so waiting clients stay queued
+        // instead of keeping the loop awake.
+        const bool accepting = connections_.size() < kMaxConnections;
         for (const auto &listener : listeners_) {
-            fds.push_back({listener.fd, POLLIN, 0});
+            fds.push_back({listener.fd, static_cast<short>(accepting ? POLLIN : 0), 0});
         }
         for (const auto &c : connections_) {
             fds.push_back({c.fd, static_cast<short>(POLLIN | (c.out.empty() ? 0 : POLLOUT)), 0});

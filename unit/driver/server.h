@@ -19,6 +19,8 @@ inline constexpr std::uint32_t kMaxCallOutput = 65536;
 // A client that does not read its answers is disconnected once this much is waiting.
 inline constexpr std::size_t kMaxPendingOutput = 256 * 1024;
 inline constexpr std::size_t kMaxControlLine = 4096;
+// Connections served at once; further clients wait in the listen queue.
+inline constexpr std::size_t kMaxConnections = 64;
 
 class Server {
   public:
