@@ -15,6 +15,7 @@
 #include "emulator_process.h"
 #include "protocol.h"
 #include "raw_device.h"
+#include "request_frame.h"
 #include "temp_folder.h"
 
 namespace zeltest {
@@ -22,15 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace code = zelproto::code;
-
-std::vector<std::uint8_t> frame(std::uint8_t request, std::vector<std::uint8_t> payload = {0}) {
-    std::vector<std::uint8_t> f(3 + payload.size());
-    f[0] = zelproto::kLead;
-    f[1] = request;
-    f[2] = static_cast<std::uint8_t>(payload.size());
-    std::copy(payload.begin(), payload.end(), f.begin() + 3);
-    return f;
-}
 
 // Runs zel8d with the arguments to the end; its exit status and what it printed.
 struct Finished {
@@ -155,7 +147,7 @@ TEST_F(DaemonTest, CallsReachTheUnitOnlyOnItsPort) {
     RawAnswer silent = silentPort.call(zelproto::kNtProbe, std::vector<std::uint8_t>(260), 0);
     EXPECT_TRUE(silent.answered);
     EXPECT_FALSE(silent.ok);
-    const RawAnswer tfsv = unitPort.call(zelproto::kNtRequest, frame(code::ReadTfsv, {1}));
+    const RawAnswer tfsv = unitPort.call(zelproto::kNtRequest, requestFrame(code::ReadTfsv, {1}));
     ASSERT_TRUE(tfsv.ok);
     ASSERT_EQ(tfsv.output.size(), 260u);
     float value = 0;
@@ -189,7 +181,7 @@ TEST_F(DaemonTest, AHeldBackAnswerComesLaterAndAClientMayLeaveBeforeIt) {
     EXPECT_EQ(emulator.control({"delay", "50"}), "OK");
     RawDevice device;
     ASSERT_EQ(device.open(dir(), "ZEL1"), 1);
-    EXPECT_TRUE(device.call(zelproto::kNtRequest, frame(code::StartScan)).ok);
+    EXPECT_TRUE(device.call(zelproto::kNtRequest, requestFrame(code::StartScan)).ok);
     EXPECT_EQ(emulator.control({"delay", "600000"}), "OK");
     ASSERT_TRUE(device.send(
         {0x04, 0x20, 0x22, 0, 4, 0, 0, 0, 0, 1, 0, 0, zelproto::kLead, code::StartScan, 1, 0}));

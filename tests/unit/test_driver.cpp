@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "driver.h"
+#include "request_frame.h"
 #include "scan_schedule.h"
 #include "unit_harness.h"
 
@@ -11,6 +12,7 @@ namespace {
 using zel8d::Device;
 using zel8d::Driver;
 using zel8d::PortMode;
+using zeltest::requestFrame;
 namespace code = zelproto::code;
 
 class DriverTest : public ::testing::Test {
@@ -19,15 +21,6 @@ class DriverTest : public ::testing::Test {
                           std::vector<std::uint8_t> input = {}, std::size_t outSize = 260) {
         return driver.control(device, &selected, controlCode, input.data(), input.size(), outSize,
                               0.0);
-    }
-    static std::vector<std::uint8_t> frame(std::uint8_t request,
-                                           std::vector<std::uint8_t> payload = {0}) {
-        std::vector<std::uint8_t> f(3 + payload.size());
-        f[0] = zelproto::kLead;
-        f[1] = request;
-        f[2] = static_cast<std::uint8_t>(payload.size());
-        std::copy(payload.begin(), payload.end(), f.begin() + 3);
-        return f;
     }
     static std::vector<std::uint8_t> port(std::uint8_t zeroBased) { return {zeroBased, 0, 0, 0}; }
 
@@ -48,23 +41,24 @@ TEST_F(DriverTest, DevicesExistForPortsWithADriverAndAlwaysForVxd) {
 TEST_F(DriverTest, OnlyThePortWithTheUnitAnswers) {
     EXPECT_TRUE(call(Device::Zel2, zelproto::kNtProbe, std::vector<std::uint8_t>(260)).ok);
     EXPECT_FALSE(call(Device::Zel1, zelproto::kNtProbe).ok);
-    EXPECT_FALSE(call(Device::Zel1, zelproto::kNtRequest, frame(code::StartScan)).ok);
+    EXPECT_FALSE(call(Device::Zel1, zelproto::kNtRequest, requestFrame(code::StartScan)).ok);
     const zel8d::CallReply reply =
-        call(Device::Zel2, zelproto::kNtRequest, frame(code::ReadTfsv, {1}));
+        call(Device::Zel2, zelproto::kNtRequest, requestFrame(code::ReadTfsv, {1}));
     ASSERT_TRUE(reply.ok);
     ASSERT_EQ(reply.output.size(), 260u);
     EXPECT_EQ(reply.output[1], 0);
     // Codes of the other family are unknown to the NT devices.
-    EXPECT_FALSE(call(Device::Zel2, zelproto::kVxdRequest, frame(code::StartScan)).ok);
+    EXPECT_FALSE(call(Device::Zel2, zelproto::kVxdRequest, requestFrame(code::StartScan)).ok);
     EXPECT_FALSE(call(Device::Zel2, 0x222010).ok);
 }
 
 TEST_F(DriverTest, TheAnswerFitsTheCallersBuffer) {
-    EXPECT_EQ(call(Device::Zel2, zelproto::kNtRequest, frame(code::ReadTfsv, {1}), 0).output.size(),
+    EXPECT_EQ(call(Device::Zel2, zelproto::kNtRequest, requestFrame(code::ReadTfsv, {1}), 0)
+                  .output.size(),
               0u);
-    EXPECT_EQ(
-        call(Device::Zel2, zelproto::kNtRequest, frame(code::ReadTfsv, {1}), 4096).output.size(),
-        260u);
+    EXPECT_EQ(call(Device::Zel2, zelproto::kNtRequest, requestFrame(code::ReadTfsv, {1}), 4096)
+                  .output.size(),
+              260u);
 }
 
 TEST_F(DriverTest, VxdReachesAPortThroughSelectPort) {
@@ -77,21 +71,21 @@ TEST_F(DriverTest, VxdReachesAPortThroughSelectPort) {
     EXPECT_FALSE(call(Device::Vxd, zelproto::kVxdProbe).ok);  // silent port
     EXPECT_TRUE(call(Device::Vxd, zelproto::kVxdSelectPort, port(1)).ok);
     EXPECT_TRUE(call(Device::Vxd, zelproto::kVxdProbe).ok);
-    EXPECT_TRUE(call(Device::Vxd, zelproto::kVxdRequest, frame(code::StartScan)).ok);
-    EXPECT_FALSE(call(Device::Vxd, zelproto::kNtRequest, frame(code::StartScan)).ok);
+    EXPECT_TRUE(call(Device::Vxd, zelproto::kVxdRequest, requestFrame(code::StartScan)).ok);
+    EXPECT_FALSE(call(Device::Vxd, zelproto::kNtRequest, requestFrame(code::StartScan)).ok);
 }
 
 TEST_F(DriverTest, SilentMakesEveryCallFailUntilSwitchedOff) {
     driver.setSilent(true);
     EXPECT_FALSE(call(Device::Zel2, zelproto::kNtProbe).ok);
-    EXPECT_FALSE(call(Device::Zel2, zelproto::kNtRequest, frame(code::StartScan)).ok);
+    EXPECT_FALSE(call(Device::Zel2, zelproto::kNtRequest, requestFrame(code::StartScan)).ok);
     driver.setSilent(false);
     EXPECT_TRUE(call(Device::Zel2, zelproto::kNtProbe).ok);
 }
 
 TEST_F(DriverTest, AnInjectedStatusAnswersTheNextRequestInsteadOfTheUnit) {
     driver.answerNextRequestWith(255);
-    std::vector<std::uint8_t> define = frame(code::DefineChannel, {1, 'T', '1', 0});
+    std::vector<std::uint8_t> define = requestFrame(code::DefineChannel, {1, 'T', '1', 0});
     const zel8d::CallReply injected = call(Device::Zel2, zelproto::kNtRequest, define);
     EXPECT_TRUE(injected.ok);
     EXPECT_EQ(injected.output[1], 255);
@@ -102,7 +96,8 @@ TEST_F(DriverTest, AnInjectedStatusAnswersTheNextRequestInsteadOfTheUnit) {
 
 TEST_F(DriverTest, ADelayHoldsBackRequestAnswersOnly) {
     driver.setDelay(1.5);
-    EXPECT_EQ(call(Device::Zel2, zelproto::kNtRequest, frame(code::StartScan)).delaySeconds, 1.5);
+    EXPECT_EQ(call(Device::Zel2, zelproto::kNtRequest, requestFrame(code::StartScan)).delaySeconds,
+              1.5);
     EXPECT_EQ(call(Device::Zel2, zelproto::kNtProbe).delaySeconds, 0.0);
 }
 

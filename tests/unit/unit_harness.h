@@ -8,6 +8,7 @@
 
 #include "calibration_store.h"
 #include "protocol.h"
+#include "request_frame.h"
 #include "signals.h"
 #include "unit.h"
 
@@ -39,12 +40,7 @@ struct UnitHarness {
 
     // Frame with the request code and payload; the length byte is the payload's size.
     Answer request(std::uint8_t code, std::vector<std::uint8_t> payload = {0}) {
-        std::vector<std::uint8_t> frame(3 + payload.size());
-        frame[0] = zelproto::kLead;
-        frame[1] = code;
-        frame[2] = static_cast<std::uint8_t>(payload.size());
-        std::copy(payload.begin(), payload.end(), frame.begin() + 3);
-        return raw(frame);
+        return raw(requestFrame(code, payload));
     }
     Answer raw(const std::vector<std::uint8_t> &frame) {
         std::uint8_t out[zelproto::kAreaSize];
