@@ -7,39 +7,9 @@
 #include <vector>
 
 #include "calibration_store.h"
+#include "gauging_formulas.h"
 #include "signals.h"
 #include "unit.h"
-
-namespace {
-
-// Realistic channel formulas; each reads only channels defined before it, so none is circular.
-std::string formulaFor(int n) {
-    const std::string previous = "C" + std::to_string(n - 1);
-    switch (n % 10) {
-        case 0:
-            return "(T1+T2)/2";
-        case 1:
-            return "T1+T2";
-        case 2:
-            return "(T3+T4)-(T1+T2)";
-        case 3:
-            return "GOR(T1:T6)-LOR(T1:T6)";
-        case 4:
-            return n > 1 ? "TIR(" + previous + ")" : "T7";
-        case 5:
-            return "ABS((T5+T6)-(T3+T4))*0.5";
-        case 6:
-            return "SQRT(T1*T1+T2*T2)";
-        case 7:
-            return n > 1 ? previous + "*0.5+T8" : "T8";
-        case 8:
-            return n > 1 ? "MAX(" + previous + ")-MIN(" + previous + ")" : "T7";
-        default:
-            return "A1*10-5+LOR(T1,T3,T5)";
-    }
-}
-
-}  // namespace
 
 int main() {
     zelunit::UnitConfig config;
@@ -50,8 +20,8 @@ int main() {
     zelunit::Unit unit(config, signal, store);
     unit.powerOn();
     for (int n = 1; n <= 255; ++n) {
-        if (unit.channels().define(n, formulaFor(n)) != 0) {
-            std::fprintf(stderr, "channel %d: '%s' refused\n", n, formulaFor(n).c_str());
+        if (unit.channels().define(n, zelbench::formulaFor(n)) != 0) {
+            std::fprintf(stderr, "channel %d: '%s' refused\n", n, zelbench::formulaFor(n).c_str());
             return 1;
         }
     }

@@ -53,6 +53,15 @@ TEST_F(ControlTest, FaultsReachTheDriverAndTheUnit) {
     EXPECT_EQ(run("save-error\t0").substr(0, 4), "ERR\t");
 }
 
+TEST_F(ControlTest, StatsCountTheScheduledScans) {
+    emulator.schedule().run(emulator.unit(), emulator.now());
+    const std::string stats = run("stats");
+    EXPECT_EQ(stats.rfind("OK\tscans=1\tdropped=0\tseconds=", 0), 0u) << stats;
+    EXPECT_EQ(run("scan\t3"), "OK");  // scans on demand are not the schedule's
+    EXPECT_EQ(run("stats").rfind("OK\tscans=1\t", 0), 0u);
+    EXPECT_EQ(run("stats\tnow").substr(0, 4), "ERR\t");
+}
+
 TEST_F(ControlTest, QuitAndNonsense) {
     EXPECT_TRUE(executeControl("quit", emulator).quit);
     EXPECT_FALSE(executeControl("quit\tnow", emulator).quit);

@@ -110,8 +110,10 @@ TEST(ScanScheduleTest, ScansEveryPeriodWhileScanningAndHoldsWhileStopped) {
     EXPECT_EQ(schedule.run(h.unit, 1.0), 0);
     EXPECT_EQ(schedule.run(h.unit, 1.0355), 3);
     EXPECT_NEAR(schedule.next(), 1.04, 1e-9);
-    // Far behind: start again from now instead of catching up.
+    // Far behind: start again from now instead of catching up, and count what was given up.
     EXPECT_EQ(schedule.run(h.unit, 5.0), 1);
+    EXPECT_EQ(schedule.scans(), 5);
+    EXPECT_EQ(schedule.dropped(), 396);  // (5.0 - 1.04) / 0.01
 
     h.signal.setProbe(1, 0.002);
     h.request(code::StopScan);

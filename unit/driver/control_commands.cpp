@@ -1,6 +1,7 @@
 #include "control_commands.h"
 
 #include <charconv>
+#include <cstdio>
 #include <vector>
 
 namespace zel8d {
@@ -141,6 +142,16 @@ ControlReply executeControl(std::string_view line, Emulator &emulator) {
         }
         emulator.unit().failNextStore(static_cast<std::uint8_t>(n));
         return ok();
+    }
+    if (command == "stats") {
+        if (!wants(0)) {
+            return error("usage: stats");
+        }
+        const ScanSchedule &schedule = emulator.schedule();
+        char text[96];
+        std::snprintf(text, sizeof text, "scans=%ld\tdropped=%ld\tseconds=%.3f", schedule.scans(),
+                      schedule.dropped(), emulator.now());
+        return ok(text);
     }
     if (command == "quit") {
         return wants(0) ? ControlReply{"OK", true} : error("usage: quit");

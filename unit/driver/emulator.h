@@ -9,6 +9,7 @@
 #include "calibration_store.h"
 #include "driver.h"
 #include "options.h"
+#include "scan_schedule.h"
 #include "signal_source.h"
 #include "signals.h"
 #include "unit.h"
@@ -27,6 +28,8 @@ class Emulator {
     Driver &driver() { return driver_; }
     // The settable inputs; null when the inputs follow the demo signal.
     zelunit::FixedSignal *fixedSignal() { return fixed_.get(); }
+    // When the unit scans, and how many scans it ran.
+    ScanSchedule &schedule() { return schedule_; }
 
     // Seconds since the emulator started: the unit's clock.
     double now() const;
@@ -37,6 +40,7 @@ class Emulator {
     std::unique_ptr<zelunit::CalibrationStore> store_;
     zelunit::Unit unit_;
     Driver driver_;
+    ScanSchedule schedule_;
     std::chrono::steady_clock::time_point start_;
 };
 

@@ -47,6 +47,7 @@ const char kUsage[] =
     "  status N                     answer the next request with status N (1-255)\n"
     "  delay MS                     answer every request MS milliseconds late (0: on time)\n"
     "  scan N                       run N scans now\n"
+    "  stats                        scans run on schedule, scans dropped, seconds since start\n"
     "  save-error N                 the next calibration store fails with error N\n"
     "  quit                         stop the emulator\n";
 

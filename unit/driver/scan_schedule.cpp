@@ -7,8 +7,11 @@ int ScanSchedule::run(zelunit::Unit &unit, double now) {
         next_ = -1.0;
         return 0;
     }
-    if (next_ < 0.0 || now - next_ > kMaxScanBacklog) {
-        next_ = now;  // (re)starting, or too far behind to catch up
+    if (next_ >= 0.0 && now - next_ > kMaxScanBacklog) {
+        dropped_ += static_cast<long>((now - next_) / unit.scanPeriod());
+        next_ = now;  // too far behind to catch up
+    } else if (next_ < 0.0) {
+        next_ = now;  // (re)starting
     }
     int count = 0;
     while (next_ <= now) {
@@ -16,6 +19,7 @@ int ScanSchedule::run(zelunit::Unit &unit, double now) {
         next_ += unit.scanPeriod();
         ++count;
     }
+    scans_ += count;
     return count;
 }
 

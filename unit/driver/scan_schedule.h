@@ -15,9 +15,14 @@ class ScanSchedule {
     int run(zelunit::Unit &unit, double now);
     // Time of the next scan; negative while the unit is not scanning.
     double next() const { return next_; }
+    // Scans run, and scans given up because the program fell too far behind.
+    long scans() const { return scans_; }
+    long dropped() const { return dropped_; }
 
   private:
     double next_ = -1.0;
+    long scans_ = 0;
+    long dropped_ = 0;
 };
 
 }  // namespace zel8d

@@ -313,13 +313,14 @@ void Server::drop(std::size_t index) {
 }
 
 void Server::runDueScans(double now) {
-    schedule_.run(emulator_.unit(), now);
+    emulator_.schedule().run(emulator_.unit(), now);
 }
 
 double Server::nextWake(double now) const {
     double wake = now + 1.0;
-    if (schedule_.next() >= 0.0) {
-        wake = std::min(wake, std::max(schedule_.next(), now + kMinWait));
+    const double nextScan = emulator_.schedule().next();
+    if (nextScan >= 0.0) {
+        wake = std::min(wake, std::max(nextScan, now + kMinWait));
     }
     for (const auto &c : connections_) {
         if (c.waiting) {

@@ -9,7 +9,6 @@
 
 #include "driver.h"
 #include "emulator.h"
-#include "scan_schedule.h"
 
 namespace zel8d {
 
@@ -78,7 +77,6 @@ class Server {
     std::vector<Listener> listeners_;
     std::vector<Connection> connections_;
     std::array<bool, 4> deviceOpen_{};
-    ScanSchedule schedule_;
     bool quit_ = false;
 };
 
