@@ -211,6 +211,41 @@ TEST_F(DaemonTest, ALineTooLongForTheControlSocketClosesThatConnection) {
     EXPECT_EQ(emulator.control({"get", "T1"}), "OK\t0");
 }
 
+TEST_F(DaemonTest, GarbageOnEverySocketNeverStopsIt) {
+    ASSERT_TRUE(emulator.start({"--absent-port", "3"})) << emulator.errors();
+    std::uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<std::uint8_t>(seed >> 24);
+    };
+    for (const char *name : {"ZEL1", "ZEL2", "ZELVXD", "control"}) {
+        for (int round = 0; round < 8; ++round) {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::strncpy(address.sun_path, path(name).c_str(), sizeof address.sun_path - 1);
+            ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+            timeval limit{5, 0};
+            ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+            std::vector<std::uint8_t> bytes(16384);
+            for (auto &byte : bytes) {
+                byte = next();
+            }
+            if (round % 2 == 1) {
+                // A plausible start, so the garbage reaches the call and frame parsers.
+                const std::uint8_t start[] = {0, 0, 0, 0xC0, 0x04, 0x20, 0x22, 0, 7, 0, 0, 0};
+                std::copy(std::begin(start), std::end(start), bytes.begin());
+            }
+            (void)::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+            ::close(fd);
+        }
+    }
+    EXPECT_EQ(emulator.control({"get", "T1"}), "OK\t0");
+    RawDevice device;
+    EXPECT_EQ(device.open(dir(), "ZEL1"), 1);
+    EXPECT_TRUE(device.call(zelproto::kNtProbe, {}, 0).ok);
+}
+
 TEST_F(DaemonTest, ClientsBeyondTheConnectionLimitWaitTheirTurn) {
     ASSERT_TRUE(emulator.start()) << emulator.errors();
     std::vector<int> idle;
