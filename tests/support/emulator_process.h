@@ -25,13 +25,11 @@ class EmulatorProcess {
     int stop();
     // Waits for an exit that is already under way (after "quit"); as stop() otherwise.
     int wait();
-    bool running() const { return pid_ > 0; }
     pid_t pid() const { return pid_; }
 
     // One control command; the reply line ("OK...", "ERR...") or "" when none came.
     std::string control(const std::vector<std::string> &fields) const;
 
-    const std::string &folder() const { return folder_; }
     // What zel8d wrote to its standard error so far.
     std::string errors() const;
 

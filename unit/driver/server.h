@@ -36,8 +36,6 @@ class Server {
     // Closes every connection and removes the sockets this server created.
     void stop();
 
-    const std::string &folder() const { return folder_; }
-
   private:
     struct Listener {
         int fd = -1;

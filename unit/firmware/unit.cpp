@@ -8,17 +8,12 @@
 namespace zelunit {
 
 Unit::Unit(const UnitConfig &config, SignalSource &source, CalibrationStore &store)
-    : config_(config),
+    : storeSeconds_(config.storeSeconds),
       source_(source),
       storage_(store),
+      inputs_(config.probes, config.analogs),
       channels_(config.table,
-                FormulaLimits{std::clamp(config.probes, 0, kMaxInputs),
-                              std::clamp(config.analogs, 0, kMaxInputs), config.table.channels}),
-      inputs_(config.probes, config.analogs) {
-    config_.probes = inputs_.probes();
-    config_.analogs = inputs_.analogs();
-    config_.table = channels_.limits();
-}
+                FormulaLimits{inputs_.probes(), inputs_.analogs(), config.table.channels}) {}
 
 std::string Unit::powerOn() {
     std::string warning;
@@ -45,7 +40,7 @@ std::uint8_t Unit::startStore(double seconds) {
         store_.snapshot[n] = inputs_.amplifier(n);
     }
     store_.busy = true;
-    store_.due = seconds + config_.storeSeconds;
+    store_.due = seconds + storeSeconds_;
     store_.error = 0;
     advance(seconds);
     return 0;

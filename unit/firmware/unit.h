@@ -63,10 +63,6 @@ class Unit {
     const ChannelTable &channels() const { return channels_; }
     InputBank &inputs() { return inputs_; }
     const InputBank &inputs() const { return inputs_; }
-    const UnitConfig &config() const { return config_; }
-    int fpIn() const { return fpIn_; }
-    int fpOut() const { return fpOut_; }
-    int fpPrecision() const { return fpPrecision_; }
     int muxTime() const { return muxTime_; }
 
   private:
@@ -82,11 +78,11 @@ class Unit {
     std::uint8_t startStore(double seconds);
     void memoryImage(std::uint8_t *image, std::size_t size) const;
 
-    UnitConfig config_;
+    double storeSeconds_;
     SignalSource &source_;
     CalibrationStore &storage_;
+    InputBank inputs_;  // before channels_: the formulas are checked against its inputs
     ChannelTable channels_;
-    InputBank inputs_;
     CalibrationRecords stored_;  // as last loaded or stored, probes the unit lacks included
     Store store_;
     std::uint8_t failNextStore_ = 0;
