@@ -234,16 +234,14 @@ bool Server::serveDevice(Connection &c) {
         const CallReply reply = emulator_.driver().control(
             c.device, &c.selectedPort, code, c.in.data() + kCallHeader, inLength, outSize, now);
         c.in.erase(c.in.begin(), c.in.begin() + kCallHeader + inLength);
-        std::vector<std::uint8_t> answer;
+        // A held-back answer waits in its own buffer until it is due.
+        std::vector<std::uint8_t> &answer = reply.delaySeconds > 0.0 ? c.held : c.out;
         append(answer, reply.ok ? 1 : 0);
         append(answer, static_cast<std::uint32_t>(reply.output.size()));
         answer.insert(answer.end(), reply.output.begin(), reply.output.end());
         if (reply.delaySeconds > 0.0) {
             c.waiting = true;
             c.due = now + reply.delaySeconds;
-            c.held = std::move(answer);
-        } else {
-            c.out.insert(c.out.end(), answer.begin(), answer.end());
         }
     }
     return flush(c);
