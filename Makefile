@@ -19,7 +19,8 @@ endif
 # Debian 12 packages. The mingw-w64 cross compiler checks the 32-bit Windows build of zelcomm.
 PACKAGES := build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
 	libgtest-dev libgmock-dev googletest \
-	g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
+	g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
+	qt6-base-dev libxkbcommon-dev
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 CTEST_JOBS ?= 2

@@ -1,0 +1,67 @@
+// The application's settings and shared state: one instance, owned by the Application and
+// handed by reference to the parts that read or change it. Counts and other Integers hold
+// 16-bit values; readers of files and dialogs keep them in range.
+#pragma once
+
+#include <QString>
+
+namespace zelapp {
+
+enum ViewType : int {
+    VIEWTYPEGROUPS = 1,
+    VIEWTYPECHANNELS = 2,
+    VIEWTYPELVDTS = 3,
+    VIEWTYPEANALOGS = 4,
+};
+
+struct AppState {
+    // Settings, with their defaults at start-up (zelapp.ini and the setup file change them).
+    int MaxChannel = 8;
+    int MaxLvdt = 8;
+    int MaxAnalog = 1;
+    int MaxDigital = 0;
+    int MaxStrain = 0;
+    float LvdtFSV = 0.05f;
+    int Decimals = 5;
+    int ScanTime = 100;  // tenths of a millisecond
+    int ADCAverage = 4;
+    int RunAvg = 1;
+    QString ProductTitle = QStringLiteral("ZEL-32");
+    QString MakerName = QStringLiteral("Quillon Corporation");
+    QString AppPath;       // the program's folder
+    QString HelpFilePath;  // candidate help file
+    QString HelpFile;      // the help file in use; empty when there is none
+
+    // Shared state of the running program.
+    QString SetupFileName;
+    bool SetupModified = false;
+    bool UpdateEnabled = false;
+    int ScanHoldCount = 0;
+    int ViewType = VIEWTYPECHANNELS;
+    int CurrentGroup = 1;
+    int DdeLinkCount = 0;
+    bool MasteringMode = false;  // false master, true zero
+
+    // Live-value gates: which dialog fields the scan tick feeds.
+    int MasteringChannel = 0;
+    double MasteringReading = 0;
+    int SetupChanChannel = 0;
+    int SetupLvdtLive = 0;
+    int SetupAnalogLive = 0;
+
+    // Back to the start-up defaults of the settings (zelapp.ini is read over them).
+    void setDefaultSettings() {
+        MaxChannel = 8;
+        MaxLvdt = 8;
+        MaxAnalog = 1;
+        MaxDigital = 0;
+        MaxStrain = 0;
+        LvdtFSV = 0.05f;
+        Decimals = 5;
+        ScanTime = 100;
+        ADCAverage = 4;
+        RunAvg = 1;
+    }
+};
+
+}  // namespace zelapp

@@ -1,0 +1,31 @@
+// The program's command line as one text, the way the operator's shortcut passes it: the
+// diagnostic switches that start-up looks for anywhere, and the words the main window reads.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace zelapp {
+
+// True when `switchText` occurs anywhere in the command line, letter case ignored
+// ("/DEBUGINIT", "/EPPERR").
+bool containsSwitch(const QString &commandLine, const QString &switchText);
+
+// Words separated by blanks and tabs; quotes are ordinary characters. At most 10 words.
+QStringList commandLineWords(const QString &commandLine);
+
+struct MainWindowArguments {
+    bool openBars = false;        // "/BARS"
+    bool openGrid = false;        // "/NUMS"
+    std::optional<int> viewType;  // "/LVDT" or "/CHAN", the last one given
+    QString setupFile;            // the last word not starting with "/"
+};
+
+// The view switches (exact case) and the setup file of the command line.
+MainWindowArguments mainWindowArguments(const QString &commandLine);
+
+// Joins program arguments back into one command line (the first argument, the program, left out).
+QString joinArguments(const QStringList &arguments);
+
+}  // namespace zelapp

@@ -1,0 +1,239 @@
+#include "core/scan_cycle.h"
+
+#include <algorithm>
+
+#include "core/runtime_text.h"
+#include "setup/setup.h"
+
+namespace zelapp {
+
+namespace {
+// Probe and analog values always show this many decimals.
+constexpr int kInputDecimals = 5;
+// The widest format the runtime produces; wilder Decimals from a setup file are held to it.
+constexpr int kMaxDecimals = 30;
+}  // namespace
+
+ScanCycle::ScanCycle(UnitApi &unit, AppState &state, Setup &setup, ScanDisplays &displays,
+                     LiveValueFields &liveFields)
+    : unit_(unit),
+      state_(state),
+      setup_(setup),
+      displays_(displays),
+      liveFields_(liveFields),
+      separator_(rt::systemDecimalSeparator()) {}
+
+float ScanCycle::read(int32_t (UnitApi::*readFunction)(int32_t, float *), int number) {
+    float value = 0;
+    (unit_.*readFunction)(number, &value);
+    return value;
+}
+
+QString ScanCycle::formatChannelValue(const Channel &channel, float value) {
+    const int decimals = channel.Decimals;
+    if (!lastDecimals_ || *lastDecimals_ != decimals) {
+        valueFormat_ = rt::valueFormatText(std::clamp(decimals, 0, kMaxDecimals));
+        lastDecimals_ = decimals;
+        ++formatBuilds_;
+    }
+    return rt::formatValue(value, *lastDecimals_, separator_);
+}
+
+std::optional<int> ScanCycle::inputNumber(const QString &text, int count) {
+    const std::optional<int> number = rt::toInteger16(rt::leadingNumber(text));
+    if (!number || *number < 1 || *number > count) {
+        return std::nullopt;
+    }
+    return number;
+}
+
+void ScanCycle::fitCache(std::vector<float> &cache, int n) {
+    const auto size = static_cast<std::size_t>(std::max(n, 0)) + 1;
+    if (cache.size() < size) {
+        cache.resize(size, kNotShown);
+    }
+}
+
+void ScanCycle::Timer1_Timer() {
+    feedLiveFields();
+    if (!state_.UpdateEnabled || state_.ScanHoldCount != 0) {
+        return;
+    }
+    if (state_.ViewType != VIEWTYPECHANNELS) {
+        updateLabels();  // channel view does it on the way
+    }
+    switch (state_.ViewType) {
+        case VIEWTYPEGROUPS:
+            showGroup();
+            break;
+        case VIEWTYPECHANNELS:
+            showChannels();
+            break;
+        case VIEWTYPELVDTS:
+            showInputs(state_.MaxLvdt, &UnitApi::ZelReadLvdt);
+            break;
+        case VIEWTYPEANALOGS:
+            showInputs(state_.MaxAnalog, &UnitApi::ZelReadAnalog);
+            break;
+        default:
+            break;
+    }
+}
+
+// The dialogs own their gates; a gate naming no existing channel or input is passed over
+// rather than read, so a stale gate cannot make the library complain on every tick.
+void ScanCycle::feedLiveFields() {
+    if (state_.MasteringChannel != 0) {
+        if (const Channel *channel = setup_.channel(state_.MasteringChannel)) {
+            const float value = read(&UnitApi::ZelReadChannel, state_.MasteringChannel);
+            const QString text = formatChannelValue(*channel, value);
+            state_.MasteringReading = value;
+            liveFields_.setMasteringValue(text);
+        }
+    }
+    if (state_.SetupChanChannel != 0) {
+        // Built apart from the cache: the dialog's channel must not disturb the main displays'
+        // run of decimals.
+        if (const Channel *channel = setup_.channel(state_.SetupChanChannel)) {
+            const float value = read(&UnitApi::ZelReadChannel, state_.SetupChanChannel);
+            liveFields_.setSetupChanValue(rt::formatValue(value, channel->Decimals, separator_));
+        }
+    }
+    if (state_.SetupLvdtLive != 0) {
+        if (auto probe = inputNumber(liveFields_.currentLvdtText(), state_.MaxLvdt)) {
+            const float value = read(&UnitApi::ZelReadLvdt, *probe);
+            liveFields_.setLvdtValue(rt::formatValue(value, kInputDecimals, separator_));
+        }
+    }
+    if (state_.SetupAnalogLive != 0) {
+        if (auto input = inputNumber(liveFields_.currentAnalogText(), state_.MaxAnalog)) {
+            const float value = read(&UnitApi::ZelReadAnalog, *input);
+            liveFields_.setAnalogValue(rt::formatValue(value, kInputDecimals, separator_));
+        }
+    }
+}
+
+void ScanCycle::updateLabels() {
+    fitCache(lastChannelValue_, state_.MaxChannel);
+    for (int i = 1; i <= state_.MaxChannel; ++i) {
+        const Channel *channel = setup_.channel(i);
+        if (!channel) {
+            continue;
+        }
+        const float value = read(&UnitApi::ZelReadChannel, i);
+        if (value != lastChannelValue_[i]) {
+            lastChannelValue_[i] = value;
+            setup_.labels().setText(i, formatChannelValue(*channel, value));
+        }
+    }
+}
+
+void ScanCycle::showGroup() {
+    // Group 0 or below would be a fault of the caller; show nothing rather than guess.
+    if (state_.CurrentGroup < 1 || state_.CurrentGroup > setup_.groupCount()) {
+        return;
+    }
+    const group *shown = setup_.groupAt(state_.CurrentGroup);
+    if (!shown) {
+        return;
+    }
+    // Keyed by channel number, so the cache must reach the highest channel.
+    fitCache(lastViewValue_, state_.MaxChannel);
+    for (int p = 1; p <= shown->Count; ++p) {
+        const int ch = shown->GetChannel(p);
+        // A group still naming a removed channel: leave its row alone.
+        const Channel *channel = ch <= state_.MaxChannel ? setup_.channel(ch) : nullptr;
+        if (!channel) {
+            continue;
+        }
+        const float value = read(&UnitApi::ZelReadChannel, ch);
+        if (value == lastViewValue_[ch]) {
+            continue;
+        }
+        lastViewValue_[ch] = value;
+        const QString text = formatChannelValue(*channel, value);
+        if (displays_.gridEnabled()) {
+            displays_.SetGridValue(p, text);
+        }
+        if (displays_.barsEnabled()) {
+            displays_.SetBarValue(p, value);
+        }
+    }
+}
+
+void ScanCycle::showChannels() {
+    fitCache(lastChannelValue_, state_.MaxChannel);
+    for (int i = 1; i <= state_.MaxChannel; ++i) {
+        const Channel *channel = setup_.channel(i);
+        if (!channel) {
+            continue;
+        }
+        const float value = read(&UnitApi::ZelReadChannel, i);
+        if (value == lastChannelValue_[i]) {
+            continue;
+        }
+        lastChannelValue_[i] = value;
+        const QString text = formatChannelValue(*channel, value);
+        setup_.labels().setText(i, text);
+        if (displays_.gridEnabled()) {
+            displays_.SetGridValue(i, text);
+        }
+        if (displays_.barsEnabled()) {
+            displays_.SetBarValue(i, value);
+        }
+    }
+}
+
+void ScanCycle::showInputs(int count, int32_t (UnitApi::*readFunction)(int32_t, float *)) {
+    for (int i = 1; i <= count; ++i) {
+        const float value = read(readFunction, i);
+        const QString text = rt::formatValue(value, kInputDecimals, separator_);
+        if (displays_.gridEnabled()) {
+            displays_.SetGridValue(i, text);
+        }
+        if (displays_.barsEnabled()) {
+            displays_.SetBarValue(i, value);
+        }
+    }
+}
+
+void ScanCycle::UpdateMainDisplay() {
+    const int maxChannel = std::max(state_.MaxChannel, 0);
+    lastChannelValue_.assign(static_cast<std::size_t>(maxChannel) + 1, kNotShown);
+
+    for (int view = VIEWTYPEGROUPS; view <= VIEWTYPEANALOGS; ++view) {
+        displays_.setViewChecked(view, false);
+    }
+    int n = 0;
+    switch (state_.ViewType) {
+        case VIEWTYPEGROUPS:
+        case VIEWTYPECHANNELS:
+            n = maxChannel;
+            break;
+        case VIEWTYPELVDTS:
+            n = std::max(state_.MaxLvdt, 0);
+            break;
+        case VIEWTYPEANALOGS:
+            n = std::max(state_.MaxAnalog, 0);
+            break;
+        default:
+            break;
+    }
+    lastViewValue_.assign(static_cast<std::size_t>(n) + 1, kNotShown);
+    if (state_.ViewType >= VIEWTYPEGROUPS && state_.ViewType <= VIEWTYPEANALOGS) {
+        displays_.setViewChecked(state_.ViewType, true);
+    }
+
+    if (displays_.gridEnabled()) {
+        displays_.UpdateGridDisplay();
+    }
+    if (displays_.barsEnabled()) {
+        displays_.UpdateBarDisplay();
+    }
+
+    if (state_.ScanHoldCount > 0) {
+        --state_.ScanHoldCount;
+    }
+}
+
+}  // namespace zelapp

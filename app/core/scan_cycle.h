@@ -1,0 +1,95 @@
+// The scan tick (Timer1_Timer, every 400 ms) and UpdateMainDisplay: read what is on show from
+// the unit and move it, formatted, into the dialogs' live-value fields, the channel value
+// holders, the grid and the bars. Channel values travel only when they changed since they were
+// last shown; probe and analog values every tick.
+#pragma once
+
+#include <QChar>
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/unit_api.h"
+
+namespace zelapp {
+
+class Channel;
+class Setup;
+
+// The grid window, the bar window and the View menu's check marks, as the tick sees them.
+class ScanDisplays {
+  public:
+    virtual ~ScanDisplays() = default;
+    // The View/Numbers and View/Bar Graphs check marks, read on every use.
+    virtual bool gridEnabled() const = 0;
+    virtual bool barsEnabled() const = 0;
+    virtual void SetGridValue(int position, const QString &text) = 0;
+    virtual void SetBarValue(int position, float value) = 0;
+    virtual void UpdateGridDisplay() = 0;
+    virtual void UpdateBarDisplay() = 0;
+    // Check mark of the view menu item for a ViewType (1..4).
+    virtual void setViewChecked(int viewType, bool checked) = 0;
+};
+
+// The dialogs' live-value fields. Only those whose gate in AppState is set are used.
+class LiveValueFields {
+  public:
+    virtual ~LiveValueFields() = default;
+    virtual void setMasteringValue(const QString &text) = 0;  // FormMastering.TextChannelValue
+    virtual void setSetupChanValue(const QString &text) = 0;  // FormSetupChan.TextChannelValue
+    virtual QString currentLvdtText() const = 0;              // FormSetupLvdt.TextCurrentLvdt
+    virtual void setLvdtValue(const QString &text) = 0;       // FormSetupLvdt.TextCLvdtValue
+    virtual QString currentAnalogText() const = 0;            // FormSetupAnalog.TextCurrentAnalog
+    virtual void setAnalogValue(const QString &text) = 0;     // FormSetupAnalog.TextCAnalogValue
+};
+
+class ScanCycle {
+  public:
+    // Value marking "not yet shown" in the caches.
+    static constexpr float kNotShown = -9999.0f;
+
+    ScanCycle(UnitApi &unit, AppState &state, Setup &setup, ScanDisplays &displays,
+              LiveValueFields &liveFields);
+
+    // The separator used in value texts; the system's by default.
+    void setDecimalSeparator(QChar separator) { separator_ = separator; }
+
+    void Timer1_Timer();
+    void UpdateMainDisplay();
+
+    // The cached channel format (ValueFormat) and how many times it has been built.
+    const QString &valueFormat() const { return valueFormat_; }
+    int formatBuilds() const { return formatBuilds_; }
+
+  private:
+    // Makes the cached format fit the channel's decimals, rebuilding it only when they differ
+    // from the last use, and formats the value with it.
+    QString formatChannelValue(const Channel &channel, float value);
+    // One library read; a failed read leaves whatever the library left, starting from 0.
+    float read(int32_t (UnitApi::*readFunction)(int32_t, float *), int number);
+    // The input number in a dialog's current-input text, when it names one of 1..count.
+    static std::optional<int> inputNumber(const QString &text, int count);
+    static void fitCache(std::vector<float> &cache, int n);
+
+    void feedLiveFields();
+    void updateLabels();
+    void showGroup();
+    void showChannels();
+    void showInputs(int count, int32_t (UnitApi::*readFunction)(int32_t, float *));
+
+    UnitApi &unit_;
+    AppState &state_;
+    Setup &setup_;
+    ScanDisplays &displays_;
+    LiveValueFields &liveFields_;
+    QChar separator_;
+    std::vector<float> lastChannelValue_;  // LastChannelValue, 0..MaxChannel
+    std::vector<float> lastViewValue_;     // LastViewValue, 0..n of the view
+    QString valueFormat_;                  // ValueFormat
+    std::optional<int> lastDecimals_;      // LastDecimals; none before the first use
+    int formatBuilds_ = 0;
+};
+
+}  // namespace zelapp

@@ -1,0 +1,71 @@
+#include "core/startup.h"
+
+#include <QDir>
+
+#include "core/command_line.h"
+#include "core/help.h"
+#include "core/ini_file.h"
+#include "core/instance_lock.h"
+#include "setup/setup.h"
+
+namespace zelapp {
+
+int exitStatus(StartupResult result) {
+    switch (result) {
+        case StartupResult::Running:
+            return 0;
+        case StartupResult::AlreadyRunning:
+            return 1;
+        case StartupResult::CommunicationFailed:
+            return 2;
+    }
+    return 1;
+}
+
+StartupResult Main(StartupContext &c) {
+    AppState &state = c.state;
+
+    if (!c.instanceLock.tryLock()) {
+        c.prompter.message(QStringLiteral("This application is already running"));
+        return StartupResult::AlreadyRunning;
+    }
+
+    state.ProductTitle = QStringLiteral("ZEL-32");
+    state.MakerName = QStringLiteral("Quillon Corporation");
+
+    state.AppPath = c.programFolder;
+    findHelpFile(state);
+
+    if (!c.commandLine.isEmpty()) {
+        if (containsSwitch(c.commandLine, QStringLiteral("/DEBUGINIT"))) {
+            c.unit.EppInstallMsg(1);
+        }
+        if (containsSwitch(c.commandLine, QStringLiteral("/EPPERR"))) {
+            c.unit.EppDiagMsg(1);
+        }
+    }
+
+    state.setDefaultSettings();
+    if (!readIniFile(QDir(state.AppPath).filePath(QStringLiteral("zelapp.ini")), state)) {
+        c.prompter.message(QStringLiteral("zelapp.ini file not found. Default values used."));
+    }
+
+    c.unit.ZelMsgBox(1);
+    if (c.unit.ZelCommInit(0) != 0) {
+        c.prompter.message(QStringLiteral("Zel-8 communication not functioning"));
+        return StartupResult::CommunicationFailed;
+    }
+
+    c.unit.ZelStartScan();
+    c.unit.ZelSetScanTime(state.ScanTime);
+    c.unit.ZelSetAdcAvg(state.ADCAverage);
+
+    c.setup.CreateDefaultObjects();
+
+    if (c.showMainWindow) {
+        c.showMainWindow();
+    }
+    return StartupResult::Running;
+}
+
+}  // namespace zelapp

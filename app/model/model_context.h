@@ -1,0 +1,17 @@
+// What the measurement objects need: the unit they forward to, the prompter for their
+// messages and the settings (LvdtFSV).
+#pragma once
+
+#include "core/app_state.h"
+#include "core/prompter.h"
+#include "core/unit_api.h"
+
+namespace zelapp {
+
+struct ModelContext {
+    UnitApi &unit;
+    Prompter &prompter;
+    const AppState &state;
+};
+
+}  // namespace zelapp

@@ -1,0 +1,242 @@
+#include "core/ini_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "temp_folder.h"
+
+using namespace Qt::StringLiterals;
+
+namespace zelapp {
+namespace {
+
+const QByteArray kDefaultFile =
+    "[ZELAPP Version 6.01]\r\n"
+    "[General Setup]\r\n"
+    "MaxChannel= 8 \r\n"
+    "MaxLVDT= 8 \r\n"
+    "MaxAnalog= 1 \r\n"
+    "LvdtFSV=  .05 \r\n"
+    "Decimals=  5 \r\n"
+    "ScanTime=  100 \r\n"
+    "ADCAverage=  4 \r\n"
+    "RunAvg=  1 \r\n"
+    "\r\n";
+
+AppState readText(const QByteArray &text) {
+    AppState state;
+    readIniText(text, state);
+    return state;
+}
+
+void expectSameWrittenSettings(const AppState &actual, const AppState &expected) {
+    EXPECT_EQ(actual.MaxChannel, expected.MaxChannel);
+    EXPECT_EQ(actual.MaxLvdt, expected.MaxLvdt);
+    EXPECT_EQ(actual.MaxAnalog, expected.MaxAnalog);
+    EXPECT_EQ(actual.LvdtFSV, expected.LvdtFSV);
+    EXPECT_EQ(actual.Decimals, expected.Decimals);
+    EXPECT_EQ(actual.ScanTime, expected.ScanTime);
+    EXPECT_EQ(actual.ADCAverage, expected.ADCAverage);
+    EXPECT_EQ(actual.RunAvg, expected.RunAvg);
+}
+
+void expectDefaults(const AppState &state) {
+    expectSameWrittenSettings(state, AppState{});
+    EXPECT_EQ(state.MaxDigital, 0);
+    EXPECT_EQ(state.MaxStrain, 0);
+}
+
+QByteArray fileBytes(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+bool putFile(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// ---- Writing ----
+
+TEST(IniFileText, DefaultSettingsGiveTheElevenLinesByteForByte) {
+    EXPECT_EQ(iniFileText(AppState{}), kDefaultFile);
+}
+
+TEST(IniFileText, CountsOfDigitalAndStrainInputsAreNotWritten) {
+    AppState state;
+    state.MaxDigital = 4;
+    state.MaxStrain = 2;
+    EXPECT_EQ(iniFileText(state), kDefaultFile);
+}
+
+TEST(IniFileText, NegativeAndExponentValuesUseTheListForm) {
+    AppState state;
+    state.MaxChannel = -3;
+    state.LvdtFSV = 1e-05f;
+    state.RunAvg = -32768;
+    const QByteArray text = iniFileText(state);
+    EXPECT_TRUE(text.contains("\r\nMaxChannel=-3 \r\n"));
+    EXPECT_TRUE(text.contains("\r\nLvdtFSV=  1E-05 \r\n"));
+    EXPECT_TRUE(text.contains("\r\nRunAvg= -32768 \r\n\r\n"));
+}
+
+// ---- Reading ----
+
+TEST(ReadIniText, WrittenFileRestoresEveryWrittenSetting) {
+    const float fullScales[] = {0.05f, 0.125f, 1e-05f, -2.5f, 1234567.0f, 0.0f};
+    for (const float fullScale : fullScales) {
+        AppState written;
+        written.MaxChannel = 12;
+        written.MaxLvdt = 3;
+        written.MaxAnalog = 0;
+        written.LvdtFSV = fullScale;
+        written.Decimals = 2;
+        written.ScanTime = 32767;
+        written.ADCAverage = -32768;
+        written.RunAvg = 7;  // the line before the empty last line
+        SCOPED_TRACE(fullScale);
+        expectSameWrittenSettings(readText(iniFileText(written)), written);
+    }
+}
+
+TEST(ReadIniText, DigitalAndStrainCountsAreReadButDoNotComeBack) {
+    const AppState read = readText("MaxDigital=4\r\nMaxStrain=2\r\n");
+    EXPECT_EQ(read.MaxDigital, 4);
+    EXPECT_EQ(read.MaxStrain, 2);
+    expectDefaults(readText(iniFileText(read)));
+}
+
+TEST(ReadIniText, IntegersTakeTheLenientValueRoundedHalfToEven) {
+    EXPECT_EQ(readText("MaxChannel=12").MaxChannel, 12);
+    EXPECT_EQ(readText("ScanTime= 99.5").ScanTime, 100);
+    EXPECT_EQ(readText("ScanTime= 98.5").ScanTime, 98);
+    EXPECT_EQ(readText("MaxChannel=abc").MaxChannel, 0);
+    EXPECT_EQ(readText("MaxChannel=").MaxChannel, 0);
+    EXPECT_EQ(readText("MaxLVDT=\t 6 probes").MaxLvdt, 6);
+    EXPECT_EQ(readText("Decimals=3e0").Decimals, 3);
+    EXPECT_EQ(readText("LvdtFSV=.1x").LvdtFSV, 0.1f);
+}
+
+TEST(ReadIniText, KeyIsTheExactTextBeforeTheFirstEquals) {
+    expectDefaults(readText("maxchannel=4"));
+    expectDefaults(readText("MaxChannel 4"));
+    expectDefaults(readText("MaxChannel =4"));
+    expectDefaults(readText(" MaxChannel=4"));
+    expectDefaults(readText("MaxLvdt=4"));
+    expectDefaults(readText("Max=Channel=4"));
+    EXPECT_EQ(readText("MaxChannel=5=6").MaxChannel, 5);
+}
+
+TEST(ReadIniText, AcceptedKeysWithoutSettingChangeNothing) {
+    for (const char *line : {"DDEEnabled=1", "MoxBaseAdr=&H300", "MoxFirmware=99999",
+                             "DDEEnabled=True", "Unknown=7", "=5", "[General Setup]", ""}) {
+        SCOPED_TRACE(line);
+        expectDefaults(readText(line));
+    }
+}
+
+TEST(ReadIniText, LineEndsOfEitherKindAndNoneAtTheEnd) {
+    const AppState lf = readText("MaxChannel=3\nMaxLVDT=4\nMaxAnalog=2");
+    EXPECT_EQ(lf.MaxChannel, 3);
+    EXPECT_EQ(lf.MaxLvdt, 4);
+    EXPECT_EQ(lf.MaxAnalog, 2);
+    const AppState mixed = readText("[x]\r\nMaxChannel=3\nRunAvg=9\r\n");
+    EXPECT_EQ(mixed.MaxChannel, 3);
+    EXPECT_EQ(mixed.RunAvg, 9);
+    expectDefaults(readText(QByteArray()));
+}
+
+TEST(ReadIniText, BadLinesDoNotStopTheReading) {
+    const QByteArray text("garbage\r\nMaxChannel=abc\r\n\xff\xfe=\x01\r\nScanTime=50\r\n");
+    const AppState state = readText(text);
+    EXPECT_EQ(state.MaxChannel, 0);
+    EXPECT_EQ(state.ScanTime, 50);
+}
+
+TEST(ReadIniText, ValuesThatDoNotFitKeepTheSetting) {
+    // Wrapping to 16 bits would turn 65544 channels into 8 without a word.
+    expectDefaults(readText("MaxChannel=65544"));
+    expectDefaults(readText("MaxChannel=32767.5"));
+    expectDefaults(readText("MaxChannel=-32769"));
+    expectDefaults(readText("ScanTime=1e400"));
+    expectDefaults(readText("ScanTime=-1e400"));
+    expectDefaults(readText("LvdtFSV=1e39"));
+    expectDefaults(readText("LvdtFSV=-1e400"));
+    EXPECT_EQ(readText("MaxChannel=32767.4").MaxChannel, 32767);
+    EXPECT_EQ(readText("MaxChannel=-32768.5").MaxChannel, -32768);
+    EXPECT_EQ(readText("LvdtFSV=-3e38").LvdtFSV, -3e38f);
+    EXPECT_EQ(readText("LvdtFSV=1e-50").LvdtFSV, 0.0f);
+}
+
+// ---- Files ----
+
+TEST(IniFile, MissingFileReportsAndKeepsTheSettings) {
+    zeltest::TempFolder folder;
+    AppState state;
+    state.MaxChannel = 5;
+    EXPECT_FALSE(readIniFile(QString::fromStdString(folder.path()) + u"/zelapp.ini"_s, state));
+    EXPECT_EQ(state.MaxChannel, 5);
+}
+
+TEST(IniFile, WrittenFileHoldsTheTextAndReadsBack) {
+    zeltest::TempFolder folder;
+    const QString path = QString::fromStdString(folder.path()) + u"/zelapp.ini"_s;
+    ASSERT_TRUE(putFile(path, QByteArray(500, 'x')));  // a longer old file is replaced whole
+    AppState written;
+    written.MaxChannel = 16;
+    written.LvdtFSV = 0.25f;
+    QString error;
+    ASSERT_TRUE(writeIniFile(path, written, &error)) << error.toStdString();
+    EXPECT_EQ(fileBytes(path), iniFileText(written));
+    AppState read;
+    ASSERT_TRUE(readIniFile(path, read));
+    expectSameWrittenSettings(read, written);
+    EXPECT_EQ(QDir(QString::fromStdString(folder.path())).entryList(QDir::Files),
+              QStringList{u"zelapp.ini"_s});
+}
+
+TEST(IniFile, WriteIntoMissingFolderFailsWithAReason) {
+    zeltest::TempFolder folder;
+    const QString path = QString::fromStdString(folder.path()) + u"/missing/zelapp.ini"_s;
+    QString error;
+    EXPECT_FALSE(writeIniFile(path, AppState{}, &error));
+    EXPECT_TRUE(error.contains(path)) << error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_FALSE(writeIniFile(path, AppState{}, nullptr));
+}
+
+TEST(IniFile, WriteOverAFolderFailsAndLeavesNothingBehind) {
+    zeltest::TempFolder folder;
+    const QDir dir(QString::fromStdString(folder.path()));
+    ASSERT_TRUE(dir.mkdir(u"zelapp.ini"_s));
+    ASSERT_TRUE(putFile(dir.filePath(u"zelapp.ini/inside"_s), "kept"));
+    QString error;
+    EXPECT_FALSE(writeIniFile(dir.filePath(u"zelapp.ini"_s), AppState{}, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(fileBytes(dir.filePath(u"zelapp.ini/inside"_s)), "kept");
+    EXPECT_TRUE(dir.entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST(IniFile, FailedWriteInAReadOnlyFolderKeepsTheOldFile) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "permissions do not bind the superuser";
+    }
+    zeltest::TempFolder folder;
+    const QString path = QString::fromStdString(folder.path()) + u"/zelapp.ini"_s;
+    ASSERT_TRUE(putFile(path, "old settings"));
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0500), 0);
+    QString error;
+    const bool written = writeIniFile(path, AppState{}, &error);
+    ::chmod(folder.path().c_str(), 0700);
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(fileBytes(path), "old settings");
+}
+
+}  // namespace
+}  // namespace zelapp

@@ -1,0 +1,555 @@
+// The scan tick and UpdateMainDisplay: what is read from the unit, what reaches the dialogs'
+// live fields, the value holders, the grid and the bars, and when.
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "core/scan_cycle.h"
+#include "setup_fixture.h"
+
+using namespace Qt::StringLiterals;
+using zelapp::ScanCycle;
+
+namespace {
+
+class RecordingDisplays : public zelapp::ScanDisplays {
+  public:
+    bool grid = true;
+    bool bars = true;
+    std::vector<std::pair<int, QString>> gridValues;
+    std::vector<std::pair<int, float>> barValues;
+    int gridRebuilds = 0;
+    int barRebuilds = 0;
+    std::vector<std::pair<int, bool>> checkCalls;
+
+    bool gridEnabled() const override { return grid; }
+    bool barsEnabled() const override { return bars; }
+    void SetGridValue(int position, const QString &text) override {
+        gridValues.emplace_back(position, text);
+    }
+    void SetBarValue(int position, float value) override {
+        barValues.emplace_back(position, value);
+    }
+    void UpdateGridDisplay() override { ++gridRebuilds; }
+    void UpdateBarDisplay() override { ++barRebuilds; }
+    void setViewChecked(int viewType, bool checked) override {
+        checkCalls.emplace_back(viewType, checked);
+    }
+    void clear() {
+        gridValues.clear();
+        barValues.clear();
+    }
+};
+
+class RecordingLiveFields : public zelapp::LiveValueFields {
+  public:
+    QString currentLvdt = u"1"_s;
+    QString currentAnalog = u"1"_s;
+    std::vector<QString> mastering, setupChan, lvdt, analog;
+
+    void setMasteringValue(const QString &text) override { mastering.push_back(text); }
+    void setSetupChanValue(const QString &text) override { setupChan.push_back(text); }
+    QString currentLvdtText() const override { return currentLvdt; }
+    void setLvdtValue(const QString &text) override { lvdt.push_back(text); }
+    QString currentAnalogText() const override { return currentAnalog; }
+    void setAnalogValue(const QString &text) override { analog.push_back(text); }
+};
+
+// A running main window: updating on, no hold, "." as separator so texts do not depend on the
+// machine's locale.
+struct Harness {
+    zeltest::SetupFixture f;
+    RecordingDisplays displays;
+    RecordingLiveFields fields;
+    ScanCycle scan{f.unit, f.state, f.setup, displays, fields};
+    int labelChanges = 0;
+
+    explicit Harness(int channels = 8, int lvdts = 8, int analogs = 1)
+        : f(channels, lvdts, analogs) {
+        scan.setDecimalSeparator(u'.');
+        f.state.UpdateEnabled = true;
+        f.state.ScanHoldCount = 0;
+        QObject::connect(&f.labels, &zelapp::ChannelLabels::textChanged,
+                         [this](int, const QString &) { ++labelChanges; });
+    }
+
+    void view(int viewType) {
+        f.state.ViewType = viewType;
+        scan.UpdateMainDisplay();
+    }
+    void addGroup(std::initializer_list<int> channels) {
+        auto g = std::make_unique<zelapp::group>();
+        g->SetDefaults(f.setup.groupCount() + 1);
+        for (int ch : channels) {
+            g->AddChannel(ch);
+        }
+        f.setup.addGroup(std::move(g));
+    }
+    // One tick, with the calls and displays of the ones before forgotten.
+    void tick() {
+        f.unit.clearCalls();
+        displays.clear();
+        scan.Timer1_Timer();
+    }
+    int reads(const char *prefix) const { return f.unit.count(prefix); }
+};
+
+std::vector<int> positions(const std::vector<std::pair<int, QString>> &values) {
+    std::vector<int> p;
+    for (const auto &v : values) {
+        p.push_back(v.first);
+    }
+    return p;
+}
+
+// ---- Live-value fields of the dialogs ----
+
+TEST(ScanCycleLiveFields, FedEveryTickEvenWhileMainDisplaysAreHeld) {
+    for (bool updateOff : {true, false}) {
+        SCOPED_TRACE(updateOff ? "UpdateEnabled False" : "ScanHoldCount 1");
+        Harness h;
+        h.f.state.UpdateEnabled = !updateOff;
+        h.f.state.ScanHoldCount = updateOff ? 0 : 1;
+        h.f.setup.channel(3)->Decimals = 2;
+        h.f.unit.channelValue = {{2, 1.5f}, {3, -0.25f}};
+        h.f.unit.lvdtValue[4] = 0.012f;
+        h.f.unit.analogValue[1] = 0.5f;
+        h.f.state.MasteringChannel = 2;
+        h.f.state.SetupChanChannel = 3;
+        h.f.state.SetupLvdtLive = 1;
+        h.fields.currentLvdt = u"4"_s;
+        h.f.state.SetupAnalogLive = 1;
+
+        h.tick();
+        h.tick();
+
+        EXPECT_EQ(h.fields.mastering, (std::vector<QString>{u" 1.50000"_s, u" 1.50000"_s}));
+        EXPECT_EQ(h.fields.setupChan, (std::vector<QString>{u"-0.25"_s, u"-0.25"_s}));
+        EXPECT_EQ(h.fields.lvdt, (std::vector<QString>{u" 0.01200"_s, u" 0.01200"_s}));
+        EXPECT_EQ(h.fields.analog, (std::vector<QString>{u" 0.50000"_s, u" 0.50000"_s}));
+        EXPECT_DOUBLE_EQ(h.f.state.MasteringReading, 1.5);
+        // Only the dialogs' reads: one per gate.
+        EXPECT_EQ(h.reads("ZelReadChannel("), 2);
+        EXPECT_EQ(h.reads("ZelReadLvdt("), 1);
+        EXPECT_EQ(h.reads("ZelReadAnalog("), 1);
+        EXPECT_TRUE(h.displays.gridValues.empty());
+        EXPECT_TRUE(h.displays.barValues.empty());
+        EXPECT_EQ(h.f.labels.text(2), u"DDE"_s);
+        EXPECT_EQ(h.labelChanges, 0);
+    }
+}
+
+TEST(ScanCycleLiveFields, OnlyTheMasteringValueUsesTheCachedFormat) {
+    Harness h;
+    h.f.state.UpdateEnabled = false;
+    h.f.setup.channel(3)->Decimals = 2;
+    h.f.state.SetupChanChannel = 3;
+    h.tick();
+    EXPECT_EQ(h.scan.formatBuilds(), 0);
+
+    h.f.state.MasteringChannel = 3;
+    h.tick();
+    h.tick();
+    EXPECT_EQ(h.scan.formatBuilds(), 1);
+    EXPECT_EQ(h.scan.valueFormat(), u"\\ #0.00;-#0.00"_s);
+}
+
+TEST(ScanCycleLiveFields, InputNumberIsTheLeadingNumberRoundedHalfToEven) {
+    Harness h;
+    h.f.state.UpdateEnabled = false;
+    h.f.state.SetupLvdtLive = 1;
+    const std::vector<std::pair<QString, const char *>> cases = {
+        {u"3"_s, "ZelReadLvdt(3)"},   {u"  7 probe"_s, "ZelReadLvdt(7)"},
+        {u"2.5"_s, "ZelReadLvdt(2)"}, {u"3.5"_s, "ZelReadLvdt(4)"},
+        {u"0.6"_s, "ZelReadLvdt(1)"}, {u"8.4"_s, "ZelReadLvdt(8)"},
+    };
+    for (const auto &[text, call] : cases) {
+        SCOPED_TRACE(text.toStdString());
+        h.fields.currentLvdt = text;
+        h.tick();
+        EXPECT_EQ(h.f.unit.calls, std::vector<std::string>{call});
+    }
+}
+
+TEST(ScanCycleLiveFields, NoInputNumberReadsNothingAndLeavesTheFieldAlone) {
+    Harness h;  // 8 probes, 1 analog input
+    h.f.state.UpdateEnabled = false;
+    h.f.state.SetupLvdtLive = 1;
+    h.f.state.SetupAnalogLive = 1;
+    for (const QString &text :
+         {u""_s, u"abc"_s, u"0"_s, u"0.5"_s, u"-1"_s, u"9"_s, u"70000"_s, u"1e30"_s, u"-40000"_s}) {
+        SCOPED_TRACE(text.toStdString());
+        h.fields.currentLvdt = text;
+        h.fields.currentAnalog = text == u"9"_s ? u"2"_s : text;
+        h.tick();
+        EXPECT_TRUE(h.f.unit.calls.empty());
+    }
+    EXPECT_TRUE(h.fields.lvdt.empty());
+    EXPECT_TRUE(h.fields.analog.empty());
+}
+
+TEST(ScanCycleLiveFields, GateNamingNoChannelReadsNothing) {
+    Harness h(4);
+    h.f.state.UpdateEnabled = false;
+    h.f.state.MasteringReading = 7.0;
+    for (int ch : {5, -1, 40000}) {
+        h.f.state.MasteringChannel = ch;
+        h.f.state.SetupChanChannel = ch;
+        h.tick();
+        EXPECT_TRUE(h.f.unit.calls.empty());
+    }
+    EXPECT_TRUE(h.fields.mastering.empty());
+    EXPECT_TRUE(h.fields.setupChan.empty());
+    EXPECT_DOUBLE_EQ(h.f.state.MasteringReading, 7.0);
+}
+
+TEST(ScanCycleLiveFields, FailedReadShowsZeroNotAnOldValue) {
+    Harness h;
+    h.f.state.UpdateEnabled = false;
+    h.f.state.MasteringChannel = 1;
+    h.f.unit.channelValue[1] = 2.5f;
+    h.tick();
+    h.f.unit.readResult = -1;  // the fake leaves the value untouched, as the library may
+    h.tick();
+    EXPECT_EQ(h.fields.mastering, (std::vector<QString>{u" 2.50000"_s, u" 0.00000"_s}));
+    EXPECT_DOUBLE_EQ(h.f.state.MasteringReading, 0.0);
+}
+
+// ---- Gates of the main displays ----
+
+TEST(ScanCycleMain, HoldsAreReleasedOneByOneByUpdateMainDisplay) {
+    Harness h;
+    h.f.state.ScanHoldCount = 2;
+    h.view(zelapp::VIEWTYPECHANNELS);
+    EXPECT_EQ(h.f.state.ScanHoldCount, 1);
+    h.tick();
+    EXPECT_TRUE(h.f.unit.calls.empty());
+    EXPECT_EQ(h.f.labels.text(1), u"DDE"_s);
+
+    h.scan.UpdateMainDisplay();
+    EXPECT_EQ(h.f.state.ScanHoldCount, 0);
+    h.scan.UpdateMainDisplay();
+    EXPECT_EQ(h.f.state.ScanHoldCount, 0);  // never below 0
+    h.tick();
+    EXPECT_EQ(h.reads("ZelReadChannel("), 8);
+    EXPECT_EQ(h.f.labels.text(1), u" 0.00000"_s);
+}
+
+TEST(ScanCycleMain, UpdateEnabledFalseFeedsNoMainDisplay) {
+    Harness h;
+    h.addGroup({1});
+    h.f.state.CurrentGroup = 1;
+    for (int view = zelapp::VIEWTYPEGROUPS; view <= zelapp::VIEWTYPEANALOGS; ++view) {
+        h.f.state.UpdateEnabled = true;
+        h.view(view);
+        h.f.state.UpdateEnabled = false;
+        h.tick();
+        EXPECT_TRUE(h.f.unit.calls.empty());
+        EXPECT_TRUE(h.displays.gridValues.empty());
+        EXPECT_TRUE(h.displays.barValues.empty());
+    }
+    EXPECT_EQ(h.labelChanges, 0);
+}
+
+TEST(ScanCycleMain, ExactReadsPerTickInEachView) {
+    Harness h(8, 6, 2);
+    h.addGroup({2, 5, 7});
+    h.f.state.CurrentGroup = 1;
+    struct Expect {
+        int view, channelReads, lvdtReads, analogReads;
+    };
+    for (const Expect &e :
+         {Expect{zelapp::VIEWTYPEGROUPS, 8 + 3, 0, 0}, Expect{zelapp::VIEWTYPECHANNELS, 8, 0, 0},
+          Expect{zelapp::VIEWTYPELVDTS, 8, 6, 0}, Expect{zelapp::VIEWTYPEANALOGS, 8, 0, 2}}) {
+        SCOPED_TRACE(e.view);
+        h.view(e.view);
+        for (int t = 0; t < 2; ++t) {  // unchanged values are still read
+            h.tick();
+            EXPECT_EQ(h.reads("ZelReadChannel("), e.channelReads);
+            EXPECT_EQ(h.reads("ZelReadLvdt("), e.lvdtReads);
+            EXPECT_EQ(h.reads("ZelReadAnalog("), e.analogReads);
+            EXPECT_EQ(static_cast<int>(h.f.unit.calls.size()),
+                      e.channelReads + e.lvdtReads + e.analogReads);
+        }
+    }
+}
+
+// ---- Channel view ----
+
+TEST(ScanCycleChannels, UnchangedValueIsSentOnceAndAgainAfterUpdateMainDisplay) {
+    Harness h(3);
+    h.f.unit.channelValue = {{1, 0.5f}, {2, -1.5f}, {3, 0.0123f}};
+    h.view(zelapp::VIEWTYPECHANNELS);
+
+    h.tick();
+    EXPECT_EQ(h.displays.gridValues,
+              (std::vector<std::pair<int, QString>>{
+                  {1, u" 0.50000"_s}, {2, u"-1.50000"_s}, {3, u" 0.01230"_s}}));
+    EXPECT_EQ(h.displays.barValues,
+              (std::vector<std::pair<int, float>>{{1, 0.5f}, {2, -1.5f}, {3, 0.0123f}}));
+    EXPECT_EQ(h.f.labels.text(2), u"-1.50000"_s);
+
+    h.tick();
+    EXPECT_TRUE(h.displays.gridValues.empty());
+    EXPECT_TRUE(h.displays.barValues.empty());
+
+    h.f.unit.channelValue[2] = -1.25f;
+    h.tick();
+    EXPECT_EQ(h.displays.gridValues, (std::vector<std::pair<int, QString>>{{2, u"-1.25000"_s}}));
+    EXPECT_EQ(h.displays.barValues, (std::vector<std::pair<int, float>>{{2, -1.25f}}));
+
+    h.scan.UpdateMainDisplay();
+    h.tick();
+    EXPECT_EQ(positions(h.displays.gridValues), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(h.displays.barValues.size(), 3u);
+    h.tick();
+    EXPECT_TRUE(h.displays.gridValues.empty());
+}
+
+TEST(ScanCycleChannels, HoldersShowDdeUntilTheFirstReadingAndNotifyOnlyOnChange) {
+    Harness h(3);
+    h.f.unit.channelValue = {{1, 2.0f}, {2, 3.0f}, {3, 4.0f}};
+    h.view(zelapp::VIEWTYPECHANNELS);
+    EXPECT_EQ(h.f.labels.text(1), u"DDE"_s);
+    EXPECT_EQ(h.f.labels.text(0), u"DDE"_s);
+
+    h.tick();
+    EXPECT_EQ(h.f.labels.text(1), u" 2.00000"_s);
+    EXPECT_EQ(h.f.labels.text(3), u" 4.00000"_s);
+    EXPECT_EQ(h.f.labels.text(0), u"DDE"_s);  // the design-time element is never fed
+    EXPECT_EQ(h.labelChanges, 3);
+
+    h.tick();
+    EXPECT_EQ(h.labelChanges, 3);
+
+    // Re-sent after a rebuild, but the holders' texts are the same: nobody is told.
+    h.scan.UpdateMainDisplay();
+    h.tick();
+    EXPECT_EQ(h.labelChanges, 3);
+
+    h.f.unit.channelValue[3] = 4.5f;
+    h.tick();
+    EXPECT_EQ(h.labelChanges, 4);
+    EXPECT_EQ(h.f.labels.text(3), u" 4.50000"_s);
+}
+
+TEST(ScanCycleChannels, GridAndBarChecksAreReadOnEveryUse) {
+    Harness h(2);
+    h.f.unit.channelValue = {{1, 1.0f}, {2, 2.0f}};
+    h.displays.grid = false;
+    h.view(zelapp::VIEWTYPECHANNELS);
+    EXPECT_EQ(h.displays.gridRebuilds, 0);
+    EXPECT_EQ(h.displays.barRebuilds, 1);
+    h.tick();
+    EXPECT_TRUE(h.displays.gridValues.empty());
+    EXPECT_EQ(h.displays.barValues.size(), 2u);
+    EXPECT_EQ(h.f.labels.text(1), u" 1.00000"_s);
+
+    h.displays.grid = true;
+    h.displays.bars = false;
+    h.f.unit.channelValue[2] = 2.5f;
+    h.tick();
+    EXPECT_EQ(h.displays.gridValues, (std::vector<std::pair<int, QString>>{{2, u" 2.50000"_s}}));
+    EXPECT_TRUE(h.displays.barValues.empty());
+
+    h.scan.UpdateMainDisplay();
+    EXPECT_EQ(h.displays.gridRebuilds, 1);
+    EXPECT_EQ(h.displays.barRebuilds, 1);
+}
+
+// ---- Value format ----
+
+TEST(ScanCycleFormat, AlternatingDecimalsRebuildTheFormatOnEachSwitch) {
+    Harness h(4);
+    for (int i = 1; i <= 4; ++i) {
+        h.f.setup.channel(i)->Decimals = i % 2 == 1 ? 3 : 5;
+        h.f.unit.channelValue[i] = 1.23456f;
+    }
+    h.view(zelapp::VIEWTYPECHANNELS);
+    h.tick();
+    EXPECT_EQ(h.scan.formatBuilds(), 4);
+    EXPECT_EQ(h.f.labels.text(1), u" 1.235"_s);
+    EXPECT_EQ(h.f.labels.text(2), u" 1.23456"_s);
+    EXPECT_EQ(h.f.labels.text(3), u" 1.235"_s);
+    EXPECT_EQ(h.f.labels.text(4), u" 1.23456"_s);
+    EXPECT_EQ(h.scan.valueFormat(), u"\\ #0.00000;-#0.00000"_s);
+
+    // Unchanged values are not formatted at all.
+    h.tick();
+    EXPECT_EQ(h.scan.formatBuilds(), 4);
+
+    // Same decimals everywhere: the format built last time serves every channel.
+    for (int i = 1; i <= 4; ++i) {
+        h.f.setup.channel(i)->Decimals = 5;
+    }
+    h.scan.UpdateMainDisplay();
+    h.tick();
+    EXPECT_EQ(h.scan.formatBuilds(), 4);
+    EXPECT_EQ(h.f.labels.text(1), u" 1.23456"_s);
+}
+
+TEST(ScanCycleFormat, NegativeValueRoundingToZeroKeepsItsSign) {
+    Harness h(2);
+    h.f.unit.channelValue = {{1, -0.000001f}, {2, 0.000001f}};
+    h.view(zelapp::VIEWTYPECHANNELS);
+    h.tick();
+    EXPECT_EQ(h.f.labels.text(1), u"-0.00000"_s);
+    EXPECT_EQ(h.f.labels.text(2), u" 0.00000"_s);
+    EXPECT_EQ(h.displays.gridValues.at(0).second, u"-0.00000"_s);
+}
+
+TEST(ScanCycleFormat, ZeroDecimalsEndWithTheSeparatorAndOddDecimalsDoNotCrash) {
+    Harness h(3);
+    h.scan.setDecimalSeparator(u',');
+    h.f.setup.channel(1)->Decimals = 0;
+    h.f.setup.channel(2)->Decimals = -3;
+    h.f.setup.channel(3)->Decimals = 32767;
+    h.f.unit.channelValue = {{1, 12.5f}, {2, 1.0f}, {3, 1.0f}};
+    h.view(zelapp::VIEWTYPECHANNELS);
+    h.tick();
+    EXPECT_EQ(h.f.labels.text(1), u" 13,"_s);
+    EXPECT_EQ(h.f.labels.text(2), u" 1,"_s);
+    EXPECT_TRUE(h.f.labels.text(3).startsWith(u" 1,000"_s));
+    EXPECT_EQ(h.scan.formatBuilds(), 3);
+}
+
+// ---- Probe and analog views ----
+
+TEST(ScanCycleInputs, ValuesArePushedEveryTickWithFiveDecimals) {
+    Harness h(2, 2, 1);
+    h.f.state.Decimals = 2;
+    h.f.setup.channel(1)->Decimals = 2;
+    h.f.setup.channel(2)->Decimals = 2;
+    h.f.unit.lvdtValue = {{1, 0.012f}, {2, -0.5f}};
+    h.f.unit.channelValue[1] = 0.25f;
+    h.view(zelapp::VIEWTYPELVDTS);
+    for (int t = 0; t < 2; ++t) {
+        h.tick();
+        EXPECT_EQ(h.displays.gridValues,
+                  (std::vector<std::pair<int, QString>>{{1, u" 0.01200"_s}, {2, u"-0.50000"_s}}));
+        EXPECT_EQ(h.displays.barValues,
+                  (std::vector<std::pair<int, float>>{{1, 0.012f}, {2, -0.5f}}));
+    }
+    EXPECT_EQ(h.f.labels.text(1), u" 0.25"_s);  // the holders go on in every view
+
+    h.f.unit.analogValue[1] = 0.75f;
+    h.view(zelapp::VIEWTYPEANALOGS);
+    for (int t = 0; t < 2; ++t) {
+        h.tick();
+        EXPECT_EQ(h.displays.gridValues,
+                  (std::vector<std::pair<int, QString>>{{1, u" 0.75000"_s}}));
+        EXPECT_EQ(h.displays.barValues, (std::vector<std::pair<int, float>>{{1, 0.75f}}));
+    }
+}
+
+// ---- Group view ----
+
+TEST(ScanCycleGroups, ShownChannelsAreReadTwiceAndGoToTheirPositions) {
+    Harness h;
+    h.addGroup({1});
+    h.addGroup({5, 2});
+    h.f.state.CurrentGroup = 2;
+    h.f.unit.channelValue = {{2, 0.2f}, {5, 0.5f}};
+    h.view(zelapp::VIEWTYPEGROUPS);
+    h.tick();
+
+    const std::vector<std::string> expected = {
+        "ZelReadChannel(1)", "ZelReadChannel(2)", "ZelReadChannel(3)", "ZelReadChannel(4)",
+        "ZelReadChannel(5)", "ZelReadChannel(6)", "ZelReadChannel(7)", "ZelReadChannel(8)",
+        "ZelReadChannel(5)", "ZelReadChannel(2)"};
+    EXPECT_EQ(h.f.unit.calls, expected);
+    EXPECT_EQ(h.displays.gridValues,
+              (std::vector<std::pair<int, QString>>{{1, u" 0.50000"_s}, {2, u" 0.20000"_s}}));
+    EXPECT_EQ(h.displays.barValues, (std::vector<std::pair<int, float>>{{1, 0.5f}, {2, 0.2f}}));
+    EXPECT_EQ(h.f.labels.text(8), u" 0.00000"_s);
+
+    h.tick();
+    EXPECT_TRUE(h.displays.gridValues.empty());
+    h.f.unit.channelValue[2] = 0.3f;
+    h.tick();
+    EXPECT_EQ(h.displays.gridValues, (std::vector<std::pair<int, QString>>{{2, u" 0.30000"_s}}));
+    EXPECT_EQ(h.f.labels.text(2), u" 0.30000"_s);
+}
+
+TEST(ScanCycleGroups, NoSuchGroupUpdatesTheHoldersOnly) {
+    for (int current : {3, 0, -2}) {
+        SCOPED_TRACE(current);
+        Harness h;
+        h.addGroup({1, 2});
+        h.addGroup({3});
+        h.f.state.CurrentGroup = current;
+        h.f.unit.channelValue[1] = 1.0f;
+        h.view(zelapp::VIEWTYPEGROUPS);
+        h.tick();
+        EXPECT_EQ(h.reads("ZelReadChannel("), 8);
+        EXPECT_EQ(h.f.labels.text(1), u" 1.00000"_s);
+        EXPECT_TRUE(h.displays.gridValues.empty());
+        EXPECT_TRUE(h.displays.barValues.empty());
+    }
+}
+
+TEST(ScanCycleGroups, ChannelsMissingFromTheSetupAreSkipped) {
+    Harness h(4);
+    h.addGroup({2, 9, 0, -1, 4});
+    h.f.state.CurrentGroup = 1;
+    h.view(zelapp::VIEWTYPEGROUPS);
+    h.tick();
+    EXPECT_EQ(h.reads("ZelReadChannel("), 4 + 2);
+    EXPECT_EQ(positions(h.displays.gridValues), (std::vector<int>{1, 5}));
+}
+
+// ---- UpdateMainDisplay ----
+
+TEST(ScanCycleUpdateMainDisplay, ChecksOnlyTheCurrentView) {
+    Harness h;
+    for (int view = zelapp::VIEWTYPEGROUPS; view <= zelapp::VIEWTYPEANALOGS; ++view) {
+        SCOPED_TRACE(view);
+        h.displays.checkCalls.clear();
+        h.view(view);
+        EXPECT_EQ(h.displays.checkCalls,
+                  (std::vector<std::pair<int, bool>>{
+                      {1, false}, {2, false}, {3, false}, {4, false}, {view, true}}));
+    }
+    h.displays.checkCalls.clear();
+    h.view(7);  // no such view: all unchecked, and the tick shows only the holders
+    EXPECT_EQ(h.displays.checkCalls.size(), 4u);
+    h.tick();
+    EXPECT_EQ(h.reads("ZelReadChannel("), 8);
+    EXPECT_TRUE(h.displays.gridValues.empty());
+}
+
+TEST(ScanCycleUpdateMainDisplay, CountsChangedWithoutItAreFollowedSafely) {
+    Harness h(4);
+    h.addGroup({2, 6});
+    h.f.state.CurrentGroup = 1;
+    h.tick();  // before any UpdateMainDisplay: everything is new
+    EXPECT_EQ(h.reads("ZelReadChannel("), 4);
+    EXPECT_EQ(h.displays.gridValues.size(), 4u);
+
+    h.f.setup.CreateChannels(6);
+    h.f.unit.channelValue[6] = 6.0f;
+    h.tick();
+    EXPECT_EQ(positions(h.displays.gridValues), (std::vector<int>{5, 6}));
+    EXPECT_EQ(h.f.labels.text(6), u" 6.00000"_s);
+
+    h.f.state.ViewType = zelapp::VIEWTYPEGROUPS;  // the view changed without a rebuild
+    h.tick();
+    EXPECT_EQ(h.reads("ZelReadChannel("), 6 + 2);
+    EXPECT_EQ(positions(h.displays.gridValues), (std::vector<int>{1, 2}));
+
+    h.f.state.MaxChannel = 9;  // a count ahead of the collection
+    h.tick();
+    EXPECT_EQ(h.reads("ZelReadChannel("), 6 + 2);
+
+    // Shrunk below a group's channel: the group's row for it is left alone.
+    h.f.state.MaxChannel = 6;
+    h.f.setup.CreateChannels(3);
+    h.tick();
+    EXPECT_EQ(h.reads("ZelReadChannel("), 3 + 1);
+    EXPECT_TRUE(h.displays.gridValues.empty());
+}
+
+}  // namespace

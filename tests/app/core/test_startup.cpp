@@ -1,0 +1,215 @@
+// Start-up in order: the instance lock, help file, diagnostic switches, settings file, unit
+// initialisation and default objects; and the command line the main window reads.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "core/command_line.h"
+#include "core/help.h"
+#include "core/instance_lock.h"
+#include "core/startup.h"
+#include "setup_fixture.h"
+#include "temp_folder.h"
+
+using zelapp::StartupResult;
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+class StartupTest : public ::testing::Test {
+  protected:
+    zeltest::TempFolder folder;
+    QString programFolder = QString::fromStdString(folder.path());
+    zelapp::InstanceLock lock{QDir(programFolder).filePath(QStringLiteral("zelapp.lock"))};
+    zeltest::SetupFixture f{0, 0, 0};
+    int windowsShown = 0;
+
+    StartupResult start(const QString &commandLine = {}) {
+        zelapp::StartupContext context{
+            f.state, f.unit,        f.prompter,  f.setup,
+            lock,    programFolder, commandLine, [this] { ++windowsShown; }};
+        return zelapp::Main(context);
+    }
+    void writeIni(const QByteArray &text) {
+        writeFile(QDir(programFolder).filePath(QStringLiteral("zelapp.ini")), text);
+    }
+};
+
+TEST_F(StartupTest, WithoutSettingsFileStartsWithDefaultsAfterOneMessage) {
+    EXPECT_EQ(start(), StartupResult::Running);
+    EXPECT_EQ(
+        f.prompter.texts(),
+        (std::vector<QString>{QStringLiteral("zelapp.ini file not found. Default values used.")}));
+    EXPECT_EQ(f.state.MaxChannel, 8);
+    EXPECT_EQ(f.setup.channelCount(), 8);
+    EXPECT_EQ(f.setup.lvdtCount(), 8);
+    EXPECT_EQ(f.setup.analogCount(), 1);
+    EXPECT_EQ(f.labels.count(), 9);
+    EXPECT_EQ(windowsShown, 1);
+    EXPECT_EQ(f.state.AppPath, programFolder);
+    EXPECT_EQ(f.state.ProductTitle, QStringLiteral("ZEL-32"));
+    EXPECT_EQ(f.state.MakerName, QStringLiteral("Quillon Corporation"));
+    const std::vector<std::string> first(f.unit.calls.begin(), f.unit.calls.begin() + 6);
+    EXPECT_EQ(first, (std::vector<std::string>{"ZelMsgBox(1)", "ZelCommInit(0)", "ZelStartScan()",
+                                               "ZelSetScanTime(100)", "ZelSetAdcAvg(4)",
+                                               "ZelClearChannel(1)"}));
+    EXPECT_EQ(f.unit.calls.back(), "ZelSetAfsv(1, 1)");
+}
+
+TEST_F(StartupTest, SettingsFileValuesReachTheUnitAndTheCollections) {
+    writeIni(
+        "[ZELAPP Version 6.01]\r\nMaxChannel=3\r\nMaxLVDT=2\r\nScanTime= 50 \r\n"
+        "ADCAverage= 8 \r\nLvdtFSV= .1 \r\n");
+    EXPECT_EQ(start(), StartupResult::Running);
+    EXPECT_TRUE(f.prompter.shown.empty());
+    EXPECT_EQ(f.setup.channelCount(), 3);
+    EXPECT_EQ(f.setup.lvdtCount(), 2);
+    EXPECT_EQ(f.unit.count("ZelSetScanTime(50)"), 1);
+    EXPECT_EQ(f.unit.count("ZelSetAdcAvg(8)"), 1);
+    EXPECT_EQ(f.unit.count("ZelSetTfsv(1, 0.025)"), 1);
+    EXPECT_EQ(f.unit.count("ZelSetRunAvg("), 0);  // the running average is not sent at start-up
+}
+
+TEST_F(StartupTest, FailedInitialisationEndsBeforeAnyObjectOrWindow) {
+    f.unit.commInitResult = -1;
+    const StartupResult result = start();
+    EXPECT_EQ(result, StartupResult::CommunicationFailed);
+    EXPECT_NE(zelapp::exitStatus(result), 0);
+    EXPECT_EQ(f.prompter.texts().back(), QStringLiteral("Zel-8 communication not functioning"));
+    EXPECT_EQ(f.unit.calls.back(), "ZelCommInit(0)");
+    EXPECT_EQ(f.setup.channelCount(), 0);
+    EXPECT_EQ(windowsShown, 0);
+    EXPECT_FALSE(QFile::exists(QDir(programFolder).filePath(QStringLiteral("zelapp.ini"))));
+}
+
+TEST_F(StartupTest, SecondInstanceTouchesNothing) {
+    zelapp::InstanceLock first{lock.path()};
+    ASSERT_TRUE(first.tryLock());
+    const StartupResult result = start(QStringLiteral("/DEBUGINIT"));
+    EXPECT_EQ(result, StartupResult::AlreadyRunning);
+    EXPECT_NE(zelapp::exitStatus(result), 0);
+    EXPECT_EQ(f.prompter.texts(),
+              (std::vector<QString>{QStringLiteral("This application is already running")}));
+    EXPECT_TRUE(f.unit.calls.empty());
+    EXPECT_EQ(windowsShown, 0);
+    first.unlock();
+    EXPECT_EQ(start(), StartupResult::Running);
+}
+
+TEST_F(StartupTest, DiagnosticSwitchesAreFoundAnywhereInAnyCase) {
+    writeIni("");
+    start(QStringLiteral("setup.zel /debuginit x/EPPERRy"));
+    ASSERT_GE(f.unit.calls.size(), 3u);
+    EXPECT_EQ(f.unit.calls[0], "EppInstallMsg(1)");
+    EXPECT_EQ(f.unit.calls[1], "EppDiagMsg(1)");
+    EXPECT_EQ(f.unit.calls[2], "ZelMsgBox(1)");
+}
+
+TEST_F(StartupTest, NoSwitchesNoDiagnostics) {
+    writeIni("");
+    start(QStringLiteral("/NUMS"));
+    EXPECT_EQ(f.unit.count("Epp"), 0);
+}
+
+class RecordingViewer : public zelapp::HelpViewer {
+  public:
+    std::vector<long> topics;
+    int closes = 0;
+    QString failure;
+    bool showTopic(const QString &, long contextId, QString *error) override {
+        topics.push_back(contextId);
+        *error = failure;
+        return failure.isEmpty();
+    }
+    bool close(const QString &, QString *error) override {
+        ++closes;
+        *error = failure;
+        return failure.isEmpty();
+    }
+};
+
+TEST_F(StartupTest, HelpFileIsUsedOnlyWhenItExists) {
+    writeIni("");
+    start();
+    EXPECT_EQ(f.state.HelpFilePath, QDir(programFolder).filePath(zelapp::helpFileName()));
+    EXPECT_TRUE(f.state.HelpFile.isEmpty());
+
+    RecordingViewer viewer;
+    zelapp::Help help(f.state, f.prompter, viewer);
+    help.ShowHelpTopic(98496, QStringLiteral("Zel-8 [a.zel]"));
+    help.CloseHelp();
+    ASSERT_EQ(f.prompter.shown.size(), 1u);
+    EXPECT_EQ(f.prompter.shown[0].text,
+              QStringLiteral("Unable to display Help Contents. There is no Help associated with "
+                             "this project."));
+    EXPECT_EQ(f.prompter.shown[0].title, QStringLiteral("Zel-8 [a.zel]"));
+    EXPECT_EQ(f.prompter.shown[0].icon, zelapp::PromptIcon::Information);
+    EXPECT_TRUE(viewer.topics.empty());
+    EXPECT_EQ(viewer.closes, 0);
+}
+
+TEST_F(StartupTest, HelpGoesToTheViewerAndItsErrorsAreShown) {
+    writeIni("");
+    writeFile(QDir(programFolder).filePath(zelapp::helpFileName()), "<html></html>");
+    start();
+    EXPECT_EQ(f.state.HelpFile, f.state.HelpFilePath);
+
+    RecordingViewer viewer;
+    zelapp::Help help(f.state, f.prompter, viewer);
+    help.ShowHelpTopic(98496, {});
+    EXPECT_EQ(viewer.topics, (std::vector<long>{98496}));
+    viewer.failure = QStringLiteral("No browser");
+    help.CloseHelp();
+    EXPECT_EQ(f.prompter.texts().back(), QStringLiteral("No browser"));
+}
+
+TEST_F(StartupTest, AFolderNamedLikeTheHelpFileIsNoHelp) {
+    writeIni("");
+    ASSERT_TRUE(QDir(programFolder).mkdir(zelapp::helpFileName()));
+    start();
+    EXPECT_TRUE(f.state.HelpFile.isEmpty());
+}
+
+TEST(CommandLine, WordsSplitOnBlanksAndTabsAtMostTen) {
+    EXPECT_EQ(zelapp::commandLineWords(QStringLiteral("  a\tb  \"c d\" ")),
+              (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("\"c"),
+                           QStringLiteral("d\"")}));
+    EXPECT_EQ(zelapp::commandLineWords(QStringLiteral("1 2 3 4 5 6 7 8 9 10 11 12")).size(), 10);
+    EXPECT_TRUE(zelapp::commandLineWords({}).isEmpty());
+}
+
+TEST(CommandLine, ViewSwitchesAreExactAndTheLastFileWins) {
+    auto args = zelapp::mainWindowArguments(QStringLiteral("shaft.zel /NUMS /LVDT"));
+    EXPECT_EQ(args.setupFile, QStringLiteral("shaft.zel"));
+    EXPECT_TRUE(args.openGrid);
+    EXPECT_FALSE(args.openBars);
+    EXPECT_EQ(args.viewType, zelapp::VIEWTYPELVDTS);
+
+    args = zelapp::mainWindowArguments(QStringLiteral("/nums /NUMS/BARS /DEBUGINIT"));
+    EXPECT_FALSE(args.openGrid);
+    EXPECT_FALSE(args.openBars);
+    EXPECT_FALSE(args.viewType.has_value());
+    EXPECT_TRUE(args.setupFile.isEmpty());
+
+    args = zelapp::mainWindowArguments(QStringLiteral("/home/op/My Setups/a.zel /BARS"));
+    EXPECT_EQ(args.setupFile, QStringLiteral("Setups/a.zel"));
+    EXPECT_TRUE(args.openBars);
+
+    args = zelapp::mainWindowArguments(QStringLiteral("1 2 3 4 5 6 7 8 9 10 eleven.zel"));
+    EXPECT_EQ(args.setupFile, QStringLiteral("10"));
+}
+
+TEST(CommandLine, ArgumentsAreJoinedWithoutTheProgram) {
+    EXPECT_EQ(zelapp::joinArguments(
+                  {QStringLiteral("zelapp"), QStringLiteral("a.zel"), QStringLiteral("/NUMS")}),
+              QStringLiteral("a.zel /NUMS"));
+    EXPECT_TRUE(zelapp::joinArguments({QStringLiteral("zelapp")}).isEmpty());
+}
+
+}  // namespace
