@@ -1,0 +1,45 @@
+// The File menu's setup commands, New, Open, Save and Save As, with the hidden LoadTest entry,
+// and the load of the setup named at start-up. No widgets: the file dialogs and message boxes
+// come in through FileChooser and Prompter.
+#pragma once
+
+#include <QChar>
+#include <QLocale>
+
+#include "setup/setup_reader.h"
+
+namespace zelapp {
+
+class FileChooser;
+class Prompter;
+class Setup;
+
+class SetupCommands {
+  public:
+    // `locale` gives the decimal separator the files are written with and read in.
+    SetupCommands(Setup &setup, Prompter &prompter, FileChooser &chooser,
+                  QLocale locale = QLocale());
+
+    void NewFile_Click();
+    // Asks for a file (empty when cancelled) and loads it.
+    void OpenFile_Click();
+    // Writes the setup to SetupFileName; nothing when the name is empty. Returns whether the
+    // file was written. A failed write says so in a message and leaves SetupModified alone.
+    bool SaveFile_Click();
+    // Asks for a file name (empty when cancelled), then saves as SaveFile_Click does.
+    bool SaveAsFile_Click();
+    void LoadTest_Click();
+
+    // Loads the file named by SetupFileName (the command line's setup file at start-up).
+    SetupLoad loadSetupFile();
+
+    QChar decimalSeparator() const;
+
+  private:
+    Setup &setup_;
+    Prompter &prompter_;
+    FileChooser &chooser_;
+    QLocale locale_;
+};
+
+}  // namespace zelapp

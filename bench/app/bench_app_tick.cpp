@@ -1,0 +1,171 @@
+// One scan tick in channel view with 255 channels whose values all change, through the real
+// libzelcomm.so against the running zel8d: the time per tick and the share of it spent in the
+// library. The emulator runs one scan between ticks (outside the timing), and noise on the
+// probes makes every channel's value new at every tick.
+#include <QDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/prompter.h"
+#include "core/scan_cycle.h"
+#include "core/zelcomm_binding.h"
+#include "emulator_process.h"
+#include "setup/setup.h"
+#include "setup/setup_reader.h"
+#include "setup/setup_writer.h"
+#include "temp_folder.h"
+#include "timed_unit.h"
+
+namespace {
+
+class CountingPrompter : public zelapp::Prompter {
+  public:
+    int shown = 0;
+    zelapp::PromptAnswer ask(const QString &text, const QString &, zelapp::PromptIcon,
+                             zelapp::PromptButtons) override {
+        if (++shown == 1) {
+            std::fprintf(stderr, "message: %s\n", text.toLocal8Bit().constData());
+        }
+        return zelapp::PromptAnswer::Ok;
+    }
+};
+
+class NoWindow : public zelapp::MainWindowPort {
+  public:
+    void setCaption(const QString &) override {}
+    QString caption() const override { return {}; }
+    void UpdateMainDisplay() override {}
+};
+
+// Grid and bars switched on; they only count what reaches them.
+class CountingDisplays : public zelapp::ScanDisplays {
+  public:
+    long gridValues = 0, barValues = 0;
+    bool gridEnabled() const override { return true; }
+    bool barsEnabled() const override { return true; }
+    void SetGridValue(int, const QString &) override { ++gridValues; }
+    void SetBarValue(int, float) override { ++barValues; }
+    void UpdateGridDisplay() override {}
+    void UpdateBarDisplay() override {}
+    void setViewChecked(int, bool) override {}
+};
+
+class NoDialogs : public zelapp::LiveValueFields {
+  public:
+    void setMasteringValue(const QString &) override {}
+    void setSetupChanValue(const QString &) override {}
+    QString currentLvdtText() const override { return {}; }
+    void setLvdtValue(const QString &) override {}
+    QString currentAnalogText() const override { return {}; }
+    void setAnalogValue(const QString &) override {}
+};
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main() {
+    zeltest::TempFolder devices;
+    setenv("ZEL_DEVICE_DIR", devices.path().c_str(), 1);
+    zeltest::EmulatorProcess emulator(ZEL8D_PATH, devices.path());
+    if (!emulator.start(
+            {"--channels", "255", "--table", "255", "--noise", "1e-4", "--seed", "7"})) {
+        std::fprintf(stderr, "zel8d did not start: %s\n", emulator.errors().c_str());
+        return 1;
+    }
+
+    zelapp::ZelcommBinding binding(QString::fromUtf8(ZELCOMM_DIR), [](const QString &m) {
+        std::fprintf(stderr, "%s\n", m.toLocal8Bit().constData());
+    });
+    zelbench::TimedUnit unit(binding);
+    CountingPrompter prompter;
+    binding.installMessageHook(prompter);
+    zelapp::AppState state;
+    zelapp::ChannelLabels labels;
+    zelapp::CurrentItemHolder items;
+    NoWindow window;
+    zelapp::ModelContext context{unit, prompter, state};
+    zelapp::Setup setup{context, state, labels, items, window};
+    CountingDisplays displays;
+    NoDialogs dialogs;
+    zelapp::ScanCycle scan{unit, state, setup, displays, dialogs};
+
+    unit.ZelMsgBox(1);
+    if (unit.ZelCommInit(0) != 0) {
+        std::fprintf(stderr, "no unit\n");
+        return 1;
+    }
+    state.MaxChannel = 255;
+    state.MaxLvdt = 8;
+    setup.CreateDefaultObjects();
+    for (int i = 1; i <= 255; ++i) {
+        // Every channel follows the noisy probes, with its own decimals now and then.
+        setup.channel(i)->setFormula(
+            QStringLiteral("T%1-T%2*0.5").arg(i % 8 + 1).arg((i + 3) % 8 + 1));
+        setup.channel(i)->Decimals = i % 16 == 0 ? 4 : 5;
+    }
+    state.UpdateEnabled = true;
+    state.ViewType = zelapp::VIEWTYPECHANNELS;
+    scan.UpdateMainDisplay();
+
+    constexpr int kTicks = 200;
+    std::vector<double> tickMs, libraryMs;
+    long gridBefore = 0;
+    long changedTicks = 0;
+    for (int t = 0; t < kTicks; ++t) {
+        emulator.control({"scan", "1"});
+        const auto libraryBefore = unit.spent;
+        gridBefore = displays.gridValues;
+        const auto start = std::chrono::steady_clock::now();
+        scan.Timer1_Timer();
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        tickMs.push_back(std::chrono::duration<double, std::milli>(elapsed).count());
+        libraryMs.push_back(
+            std::chrono::duration<double, std::milli>(unit.spent - libraryBefore).count());
+        changedTicks += displays.gridValues - gridBefore == 255 ? 1 : 0;
+    }
+    // The same setup saved and loaded through the library: a load sets every property on
+    // the unit, one request each.
+    for (int i = 1; i <= 255; ++i) {
+        setup.channel(i)->InUse = true;
+    }
+    const QString file =
+        QDir(QString::fromStdString(devices.path())).filePath(QStringLiteral("big.zel"));
+    const long callsBefore = unit.calls;
+    const auto saveStart = std::chrono::steady_clock::now();
+    const bool saved = zelapp::writeSetupFile(file, setup, QLatin1Char('.'), nullptr);
+    const double saveMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - saveStart)
+            .count();
+    const long saveCalls = unit.calls - callsBefore;
+    state.SetupFileName = file;
+    zelapp::SetupReader reader(setup, prompter, QLocale::c());
+    const auto loadStart = std::chrono::steady_clock::now();
+    const bool loaded = saved && reader.read() == zelapp::SetupLoad::Loaded;
+    const double loadMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - loadStart)
+            .count();
+    const long loadCalls = unit.calls - callsBefore - saveCalls;
+    emulator.stop();
+
+    const double tick = median(tickMs);
+    const double library = median(libraryMs);
+    std::printf("bench_app_tick: channel view, 255 channels, grid and bars on, against zel8d\n");
+    std::printf(
+        "  %.2f ms per tick (median of %d), %.2f ms of it in the library (%.0f%%), "
+        "%.3f ms in the program\n",
+        tick, kTicks, library, 100.0 * library / tick, tick - library);
+    std::printf("  ticks where all 255 values changed: %ld of %d; 255 reads per tick\n",
+                changedTicks, kTicks);
+    std::printf(
+        "  setup of 255 channels and 8 probes through the library: save %.1f ms "
+        "(%ld requests), load %.1f ms (%ld requests)\n",
+        saveMs, saveCalls, loadMs, loadCalls);
+    return prompter.shown == 0 && loaded ? 0 : 1;
+}

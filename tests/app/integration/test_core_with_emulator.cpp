@@ -1,0 +1,209 @@
+// The application's core through the real libzelcomm.so against the real zel8d: start-up, a
+// setup file with formulas, scalings and zero offsets, ticks that bring the unit's values into
+// the channel holders, and a save that reads back to the same setup.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "core/file_chooser.h"
+#include "core/instance_lock.h"
+#include "core/scan_cycle.h"
+#include "core/startup.h"
+#include "core/zelcomm_binding.h"
+#include "emulator_process.h"
+#include "recording_main_window.h"
+#include "scripted_prompter.h"
+#include "setup/setup.h"
+#include "setup/setup_commands.h"
+#include "setup/setup_writer.h"
+#include "temp_folder.h"
+
+namespace {
+
+using zelapp::SetupLoad;
+
+QByteArray readAll(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+class NoFileDialogs : public zelapp::FileChooser {
+  public:
+    QString chooseOpenFile(const zelapp::FileDialogRequest &) override { return {}; }
+    QString chooseSaveFile(const zelapp::FileDialogRequest &) override { return {}; }
+};
+
+class GridOnly : public zelapp::ScanDisplays {
+  public:
+    std::map<int, QString> rows;
+    bool gridEnabled() const override { return true; }
+    bool barsEnabled() const override { return false; }
+    void SetGridValue(int position, const QString &text) override { rows[position] = text; }
+    void SetBarValue(int, float) override {}
+    void UpdateGridDisplay() override { rows.clear(); }
+    void UpdateBarDisplay() override {}
+    void setViewChecked(int, bool) override {}
+};
+
+class NoDialogs : public zelapp::LiveValueFields {
+  public:
+    void setMasteringValue(const QString &) override {}
+    void setSetupChanValue(const QString &) override {}
+    QString currentLvdtText() const override { return {}; }
+    void setLvdtValue(const QString &) override {}
+    QString currentAnalogText() const override { return {}; }
+    void setAnalogValue(const QString &) override {}
+};
+
+// A shaft job: a mean diameter with a scaling and a zero offset, a difference, an analog channel
+// and a group; written the way the program writes setup files.
+const char *const kShaftSetup =
+    "[ZELAPP Version 6.0]\r\n"
+    "[General Setup]\r\nMaxChannel= 4 \r\nMaxLVDT= 2 \r\nMaxAnalog= 1 \r\nMaxDigital=0\r\n"
+    "MaxStrain=0\r\nDecimals= 5 \r\n[End Section]\r\n"
+    "[ChannelGridWindow]\r\n 100 \r\n 200 \r\n 3000 \r\n 4000 \r\n"
+    "[ChannelBarWindow]\r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
+    "[ChannelDialWindow]\r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
+    "[LvdtGridWindow]\r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
+    "[LvdtBarWindow]\r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
+    "[LvdtDialWindow]\r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
+    "[AnalogGridWindow]\r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
+    "[AnalogBarWindow]\r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
+    "[AnalogDialWindow]\r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
+    "[Channel]\r\n 1 \r\nMean diameter\r\n(T1+T2)/2\r\n 4 \r\nInch\r\n 0 \r\n 0 \r\nFalse\r\n"
+    " .01 \r\n .009 \r\n-.009 \r\n-.01 \r\n 2 \r\n .001 \r\n .05 \r\n-.05 \r\n[End Channel]\r\n"
+    "[Channel]\r\n 2 \r\nTaper\r\nT1-T2\r\n 3 \r\nInch\r\n 0 \r\n 0 \r\nFalse\r\n"
+    " .01 \r\n .009 \r\n-.009 \r\n-.01 \r\n 1 \r\n 0 \r\n .05 \r\n-.05 \r\n[End Channel]\r\n"
+    "[Channel]\r\n 3 \r\nPressure\r\nA1*10\r\n 2 \r\nBar\r\n 0 \r\n 0 \r\nFalse\r\n"
+    " 6 \r\n 5.5 \r\n 4.5 \r\n 4 \r\n 1 \r\n 0 \r\n 10 \r\n 0 \r\n[End Channel]\r\n"
+    "[lvdt]\r\n 1 \r\nFront\r\n .05 \r\n 0 \r\n[End lvdt]\r\n"
+    "[lvdt]\r\n 2 \r\nRear\r\n .05 \r\n 0 \r\n[End lvdt]\r\n"
+    "[Analog]\r\n 1 \r\nLine pressure\r\n 1 \r\n 0 \r\n[End Analog]\r\n"
+    "[Group]\r\n 1 \r\nShaft\r\n 2 \r\n 2 \r\n 1 \r\n"
+    " 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
+    "[End Group]\r\n[End Setup]\r\n";
+
+class CoreWithEmulator : public ::testing::Test {
+  protected:
+    zeltest::TempFolder devices;
+    zeltest::TempFolder program;
+    zeltest::ScopedEnv deviceDir{"ZEL_DEVICE_DIR", devices.path().c_str()};
+    zeltest::EmulatorProcess emulator{ZEL8D_PATH, devices.path()};
+    QString programFolder = QString::fromStdString(program.path());
+
+    std::vector<QString> failures;
+    zelapp::ZelcommBinding binding{QString::fromUtf8(ZELCOMM_DIR),
+                                   [this](const QString &m) { failures.push_back(m); }};
+    zeltest::ScriptedPrompter prompter;
+    zelapp::AppState state;
+    zelapp::ChannelLabels labels;
+    zelapp::CurrentItemHolder currentItems;
+    zeltest::RecordingMainWindow mainWindow;
+    zelapp::ModelContext context{binding, prompter, state};
+    zelapp::Setup setup{context, state, labels, currentItems, mainWindow};
+    GridOnly grid;
+    NoDialogs dialogs;
+    zelapp::ScanCycle scan{binding, state, setup, grid, dialogs};
+    NoFileDialogs chooser;
+    zelapp::SetupCommands commands{setup, prompter, chooser, QLocale::c()};
+    zelapp::InstanceLock lock{QDir(programFolder).filePath(QStringLiteral("zelapp.lock"))};
+
+    void SetUp() override {
+        ASSERT_TRUE(emulator.start({"--set", "T1=0.0123", "--set", "T2=-0.004", "--set", "A1=0.5"}))
+            << emulator.errors();
+        binding.installMessageHook(prompter);
+        scan.setDecimalSeparator(QLatin1Char('.'));
+        mainWindow.onUpdateMainDisplay = [this] { scan.UpdateMainDisplay(); };
+        writeAll(QDir(programFolder).filePath(QStringLiteral("zelapp.ini")),
+                 "[ZELAPP Version 6.01]\r\n[General Setup]\r\nMaxChannel= 4 \r\n");
+        zelapp::StartupContext start{state, binding,       prompter, setup,
+                                     lock,  programFolder, {},       nullptr};
+        ASSERT_EQ(zelapp::Main(start), zelapp::StartupResult::Running);
+        ASSERT_TRUE(prompter.shown.empty()) << prompter.shown[0].text.toStdString();
+    }
+
+    QString path(const char *name) const {
+        return QDir(programFolder).filePath(QString::fromLatin1(name));
+    }
+
+    // Lets the unit evaluate the new definitions, then runs one tick.
+    void scanAndTick() {
+        ASSERT_EQ(emulator.control({"scan", "3"}).rfind("OK", 0), 0u);
+        scan.Timer1_Timer();
+    }
+};
+
+TEST_F(CoreWithEmulator, LoadedChannelsShowTheUnitsValues) {
+    writeAll(path("shaft.zel"), kShaftSetup);
+    state.SetupFileName = path("shaft.zel");
+    ASSERT_EQ(commands.loadSetupFile(), SetupLoad::Loaded);
+    EXPECT_TRUE(prompter.shown.empty());
+    EXPECT_TRUE(state.UpdateEnabled);
+    state.ScanHoldCount = 0;
+    scanAndTick();
+
+    // 2 x (0.0123 - 0.004) / 2 + 0.001, at 4 decimals; the difference at 3; 10 x 0.5 at 2.
+    EXPECT_EQ(labels.text(1), QStringLiteral(" 0.0093"));
+    EXPECT_EQ(labels.text(2), QStringLiteral(" 0.016"));
+    EXPECT_EQ(labels.text(3), QStringLiteral(" 5.00"));
+    EXPECT_EQ(labels.text(4), QStringLiteral(" 0.00000"));  // defined by nobody: cleared
+    EXPECT_EQ(grid.rows[1], labels.text(1));
+
+    // The unit holds what the file set.
+    EXPECT_FLOAT_EQ(setup.channel(1)->Scaling(), 2.0f);
+    EXPECT_FLOAT_EQ(setup.channel(1)->ZeroOffset(), 0.001f);
+    EXPECT_FLOAT_EQ(setup.lvdt(1)->FullScale(), 0.05f);
+
+    // A live change on the unit reaches the holder at the next tick; others stay put.
+    ASSERT_EQ(emulator.control({"set", "T2", "0.002"}).rfind("OK", 0), 0u);
+    scanAndTick();
+    EXPECT_EQ(labels.text(1), QStringLiteral(" 0.0153"));
+    EXPECT_EQ(labels.text(2), QStringLiteral(" 0.010"));
+    EXPECT_EQ(labels.text(3), QStringLiteral(" 5.00"));
+    EXPECT_TRUE(failures.empty());
+}
+
+TEST_F(CoreWithEmulator, SavedSetupReadsBackToTheSameSetup) {
+    writeAll(path("shaft.zel"), kShaftSetup);
+    state.SetupFileName = path("shaft.zel");
+    ASSERT_EQ(commands.loadSetupFile(), SetupLoad::Loaded);
+
+    state.SetupFileName = path("copy.zel");
+    state.SetupModified = true;
+    ASSERT_TRUE(commands.SaveFile_Click());
+    EXPECT_FALSE(state.SetupModified);
+    // What this program writes is what it was given (same writer conventions).
+    EXPECT_EQ(readAll(path("copy.zel")).toStdString(), kShaftSetup);
+
+    // A new setup clears the unit; loading the copy restores it.
+    setup.NewSetup();
+    EXPECT_TRUE(setup.channel(1)->Formula().isEmpty());
+    EXPECT_FLOAT_EQ(setup.channel(1)->Scaling(), 1.0f);
+    state.SetupFileName = path("copy.zel");
+    ASSERT_EQ(commands.loadSetupFile(), SetupLoad::Loaded);
+    EXPECT_EQ(setup.channel(1)->Formula(), QStringLiteral("(T1+T2)/2"));
+    EXPECT_EQ(setup.groupAt(1)->Description, QStringLiteral("Shaft"));
+    EXPECT_EQ(zelapp::setupFileText(setup, QLatin1Char('.')).toStdString(), kShaftSetup);
+
+    scanAndTick();
+    EXPECT_EQ(labels.text(1), QStringLiteral(" 0.0093"));
+    EXPECT_EQ(mainWindow.captionText,
+              QStringLiteral("ZEL-32 [") + path("copy.zel") + QStringLiteral("]"));
+}
+
+TEST_F(CoreWithEmulator, LibraryMessagesReachThePrompter) {
+    // A formula the unit refuses: the library reports it through the message hook.
+    setup.channel(1)->setFormula(QStringLiteral("T1+"));
+    ASSERT_FALSE(prompter.shown.empty());
+    EXPECT_FALSE(prompter.shown.back().text.isEmpty());
+    EXPECT_EQ(setup.channel(1)->Formula(), QStringLiteral("T1+"));
+}
+
+}  // namespace

@@ -1,0 +1,218 @@
+// The File menu's setup commands over a headless setup: which dialog each asks for, what the
+// file name, the modified flag and the caption become, and that a failed save says so.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <vector>
+
+#include "core/file_chooser.h"
+#include "setup/setup_commands.h"
+#include "setup/setup_writer.h"
+#include "setup_fixture.h"
+#include "temp_folder.h"
+
+using namespace Qt::StringLiterals;
+using zelapp::SetupLoad;
+
+namespace {
+
+class FakeFileChooser : public zelapp::FileChooser {
+  public:
+    QString answer;  // empty: the operator cancels
+    std::vector<zelapp::FileDialogRequest> openRequests, saveRequests;
+
+    QString chooseOpenFile(const zelapp::FileDialogRequest &request) override {
+        openRequests.push_back(request);
+        return answer;
+    }
+    QString chooseSaveFile(const zelapp::FileDialogRequest &request) override {
+        saveRequests.push_back(request);
+        return answer;
+    }
+};
+
+QByteArray readBytes(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+class SetupCommandsTest : public ::testing::Test {
+  protected:
+    zeltest::TempFolder folder;
+    QDir dir{QString::fromStdString(folder.path())};
+    QString path = dir.filePath(u"job.zel"_s);
+    zeltest::SetupFixture f{2, 1, 1};
+    FakeFileChooser chooser;
+    zelapp::SetupCommands commands{f.setup, f.prompter, chooser, QLocale::c()};
+
+    void SetUp() override {
+        f.state.AppPath = u"/opt/zelapp"_s;
+        f.mainWindow.captionText = u"ZEL-32 [old.zel]"_s;
+    }
+};
+
+TEST_F(SetupCommandsTest, NewStartsAnEmptySetupAndLeavesTheModifiedFlag) {
+    f.setup.addGroup(std::make_unique<zelapp::group>());
+    f.state.SetupModified = true;
+    commands.NewFile_Click();
+    EXPECT_EQ(f.state.SetupFileName, u"new.zel"_s);
+    EXPECT_EQ(f.mainWindow.captionText, u"Zel-8 [new.zel]"_s);
+    EXPECT_EQ(f.setup.groupCount(), 0);
+    EXPECT_TRUE(f.state.SetupModified);
+    EXPECT_TRUE(f.state.UpdateEnabled);
+}
+
+TEST_F(SetupCommandsTest, OpenAsksForASetupFileAndLoadsIt) {
+    zeltest::SetupFixture source(3, 1, 1);
+    source.setup.channel(3)->InUse = true;
+    source.setup.channel(3)->Description = u"Bore"_s;
+    writeBytes(path, zelapp::setupFileText(source.setup, u'.'));
+    chooser.answer = path;
+    f.state.SetupModified = true;
+
+    commands.OpenFile_Click();
+    ASSERT_EQ(chooser.openRequests.size(), 1u);
+    EXPECT_EQ(chooser.openRequests[0].filter, u"ZEL Setups (*.zel)|*.zel|All (*.*)|*.*"_s);
+    EXPECT_TRUE(chooser.openRequests[0].defaultExtension.isEmpty());
+    EXPECT_EQ(chooser.openRequests[0].initialFolder, u"/opt/zelapp"_s);
+    EXPECT_EQ(f.state.SetupFileName, path);
+    EXPECT_EQ(f.setup.channel(3)->Description, u"Bore"_s);
+    EXPECT_FALSE(f.state.SetupModified);
+    EXPECT_EQ(f.mainWindow.captionText, u"ZEL-32 ["_s + path + u"]"_s);
+    EXPECT_TRUE(f.prompter.shown.empty());
+}
+
+TEST_F(SetupCommandsTest, CancelledOpenForgetsTheNameAndLoadsNothing) {
+    f.state.SetupFileName = path;
+    f.state.SetupModified = true;
+    f.setup.channel(1)->Description = u"kept"_s;
+    commands.OpenFile_Click();
+    EXPECT_TRUE(f.state.SetupFileName.isEmpty());
+    EXPECT_EQ(f.setup.channel(1)->Description, u"kept"_s);
+    EXPECT_TRUE(f.state.SetupModified);
+    EXPECT_EQ(f.mainWindow.captionText, u"ZEL-32 [old.zel]"_s);
+    EXPECT_TRUE(f.unit.calls.empty());
+    EXPECT_TRUE(f.prompter.shown.empty());
+}
+
+TEST_F(SetupCommandsTest, SaveWritesTheFileClearsModifiedAndKeepsTheCaption) {
+    f.state.SetupFileName = path;
+    f.state.SetupModified = true;
+    EXPECT_TRUE(commands.SaveFile_Click());
+    EXPECT_EQ(readBytes(path), zelapp::setupFileText(f.setup, u'.'));
+    EXPECT_FALSE(f.state.SetupModified);
+    EXPECT_EQ(f.mainWindow.captionText, u"ZEL-32 [old.zel]"_s);
+    EXPECT_TRUE(f.prompter.shown.empty());
+}
+
+TEST_F(SetupCommandsTest, SaveWithoutANameWritesNothing) {
+    f.state.SetupModified = true;
+    EXPECT_FALSE(commands.SaveFile_Click());
+    EXPECT_TRUE(f.state.SetupModified);
+    EXPECT_TRUE(dir.entryList(QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(f.prompter.shown.empty());
+    EXPECT_TRUE(chooser.saveRequests.empty());
+}
+
+TEST_F(SetupCommandsTest, AFailedSaveSaysSoAndKeepsTheModifiedFlagAndTheOldFile) {
+    const QString taken = dir.filePath(u"taken.zel"_s);
+    ASSERT_TRUE(dir.mkdir(u"taken.zel"_s));
+    f.state.SetupFileName = taken;
+    f.state.SetupModified = true;
+
+    EXPECT_FALSE(commands.SaveFile_Click());
+    ASSERT_EQ(f.prompter.shown.size(), 1u);
+    const QString &text = f.prompter.shown[0].text;
+    EXPECT_TRUE(text.startsWith(u"The setup could not be saved to "_s + taken + u":\r"_s));
+    EXPECT_TRUE(text.endsWith(u"\rThe previous file is unchanged."_s));
+    EXPECT_EQ(f.prompter.shown[0].buttons, zelapp::PromptButtons::Ok);
+    EXPECT_TRUE(f.state.SetupModified);
+    EXPECT_TRUE(QFileInfo(taken).isDir());
+    EXPECT_EQ(f.state.SetupFileName, taken);
+}
+
+TEST_F(SetupCommandsTest, SaveAsAsksForANameThenSaves) {
+    chooser.answer = path;
+    f.state.SetupModified = true;
+    EXPECT_TRUE(commands.SaveAsFile_Click());
+    ASSERT_EQ(chooser.saveRequests.size(), 1u);
+    EXPECT_EQ(chooser.saveRequests[0].filter, u"Zel Setups (*.zel)|*.zel|All (*.*)|*.*"_s);
+    EXPECT_EQ(chooser.saveRequests[0].defaultExtension, u"zel"_s);
+    EXPECT_EQ(chooser.saveRequests[0].initialFolder, u"/opt/zelapp"_s);
+    EXPECT_EQ(f.state.SetupFileName, path);
+    EXPECT_EQ(readBytes(path), zelapp::setupFileText(f.setup, u'.'));
+    EXPECT_FALSE(f.state.SetupModified);
+    EXPECT_EQ(f.mainWindow.captionText, u"ZEL-32 [old.zel]"_s);
+}
+
+TEST_F(SetupCommandsTest, CancelledSaveAsForgetsTheNameSoALaterSaveWritesNothing) {
+    writeBytes(path, "old setup");
+    f.state.SetupFileName = path;
+    f.state.SetupModified = true;
+    EXPECT_FALSE(commands.SaveAsFile_Click());
+    EXPECT_TRUE(f.state.SetupFileName.isEmpty());
+    EXPECT_TRUE(f.state.SetupModified);
+    EXPECT_FALSE(commands.SaveFile_Click());
+    EXPECT_EQ(readBytes(path), QByteArray("old setup"));
+}
+
+TEST_F(SetupCommandsTest, AStoppedLoadCannotBeSavedOverTheFileItCameFrom) {
+    const QByteArray bad =
+        "[ZELAPP Version 6.0]\r\n[lvdt]\r\n 9 \r\nP\r\n 1 \r\n 0 \r\n[End lvdt]\r\n";
+    writeBytes(path, bad);
+    f.state.SetupFileName = path;
+    EXPECT_EQ(commands.loadSetupFile(), SetupLoad::Stopped);
+    EXPECT_TRUE(f.state.SetupModified);
+    EXPECT_FALSE(commands.SaveFile_Click());
+    EXPECT_EQ(readBytes(path), bad);
+}
+
+// "test.zel" is a name relative to the working folder.
+class WorkingFolder {
+  public:
+    explicit WorkingFolder(const QString &path) : old_(QDir::currentPath()) {
+        QDir::setCurrent(path);
+    }
+    ~WorkingFolder() { QDir::setCurrent(old_); }
+
+  private:
+    QString old_;
+};
+
+TEST_F(SetupCommandsTest, LoadTestReadsTestZelFromTheWorkingFolder) {
+    WorkingFolder here(dir.path());
+    commands.LoadTest_Click();
+    EXPECT_EQ(f.state.SetupFileName, u"test.zel"_s);
+    EXPECT_EQ(f.prompter.texts(), std::vector<QString>{u"test.zel file not found."_s});
+
+    writeBytes(dir.filePath(u"test.zel"_s),
+               "[ZELAPP Version 6.0]\r\n[General Setup]\r\nMaxChannel= 3 \r\n");
+    commands.LoadTest_Click();
+    EXPECT_EQ(f.state.MaxChannel, 3);
+    EXPECT_EQ(f.mainWindow.captionText, u"ZEL-32 [test.zel]"_s);
+}
+
+TEST_F(SetupCommandsTest, TheLocaleGivesTheDecimalSeparatorOfSavedFiles) {
+    zelapp::SetupCommands german(f.setup, f.prompter, chooser, QLocale(QLocale::German));
+    EXPECT_EQ(german.decimalSeparator(), u',');
+    EXPECT_EQ(commands.decimalSeparator(), u'.');
+    f.setup.channel(1)->InUse = true;
+    f.setup.channel(1)->Master1 = 1.5f;
+    f.state.SetupFileName = path;
+    ASSERT_TRUE(german.SaveFile_Click());
+    EXPECT_TRUE(readBytes(path).contains("\r\n 1,5 \r\n"));
+
+    f.setup.channel(1)->Master1 = 0;
+    EXPECT_EQ(german.loadSetupFile(), SetupLoad::Loaded);
+    EXPECT_EQ(f.setup.channel(1)->Master1, 1.5f);
+}
+
+}  // namespace
