@@ -1,0 +1,73 @@
+#include "core/main_lifecycle.h"
+
+#include <QDir>
+
+#include "core/ini_file.h"
+#include "setup/setup_commands.h"
+
+namespace zelapp {
+
+MainLifecycle::MainLifecycle(AppState &state, Prompter &prompter, SetupCommands &commands,
+                             Help &help, SettingsStore &store, MainWindowPort &mainWindow,
+                             QString programFolder)
+    : state_(state),
+      prompter_(prompter),
+      commands_(commands),
+      help_(help),
+      store_(store),
+      mainWindow_(mainWindow),
+      programFolder_(std::move(programFolder)) {}
+
+void MainLifecycle::Form_LinkOpen() {
+    ++state_.DdeLinkCount;
+}
+
+void MainLifecycle::Form_LinkClose() {
+    state_.DdeLinkCount = state_.DdeLinkCount > 0 ? state_.DdeLinkCount - 1 : 0;
+}
+
+bool MainLifecycle::Form_QueryUnload() {
+    if (state_.SetupModified) {
+        const PromptAnswer answer =
+            prompter_.ask(QStringLiteral("Setup has been modified\rSave changes"), {},
+                          PromptIcon::Question, PromptButtons::YesNoCancel);
+        if (answer == PromptAnswer::Cancel) {
+            return false;
+        }
+        // A cancelled Save As lets the close go on; a save that failed does not, or the
+        // changes would be lost with the program (the failure has been shown).
+        if (answer == PromptAnswer::Yes && !commands_.SaveAsFile_Click() &&
+            !state_.SetupFileName.isEmpty()) {
+            return false;
+        }
+    }
+    if (state_.DdeLinkCount != 0) {
+        const PromptAnswer answer =
+            prompter_.ask(QStringLiteral("Other applications are using this application\r"
+                                         "Do you really want to exit the application?"),
+                          mainWindow_.caption(), PromptIcon::Question, PromptButtons::YesNo);
+        if (answer != PromptAnswer::Yes) {
+            return false;
+        }
+    }
+    state_.AppPath = programFolder_;
+    QString error;
+    if (!writeIniFile(QDir(state_.AppPath).filePath(QStringLiteral("zelapp.ini")), state_,
+                      &error)) {
+        // The program still closes; the operator learns that the settings were not kept.
+        prompter_.message(QStringLiteral("The settings could not be saved.\r") + error, QString(),
+                          PromptIcon::Warning);
+    }
+    help_.CloseHelp();
+    return true;
+}
+
+void MainLifecycle::Form_Unload(bool minimised, MainPosition position) {
+    if (minimised) {
+        return;
+    }
+    writeMainPosition(store_, position);
+    store_.sync();
+}
+
+}  // namespace zelapp

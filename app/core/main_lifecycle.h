@@ -1,0 +1,42 @@
+// The main window's close sequence and its count of live-value conversations, without the
+// window: the questions, what is written, and what cancels the close.
+#pragma once
+
+#include <QString>
+
+#include "core/app_state.h"
+#include "core/help.h"
+#include "core/main_window_port.h"
+#include "core/prompter.h"
+#include "core/settings_store.h"
+
+namespace zelapp {
+
+class SetupCommands;
+
+class MainLifecycle {
+  public:
+    MainLifecycle(AppState &state, Prompter &prompter, SetupCommands &commands, Help &help,
+                  SettingsStore &store, MainWindowPort &mainWindow, QString programFolder);
+
+    // Another program opened or closed a conversation; the count never goes below 0.
+    void Form_LinkOpen();
+    void Form_LinkClose();
+
+    // Asks what has to be asked; false when the operator cancelled the close. When it goes on,
+    // zelapp.ini has been written and help closed.
+    bool Form_QueryUnload();
+    // Stores the window's place unless it is minimised (the other windows are the caller's).
+    void Form_Unload(bool minimised, MainPosition position);
+
+  private:
+    AppState &state_;
+    Prompter &prompter_;
+    SetupCommands &commands_;
+    Help &help_;
+    SettingsStore &store_;
+    MainWindowPort &mainWindow_;
+    QString programFolder_;
+};
+
+}  // namespace zelapp
