@@ -174,8 +174,10 @@ class SocketPlatform final : public Platform {
 }  // namespace
 
 Platform &systemPlatform() {
-    static SocketPlatform platform;
-    return platform;
+    // Never destroyed: the library's unload entry closes a device still open at process exit,
+    // and runs after the destructors of function-local statics.
+    static SocketPlatform *platform = new SocketPlatform;
+    return *platform;
 }
 
 }  // namespace zelcomm

@@ -50,8 +50,10 @@ class Win32Platform final : public Platform {
 }  // namespace
 
 Platform &systemPlatform() {
-    static Win32Platform platform;
-    return platform;
+    // Never destroyed: the library's unload entry closes a device still open at process exit,
+    // and runs after the destructors of function-local statics.
+    static Win32Platform *platform = new Win32Platform;
+    return *platform;
 }
 
 }  // namespace zelcomm
