@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <cstdlib>
 #include <utility>
 
 // Only for the function types and their calling convention: the symbols themselves are never
@@ -367,6 +368,13 @@ int32_t ZelcommBinding::ZelSaveCalibration(int16_t *result) {
 
 int32_t ZelcommBinding::ZelGetSaveStatus(int16_t *done, int16_t *error) {
     return call<decltype(&::ZelGetSaveStatus)>(Export::GetSaveStatus, done, error);
+}
+
+ZelcommBinding::FailureHandler reportAndExit(Prompter &prompter, int exitStatus) {
+    return [&prompter, exitStatus](const QString &message) {
+        prompter.message(message, QString(), PromptIcon::Critical);
+        std::exit(exitStatus);
+    };
 }
 
 }  // namespace zelapp

@@ -100,4 +100,8 @@ class ZelcommBinding : public UnitApi {
     std::array<bool, kExportCount> missing_{};
 };
 
+// The program's failure handler: shows the message as a critical box, then ends the process
+// with `exitStatus` (the program cannot go on without the library).
+ZelcommBinding::FailureHandler reportAndExit(Prompter &prompter, int exitStatus);
+
 }  // namespace zelapp

@@ -309,4 +309,28 @@ TEST(ZelcommBindingDeathTest, NoLibraryIsReportedOnceAndEveryCallFailsWithoutWri
         testing::ExitedWithCode(0), testing::HasSubstr("libzelcomm.so could not be loaded"));
 }
 
+// The program's own handler: the message as a critical box, then the end of the process.
+TEST(ZelcommBindingDeathTest, TheProgramsHandlerShowsTheMessageAndEndsWithItsStatus) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            struct PrintingPrompter : zeltest::ScriptedPrompter {
+                zelapp::PromptAnswer ask(const QString &text, const QString &title, PromptIcon icon,
+                                         PromptButtons buttons) override {
+                    std::fprintf(stderr, "%s critical=%d\n", text.toLocal8Bit().constData(),
+                                 icon == PromptIcon::Critical ? 1 : 0);
+                    return ScriptedPrompter::ask(text, title, icon, buttons);
+                }
+            } prompter;
+            zeltest::TempFolder empty;
+            ZelcommBinding binding(QString::fromStdString(empty.path()) + u"/nothing"_s,
+                                   zelapp::reportAndExit(prompter, 3));
+            // No library in that folder, none on the system path.
+            binding.EppDiagMsg(0);
+            std::fprintf(stderr, "still running");
+            std::exit(0);
+        },
+        testing::ExitedWithCode(3), testing::HasSubstr("critical=1"));
+}
+
 }  // namespace
