@@ -1,5 +1,5 @@
 // What the headless core asks of the main window: its caption and rebuilding the displays.
-// The window issue implements it on FormMain; tests record the calls.
+// FormMain implements it; tests record the calls.
 #pragma once
 
 #include <QString>
