@@ -9,10 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "compare_rounds.h"
 #include "core/prompter.h"
 #include "core/scan_cycle.h"
 #include "core/zelcomm_binding.h"
 #include "emulator_process.h"
+#include "recording_main_window.h"
+#include "recording_ports.h"
 #include "setup/setup.h"
 #include "setup/setup_reader.h"
 #include "setup/setup_writer.h"
@@ -32,41 +35,6 @@ class CountingPrompter : public zelapp::Prompter {
         return zelapp::PromptAnswer::Ok;
     }
 };
-
-class NoWindow : public zelapp::MainWindowPort {
-  public:
-    void setCaption(const QString &) override {}
-    QString caption() const override { return {}; }
-    void UpdateMainDisplay() override {}
-};
-
-// Grid and bars switched on; they only count what reaches them.
-class CountingDisplays : public zelapp::ScanDisplays {
-  public:
-    long gridValues = 0, barValues = 0;
-    bool gridEnabled() const override { return true; }
-    bool barsEnabled() const override { return true; }
-    void SetGridValue(int, const QString &) override { ++gridValues; }
-    void SetBarValue(int, float) override { ++barValues; }
-    void UpdateGridDisplay() override {}
-    void UpdateBarDisplay() override {}
-    void setViewChecked(int, bool) override {}
-};
-
-class NoDialogs : public zelapp::LiveValueFields {
-  public:
-    void setMasteringValue(const QString &) override {}
-    void setSetupChanValue(const QString &) override {}
-    QString currentLvdtText() const override { return {}; }
-    void setLvdtValue(const QString &) override {}
-    QString currentAnalogText() const override { return {}; }
-    void setAnalogValue(const QString &) override {}
-};
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 }  // namespace
 
@@ -89,11 +57,11 @@ int main() {
     zelapp::AppState state;
     zelapp::ChannelLabels labels;
     zelapp::CurrentItemHolder items;
-    NoWindow window;
+    zeltest::RecordingMainWindow window;
     zelapp::ModelContext context{unit, prompter, state};
     zelapp::Setup setup{context, state, labels, items, window};
-    CountingDisplays displays;
-    NoDialogs dialogs;
+    zeltest::RecordingDisplays displays;
+    zeltest::RecordingLiveFields dialogs;
     zelapp::ScanCycle scan{unit, state, setup, displays, dialogs};
 
     unit.ZelMsgBox(1);
@@ -116,19 +84,18 @@ int main() {
 
     constexpr int kTicks = 200;
     std::vector<double> tickMs, libraryMs;
-    long gridBefore = 0;
     long changedTicks = 0;
     for (int t = 0; t < kTicks; ++t) {
         emulator.control({"scan", "1"});
         const auto libraryBefore = unit.spent;
-        gridBefore = displays.gridValues;
+        displays.clear();
         const auto start = std::chrono::steady_clock::now();
         scan.Timer1_Timer();
         const auto elapsed = std::chrono::steady_clock::now() - start;
         tickMs.push_back(std::chrono::duration<double, std::milli>(elapsed).count());
         libraryMs.push_back(
             std::chrono::duration<double, std::milli>(unit.spent - libraryBefore).count());
-        changedTicks += displays.gridValues - gridBefore == 255 ? 1 : 0;
+        changedTicks += displays.gridValues.size() == 255 ? 1 : 0;
     }
     // The same setup saved and loaded through the library: a load sets every property on
     // the unit, one request each.
@@ -154,8 +121,8 @@ int main() {
     const long loadCalls = unit.calls - callsBefore - saveCalls;
     emulator.stop();
 
-    const double tick = median(tickMs);
-    const double library = median(libraryMs);
+    const double tick = zelbench::median(tickMs);
+    const double library = zelbench::median(libraryMs);
     std::printf("bench_app_tick: channel view, 255 channels, grid and bars on, against zel8d\n");
     std::printf(
         "  %.2f ms per tick (median of %d), %.2f ms of it in the library (%.0f%%), "

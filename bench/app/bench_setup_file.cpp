@@ -9,43 +9,19 @@
 #include <cstdio>
 #include <vector>
 
+#include "compare_rounds.h"
 #include "core/file_chooser.h"
 #include "core/prompter.h"
 #include "echo_unit.h"
 #include "gauging_formulas.h"
+#include "recording_main_window.h"
+#include "recording_ports.h"
+#include "scripted_prompter.h"
 #include "setup/setup.h"
 #include "setup/setup_commands.h"
 #include "temp_folder.h"
 
 namespace {
-
-class SilentPrompter : public zelapp::Prompter {
-  public:
-    int shown = 0;
-    zelapp::PromptAnswer ask(const QString &, const QString &, zelapp::PromptIcon,
-                             zelapp::PromptButtons) override {
-        ++shown;
-        return zelapp::PromptAnswer::Ok;
-    }
-};
-
-class NoDialogs : public zelapp::FileChooser {
-  public:
-    QString chooseOpenFile(const zelapp::FileDialogRequest &) override { return {}; }
-    QString chooseSaveFile(const zelapp::FileDialogRequest &) override { return {}; }
-};
-
-class NoWindow : public zelapp::MainWindowPort {
-  public:
-    void setCaption(const QString &) override {}
-    QString caption() const override { return {}; }
-    void UpdateMainDisplay() override {}
-};
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 template <typename F>
 double millisecondsOf(F &&work) {
@@ -59,14 +35,14 @@ double millisecondsOf(F &&work) {
 
 int main() {
     zelbench::EchoUnit unit;
-    SilentPrompter prompter;
+    zeltest::ScriptedPrompter prompter;
     zelapp::AppState state;
     zelapp::ChannelLabels labels;
     zelapp::CurrentItemHolder items;
-    NoWindow window;
+    zeltest::RecordingMainWindow window;
     zelapp::ModelContext context{unit, prompter, state};
     zelapp::Setup setup{context, state, labels, items, window};
-    NoDialogs chooser;
+    zeltest::FakeFileChooser chooser;
     zelapp::SetupCommands commands{setup, prompter, chooser, QLocale::c()};
 
     state.MaxChannel = 255;
@@ -107,13 +83,13 @@ int main() {
     }
     QFile file(path);
     const qint64 bytes = file.size();
-    const bool ok = prompter.shown == 0 && setup.groupCount() == 20 && state.MaxChannel == 255;
+    const bool ok = prompter.shown.empty() && setup.groupCount() == 20 && state.MaxChannel == 255;
 
     std::printf("bench_setup_file: 255 channels, 64 probes, 20 groups (%lld bytes)\n",
                 static_cast<long long>(bytes));
-    std::printf("  save: %.2f ms (median of 21), target < 20 ms\n", median(saves));
+    std::printf("  save: %.2f ms (median of 21), target < 20 ms\n", zelbench::median(saves));
     std::printf("  load: %.2f ms (median of 21), target < 20 ms; %ld library calls per load\n",
-                median(loads), callsPerLoad);
+                zelbench::median(loads), callsPerLoad);
     if (!ok) {
         std::printf("  FAILED: the setup did not come back whole\n");
         return 1;

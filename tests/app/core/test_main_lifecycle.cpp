@@ -6,6 +6,7 @@
 
 #include "core/file_chooser.h"
 #include "core/main_lifecycle.h"
+#include "recording_ports.h"
 #include "setup/setup_commands.h"
 #include "setup_fixture.h"
 #include "temp_folder.h"
@@ -13,17 +14,6 @@
 using zelapp::PromptAnswer;
 
 namespace {
-
-class ScriptedChooser : public zelapp::FileChooser {
-  public:
-    QString answer;
-    int asked = 0;
-    QString chooseOpenFile(const zelapp::FileDialogRequest &) override { return answer; }
-    QString chooseSaveFile(const zelapp::FileDialogRequest &) override {
-        ++asked;
-        return answer;
-    }
-};
 
 class NoViewer : public zelapp::HelpViewer {
   public:
@@ -40,7 +30,7 @@ class CloseTest : public ::testing::Test {
     zeltest::TempFolder folder;
     QString programFolder = QString::fromStdString(folder.path());
     zeltest::SetupFixture f;
-    ScriptedChooser chooser;
+    zeltest::FakeFileChooser chooser;
     NoViewer viewer;
     zelapp::MemorySettingsStore store;
     zelapp::SetupCommands commands{f.setup, f.prompter, chooser, QLocale::c()};
@@ -94,7 +84,7 @@ TEST_F(CloseTest, YesSavesThroughSaveAsThenCloses) {
     f.prompter.answers = {PromptAnswer::Yes};
     chooser.answer = file("job.zel");
     EXPECT_TRUE(lifecycle.Form_QueryUnload());
-    EXPECT_EQ(chooser.asked, 1);
+    EXPECT_EQ(static_cast<int>(chooser.saveRequests.size()), 1);
     EXPECT_TRUE(QFile::exists(file("job.zel")));
     EXPECT_FALSE(f.state.SetupModified);
     EXPECT_TRUE(QFile::exists(ini()));
@@ -104,7 +94,7 @@ TEST_F(CloseTest, NoClosesWithoutSaving) {
     f.state.SetupModified = true;
     f.prompter.answers = {PromptAnswer::No};
     EXPECT_TRUE(lifecycle.Form_QueryUnload());
-    EXPECT_EQ(chooser.asked, 0);
+    EXPECT_EQ(static_cast<int>(chooser.saveRequests.size()), 0);
     EXPECT_TRUE(QFile::exists(ini()));
 }
 

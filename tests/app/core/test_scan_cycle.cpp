@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/scan_cycle.h"
+#include "recording_ports.h"
 #include "setup_fixture.h"
 
 using namespace Qt::StringLiterals;
@@ -15,55 +16,12 @@ using zelapp::ScanCycle;
 
 namespace {
 
-class RecordingDisplays : public zelapp::ScanDisplays {
-  public:
-    bool grid = true;
-    bool bars = true;
-    std::vector<std::pair<int, QString>> gridValues;
-    std::vector<std::pair<int, float>> barValues;
-    int gridRebuilds = 0;
-    int barRebuilds = 0;
-    std::vector<std::pair<int, bool>> checkCalls;
-
-    bool gridEnabled() const override { return grid; }
-    bool barsEnabled() const override { return bars; }
-    void SetGridValue(int position, const QString &text) override {
-        gridValues.emplace_back(position, text);
-    }
-    void SetBarValue(int position, float value) override {
-        barValues.emplace_back(position, value);
-    }
-    void UpdateGridDisplay() override { ++gridRebuilds; }
-    void UpdateBarDisplay() override { ++barRebuilds; }
-    void setViewChecked(int viewType, bool checked) override {
-        checkCalls.emplace_back(viewType, checked);
-    }
-    void clear() {
-        gridValues.clear();
-        barValues.clear();
-    }
-};
-
-class RecordingLiveFields : public zelapp::LiveValueFields {
-  public:
-    QString currentLvdt = u"1"_s;
-    QString currentAnalog = u"1"_s;
-    std::vector<QString> mastering, setupChan, lvdt, analog;
-
-    void setMasteringValue(const QString &text) override { mastering.push_back(text); }
-    void setSetupChanValue(const QString &text) override { setupChan.push_back(text); }
-    QString currentLvdtText() const override { return currentLvdt; }
-    void setLvdtValue(const QString &text) override { lvdt.push_back(text); }
-    QString currentAnalogText() const override { return currentAnalog; }
-    void setAnalogValue(const QString &text) override { analog.push_back(text); }
-};
-
 // A running main window: updating on, no hold, "." as separator so texts do not depend on the
 // machine's locale.
 struct Harness {
     zeltest::SetupFixture f;
-    RecordingDisplays displays;
-    RecordingLiveFields fields;
+    zeltest::RecordingDisplays displays;
+    zeltest::RecordingLiveFields fields;
     ScanCycle scan{f.unit, f.state, f.setup, displays, fields};
     int labelChanges = 0;
 

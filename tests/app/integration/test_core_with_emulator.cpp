@@ -13,6 +13,7 @@
 #include "core/zelcomm_binding.h"
 #include "emulator_process.h"
 #include "recording_main_window.h"
+#include "recording_ports.h"
 #include "scripted_prompter.h"
 #include "setup/setup.h"
 #include "setup/setup_commands.h"
@@ -33,34 +34,6 @@ void writeAll(const QString &path, const QByteArray &bytes) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
 }
-
-class NoFileDialogs : public zelapp::FileChooser {
-  public:
-    QString chooseOpenFile(const zelapp::FileDialogRequest &) override { return {}; }
-    QString chooseSaveFile(const zelapp::FileDialogRequest &) override { return {}; }
-};
-
-class GridOnly : public zelapp::ScanDisplays {
-  public:
-    std::map<int, QString> rows;
-    bool gridEnabled() const override { return true; }
-    bool barsEnabled() const override { return false; }
-    void SetGridValue(int position, const QString &text) override { rows[position] = text; }
-    void SetBarValue(int, float) override {}
-    void UpdateGridDisplay() override { rows.clear(); }
-    void UpdateBarDisplay() override {}
-    void setViewChecked(int, bool) override {}
-};
-
-class NoDialogs : public zelapp::LiveValueFields {
-  public:
-    void setMasteringValue(const QString &) override {}
-    void setSetupChanValue(const QString &) override {}
-    QString currentLvdtText() const override { return {}; }
-    void setLvdtValue(const QString &) override {}
-    QString currentAnalogText() const override { return {}; }
-    void setAnalogValue(const QString &) override {}
-};
 
 // A shaft job: a mean diameter with a scaling and a zero offset, a difference, an analog channel
 // and a group; written the way the program writes setup files.
@@ -108,10 +81,10 @@ class CoreWithEmulator : public ::testing::Test {
     zeltest::RecordingMainWindow mainWindow;
     zelapp::ModelContext context{binding, prompter, state};
     zelapp::Setup setup{context, state, labels, currentItems, mainWindow};
-    GridOnly grid;
-    NoDialogs dialogs;
+    zeltest::RecordingDisplays grid;
+    zeltest::RecordingLiveFields dialogs;
     zelapp::ScanCycle scan{binding, state, setup, grid, dialogs};
-    NoFileDialogs chooser;
+    zeltest::FakeFileChooser chooser;
     zelapp::SetupCommands commands{setup, prompter, chooser, QLocale::c()};
     zelapp::InstanceLock lock{QDir(programFolder).filePath(QStringLiteral("zelapp.lock"))};
 
@@ -154,7 +127,8 @@ TEST_F(CoreWithEmulator, LoadedChannelsShowTheUnitsValues) {
     EXPECT_EQ(labels.text(2), QStringLiteral(" 0.016"));
     EXPECT_EQ(labels.text(3), QStringLiteral(" 5.00"));
     EXPECT_EQ(labels.text(4), QStringLiteral(" 0.00000"));  // defined by nobody: cleared
-    EXPECT_EQ(grid.rows[1], labels.text(1));
+    ASSERT_FALSE(grid.gridValues.empty());
+    EXPECT_EQ(grid.gridValues.front(), std::make_pair(1, labels.text(1)));
 
     // The unit holds what the file set.
     EXPECT_FLOAT_EQ(setup.channel(1)->Scaling(), 2.0f);

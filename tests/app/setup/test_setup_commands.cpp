@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/file_chooser.h"
+#include "recording_ports.h"
 #include "setup/setup_commands.h"
 #include "setup/setup_writer.h"
 #include "setup_fixture.h"
@@ -17,21 +18,6 @@ using namespace Qt::StringLiterals;
 using zelapp::SetupLoad;
 
 namespace {
-
-class FakeFileChooser : public zelapp::FileChooser {
-  public:
-    QString answer;  // empty: the operator cancels
-    std::vector<zelapp::FileDialogRequest> openRequests, saveRequests;
-
-    QString chooseOpenFile(const zelapp::FileDialogRequest &request) override {
-        openRequests.push_back(request);
-        return answer;
-    }
-    QString chooseSaveFile(const zelapp::FileDialogRequest &request) override {
-        saveRequests.push_back(request);
-        return answer;
-    }
-};
 
 QByteArray readBytes(const QString &path) {
     QFile f(path);
@@ -50,7 +36,7 @@ class SetupCommandsTest : public ::testing::Test {
     QDir dir{QString::fromStdString(folder.path())};
     QString path = dir.filePath(u"job.zel"_s);
     zeltest::SetupFixture f{2, 1, 1};
-    FakeFileChooser chooser;
+    zeltest::FakeFileChooser chooser;
     zelapp::SetupCommands commands{f.setup, f.prompter, chooser, QLocale::c()};
 
     void SetUp() override {
