@@ -7,6 +7,7 @@
 #include <limits>
 #include <string>
 #include <system_error>
+#include <utility>
 
 namespace zelapp::rt {
 
@@ -70,22 +71,25 @@ QString nonFiniteText(double value) {
     return value < 0 ? QStringLiteral("-Inf") : QStringLiteral("Inf");
 }
 
-// Rounds the decimal digits half away from zero to `decimals` places and lays them out.
-QString fixedText(const Digits &number, bool negative, int decimals, QChar separator) {
-    std::string integerPart;
-    std::string fraction;
+// The digits before and after the decimal point, unrounded. Below 1 the integer part is "0",
+// or empty when the form has no leading zero.
+std::pair<std::string, std::string> splitAtPoint(const Digits &number, bool leadingZero) {
     if (number.exponent >= 0) {
         const std::size_t integerDigits = static_cast<std::size_t>(number.exponent) + 1;
-        integerPart = number.digits.substr(0, integerDigits);
+        std::string integerPart = number.digits.substr(0, integerDigits);
         integerPart.resize(integerDigits, '0');
-        if (number.digits.size() > integerDigits) {
-            fraction = number.digits.substr(integerDigits);
-        }
-    } else {
-        integerPart = "0";
-        fraction = std::string(static_cast<std::size_t>(-number.exponent - 1), '0');
-        fraction += number.digits;
+        std::string fraction =
+            number.digits.size() > integerDigits ? number.digits.substr(integerDigits) : "";
+        return {integerPart, fraction};
     }
+    std::string fraction(static_cast<std::size_t>(-number.exponent - 1), '0');
+    fraction += number.digits;
+    return {leadingZero ? "0" : "", fraction};
+}
+
+// Rounds the decimal digits half away from zero to `decimals` places and lays them out.
+QString fixedText(const Digits &number, bool negative, int decimals, QChar separator) {
+    auto [integerPart, fraction] = splitAtPoint(number, true);
 
     const std::size_t kept = static_cast<std::size_t>(decimals);
     if (fraction.size() > kept) {
@@ -148,20 +152,7 @@ QString generalText(Real value, int significant, int fixedLimit, bool leadingZer
     };
 
     if (number.exponent >= -4 && number.exponent < fixedLimit) {
-        std::string integerPart;
-        std::string fraction;
-        if (number.exponent >= 0) {
-            const std::size_t integerDigits = static_cast<std::size_t>(number.exponent) + 1;
-            integerPart = number.digits.substr(0, integerDigits);
-            integerPart.resize(integerDigits, '0');
-            if (number.digits.size() > integerDigits) {
-                fraction = number.digits.substr(integerDigits);
-            }
-        } else {
-            integerPart = leadingZero ? "0" : "";
-            fraction = std::string(static_cast<std::size_t>(-number.exponent - 1), '0');
-            fraction += number.digits;
-        }
+        const auto [integerPart, fraction] = splitAtPoint(number, leadingZero);
         text += latin(integerPart, 0, std::string::npos);
         if (!fraction.empty()) {
             text += separator;

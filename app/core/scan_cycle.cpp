@@ -54,6 +54,16 @@ void ScanCycle::fitCache(std::vector<float> &cache, int n) {
     }
 }
 
+// The grid and bar checks are read on every use: the operator may switch them at any time.
+void ScanCycle::showValue(int position, const QString &text, float value) {
+    if (displays_.gridEnabled()) {
+        displays_.SetGridValue(position, text);
+    }
+    if (displays_.barsEnabled()) {
+        displays_.SetBarValue(position, value);
+    }
+}
+
 void ScanCycle::Timer1_Timer() {
     feedLiveFields();
     if (!state_.UpdateEnabled || state_.ScanHoldCount != 0) {
@@ -152,12 +162,7 @@ void ScanCycle::showGroup() {
         }
         lastViewValue_[ch] = value;
         const QString text = formatChannelValue(*channel, value);
-        if (displays_.gridEnabled()) {
-            displays_.SetGridValue(p, text);
-        }
-        if (displays_.barsEnabled()) {
-            displays_.SetBarValue(p, value);
-        }
+        showValue(p, text, value);
     }
 }
 
@@ -175,12 +180,7 @@ void ScanCycle::showChannels() {
         lastChannelValue_[i] = value;
         const QString text = formatChannelValue(*channel, value);
         setup_.labels().setText(i, text);
-        if (displays_.gridEnabled()) {
-            displays_.SetGridValue(i, text);
-        }
-        if (displays_.barsEnabled()) {
-            displays_.SetBarValue(i, value);
-        }
+        showValue(i, text, value);
     }
 }
 
@@ -188,12 +188,7 @@ void ScanCycle::showInputs(int count, int32_t (UnitApi::*readFunction)(int32_t, 
     for (int i = 1; i <= count; ++i) {
         const float value = read(readFunction, i);
         const QString text = rt::formatValue(value, kInputDecimals, separator_);
-        if (displays_.gridEnabled()) {
-            displays_.SetGridValue(i, text);
-        }
-        if (displays_.barsEnabled()) {
-            displays_.SetBarValue(i, value);
-        }
+        showValue(i, text, value);
     }
 }
 

@@ -64,6 +64,7 @@ class ScanCycle {
     int formatBuilds() const { return formatBuilds_; }
 
   private:
+    void showValue(int position, const QString &text, float value);
     // Makes the cached format fit the channel's decimals, rebuilding it only when they differ
     // from the last use, and formats the value with it.
     QString formatChannelValue(const Channel &channel, float value);
