@@ -9,18 +9,13 @@
 #include "core/help.h"
 #include "core/instance_lock.h"
 #include "core/startup.h"
+#include "file_bytes.h"
 #include "setup_fixture.h"
 #include "temp_folder.h"
 
 using zelapp::StartupResult;
 
 namespace {
-
-void writeFile(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 class StartupTest : public ::testing::Test {
   protected:
@@ -37,7 +32,7 @@ class StartupTest : public ::testing::Test {
         return zelapp::Main(context);
     }
     void writeIni(const QByteArray &text) {
-        writeFile(QDir(programFolder).filePath(QStringLiteral("zelapp.ini")), text);
+        zeltest::writeBytes(QDir(programFolder).filePath(QStringLiteral("zelapp.ini")), text);
     }
 };
 
@@ -156,7 +151,7 @@ TEST_F(StartupTest, HelpFileIsUsedOnlyWhenItExists) {
 
 TEST_F(StartupTest, HelpGoesToTheViewerAndItsErrorsAreShown) {
     writeIni("");
-    writeFile(QDir(programFolder).filePath(zelapp::helpFileName()), "<html></html>");
+    zeltest::writeBytes(QDir(programFolder).filePath(zelapp::helpFileName()), "<html></html>");
     start();
     EXPECT_EQ(f.state.HelpFile, f.state.HelpFilePath);
 

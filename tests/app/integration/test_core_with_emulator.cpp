@@ -12,6 +12,7 @@
 #include "core/startup.h"
 #include "core/zelcomm_binding.h"
 #include "emulator_process.h"
+#include "file_bytes.h"
 #include "recording_main_window.h"
 #include "recording_ports.h"
 #include "scripted_prompter.h"
@@ -23,17 +24,6 @@
 namespace {
 
 using zelapp::SetupLoad;
-
-QByteArray readAll(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // A shaft job: a mean diameter with a scaling and a zero offset, a difference, an analog channel
 // and a group; written the way the program writes setup files.
@@ -94,8 +84,8 @@ class CoreWithEmulator : public ::testing::Test {
         binding.installMessageHook(prompter);
         scan.setDecimalSeparator(QLatin1Char('.'));
         mainWindow.onUpdateMainDisplay = [this] { scan.UpdateMainDisplay(); };
-        writeAll(QDir(programFolder).filePath(QStringLiteral("zelapp.ini")),
-                 "[ZELAPP Version 6.01]\r\n[General Setup]\r\nMaxChannel= 4 \r\n");
+        zeltest::writeBytes(QDir(programFolder).filePath(QStringLiteral("zelapp.ini")),
+                            "[ZELAPP Version 6.01]\r\n[General Setup]\r\nMaxChannel= 4 \r\n");
         zelapp::StartupContext start{state, binding,       prompter, setup,
                                      lock,  programFolder, {},       nullptr};
         ASSERT_EQ(zelapp::Main(start), zelapp::StartupResult::Running);
@@ -114,7 +104,7 @@ class CoreWithEmulator : public ::testing::Test {
 };
 
 TEST_F(CoreWithEmulator, LoadedChannelsShowTheUnitsValues) {
-    writeAll(path("shaft.zel"), kShaftSetup);
+    zeltest::writeBytes(path("shaft.zel"), kShaftSetup);
     state.SetupFileName = path("shaft.zel");
     ASSERT_EQ(commands.loadSetupFile(), SetupLoad::Loaded);
     EXPECT_TRUE(prompter.shown.empty());
@@ -145,7 +135,7 @@ TEST_F(CoreWithEmulator, LoadedChannelsShowTheUnitsValues) {
 }
 
 TEST_F(CoreWithEmulator, SavedSetupReadsBackToTheSameSetup) {
-    writeAll(path("shaft.zel"), kShaftSetup);
+    zeltest::writeBytes(path("shaft.zel"), kShaftSetup);
     state.SetupFileName = path("shaft.zel");
     ASSERT_EQ(commands.loadSetupFile(), SetupLoad::Loaded);
 
@@ -154,7 +144,7 @@ TEST_F(CoreWithEmulator, SavedSetupReadsBackToTheSameSetup) {
     ASSERT_TRUE(commands.SaveFile_Click());
     EXPECT_FALSE(state.SetupModified);
     // What this program writes is what it was given (same writer conventions).
-    EXPECT_EQ(readAll(path("copy.zel")).toStdString(), kShaftSetup);
+    EXPECT_EQ(zeltest::readBytes(path("copy.zel")).toStdString(), kShaftSetup);
 
     // A new setup clears the unit; loading the copy restores it.
     setup.NewSetup();

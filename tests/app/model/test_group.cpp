@@ -1,17 +1,10 @@
 // The group's channel list: order, doubles, removal at and past the ends.
 #include <gtest/gtest.h>
 
+#include "group_list.h"
 #include "model/group.h"
 
 namespace {
-
-std::vector<int> channelsOf(const zelapp::group &g) {
-    std::vector<int> list;
-    for (int p = 1; p <= g.Count; ++p) {
-        list.push_back(g.GetChannel(p));
-    }
-    return list;
-}
 
 TEST(Group, NewGroupHasTwoBlanksInItsNameAndNothingElse) {
     zelapp::group g;
@@ -30,7 +23,7 @@ TEST(Group, KeepsTheOrderOfAddingAndAllowsDoubles) {
     g.AddChannel(1);
     g.AddChannel(3);
     EXPECT_EQ(g.Count, 3);
-    EXPECT_EQ(channelsOf(g), (std::vector<int>{3, 1, 3}));
+    EXPECT_EQ(zeltest::channelsOf(g), (std::vector<int>{3, 1, 3}));
 }
 
 TEST(Group, RemovesByPositionAndIgnoresPositionsOutsideTheList) {
@@ -39,18 +32,18 @@ TEST(Group, RemovesByPositionAndIgnoresPositionsOutsideTheList) {
         g.AddChannel(ch);
     }
     g.RemoveChannel(1);
-    EXPECT_EQ(channelsOf(g), (std::vector<int>{1, 3}));
+    EXPECT_EQ(zeltest::channelsOf(g), (std::vector<int>{1, 3}));
     g.RemoveChannel(5);
     g.RemoveChannel(0);
     g.RemoveChannel(-1);
-    EXPECT_EQ(channelsOf(g), (std::vector<int>{1, 3}));
+    EXPECT_EQ(zeltest::channelsOf(g), (std::vector<int>{1, 3}));
     g.RemoveChannel(2);
     g.RemoveChannel(1);
     EXPECT_EQ(g.Count, 0);
     g.RemoveChannel(1);
     EXPECT_EQ(g.Count, 0);
     g.AddChannel(7);
-    EXPECT_EQ(channelsOf(g), (std::vector<int>{7}));
+    EXPECT_EQ(zeltest::channelsOf(g), (std::vector<int>{7}));
 }
 
 TEST(Group, PositionsOutsideTheListReadAsZero) {
@@ -68,7 +61,7 @@ TEST(Group, ACountSetFromOutsideDoesNotBreakTheList) {
     EXPECT_EQ(g.GetChannel(3), 0);
     g.Count = -2;
     g.AddChannel(6);
-    EXPECT_EQ(channelsOf(g), (std::vector<int>{6}));
+    EXPECT_EQ(zeltest::channelsOf(g), (std::vector<int>{6}));
 }
 
 }  // namespace

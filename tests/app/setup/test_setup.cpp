@@ -4,19 +4,12 @@
 
 #include <QSignalSpy>
 
+#include "group_list.h"
 #include "setup_fixture.h"
 
 using zeltest::SetupFixture;
 
 namespace {
-
-std::vector<int> channelsOf(const zelapp::group &g) {
-    std::vector<int> list;
-    for (int p = 1; p <= g.Count; ++p) {
-        list.push_back(g.GetChannel(p));
-    }
-    return list;
-}
 
 zelapp::group &addGroup(zelapp::Setup &setup, std::initializer_list<int> channels) {
     auto g = std::make_unique<zelapp::group>();
@@ -126,12 +119,13 @@ TEST(Setup, CheckMaxChannelAnswersWithoutChangingOrRemovesAboveTheLimit) {
     auto &c = addGroup(f.setup, {1, 9, 9, 2});
 
     EXPECT_FALSE(f.setup.CheckMaxChannel(4, false));
-    EXPECT_EQ(channelsOf(a), (std::vector<int>{2, 5, 3}));
+    EXPECT_EQ(zeltest::channelsOf(a), (std::vector<int>{2, 5, 3}));
 
     EXPECT_TRUE(f.setup.CheckMaxChannel(4, true));
-    EXPECT_EQ(channelsOf(a), (std::vector<int>{2, 3}));
+    EXPECT_EQ(zeltest::channelsOf(a), (std::vector<int>{2, 3}));
     EXPECT_EQ(b.Count, 0);
-    EXPECT_EQ(channelsOf(c), (std::vector<int>{1, 2}));  // neighbours above the limit both go
+    EXPECT_EQ(zeltest::channelsOf(c),
+              (std::vector<int>{1, 2}));  // neighbours above the limit both go
     EXPECT_TRUE(f.setup.CheckMaxChannel(4, false));
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/file_chooser.h"
+#include "file_bytes.h"
 #include "recording_ports.h"
 #include "setup/setup_commands.h"
 #include "setup/setup_writer.h"
@@ -18,17 +19,6 @@ using namespace Qt::StringLiterals;
 using zelapp::SetupLoad;
 
 namespace {
-
-QByteArray readBytes(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 class SetupCommandsTest : public ::testing::Test {
   protected:
@@ -60,7 +50,7 @@ TEST_F(SetupCommandsTest, OpenAsksForASetupFileAndLoadsIt) {
     zeltest::SetupFixture source(3, 1, 1);
     source.setup.channel(3)->InUse = true;
     source.setup.channel(3)->Description = u"Bore"_s;
-    writeBytes(path, zelapp::setupFileText(source.setup, u'.'));
+    zeltest::writeBytes(path, zelapp::setupFileText(source.setup, u'.'));
     chooser.answer = path;
     f.state.SetupModified = true;
 
@@ -93,7 +83,7 @@ TEST_F(SetupCommandsTest, SaveWritesTheFileClearsModifiedAndKeepsTheCaption) {
     f.state.SetupFileName = path;
     f.state.SetupModified = true;
     EXPECT_TRUE(commands.SaveFile_Click());
-    EXPECT_EQ(readBytes(path), zelapp::setupFileText(f.setup, u'.'));
+    EXPECT_EQ(zeltest::readBytes(path), zelapp::setupFileText(f.setup, u'.'));
     EXPECT_FALSE(f.state.SetupModified);
     EXPECT_EQ(f.mainWindow.captionText, u"ZEL-32 [old.zel]"_s);
     EXPECT_TRUE(f.prompter.shown.empty());
@@ -134,31 +124,31 @@ TEST_F(SetupCommandsTest, SaveAsAsksForANameThenSaves) {
     EXPECT_EQ(chooser.saveRequests[0].defaultExtension, u"zel"_s);
     EXPECT_EQ(chooser.saveRequests[0].initialFolder, u"/opt/zelapp"_s);
     EXPECT_EQ(f.state.SetupFileName, path);
-    EXPECT_EQ(readBytes(path), zelapp::setupFileText(f.setup, u'.'));
+    EXPECT_EQ(zeltest::readBytes(path), zelapp::setupFileText(f.setup, u'.'));
     EXPECT_FALSE(f.state.SetupModified);
     EXPECT_EQ(f.mainWindow.captionText, u"ZEL-32 [old.zel]"_s);
 }
 
 TEST_F(SetupCommandsTest, CancelledSaveAsForgetsTheNameSoALaterSaveWritesNothing) {
-    writeBytes(path, "old setup");
+    zeltest::writeBytes(path, "old setup");
     f.state.SetupFileName = path;
     f.state.SetupModified = true;
     EXPECT_FALSE(commands.SaveAsFile_Click());
     EXPECT_TRUE(f.state.SetupFileName.isEmpty());
     EXPECT_TRUE(f.state.SetupModified);
     EXPECT_FALSE(commands.SaveFile_Click());
-    EXPECT_EQ(readBytes(path), QByteArray("old setup"));
+    EXPECT_EQ(zeltest::readBytes(path), QByteArray("old setup"));
 }
 
 TEST_F(SetupCommandsTest, AStoppedLoadCannotBeSavedOverTheFileItCameFrom) {
     const QByteArray bad =
         "[ZELAPP Version 6.0]\r\n[lvdt]\r\n 9 \r\nP\r\n 1 \r\n 0 \r\n[End lvdt]\r\n";
-    writeBytes(path, bad);
+    zeltest::writeBytes(path, bad);
     f.state.SetupFileName = path;
     EXPECT_EQ(commands.loadSetupFile(), SetupLoad::Stopped);
     EXPECT_TRUE(f.state.SetupModified);
     EXPECT_FALSE(commands.SaveFile_Click());
-    EXPECT_EQ(readBytes(path), bad);
+    EXPECT_EQ(zeltest::readBytes(path), bad);
 }
 
 // "test.zel" is a name relative to the working folder.
@@ -179,8 +169,8 @@ TEST_F(SetupCommandsTest, LoadTestReadsTestZelFromTheWorkingFolder) {
     EXPECT_EQ(f.state.SetupFileName, u"test.zel"_s);
     EXPECT_EQ(f.prompter.texts(), std::vector<QString>{u"test.zel file not found."_s});
 
-    writeBytes(dir.filePath(u"test.zel"_s),
-               "[ZELAPP Version 6.0]\r\n[General Setup]\r\nMaxChannel= 3 \r\n");
+    zeltest::writeBytes(dir.filePath(u"test.zel"_s),
+                        "[ZELAPP Version 6.0]\r\n[General Setup]\r\nMaxChannel= 3 \r\n");
     commands.LoadTest_Click();
     EXPECT_EQ(f.state.MaxChannel, 3);
     EXPECT_EQ(f.mainWindow.captionText, u"ZEL-32 [test.zel]"_s);
@@ -194,7 +184,7 @@ TEST_F(SetupCommandsTest, TheLocaleGivesTheDecimalSeparatorOfSavedFiles) {
     f.setup.channel(1)->Master1 = 1.5f;
     f.state.SetupFileName = path;
     ASSERT_TRUE(german.SaveFile_Click());
-    EXPECT_TRUE(readBytes(path).contains("\r\n 1,5 \r\n"));
+    EXPECT_TRUE(zeltest::readBytes(path).contains("\r\n 1,5 \r\n"));
 
     f.setup.channel(1)->Master1 = 0;
     EXPECT_EQ(german.loadSetupFile(), SetupLoad::Loaded);

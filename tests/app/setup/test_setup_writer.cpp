@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "file_bytes.h"
 #include "setup/setup_writer.h"
 #include "setup_fixture.h"
 #include "temp_folder.h"
@@ -21,11 +22,6 @@ QByteArray crlfLines(std::initializer_list<const char *> lines) {
         text += "\r\n";
     }
     return text;
-}
-
-QByteArray readBytes(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // Two channels (the second in use), one probe, one analog input, one group, one placed window.
@@ -169,7 +165,7 @@ TEST_F(SetupFileWrite, ReplacesTheFileWithTheWholeTextAndLeavesNothingElse) {
 
     QString error = u"untouched"_s;
     ASSERT_TRUE(zelapp::writeSetupFile(path, f.setup, u'.', &error));
-    EXPECT_EQ(readBytes(path), zelapp::setupFileText(f.setup, u'.'));
+    EXPECT_EQ(zeltest::readBytes(path), zelapp::setupFileText(f.setup, u'.'));
     EXPECT_EQ(error, u"untouched"_s);
     EXPECT_EQ(dir.entryList(QDir::Files | QDir::Hidden), QStringList{u"job.zel"_s});
 }
@@ -198,7 +194,7 @@ TEST_F(SetupFileWrite, FailuresReturnFalseWithAReasonAndKeepWhatWasThere) {
     error.clear();
     EXPECT_FALSE(zelapp::writeSetupFile(readOnly, f.setup, u'.', &error));
     EXPECT_EQ(error, u"The file is read-only."_s);
-    EXPECT_EQ(readBytes(readOnly), QByteArray("old setup\r\n"));
+    EXPECT_EQ(zeltest::readBytes(readOnly), QByteArray("old setup\r\n"));
 
     // No temporary file is left behind by any of them.
     EXPECT_EQ(dir.entryList(QDir::Files | QDir::Hidden), QStringList{u"locked.zel"_s});
