@@ -44,66 +44,48 @@ void Setup::removeGroup(int i) {
     }
 }
 
-void Setup::CreateChannels(int newMaxChannel) {
-    const int old = state_.MaxChannel;
-    for (int i = old + 1; i <= newMaxChannel; ++i) {
-        auto c = std::make_unique<Channel>(context_);
-        c->SetDefaults(i);
-        channels_.push_back(std::move(c));
-        labels_.addLabel();
+template <typename T, typename SetCurrent, typename Added, typename Removed>
+void Setup::resizeCollection(std::vector<std::unique_ptr<T>> &items, int &count, int newCount,
+                             int currentItem, SetCurrent setCurrent, Added added, Removed removed) {
+    const int old = count;
+    for (int i = old + 1; i <= newCount; ++i) {
+        auto item = std::make_unique<T>(context_);
+        item->SetDefaults(i);  // resets the item on the unit
+        items.push_back(std::move(item));
+        added();
     }
-    if (newMaxChannel < old) {
-        if (currentItems_.GetCurrentChannel() > newMaxChannel) {
-            currentItems_.SetCurrentChannel(newMaxChannel);
+    if (newCount < old) {
+        if (currentItem > newCount) {
+            setCurrent(newCount);
         }
-        for (int i = old; i >= newMaxChannel + 1; --i) {
-            if (i <= channelCount()) {
-                channels_.erase(channels_.begin() + (i - 1));
+        // From the top down; nothing goes to the unit for removed items.
+        for (int i = old; i >= newCount + 1; --i) {
+            if (i <= static_cast<int>(items.size())) {
+                items.erase(items.begin() + (i - 1));
             }
-            labels_.removeLabel(i);
+            removed(i);
         }
     }
-    state_.MaxChannel = newMaxChannel;
+    count = newCount;
+}
+
+void Setup::CreateChannels(int newMaxChannel) {
+    resizeCollection(
+        channels_, state_.MaxChannel, newMaxChannel, currentItems_.GetCurrentChannel(),
+        [this](int i) { currentItems_.SetCurrentChannel(i); }, [this] { labels_.addLabel(); },
+        [this](int i) { labels_.removeLabel(i); });
 }
 
 void Setup::CreateLVDTs(int newMaxLvdt) {
-    const int old = state_.MaxLvdt;
-    for (int i = old + 1; i <= newMaxLvdt; ++i) {
-        auto l = std::make_unique<Lvdt>(context_);
-        l->SetDefaults(i);
-        lvdts_.push_back(std::move(l));
-    }
-    if (newMaxLvdt < old) {
-        if (currentItems_.GetCurrentLvdt() > newMaxLvdt) {
-            currentItems_.SetCurrentLvdt(newMaxLvdt);
-        }
-        for (int i = old; i >= newMaxLvdt + 1; --i) {
-            if (i <= lvdtCount()) {
-                lvdts_.erase(lvdts_.begin() + (i - 1));
-            }
-        }
-    }
-    state_.MaxLvdt = newMaxLvdt;
+    resizeCollection(
+        lvdts_, state_.MaxLvdt, newMaxLvdt, currentItems_.GetCurrentLvdt(),
+        [this](int i) { currentItems_.SetCurrentLvdt(i); }, [] {}, [](int) {});
 }
 
 void Setup::CreateAnalogs(int newMaxAnalog) {
-    const int old = state_.MaxAnalog;
-    for (int i = old + 1; i <= newMaxAnalog; ++i) {
-        auto a = std::make_unique<analog>(context_);
-        a->SetDefaults(i);
-        analogs_.push_back(std::move(a));
-    }
-    if (newMaxAnalog < old) {
-        if (currentItems_.GetCurrentAnalog() > newMaxAnalog) {
-            currentItems_.SetCurrentAnalog(newMaxAnalog);
-        }
-        for (int i = old; i >= newMaxAnalog + 1; --i) {
-            if (i <= analogCount()) {
-                analogs_.erase(analogs_.begin() + (i - 1));
-            }
-        }
-    }
-    state_.MaxAnalog = newMaxAnalog;
+    resizeCollection(
+        analogs_, state_.MaxAnalog, newMaxAnalog, currentItems_.GetCurrentAnalog(),
+        [this](int i) { currentItems_.SetCurrentAnalog(i); }, [] {}, [](int) {});
 }
 
 void Setup::CreateDigitals(int newMaxDigital) {

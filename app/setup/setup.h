@@ -66,6 +66,12 @@ class Setup {
     MainWindowPort &mainWindow() { return mainWindow_; }
 
   private:
+    // Grows or shrinks one collection to newCount objects: new ones are bound to their number,
+    // a dialog showing a removed item moves to the new last one.
+    template <typename T, typename SetCurrent, typename Added, typename Removed>
+    void resizeCollection(std::vector<std::unique_ptr<T>> &items, int &count, int newCount,
+                          int currentItem, SetCurrent setCurrent, Added added, Removed removed);
+
     ModelContext context_;
     AppState &state_;
     ChannelLabels &labels_;
