@@ -1,0 +1,168 @@
+#include "display/bar_layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/runtime_text.h"
+#include "display/view_items.h"
+#include "setup/setup.h"
+
+namespace zelapp {
+
+namespace {
+
+constexpr int kBarsPerRowStep = 15;
+constexpr int kMaxRows = 7;
+constexpr int kCaptionLimit = 10;
+constexpr int kFirstCuttingBlank = 3;  // 1-based
+
+constexpr double kLimitSize = 0.85;
+constexpr double kLimitWidth = 0.01;
+
+// Nearest integer, halves to even, for sizes that are never negative.
+int roundedQuotient(double numerator, double denominator) {
+    return static_cast<int>(rt::roundHalfEven(numerator / denominator));
+}
+
+GaugeSettings channelSettings(const Channel &channel) {
+    GaugeSettings s;
+    s.decimals = channel.Decimals;
+    s.caption = channel.Description;
+    s.top = channel.BarDisplayTop;
+    s.bottom = channel.BarDisplayBot;
+    s.limitMode = true;
+    const float limits[] = {channel.LoTol, channel.LoAppr, channel.HiAppr, channel.HiTol};
+    for (int m = 0; m < 4; ++m) {
+        s.limits[m] = {limits[m], kLimitSize, kLimitWidth};
+    }
+    return s;
+}
+
+// Probes and analog inputs: symmetric scale of the full scale, no limits.
+GaugeSettings inputSettings(const QString &description, double fullScale, int decimals) {
+    GaugeSettings s;
+    s.decimals = decimals;
+    s.caption = description;
+    s.top = fullScale;
+    s.bottom = -fullScale;
+    s.limitMode = false;
+    s.limits = {LimitMarker{s.bottom, 1, 0}, LimitMarker{s.bottom, 1, 0}, LimitMarker{s.top, 1, 0},
+                LimitMarker{s.top, 1, 0}};
+    return s;
+}
+
+std::optional<GaugeSettings> rawSettings(const Setup &setup, const AppState &state, int position) {
+    switch (state.ViewType) {
+        case VIEWTYPEGROUPS:
+        case VIEWTYPECHANNELS: {
+            const Channel *c = setup.channel(viewChannelAt(setup, state, position));
+            if (c == nullptr) {
+                return std::nullopt;
+            }
+            return channelSettings(*c);
+        }
+        case VIEWTYPELVDTS: {
+            const Lvdt *l = setup.lvdt(position);
+            if (l == nullptr) {
+                return std::nullopt;
+            }
+            return inputSettings(l->Description, l->FullScale(), state.Decimals);
+        }
+        case VIEWTYPEANALOGS: {
+            const analog *a = setup.analogInput(position);
+            if (a == nullptr) {
+                return std::nullopt;
+            }
+            return inputSettings(a->Description, a->FullScale(), state.Decimals);
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
+
+int barRowCount(int bars) {
+    if (bars <= 0) {
+        return 0;
+    }
+    return std::min(kMaxRows, (bars - 1) / kBarsPerRowStep + 1);
+}
+
+BarRows barRows(int bars) {
+    const int rows = barRowCount(bars);
+    if (rows == 0) {
+        return {};
+    }
+    const int perRow = roundedQuotient(bars, rows) + (bars % rows != 0 ? 1 : 0);
+    return {rows, perRow, std::max(0, bars - (rows - 1) * perRow)};
+}
+
+std::vector<QRect> barRects(int bars, QSize client) {
+    const BarRows layout = barRows(bars);
+    std::vector<QRect> rects;
+    if (layout.rows == 0) {
+        return rects;
+    }
+    const int height = roundedQuotient(std::max(0, client.height()), layout.rows);
+    const int width = roundedQuotient(std::max(0, client.width()), layout.perRow);
+    rects.reserve(bars);
+    int left = 0;
+    int top = 0;
+    for (int i = 0; i < bars; ++i) {
+        if (i > 0 && i % layout.perRow == 0) {
+            left = 0;
+            top += height;
+        }
+        rects.emplace_back(left, top, width, height);
+        left += width;
+    }
+    return rects;
+}
+
+double barTickStep(double top, double bottom) {
+    const double range = top - bottom;
+    // Written so that NaN ranges take the smallest step too.
+    if (!(range >= kMinTickStep)) {
+        return kMinTickStep;
+    }
+    return range / 10;
+}
+
+QString shortBarCaption(const QString &caption) {
+    const int blank = caption.indexOf(QLatin1Char(' ')) + 1;  // 1-based, 0 when none
+    if (caption.size() > kCaptionLimit && blank >= kFirstCuttingBlank) {
+        return caption.left(blank);
+    }
+    return caption;
+}
+
+std::optional<GaugeSettings> gaugeSettings(const Setup &setup, const AppState &state,
+                                           int position) {
+    auto s = rawSettings(setup, state, position);
+    if (s) {
+        s->tickStep = barTickStep(s->top, s->bottom);
+        s->caption = shortBarCaption(s->caption);
+    }
+    return s;
+}
+
+BarZone barZone(double value, bool limitMode, const std::array<double, 4> &limits) {
+    if (!limitMode || std::isnan(value) ||
+        std::any_of(limits.begin(), limits.end(), [](double l) { return std::isnan(l); })) {
+        return BarZone::Neutral;
+    }
+    const auto [loTol, hiTol] = std::minmax(limits[0], limits[3]);
+    const auto [loApprRaw, hiApprRaw] = std::minmax(limits[1], limits[2]);
+    const double loAppr = std::clamp(loApprRaw, loTol, hiTol);
+    const double hiAppr = std::clamp(hiApprRaw, loTol, hiTol);
+    if (value < loTol || value > hiTol) {
+        return BarZone::Reject;
+    }
+    if (value < loAppr || value > hiAppr) {
+        return BarZone::Approach;
+    }
+    return BarZone::Good;
+}
+
+}  // namespace zelapp

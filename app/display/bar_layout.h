@@ -1,0 +1,82 @@
+// The bar-graph window's logic without widgets: how N bars share the client area, the scale
+// and limits each gauge gets for the current view, and which zone a reading falls in.
+#pragma once
+
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "core/app_state.h"
+
+namespace zelapp {
+
+class Setup;
+
+// Rows of the bar window: `rows` rows, the first rows - 1 holding `perRow` bars each and the
+// last one `lastRow`. All 0 for no bars.
+struct BarRows {
+    int rows = 0;
+    int perRow = 0;
+    int lastRow = 0;
+    bool operator==(const BarRows &) const = default;
+};
+
+// One row per fifteen bars started, at most seven rows (0 for no bars).
+int barRowCount(int bars);
+BarRows barRows(int bars);
+// The rectangles of the bars, element 0 first, filled row by row from the top left; every bar
+// has the client size divided by the rows and the bars per row (nearest integers).
+std::vector<QRect> barRects(int bars, QSize client);
+
+// Smallest tick step; also the step of a scale without height.
+constexpr double kMinTickStep = 0.0001;
+// A tenth of the scale, or kMinTickStep when the scale spans less than that.
+double barTickStep(double top, double bottom);
+// Long captions keep their first word: more than 10 characters with the first blank at
+// position 3 or later become the text up to and including that blank.
+QString shortBarCaption(const QString &caption);
+
+// A limit line: its value on the scale, its length relative to the bar's width, and its
+// thickness relative to the scale's length (0: not drawn).
+struct LimitMarker {
+    double position = 0;
+    double size = 1;
+    double width = 0;
+    bool operator==(const LimitMarker &) const = default;
+};
+
+// What one gauge shows for an item of the current view.
+struct GaugeSettings {
+    QString caption;
+    double top = 0;
+    double bottom = 0;
+    double tickStep = kMinTickStep;
+    int decimals = 0;
+    bool limitMode = false;
+    // Markers 1 to 4: LoTol, LoAppr, HiAppr, HiTol in limit mode.
+    std::array<LimitMarker, 4> limits{};
+};
+
+// The settings for the item at a 1-based position of the current view; none when the view
+// has no object there (no group to show, a position outside the collection, a group entry
+// naming a channel that does not exist). Probes and analog inputs are asked for their full
+// scale once.
+std::optional<GaugeSettings> gaugeSettings(const Setup &setup, const AppState &state, int position);
+
+enum class BarZone {
+    Neutral,   // no limits (probes, analog inputs) or no reading
+    Good,      // within the approach limits
+    Approach,  // between an approach and a tolerance limit: the part is drifting
+    Reject,    // beyond a tolerance limit
+};
+
+// The zone of a reading against limits given as LoTol, LoAppr, HiAppr, HiTol. Limits in the
+// wrong order are put in order (each pair low/high, the approach band held inside the
+// tolerance band); a reading on a limit counts as inside it. NaN readings or limits give
+// Neutral.
+BarZone barZone(double value, bool limitMode, const std::array<double, 4> &limits);
+
+}  // namespace zelapp

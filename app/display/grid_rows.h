@@ -1,0 +1,37 @@
+// What the grid window shows for the current view: its caption, the header cell and the item
+// descriptions of rows 1..n. The window only copies this into its table.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <optional>
+
+#include "core/app_state.h"
+
+namespace zelapp {
+
+class Setup;
+
+// Widths of the grid's three columns: description, value, spare.
+inline constexpr std::array<int, 3> kGridColumnTwips{1400, 1000, 1000};
+
+struct GridTable {
+    QString header;     // cell (0, 0)
+    QStringList items;  // column 0 of rows 1..n, in view order
+    bool operator==(const GridTable &) const = default;
+};
+
+struct GridRows {
+    // None: the window keeps what it shows now.
+    std::optional<QString> caption;
+    std::optional<GridTable> table;
+};
+
+// The current view's grid. A group without channels changes only the caption (its values
+// would have nowhere to go, and the rows shown before stay readable). In group view with
+// CurrentGroup naming no group, e.g. just after the shown group was removed, caption and rows
+// both stay: the scan feeds nothing then, and the next view command rebuilds the window.
+GridRows gridRows(const Setup &setup, const AppState &state);
+
+}  // namespace zelapp

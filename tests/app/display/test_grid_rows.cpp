@@ -1,0 +1,114 @@
+// What the grid shows per view: caption, header cell and the item descriptions, and the cases
+// in which the window keeps what it shows.
+#include <gtest/gtest.h>
+
+#include "display/grid_rows.h"
+#include "setup_fixture.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+zelapp::group &addGroup(zeltest::SetupFixture &f, const QString &description,
+                        std::initializer_list<int> channels) {
+    auto g = std::make_unique<zelapp::group>();
+    g->SetDefaults(f.setup.groupCount() + 1);
+    g->Description = description;
+    for (int c : channels) {
+        g->AddChannel(c);
+    }
+    return f.setup.addGroup(std::move(g));
+}
+
+TEST(GridRows, ChannelViewListsEveryChannel) {
+    zeltest::SetupFixture f(3, 2, 1);
+    f.setup.channel(2)->Description = u"Bore"_s;
+    f.state.ViewType = zelapp::VIEWTYPECHANNELS;
+
+    const zelapp::GridRows rows = zelapp::gridRows(f.setup, f.state);
+    EXPECT_EQ(rows.caption, u"Channels"_s);
+    ASSERT_TRUE(rows.table);
+    EXPECT_EQ(rows.table->header, u"Channel"_s);
+    EXPECT_EQ(rows.table->items, (QStringList{u"Channel 1"_s, u"Bore"_s, u"Channel 3"_s}));
+}
+
+TEST(GridRows, ProbeAndAnalogViews) {
+    zeltest::SetupFixture f(3, 2, 2);
+    f.setup.lvdt(2)->Description = u"Top"_s;
+    f.state.ViewType = zelapp::VIEWTYPELVDTS;
+    zelapp::GridRows rows = zelapp::gridRows(f.setup, f.state);
+    EXPECT_EQ(rows.caption, u"LVDTs"_s);
+    ASSERT_TRUE(rows.table);
+    EXPECT_EQ(*rows.table, (zelapp::GridTable{u"LVDT"_s, {u"Lvdt 1"_s, u"Top"_s}}));
+
+    f.state.ViewType = zelapp::VIEWTYPEANALOGS;
+    rows = zelapp::gridRows(f.setup, f.state);
+    EXPECT_EQ(rows.caption, u"Analogs"_s);
+    ASSERT_TRUE(rows.table);
+    EXPECT_EQ(*rows.table,
+              (zelapp::GridTable{u"Analog Inputs"_s, {u"Analog  1"_s, u"Analog  2"_s}}));
+}
+
+TEST(GridRows, GroupViewListsTheGroupsChannelsInItsOrder) {
+    zeltest::SetupFixture f(8, 1, 1);
+    f.setup.channel(7)->Description = u"Seven"_s;
+    addGroup(f, u"Empty"_s, {});
+    addGroup(f, u"Front"_s, {7, 2, 7});
+    f.state.ViewType = zelapp::VIEWTYPEGROUPS;
+    f.state.CurrentGroup = 2;
+
+    const zelapp::GridRows rows = zelapp::gridRows(f.setup, f.state);
+    EXPECT_EQ(rows.caption, u"Group: Front"_s);
+    ASSERT_TRUE(rows.table);
+    EXPECT_EQ(*rows.table,
+              (zelapp::GridTable{u"Front"_s, {u"Seven"_s, u"Channel 2"_s, u"Seven"_s}}));
+}
+
+TEST(GridRows, AnEmptyGroupChangesOnlyTheCaption) {
+    zeltest::SetupFixture f;
+    addGroup(f, u"Empty"_s, {});
+    f.state.ViewType = zelapp::VIEWTYPEGROUPS;
+    f.state.CurrentGroup = 1;
+
+    const zelapp::GridRows rows = zelapp::gridRows(f.setup, f.state);
+    EXPECT_EQ(rows.caption, u"Group: Empty"_s);
+    EXPECT_FALSE(rows.table);
+}
+
+TEST(GridRows, NoGroupToShowKeepsEverything) {
+    zeltest::SetupFixture f;
+    addGroup(f, u"Front"_s, {1});
+    f.state.ViewType = zelapp::VIEWTYPEGROUPS;
+    for (int current : {0, 2, -1}) {
+        f.state.CurrentGroup = current;
+        const zelapp::GridRows rows = zelapp::gridRows(f.setup, f.state);
+        EXPECT_FALSE(rows.caption) << current;
+        EXPECT_FALSE(rows.table) << current;
+    }
+    f.state.ViewType = 0;  // no view at all
+    f.state.CurrentGroup = 1;
+    EXPECT_FALSE(zelapp::gridRows(f.setup, f.state).table);
+}
+
+TEST(GridRows, ItemsTheSetupDoesNotHoldShowEmptyCells) {
+    zeltest::SetupFixture f(2, 1, 1);
+    addGroup(f, u"Stale"_s, {2, 9});  // channel 9 is beyond MaxChannel
+    f.state.ViewType = zelapp::VIEWTYPEGROUPS;
+    f.state.CurrentGroup = 1;
+    zelapp::GridRows rows = zelapp::gridRows(f.setup, f.state);
+    ASSERT_TRUE(rows.table);
+    EXPECT_EQ(rows.table->items, (QStringList{u"Channel 2"_s, QString()}));
+
+    f.state.ViewType = zelapp::VIEWTYPECHANNELS;
+    f.state.MaxChannel = 3;  // a count ahead of the collection
+    rows = zelapp::gridRows(f.setup, f.state);
+    ASSERT_TRUE(rows.table);
+    EXPECT_EQ(rows.table->items, (QStringList{u"Channel 1"_s, u"Channel 2"_s, QString()}));
+
+    f.state.MaxChannel = -4;
+    rows = zelapp::gridRows(f.setup, f.state);
+    ASSERT_TRUE(rows.table);
+    EXPECT_TRUE(rows.table->items.isEmpty());
+}
+
+}  // namespace
