@@ -1,0 +1,172 @@
+#include "dialogs/main_commands.h"
+
+#include "setup/setup.h"
+
+namespace zelapp {
+
+MainCommands::MainCommands(AppState &state, Setup &setup, UnitApi &unit, Prompter &prompter,
+                           Help &help, CurrentItems &currentItems, CommandWindows &windows,
+                           MainWindowPort &mainWindow)
+    : state_(state),
+      setup_(setup),
+      unit_(unit),
+      prompter_(prompter),
+      help_(help),
+      currentItems_(currentItems),
+      windows_(windows),
+      mainWindow_(mainWindow) {}
+
+void MainCommands::EnableGrid_Click() {
+    const bool on = !windows_.isChecked(MenuCheck::EnableGrid);
+    windows_.setChecked(MenuCheck::EnableGrid, on);
+    if (on) {
+        mainWindow_.UpdateMainDisplay();
+    }
+    windows_.showGrid(on);
+}
+
+void MainCommands::EnableBarGraphs_Click() {
+    const bool on = !windows_.isChecked(MenuCheck::EnableBarGraphs);
+    windows_.setChecked(MenuCheck::EnableBarGraphs, on);
+    if (on) {
+        mainWindow_.UpdateMainDisplay();
+    }
+    windows_.showBars(on);
+}
+
+void MainCommands::setView(int viewType) {
+    state_.ViewType = viewType;
+    mainWindow_.UpdateMainDisplay();
+}
+
+void MainCommands::ViewGroups_Click() {
+    if (!CheckForAnyGroups()) {
+        prompter_.message(QStringLiteral("No groups exist"));
+        return;
+    }
+    // The selection dialog sets CurrentGroup on OK; on Cancel the view still changes.
+    windows_.showDialog(CommandDialog::SelectGroup, true);
+    setView(VIEWTYPEGROUPS);
+}
+
+void MainCommands::ViewChannels_Click() {
+    setView(VIEWTYPECHANNELS);
+}
+
+void MainCommands::ViewLVDTs_Click() {
+    // The hold keeps the tick off the displays until UpdateMainDisplay has rebuilt them for
+    // the probes; UpdateMainDisplay releases it.
+    if (state_.ScanHoldCount < 32767) {
+        ++state_.ScanHoldCount;
+    }
+    setView(VIEWTYPELVDTS);
+}
+
+void MainCommands::ViewAnalogs_Click() {
+    setView(VIEWTYPEANALOGS);
+}
+
+void MainCommands::UpdateToggle_Click() {
+    updateToggle_ = !updateToggle_;
+    windows_.setChecked(MenuCheck::UpdateToggle, updateToggle_);
+    state_.UpdateEnabled = updateToggle_;
+}
+
+void MainCommands::ZeroChannel_Click() {
+    state_.MasteringMode = true;
+    windows_.showDialog(CommandDialog::Mastering, true);
+}
+
+void MainCommands::MasterChannel_Click() {
+    state_.MasteringMode = false;
+    windows_.showDialog(CommandDialog::Mastering, false);
+}
+
+void MainCommands::SetupGeneral_Click() {
+    windows_.showDialog(CommandDialog::SetupSystem, false);
+}
+
+void MainCommands::SetupLVDTs_Click() {
+    windows_.showDialog(CommandDialog::SetupLvdt, false);
+    mainWindow_.UpdateMainDisplay();
+}
+
+void MainCommands::SetupChannels_Click() {
+    windows_.showDialog(CommandDialog::SetupChan, false);
+    mainWindow_.UpdateMainDisplay();
+}
+
+void MainCommands::SetupGroups_Click() {
+    windows_.showDialog(CommandDialog::SetupGroup, false);
+    mainWindow_.UpdateMainDisplay();
+}
+
+void MainCommands::AboutMoxSRV_Click() {
+    windows_.showDialog(CommandDialog::About, true);
+}
+
+void MainCommands::mnuHelpContents_Click() {
+    help_.ShowHelpTopic(0, mainWindow_.caption());
+}
+
+void MainCommands::CommandResetMM_Click() {
+    unit_.ZelResetMM();
+}
+
+void MainCommands::GotoSetupFromView(int index) {
+    // A position the view does not have opens nothing.
+    switch (state_.ViewType) {
+        case VIEWTYPEGROUPS: {
+            const group *g = setup_.groupAt(state_.CurrentGroup);
+            const int channel = g != nullptr ? g->GetChannel(index) : 0;
+            if (channel < 1) {
+                return;
+            }
+            currentItems_.SetCurrentChannel(channel);
+            windows_.showDialog(CommandDialog::SetupChan, true);
+            break;
+        }
+        case VIEWTYPECHANNELS:
+            if (index < 1 || index > setup_.channelCount()) {
+                return;
+            }
+            currentItems_.SetCurrentChannel(index);
+            windows_.showDialog(CommandDialog::SetupChan, true);
+            break;
+        case VIEWTYPELVDTS:
+            if (index < 1 || index > setup_.lvdtCount()) {
+                return;
+            }
+            currentItems_.SetCurrentLvdt(index);
+            windows_.showDialog(CommandDialog::SetupLvdt, true);
+            break;
+        case VIEWTYPEANALOGS:
+            if (index < 1 || index > setup_.analogCount()) {
+                return;
+            }
+            currentItems_.SetCurrentAnalog(index);
+            windows_.showDialog(CommandDialog::SetupAnalog, true);
+            break;
+        default:
+            return;
+    }
+    mainWindow_.UpdateMainDisplay();
+}
+
+bool MainCommands::CheckForAnyGroups() const {
+    for (int i = 1; i <= setup_.groupCount(); ++i) {
+        if (setup_.groupAt(i)->Count > 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void MainCommands::ClearGroups() {
+    const int count = setup_.groupCount();
+    for (int i = 0; i < count; ++i) {
+        setup_.removeGroup(1);
+    }
+}
+
+}  // namespace zelapp

@@ -1,0 +1,51 @@
+// zelapp: the ZEL-8 operator station. Binds libzelcomm.so from its own folder, runs the
+// start-up routine and the main window's event loop.
+#include <QApplication>
+#include <QFileInfo>
+
+#include "application.h"
+#include "core/command_line.h"
+#include "core/instance_lock.h"
+#include "core/library_messages.h"
+#include "core/settings_store.h"
+#include "core/zelcomm_binding.h"
+#include "dialogs/file_dialog_chooser.h"
+#include "dialogs/form_main.h"
+#include "dialogs/help_viewer.h"
+#include "dialogs/message_box_prompter.h"
+
+namespace {
+// Exit status when libzelcomm.so or one of its entry points is missing.
+constexpr int kMissingLibraryStatus = 3;
+}  // namespace
+
+int main(int argc, char **argv) {
+    QApplication qtApp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zelapp"));
+    QApplication::setOrganizationName(QStringLiteral("zelapp"));
+    // The program's name, as the title of messages that have none.
+    const QString programName = QFileInfo(QApplication::applicationFilePath()).baseName();
+
+    zelapp::MessageBoxPrompter screen(programName);
+    const QString programFolder = QApplication::applicationDirPath();
+    zelapp::ZelcommBinding unit(programFolder,
+                                zelapp::reportAndExit(screen, kMissingLibraryStatus));
+    zelapp::LibraryMessagePrompter libraryMessages(screen);
+    unit.installMessageHook(libraryMessages);
+
+    zelapp::FileDialogChooser chooser;
+    zelapp::DesktopHelpViewer helpViewer;
+    zelapp::QSettingsStore store;
+    zelapp::InstanceLock lock(zelapp::defaultInstanceLockPath());
+
+    zelapp::Application app({unit, screen, chooser, helpViewer, store, lock}, programFolder,
+                            zelapp::joinArguments(QApplication::arguments()));
+    const zelapp::StartupResult result = app.start();
+    if (result != zelapp::StartupResult::Running) {
+        return zelapp::exitStatus(result);
+    }
+    zelapp::FormMain *window = app.mainWindow();
+    chooser.setParent(window);
+    QObject::connect(window, &zelapp::FormMain::unloaded, &qtApp, &QCoreApplication::quit);
+    return QApplication::exec();
+}

@@ -1,0 +1,64 @@
+// The whole program in-process, as main() builds it, with stand-ins for the platform: scripted
+// message boxes, file dialogs that answer from the test, no help viewer, settings in memory and
+// a private program folder and lock. The unit is the fake unit unless a test passes its own
+// (the real library against the emulator).
+#pragma once
+
+#include <QDir>
+#include <QString>
+#include <memory>
+
+#include "application.h"
+#include "core/help.h"
+#include "core/instance_lock.h"
+#include "core/settings_store.h"
+#include "dialogs/form_main.h"
+#include "fake_unit.h"
+#include "recording_ports.h"
+#include "scripted_prompter.h"
+#include "temp_folder.h"
+
+namespace zeltest {
+
+class NoHelpViewer : public zelapp::HelpViewer {
+  public:
+    int shows = 0;
+    bool showTopic(const QString &, long, QString *) override {
+        ++shows;
+        return true;
+    }
+    bool close(const QString &, QString *) override { return true; }
+};
+
+struct AppFixture {
+    FakeUnit fakeUnit;
+    ScriptedPrompter prompter;
+    FakeFileChooser chooser;
+    NoHelpViewer helpViewer;
+    zelapp::MemorySettingsStore store;
+    TempFolder folder;  // the program folder: zelapp.ini is written here
+    zelapp::InstanceLock lock{QDir(programFolder()).filePath(QStringLiteral("zelapp.lock"))};
+    std::unique_ptr<zelapp::Application> app;
+
+    QString programFolder() const { return QString::fromStdString(folder.path()); }
+    QString iniPath() const { return QDir(programFolder()).filePath(QStringLiteral("zelapp.ini")); }
+
+    // Starts the program with a command line; the scan timer is stopped so that ticks happen
+    // only when a test calls Timer1_Timer.
+    zelapp::StartupResult start(const QString &commandLine = {}, zelapp::UnitApi *unit = nullptr) {
+        app = std::make_unique<zelapp::Application>(
+            zelapp::ApplicationServices{unit != nullptr ? *unit : fakeUnit, prompter, chooser,
+                                        helpViewer, store, lock},
+            programFolder(), commandLine);
+        const zelapp::StartupResult result = app->start();
+        if (window() != nullptr) {
+            window()->timer().stop();
+        }
+        return result;
+    }
+
+    zelapp::FormMain *window() const { return app ? app->mainWindow() : nullptr; }
+    zelapp::AppState &state() { return app->state(); }
+};
+
+}  // namespace zeltest
