@@ -1,5 +1,7 @@
 #include "core/command_line.h"
 
+#include <QFileInfo>
+
 #include "core/app_state.h"
 
 namespace zelapp {
@@ -31,7 +33,17 @@ QStringList commandLineWords(const QString &commandLine) {
     return words;
 }
 
-MainWindowArguments mainWindowArguments(const QString &commandLine) {
+bool isExistingFile(const QString &path) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(path);
+    return false;  // paths never start with "/" there: every "/" word is a switch
+#else
+    return QFileInfo(path).isFile();
+#endif
+}
+
+MainWindowArguments mainWindowArguments(const QString &commandLine,
+                                        const std::function<bool(const QString &)> &isFile) {
     MainWindowArguments args;
     for (const QString &word : commandLineWords(commandLine)) {
         if (!word.startsWith(u'/')) {
@@ -44,6 +56,8 @@ MainWindowArguments mainWindowArguments(const QString &commandLine) {
             args.viewType = VIEWTYPELVDTS;
         } else if (word == u"/CHAN") {
             args.viewType = VIEWTYPECHANNELS;
+        } else if (isFile && isFile(word)) {
+            args.setupFile = word;  // an absolute path, not an unknown switch
         }
     }
     return args;

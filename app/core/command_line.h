@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace zelapp {
@@ -22,8 +23,15 @@ struct MainWindowArguments {
     QString setupFile;            // the last word not starting with "/"
 };
 
-// The view switches (exact case) and the setup file of the command line.
-MainWindowArguments mainWindowArguments(const QString &commandLine);
+// Whether a path names an existing file; always false on Windows.
+bool isExistingFile(const QString &path);
+
+// The view switches (exact case) and the setup file of the command line. Other words starting
+// with "/" are ignored, except those `isFile` accepts: on Linux an absolute path starts with
+// "/" too, and one naming an existing file is the setup file.
+MainWindowArguments mainWindowArguments(
+    const QString &commandLine,
+    const std::function<bool(const QString &)> &isFile = isExistingFile);
 
 // Joins program arguments back into one command line (the first argument, the program, left out).
 QString joinArguments(const QStringList &arguments);

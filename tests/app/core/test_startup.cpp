@@ -200,6 +200,29 @@ TEST(CommandLine, ViewSwitchesAreExactAndTheLastFileWins) {
     EXPECT_EQ(args.setupFile, QStringLiteral("10"));
 }
 
+TEST(CommandLine, AnAbsolutePathToAnExistingFileIsTheSetupFileNotASwitch) {
+    const auto onlyShaft = [](const QString &path) { return path == u"/jobs/shaft.zel"; };
+    auto args = zelapp::mainWindowArguments(QStringLiteral("/jobs/shaft.zel /NUMS"), onlyShaft);
+    EXPECT_EQ(args.setupFile, QStringLiteral("/jobs/shaft.zel"));
+    EXPECT_TRUE(args.openGrid);
+    // Switches stay switches even if a file of that name existed; unknown ones stay ignored.
+    args = zelapp::mainWindowArguments(QStringLiteral("a.zel /jobs/gone.zel /BARS"),
+                                       [](const QString &) { return true; });
+    EXPECT_EQ(args.setupFile, QStringLiteral("/jobs/gone.zel"));
+    EXPECT_TRUE(args.openBars);
+    args = zelapp::mainWindowArguments(QStringLiteral("a.zel /jobs/gone.zel"), onlyShaft);
+    EXPECT_EQ(args.setupFile, QStringLiteral("a.zel"));
+
+    zeltest::TempFolder folder;
+    const QString real = QString::fromStdString(folder.path()) + QStringLiteral("/real.zel");
+    zeltest::writeBytes(real, "x");
+#ifndef Q_OS_WIN
+    EXPECT_EQ(zelapp::mainWindowArguments(real).setupFile, real);
+#endif
+    EXPECT_TRUE(
+        zelapp::mainWindowArguments(QString::fromStdString(folder.path())).setupFile.isEmpty());
+}
+
 TEST(CommandLine, ArgumentsAreJoinedWithoutTheProgram) {
     EXPECT_EQ(zelapp::joinArguments(
                   {QStringLiteral("zelapp"), QStringLiteral("a.zel"), QStringLiteral("/NUMS")}),
