@@ -5,7 +5,7 @@
 #   make test            deps + build + ctest
 #   make test SANITIZE=1 the same in build-asan/ with AddressSanitizer and UBSan
 #   make bench           build and run the benchmarks
-#   make run             start the program on an emulated unit
+#   make run             start the program on an emulated unit with the example setup
 
 SANITIZE ?= 0
 ifeq ($(SANITIZE),1)
@@ -16,11 +16,13 @@ BUILD_DIR ?= build
 CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=RelWithDebInfo
 endif
 
-# Debian 12 packages. The mingw-w64 cross compiler checks the 32-bit Windows build of zelcomm.
+# Debian 12 packages. The mingw-w64 cross compiler checks the 32-bit Windows build of zelcomm;
+# Xvfb, xauth and ImageMagick take the README's screenshot (tools/screenshot.sh).
 PACKAGES := build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
 	libgtest-dev libgmock-dev googletest \
 	g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
-	qt6-base-dev libxkbcommon-dev
+	qt6-base-dev libxkbcommon-dev fonts-dejavu-core \
+	xvfb xauth xdotool imagemagick
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 CTEST_JOBS ?= 2
@@ -57,10 +59,7 @@ bench: build
 	cmake --build $(BUILD_DIR) --target bench
 
 run: build
-	@echo "Starting the emulated ZEL-8 unit with the demo signal (Ctrl+C stops it)."
-	@echo "Programs using libzelcomm.so find it in the default device folder;"
-	@echo "'$(BUILD_DIR)/bin/zel8d ctl get T1' asks it for a reading."
-	@exec $(BUILD_DIR)/bin/zel8d --signal demo
+	@tools/run-demo.sh $(BUILD_DIR)
 
 clean:
 	rm -rf build build-asan
