@@ -1,6 +1,7 @@
 #include "display/lgauge.h"
 
 #include <QBrush>
+#include <QImage>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
@@ -43,26 +44,56 @@ QString tickLabel(double v, double step, int decimals, const QLocale &locale) {
 }
 
 // Zone fills: the colour carries the meaning for most operators, the hatch for everyone.
-struct ZoneBrushes {
-    QBrush fill[4];
-    QBrush hatch[4];
+// Pattern brushes are drawn pixel by pixel with blending, which for 255 hatched bars costs
+// more than the whole tick may; each zone's fill is therefore drawn once into a tile that
+// painting only copies.
+constexpr int kZoneTileSize = 64;  // a multiple of the 8-pixel period of Qt's patterns
+
+struct ZoneTiles {
+    QImage tile[4];
 };
 
-const ZoneBrushes &zoneBrushes() {
-    static const ZoneBrushes brushes = [] {
-        ZoneBrushes b;
-        b.fill[static_cast<int>(BarZone::Neutral)] = QBrush(QColor(70, 130, 180));
-        b.fill[static_cast<int>(BarZone::Good)] = QBrush(QColor(46, 160, 67));
-        b.fill[static_cast<int>(BarZone::Approach)] = QBrush(QColor(240, 165, 0));
-        b.fill[static_cast<int>(BarZone::Reject)] = QBrush(QColor(210, 35, 35));
+const ZoneTiles &zoneTiles() {
+    static const ZoneTiles tiles = [] {
+        const QColor fill[4] = {QColor(70, 130, 180), QColor(46, 160, 67), QColor(240, 165, 0),
+                                QColor(210, 35, 35)};  // neutral, good, approach, reject
         // Dark stripes on the light amber, light crosses on the dark red.
-        b.hatch[static_cast<int>(BarZone::Approach)] =
-            QBrush(QColor(0, 0, 0, 170), Qt::BDiagPattern);
-        b.hatch[static_cast<int>(BarZone::Reject)] =
-            QBrush(QColor(255, 255, 255, 220), Qt::DiagCrossPattern);
-        return b;
+        const QBrush hatch[4] = {QBrush(), QBrush(), QBrush(QColor(0, 0, 0, 170), Qt::BDiagPattern),
+                                 QBrush(QColor(255, 255, 255, 220), Qt::DiagCrossPattern)};
+        ZoneTiles t;
+        for (int z = 0; z < 4; ++z) {
+            QImage image(kZoneTileSize, kZoneTileSize, QImage::Format_ARGB32_Premultiplied);
+            image.fill(fill[z]);
+            if (hatch[z].style() != Qt::NoBrush) {
+                QPainter p(&image);
+                p.fillRect(image.rect(), hatch[z]);
+            }
+            t.tile[z] = image;
+        }
+        return t;
     }();
-    return brushes;
+    return tiles;
+}
+
+// Covers `area` with copies of `tile`, the pattern anchored at `origin` so that it stands
+// still while the bar's level moves.
+void drawTiled(QPainter &painter, const QRect &area, const QImage &tile, QPoint origin) {
+    const int w = tile.width();
+    const int h = tile.height();
+    const auto phase = [](int offset, int period) { return ((offset % period) + period) % period; };
+    int y = area.top();
+    while (y <= area.bottom()) {
+        const int sy = phase(y - origin.y(), h);
+        const int rows = std::min(h - sy, area.bottom() - y + 1);
+        int x = area.left();
+        while (x <= area.right()) {
+            const int sx = phase(x - origin.x(), w);
+            const int columns = std::min(w - sx, area.right() - x + 1);
+            painter.drawImage(QPoint(x, y), tile, QRect(sx, sy, columns, rows));
+            x += columns;
+        }
+        y += rows;
+    }
 }
 
 // Values of the ticks to draw: from the bottom in (possibly thinned) steps up to the top.
@@ -349,11 +380,7 @@ void LGauge::paintBar(QPainter &painter, const LGaugeLayout &l) const {
         return;
     }
     const QRect fill(l.bar.x(), topEdge, l.bar.width(), bottomEdge - topEdge);
-    const auto z = static_cast<int>(zone());
-    painter.fillRect(fill, zoneBrushes().fill[z]);
-    if (zoneBrushes().hatch[z].style() != Qt::NoBrush) {
-        painter.fillRect(fill, zoneBrushes().hatch[z]);
-    }
+    drawTiled(painter, fill, zoneTiles().tile[static_cast<int>(zone())], l.bar.topLeft());
 }
 
 void LGauge::paintMarkers(QPainter &painter, const LGaugeLayout &l) const {
