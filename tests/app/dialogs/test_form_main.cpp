@@ -10,14 +10,17 @@
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 #include "app_fixture.h"
 #include "dialogs/file_dialog_chooser.h"
+#include "dialogs/message_box_prompter.h"
 #include "display/form_grid_display.h"
 #include "display/form_lin_gage.h"
 #include "display/twips.h"
@@ -366,6 +369,47 @@ TEST(FileFilters, PairsOfDescriptionAndPatternBecomeQtFilters) {
     EXPECT_EQ(zelapp::qtFileFilters(QStringLiteral("Profiles|*.zap;*.zbk|odd")),
               QStringList{QStringLiteral("Profiles (*.zap *.zbk)")});
     EXPECT_TRUE(zelapp::qtFileFilters(QString()).isEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+struct BoxAnswer {
+    QString text, title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+};
+
+TEST(MessageBoxPrompter, ShowsTheLinesTitleIconAndButtonsAndReturnsTheAnswer) {
+    zelapp::MessageBoxPrompter prompter(QStringLiteral("zelapp"));
+    BoxAnswer seen;
+    QTimer::singleShot(0, [&seen] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen = {box->text(), box->windowTitle(), box->icon(), box->standardButtons()};
+        box->button(QMessageBox::Cancel)->click();
+    });
+    EXPECT_EQ(prompter.ask(QStringLiteral("Setup has been modified\rSave changes"), QString(),
+                           zelapp::PromptIcon::Question, zelapp::PromptButtons::YesNoCancel),
+              PromptAnswer::Cancel);
+    EXPECT_EQ(seen.text, QStringLiteral("Setup has been modified\nSave changes"));
+    EXPECT_EQ(seen.title, QStringLiteral("zelapp"));
+    EXPECT_EQ(seen.icon, QMessageBox::Question);
+    EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+
+    QTimer::singleShot(0, [&seen] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen = {box->text(), box->windowTitle(), box->icon(), box->standardButtons()};
+        box->button(QMessageBox::Yes)->click();
+    });
+    EXPECT_EQ(prompter.ask(QStringLiteral("Exit?"), QStringLiteral("ZEL-32 [a.zel]"),
+                           zelapp::PromptIcon::Warning, zelapp::PromptButtons::YesNo),
+              PromptAnswer::Yes);
+    EXPECT_EQ(seen.title, QStringLiteral("ZEL-32 [a.zel]"));
+    EXPECT_EQ(seen.icon, QMessageBox::Warning);
+    EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);
 }
 
 }  // namespace
