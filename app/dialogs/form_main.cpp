@@ -47,17 +47,17 @@ FormMain::~FormMain() = default;
 void FormMain::connectCommands() {
     // Every command ends by putting the check marks back to the record: Qt has already flipped
     // a checkable item when its handler runs, and some commands change no mark at all.
-    const auto on = [this](QAction *action, auto handler) {
-        connect(action, &QAction::triggered, this, [this, handler] {
+    const auto connectTo = [this](auto *sender, auto signal, auto handler) {
+        connect(sender, signal, this, [this, handler] {
             handler();
             restoreCheckMarks();
         });
     };
-    const auto onButton = [this](QPushButton *button, auto handler) {
-        connect(button, &QPushButton::clicked, this, [this, handler] {
-            handler();
-            restoreCheckMarks();
-        });
+    const auto on = [&connectTo](QAction *action, auto handler) {
+        connectTo(action, &QAction::triggered, handler);
+    };
+    const auto onButton = [&connectTo](QPushButton *button, auto handler) {
+        connectTo(button, &QPushButton::clicked, handler);
     };
     SetupCommands &file = services_.setupCommands;
     on(ui_->LoadTest, [&file] { file.LoadTest_Click(); });
