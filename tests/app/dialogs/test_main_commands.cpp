@@ -8,6 +8,8 @@
 
 #include "core/help.h"
 #include "dialogs/main_commands.h"
+#include "group_list.h"
+#include "no_help_viewer.h"
 #include "setup_fixture.h"
 
 using zelapp::CommandDialog;
@@ -36,34 +38,14 @@ class RecordingWindows : public zelapp::CommandWindows {
     }
 };
 
-class NoViewer : public zelapp::HelpViewer {
-  public:
-    int shows = 0;
-    bool showTopic(const QString &, long, QString *) override {
-        ++shows;
-        return true;
-    }
-    bool close(const QString &, QString *) override { return true; }
-};
-
 class MainCommandsTest : public ::testing::Test {
   protected:
     zeltest::SetupFixture f;
     RecordingWindows windows;
-    NoViewer viewer;
+    zeltest::NoHelpViewer viewer;
     zelapp::Help help{f.state, f.prompter, viewer};
     zelapp::MainCommands commands{f.state, f.setup,        f.unit,  f.prompter,
                                   help,    f.currentItems, windows, f.mainWindow};
-
-    // Adds a group holding the given channels.
-    void addGroup(const QString &name, std::vector<int> channels) {
-        auto g = std::make_unique<zelapp::group>();
-        g->Description = name;
-        for (int ch : channels) {
-            g->AddChannel(ch);
-        }
-        f.setup.addGroup(std::move(g));
-    }
 };
 
 TEST_F(MainCommandsTest, NumbersTwiceShowsThenHidesTheGridAndTheMarkFollows) {
@@ -125,7 +107,7 @@ TEST_F(MainCommandsTest, ProbeViewTakesAHoldThatItsRebuildReleases) {
 }
 
 TEST_F(MainCommandsTest, GroupViewWithoutAnyChannelInAnyGroupSaysSoAndChangesNothing) {
-    addGroup(QStringLiteral("Empty"), {});
+    zeltest::addGroup(f.setup, QStringLiteral("Empty"), {});
     commands.ViewGroups_Click();
     ASSERT_EQ(f.prompter.texts(), std::vector<QString>{QStringLiteral("No groups exist")});
     EXPECT_EQ(f.prompter.shown[0].buttons, zelapp::PromptButtons::Ok);
@@ -136,8 +118,8 @@ TEST_F(MainCommandsTest, GroupViewWithoutAnyChannelInAnyGroupSaysSoAndChangesNot
 }
 
 TEST_F(MainCommandsTest, GroupViewAsksForTheGroupThenShowsIt) {
-    addGroup(QStringLiteral("Empty"), {});
-    addGroup(QStringLiteral("Dia"), {1, 2});
+    zeltest::addGroup(f.setup, QStringLiteral("Empty"), {});
+    zeltest::addGroup(f.setup, QStringLiteral("Dia"), {1, 2});
     windows.onDialog = [&](CommandDialog) { f.state.CurrentGroup = 2; };  // OK on group 2
     commands.ViewGroups_Click();
     ASSERT_EQ(windows.dialogs.size(), 1u);
@@ -148,7 +130,7 @@ TEST_F(MainCommandsTest, GroupViewAsksForTheGroupThenShowsIt) {
 }
 
 TEST_F(MainCommandsTest, GroupViewCancelledStillShowsThePreviousGroup) {
-    addGroup(QStringLiteral("Dia"), {1});
+    zeltest::addGroup(f.setup, QStringLiteral("Dia"), {1});
     f.state.CurrentGroup = 1;
     commands.ViewGroups_Click();  // the dialog returns without choosing
     EXPECT_EQ(f.state.ViewType, zelapp::VIEWTYPEGROUPS);
@@ -157,9 +139,9 @@ TEST_F(MainCommandsTest, GroupViewCancelledStillShowsThePreviousGroup) {
 
 TEST_F(MainCommandsTest, CheckForAnyGroupsNeedsOneGroupWithAChannel) {
     EXPECT_FALSE(commands.CheckForAnyGroups());
-    addGroup(QStringLiteral("A"), {});
+    zeltest::addGroup(f.setup, QStringLiteral("A"), {});
     EXPECT_FALSE(commands.CheckForAnyGroups());
-    addGroup(QStringLiteral("B"), {4});
+    zeltest::addGroup(f.setup, QStringLiteral("B"), {4});
     EXPECT_TRUE(commands.CheckForAnyGroups());
     commands.ClearGroups();
     EXPECT_EQ(f.setup.groupCount(), 0);
@@ -167,7 +149,7 @@ TEST_F(MainCommandsTest, CheckForAnyGroupsNeedsOneGroupWithAChannel) {
 }
 
 TEST_F(MainCommandsTest, APickInGroupViewOpensTheChannelAtThatPositionOfTheGroup) {
-    addGroup(QStringLiteral("Form"), {7, 5, 3});
+    zeltest::addGroup(f.setup, QStringLiteral("Form"), {7, 5, 3});
     f.state.ViewType = zelapp::VIEWTYPEGROUPS;
     f.state.CurrentGroup = 1;
     commands.GotoSetupFromView(3);
@@ -196,7 +178,7 @@ TEST_F(MainCommandsTest, APickOpensTheSetupDialogOfItsView) {
 }
 
 TEST_F(MainCommandsTest, APickOutsideTheViewOpensNothing) {
-    addGroup(QStringLiteral("Form"), {2});
+    zeltest::addGroup(f.setup, QStringLiteral("Form"), {2});
     f.state.ViewType = zelapp::VIEWTYPEGROUPS;
     f.state.CurrentGroup = 1;
     commands.GotoSetupFromView(2);  // the group has one position

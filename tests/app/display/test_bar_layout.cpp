@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "display/bar_layout.h"
+#include "group_list.h"
 #include "setup_fixture.h"
 
 using zelapp::BarRows;
@@ -68,15 +69,6 @@ TEST(BarTextTest, TickStepAndCaptionShortening) {
 class GaugeSettingsTest : public ::testing::Test {
   protected:
     zeltest::SetupFixture f;
-
-    zelapp::group &addGroup(std::initializer_list<int> channels) {
-        auto g = std::make_unique<zelapp::group>();
-        g->SetDefaults(f.setup.groupCount() + 1);
-        for (int c : channels) {
-            g->AddChannel(c);
-        }
-        return f.setup.addGroup(std::move(g));
-    }
 };
 
 TEST_F(GaugeSettingsTest, ChannelViewUsesTheChannelsScaleLimitsAndDecimals) {
@@ -110,7 +102,7 @@ TEST_F(GaugeSettingsTest, ChannelViewUsesTheChannelsScaleLimitsAndDecimals) {
 }
 
 TEST_F(GaugeSettingsTest, GroupViewShowsTheGroupsChannelAtThePosition) {
-    addGroup({3, 5, 12});
+    zeltest::addGroup(f.setup, {3, 5, 12});
     f.setup.channel(5)->Description = QStringLiteral("Length");
     f.state.ViewType = zelapp::VIEWTYPEGROUPS;
     f.state.CurrentGroup = 1;

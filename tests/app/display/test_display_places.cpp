@@ -8,6 +8,7 @@
 #include "display/display_places.h"
 #include "display/twips.h"
 #include "display/view_items.h"
+#include "group_list.h"
 #include "setup_fixture.h"
 
 using namespace Qt::StringLiterals;
@@ -16,15 +17,6 @@ using zelapp::SetupWindow;
 using zelapp::WindowGeometry;
 
 namespace {
-
-zelapp::group &addGroup(zeltest::SetupFixture &f, std::initializer_list<int> channels) {
-    auto g = std::make_unique<zelapp::group>();
-    g->SetDefaults(f.setup.groupCount() + 1);
-    for (int c : channels) {
-        g->AddChannel(c);
-    }
-    return f.setup.addGroup(std::move(g));
-}
 
 WindowGeometry gridOf(const zelapp::group &g) {
     return {g.WindowGridTop, g.WindowGridLeft, g.WindowGridHeight, g.WindowGridWidth};
@@ -52,7 +44,7 @@ TEST(DisplayPlaces, EachViewAndKindHasItsOwnSetupRecord) {
     };
     for (const ViewRecord &c : cases) {
         zeltest::SetupFixture f;
-        addGroup(f, {1});
+        zeltest::addGroup(f.setup, {1});
         f.state.ViewType = c.viewType;
         const WindowGeometry place{120, -30, 2400, 3600};
         zelapp::storeDisplayPlace(f.setup, f.state, c.kind, place);
@@ -72,8 +64,8 @@ TEST(DisplayPlaces, EachViewAndKindHasItsOwnSetupRecord) {
 
 TEST(DisplayPlaces, GroupViewUsesTheShownGroupsOwnRecords) {
     zeltest::SetupFixture f;
-    zelapp::group &first = addGroup(f, {1});
-    zelapp::group &second = addGroup(f, {2});
+    zelapp::group &first = zeltest::addGroup(f.setup, {1});
+    zelapp::group &second = zeltest::addGroup(f.setup, {2});
     f.state.ViewType = zelapp::VIEWTYPEGROUPS;
     f.state.CurrentGroup = 2;
 
@@ -92,7 +84,7 @@ TEST(DisplayPlaces, GroupViewUsesTheShownGroupsOwnRecords) {
 
 TEST(DisplayPlaces, APlaceWithoutHeightIsNotRestored) {
     zeltest::SetupFixture f;
-    zelapp::group &g = addGroup(f, {1});
+    zelapp::group &g = zeltest::addGroup(f.setup, {1});
     f.state.ViewType = zelapp::VIEWTYPECHANNELS;
     EXPECT_FALSE(zelapp::storedDisplayPlace(f.setup, f.state, DisplayKind::Grid));
 
@@ -112,7 +104,7 @@ TEST(DisplayPlaces, APlaceWithoutHeightIsNotRestored) {
 
 TEST(DisplayPlaces, NoGroupToShowStoresAndRestoresNothing) {
     zeltest::SetupFixture f;
-    zelapp::group &g = addGroup(f, {1});
+    zelapp::group &g = zeltest::addGroup(f.setup, {1});
     g.WindowGridHeight = 900;
     f.state.ViewType = zelapp::VIEWTYPEGROUPS;
     for (int current : {0, 2, -3}) {
@@ -131,7 +123,7 @@ TEST(DisplayPlaces, NoGroupToShowStoresAndRestoresNothing) {
 
 TEST(DisplayPlaces, ValuesBeyondSixteenBitsAreHeldOnStore) {
     zeltest::SetupFixture f;
-    zelapp::group &g = addGroup(f, {1});
+    zelapp::group &g = zeltest::addGroup(f.setup, {1});
     const WindowGeometry huge{40000, -40000, 32768, -32769};
     const WindowGeometry held{32767, -32768, 32767, -32768};
 
@@ -149,8 +141,8 @@ TEST(DisplayPlaces, ValuesBeyondSixteenBitsAreHeldOnStore) {
 
 TEST(ViewItems, CountPerView) {
     zeltest::SetupFixture f(6, 4, 2);
-    addGroup(f, {3, 1, 5});
-    addGroup(f, {});
+    zeltest::addGroup(f.setup, {3, 1, 5});
+    zeltest::addGroup(f.setup, {});
     f.state.ViewType = zelapp::VIEWTYPECHANNELS;
     EXPECT_EQ(zelapp::viewItemCount(f.setup, f.state), 6);
     f.state.ViewType = zelapp::VIEWTYPELVDTS;
@@ -175,7 +167,7 @@ TEST(ViewItems, CountPerView) {
 
 TEST(ViewItems, ChannelAtAPosition) {
     zeltest::SetupFixture f(8, 8, 1);
-    addGroup(f, {3, 1, 5});
+    zeltest::addGroup(f.setup, {3, 1, 5});
     f.state.ViewType = zelapp::VIEWTYPEGROUPS;
     f.state.CurrentGroup = 1;
     EXPECT_EQ(zelapp::viewChannelAt(f.setup, f.state, 1), 3);

@@ -18,6 +18,7 @@
 #include "display/form_grid_display.h"
 #include "display/twips.h"
 #include "display/window_place.h"
+#include "group_list.h"
 #include "setup/setup_reader.h"
 #include "setup/setup_writer.h"
 #include "setup_fixture.h"
@@ -40,17 +41,6 @@ class RecordingHost : public zelapp::DisplayHost {
     void ShowLinkPopupAt(int, float, float) override {}
     void ShowCalibrateAt(int, float, float) override {}
 };
-
-zelapp::group &addGroup(zeltest::SetupFixture &f, const QString &description,
-                        std::initializer_list<int> channels) {
-    auto g = std::make_unique<zelapp::group>();
-    g->SetDefaults(f.setup.groupCount() + 1);
-    g->Description = description;
-    for (int c : channels) {
-        g->AddChannel(c);
-    }
-    return f.setup.addGroup(std::move(g));
-}
 
 class FormGridDisplayTest : public ::testing::Test {
   protected:
@@ -118,7 +108,7 @@ TEST_F(FormGridDisplayTest, ChannelViewThenAGroupOfThree) {
     EXPECT_EQ(cell(8, 0), u"Channel 8"_s);
     form.SetGridValue(2, u" 1.00000"_s);
 
-    addGroup(f, u"Front"_s, {5, 1, 7});
+    zeltest::addGroup(f.setup, u"Front"_s, {5, 1, 7});
     showView(zelapp::VIEWTYPEGROUPS);
     EXPECT_EQ(form.windowTitle(), u"Group: Front"_s);
     EXPECT_EQ(form.TotalNumberOfNumerics(), 3);
@@ -129,8 +119,8 @@ TEST_F(FormGridDisplayTest, ChannelViewThenAGroupOfThree) {
 }
 
 TEST_F(FormGridDisplayTest, AnEmptyGroupChangesOnlyTheCaption) {
-    addGroup(f, u"Front"_s, {2, 4});
-    addGroup(f, u"Spare"_s, {});
+    zeltest::addGroup(f.setup, u"Front"_s, {2, 4});
+    zeltest::addGroup(f.setup, u"Spare"_s, {});
     showView(zelapp::VIEWTYPEGROUPS, 1);
     form.SetGridValue(1, u" 0.50000"_s);
 
@@ -144,7 +134,7 @@ TEST_F(FormGridDisplayTest, AnEmptyGroupChangesOnlyTheCaption) {
 }
 
 TEST_F(FormGridDisplayTest, NoGroupToShowKeepsTheWindowAsItIs) {
-    addGroup(f, u"Front"_s, {2, 4});
+    zeltest::addGroup(f.setup, u"Front"_s, {2, 4});
     showView(zelapp::VIEWTYPEGROUPS, 1);
     f.setup.removeGroup(1);  // the group setup dialog removed the group on show
 
@@ -272,7 +262,7 @@ WindowGeometry gridPlaceOf(const zelapp::group &g) {
 }
 
 TEST_F(FormGridDisplayTest, APlaceSavedPerViewComesBackWithTheView) {
-    addGroup(f, u"Front"_s, {1, 2});
+    zeltest::addGroup(f.setup, u"Front"_s, {1, 2});
     showView(zelapp::VIEWTYPECHANNELS);
     showWindow();
     form.setGeometry(120, 80, 300, 200);
@@ -327,14 +317,14 @@ TEST_F(FormGridDisplayTest, ANeverSavedPlaceLeavesTheWindowWhereItIs) {
     showView(zelapp::VIEWTYPECHANNELS);
     EXPECT_EQ(zelapp::windowPlace(form), before);
 
-    addGroup(f, u"Front"_s, {1});
+    zeltest::addGroup(f.setup, u"Front"_s, {1});
     f.setup.groupAt(1)->WindowGridWidth = 3000;
     showView(zelapp::VIEWTYPEGROUPS);
     EXPECT_EQ(zelapp::windowPlace(form), before);
 }
 
 TEST_F(FormGridDisplayTest, MinimizedOrMaximizedPlacesAreNeitherSavedNorRestored) {
-    addGroup(f, u"Front"_s, {1});
+    zeltest::addGroup(f.setup, u"Front"_s, {1});
     f.state.ViewType = zelapp::VIEWTYPEGROUPS;
     record(f, SetupWindow::ChannelGrid) = {15, 15, 1500, 1500};
     for (Qt::WindowState state : {Qt::WindowMinimized, Qt::WindowMaximized}) {
@@ -350,7 +340,7 @@ TEST_F(FormGridDisplayTest, MinimizedOrMaximizedPlacesAreNeitherSavedNorRestored
 }
 
 TEST_F(FormGridDisplayTest, PlacesLiveOnInTheSetupFile) {
-    addGroup(f, u"Front"_s, {3, 4});
+    zeltest::addGroup(f.setup, u"Front"_s, {3, 4});
     showView(zelapp::VIEWTYPECHANNELS);
     showWindow();
     form.setGeometry(60, 40, 280, 220);

@@ -14,6 +14,7 @@
 #include "display/form_lin_gage.h"
 #include "display/twips.h"
 #include "display/window_place.h"
+#include "group_list.h"
 #include "setup_fixture.h"
 
 using zelapp::FormLinGage;
@@ -61,15 +62,6 @@ class FormLinGageTest : public ::testing::Test {
         f.state.ViewType = view;
         form->UpdateBarDisplay();
     }
-    zelapp::group &addGroup(const QString &name, std::initializer_list<int> channels) {
-        auto g = std::make_unique<zelapp::group>();
-        g->SetDefaults(f.setup.groupCount() + 1);
-        g->Description = name;
-        for (int c : channels) {
-            g->AddChannel(c);
-        }
-        return f.setup.addGroup(std::move(g));
-    }
     QList<LGauge *> gauges() const {
         return form->findChildren<LGauge *>(QStringLiteral("LGauge1"));
     }
@@ -95,7 +87,7 @@ TEST_F(FormLinGageTest, CaptionAndBarsFollowTheView) {
     EXPECT_EQ(form->createdGauges(), 8);
     EXPECT_EQ(form->gauge(7)->caption(), QStringLiteral("Lvdt 8"));
 
-    addGroup(QStringLiteral("Left side"), {4, 6, 2});
+    zeltest::addGroup(f.setup, QStringLiteral("Left side"), {4, 6, 2});
     f.state.CurrentGroup = 1;
     show(zelapp::VIEWTYPEGROUPS);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Display Group Left side"));
@@ -180,7 +172,7 @@ TEST_F(FormLinGageTest, SetBarValueMovesBarAndPointerOfThatPositionOnly) {
 
 TEST_F(FormLinGageTest, AViewWithoutItemsHidesElementZero) {
     show(zelapp::VIEWTYPECHANNELS);
-    addGroup(QStringLiteral("Empty"), {});
+    zeltest::addGroup(f.setup, QStringLiteral("Empty"), {});
     f.state.CurrentGroup = 1;
     show(zelapp::VIEWTYPEGROUPS);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Display Group Empty"));
@@ -230,7 +222,7 @@ TEST_F(RightClickTest, ChannelAndGroupViewsOfferTheLinkOfTheBarsChannel) {
     EXPECT_FLOAT_EQ(host.links[0].x, x);
     EXPECT_FLOAT_EQ(host.links[0].y, y);
 
-    addGroup(QStringLiteral("G"), {6, 3});
+    zeltest::addGroup(f.setup, QStringLiteral("G"), {6, 3});
     f.state.CurrentGroup = 1;
     show(zelapp::VIEWTYPEGROUPS);
     rightClick(1, QPoint(2, 3));
@@ -287,7 +279,7 @@ TEST_F(FormLinGageTest, StoredPlaceIsRestoredPerViewAndHeightZeroKeepsTheWindow)
     show(zelapp::VIEWTYPEANALOGS);
     EXPECT_EQ(zelapp::windowPlace(*form), before);
 
-    zelapp::group &g = addGroup(QStringLiteral("G"), {1, 2});
+    zelapp::group &g = zeltest::addGroup(f.setup, QStringLiteral("G"), {1, 2});
     g.WindowBarTop = 300;
     g.WindowBarLeft = 600;
     g.WindowBarHeight = 3000;
@@ -310,7 +302,7 @@ TEST_F(FormLinGageTest, PlaceIsSavedWhenTheWindowLosesActivation) {
     EXPECT_EQ(saved, zelapp::windowPlace(*form));
     EXPECT_GT(saved.Height, 0);
 
-    zelapp::group &g = addGroup(QStringLiteral("G"), {1});
+    zelapp::group &g = zeltest::addGroup(f.setup, QStringLiteral("G"), {1});
     f.state.CurrentGroup = 1;
     show(zelapp::VIEWTYPEGROUPS);
     form->setGeometry(90, 45, 200, 100);

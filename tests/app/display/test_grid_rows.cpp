@@ -3,22 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "display/grid_rows.h"
+#include "group_list.h"
 #include "setup_fixture.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-zelapp::group &addGroup(zeltest::SetupFixture &f, const QString &description,
-                        std::initializer_list<int> channels) {
-    auto g = std::make_unique<zelapp::group>();
-    g->SetDefaults(f.setup.groupCount() + 1);
-    g->Description = description;
-    for (int c : channels) {
-        g->AddChannel(c);
-    }
-    return f.setup.addGroup(std::move(g));
-}
 
 TEST(GridRows, ChannelViewListsEveryChannel) {
     zeltest::SetupFixture f(3, 2, 1);
@@ -52,8 +42,8 @@ TEST(GridRows, ProbeAndAnalogViews) {
 TEST(GridRows, GroupViewListsTheGroupsChannelsInItsOrder) {
     zeltest::SetupFixture f(8, 1, 1);
     f.setup.channel(7)->Description = u"Seven"_s;
-    addGroup(f, u"Empty"_s, {});
-    addGroup(f, u"Front"_s, {7, 2, 7});
+    zeltest::addGroup(f.setup, u"Empty"_s, {});
+    zeltest::addGroup(f.setup, u"Front"_s, {7, 2, 7});
     f.state.ViewType = zelapp::VIEWTYPEGROUPS;
     f.state.CurrentGroup = 2;
 
@@ -66,7 +56,7 @@ TEST(GridRows, GroupViewListsTheGroupsChannelsInItsOrder) {
 
 TEST(GridRows, AnEmptyGroupChangesOnlyTheCaption) {
     zeltest::SetupFixture f;
-    addGroup(f, u"Empty"_s, {});
+    zeltest::addGroup(f.setup, u"Empty"_s, {});
     f.state.ViewType = zelapp::VIEWTYPEGROUPS;
     f.state.CurrentGroup = 1;
 
@@ -77,7 +67,7 @@ TEST(GridRows, AnEmptyGroupChangesOnlyTheCaption) {
 
 TEST(GridRows, NoGroupToShowKeepsEverything) {
     zeltest::SetupFixture f;
-    addGroup(f, u"Front"_s, {1});
+    zeltest::addGroup(f.setup, u"Front"_s, {1});
     f.state.ViewType = zelapp::VIEWTYPEGROUPS;
     for (int current : {0, 2, -1}) {
         f.state.CurrentGroup = current;
@@ -92,7 +82,7 @@ TEST(GridRows, NoGroupToShowKeepsEverything) {
 
 TEST(GridRows, ItemsTheSetupDoesNotHoldShowEmptyCells) {
     zeltest::SetupFixture f(2, 1, 1);
-    addGroup(f, u"Stale"_s, {2, 9});  // channel 9 is beyond MaxChannel
+    zeltest::addGroup(f.setup, u"Stale"_s, {2, 9});  // channel 9 is beyond MaxChannel
     f.state.ViewType = zelapp::VIEWTYPEGROUPS;
     f.state.CurrentGroup = 1;
     zelapp::GridRows rows = zelapp::gridRows(f.setup, f.state);

@@ -9,26 +9,16 @@
 #include <memory>
 
 #include "application.h"
-#include "core/help.h"
 #include "core/instance_lock.h"
 #include "core/settings_store.h"
 #include "dialogs/form_main.h"
 #include "fake_unit.h"
+#include "no_help_viewer.h"
 #include "recording_ports.h"
 #include "scripted_prompter.h"
 #include "temp_folder.h"
 
 namespace zeltest {
-
-class NoHelpViewer : public zelapp::HelpViewer {
-  public:
-    int shows = 0;
-    bool showTopic(const QString &, long, QString *) override {
-        ++shows;
-        return true;
-    }
-    bool close(const QString &, QString *) override { return true; }
-};
 
 struct AppFixture {
     FakeUnit fakeUnit;
