@@ -165,7 +165,6 @@ void FormMain::Form_Load() {
     if (arguments.openGrid) {
         commands_.EnableGrid_Click();
     }
-    restoreCheckMarks();
 }
 
 void FormMain::placeWindow() {
@@ -202,7 +201,6 @@ QString FormMain::caption() const {
 
 void FormMain::UpdateMainDisplay() {
     scan_.UpdateMainDisplay();
-    restoreCheckMarks();
 }
 
 bool FormMain::gridEnabled() const {
@@ -299,12 +297,10 @@ void FormMain::GotoSetupFromView(int index) {
 
 void FormMain::EnableGrid_Click() {
     commands_.EnableGrid_Click();
-    restoreCheckMarks();
 }
 
 void FormMain::EnableBarGraphs_Click() {
     commands_.EnableBarGraphs_Click();
-    restoreCheckMarks();
 }
 
 void FormMain::ShowLinkPopupAt(int, float, float) {

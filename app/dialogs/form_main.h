@@ -102,7 +102,8 @@ class FormMain : public QMainWindow,
   private:
     void connectCommands();
     void disableCommandsWithoutWindows();
-    // Qt flips a checkable item before its handler runs; the marks are set from our record.
+    // Qt flips a checkable item before its handler runs; after a menu command the marks are
+    // set back from our record (setChecked and setViewChecked keep both in step otherwise).
     void restoreCheckMarks();
     QAction *checkAction(MenuCheck item) const;
     QAction *viewAction(int viewType) const;
