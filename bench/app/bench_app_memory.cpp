@@ -22,13 +22,11 @@
 
 #include "core/ini_file.h"
 #include "display/twips.h"
-#include "echo_unit.h"
 #include "emulator_process.h"
 #include "gauging_formulas.h"
-#include "recording_main_window.h"
-#include "scripted_prompter.h"
 #include "setup/setup.h"
 #include "setup/setup_writer.h"
+#include "setup_fixture.h"
 #include "temp_folder.h"
 
 extern char **environ;
@@ -85,16 +83,8 @@ double mib(long kib) {
 // The setup an operator of a large station would load: 255 channels of gauging formulas, the
 // grid and the bar window placed (bars 1200x900 px: 7 rows of up to 37).
 bool writeSetup(const QString &path) {
-    zelbench::EchoUnit unit;
-    zeltest::ScriptedPrompter prompter;
-    zelapp::AppState state;
-    zelapp::ChannelLabels labels;
-    zelapp::CurrentItemHolder items;
-    zeltest::RecordingMainWindow window;
-    zelapp::ModelContext context{unit, prompter, state};
-    zelapp::Setup setup{context, state, labels, items, window};
-    state.MaxChannel = kChannels;
-    setup.CreateDefaultObjects();
+    zeltest::SetupFixture f(kChannels);
+    zelapp::Setup &setup = f.setup;
     for (int i = 1; i <= kChannels; ++i) {
         zelapp::Channel *c = setup.channel(i);
         c->InUse = true;
