@@ -42,6 +42,12 @@ struct AppState {
     int DdeLinkCount = 0;
     bool MasteringMode = false;  // false master, true zero
 
+    // The link the bar window's pop-up copies: service, topic, item and the item's value text.
+    QString CopyLinkApp;
+    QString CopyLinkTopic;
+    QString CopyLinkItem;
+    QString CopyLinkValue;
+
     // Live-value gates: which dialog fields the scan tick feeds.
     int MasteringChannel = 0;
     double MasteringReading = 0;

@@ -1,6 +1,7 @@
 #include "dialogs/form_main.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 
 #include "core/command_line.h"
 #include "core/settings_store.h"
@@ -8,6 +9,9 @@
 #include "display/form_lin_gage.h"
 #include "display/twips.h"
 #include "display/window_place.h"
+#include "exchange/dlg_copy_link.h"
+#include "exchange/link_address.h"
+#include "exchange/link_copy.h"
 #include "setup/setup.h"
 #include "setup/setup_commands.h"
 #include "ui_form_main.h"
@@ -30,7 +34,11 @@ FormMain::FormMain(const MainWindowServices &services, QWidget *parent)
       commands_(services.state, services.setup, services.unit, services.prompter, services.help,
                 services.currentItems, *this, *this),
       lifecycle_(services.state, services.prompter, services.setupCommands, services.help,
-                 services.store, *this, services.programFolder) {
+                 services.store, *this, services.programFolder),
+      linkServer_(
+          services.setup.labels(), [this] { lifecycle_.Form_LinkOpen(); },
+          [this] { lifecycle_.Form_LinkClose(); }),
+      serviceName_(serviceNameOf(QCoreApplication::applicationFilePath())) {
     ui_->setupUi(this);
     timer_.setObjectName(QStringLiteral("Timer1"));
     checks_ = {{MenuCheck::EnableGrid, false},
@@ -143,6 +151,7 @@ void FormMain::Form_Load() {
     applyProgramIcon(*this, state_.AppPath);
     setCaption(state_.MakerName + QStringLiteral("   ") + state_.ProductTitle);
     placeWindow();
+    startLinkService();
 
     // The value holders LabelChan(1..MaxChannel) were made with the channels.
     state_.ViewType = VIEWTYPECHANNELS;
@@ -164,6 +173,15 @@ void FormMain::Form_Load() {
     }
     if (arguments.openGrid) {
         commands_.EnableGrid_Click();
+    }
+}
+
+void FormMain::startLinkService() {
+    QString error;
+    if (!linkServer_.listen(serviceName_, linkSocketFolder(), &error)) {
+        services_.prompter.message(
+            QStringLiteral("Live values cannot be offered to other programs: %1.").arg(error), {},
+            PromptIcon::Warning);
     }
 }
 
@@ -303,8 +321,16 @@ void FormMain::EnableBarGraphs_Click() {
     commands_.EnableBarGraphs_Click();
 }
 
-void FormMain::ShowLinkPopupAt(int, float, float) {
-    // The link pop-up is not part of the program yet; a right click on a bar does nothing.
+void FormMain::ShowLinkPopupAt(int channel, float x, float y) {
+    // A second click queued while the pop-up is open must not change the link it offers.
+    if (copyLink_ != nullptr && copyLink_->isVisible()) {
+        return;
+    }
+    prepareLinkCopy(state_, services_.setup.labels(), channel, serviceName_);
+    if (copyLink_ == nullptr) {
+        copyLink_ = new DlgCopyLink(state_, this);
+    }
+    copyLink_->ShowDialogCopyAt(x, y);
 }
 
 void FormMain::ShowCalibrateAt(int, float, float) {
@@ -328,6 +354,7 @@ void FormMain::closeEvent(QCloseEvent *event) {
 void FormMain::Form_Unload() {
     unloaded_ = true;
     timer_.stop();
+    linkServer_.close();
     // The other windows go first, the most recently made first.
     for (auto it = loadedWindows_.rbegin(); it != loadedWindows_.rend(); ++it) {
         delete *it;

@@ -14,6 +14,7 @@
 #include "core/scan_cycle.h"
 #include "dialogs/main_commands.h"
 #include "display/display_host.h"
+#include "exchange/link_server.h"
 
 class QAction;
 
@@ -23,6 +24,7 @@ class FormMain;
 
 namespace zelapp {
 
+class DlgCopyLink;
 class FormGridDisplay;
 class FormLinGage;
 class SetupCommands;
@@ -59,9 +61,11 @@ class FormMain : public QMainWindow,
 
     FormGridDisplay *gridWindow() const { return grid_; }
     FormLinGage *barWindow() const { return bars_; }
+    DlgCopyLink *copyLinkDialog() const { return copyLink_; }
     MainCommands &commands() { return commands_; }
     MainLifecycle &lifecycle() { return lifecycle_; }
     QTimer &timer() { return timer_; }
+    LinkServer &linkServer() { return linkServer_; }
 
     // MainWindowPort
     void setCaption(const QString &caption) override;
@@ -112,6 +116,7 @@ class FormMain : public QMainWindow,
     FormGridDisplay &ensureGrid();
     FormLinGage &ensureBars();
     void Form_Unload();
+    void startLinkService();
 
     std::unique_ptr<Ui::FormMain> ui_;
     MainWindowServices services_;
@@ -132,10 +137,14 @@ class FormMain : public QMainWindow,
     MainCommands commands_;
     MainLifecycle lifecycle_;
     QTimer timer_;
+    LinkServer linkServer_;
+    // Other programs reach the live values under the program's file name.
+    QString serviceName_;
     std::map<MenuCheck, bool> checks_;  // the marks of EnableGrid, EnableBarGraphs, UpdateToggle
     int checkedView_ = 0;               // the view whose item carries the mark; 0 none
     FormGridDisplay *grid_ = nullptr;   // created on first use, then shown and hidden
     FormLinGage *bars_ = nullptr;
+    DlgCopyLink *copyLink_ = nullptr;       // the bars' link pop-up, a child made on first use
     std::vector<QWidget *> loadedWindows_;  // the other windows, in the order they were made
     bool unloaded_ = false;
 };

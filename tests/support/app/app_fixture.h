@@ -27,6 +27,8 @@ struct AppFixture {
     NoHelpViewer helpViewer;
     zelapp::MemorySettingsStore store;
     TempFolder folder;  // the program folder: zelapp.ini is written here
+    TempFolder linkFolder;  // the live-value service's socket
+    ScopedEnv linkFolderEnv{"ZEL_DDE_DIR", linkFolder.path().c_str()};
     zelapp::InstanceLock lock{QDir(programFolder()).filePath(QStringLiteral("zelapp.lock"))};
     std::unique_ptr<zelapp::Application> app;
 

@@ -1,0 +1,91 @@
+// The program's live-value service: other programs open conversations on the topic "Display"
+// over a local socket, request channel values and hold hot links that push every change of a
+// value text (see link_protocol.h for the lines). It runs on the operator's thread and never
+// blocks it: replies and pushes are queued per client and written without waiting; a client
+// that stops reading is disconnected once its queue passes a bound.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace zelapp {
+
+class ChannelLabels;
+
+struct LinkLimits {
+    int conversations = 64;           // open conversations; the next INITIATE is refused
+    int connections = 128;            // sockets, with or without a conversation
+    qint64 unreadBytes = 256 * 1024;  // queued output of one client before it is dropped
+};
+
+class LinkServer : public QObject {
+    Q_OBJECT
+  public:
+    // opened and closed are called as conversations begin and end (the main window's count).
+    LinkServer(ChannelLabels &labels, std::function<void()> opened, std::function<void()> closed,
+               LinkLimits limits = {});
+    ~LinkServer() override;
+
+    // Listens as a service in the folder (made private to the user when needed). A socket left
+    // by a program that is gone is replaced; one that still answers is not. False with the
+    // reason in *error when the service cannot be offered.
+    bool listen(const QString &service, const QString &folder, QString *error);
+    // Ends every conversation and removes the socket.
+    void close();
+
+    bool isListening() const;
+    QString socketPath() const { return socketPath_; }
+    int conversationCount() const { return conversations_; }
+    int connectionCount() const { return static_cast<int>(clients_.size()); }
+
+    // Writes what is queued for the clients. Runs by itself once per pass of the event loop
+    // after values have changed; benchmarks call it to time it.
+    void flushPending();
+
+  private:
+    struct Client;
+    struct Link;
+
+    void acceptConnections();
+    void readLines(Client &client);
+    void handleLine(Client &client, const QByteArray &line);
+    void initiate(Client &client, const QByteArray &topic);
+    void request(Client &client, const QByteArray &item);
+    void advise(Client &client, const QByteArray &item);
+    void unadvise(Client &client, const QByteArray &item);
+    void send(Client &client, const QByteArray &line);
+    void scheduleFlush();
+    // Hands the client's queue to its socket; false when its unread output passes the bound.
+    bool writePending(Client &client);
+    bool removeLink(Client &client, int channel);
+    std::vector<Client *> snapshot() const;
+    void pushChange(int channel, const QString &text);
+    // Ends a client's conversation (if any) and lets its socket go; after the queued output
+    // when graceful, at once otherwise.
+    void drop(Client &client, bool graceful);
+    void forget(Client &client);
+    bool itemExists(int channel) const;
+
+    ChannelLabels &labels_;
+    std::function<void()> opened_;
+    std::function<void()> closed_;
+    LinkLimits limits_;
+    std::unique_ptr<QLocalServer> server_;
+    QString socketPath_;
+    std::vector<std::unique_ptr<Client>> clients_;
+    std::vector<std::unique_ptr<Client>> dead_;  // disconnected, deleted on the next pass
+    // links_[n]: the hot links on channel n's item.
+    std::vector<std::vector<Link>> links_;
+    int conversations_ = 0;
+    bool flushScheduled_ = false;
+    bool reapScheduled_ = false;
+};
+
+}  // namespace zelapp
