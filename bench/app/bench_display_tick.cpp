@@ -5,7 +5,9 @@
 // scan period. Run three times: twice with a unit that costs nothing (the program's own cost),
 // with values sweeping through every zone and with every bar nearly full and in reject (the
 // probes resting at their stops between parts, which hatches every bar), and once through the
-// real libzelcomm.so against zel8d.
+// real libzelcomm.so against zel8d. A fourth run adds 64 clients of the live-value service
+// with hot links on every channel, one of which never reads: the tick must not grow while that
+// client's output piles up, until the service drops it.
 #include <QApplication>
 #include <QPixmap>
 #include <QTableWidget>
@@ -27,6 +29,8 @@
 #include "display/twips.h"
 #include "display/window_place.h"
 #include "emulator_process.h"
+#include "exchange/link_server.h"
+#include "link_clients.h"
 #include "setup/setup.h"
 #include "timed_unit.h"
 
@@ -324,6 +328,41 @@ bool runWithEmulator(Result &r) {
     return noMessages(f) && r.ok && scanned;
 }
 
+// The program on a unit that costs nothing, with 63 clients that read and one that never does,
+// all holding hot links on every channel.
+bool runWithLinkClients(Result &r, int *conversationsLeft) {
+    zelbench::ChangingUnit unit;
+    zeltest::AppFixture f;
+    if (!writeDefaultIni(f) ||
+        f.start(QStringLiteral("/NUMS /BARS"), &unit) != zelapp::StartupResult::Running ||
+        !prepare(f, [](zelapp::Setup &) {})) {
+        return false;
+    }
+    constexpr int kClients = 64;
+    const QString path = f.window()->linkServer().socketPath();
+    const auto connectClient = [&] {
+        const int fd = zelbench::connectTo(path);
+        zelbench::writeAll(fd, zelbench::adviseAll(kChannels));
+        QApplication::processEvents();  // the service accepts on this thread
+        return fd;
+    };
+    const int sleeper = connectClient();
+    std::vector<int> fds;
+    for (int i = 1; i < kClients; ++i) {
+        fds.push_back(connectClient());
+    }
+    zelbench::Readers readers(fds);
+    std::chrono::steady_clock::time_point at;
+    while (!readers.reached(kChannels + 1, &at) || f.state().DdeLinkCount < kClients) {
+        QApplication::processEvents();
+    }
+    r = measure(
+        f, [&unit] { unit.nextTick(); }, nullptr);
+    *conversationsLeft = f.state().DdeLinkCount;
+    ::close(sleeper);
+    return noMessages(f) && r.ok;
+}
+
 // The offscreen platform notes every raise() and size hint it cannot pass on; nothing else is
 // held back.
 QtMessageHandler defaultHandler = nullptr;
@@ -355,6 +394,9 @@ int main(int argc, char **argv) {
     const bool sweepOk = runWithChangingUnit(sweep, 0.0, kSweepAmplitude);
     const bool stopsOk = runWithChangingUnit(stops, kStopsCentre, kStopsAmplitude);
     const bool emulatedOk = runWithEmulator(emulated);
+    Result linked;
+    int conversationsLeft = 0;
+    const bool linkedOk = runWithLinkClients(linked, &conversationsLeft);
 
     std::printf(
         "bench_display_tick: channel view, %d channels, all values new every tick, grid "
@@ -383,6 +425,25 @@ int main(int argc, char **argv) {
             std::printf("  FAILED: %s\n", run.title);
             ok = false;
         }
+    }
+    if (!linked.totalMs.empty()) {
+        report(
+            "a unit that costs nothing, values sweeping, and 64 clients of the live-value "
+            "service linked to every channel, one of them never reading:",
+            linked);
+        const auto third = linked.totalMs.size() / 3;
+        const double first =
+            zelbench::median({linked.totalMs.begin(), linked.totalMs.begin() + third});
+        const double last = zelbench::median({linked.totalMs.end() - third, linked.totalMs.end()});
+        std::printf("    first third of the ticks %.2f ms, last third %.2f ms (median); %s\n",
+                    first, last,
+                    conversationsLeft == 63 ? "the client that never reads was dropped"
+                                            : "the client that never reads was NOT dropped");
+        ok = ok && conversationsLeft == 63;
+    }
+    if (!linkedOk) {
+        std::printf("  FAILED: the run with clients of the live-value service\n");
+        ok = false;
     }
     return ok ? 0 : 1;
 }

@@ -7,31 +7,25 @@
 //
 // The clients live on a thread of their own and read with poll() on plain sockets, so that
 // what is timed on the operator thread is the service alone.
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
-#include <QFile>
 #include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
-#include <cstring>
-#include <mutex>
-#include <string>
-#include <thread>
 #include <vector>
 
 #include "exchange/link_server.h"
+#include "link_clients.h"
 #include "setup/channel_labels.h"
 #include "temp_folder.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using zelbench::adviseAll;
+using zelbench::connectTo;
+using zelbench::Readers;
+using zelbench::writeAll;
 
 constexpr int kChannels = 255;
 constexpr int kClients = 64;
@@ -39,101 +33,6 @@ constexpr int kRounds = 200;
 
 double ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
-}
-
-int connectTo(const QString &path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray encoded = QFile::encodeName(path);
-    std::strncpy(address.sun_path, encoded.constData(), sizeof(address.sun_path) - 1);
-    if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) != 0) {
-        std::perror("connect");
-        std::exit(1);
-    }
-    return fd;
-}
-
-void writeAll(int fd, const std::string &text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n <= 0) {
-            std::perror("write");
-            std::exit(1);
-        }
-        done += static_cast<size_t>(n);
-    }
-}
-
-// Readers count lines; each round the operator thread says how many each one must see.
-class Readers {
-  public:
-    explicit Readers(std::vector<int> fds) : fds_(std::move(fds)), seen_(fds_.size(), 0) {
-        thread_ = std::thread([this] { run(); });
-    }
-    ~Readers() {
-        stop_ = true;
-        thread_.join();
-        for (int fd : fds_) {
-            ::close(fd);
-        }
-    }
-    // Waits up to a millisecond for every reader to reach `lines` lines in all; true with the
-    // time they did.
-    bool reached(long lines, Clock::time_point *at) {
-        std::unique_lock lock(mutex_);
-        cv_.wait_for(lock, std::chrono::milliseconds(1), [&] { return reached_ >= lines; });
-        *at = reachedAt_;
-        return reached_ >= lines;
-    }
-
-  private:
-    void run() {
-        std::vector<pollfd> polls;
-        for (int fd : fds_) {
-            polls.push_back({fd, POLLIN, 0});
-        }
-        std::vector<char> buffer(1 << 16);
-        while (!stop_) {
-            if (::poll(polls.data(), polls.size(), 20) <= 0) {
-                continue;
-            }
-            for (size_t i = 0; i < polls.size(); ++i) {
-                if ((polls[i].revents & POLLIN) == 0) {
-                    continue;
-                }
-                const ssize_t n = ::read(polls[i].fd, buffer.data(), buffer.size());
-                for (ssize_t k = 0; k < n; ++k) {
-                    seen_[i] += buffer[k] == '\n';
-                }
-            }
-            const long least = *std::min_element(seen_.begin(), seen_.end());
-            std::lock_guard lock(mutex_);
-            if (least > reached_) {
-                reached_ = least;
-                reachedAt_ = Clock::now();
-                cv_.notify_all();
-            }
-        }
-    }
-
-    std::vector<int> fds_;
-    std::vector<long> seen_;
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
-    std::mutex mutex_;
-    std::condition_variable cv_;
-    long reached_ = 0;
-    Clock::time_point reachedAt_;
-};
-
-std::string adviseAll() {
-    std::string lines = "INITIATE\tDisplay\n";
-    for (int n = 1; n <= kChannels; ++n) {
-        lines += "ADVISE\tlabelChan(" + std::to_string(n) + ")\n";
-    }
-    return lines;
 }
 
 struct Percentiles {
@@ -186,7 +85,7 @@ std::vector<int> connectClients(const zelapp::LinkServer &server, int count) {
     std::vector<int> fds;
     for (int i = 0; i < count; ++i) {
         fds.push_back(connectTo(server.socketPath()));
-        writeAll(fds.back(), adviseAll());
+        writeAll(fds.back(), adviseAll(kChannels));
         QCoreApplication::processEvents();  // the service accepts on this thread
     }
     return fds;
