@@ -5,12 +5,11 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QLocalSocket>
 #include <QTest>
-#include <deque>
 
 #include "app_fixture.h"
 #include "exchange/link_address.h"
+#include "link_line_client.h"
 #include "setup/channel_labels.h"
 #include "setup/setup.h"
 
@@ -18,43 +17,7 @@ using zelapp::PromptAnswer;
 
 namespace {
 
-constexpr int kDeadlineMs = 10000;  // only ever reached when a test fails
-
-class LineClient {
-  public:
-    explicit LineClient(const QString &path) {
-        QObject::connect(&socket_, &QLocalSocket::readyRead, [this] {
-            while (socket_.canReadLine()) {
-                QByteArray line = socket_.readLine();
-                line.chop(1);
-                lines_.push_back(line);
-            }
-        });
-        socket_.connectToServer(path);
-    }
-    QByteArray ask(const QByteArray &line) {
-        socket_.write(line + '\n');
-        socket_.flush();
-        return next();
-    }
-    QByteArray next() {
-        if (!QTest::qWaitFor([this] { return !lines_.empty() || closed(); }, kDeadlineMs) ||
-            lines_.empty()) {
-            return "<none>";
-        }
-        QByteArray line = lines_.front();
-        lines_.pop_front();
-        return line;
-    }
-    bool closed() const { return socket_.state() == QLocalSocket::UnconnectedState; }
-    bool waitClosed() {
-        return QTest::qWaitFor([this] { return closed(); }, kDeadlineMs);
-    }
-
-  private:
-    QLocalSocket socket_;
-    std::deque<QByteArray> lines_;
-};
+using LineClient = zeltest::LinkLineClient;
 
 class LinkMainWindowTest : public ::testing::Test {
   protected:

@@ -6,15 +6,14 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <QByteArrayList>
 #include <QCoreApplication>
 #include <QFile>
 #include <QLocalSocket>
 #include <QTest>
 #include <cstring>
-#include <deque>
 
 #include "exchange/link_server.h"
+#include "link_line_client.h"
 #include "setup/channel_labels.h"
 #include "temp_folder.h"
 
@@ -23,58 +22,7 @@ namespace {
 
 constexpr int kDeadlineMs = 10000;  // only ever reached when a test fails
 
-// A client on the test's event loop: sends raw bytes and collects the lines that come back.
-class Client {
-  public:
-    explicit Client(const QString &path) {
-        QObject::connect(&socket_, &QLocalSocket::readyRead, [this] {
-            while (socket_.canReadLine()) {
-                QByteArray line = socket_.readLine();
-                line.chop(1);
-                lines_.push_back(line);
-            }
-        });
-        socket_.connectToServer(path);
-    }
-
-    void send(const QByteArray &bytes) {
-        socket_.write(bytes);
-        socket_.flush();
-    }
-    void sendLine(const QByteArray &line) { send(line + '\n'); }
-
-    // The next line from the server; "<none>" when none came.
-    QByteArray next() {
-        if (!QTest::qWaitFor([this] { return !lines_.empty() || closed(); }, kDeadlineMs) ||
-            lines_.empty()) {
-            return "<none>";
-        }
-        QByteArray line = lines_.front();
-        lines_.pop_front();
-        return line;
-    }
-    // The answer to a line.
-    QByteArray ask(const QByteArray &line) {
-        sendLine(line);
-        return next();
-    }
-    bool waitClosed() {
-        return QTest::qWaitFor([this] { return closed(); }, kDeadlineMs);
-    }
-    bool closed() const { return socket_.state() == QLocalSocket::UnconnectedState; }
-    bool waitConnected() {
-        return QTest::qWaitFor(
-                   [this] { return socket_.state() == QLocalSocket::ConnectedState || closed(); },
-                   kDeadlineMs) &&
-               !closed();
-    }
-    QLocalSocket &socket() { return socket_; }
-    size_t queued() const { return lines_.size(); }
-
-  private:
-    QLocalSocket socket_;
-    std::deque<QByteArray> lines_;
-};
+using Client = zeltest::LinkLineClient;
 
 class LinkServerTest : public ::testing::Test {
   protected:

@@ -26,7 +26,7 @@ struct AppFixture {
     FakeFileChooser chooser;
     NoHelpViewer helpViewer;
     zelapp::MemorySettingsStore store;
-    TempFolder folder;  // the program folder: zelapp.ini is written here
+    TempFolder folder;      // the program folder: zelapp.ini is written here
     TempFolder linkFolder;  // the live-value service's socket
     ScopedEnv linkFolderEnv{"ZEL_DDE_DIR", linkFolder.path().c_str()};
     zelapp::InstanceLock lock{QDir(programFolder()).filePath(QStringLiteral("zelapp.lock"))};

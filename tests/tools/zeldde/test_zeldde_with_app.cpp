@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <map>
 
+#include "app/two_probe_setup.h"
 #include "core/app_state.h"
 #include "core/ini_file.h"
 #include "emulator_process.h"
@@ -25,29 +26,7 @@ namespace fs = std::filesystem;
 // Only a bound for failures: every wait ends as soon as what it waits for happens.
 constexpr int kDeadlineMs = 30000;
 
-// Two probes and two channels in the format the program writes: channel 1 is T1+T2 at 4
-// decimals, channel 2 T1-T2 at 3.
-const char *const kSetup =
-    "[ZELAPP Version 6.0]\r\n"
-    "[General Setup]\r\nMaxChannel= 2 \r\nMaxLVDT= 2 \r\nMaxAnalog= 1 \r\nMaxDigital=0\r\n"
-    "MaxStrain=0\r\nDecimals= 4 \r\n[End Section]\r\n"
-    "[ChannelGridWindow]\r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
-    "[ChannelBarWindow]\r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
-    "[ChannelDialWindow]\r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
-    "[LvdtGridWindow]\r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
-    "[LvdtBarWindow]\r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
-    "[LvdtDialWindow]\r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
-    "[AnalogGridWindow]\r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
-    "[AnalogBarWindow]\r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
-    "[AnalogDialWindow]\r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
-    "[Channel]\r\n 1 \r\nDia A\r\nT1+T2\r\n 4 \r\nInch\r\n 0 \r\n 0 \r\nFalse\r\n"
-    " .01 \r\n .008 \r\n-.008 \r\n-.01 \r\n 1 \r\n 0 \r\n .02 \r\n-.02 \r\n[End Channel]\r\n"
-    "[Channel]\r\n 2 \r\nTaper\r\nT1-T2\r\n 3 \r\nInch\r\n 0 \r\n 0 \r\nFalse\r\n"
-    " .01 \r\n .008 \r\n-.008 \r\n-.01 \r\n 1 \r\n 0 \r\n .02 \r\n-.02 \r\n[End Channel]\r\n"
-    "[lvdt]\r\n 1 \r\nFront\r\n .05 \r\n 0 \r\n[End lvdt]\r\n"
-    "[lvdt]\r\n 2 \r\nRear\r\n .05 \r\n 0 \r\n[End lvdt]\r\n"
-    "[Analog]\r\n 1 \r\nPressure\r\n 1 \r\n 0 \r\n[End Analog]\r\n"
-    "[End Setup]\r\n";
+// The setup is zeltest::kTwoProbeSetup: channel 1 is T1+T2 at 4 decimals, channel 2 T1-T2 at 3.
 
 // The texts while T1 = 0.0123 and T2 = -0.004, and after T2 becomes 0.002.
 const QString kChannel1 = QStringLiteral(" 0.0083");
@@ -135,7 +114,8 @@ class ZelddeWithApp : public ::testing::Test {
             << error.toStdString();
         QFile setup(setupPath());
         ASSERT_TRUE(setup.open(QIODevice::WriteOnly));
-        ASSERT_EQ(setup.write(kSetup), static_cast<qint64>(std::strlen(kSetup)));
+        ASSERT_EQ(setup.write(zeltest::kTwoProbeSetup),
+                  static_cast<qint64>(std::strlen(zeltest::kTwoProbeSetup)));
     }
 
     QString setupPath() const {
