@@ -1,11 +1,15 @@
 #include "exchange/link_address.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
 #include <QDir>
 #include <QFileInfo>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
+#endif
 
 namespace zelapp {
 
@@ -21,7 +25,12 @@ QString linkSocketFolder() {
     if (qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")) {
         return qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/zel-dde");
     }
+#ifdef Q_OS_WIN
+    // Local sockets are named pipes there; the folder only makes the name.
+    return QDir::tempPath() + QStringLiteral("/zel-dde");
+#else
     return QStringLiteral("/tmp/zel-dde-%1").arg(static_cast<qulonglong>(getuid()));
+#endif
 }
 
 QString linkSocketPath(const QString &folder, const QString &service) {
@@ -33,6 +42,9 @@ bool preparePrivateFolder(const QString &folder, QString *error) {
         *error = QStringLiteral("cannot create the folder %1").arg(folder);
         return false;
     }
+#ifdef Q_OS_WIN
+    return true;  // the user's own temporary folder
+#else
     const QByteArray path = QFile::encodeName(folder);
     struct stat info {};
     // lstat: a symbolic link planted in a shared folder such as /tmp is not followed.
@@ -55,6 +67,7 @@ bool preparePrivateFolder(const QString &folder, QString *error) {
         return false;
     }
     return true;
+#endif
 }
 
 }  // namespace zelapp
