@@ -83,6 +83,7 @@ main() {
     mkdir -p "$jobs"
     [ -e "$jobs/demo.zel" ] || cp "$repo/examples/demo.zel" "$jobs/demo.zel"
     echo "Starting zelapp with $jobs/demo.zel (a copy of examples/demo.zel); closing it stops the unit."
+    echo "Live values for other programs: $build/bin/zeldde advise 'labelChan(1)' (docs/live-values.md)."
     # The setup goes by its bare name from its own folder: the program splits its command line
     # at blanks, so a folder with a blank in its path would not load.
     # In the background, so that a signal to this script is handled at once, not only after
