@@ -18,18 +18,26 @@ Line splitLine(QByteArray line) {
     return result;
 }
 
-QByteArray reply(const QByteArray &first, const QByteArray &second) {
+QByteArray fields(const QByteArray &first, const QByteArray &second) {
     QByteArray line;
     line.reserve(first.size() + second.size() + 2);
-    line.append(first).append('\t').append(second).append('\n');
+    line.append(first).append('\t').append(second);
     return line;
 }
 
-QByteArray reply(const QByteArray &first, const QByteArray &second, const QByteArray &third) {
+QByteArray fields(const QByteArray &first, const QByteArray &second, const QByteArray &third) {
     QByteArray line;
     line.reserve(first.size() + second.size() + third.size() + 3);
-    line.append(first).append('\t').append(second).append('\t').append(third).append('\n');
+    line.append(first).append('\t').append(second).append('\t').append(third);
     return line;
+}
+
+QByteArray reply(const QByteArray &first, const QByteArray &second) {
+    return fields(first, second).append('\n');
+}
+
+QByteArray reply(const QByteArray &first, const QByteArray &second, const QByteArray &third) {
+    return fields(first, second, third).append('\n');
 }
 
 QByteArray dataLine(const QByteArray &item, const QByteArray &text) {

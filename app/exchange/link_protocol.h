@@ -43,7 +43,11 @@ struct Line {
 // Splits a line without its LF; a CR at its end is dropped.
 Line splitLine(QByteArray line);
 
-// A reply or push line, LF included: the fields joined by TAB.
+// Fields joined by TAB, as a line reads without its LF.
+QByteArray fields(const QByteArray &first, const QByteArray &second);
+QByteArray fields(const QByteArray &first, const QByteArray &second, const QByteArray &third);
+
+// A reply or push line, LF included.
 QByteArray reply(const QByteArray &first, const QByteArray &second);
 QByteArray reply(const QByteArray &first, const QByteArray &second, const QByteArray &third);
 QByteArray dataLine(const QByteArray &item, const QByteArray &text);

@@ -19,9 +19,7 @@ constexpr qint64 kReadBufferBytes = 64 * 1024;
 constexpr int kProbeTimeoutMs = 500;
 // The start of a push line, made once per link.
 QByteArray dataHead(const QByteArray &item) {
-    QByteArray head = link::dataLine(item, {});
-    head.chop(1);
-    return head;
+    return link::fields(link::kData, item).append('\t');
 }
 
 }  // namespace

@@ -353,7 +353,7 @@ class Conversation {
         if (!send(link::reply(link::kInitiate, topic)) || !nextReply(&line)) {
             return false;
         }
-        if (line == QByteArray(link::kAck) + '\t' + link::kInitiate) {
+        if (line == link::fields(link::kAck, link::kInitiate)) {
             return true;
         }
         const link::Line parts = link::splitLine(line);
@@ -378,12 +378,12 @@ class Conversation {
         if (!answered) {
             return false;
         }
-        const QByteArray data = QByteArray(link::kData) + '\t' + item.wire + '\t';
+        const QByteArray data = link::fields(link::kData, item.wire).append('\t');
         if (line.startsWith(data)) {
             *text = line.mid(data.size());
             return true;
         }
-        if (line == QByteArray(link::kNack) + '\t' + link::kRequest + '\t' + item.wire) {
+        if (line == link::fields(link::kNack, link::kRequest, item.wire)) {
             return fail(kExitRefused,
                         QStringLiteral("%1 refused the item %2").arg(service(), quoted(item.name)),
                         true);
@@ -410,13 +410,13 @@ class Conversation {
             if (!send(link::reply(link::kAdvise, item.wire)) || !nextReply(&line)) {
                 return false;
             }
-            if (line == QByteArray(link::kNack) + '\t' + link::kAdvise + '\t' + item.wire) {
+            if (line == link::fields(link::kNack, link::kAdvise, item.wire)) {
                 return fail(
                     kExitRefused,
                     QStringLiteral("%1 refused the item %2").arg(service(), quoted(item.name)),
                     true);
             }
-            if (line != QByteArray(link::kAck) + '\t' + link::kAdvise + '\t' + item.wire) {
+            if (line != link::fields(link::kAck, link::kAdvise, item.wire)) {
                 return unexpected(line);
             }
         }
@@ -503,7 +503,7 @@ class Conversation {
         const auto deadline = Clock::now() + std::chrono::seconds(kReplySeconds);
         QByteArray line;
         while (readLine(&line, deadline) == Got::Line) {
-            if (line == QByteArray(link::kAck) + '\t' + link::kTerminate) {
+            if (line == link::fields(link::kAck, link::kTerminate)) {
                 return;
             }
         }
