@@ -28,8 +28,7 @@ struct LinkServer::Client {
     QPointer<QLocalSocket> socket;
     bool inConversation = false;
     bool closing = false;
-    QByteArray pending;             // replies and pushes not yet handed to the socket
-    std::vector<int> linkChannels;  // channels this client holds hot links on
+    QByteArray pending;  // replies and pushes not yet handed to the socket
 };
 
 struct LinkServer::Link {
@@ -228,7 +227,6 @@ void LinkServer::advise(Client &client, const QByteArray &item) {
         held->head = dataHead(item);  // one link per item; the latest spelling names it
     } else {
         links.push_back(Link{&client, dataHead(item)});
-        client.linkChannels.push_back(channel);
     }
     send(client, link::reply(link::kAck, link::kAdvise, item));
 }
@@ -253,8 +251,6 @@ bool LinkServer::removeLink(Client &client, int channel) {
         return false;
     }
     links.erase(held);
-    auto &channels = client.linkChannels;
-    channels.erase(std::remove(channels.begin(), channels.end(), channel), channels.end());
     return true;
 }
 
@@ -317,8 +313,8 @@ void LinkServer::drop(Client &client, bool graceful) {
             closed_();
         }
     }
-    for (const int channel : std::vector<int>(client.linkChannels)) {
-        removeLink(client, channel);
+    for (auto &links : links_) {
+        std::erase_if(links, [&client](const Link &l) { return l.client == &client; });
     }
     if (client.closing) {
         return;
