@@ -14,6 +14,12 @@ enum ViewType : int {
     VIEWTYPEANALOGS = 4,
 };
 
+// The unit numbers channels and inputs in one byte of a frame, so a count of items is 0..255.
+inline constexpr int kMaxItemCount = 255;
+constexpr bool isItemCount(int n) {
+    return n >= 0 && n <= kMaxItemCount;
+}
+
 struct AppState {
     // Settings, with their defaults at start-up (zelapp.ini and the setup file change them).
     int MaxChannel = 8;

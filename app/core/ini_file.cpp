@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "core/runtime_text.h"
+#include "core/text_lines.h"
 
 using namespace Qt::StringLiterals;
 
@@ -20,21 +21,22 @@ namespace {
 struct IntegerKey {
     QLatin1StringView key;
     int AppState::*setting;
+    bool count;  // a number of items, 0..kMaxItemCount
 };
 
 // "MoxBaseAdr", "MoxFirmware" and "DDEEnabled" are accepted too, with nothing to set.
 constexpr IntegerKey kIntegerKeys[] = {
-    {"MaxChannel"_L1, &AppState::MaxChannel}, {"MaxLVDT"_L1, &AppState::MaxLvdt},
-    {"MaxAnalog"_L1, &AppState::MaxAnalog},   {"MaxDigital"_L1, &AppState::MaxDigital},
-    {"MaxStrain"_L1, &AppState::MaxStrain},   {"Decimals"_L1, &AppState::Decimals},
-    {"ScanTime"_L1, &AppState::ScanTime},     {"ADCAverage"_L1, &AppState::ADCAverage},
-    {"RunAvg"_L1, &AppState::RunAvg},
+    {"MaxChannel"_L1, &AppState::MaxChannel, true}, {"MaxLVDT"_L1, &AppState::MaxLvdt, true},
+    {"MaxAnalog"_L1, &AppState::MaxAnalog, true},   {"MaxDigital"_L1, &AppState::MaxDigital, true},
+    {"MaxStrain"_L1, &AppState::MaxStrain, true},   {"Decimals"_L1, &AppState::Decimals, false},
+    {"ScanTime"_L1, &AppState::ScanTime, false},    {"ADCAverage"_L1, &AppState::ADCAverage, false},
+    {"RunAvg"_L1, &AppState::RunAvg, false},
 };
 
-int *integerSetting(QStringView key, AppState &state) {
+const IntegerKey *integerKey(QStringView key) {
     for (const IntegerKey &entry : kIntegerKeys) {
         if (key == entry.key) {
-            return &(state.*entry.setting);
+            return &entry;
         }
     }
     return nullptr;
@@ -48,10 +50,12 @@ void applyLine(const QString &line, AppState &state) {
     const QStringView key = QStringView(line).left(equals);
     const double number = rt::leadingNumber(line.mid(equals + 1));
 
-    if (int *setting = integerSetting(key, state)) {
-        // A wrapped count would silently be some other setup; keeping the setting is safer.
-        if (const std::optional<int> value = rt::toInteger16(number)) {
-            *setting = *value;
+    if (const IntegerKey *entry = integerKey(key)) {
+        // A wrapped number would silently be some other setup, and a count the unit cannot
+        // number is no setup at all; keeping the setting is safer.
+        const std::optional<int> value = rt::toInteger16(number);
+        if (value && (!entry->count || isItemCount(*value))) {
+            state.*entry->setting = *value;
         }
     } else if (key == u"LvdtFSV") {
         if (std::isfinite(number) && std::fabs(number) <= std::numeric_limits<float>::max()) {
@@ -63,18 +67,8 @@ void applyLine(const QString &line, AppState &state) {
 }  // namespace
 
 void readIniText(const QByteArray &text, AppState &state) {
-    qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = text.indexOf('\n', start);
-        if (end < 0) {
-            end = text.size();
-        }
-        qsizetype length = end - start;
-        if (length > 0 && text.at(start + length - 1) == '\r') {
-            --length;
-        }
-        applyLine(QString::fromLatin1(text.constData() + start, length), state);
-        start = end + 1;
+    for (const QString &line : textLines(text)) {
+        applyLine(line, state);
     }
 }
 
@@ -113,7 +107,10 @@ QByteArray iniFileText(const AppState &state) {
 bool writeIniFile(const QString &path, const AppState &state, QString *error) {
     QSaveFile file(path);
     const QByteArray text = iniFileText(state);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+    // Unbuffered, so that a write cut short (a full disk) is seen here and not lost in a
+    // flush that reports nothing.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        file.write(text) != text.size() || !file.commit()) {
         if (error != nullptr) {
             *error = u"Cannot write "_s + path + u": "_s + file.errorString();
         }

@@ -10,7 +10,8 @@
 namespace zelapp {
 
 // Applies the recognised keys of a zelapp.ini text to the settings. A value that does not fit
-// its setting (outside 16 bits, or not a finite Single) leaves the setting as it was.
+// its setting (outside 16 bits, a count outside 0..255, or not a finite Single) leaves the
+// setting as it was.
 void readIniText(const QByteArray &text, AppState &state);
 
 // false when the file does not exist or cannot be opened (the caller shows the message).

@@ -1,5 +1,7 @@
 #include "setup/setup.h"
 
+#include <algorithm>
+
 namespace zelapp {
 
 namespace {
@@ -47,7 +49,10 @@ void Setup::removeGroup(int i) {
 template <typename T, typename SetCurrent, typename Added, typename Removed>
 void Setup::resizeCollection(std::vector<std::unique_ptr<T>> &items, int &count, int newCount,
                              int currentItem, SetCurrent setCurrent, Added added, Removed removed) {
-    const int old = count;
+    // Callers keep counts in range; a count the unit cannot number is held to what it can, so
+    // the collection, its count and the value holders always agree.
+    newCount = std::clamp(newCount, 0, kMaxItemCount);
+    const int old = static_cast<int>(items.size());
     for (int i = old + 1; i <= newCount; ++i) {
         auto item = std::make_unique<T>(context_);
         item->SetDefaults(i);  // resets the item on the unit
@@ -60,9 +65,7 @@ void Setup::resizeCollection(std::vector<std::unique_ptr<T>> &items, int &count,
         }
         // From the top down; nothing goes to the unit for removed items.
         for (int i = old; i >= newCount + 1; --i) {
-            if (i <= static_cast<int>(items.size())) {
-                items.erase(items.begin() + (i - 1));
-            }
+            items.pop_back();
             removed(i);
         }
     }

@@ -8,6 +8,7 @@
 
 #include "core/prompter.h"
 #include "core/runtime_text.h"
+#include "core/text_lines.h"
 #include "setup/setup.h"
 
 namespace zelapp {
@@ -19,25 +20,6 @@ struct LineFault {
     qsizetype line;
     QString reason;
 };
-
-// Lines end in LF, with or without a CR before it; the last one may have no end at all.
-std::vector<QString> splitLines(const QByteArray &bytes) {
-    std::vector<QString> lines;
-    qsizetype start = 0;
-    while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
-        const qsizetype next = end < 0 ? bytes.size() : end + 1;
-        if (end < 0) {
-            end = bytes.size();
-        }
-        if (end > start && bytes[end - 1] == '\r') {
-            --end;
-        }
-        lines.push_back(QString::fromLatin1(bytes.constData() + start, end - start));
-        start = next;
-    }
-    return lines;
-}
 
 struct ChannelBlock {
     QString description, formula, units;
@@ -80,6 +62,14 @@ class SetupFileWalk {
         const int value = integerValue(i, text);
         if (value < 0) {
             throw LineFault{i, QStringLiteral("A count cannot be negative.")};
+        }
+        return value;
+    }
+    // Channels, probes and analog inputs: the unit numbers them in one byte.
+    int itemCount(qsizetype i, const QString &text) const {
+        const int value = count(i, text);
+        if (value > kMaxItemCount) {
+            throw LineFault{i, QStringLiteral("The unit has at most %1.").arg(kMaxItemCount)};
         }
         return value;
     }
@@ -180,21 +170,26 @@ void SetupFileWalk::generalSetup() {
         if (equals < 0) {
             throw LineFault{i, QStringLiteral("The line has no \"=\".")};
         }
+        // Only the keys that use their value decode it.
         const QString key = entry.left(equals);
         const QString valueText = entry.mid(equals + 1);
-        const int value = integerValue(i, valueText);
         if (key == QLatin1StringView("MaxChannel")) {
-            setup_.CreateChannels(count(i, valueText));
+            setup_.CreateChannels(itemCount(i, valueText));
         } else if (key == QLatin1StringView("MaxLVDT")) {
-            setup_.CreateLVDTs(count(i, valueText));
+            setup_.CreateLVDTs(itemCount(i, valueText));
         } else if (key == QLatin1StringView("MaxAnalog")) {
-            setup_.CreateAnalogs(count(i, valueText));
+            setup_.CreateAnalogs(itemCount(i, valueText));
         } else if (key == QLatin1StringView("MaxDigital")) {
-            state.MaxDigital = count(i, valueText);
+            // A count only, never written back: a value that is no count is passed over
+            // rather than costing the operator the setup.
+            const auto value = rt::toInteger16(rt::leadingNumber(valueText));
+            if (value && isItemCount(*value)) {
+                state.MaxDigital = *value;
+            }
         } else if (key == QLatin1StringView("MaxStrain")) {
-            // Accepted and ignored: there are no strain inputs.
+            // Accepted and ignored, whatever its value: there are no strain inputs.
         } else if (key == QLatin1StringView("Decimals")) {
-            state.Decimals = value;
+            state.Decimals = integerValue(i, valueText);
         } else {
             prompter_.message(QStringLiteral("Unknown item in [general setup]") +
                               QLatin1Char('\r') + entry);
@@ -357,7 +352,7 @@ SetupLoad SetupReader::readText(const QByteArray &bytes, const QString &fileName
     setup_.ClearSetup();
 
     SetupLoad result = SetupLoad::Loaded;
-    const std::vector<QString> lines = splitLines(bytes);
+    const std::vector<QString> lines = textLines(bytes);
     try {
         SetupFileWalk(setup_, prompter_, locale_, lines).run();
     } catch (const LineFault &fault) {
@@ -369,14 +364,15 @@ SetupLoad SetupReader::readText(const QByteArray &bytes, const QString &fileName
                           QLatin1Char('\r') + QStringLiteral("Loading stopped."));
     }
 
+    QString caption = state.ProductTitle + QStringLiteral(" [") + fileName + QLatin1Char(']');
     if (result == SetupLoad::Loaded) {
         state.SetupModified = false;
     } else {
         state.SetupModified = true;
         state.SetupFileName.clear();
+        caption += QStringLiteral(" (not loaded)");  // the name is gone, so must the promise
     }
-    setup_.mainWindow().setCaption(state.ProductTitle + QStringLiteral(" [") + fileName +
-                                   QLatin1Char(']'));
+    setup_.mainWindow().setCaption(caption);
     setup_.mainWindow().UpdateMainDisplay();
     state.UpdateEnabled = true;
     return result;

@@ -31,8 +31,9 @@ class SetupReader {
     // and the caption. Never NoFile, NotFound or Unreadable.
     //
     // A load that stops at a line it cannot decode leaves SetupModified true and
-    // SetupFileName empty: the setup in memory matches neither the old one nor the file, and
-    // a plain Save must not overwrite the file with the part that was read.
+    // SetupFileName empty, and the caption says "(not loaded)" after the path: the setup in
+    // memory matches neither the old one nor the file, and a plain Save must not overwrite the
+    // file with the part that was read.
     SetupLoad readText(const QByteArray &bytes, const QString &fileName);
 
   private:

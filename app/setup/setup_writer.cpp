@@ -24,9 +24,13 @@ class LineWriter {
         bytes_ += line;
         bytes_ += "\r\n";
     }
-    // Texts go out byte for byte in Latin-1, so whatever the reader took in comes back.
+    // Texts go out byte for byte in Latin-1, so whatever the reader took in comes back. A line
+    // end inside a text would split it and shift every later line of its block: it becomes a
+    // blank.
     void text(const QString &line) {
-        bytes_ += line.toLatin1();
+        QByteArray bytes = line.toLatin1();
+        bytes.replace('\r', ' ').replace('\n', ' ');
+        bytes_ += bytes;
         bytes_ += "\r\n";
     }
     void integer(int value) { text(rt::listOutput(value)); }
@@ -156,7 +160,9 @@ bool writeSetupFile(const QString &path, const Setup &setup, QChar decimalSepara
 
     const QByteArray text = setupFileText(setup, decimalSeparator);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so that a write cut short (a full disk) is seen here and not lost in a
+    // flush that reports nothing.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return fail(file.errorString());
     }
     if (file.write(text) != text.size()) {

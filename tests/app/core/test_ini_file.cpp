@@ -1,13 +1,12 @@
 #include "core/ini_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include "file_size_limit.h"
 #include "temp_folder.h"
 
 using namespace Qt::StringLiterals;
@@ -140,11 +139,14 @@ TEST(ReadIniText, AcceptedKeysWithoutSettingChangeNothing) {
     }
 }
 
-TEST(ReadIniText, LineEndsOfEitherKindAndNoneAtTheEnd) {
-    const AppState lf = readText("MaxChannel=3\nMaxLVDT=4\nMaxAnalog=2");
-    EXPECT_EQ(lf.MaxChannel, 3);
-    EXPECT_EQ(lf.MaxLvdt, 4);
-    EXPECT_EQ(lf.MaxAnalog, 2);
+TEST(ReadIniText, LineEndsOfEveryKindAndNoneAtTheEnd) {
+    for (const char *end : {"\n", "\r"}) {
+        QByteArray text = "MaxChannel=3_MaxLVDT=4_MaxAnalog=2";
+        const AppState state = readText(text.replace('_', end));
+        EXPECT_EQ(state.MaxChannel, 3);
+        EXPECT_EQ(state.MaxLvdt, 4);
+        EXPECT_EQ(state.MaxAnalog, 2);
+    }
     const AppState mixed = readText("[x]\r\nMaxChannel=3\nRunAvg=9\r\n");
     EXPECT_EQ(mixed.MaxChannel, 3);
     EXPECT_EQ(mixed.RunAvg, 9);
@@ -161,14 +163,24 @@ TEST(ReadIniText, BadLinesDoNotStopTheReading) {
 TEST(ReadIniText, ValuesThatDoNotFitKeepTheSetting) {
     // Wrapping to 16 bits would turn 65544 channels into 8 without a word.
     expectDefaults(readText("MaxChannel=65544"));
-    expectDefaults(readText("MaxChannel=32767.5"));
-    expectDefaults(readText("MaxChannel=-32769"));
+    expectDefaults(readText("ScanTime=32767.5"));
+    expectDefaults(readText("ScanTime=-32769"));
     expectDefaults(readText("ScanTime=1e400"));
     expectDefaults(readText("ScanTime=-1e400"));
     expectDefaults(readText("LvdtFSV=1e39"));
     expectDefaults(readText("LvdtFSV=-1e400"));
-    EXPECT_EQ(readText("MaxChannel=32767.4").MaxChannel, 32767);
-    EXPECT_EQ(readText("MaxChannel=-32768.5").MaxChannel, -32768);
+    EXPECT_EQ(readText("ScanTime=32767.4").ScanTime, 32767);
+    EXPECT_EQ(readText("ScanTime=-32768.5").ScanTime, -32768);
+    // A count is 0..255, the numbers the unit has for its items; text still reads as 0.
+    for (const char *key : {"MaxChannel", "MaxLVDT", "MaxAnalog", "MaxDigital", "MaxStrain"}) {
+        SCOPED_TRACE(key);
+        for (const char *bad : {"-3", "-0.6", "256", "255.5"}) {
+            expectDefaults(readText(QByteArray(key) + '=' + bad));
+        }
+    }
+    EXPECT_EQ(readText("MaxChannel=255").MaxChannel, 255);
+    EXPECT_EQ(readText("MaxLVDT=-0.4").MaxLvdt, 0);
+    EXPECT_EQ(readText("MaxAnalog=abc").MaxAnalog, 0);
     EXPECT_EQ(readText("LvdtFSV=-3e38").LvdtFSV, -3e38f);
     EXPECT_EQ(readText("LvdtFSV=1e-50").LvdtFSV, 0.0f);
 }
@@ -222,19 +234,30 @@ TEST(IniFile, WriteOverAFolderFailsAndLeavesNothingBehind) {
     EXPECT_TRUE(dir.entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
-TEST(IniFile, FailedWriteInAReadOnlyFolderKeepsTheOldFile) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "permissions do not bind the superuser";
-    }
+// A write that fails half way (here: a file size limit, which binds the superuser too, as a
+// full disk would) must leave the old file whole; so must a folder that is a file.
+TEST(IniFile, FailedWriteKeepsTheOldFile) {
     zeltest::TempFolder folder;
     const QString path = QString::fromStdString(folder.path()) + u"/zelapp.ini"_s;
     ASSERT_TRUE(putFile(path, "old settings"));
-    ASSERT_EQ(::chmod(folder.path().c_str(), 0500), 0);
+
     QString error;
-    const bool written = writeIniFile(path, AppState{}, &error);
-    ::chmod(folder.path().c_str(), 0700);
+    bool written = true;
+    {
+        const zeltest::FileSizeLimit full(16);
+        ASSERT_TRUE(full.active());
+        written = writeIniFile(path, AppState{}, &error);
+    }
+
     EXPECT_FALSE(written);
     EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(fileBytes(path), "old settings");
+    EXPECT_EQ(QDir(QString::fromStdString(folder.path())).entryList(QDir::Files | QDir::Hidden),
+              QStringList{u"zelapp.ini"_s});
+
+    const QString underAFile = path + u"/zelapp.ini"_s;
+    EXPECT_FALSE(writeIniFile(underAFile, AppState{}, &error));
+    EXPECT_TRUE(error.contains(underAFile)) << error.toStdString();
     EXPECT_EQ(fileBytes(path), "old settings");
 }
 

@@ -53,6 +53,23 @@ TEST(Setup, DefaultObjectsAreBuiltInOrderWithTheirUnitWrites) {
     EXPECT_EQ(f.setup.groupCount(), 0);
 }
 
+TEST(Setup, CountsTheUnitCannotNumberAreHeldToItsRange) {
+    // From empty collections, as start-up and ClearSetup build them.
+    SetupFixture f(0, 0, 0);
+    f.setup.CreateChannels(-3);
+    f.setup.CreateLVDTs(-2);
+    f.setup.CreateAnalogs(300);
+    EXPECT_EQ(f.state.MaxChannel, 0);
+    EXPECT_EQ(f.state.MaxLvdt, 0);
+    EXPECT_EQ(f.state.MaxAnalog, 255);
+    expectConsistent(f);
+    f.setup.CreateChannels(2);
+    f.setup.CreateAnalogs(-1);
+    expectConsistent(f);
+    EXPECT_EQ(f.labels.text(0), QStringLiteral("DDE"));
+    EXPECT_EQ(f.setup.channel(2)->Index, 2);
+}
+
 TEST(Setup, SameChannelCountChangesNothingOnTheUnit) {
     SetupFixture f;
     f.setup.CreateChannels(8);

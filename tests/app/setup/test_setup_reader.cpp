@@ -185,6 +185,22 @@ TEST_F(SetupReaderTest, GeneralSetupKeys) {
               std::vector<QString>{u"Unknown item in [general setup]\rmaxchannel= 7 "_s});
 }
 
+TEST_F(SetupReaderTest, GeneralSetupKeysDecodeOnlyTheValuesTheyUse) {
+    // The strain count is never looked at and a digital count that is no count is passed over;
+    // neither may cost the operator the setup.
+    f.state.MaxDigital = 3;
+    const Lines lines =
+        kVersion + Lines{"[General Setup]",    "MaxStrain= 40000 ", "MaxStrain=x",  "MaxDigital=-1",
+                         "MaxDigital= 70000 ", "Bogus= 99999 ",     "[End Section]"} +
+        channelBlock(1, "Still read");
+    EXPECT_EQ(load(fileOf(lines)), SetupLoad::Loaded);
+    EXPECT_EQ(f.state.MaxDigital, 3);
+    EXPECT_EQ(f.state.MaxStrain, 0);
+    EXPECT_EQ(f.setup.channel(1)->Description, u"Still read"_s);
+    EXPECT_EQ(f.prompter.texts(),
+              std::vector<QString>{u"Unknown item in [general setup]\rBogus= 99999 "_s});
+}
+
 TEST_F(SetupReaderTest, GeneralSetupWithoutItsEndLineRunsToTheEndOfTheFile) {
     EXPECT_EQ(load(fileOf({"v", "[General Setup]", "MaxChannel= 3 ", "Decimals= 2 "})),
               SetupLoad::Loaded);
@@ -281,11 +297,13 @@ TEST_F(SetupReaderTest, SectionsInAnyOrderAnyNumberOfTimesUntilEndSetup) {
     EXPECT_TRUE(f.prompter.shown.empty());
 }
 
-TEST_F(SetupReaderTest, LineEndsCrLfLfAndNoneAtTheEnd) {
+TEST_F(SetupReaderTest, LineEndsCrLfLfBareCrAndNoneAtTheEnd) {
     const Lines lines = kVersion + general(3, 1, 1) + channelBlock(3, "Bore");
-    zeltest::SetupFixture crlf(2, 1, 1), lf(2, 1, 1), mixed(2, 1, 1);
+    zeltest::SetupFixture crlf(2, 1, 1), lf(2, 1, 1), cr(2, 1, 1), mixed(2, 1, 1);
     ASSERT_EQ(load(fileOf(lines), crlf), SetupLoad::Loaded);
     ASSERT_EQ(load(fileOf(lines, "\n"), lf), SetupLoad::Loaded);
+    // A file saved by an editor that ends lines in CR alone is a setup, not one long line.
+    ASSERT_EQ(load(fileOf(lines, "\r"), cr), SetupLoad::Loaded);
     QByteArray mixedText = fileOf(lines, "\n");
     mixedText.replace(0, int(kVersion[0].size()) + 1,
                       QByteArray::fromStdString(kVersion[0]) + "\r\n");
@@ -295,9 +313,14 @@ TEST_F(SetupReaderTest, LineEndsCrLfLfAndNoneAtTheEnd) {
     const QByteArray expected = zelapp::setupFileText(crlf.setup, u'.');
     EXPECT_EQ(crlf.setup.channel(3)->Description, u"Bore"_s);
     EXPECT_EQ(zelapp::setupFileText(lf.setup, u'.'), expected);
+    EXPECT_EQ(zelapp::setupFileText(cr.setup, u'.'), expected);
     EXPECT_EQ(zelapp::setupFileText(mixed.setup, u'.'), expected);
     EXPECT_TRUE(crlf.prompter.shown.empty() && lf.prompter.shown.empty() &&
-                mixed.prompter.shown.empty());
+                cr.prompter.shown.empty() && mixed.prompter.shown.empty());
+    // CR LF is one line end, CR CR two: the empty line between is reported as not valid.
+    zeltest::SetupFixture twice(2, 1, 1);
+    EXPECT_EQ(load(fileOf(kVersion + Lines{"[End Setup]"}, "\r\r"), twice), SetupLoad::Loaded);
+    EXPECT_EQ(twice.prompter.texts(), std::vector<QString>{u"Section: not valid"_s});
 }
 
 // Builds a setup with something in every part of the file.
@@ -383,7 +406,7 @@ TEST_F(SetupReaderTest, EveryByteOfATextLineComesBack) {
     for (int b = 0x80; b <= 0xFF; ++b) {
         description += char(b);
     }
-    description += "\ttab\rcr ";
+    description += "\ttab ";
     QByteArray text = fileOf(kVersion + channelBlock(1, "x") + general(2, 1, 1));
     text.replace("\r\nx\r\n", "\r\n" + description + "\r\n");
     ASSERT_EQ(load(text), SetupLoad::Loaded);
@@ -403,6 +426,7 @@ struct BadFile {
 const char *const kNotNumber = "This is not a number.";
 const char *const kOutside = "The number is outside -32768 to 32767.";
 const char *const kNegative = "A count cannot be negative.";
+const char *const kBeyondTheUnit = "The unit has at most 255.";
 const char *const kEndsInside = "The file ends inside this block.";
 
 Lines firstLines(const Lines &lines, std::size_t n) {
@@ -444,7 +468,9 @@ const BadFile kBadFiles[] = {
     {"GeneralValueOutsideSixteenBits", {"[General Setup]", "MaxChannel=40000"}, 26, kOutside},
     {"NegativeChannelCount", {"[General Setup]", "MaxChannel=-1", "junk"}, 26, kNegative},
     {"NegativeLvdtCount", {"[General Setup]", "MaxLVDT=-0.6"}, 26, kNegative},
-    {"NegativeDigitalCount", {"[General Setup]", "MaxDigital=-2"}, 26, kNegative},
+    {"ChannelCountBeyondTheUnit", {"[General Setup]", "MaxChannel= 256 "}, 26, kBeyondTheUnit},
+    {"AnalogCountBeyondTheUnit", {"[General Setup]", "MaxAnalog=300"}, 26, kBeyondTheUnit},
+    {"DecimalsOutsideSixteenBits", {"[General Setup]", "Decimals=32768"}, 26, kOutside},
     {"NegativeGroupCount", {"[Group]", " 1 ", "G", "-1 ", " 0 ", " 0 "}, 28, kNegative},
     {"GroupCountBeyondTheFile",
      {"[Group]", " 1 ", "G", " 30000 ", " 1 ", " 2 "},
@@ -488,7 +514,7 @@ TEST_P(BadSetupFile, StopsWithOneMessageAndFinishesTheLoad) {
     // Half a setup: modified, and no name a plain Save could overwrite the file with.
     EXPECT_TRUE(f.state.SetupModified);
     EXPECT_TRUE(f.state.SetupFileName.isEmpty());
-    EXPECT_EQ(f.mainWindow.captionText, caption());
+    EXPECT_EQ(f.mainWindow.captionText, caption() + u" (not loaded)"_s);
     EXPECT_EQ(f.mainWindow.updateMainDisplayCalls, 1);
     EXPECT_TRUE(f.state.UpdateEnabled);
 }

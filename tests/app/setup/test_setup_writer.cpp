@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include "file_bytes.h"
+#include "file_size_limit.h"
 #include "setup/setup_writer.h"
 #include "setup_fixture.h"
 #include "temp_folder.h"
@@ -143,10 +144,12 @@ TEST(SetupWriter, TextsAreWrittenByteForByteInLatin1) {
     c.Description = QString::fromLatin1("Bohrung \xD8 \xB5m\xFF");
     c.Units = QString::fromLatin1("\xB5m");
     f.setup.lvdt(1)->Description = QString::fromLatin1("Taster \xE9 ");
+    c.setFormula(u"(T1+\r\nT2)/2\n"_s);  // a line end would split the block
     const QByteArray text = zelapp::setupFileText(f.setup, u'.');
     EXPECT_TRUE(text.contains("\r\nBohrung \xD8 \xB5m\xFF\r\n"));
     EXPECT_TRUE(text.contains("\r\n\xB5m\r\n"));
     EXPECT_TRUE(text.contains("\r\nTaster \xE9 \r\n"));  // trailing blank kept
+    EXPECT_TRUE(text.contains("\r\n(T1+  T2)/2 \r\n"));
 }
 
 class SetupFileWrite : public ::testing::Test {
@@ -196,8 +199,21 @@ TEST_F(SetupFileWrite, FailuresReturnFalseWithAReasonAndKeepWhatWasThere) {
     EXPECT_EQ(error, u"The file is read-only."_s);
     EXPECT_EQ(zeltest::readBytes(readOnly), QByteArray("old setup\r\n"));
 
+    // A disk that fills up half way through keeps the old file whole.
+    const QString job = dir.filePath(u"job.zel"_s);
+    zeltest::writeBytes(job, "old job\r\n");
+    error.clear();
+    {
+        const zeltest::FileSizeLimit full(64);
+        ASSERT_TRUE(full.active());
+        EXPECT_FALSE(zelapp::writeSetupFile(job, f.setup, u'.', &error));
+    }
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(zeltest::readBytes(job), QByteArray("old job\r\n"));
+
     // No temporary file is left behind by any of them.
-    EXPECT_EQ(dir.entryList(QDir::Files | QDir::Hidden), QStringList{u"locked.zel"_s});
+    EXPECT_EQ(dir.entryList(QDir::Files | QDir::Hidden),
+              (QStringList{u"job.zel"_s, u"locked.zel"_s}));
 }
 
 }  // namespace
