@@ -34,10 +34,9 @@ bool MainLifecycle::Form_QueryUnload() {
         if (answer == PromptAnswer::Cancel) {
             return false;
         }
-        // A cancelled Save As lets the close go on; a save that failed does not, or the
-        // changes would be lost with the program (the failure has been shown).
-        if (answer == PromptAnswer::Yes && !commands_.SaveAsFile_Click() &&
-            !state_.SetupFileName.isEmpty()) {
+        // A Save As that was cancelled or failed keeps the program open: closing would throw
+        // away the changes the operator just asked to keep.
+        if (answer == PromptAnswer::Yes && !commands_.SaveAsFile_Click()) {
             return false;
         }
     }

@@ -23,24 +23,21 @@ void SetupCommands::OpenFile_Click() {
     FileDialogRequest request;
     request.filter = QStringLiteral("ZEL Setups (*.zel)|*.zel|All (*.*)|*.*");
     request.initialFolder = setup_.state().AppPath;
-    setup_.state().SetupFileName = chooser_.chooseOpenFile(request);
+    const QString chosen = chooser_.chooseOpenFile(request);
+    if (chosen.isEmpty()) {
+        return;  // cancelled: the setup, its name and the caption stay
+    }
+    setup_.state().SetupFileName = chosen;
     loadSetupFile();
 }
 
 bool SetupCommands::SaveFile_Click() {
-    AppState &state = setup_.state();
-    if (state.SetupFileName.isEmpty()) {
-        return false;
+    // Without a name (none chosen yet, or a load that stopped) Save asks for one, so the
+    // operator is never left believing that a setup was saved.
+    if (setup_.state().SetupFileName.isEmpty()) {
+        return SaveAsFile_Click();
     }
-    QString reason;
-    if (!writeSetupFile(state.SetupFileName, setup_, decimalSeparator(), &reason)) {
-        prompter_.message(QStringLiteral("The setup could not be saved to ") + state.SetupFileName +
-                          QLatin1Char(':') + QLatin1Char('\r') + reason + QLatin1Char('\r') +
-                          QStringLiteral("The previous file is unchanged."));
-        return false;
-    }
-    state.SetupModified = false;
-    return true;
+    return writeSetup(setup_.state().SetupFileName);
 }
 
 bool SetupCommands::SaveAsFile_Click() {
@@ -48,8 +45,27 @@ bool SetupCommands::SaveAsFile_Click() {
     request.filter = QStringLiteral("Zel Setups (*.zel)|*.zel|All (*.*)|*.*");
     request.defaultExtension = QStringLiteral("zel");
     request.initialFolder = setup_.state().AppPath;
-    setup_.state().SetupFileName = chooser_.chooseSaveFile(request);
-    return SaveFile_Click();
+    const QString chosen = chooser_.chooseSaveFile(request);
+    if (chosen.isEmpty() || !writeSetup(chosen)) {
+        return false;  // cancelled or failed: the name and the caption stay as they were
+    }
+    AppState &state = setup_.state();
+    state.SetupFileName = chosen;
+    setup_.mainWindow().setCaption(state.ProductTitle + QStringLiteral(" [") + chosen +
+                                   QLatin1Char(']'));
+    return true;
+}
+
+bool SetupCommands::writeSetup(const QString &path) {
+    QString reason;
+    if (!writeSetupFile(path, setup_, decimalSeparator(), &reason)) {
+        prompter_.message(QStringLiteral("The setup could not be saved to ") + path +
+                          QLatin1Char(':') + QLatin1Char('\r') + reason + QLatin1Char('\r') +
+                          QStringLiteral("The previous file is unchanged."));
+        return false;
+    }
+    setup_.state().SetupModified = false;
+    return true;
 }
 
 void SetupCommands::LoadTest_Click() {

@@ -21,12 +21,13 @@ class SetupCommands {
                   QLocale locale = QLocale());
 
     void NewFile_Click();
-    // Asks for a file (empty when cancelled) and loads it.
+    // Asks for a file and loads it; a cancelled dialog changes nothing.
     void OpenFile_Click();
-    // Writes the setup to SetupFileName; nothing when the name is empty. Returns whether the
-    // file was written. A failed write says so in a message and leaves SetupModified alone.
+    // Writes the setup to SetupFileName, or runs Save As when there is no name. Returns whether
+    // the file was written. A failed write says so in a message and leaves SetupModified alone.
     bool SaveFile_Click();
-    // Asks for a file name (empty when cancelled), then saves as SaveFile_Click does.
+    // Asks for a file name and writes the setup there; on success that file becomes the setup
+    // file and the caption names it. Cancelled or failed: false, name and caption unchanged.
     bool SaveAsFile_Click();
     void LoadTest_Click();
 
@@ -36,6 +37,9 @@ class SetupCommands {
     QChar decimalSeparator() const;
 
   private:
+    // The writer: the whole setup to `path`; on success SetupModified is cleared.
+    bool writeSetup(const QString &path);
+
     Setup &setup_;
     Prompter &prompter_;
     FileChooser &chooser_;

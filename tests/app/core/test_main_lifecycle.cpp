@@ -98,12 +98,14 @@ TEST_F(CloseTest, NoClosesWithoutSaving) {
     EXPECT_TRUE(QFile::exists(ini()));
 }
 
-TEST_F(CloseTest, CancelledSaveAsLetsTheCloseGoOn) {
+TEST_F(CloseTest, CancelledSaveAsKeepsTheProgramOpen) {
+    // The operator asked to keep the changes: closing without them would lose them.
     f.state.SetupModified = true;
     f.prompter.answers = {PromptAnswer::Yes};
     chooser.answer.clear();
-    EXPECT_TRUE(lifecycle.Form_QueryUnload());
-    EXPECT_TRUE(QFile::exists(ini()));
+    EXPECT_FALSE(lifecycle.Form_QueryUnload());
+    EXPECT_TRUE(f.state.SetupModified);
+    EXPECT_FALSE(QFile::exists(ini()));
 }
 
 TEST_F(CloseTest, FailedSaveKeepsTheProgramOpen) {

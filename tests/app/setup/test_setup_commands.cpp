@@ -66,12 +66,12 @@ TEST_F(SetupCommandsTest, OpenAsksForASetupFileAndLoadsIt) {
     EXPECT_TRUE(f.prompter.shown.empty());
 }
 
-TEST_F(SetupCommandsTest, CancelledOpenForgetsTheNameAndLoadsNothing) {
+TEST_F(SetupCommandsTest, CancelledOpenChangesNothing) {
     f.state.SetupFileName = path;
     f.state.SetupModified = true;
     f.setup.channel(1)->Description = u"kept"_s;
     commands.OpenFile_Click();
-    EXPECT_TRUE(f.state.SetupFileName.isEmpty());
+    EXPECT_EQ(f.state.SetupFileName, path);
     EXPECT_EQ(f.setup.channel(1)->Description, u"kept"_s);
     EXPECT_TRUE(f.state.SetupModified);
     EXPECT_EQ(f.mainWindow.captionText, u"ZEL-32 [old.zel]"_s);
@@ -89,13 +89,21 @@ TEST_F(SetupCommandsTest, SaveWritesTheFileClearsModifiedAndKeepsTheCaption) {
     EXPECT_TRUE(f.prompter.shown.empty());
 }
 
-TEST_F(SetupCommandsTest, SaveWithoutANameWritesNothing) {
+TEST_F(SetupCommandsTest, SaveWithoutANameAsksForOneOnceAndWritesNothingWhenCancelled) {
     f.state.SetupModified = true;
     EXPECT_FALSE(commands.SaveFile_Click());
+    EXPECT_EQ(chooser.saveRequests.size(), 1u);
     EXPECT_TRUE(f.state.SetupModified);
+    EXPECT_TRUE(f.state.SetupFileName.isEmpty());
+    EXPECT_EQ(f.mainWindow.captionText, u"ZEL-32 [old.zel]"_s);
     EXPECT_TRUE(dir.entryList(QDir::Files | QDir::Hidden).isEmpty());
     EXPECT_TRUE(f.prompter.shown.empty());
-    EXPECT_TRUE(chooser.saveRequests.empty());
+
+    chooser.answer = path;
+    EXPECT_TRUE(commands.SaveFile_Click());
+    EXPECT_EQ(chooser.saveRequests.size(), 2u);
+    EXPECT_EQ(f.state.SetupFileName, path);
+    EXPECT_EQ(zeltest::readBytes(path), zelapp::setupFileText(f.setup, u'.'));
 }
 
 TEST_F(SetupCommandsTest, AFailedSaveSaysSoAndKeepsTheModifiedFlagAndTheOldFile) {
@@ -126,18 +134,24 @@ TEST_F(SetupCommandsTest, SaveAsAsksForANameThenSaves) {
     EXPECT_EQ(f.state.SetupFileName, path);
     EXPECT_EQ(zeltest::readBytes(path), zelapp::setupFileText(f.setup, u'.'));
     EXPECT_FALSE(f.state.SetupModified);
-    EXPECT_EQ(f.mainWindow.captionText, u"ZEL-32 [old.zel]"_s);
+    EXPECT_EQ(f.mainWindow.captionText, u"ZEL-32 ["_s + path + u"]"_s);
 }
 
-TEST_F(SetupCommandsTest, CancelledSaveAsForgetsTheNameSoALaterSaveWritesNothing) {
+TEST_F(SetupCommandsTest, CancelledOrFailedSaveAsKeepsTheNameAndTheCaption) {
     zeltest::writeBytes(path, "old setup");
     f.state.SetupFileName = path;
     f.state.SetupModified = true;
     EXPECT_FALSE(commands.SaveAsFile_Click());
-    EXPECT_TRUE(f.state.SetupFileName.isEmpty());
+    EXPECT_EQ(f.state.SetupFileName, path);
     EXPECT_TRUE(f.state.SetupModified);
-    EXPECT_FALSE(commands.SaveFile_Click());
     EXPECT_EQ(zeltest::readBytes(path), QByteArray("old setup"));
+
+    chooser.answer = dir.path();  // a folder cannot be written as a file
+    EXPECT_FALSE(commands.SaveAsFile_Click());
+    EXPECT_EQ(f.prompter.shown.size(), 1u);
+    EXPECT_EQ(f.state.SetupFileName, path);
+    EXPECT_EQ(f.mainWindow.captionText, u"ZEL-32 [old.zel]"_s);
+    EXPECT_TRUE(f.state.SetupModified);
 }
 
 TEST_F(SetupCommandsTest, AStoppedLoadCannotBeSavedOverTheFileItCameFrom) {
@@ -147,7 +161,10 @@ TEST_F(SetupCommandsTest, AStoppedLoadCannotBeSavedOverTheFileItCameFrom) {
     f.state.SetupFileName = path;
     EXPECT_EQ(commands.loadSetupFile(), SetupLoad::Stopped);
     EXPECT_TRUE(f.state.SetupModified);
+    EXPECT_EQ(f.mainWindow.captionText, u"ZEL-32 ["_s + path + u"] (not loaded)"_s);
+    // Save asks for a name rather than writing the part that was read over the file.
     EXPECT_FALSE(commands.SaveFile_Click());
+    EXPECT_EQ(chooser.saveRequests.size(), 1u);
     EXPECT_EQ(zeltest::readBytes(path), bad);
 }
 
