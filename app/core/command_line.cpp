@@ -42,6 +42,23 @@ bool isExistingFile(const QString &path) {
 #endif
 }
 
+namespace {
+
+// On Linux every absolute path begins with "/" too. A path to a file in a folder holds a
+// further "/" and is taken as the setup file even when it is missing, so that the reader can
+// say so; a file straight in the root folder is recognised by being there.
+bool isPathWord(const QString &word, const std::function<bool(const QString &)> &isFile) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(word);
+    Q_UNUSED(isFile);
+    return false;
+#else
+    return word.indexOf(u'/', 1) > 0 || (isFile && isFile(word));
+#endif
+}
+
+}  // namespace
+
 MainWindowArguments mainWindowArguments(const QString &commandLine,
                                         const std::function<bool(const QString &)> &isFile) {
     MainWindowArguments args;
@@ -56,7 +73,7 @@ MainWindowArguments mainWindowArguments(const QString &commandLine,
             args.viewType = VIEWTYPELVDTS;
         } else if (word == u"/CHAN") {
             args.viewType = VIEWTYPECHANNELS;
-        } else if (isFile && isFile(word)) {
+        } else if (isPathWord(word, isFile)) {
             args.setupFile = word;  // an absolute path, not an unknown switch
         }
     }

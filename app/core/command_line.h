@@ -27,8 +27,8 @@ struct MainWindowArguments {
 bool isExistingFile(const QString &path);
 
 // The view switches (exact case) and the setup file of the command line. Other words starting
-// with "/" are ignored, except those `isFile` accepts: on Linux an absolute path starts with
-// "/" too, and one naming an existing file is the setup file.
+// with "/" are ignored, except paths: on Linux an absolute path starts with "/" too, and a
+// word holding a further "/", or one that `isFile` accepts, is the setup file.
 MainWindowArguments mainWindowArguments(
     const QString &commandLine,
     const std::function<bool(const QString &)> &isFile = isExistingFile);
