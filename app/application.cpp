@@ -25,6 +25,12 @@ void Application::MainWindowRelay::UpdateMainDisplay() {
     }
 }
 
+void Application::MainWindowRelay::RebuildDisplays() {
+    if (window != nullptr) {
+        window->RebuildDisplays();
+    }
+}
+
 Application::Application(const ApplicationServices &services, QString programFolder,
                          QString commandLine)
     : services_(services),

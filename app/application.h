@@ -54,6 +54,7 @@ class Application {
         void setCaption(const QString &caption) override;
         QString caption() const override;
         void UpdateMainDisplay() override;
+        void RebuildDisplays() override;
         MainWindowPort *window = nullptr;
 
       private:

@@ -13,6 +13,8 @@ class MainWindowPort {
     virtual QString caption() const = 0;
     // Rebuilds the view and the open display windows (the scan cycle's UpdateMainDisplay).
     virtual void UpdateMainDisplay() = 0;
+    // The same without releasing a scan hold (the scan cycle's RebuildDisplays).
+    virtual void RebuildDisplays() = 0;
 };
 
 }  // namespace zelapp

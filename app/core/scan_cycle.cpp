@@ -1,6 +1,7 @@
 #include "core/scan_cycle.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "core/runtime_text.h"
 #include "setup/setup.h"
@@ -39,6 +40,20 @@ QString ScanCycle::formatChannelValue(const Channel &channel, float value) {
     return rt::formatValue(value, *lastDecimals_, separator_);
 }
 
+ShownValue ScanCycle::readChannel(const Channel &channel, int number) {
+    if (channel.Formula().isEmpty()) {
+        return {ShownValue::Kind::NoReading, 0};
+    }
+    return {ShownValue::Kind::Reading, read(&UnitApi::ZelReadChannel, number)};
+}
+
+QString ScanCycle::channelText(const Channel &channel, const ShownValue &shown) {
+    if (shown.kind != ShownValue::Kind::Reading) {
+        return {};
+    }
+    return formatChannelValue(channel, shown.value);
+}
+
 std::optional<int> ScanCycle::inputNumber(const QString &text, int count) {
     const std::optional<int> number = rt::toInteger16(rt::leadingNumber(text));
     if (!number || *number < 1 || *number > count) {
@@ -47,20 +62,22 @@ std::optional<int> ScanCycle::inputNumber(const QString &text, int count) {
     return number;
 }
 
-void ScanCycle::fitCache(std::vector<float> &cache, int n) {
+void ScanCycle::fitCache(std::vector<ShownValue> &cache, int n) {
     const auto size = static_cast<std::size_t>(std::max(n, 0)) + 1;
     if (cache.size() < size) {
-        cache.resize(size, kNotShown);
+        cache.resize(size);
     }
 }
 
 // The grid and bar checks are read on every use: the operator may switch them at any time.
-void ScanCycle::showValue(int position, const QString &text, float value) {
+void ScanCycle::showValue(int position, const QString &text, const ShownValue &shown) {
     if (displays_.gridEnabled()) {
         displays_.SetGridValue(position, text);
     }
     if (displays_.barsEnabled()) {
-        displays_.SetBarValue(position, value);
+        displays_.SetBarValue(position, shown.kind == ShownValue::Kind::Reading
+                                            ? shown.value
+                                            : std::numeric_limits<float>::quiet_NaN());
     }
 }
 
@@ -95,18 +112,22 @@ void ScanCycle::Timer1_Timer() {
 void ScanCycle::feedLiveFields() {
     if (state_.MasteringChannel != 0) {
         if (const Channel *channel = setup_.channel(state_.MasteringChannel)) {
-            const float value = read(&UnitApi::ZelReadChannel, state_.MasteringChannel);
-            const QString text = formatChannelValue(*channel, value);
-            state_.MasteringReading = value;
-            liveFields_.setMasteringValue(text);
+            const ShownValue shown = readChannel(*channel, state_.MasteringChannel);
+            if (shown.kind == ShownValue::Kind::Reading) {
+                state_.MasteringReading = shown.value;
+            }
+            liveFields_.setMasteringValue(channelText(*channel, shown));
         }
     }
     if (state_.SetupChanChannel != 0) {
         // Built apart from the cache: the dialog's channel must not disturb the main displays'
         // run of decimals.
         if (const Channel *channel = setup_.channel(state_.SetupChanChannel)) {
-            const float value = read(&UnitApi::ZelReadChannel, state_.SetupChanChannel);
-            liveFields_.setSetupChanValue(rt::formatValue(value, channel->Decimals, separator_));
+            const ShownValue shown = readChannel(*channel, state_.SetupChanChannel);
+            liveFields_.setSetupChanValue(
+                shown.kind == ShownValue::Kind::Reading
+                    ? rt::formatValue(shown.value, channel->Decimals, separator_)
+                    : QString());
         }
     }
     if (state_.SetupLvdtLive != 0) {
@@ -130,10 +151,10 @@ void ScanCycle::updateLabels() {
         if (!channel) {
             continue;
         }
-        const float value = read(&UnitApi::ZelReadChannel, i);
-        if (value != lastChannelValue_[i]) {
-            lastChannelValue_[i] = value;
-            setup_.labels().setText(i, formatChannelValue(*channel, value));
+        const ShownValue shown = readChannel(*channel, i);
+        if (shown != lastChannelValue_[i]) {
+            lastChannelValue_[i] = shown;
+            setup_.labels().setText(i, channelText(*channel, shown));
         }
     }
 }
@@ -156,13 +177,12 @@ void ScanCycle::showGroup() {
         if (!channel) {
             continue;
         }
-        const float value = read(&UnitApi::ZelReadChannel, ch);
-        if (value == lastViewValue_[ch]) {
+        const ShownValue shown = readChannel(*channel, ch);
+        if (shown == lastViewValue_[ch]) {
             continue;
         }
-        lastViewValue_[ch] = value;
-        const QString text = formatChannelValue(*channel, value);
-        showValue(p, text, value);
+        lastViewValue_[ch] = shown;
+        showValue(p, channelText(*channel, shown), shown);
     }
 }
 
@@ -173,14 +193,14 @@ void ScanCycle::showChannels() {
         if (!channel) {
             continue;
         }
-        const float value = read(&UnitApi::ZelReadChannel, i);
-        if (value == lastChannelValue_[i]) {
+        const ShownValue shown = readChannel(*channel, i);
+        if (shown == lastChannelValue_[i]) {
             continue;
         }
-        lastChannelValue_[i] = value;
-        const QString text = formatChannelValue(*channel, value);
+        lastChannelValue_[i] = shown;
+        const QString text = channelText(*channel, shown);
         setup_.labels().setText(i, text);
-        showValue(i, text, value);
+        showValue(i, text, shown);
     }
 }
 
@@ -188,13 +208,20 @@ void ScanCycle::showInputs(int count, int32_t (UnitApi::*readFunction)(int32_t, 
     for (int i = 1; i <= count; ++i) {
         const float value = read(readFunction, i);
         const QString text = rt::formatValue(value, kInputDecimals, separator_);
-        showValue(i, text, value);
+        showValue(i, text, {ShownValue::Kind::Reading, value});
     }
 }
 
 void ScanCycle::UpdateMainDisplay() {
+    RebuildDisplays();
+    if (state_.ScanHoldCount > 0) {
+        --state_.ScanHoldCount;
+    }
+}
+
+void ScanCycle::RebuildDisplays() {
     const int maxChannel = std::max(state_.MaxChannel, 0);
-    lastChannelValue_.assign(static_cast<std::size_t>(maxChannel) + 1, kNotShown);
+    lastChannelValue_.assign(static_cast<std::size_t>(maxChannel) + 1, ShownValue{});
 
     for (int view = VIEWTYPEGROUPS; view <= VIEWTYPEANALOGS; ++view) {
         displays_.setViewChecked(view, false);
@@ -214,7 +241,7 @@ void ScanCycle::UpdateMainDisplay() {
         default:
             break;
     }
-    lastViewValue_.assign(static_cast<std::size_t>(n) + 1, kNotShown);
+    lastViewValue_.assign(static_cast<std::size_t>(n) + 1, ShownValue{});
     if (state_.ViewType >= VIEWTYPEGROUPS && state_.ViewType <= VIEWTYPEANALOGS) {
         displays_.setViewChecked(state_.ViewType, true);
     }
@@ -224,10 +251,6 @@ void ScanCycle::UpdateMainDisplay() {
     }
     if (displays_.barsEnabled()) {
         displays_.UpdateBarDisplay();
-    }
-
-    if (state_.ScanHoldCount > 0) {
-        --state_.ScanHoldCount;
     }
 }
 

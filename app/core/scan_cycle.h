@@ -25,6 +25,8 @@ class ScanDisplays {
     // The View/Numbers and View/Bar Graphs check marks, read on every use.
     virtual bool gridEnabled() const = 0;
     virtual bool barsEnabled() const = 0;
+    // An empty text and a NaN value mean no reading (a channel without a formula): the cell
+    // is blank and the bar shows no level.
     virtual void SetGridValue(int position, const QString &text) = 0;
     virtual void SetBarValue(int position, float value) = 0;
     virtual void UpdateGridDisplay() = 0;
@@ -45,11 +47,18 @@ class LiveValueFields {
     virtual void setAnalogValue(const QString &text) = 0;     // FormSetupAnalog.TextCAnalogValue
 };
 
+// What the displays last got for one item: nothing since the caches were reset, no reading,
+// or a reading.
+struct ShownValue {
+    enum class Kind : unsigned char { NotShown, NoReading, Reading };
+    Kind kind = Kind::NotShown;
+    float value = 0;
+    // NaN readings never equal each other, so they are shown again on every tick.
+    bool operator==(const ShownValue &) const = default;
+};
+
 class ScanCycle {
   public:
-    // Value marking "not yet shown" in the caches.
-    static constexpr float kNotShown = -9999.0f;
-
     ScanCycle(UnitApi &unit, AppState &state, Setup &setup, ScanDisplays &displays,
               LiveValueFields &liveFields);
 
@@ -57,22 +66,28 @@ class ScanCycle {
     void setDecimalSeparator(QChar separator) { separator_ = separator; }
 
     void Timer1_Timer();
+    // Rebuilds the displays and resets the caches, then takes one scan hold off.
     void UpdateMainDisplay();
+    // The same without touching the scan holds: for a setup renewed under a hold.
+    void RebuildDisplays();
 
     // The cached channel format (ValueFormat) and how many times it has been built.
     const QString &valueFormat() const { return valueFormat_; }
     int formatBuilds() const { return formatBuilds_; }
 
   private:
-    void showValue(int position, const QString &text, float value);
+    void showValue(int position, const QString &text, const ShownValue &shown);
     // Makes the cached format fit the channel's decimals, rebuilding it only when they differ
     // from the last use, and formats the value with it.
     QString formatChannelValue(const Channel &channel, float value);
+    // A channel without a formula measures nothing: it is not read and its text is empty.
+    ShownValue readChannel(const Channel &channel, int number);
+    QString channelText(const Channel &channel, const ShownValue &shown);
     // One library read; a failed read leaves whatever the library left, starting from 0.
     float read(int32_t (UnitApi::*readFunction)(int32_t, float *), int number);
     // The input number in a dialog's current-input text, when it names one of 1..count.
     static std::optional<int> inputNumber(const QString &text, int count);
-    static void fitCache(std::vector<float> &cache, int n);
+    static void fitCache(std::vector<ShownValue> &cache, int n);
 
     void feedLiveFields();
     void updateLabels();
@@ -86,10 +101,10 @@ class ScanCycle {
     ScanDisplays &displays_;
     LiveValueFields &liveFields_;
     QChar separator_;
-    std::vector<float> lastChannelValue_;  // LastChannelValue, 0..MaxChannel
-    std::vector<float> lastViewValue_;     // LastViewValue, 0..n of the view
-    QString valueFormat_;                  // ValueFormat
-    std::optional<int> lastDecimals_;      // LastDecimals; none before the first use
+    std::vector<ShownValue> lastChannelValue_;  // LastChannelValue, 0..MaxChannel
+    std::vector<ShownValue> lastViewValue_;     // LastViewValue, 0..n of the view
+    QString valueFormat_;                       // ValueFormat
+    std::optional<int> lastDecimals_;           // LastDecimals; none before the first use
     int formatBuilds_ = 0;
 };
 

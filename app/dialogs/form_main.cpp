@@ -221,6 +221,10 @@ void FormMain::UpdateMainDisplay() {
     scan_.UpdateMainDisplay();
 }
 
+void FormMain::RebuildDisplays() {
+    scan_.RebuildDisplays();
+}
+
 bool FormMain::gridEnabled() const {
     return isChecked(MenuCheck::EnableGrid);
 }

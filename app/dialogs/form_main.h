@@ -71,6 +71,7 @@ class FormMain : public QMainWindow,
     void setCaption(const QString &caption) override;
     QString caption() const override;
     void UpdateMainDisplay() override;
+    void RebuildDisplays() override;
 
     // ScanDisplays
     bool gridEnabled() const override;

@@ -154,6 +154,10 @@ void Setup::NewSetup() {
     state_.SetupFileName = QStringLiteral("new.zel");
     mainWindow_.setCaption(QStringLiteral("Zel-8 [") + state_.SetupFileName + QStringLiteral("]"));
     ClearSetup();
+    // The displays would keep the old descriptions and limits, and the caches the old values,
+    // so steady readings would never replace the fresh holders' "DDE". A hold an open dialog
+    // took is its own to release.
+    mainWindow_.RebuildDisplays();
     state_.UpdateEnabled = true;
 }
 

@@ -53,7 +53,7 @@ class Setup {
     void CreateDefaultObjects();
     // Removes all groups and rebuilds channels, probes and analog inputs with their defaults.
     void ClearSetup();
-    // Starts an empty setup named "new.zel".
+    // Starts an empty setup named "new.zel" and rebuilds the displays for it.
     void NewSetup();
 
     // The nine window records; they live across New and ClearSetup.

@@ -108,6 +108,14 @@ struct Result {
 };
 
 // Grows the running program's setup to 255 channels, places the displays and rebuilds them.
+// Without the unit's evaluation the formula only has to be there: a channel without one
+// measures nothing and shows nothing.
+void defineEveryChannel(zelapp::Setup &setup) {
+    for (int i = 1; i <= kChannels; ++i) {
+        setup.channel(i)->setFormula(QStringLiteral("T1"));
+    }
+}
+
 bool prepare(zeltest::AppFixture &f, const std::function<void(zelapp::Setup &)> &formulas) {
     zelapp::FormMain *window = f.window();
     if (window == nullptr || window->gridWindow() == nullptr || window->barWindow() == nullptr) {
@@ -278,7 +286,7 @@ bool runWithChangingUnit(Result &r, double centre, double amplitude) {
     zeltest::AppFixture f;
     if (!writeDefaultIni(f) ||
         f.start(QStringLiteral("/NUMS /BARS"), &unit) != zelapp::StartupResult::Running ||
-        !prepare(f, [](zelapp::Setup &) {})) {
+        !prepare(f, defineEveryChannel)) {
         return false;
     }
     r = measure(
@@ -335,7 +343,7 @@ bool runWithLinkClients(Result &r, int *conversationsLeft) {
     zeltest::AppFixture f;
     if (!writeDefaultIni(f) ||
         f.start(QStringLiteral("/NUMS /BARS"), &unit) != zelapp::StartupResult::Running ||
-        !prepare(f, [](zelapp::Setup &) {})) {
+        !prepare(f, defineEveryChannel)) {
         return false;
     }
     constexpr int kClients = 64;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <cmath>
 #include <map>
 #include <utility>
 #include <vector>
@@ -17,7 +18,7 @@ using zelapp::ScanCycle;
 namespace {
 
 // A running main window: updating on, no hold, "." as separator so texts do not depend on the
-// machine's locale.
+// machine's locale, and every channel measuring (a formula each).
 struct Harness {
     zeltest::SetupFixture f;
     zeltest::RecordingDisplays displays;
@@ -28,6 +29,10 @@ struct Harness {
     explicit Harness(int channels = 8, int lvdts = 8, int analogs = 1)
         : f(channels, lvdts, analogs) {
         scan.setDecimalSeparator(u'.');
+        for (int i = 1; i <= channels; ++i) {
+            f.setup.channel(i)->setFormula(u"T1"_s);
+        }
+        f.unit.clearCalls();
         f.state.UpdateEnabled = true;
         f.state.ScanHoldCount = 0;
         QObject::connect(&f.labels, &zelapp::ChannelLabels::textChanged,
@@ -461,6 +466,54 @@ TEST(ScanCycleGroups, ChannelsMissingFromTheSetupAreSkipped) {
 
 // ---- UpdateMainDisplay ----
 
+// ---- Channels that measure nothing ----
+
+TEST(ScanCycleUndefinedChannels, AreNotReadAndShowNoValueAnywhere) {
+    Harness h(3);
+    h.addGroup({3, 1});
+    h.f.unit.channelValue = {{1, 1.0f}, {2, 2.0f}, {3, 3.0f}};
+    h.f.setup.channel(3)->setFormula(QString());
+    h.f.state.MasteringChannel = 3;
+    h.f.state.MasteringReading = 7;
+    h.f.state.SetupChanChannel = 3;
+    h.view(zelapp::VIEWTYPECHANNELS);
+    h.tick();
+    EXPECT_EQ(h.reads("ZelReadChannel(3)"), 0);
+    EXPECT_TRUE(h.f.labels.text(3).isEmpty());  // and so its live-value item
+    EXPECT_EQ(h.displays.gridValues.back(), std::make_pair(3, QString()));
+    EXPECT_TRUE(std::isnan(h.displays.barValues.back().second));
+    EXPECT_EQ(h.fields.mastering, std::vector<QString>{QString()});
+    EXPECT_EQ(h.fields.setupChan, std::vector<QString>{QString()});
+    EXPECT_DOUBLE_EQ(h.f.state.MasteringReading, 7.0);  // no reading to master with
+    h.tick();
+    EXPECT_TRUE(h.displays.gridValues.empty());  // sent once, like a steady value
+
+    h.view(zelapp::VIEWTYPEGROUPS);
+    h.tick();
+    EXPECT_EQ(h.displays.gridValues,
+              (std::vector<std::pair<int, QString>>{{1, QString()}, {2, u" 1.00000"_s}}));
+}
+
+TEST(ScanCycleUndefinedChannels, NewSetupRebuildsTheDisplaysWithoutReleasingAHold) {
+    Harness h(2);
+    h.f.mainWindow.onRebuildDisplays = [&h] { h.scan.RebuildDisplays(); };
+    h.f.unit.channelValue = {{1, 2.0f}, {2, 3.0f}};
+    h.view(zelapp::VIEWTYPECHANNELS);
+    h.tick();
+    const int rebuilds = h.displays.gridRebuilds;
+
+    h.f.state.ScanHoldCount = 1;  // a dialog's
+    h.f.setup.NewSetup();
+    EXPECT_EQ(h.displays.gridRebuilds, rebuilds + 1);
+    EXPECT_EQ(h.f.state.ScanHoldCount, 1);
+    h.f.state.ScanHoldCount = 0;
+    h.f.setup.channel(1)->setFormula(u"T1"_s);
+    h.tick();
+    // The same steady reading as before New replaces the fresh holder's "DDE" at once.
+    EXPECT_EQ(h.f.labels.text(1), u" 2.00000"_s);
+    EXPECT_TRUE(h.f.labels.text(2).isEmpty());
+}
+
 TEST(ScanCycleUpdateMainDisplay, ChecksOnlyTheCurrentView) {
     Harness h;
     for (int view = zelapp::VIEWTYPEGROUPS; view <= zelapp::VIEWTYPEANALOGS; ++view) {
@@ -488,6 +541,8 @@ TEST(ScanCycleUpdateMainDisplay, CountsChangedWithoutItAreFollowedSafely) {
     EXPECT_EQ(h.displays.gridValues.size(), 4u);
 
     h.f.setup.CreateChannels(6);
+    h.f.setup.channel(5)->setFormula(u"T1"_s);
+    h.f.setup.channel(6)->setFormula(u"T1"_s);
     h.f.unit.channelValue[6] = 6.0f;
     h.tick();
     EXPECT_EQ(positions(h.displays.gridValues), (std::vector<int>{5, 6}));

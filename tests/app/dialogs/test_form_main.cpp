@@ -275,6 +275,7 @@ TEST_F(FormMainTest, MenuItemsCarryTheirMarksFromTheCommandsNotFromQt) {
 
 TEST_F(FormMainTest, TheTickPutsChannelValuesIntoTheGridAndTheBars) {
     auto *w = start(QStringLiteral("/NUMS /BARS"));
+    f.defineEveryChannel();
     f.fakeUnit.channelValue[2] = 1.25f;
     f.fakeUnit.channelValue[8] = -0.5f;
     w->Timer1_Timer();

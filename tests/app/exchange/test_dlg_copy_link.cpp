@@ -51,6 +51,7 @@ class DlgCopyLinkTest : public ::testing::Test {
         ASSERT_EQ(f.start(QStringLiteral("/BARS")), zelapp::StartupResult::Running);
         w = f.window();
         ASSERT_NE(w->barWindow(), nullptr);
+        f.defineEveryChannel();
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
     }
 

@@ -16,6 +16,7 @@
 #include "no_help_viewer.h"
 #include "recording_ports.h"
 #include "scripted_prompter.h"
+#include "setup/setup.h"
 #include "temp_folder.h"
 
 namespace zeltest {
@@ -47,6 +48,14 @@ struct AppFixture {
             window()->timer().stop();
         }
         return result;
+    }
+
+    // Gives every channel a formula, so that the channels measure: one without a formula shows
+    // no value at all.
+    void defineEveryChannel() {
+        for (int i = 1; i <= app->setup().channelCount(); ++i) {
+            app->setup().channel(i)->setFormula(QStringLiteral("T1"));
+        }
     }
 
     zelapp::FormMain *window() const { return app ? app->mainWindow() : nullptr; }

@@ -1,4 +1,4 @@
-// A main window for headless tests: keeps its caption and counts UpdateMainDisplay calls.
+// A main window for headless tests: keeps its caption and counts the display rebuilds.
 #pragma once
 
 #include <functional>
@@ -19,6 +19,14 @@ class RecordingMainWindow : public zelapp::MainWindowPort {
         ++updateMainDisplayCalls;
         if (onUpdateMainDisplay) {
             onUpdateMainDisplay();
+        }
+    }
+    int rebuildDisplaysCalls = 0;
+    std::function<void()> onRebuildDisplays;
+    void RebuildDisplays() override {
+        ++rebuildDisplaysCalls;
+        if (onRebuildDisplays) {
+            onRebuildDisplays();
         }
     }
 };
