@@ -1,5 +1,7 @@
 // zelapp.ini comes from whoever last edited the program's folder: any bytes must read without
-// harm, and whatever they set must survive the next write and read unchanged.
+// harm, start-up must go on with whatever they set (the default objects, the first display
+// rebuild and tick in every view), and what they set must survive the next write and read
+// unchanged.
 #include <QByteArray>
 #include <cmath>
 #include <cstddef>
@@ -8,6 +10,9 @@
 
 #include "core/app_state.h"
 #include "core/ini_file.h"
+#include "core/scan_cycle.h"
+#include "recording_ports.h"
+#include "setup_fixture.h"
 
 namespace {
 
@@ -28,6 +33,22 @@ bool sameIntegers(const zelapp::AppState &a, const zelapp::AppState &b) {
            a.RunAvg == b.RunAvg;
 }
 
+// The steps of start-up that use the settings, on a fake unit.
+void startWith(const zelapp::AppState &settings) {
+    zeltest::SetupFixture f(0, 0, 0);
+    f.state = settings;
+    f.setup.CreateDefaultObjects();
+    zeltest::RecordingDisplays displays;
+    zeltest::RecordingLiveFields fields;
+    zelapp::ScanCycle scan(f.unit, f.state, f.setup, displays, fields);
+    f.state.UpdateEnabled = true;
+    for (int view = zelapp::VIEWTYPEGROUPS; view <= zelapp::VIEWTYPEANALOGS; ++view) {
+        f.state.ViewType = view;
+        scan.UpdateMainDisplay();
+        scan.Timer1_Timer();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
@@ -37,6 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (!inRange(first)) {
         std::abort();  // the reader must keep every setting in range
     }
+    startWith(first);
 
     // The Single may lose digits beyond the seventh once; after that the text is fixed.
     const QByteArray written = zelapp::iniFileText(first);
