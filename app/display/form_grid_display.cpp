@@ -38,7 +38,8 @@ FormGridDisplay::FormGridDisplay(Setup &setup, AppState &state, DisplayHost &hos
       ui_(std::make_unique<Ui::FormGridDisplay>()),
       setup_(setup),
       state_(state),
-      host_(host) {
+      host_(host),
+      placer_(new WindowPlacer(*this)) {
     ui_->setupUi(this);
     applyProgramIcon(*this, state_.AppPath);
     applyColumns();
@@ -80,7 +81,7 @@ void FormGridDisplay::SetNumberOfNumerics() {
 
 void FormGridDisplay::SaveGridFormSize() {
     if (isNormalWindow(*this)) {
-        storeDisplayPlace(setup_, state_, DisplayKind::Grid, windowPlace(*this));
+        storeDisplayPlace(setup_, state_, DisplayKind::Grid, placer_->placeToStore());
     }
 }
 
@@ -89,7 +90,7 @@ void FormGridDisplay::RestoreGridFormSize() {
         return;
     }
     if (const auto place = storedDisplayPlace(setup_, state_, DisplayKind::Grid)) {
-        applyWindowPlace(*this, *place);
+        placer_->restore(*place);
     }
 }
 

@@ -18,6 +18,7 @@ namespace zelapp {
 
 class DisplayHost;
 class Setup;
+class WindowPlacer;
 struct GridTable;
 
 class FormGridDisplay : public QWidget {
@@ -54,6 +55,7 @@ class FormGridDisplay : public QWidget {
     Setup &setup_;
     AppState &state_;
     DisplayHost &host_;
+    WindowPlacer *placer_;  // a child of the window
     int totalNumberOfNumerics_ = 0;
 };
 

@@ -18,7 +18,8 @@ FormLinGage::FormLinGage(Setup &setup, AppState &state, DisplayHost &host, QWidg
       setup_(setup),
       state_(state),
       host_(host),
-      ui_(std::make_unique<Ui::FormLinGage>()) {
+      ui_(std::make_unique<Ui::FormLinGage>()),
+      placer_(new WindowPlacer(*this)) {
     ui_->setupUi(this);
     if (parent != nullptr) {
         setWindowFlag(Qt::Window);
@@ -146,7 +147,7 @@ void FormLinGage::SaveLGaugeFormSize() {
     if (!isNormalWindow(*this)) {
         return;
     }
-    storeDisplayPlace(setup_, state_, DisplayKind::Bars, windowPlace(*this));
+    storeDisplayPlace(setup_, state_, DisplayKind::Bars, placer_->placeToStore());
 }
 
 void FormLinGage::RestoreLGaugeFormSize() {
@@ -154,7 +155,7 @@ void FormLinGage::RestoreLGaugeFormSize() {
         return;
     }
     if (const auto place = storedDisplayPlace(setup_, state_, DisplayKind::Bars)) {
-        applyWindowPlace(*this, *place);
+        placer_->restore(*place);
     }
 }
 

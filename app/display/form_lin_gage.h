@@ -20,6 +20,7 @@ class FormLinGage;
 namespace zelapp {
 
 class Setup;
+class WindowPlacer;
 
 class FormLinGage : public QWidget {
     Q_OBJECT
@@ -62,6 +63,7 @@ class FormLinGage : public QWidget {
     AppState &state_;
     DisplayHost &host_;
     std::unique_ptr<Ui::FormLinGage> ui_;
+    WindowPlacer *placer_;          // a child of the window
     std::vector<LGauge *> gauges_;  // element i at i; children of the form
     int totalNumberOfBars_ = 0;
 };

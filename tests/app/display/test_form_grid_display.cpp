@@ -286,6 +286,30 @@ TEST_F(FormGridDisplayTest, APlaceSavedPerViewComesBackWithTheView) {
     EXPECT_EQ(zelapp::windowPlace(form), groupPlace);
 }
 
+TEST_F(FormGridDisplayTest, RestoringThenSavingLeavesTheRecordAsItWas) {
+    // Restored before the window is first shown, as the program does, and not in whole pixels.
+    const WindowGeometry place{2407, 77, 5103, 3661};
+    record(f, SetupWindow::ChannelGrid) = place;
+    showView(zelapp::VIEWTYPECHANNELS);
+    showWindow();
+    form.SaveGridFormSize();
+    EXPECT_EQ(record(f, SetupWindow::ChannelGrid), place);
+
+    // Below the window's minimum: shown at the minimum, stored back as it was.
+    const WindowGeometry tiny{300, 300, 150, 150};
+    record(f, SetupWindow::LvdtGrid) = tiny;
+    showView(zelapp::VIEWTYPELVDTS);
+    EXPECT_GT(zelapp::windowPlace(form).Height, tiny.Height);
+    form.SaveGridFormSize();
+    EXPECT_EQ(record(f, SetupWindow::LvdtGrid), tiny);
+
+    // Resized by the operator: stored as it now is.
+    form.resize(form.width() + 40, form.height());
+    form.SaveGridFormSize();
+    EXPECT_EQ(record(f, SetupWindow::LvdtGrid), zelapp::windowPlace(form));
+    EXPECT_GT(record(f, SetupWindow::LvdtGrid).Width, tiny.Width);
+}
+
 TEST_F(FormGridDisplayTest, ChannelAndProbeViewsRestoreTheirOwnRecordsAnalogsStayPut) {
     showWindow();
     const int dpi = qRound(zelapp::windowDpi(form));

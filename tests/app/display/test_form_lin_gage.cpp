@@ -269,6 +269,15 @@ TEST_F(FormLinGageTest, StoredPlaceIsRestoredPerViewAndHeightZeroKeepsTheWindow)
     zelapp::windowRecord(f.setup.windows(), zelapp::SetupWindow::ChannelBar) = channelPlace;
     show(zelapp::VIEWTYPECHANNELS);
     EXPECT_EQ(zelapp::windowPlace(*form), channelPlace);
+    const WindowGeometry tiny{15, 15, 150, 150};  // below the minimum: stored back as it was
+    zelapp::windowRecord(f.setup.windows(), zelapp::SetupWindow::ChannelBar) = tiny;
+    form->setMinimumSize(100, 100);
+    show(zelapp::VIEWTYPECHANNELS);
+    form->SaveLGaugeFormSize();
+    EXPECT_EQ(zelapp::windowRecord(f.setup.windows(), zelapp::SetupWindow::ChannelBar), tiny);
+    form->setMinimumSize(0, 0);
+    zelapp::windowRecord(f.setup.windows(), zelapp::SetupWindow::ChannelBar) = channelPlace;
+    show(zelapp::VIEWTYPECHANNELS);
 
     // A never-saved record leaves the window where it is; so does the analog view.
     form->move(40, 50);
