@@ -165,4 +165,79 @@ BarZone barZone(double value, bool limitMode, const std::array<double, 4> &limit
     return BarZone::Good;
 }
 
+double scaleFraction(double v, double bottom, double top) {
+    if (std::isnan(v)) {
+        return std::nan("");
+    }
+    if (std::isnan(top) || std::isnan(bottom)) {
+        return 0;
+    }
+    const double range = top - bottom;
+    if (range == 0 || std::isnan(range)) {
+        return v >= top ? 1 : 0;
+    }
+    const double f = (v - bottom) / range;
+    return std::isnan(f) ? 0 : std::clamp(f, 0.0, 1.0);
+}
+
+namespace {
+
+OffScale offScale(double v, double bottom, double top) {
+    if (std::isnan(v) || std::isnan(bottom) || std::isnan(top)) {
+        return OffScale::None;
+    }
+    // The well's top is the scale's top whichever way the scale runs.
+    const bool rising = top >= bottom;
+    if (rising ? v > top : v < top) {
+        return OffScale::Above;
+    }
+    if (rising ? v < bottom : v > bottom) {
+        return OffScale::Below;
+    }
+    return OffScale::None;
+}
+
+// A triangle across the middle of the well with its tip one pixel inside the well's end.
+std::array<QPoint, 3> arrowAt(const QRect &well, OffScale where) {
+    const int half = std::clamp((well.width() - 2) / 2, 1, 8);
+    const int depth = std::clamp(half, 1, std::max(1, well.height() / 3));
+    const int centre = well.x() + well.width() / 2;
+    if (where == OffScale::Above) {
+        const int tip = well.top() + 1;
+        return {QPoint(centre, tip), QPoint(centre - half, tip + depth),
+                QPoint(centre + half, tip + depth)};
+    }
+    const int tip = well.bottom() - 1;
+    return {QPoint(centre, tip), QPoint(centre - half, tip - depth),
+            QPoint(centre + half, tip - depth)};
+}
+
+}  // namespace
+
+BarLevel barLevel(const QRect &well, double value, double scaleBottom, double scaleTop,
+                  double barBottom, double barTop) {
+    BarLevel level;
+    const double v = scaleFraction(value, scaleBottom, scaleTop);
+    if (std::isnan(v)) {
+        return level;
+    }
+    level.offScale = offScale(value, scaleBottom, scaleTop);
+    if (level.offScale != OffScale::None) {
+        level.arrow = arrowAt(well, level.offScale);
+    }
+    const double b = scaleFraction(barBottom, scaleBottom, scaleTop);
+    const double t = scaleFraction(barTop, scaleBottom, scaleTop);
+    const double low = std::min(b, t);
+    const double reached = std::clamp(v, low, std::max(b, t));
+    const auto height = [&well](double fraction) {
+        return static_cast<int>(std::lround(fraction * well.height()));
+    };
+    const int bottomEdge = well.y() + well.height() - height(low);
+    const int topEdge = well.y() + well.height() - height(reached);
+    if (topEdge < bottomEdge) {
+        level.fill = QRect(well.x(), topEdge, well.width(), bottomEdge - topEdge);
+    }
+    return level;
+}
+
 }  // namespace zelapp

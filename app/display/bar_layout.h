@@ -2,6 +2,7 @@
 // and limits each gauge gets for the current view, and which zone a reading falls in.
 #pragma once
 
+#include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -78,5 +79,27 @@ enum class BarZone {
 // tolerance band); a reading on a limit counts as inside it. NaN readings or limits give
 // Neutral.
 BarZone barZone(double value, bool limitMode, const std::array<double, 4> &limits);
+
+// Which end of the scale a reading lies beyond.
+enum class OffScale { None, Above, Below };
+
+// How one gauge shows its reading inside the bar's well (pixels).
+struct BarLevel {
+    QRect fill;  // from the bar's bottom up to the reading; empty when there is none to show
+    OffScale offScale = OffScale::None;
+    // A triangle inside the well at the end the reading lies beyond, pointing out of it; a
+    // reading far off the scale fills the bar (or leaves it empty) as one just off it does.
+    std::array<QPoint, 3> arrow{};
+};
+
+// Level and off-scale arrow for a reading on a scale from `scaleBottom` (the well's bottom) to
+// `scaleTop` (its top), the bar travelling between `barBottom` and `barTop`. NaN: no reading,
+// no fill and no arrow.
+BarLevel barLevel(const QRect &well, double value, double scaleBottom, double scaleTop,
+                  double barBottom, double barTop);
+
+// Share of the scale from the bottom up to v, held to 0..1; NaN for NaN readings. A scale
+// without height is empty below its top and full from it.
+double scaleFraction(double v, double bottom, double top);
 
 }  // namespace zelapp

@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
@@ -31,11 +32,6 @@ int scaleY(const QRect &bar, double fraction) {
            static_cast<int>(std::lround(fraction * std::max(0, bar.height() - 1)));
 }
 
-// Height of the bar from the scale bottom up to a fraction.
-int fillHeight(const QRect &bar, double fraction) {
-    return static_cast<int>(std::lround(fraction * bar.height()));
-}
-
 QString tickLabel(double v, double step, int decimals, const QLocale &locale) {
     if (std::abs(v) < std::abs(step) * 1e-6) {
         v = 0;  // no "-0.00" from the sum of steps
@@ -49,26 +45,41 @@ QString tickLabel(double v, double step, int decimals, const QLocale &locale) {
 // painting only copies.
 constexpr int kZoneTileSize = 64;  // a multiple of the 8-pixel period of Qt's patterns
 
+// Neutral, good, approach, reject: the bar's fill and the frame of a well in that zone.
+const QColor kZoneColour[4] = {QColor(70, 130, 180), QColor(46, 160, 67), QColor(240, 165, 0),
+                               QColor(210, 35, 35)};
+
 struct ZoneTiles {
-    QImage tile[4];
+    QImage bar[4];   // the filled part
+    QImage well[4];  // behind it, paler, with the same pattern
 };
+
+QImage tileOf(const QColor &fill, const QBrush &hatch) {
+    QImage image(kZoneTileSize, kZoneTileSize, QImage::Format_ARGB32_Premultiplied);
+    image.fill(fill);
+    if (hatch.style() != Qt::NoBrush) {
+        QPainter p(&image);
+        p.fillRect(image.rect(), hatch);
+    }
+    return image;
+}
 
 const ZoneTiles &zoneTiles() {
     static const ZoneTiles tiles = [] {
-        const QColor fill[4] = {QColor(70, 130, 180), QColor(46, 160, 67), QColor(240, 165, 0),
-                                QColor(210, 35, 35)};  // neutral, good, approach, reject
-        // Dark stripes on the light amber, light crosses on the dark red.
-        const QBrush hatch[4] = {QBrush(), QBrush(), QBrush(QColor(0, 0, 0, 170), Qt::BDiagPattern),
-                                 QBrush(QColor(255, 255, 255, 220), Qt::DiagCrossPattern)};
+        // Dark stripes on the light amber, light crosses on the dark red; in the pale wells the
+        // same patterns in the zone's own colour.
+        const QBrush barHatch[4] = {QBrush(), QBrush(),
+                                    QBrush(QColor(0, 0, 0, 170), Qt::BDiagPattern),
+                                    QBrush(QColor(255, 255, 255, 220), Qt::DiagCrossPattern)};
+        const QColor wellFill[4] = {QColor(255, 255, 255), QColor(216, 240, 221),
+                                    QColor(255, 236, 190), QColor(250, 210, 210)};
+        const QBrush wellHatch[4] = {QBrush(), QBrush(),
+                                     QBrush(QColor(160, 100, 0, 120), Qt::BDiagPattern),
+                                     QBrush(QColor(210, 35, 35, 140), Qt::DiagCrossPattern)};
         ZoneTiles t;
         for (int z = 0; z < 4; ++z) {
-            QImage image(kZoneTileSize, kZoneTileSize, QImage::Format_ARGB32_Premultiplied);
-            image.fill(fill[z]);
-            if (hatch[z].style() != Qt::NoBrush) {
-                QPainter p(&image);
-                p.fillRect(image.rect(), hatch[z]);
-            }
-            t.tile[z] = image;
+            t.bar[z] = tileOf(kZoneColour[z], barHatch[z]);
+            t.well[z] = tileOf(wellFill[z], wellHatch[z]);
         }
         return t;
     }();
@@ -124,21 +135,6 @@ TickRun tickRun(const LGaugeScale &scale, int barHeight) {
 }
 
 }  // namespace
-
-double scaleFraction(double v, double bottom, double top) {
-    if (std::isnan(v)) {
-        return std::nan("");
-    }
-    if (std::isnan(top) || std::isnan(bottom)) {
-        return 0;
-    }
-    const double range = top - bottom;
-    if (range == 0 || std::isnan(range)) {
-        return v >= top ? 1 : 0;
-    }
-    const double f = (v - bottom) / range;
-    return std::isnan(f) ? 0 : std::clamp(f, 0.0, 1.0);
-}
 
 LGaugeLayout lgaugeLayout(const LGaugeScale &scale, QSize size, const QFontMetrics &metrics,
                           const QLocale &locale) {
@@ -355,32 +351,35 @@ QSize LGauge::minimumSizeHint() const {
 
 void LGauge::paintEvent(QPaintEvent *) {
     const LGaugeLayout &l = layout();
+    const BarLevel level = barLevel(l.bar, value_, scale_.bottom, scale_.top, barBottom_, barTop_);
+    const int z = static_cast<int>(zone());
     QPainter painter(this);
-    painter.fillRect(l.bar, palette().base());
-    paintBar(painter, l);
+    // A channel's zone shows in the whole well and its frame, so that a reading below the
+    // bar's bottom, or just above it, is never an empty white bar.
+    if (z == static_cast<int>(BarZone::Neutral)) {
+        painter.fillRect(l.bar, palette().base());
+    } else {
+        drawTiled(painter, l.bar, zoneTiles().well[z], l.bar.topLeft());
+    }
+    if (!level.fill.isEmpty()) {
+        drawTiled(painter, level.fill, zoneTiles().bar[z], l.bar.topLeft());
+    }
     paintMarkers(painter, l);
-    painter.setPen(palette().color(QPalette::Mid));
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(l.bar.adjusted(0, 0, -1, -1));
+    if (z == static_cast<int>(BarZone::Neutral)) {
+        painter.setPen(palette().color(QPalette::Mid));
+        painter.drawRect(l.bar.adjusted(0, 0, -1, -1));
+    } else {
+        painter.setPen(QPen(kZoneColour[z], 2));
+        painter.drawRect(l.bar.adjusted(1, 1, -1, -1));
+    }
+    if (level.offScale != OffScale::None) {
+        // Ink with a light edge, readable on every fill.
+        painter.setPen(QPen(palette().color(QPalette::Base), 1));
+        painter.setBrush(palette().windowText());
+        painter.drawConvexPolygon(level.arrow.data(), static_cast<int>(level.arrow.size()));
+    }
     paintScale(painter, l);
-}
-
-void LGauge::paintBar(QPainter &painter, const LGaugeLayout &l) const {
-    const double v = scaleFraction(value_, scale_.bottom, scale_.top);
-    if (std::isnan(v)) {
-        return;
-    }
-    const double b = scaleFraction(barBottom_, scale_.bottom, scale_.top);
-    const double t = scaleFraction(barTop_, scale_.bottom, scale_.top);
-    const double low = std::min(b, t);
-    const double level = std::clamp(v, low, std::max(b, t));
-    const int bottomEdge = l.bar.y() + l.bar.height() - fillHeight(l.bar, low);
-    const int topEdge = l.bar.y() + l.bar.height() - fillHeight(l.bar, level);
-    if (topEdge >= bottomEdge) {
-        return;
-    }
-    const QRect fill(l.bar.x(), topEdge, l.bar.width(), bottomEdge - topEdge);
-    drawTiled(painter, fill, zoneTiles().tile[static_cast<int>(zone())], l.bar.topLeft());
 }
 
 void LGauge::paintMarkers(QPainter &painter, const LGaugeLayout &l) const {

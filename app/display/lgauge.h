@@ -2,7 +2,10 @@
 // scale to the reading, a value pointer and four limit lines, the caption underneath. The bar
 // takes the colour of its zone (green within the approach limits, amber between approach and
 // tolerance, red beyond tolerance, steel blue without limits), and amber and red also carry a
-// hatch so the zone reads without colour vision.
+// hatch so the zone reads without colour vision. With limits, the whole well behind the bar
+// and its frame take the zone too, so that a reject shows however little of the bar is
+// filled; an arrow at the top or bottom marks a reading off the scale. A NaN value is no
+// reading: no level, no pointer, no zone.
 //
 // The bar window shows up to a few hundred of these and moves them every scan tick, so a
 // setting that does not change requests no repaint, nothing is repainted while the drawing
@@ -57,10 +60,6 @@ struct LGaugeLayout {
 // they would overlap or do not fit beside a usable bar.
 LGaugeLayout lgaugeLayout(const LGaugeScale &scale, QSize size, const QFontMetrics &metrics,
                           const QLocale &locale);
-
-// Share of the scale from the bottom up to v, held to 0..1; NaN for NaN readings. A scale
-// without height is empty below its top and full from it.
-double scaleFraction(double v, double bottom, double top);
 
 class LGauge : public QWidget {
     Q_OBJECT
@@ -136,7 +135,6 @@ class LGauge : public QWidget {
     void change(double &setting, double value, bool scale);
     void changed(bool scale);
     int yOf(double v) const;
-    void paintBar(QPainter &painter, const LGaugeLayout &l) const;
     void paintMarkers(QPainter &painter, const LGaugeLayout &l) const;
     void paintScale(QPainter &painter, const LGaugeLayout &l) const;
 

@@ -174,3 +174,42 @@ TEST(BarZoneTest, LimitsSplitTheScaleWhateverTheirOrder) {
 }
 
 }  // namespace
+
+TEST(BarLevelTest, FillsToTheReadingAndPointsBeyondTheScaleEnds) {
+    using zelapp::OffScale;
+    const QRect well(10, 20, 16, 100);  // rows 20..119
+    const auto level = [&well](double v, double bottom = -1, double top = 1) {
+        return zelapp::barLevel(well, v, bottom, top, bottom, top);
+    };
+    EXPECT_EQ(level(0).fill, QRect(10, 70, 16, 50));
+    EXPECT_EQ(level(0).offScale, OffScale::None);
+    EXPECT_EQ(level(1).offScale, OffScale::None);  // on the end is on the scale
+
+    // Far above: full with an arrow up at the top; far below: empty with an arrow down at the
+    // bottom, so a large undersize never looks like no reading.
+    const double inf = std::numeric_limits<double>::infinity();
+    for (double above : {1.01, 1e30, inf}) {
+        EXPECT_EQ(level(above).fill, well);
+        EXPECT_EQ(level(above).offScale, OffScale::Above);
+    }
+    EXPECT_EQ(level(2).arrow[0], QPoint(18, 21));
+    EXPECT_LT(level(2).arrow[0].y(), level(2).arrow[1].y());
+    for (double below : {-1.01, -inf}) {
+        EXPECT_TRUE(level(below).fill.isEmpty());
+        EXPECT_EQ(level(below).offScale, OffScale::Below);
+    }
+    EXPECT_EQ(level(-2).arrow[0], QPoint(18, 118));
+    EXPECT_GT(level(-2).arrow[0].y(), level(-2).arrow[1].y());
+    for (const QPoint &p : level(-2).arrow) {
+        EXPECT_TRUE(well.contains(p));
+    }
+
+    // No reading: nothing at all. A scale running downwards or without height still knows
+    // its top end.
+    EXPECT_TRUE(level(std::nan("")).fill.isEmpty());
+    EXPECT_EQ(level(std::nan("")).offScale, OffScale::None);
+    EXPECT_EQ(level(-2, 1, -1).offScale, OffScale::Above);
+    EXPECT_EQ(level(0.5, 0, 0).offScale, OffScale::Above);
+    EXPECT_EQ(level(0, 0, 0).offScale, OffScale::None);
+    EXPECT_EQ(zelapp::barLevel(QRect(0, 0, 2, 3), 5, 0, 1, 0, 1).arrow[0], QPoint(1, 1));
+}

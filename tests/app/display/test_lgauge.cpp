@@ -144,6 +144,32 @@ TEST(LGaugeLookTest, ZonesDifferInPatternNotOnlyInColour) {
     EXPECT_EQ(gauge.zone(), zelapp::BarZone::Neutral);
 }
 
+// The middle of the well, away from the limit lines, the pointer and any arrow.
+QRgb wellMiddle(const QImage &image, const QRect &bar) {
+    return image.pixel(bar.center().x(), bar.top() + bar.height() / 2);
+}
+
+TEST(LGaugeLookTest, TheZoneShowsInTheWholeWellEvenWhenTheBarIsEmpty) {
+    LGauge gauge;
+    gauge.resize(60, 200);
+    const QImage farUnder = drawAt(gauge, -0.2);  // below the bar's bottom: nothing filled
+    ASSERT_EQ(gauge.zone(), zelapp::BarZone::Reject);
+    const QRect bar = gauge.layout().bar;
+    const QImage noReading = drawAt(gauge, std::nan(""));
+    ASSERT_EQ(gauge.zone(), zelapp::BarZone::Neutral);
+    const QImage good = drawAt(gauge, -0.005);  // filled to below the middle
+    ASSERT_EQ(gauge.zone(), zelapp::BarZone::Good);
+    drawAt(gauge, -0.2);
+    gauge.setLimitMode(false);  // a probe has no limits: neutral whatever it reads
+    const QImage probe = gauge.grab().toImage();
+
+    const QRgb plain = wellMiddle(noReading, bar);
+    EXPECT_NE(wellMiddle(farUnder, bar), plain);
+    EXPECT_NE(wellMiddle(good, bar), plain);
+    EXPECT_NE(wellMiddle(good, bar), wellMiddle(farUnder, bar));
+    EXPECT_EQ(wellMiddle(probe, bar), plain);
+}
+
 TEST(LGaugeLookTest, NonsenseReadingsAndScalesPaintWithoutCrashing) {
     LGauge gauge;
     gauge.resize(30, 60);
