@@ -49,41 +49,48 @@ constexpr int kZoneTileSize = 64;  // a multiple of the 8-pixel period of Qt's p
 const QColor kZoneColour[4] = {QColor(70, 130, 180), QColor(46, 160, 67), QColor(240, 165, 0),
                                QColor(210, 35, 35)};
 
-struct ZoneTiles {
-    QImage bar[4];   // the filled part
-    QImage well[4];  // behind it, paler, with the same pattern
+// How one part of a gauge is filled: a plain colour, or a tile with a pattern.
+struct ZoneFill {
+    QColor colour;
+    QImage tile;  // null for a plain colour
 };
 
-QImage tileOf(const QColor &fill, const QBrush &hatch) {
-    QImage image(kZoneTileSize, kZoneTileSize, QImage::Format_ARGB32_Premultiplied);
-    image.fill(fill);
+struct ZoneFills {
+    ZoneFill bar[4];   // the filled part
+    ZoneFill well[4];  // behind it, paler, with the same pattern
+};
+
+ZoneFill fillOf(const QColor &colour, const QBrush &hatch) {
+    ZoneFill fill{colour, {}};
     if (hatch.style() != Qt::NoBrush) {
-        QPainter p(&image);
-        p.fillRect(image.rect(), hatch);
+        fill.tile = QImage(kZoneTileSize, kZoneTileSize, QImage::Format_ARGB32_Premultiplied);
+        fill.tile.fill(colour);
+        QPainter p(&fill.tile);
+        p.fillRect(fill.tile.rect(), hatch);
     }
-    return image;
+    return fill;
 }
 
-const ZoneTiles &zoneTiles() {
-    static const ZoneTiles tiles = [] {
+const ZoneFills &zoneFills() {
+    static const ZoneFills fills = [] {
         // Dark stripes on the light amber, light crosses on the dark red; in the pale wells the
-        // same patterns in the zone's own colour.
+        // same patterns in the zone's own colour. A neutral well is the palette's base.
         const QBrush barHatch[4] = {QBrush(), QBrush(),
                                     QBrush(QColor(0, 0, 0, 170), Qt::BDiagPattern),
                                     QBrush(QColor(255, 255, 255, 220), Qt::DiagCrossPattern)};
-        const QColor wellFill[4] = {QColor(255, 255, 255), QColor(216, 240, 221),
-                                    QColor(255, 236, 190), QColor(250, 210, 210)};
+        const QColor wellColour[4] = {QColor(), QColor(216, 240, 221), QColor(255, 236, 190),
+                                      QColor(250, 210, 210)};
         const QBrush wellHatch[4] = {QBrush(), QBrush(),
                                      QBrush(QColor(160, 100, 0, 120), Qt::BDiagPattern),
                                      QBrush(QColor(210, 35, 35, 140), Qt::DiagCrossPattern)};
-        ZoneTiles t;
+        ZoneFills f;
         for (int z = 0; z < 4; ++z) {
-            t.bar[z] = tileOf(kZoneColour[z], barHatch[z]);
-            t.well[z] = tileOf(wellFill[z], wellHatch[z]);
+            f.bar[z] = fillOf(kZoneColour[z], barHatch[z]);
+            f.well[z] = fillOf(wellColour[z], wellHatch[z]);
         }
-        return t;
+        return f;
     }();
-    return tiles;
+    return fills;
 }
 
 // Covers `area` with copies of `tile`, the pattern anchored at `origin` so that it stands
@@ -104,6 +111,17 @@ void drawTiled(QPainter &painter, const QRect &area, const QImage &tile, QPoint 
             x += columns;
         }
         y += rows;
+    }
+}
+
+void fillArea(QPainter &painter, const QRect &area, const ZoneFill &fill, QPoint origin) {
+    if (area.isEmpty()) {
+        return;
+    }
+    if (fill.tile.isNull()) {
+        painter.fillRect(area, fill.colour);
+    } else {
+        drawTiled(painter, area, fill.tile, origin);
     }
 }
 
@@ -355,14 +373,24 @@ void LGauge::paintEvent(QPaintEvent *) {
     const int z = static_cast<int>(zone());
     QPainter painter(this);
     // A channel's zone shows in the whole well and its frame, so that a reading below the
-    // bar's bottom, or just above it, is never an empty white bar.
+    // bar's bottom, or just above it, is never an empty white bar. The well is painted only
+    // where the bar does not cover it.
+    ZoneFill well = zoneFills().well[z];
     if (z == static_cast<int>(BarZone::Neutral)) {
-        painter.fillRect(l.bar, palette().base());
-    } else {
-        drawTiled(painter, l.bar, zoneTiles().well[z], l.bar.topLeft());
+        well = ZoneFill{palette().color(QPalette::Base), {}};
     }
-    if (!level.fill.isEmpty()) {
-        drawTiled(painter, level.fill, zoneTiles().bar[z], l.bar.topLeft());
+    const QPoint origin = l.bar.topLeft();
+    if (level.fill.isEmpty()) {
+        fillArea(painter, l.bar, well, origin);
+    } else {
+        const QRect &bar = l.bar;
+        const QRect &fill = level.fill;
+        fillArea(painter, QRect(bar.left(), bar.top(), bar.width(), fill.top() - bar.top()), well,
+                 origin);
+        fillArea(painter,
+                 QRect(bar.left(), fill.bottom() + 1, bar.width(), bar.bottom() - fill.bottom()),
+                 well, origin);
+        fillArea(painter, fill, zoneFills().bar[z], origin);
     }
     paintMarkers(painter, l);
     painter.setBrush(Qt::NoBrush);
