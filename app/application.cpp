@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "dialogs/form_main.h"
+#include "dialogs/view/form_main.h"
 #include "setup/setup.h"
 #include "setup/setup_commands.h"
 

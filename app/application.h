@@ -7,9 +7,9 @@
 #include <QString>
 #include <memory>
 
-#include "core/app_state.h"
-#include "core/help.h"
-#include "core/main_window_port.h"
+#include "base/app_state.h"
+#include "base/help.h"
+#include "base/main_window_port.h"
 #include "core/startup.h"
 #include "model/model_context.h"
 #include "setup/channel_labels.h"

@@ -6,13 +6,13 @@
 #include "application.h"
 #include "core/command_line.h"
 #include "core/instance_lock.h"
-#include "core/library_messages.h"
+#include "base/library_messages.h"
 #include "core/settings_store.h"
-#include "core/zelcomm_binding.h"
-#include "dialogs/file_dialog_chooser.h"
-#include "dialogs/form_main.h"
-#include "dialogs/help_viewer.h"
-#include "dialogs/message_box_prompter.h"
+#include "base/zelcomm_binding.h"
+#include "dialogs/view/file_dialog_chooser.h"
+#include "dialogs/view/form_main.h"
+#include "dialogs/view/help_viewer.h"
+#include "dialogs/view/message_box_prompter.h"
 
 namespace {
 // Exit status when libzelcomm.so or one of its entry points is missing.

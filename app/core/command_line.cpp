@@ -2,7 +2,7 @@
 
 #include <QFileInfo>
 
-#include "core/app_state.h"
+#include "base/app_state.h"
 
 namespace zelapp {
 

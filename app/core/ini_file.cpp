@@ -9,8 +9,8 @@
 #include <limits>
 #include <optional>
 
-#include "core/runtime_text.h"
-#include "core/text_lines.h"
+#include "base/runtime_text.h"
+#include "base/text_lines.h"
 
 using namespace Qt::StringLiterals;
 

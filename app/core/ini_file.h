@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "core/app_state.h"
+#include "base/app_state.h"
 
 namespace zelapp {
 

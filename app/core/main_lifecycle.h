@@ -4,10 +4,10 @@
 
 #include <QString>
 
-#include "core/app_state.h"
-#include "core/help.h"
-#include "core/main_window_port.h"
-#include "core/prompter.h"
+#include "base/app_state.h"
+#include "base/help.h"
+#include "base/main_window_port.h"
+#include "base/prompter.h"
 #include "core/settings_store.h"
 
 namespace zelapp {

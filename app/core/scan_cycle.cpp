@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "core/runtime_text.h"
+#include "base/runtime_text.h"
 #include "setup/setup.h"
 
 namespace zelapp {

@@ -10,8 +10,8 @@
 #include <optional>
 #include <vector>
 
-#include "core/app_state.h"
-#include "core/unit_api.h"
+#include "base/app_state.h"
+#include "base/unit_api.h"
 
 namespace zelapp {
 

@@ -3,7 +3,7 @@
 #include <QDir>
 
 #include "core/command_line.h"
-#include "core/help.h"
+#include "base/help.h"
 #include "core/ini_file.h"
 #include "core/instance_lock.h"
 #include "setup/setup.h"

@@ -6,9 +6,9 @@
 #include <QString>
 #include <functional>
 
-#include "core/app_state.h"
-#include "core/prompter.h"
-#include "core/unit_api.h"
+#include "base/app_state.h"
+#include "base/prompter.h"
+#include "base/unit_api.h"
 
 namespace zelapp {
 

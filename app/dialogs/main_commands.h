@@ -3,11 +3,11 @@
 // setup of an item picked in a display window. FormMain's menus and buttons call these.
 #pragma once
 
-#include "core/app_state.h"
-#include "core/help.h"
-#include "core/main_window_port.h"
-#include "core/prompter.h"
-#include "core/unit_api.h"
+#include "base/app_state.h"
+#include "base/help.h"
+#include "base/main_window_port.h"
+#include "base/prompter.h"
+#include "base/unit_api.h"
 #include "setup/current_items.h"
 
 namespace zelapp {

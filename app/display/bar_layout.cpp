@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/runtime_text.h"
+#include "base/runtime_text.h"
 #include "display/view_items.h"
 #include "setup/setup.h"
 

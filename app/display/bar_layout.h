@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/app_state.h"
+#include "base/app_state.h"
 
 namespace zelapp {
 

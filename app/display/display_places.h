@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "core/app_state.h"
+#include "base/app_state.h"
 #include "setup/window_geometry.h"
 
 namespace zelapp {

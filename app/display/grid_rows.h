@@ -7,7 +7,7 @@
 #include <array>
 #include <optional>
 
-#include "core/app_state.h"
+#include "base/app_state.h"
 
 namespace zelapp {
 

@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "core/app_state.h"
+#include "base/app_state.h"
 
 namespace zelapp {
 

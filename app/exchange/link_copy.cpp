@@ -2,7 +2,7 @@
 
 #include <QMimeData>
 
-#include "core/app_state.h"
+#include "base/app_state.h"
 #include "exchange/link_protocol.h"
 #include "setup/channel_labels.h"
 

@@ -1,6 +1,6 @@
 #include "model/group.h"
 
-#include "core/runtime_text.h"
+#include "base/runtime_text.h"
 
 namespace zelapp {
 

@@ -1,6 +1,6 @@
 #include "model/inputs.h"
 
-#include "core/runtime_text.h"
+#include "base/runtime_text.h"
 
 namespace zelapp {
 

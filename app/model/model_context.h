@@ -2,9 +2,9 @@
 // messages and the settings (LvdtFSV).
 #pragma once
 
-#include "core/app_state.h"
-#include "core/prompter.h"
-#include "core/unit_api.h"
+#include "base/app_state.h"
+#include "base/prompter.h"
+#include "base/unit_api.h"
 
 namespace zelapp {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/main_window_port.h"
+#include "base/main_window_port.h"
 #include "model/channel.h"
 #include "model/group.h"
 #include "model/inputs.h"

@@ -1,7 +1,7 @@
 #include "setup/setup_commands.h"
 
-#include "core/file_chooser.h"
-#include "core/prompter.h"
+#include "base/file_chooser.h"
+#include "base/prompter.h"
 #include "setup/setup.h"
 #include "setup/setup_writer.h"
 

@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "core/prompter.h"
-#include "core/runtime_text.h"
-#include "core/text_lines.h"
+#include "base/prompter.h"
+#include "base/runtime_text.h"
+#include "base/text_lines.h"
 #include "setup/setup.h"
 
 namespace zelapp {

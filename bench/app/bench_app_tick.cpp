@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "compare_rounds.h"
-#include "core/prompter.h"
+#include "base/prompter.h"
 #include "core/scan_cycle.h"
-#include "core/zelcomm_binding.h"
+#include "base/zelcomm_binding.h"
 #include "emulator_process.h"
 #include "recording_main_window.h"
 #include "recording_ports.h"

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "compare_rounds.h"
-#include "core/file_chooser.h"
-#include "core/prompter.h"
+#include "base/file_chooser.h"
+#include "base/prompter.h"
 #include "echo_unit.h"
 #include "gauging_formulas.h"
 #include "recording_main_window.h"

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "core/unit_api.h"
+#include "base/unit_api.h"
 
 namespace zelbench {
 

@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "core/unit_api.h"
+#include "base/unit_api.h"
 
 namespace zelbench {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "core/app_state.h"
+#include "base/app_state.h"
 #include "core/ini_file.h"
 #include "core/scan_cycle.h"
 #include "recording_ports.h"

@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QFile>
 
-#include "core/file_chooser.h"
+#include "base/file_chooser.h"
 #include "core/main_lifecycle.h"
 #include "recording_ports.h"
 #include "setup/setup_commands.h"

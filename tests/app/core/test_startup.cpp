@@ -6,7 +6,7 @@
 #include <QFile>
 
 #include "core/command_line.h"
-#include "core/help.h"
+#include "base/help.h"
 #include "core/instance_lock.h"
 #include "core/startup.h"
 #include "file_bytes.h"

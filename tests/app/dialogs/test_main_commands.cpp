@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/help.h"
+#include "base/help.h"
 #include "dialogs/main_commands.h"
 #include "group_list.h"
 #include "no_help_viewer.h"

@@ -3,7 +3,7 @@
 
 #include <QMimeData>
 
-#include "core/app_state.h"
+#include "base/app_state.h"
 #include "exchange/link_copy.h"
 #include "setup/channel_labels.h"
 

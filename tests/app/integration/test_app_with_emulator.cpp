@@ -6,10 +6,10 @@
 #include <QTableWidget>
 
 #include "app_fixture.h"
-#include "core/zelcomm_binding.h"
-#include "display/form_grid_display.h"
-#include "display/form_lin_gage.h"
-#include "display/lgauge.h"
+#include "base/zelcomm_binding.h"
+#include "display/view/form_grid_display.h"
+#include "display/view/form_lin_gage.h"
+#include "display/view/lgauge.h"
 #include "emulator_process.h"
 #include "file_bytes.h"
 #include "two_probe_setup.h"

@@ -6,11 +6,11 @@
 #include <QDir>
 #include <QFile>
 
-#include "core/file_chooser.h"
+#include "base/file_chooser.h"
 #include "core/instance_lock.h"
 #include "core/scan_cycle.h"
 #include "core/startup.h"
-#include "core/zelcomm_binding.h"
+#include "base/zelcomm_binding.h"
 #include "emulator_process.h"
 #include "file_bytes.h"
 #include "recording_main_window.h"

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "core/zelcomm_binding.h"
+#include "base/zelcomm_binding.h"
 #include "emulator_process.h"
 #include "fake_unit.h"
 #include "temp_folder.h"

@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <vector>
 
-#include "core/file_chooser.h"
+#include "base/file_chooser.h"
 #include "file_bytes.h"
 #include "recording_ports.h"
 #include "setup/setup_commands.h"

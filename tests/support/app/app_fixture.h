@@ -11,7 +11,7 @@
 #include "application.h"
 #include "core/instance_lock.h"
 #include "core/settings_store.h"
-#include "dialogs/form_main.h"
+#include "dialogs/view/form_main.h"
 #include "fake_unit.h"
 #include "no_help_viewer.h"
 #include "recording_ports.h"

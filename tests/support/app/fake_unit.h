@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/unit_api.h"
+#include "base/unit_api.h"
 
 namespace zeltest {
 

@@ -1,7 +1,7 @@
 // A help viewer that only counts what it was asked to show.
 #pragma once
 
-#include "core/help.h"
+#include "base/help.h"
 
 namespace zeltest {
 

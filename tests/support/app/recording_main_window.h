@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "core/main_window_port.h"
+#include "base/main_window_port.h"
 
 namespace zeltest {
 

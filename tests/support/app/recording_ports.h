@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/file_chooser.h"
+#include "base/file_chooser.h"
 #include "core/scan_cycle.h"
 
 namespace zeltest {

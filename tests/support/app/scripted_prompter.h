@@ -6,7 +6,7 @@
 #include <deque>
 #include <vector>
 
-#include "core/prompter.h"
+#include "base/prompter.h"
 
 namespace zeltest {
 

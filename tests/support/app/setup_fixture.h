@@ -2,7 +2,7 @@
 // of the model, the setup procedures, the setup file and the scan cycle.
 #pragma once
 
-#include "core/app_state.h"
+#include "base/app_state.h"
 #include "fake_unit.h"
 #include "recording_main_window.h"
 #include "scripted_prompter.h"

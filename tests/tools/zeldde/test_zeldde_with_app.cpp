@@ -14,7 +14,7 @@
 #include <map>
 
 #include "app/two_probe_setup.h"
-#include "core/app_state.h"
+#include "base/app_state.h"
 #include "core/ini_file.h"
 #include "emulator_process.h"
 #include "temp_folder.h"

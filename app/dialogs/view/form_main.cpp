@@ -1,0 +1,375 @@
+#include "dialogs/view/form_main.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+
+#include "core/command_line.h"
+#include "core/settings_store.h"
+#include "display/view/form_grid_display.h"
+#include "display/view/form_lin_gage.h"
+#include "display/twips.h"
+#include "display/view/window_place.h"
+#include "exchange/view/dlg_copy_link.h"
+#include "exchange/link_address.h"
+#include "exchange/link_copy.h"
+#include "setup/setup.h"
+#include "setup/setup_commands.h"
+#include "ui_form_main.h"
+
+namespace zelapp {
+
+namespace {
+// The main window's fixed outer size, in twips.
+constexpr int kMainWidthTwips = 6540;
+constexpr int kMainHeightTwips = 1230;
+constexpr int kScanIntervalMs = 400;
+}  // namespace
+
+FormMain::FormMain(const MainWindowServices &services, QWidget *parent)
+    : QMainWindow(parent),
+      ui_(std::make_unique<Ui::FormMain>()),
+      services_(services),
+      state_(services.state),
+      scan_(services.unit, services.state, services.setup, *this, liveFields_),
+      commands_(services.state, services.setup, services.unit, services.prompter, services.help,
+                services.currentItems, *this, *this),
+      lifecycle_(services.state, services.prompter, services.setupCommands, services.help,
+                 services.store, *this, services.programFolder),
+      linkServer_(
+          services.setup.labels(), [this] { lifecycle_.Form_LinkOpen(); },
+          [this] { lifecycle_.Form_LinkClose(); }),
+      serviceName_(serviceNameOf(QCoreApplication::applicationFilePath())) {
+    ui_->setupUi(this);
+    timer_.setObjectName(QStringLiteral("Timer1"));
+    checks_ = {{MenuCheck::EnableGrid, false},
+               {MenuCheck::EnableBarGraphs, false},
+               {MenuCheck::UpdateToggle, false}};
+    scan_.setDecimalSeparator(services.setupCommands.decimalSeparator());
+    connectCommands();
+    disableCommandsWithoutWindows();
+    connect(&timer_, &QTimer::timeout, this, &FormMain::Timer1_Timer);
+}
+
+FormMain::~FormMain() = default;
+
+void FormMain::connectCommands() {
+    // Every command ends by putting the check marks back to the record: Qt has already flipped
+    // a checkable item when its handler runs, and some commands change no mark at all.
+    const auto connectTo = [this](auto *sender, auto signal, auto handler) {
+        connect(sender, signal, this, [this, handler] {
+            handler();
+            restoreCheckMarks();
+        });
+    };
+    const auto on = [&connectTo](QAction *action, auto handler) {
+        connectTo(action, &QAction::triggered, handler);
+    };
+    const auto onButton = [&connectTo](QPushButton *button, auto handler) {
+        connectTo(button, &QPushButton::clicked, handler);
+    };
+    SetupCommands &file = services_.setupCommands;
+    on(ui_->LoadTest, [&file] { file.LoadTest_Click(); });
+    on(ui_->NewFile, [&file] { file.NewFile_Click(); });
+    on(ui_->OpenFile, [&file] { file.OpenFile_Click(); });
+    on(ui_->SaveFile, [&file] { file.SaveFile_Click(); });
+    on(ui_->SaveAsFile, [&file] { file.SaveAsFile_Click(); });
+    on(ui_->ExitProgram, [this] { close(); });
+
+    MainCommands &c = commands_;
+    on(ui_->EnableGrid, [&c] { c.EnableGrid_Click(); });
+    on(ui_->EnableBarGraphs, [&c] { c.EnableBarGraphs_Click(); });
+    on(ui_->ViewGroups, [&c] { c.ViewGroups_Click(); });
+    on(ui_->ViewChannels, [&c] { c.ViewChannels_Click(); });
+    on(ui_->ViewLVDTs, [&c] { c.ViewLVDTs_Click(); });
+    on(ui_->ViewAnalogs, [&c] { c.ViewAnalogs_Click(); });
+    on(ui_->UpdateToggle, [&c] { c.UpdateToggle_Click(); });
+    on(ui_->ZeroChannel, [&c] { c.ZeroChannel_Click(); });
+    on(ui_->MasterChannel, [&c] { c.MasterChannel_Click(); });
+    on(ui_->SetupGeneral, [&c] { c.SetupGeneral_Click(); });
+    on(ui_->SetupLVDTs, [&c] { c.SetupLVDTs_Click(); });
+    on(ui_->SetupChannels, [&c] { c.SetupChannels_Click(); });
+    on(ui_->SetupGroups, [&c] { c.SetupGroups_Click(); });
+    on(ui_->AboutMoxSRV, [&c] { c.AboutMoxSRV_Click(); });
+    on(ui_->mnuHelpContents, [&c] { c.mnuHelpContents_Click(); });
+
+    onButton(ui_->CommandNumbers, [&c] { c.EnableGrid_Click(); });
+    onButton(ui_->CommandBarGraphs, [&c] { c.EnableBarGraphs_Click(); });
+    onButton(ui_->CommandMaster, [&c] { c.MasterChannel_Click(); });
+    onButton(ui_->CommandZero, [&c] { c.ZeroChannel_Click(); });
+    onButton(ui_->CommandResetMM, [&c] { c.CommandResetMM_Click(); });
+}
+
+void FormMain::disableCommandsWithoutWindows() {
+    // These open the mastering window, the setup dialogs and the about window, which the
+    // program does not have yet. They stay visible so the menus keep their final shape.
+    for (QAction *action :
+         {ui_->ZeroChannel, ui_->MasterChannel, ui_->SetupGeneral, ui_->SetupLVDTs,
+          ui_->SetupChannels, ui_->SetupGroups, ui_->AboutMoxSRV}) {
+        action->setEnabled(false);
+    }
+    ui_->CommandMaster->setEnabled(false);
+    ui_->CommandZero->setEnabled(false);
+}
+
+QAction *FormMain::checkAction(MenuCheck item) const {
+    switch (item) {
+        case MenuCheck::EnableGrid:
+            return ui_->EnableGrid;
+        case MenuCheck::EnableBarGraphs:
+            return ui_->EnableBarGraphs;
+        case MenuCheck::UpdateToggle:
+            return ui_->UpdateToggle;
+    }
+    return nullptr;
+}
+
+QAction *FormMain::viewAction(int viewType) const {
+    switch (viewType) {
+        case VIEWTYPEGROUPS:
+            return ui_->ViewGroups;
+        case VIEWTYPECHANNELS:
+            return ui_->ViewChannels;
+        case VIEWTYPELVDTS:
+            return ui_->ViewLVDTs;
+        case VIEWTYPEANALOGS:
+            return ui_->ViewAnalogs;
+        default:
+            return nullptr;
+    }
+}
+
+void FormMain::restoreCheckMarks() {
+    for (const auto &[item, checked] : checks_) {
+        checkAction(item)->setChecked(checked);
+    }
+    for (int view = VIEWTYPEGROUPS; view <= VIEWTYPEANALOGS; ++view) {
+        viewAction(view)->setChecked(view == checkedView_);
+    }
+}
+
+void FormMain::Form_Load() {
+    applyProgramIcon(*this, state_.AppPath);
+    setCaption(state_.MakerName + QStringLiteral("   ") + state_.ProductTitle);
+    placeWindow();
+    startLinkService();
+
+    // The value holders LabelChan(1..MaxChannel) were made with the channels.
+    state_.ViewType = VIEWTYPECHANNELS;
+    const MainWindowArguments arguments = mainWindowArguments(services_.commandLine);
+    if (arguments.viewType) {
+        state_.ViewType = *arguments.viewType;
+    }
+    if (!arguments.setupFile.isEmpty()) {
+        state_.SetupFileName = arguments.setupFile;
+    }
+    services_.setupCommands.loadSetupFile();
+    UpdateMainDisplay();
+
+    timer_.start(kScanIntervalMs);
+    state_.ScanHoldCount = 0;
+    commands_.UpdateToggle_Click();
+    if (arguments.openBars) {
+        commands_.EnableBarGraphs_Click();
+    }
+    if (arguments.openGrid) {
+        commands_.EnableGrid_Click();
+    }
+}
+
+void FormMain::startLinkService() {
+    QString error;
+    if (!linkServer_.listen(serviceName_, linkSocketFolder(), &error)) {
+        services_.prompter.message(
+            QStringLiteral("Live values cannot be offered to other programs: %1.").arg(error), {},
+            PromptIcon::Warning);
+    }
+}
+
+void FormMain::placeWindow() {
+    const double dpi = windowDpi(*this);
+    const MainPosition position = readMainPosition(services_.store);
+    move(twipsToPixels(position.left, dpi), twipsToPixels(position.top, dpi));
+    applyFixedSize();
+}
+
+void FormMain::applyFixedSize() {
+    // The size is that of the whole window, frame included; the frame is known once shown.
+    const double dpi = windowDpi(*this);
+    const QSize frame = frameGeometry().size() - size();
+    setFixedSize(twipsToPixels(kMainWidthTwips, dpi) - frame.width(),
+                 twipsToPixels(kMainHeightTwips, dpi) - frame.height());
+}
+
+void FormMain::showEvent(QShowEvent *event) {
+    QMainWindow::showEvent(event);
+    applyFixedSize();
+}
+
+void FormMain::Timer1_Timer() {
+    scan_.Timer1_Timer();
+}
+
+void FormMain::setCaption(const QString &caption) {
+    setWindowTitle(caption);
+}
+
+QString FormMain::caption() const {
+    return windowTitle();
+}
+
+void FormMain::UpdateMainDisplay() {
+    scan_.UpdateMainDisplay();
+}
+
+void FormMain::RebuildDisplays() {
+    scan_.RebuildDisplays();
+}
+
+bool FormMain::gridEnabled() const {
+    return isChecked(MenuCheck::EnableGrid);
+}
+
+bool FormMain::barsEnabled() const {
+    return isChecked(MenuCheck::EnableBarGraphs);
+}
+
+void FormMain::SetGridValue(int position, const QString &text) {
+    if (grid_ != nullptr) {
+        grid_->SetGridValue(position, text);
+    }
+}
+
+void FormMain::SetBarValue(int position, float value) {
+    if (bars_ != nullptr) {
+        bars_->SetBarValue(position, value);
+    }
+}
+
+void FormMain::UpdateGridDisplay() {
+    ensureGrid().UpdateGridDisplay();
+}
+
+void FormMain::UpdateBarDisplay() {
+    ensureBars().UpdateBarDisplay();
+}
+
+void FormMain::setViewChecked(int viewType, bool checked) {
+    if (checked) {
+        checkedView_ = viewType;
+    } else if (checkedView_ == viewType) {
+        checkedView_ = 0;
+    }
+    if (QAction *action = viewAction(viewType)) {
+        action->setChecked(checked);
+    }
+}
+
+bool FormMain::isChecked(MenuCheck item) const {
+    return checks_.at(item);
+}
+
+void FormMain::setChecked(MenuCheck item, bool checked) {
+    checks_[item] = checked;
+    checkAction(item)->setChecked(checked);
+}
+
+FormGridDisplay &FormMain::ensureGrid() {
+    if (grid_ == nullptr) {
+        grid_ = new FormGridDisplay(services_.setup, state_, *this, this);
+        loadedWindows_.push_back(grid_);
+    }
+    return *grid_;
+}
+
+FormLinGage &FormMain::ensureBars() {
+    if (bars_ == nullptr) {
+        bars_ = new FormLinGage(services_.setup, state_, *this, this);
+        loadedWindows_.push_back(bars_);
+    }
+    return *bars_;
+}
+
+void FormMain::showGrid(bool visible) {
+    if (visible) {
+        FormGridDisplay &grid = ensureGrid();
+        grid.show();
+        grid.raise();
+    } else if (grid_ != nullptr) {
+        grid_->hide();
+    }
+}
+
+void FormMain::showBars(bool visible) {
+    if (visible) {
+        FormLinGage &bars = ensureBars();
+        bars.show();
+        bars.raise();
+    } else if (bars_ != nullptr) {
+        bars_->hide();
+    }
+}
+
+void FormMain::showDialog(CommandDialog, bool) {
+    // No dialog of these exists yet: the command goes on as if it had been cancelled.
+}
+
+void FormMain::GotoSetupFromView(int index) {
+    commands_.GotoSetupFromView(index);
+}
+
+void FormMain::EnableGrid_Click() {
+    commands_.EnableGrid_Click();
+}
+
+void FormMain::EnableBarGraphs_Click() {
+    commands_.EnableBarGraphs_Click();
+}
+
+void FormMain::ShowLinkPopupAt(int channel, float x, float y) {
+    // A second click queued while the pop-up is open must not change the link it offers.
+    if (copyLink_ != nullptr && copyLink_->isVisible()) {
+        return;
+    }
+    prepareLinkCopy(state_, services_.setup.labels(), channel, serviceName_);
+    if (copyLink_ == nullptr) {
+        copyLink_ = new DlgCopyLink(state_, this);
+    }
+    copyLink_->ShowDialogCopyAt(x, y);
+}
+
+void FormMain::ShowCalibrateAt(int, float, float) {
+    // The amplifier calibration dialog is not part of the program yet.
+}
+
+void FormMain::closeEvent(QCloseEvent *event) {
+    if (unloaded_) {
+        event->accept();
+        return;
+    }
+    if (!lifecycle_.Form_QueryUnload()) {
+        event->ignore();
+        return;
+    }
+    Form_Unload();
+    event->accept();
+    emit unloaded();
+}
+
+void FormMain::Form_Unload() {
+    unloaded_ = true;
+    timer_.stop();
+    linkServer_.close();
+    // The other windows go first, the most recently made first.
+    for (auto it = loadedWindows_.rbegin(); it != loadedWindows_.rend(); ++it) {
+        delete *it;
+    }
+    loadedWindows_.clear();
+    grid_ = nullptr;
+    bars_ = nullptr;
+    const double dpi = windowDpi(*this);
+    const QRect outer = frameGeometry();
+    lifecycle_.Form_Unload(
+        isMinimized(), MainPosition{pixelsToTwips(outer.x(), dpi), pixelsToTwips(outer.y(), dpi)});
+}
+
+}  // namespace zelapp

@@ -1,0 +1,68 @@
+#include "dialogs/view/message_box_prompter.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace zelapp {
+
+namespace {
+
+QMessageBox::Icon boxIcon(PromptIcon icon) {
+    switch (icon) {
+        case PromptIcon::Information:
+            return QMessageBox::Information;
+        case PromptIcon::Warning:
+            return QMessageBox::Warning;
+        case PromptIcon::Critical:
+            return QMessageBox::Critical;
+        case PromptIcon::Question:
+            return QMessageBox::Question;
+        case PromptIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons boxButtons(PromptButtons buttons) {
+    switch (buttons) {
+        case PromptButtons::OkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case PromptButtons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case PromptButtons::YesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case PromptButtons::Ok:
+            break;
+    }
+    return QMessageBox::Ok;
+}
+
+PromptAnswer answerFor(int button) {
+    switch (button) {
+        case QMessageBox::Yes:
+            return PromptAnswer::Yes;
+        case QMessageBox::No:
+            return PromptAnswer::No;
+        case QMessageBox::Cancel:
+            return PromptAnswer::Cancel;
+        default:
+            return PromptAnswer::Ok;
+    }
+}
+
+}  // namespace
+
+PromptAnswer MessageBoxPrompter::ask(const QString &text, const QString &title, PromptIcon icon,
+                                     PromptButtons buttons) {
+    QString shown = text;
+    shown.replace(QChar(u'\r'), QChar(u'\n'));
+    QMessageBox box(boxIcon(icon), title.isEmpty() ? programTitle_ : title, shown,
+                    boxButtons(buttons), QApplication::activeWindow());
+    // Escape and the close box give Cancel where there is one, else the last safe answer.
+    if (buttons == PromptButtons::YesNo) {
+        box.setEscapeButton(QMessageBox::No);
+    }
+    return answerFor(box.exec());
+}
+
+}  // namespace zelapp

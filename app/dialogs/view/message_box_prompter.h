@@ -1,0 +1,21 @@
+// The application's message boxes on screen: every Prompter question becomes a modal
+// QMessageBox over the active window.
+#pragma once
+
+#include "base/prompter.h"
+
+namespace zelapp {
+
+class MessageBoxPrompter : public Prompter {
+  public:
+    // `programTitle` titles boxes asked with an empty title.
+    explicit MessageBoxPrompter(QString programTitle) : programTitle_(std::move(programTitle)) {}
+
+    PromptAnswer ask(const QString &text, const QString &title, PromptIcon icon,
+                     PromptButtons buttons) override;
+
+  private:
+    QString programTitle_;
+};
+
+}  // namespace zelapp

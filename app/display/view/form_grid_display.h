@@ -1,0 +1,62 @@
+// The numeric display: a separate top-level window listing the items of the current view one
+// per row, description and live value, with its place remembered per view and per group.
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "base/app_state.h"
+
+class QCloseEvent;
+class QTableWidgetItem;
+
+namespace Ui {
+class FormGridDisplay;
+}
+
+namespace zelapp {
+
+class DisplayHost;
+class Setup;
+class WindowPlacer;
+struct GridTable;
+
+class FormGridDisplay : public QWidget {
+    Q_OBJECT
+
+  public:
+    FormGridDisplay(Setup &setup, AppState &state, DisplayHost &host, QWidget *parent = nullptr);
+    ~FormGridDisplay() override;
+
+    // Caption, place, columns and rows for the current view. Value cells keep their text until
+    // the scan writes new values.
+    void UpdateGridDisplay();
+    // Column 1 of a 1-based item row; rows outside the grid are ignored.
+    void SetGridValue(int row, const QString &text);
+    // The current view's item count; kept when group view names no group.
+    void SetNumberOfNumerics();
+    // The window's place into the current view's record (normal state only).
+    void SaveGridFormSize();
+    // The current view's stored place, when there is one and the window is in normal state.
+    void RestoreGridFormSize();
+    int TotalNumberOfNumerics() const { return totalNumberOfNumerics_; }
+
+  protected:
+    bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+  private:
+    void GridView_DblClick(int row);
+    void applyColumns();
+    void setRows(const GridTable &table);
+    QTableWidgetItem *makeCell(int row, int column) const;
+
+    std::unique_ptr<Ui::FormGridDisplay> ui_;
+    Setup &setup_;
+    AppState &state_;
+    DisplayHost &host_;
+    WindowPlacer *placer_;  // a child of the window
+    int totalNumberOfNumerics_ = 0;
+};
+
+}  // namespace zelapp

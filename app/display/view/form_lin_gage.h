@@ -1,0 +1,71 @@
+// The bar-graph window: every item of the current view as a vertical bar gauge with its
+// limits, in up to seven rows. The gauges are the elements of the set "LGauge1"; element 0
+// comes from the form, the others are created and destroyed as the view's item count changes.
+#pragma once
+
+#include <QPoint>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+#include "base/app_state.h"
+#include "display/bar_layout.h"
+#include "display/display_host.h"
+#include "display/view/lgauge.h"
+
+namespace Ui {
+class FormLinGage;
+}
+
+namespace zelapp {
+
+class Setup;
+class WindowPlacer;
+
+class FormLinGage : public QWidget {
+    Q_OBJECT
+  public:
+    // With a parent the form is still a window of its own.
+    FormLinGage(Setup &setup, AppState &state, DisplayHost &host, QWidget *parent = nullptr);
+    ~FormLinGage() override;
+
+    // Rebuilds the bars for the current view: count, place, caption, each gauge's scale and
+    // limits.
+    void UpdateBarDisplay();
+    // Moves the bar at a 1-based position; positions without a shown element are ignored.
+    void SetBarValue(int index, float value);
+    // Takes the view's item count and creates or destroys elements to match.
+    void SetNumberOfBars();
+    void SaveLGaugeFormSize();
+    void RestoreLGaugeFormSize();
+
+    int TotalNumberOfBars() const { return totalNumberOfBars_; }
+    // Elements that exist (element 0 always does).
+    int createdGauges() const { return static_cast<int>(gauges_.size()); }
+    // Element by 0-based number; nullptr outside.
+    LGauge *gauge(int element) const;
+
+  protected:
+    bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+  private:
+    void adjustElements();
+    // Form_Resize: rows of bars over the client area.
+    void layoutBars();
+    void applySettings(LGauge &gauge, const GaugeSettings &settings);
+    void connectGauge(LGauge &gauge);
+    void gaugePicked(int element);
+    void gaugeRightClicked(int element, QPoint posInGauge);
+
+    Setup &setup_;
+    AppState &state_;
+    DisplayHost &host_;
+    std::unique_ptr<Ui::FormLinGage> ui_;
+    WindowPlacer *placer_;          // a child of the window
+    std::vector<LGauge *> gauges_;  // element i at i; children of the form
+    int totalNumberOfBars_ = 0;
+};
+
+}  // namespace zelapp

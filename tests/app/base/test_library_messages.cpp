@@ -1,0 +1,82 @@
+// The library's messages on screen: warning boxes, and no second copy of a box that is still
+// open when the next scan tick fails the same way.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "base/library_messages.h"
+#include "scripted_prompter.h"
+
+namespace {
+
+// A screen whose box runs `whileOpen` before it is answered, as a modal box's event loop
+// runs the scan timer.
+class ReentrantScreen : public zeltest::ScriptedPrompter {
+  public:
+    std::function<void()> whileOpen;
+    zelapp::PromptAnswer ask(const QString &text, const QString &title, zelapp::PromptIcon icon,
+                             zelapp::PromptButtons buttons) override {
+        auto answer = ScriptedPrompter::ask(text, title, icon, buttons);
+        if (whileOpen) {
+            auto run = std::move(whileOpen);
+            whileOpen = nullptr;
+            run();
+        }
+        return answer;
+    }
+};
+
+TEST(LibraryMessages, AreWarningBoxesWithTheLibrarysCaption) {
+    zeltest::ScriptedPrompter screen;
+    zelapp::LibraryMessagePrompter messages(screen);
+    messages.ask(QStringLiteral("Unit not responding"), QStringLiteral("ZEL Diagnostic"),
+                 zelapp::PromptIcon::None, zelapp::PromptButtons::Ok);
+    messages.ask(QStringLiteral("Timeout"), QString(), zelapp::PromptIcon::Critical,
+                 zelapp::PromptButtons::Ok);
+    ASSERT_EQ(screen.shown.size(), 2u);
+    EXPECT_EQ(screen.shown[0].title, QStringLiteral("ZEL Diagnostic"));
+    EXPECT_EQ(screen.shown[0].icon, zelapp::PromptIcon::Warning);
+    EXPECT_EQ(screen.shown[1].title, QStringLiteral("Error"));
+    EXPECT_EQ(screen.shown[1].icon, zelapp::PromptIcon::Warning);
+}
+
+TEST(LibraryMessages, TheSameMessageWhileItsBoxIsOpenIsNotStacked) {
+    ReentrantScreen screen;
+    zelapp::LibraryMessagePrompter messages(screen);
+    zelapp::PromptAnswer inner = zelapp::PromptAnswer::Cancel;
+    int openDuringTick = 0;
+    screen.whileOpen = [&] {
+        openDuringTick = messages.openMessages();
+        inner = messages.ask(QStringLiteral("Timeout"), QString(), zelapp::PromptIcon::None,
+                             zelapp::PromptButtons::Ok);
+        // A different message is a box of its own.
+        messages.ask(QStringLiteral("Checksum"), QString(), zelapp::PromptIcon::None,
+                     zelapp::PromptButtons::Ok);
+    };
+    messages.ask(QStringLiteral("Timeout"), QString(), zelapp::PromptIcon::None,
+                 zelapp::PromptButtons::Ok);
+    EXPECT_EQ(openDuringTick, 1);
+    EXPECT_EQ(inner, zelapp::PromptAnswer::Ok);
+    EXPECT_EQ(screen.texts(),
+              (std::vector<QString>{QStringLiteral("Timeout"), QStringLiteral("Checksum")}));
+    EXPECT_EQ(messages.openMessages(), 0);
+    // Once closed, the message may be shown again.
+    messages.ask(QStringLiteral("Timeout"), QString(), zelapp::PromptIcon::None,
+                 zelapp::PromptButtons::Ok);
+    EXPECT_EQ(screen.shown.size(), 3u);
+}
+
+TEST(LibraryMessages, ASuppressedQuestionGetsTheCautiousAnswer) {
+    ReentrantScreen screen;
+    zelapp::LibraryMessagePrompter messages(screen);
+    zelapp::PromptAnswer inner = zelapp::PromptAnswer::Ok;
+    screen.whileOpen = [&] {
+        inner = messages.ask(QStringLiteral("Retry?"), QString(), zelapp::PromptIcon::None,
+                             zelapp::PromptButtons::YesNo);
+    };
+    messages.ask(QStringLiteral("Retry?"), QString(), zelapp::PromptIcon::None,
+                 zelapp::PromptButtons::YesNo);
+    EXPECT_EQ(inner, zelapp::PromptAnswer::No);
+}
+
+}  // namespace
