@@ -4,11 +4,11 @@
 #include <QFileInfo>
 
 #include "application.h"
+#include "base/library_messages.h"
+#include "base/zelcomm_binding.h"
 #include "core/command_line.h"
 #include "core/instance_lock.h"
-#include "base/library_messages.h"
 #include "core/settings_store.h"
-#include "base/zelcomm_binding.h"
 #include "dialogs/view/file_dialog_chooser.h"
 #include "dialogs/view/form_main.h"
 #include "dialogs/view/help_viewer.h"

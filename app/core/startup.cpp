@@ -2,8 +2,8 @@
 
 #include <QDir>
 
-#include "core/command_line.h"
 #include "base/help.h"
+#include "core/command_line.h"
 #include "core/ini_file.h"
 #include "core/instance_lock.h"
 #include "setup/setup.h"

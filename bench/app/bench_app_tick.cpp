@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "compare_rounds.h"
 #include "base/prompter.h"
-#include "core/scan_cycle.h"
 #include "base/zelcomm_binding.h"
+#include "compare_rounds.h"
+#include "core/scan_cycle.h"
 #include "emulator_process.h"
 #include "recording_main_window.h"
 #include "recording_ports.h"

@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "compare_rounds.h"
 #include "base/file_chooser.h"
 #include "base/prompter.h"
+#include "compare_rounds.h"
 #include "echo_unit.h"
 #include "gauging_formulas.h"
 #include "recording_main_window.h"

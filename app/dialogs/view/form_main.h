@@ -9,8 +9,8 @@
 #include <map>
 #include <memory>
 
-#include "core/main_lifecycle.h"
 #include "base/main_window_port.h"
+#include "core/main_lifecycle.h"
 #include "core/scan_cycle.h"
 #include "dialogs/main_commands.h"
 #include "display/display_host.h"

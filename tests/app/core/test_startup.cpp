@@ -5,8 +5,8 @@
 #include <QDir>
 #include <QFile>
 
-#include "core/command_line.h"
 #include "base/help.h"
+#include "core/command_line.h"
 #include "core/instance_lock.h"
 #include "core/startup.h"
 #include "file_bytes.h"

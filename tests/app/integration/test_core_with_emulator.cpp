@@ -7,10 +7,10 @@
 #include <QFile>
 
 #include "base/file_chooser.h"
+#include "base/zelcomm_binding.h"
 #include "core/instance_lock.h"
 #include "core/scan_cycle.h"
 #include "core/startup.h"
-#include "base/zelcomm_binding.h"
 #include "emulator_process.h"
 #include "file_bytes.h"
 #include "recording_main_window.h"

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "display/display_host.h"
-#include "display/view/form_grid_display.h"
 #include "display/twips.h"
+#include "display/view/form_grid_display.h"
 #include "display/view/window_place.h"
 #include "group_list.h"
 #include "setup/setup_reader.h"

@@ -11,8 +11,8 @@
 #include <QTest>
 #include <memory>
 
-#include "display/view/form_lin_gage.h"
 #include "display/twips.h"
+#include "display/view/form_lin_gage.h"
 #include "display/view/window_place.h"
 #include "group_list.h"
 #include "setup_fixture.h"

@@ -13,9 +13,9 @@
 #include <functional>
 
 #include "app_fixture.h"
+#include "display/twips.h"
 #include "display/view/form_lin_gage.h"
 #include "display/view/lgauge.h"
-#include "display/twips.h"
 #include "display/view/window_place.h"
 #include "exchange/view/dlg_copy_link.h"
 #include "group_list.h"
