@@ -420,7 +420,7 @@ TEST(FormGridDisplayIcon, TakesTheIconFromTheProgramFolderWhenItLoads) {
 
     // The program's own icon, several sizes in one file.
     const QString programIcon =
-        QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(u"../../../app/zelicon.ico"_s);
+        QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(u"../../../../app/zelicon.ico"_s);
     ASSERT_TRUE(QFile::remove(broken.fileName()));
     ASSERT_TRUE(QFile::copy(programIcon, broken.fileName()));
     zelapp::FormGridDisplay form(f.setup, f.state, host);
