@@ -1,27 +1,18 @@
-// The program's objects and who owns them: the settings and shared state, the setup with its
-// value holders, the file commands, help and the main window. main() supplies the platform's
-// services (the library, message boxes, file dialogs, the settings store, the instance lock);
-// tests supply their own.
+// The program as main() runs it: the session with the platform's services, and the main
+// window that attaches to it once start-up asks for it. Tests build the same object with
+// stand-ins for the services.
 #pragma once
 
 #include <QString>
 #include <memory>
 
-#include "base/app_state.h"
-#include "base/help.h"
-#include "base/main_window_port.h"
-#include "core/startup.h"
-#include "model/model_context.h"
-#include "setup/channel_labels.h"
-#include "setup/current_items.h"
+#include "core/session.h"
 
 namespace zelapp {
 
 class FileChooser;
 class FormMain;
 class InstanceLock;
-class Setup;
-class SetupCommands;
 class SettingsStore;
 
 struct ApplicationServices {
@@ -41,39 +32,17 @@ class Application {
     // Runs the start-up routine; on Running the main window has loaded and is shown.
     StartupResult start();
 
-    AppState &state() { return state_; }
-    Setup &setup() { return *setup_; }
-    SetupCommands &setupCommands() { return *setupCommands_; }
-    ChannelLabels &labels() { return labels_; }
+    Session &session() { return session_; }
+    AppState &state() { return session_.state(); }
+    Setup &setup() { return session_.setup(); }
+    SetupCommands &setupCommands() { return session_.setupCommands(); }
+    ChannelLabels &labels() { return session_.labels(); }
     FormMain *mainWindow() const { return mainWindow_.get(); }
 
   private:
-    // The setup is made before the main window; it reaches the window through this relay.
-    class MainWindowRelay : public MainWindowPort {
-      public:
-        void setCaption(const QString &caption) override;
-        QString caption() const override;
-        void UpdateMainDisplay() override;
-        void RebuildDisplays() override;
-        MainWindowPort *window = nullptr;
-
-      private:
-        QString caption_;
-    };
-
     void showMainWindow();
 
-    ApplicationServices services_;
-    QString programFolder_;
-    QString commandLine_;
-    AppState state_;
-    ChannelLabels labels_;
-    CurrentItemHolder currentItems_;
-    MainWindowRelay relay_;
-    ModelContext context_;
-    std::unique_ptr<Setup> setup_;
-    std::unique_ptr<SetupCommands> setupCommands_;
-    Help help_;
+    Session session_;
     std::unique_ptr<FormMain> mainWindow_;
 };
 

@@ -45,7 +45,6 @@ struct AppState {
     int ScanHoldCount = 0;
     int ViewType = VIEWTYPECHANNELS;
     int CurrentGroup = 1;
-    int DdeLinkCount = 0;
     bool MasteringMode = false;  // false master, true zero
 
     // The link the bar window's pop-up copies: service, topic, item and the item's value text.
@@ -53,13 +52,6 @@ struct AppState {
     QString CopyLinkTopic;
     QString CopyLinkItem;
     QString CopyLinkValue;
-
-    // Live-value gates: which dialog fields the scan tick feeds.
-    int MasteringChannel = 0;
-    double MasteringReading = 0;
-    int SetupChanChannel = 0;
-    int SetupLvdtLive = 0;
-    int SetupAnalogLive = 0;
 
     // Back to the start-up defaults of the settings (zelapp.ini is read over them).
     void setDefaultSettings() {

@@ -9,22 +9,15 @@ namespace zelapp {
 
 MainLifecycle::MainLifecycle(AppState &state, Prompter &prompter, SetupCommands &commands,
                              Help &help, SettingsStore &store, MainWindowPort &mainWindow,
-                             QString programFolder)
+                             QString programFolder, std::function<int()> conversationCount)
     : state_(state),
       prompter_(prompter),
       commands_(commands),
       help_(help),
       store_(store),
       mainWindow_(mainWindow),
-      programFolder_(std::move(programFolder)) {}
-
-void MainLifecycle::Form_LinkOpen() {
-    ++state_.DdeLinkCount;
-}
-
-void MainLifecycle::Form_LinkClose() {
-    state_.DdeLinkCount = state_.DdeLinkCount > 0 ? state_.DdeLinkCount - 1 : 0;
-}
+      programFolder_(std::move(programFolder)),
+      conversationCount_(std::move(conversationCount)) {}
 
 bool MainLifecycle::Form_QueryUnload() {
     if (state_.SetupModified) {
@@ -40,7 +33,7 @@ bool MainLifecycle::Form_QueryUnload() {
             return false;
         }
     }
-    if (state_.DdeLinkCount != 0) {
+    if (conversationCount_ && conversationCount_() != 0) {
         const PromptAnswer answer =
             prompter_.ask(QStringLiteral("Other applications are using this application\r"
                                          "Do you really want to exit the application?"),

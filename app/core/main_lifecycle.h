@@ -1,8 +1,10 @@
-// The main window's close sequence and its count of live-value conversations, without the
-// window: the questions, what is written, and what cancels the close.
+// The main window's close sequence without the window: the questions, what is written, and
+// what cancels the close. The live-value service owns the count of conversations; the close
+// only asks it.
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "base/app_state.h"
 #include "base/help.h"
@@ -17,11 +19,8 @@ class SetupCommands;
 class MainLifecycle {
   public:
     MainLifecycle(AppState &state, Prompter &prompter, SetupCommands &commands, Help &help,
-                  SettingsStore &store, MainWindowPort &mainWindow, QString programFolder);
-
-    // Another program opened or closed a conversation; the count never goes below 0.
-    void Form_LinkOpen();
-    void Form_LinkClose();
+                  SettingsStore &store, MainWindowPort &mainWindow, QString programFolder,
+                  std::function<int()> conversationCount);
 
     // Asks what has to be asked; false when the operator cancelled the close. When it goes on,
     // zelapp.ini has been written and help closed.
@@ -37,6 +36,7 @@ class MainLifecycle {
     SettingsStore &store_;
     MainWindowPort &mainWindow_;
     QString programFolder_;
+    std::function<int()> conversationCount_;  // conversations other programs hold open
 };
 
 }  // namespace zelapp

@@ -15,14 +15,22 @@ constexpr int kInputDecimals = 5;
 constexpr int kMaxDecimals = 30;
 }  // namespace
 
-ScanCycle::ScanCycle(UnitApi &unit, AppState &state, Setup &setup, ScanDisplays &displays,
-                     LiveValueFields &liveFields)
+ScanCycle::ScanCycle(UnitApi &unit, AppState &state, Setup &setup, ScanDisplays &displays)
     : unit_(unit),
       state_(state),
       setup_(setup),
       displays_(displays),
-      liveFields_(liveFields),
       separator_(rt::systemDecimalSeparator()) {}
+
+void ScanCycle::addLiveSink(LiveValueSink &sink) {
+    if (std::find(sinks_.begin(), sinks_.end(), &sink) == sinks_.end()) {
+        sinks_.push_back(&sink);
+    }
+}
+
+void ScanCycle::removeLiveSink(LiveValueSink &sink) {
+    sinks_.erase(std::remove(sinks_.begin(), sinks_.end(), &sink), sinks_.end());
+}
 
 float ScanCycle::read(int32_t (UnitApi::*readFunction)(int32_t, float *), int number) {
     float value = 0;
@@ -52,14 +60,6 @@ QString ScanCycle::channelText(const Channel &channel, const ShownValue &shown) 
         return {};
     }
     return formatChannelValue(channel, shown.value);
-}
-
-std::optional<int> ScanCycle::inputNumber(const QString &text, int count) {
-    const std::optional<int> number = rt::toInteger16(rt::leadingNumber(text));
-    if (!number || *number < 1 || *number > count) {
-        return std::nullopt;
-    }
-    return number;
 }
 
 void ScanCycle::fitCache(std::vector<ShownValue> &cache, int n) {
@@ -107,39 +107,46 @@ void ScanCycle::Timer1_Timer() {
     }
 }
 
-// The dialogs own their gates; a gate naming no existing channel or input is passed over
-// rather than read, so a stale gate cannot make the library complain on every tick.
+// A sink naming no existing channel or input is passed over rather than read, so a stale
+// number cannot make the library complain on every tick.
 void ScanCycle::feedLiveFields() {
-    if (state_.MasteringChannel != 0) {
-        if (const Channel *channel = setup_.channel(state_.MasteringChannel)) {
-            const ShownValue shown = readChannel(*channel, state_.MasteringChannel);
-            if (shown.kind == ShownValue::Kind::Reading) {
-                state_.MasteringReading = shown.value;
+    for (LiveValueSink *sink : sinks_) {
+        feed(*sink);
+    }
+}
+
+void ScanCycle::feed(LiveValueSink &sink) {
+    const int number = sink.liveNumber();
+    if (number == 0) {
+        return;
+    }
+    switch (sink.liveSource()) {
+        case LiveValueSink::Source::Channel: {
+            const Channel *channel = setup_.channel(number);
+            if (!channel) {
+                return;
             }
-            liveFields_.setMasteringValue(channelText(*channel, shown));
+            const ShownValue shown = readChannel(*channel, number);
+            if (shown.kind != ShownValue::Kind::Reading) {
+                sink.showLiveValue({}, std::nullopt);
+            } else if (sink.sharesChannelFormat()) {
+                sink.showLiveValue(formatChannelValue(*channel, shown.value), shown.value);
+            } else {
+                sink.showLiveValue(rt::formatValue(shown.value, channel->Decimals, separator_),
+                                   shown.value);
+            }
+            return;
         }
-    }
-    if (state_.SetupChanChannel != 0) {
-        // Built apart from the cache: the dialog's channel must not disturb the main displays'
-        // run of decimals.
-        if (const Channel *channel = setup_.channel(state_.SetupChanChannel)) {
-            const ShownValue shown = readChannel(*channel, state_.SetupChanChannel);
-            liveFields_.setSetupChanValue(
-                shown.kind == ShownValue::Kind::Reading
-                    ? rt::formatValue(shown.value, channel->Decimals, separator_)
-                    : QString());
-        }
-    }
-    if (state_.SetupLvdtLive != 0) {
-        if (auto probe = inputNumber(liveFields_.currentLvdtText(), state_.MaxLvdt)) {
-            const float value = read(&UnitApi::ZelReadLvdt, *probe);
-            liveFields_.setLvdtValue(rt::formatValue(value, kInputDecimals, separator_));
-        }
-    }
-    if (state_.SetupAnalogLive != 0) {
-        if (auto input = inputNumber(liveFields_.currentAnalogText(), state_.MaxAnalog)) {
-            const float value = read(&UnitApi::ZelReadAnalog, *input);
-            liveFields_.setAnalogValue(rt::formatValue(value, kInputDecimals, separator_));
+        case LiveValueSink::Source::Lvdt:
+        case LiveValueSink::Source::Analog: {
+            const bool lvdt = sink.liveSource() == LiveValueSink::Source::Lvdt;
+            if (number < 1 || number > (lvdt ? setup_.lvdtCount() : setup_.analogCount())) {
+                return;
+            }
+            const float value =
+                read(lvdt ? &UnitApi::ZelReadLvdt : &UnitApi::ZelReadAnalog, number);
+            sink.showLiveValue(rt::formatValue(value, kInputDecimals, separator_), value);
+            return;
         }
     }
 }

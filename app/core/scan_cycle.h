@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/app_state.h"
+#include "base/live_value.h"
 #include "base/unit_api.h"
 
 namespace zelapp {
@@ -35,18 +36,6 @@ class ScanDisplays {
     virtual void setViewChecked(int viewType, bool checked) = 0;
 };
 
-// The dialogs' live-value fields. Only those whose gate in AppState is set are used.
-class LiveValueFields {
-  public:
-    virtual ~LiveValueFields() = default;
-    virtual void setMasteringValue(const QString &text) = 0;  // FormMastering.TextChannelValue
-    virtual void setSetupChanValue(const QString &text) = 0;  // FormSetupChan.TextChannelValue
-    virtual QString currentLvdtText() const = 0;              // FormSetupLvdt.TextCurrentLvdt
-    virtual void setLvdtValue(const QString &text) = 0;       // FormSetupLvdt.TextCLvdtValue
-    virtual QString currentAnalogText() const = 0;            // FormSetupAnalog.TextCurrentAnalog
-    virtual void setAnalogValue(const QString &text) = 0;     // FormSetupAnalog.TextCAnalogValue
-};
-
 // What the displays last got for one item: nothing since the caches were reset, no reading,
 // or a reading.
 struct ShownValue {
@@ -59,8 +48,12 @@ struct ShownValue {
 
 class ScanCycle {
   public:
-    ScanCycle(UnitApi &unit, AppState &state, Setup &setup, ScanDisplays &displays,
-              LiveValueFields &liveFields);
+    ScanCycle(UnitApi &unit, AppState &state, Setup &setup, ScanDisplays &displays);
+
+    // The dialogs' live-value fields, fed in the order they were added. A sink stays added
+    // until it is removed; the caller keeps it alive that long.
+    void addLiveSink(LiveValueSink &sink);
+    void removeLiveSink(LiveValueSink &sink);
 
     // The separator used in value texts; the system's by default.
     void setDecimalSeparator(QChar separator) { separator_ = separator; }
@@ -85,11 +78,10 @@ class ScanCycle {
     QString channelText(const Channel &channel, const ShownValue &shown);
     // One library read; a failed read leaves whatever the library left, starting from 0.
     float read(int32_t (UnitApi::*readFunction)(int32_t, float *), int number);
-    // The input number in a dialog's current-input text, when it names one of 1..count.
-    static std::optional<int> inputNumber(const QString &text, int count);
     static void fitCache(std::vector<ShownValue> &cache, int n);
 
     void feedLiveFields();
+    void feed(LiveValueSink &sink);
     void updateLabels();
     void showGroup();
     void showChannels();
@@ -99,7 +91,7 @@ class ScanCycle {
     AppState &state_;
     Setup &setup_;
     ScanDisplays &displays_;
-    LiveValueFields &liveFields_;
+    std::vector<LiveValueSink *> sinks_;
     QChar separator_;
     std::vector<ShownValue> lastChannelValue_;  // LastChannelValue, 0..MaxChannel
     std::vector<ShownValue> lastViewValue_;     // LastViewValue, 0..n of the view

@@ -1,24 +1,36 @@
 #include "dialogs/main_commands.h"
 
+#include "dialogs/setup_chan.h"
 #include "setup/setup.h"
 
 namespace zelapp {
 
 MainCommands::MainCommands(AppState &state, Setup &setup, UnitApi &unit, Prompter &prompter,
-                           Help &help, CurrentItems &currentItems, CommandWindows &windows,
-                           MainWindowPort &mainWindow)
+                           Help &help, CurrentItems &currentItems, SetupChanTool &setupChan,
+                           CommandWindows &windows, MainWindowPort &mainWindow)
     : state_(state),
       setup_(setup),
       unit_(unit),
       prompter_(prompter),
       help_(help),
       currentItems_(currentItems),
+      setupChan_(setupChan),
       windows_(windows),
       mainWindow_(mainWindow) {}
 
+void MainCommands::setViewMark(int viewType, bool checked) {
+    if (checked) {
+        marks_.view = viewType;
+    } else if (marks_.view == viewType) {
+        marks_.view = 0;
+    }
+    windows_.marksChanged();
+}
+
 void MainCommands::EnableGrid_Click() {
-    const bool on = !windows_.isChecked(MenuCheck::EnableGrid);
-    windows_.setChecked(MenuCheck::EnableGrid, on);
+    const bool on = !marks_.grid;
+    marks_.grid = on;
+    windows_.marksChanged();
     if (on) {
         mainWindow_.UpdateMainDisplay();
     }
@@ -26,8 +38,9 @@ void MainCommands::EnableGrid_Click() {
 }
 
 void MainCommands::EnableBarGraphs_Click() {
-    const bool on = !windows_.isChecked(MenuCheck::EnableBarGraphs);
-    windows_.setChecked(MenuCheck::EnableBarGraphs, on);
+    const bool on = !marks_.bars;
+    marks_.bars = on;
+    windows_.marksChanged();
     if (on) {
         mainWindow_.UpdateMainDisplay();
     }
@@ -67,9 +80,9 @@ void MainCommands::ViewAnalogs_Click() {
 }
 
 void MainCommands::UpdateToggle_Click() {
-    updateToggle_ = !updateToggle_;
-    windows_.setChecked(MenuCheck::UpdateToggle, updateToggle_);
-    state_.UpdateEnabled = updateToggle_;
+    marks_.update = !marks_.update;
+    windows_.marksChanged();
+    state_.UpdateEnabled = marks_.update;
 }
 
 void MainCommands::ZeroChannel_Click() {
@@ -119,20 +132,18 @@ void MainCommands::GotoSetupFromView(int index) {
         case VIEWTYPEGROUPS: {
             const group *g = setup_.groupAt(state_.CurrentGroup);
             const int channel = g != nullptr ? g->GetChannel(index) : 0;
-            if (channel < 1) {
+            if (channel < 1 || channel > setup_.channelCount()) {
                 return;
             }
-            currentItems_.SetCurrentChannel(channel);
-            windows_.showDialog(CommandDialog::SetupChan, true);
-            break;
+            pickChannel(channel);
+            return;
         }
         case VIEWTYPECHANNELS:
             if (index < 1 || index > setup_.channelCount()) {
                 return;
             }
-            currentItems_.SetCurrentChannel(index);
-            windows_.showDialog(CommandDialog::SetupChan, true);
-            break;
+            pickChannel(index);
+            return;
         case VIEWTYPELVDTS:
             if (index < 1 || index > setup_.lvdtCount()) {
                 return;
@@ -149,6 +160,22 @@ void MainCommands::GotoSetupFromView(int index) {
             break;
         default:
             return;
+    }
+    mainWindow_.UpdateMainDisplay();
+}
+
+void MainCommands::pickChannel(int channel) {
+    if (windows_.isDialogOpen(CommandDialog::SetupChan)) {
+        // Open from the Setup menu: it may hold edits of its own channel, which the operator
+        // keeps with Cancel. Otherwise it comes forward on the picked channel.
+        if (!setupChan_.ConfirmChannelChanges()) {
+            return;
+        }
+        setupChan_.SetCurrentChannel(channel);
+        windows_.showDialog(CommandDialog::SetupChan, false);
+    } else {
+        setupChan_.SetCurrentChannel(channel);
+        windows_.showDialog(CommandDialog::SetupChan, true);
     }
     mainWindow_.UpdateMainDisplay();
 }

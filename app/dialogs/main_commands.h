@@ -8,46 +8,19 @@
 #include "base/main_window_port.h"
 #include "base/prompter.h"
 #include "base/unit_api.h"
+#include "dialogs/command_windows.h"
 #include "setup/current_items.h"
 
 namespace zelapp {
 
 class Setup;
-
-// The View menu items with a check mark of their own.
-enum class MenuCheck { EnableGrid, EnableBarGraphs, UpdateToggle };
-
-// The windows and dialogs the commands open.
-enum class CommandDialog {
-    SelectGroup,  // FormSelectGroup
-    SetupChan,    // FormSetupChan
-    SetupLvdt,    // FormSetupLvdt
-    SetupAnalog,  // FormSetupAnalog
-    SetupGroup,   // FormSetupGroup
-    SetupSystem,  // FormSetupSystem
-    Mastering,    // FormMastering
-    About,        // FormAboutMoxSRV
-};
-
-// The main window as the commands see it.
-class CommandWindows {
-  public:
-    virtual ~CommandWindows() = default;
-    virtual bool isChecked(MenuCheck item) const = 0;
-    virtual void setChecked(MenuCheck item, bool checked) = 0;
-    // Shows or hides the grid window (FormGridDisplay) or the bar window (FormLinGage); both
-    // are created on first use and afterwards only shown and hidden.
-    virtual void showGrid(bool visible) = 0;
-    virtual void showBars(bool visible) = 0;
-    // Shows a dialog; a modal one returns when it has closed. A dialog the program does not
-    // have yet returns at once, as if cancelled.
-    virtual void showDialog(CommandDialog dialog, bool modal) = 0;
-};
+class SetupChanTool;
 
 class MainCommands {
   public:
     MainCommands(AppState &state, Setup &setup, UnitApi &unit, Prompter &prompter, Help &help,
-                 CurrentItems &currentItems, CommandWindows &windows, MainWindowPort &mainWindow);
+                 CurrentItems &currentItems, SetupChanTool &setupChan, CommandWindows &windows,
+                 MainWindowPort &mainWindow);
 
     void EnableGrid_Click();
     void EnableBarGraphs_Click();
@@ -72,11 +45,17 @@ class MainCommands {
     bool CheckForAnyGroups() const;
     void ClearGroups();
 
-    // The update toggle's own state (not UpdateEnabled, which loading a setup also sets).
-    bool updateToggleState() const { return updateToggle_; }
+    // The menu's check marks. The update mark is the toggle's own state, apart from
+    // UpdateEnabled, which loading a setup also sets.
+    const MenuMarks &marks() const { return marks_; }
+    bool updateToggleState() const { return marks_.update; }
+    // The view whose item carries the mark (the scan cycle's rebuild sets it).
+    void setViewMark(int viewType, bool checked);
 
   private:
     void setView(int viewType);
+    // A pick in group or channel view: the channel dialog on that channel.
+    void pickChannel(int channel);
 
     AppState &state_;
     Setup &setup_;
@@ -84,9 +63,10 @@ class MainCommands {
     Prompter &prompter_;
     Help &help_;
     CurrentItems &currentItems_;
+    SetupChanTool &setupChan_;
     CommandWindows &windows_;
     MainWindowPort &mainWindow_;
-    bool updateToggle_ = false;
+    MenuMarks marks_;
 };
 
 }  // namespace zelapp

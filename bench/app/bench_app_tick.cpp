@@ -3,40 +3,22 @@
 // library. The emulator runs one scan between ticks (outside the timing), and noise on the
 // probes makes every channel's value new at every tick.
 #include <QDir>
+#include <QFile>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "base/prompter.h"
 #include "base/zelcomm_binding.h"
 #include "compare_rounds.h"
-#include "core/scan_cycle.h"
 #include "emulator_process.h"
-#include "recording_main_window.h"
-#include "recording_ports.h"
+#include "session_fixture.h"
 #include "setup/setup.h"
 #include "setup/setup_reader.h"
 #include "setup/setup_writer.h"
 #include "temp_folder.h"
 #include "timed_unit.h"
-
-namespace {
-
-class CountingPrompter : public zelapp::Prompter {
-  public:
-    int shown = 0;
-    zelapp::PromptAnswer ask(const QString &text, const QString &, zelapp::PromptIcon,
-                             zelapp::PromptButtons) override {
-        if (++shown == 1) {
-            std::fprintf(stderr, "message: %s\n", text.toLocal8Bit().constData());
-        }
-        return zelapp::PromptAnswer::Ok;
-    }
-};
-
-}  // namespace
 
 int main() {
     zeltest::TempFolder devices;
@@ -52,35 +34,32 @@ int main() {
         std::fprintf(stderr, "%s\n", m.toLocal8Bit().constData());
     });
     zelbench::TimedUnit unit(binding);
-    CountingPrompter prompter;
-    binding.installMessageHook(prompter);
-    zelapp::AppState state;
-    zelapp::ChannelLabels labels;
-    zelapp::CurrentItemHolder items;
-    zeltest::RecordingMainWindow window;
-    zelapp::ModelContext context{unit, prompter, state};
-    zelapp::Setup setup{context, state, labels, items, window};
-    zeltest::RecordingDisplays displays;
-    zeltest::RecordingLiveFields dialogs;
-    zelapp::ScanCycle scan{unit, state, setup, displays, dialogs};
-
-    unit.ZelMsgBox(1);
-    if (unit.ZelCommInit(0) != 0) {
+    // The program's own session, as main() builds it, over the timed library.
+    zeltest::SessionFixture f(&unit);
+    binding.installMessageHook(f.prompter);
+    QFile ini(QDir(f.programFolder()).filePath(QStringLiteral("zelapp.ini")));
+    if (!ini.open(QIODevice::WriteOnly) ||
+        ini.write("[ZELAPP Version 6.01]\r\n[General Setup]\r\nMaxChannel= 255 \r\n") < 0) {
+        return 1;
+    }
+    ini.close();
+    if (f.start() != zelapp::StartupResult::Running) {
         std::fprintf(stderr, "no unit\n");
         return 1;
     }
-    state.MaxChannel = 255;
-    state.MaxLvdt = 8;
-    setup.CreateDefaultObjects();
+    zelapp::Setup &setup = f.setup();
+    zelapp::AppState &state = f.state();
+    zeltest::RecordingView &displays = f.view;
     for (int i = 1; i <= 255; ++i) {
         // Every channel follows the noisy probes, with its own decimals now and then.
         setup.channel(i)->setFormula(
             QStringLiteral("T%1-T%2*0.5").arg(i % 8 + 1).arg((i + 3) % 8 + 1));
         setup.channel(i)->Decimals = i % 16 == 0 ? 4 : 5;
     }
-    state.UpdateEnabled = true;
+    f.session->commands().EnableGrid_Click();
+    f.session->commands().EnableBarGraphs_Click();
     state.ViewType = zelapp::VIEWTYPECHANNELS;
-    scan.UpdateMainDisplay();
+    f.session->scan().UpdateMainDisplay();
 
     constexpr int kTicks = 200;
     std::vector<double> tickMs, libraryMs;
@@ -88,9 +67,10 @@ int main() {
     for (int t = 0; t < kTicks; ++t) {
         emulator.control({"scan", "1"});
         const auto libraryBefore = unit.spent;
-        displays.clear();
+        displays.gridValues.clear();
+        displays.barValues.clear();
         const auto start = std::chrono::steady_clock::now();
-        scan.Timer1_Timer();
+        f.session->scan().Timer1_Timer();
         const auto elapsed = std::chrono::steady_clock::now() - start;
         tickMs.push_back(std::chrono::duration<double, std::milli>(elapsed).count());
         libraryMs.push_back(
@@ -112,7 +92,7 @@ int main() {
             .count();
     const long saveCalls = unit.calls - callsBefore;
     state.SetupFileName = file;
-    zelapp::SetupReader reader(setup, prompter, QLocale::c());
+    zelapp::SetupReader reader(setup, f.prompter, QLocale::c());
     const auto loadStart = std::chrono::steady_clock::now();
     const bool loaded = saved && reader.read() == zelapp::SetupLoad::Loaded;
     const double loadMs =
@@ -134,5 +114,8 @@ int main() {
         "  setup of 255 channels and 8 probes through the library: save %.1f ms "
         "(%ld requests), load %.1f ms (%ld requests)\n",
         saveMs, saveCalls, loadMs, loadCalls);
-    return prompter.shown == 0 && loaded ? 0 : 1;
+    if (!f.prompter.shown.empty()) {
+        std::fprintf(stderr, "message: %s\n", f.prompter.shown[0].text.toLocal8Bit().constData());
+    }
+    return f.prompter.shown.empty() && loaded ? 0 : 1;
 }

@@ -361,12 +361,13 @@ bool runWithLinkClients(Result &r, int *conversationsLeft) {
     }
     zelbench::Readers readers(fds);
     std::chrono::steady_clock::time_point at;
-    while (!readers.reached(kChannels + 1, &at) || f.state().DdeLinkCount < kClients) {
+    while (!readers.reached(kChannels + 1, &at) ||
+           f.window()->linkServer().conversationCount() < kClients) {
         QApplication::processEvents();
     }
     r = measure(
         f, [&unit] { unit.nextTick(); }, nullptr);
-    *conversationsLeft = f.state().DdeLinkCount;
+    *conversationsLeft = f.window()->linkServer().conversationCount();
     ::close(sleeper);
     return noMessages(f) && r.ok;
 }

@@ -39,8 +39,7 @@ void startWith(const zelapp::AppState &settings) {
     f.state = settings;
     f.setup.CreateDefaultObjects();
     zeltest::RecordingDisplays displays;
-    zeltest::RecordingLiveFields fields;
-    zelapp::ScanCycle scan(f.unit, f.state, f.setup, displays, fields);
+    zelapp::ScanCycle scan(f.unit, f.state, f.setup, displays);
     f.state.UpdateEnabled = true;
     for (int view = zelapp::VIEWTYPEGROUPS; view <= zelapp::VIEWTYPEANALOGS; ++view) {
         f.state.ViewType = view;

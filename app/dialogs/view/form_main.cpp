@@ -5,6 +5,7 @@
 
 #include "core/command_line.h"
 #include "core/settings_store.h"
+#include "dialogs/view/dialog_host.h"
 #include "display/twips.h"
 #include "display/view/form_grid_display.h"
 #include "display/view/form_lin_gage.h"
@@ -25,32 +26,24 @@ constexpr int kMainHeightTwips = 1230;
 constexpr int kScanIntervalMs = 400;
 }  // namespace
 
-FormMain::FormMain(const MainWindowServices &services, QWidget *parent)
+FormMain::FormMain(Session &session, QWidget *parent)
     : QMainWindow(parent),
       ui_(std::make_unique<Ui::FormMain>()),
-      services_(services),
-      state_(services.state),
-      scan_(services.unit, services.state, services.setup, *this, liveFields_),
-      commands_(services.state, services.setup, services.unit, services.prompter, services.help,
-                services.currentItems, *this, *this),
-      lifecycle_(services.state, services.prompter, services.setupCommands, services.help,
-                 services.store, *this, services.programFolder),
-      linkServer_(
-          services.setup.labels(), [this] { lifecycle_.Form_LinkOpen(); },
-          [this] { lifecycle_.Form_LinkClose(); }),
-      serviceName_(serviceNameOf(QCoreApplication::applicationFilePath())) {
+      session_(session),
+      state_(session.state()),
+      dialogs_(std::make_unique<DialogHost>(session, *this)) {
     ui_->setupUi(this);
     timer_.setObjectName(QStringLiteral("Timer1"));
-    checks_ = {{MenuCheck::EnableGrid, false},
-               {MenuCheck::EnableBarGraphs, false},
-               {MenuCheck::UpdateToggle, false}};
-    scan_.setDecimalSeparator(services.setupCommands.decimalSeparator());
     connectCommands();
     disableCommandsWithoutWindows();
     connect(&timer_, &QTimer::timeout, this, &FormMain::Timer1_Timer);
+    session_.attachView(this);
+    setWindowTitle(session_.mainWindow().caption());
 }
 
-FormMain::~FormMain() = default;
+FormMain::~FormMain() {
+    session_.attachView(nullptr);
+}
 
 void FormMain::connectCommands() {
     // Every command ends by putting the check marks back to the record: Qt has already flipped
@@ -67,7 +60,7 @@ void FormMain::connectCommands() {
     const auto onButton = [&connectTo](QPushButton *button, auto handler) {
         connectTo(button, &QPushButton::clicked, handler);
     };
-    SetupCommands &file = services_.setupCommands;
+    SetupCommands &file = session_.setupCommands();
     on(ui_->LoadTest, [&file] { file.LoadTest_Click(); });
     on(ui_->NewFile, [&file] { file.NewFile_Click(); });
     on(ui_->OpenFile, [&file] { file.OpenFile_Click(); });
@@ -75,7 +68,7 @@ void FormMain::connectCommands() {
     on(ui_->SaveAsFile, [&file] { file.SaveAsFile_Click(); });
     on(ui_->ExitProgram, [this] { close(); });
 
-    MainCommands &c = commands_;
+    MainCommands &c = session_.commands();
     on(ui_->EnableGrid, [&c] { c.EnableGrid_Click(); });
     on(ui_->EnableBarGraphs, [&c] { c.EnableBarGraphs_Click(); });
     on(ui_->ViewGroups, [&c] { c.ViewGroups_Click(); });
@@ -102,25 +95,12 @@ void FormMain::connectCommands() {
 void FormMain::disableCommandsWithoutWindows() {
     // These open the mastering window, the setup dialogs and the about window, which the
     // program does not have yet. They stay visible so the menus keep their final shape.
-    for (QAction *action :
-         {ui_->ZeroChannel, ui_->MasterChannel, ui_->SetupGeneral, ui_->SetupLVDTs,
-          ui_->SetupChannels, ui_->SetupGroups, ui_->AboutMoxSRV}) {
+    for (QAction *action : {ui_->ZeroChannel, ui_->MasterChannel, ui_->SetupGeneral,
+                            ui_->SetupLVDTs, ui_->SetupGroups, ui_->AboutMoxSRV}) {
         action->setEnabled(false);
     }
     ui_->CommandMaster->setEnabled(false);
     ui_->CommandZero->setEnabled(false);
-}
-
-QAction *FormMain::checkAction(MenuCheck item) const {
-    switch (item) {
-        case MenuCheck::EnableGrid:
-            return ui_->EnableGrid;
-        case MenuCheck::EnableBarGraphs:
-            return ui_->EnableBarGraphs;
-        case MenuCheck::UpdateToggle:
-            return ui_->UpdateToggle;
-    }
-    return nullptr;
 }
 
 QAction *FormMain::viewAction(int viewType) const {
@@ -139,55 +119,29 @@ QAction *FormMain::viewAction(int viewType) const {
 }
 
 void FormMain::restoreCheckMarks() {
-    for (const auto &[item, checked] : checks_) {
-        checkAction(item)->setChecked(checked);
-    }
+    const MenuMarks &marks = session_.commands().marks();
+    ui_->EnableGrid->setChecked(marks.grid);
+    ui_->EnableBarGraphs->setChecked(marks.bars);
+    ui_->UpdateToggle->setChecked(marks.update);
     for (int view = VIEWTYPEGROUPS; view <= VIEWTYPEANALOGS; ++view) {
-        viewAction(view)->setChecked(view == checkedView_);
+        viewAction(view)->setChecked(view == marks.view);
     }
+}
+
+void FormMain::marksChanged() {
+    restoreCheckMarks();
 }
 
 void FormMain::Form_Load() {
     applyProgramIcon(*this, state_.AppPath);
-    setCaption(state_.MakerName + QStringLiteral("   ") + state_.ProductTitle);
     placeWindow();
-    startLinkService();
-
-    // The value holders LabelChan(1..MaxChannel) were made with the channels.
-    state_.ViewType = VIEWTYPECHANNELS;
-    const MainWindowArguments arguments = mainWindowArguments(services_.commandLine);
-    if (arguments.viewType) {
-        state_.ViewType = *arguments.viewType;
-    }
-    if (!arguments.setupFile.isEmpty()) {
-        state_.SetupFileName = arguments.setupFile;
-    }
-    services_.setupCommands.loadSetupFile();
-    UpdateMainDisplay();
-
+    session_.Form_Load();
     timer_.start(kScanIntervalMs);
-    state_.ScanHoldCount = 0;
-    commands_.UpdateToggle_Click();
-    if (arguments.openBars) {
-        commands_.EnableBarGraphs_Click();
-    }
-    if (arguments.openGrid) {
-        commands_.EnableGrid_Click();
-    }
-}
-
-void FormMain::startLinkService() {
-    QString error;
-    if (!linkServer_.listen(serviceName_, linkSocketFolder(), &error)) {
-        services_.prompter.message(
-            QStringLiteral("Live values cannot be offered to other programs: %1.").arg(error), {},
-            PromptIcon::Warning);
-    }
 }
 
 void FormMain::placeWindow() {
     const double dpi = windowDpi(*this);
-    const MainPosition position = readMainPosition(services_.store);
+    const MainPosition position = readMainPosition(session_.services().store);
     move(twipsToPixels(position.left, dpi), twipsToPixels(position.top, dpi));
     applyFixedSize();
 }
@@ -206,10 +160,10 @@ void FormMain::showEvent(QShowEvent *event) {
 }
 
 void FormMain::Timer1_Timer() {
-    scan_.Timer1_Timer();
+    session_.scan().Timer1_Timer();
 }
 
-void FormMain::setCaption(const QString &caption) {
+void FormMain::captionChanged(const QString &caption) {
     setWindowTitle(caption);
 }
 
@@ -218,19 +172,7 @@ QString FormMain::caption() const {
 }
 
 void FormMain::UpdateMainDisplay() {
-    scan_.UpdateMainDisplay();
-}
-
-void FormMain::RebuildDisplays() {
-    scan_.RebuildDisplays();
-}
-
-bool FormMain::gridEnabled() const {
-    return isChecked(MenuCheck::EnableGrid);
-}
-
-bool FormMain::barsEnabled() const {
-    return isChecked(MenuCheck::EnableBarGraphs);
+    session_.scan().UpdateMainDisplay();
 }
 
 void FormMain::SetGridValue(int position, const QString &text) {
@@ -253,29 +195,9 @@ void FormMain::UpdateBarDisplay() {
     ensureBars().UpdateBarDisplay();
 }
 
-void FormMain::setViewChecked(int viewType, bool checked) {
-    if (checked) {
-        checkedView_ = viewType;
-    } else if (checkedView_ == viewType) {
-        checkedView_ = 0;
-    }
-    if (QAction *action = viewAction(viewType)) {
-        action->setChecked(checked);
-    }
-}
-
-bool FormMain::isChecked(MenuCheck item) const {
-    return checks_.at(item);
-}
-
-void FormMain::setChecked(MenuCheck item, bool checked) {
-    checks_[item] = checked;
-    checkAction(item)->setChecked(checked);
-}
-
 FormGridDisplay &FormMain::ensureGrid() {
     if (grid_ == nullptr) {
-        grid_ = new FormGridDisplay(services_.setup, state_, *this, this);
+        grid_ = new FormGridDisplay(session_.setup(), state_, *this, this);
         loadedWindows_.push_back(grid_);
     }
     return *grid_;
@@ -283,7 +205,7 @@ FormGridDisplay &FormMain::ensureGrid() {
 
 FormLinGage &FormMain::ensureBars() {
     if (bars_ == nullptr) {
-        bars_ = new FormLinGage(services_.setup, state_, *this, this);
+        bars_ = new FormLinGage(session_.setup(), state_, *this, this);
         loadedWindows_.push_back(bars_);
     }
     return *bars_;
@@ -309,20 +231,26 @@ void FormMain::showBars(bool visible) {
     }
 }
 
-void FormMain::showDialog(CommandDialog, bool) {
-    // No dialog of these exists yet: the command goes on as if it had been cancelled.
+DialogResult FormMain::showDialog(CommandDialog dialog, bool modal) {
+    // After the close the main window opens nothing more.
+    return dialogs_ ? dialogs_->showDialog(dialog, modal) : DialogResult::Cancelled;
+}
+
+bool FormMain::isDialogOpen(CommandDialog dialog) const {
+    return dialogs_ && dialogs_->isDialogOpen(dialog);
 }
 
 void FormMain::GotoSetupFromView(int index) {
-    commands_.GotoSetupFromView(index);
+    session_.commands().GotoSetupFromView(index);
+    restoreCheckMarks();
 }
 
 void FormMain::EnableGrid_Click() {
-    commands_.EnableGrid_Click();
+    session_.commands().EnableGrid_Click();
 }
 
 void FormMain::EnableBarGraphs_Click() {
-    commands_.EnableBarGraphs_Click();
+    session_.commands().EnableBarGraphs_Click();
 }
 
 void FormMain::ShowLinkPopupAt(int channel, float x, float y) {
@@ -330,7 +258,7 @@ void FormMain::ShowLinkPopupAt(int channel, float x, float y) {
     if (copyLink_ != nullptr && copyLink_->isVisible()) {
         return;
     }
-    prepareLinkCopy(state_, services_.setup.labels(), channel, serviceName_);
+    prepareLinkCopy(state_, session_.labels(), channel, session_.services().serviceName);
     if (copyLink_ == nullptr) {
         copyLink_ = new DlgCopyLink(state_, this);
     }
@@ -346,7 +274,9 @@ void FormMain::closeEvent(QCloseEvent *event) {
         event->accept();
         return;
     }
-    if (!lifecycle_.Form_QueryUnload()) {
+    // An open dialog asks about its edits first: programming them marks the setup modified,
+    // which the close then asks about.
+    if ((dialogs_ && !dialogs_->closeAll()) || !session_.Form_QueryUnload()) {
         event->ignore();
         return;
     }
@@ -358,7 +288,6 @@ void FormMain::closeEvent(QCloseEvent *event) {
 void FormMain::Form_Unload() {
     unloaded_ = true;
     timer_.stop();
-    linkServer_.close();
     // The other windows go first, the most recently made first.
     for (auto it = loadedWindows_.rbegin(); it != loadedWindows_.rend(); ++it) {
         delete *it;
@@ -368,7 +297,8 @@ void FormMain::Form_Unload() {
     bars_ = nullptr;
     const double dpi = windowDpi(*this);
     const QRect outer = frameGeometry();
-    lifecycle_.Form_Unload(
+    dialogs_.reset();
+    session_.Form_Unload(
         isMinimized(), MainPosition{pixelsToTwips(outer.x(), dpi), pixelsToTwips(outer.y(), dpi)});
 }
 

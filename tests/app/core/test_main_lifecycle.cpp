@@ -35,8 +35,10 @@ class CloseTest : public ::testing::Test {
     zelapp::MemorySettingsStore store;
     zelapp::SetupCommands commands{f.setup, f.prompter, chooser, QLocale::c()};
     zelapp::Help help{f.state, f.prompter, viewer};
-    zelapp::MainLifecycle lifecycle{f.state, f.prompter,   commands,     help,
-                                    store,   f.mainWindow, programFolder};
+    int conversations = 0;  // held open by other programs
+    zelapp::MainLifecycle lifecycle{
+        f.state, f.prompter,   commands,      help,
+        store,   f.mainWindow, programFolder, [this] { return conversations; }};
 
     QString ini() const { return QDir(programFolder).filePath(QStringLiteral("zelapp.ini")); }
     QString file(const char *name) const {
@@ -120,10 +122,7 @@ TEST_F(CloseTest, FailedSaveKeepsTheProgramOpen) {
 
 TEST_F(CloseTest, OpenConversationsAskBeforeExiting) {
     f.mainWindow.captionText = QStringLiteral("ZEL-32 [job.zel]");
-    lifecycle.Form_LinkOpen();
-    lifecycle.Form_LinkOpen();
-    lifecycle.Form_LinkClose();
-    EXPECT_EQ(f.state.DdeLinkCount, 1);
+    conversations = 1;
 
     f.prompter.answers = {PromptAnswer::No};
     EXPECT_FALSE(lifecycle.Form_QueryUnload());
@@ -135,9 +134,7 @@ TEST_F(CloseTest, OpenConversationsAskBeforeExiting) {
     EXPECT_EQ(f.prompter.shown[0].buttons, zelapp::PromptButtons::YesNo);
     EXPECT_FALSE(QFile::exists(ini()));
 
-    lifecycle.Form_LinkClose();
-    lifecycle.Form_LinkClose();  // never below 0
-    EXPECT_EQ(f.state.DdeLinkCount, 0);
+    conversations = 0;
     EXPECT_TRUE(lifecycle.Form_QueryUnload());
     EXPECT_EQ(f.prompter.shown.size(), 1u);
 }
@@ -149,7 +146,8 @@ TEST_F(CloseTest, SettingsThatCannotBeWrittenAreReportedAndTheCloseGoesOn) {
                                     help,
                                     store,
                                     f.mainWindow,
-                                    QDir(programFolder).filePath(QStringLiteral("missing"))};
+                                    QDir(programFolder).filePath(QStringLiteral("missing")),
+                                    [] { return 0; }};
     EXPECT_TRUE(elsewhere.Form_QueryUnload());
     ASSERT_EQ(f.prompter.shown.size(), 1u);
     EXPECT_TRUE(

@@ -22,13 +22,20 @@ namespace {
 struct Harness {
     zeltest::SetupFixture f;
     zeltest::RecordingDisplays displays;
-    zeltest::RecordingLiveFields fields;
-    ScanCycle scan{f.unit, f.state, f.setup, displays, fields};
+    // The four live-value fields, in the order the program adds them; all off at first.
+    zeltest::RecordingSink mastering{zelapp::LiveValueSink::Source::Channel, 0, true};
+    zeltest::RecordingSink setupChan{zelapp::LiveValueSink::Source::Channel, 0};
+    zeltest::RecordingSink lvdt{zelapp::LiveValueSink::Source::Lvdt, 0};
+    zeltest::RecordingSink analog{zelapp::LiveValueSink::Source::Analog, 0};
+    ScanCycle scan{f.unit, f.state, f.setup, displays};
     int labelChanges = 0;
 
     explicit Harness(int channels = 8, int lvdts = 8, int analogs = 1)
         : f(channels, lvdts, analogs) {
         scan.setDecimalSeparator(u'.');
+        for (zeltest::RecordingSink *sink : {&mastering, &setupChan, &lvdt, &analog}) {
+            scan.addLiveSink(*sink);
+        }
         for (int i = 1; i <= channels; ++i) {
             f.setup.channel(i)->setFormula(u"T1"_s);
         }
@@ -80,24 +87,23 @@ TEST(ScanCycleLiveFields, FedEveryTickEvenWhileMainDisplaysAreHeld) {
         h.f.unit.channelValue = {{2, 1.5f}, {3, -0.25f}};
         h.f.unit.lvdtValue[4] = 0.012f;
         h.f.unit.analogValue[1] = 0.5f;
-        h.f.state.MasteringChannel = 2;
-        h.f.state.SetupChanChannel = 3;
-        h.f.state.SetupLvdtLive = 1;
-        h.fields.currentLvdt = u"4"_s;
-        h.f.state.SetupAnalogLive = 1;
+        h.mastering.number = 2;
+        h.setupChan.number = 3;
+        h.lvdt.number = 4;
+        h.analog.number = 1;
 
         h.tick();
         h.tick();
 
-        EXPECT_EQ(h.fields.mastering, (std::vector<QString>{u" 1.50000"_s, u" 1.50000"_s}));
-        EXPECT_EQ(h.fields.setupChan, (std::vector<QString>{u"-0.25"_s, u"-0.25"_s}));
-        EXPECT_EQ(h.fields.lvdt, (std::vector<QString>{u" 0.01200"_s, u" 0.01200"_s}));
-        EXPECT_EQ(h.fields.analog, (std::vector<QString>{u" 0.50000"_s, u" 0.50000"_s}));
-        EXPECT_DOUBLE_EQ(h.f.state.MasteringReading, 1.5);
-        // Only the dialogs' reads: one per gate.
-        EXPECT_EQ(h.reads("ZelReadChannel("), 2);
-        EXPECT_EQ(h.reads("ZelReadLvdt("), 1);
-        EXPECT_EQ(h.reads("ZelReadAnalog("), 1);
+        EXPECT_EQ(h.mastering.texts, (std::vector<QString>{u" 1.50000"_s, u" 1.50000"_s}));
+        EXPECT_EQ(h.mastering.readings.back(), 1.5f);
+        EXPECT_EQ(h.setupChan.texts, (std::vector<QString>{u"-0.25"_s, u"-0.25"_s}));
+        EXPECT_EQ(h.lvdt.texts, (std::vector<QString>{u" 0.01200"_s, u" 0.01200"_s}));
+        EXPECT_EQ(h.analog.texts, (std::vector<QString>{u" 0.50000"_s, u" 0.50000"_s}));
+        // Only the fields' reads: one per field, in the order they were added.
+        EXPECT_EQ(h.f.unit.calls,
+                  (std::vector<std::string>{"ZelReadChannel(2)", "ZelReadChannel(3)",
+                                            "ZelReadLvdt(4)", "ZelReadAnalog(1)"}));
         EXPECT_TRUE(h.displays.gridValues.empty());
         EXPECT_TRUE(h.displays.barValues.empty());
         EXPECT_EQ(h.f.labels.text(2), u"DDE"_s);
@@ -105,80 +111,51 @@ TEST(ScanCycleLiveFields, FedEveryTickEvenWhileMainDisplaysAreHeld) {
     }
 }
 
-TEST(ScanCycleLiveFields, OnlyTheMasteringValueUsesTheCachedFormat) {
+TEST(ScanCycleLiveFields, OnlyASinkThatSharesTheFormatUsesTheCache) {
     Harness h;
     h.f.state.UpdateEnabled = false;
     h.f.setup.channel(3)->Decimals = 2;
-    h.f.state.SetupChanChannel = 3;
+    h.setupChan.number = 3;
     h.tick();
     EXPECT_EQ(h.scan.formatBuilds(), 0);
 
-    h.f.state.MasteringChannel = 3;
+    h.mastering.number = 3;
     h.tick();
     h.tick();
     EXPECT_EQ(h.scan.formatBuilds(), 1);
     EXPECT_EQ(h.scan.valueFormat(), u"\\ #0.00;-#0.00"_s);
 }
 
-TEST(ScanCycleLiveFields, InputNumberIsTheLeadingNumberRoundedHalfToEven) {
-    Harness h;
+TEST(ScanCycleLiveFields, ASinkNamingNoItemReadsNothing) {
+    Harness h(4);  // 4 channels, 8 probes, 1 analog input
     h.f.state.UpdateEnabled = false;
-    h.f.state.SetupLvdtLive = 1;
-    const std::vector<std::pair<QString, const char *>> cases = {
-        {u"3"_s, "ZelReadLvdt(3)"},   {u"  7 probe"_s, "ZelReadLvdt(7)"},
-        {u"2.5"_s, "ZelReadLvdt(2)"}, {u"3.5"_s, "ZelReadLvdt(4)"},
-        {u"0.6"_s, "ZelReadLvdt(1)"}, {u"8.4"_s, "ZelReadLvdt(8)"},
-    };
-    for (const auto &[text, call] : cases) {
-        SCOPED_TRACE(text.toStdString());
-        h.fields.currentLvdt = text;
-        h.tick();
-        EXPECT_EQ(h.f.unit.calls, std::vector<std::string>{call});
-    }
-}
-
-TEST(ScanCycleLiveFields, NoInputNumberReadsNothingAndLeavesTheFieldAlone) {
-    Harness h;  // 8 probes, 1 analog input
-    h.f.state.UpdateEnabled = false;
-    h.f.state.SetupLvdtLive = 1;
-    h.f.state.SetupAnalogLive = 1;
-    for (const QString &text :
-         {u""_s, u"abc"_s, u"0"_s, u"0.5"_s, u"-1"_s, u"9"_s, u"70000"_s, u"1e30"_s, u"-40000"_s}) {
-        SCOPED_TRACE(text.toStdString());
-        h.fields.currentLvdt = text;
-        h.fields.currentAnalog = text == u"9"_s ? u"2"_s : text;
+    for (int n : {5, -1, 40000}) {
+        h.mastering.number = n;
+        h.setupChan.number = n;
+        h.lvdt.number = n == 5 ? 9 : n;
+        h.analog.number = n == 5 ? 2 : n;
         h.tick();
         EXPECT_TRUE(h.f.unit.calls.empty());
     }
-    EXPECT_TRUE(h.fields.lvdt.empty());
-    EXPECT_TRUE(h.fields.analog.empty());
-}
-
-TEST(ScanCycleLiveFields, GateNamingNoChannelReadsNothing) {
-    Harness h(4);
-    h.f.state.UpdateEnabled = false;
-    h.f.state.MasteringReading = 7.0;
-    for (int ch : {5, -1, 40000}) {
-        h.f.state.MasteringChannel = ch;
-        h.f.state.SetupChanChannel = ch;
-        h.tick();
-        EXPECT_TRUE(h.f.unit.calls.empty());
+    h.scan.removeLiveSink(h.lvdt);
+    h.lvdt.number = 1;
+    h.tick();
+    EXPECT_TRUE(h.f.unit.calls.empty());
+    for (auto *sink : {&h.mastering, &h.setupChan, &h.lvdt, &h.analog}) {
+        EXPECT_TRUE(sink->texts.empty());
     }
-    EXPECT_TRUE(h.fields.mastering.empty());
-    EXPECT_TRUE(h.fields.setupChan.empty());
-    EXPECT_DOUBLE_EQ(h.f.state.MasteringReading, 7.0);
 }
 
 TEST(ScanCycleLiveFields, FailedReadShowsZeroNotAnOldValue) {
     Harness h;
     h.f.state.UpdateEnabled = false;
-    h.f.state.MasteringChannel = 1;
+    h.mastering.number = 1;
     h.f.unit.channelValue[1] = 2.5f;
     h.tick();
     h.f.unit.readResult = -1;  // the fake leaves the value untouched, as the library may
     h.tick();
-    EXPECT_EQ(h.fields.mastering, (std::vector<QString>{u" 2.50000"_s, u" 0.00000"_s}));
-    EXPECT_DOUBLE_EQ(h.f.state.MasteringReading, 0.0);
+    EXPECT_EQ(h.mastering.texts, (std::vector<QString>{u" 2.50000"_s, u" 0.00000"_s}));
+    EXPECT_EQ(h.mastering.readings.back(), 0.0f);
 }
 
 // ---- Gates of the main displays ----
@@ -473,18 +450,17 @@ TEST(ScanCycleUndefinedChannels, AreNotReadAndShowNoValueAnywhere) {
     h.addGroup({3, 1});
     h.f.unit.channelValue = {{1, 1.0f}, {2, 2.0f}, {3, 3.0f}};
     h.f.setup.channel(3)->setFormula(QString());
-    h.f.state.MasteringChannel = 3;
-    h.f.state.MasteringReading = 7;
-    h.f.state.SetupChanChannel = 3;
+    h.mastering.number = 3;
+    h.setupChan.number = 3;
     h.view(zelapp::VIEWTYPECHANNELS);
     h.tick();
     EXPECT_EQ(h.reads("ZelReadChannel(3)"), 0);
     EXPECT_TRUE(h.f.labels.text(3).isEmpty());  // and so its live-value item
     EXPECT_EQ(h.displays.gridValues.back(), std::make_pair(3, QString()));
     EXPECT_TRUE(std::isnan(h.displays.barValues.back().second));
-    EXPECT_EQ(h.fields.mastering, std::vector<QString>{QString()});
-    EXPECT_EQ(h.fields.setupChan, std::vector<QString>{QString()});
-    EXPECT_DOUBLE_EQ(h.f.state.MasteringReading, 7.0);  // no reading to master with
+    EXPECT_EQ(h.mastering.texts, std::vector<QString>{QString()});
+    EXPECT_EQ(h.setupChan.texts, std::vector<QString>{QString()});
+    EXPECT_EQ(h.mastering.readings.back(), std::nullopt);  // no reading to master with
     h.tick();
     EXPECT_TRUE(h.displays.gridValues.empty());  // sent once, like a steady value
 

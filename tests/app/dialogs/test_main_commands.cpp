@@ -2,39 +2,43 @@
 // updating, the group view's conditions, picks from the displays, help and Reset.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "base/help.h"
 #include "dialogs/main_commands.h"
+#include "dialogs/setup_chan.h"
 #include "group_list.h"
 #include "no_help_viewer.h"
 #include "setup_fixture.h"
 
 using zelapp::CommandDialog;
-using zelapp::MenuCheck;
 
 namespace {
 
 class RecordingWindows : public zelapp::CommandWindows {
   public:
-    std::map<MenuCheck, bool> checks{{MenuCheck::EnableGrid, false},
-                                     {MenuCheck::EnableBarGraphs, false},
-                                     {MenuCheck::UpdateToggle, false}};
+    int marksChanges = 0;
     std::vector<std::pair<char, bool>> shown;  // 'g' grid, 'b' bars
     std::vector<std::pair<CommandDialog, bool>> dialogs;
+    std::vector<CommandDialog> open;
     std::function<void(CommandDialog)> onDialog;
 
-    bool isChecked(MenuCheck item) const override { return checks.at(item); }
-    void setChecked(MenuCheck item, bool checked) override { checks[item] = checked; }
+    void marksChanged() override { ++marksChanges; }
     void showGrid(bool visible) override { shown.emplace_back('g', visible); }
     void showBars(bool visible) override { shown.emplace_back('b', visible); }
-    void showDialog(CommandDialog dialog, bool modal) override {
+    zelapp::DialogResult showDialog(CommandDialog dialog, bool modal) override {
         dialogs.emplace_back(dialog, modal);
         if (onDialog) {
             onDialog(dialog);
         }
+        return modal ? zelapp::DialogResult::Cancelled : zelapp::DialogResult::Shown;
+    }
+    bool isDialogOpen(CommandDialog dialog) const override {
+        return std::find(open.begin(), open.end(), dialog) != open.end();
     }
 };
 
@@ -44,16 +48,17 @@ class MainCommandsTest : public ::testing::Test {
     RecordingWindows windows;
     zeltest::NoHelpViewer viewer;
     zelapp::Help help{f.state, f.prompter, viewer};
-    zelapp::MainCommands commands{f.state, f.setup,        f.unit,  f.prompter,
-                                  help,    f.currentItems, windows, f.mainWindow};
+    zelapp::SetupChanTool setupChan{f.setup, f.state, f.unit, f.prompter, QLocale::c()};
+    zelapp::MainCommands commands{f.state,        f.setup,   f.unit,  f.prompter,  help,
+                                  f.currentItems, setupChan, windows, f.mainWindow};
 };
 
 TEST_F(MainCommandsTest, NumbersTwiceShowsThenHidesTheGridAndTheMarkFollows) {
     commands.EnableGrid_Click();
-    EXPECT_TRUE(windows.checks[MenuCheck::EnableGrid]);
+    EXPECT_TRUE(commands.marks().grid);
     EXPECT_EQ(f.mainWindow.updateMainDisplayCalls, 1);  // rebuilt before it is shown
     commands.EnableGrid_Click();
-    EXPECT_FALSE(windows.checks[MenuCheck::EnableGrid]);
+    EXPECT_FALSE(commands.marks().grid);
     EXPECT_EQ(f.mainWindow.updateMainDisplayCalls, 1);  // hiding rebuilds nothing
     EXPECT_EQ(windows.shown, (std::vector<std::pair<char, bool>>{{'g', true}, {'g', false}}));
 }
@@ -61,18 +66,18 @@ TEST_F(MainCommandsTest, NumbersTwiceShowsThenHidesTheGridAndTheMarkFollows) {
 TEST_F(MainCommandsTest, BarsTwiceShowsThenHidesTheBarWindow) {
     commands.EnableBarGraphs_Click();
     commands.EnableBarGraphs_Click();
-    EXPECT_FALSE(windows.checks[MenuCheck::EnableBarGraphs]);
-    EXPECT_FALSE(windows.checks[MenuCheck::EnableGrid]);
+    EXPECT_FALSE(commands.marks().bars);
+    EXPECT_FALSE(commands.marks().grid);
     EXPECT_EQ(windows.shown, (std::vector<std::pair<char, bool>>{{'b', true}, {'b', false}}));
 }
 
 TEST_F(MainCommandsTest, UpdateToggleStartsOffSoTheFirstCallSwitchesUpdatingOn) {
     commands.UpdateToggle_Click();
     EXPECT_TRUE(f.state.UpdateEnabled);
-    EXPECT_TRUE(windows.checks[MenuCheck::UpdateToggle]);
+    EXPECT_TRUE(commands.marks().update);
     commands.UpdateToggle_Click();
     EXPECT_FALSE(f.state.UpdateEnabled);
-    EXPECT_FALSE(windows.checks[MenuCheck::UpdateToggle]);
+    EXPECT_FALSE(commands.marks().update);
 }
 
 TEST_F(MainCommandsTest, TheToggleFollowsItsOwnStateNotUpdateEnabled) {
@@ -80,7 +85,7 @@ TEST_F(MainCommandsTest, TheToggleFollowsItsOwnStateNotUpdateEnabled) {
     f.state.UpdateEnabled = false;  // a setup being rebuilt switched it off
     commands.UpdateToggle_Click();  // the toggle's own state goes off
     EXPECT_FALSE(f.state.UpdateEnabled);
-    EXPECT_FALSE(windows.checks[MenuCheck::UpdateToggle]);
+    EXPECT_FALSE(commands.marks().update);
 }
 
 TEST_F(MainCommandsTest, ViewCommandsSetTheViewAndRebuild) {
@@ -153,18 +158,39 @@ TEST_F(MainCommandsTest, APickInGroupViewOpensTheChannelAtThatPositionOfTheGroup
     f.state.ViewType = zelapp::VIEWTYPEGROUPS;
     f.state.CurrentGroup = 1;
     commands.GotoSetupFromView(3);
-    EXPECT_EQ(f.currentItems.GetCurrentChannel(), 3);
+    EXPECT_EQ(setupChan.GetCurrentChannel(), 3);
     commands.GotoSetupFromView(1);
-    EXPECT_EQ(f.currentItems.GetCurrentChannel(), 7);
+    EXPECT_EQ(setupChan.GetCurrentChannel(), 7);
     ASSERT_EQ(windows.dialogs.size(), 2u);
     EXPECT_EQ(windows.dialogs[1], std::make_pair(CommandDialog::SetupChan, true));
     EXPECT_EQ(f.mainWindow.updateMainDisplayCalls, 2);  // after each modal dialog
 }
 
+TEST_F(MainCommandsTest, APickWhileTheChannelDialogIsOpenAsksThenBringsItForward) {
+    f.state.ViewType = zelapp::VIEWTYPECHANNELS;
+    windows.open = {CommandDialog::SetupChan};
+    setupChan.SetCurrentChannel(2);
+    setupChan.editBox(zelapp::ChanBox::Description, QStringLiteral("edited"));
+
+    f.prompter.answers = {zelapp::PromptAnswer::Cancel};
+    commands.GotoSetupFromView(5);
+    EXPECT_EQ(setupChan.GetCurrentChannel(), 2);  // Cancel keeps its channel and the edit
+    EXPECT_TRUE(setupChan.modified());
+    EXPECT_TRUE(windows.dialogs.empty());
+    EXPECT_EQ(f.mainWindow.updateMainDisplayCalls, 0);
+
+    f.prompter.answers = {zelapp::PromptAnswer::No};
+    commands.GotoSetupFromView(5);
+    EXPECT_EQ(setupChan.GetCurrentChannel(), 5);
+    EXPECT_EQ(windows.dialogs,
+              (std::vector<std::pair<CommandDialog, bool>>{{CommandDialog::SetupChan, false}}));
+    EXPECT_EQ(f.mainWindow.updateMainDisplayCalls, 1);
+}
+
 TEST_F(MainCommandsTest, APickOpensTheSetupDialogOfItsView) {
     f.state.ViewType = zelapp::VIEWTYPECHANNELS;
     commands.GotoSetupFromView(4);
-    EXPECT_EQ(f.currentItems.GetCurrentChannel(), 4);
+    EXPECT_EQ(setupChan.GetCurrentChannel(), 4);
     f.state.ViewType = zelapp::VIEWTYPELVDTS;
     commands.GotoSetupFromView(6);
     EXPECT_EQ(f.currentItems.GetCurrentLvdt(), 6);
@@ -192,7 +218,7 @@ TEST_F(MainCommandsTest, APickOutsideTheViewOpensNothing) {
     f.state.ViewType = 7;
     commands.GotoSetupFromView(1);
     EXPECT_TRUE(windows.dialogs.empty());
-    EXPECT_EQ(f.currentItems.GetCurrentChannel(), 1);
+    EXPECT_EQ(setupChan.GetCurrentChannel(), 0);  // never opened, never moved
     EXPECT_EQ(f.mainWindow.updateMainDisplayCalls, 0);
 }
 

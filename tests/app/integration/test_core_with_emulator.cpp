@@ -6,17 +6,10 @@
 #include <QDir>
 #include <QFile>
 
-#include "base/file_chooser.h"
 #include "base/zelcomm_binding.h"
-#include "core/instance_lock.h"
-#include "core/scan_cycle.h"
-#include "core/startup.h"
 #include "emulator_process.h"
 #include "file_bytes.h"
-#include "recording_main_window.h"
-#include "recording_ports.h"
-#include "scripted_prompter.h"
-#include "setup/setup.h"
+#include "session_fixture.h"
 #include "setup/setup_commands.h"
 #include "setup/setup_writer.h"
 #include "temp_folder.h"
@@ -56,39 +49,28 @@ const char *const kShaftSetup =
 class CoreWithEmulator : public ::testing::Test {
   protected:
     zeltest::TempFolder devices;
-    zeltest::TempFolder program;
     zeltest::ScopedEnv deviceDir{"ZEL_DEVICE_DIR", devices.path().c_str()};
     zeltest::EmulatorProcess emulator{ZEL8D_PATH, devices.path()};
-    QString programFolder = QString::fromStdString(program.path());
 
     std::vector<QString> failures;
     zelapp::ZelcommBinding binding{QString::fromUtf8(ZELCOMM_DIR),
                                    [this](const QString &m) { failures.push_back(m); }};
-    zeltest::ScriptedPrompter prompter;
-    zelapp::AppState state;
-    zelapp::ChannelLabels labels;
-    zelapp::CurrentItemHolder currentItems;
-    zeltest::RecordingMainWindow mainWindow;
-    zelapp::ModelContext context{binding, prompter, state};
-    zelapp::Setup setup{context, state, labels, currentItems, mainWindow};
-    zeltest::RecordingDisplays grid;
-    zeltest::RecordingLiveFields dialogs;
-    zelapp::ScanCycle scan{binding, state, setup, grid, dialogs};
-    zeltest::FakeFileChooser chooser;
-    zelapp::SetupCommands commands{setup, prompter, chooser, QLocale::c()};
-    zelapp::InstanceLock lock{QDir(programFolder).filePath(QStringLiteral("zelapp.lock"))};
+    zeltest::SessionFixture f{&binding};
+    QString programFolder = f.programFolder();
+    zelapp::AppState &state = f.state();
+    zelapp::Setup &setup = f.setup();
+    zelapp::ChannelLabels &labels = f.session->labels();
+    zelapp::SetupCommands &commands = f.session->setupCommands();
+    zeltest::ScriptedPrompter &prompter = f.prompter;
 
     void SetUp() override {
         ASSERT_TRUE(emulator.start({"--set", "T1=0.0123", "--set", "T2=-0.004", "--set", "A1=0.5"}))
             << emulator.errors();
         binding.installMessageHook(prompter);
-        scan.setDecimalSeparator(QLatin1Char('.'));
-        mainWindow.onUpdateMainDisplay = [this] { scan.UpdateMainDisplay(); };
         zeltest::writeBytes(QDir(programFolder).filePath(QStringLiteral("zelapp.ini")),
                             "[ZELAPP Version 6.01]\r\n[General Setup]\r\nMaxChannel= 4 \r\n");
-        zelapp::StartupContext start{state, binding,       prompter, setup,
-                                     lock,  programFolder, {},       nullptr};
-        ASSERT_EQ(zelapp::Main(start), zelapp::StartupResult::Running);
+        ASSERT_EQ(f.start(), zelapp::StartupResult::Running);
+        f.session->commands().EnableGrid_Click();
         ASSERT_TRUE(prompter.shown.empty()) << prompter.shown[0].text.toStdString();
     }
 
@@ -99,7 +81,7 @@ class CoreWithEmulator : public ::testing::Test {
     // Lets the unit evaluate the new definitions, then runs one tick.
     void scanAndTick() {
         ASSERT_EQ(emulator.control({"scan", "3"}).rfind("OK", 0), 0u);
-        scan.Timer1_Timer();
+        f.session->scan().Timer1_Timer();
     }
 };
 
@@ -117,8 +99,8 @@ TEST_F(CoreWithEmulator, LoadedChannelsShowTheUnitsValues) {
     EXPECT_EQ(labels.text(2), QStringLiteral(" 0.016"));
     EXPECT_EQ(labels.text(3), QStringLiteral(" 5.00"));
     EXPECT_TRUE(labels.text(4).isEmpty());  // defined by nobody: nothing is measured
-    ASSERT_FALSE(grid.gridValues.empty());
-    EXPECT_EQ(grid.gridValues.front(), std::make_pair(1, labels.text(1)));
+    ASSERT_FALSE(f.view.gridValues.empty());
+    EXPECT_EQ(f.view.gridValues.front(), std::make_pair(1, labels.text(1)));
 
     // The unit holds what the file set.
     EXPECT_FLOAT_EQ(setup.channel(1)->Scaling(), 2.0f);
@@ -158,8 +140,7 @@ TEST_F(CoreWithEmulator, SavedSetupReadsBackToTheSameSetup) {
 
     scanAndTick();
     EXPECT_EQ(labels.text(1), QStringLiteral(" 0.0093"));
-    EXPECT_EQ(mainWindow.captionText,
-              QStringLiteral("ZEL-32 [") + path("copy.zel") + QStringLiteral("]"));
+    EXPECT_EQ(f.view.caption, QStringLiteral("ZEL-32 [") + path("copy.zel") + QStringLiteral("]"));
 }
 
 TEST_F(CoreWithEmulator, LibraryMessagesReachThePrompter) {

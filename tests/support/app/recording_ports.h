@@ -1,8 +1,9 @@
 // Recording stand-ins for the windows' side of the core: the file dialogs, the displays the
-// scan tick feeds, and the dialogs' live-value fields.
+// scan tick feeds, and a dialog's live-value field.
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -55,18 +56,27 @@ class RecordingDisplays : public zelapp::ScanDisplays {
     }
 };
 
-class RecordingLiveFields : public zelapp::LiveValueFields {
+// A dialog's live-value field: names what it shows and records what the tick wrote.
+class RecordingSink : public zelapp::LiveValueSink {
   public:
-    QString currentLvdt = QStringLiteral("1");
-    QString currentAnalog = QStringLiteral("1");
-    std::vector<QString> mastering, setupChan, lvdt, analog;
+    RecordingSink(Source source, int number, bool sharesFormat = false)
+        : number(number), source_(source), sharesFormat_(sharesFormat) {}
 
-    void setMasteringValue(const QString &text) override { mastering.push_back(text); }
-    void setSetupChanValue(const QString &text) override { setupChan.push_back(text); }
-    QString currentLvdtText() const override { return currentLvdt; }
-    void setLvdtValue(const QString &text) override { lvdt.push_back(text); }
-    QString currentAnalogText() const override { return currentAnalog; }
-    void setAnalogValue(const QString &text) override { analog.push_back(text); }
+    int number;
+    std::vector<QString> texts;
+    std::vector<std::optional<float>> readings;
+
+    Source liveSource() const override { return source_; }
+    int liveNumber() const override { return number; }
+    bool sharesChannelFormat() const override { return sharesFormat_; }
+    void showLiveValue(const QString &text, std::optional<float> reading) override {
+        texts.push_back(text);
+        readings.push_back(reading);
+    }
+
+  private:
+    Source source_;
+    bool sharesFormat_;
 };
 
 }  // namespace zeltest

@@ -157,12 +157,13 @@ TEST_F(FormMainTest, HiddenDisabledAndCheckableItemsKeepTheirDesignState) {
     }
     // Until the mastering window and the dialogs exist, the commands opening them are off.
     for (const char *name : {"ZeroChannel", "MasterChannel", "SetupGeneral", "SetupLVDTs",
-                             "SetupChannels", "SetupGroups", "AboutMoxSRV"}) {
+                             "SetupGroups", "AboutMoxSRV"}) {
         EXPECT_FALSE(action(w, name)->isEnabled()) << name;
     }
-    for (const char *name : {"NewFile", "OpenFile", "SaveFile", "SaveAsFile", "ExitProgram",
-                             "EnableGrid", "EnableBarGraphs", "ViewGroups", "ViewChannels",
-                             "ViewLVDTs", "ViewAnalogs", "UpdateToggle", "mnuHelpContents"}) {
+    for (const char *name :
+         {"NewFile", "OpenFile", "SaveFile", "SaveAsFile", "ExitProgram", "EnableGrid",
+          "EnableBarGraphs", "ViewGroups", "ViewChannels", "ViewLVDTs", "ViewAnalogs",
+          "UpdateToggle", "SetupChannels", "mnuHelpContents"}) {
         EXPECT_TRUE(action(w, name)->isEnabled()) << name;
     }
 }
@@ -255,7 +256,7 @@ TEST_F(FormMainTest, MenuItemsCarryTheirMarksFromTheCommandsNotFromQt) {
     auto *w = start();
     action(w, "EnableBarGraphs")->trigger();
     EXPECT_TRUE(action(w, "EnableBarGraphs")->isChecked());
-    EXPECT_TRUE(w->barsEnabled());
+    EXPECT_TRUE(w->commands().marks().bars);
     action(w, "ViewLVDTs")->trigger();
     EXPECT_TRUE(action(w, "ViewLVDTs")->isChecked());
     EXPECT_FALSE(action(w, "ViewChannels")->isChecked());
@@ -309,17 +310,6 @@ TEST_F(FormMainTest, CancellingTheSaveQuestionKeepsTheWindowAndWritesNothing) {
     EXPECT_TRUE(f.store.value(QStringLiteral("Settings"), QStringLiteral("MainLeft")).isEmpty());
     ASSERT_EQ(f.prompter.shown.size(), 1u);
     EXPECT_EQ(f.prompter.shown[0].text, QStringLiteral("Setup has been modified\rSave changes"));
-}
-
-TEST_F(FormMainTest, ExitWithLinksAnsweredNoStaysOpen) {
-    auto *w = start();
-    w->lifecycle().Form_LinkOpen();
-    f.prompter.answers = {PromptAnswer::No};
-    action(w, "ExitProgram")->trigger();
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_FALSE(QFile::exists(f.iniPath()));
-    ASSERT_EQ(f.prompter.shown.size(), 1u);
-    EXPECT_EQ(f.prompter.shown[0].title, w->caption());
 }
 
 TEST_F(FormMainTest, ClosingWritesTheSettingsStoresThePlaceAndUnloadsTheOtherWindows) {

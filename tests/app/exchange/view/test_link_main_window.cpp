@@ -61,10 +61,10 @@ TEST_F(LinkMainWindowTest, TwoConversationsOneClosedCountOneAndTheExitAsks) {
     LineClient second(socketPath());
     EXPECT_EQ(first.ask("INITIATE\tDisplay"), "ACK\tINITIATE");
     EXPECT_EQ(second.ask("INITIATE\tDisplay"), "ACK\tINITIATE");
-    EXPECT_EQ(f.state().DdeLinkCount, 2);
+    EXPECT_EQ(w->linkServer().conversationCount(), 2);
     EXPECT_EQ(first.ask("TERMINATE"), "ACK\tTERMINATE");
     EXPECT_TRUE(first.waitClosed());
-    EXPECT_EQ(f.state().DdeLinkCount, 1);
+    EXPECT_EQ(w->linkServer().conversationCount(), 1);
 
     f.prompter.answers = {PromptAnswer::No};
     EXPECT_FALSE(w->close());
@@ -78,7 +78,7 @@ TEST_F(LinkMainWindowTest, TwoConversationsOneClosedCountOneAndTheExitAsks) {
     f.prompter.answers = {PromptAnswer::Yes};
     EXPECT_TRUE(w->close());
     EXPECT_TRUE(second.waitClosed());
-    EXPECT_EQ(f.state().DdeLinkCount, 0);
+    EXPECT_EQ(w->linkServer().conversationCount(), 0);
     EXPECT_FALSE(QFile::exists(socketPath()));
 }
 

@@ -1,0 +1,174 @@
+#include "core/session.h"
+
+#include "core/command_line.h"
+#include "exchange/link_address.h"
+
+namespace zelapp {
+
+Session::Session(const SessionServices &services)
+    : services_(services),
+      context_{services.unit, services.prompter, state_},
+      setup_(context_, state_, labels_, items_, windows_),
+      setupCommands_(setup_, services.prompter, services.chooser, services.locale),
+      help_(state_, services.prompter, services.helpViewer),
+      setupChan_(setup_, state_, services.unit, services.prompter, services.locale),
+      scan_(services.unit, state_, setup_, windows_),
+      commands_(state_, setup_, services.unit, services.prompter, help_, items_, setupChan_,
+                windows_, windows_),
+      linkServer_(labels_, nullptr, nullptr),
+      lifecycle_(state_, services.prompter, setupCommands_, help_, services.store, windows_,
+                 services.programFolder, [this] { return linkServer_.conversationCount(); }) {
+    scan_.setDecimalSeparator(setupCommands_.decimalSeparator());
+    scan_.addLiveSink(setupChan_);
+}
+
+Session::~Session() {
+    windows_.view = nullptr;
+}
+
+StartupResult Session::start(std::function<void()> showMainWindow) {
+    StartupContext context{state_,
+                           services_.unit,
+                           services_.prompter,
+                           setup_,
+                           services_.instanceLock,
+                           services_.programFolder,
+                           services_.commandLine,
+                           std::move(showMainWindow)};
+    return Main(context);
+}
+
+void Session::Form_Load() {
+    windows_.setCaption(state_.MakerName + QStringLiteral("   ") + state_.ProductTitle);
+    startLinkService();
+
+    // The value holders LabelChan(1..MaxChannel) were made with the channels.
+    state_.ViewType = VIEWTYPECHANNELS;
+    const MainWindowArguments arguments = mainWindowArguments(services_.commandLine);
+    if (arguments.viewType) {
+        state_.ViewType = *arguments.viewType;
+    }
+    if (!arguments.setupFile.isEmpty()) {
+        state_.SetupFileName = arguments.setupFile;
+    }
+    setupCommands_.loadSetupFile();
+    scan_.UpdateMainDisplay();
+
+    state_.ScanHoldCount = 0;
+    commands_.UpdateToggle_Click();
+    if (arguments.openBars) {
+        commands_.EnableBarGraphs_Click();
+    }
+    if (arguments.openGrid) {
+        commands_.EnableGrid_Click();
+    }
+}
+
+void Session::startLinkService() {
+    QString error;
+    if (!linkServer_.listen(services_.serviceName, linkSocketFolder(), &error)) {
+        services_.prompter.message(
+            QStringLiteral("Live values cannot be offered to other programs: %1.").arg(error), {},
+            PromptIcon::Warning);
+    }
+}
+
+bool Session::Form_QueryUnload() {
+    return lifecycle_.Form_QueryUnload();
+}
+
+void Session::Form_Unload(bool minimised, MainPosition position) {
+    linkServer_.close();
+    lifecycle_.Form_Unload(minimised, position);
+}
+
+// ---- Windows ----
+
+void Session::Windows::setCaption(const QString &caption) {
+    caption_ = caption;
+    if (view != nullptr) {
+        view->captionChanged(caption);
+    }
+}
+
+void Session::Windows::UpdateMainDisplay() {
+    session_.scan_.UpdateMainDisplay();
+}
+
+void Session::Windows::RebuildDisplays() {
+    session_.scan_.RebuildDisplays();
+}
+
+bool Session::Windows::gridEnabled() const {
+    return session_.commands_.marks().grid;
+}
+
+bool Session::Windows::barsEnabled() const {
+    return session_.commands_.marks().bars;
+}
+
+void Session::Windows::SetGridValue(int position, const QString &text) {
+    if (view != nullptr) {
+        view->SetGridValue(position, text);
+    }
+}
+
+void Session::Windows::SetBarValue(int position, float value) {
+    if (view != nullptr) {
+        view->SetBarValue(position, value);
+    }
+}
+
+void Session::Windows::UpdateGridDisplay() {
+    if (view != nullptr) {
+        view->UpdateGridDisplay();
+    }
+}
+
+void Session::Windows::UpdateBarDisplay() {
+    if (view != nullptr) {
+        view->UpdateBarDisplay();
+    }
+}
+
+void Session::Windows::setViewChecked(int viewType, bool checked) {
+    session_.commands_.setViewMark(viewType, checked);
+}
+
+void Session::Windows::marksChanged() {
+    if (view != nullptr) {
+        view->marksChanged();
+    }
+}
+
+void Session::Windows::showGrid(bool visible) {
+    if (view != nullptr) {
+        view->showGrid(visible);
+    }
+}
+
+void Session::Windows::showBars(bool visible) {
+    if (view != nullptr) {
+        view->showBars(visible);
+    }
+}
+
+DialogResult Session::Windows::showDialog(CommandDialog dialog, bool modal) {
+    return view != nullptr ? view->showDialog(dialog, modal) : DialogResult::Cancelled;
+}
+
+bool Session::Windows::isDialogOpen(CommandDialog dialog) const {
+    return view != nullptr && view->isDialogOpen(dialog);
+}
+
+// ---- Items ----
+
+int Session::Items::GetCurrentChannel() const {
+    return session_.setupChan_.GetCurrentChannel();
+}
+
+void Session::Items::SetCurrentChannel(int channel) {
+    session_.setupChan_.channelsShrankTo(channel);
+}
+
+}  // namespace zelapp

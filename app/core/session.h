@@ -1,0 +1,165 @@
+// What the program is made of, without any window: the settings and shared state, the setup,
+// the file commands, help, the scan cycle, the main window's commands and close sequence, the
+// live-value service and the dialogs' tools. main(), the tests and the benchmarks all build
+// the program through this one object; the widgets attach to it as its MainWindowView.
+#pragma once
+
+#include <QLocale>
+#include <QString>
+#include <functional>
+
+#include "base/app_state.h"
+#include "base/help.h"
+#include "base/main_window_port.h"
+#include "base/prompter.h"
+#include "base/unit_api.h"
+#include "core/main_lifecycle.h"
+#include "core/scan_cycle.h"
+#include "core/startup.h"
+#include "dialogs/command_windows.h"
+#include "dialogs/main_commands.h"
+#include "dialogs/setup_chan.h"
+#include "exchange/link_server.h"
+#include "model/model_context.h"
+#include "setup/channel_labels.h"
+#include "setup/current_items.h"
+#include "setup/setup.h"
+#include "setup/setup_commands.h"
+
+namespace zelapp {
+
+class FileChooser;
+class InstanceLock;
+class SettingsStore;
+
+struct SessionServices {
+    UnitApi &unit;
+    Prompter &prompter;
+    FileChooser &chooser;
+    HelpViewer &helpViewer;
+    SettingsStore &store;
+    InstanceLock &instanceLock;
+    QString programFolder;
+    QString commandLine;  // the program's arguments as one text
+    QString serviceName;  // the name other programs reach the live values under
+    // The separator of numbers in files, dialogs and live values.
+    QLocale locale = QLocale();
+};
+
+// The main window's side: what the session shows through the widgets. Without one attached the
+// session runs headless and shows nothing.
+class MainWindowView {
+  public:
+    virtual ~MainWindowView() = default;
+    virtual void captionChanged(const QString &caption) = 0;
+    virtual void marksChanged() = 0;
+    virtual void SetGridValue(int position, const QString &text) = 0;
+    virtual void SetBarValue(int position, float value) = 0;
+    virtual void UpdateGridDisplay() = 0;
+    virtual void UpdateBarDisplay() = 0;
+    virtual void showGrid(bool visible) = 0;
+    virtual void showBars(bool visible) = 0;
+    virtual DialogResult showDialog(CommandDialog dialog, bool modal) = 0;
+    virtual bool isDialogOpen(CommandDialog dialog) const = 0;
+};
+
+class Session {
+  public:
+    explicit Session(const SessionServices &services);
+    ~Session();
+    Session(const Session &) = delete;
+    Session &operator=(const Session &) = delete;
+
+    void attachView(MainWindowView *view) { windows_.view = view; }
+
+    // The start-up routine; showMainWindow creates the window, which runs Form_Load.
+    StartupResult start(std::function<void()> showMainWindow);
+    // The main window's load without the window: caption, live-value service, command line,
+    // the setup file, the displays, updating on and the windows the switches ask for.
+    void Form_Load();
+    // The close sequence: false when the operator cancelled. Form_Unload stops the service
+    // and writes what is kept (the window's place unless it is minimised).
+    bool Form_QueryUnload();
+    void Form_Unload(bool minimised, MainPosition position);
+
+    const SessionServices &services() const { return services_; }
+    AppState &state() { return state_; }
+    Setup &setup() { return setup_; }
+    SetupCommands &setupCommands() { return setupCommands_; }
+    ChannelLabels &labels() { return labels_; }
+    Help &help() { return help_; }
+    ScanCycle &scan() { return scan_; }
+    MainCommands &commands() { return commands_; }
+    MainLifecycle &lifecycle() { return lifecycle_; }
+    LinkServer &linkServer() { return linkServer_; }
+    MainWindowPort &mainWindow() { return windows_; }
+    SetupChanTool &setupChan() { return setupChan_; }
+
+  private:
+    // The windows as the headless parts see them, forwarding to the attached view.
+    class Windows : public MainWindowPort, public ScanDisplays, public CommandWindows {
+      public:
+        explicit Windows(Session &session) : session_(session) {}
+        // MainWindowPort
+        void setCaption(const QString &caption) override;
+        QString caption() const override { return caption_; }
+        void UpdateMainDisplay() override;
+        void RebuildDisplays() override;
+        // ScanDisplays
+        bool gridEnabled() const override;
+        bool barsEnabled() const override;
+        void SetGridValue(int position, const QString &text) override;
+        void SetBarValue(int position, float value) override;
+        void UpdateGridDisplay() override;
+        void UpdateBarDisplay() override;
+        void setViewChecked(int viewType, bool checked) override;
+        // CommandWindows
+        void marksChanged() override;
+        void showGrid(bool visible) override;
+        void showBars(bool visible) override;
+        DialogResult showDialog(CommandDialog dialog, bool modal) override;
+        bool isDialogOpen(CommandDialog dialog) const override;
+
+        MainWindowView *view = nullptr;
+
+      private:
+        Session &session_;
+        QString caption_;
+    };
+
+    // The dialogs' current items as setup construction moves them.
+    class Items : public CurrentItems {
+      public:
+        explicit Items(Session &session) : session_(session) {}
+        int GetCurrentChannel() const override;
+        void SetCurrentChannel(int channel) override;
+        int GetCurrentLvdt() const override { return lvdt_; }
+        void SetCurrentLvdt(int lvdt) override { lvdt_ = lvdt; }
+        int GetCurrentAnalog() const override { return analog_; }
+        void SetCurrentAnalog(int input) override { analog_ = input; }
+
+      private:
+        Session &session_;
+        int lvdt_ = 1;
+        int analog_ = 1;
+    };
+
+    void startLinkService();
+
+    SessionServices services_;
+    AppState state_;
+    ChannelLabels labels_;
+    Windows windows_{*this};
+    Items items_{*this};
+    ModelContext context_;
+    Setup setup_;
+    SetupCommands setupCommands_;
+    Help help_;
+    SetupChanTool setupChan_;
+    ScanCycle scan_;
+    MainCommands commands_;
+    LinkServer linkServer_;
+    MainLifecycle lifecycle_;
+};
+
+}  // namespace zelapp

@@ -1,0 +1,76 @@
+#include "dialogs/view/dialog_host.h"
+
+#include "core/session.h"
+#include "dialogs/view/form_setup_chan.h"
+
+namespace zelapp {
+
+DialogHost::DialogHost(Session &session, QWidget &mainWindow)
+    : session_(session), mainWindow_(mainWindow) {}
+
+DialogHost::~DialogHost() {
+    for (auto &[which, dialog] : dialogs_) {
+        delete dialog;
+    }
+}
+
+HostedDialog *DialogHost::dialog(CommandDialog which) const {
+    const auto it = dialogs_.find(which);
+    return it != dialogs_.end() ? it->second : nullptr;
+}
+
+HostedDialog *DialogHost::make(CommandDialog which) {
+    if (HostedDialog *made = dialog(which)) {
+        return made;
+    }
+    HostedDialog *made = nullptr;
+    switch (which) {
+        case CommandDialog::SetupChan:
+            made = new FormSetupChan(session_.setupChan(), session_.state().AppPath, &mainWindow_);
+            break;
+        default:
+            return nullptr;  // not part of the program yet
+    }
+    dialogs_[which] = made;
+    return made;
+}
+
+DialogResult DialogHost::showDialog(CommandDialog which, bool modal) {
+    HostedDialog *shown = make(which);
+    if (shown == nullptr) {
+        return DialogResult::Cancelled;
+    }
+    if (shown->isVisible()) {
+        shown->raise();
+        shown->activateWindow();
+        return DialogResult::Shown;
+    }
+    shown->openDialog();
+    if (modal) {
+        return shown->exec() == QDialog::Accepted ? DialogResult::Ok : DialogResult::Cancelled;
+    }
+    shown->setModal(false);
+    shown->show();
+    shown->raise();
+    shown->activateWindow();
+    return DialogResult::Shown;
+}
+
+bool DialogHost::isDialogOpen(CommandDialog which) const {
+    const HostedDialog *open = dialog(which);
+    return open != nullptr && open->isVisible();
+}
+
+bool DialogHost::closeAll() {
+    for (auto &[which, open] : dialogs_) {
+        if (open->isVisible()) {
+            open->reject();
+            if (open->isVisible()) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+}  // namespace zelapp

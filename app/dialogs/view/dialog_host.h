@@ -1,0 +1,37 @@
+// Creates each dialog once, on its first opening, and keeps it (its tool keeps its state
+// between openings); runs its load steps at every opening and shows it modal or modeless.
+#pragma once
+
+#include <map>
+
+#include "dialogs/command_windows.h"
+
+class QWidget;
+
+namespace zelapp {
+
+class HostedDialog;
+class Session;
+
+class DialogHost {
+  public:
+    DialogHost(Session &session, QWidget &mainWindow);
+    ~DialogHost();
+
+    // A dialog already open is brought forward and not loaded again.
+    DialogResult showDialog(CommandDialog dialog, bool modal);
+    bool isDialogOpen(CommandDialog dialog) const;
+    // Asks each open dialog its close question; false when one stays open.
+    bool closeAll();
+    // The dialog when it has been made; null before its first opening.
+    HostedDialog *dialog(CommandDialog dialog) const;
+
+  private:
+    HostedDialog *make(CommandDialog dialog);
+
+    Session &session_;
+    QWidget &mainWindow_;
+    std::map<CommandDialog, HostedDialog *> dialogs_;  // children of the main window
+};
+
+}  // namespace zelapp

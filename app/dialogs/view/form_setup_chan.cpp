@@ -1,0 +1,97 @@
+#include "dialogs/view/form_setup_chan.h"
+
+#include <QLineEdit>
+
+#include "display/view/window_place.h"
+#include "ui_form_setup_chan.h"
+
+namespace zelapp {
+
+FormSetupChan::FormSetupChan(SetupChanTool &tool, const QString &programFolder, QWidget *parent)
+    : HostedDialog(parent), ui_(std::make_unique<Ui::FormSetupChan>()), tool_(tool) {
+    ui_->setupUi(this);
+    applyProgramIcon(*this, programFolder);
+    for (int i = 0; i < kChanBoxCount; ++i) {
+        const auto which = static_cast<ChanBox>(i);
+        // Only the operator's edits count: textEdited is not raised when refresh() fills in.
+        connect(box(which), &QLineEdit::textEdited, this,
+                [this, which](const QString &text) { tool_.editBox(which, text); });
+    }
+    SetupChanTool &t = tool_;
+    connect(ui_->CommandNext, &QPushButton::clicked, this, [&t] { t.CommandNext_Click(); });
+    connect(ui_->CommandPrev, &QPushButton::clicked, this, [&t] { t.CommandPrev_Click(); });
+    connect(ui_->CommandProgram, &QPushButton::clicked, this, [&t] { t.CommandProgram_Click(); });
+    connect(ui_->CommandResetMM, &QPushButton::clicked, this, [&t] { t.CommandResetMM_Click(); });
+    connect(ui_->CommandDone, &QPushButton::clicked, this, &FormSetupChan::reject);
+    connect(ui_->SpinButtonChannel, &SpinButton::spinUp, this,
+            [&t] { t.SpinButtonChannel_SpinUp(); });
+    connect(ui_->SpinButtonChannel, &SpinButton::spinDown, this,
+            [&t] { t.SpinButtonChannel_SpinDown(); });
+    connect(ui_->SpinButtonDecimals, &SpinButton::spinUp, this,
+            [&t] { t.SpinButtonDecimals_SpinUp(); });
+    connect(ui_->SpinButtonDecimals, &SpinButton::spinDown, this,
+            [&t] { t.SpinButtonDecimals_SpinDown(); });
+    connect(ui_->CheckShowCurrentValue, &QCheckBox::clicked, this,
+            [&t](bool checked) { t.CheckShowCurrentValue_Click(checked); });
+    connect(ui_->CheckAutoIncChannel, &QCheckBox::clicked, this,
+            [&t](bool checked) { t.CheckAutoIncChannel_Click(checked); });
+    connect(ui_->CheckUse2Masters, &QCheckBox::clicked, this,
+            [&t](bool checked) { t.CheckUse2Masters_Click(checked); });
+    tool_.setView(this);
+}
+
+FormSetupChan::~FormSetupChan() {
+    tool_.setView(nullptr);
+}
+
+QLineEdit *FormSetupChan::box(ChanBox which) const {
+    return findChild<QLineEdit *>(QString::fromLatin1(chanBoxInfo(which).name));
+}
+
+void FormSetupChan::openDialog() {
+    tool_.Form_Load();
+    tool_.Form_Activate();
+    ui_->TextFormula->setFocus();
+}
+
+bool FormSetupChan::queryUnload() {
+    return tool_.Form_QueryUnload();
+}
+
+void FormSetupChan::refresh() {
+    const bool enabled = tool_.boxesEnabled();
+    for (int i = 0; i < kChanBoxCount; ++i) {
+        const auto which = static_cast<ChanBox>(i);
+        QLineEdit *edit = box(which);
+        // setText would put the cursor at the end and forget what is selected; only a
+        // changed text is set again.
+        if (edit->text() != tool_.text(which)) {
+            edit->setText(tool_.text(which));
+        }
+        edit->setEnabled(enabled);
+    }
+    ui_->TextMaster2Value->setEnabled(enabled && tool_.master2Enabled());
+    ui_->TextCurrentChannel->setText(tool_.TextCurrentChannel());
+    ui_->TextChannelValue->setText(tool_.TextChannelValue());
+    ui_->CheckUse2Masters->setChecked(tool_.CheckUse2Masters());
+    ui_->CheckShowCurrentValue->setChecked(tool_.CheckShowCurrentValue());
+    ui_->CheckAutoIncChannel->setChecked(tool_.CheckAutoIncChannel());
+    for (QWidget *control : std::initializer_list<QWidget *>{
+             ui_->CheckUse2Masters, ui_->SpinButtonChannel, ui_->SpinButtonDecimals,
+             ui_->CheckShowCurrentValue, ui_->CheckAutoIncChannel, ui_->CommandPrev,
+             ui_->CommandNext, ui_->CommandProgram}) {
+        control->setEnabled(enabled);
+    }
+}
+
+void FormSetupChan::showLiveText(const QString &text) {
+    ui_->TextChannelValue->setText(text);
+}
+
+void FormSetupChan::focusBox(ChanBox which) {
+    QLineEdit *edit = box(which);
+    edit->setFocus();
+    edit->selectAll();
+}
+
+}  // namespace zelapp

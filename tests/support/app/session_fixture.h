@@ -1,0 +1,98 @@
+// The program's headless session as main() builds it, with stand-ins for the platform and a
+// recording main window view. The unit is the fake unit unless a test passes its own (the real
+// library against the emulator). The live-value service is not started: Form_Load is the
+// window's, and tests that want it use AppFixture.
+#pragma once
+
+#include <QDir>
+#include <QLocale>
+#include <QString>
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "core/instance_lock.h"
+#include "core/session.h"
+#include "core/settings_store.h"
+#include "fake_unit.h"
+#include "no_help_viewer.h"
+#include "recording_ports.h"
+#include "scripted_prompter.h"
+#include "temp_folder.h"
+
+namespace zeltest {
+
+// What the session showed through the main window.
+class RecordingView : public zelapp::MainWindowView {
+  public:
+    QString caption;
+    std::vector<std::pair<int, QString>> gridValues;
+    std::vector<std::pair<int, float>> barValues;
+    std::vector<std::pair<zelapp::CommandDialog, bool>> dialogs;  // shown, modal
+    std::vector<zelapp::CommandDialog> openDialogs;
+    zelapp::DialogResult answer = zelapp::DialogResult::Cancelled;
+    std::function<void()> whileModal;  // runs while a modal dialog is open
+
+    void captionChanged(const QString &text) override { caption = text; }
+    void marksChanged() override {}
+    void SetGridValue(int position, const QString &text) override {
+        gridValues.emplace_back(position, text);
+    }
+    void SetBarValue(int position, float value) override {
+        barValues.emplace_back(position, value);
+    }
+    void UpdateGridDisplay() override {}
+    void UpdateBarDisplay() override {}
+    void showGrid(bool) override {}
+    void showBars(bool) override {}
+    zelapp::DialogResult showDialog(zelapp::CommandDialog dialog, bool modal) override {
+        dialogs.emplace_back(dialog, modal);
+        if (modal && whileModal) {
+            whileModal();
+        }
+        return modal ? answer : zelapp::DialogResult::Shown;
+    }
+    bool isDialogOpen(zelapp::CommandDialog dialog) const override {
+        return std::find(openDialogs.begin(), openDialogs.end(), dialog) != openDialogs.end();
+    }
+};
+
+struct SessionFixture {
+    FakeUnit fakeUnit;
+    ScriptedPrompter prompter;
+    FakeFileChooser chooser;
+    NoHelpViewer helpViewer;
+    zelapp::MemorySettingsStore store;
+    TempFolder folder;  // the program folder
+    zelapp::InstanceLock lock{QDir(programFolder()).filePath(QStringLiteral("zelapp.lock"))};
+    RecordingView view;
+    std::unique_ptr<zelapp::Session> session;
+
+    explicit SessionFixture(zelapp::UnitApi *unit = nullptr) {
+        session = std::make_unique<zelapp::Session>(zelapp::SessionServices{
+            unit != nullptr ? *unit : fakeUnit, prompter, chooser, helpViewer, store, lock,
+            programFolder(), QString(), QStringLiteral("zelapp"), QLocale::c()});
+        session->attachView(&view);
+    }
+
+    QString programFolder() const { return QString::fromStdString(folder.path()); }
+
+    // Runs start-up without a window; the scan cycle then runs as the window would drive it:
+    // displays rebuilt, no hold, updating on.
+    zelapp::StartupResult start() {
+        const zelapp::StartupResult result = session->start(nullptr);
+        if (result == zelapp::StartupResult::Running) {
+            session->scan().UpdateMainDisplay();
+            session->state().ScanHoldCount = 0;
+            session->commands().UpdateToggle_Click();
+        }
+        return result;
+    }
+
+    zelapp::AppState &state() { return session->state(); }
+    zelapp::Setup &setup() { return session->setup(); }
+};
+
+}  // namespace zeltest
