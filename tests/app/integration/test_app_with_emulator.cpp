@@ -3,7 +3,12 @@
 // and a change on the unit reaches them at the next tick.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
+#include <string>
 
 #include "app_fixture.h"
 #include "base/zelcomm_binding.h"
@@ -75,6 +80,35 @@ TEST_F(AppWithEmulator, TheGridAndTheBarsShowTheUnitsValues) {
     for (const auto &shown : f.prompter.shown) {
         EXPECT_EQ(shown.text, QStringLiteral("zelapp.ini file not found. Default values used."));
     }
+}
+
+TEST_F(AppWithEmulator, AChannelProgrammedFromItsDialogReachesTheUnit) {
+    ASSERT_EQ(f.start({}, &binding), zelapp::StartupResult::Running);
+    f.window()->findChild<QAction *>(QStringLiteral("SetupChannels"))->trigger();
+    QWidget *dialog = f.window()->findChild<QWidget *>(QStringLiteral("FormSetupChan"));
+    ASSERT_NE(dialog, nullptr);
+    const auto type = [dialog](const char *name, const QString &text) {
+        auto *box = dialog->findChild<QLineEdit *>(QString::fromLatin1(name));
+        box->selectAll();
+        QTest::keyClicks(box, text);
+    };
+    dialog->findChild<QPushButton *>(QStringLiteral("CommandNext"))->click();  // channel 2
+    type("TextFormula", QStringLiteral("T1-T2"));
+    type("TextScalingValue", QStringLiteral("2"));
+    type("TextZeroValue", QStringLiteral("0.001"));
+    dialog->findChild<QPushButton *>(QStringLiteral("CommandProgram"))->click();
+
+    float scaling = 0, zero = 0;
+    EXPECT_EQ(binding.ZelReadCscale(2, &scaling), 0);
+    EXPECT_EQ(binding.ZelReadCzero(2, &zero), 0);
+    EXPECT_FLOAT_EQ(scaling, 2.0f);
+    EXPECT_FLOAT_EQ(zero, 0.001f);
+    // (0.0123 - -0.004) x 2 + 0.001: the unit evaluates the formula it was given.
+    ASSERT_EQ(emulator.control({"scan", "3"}).rfind("OK", 0), 0u);
+    const std::string reply = emulator.control({"get", "C2"});
+    ASSERT_EQ(reply.rfind("OK", 0), 0u) << reply;
+    EXPECT_NEAR(std::stod(reply.substr(3)), 0.0336, 1e-6);
+    EXPECT_TRUE(failures.empty());
 }
 
 }  // namespace
