@@ -8,7 +8,9 @@
 // real libzelcomm.so against zel8d. A fourth run adds 64 clients of the live-value service
 // with hot links on every channel, one of which never reads: the tick must not grow while that
 // client's output piles up, until the service drops it.
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QPixmap>
 #include <QTableWidget>
 #include <algorithm>
@@ -132,8 +134,16 @@ bool prepare(zeltest::AppFixture &f, const std::function<void(zelapp::Setup &)> 
     zelapp::windowRecord(setup.windows(), zelapp::SetupWindow::ChannelGrid) = {
         twips(0), twips(0), twips(kGridHeightPx), twips(kGridWidthPx)};
     window->UpdateMainDisplay();
+    // The channel setup dialog stays open beside the displays with its live value on.
+    window->findChild<QAction *>(QStringLiteral("SetupChannels"))->trigger();
+    auto *live = window->findChild<QCheckBox *>(QStringLiteral("CheckShowCurrentValue"));
+    if (live == nullptr) {
+        std::fprintf(stderr, "the channel setup dialog did not open\n");
+        return false;
+    }
+    live->click();
     paintPending();
-    if (f.state().MaxChannel != kChannels ||
+    if (f.state().MaxChannel != kChannels || f.app->session().setupChan().SetupChanChannel() != 1 ||
         window->barWindow()->TotalNumberOfBars() != kChannels ||
         !window->gridWindow()->isVisible() || !window->barWindow()->isVisible()) {
         std::fprintf(stderr, "the displays do not show %d channels\n", kChannels);
@@ -409,7 +419,7 @@ int main(int argc, char **argv) {
 
     std::printf(
         "bench_display_tick: channel view, %d channels, all values new every tick, grid "
-        "and bars shown (%s platform)\n",
+        "and bars shown, the channel dialog open with its live value (%s platform)\n",
         kChannels, qPrintable(QGuiApplication::platformName()));
     std::printf("  bar window %dx%d px (%dx%d inside): %d gauges in %d rows; grid %dx%d px\n",
                 kBarWidthPx, kBarHeightPx, sweep.barSize.width(), sweep.barSize.height(),
