@@ -21,7 +21,9 @@ constexpr bool isItemCount(int n) {
 }
 
 struct AppState {
-    // Settings, with their defaults at start-up (zelapp.ini and the setup file change them).
+    // Settings, with their defaults at start-up (zelapp.ini changes them). The three counts of
+    // items are what start-up builds and what the close writes back; while the program runs,
+    // the setup's collections hold the counts (Setup::channelCount() and the like).
     int MaxChannel = 8;
     int MaxLvdt = 8;
     int MaxAnalog = 1;

@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "core/ini_file.h"
+#include "setup/setup.h"
 #include "setup/setup_commands.h"
 
 namespace zelapp {
@@ -43,6 +44,11 @@ bool MainLifecycle::Form_QueryUnload() {
         }
     }
     state_.AppPath = programFolder_;
+    // The next start builds the setup this one ends with.
+    const Setup &setup = commands_.setup();
+    state_.MaxChannel = setup.channelCount();
+    state_.MaxLvdt = setup.lvdtCount();
+    state_.MaxAnalog = setup.analogCount();
     QString error;
     if (!writeIniFile(QDir(state_.AppPath).filePath(QStringLiteral("zelapp.ini")), state_,
                       &error)) {

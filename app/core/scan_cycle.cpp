@@ -97,10 +97,10 @@ void ScanCycle::Timer1_Timer() {
             showChannels();
             break;
         case VIEWTYPELVDTS:
-            showInputs(state_.MaxLvdt, &UnitApi::ZelReadLvdt);
+            showInputs(setup_.lvdtCount(), &UnitApi::ZelReadLvdt);
             break;
         case VIEWTYPEANALOGS:
-            showInputs(state_.MaxAnalog, &UnitApi::ZelReadAnalog);
+            showInputs(setup_.analogCount(), &UnitApi::ZelReadAnalog);
             break;
         default:
             break;
@@ -152,8 +152,8 @@ void ScanCycle::feed(LiveValueSink &sink) {
 }
 
 void ScanCycle::updateLabels() {
-    fitCache(lastChannelValue_, state_.MaxChannel);
-    for (int i = 1; i <= state_.MaxChannel; ++i) {
+    fitCache(lastChannelValue_, setup_.channelCount());
+    for (int i = 1; i <= setup_.channelCount(); ++i) {
         const Channel *channel = setup_.channel(i);
         if (!channel) {
             continue;
@@ -176,11 +176,11 @@ void ScanCycle::showGroup() {
         return;
     }
     // Keyed by channel number, so the cache must reach the highest channel.
-    fitCache(lastViewValue_, state_.MaxChannel);
+    fitCache(lastViewValue_, setup_.channelCount());
     for (int p = 1; p <= shown->Count; ++p) {
         const int ch = shown->GetChannel(p);
         // A group still naming a removed channel: leave its row alone.
-        const Channel *channel = ch <= state_.MaxChannel ? setup_.channel(ch) : nullptr;
+        const Channel *channel = setup_.channel(ch);
         if (!channel) {
             continue;
         }
@@ -194,8 +194,8 @@ void ScanCycle::showGroup() {
 }
 
 void ScanCycle::showChannels() {
-    fitCache(lastChannelValue_, state_.MaxChannel);
-    for (int i = 1; i <= state_.MaxChannel; ++i) {
+    fitCache(lastChannelValue_, setup_.channelCount());
+    for (int i = 1; i <= setup_.channelCount(); ++i) {
         const Channel *channel = setup_.channel(i);
         if (!channel) {
             continue;
@@ -227,7 +227,7 @@ void ScanCycle::UpdateMainDisplay() {
 }
 
 void ScanCycle::RebuildDisplays() {
-    const int maxChannel = std::max(state_.MaxChannel, 0);
+    const int maxChannel = setup_.channelCount();
     lastChannelValue_.assign(static_cast<std::size_t>(maxChannel) + 1, ShownValue{});
 
     for (int view = VIEWTYPEGROUPS; view <= VIEWTYPEANALOGS; ++view) {
@@ -240,10 +240,10 @@ void ScanCycle::RebuildDisplays() {
             n = maxChannel;
             break;
         case VIEWTYPELVDTS:
-            n = std::max(state_.MaxLvdt, 0);
+            n = setup_.lvdtCount();
             break;
         case VIEWTYPEANALOGS:
-            n = std::max(state_.MaxAnalog, 0);
+            n = setup_.analogCount();
             break;
         default:
             break;

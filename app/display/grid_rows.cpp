@@ -39,19 +39,21 @@ GridRows gridRows(const Setup &setup, const AppState &state) {
             return rows;
         }
         case VIEWTYPECHANNELS:
-            return {QStringLiteral("Channels"),
-                    GridTable{QStringLiteral("Channel"), descriptions(state.MaxChannel, [&](int i) {
-                                  return setup.channel(i);
-                              })}};
+            return {
+                QStringLiteral("Channels"),
+                GridTable{QStringLiteral("Channel"), descriptions(setup.channelCount(), [&](int i) {
+                              return setup.channel(i);
+                          })}};
         case VIEWTYPELVDTS:
             return {QStringLiteral("LVDTs"),
-                    GridTable{QStringLiteral("LVDT"),
-                              descriptions(state.MaxLvdt, [&](int i) { return setup.lvdt(i); })}};
+                    GridTable{QStringLiteral("LVDT"), descriptions(setup.lvdtCount(), [&](int i) {
+                                  return setup.lvdt(i);
+                              })}};
         case VIEWTYPEANALOGS:
-            return {QStringLiteral("Analogs"), GridTable{QStringLiteral("Analog Inputs"),
-                                                         descriptions(state.MaxAnalog, [&](int i) {
-                                                             return setup.analogInput(i);
-                                                         })}};
+            return {QStringLiteral("Analogs"),
+                    GridTable{QStringLiteral("Analog Inputs"),
+                              descriptions(setup.analogCount(),
+                                           [&](int i) { return setup.analogInput(i); })}};
         default:
             return {};
     }

@@ -19,11 +19,11 @@ std::optional<int> viewItemCount(const Setup &setup, const AppState &state) {
             }
             return std::nullopt;
         case VIEWTYPECHANNELS:
-            return state.MaxChannel;
+            return setup.channelCount();
         case VIEWTYPELVDTS:
-            return state.MaxLvdt;
+            return setup.lvdtCount();
         case VIEWTYPEANALOGS:
-            return state.MaxAnalog;
+            return setup.analogCount();
         default:
             return std::nullopt;
     }

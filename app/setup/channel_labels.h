@@ -14,7 +14,7 @@ class ChannelLabels : public QObject {
   public:
     ChannelLabels();
 
-    // Elements 0..count()-1; count() is MaxChannel + 1 while the setup is consistent.
+    // Elements 0..count()-1: one per channel of the setup, and element 0.
     int count() const { return static_cast<int>(texts_.size()); }
     // The text of element i; "" for elements that do not exist.
     QString text(int i) const;

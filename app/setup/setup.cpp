@@ -47,10 +47,10 @@ void Setup::removeGroup(int i) {
 }
 
 template <typename T, typename SetCurrent, typename Added, typename Removed>
-void Setup::resizeCollection(std::vector<std::unique_ptr<T>> &items, int &count, int newCount,
-                             int currentItem, SetCurrent setCurrent, Added added, Removed removed) {
-    // Callers keep counts in range; a count the unit cannot number is held to what it can, so
-    // the collection, its count and the value holders always agree.
+void Setup::resizeCollection(std::vector<std::unique_ptr<T>> &items, int newCount, int currentItem,
+                             SetCurrent setCurrent, Added added, Removed removed) {
+    // Callers keep counts in range; a count the unit cannot number is held to what it can. The
+    // collection's size is the count: nothing else records it.
     newCount = std::clamp(newCount, 0, kMaxItemCount);
     const int old = static_cast<int>(items.size());
     for (int i = old + 1; i <= newCount; ++i) {
@@ -69,25 +69,24 @@ void Setup::resizeCollection(std::vector<std::unique_ptr<T>> &items, int &count,
             removed(i);
         }
     }
-    count = newCount;
 }
 
 void Setup::CreateChannels(int newMaxChannel) {
     resizeCollection(
-        channels_, state_.MaxChannel, newMaxChannel, currentItems_.GetCurrentChannel(),
+        channels_, newMaxChannel, currentItems_.GetCurrentChannel(),
         [this](int i) { currentItems_.SetCurrentChannel(i); }, [this] { labels_.addLabel(); },
         [this](int i) { labels_.removeLabel(i); });
 }
 
 void Setup::CreateLVDTs(int newMaxLvdt) {
     resizeCollection(
-        lvdts_, state_.MaxLvdt, newMaxLvdt, currentItems_.GetCurrentLvdt(),
+        lvdts_, newMaxLvdt, currentItems_.GetCurrentLvdt(),
         [this](int i) { currentItems_.SetCurrentLvdt(i); }, [] {}, [](int) {});
 }
 
 void Setup::CreateAnalogs(int newMaxAnalog) {
     resizeCollection(
-        analogs_, state_.MaxAnalog, newMaxAnalog, currentItems_.GetCurrentAnalog(),
+        analogs_, newMaxAnalog, currentItems_.GetCurrentAnalog(),
         [this](int i) { currentItems_.SetCurrentAnalog(i); }, [] {}, [](int) {});
 }
 
@@ -115,38 +114,29 @@ bool Setup::CheckMaxChannel(int newMax, bool fixNow) {
 }
 
 void Setup::CreateDefaultObjects() {
-    const int channels = state_.MaxChannel;
-    const int lvdts = state_.MaxLvdt;
-    const int analogs = state_.MaxAnalog;
-    state_.MaxChannel = 0;
-    state_.MaxLvdt = 0;
-    state_.MaxAnalog = 0;
-    CreateChannels(channels);
-    CreateLVDTs(lvdts);
-    CreateAnalogs(analogs);
+    CreateChannels(state_.MaxChannel);
+    CreateLVDTs(state_.MaxLvdt);
+    CreateAnalogs(state_.MaxAnalog);
 }
 
 void Setup::ClearSetup() {
     groups_.clear();
 
     // Labels go from the top down; element 0 stays.
-    const int n = state_.MaxChannel;
+    const int n = channelCount();
     channels_.clear();
     for (int i = labels_.count() - 1; i >= 1; --i) {
         labels_.removeLabel(i);
     }
-    state_.MaxChannel = 0;
     CreateChannels(n);
 
-    const int lvdtCount = state_.MaxLvdt;
+    const int lvdts = lvdtCount();
     lvdts_.clear();
-    state_.MaxLvdt = 0;
-    CreateLVDTs(lvdtCount);
+    CreateLVDTs(lvdts);
 
-    const int analogCount = state_.MaxAnalog;
+    const int analogs = analogCount();
     analogs_.clear();
-    state_.MaxAnalog = 0;
-    CreateAnalogs(analogCount);
+    CreateAnalogs(analogs);
 }
 
 void Setup::NewSetup() {

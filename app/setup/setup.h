@@ -19,8 +19,9 @@ namespace zelapp {
 
 class Setup {
   public:
-    // The counts live in `state` (MaxChannel, MaxLvdt, MaxAnalog, ...). `state` must be the
-    // same object as the one in `context`.
+    // The collections' sizes are the counts of channels, probes and analog inputs; the
+    // settings MaxChannel, MaxLvdt and MaxAnalog in `state` are only what start-up builds
+    // (CreateDefaultObjects). `state` must be the same object as the one in `context`.
     Setup(const ModelContext &context, AppState &state, ChannelLabels &labels,
           CurrentItems &currentItems, MainWindowPort &mainWindow);
     Setup(const Setup &) = delete;
@@ -69,8 +70,8 @@ class Setup {
     // Grows or shrinks one collection to newCount objects: new ones are bound to their number,
     // a dialog showing a removed item moves to the new last one.
     template <typename T, typename SetCurrent, typename Added, typename Removed>
-    void resizeCollection(std::vector<std::unique_ptr<T>> &items, int &count, int newCount,
-                          int currentItem, SetCurrent setCurrent, Added added, Removed removed);
+    void resizeCollection(std::vector<std::unique_ptr<T>> &items, int newCount, int currentItem,
+                          SetCurrent setCurrent, Added added, Removed removed);
 
     ModelContext context_;
     AppState &state_;

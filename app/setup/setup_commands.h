@@ -35,6 +35,7 @@ class SetupCommands {
     SetupLoad loadSetupFile();
 
     QChar decimalSeparator() const;
+    Setup &setup() { return setup_; }
 
   private:
     // The writer: the whole setup to `path`; on success SetupModified is cleared.

@@ -92,9 +92,9 @@ QByteArray setupFileText(const Setup &setup, QChar decimalSeparator) {
 
     out.literal("[ZELAPP Version 6.0]");
     out.literal("[General Setup]");
-    out.key("MaxChannel", state.MaxChannel);
-    out.key("MaxLVDT", state.MaxLvdt);
-    out.key("MaxAnalog", state.MaxAnalog);
+    out.key("MaxChannel", setup.channelCount());
+    out.key("MaxLVDT", setup.lvdtCount());
+    out.key("MaxAnalog", setup.analogCount());
     out.literal("MaxDigital=0");
     out.literal("MaxStrain=0");
     out.key("Decimals", state.Decimals);

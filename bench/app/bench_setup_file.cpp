@@ -83,7 +83,8 @@ int main() {
     }
     QFile file(path);
     const qint64 bytes = file.size();
-    const bool ok = prompter.shown.empty() && setup.groupCount() == 20 && state.MaxChannel == 255;
+    const bool ok =
+        prompter.shown.empty() && setup.groupCount() == 20 && setup.channelCount() == 255;
 
     std::printf("bench_setup_file: 255 channels, 64 probes, 20 groups (%lld bytes)\n",
                 static_cast<long long>(bytes));

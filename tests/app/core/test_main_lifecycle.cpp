@@ -49,12 +49,14 @@ class CloseTest : public ::testing::Test {
 TEST_F(CloseTest, UnmodifiedWithoutLinksAsksNothingAndWritesTheSettings) {
     f.state.AppPath = QStringLiteral("/elsewhere");
     f.state.HelpFile = QStringLiteral("zelapp.html");
+    f.setup.CreateChannels(3);  // a setup file changed the counts: the next start builds those
     EXPECT_TRUE(lifecycle.Form_QueryUnload());
     EXPECT_TRUE(f.prompter.shown.empty());
     EXPECT_EQ(f.state.AppPath, programFolder);
     QFile written(ini());
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(written.readAll().startsWith("[ZELAPP Version 6.01]\r\n[General Setup]\r\n"));
+    const QByteArray text = written.readAll();
+    EXPECT_TRUE(text.startsWith("[ZELAPP Version 6.01]\r\n[General Setup]\r\nMaxChannel= 3 \r\n"));
     EXPECT_EQ(viewer.closes, 1);
 
     lifecycle.Form_Unload(false, {1200, 800});

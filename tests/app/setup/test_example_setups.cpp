@@ -122,7 +122,7 @@ TEST_P(ExampleSetup, EveryChannelInUseIsAUsableGauge) {
         }
     }
     // Every channel of the setup is defined: none is left at its default formula-less state.
-    EXPECT_EQ(inUse, f.state.MaxChannel);
+    EXPECT_EQ(inUse, f.setup.channelCount());
 }
 
 TEST_P(ExampleSetup, InputsHaveShortNames) {
@@ -170,9 +170,9 @@ INSTANTIATE_TEST_SUITE_P(Examples, ExampleSetup, ::testing::ValuesIn(exampleFile
 TEST(DemoSetup, IsAShaftGaugeOnEightProbes) {
     zeltest::SetupFixture f;
     ASSERT_EQ(load(f, examplePath("demo.zel"), QLocale::c()), zelapp::SetupLoad::Loaded);
-    EXPECT_EQ(f.state.MaxChannel, 10);
-    EXPECT_EQ(f.state.MaxLvdt, 8);
-    EXPECT_EQ(f.state.MaxAnalog, 1);
+    EXPECT_EQ(f.setup.channelCount(), 10);
+    EXPECT_EQ(f.setup.lvdtCount(), 8);
+    EXPECT_EQ(f.setup.analogCount(), 1);
     EXPECT_EQ(f.state.Decimals, 4);
 
     const std::vector<std::pair<QString, QString>> channels = {

@@ -21,17 +21,17 @@ zelapp::group &addGroup(zelapp::Setup &setup, std::initializer_list<int> channel
 }
 
 void expectConsistent(const SetupFixture &f) {
-    ASSERT_EQ(f.setup.channelCount(), f.state.MaxChannel);
-    ASSERT_EQ(f.setup.lvdtCount(), f.state.MaxLvdt);
-    ASSERT_EQ(f.setup.analogCount(), f.state.MaxAnalog);
-    ASSERT_EQ(f.labels.count(), f.state.MaxChannel + 1);
-    for (int i = 1; i <= f.state.MaxChannel; ++i) {
+    ASSERT_EQ(f.setup.channelCount(), f.setup.channelCount());
+    ASSERT_EQ(f.setup.lvdtCount(), f.setup.lvdtCount());
+    ASSERT_EQ(f.setup.analogCount(), f.setup.analogCount());
+    ASSERT_EQ(f.labels.count(), f.setup.channelCount() + 1);
+    for (int i = 1; i <= f.setup.channelCount(); ++i) {
         EXPECT_EQ(f.setup.channel(i)->Index, i);
     }
-    for (int i = 1; i <= f.state.MaxLvdt; ++i) {
+    for (int i = 1; i <= f.setup.lvdtCount(); ++i) {
         EXPECT_EQ(f.setup.lvdt(i)->Index, i);
     }
-    for (int i = 1; i <= f.state.MaxAnalog; ++i) {
+    for (int i = 1; i <= f.setup.analogCount(); ++i) {
         EXPECT_EQ(f.setup.analogInput(i)->Index, i);
     }
 }
@@ -59,9 +59,9 @@ TEST(Setup, CountsTheUnitCannotNumberAreHeldToItsRange) {
     f.setup.CreateChannels(-3);
     f.setup.CreateLVDTs(-2);
     f.setup.CreateAnalogs(300);
-    EXPECT_EQ(f.state.MaxChannel, 0);
-    EXPECT_EQ(f.state.MaxLvdt, 0);
-    EXPECT_EQ(f.state.MaxAnalog, 255);
+    EXPECT_EQ(f.setup.channelCount(), 0);
+    EXPECT_EQ(f.setup.lvdtCount(), 0);
+    EXPECT_EQ(f.setup.analogCount(), 255);
     expectConsistent(f);
     f.setup.CreateChannels(2);
     f.setup.CreateAnalogs(-1);
@@ -160,9 +160,9 @@ TEST(Setup, ClearSetupRemovesGroupsAndRebuildsAtTheSameCounts) {
 
     f.setup.ClearSetup();
     EXPECT_EQ(f.setup.groupCount(), 0);
-    EXPECT_EQ(f.state.MaxChannel, 4);
-    EXPECT_EQ(f.state.MaxLvdt, 2);
-    EXPECT_EQ(f.state.MaxAnalog, 1);
+    EXPECT_EQ(f.setup.channelCount(), 4);
+    EXPECT_EQ(f.setup.lvdtCount(), 2);
+    EXPECT_EQ(f.setup.analogCount(), 1);
     EXPECT_EQ(f.state.MaxDigital, 3);
     EXPECT_TRUE(f.setup.channel(2)->Formula().isEmpty());
     EXPECT_FALSE(f.setup.channel(2)->InUse);

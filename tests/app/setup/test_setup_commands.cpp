@@ -189,7 +189,7 @@ TEST_F(SetupCommandsTest, LoadTestReadsTestZelFromTheWorkingFolder) {
     zeltest::writeBytes(dir.filePath(u"test.zel"_s),
                         "[ZELAPP Version 6.0]\r\n[General Setup]\r\nMaxChannel= 3 \r\n");
     commands.LoadTest_Click();
-    EXPECT_EQ(f.state.MaxChannel, 3);
+    EXPECT_EQ(f.setup.channelCount(), 3);
     EXPECT_EQ(f.mainWindow.captionText, u"ZEL-32 [test.zel]"_s);
 }
 

@@ -130,7 +130,7 @@ TEST_F(SetupReaderTest, EmptyFileClearsTheSetupAndFinishesTheLoad) {
     EXPECT_TRUE(f.prompter.shown.empty());
     EXPECT_EQ(f.setup.groupCount(), 0);
     EXPECT_TRUE(f.setup.channel(1)->Formula().isEmpty());
-    EXPECT_EQ(f.state.MaxChannel, 2);
+    EXPECT_EQ(f.setup.channelCount(), 2);
     EXPECT_FALSE(f.state.SetupModified);
     EXPECT_EQ(f.mainWindow.captionText, caption());
     EXPECT_EQ(f.mainWindow.updateMainDisplayCalls, 1);
@@ -150,12 +150,12 @@ TEST_F(SetupReaderTest, TheFirstLineIsNeverLookedAt) {
               SetupLoad::Loaded);
     EXPECT_EQ(f.prompter.texts(), (std::vector<QString>{u"Section:MaxChannel= 3  not valid"_s,
                                                         u"Section:[End Section] not valid"_s}));
-    EXPECT_EQ(f.state.MaxChannel, 2);
+    EXPECT_EQ(f.setup.channelCount(), 2);
 
     f.prompter.shown.clear();
     EXPECT_EQ(load(fileOf(Lines{"anything at all"} + general(3, 1, 1))), SetupLoad::Loaded);
     EXPECT_TRUE(f.prompter.shown.empty());
-    EXPECT_EQ(f.state.MaxChannel, 3);
+    EXPECT_EQ(f.setup.channelCount(), 3);
 }
 
 TEST_F(SetupReaderTest, HeadersMatchExactlyAndOtherLinesAreReportedOneByOne) {
@@ -173,10 +173,10 @@ TEST_F(SetupReaderTest, GeneralSetupKeys) {
                                          "MaxAnalog=  2 ",  "MaxDigital= 4 ",   "MaxStrain= 9 ",
                                          "Decimals= 3 ",    "maxchannel= 7 ",   "[End Section]"};
     EXPECT_EQ(load(fileOf(lines)), SetupLoad::Loaded);
-    EXPECT_EQ(f.state.MaxChannel, 2);  // halves go to the even neighbour
-    EXPECT_EQ(f.state.MaxLvdt, 4);
+    EXPECT_EQ(f.setup.channelCount(), 2);  // halves go to the even neighbour
     EXPECT_EQ(f.setup.lvdtCount(), 4);
-    EXPECT_EQ(f.state.MaxAnalog, 2);
+    EXPECT_EQ(f.setup.lvdtCount(), 4);
+    EXPECT_EQ(f.setup.analogCount(), 2);
     EXPECT_EQ(f.setup.analogCount(), 2);
     EXPECT_EQ(f.state.MaxDigital, 4);
     EXPECT_EQ(f.state.MaxStrain, 0);
@@ -204,7 +204,7 @@ TEST_F(SetupReaderTest, GeneralSetupKeysDecodeOnlyTheValuesTheyUse) {
 TEST_F(SetupReaderTest, GeneralSetupWithoutItsEndLineRunsToTheEndOfTheFile) {
     EXPECT_EQ(load(fileOf({"v", "[General Setup]", "MaxChannel= 3 ", "Decimals= 2 "})),
               SetupLoad::Loaded);
-    EXPECT_EQ(f.state.MaxChannel, 3);
+    EXPECT_EQ(f.setup.channelCount(), 3);
     EXPECT_EQ(f.state.Decimals, 2);
 }
 
@@ -365,8 +365,8 @@ TEST_F(SetupReaderTest, WhatTheWriterWritesReadsBackTheSame) {
     ASSERT_EQ(load(text, copy), SetupLoad::Loaded);
     EXPECT_TRUE(copy.prompter.shown.empty());
     EXPECT_EQ(zelapp::setupFileText(copy.setup, u'.'), text);
-    EXPECT_EQ(copy.state.MaxChannel, 4);
-    EXPECT_EQ(copy.state.MaxLvdt, 2);
+    EXPECT_EQ(copy.setup.channelCount(), 4);
+    EXPECT_EQ(copy.setup.lvdtCount(), 2);
     EXPECT_EQ(copy.state.MaxDigital, 0);
     EXPECT_EQ(copy.state.Decimals, 3);
     EXPECT_EQ(copy.setup.windows(), source.setup.windows());
@@ -509,7 +509,7 @@ TEST_P(BadSetupFile, StopsWithOneMessageAndFinishesTheLoad) {
     EXPECT_EQ(f.setup.lvdt(1)->Description, u"Lvdt 1"_s);
     EXPECT_EQ(f.setup.analogInput(1)->Description, u"Analog  1"_s);
     EXPECT_EQ(f.setup.groupCount(), 0);
-    EXPECT_EQ(f.state.MaxChannel, 2);
+    EXPECT_EQ(f.setup.channelCount(), 2);
     EXPECT_EQ(f.setup.channelCount(), 2);
     // Half a setup: modified, and no name a plain Save could overwrite the file with.
     EXPECT_TRUE(f.state.SetupModified);

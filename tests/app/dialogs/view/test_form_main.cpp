@@ -217,7 +217,7 @@ TEST_F(FormMainTest, TheCommandLineLoadsItsSetupChoosesTheViewAndOpensTheGrid) {
     auto *w = start(path + QStringLiteral(" /NUMS /LVDT"));
     EXPECT_TRUE(f.prompter.shown.empty());
     EXPECT_EQ(f.state().SetupFileName, path);
-    EXPECT_EQ(f.state().MaxChannel, 3);
+    EXPECT_EQ(f.app->setup().channelCount(), 3);
     EXPECT_EQ(f.state().ViewType, zelapp::VIEWTYPELVDTS);
     EXPECT_TRUE(action(w, "ViewLVDTs")->isChecked());
     EXPECT_FALSE(action(w, "ViewChannels")->isChecked());

@@ -50,7 +50,7 @@ TEST_F(LinkMainWindowTest, ServesTheChannelsUnderTheProgramsName) {
     EXPECT_EQ(c.next(), "DATA\tlabelChan(2)\t" + shown.toLatin1());
     EXPECT_EQ(c.ask("REQUEST\tlabelChan(8)"),
               "DATA\tlabelChan(8)\t" + f.app->labels().text(8).toLatin1());
-    const int channels = f.state().MaxChannel;
+    const int channels = f.app->setup().channelCount();
     EXPECT_EQ(c.ask("REQUEST\tlabelChan(" + QByteArray::number(channels + 1) + ")"),
               "NACK\tREQUEST\tlabelChan(" + QByteArray::number(channels + 1) + ")");
 }
