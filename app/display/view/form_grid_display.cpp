@@ -1,6 +1,7 @@
 #include "display/view/form_grid_display.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QTableWidgetItem>
 #include <algorithm>
 
@@ -49,6 +50,21 @@ FormGridDisplay::FormGridDisplay(Setup &setup, AppState &state, DisplayHost &hos
     connect(
         ui_->GridView, &QTableWidget::cellDoubleClicked, this,
         [this](int row, int) { GridView_DblClick(row); }, Qt::QueuedConnection);
+    // Enter on a row picks it as a double click does, so the keyboard reaches the setup too.
+    ui_->GridView->installEventFilter(this);
+}
+
+bool FormGridDisplay::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == ui_->GridView && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        const int row = ui_->GridView->currentRow();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && row >= 0) {
+            QMetaObject::invokeMethod(
+                this, [this, row] { GridView_DblClick(row); }, Qt::QueuedConnection);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 FormGridDisplay::~FormGridDisplay() = default;

@@ -43,6 +43,7 @@ class FormGridDisplay : public QWidget {
 
   protected:
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
   private:

@@ -214,7 +214,7 @@ TEST_F(FormGridDisplayTest, SetGridValueWritesColumnOneOfItemRowsOnly) {
     EXPECT_EQ(changes.count(), 1);
 }
 
-TEST_F(FormGridDisplayTest, ADoubleClickOpensTheSetupOfThatRow) {
+TEST_F(FormGridDisplayTest, ADoubleClickOrEnterOpensTheSetupOfThatRow) {
     showView(zelapp::VIEWTYPECHANNELS);
     showWindow();
     doubleClick(3, 1);
@@ -228,6 +228,12 @@ TEST_F(FormGridDisplayTest, ADoubleClickOpensTheSetupOfThatRow) {
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(host.setupRequests.size(), 4u);  // a single click only selects
     EXPECT_EQ(host.enableGridClicks, 0);
+
+    // Enter picks the current row, as a double click does.
+    grid->setCurrentCell(6, 1);
+    QTest::keyClick(grid, Qt::Key_Return);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(host.setupRequests.back(), 6);
 }
 
 TEST_F(FormGridDisplayTest, TheCloseBoxSwitchesTheDisplayOffThroughTheHost) {
