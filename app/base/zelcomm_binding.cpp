@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <cstdlib>
+#include <type_traits>
 #include <utility>
 
 // Only for the function types and their calling convention: the symbols themselves are never
@@ -14,60 +15,21 @@ using namespace Qt::StringLiterals;
 namespace zelapp {
 
 enum class ZelcommBinding::Export : std::size_t {
-    CommInit,
-    MsgBox,
-    InstallMsg,
-    DiagMsg,
-    StartScan,
-    StopScan,
-    SetScanTime,
-    SetAdcAvg,
-    SetRunAvg,
-    ResetMM,
-    DefineChannel,
-    ClearChannel,
-    ClearAllChannels,
-    ReadChannel,
-    SetCzero,
-    ReadCzero,
-    SetCscale,
-    ReadCscale,
-    ReadLvdt,
-    SetTzero,
-    ReadTzero,
-    SetTfsv,
-    ReadTfsv,
-    ReadAnalog,
-    SetAzero,
-    ReadAzero,
-    SetAfsv,
-    ReadAfsv,
-    SetLvdtGain,
-    ReadLvdtGain,
-    SetLvdtFine,
-    ReadLvdtFine,
-    SetLvdtNull,
-    ReadLvdtNull,
-    SaveCalibration,
-    GetSaveStatus,
-    SetMessageHook,
+    ZEL_UNIT_CALLS(ZEL_UNIT_CALL_ENUMERATOR) ZelSetMessageHook,
     Count
 };
 
 namespace {
 
 // In the order of ZelcommBinding::Export.
-constexpr std::array<const char *, 37> kExportNames = {
-    "ZelCommInit",         "ZelMsgBox",       "EppInstallMsg",      "EppDiagMsg",
-    "ZelStartScan",        "ZelStopScan",     "ZelSetScanTime",     "ZelSetAdcAvg",
-    "ZelSetRunAvg",        "ZelResetMM",      "ZelDefineChannel",   "ZelClearChannel",
-    "ZelClearAllChannels", "ZelReadChannel",  "ZelSetCzero",        "ZelReadCzero",
-    "ZelSetCscale",        "ZelReadCscale",   "ZelReadLvdt",        "ZelSetTzero",
-    "ZelReadTzero",        "ZelSetTfsv",      "ZelReadTfsv",        "ZelReadAnalog",
-    "ZelSetAzero",         "ZelReadAzero",    "ZelSetAfsv",         "ZelReadAfsv",
-    "ZelSetLvdtGain",      "ZelReadLvdtGain", "ZelSetLvdtFine",     "ZelReadLvdtFine",
-    "ZelSetLvdtNull",      "ZelReadLvdtNull", "ZelSaveCalibration", "ZelGetSaveStatus",
-    "ZelSetMessageHook"};
+constexpr std::array kExportNames = {ZEL_UNIT_CALLS(ZEL_UNIT_CALL_NAME) "ZelSetMessageHook"};
+
+// Every call of the list has the signature of its export in zelcomm.h.
+#define ZEL_CHECK_SIGNATURE(result, name, params, args)                       \
+    static_assert(std::is_same_v<decltype(&::name), result(ZELAPI *) params>, \
+                  #name " differs from zelcomm.h");
+ZEL_UNIT_CALLS(ZEL_CHECK_SIGNATURE)
+#undef ZEL_CHECK_SIGNATURE
 
 constexpr int32_t kCallFailed = -1;
 
@@ -131,7 +93,7 @@ ZelcommBinding::~ZelcommBinding() {
     hookPrompter = nullptr;
     hookOwner = nullptr;
     // The library stays loaded after us; it must not call into a prompter that is gone.
-    const auto setHook = functions_[static_cast<std::size_t>(Export::SetMessageHook)];
+    const auto setHook = functions_[static_cast<std::size_t>(Export::ZelSetMessageHook)];
     if (setHook != nullptr) {
         reinterpret_cast<decltype(&::ZelSetMessageHook)>(setHook)(nullptr);
     }
@@ -197,13 +159,9 @@ QFunctionPointer ZelcommBinding::resolve(Export which) {
     return functions_[index];
 }
 
-template <typename Function, typename... Args>
-int32_t ZelcommBinding::call(Export which, Args... args) {
-    const QFunctionPointer function = resolve(which);
-    if (function == nullptr) {
-        return kCallFailed;
-    }
-    return reinterpret_cast<Function>(function)(args...);
+template <typename Function>
+Function ZelcommBinding::entry(Export which) {
+    return reinterpret_cast<Function>(resolve(which));
 }
 
 void ZelcommBinding::reportFailure(const QString &message) {
@@ -213,7 +171,7 @@ void ZelcommBinding::reportFailure(const QString &message) {
 }
 
 void ZelcommBinding::installMessageHook(Prompter &prompter) {
-    const QFunctionPointer setHook = resolve(Export::SetMessageHook);
+    const QFunctionPointer setHook = resolve(Export::ZelSetMessageHook);
     if (setHook == nullptr) {
         return;
     }
@@ -224,151 +182,18 @@ void ZelcommBinding::installMessageHook(Prompter &prompter) {
 
 // ---- Forwarding ---------------------------------------------------------------------------
 
-int32_t ZelcommBinding::ZelCommInit(int32_t unused) {
-    return call<decltype(&::ZelCommInit)>(Export::CommInit, unused);
-}
-
-void ZelcommBinding::ZelMsgBox(int32_t flag) {
-    if (const QFunctionPointer function = resolve(Export::MsgBox)) {
-        reinterpret_cast<decltype(&::ZelMsgBox)>(function)(flag);
+// A call whose export cannot be reached returns kCallFailed (or nothing, for ZelMsgBox) and
+// writes no outputs.
+#define ZEL_FORWARD(result, name, params, args)                       \
+    result ZelcommBinding::name params {                              \
+        const auto function = entry<decltype(&::name)>(Export::name); \
+        if (function == nullptr) {                                    \
+            return static_cast<result>(kCallFailed);                  \
+        }                                                             \
+        return function args;                                         \
     }
-}
-
-int32_t ZelcommBinding::EppInstallMsg(int32_t flag) {
-    return call<decltype(&::EppInstallMsg)>(Export::InstallMsg, flag);
-}
-
-int32_t ZelcommBinding::EppDiagMsg(int32_t flag) {
-    return call<decltype(&::EppDiagMsg)>(Export::DiagMsg, flag);
-}
-
-int32_t ZelcommBinding::ZelStartScan() {
-    return call<decltype(&::ZelStartScan)>(Export::StartScan);
-}
-
-int32_t ZelcommBinding::ZelStopScan() {
-    return call<decltype(&::ZelStopScan)>(Export::StopScan);
-}
-
-int32_t ZelcommBinding::ZelSetScanTime(int32_t time) {
-    return call<decltype(&::ZelSetScanTime)>(Export::SetScanTime, time);
-}
-
-int32_t ZelcommBinding::ZelSetAdcAvg(int32_t count) {
-    return call<decltype(&::ZelSetAdcAvg)>(Export::SetAdcAvg, count);
-}
-
-int32_t ZelcommBinding::ZelSetRunAvg(int32_t count) {
-    return call<decltype(&::ZelSetRunAvg)>(Export::SetRunAvg, count);
-}
-
-int32_t ZelcommBinding::ZelResetMM() {
-    return call<decltype(&::ZelResetMM)>(Export::ResetMM);
-}
-
-int32_t ZelcommBinding::ZelDefineChannel(int32_t channel, const char *formula) {
-    return call<decltype(&::ZelDefineChannel)>(Export::DefineChannel, channel, formula);
-}
-
-int32_t ZelcommBinding::ZelClearChannel(int32_t channel) {
-    return call<decltype(&::ZelClearChannel)>(Export::ClearChannel, channel);
-}
-
-int32_t ZelcommBinding::ZelClearAllChannels() {
-    return call<decltype(&::ZelClearAllChannels)>(Export::ClearAllChannels);
-}
-
-int32_t ZelcommBinding::ZelReadChannel(int32_t channel, float *value) {
-    return call<decltype(&::ZelReadChannel)>(Export::ReadChannel, channel, value);
-}
-
-int32_t ZelcommBinding::ZelSetCzero(int32_t channel, float *value) {
-    return call<decltype(&::ZelSetCzero)>(Export::SetCzero, channel, value);
-}
-
-int32_t ZelcommBinding::ZelReadCzero(int32_t channel, float *value) {
-    return call<decltype(&::ZelReadCzero)>(Export::ReadCzero, channel, value);
-}
-
-int32_t ZelcommBinding::ZelSetCscale(int32_t channel, float *value) {
-    return call<decltype(&::ZelSetCscale)>(Export::SetCscale, channel, value);
-}
-
-int32_t ZelcommBinding::ZelReadCscale(int32_t channel, float *value) {
-    return call<decltype(&::ZelReadCscale)>(Export::ReadCscale, channel, value);
-}
-
-int32_t ZelcommBinding::ZelReadLvdt(int32_t probe, float *value) {
-    return call<decltype(&::ZelReadLvdt)>(Export::ReadLvdt, probe, value);
-}
-
-int32_t ZelcommBinding::ZelSetTzero(int32_t probe, float *value) {
-    return call<decltype(&::ZelSetTzero)>(Export::SetTzero, probe, value);
-}
-
-int32_t ZelcommBinding::ZelReadTzero(int32_t probe, float *value) {
-    return call<decltype(&::ZelReadTzero)>(Export::ReadTzero, probe, value);
-}
-
-int32_t ZelcommBinding::ZelSetTfsv(int32_t probe, float *value) {
-    return call<decltype(&::ZelSetTfsv)>(Export::SetTfsv, probe, value);
-}
-
-int32_t ZelcommBinding::ZelReadTfsv(int32_t probe, float *value) {
-    return call<decltype(&::ZelReadTfsv)>(Export::ReadTfsv, probe, value);
-}
-
-int32_t ZelcommBinding::ZelReadAnalog(int32_t input, float *value) {
-    return call<decltype(&::ZelReadAnalog)>(Export::ReadAnalog, input, value);
-}
-
-int32_t ZelcommBinding::ZelSetAzero(int32_t input, float *value) {
-    return call<decltype(&::ZelSetAzero)>(Export::SetAzero, input, value);
-}
-
-int32_t ZelcommBinding::ZelReadAzero(int32_t input, float *value) {
-    return call<decltype(&::ZelReadAzero)>(Export::ReadAzero, input, value);
-}
-
-int32_t ZelcommBinding::ZelSetAfsv(int32_t input, float *value) {
-    return call<decltype(&::ZelSetAfsv)>(Export::SetAfsv, input, value);
-}
-
-int32_t ZelcommBinding::ZelReadAfsv(int32_t input, float *value) {
-    return call<decltype(&::ZelReadAfsv)>(Export::ReadAfsv, input, value);
-}
-
-int32_t ZelcommBinding::ZelSetLvdtGain(int32_t probe, int32_t coarse, int32_t ri) {
-    return call<decltype(&::ZelSetLvdtGain)>(Export::SetLvdtGain, probe, coarse, ri);
-}
-
-int32_t ZelcommBinding::ZelReadLvdtGain(int32_t probe, uint8_t *coarse, uint8_t *ri) {
-    return call<decltype(&::ZelReadLvdtGain)>(Export::ReadLvdtGain, probe, coarse, ri);
-}
-
-int32_t ZelcommBinding::ZelSetLvdtFine(int32_t probe, int32_t fine) {
-    return call<decltype(&::ZelSetLvdtFine)>(Export::SetLvdtFine, probe, fine);
-}
-
-int32_t ZelcommBinding::ZelReadLvdtFine(int32_t probe, int16_t *fine) {
-    return call<decltype(&::ZelReadLvdtFine)>(Export::ReadLvdtFine, probe, fine);
-}
-
-int32_t ZelcommBinding::ZelSetLvdtNull(int32_t probe, int32_t null) {
-    return call<decltype(&::ZelSetLvdtNull)>(Export::SetLvdtNull, probe, null);
-}
-
-int32_t ZelcommBinding::ZelReadLvdtNull(int32_t probe, int16_t *null) {
-    return call<decltype(&::ZelReadLvdtNull)>(Export::ReadLvdtNull, probe, null);
-}
-
-int32_t ZelcommBinding::ZelSaveCalibration(int16_t *result) {
-    return call<decltype(&::ZelSaveCalibration)>(Export::SaveCalibration, result);
-}
-
-int32_t ZelcommBinding::ZelGetSaveStatus(int16_t *done, int16_t *error) {
-    return call<decltype(&::ZelGetSaveStatus)>(Export::GetSaveStatus, done, error);
-}
+ZEL_UNIT_CALLS(ZEL_FORWARD)
+#undef ZEL_FORWARD
 
 ZelcommBinding::FailureHandler reportAndExit(Prompter &prompter, int exitStatus) {
     return [&prompter, exitStatus](const QString &message) {

@@ -12,56 +12,70 @@ class EchoUnit : public zelapp::UnitApi {
   public:
     long calls = 0;
 
-    int32_t ZelCommInit(int32_t) override { return count(); }
-    void ZelMsgBox(int32_t) override { count(); }
-    int32_t EppInstallMsg(int32_t) override { return count(); }
-    int32_t EppDiagMsg(int32_t) override { return count(); }
-    int32_t ZelStartScan() override { return count(); }
-    int32_t ZelStopScan() override { return count(); }
-    int32_t ZelSetScanTime(int32_t) override { return count(); }
-    int32_t ZelSetAdcAvg(int32_t) override { return count(); }
-    int32_t ZelSetRunAvg(int32_t) override { return count(); }
-    int32_t ZelResetMM() override { return count(); }
-    int32_t ZelDefineChannel(int32_t, const char *) override { return count(); }
-    int32_t ZelClearChannel(int32_t) override { return count(); }
-    int32_t ZelClearAllChannels() override { return count(); }
-    int32_t ZelReadChannel(int32_t c, float *v) override { return get(value_, c, v); }
-    int32_t ZelSetCzero(int32_t c, float *v) override { return put(czero_, c, v); }
-    int32_t ZelReadCzero(int32_t c, float *v) override { return get(czero_, c, v); }
-    int32_t ZelSetCscale(int32_t c, float *v) override { return put(cscale_, c, v); }
-    int32_t ZelReadCscale(int32_t c, float *v) override { return get(cscale_, c, v); }
-    int32_t ZelReadLvdt(int32_t p, float *v) override { return get(value_, p, v); }
-    int32_t ZelSetTzero(int32_t p, float *v) override { return put(tzero_, p, v); }
-    int32_t ZelReadTzero(int32_t p, float *v) override { return get(tzero_, p, v); }
-    int32_t ZelSetTfsv(int32_t p, float *v) override { return put(tfsv_, p, v); }
-    int32_t ZelReadTfsv(int32_t p, float *v) override { return get(tfsv_, p, v); }
-    int32_t ZelReadAnalog(int32_t a, float *v) override { return get(value_, a, v); }
-    int32_t ZelSetAzero(int32_t a, float *v) override { return put(azero_, a, v); }
-    int32_t ZelReadAzero(int32_t a, float *v) override { return get(azero_, a, v); }
-    int32_t ZelSetAfsv(int32_t a, float *v) override { return put(afsv_, a, v); }
-    int32_t ZelReadAfsv(int32_t a, float *v) override { return get(afsv_, a, v); }
-    int32_t ZelSetLvdtGain(int32_t, int32_t, int32_t) override { return count(); }
-    int32_t ZelReadLvdtGain(int32_t, uint8_t *, uint8_t *) override { return count(); }
-    int32_t ZelSetLvdtFine(int32_t, int32_t) override { return count(); }
-    int32_t ZelReadLvdtFine(int32_t, int16_t *) override { return count(); }
-    int32_t ZelSetLvdtNull(int32_t, int32_t) override { return count(); }
-    int32_t ZelReadLvdtNull(int32_t, int16_t *) override { return count(); }
-    int32_t ZelSaveCalibration(int16_t *) override { return count(); }
-    int32_t ZelGetSaveStatus(int16_t *, int16_t *) override { return count(); }
+#define ZEL_ECHO_CALL(result, name, params, args)                                         \
+    result name params override {                                                         \
+        return static_cast<result>(echo(zelapp::UnitCall::name ZEL_UNIT_CALL_TAIL args)); \
+    }
+    ZEL_UNIT_CALLS(ZEL_ECHO_CALL)
+#undef ZEL_ECHO_CALL
 
   private:
+    using Call = zelapp::UnitCall;
     using Table = std::array<float, 256>;
-    int32_t count() {
+
+    // Calls without a float value only count; their outputs stay unwritten.
+    template <typename... Args>
+    int32_t echo(Call, Args...) {
         ++calls;
         return 0;
     }
-    int32_t get(const Table &t, int32_t n, float *v) {
-        *v = t[static_cast<unsigned>(n) & 255u];
-        return count();
+    int32_t echo(Call call, int32_t n, float *v) {
+        bool sets = false;
+        float &slot = tableFor(call, &sets)[static_cast<unsigned>(n) & 255u];
+        if (sets) {
+            slot = *v;
+        } else {
+            *v = slot;
+        }
+        return echo(call);
     }
-    int32_t put(Table &t, int32_t n, const float *v) {
-        t[static_cast<unsigned>(n) & 255u] = *v;
-        return count();
+
+    // Channel, probe and analog readings share one table.
+    Table &tableFor(Call call, bool *sets) {
+        *sets = true;
+        switch (call) {
+            case Call::ZelSetCzero:
+                return czero_;
+            case Call::ZelSetCscale:
+                return cscale_;
+            case Call::ZelSetTzero:
+                return tzero_;
+            case Call::ZelSetTfsv:
+                return tfsv_;
+            case Call::ZelSetAzero:
+                return azero_;
+            case Call::ZelSetAfsv:
+                return afsv_;
+            default:
+                break;
+        }
+        *sets = false;
+        switch (call) {
+            case Call::ZelReadCzero:
+                return czero_;
+            case Call::ZelReadCscale:
+                return cscale_;
+            case Call::ZelReadTzero:
+                return tzero_;
+            case Call::ZelReadTfsv:
+                return tfsv_;
+            case Call::ZelReadAzero:
+                return azero_;
+            case Call::ZelReadAfsv:
+                return afsv_;
+            default:
+                return value_;
+        }
     }
     Table value_{}, czero_{}, cscale_{}, tzero_{}, tfsv_{}, azero_{}, afsv_{};
 };

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "protocol.h"
+#include "request_table.h"
 #include "unit.h"
 
 namespace zelunit {
@@ -22,61 +23,6 @@ void putFloat(std::uint8_t *p, double value) {
 }
 std::int16_t getI16(const std::uint8_t *p) {
     return static_cast<std::int16_t>(zelproto::getU16(p));
-}
-
-// Payload length each request takes; -1 when it varies.
-int payloadLength(std::uint8_t request) {
-    switch (request) {
-        case code::Memory:
-        case code::SetTfsv:
-        case code::SetAfsv:
-        case code::SetTzero:
-        case code::SetAzero:
-        case code::SetCzero:
-        case code::SetCscale:
-            return 5;
-        case code::ReadDirect:
-        case code::DefineChannel:
-            return -1;
-        case code::SetLvdtGain:
-        case code::SetLvdtFine:
-        case code::SetLvdtNull:
-            return 3;
-        case code::SetScanTime:
-        case code::SetMuxTime:
-        case code::GetFpPrec:
-        case code::SetAdcAvg:
-        case code::SetRunAvg:
-            return 2;
-        case code::ReadChannel:
-        case code::ClearAllChannels:
-        case code::ClearChannel:
-        case code::StartScan:
-        case code::StopScan:
-        case code::ResetMM:
-        case code::ReadLvdt:
-        case code::ReadAnalog:
-        case code::ReadFormula:
-        case code::ReadTfsv:
-        case code::ReadAfsv:
-        case code::ReadLvdtGain:
-        case code::ReadLvdtFine:
-        case code::ReadTzero:
-        case code::ReadLvdtNull:
-        case code::ReadAzero:
-        case code::ReadCzero:
-        case code::ReadCscale:
-        case code::SetFpIn:
-        case code::SetFpOut:
-        case code::SetFpPrec:
-        case code::GetFpIn:
-        case code::GetFpOut:
-        case code::SaveCalibration:
-        case code::GetSaveStatus:
-            return 1;
-        default:
-            return 0;  // not a request of this unit
-    }
 }
 
 }  // namespace
@@ -111,11 +57,11 @@ std::size_t Unit::handleRequest(const std::uint8_t *frame, std::size_t length, s
 
 std::uint8_t Unit::dispatch(std::uint8_t request, const std::uint8_t *p, std::size_t length,
                             std::uint8_t *data, std::size_t *dataLength, double seconds) {
-    const int expected = payloadLength(request);
-    if (expected == 0) {
+    const zelproto::RequestRow *row = zelproto::findRequest(request);
+    if (row == nullptr) {
         return unitstatus::UnknownRequest;
     }
-    if (expected > 0 && length != static_cast<std::size_t>(expected)) {
+    if (row->payload != zelproto::kVaries && length != static_cast<std::size_t>(row->payload)) {
         return unitstatus::BadLength;
     }
     const int n = length > 0 ? p[0] : 0;  // channel, probe or input number where one is sent
@@ -123,12 +69,14 @@ std::uint8_t Unit::dispatch(std::uint8_t request, const std::uint8_t *p, std::si
         *dataLength = bytes;
         return st::Ok;
     };
+    // Answers of a fixed size take it from the table.
+    auto replyFixed = [&] { return reply(static_cast<std::size_t>(row->answer)); };
     auto probeRead = [&](double value) {
         if (!inputs_.hasProbe(n)) {
             return st::BadProbe;
         }
         putFloat(data, value);
-        return reply(4);
+        return replyFixed();
     };
 
     switch (request) {
@@ -180,7 +128,7 @@ std::uint8_t Unit::dispatch(std::uint8_t request, const std::uint8_t *p, std::si
                 return st::BadChannel;
             }
             putFloat(data, channels_.value(n));
-            return reply(4);
+            return replyFixed();
         case code::ClearAllChannels:
             channels_.clearAll();
             return st::Ok;
@@ -210,7 +158,7 @@ std::uint8_t Unit::dispatch(std::uint8_t request, const std::uint8_t *p, std::si
                 return st::BadProbe;
             }
             putFloat(data, inputs_.analogReading(n));
-            return reply(4);
+            return replyFixed();
         case code::ReadFormula: {
             if (!channels_.hasChannel(n)) {
                 return st::BadChannel;
@@ -269,14 +217,14 @@ std::uint8_t Unit::dispatch(std::uint8_t request, const std::uint8_t *p, std::si
                 return st::BadProbe;
             }
             putFloat(data, request == code::ReadAfsv ? inputs_.afsv(n) : inputs_.azero(n));
-            return reply(4);
+            return replyFixed();
         case code::ReadCzero:
         case code::ReadCscale:
             if (!channels_.hasChannel(n)) {
                 return st::BadChannel;
             }
             putFloat(data, request == code::ReadCzero ? channels_.zero(n) : channels_.scale(n));
-            return reply(4);
+            return replyFixed();
         case code::SetLvdtGain:
         case code::SetLvdtFine:
         case code::SetLvdtNull: {
@@ -310,7 +258,7 @@ std::uint8_t Unit::dispatch(std::uint8_t request, const std::uint8_t *p, std::si
                     request == code::ReadLvdtFine ? settings.fine : settings.null;
                 zelproto::putU16(data, static_cast<std::uint16_t>(word));
             }
-            return reply(2);
+            return replyFixed();
         }
         case code::SetFpIn:
             fpIn_ = p[0];
@@ -330,7 +278,7 @@ std::uint8_t Unit::dispatch(std::uint8_t request, const std::uint8_t *p, std::si
             data[0] = static_cast<std::uint8_t>(request == code::GetFpIn    ? fpIn_
                                                 : request == code::GetFpOut ? fpOut_
                                                                             : fpPrecision_);
-            return reply(1);
+            return replyFixed();
         case code::SetAdcAvg:
         case code::SetRunAvg: {
             const int count = zelproto::getU16(p);
@@ -347,12 +295,12 @@ std::uint8_t Unit::dispatch(std::uint8_t request, const std::uint8_t *p, std::si
         }
         case code::SaveCalibration:
             data[0] = startStore(seconds);
-            return reply(1);
+            return replyFixed();
         case code::GetSaveStatus:
             advance(seconds);
             data[0] = store_.busy ? 0 : 1;
             data[1] = store_.busy ? 0 : store_.error;
-            return reply(2);
+            return replyFixed();
         default:
             return unitstatus::UnknownRequest;
     }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "messages.h"
+#include "request_table.h"
 #include "session.h"
 
 namespace zelcomm {
@@ -31,50 +32,10 @@ std::uint16_t lowWord(std::int32_t value) {
 
 // What the library answers itself in demonstration mode.
 void writeDemoAnswer(std::uint8_t requestCode) {
-    switch (requestCode) {
-        case code::ReadChannel:
-        case code::ReadLvdt:
-        case code::ReadAnalog:
-        case code::ReadTfsv:
-        case code::ReadAfsv:
-        case code::ReadTzero:
-        case code::ReadAzero:
-        case code::ReadCzero:
-        case code::ReadCscale:
-            std::memset(data(), 0, 4);
-            break;
-        case code::ReadFormula:
-            std::memcpy(data(), "T1", 3);
-            break;
-        case code::GetFpIn:
-        case code::GetFpOut:
-        case code::GetFpPrec:
-            std::memset(data(), 0, 2);
-            break;
-        case code::DefineChannel:
-        case code::ClearAllChannels:
-        case code::ClearChannel:
-        case code::StartScan:
-        case code::StopScan:
-        case code::ResetMM:
-        case code::SetScanTime:
-        case code::SetTfsv:
-        case code::SetAfsv:
-        case code::SetTzero:
-        case code::SetAzero:
-        case code::SetCzero:
-        case code::SetCscale:
-        case code::SetFpIn:
-        case code::SetFpOut:
-        case code::SetMuxTime:
-        case code::SetFpPrec:
-        case code::SetAdcAvg:
-        case code::SetRunAvg:
-            break;
-        default:
-            std::memset(data(), 0, 256);
-            break;
-    }
+    const zelproto::RequestRow *row = zelproto::findRequest(requestCode);
+    const zelproto::DemoAnswer answer = row != nullptr ? row->demo : zelproto::kDemoCleared;
+    std::memset(data(), 0, answer.length);
+    std::memcpy(data(), answer.text.data(), answer.text.size());
 }
 
 // Sends the payload already in the request area and returns the status. Requests without a
@@ -106,6 +67,29 @@ std::int32_t request(std::uint8_t requestCode, std::uint8_t length) {
     return status;
 }
 
+// The table's row of a request the library sends; a code without a row does not compile.
+template <std::uint8_t Code>
+constexpr const zelproto::RequestRow &rowOf() {
+    static_assert(zelproto::findRequest(Code) != nullptr, "request without a row");
+    return *zelproto::findRequest(Code);
+}
+
+// Sends a request of fixed payload length. The caller has packed `Packed` bytes, which must be
+// the whole payload; with none packed, the request sends what the last one left there.
+template <std::uint8_t Code, int Packed = 0>
+std::int32_t sendRequest() {
+    constexpr int length = rowOf<Code>().payload;
+    static_assert(length != zelproto::kVaries, "the payload length varies: use request()");
+    static_assert(Packed == 0 || Packed == length, "the payload packed is not the table's");
+    return request(Code, static_cast<std::uint8_t>(length));
+}
+
+// Outputs copied from the answer must be as long as the answer.
+template <std::uint8_t Code, std::size_t Bytes>
+constexpr void checkAnswer() {
+    static_assert(rowOf<Code>().answer == static_cast<int>(Bytes), "the answer is not the table's");
+}
+
 std::int32_t refuse(std::int32_t status, const char *text) {
     reportRefusal(text);
     return status;
@@ -116,53 +100,63 @@ std::int32_t refuseNull() {
 }
 
 // A request whose payload is one number byte (channel, probe or input).
-std::int32_t numberRequest(std::uint8_t requestCode, std::int32_t number) {
+template <std::uint8_t Code>
+std::int32_t numberRequest(std::int32_t number) {
     payload()[0] = lowByte(number);
-    return request(requestCode, 1);
+    return sendRequest<Code, 1>();
 }
 
-std::int32_t wordRequest(std::uint8_t requestCode, std::int32_t value) {
+template <std::uint8_t Code>
+std::int32_t wordRequest(std::int32_t value) {
     zelproto::putU16(payload(), lowWord(value));
-    return request(requestCode, 2);
+    return sendRequest<Code, 2>();
 }
 
-std::int32_t readSingle(std::uint8_t requestCode, std::int32_t number, float *value) {
-    const std::int32_t status = numberRequest(requestCode, number);
+template <std::uint8_t Code>
+std::int32_t readSingle(std::int32_t number, float *value) {
+    checkAnswer<Code, sizeof *value>();
+    const std::int32_t status = numberRequest<Code>(number);
     if (status == 0 && value != nullptr) {
         std::memcpy(value, data(), sizeof *value);
     }
     return status;
 }
 
-std::int32_t writeSingle(std::uint8_t requestCode, std::int32_t number, const float *value) {
+template <std::uint8_t Code>
+std::int32_t writeSingle(std::int32_t number, const float *value) {
     if (value == nullptr) {
         return refuseNull();
     }
     payload()[0] = lowByte(number);
     std::memcpy(payload() + 1, value, sizeof *value);
-    return request(requestCode, 5);
+    return sendRequest<Code, 1 + sizeof *value>();
 }
 
-std::int32_t readWord(std::uint8_t requestCode, std::int32_t number, std::int16_t *value) {
-    const std::int32_t status = numberRequest(requestCode, number);
+template <std::uint8_t Code>
+std::int32_t readWord(std::int32_t number, std::int16_t *value) {
+    checkAnswer<Code, 2>();
+    const std::int32_t status = numberRequest<Code>(number);
     if (value != nullptr) {
         *value = static_cast<std::int16_t>(zelproto::getU16(data()));
     }
     return status;
 }
 
-std::int32_t readByte(std::uint8_t requestCode, std::uint8_t length, std::int16_t *value) {
-    const std::int32_t status = request(requestCode, length);
+template <std::uint8_t Code>
+std::int32_t readByte(std::int16_t *value) {
+    checkAnswer<Code, 1>();
+    const std::int32_t status = sendRequest<Code>();
     if (value != nullptr) {
         *value = static_cast<std::int16_t>(data()[0]);
     }
     return status;
 }
 
-std::int32_t numberWordRequest(std::uint8_t requestCode, std::int32_t number, std::int32_t word) {
+template <std::uint8_t Code>
+std::int32_t numberWordRequest(std::int32_t number, std::int32_t word) {
     payload()[0] = lowByte(number);
     zelproto::putU16(payload() + 1, lowWord(word));
-    return request(requestCode, 3);
+    return sendRequest<Code, 3>();
 }
 
 // Request 2 with `count` list bytes. The list must fit the payload and its answer the area:
@@ -203,7 +197,7 @@ ZEL_EXPORT int32_t ZELAPI ZelMemory(int32_t first, int32_t second, uint8_t **dat
     if (data != nullptr) {
         *data = zelcomm::data();
     }
-    return zelcomm::request(code::Memory, 5);
+    return zelcomm::sendRequest<code::Memory, 5>();
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelReadDirect(int32_t count, const uint8_t *list, uint8_t **data) {
@@ -234,7 +228,7 @@ ZEL_EXPORT int32_t ZELAPI ZelReadDirectCopy(int32_t count, const uint8_t *list, 
 ZEL_EXPORT int32_t ZELAPI ZelDefineChannel(int32_t channel, const char *formula) {
     const std::size_t length = formula != nullptr ? std::strlen(formula) : 0;
     if (length == 0) {
-        return zelcomm::numberRequest(code::ClearChannel, channel);
+        return zelcomm::numberRequest<code::ClearChannel>(channel);
     }
     if (length > zelcomm::kMaxFormulaLength) {
         return zelcomm::refuse(ZEL_REFUSED_TOO_LONG, "Formula too long");
@@ -246,43 +240,43 @@ ZEL_EXPORT int32_t ZELAPI ZelDefineChannel(int32_t channel, const char *formula)
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelReadChannel(int32_t channel, float *value) {
-    return zelcomm::readSingle(code::ReadChannel, channel, value);
+    return zelcomm::readSingle<code::ReadChannel>(channel, value);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelClearAllChannels(void) {
-    return zelcomm::request(code::ClearAllChannels, 1);
+    return zelcomm::sendRequest<code::ClearAllChannels>();
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelClearChannel(int32_t channel) {
-    return zelcomm::numberRequest(code::ClearChannel, channel);
+    return zelcomm::numberRequest<code::ClearChannel>(channel);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelStartScan(void) {
-    return zelcomm::request(code::StartScan, 1);
+    return zelcomm::sendRequest<code::StartScan>();
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelStopScan(void) {
-    return zelcomm::request(code::StopScan, 1);
+    return zelcomm::sendRequest<code::StopScan>();
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelResetMM(void) {
-    return zelcomm::request(code::ResetMM, 1);
+    return zelcomm::sendRequest<code::ResetMM>();
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelSetScanTime(int32_t time) {
-    return zelcomm::wordRequest(code::SetScanTime, time);
+    return zelcomm::wordRequest<code::SetScanTime>(time);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelReadLvdt(int32_t probe, float *value) {
-    return zelcomm::readSingle(code::ReadLvdt, probe, value);
+    return zelcomm::readSingle<code::ReadLvdt>(probe, value);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelReadAnalog(int32_t input, float *value) {
-    return zelcomm::readSingle(code::ReadAnalog, input, value);
+    return zelcomm::readSingle<code::ReadAnalog>(input, value);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelReadFormula(int32_t channel, char **text) {
-    const int32_t status = zelcomm::numberRequest(code::ReadFormula, channel);
+    const int32_t status = zelcomm::numberRequest<code::ReadFormula>(channel);
     if (status == 0 && text != nullptr) {
         *text = reinterpret_cast<char *>(zelcomm::data());
     }
@@ -290,19 +284,19 @@ ZEL_EXPORT int32_t ZELAPI ZelReadFormula(int32_t channel, char **text) {
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelSetTfsv(int32_t probe, float *value) {
-    return zelcomm::writeSingle(code::SetTfsv, probe, value);
+    return zelcomm::writeSingle<code::SetTfsv>(probe, value);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelReadTfsv(int32_t probe, float *value) {
-    return zelcomm::readSingle(code::ReadTfsv, probe, value);
+    return zelcomm::readSingle<code::ReadTfsv>(probe, value);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelSetAfsv(int32_t input, float *value) {
-    return zelcomm::writeSingle(code::SetAfsv, input, value);
+    return zelcomm::writeSingle<code::SetAfsv>(input, value);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelReadAfsv(int32_t input, float *value) {
-    return zelcomm::readSingle(code::ReadAfsv, input, value);
+    return zelcomm::readSingle<code::ReadAfsv>(input, value);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelSetLvdtGain(int32_t probe, int32_t coarse, int32_t ri) {
@@ -310,11 +304,12 @@ ZEL_EXPORT int32_t ZELAPI ZelSetLvdtGain(int32_t probe, int32_t coarse, int32_t 
     p[0] = zelcomm::lowByte(probe);
     p[1] = zelcomm::lowByte(coarse);
     p[2] = zelcomm::lowByte(ri);
-    return zelcomm::request(code::SetLvdtGain, 3);
+    return zelcomm::sendRequest<code::SetLvdtGain, 3>();
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelReadLvdtGain(int32_t probe, uint8_t *coarse, uint8_t *ri) {
-    const int32_t status = zelcomm::numberRequest(code::ReadLvdtGain, probe);
+    zelcomm::checkAnswer<code::ReadLvdtGain, 2>();
+    const int32_t status = zelcomm::numberRequest<code::ReadLvdtGain>(probe);
     if (coarse != nullptr) {
         *coarse = zelcomm::data()[0];
     }
@@ -325,97 +320,98 @@ ZEL_EXPORT int32_t ZELAPI ZelReadLvdtGain(int32_t probe, uint8_t *coarse, uint8_
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelSetLvdtFine(int32_t probe, int32_t fine) {
-    return zelcomm::numberWordRequest(code::SetLvdtFine, probe, fine);
+    return zelcomm::numberWordRequest<code::SetLvdtFine>(probe, fine);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelReadLvdtFine(int32_t probe, int16_t *fine) {
-    return zelcomm::readWord(code::ReadLvdtFine, probe, fine);
+    return zelcomm::readWord<code::ReadLvdtFine>(probe, fine);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelSetTzero(int32_t probe, float *value) {
-    return zelcomm::writeSingle(code::SetTzero, probe, value);
+    return zelcomm::writeSingle<code::SetTzero>(probe, value);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelReadTzero(int32_t probe, float *value) {
-    return zelcomm::readSingle(code::ReadTzero, probe, value);
+    return zelcomm::readSingle<code::ReadTzero>(probe, value);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelSetLvdtNull(int32_t probe, int32_t null) {
-    return zelcomm::numberWordRequest(code::SetLvdtNull, probe, null);
+    return zelcomm::numberWordRequest<code::SetLvdtNull>(probe, null);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelReadLvdtNull(int32_t probe, int16_t *null) {
-    return zelcomm::readWord(code::ReadLvdtNull, probe, null);
+    return zelcomm::readWord<code::ReadLvdtNull>(probe, null);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelSetAzero(int32_t input, float *value) {
-    return zelcomm::writeSingle(code::SetAzero, input, value);
+    return zelcomm::writeSingle<code::SetAzero>(input, value);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelReadAzero(int32_t input, float *value) {
-    return zelcomm::readSingle(code::ReadAzero, input, value);
+    return zelcomm::readSingle<code::ReadAzero>(input, value);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelSetCzero(int32_t channel, float *value) {
-    return zelcomm::writeSingle(code::SetCzero, channel, value);
+    return zelcomm::writeSingle<code::SetCzero>(channel, value);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelReadCzero(int32_t channel, float *value) {
-    return zelcomm::readSingle(code::ReadCzero, channel, value);
+    return zelcomm::readSingle<code::ReadCzero>(channel, value);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelSetCscale(int32_t channel, float *value) {
-    return zelcomm::writeSingle(code::SetCscale, channel, value);
+    return zelcomm::writeSingle<code::SetCscale>(channel, value);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelReadCscale(int32_t channel, float *value) {
-    return zelcomm::readSingle(code::ReadCscale, channel, value);
+    return zelcomm::readSingle<code::ReadCscale>(channel, value);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelSetFpIn(int32_t value) {
-    return zelcomm::numberRequest(code::SetFpIn, value);
+    return zelcomm::numberRequest<code::SetFpIn>(value);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelSetFpOut(int32_t value) {
-    return zelcomm::numberRequest(code::SetFpOut, value);
+    return zelcomm::numberRequest<code::SetFpOut>(value);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelSetFpPrec(int32_t value) {
-    return zelcomm::numberRequest(code::SetFpPrec, value);
+    return zelcomm::numberRequest<code::SetFpPrec>(value);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelSet_muxTime(int32_t time) {
-    return zelcomm::wordRequest(code::SetMuxTime, time);
+    return zelcomm::wordRequest<code::SetMuxTime>(time);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelGetFpIn(int16_t *value) {
-    return zelcomm::readByte(code::GetFpIn, 1, value);
+    return zelcomm::readByte<code::GetFpIn>(value);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelGetFpOut(int16_t *value) {
-    return zelcomm::readByte(code::GetFpOut, 1, value);
+    return zelcomm::readByte<code::GetFpOut>(value);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelGetFpPrec(int16_t *value) {
-    return zelcomm::readByte(code::GetFpPrec, 2, value);
+    return zelcomm::readByte<code::GetFpPrec>(value);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelSetAdcAvg(int32_t count) {
-    return zelcomm::wordRequest(code::SetAdcAvg, count);
+    return zelcomm::wordRequest<code::SetAdcAvg>(count);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelSetRunAvg(int32_t count) {
-    return zelcomm::wordRequest(code::SetRunAvg, count);
+    return zelcomm::wordRequest<code::SetRunAvg>(count);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelSaveCalibration(int16_t *result) {
     zelcomm::payload()[0] = 0;
-    return zelcomm::readByte(code::SaveCalibration, 1, result);
+    return zelcomm::readByte<code::SaveCalibration>(result);
 }
 
 ZEL_EXPORT int32_t ZELAPI ZelGetSaveStatus(int16_t *done, int16_t *error) {
     zelcomm::payload()[0] = 0;
-    const int32_t status = zelcomm::request(code::GetSaveStatus, 1);
+    zelcomm::checkAnswer<code::GetSaveStatus, 2>();
+    const int32_t status = zelcomm::sendRequest<code::GetSaveStatus, 1>();
     if (done != nullptr) {
         *done = static_cast<int16_t>(zelcomm::data()[0]);
     }

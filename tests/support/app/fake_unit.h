@@ -3,6 +3,8 @@
 // text ("ZelClearChannel(3)", "ZelSetCzero(3, 0)") so tests can check the exact sequence.
 #pragma once
 
+#include <concepts>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -27,49 +29,30 @@ class FakeUnit : public zelapp::UnitApi {
     int count(const std::string &prefix) const;
     void clearCalls() { calls.clear(); }
 
-    int32_t ZelCommInit(int32_t unused) override;
-    void ZelMsgBox(int32_t flag) override;
-    int32_t EppInstallMsg(int32_t flag) override;
-    int32_t EppDiagMsg(int32_t flag) override;
-    int32_t ZelStartScan() override;
-    int32_t ZelStopScan() override;
-    int32_t ZelSetScanTime(int32_t time) override;
-    int32_t ZelSetAdcAvg(int32_t count) override;
-    int32_t ZelSetRunAvg(int32_t count) override;
-    int32_t ZelResetMM() override;
-    int32_t ZelDefineChannel(int32_t channel, const char *formula) override;
-    int32_t ZelClearChannel(int32_t channel) override;
-    int32_t ZelClearAllChannels() override;
-    int32_t ZelReadChannel(int32_t channel, float *value) override;
-    int32_t ZelSetCzero(int32_t channel, float *value) override;
-    int32_t ZelReadCzero(int32_t channel, float *value) override;
-    int32_t ZelSetCscale(int32_t channel, float *value) override;
-    int32_t ZelReadCscale(int32_t channel, float *value) override;
-    int32_t ZelReadLvdt(int32_t probe, float *value) override;
-    int32_t ZelSetTzero(int32_t probe, float *value) override;
-    int32_t ZelReadTzero(int32_t probe, float *value) override;
-    int32_t ZelSetTfsv(int32_t probe, float *value) override;
-    int32_t ZelReadTfsv(int32_t probe, float *value) override;
-    int32_t ZelReadAnalog(int32_t input, float *value) override;
-    int32_t ZelSetAzero(int32_t input, float *value) override;
-    int32_t ZelReadAzero(int32_t input, float *value) override;
-    int32_t ZelSetAfsv(int32_t input, float *value) override;
-    int32_t ZelReadAfsv(int32_t input, float *value) override;
-    int32_t ZelSetLvdtGain(int32_t probe, int32_t coarse, int32_t ri) override;
-    int32_t ZelReadLvdtGain(int32_t probe, uint8_t *coarse, uint8_t *ri) override;
-    int32_t ZelSetLvdtFine(int32_t probe, int32_t fine) override;
-    int32_t ZelReadLvdtFine(int32_t probe, int16_t *fine) override;
-    int32_t ZelSetLvdtNull(int32_t probe, int32_t null) override;
-    int32_t ZelReadLvdtNull(int32_t probe, int16_t *null) override;
-    int32_t ZelSaveCalibration(int16_t *result) override;
-    int32_t ZelGetSaveStatus(int16_t *done, int16_t *error) override;
+    ZEL_UNIT_CALLS(ZEL_UNIT_CALL_OVERRIDE)
 
   private:
-    void record(const std::string &name, std::initializer_list<double> args);
-    int32_t read(const std::string &name, int32_t number, const std::map<int, float> &table,
-                 float *value);
-    int32_t set(const std::string &name, int32_t number, std::map<int, float> &table,
-                const float *value);
+    using Call = zelapp::UnitCall;
+    using Table = std::map<int, float>;
+
+    // Where a call with a float value keeps it, and whether the call sets it or reads it.
+    struct ValueAccess {
+        Table *table;
+        bool sets;
+    };
+    ValueAccess valueAccess(Call call);
+
+    void record(Call call, std::initializer_list<double> args);
+
+    // Each call ends in the answer for its argument types, which records it first.
+    int32_t answer(Call call, std::same_as<int32_t> auto... numbers);
+    int32_t plainAnswer(Call call, std::initializer_list<double> numbers);
+    int32_t answer(Call call, int32_t channel, const char *formula);
+    int32_t answer(Call call, int32_t number, float *value);
+    int32_t answer(Call call, int32_t probe, uint8_t *coarse, uint8_t *ri);
+    int32_t answer(Call call, int32_t probe, int16_t *word);
+    int32_t answer(Call call, int16_t *result);
+    int32_t answer(Call call, int16_t *done, int16_t *error);
 };
 
 }  // namespace zeltest
