@@ -7,13 +7,17 @@
 
 namespace zelapp {
 
-Application::Application(const ApplicationServices &services, QString programFolder,
-                         QString commandLine)
-    : session_(SessionServices{services.unit, services.prompter, services.chooser,
-                               services.helpViewer, services.store, services.instanceLock,
-                               std::move(programFolder), std::move(commandLine),
-                               // Other programs reach the live values under the file name.
-                               serviceNameOf(QCoreApplication::applicationFilePath())}) {}
+namespace {
+SessionServices withServiceName(SessionServices services) {
+    if (services.serviceName.isEmpty()) {
+        services.serviceName = serviceNameOf(QCoreApplication::applicationFilePath());
+    }
+    return services;
+}
+}  // namespace
+
+Application::Application(SessionServices services)
+    : session_(withServiceName(std::move(services))) {}
 
 Application::~Application() {
     mainWindow_.reset();

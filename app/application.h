@@ -10,23 +10,12 @@
 
 namespace zelapp {
 
-class FileChooser;
 class FormMain;
-class InstanceLock;
-class SettingsStore;
-
-struct ApplicationServices {
-    UnitApi &unit;
-    Prompter &prompter;
-    FileChooser &chooser;
-    HelpViewer &helpViewer;
-    SettingsStore &store;
-    InstanceLock &instanceLock;
-};
 
 class Application {
   public:
-    Application(const ApplicationServices &services, QString programFolder, QString commandLine);
+    // An empty service name becomes the program's file name, as other programs know it.
+    explicit Application(SessionServices services);
     ~Application();
 
     // Runs the start-up routine; on Running the main window has loaded and is shown.

@@ -38,8 +38,9 @@ int main(int argc, char **argv) {
     zelapp::QSettingsStore store;
     zelapp::InstanceLock lock(zelapp::defaultInstanceLockPath());
 
-    zelapp::Application app({unit, screen, chooser, helpViewer, store, lock}, programFolder,
-                            zelapp::joinArguments(QApplication::arguments()));
+    zelapp::Application app(
+        zelapp::SessionServices{unit, screen, chooser, helpViewer, store, lock, programFolder,
+                                zelapp::joinArguments(QApplication::arguments()), QString()});
     const zelapp::StartupResult result = app.start();
     if (result != zelapp::StartupResult::Running) {
         return zelapp::exitStatus(result);

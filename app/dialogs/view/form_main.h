@@ -8,7 +8,6 @@
 #include <QTimer>
 #include <memory>
 
-#include "base/main_window_port.h"
 #include "core/session.h"
 #include "display/display_host.h"
 

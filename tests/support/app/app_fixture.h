@@ -39,10 +39,9 @@ struct AppFixture {
     // Starts the program with a command line; the scan timer is stopped so that ticks happen
     // only when a test calls Timer1_Timer.
     zelapp::StartupResult start(const QString &commandLine = {}, zelapp::UnitApi *unit = nullptr) {
-        app = std::make_unique<zelapp::Application>(
-            zelapp::ApplicationServices{unit != nullptr ? *unit : fakeUnit, prompter, chooser,
-                                        helpViewer, store, lock},
-            programFolder(), commandLine);
+        app = std::make_unique<zelapp::Application>(zelapp::SessionServices{
+            unit != nullptr ? *unit : fakeUnit, prompter, chooser, helpViewer, store, lock,
+            programFolder(), commandLine, QString()});
         const zelapp::StartupResult result = app->start();
         if (window() != nullptr) {
             window()->timer().stop();
