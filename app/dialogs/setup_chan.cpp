@@ -110,6 +110,11 @@ void SetupChanTool::DisplayChannel() {
     refresh();
 }
 
+std::optional<int> SetupChanTool::typedDecimals() const {
+    const std::optional<double> value = rt::localeReal(text(ChanBox::Decimals), locale_);
+    return value ? rt::toInteger16(*value) : std::nullopt;
+}
+
 std::optional<float> SetupChanTool::single(ChanBox box) {
     const QString &typed = text(box);
     const std::optional<double> value = rt::localeReal(typed, locale_);
@@ -134,8 +139,7 @@ bool SetupChanTool::ProgramChannel() {
     std::optional<int> decimals;
     if (touched_[index(ChanBox::Decimals)]) {
         const QString &typed = text(ChanBox::Decimals);
-        const std::optional<double> value = rt::localeReal(typed, locale_);
-        decimals = value ? rt::toInteger16(*value) : std::nullopt;
+        decimals = typedDecimals();
         if (!decimals || *decimals < kMinDecimals || *decimals > kMaxDecimals) {
             prompter_.message(
                 decimals ? QStringLiteral("The value \"%1\" in %2 is not a number from %3 to %4.")
@@ -312,8 +316,7 @@ void SetupChanTool::CheckUse2Masters_Click(bool checked) {
 }
 
 void SetupChanTool::SpinButtonDecimals_SpinUp() {
-    const std::optional<double> value = rt::localeReal(text(ChanBox::Decimals), locale_);
-    const std::optional<int> d = value ? rt::toInteger16(*value) : std::nullopt;
+    const std::optional<int> d = typedDecimals();
     if (d && *d < kMaxDecimals) {
         editBox(ChanBox::Decimals, QString::number(*d + 1));
         refresh();
@@ -321,8 +324,7 @@ void SetupChanTool::SpinButtonDecimals_SpinUp() {
 }
 
 void SetupChanTool::SpinButtonDecimals_SpinDown() {
-    const std::optional<double> value = rt::localeReal(text(ChanBox::Decimals), locale_);
-    const std::optional<int> d = value ? rt::toInteger16(*value) : std::nullopt;
+    const std::optional<int> d = typedDecimals();
     if (d && *d > kMinDecimals) {
         editBox(ChanBox::Decimals, QString::number(*d - 1));
         refresh();

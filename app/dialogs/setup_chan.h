@@ -124,6 +124,8 @@ class SetupChanTool : public LiveValueSink {
     Channel *channel() const;
     void setLiveText(const QString &text);
     void refresh();
+    // The Decimals box as an Integer; nothing when it holds no number that fits 16 bits.
+    std::optional<int> typedDecimals() const;
     // The number in an edited box, or a message naming the box.
     std::optional<float> single(ChanBox box);
 
