@@ -86,21 +86,32 @@ inline constexpr std::array kRequests = std::to_array<RequestRow>({
 });
 // clang-format on
 
-// The row of a request code; nullptr for a code the unit does not know.
-constexpr const RequestRow *findRequest(std::uint8_t code) {
-    for (const RequestRow &row : kRequests) {
-        if (row.code == code) {
-            return &row;
+// The index of a request code's row; kRequests.size() for a code the unit does not know.
+// Compile-time checks use the index: GCC's UBSan does not take pointer comparisons as constant.
+constexpr std::size_t requestIndex(std::uint8_t code) {
+    for (std::size_t i = 0; i < kRequests.size(); ++i) {
+        if (kRequests[i].code == code) {
+            return i;
         }
     }
-    return nullptr;
+    return kRequests.size();
+}
+
+constexpr bool knownRequest(std::uint8_t code) {
+    return requestIndex(code) < kRequests.size();
+}
+
+// The row of a request code; nullptr for a code the unit does not know.
+constexpr const RequestRow *findRequest(std::uint8_t code) {
+    const std::size_t index = requestIndex(code);
+    return index < kRequests.size() ? &kRequests[index] : nullptr;
 }
 
 // Two rows with one code would leave the second unreachable.
 static_assert(
     [] {
         for (std::size_t i = 0; i < kRequests.size(); ++i) {
-            if (findRequest(kRequests[i].code) != &kRequests[i]) {
+            if (requestIndex(kRequests[i].code) != i) {
                 return false;
             }
         }

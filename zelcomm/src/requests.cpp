@@ -35,7 +35,9 @@ void writeDemoAnswer(std::uint8_t requestCode) {
     const zelproto::RequestRow *row = zelproto::findRequest(requestCode);
     const zelproto::DemoAnswer answer = row != nullptr ? row->demo : zelproto::kDemoCleared;
     std::memset(data(), 0, answer.length);
-    std::memcpy(data(), answer.text.data(), answer.text.size());
+    if (!answer.text.empty()) {  // an empty view may hold no pointer at all
+        std::memcpy(data(), answer.text.data(), answer.text.size());
+    }
 }
 
 // Sends the payload already in the request area and returns the status. Requests without a
@@ -70,8 +72,8 @@ std::int32_t request(std::uint8_t requestCode, std::uint8_t length) {
 // The table's row of a request the library sends; a code without a row does not compile.
 template <std::uint8_t Code>
 constexpr const zelproto::RequestRow &rowOf() {
-    static_assert(zelproto::findRequest(Code) != nullptr, "request without a row");
-    return *zelproto::findRequest(Code);
+    static_assert(zelproto::knownRequest(Code), "request without a row");
+    return zelproto::kRequests[zelproto::requestIndex(Code)];
 }
 
 // Sends a request of fixed payload length. The caller has packed `Packed` bytes, which must be
