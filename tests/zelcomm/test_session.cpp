@@ -121,12 +121,12 @@ TEST_F(ScanTest, NoUnitAnywhereReturnsOneAndTheNextRequestEntersDemoMode) {
     fake.devices = {kZel1};
     EXPECT_EQ(ZelCommInit(0), 1);
     EXPECT_EQ(zelcomm::session.open, 0);
-    EXPECT_EQ(zelcomm::session.demo, 0);
+    EXPECT_EQ(ZelIsDemo(), 0);
     float value = 5.0f;
     EXPECT_EQ(ZelReadChannel(1, &value), 0);
     EXPECT_EQ(value, 0.0f);
     EXPECT_THAT(messageTexts(), ElementsAre("ZEL-8 not communicating -- Entering DEMO mode"));
-    EXPECT_EQ(zelcomm::session.demo, 1);
+    EXPECT_EQ(ZelIsDemo(), 1);
 }
 
 TEST_F(ScanTest, InitClosesAnOpenSessionFirst) {
@@ -202,9 +202,9 @@ TEST_F(InitExTest, LeavesDemoMode) {
     fake.replies.push_back(Reply::failedCall());
     float value = 0;
     ZelReadChannel(1, &value);
-    ASSERT_EQ(zelcomm::session.demo, 1);
+    ASSERT_EQ(ZelIsDemo(), 1);
     EXPECT_EQ(ZelCommInitEx(1, 0), 0);
-    EXPECT_EQ(zelcomm::session.demo, 0);
+    EXPECT_EQ(ZelIsDemo(), 0);
 }
 
 class VxdTest : public SessionTest {

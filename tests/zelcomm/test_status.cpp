@@ -102,6 +102,7 @@ TEST_F(StatusTest, FailedDriverCallShowsOneBoxAndAnswersFromDemoMode) {
 
 TEST_F(StatusTest, RequestsBeforeAnyInitialisationNeverReachTheDriver) {
     fake.devices = {"\\\\.\\ZEL1"};
+    EXPECT_EQ(ZelIsDemo(), 1);
     float value = 4.0f;
     EXPECT_EQ(ZelReadChannel(1, &value), 0);
     EXPECT_EQ(value, 0.0f);

@@ -110,6 +110,10 @@ ZEL_EXPORT void ZELAPI ZelMsgBox(int32_t flag);
 ZEL_EXPORT int32_t ZELAPI EppInstallMsg(int32_t flag);
 /* Sets the diagnostic flag; returns the previous value. Nothing else reads it. */
 ZEL_EXPORT int32_t ZELAPI EppDiagMsg(int32_t flag);
+/* 1 while requests are answered by the library itself (demonstration mode: before the first
+ * initialisation, and from a failed request or status 255 until the next one), else 0. A
+ * program calls it after its requests to learn that their answers were not measured. */
+ZEL_EXPORT int32_t ZELAPI ZelIsDemo(void);
 /* Stores 0 into *version (when not NULL) and returns 0. */
 ZEL_EXPORT int32_t ZELAPI GetZelVersion(int16_t *version);
 /* Returns 769 (0x0301). */

@@ -236,6 +236,10 @@ ZEL_EXPORT int32_t ZELAPI ZelDLL(void) {
     return zelcomm::kDllVersion;
 }
 
+ZEL_EXPORT int32_t ZELAPI ZelIsDemo(void) {
+    return session.demo != 0 ? 1 : 0;
+}
+
 ZEL_EXPORT void ZELAPI ZelSetMessageHook(ZelMessageHook hook) {
     session.hook = hook;
 }
