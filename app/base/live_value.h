@@ -9,6 +9,11 @@
 
 namespace zelapp {
 
+// Where a value would be shown while the unit is not communicating: never a number.
+inline QString noUnitText() {
+    return QStringLiteral("NO UNIT");
+}
+
 class LiveValueSink {
   public:
     enum class Source { Channel, Lvdt, Analog };
@@ -22,7 +27,7 @@ class LiveValueSink {
     // cached format takes its turn in their run of decimals.
     virtual bool sharesChannelFormat() const { return false; }
     // The formatted value and the reading behind it; no reading for a channel without a
-    // formula, whose text is empty.
+    // formula, whose text is empty, nor while the unit is lost, when the text is "NO UNIT".
     virtual void showLiveValue(const QString &text, std::optional<float> reading) = 0;
 };
 

@@ -19,6 +19,9 @@ class Prompter {
     virtual PromptAnswer ask(const QString &text, const QString &title, PromptIcon icon,
                              PromptButtons buttons) = 0;
 
+    // A message that does not wait for the operator: the program goes on while it is shown.
+    virtual void notify(const QString &text, const QString &title, PromptIcon icon) = 0;
+
     // A plain message with an OK button only.
     void message(const QString &text, const QString &title = {},
                  PromptIcon icon = PromptIcon::None) {

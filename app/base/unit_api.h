@@ -9,6 +9,10 @@
 
 namespace zelapp {
 
+// The status of a call that did not reach the unit (ZEL_NOT_COMMUNICATING), and of one whose
+// entry point the program could not bind.
+inline constexpr int32_t kUnitNotCommunicating = -1;
+
 class UnitApi {
   public:
     virtual ~UnitApi() = default;

@@ -17,6 +17,7 @@
     X(void, ZelMsgBox, (int32_t flag), (flag))                                              \
     X(int32_t, EppInstallMsg, (int32_t flag), (flag))                                       \
     X(int32_t, EppDiagMsg, (int32_t flag), (flag))                                          \
+    X(int32_t, ZelIsDemo, (), ())                                                           \
     /* Scanning */                                                                          \
     X(int32_t, ZelStartScan, (), ())                                                        \
     X(int32_t, ZelStopScan, (), ())                                                         \
@@ -29,6 +30,7 @@
     X(int32_t, ZelClearChannel, (int32_t channel), (channel))                               \
     X(int32_t, ZelClearAllChannels, (), ())                                                 \
     X(int32_t, ZelReadChannel, (int32_t channel, float *value), (channel, value))           \
+    X(int32_t, ZelReadFormula, (int32_t channel, char **text), (channel, text))             \
     X(int32_t, ZelSetCzero, (int32_t channel, float *value), (channel, value))              \
     X(int32_t, ZelReadCzero, (int32_t channel, float *value), (channel, value))             \
     X(int32_t, ZelSetCscale, (int32_t channel, float *value), (channel, value))             \

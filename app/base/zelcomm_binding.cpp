@@ -31,7 +31,7 @@ constexpr std::array kExportNames = {ZEL_UNIT_CALLS(ZEL_UNIT_CALL_NAME) "ZelSetM
 ZEL_UNIT_CALLS(ZEL_CHECK_SIGNATURE)
 #undef ZEL_CHECK_SIGNATURE
 
-constexpr int32_t kCallFailed = -1;
+constexpr int32_t kCallFailed = kUnitNotCommunicating;
 
 // The library's hook has no context argument, so the prompter it reaches lives here. Only the
 // binding that installed the hook may clear it.

@@ -32,10 +32,18 @@ void ScanCycle::removeLiveSink(LiveValueSink &sink) {
     sinks_.erase(std::remove(sinks_.begin(), sinks_.end(), &sink), sinks_.end());
 }
 
-float ScanCycle::read(int32_t (UnitApi::*readFunction)(int32_t, float *), int number) {
+ShownValue ScanCycle::read(int32_t (UnitApi::*readFunction)(int32_t, float *), int number) {
     float value = 0;
-    (unit_.*readFunction)(number, &value);
-    return value;
+    if ((unit_.*readFunction)(number, &value) == kUnitNotCommunicating) {
+        return {ShownValue::Kind::NoUnit, 0};
+    }
+    return {ShownValue::Kind::Reading, value};
+}
+
+QString ScanCycle::inputText(const ShownValue &shown) const {
+    return shown.kind == ShownValue::Kind::Reading
+               ? rt::formatValue(shown.value, kInputDecimals, separator_)
+               : noUnitText();
 }
 
 QString ScanCycle::formatChannelValue(const Channel &channel, float value) {
@@ -52,14 +60,18 @@ ShownValue ScanCycle::readChannel(const Channel &channel, int number) {
     if (channel.Formula().isEmpty()) {
         return {ShownValue::Kind::NoReading, 0};
     }
-    return {ShownValue::Kind::Reading, read(&UnitApi::ZelReadChannel, number)};
+    return read(&UnitApi::ZelReadChannel, number);
 }
 
 QString ScanCycle::channelText(const Channel &channel, const ShownValue &shown) {
-    if (shown.kind != ShownValue::Kind::Reading) {
-        return {};
+    switch (shown.kind) {
+        case ShownValue::Kind::Reading:
+            return formatChannelValue(channel, shown.value);
+        case ShownValue::Kind::NoUnit:
+            return noUnitText();
+        default:
+            return {};
     }
-    return formatChannelValue(channel, shown.value);
 }
 
 void ScanCycle::fitCache(std::vector<ShownValue> &cache, int n) {
@@ -128,7 +140,7 @@ void ScanCycle::feed(LiveValueSink &sink) {
             }
             const ShownValue shown = readChannel(*channel, number);
             if (shown.kind != ShownValue::Kind::Reading) {
-                sink.showLiveValue({}, std::nullopt);
+                sink.showLiveValue(channelText(*channel, shown), std::nullopt);
             } else if (sink.sharesChannelFormat()) {
                 sink.showLiveValue(formatChannelValue(*channel, shown.value), shown.value);
             } else {
@@ -143,9 +155,11 @@ void ScanCycle::feed(LiveValueSink &sink) {
             if (number < 1 || number > (lvdt ? setup_.lvdtCount() : setup_.analogCount())) {
                 return;
             }
-            const float value =
+            const ShownValue shown =
                 read(lvdt ? &UnitApi::ZelReadLvdt : &UnitApi::ZelReadAnalog, number);
-            sink.showLiveValue(rt::formatValue(value, kInputDecimals, separator_), value);
+            sink.showLiveValue(inputText(shown), shown.kind == ShownValue::Kind::Reading
+                                                     ? std::optional<float>(shown.value)
+                                                     : std::nullopt);
             return;
         }
     }
@@ -213,9 +227,8 @@ void ScanCycle::showChannels() {
 
 void ScanCycle::showInputs(int count, int32_t (UnitApi::*readFunction)(int32_t, float *)) {
     for (int i = 1; i <= count; ++i) {
-        const float value = read(readFunction, i);
-        const QString text = rt::formatValue(value, kInputDecimals, separator_);
-        showValue(i, text, {ShownValue::Kind::Reading, value});
+        const ShownValue shown = read(readFunction, i);
+        showValue(i, inputText(shown), shown);
     }
 }
 
@@ -224,6 +237,11 @@ void ScanCycle::UpdateMainDisplay() {
     if (state_.ScanHoldCount > 0) {
         --state_.ScanHoldCount;
     }
+}
+
+void ScanCycle::resetValueCaches() {
+    std::fill(lastChannelValue_.begin(), lastChannelValue_.end(), ShownValue{});
+    std::fill(lastViewValue_.begin(), lastViewValue_.end(), ShownValue{});
 }
 
 void ScanCycle::RebuildDisplays() {

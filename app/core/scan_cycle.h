@@ -27,7 +27,7 @@ class ScanDisplays {
     virtual bool gridEnabled() const = 0;
     virtual bool barsEnabled() const = 0;
     // An empty text and a NaN value mean no reading (a channel without a formula): the cell
-    // is blank and the bar shows no level.
+    // is blank and the bar shows no level. While the unit is lost the text is "NO UNIT".
     virtual void SetGridValue(int position, const QString &text) = 0;
     virtual void SetBarValue(int position, float value) = 0;
     virtual void UpdateGridDisplay() = 0;
@@ -37,9 +37,9 @@ class ScanDisplays {
 };
 
 // What the displays last got for one item: nothing since the caches were reset, no reading,
-// or a reading.
+// "NO UNIT" (the unit did not answer), or a reading.
 struct ShownValue {
-    enum class Kind : unsigned char { NotShown, NoReading, Reading };
+    enum class Kind : unsigned char { NotShown, NoReading, NoUnit, Reading };
     Kind kind = Kind::NotShown;
     float value = 0;
     // NaN readings never equal each other, so they are shown again on every tick.
@@ -63,6 +63,9 @@ class ScanCycle {
     void UpdateMainDisplay();
     // The same without touching the scan holds: for a setup renewed under a hold.
     void RebuildDisplays();
+    // Forgets what the displays were last given, so the next tick shows every value: when the
+    // unit is lost and when it is back.
+    void resetValueCaches();
 
     // The cached channel format (ValueFormat) and how many times it has been built.
     const QString &valueFormat() const { return valueFormat_; }
@@ -76,8 +79,10 @@ class ScanCycle {
     // A channel without a formula measures nothing: it is not read and its text is empty.
     ShownValue readChannel(const Channel &channel, int number);
     QString channelText(const Channel &channel, const ShownValue &shown);
-    // One library read; a failed read leaves whatever the library left, starting from 0.
-    float read(int32_t (UnitApi::*readFunction)(int32_t, float *), int number);
+    // One library read. A read that did not reach the unit is no reading ("NO UNIT"); any
+    // other failed read shows whatever the library left, starting from 0.
+    ShownValue read(int32_t (UnitApi::*readFunction)(int32_t, float *), int number);
+    QString inputText(const ShownValue &shown) const;
     static void fitCache(std::vector<ShownValue> &cache, int n);
 
     void feedLiveFields();

@@ -5,21 +5,43 @@
 
 namespace zelapp {
 
+namespace {
+AttemptRunner &runnerOf(const SessionServices &services, std::unique_ptr<AttemptRunner> &own) {
+    if (services.attemptRunner != nullptr) {
+        return *services.attemptRunner;
+    }
+    own = std::make_unique<ThreadAttemptRunner>();
+    return *own;
+}
+}  // namespace
+
 Session::Session(const SessionServices &services)
     : services_(services),
-      context_{services.unit, services.prompter, state_},
+      link_(services.unit),
+      context_{link_, services.prompter, state_},
       setup_(context_, state_, labels_, items_, windows_),
       setupCommands_(setup_, services.prompter, services.chooser, services.locale),
       help_(state_, services.prompter, services.helpViewer),
-      setupChan_(setup_, state_, services.unit, services.prompter, services.locale),
-      scan_(services.unit, state_, setup_, windows_),
-      commands_(state_, setup_, services.unit, services.prompter, help_, items_, setupChan_,
-                windows_, windows_),
+      setupChan_(setup_, state_, link_, services.prompter, services.locale),
+      scan_(link_, state_, setup_, windows_),
+      commands_(state_, setup_, link_, services.prompter, help_, items_, setupChan_, windows_,
+                windows_),
       linkServer_(labels_, nullptr, nullptr),
       lifecycle_(state_, services.prompter, setupCommands_, help_, services.store, windows_,
-                 services.programFolder, [this] { return linkServer_.conversationCount(); }) {
+                 services.programFolder, [this] { return linkServer_.conversationCount(); }),
+      recovery_(link_, runnerOf(services, ownRunner_), services.prompter, [this] {
+          return UnitRecovery::Counts{setup_.channelCount(), setup_.lvdtCount(),
+                                      setup_.analogCount()};
+      }) {
     scan_.setDecimalSeparator(setupCommands_.decimalSeparator());
     scan_.addLiveSink(setupChan_);
+    // The displays show "NO UNIT" from the loss on, and every value again once it is back.
+    recovery_.setStatusHandler([this](const UnitStatus &status) {
+        scan_.resetValueCaches();
+        if (windows_.view != nullptr) {
+            windows_.view->unitStatusChanged(status);
+        }
+    });
 }
 
 Session::~Session() {
@@ -28,7 +50,7 @@ Session::~Session() {
 
 StartupResult Session::start(std::function<void()> showMainWindow) {
     StartupContext context{state_,
-                           services_.unit,
+                           link_,
                            services_.prompter,
                            setup_,
                            services_.instanceLock,

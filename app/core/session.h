@@ -7,15 +7,18 @@
 #include <QLocale>
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "base/app_state.h"
 #include "base/help.h"
 #include "base/main_window_port.h"
 #include "base/prompter.h"
 #include "base/unit_api.h"
+#include "base/unit_link.h"
 #include "core/main_lifecycle.h"
 #include "core/scan_cycle.h"
 #include "core/startup.h"
+#include "core/unit_recovery.h"
 #include "dialogs/command_windows.h"
 #include "dialogs/main_commands.h"
 #include "dialogs/setup_chan.h"
@@ -44,6 +47,8 @@ struct SessionServices {
     QString serviceName;  // the name other programs reach the live values under
     // The separator of numbers in files, dialogs and live values.
     QLocale locale = QLocale();
+    // Runs the attempts to reach a lost unit; none: on a worker thread of the session's own.
+    AttemptRunner *attemptRunner = nullptr;
 };
 
 // The main window's side: what the session shows through the widgets. Without one attached the
@@ -61,6 +66,8 @@ class MainWindowView {
     virtual void showBars(bool visible) = 0;
     virtual DialogResult showDialog(CommandDialog dialog, bool modal) = 0;
     virtual bool isDialogOpen(CommandDialog dialog) const = 0;
+    // The unit was lost, is being tried again, or is back.
+    virtual void unitStatusChanged(const UnitStatus &status) = 0;
 };
 
 class Session {
@@ -84,6 +91,9 @@ class Session {
 
     const SessionServices &services() const { return services_; }
     AppState &state() { return state_; }
+    // The unit as the program reaches it: through the link, which keeps the copy.
+    UnitLink &unit() { return link_; }
+    UnitRecovery &recovery() { return recovery_; }
     Setup &setup() { return setup_; }
     SetupCommands &setupCommands() { return setupCommands_; }
     ChannelLabels &labels() { return labels_; }
@@ -147,6 +157,8 @@ class Session {
     void startLinkService();
 
     SessionServices services_;
+    std::unique_ptr<AttemptRunner> ownRunner_;  // when the services bring none
+    UnitLink link_;
     AppState state_;
     ChannelLabels labels_;
     Windows windows_{*this};
@@ -160,6 +172,7 @@ class Session {
     MainCommands commands_;
     LinkServer linkServer_;
     MainLifecycle lifecycle_;
+    UnitRecovery recovery_;
 };
 
 }  // namespace zelapp

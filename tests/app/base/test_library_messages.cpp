@@ -2,7 +2,9 @@
 // open when the next scan tick fails the same way.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <functional>
+#include <thread>
 
 #include "base/library_messages.h"
 #include "scripted_prompter.h"
@@ -77,6 +79,24 @@ TEST(LibraryMessages, ASuppressedQuestionGetsTheCautiousAnswer) {
     messages.ask(QStringLiteral("Retry?"), QString(), zelapp::PromptIcon::None,
                  zelapp::PromptButtons::YesNo);
     EXPECT_EQ(inner, zelapp::PromptAnswer::No);
+}
+
+TEST(LibraryMessages, TheDemoMessageIsNoBoxAndOtherThreadsHandTheirsToTheOwner) {
+    zeltest::ScriptedPrompter screen;
+    zelapp::LibraryMessagePrompter messages(screen);
+    const QString demo = zelapp::LibraryMessagePrompter::demoModeText();
+    messages.ask(demo, QString(), zelapp::PromptIcon::None, zelapp::PromptButtons::Ok);
+    zelapp::PromptAnswer answer = zelapp::PromptAnswer::Cancel;
+    std::thread attempt([&] {
+        messages.ask(demo, QString(), zelapp::PromptIcon::None, zelapp::PromptButtons::Ok);
+        answer = messages.ask(QStringLiteral("Zel driver NOT found Port:1"), QString(),
+                              zelapp::PromptIcon::None, zelapp::PromptButtons::YesNo);
+    });
+    attempt.join();
+    EXPECT_EQ(answer, zelapp::PromptAnswer::No);
+    EXPECT_TRUE(screen.shown.empty());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(screen.texts(), std::vector<QString>{QStringLiteral("Zel driver NOT found Port:1")});
 }
 
 }  // namespace

@@ -152,7 +152,7 @@ TEST(ScanCycleLiveFields, FailedReadShowsZeroNotAnOldValue) {
     h.mastering.number = 1;
     h.f.unit.channelValue[1] = 2.5f;
     h.tick();
-    h.f.unit.readResult = -1;  // the fake leaves the value untouched, as the library may
+    h.f.unit.readResult = 10;  // a unit error: the fake leaves the value untouched
     h.tick();
     EXPECT_EQ(h.mastering.texts, (std::vector<QString>{u" 2.50000"_s, u" 0.00000"_s}));
     EXPECT_EQ(h.mastering.readings.back(), 0.0f);

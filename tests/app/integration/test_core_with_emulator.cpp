@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 
+#include "base/library_messages.h"
 #include "base/zelcomm_binding.h"
 #include "emulator_process.h"
 #include "file_bytes.h"
@@ -62,11 +63,13 @@ class CoreWithEmulator : public ::testing::Test {
     zelapp::ChannelLabels &labels = f.session->labels();
     zelapp::SetupCommands &commands = f.session->setupCommands();
     zeltest::ScriptedPrompter &prompter = f.prompter;
+    zelapp::LibraryMessagePrompter libraryMessages{prompter};
+    const std::vector<std::string> inputs_{"--set",     "T1=0.0123", "--set",
+                                           "T2=-0.004", "--set",     "A1=0.5"};
 
     void SetUp() override {
-        ASSERT_TRUE(emulator.start({"--set", "T1=0.0123", "--set", "T2=-0.004", "--set", "A1=0.5"}))
-            << emulator.errors();
-        binding.installMessageHook(prompter);
+        ASSERT_TRUE(emulator.start(inputs_)) << emulator.errors();
+        binding.installMessageHook(libraryMessages);
         zeltest::writeBytes(QDir(programFolder).filePath(QStringLiteral("zelapp.ini")),
                             "[ZELAPP Version 6.01]\r\n[General Setup]\r\nMaxChannel= 4 \r\n");
         ASSERT_EQ(f.start(), zelapp::StartupResult::Running);
@@ -82,6 +85,20 @@ class CoreWithEmulator : public ::testing::Test {
     void scanAndTick() {
         ASSERT_EQ(emulator.control({"scan", "3"}).rfind("OK", 0), 0u);
         f.session->scan().Timer1_Timer();
+    }
+
+    void loadShaft() {
+        zeltest::writeBytes(path("shaft.zel"), kShaftSetup);
+        state.SetupFileName = path("shaft.zel");
+        ASSERT_EQ(commands.loadSetupFile(), SetupLoad::Loaded);
+        state.ScanHoldCount = 0;
+        scanAndTick();
+        ASSERT_EQ(labels.text(1), QStringLiteral(" 0.0093"));
+    }
+    // One attempt, as the retry timer makes it; true when the unit is back.
+    bool attempt() {
+        f.session->recovery().reconnect();
+        return f.attempts.finish() && !f.session->recovery().status().lost;
     }
 };
 
@@ -141,6 +158,37 @@ TEST_F(CoreWithEmulator, SavedSetupReadsBackToTheSameSetup) {
     scanAndTick();
     EXPECT_EQ(labels.text(1), QStringLiteral(" 0.0093"));
     EXPECT_EQ(f.view.caption, QStringLiteral("ZEL-32 [") + path("copy.zel") + QStringLiteral("]"));
+}
+
+TEST_F(CoreWithEmulator, APulledCableShowsNoUnitAndTheValuesComeBackOnTheirOwn) {
+    loadShaft();
+    ASSERT_EQ(emulator.control({"silent", "on"}), "OK");
+    f.session->scan().Timer1_Timer();
+    EXPECT_EQ(labels.text(1), QStringLiteral("NO UNIT"));
+    EXPECT_FALSE(attempt());
+    ASSERT_EQ(emulator.control({"silent", "off"}), "OK");
+    EXPECT_TRUE(attempt());
+    scanAndTick();
+    EXPECT_EQ(labels.text(1), QStringLiteral(" 0.0093"));
+    ASSERT_EQ(prompter.notices.size(), 1u);
+    EXPECT_EQ(prompter.notices[0].text, zelapp::UnitRecovery::backText());
+    EXPECT_TRUE(prompter.shown.empty());  // the library's demo message is no box
+}
+
+TEST_F(CoreWithEmulator, AUnitRestartedEmptyGetsItsSetupBackAndTheOperatorIsTold) {
+    loadShaft();
+    ASSERT_EQ(emulator.stop(), 0);
+    f.session->scan().Timer1_Timer();
+    EXPECT_EQ(labels.text(1), QStringLiteral("NO UNIT"));
+    EXPECT_FALSE(attempt());
+    ASSERT_TRUE(emulator.start(inputs_)) << emulator.errors();
+    EXPECT_TRUE(attempt());
+    ASSERT_EQ(emulator.control({"scan", "3"}).rfind("OK", 0), 0u);
+    const std::string c1 = emulator.control({"get", "C1"});
+    ASSERT_EQ(c1.rfind("OK\t", 0), 0u) << c1;
+    EXPECT_NEAR(std::stod(c1.substr(3)), 0.0093, 1e-6);
+    ASSERT_EQ(prompter.notices.size(), 1u);
+    EXPECT_EQ(prompter.notices[0].text, zelapp::UnitRecovery::restartedText());
 }
 
 TEST_F(CoreWithEmulator, LibraryMessagesReachThePrompter) {

@@ -11,6 +11,7 @@
 #include "application.h"
 #include "core/instance_lock.h"
 #include "core/settings_store.h"
+#include "deferred_runner.h"
 #include "dialogs/view/form_main.h"
 #include "fake_unit.h"
 #include "no_help_viewer.h"
@@ -31,6 +32,7 @@ struct AppFixture {
     TempFolder linkFolder;  // the live-value service's socket
     ScopedEnv linkFolderEnv{"ZEL_DDE_DIR", linkFolder.path().c_str()};
     zelapp::InstanceLock lock{QDir(programFolder()).filePath(QStringLiteral("zelapp.lock"))};
+    DeferredRunner attempts;  // reconnection attempts run when the test finishes them
     std::unique_ptr<zelapp::Application> app;
 
     QString programFolder() const { return QString::fromStdString(folder.path()); }
@@ -41,7 +43,7 @@ struct AppFixture {
     zelapp::StartupResult start(const QString &commandLine = {}, zelapp::UnitApi *unit = nullptr) {
         app = std::make_unique<zelapp::Application>(zelapp::SessionServices{
             unit != nullptr ? *unit : fakeUnit, prompter, chooser, helpViewer, store, lock,
-            programFolder(), commandLine, QString()});
+            programFolder(), commandLine, QString(), QLocale(), &attempts});
         const zelapp::StartupResult result = app->start();
         if (window() != nullptr) {
             window()->timer().stop();

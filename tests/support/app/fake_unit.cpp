@@ -31,6 +31,20 @@ void FakeUnit::record(Call call, std::initializer_list<double> args) {
     calls.push_back(text + ")");
 }
 
+void FakeUnit::restartEmpty() {
+    formulas.clear();
+    for (Table *table : {&czero, &cscale, &tzero, &tfsv, &azero, &afsv}) {
+        table->clear();
+    }
+}
+
+bool FakeUnit::answersDemo() {
+    if (!reachable) {
+        demo = 1;
+    }
+    return demo != 0;
+}
+
 FakeUnit::ValueAccess FakeUnit::valueAccess(Call call) {
     switch (call) {
         case Call::ZelReadChannel:
@@ -68,10 +82,21 @@ int32_t FakeUnit::answer(Call call, std::same_as<int32_t> auto... numbers) {
 }
 
 int32_t FakeUnit::plainAnswer(Call call, std::initializer_list<double> numbers) {
+    if (call == Call::ZelIsDemo) {
+        ++demoQueries;
+        return demo;
+    }
     record(call, numbers);
+    if (call == Call::ZelCommInit) {
+        demo = 0;
+        return reachable ? commInitResult : 1;
+    }
+    const bool flagSetter =
+        call == Call::ZelMsgBox || call == Call::EppInstallMsg || call == Call::EppDiagMsg;
+    if (!flagSetter && answersDemo()) {
+        return 0;
+    }
     switch (call) {
-        case Call::ZelCommInit:
-            return commInitResult;
         case Call::ZelClearChannel:
             formulas.erase(static_cast<int>(*numbers.begin()));
             break;
@@ -87,7 +112,17 @@ int32_t FakeUnit::plainAnswer(Call call, std::initializer_list<double> numbers) 
 int32_t FakeUnit::answer(Call call, int32_t channel, const char *formula) {
     calls.push_back(std::string(zelapp::unitCallName(call)) + "(" + number(channel) + ", " +
                     formula + ")");
-    formulas[channel] = formula;
+    if (!answersDemo()) {
+        formulas[channel] = formula;
+    }
+    return 0;
+}
+
+int32_t FakeUnit::answer(Call call, int32_t channel, char **text) {
+    record(call, {static_cast<double>(channel)});
+    const auto it = formulas.find(channel);
+    formulaRead_ = answersDemo() || it == formulas.end() ? std::string() : it->second;
+    *text = formulaRead_.data();
     return 0;
 }
 
@@ -95,10 +130,16 @@ int32_t FakeUnit::answer(Call call, int32_t number, float *value) {
     const ValueAccess access = valueAccess(call);
     if (access.sets) {
         record(call, {static_cast<double>(number), static_cast<double>(*value)});
-        (*access.table)[number] = *value;
+        if (!answersDemo()) {
+            (*access.table)[number] = *value;
+        }
         return 0;
     }
     record(call, {static_cast<double>(number)});
+    if (answersDemo()) {
+        *value = 0;
+        return 0;
+    }
     if (readResult != 0) {
         return readResult;
     }

@@ -25,6 +25,15 @@ class FakeUnit : public zelapp::UnitApi {
     int32_t commInitResult = 0;
     int32_t readResult = 0;  // status of every read
 
+    // A lost unit behaves as the library does without it: ZelCommInit returns 1 (and leaves
+    // demonstration mode), every other request enters demonstration mode and is answered
+    // with zeros and status 0. Requests are still recorded, so a test sees any that is made.
+    bool reachable = true;
+    int32_t demo = 0;     // what ZelIsDemo answers
+    int demoQueries = 0;  // ZelIsDemo calls, which are not recorded in `calls`
+    // The unit was switched off: it forgets its channels and its stored values.
+    void restartEmpty();
+
     // Number of recorded calls whose text starts with `prefix` (e.g. "ZelReadChannel(").
     int count(const std::string &prefix) const;
     void clearCalls() { calls.clear(); }
@@ -32,6 +41,7 @@ class FakeUnit : public zelapp::UnitApi {
     ZEL_UNIT_CALLS(ZEL_UNIT_CALL_OVERRIDE)
 
   private:
+    std::string formulaRead_;  // the text ZelReadFormula points to
     using Call = zelapp::UnitCall;
     using Table = std::map<int, float>;
 
@@ -48,6 +58,9 @@ class FakeUnit : public zelapp::UnitApi {
     int32_t answer(Call call, std::same_as<int32_t> auto... numbers);
     int32_t plainAnswer(Call call, std::initializer_list<double> numbers);
     int32_t answer(Call call, int32_t channel, const char *formula);
+    int32_t answer(Call call, int32_t channel, char **text);
+    // True when the request is answered as in demonstration mode.
+    bool answersDemo();
     int32_t answer(Call call, int32_t number, float *value);
     int32_t answer(Call call, int32_t probe, uint8_t *coarse, uint8_t *ri);
     int32_t answer(Call call, int32_t probe, int16_t *word);

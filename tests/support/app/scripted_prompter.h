@@ -21,6 +21,7 @@ class ScriptedPrompter : public zelapp::Prompter {
   public:
     std::deque<zelapp::PromptAnswer> answers;
     std::vector<ShownPrompt> shown;
+    std::vector<ShownPrompt> notices;  // the messages that did not wait for an answer
 
     zelapp::PromptAnswer ask(const QString &text, const QString &title, zelapp::PromptIcon icon,
                              zelapp::PromptButtons buttons) override {
@@ -38,6 +39,10 @@ class ScriptedPrompter : public zelapp::Prompter {
             default:
                 return zelapp::PromptAnswer::Cancel;
         }
+    }
+
+    void notify(const QString &text, const QString &title, zelapp::PromptIcon icon) override {
+        notices.push_back({text, title, icon, zelapp::PromptButtons::Ok});
     }
 
     // The texts shown so far, in order.

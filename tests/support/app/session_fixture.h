@@ -16,6 +16,7 @@
 #include "core/instance_lock.h"
 #include "core/session.h"
 #include "core/settings_store.h"
+#include "deferred_runner.h"
 #include "fake_unit.h"
 #include "no_help_viewer.h"
 #include "recording_ports.h"
@@ -34,6 +35,7 @@ class RecordingView : public zelapp::MainWindowView {
     std::vector<zelapp::CommandDialog> openDialogs;
     zelapp::DialogResult answer = zelapp::DialogResult::Cancelled;
     std::function<void()> whileModal;  // runs while a modal dialog is open
+    std::vector<zelapp::UnitStatus> unitStatuses;
 
     void captionChanged(const QString &text) override { caption = text; }
     void marksChanged() override {}
@@ -57,6 +59,9 @@ class RecordingView : public zelapp::MainWindowView {
     bool isDialogOpen(zelapp::CommandDialog dialog) const override {
         return std::find(openDialogs.begin(), openDialogs.end(), dialog) != openDialogs.end();
     }
+    void unitStatusChanged(const zelapp::UnitStatus &status) override {
+        unitStatuses.push_back(status);
+    }
 };
 
 struct SessionFixture {
@@ -68,12 +73,16 @@ struct SessionFixture {
     TempFolder folder;  // the program folder
     zelapp::InstanceLock lock{QDir(programFolder()).filePath(QStringLiteral("zelapp.lock"))};
     RecordingView view;
+    DeferredRunner attempts;  // reconnection attempts run when the test finishes them
     std::unique_ptr<zelapp::Session> session;
 
-    explicit SessionFixture(zelapp::UnitApi *unit = nullptr) {
+    // A runner of the caller's own replaces the attempts the test finishes itself.
+    explicit SessionFixture(zelapp::UnitApi *unit = nullptr,
+                            zelapp::AttemptRunner *runner = nullptr) {
         session = std::make_unique<zelapp::Session>(zelapp::SessionServices{
             unit != nullptr ? *unit : fakeUnit, prompter, chooser, helpViewer, store, lock,
-            programFolder(), QString(), QStringLiteral("zelapp"), QLocale::c()});
+            programFolder(), QString(), QStringLiteral("zelapp"), QLocale::c(),
+            runner != nullptr ? runner : &attempts});
         session->attachView(&view);
     }
 

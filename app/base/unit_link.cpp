@@ -1,0 +1,441 @@
+#include "base/unit_link.h"
+
+namespace zelapp {
+
+std::optional<float> UnitCopy::value(Value which, int32_t number) const {
+    const auto &held = values[which];
+    const auto it = held.find(number);
+    return it == held.end() ? std::nullopt : std::optional<float>(it->second);
+}
+
+bool UnitLink::answered() {
+    if (library_.ZelIsDemo() == 0) {
+        return true;
+    }
+    markLost();
+    return false;
+}
+
+void UnitLink::markLost() {
+    if (lost_) {
+        return;
+    }
+    lost_ = true;
+    if (onLost_) {
+        onLost_();
+    }
+}
+
+// ---- Restoring -----------------------------------------------------------------------------
+
+std::optional<bool> UnitLink::setupKept() {
+    if (copy_.formulas.empty()) {
+        return std::nullopt;
+    }
+    const auto &[channel, formula] = *copy_.formulas.begin();
+    char *text = nullptr;
+    const int32_t status = library_.ZelReadFormula(channel, &text);
+    if (library_.ZelIsDemo() != 0) {
+        return std::nullopt;
+    }
+    return status == 0 && text != nullptr && formula == text;
+}
+
+bool UnitLink::restore(int channels, int lvdts, int analogs) {
+    // Every call is followed by the same question; the first "no" ends the restore.
+    bool ok = true;
+    const auto send = [this, &ok](auto &&call) {
+        if (ok) {
+            call();
+            ok = library_.ZelIsDemo() == 0;
+        }
+    };
+    const auto sendValue = [this, &send](Read write, UnitCopy::Value which, int32_t n) {
+        if (std::optional<float> v = copy_.value(which, n)) {
+            send([&] { (library_.*write)(n, &*v); });
+        }
+    };
+    send([this] { library_.ZelStartScan(); });
+    if (copy_.scanTime) {
+        send([this] { library_.ZelSetScanTime(*copy_.scanTime); });
+    }
+    if (copy_.adcAverage) {
+        send([this] { library_.ZelSetAdcAvg(*copy_.adcAverage); });
+    }
+    if (copy_.runAverage) {
+        send([this] { library_.ZelSetRunAvg(*copy_.runAverage); });
+    }
+    for (int32_t ch = 1; ch <= channels; ++ch) {
+        const auto formula = copy_.formulas.find(ch);
+        if (formula != copy_.formulas.end()) {
+            send([&] { library_.ZelDefineChannel(ch, formula->second.c_str()); });
+        } else {
+            send([&] { library_.ZelClearChannel(ch); });
+        }
+        sendValue(&UnitApi::ZelSetCscale, UnitCopy::Cscale, ch);
+        sendValue(&UnitApi::ZelSetCzero, UnitCopy::Czero, ch);
+    }
+    for (int32_t probe = 1; probe <= lvdts; ++probe) {
+        sendValue(&UnitApi::ZelSetTfsv, UnitCopy::Tfsv, probe);
+        sendValue(&UnitApi::ZelSetTzero, UnitCopy::Tzero, probe);
+    }
+    for (int32_t input = 1; input <= analogs; ++input) {
+        sendValue(&UnitApi::ZelSetAfsv, UnitCopy::Afsv, input);
+        sendValue(&UnitApi::ZelSetAzero, UnitCopy::Azero, input);
+    }
+    if (ok) {
+        lost_ = false;
+    }
+    return ok;
+}
+
+// ---- Helpers of the calls ------------------------------------------------------------------
+
+int32_t UnitLink::reading(Read read, int32_t number, float *value) {
+    if (lost_) {
+        return kUnitNotCommunicating;
+    }
+    const int32_t status = (library_.*read)(number, value);
+    return answered() ? status : kUnitNotCommunicating;
+}
+
+int32_t UnitLink::readHeld(Read read, UnitCopy::Value which, int32_t number, float *value) {
+    if (!lost_) {
+        const int32_t status = (library_.*read)(number, value);
+        if (answered()) {
+            if (status == 0 && value != nullptr) {
+                copy_.values[which][number] = *value;
+            }
+            return status;
+        }
+    }
+    const std::optional<float> held = copy_.value(which, number);
+    if (value != nullptr) {
+        *value = held.value_or(0.0f);
+    }
+    return held ? 0 : kUnitNotCommunicating;
+}
+
+int32_t UnitLink::writeHeld(Read write, UnitCopy::Value which, int32_t number, float *value) {
+    if (value == nullptr) {
+        return lost_ ? kUnitNotCommunicating : (library_.*write)(number, value);
+    }
+    if (!lost_) {
+        const int32_t status = (library_.*write)(number, value);
+        if (answered() && status != 0) {
+            return status;  // the unit refused it and kept what it had
+        }
+    }
+    copy_.values[which][number] = *value;
+    return 0;
+}
+
+int32_t UnitLink::writeSetting(int32_t (UnitApi::*write)(int32_t), std::optional<int32_t> &held,
+                               int32_t value) {
+    if (!lost_) {
+        const int32_t status = (library_.*write)(value);
+        if (answered() && status != 0) {
+            return status;
+        }
+    }
+    held = value;
+    return 0;
+}
+
+int32_t UnitLink::action(int32_t (UnitApi::*call)()) {
+    if (lost_) {
+        return kUnitNotCommunicating;
+    }
+    const int32_t status = (library_.*call)();
+    return answered() ? status : kUnitNotCommunicating;
+}
+
+// ---- Start-up and diagnostics: always the library's own ------------------------------------
+
+int32_t UnitLink::ZelCommInit(int32_t unused) {
+    return library_.ZelCommInit(unused);
+}
+
+void UnitLink::ZelMsgBox(int32_t flag) {
+    library_.ZelMsgBox(flag);
+}
+
+int32_t UnitLink::EppInstallMsg(int32_t flag) {
+    return library_.EppInstallMsg(flag);
+}
+
+int32_t UnitLink::EppDiagMsg(int32_t flag) {
+    return library_.EppDiagMsg(flag);
+}
+
+int32_t UnitLink::ZelIsDemo() {
+    return lost_ ? 1 : library_.ZelIsDemo();
+}
+
+// ---- Scanning ------------------------------------------------------------------------------
+
+// Scanning is always started again when the unit is back.
+int32_t UnitLink::ZelStartScan() {
+    return lost_ ? 0 : action(&UnitApi::ZelStartScan);
+}
+
+int32_t UnitLink::ZelStopScan() {
+    return action(&UnitApi::ZelStopScan);
+}
+
+int32_t UnitLink::ZelSetScanTime(int32_t time) {
+    return writeSetting(&UnitApi::ZelSetScanTime, copy_.scanTime, time);
+}
+
+int32_t UnitLink::ZelSetAdcAvg(int32_t count) {
+    return writeSetting(&UnitApi::ZelSetAdcAvg, copy_.adcAverage, count);
+}
+
+int32_t UnitLink::ZelSetRunAvg(int32_t count) {
+    return writeSetting(&UnitApi::ZelSetRunAvg, copy_.runAverage, count);
+}
+
+int32_t UnitLink::ZelResetMM() {
+    return action(&UnitApi::ZelResetMM);
+}
+
+// ---- Channels ------------------------------------------------------------------------------
+
+int32_t UnitLink::ZelDefineChannel(int32_t channel, const char *formula) {
+    if (!lost_) {
+        const int32_t status = library_.ZelDefineChannel(channel, formula);
+        if (answered() && status != 0) {
+            return status;
+        }
+    }
+    // An empty formula clears the channel, as the library does.
+    if (formula == nullptr || *formula == '\0') {
+        copy_.formulas.erase(channel);
+    } else {
+        copy_.formulas[channel] = formula;
+    }
+    return 0;
+}
+
+int32_t UnitLink::ZelClearChannel(int32_t channel) {
+    if (!lost_) {
+        const int32_t status = library_.ZelClearChannel(channel);
+        if (answered() && status != 0) {
+            return status;
+        }
+    }
+    copy_.formulas.erase(channel);
+    return 0;
+}
+
+int32_t UnitLink::ZelClearAllChannels() {
+    if (!lost_) {
+        const int32_t status = library_.ZelClearAllChannels();
+        if (answered() && status != 0) {
+            return status;
+        }
+    }
+    copy_.formulas.clear();
+    return 0;
+}
+
+int32_t UnitLink::ZelReadChannel(int32_t channel, float *value) {
+    return reading(&UnitApi::ZelReadChannel, channel, value);
+}
+
+int32_t UnitLink::ZelReadFormula(int32_t channel, char **text) {
+    if (!lost_) {
+        const int32_t status = library_.ZelReadFormula(channel, text);
+        if (answered()) {
+            if (status == 0 && text != nullptr && *text != nullptr) {
+                if (**text == '\0') {
+                    copy_.formulas.erase(channel);
+                } else {
+                    copy_.formulas[channel] = *text;
+                }
+            }
+            return status;
+        }
+    }
+    const auto it = copy_.formulas.find(channel);
+    formulaText_ = it == copy_.formulas.end() ? std::string() : it->second;
+    if (text != nullptr) {
+        *text = formulaText_.data();
+    }
+    return 0;
+}
+
+int32_t UnitLink::ZelSetCzero(int32_t channel, float *value) {
+    return writeHeld(&UnitApi::ZelSetCzero, UnitCopy::Czero, channel, value);
+}
+
+int32_t UnitLink::ZelReadCzero(int32_t channel, float *value) {
+    return readHeld(&UnitApi::ZelReadCzero, UnitCopy::Czero, channel, value);
+}
+
+int32_t UnitLink::ZelSetCscale(int32_t channel, float *value) {
+    return writeHeld(&UnitApi::ZelSetCscale, UnitCopy::Cscale, channel, value);
+}
+
+int32_t UnitLink::ZelReadCscale(int32_t channel, float *value) {
+    return readHeld(&UnitApi::ZelReadCscale, UnitCopy::Cscale, channel, value);
+}
+
+// ---- Probe and analog inputs ---------------------------------------------------------------
+
+int32_t UnitLink::ZelReadLvdt(int32_t probe, float *value) {
+    return reading(&UnitApi::ZelReadLvdt, probe, value);
+}
+
+int32_t UnitLink::ZelSetTzero(int32_t probe, float *value) {
+    return writeHeld(&UnitApi::ZelSetTzero, UnitCopy::Tzero, probe, value);
+}
+
+int32_t UnitLink::ZelReadTzero(int32_t probe, float *value) {
+    return readHeld(&UnitApi::ZelReadTzero, UnitCopy::Tzero, probe, value);
+}
+
+int32_t UnitLink::ZelSetTfsv(int32_t probe, float *value) {
+    return writeHeld(&UnitApi::ZelSetTfsv, UnitCopy::Tfsv, probe, value);
+}
+
+int32_t UnitLink::ZelReadTfsv(int32_t probe, float *value) {
+    return readHeld(&UnitApi::ZelReadTfsv, UnitCopy::Tfsv, probe, value);
+}
+
+int32_t UnitLink::ZelReadAnalog(int32_t input, float *value) {
+    return reading(&UnitApi::ZelReadAnalog, input, value);
+}
+
+int32_t UnitLink::ZelSetAzero(int32_t input, float *value) {
+    return writeHeld(&UnitApi::ZelSetAzero, UnitCopy::Azero, input, value);
+}
+
+int32_t UnitLink::ZelReadAzero(int32_t input, float *value) {
+    return readHeld(&UnitApi::ZelReadAzero, UnitCopy::Azero, input, value);
+}
+
+int32_t UnitLink::ZelSetAfsv(int32_t input, float *value) {
+    return writeHeld(&UnitApi::ZelSetAfsv, UnitCopy::Afsv, input, value);
+}
+
+int32_t UnitLink::ZelReadAfsv(int32_t input, float *value) {
+    return readHeld(&UnitApi::ZelReadAfsv, UnitCopy::Afsv, input, value);
+}
+
+// ---- Probe amplifiers: adjusted only on a unit that answers --------------------------------
+
+int32_t UnitLink::ZelSetLvdtGain(int32_t probe, int32_t coarse, int32_t ri) {
+    if (lost_) {
+        return kUnitNotCommunicating;
+    }
+    const int32_t status = library_.ZelSetLvdtGain(probe, coarse, ri);
+    if (!answered()) {
+        return kUnitNotCommunicating;
+    }
+    if (status == 0) {
+        amplifier(probe).gain = {static_cast<uint8_t>(coarse), static_cast<uint8_t>(ri)};
+    }
+    return status;
+}
+
+int32_t UnitLink::ZelReadLvdtGain(int32_t probe, uint8_t *coarse, uint8_t *ri) {
+    if (!lost_) {
+        const int32_t status = library_.ZelReadLvdtGain(probe, coarse, ri);
+        if (answered()) {
+            if (status == 0 && coarse != nullptr && ri != nullptr) {
+                amplifier(probe).gain = {*coarse, *ri};
+            }
+            return status;
+        }
+    }
+    const auto it = copy_.amplifiers.find(probe);
+    if (it == copy_.amplifiers.end() || !it->second.gain) {
+        return kUnitNotCommunicating;
+    }
+    if (coarse != nullptr && ri != nullptr) {
+        *coarse = (*it->second.gain)[0];
+        *ri = (*it->second.gain)[1];
+    }
+    return 0;
+}
+
+namespace {
+
+// The fine gain and the null offset of a probe's amplifier take the same way.
+int32_t setWord(UnitApi &library, bool lost, std::optional<int16_t> &held,
+                int32_t (UnitApi::*set)(int32_t, int32_t), int32_t probe, int32_t word,
+                const std::function<bool()> &answered) {
+    if (lost) {
+        return kUnitNotCommunicating;
+    }
+    const int32_t status = (library.*set)(probe, word);
+    if (!answered()) {
+        return kUnitNotCommunicating;
+    }
+    if (status == 0) {
+        held = static_cast<int16_t>(word);
+    }
+    return status;
+}
+
+int32_t readWord(UnitApi &library, bool lost, std::optional<int16_t> &held,
+                 int32_t (UnitApi::*read)(int32_t, int16_t *), int32_t probe, int16_t *word,
+                 const std::function<bool()> &answered) {
+    if (!lost) {
+        const int32_t status = (library.*read)(probe, word);
+        if (answered()) {
+            if (status == 0 && word != nullptr) {
+                held = *word;
+            }
+            return status;
+        }
+    }
+    if (!held) {
+        return kUnitNotCommunicating;
+    }
+    if (word != nullptr) {
+        *word = *held;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int32_t UnitLink::ZelSetLvdtFine(int32_t probe, int32_t fine) {
+    return setWord(library_, lost_, amplifier(probe).fine, &UnitApi::ZelSetLvdtFine, probe, fine,
+                   [this] { return answered(); });
+}
+
+int32_t UnitLink::ZelReadLvdtFine(int32_t probe, int16_t *fine) {
+    return readWord(library_, lost_, amplifier(probe).fine, &UnitApi::ZelReadLvdtFine, probe, fine,
+                    [this] { return answered(); });
+}
+
+int32_t UnitLink::ZelSetLvdtNull(int32_t probe, int32_t null) {
+    return setWord(library_, lost_, amplifier(probe).null, &UnitApi::ZelSetLvdtNull, probe, null,
+                   [this] { return answered(); });
+}
+
+int32_t UnitLink::ZelReadLvdtNull(int32_t probe, int16_t *null) {
+    return readWord(library_, lost_, amplifier(probe).null, &UnitApi::ZelReadLvdtNull, probe, null,
+                    [this] { return answered(); });
+}
+
+int32_t UnitLink::ZelSaveCalibration(int16_t *result) {
+    if (lost_) {
+        return kUnitNotCommunicating;
+    }
+    const int32_t status = library_.ZelSaveCalibration(result);
+    return answered() ? status : kUnitNotCommunicating;
+}
+
+int32_t UnitLink::ZelGetSaveStatus(int16_t *done, int16_t *error) {
+    if (lost_) {
+        return kUnitNotCommunicating;
+    }
+    const int32_t status = library_.ZelGetSaveStatus(done, error);
+    return answered() ? status : kUnitNotCommunicating;
+}
+
+}  // namespace zelapp

@@ -1,0 +1,121 @@
+#include "core/unit_recovery.h"
+
+#include <QMetaObject>
+#include <algorithm>
+#include <thread>
+
+namespace zelapp {
+
+namespace {
+constexpr int kFirstRetryMs = 2000;
+constexpr int kLongestRetryMs = 10000;
+}  // namespace
+
+// ---- ThreadAttemptRunner -------------------------------------------------------------------
+
+struct ThreadAttemptRunner::Worker {
+    std::thread thread;
+};
+
+ThreadAttemptRunner::ThreadAttemptRunner() : worker_(std::make_unique<Worker>()) {}
+
+ThreadAttemptRunner::~ThreadAttemptRunner() {
+    if (worker_->thread.joinable()) {
+        worker_->thread.join();
+    }
+}
+
+void ThreadAttemptRunner::run(std::function<int32_t()> attempt, std::function<void(int32_t)> done) {
+    // The recovery starts no attempt while one runs, so the last worker has ended or is
+    // about to hand back its result.
+    if (worker_->thread.joinable()) {
+        worker_->thread.join();
+    }
+    worker_->thread = std::thread([this, attempt = std::move(attempt), done = std::move(done)] {
+        const int32_t result = attempt();
+        QMetaObject::invokeMethod(
+            &receiver_, [done, result] { done(result); }, Qt::QueuedConnection);
+    });
+}
+
+// ---- UnitRecovery --------------------------------------------------------------------------
+
+UnitRecovery::UnitRecovery(UnitLink &link, AttemptRunner &runner, Prompter &prompter,
+                           std::function<Counts()> counts)
+    : link_(link), runner_(runner), prompter_(prompter), counts_(std::move(counts)) {
+    retryTimer_.setSingleShot(true);
+    QObject::connect(&retryTimer_, &QTimer::timeout, [this] { reconnect(); });
+    link_.setLossHandler([this] { unitLost(); });
+}
+
+int UnitRecovery::retryDelayMs(int failed) {
+    int delay = kFirstRetryMs;
+    for (int i = 0; i < failed && delay < kLongestRetryMs; ++i) {
+        delay *= 2;
+    }
+    return std::min(delay, kLongestRetryMs);
+}
+
+QString UnitRecovery::backText() {
+    return QStringLiteral("The ZEL-8 is communicating again; the values shown are measured.");
+}
+
+QString UnitRecovery::restartedText() {
+    return QStringLiteral(
+        "The ZEL-8 is communicating again. It had been restarted and had lost its setup; the "
+        "setup has been sent to it again.\rCheck the zero and the masters before you measure "
+        "parts.");
+}
+
+void UnitRecovery::unitLost() {
+    status_ = UnitStatus{true, false, QDateTime::currentDateTime()};
+    failedAttempts_ = 0;
+    retryTimer_.start(retryDelayMs(0));
+    changed();
+}
+
+void UnitRecovery::reconnect() {
+    if (!status_.lost || status_.attempting) {
+        return;
+    }
+    retryTimer_.stop();
+    status_.attempting = true;
+    changed();
+    UnitApi &library = link_.library();
+    runner_.run([&library] { return library.ZelCommInit(0); },
+                [this](int32_t result) { attemptDone(result); });
+}
+
+void UnitRecovery::attemptDone(int32_t result) {
+    status_.attempting = false;
+    if (result != 0) {
+        failed();
+        return;
+    }
+    const Counts counts = counts_ ? counts_() : Counts{};
+    const std::optional<bool> kept = link_.setupKept();
+    if (!link_.restore(counts.channels, counts.lvdts, counts.analogs)) {
+        failed();
+        return;
+    }
+    failedAttempts_ = 0;
+    status_ = UnitStatus{};
+    changed();
+    // Without a defined channel there is no telling: the cautious message.
+    prompter_.notify(kept.value_or(false) ? backText() : restartedText(), {},
+                     PromptIcon::Information);
+}
+
+void UnitRecovery::failed() {
+    ++failedAttempts_;
+    retryTimer_.start(retryDelayMs(failedAttempts_));
+    changed();
+}
+
+void UnitRecovery::changed() {
+    if (onStatus_) {
+        onStatus_(status_);
+    }
+}
+
+}  // namespace zelapp

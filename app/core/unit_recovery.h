@@ -1,0 +1,101 @@
+// Finding a lost unit again. When the link finds the library in demonstration mode the unit is
+// lost: the windows say so, and an attempt to reach it is made every 2 s at first, backing off
+// to every 10 s, and at once when the operator asks. An attempt is one ZelCommInit(0), which
+// may block for the library's timeout; it runs off the window's thread, and while it runs the
+// window's thread makes no library call (the link is lost, so nothing reaches the library).
+// After a successful attempt, on the window's thread: whether the unit kept its setup, then
+// the unit is put back in step from the program's copy before any value is shown, and the
+// operator is told, without a box that waits.
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "base/prompter.h"
+#include "base/unit_link.h"
+
+namespace zelapp {
+
+// Runs an attempt and hands its result back on the thread that asked.
+class AttemptRunner {
+  public:
+    virtual ~AttemptRunner() = default;
+    virtual void run(std::function<int32_t()> attempt, std::function<void(int32_t)> done) = 0;
+};
+
+// The program's runner: one worker thread per attempt; the result comes back through the
+// event loop of the thread that made the runner. Waits for a running attempt when destroyed.
+class ThreadAttemptRunner : public AttemptRunner {
+  public:
+    ThreadAttemptRunner();
+    ~ThreadAttemptRunner() override;
+    void run(std::function<int32_t()> attempt, std::function<void(int32_t)> done) override;
+
+  private:
+    struct Worker;
+    std::unique_ptr<Worker> worker_;
+    QObject receiver_;
+};
+
+// What the windows show of the unit.
+struct UnitStatus {
+    bool lost = false;
+    bool attempting = false;  // an attempt is running
+    QDateTime lostAt;         // when it was lost
+};
+
+class UnitRecovery {
+  public:
+    // How many channels, probes and analog inputs the setup has: what is put back in step.
+    struct Counts {
+        int channels = 0;
+        int lvdts = 0;
+        int analogs = 0;
+    };
+
+    UnitRecovery(UnitLink &link, AttemptRunner &runner, Prompter &prompter,
+                 std::function<Counts()> counts);
+
+    // Told on every change of the status: at the loss, at each attempt and its end, and when
+    // the unit is back in step (before the next value is read).
+    void setStatusHandler(std::function<void(const UnitStatus &)> handler) {
+        onStatus_ = std::move(handler);
+    }
+
+    const UnitStatus &status() const { return status_; }
+
+    // An attempt now (the Reconnect button, and the retry timer). Nothing while the unit
+    // answers or an attempt is running.
+    void reconnect();
+
+    // The pause before the next attempt after `failed` attempts that failed in a row.
+    static int retryDelayMs(int failed);
+    // The retry timer, for the program's event loop; tests call reconnect() themselves.
+    const QTimer &retryTimer() const { return retryTimer_; }
+
+    // What the operator is told when the unit is back.
+    static QString backText();
+    static QString restartedText();
+
+  private:
+    void unitLost();
+    void attemptDone(int32_t result);
+    void failed();
+    void changed();
+
+    UnitLink &link_;
+    AttemptRunner &runner_;
+    Prompter &prompter_;
+    std::function<Counts()> counts_;
+    std::function<void(const UnitStatus &)> onStatus_;
+    UnitStatus status_;
+    int failedAttempts_ = 0;
+    QTimer retryTimer_;
+};
+
+}  // namespace zelapp

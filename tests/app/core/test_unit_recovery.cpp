@@ -1,0 +1,120 @@
+// A lost unit in the running program: what the displays and the live values show, that the
+// window's thread leaves the library alone while an attempt runs, and how the unit is put back
+// in step when it answers again. Attempts run when the test finishes them.
+#include <gtest/gtest.h>
+
+#include <gmock/gmock.h>
+
+#include "session_fixture.h"
+
+using namespace Qt::StringLiterals;
+using testing::ElementsAre;
+using zelapp::UnitRecovery;
+
+namespace {
+
+struct LostUnit : testing::Test {
+    zeltest::SessionFixture f;
+    zeltest::FakeUnit &unit = f.fakeUnit;
+    UnitRecovery &recovery = f.session->recovery();
+
+    void SetUp() override {
+        ASSERT_EQ(f.start(), zelapp::StartupResult::Running);
+        f.prompter.shown.clear();  // "zelapp.ini file not found"
+        f.session->commands().EnableGrid_Click();
+        f.session->scan().setDecimalSeparator(u'.');
+        f.setup().channel(1)->setFormula(u"T1"_s);
+        unit.channelValue[1] = 0.5f;
+        tick();
+        ASSERT_EQ(label(1), u" 0.50000"_s);
+    }
+    void tick() { f.session->scan().Timer1_Timer(); }
+    QString label(int channel) { return f.session->labels().text(channel); }
+    QString lastCell(int position) {
+        for (auto it = f.view.gridValues.rbegin(); it != f.view.gridValues.rend(); ++it) {
+            if (it->first == position) {
+                return it->second;
+            }
+        }
+        return {};
+    }
+    void lose() {
+        unit.reachable = false;
+        tick();
+        unit.clearCalls();
+    }
+};
+
+TEST_F(LostUnit, EveryValueBecomesNoUnitAtTheNextTickAndTheWindowsAreTold) {
+    zelapp::SetupChanTool &dialog = f.session->setupChan();
+    dialog.SetCurrentChannel(1);
+    dialog.CheckShowCurrentValue_Click(true);
+    lose();
+    EXPECT_EQ(label(1), u"NO UNIT"_s);
+    EXPECT_EQ(lastCell(1), u"NO UNIT"_s);
+    EXPECT_EQ(dialog.TextChannelValue(), u"NO UNIT"_s);
+    ASSERT_FALSE(f.view.unitStatuses.empty());
+    EXPECT_TRUE(f.view.unitStatuses.back().lost);
+    EXPECT_TRUE(recovery.retryTimer().isActive());
+    EXPECT_EQ(recovery.retryTimer().interval(), 2000);
+    // Shown once, not on every tick.
+    const std::size_t cells = f.view.gridValues.size();
+    tick();
+    EXPECT_EQ(f.view.gridValues.size(), cells);
+}
+
+TEST_F(LostUnit, WhileAnAttemptRunsTheLibraryIsLeftAloneAndEditsWaitForTheReturn) {
+    lose();
+    recovery.reconnect();
+    ASSERT_TRUE(f.attempts.pending());
+    EXPECT_TRUE(f.view.unitStatuses.back().attempting);
+    const int demoQueries = unit.demoQueries;
+    tick();
+    f.setup().channel(1)->setZeroOffset(0.25f);
+    f.setup().lvdt(1)->setFullScale(0.1f);
+    tick();
+    EXPECT_TRUE(unit.calls.empty());
+    EXPECT_EQ(unit.demoQueries, demoQueries);
+    EXPECT_FLOAT_EQ(f.setup().channel(1)->ZeroOffset(), 0.25f);
+
+    unit.reachable = true;
+    ASSERT_TRUE(f.attempts.finish());
+    ASSERT_GE(unit.calls.size(), 3u);
+    EXPECT_THAT(std::vector(unit.calls.begin(), unit.calls.begin() + 3),
+                ElementsAre("ZelCommInit(0)", "ZelReadFormula(1)", "ZelStartScan()"));
+    EXPECT_EQ(unit.count("ZelSetCzero(1, 0.25)"), 1);
+    EXPECT_EQ(unit.count("ZelSetTfsv(1, 0.025)"), 1);  // a quarter of the probe's range
+    EXPECT_FALSE(f.view.unitStatuses.back().lost);
+    ASSERT_EQ(f.prompter.notices.size(), 1u);
+    EXPECT_EQ(f.prompter.notices[0].text, UnitRecovery::backText());
+    // The steady reading replaces "NO UNIT" at the first tick.
+    tick();
+    EXPECT_EQ(label(1), u" 0.50000"_s);
+}
+
+TEST_F(LostUnit, FailedAttemptsBackOffAndAUnitRestartedEmptyIsReported) {
+    EXPECT_EQ(UnitRecovery::retryDelayMs(0), 2000);
+    EXPECT_EQ(UnitRecovery::retryDelayMs(1), 4000);
+    EXPECT_EQ(UnitRecovery::retryDelayMs(2), 8000);
+    EXPECT_EQ(UnitRecovery::retryDelayMs(3), 10000);
+    EXPECT_EQ(UnitRecovery::retryDelayMs(50), 10000);
+    lose();
+    recovery.reconnect();
+    ASSERT_TRUE(f.attempts.finish());
+    EXPECT_THAT(unit.calls, ElementsAre("ZelCommInit(0)"));
+    EXPECT_TRUE(f.view.unitStatuses.back().lost);
+    EXPECT_EQ(recovery.retryTimer().interval(), 4000);
+    tick();
+    EXPECT_THAT(unit.calls, ElementsAre("ZelCommInit(0)"));
+
+    unit.reachable = true;
+    unit.restartEmpty();
+    recovery.reconnect();
+    ASSERT_TRUE(f.attempts.finish());
+    EXPECT_EQ(unit.formulas[1], "T1");
+    ASSERT_EQ(f.prompter.notices.size(), 1u);
+    EXPECT_EQ(f.prompter.notices[0].text, UnitRecovery::restartedText());
+    EXPECT_TRUE(f.prompter.shown.empty());
+}
+
+}  // namespace
