@@ -39,6 +39,7 @@ FormMain::FormMain(Session &session, QWidget *parent)
     connect(&timer_, &QTimer::timeout, this, &FormMain::Timer1_Timer);
     session_.attachView(this);
     setWindowTitle(session_.mainWindow().caption());
+    unitStatusChanged(session_.recovery().status());
 }
 
 FormMain::~FormMain() {
@@ -90,6 +91,8 @@ void FormMain::connectCommands() {
     onButton(ui_->CommandMaster, [&c] { c.MasterChannel_Click(); });
     onButton(ui_->CommandZero, [&c] { c.ZeroChannel_Click(); });
     onButton(ui_->CommandResetMM, [&c] { c.CommandResetMM_Click(); });
+    connect(ui_->CommandReconnect, &QPushButton::clicked, this,
+            [this] { session_.recovery().reconnect(); });
 }
 
 void FormMain::disableCommandsWithoutWindows() {
@@ -150,8 +153,27 @@ void FormMain::applyFixedSize() {
     // The size is that of the whole window, frame included; the frame is known once shown.
     const double dpi = windowDpi(*this);
     const QSize frame = frameGeometry().size() - size();
+    const int strip = ui_->FrameUnitLost->isHidden() ? 0 : ui_->FrameUnitLost->sizeHint().height();
     setFixedSize(twipsToPixels(kMainWidthTwips, dpi) - frame.width(),
-                 twipsToPixels(kMainHeightTwips, dpi) - frame.height());
+                 twipsToPixels(kMainHeightTwips, dpi) - frame.height() + strip);
+}
+
+void FormMain::unitStatusChanged(const UnitStatus &status) {
+    const bool wasShown = !ui_->FrameUnitLost->isHidden();
+    if (status.lost) {
+        const QString since = status.lostAt.toString(QStringLiteral("HH:mm:ss"));
+        ui_->LabelLostSince->setText(status.attempting
+                                         ? QStringLiteral("since %1, reconnecting...").arg(since)
+                                         : QStringLiteral("since %1").arg(since));
+    }
+    ui_->CommandReconnect->setEnabled(status.lost && !status.attempting);
+    ui_->FrameUnitLost->setVisible(status.lost);
+    if (bars_ != nullptr) {
+        bars_->setUnitLost(status.lost);
+    }
+    if (wasShown != status.lost) {
+        applyFixedSize();
+    }
 }
 
 void FormMain::showEvent(QShowEvent *event) {
@@ -206,6 +228,7 @@ FormGridDisplay &FormMain::ensureGrid() {
 FormLinGage &FormMain::ensureBars() {
     if (bars_ == nullptr) {
         bars_ = new FormLinGage(session_.setup(), state_, *this, this);
+        bars_->setUnitLost(session_.recovery().status().lost);
         loadedWindows_.push_back(bars_);
     }
     return *bars_;

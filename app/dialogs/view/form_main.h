@@ -59,6 +59,9 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
     void showBars(bool visible) override;
     DialogResult showDialog(CommandDialog dialog, bool modal) override;
     bool isDialogOpen(CommandDialog dialog) const override;
+    // The strip under the buttons says the unit is lost, since when, and offers Reconnect;
+    // the window grows by it while it is shown.
+    void unitStatusChanged(const UnitStatus &status) override;
 
     // DisplayHost
     void GotoSetupFromView(int index) override;

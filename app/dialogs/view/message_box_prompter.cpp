@@ -65,4 +65,14 @@ PromptAnswer MessageBoxPrompter::ask(const QString &text, const QString &title, 
     return answerFor(box.exec());
 }
 
+void MessageBoxPrompter::notify(const QString &text, const QString &title, PromptIcon icon) {
+    QString shown = text;
+    shown.replace(QChar(u'\r'), QChar(u'\n'));
+    auto *box = new QMessageBox(boxIcon(icon), title.isEmpty() ? programTitle_ : title, shown,
+                                QMessageBox::Ok, QApplication::activeWindow());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}
+
 }  // namespace zelapp

@@ -1,5 +1,5 @@
 // The application's message boxes on screen: every Prompter question becomes a modal
-// QMessageBox over the active window.
+// QMessageBox over the active window; a notice is a box the program does not wait for.
 #pragma once
 
 #include "base/prompter.h"
@@ -13,6 +13,8 @@ class MessageBoxPrompter : public Prompter {
 
     PromptAnswer ask(const QString &text, const QString &title, PromptIcon icon,
                      PromptButtons buttons) override;
+    // A box without a modal loop, which closes itself when the operator dismisses it.
+    void notify(const QString &text, const QString &title, PromptIcon icon) override;
 
   private:
     QString programTitle_;

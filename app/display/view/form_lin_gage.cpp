@@ -1,9 +1,11 @@
 #include "display/view/form_lin_gage.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMetaObject>
 #include <algorithm>
 
+#include "base/live_value.h"
 #include "display/display_places.h"
 #include "display/twips.h"
 #include "display/view/window_place.h"
@@ -19,11 +21,19 @@ FormLinGage::FormLinGage(Setup &setup, AppState &state, DisplayHost &host, QWidg
       state_(state),
       host_(host),
       ui_(std::make_unique<Ui::FormLinGage>()),
-      placer_(new WindowPlacer(*this)) {
+      placer_(new WindowPlacer(*this)),
+      noUnit_(new QLabel(noUnitText(), this)) {
     ui_->setupUi(this);
     if (parent != nullptr) {
         setWindowFlag(Qt::Window);
     }
+    noUnit_->setObjectName(QStringLiteral("LabelNoUnit"));
+    noUnit_->setAlignment(Qt::AlignCenter);
+    noUnit_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    noUnit_->setStyleSheet(
+        QStringLiteral("color: #c00000; background: rgba(255, 255, 255, 170); font-size: 28pt; "
+                       "font-weight: bold;"));
+    noUnit_->hide();
     applyProgramIcon(*this, state_.AppPath);
     gauges_.push_back(ui_->LGauge1);
     connectGauge(*ui_->LGauge1);
@@ -123,6 +133,7 @@ void FormLinGage::adjustElements() {
         connectGauge(*g);
         gauges_.push_back(g);
     }
+    noUnit_->raise();  // new gauges would stack above it
 }
 
 void FormLinGage::layoutBars() {
@@ -219,6 +230,19 @@ void FormLinGage::closeEvent(QCloseEvent *event) {
 void FormLinGage::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     layoutBars();
+    noUnit_->setGeometry(rect());
+}
+
+void FormLinGage::setUnitLost(bool lost) {
+    noUnit_->setGeometry(rect());
+    noUnit_->setVisible(lost);
+    if (lost) {
+        noUnit_->raise();
+    }
+}
+
+bool FormLinGage::unitLost() const {
+    return !noUnit_->isHidden();
 }
 
 }  // namespace zelapp

@@ -16,6 +16,7 @@
 namespace Ui {
 class FormLinGage;
 }
+class QLabel;
 
 namespace zelapp {
 
@@ -36,6 +37,10 @@ class FormLinGage : public QWidget {
     void SetBarValue(int index, float value);
     // Takes the view's item count and creates or destroys elements to match.
     void SetNumberOfBars();
+    // While the unit is lost the bars carry no level (their values are NaN) and "NO UNIT"
+    // stands across them.
+    void setUnitLost(bool lost);
+    bool unitLost() const;
     void SaveLGaugeFormSize();
     void RestoreLGaugeFormSize();
 
@@ -64,6 +69,7 @@ class FormLinGage : public QWidget {
     DisplayHost &host_;
     std::unique_ptr<Ui::FormLinGage> ui_;
     WindowPlacer *placer_;          // a child of the window
+    QLabel *noUnit_;                // "NO UNIT" over the gauges, a child of the window
     std::vector<LGauge *> gauges_;  // element i at i; children of the form
     int totalNumberOfBars_ = 0;
 };

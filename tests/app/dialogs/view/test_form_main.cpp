@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
+#include <QFrame>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -17,6 +19,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
 
 #include "app_fixture.h"
 #include "dialogs/view/file_dialog_chooser.h"
@@ -288,6 +291,31 @@ TEST_F(FormMainTest, TheTickPutsChannelValuesIntoTheGridAndTheBars) {
     EXPECT_EQ(table->item(8, 1)->text(), QStringLiteral("-0.50000"));
     EXPECT_EQ(f.app->labels().text(2), QStringLiteral(" 1.25000"));
     EXPECT_FLOAT_EQ(w->barWindow()->gauge(1)->value(), 1.25f);
+}
+
+TEST_F(FormMainTest, ALostUnitShowsTheStripAndNoUnitOverTheBarsUntilReconnect) {
+    auto *w = start(QStringLiteral("/BARS"));
+    f.defineEveryChannel();
+    w->Timer1_Timer();
+    const int height = w->minimumHeight();
+    f.fakeUnit.reachable = false;
+    w->Timer1_Timer();
+    auto *strip = w->findChild<QFrame *>(QStringLiteral("FrameUnitLost"));
+    ASSERT_NE(strip, nullptr);
+    EXPECT_FALSE(strip->isHidden());
+    EXPECT_GT(w->minimumHeight(), height);
+    EXPECT_EQ(strip->findChild<QLabel *>(QStringLiteral("LabelUnitLost"))->text(),
+              QStringLiteral("ZEL-8 not communicating: values are not measured"));
+    EXPECT_TRUE(w->barWindow()->unitLost());
+    EXPECT_TRUE(std::isnan(w->barWindow()->gauge(0)->value()));
+
+    f.fakeUnit.reachable = true;
+    QTest::mouseClick(button(w, "CommandReconnect"), Qt::LeftButton);
+    EXPECT_FALSE(button(w, "CommandReconnect")->isEnabled());  // while the attempt runs
+    ASSERT_TRUE(f.attempts.finish());
+    EXPECT_TRUE(strip->isHidden());
+    EXPECT_EQ(w->minimumHeight(), height);
+    EXPECT_FALSE(w->barWindow()->unitLost());
 }
 
 TEST_F(FormMainTest, ResetButtonClearsTheUnitsMinimumAndMaximum) {
