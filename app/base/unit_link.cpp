@@ -1,5 +1,7 @@
 #include "base/unit_link.h"
 
+#include <algorithm>
+
 namespace zelapp {
 
 std::optional<float> UnitCopy::value(Value which, int32_t number) const {
@@ -65,7 +67,7 @@ bool UnitLink::restore(int channels, int lvdts, int analogs) {
     if (copy_.runAverage) {
         send([this] { library_.ZelSetRunAvg(*copy_.runAverage); });
     }
-    for (int32_t ch = 1; ch <= channels; ++ch) {
+    for (int32_t ch = 1; ch <= std::max<int32_t>(channels, copy_.highestChannel); ++ch) {
         const auto formula = copy_.formulas.find(ch);
         if (formula != copy_.formulas.end()) {
             send([&] { library_.ZelDefineChannel(ch, formula->second.c_str()); });
@@ -208,13 +210,18 @@ int32_t UnitLink::ZelDefineChannel(int32_t channel, const char *formula) {
             return status;
         }
     }
-    // An empty formula clears the channel, as the library does.
+    setFormula(channel, formula);
+    return 0;
+}
+
+// An empty formula clears the channel, as the library does.
+void UnitLink::setFormula(int32_t channel, const char *formula) {
+    copy_.highestChannel = std::max(copy_.highestChannel, channel);
     if (formula == nullptr || *formula == '\0') {
         copy_.formulas.erase(channel);
     } else {
         copy_.formulas[channel] = formula;
     }
-    return 0;
 }
 
 int32_t UnitLink::ZelClearChannel(int32_t channel) {
@@ -224,7 +231,7 @@ int32_t UnitLink::ZelClearChannel(int32_t channel) {
             return status;
         }
     }
-    copy_.formulas.erase(channel);
+    setFormula(channel, nullptr);
     return 0;
 }
 
@@ -248,11 +255,7 @@ int32_t UnitLink::ZelReadFormula(int32_t channel, char **text) {
         const int32_t status = library_.ZelReadFormula(channel, text);
         if (answered()) {
             if (status == 0 && text != nullptr && *text != nullptr) {
-                if (**text == '\0') {
-                    copy_.formulas.erase(channel);
-                } else {
-                    copy_.formulas[channel] = *text;
-                }
+                setFormula(channel, *text);
             }
             return status;
         }

@@ -33,7 +33,8 @@ struct UnitCopy {
 
     std::array<std::map<int32_t, float>, ValueCount> values;  // by channel or input number
     std::map<int32_t, std::string> formulas;                  // the defined channels
-    std::map<int32_t, Amplifier> amplifiers;                  // by probe
+    int32_t highestChannel = 0;               // the highest channel ever defined or cleared
+    std::map<int32_t, Amplifier> amplifiers;  // by probe
     std::optional<int32_t> scanTime;
     std::optional<int32_t> adcAverage;
     std::optional<int32_t> runAverage;
@@ -60,7 +61,8 @@ class UnitLink : public UnitApi {
 
     // Puts the unit back in step from the copy: scanning and its settings, then channels
     // 1..channels (formula or cleared, scaling, zero), probes 1..lvdts (full scale, zero) and
-    // analog inputs 1..analogs (full scale, zero). The link is live again when all of it
+    // analog inputs 1..analogs (full scale, zero). Channels cleared beyond the count while the
+    // unit was lost are cleared on the unit too. The link is live again when all of it
     // went through; false, and still lost, when the library fell into demonstration mode.
     bool restore(int channels, int lvdts, int analogs);
 
@@ -79,6 +81,7 @@ class UnitLink : public UnitApi {
                          int32_t value);
     int32_t action(int32_t (UnitApi::*call)());
     UnitCopy::Amplifier &amplifier(int32_t probe) { return copy_.amplifiers[probe]; }
+    void setFormula(int32_t channel, const char *formula);
 
     UnitApi &library_;
     UnitCopy copy_;

@@ -81,10 +81,12 @@ TEST_F(LinkTest, RestoreSendsEverythingFromTheCopyInOrder) {
     link.ZelSetTzero(1, &v);
     v = 10;
     link.ZelSetAfsv(1, &v);
+    link.ZelDefineChannel(3, "T2");
     fake.reachable = false;
     link.ZelReadChannel(1, &v);
     v = 0.125f;
-    link.ZelSetAzero(1, &v);  // an edit while lost
+    link.ZelSetAzero(1, &v);  // edits while lost: a zero, and channel 3 gone with the count
+    link.ZelClearChannel(3);
     fake.reachable = true;
     fake.restartEmpty();
     fake.clearCalls();
@@ -94,11 +96,12 @@ TEST_F(LinkTest, RestoreSendsEverythingFromTheCopyInOrder) {
     fake.clearCalls();
     EXPECT_TRUE(link.restore(2, 1, 1));
     EXPECT_FALSE(link.lost());
-    EXPECT_THAT(fake.calls,
-                ElementsAre("ZelStartScan()", "ZelSetScanTime(10)", "ZelSetAdcAvg(4)",
-                            "ZelSetRunAvg(2)", "ZelDefineChannel(1, T1)", "ZelSetCscale(1, 2)",
-                            "ZelSetCzero(1, 0.5)", "ZelClearChannel(2)", "ZelSetTfsv(1, 1.5)",
-                            "ZelSetTzero(1, 0.25)", "ZelSetAfsv(1, 10)", "ZelSetAzero(1, 0.125)"));
+    EXPECT_THAT(
+        fake.calls,
+        ElementsAre("ZelStartScan()", "ZelSetScanTime(10)", "ZelSetAdcAvg(4)", "ZelSetRunAvg(2)",
+                    "ZelDefineChannel(1, T1)", "ZelSetCscale(1, 2)", "ZelSetCzero(1, 0.5)",
+                    "ZelClearChannel(2)", "ZelClearChannel(3)", "ZelSetTfsv(1, 1.5)",
+                    "ZelSetTzero(1, 0.25)", "ZelSetAfsv(1, 10)", "ZelSetAzero(1, 0.125)"));
     EXPECT_EQ(link.setupKept(), true);
 }
 

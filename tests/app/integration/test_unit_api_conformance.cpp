@@ -120,4 +120,18 @@ TYPED_TEST(UnitApiConformance, DefiningAndClearingChannelsSucceedsAndAClearedCha
     EXPECT_EQ(value, 0.0f);
 }
 
+// The check after a return reads a formula back; a live unit is not in demonstration mode.
+TYPED_TEST(UnitApiConformance, AFormulaReadsBackAsDefinedAndAClearedOneEmpty) {
+    EXPECT_EQ(this->unit.ZelIsDemo(), 0);
+    EXPECT_EQ(this->unit.ZelDefineChannel(6, "T1 + t2"), 0);
+    char *text = nullptr;
+    EXPECT_EQ(this->unit.ZelReadFormula(6, &text), 0);
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(text, "T1 + t2");
+    EXPECT_EQ(this->unit.ZelClearChannel(6), 0);
+    EXPECT_EQ(this->unit.ZelReadFormula(6, &text), 0);
+    EXPECT_STREQ(text, "");
+    EXPECT_EQ(this->unit.ZelIsDemo(), 0);
+}
+
 }  // namespace
