@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDate>
 
 #include "core/command_line.h"
 #include "core/settings_store.h"
@@ -161,7 +162,10 @@ void FormMain::applyFixedSize() {
 void FormMain::unitStatusChanged(const UnitStatus &status) {
     const bool wasShown = !ui_->FrameUnitLost->isHidden();
     if (status.lost) {
-        const QString since = status.lostAt.toString(QStringLiteral("HH:mm:ss"));
+        // A loss of another day names its date.
+        const bool today = status.lostAt.date() == QDate::currentDate();
+        const QString since = status.lostAt.toString(today ? QStringLiteral("HH:mm:ss")
+                                                           : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         ui_->LabelLostSince->setText(status.attempting
                                          ? QStringLiteral("since %1, reconnecting...").arg(since)
                                          : QStringLiteral("since %1").arg(since));
