@@ -94,22 +94,16 @@ bool UnitLink::restore(int channels, int lvdts, int analogs) {
 // ---- Helpers of the calls ------------------------------------------------------------------
 
 int32_t UnitLink::reading(Read read, int32_t number, float *value) {
-    if (lost_) {
-        return kUnitNotCommunicating;
-    }
-    const int32_t status = (library_.*read)(number, value);
-    return answered() ? status : kUnitNotCommunicating;
+    return whenLive([&] { return (library_.*read)(number, value); })
+        .value_or(kUnitNotCommunicating);
 }
 
 int32_t UnitLink::readHeld(Read read, UnitCopy::Value which, int32_t number, float *value) {
-    if (!lost_) {
-        const int32_t status = (library_.*read)(number, value);
-        if (answered()) {
-            if (status == 0 && value != nullptr) {
-                copy_.values[which][number] = *value;
-            }
-            return status;
+    if (const auto status = whenLive([&] { return (library_.*read)(number, value); })) {
+        if (*status == 0 && value != nullptr) {
+            copy_.values[which][number] = *value;
         }
+        return *status;
     }
     const std::optional<float> held = copy_.value(which, number);
     if (value != nullptr) {
@@ -118,15 +112,17 @@ int32_t UnitLink::readHeld(Read read, UnitCopy::Value which, int32_t number, flo
     return held ? 0 : kUnitNotCommunicating;
 }
 
+// A status the unit refused a write with: it kept what it had, and so does the copy.
+std::optional<int32_t> UnitLink::refused(std::optional<int32_t> status) {
+    return status && *status != 0 ? status : std::nullopt;
+}
+
 int32_t UnitLink::writeHeld(Read write, UnitCopy::Value which, int32_t number, float *value) {
     if (value == nullptr) {
-        return lost_ ? kUnitNotCommunicating : (library_.*write)(number, value);
+        return reading(write, number, value);
     }
-    if (!lost_) {
-        const int32_t status = (library_.*write)(number, value);
-        if (answered() && status != 0) {
-            return status;  // the unit refused it and kept what it had
-        }
+    if (const auto status = refused(whenLive([&] { return (library_.*write)(number, value); }))) {
+        return *status;
     }
     copy_.values[which][number] = *value;
     return 0;
@@ -134,22 +130,15 @@ int32_t UnitLink::writeHeld(Read write, UnitCopy::Value which, int32_t number, f
 
 int32_t UnitLink::writeSetting(int32_t (UnitApi::*write)(int32_t), std::optional<int32_t> &held,
                                int32_t value) {
-    if (!lost_) {
-        const int32_t status = (library_.*write)(value);
-        if (answered() && status != 0) {
-            return status;
-        }
+    if (const auto status = refused(whenLive([&] { return (library_.*write)(value); }))) {
+        return *status;
     }
     held = value;
     return 0;
 }
 
 int32_t UnitLink::action(int32_t (UnitApi::*call)()) {
-    if (lost_) {
-        return kUnitNotCommunicating;
-    }
-    const int32_t status = (library_.*call)();
-    return answered() ? status : kUnitNotCommunicating;
+    return whenLive([&] { return (library_.*call)(); }).value_or(kUnitNotCommunicating);
 }
 
 // ---- Start-up and diagnostics: always the library's own ------------------------------------
@@ -204,11 +193,9 @@ int32_t UnitLink::ZelResetMM() {
 // ---- Channels ------------------------------------------------------------------------------
 
 int32_t UnitLink::ZelDefineChannel(int32_t channel, const char *formula) {
-    if (!lost_) {
-        const int32_t status = library_.ZelDefineChannel(channel, formula);
-        if (answered() && status != 0) {
-            return status;
-        }
+    if (const auto status =
+            refused(whenLive([&] { return library_.ZelDefineChannel(channel, formula); }))) {
+        return *status;
     }
     setFormula(channel, formula);
     return 0;
@@ -225,22 +212,16 @@ void UnitLink::setFormula(int32_t channel, const char *formula) {
 }
 
 int32_t UnitLink::ZelClearChannel(int32_t channel) {
-    if (!lost_) {
-        const int32_t status = library_.ZelClearChannel(channel);
-        if (answered() && status != 0) {
-            return status;
-        }
+    if (const auto status = refused(whenLive([&] { return library_.ZelClearChannel(channel); }))) {
+        return *status;
     }
     setFormula(channel, nullptr);
     return 0;
 }
 
 int32_t UnitLink::ZelClearAllChannels() {
-    if (!lost_) {
-        const int32_t status = library_.ZelClearAllChannels();
-        if (answered() && status != 0) {
-            return status;
-        }
+    if (const auto status = refused(whenLive([&] { return library_.ZelClearAllChannels(); }))) {
+        return *status;
     }
     copy_.formulas.clear();
     return 0;
@@ -251,14 +232,11 @@ int32_t UnitLink::ZelReadChannel(int32_t channel, float *value) {
 }
 
 int32_t UnitLink::ZelReadFormula(int32_t channel, char **text) {
-    if (!lost_) {
-        const int32_t status = library_.ZelReadFormula(channel, text);
-        if (answered()) {
-            if (status == 0 && text != nullptr && *text != nullptr) {
-                setFormula(channel, *text);
-            }
-            return status;
+    if (const auto status = whenLive([&] { return library_.ZelReadFormula(channel, text); })) {
+        if (*status == 0 && text != nullptr && *text != nullptr) {
+            setFormula(channel, *text);
         }
+        return *status;
     }
     const auto it = copy_.formulas.find(channel);
     formulaText_ = it == copy_.formulas.end() ? std::string() : it->second;
@@ -329,13 +307,9 @@ int32_t UnitLink::ZelReadAfsv(int32_t input, float *value) {
 // ---- Probe amplifiers: adjusted only on a unit that answers --------------------------------
 
 int32_t UnitLink::ZelSetLvdtGain(int32_t probe, int32_t coarse, int32_t ri) {
-    if (lost_) {
-        return kUnitNotCommunicating;
-    }
-    const int32_t status = library_.ZelSetLvdtGain(probe, coarse, ri);
-    if (!answered()) {
-        return kUnitNotCommunicating;
-    }
+    const int32_t status = whenLive([&] {
+                               return library_.ZelSetLvdtGain(probe, coarse, ri);
+                           }).value_or(kUnitNotCommunicating);
     if (status == 0) {
         amplifier(probe).gain = {static_cast<uint8_t>(coarse), static_cast<uint8_t>(ri)};
     }
@@ -343,56 +317,41 @@ int32_t UnitLink::ZelSetLvdtGain(int32_t probe, int32_t coarse, int32_t ri) {
 }
 
 int32_t UnitLink::ZelReadLvdtGain(int32_t probe, uint8_t *coarse, uint8_t *ri) {
-    if (!lost_) {
-        const int32_t status = library_.ZelReadLvdtGain(probe, coarse, ri);
-        if (answered()) {
-            if (status == 0 && coarse != nullptr && ri != nullptr) {
-                amplifier(probe).gain = {*coarse, *ri};
-            }
-            return status;
+    if (const auto status = whenLive([&] { return library_.ZelReadLvdtGain(probe, coarse, ri); })) {
+        if (*status == 0 && coarse != nullptr && ri != nullptr) {
+            amplifier(probe).gain = {*coarse, *ri};
         }
+        return *status;
     }
-    const auto it = copy_.amplifiers.find(probe);
-    if (it == copy_.amplifiers.end() || !it->second.gain) {
+    const auto &held = amplifier(probe).gain;
+    if (!held) {
         return kUnitNotCommunicating;
     }
     if (coarse != nullptr && ri != nullptr) {
-        *coarse = (*it->second.gain)[0];
-        *ri = (*it->second.gain)[1];
+        *coarse = (*held)[0];
+        *ri = (*held)[1];
     }
     return 0;
 }
 
-namespace {
-
-// The fine gain and the null offset of a probe's amplifier take the same way.
-int32_t setWord(UnitApi &library, bool lost, std::optional<int16_t> &held,
-                int32_t (UnitApi::*set)(int32_t, int32_t), int32_t probe, int32_t word,
-                const std::function<bool()> &answered) {
-    if (lost) {
-        return kUnitNotCommunicating;
-    }
-    const int32_t status = (library.*set)(probe, word);
-    if (!answered()) {
-        return kUnitNotCommunicating;
-    }
+// The fine gain and the null offset of a probe's amplifier go the same way.
+int32_t UnitLink::setWord(int32_t (UnitApi::*set)(int32_t, int32_t), std::optional<int16_t> &held,
+                          int32_t probe, int32_t word) {
+    const int32_t status =
+        whenLive([&] { return (library_.*set)(probe, word); }).value_or(kUnitNotCommunicating);
     if (status == 0) {
         held = static_cast<int16_t>(word);
     }
     return status;
 }
 
-int32_t readWord(UnitApi &library, bool lost, std::optional<int16_t> &held,
-                 int32_t (UnitApi::*read)(int32_t, int16_t *), int32_t probe, int16_t *word,
-                 const std::function<bool()> &answered) {
-    if (!lost) {
-        const int32_t status = (library.*read)(probe, word);
-        if (answered()) {
-            if (status == 0 && word != nullptr) {
-                held = *word;
-            }
-            return status;
+int32_t UnitLink::readWord(int32_t (UnitApi::*read)(int32_t, int16_t *),
+                           std::optional<int16_t> &held, int32_t probe, int16_t *word) {
+    if (const auto status = whenLive([&] { return (library_.*read)(probe, word); })) {
+        if (*status == 0 && word != nullptr) {
+            held = *word;
         }
+        return *status;
     }
     if (!held) {
         return kUnitNotCommunicating;
@@ -403,42 +362,30 @@ int32_t readWord(UnitApi &library, bool lost, std::optional<int16_t> &held,
     return 0;
 }
 
-}  // namespace
-
 int32_t UnitLink::ZelSetLvdtFine(int32_t probe, int32_t fine) {
-    return setWord(library_, lost_, amplifier(probe).fine, &UnitApi::ZelSetLvdtFine, probe, fine,
-                   [this] { return answered(); });
+    return setWord(&UnitApi::ZelSetLvdtFine, amplifier(probe).fine, probe, fine);
 }
 
 int32_t UnitLink::ZelReadLvdtFine(int32_t probe, int16_t *fine) {
-    return readWord(library_, lost_, amplifier(probe).fine, &UnitApi::ZelReadLvdtFine, probe, fine,
-                    [this] { return answered(); });
+    return readWord(&UnitApi::ZelReadLvdtFine, amplifier(probe).fine, probe, fine);
 }
 
 int32_t UnitLink::ZelSetLvdtNull(int32_t probe, int32_t null) {
-    return setWord(library_, lost_, amplifier(probe).null, &UnitApi::ZelSetLvdtNull, probe, null,
-                   [this] { return answered(); });
+    return setWord(&UnitApi::ZelSetLvdtNull, amplifier(probe).null, probe, null);
 }
 
 int32_t UnitLink::ZelReadLvdtNull(int32_t probe, int16_t *null) {
-    return readWord(library_, lost_, amplifier(probe).null, &UnitApi::ZelReadLvdtNull, probe, null,
-                    [this] { return answered(); });
+    return readWord(&UnitApi::ZelReadLvdtNull, amplifier(probe).null, probe, null);
 }
 
 int32_t UnitLink::ZelSaveCalibration(int16_t *result) {
-    if (lost_) {
-        return kUnitNotCommunicating;
-    }
-    const int32_t status = library_.ZelSaveCalibration(result);
-    return answered() ? status : kUnitNotCommunicating;
+    return whenLive([&] { return library_.ZelSaveCalibration(result); })
+        .value_or(kUnitNotCommunicating);
 }
 
 int32_t UnitLink::ZelGetSaveStatus(int16_t *done, int16_t *error) {
-    if (lost_) {
-        return kUnitNotCommunicating;
-    }
-    const int32_t status = library_.ZelGetSaveStatus(done, error);
-    return answered() ? status : kUnitNotCommunicating;
+    return whenLive([&] { return library_.ZelGetSaveStatus(done, error); })
+        .value_or(kUnitNotCommunicating);
 }
 
 }  // namespace zelapp

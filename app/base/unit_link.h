@@ -74,6 +74,17 @@ class UnitLink : public UnitApi {
     // After a call that went through: true when its answer came from the unit.
     bool answered();
     void markLost();
+    // Makes the call on a unit that is not lost; its status when the unit answered it, nothing
+    // when the unit is lost or the call found it lost.
+    template <typename Call>
+    std::optional<int32_t> whenLive(Call &&call) {
+        if (lost_) {
+            return std::nullopt;
+        }
+        const int32_t status = call();
+        return answered() ? std::optional<int32_t>(status) : std::nullopt;
+    }
+    static std::optional<int32_t> refused(std::optional<int32_t> status);
     int32_t reading(Read read, int32_t number, float *value);
     int32_t readHeld(Read read, UnitCopy::Value which, int32_t number, float *value);
     int32_t writeHeld(Read write, UnitCopy::Value which, int32_t number, float *value);
@@ -82,6 +93,10 @@ class UnitLink : public UnitApi {
     int32_t action(int32_t (UnitApi::*call)());
     UnitCopy::Amplifier &amplifier(int32_t probe) { return copy_.amplifiers[probe]; }
     void setFormula(int32_t channel, const char *formula);
+    int32_t setWord(int32_t (UnitApi::*set)(int32_t, int32_t), std::optional<int16_t> &held,
+                    int32_t probe, int32_t word);
+    int32_t readWord(int32_t (UnitApi::*read)(int32_t, int16_t *), std::optional<int16_t> &held,
+                     int32_t probe, int16_t *word);
 
     UnitApi &library_;
     UnitCopy copy_;
