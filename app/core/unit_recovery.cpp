@@ -2,7 +2,6 @@
 
 #include <QMetaObject>
 #include <algorithm>
-#include <thread>
 
 namespace zelapp {
 
@@ -13,25 +12,21 @@ constexpr int kLongestRetryMs = 10000;
 
 // ---- ThreadAttemptRunner -------------------------------------------------------------------
 
-struct ThreadAttemptRunner::Worker {
-    std::thread thread;
-};
-
-ThreadAttemptRunner::ThreadAttemptRunner() : worker_(std::make_unique<Worker>()) {}
+ThreadAttemptRunner::ThreadAttemptRunner() = default;
 
 ThreadAttemptRunner::~ThreadAttemptRunner() {
-    if (worker_->thread.joinable()) {
-        worker_->thread.join();
+    if (worker_.joinable()) {
+        worker_.join();
     }
 }
 
 void ThreadAttemptRunner::run(std::function<int32_t()> attempt, std::function<void(int32_t)> done) {
     // The recovery starts no attempt while one runs, so the last worker has ended or is
     // about to hand back its result.
-    if (worker_->thread.joinable()) {
-        worker_->thread.join();
+    if (worker_.joinable()) {
+        worker_.join();
     }
-    worker_->thread = std::thread([this, attempt = std::move(attempt), done = std::move(done)] {
+    worker_ = std::thread([this, attempt = std::move(attempt), done = std::move(done)] {
         const int32_t result = attempt();
         QMetaObject::invokeMethod(
             &receiver_, [done, result] { done(result); }, Qt::QueuedConnection);

@@ -14,7 +14,7 @@
 #include <QTimer>
 #include <cstdint>
 #include <functional>
-#include <memory>
+#include <thread>
 
 #include "base/prompter.h"
 #include "base/unit_link.h"
@@ -37,8 +37,7 @@ class ThreadAttemptRunner : public AttemptRunner {
     void run(std::function<int32_t()> attempt, std::function<void(int32_t)> done) override;
 
   private:
-    struct Worker;
-    std::unique_ptr<Worker> worker_;
+    std::thread worker_;
     QObject receiver_;
 };
 
