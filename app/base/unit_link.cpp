@@ -1,6 +1,7 @@
 #include "base/unit_link.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace zelapp {
 
@@ -9,6 +10,15 @@ std::optional<float> UnitCopy::value(Value which, int32_t number) const {
     const auto it = held.find(number);
     return it == held.end() ? std::nullopt : std::optional<float>(it->second);
 }
+
+namespace {
+// A formula the unit answered, read no further than its answer can reach: a reply without its
+// zero byte must not run past the library's response area.
+constexpr std::size_t kLongestAnswer = 257;
+std::string answeredFormula(const char *text) {
+    return std::string(text, strnlen(text, kLongestAnswer));
+}
+}  // namespace
 
 bool UnitLink::answered() {
     if (library_.ZelIsDemo() == 0) {
@@ -40,7 +50,7 @@ std::optional<bool> UnitLink::setupKept() {
     if (library_.ZelIsDemo() != 0) {
         return std::nullopt;
     }
-    return status == 0 && text != nullptr && formula == text;
+    return status == 0 && text != nullptr && formula == answeredFormula(text);
 }
 
 bool UnitLink::restore(int channels, int lvdts, int analogs) {
@@ -234,7 +244,7 @@ int32_t UnitLink::ZelReadChannel(int32_t channel, float *value) {
 int32_t UnitLink::ZelReadFormula(int32_t channel, char **text) {
     if (const auto status = whenLive([&] { return library_.ZelReadFormula(channel, text); })) {
         if (*status == 0 && text != nullptr && *text != nullptr) {
-            setFormula(channel, *text);
+            setFormula(channel, answeredFormula(*text).c_str());
         }
         return *status;
     }

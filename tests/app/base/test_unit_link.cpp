@@ -4,6 +4,8 @@
 
 #include <gmock/gmock.h>
 
+#include <cstring>
+
 #include "base/unit_link.h"
 #include "fake_unit.h"
 
@@ -113,6 +115,22 @@ TEST_F(LinkTest, ARestoreThatLosesTheUnitAgainStopsAndStaysLost) {
     EXPECT_TRUE(link.lost());
     EXPECT_EQ(fake.count("ZelStartScan("), 1);
     EXPECT_EQ(fake.count("ZelDefineChannel("), 1);  // the one before the loss only
+}
+
+// A reply without its zero byte: the copy takes no more than an answer can hold.
+TEST_F(LinkTest, AFormulaWithoutItsZeroByteIsReadNoFurtherThanAnAnswerReaches) {
+    struct Unterminated : zeltest::FakeUnit {
+        char area[400];
+        int32_t ZelReadFormula(int32_t, char **text) override {
+            std::memset(area, 'T', sizeof area);
+            *text = area;
+            return 0;
+        }
+    } unit;
+    UnitLink unterminated{unit};
+    char *text = nullptr;
+    EXPECT_EQ(unterminated.ZelReadFormula(1, &text), 0);
+    EXPECT_EQ(unterminated.copy().formulas.at(1).size(), 257u);
 }
 
 }  // namespace
