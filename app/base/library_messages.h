@@ -33,6 +33,7 @@ class LibraryMessagePrompter : public Prompter {
     void notify(const QString &text, const QString &title, PromptIcon icon) override {
         screen_.notify(text, title, icon);
     }
+    void beep() override { screen_.beep(); }
 
     int openMessages() const { return static_cast<int>(open_.size()); }
 

@@ -22,6 +22,9 @@ class Prompter {
     // A message that does not wait for the operator: the program goes on while it is shown.
     virtual void notify(const QString &text, const QString &title, PromptIcon icon) = 0;
 
+    // The system's warning sound, after a refusal the operator should hear.
+    virtual void beep() = 0;
+
     // A plain message with an OK button only.
     void message(const QString &text, const QString &title = {},
                  PromptIcon icon = PromptIcon::None) {

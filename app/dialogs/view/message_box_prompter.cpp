@@ -75,4 +75,8 @@ void MessageBoxPrompter::notify(const QString &text, const QString &title, Promp
     box->show();
 }
 
+void MessageBoxPrompter::beep() {
+    QApplication::beep();
+}
+
 }  // namespace zelapp

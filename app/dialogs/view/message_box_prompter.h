@@ -15,6 +15,7 @@ class MessageBoxPrompter : public Prompter {
                      PromptButtons buttons) override;
     // A box without a modal loop, which closes itself when the operator dismisses it.
     void notify(const QString &text, const QString &title, PromptIcon icon) override;
+    void beep() override;
 
   private:
     QString programTitle_;

@@ -22,6 +22,7 @@ class ScriptedPrompter : public zelapp::Prompter {
     std::deque<zelapp::PromptAnswer> answers;
     std::vector<ShownPrompt> shown;
     std::vector<ShownPrompt> notices;  // the messages that did not wait for an answer
+    int beeps = 0;
 
     zelapp::PromptAnswer ask(const QString &text, const QString &title, zelapp::PromptIcon icon,
                              zelapp::PromptButtons buttons) override {
@@ -44,6 +45,8 @@ class ScriptedPrompter : public zelapp::Prompter {
     void notify(const QString &text, const QString &title, zelapp::PromptIcon icon) override {
         notices.push_back({text, title, icon, zelapp::PromptButtons::Ok});
     }
+
+    void beep() override { ++beeps; }
 
     // The texts shown so far, in order.
     std::vector<QString> texts() const {
