@@ -27,16 +27,13 @@ GridRows gridRows(const Setup &setup, const AppState &state) {
     switch (state.ViewType) {
         case VIEWTYPEGROUPS: {
             const group *g = shownGroup(setup, state);
-            if (g == nullptr) {
-                return {};
+            const QString name = g != nullptr ? g->Description : QString();
+            GridTable table{name, {}};
+            if (g != nullptr) {
+                table.items =
+                    descriptions(g->Count, [&](int p) { return setup.channel(g->GetChannel(p)); });
             }
-            GridRows rows{QStringLiteral("Group: ") + g->Description, std::nullopt};
-            if (g->Count > 0) {
-                rows.table = GridTable{g->Description, descriptions(g->Count, [&](int p) {
-                                           return setup.channel(g->GetChannel(p));
-                                       })};
-            }
-            return rows;
+            return {QStringLiteral("Group: ") + name, table};
         }
         case VIEWTYPECHANNELS:
             return {

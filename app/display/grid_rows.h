@@ -28,10 +28,10 @@ struct GridRows {
     std::optional<GridTable> table;
 };
 
-// The current view's grid. A group without channels changes only the caption (its values
-// would have nowhere to go, and the rows shown before stay readable). In group view with
-// CurrentGroup naming no group, e.g. just after the shown group was removed, caption and rows
-// both stay: the scan feeds nothing then, and the next view command rebuilds the window.
+// The current view's grid. A group without channels, or group view with CurrentGroup naming
+// no group (the shown group was removed), gets the header row alone: rows kept from before
+// would no longer be fed and would show old values as if live. A missing group has an empty
+// name. Only a view that is none of the four keeps what the window shows.
 GridRows gridRows(const Setup &setup, const AppState &state);
 
 }  // namespace zelapp

@@ -17,7 +17,7 @@ std::optional<int> viewItemCount(const Setup &setup, const AppState &state) {
             if (const group *g = shownGroup(setup, state)) {
                 return g->Count;
             }
-            return std::nullopt;
+            return 0;
         case VIEWTYPECHANNELS:
             return setup.channelCount();
         case VIEWTYPELVDTS:

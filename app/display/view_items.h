@@ -13,8 +13,9 @@ class group;
 // The group of group view: CurrentGroup when it names one, else none.
 group *shownGroup(const Setup &setup, const AppState &state);
 
-// Number of items of the current view: the shown group's Count, or the setup's channels, probes or
-// analog inputs. None in group view when CurrentGroup names no group (the window keeps its count).
+// Number of items of the current view: the shown group's Count (0 when CurrentGroup names no
+// group), or the setup's channels, probes or analog inputs. None for a view that is none of the
+// four (the window keeps its count).
 std::optional<int> viewItemCount(const Setup &setup, const AppState &state);
 
 // The channel shown at a 1-based position of the current view: in group view the group's

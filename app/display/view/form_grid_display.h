@@ -33,7 +33,8 @@ class FormGridDisplay : public QWidget {
     void UpdateGridDisplay();
     // Column 1 of a 1-based item row; rows outside the grid are ignored.
     void SetGridValue(int row, const QString &text);
-    // The current view's item count; kept when group view names no group.
+    // The current view's item count (0 for a group that is gone); kept when the view is none
+    // of the four.
     void SetNumberOfNumerics();
     // The window's place into the current view's record (normal state only).
     void SaveGridFormSize();

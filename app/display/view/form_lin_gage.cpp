@@ -53,13 +53,11 @@ void FormLinGage::UpdateBarDisplay() {
     RestoreLGaugeFormSize();
     layoutBars();
 
-    // Group view without a group to show: the bars stay as they were.
     if (state_.ViewType == VIEWTYPEGROUPS) {
+        // A group that is gone shows no bars, as an empty one does, under an empty name.
         const group *g = shownGroup(setup_, state_);
-        if (g == nullptr) {
-            return;
-        }
-        setWindowTitle(QStringLiteral("Display Group ") + g->Description);
+        setWindowTitle(QStringLiteral("Display Group ") +
+                       (g != nullptr ? g->Description : QString()));
     } else if (state_.ViewType == VIEWTYPECHANNELS) {
         setWindowTitle(QStringLiteral("Display Channels"));
     } else if (state_.ViewType == VIEWTYPELVDTS) {
@@ -110,7 +108,7 @@ void FormLinGage::SetBarValue(int index, float value) {
 }
 
 void FormLinGage::SetNumberOfBars() {
-    // Group view without a group to show keeps the count it had.
+    // A view that is none of the four keeps the count it had.
     if (const auto count = viewItemCount(setup_, state_)) {
         totalNumberOfBars_ = std::max(0, *count);
     }

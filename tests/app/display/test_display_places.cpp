@@ -158,7 +158,7 @@ TEST(ViewItems, CountPerView) {
     EXPECT_EQ(zelapp::viewItemCount(f.setup, f.state), 0);
     for (int current : {0, 3}) {
         f.state.CurrentGroup = current;
-        EXPECT_FALSE(zelapp::viewItemCount(f.setup, f.state)) << current;
+        EXPECT_EQ(zelapp::viewItemCount(f.setup, f.state), 0) << current;
         EXPECT_EQ(zelapp::shownGroup(f.setup, f.state), nullptr) << current;
     }
     f.state.ViewType = 5;

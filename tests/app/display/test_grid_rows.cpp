@@ -1,5 +1,5 @@
-// What the grid shows per view: caption, header cell and the item descriptions, and the cases
-// in which the window keeps what it shows.
+// What the grid shows per view: caption, header cell and the item descriptions; an empty or
+// missing group gets the header row alone, and only an unknown view keeps what is shown.
 #include <gtest/gtest.h>
 
 #include "display/grid_rows.h"
@@ -54,29 +54,30 @@ TEST(GridRows, GroupViewListsTheGroupsChannelsInItsOrder) {
               (zelapp::GridTable{u"Front"_s, {u"Seven"_s, u"Channel 2"_s, u"Seven"_s}}));
 }
 
-TEST(GridRows, AnEmptyGroupChangesOnlyTheCaption) {
+TEST(GridRows, AnEmptyOrMissingGroupGetsTheHeaderRowOnly) {
     zeltest::SetupFixture f;
     zeltest::addGroup(f.setup, u"Empty"_s, {});
     f.state.ViewType = zelapp::VIEWTYPEGROUPS;
     f.state.CurrentGroup = 1;
-
-    const zelapp::GridRows rows = zelapp::gridRows(f.setup, f.state);
+    zelapp::GridRows rows = zelapp::gridRows(f.setup, f.state);
     EXPECT_EQ(rows.caption, u"Group: Empty"_s);
-    EXPECT_FALSE(rows.table);
-}
+    EXPECT_EQ(rows.table, (zelapp::GridTable{u"Empty"_s, {}}));
 
-TEST(GridRows, NoGroupToShowKeepsEverything) {
-    zeltest::SetupFixture f;
-    zeltest::addGroup(f.setup, u"Front"_s, {1});
-    f.state.ViewType = zelapp::VIEWTYPEGROUPS;
+    // Removed in the group dialog, or never there: no name either.
     for (int current : {0, 2, -1}) {
         f.state.CurrentGroup = current;
-        const zelapp::GridRows rows = zelapp::gridRows(f.setup, f.state);
-        EXPECT_FALSE(rows.caption) << current;
-        EXPECT_FALSE(rows.table) << current;
+        rows = zelapp::gridRows(f.setup, f.state);
+        EXPECT_EQ(rows.caption, u"Group: "_s) << current;
+        EXPECT_EQ(rows.table, zelapp::GridTable{}) << current;
     }
+}
+
+TEST(GridRows, AnUnknownViewKeepsEverything) {
+    zeltest::SetupFixture f;
+    zeltest::addGroup(f.setup, u"Front"_s, {1});
     f.state.ViewType = 0;  // no view at all
     f.state.CurrentGroup = 1;
+    EXPECT_FALSE(zelapp::gridRows(f.setup, f.state).caption);
     EXPECT_FALSE(zelapp::gridRows(f.setup, f.state).table);
 }
 

@@ -118,30 +118,32 @@ TEST_F(FormGridDisplayTest, ChannelViewThenAGroupOfThree) {
     EXPECT_EQ(cell(2, 1), u" 1.00000"_s);  // values stay until the next scan writes them
 }
 
-TEST_F(FormGridDisplayTest, AnEmptyGroupChangesOnlyTheCaption) {
+TEST_F(FormGridDisplayTest, AnEmptyGroupShowsTheHeaderRowOnly) {
     zeltest::addGroup(f.setup, u"Front"_s, {2, 4});
     zeltest::addGroup(f.setup, u"Spare"_s, {});
     showView(zelapp::VIEWTYPEGROUPS, 1);
     form.SetGridValue(1, u" 0.50000"_s);
 
+    // The old rows would keep their values without being fed any more.
     showView(zelapp::VIEWTYPEGROUPS, 2);
     EXPECT_EQ(form.windowTitle(), u"Group: Spare"_s);
     EXPECT_EQ(form.TotalNumberOfNumerics(), 0);
-    ASSERT_EQ(grid->rowCount(), 3);
-    EXPECT_EQ(cell(0, 0), u"Front"_s);
-    EXPECT_EQ(descriptions(), (QStringList{u"Channel 2"_s, u"Channel 4"_s}));
-    EXPECT_EQ(cell(1, 1), u" 0.50000"_s);
+    ASSERT_EQ(grid->rowCount(), 1);
+    EXPECT_EQ(cell(0, 0), u"Spare"_s);
+    form.SetGridValue(1, u" 0.25000"_s);
+    EXPECT_EQ(grid->rowCount(), 1);
 }
 
-TEST_F(FormGridDisplayTest, NoGroupToShowKeepsTheWindowAsItIs) {
+TEST_F(FormGridDisplayTest, AGroupThatIsGoneShowsTheHeaderRowOnly) {
     zeltest::addGroup(f.setup, u"Front"_s, {2, 4});
     showView(zelapp::VIEWTYPEGROUPS, 1);
     f.setup.removeGroup(1);  // the group setup dialog removed the group on show
 
     form.UpdateGridDisplay();
-    EXPECT_EQ(form.windowTitle(), u"Group: Front"_s);
-    EXPECT_EQ(form.TotalNumberOfNumerics(), 2);
-    EXPECT_EQ(grid->rowCount(), 3);
+    EXPECT_EQ(form.windowTitle(), u"Group: "_s);
+    EXPECT_EQ(form.TotalNumberOfNumerics(), 0);
+    ASSERT_EQ(grid->rowCount(), 1);
+    EXPECT_EQ(cell(0, 0), QString());
 }
 
 TEST_F(FormGridDisplayTest, ProbeAndAnalogViews) {

@@ -94,11 +94,13 @@ TEST_F(FormLinGageTest, CaptionAndBarsFollowTheView) {
     EXPECT_EQ(form->TotalNumberOfBars(), 3);
     EXPECT_EQ(form->gauge(1)->caption(), QStringLiteral("Channel 6"));
 
-    // Once the group is gone the bars stay as they were.
+    // A group that is gone shows no bars, as an empty view does.
     f.state.CurrentGroup = 2;
     show(zelapp::VIEWTYPEGROUPS);
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("Display Group Left side"));
-    EXPECT_EQ(form->TotalNumberOfBars(), 3);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Display Group "));
+    EXPECT_EQ(form->TotalNumberOfBars(), 0);
+    EXPECT_EQ(form->createdGauges(), 1);
+    EXPECT_TRUE(form->gauge(0)->isHidden());
 }
 
 TEST_F(FormLinGageTest, GaugesGetTheScaleAndLimitsOfTheirItem) {
