@@ -23,6 +23,8 @@ Session::Session(const SessionServices &services)
       setupCommands_(setup_, services.prompter, services.chooser, services.locale),
       help_(state_, services.prompter, services.helpViewer),
       setupChan_(setup_, state_, link_, services.prompter, services.locale),
+      setupGroup_(setup_, state_, services.prompter),
+      selectGroup_(setup_, state_),
       scan_(link_, state_, setup_, windows_),
       commands_(state_, setup_, link_, services.prompter, help_, items_, setupChan_, windows_,
                 windows_),

@@ -21,7 +21,9 @@
 #include "core/unit_recovery.h"
 #include "dialogs/command_windows.h"
 #include "dialogs/main_commands.h"
+#include "dialogs/select_group.h"
 #include "dialogs/setup_chan.h"
+#include "dialogs/setup_group.h"
 #include "exchange/link_server.h"
 #include "model/model_context.h"
 #include "setup/channel_labels.h"
@@ -104,6 +106,8 @@ class Session {
     LinkServer &linkServer() { return linkServer_; }
     MainWindowPort &mainWindow() { return windows_; }
     SetupChanTool &setupChan() { return setupChan_; }
+    SetupGroupTool &setupGroup() { return setupGroup_; }
+    SelectGroupTool &selectGroup() { return selectGroup_; }
 
   private:
     // The windows as the headless parts see them, forwarding to the attached view.
@@ -168,6 +172,8 @@ class Session {
     SetupCommands setupCommands_;
     Help help_;
     SetupChanTool setupChan_;
+    SetupGroupTool setupGroup_;
+    SelectGroupTool selectGroup_;
     ScanCycle scan_;
     MainCommands commands_;
     LinkServer linkServer_;

@@ -1,7 +1,9 @@
 #include "dialogs/view/dialog_host.h"
 
 #include "core/session.h"
+#include "dialogs/view/form_select_group.h"
 #include "dialogs/view/form_setup_chan.h"
+#include "dialogs/view/form_setup_group.h"
 
 namespace zelapp {
 
@@ -27,6 +29,14 @@ HostedDialog *DialogHost::make(CommandDialog which) {
     switch (which) {
         case CommandDialog::SetupChan:
             made = new FormSetupChan(session_.setupChan(), session_.state().AppPath, &mainWindow_);
+            break;
+        case CommandDialog::SetupGroup:
+            made =
+                new FormSetupGroup(session_.setupGroup(), session_.state().AppPath, &mainWindow_);
+            break;
+        case CommandDialog::SelectGroup:
+            made =
+                new FormSelectGroup(session_.selectGroup(), session_.state().AppPath, &mainWindow_);
             break;
         default:
             return nullptr;  // not part of the program yet

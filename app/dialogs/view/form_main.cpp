@@ -100,7 +100,7 @@ void FormMain::disableCommandsWithoutWindows() {
     // These open the mastering window, the setup dialogs and the about window, which the
     // program does not have yet. They stay visible so the menus keep their final shape.
     for (QAction *action : {ui_->ZeroChannel, ui_->MasterChannel, ui_->SetupGeneral,
-                            ui_->SetupLVDTs, ui_->SetupGroups, ui_->AboutMoxSRV}) {
+                            ui_->SetupLVDTs, ui_->AboutMoxSRV}) {
         action->setEnabled(false);
     }
     ui_->CommandMaster->setEnabled(false);

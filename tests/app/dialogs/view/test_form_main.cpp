@@ -159,14 +159,14 @@ TEST_F(FormMainTest, HiddenDisabledAndCheckableItemsKeepTheirDesignState) {
         EXPECT_TRUE(action(w, name)->isVisible()) << name;
     }
     // Until the mastering window and the dialogs exist, the commands opening them are off.
-    for (const char *name : {"ZeroChannel", "MasterChannel", "SetupGeneral", "SetupLVDTs",
-                             "SetupGroups", "AboutMoxSRV"}) {
+    for (const char *name :
+         {"ZeroChannel", "MasterChannel", "SetupGeneral", "SetupLVDTs", "AboutMoxSRV"}) {
         EXPECT_FALSE(action(w, name)->isEnabled()) << name;
     }
     for (const char *name :
          {"NewFile", "OpenFile", "SaveFile", "SaveAsFile", "ExitProgram", "EnableGrid",
           "EnableBarGraphs", "ViewGroups", "ViewChannels", "ViewLVDTs", "ViewAnalogs",
-          "UpdateToggle", "SetupChannels", "mnuHelpContents"}) {
+          "UpdateToggle", "SetupChannels", "SetupGroups", "mnuHelpContents"}) {
         EXPECT_TRUE(action(w, name)->isEnabled()) << name;
     }
 }
