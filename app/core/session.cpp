@@ -37,6 +37,13 @@ Session::Session(const SessionServices &services)
       }) {
     scan_.setDecimalSeparator(setupCommands_.decimalSeparator());
     scan_.addLiveSink(setupChan_);
+    // The grid and bars of a group view would otherwise feed a changed group into rows laid out
+    // for the group as it was.
+    setupGroup_.setChangeHandler([this] {
+        if (state_.ViewType == VIEWTYPEGROUPS) {
+            scan_.RebuildDisplays();
+        }
+    });
     // The displays show "NO UNIT" from the loss on, and every value again once it is back.
     recovery_.setStatusHandler([this](const UnitStatus &status) {
         scan_.resetValueCaches();

@@ -17,6 +17,13 @@ QString availableEntry(const Channel &c) {
 SetupGroupTool::SetupGroupTool(Setup &setup, AppState &state, Prompter &prompter)
     : setup_(setup), state_(state), prompter_(prompter) {}
 
+void SetupGroupTool::changed() {
+    state_.SetupModified = true;
+    if (groupsChanged_) {
+        groupsChanged_();
+    }
+}
+
 void SetupGroupTool::refresh() {
     if (view_ != nullptr) {
         view_->refresh();
@@ -102,7 +109,7 @@ void SetupGroupTool::CmdAddtoList_Click() {
     groups_.append(groupName_);
     groupData_.append(index);
     showGroup(static_cast<int>(groups_.size()) - 1);
-    state_.SetupModified = true;
+    changed();
     refresh();
 }
 
@@ -113,7 +120,7 @@ void SetupGroupTool::CmdRenameGroup_Click() {
     }
     g->Description = groupName_;
     groups_[selected_] = groupName_;
-    state_.SetupModified = true;
+    changed();
     refresh();
 }
 
@@ -131,7 +138,7 @@ void SetupGroupTool::CmdRemoveFromList_Click() {
     if (!groups_.isEmpty()) {
         showGroup(static_cast<int>(groups_.size()) - 1);
     }
-    state_.SetupModified = true;
+    changed();
     refresh();
 }
 
@@ -155,7 +162,7 @@ void SetupGroupTool::ListAvailableChannels_DblClick(int position) {
     chansInGroup_.append(entry);
     chansInGroupData_.append(channel);
     g->AddChannel(channel);
-    state_.SetupModified = true;
+    changed();
     refresh();
 }
 
@@ -167,7 +174,7 @@ void SetupGroupTool::ListChansinGroup_DblClick(int position) {
     chansInGroup_.removeAt(position);
     chansInGroupData_.removeAt(position);
     g->RemoveChannel(position + 1);
-    state_.SetupModified = true;
+    changed();
     refresh();
 }
 

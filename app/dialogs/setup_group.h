@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "base/app_state.h"
 #include "base/prompter.h"
@@ -30,6 +31,8 @@ class SetupGroupTool {
     SetupGroupTool(Setup &setup, AppState &state, Prompter &prompter);
 
     void setView(SetupGroupView *view) { view_ = view; }
+    // Runs after every change to the groups, so that a group view on show follows at once.
+    void setChangeHandler(std::function<void()> handler) { groupsChanged_ = std::move(handler); }
 
     // ---- Fields the form shows ----
     const QStringList &ListAvailableChannels() const { return available_; }
@@ -68,11 +71,14 @@ class SetupGroupTool {
     QString channelEntry(int channel) const;
     void showGroup(int position);
     void refresh();
+    // Every change: the setup is modified and the handler runs.
+    void changed();
 
     Setup &setup_;
     AppState &state_;
     Prompter &prompter_;
     SetupGroupView *view_ = nullptr;
+    std::function<void()> groupsChanged_;
 
     QStringList available_;
     QList<int> availableData_;

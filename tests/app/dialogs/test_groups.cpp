@@ -239,6 +239,26 @@ TEST(SelectGroupTool, WithoutGroupsOkLeavesTheCurrentGroup) {
 
 // View > Group through the session: the dialog's hold is released by the view's refresh, on
 // OK and on Cancel alike.
+TEST(ViewGroups, AChangeInTheGroupDialogRebuildsAGroupViewAtOnce) {
+    zeltest::SessionFixture s;
+    ASSERT_EQ(s.start(), zelapp::StartupResult::Running);
+    zeltest::addGroup(s.setup(), u"Front"_s, {1, 2});
+    zeltest::addGroup(s.setup(), u"Back"_s, {3});
+    s.state().ViewType = zelapp::VIEWTYPEGROUPS;
+    s.session->commands().EnableGrid_Click();
+    zelapp::SetupGroupTool &dialog = s.session->setupGroup();
+    s.session->commands().SetupGroups_Click();
+    dialog.Form_Load();  // what the window's opening does
+    const int rebuilds = s.view.gridRebuilds;
+    // Group 1 goes: the shown CurrentGroup 1 is now Back, laid out anew before the next tick.
+    dialog.ListGroups_Click(0);
+    dialog.CmdRemoveFromList_Click();
+    EXPECT_EQ(s.view.gridRebuilds, rebuilds + 1);
+    s.state().ViewType = zelapp::VIEWTYPECHANNELS;
+    dialog.CmdAddtoList_Click();
+    EXPECT_EQ(s.view.gridRebuilds, rebuilds + 1);
+}
+
 TEST(ViewGroups, TheSelectionDialogsHoldIsReleasedAndCancelKeepsTheGroup) {
     zeltest::SessionFixture s;
     ASSERT_EQ(s.start(), zelapp::StartupResult::Running);

@@ -36,6 +36,7 @@ class RecordingView : public zelapp::MainWindowView {
     zelapp::DialogResult answer = zelapp::DialogResult::Cancelled;
     std::function<void()> whileModal;  // runs while a modal dialog is open
     std::vector<zelapp::UnitStatus> unitStatuses;
+    int gridRebuilds = 0;
 
     void captionChanged(const QString &text) override { caption = text; }
     void marksChanged() override {}
@@ -45,7 +46,7 @@ class RecordingView : public zelapp::MainWindowView {
     void SetBarValue(int position, float value) override {
         barValues.emplace_back(position, value);
     }
-    void UpdateGridDisplay() override {}
+    void UpdateGridDisplay() override { ++gridRebuilds; }
     void UpdateBarDisplay() override {}
     void showGrid(bool) override {}
     void showBars(bool) override {}
