@@ -1,5 +1,7 @@
 #include "core/session.h"
 
+#include <algorithm>
+
 #include "core/command_line.h"
 #include "exchange/link_address.h"
 
@@ -22,12 +24,13 @@ Session::Session(const SessionServices &services)
       setup_(context_, state_, labels_, items_, windows_),
       setupCommands_(setup_, services.prompter, services.chooser, services.locale),
       help_(state_, services.prompter, services.helpViewer),
+      mastering_(setup_, state_, link_, services.locale),
       setupChan_(setup_, state_, link_, services.prompter, services.locale),
       setupGroup_(setup_, state_, services.prompter),
       selectGroup_(setup_, state_),
       scan_(link_, state_, setup_, windows_),
-      commands_(state_, setup_, link_, services.prompter, help_, items_, setupChan_, windows_,
-                windows_),
+      commands_(state_, setup_, link_, services.prompter, help_, items_, setupChan_, mastering_,
+                windows_, windows_),
       linkServer_(labels_, nullptr, nullptr),
       lifecycle_(state_, services.prompter, setupCommands_, help_, services.store, windows_,
                  services.programFolder, [this] { return linkServer_.conversationCount(); }),
@@ -36,6 +39,7 @@ Session::Session(const SessionServices &services)
                                       setup_.analogCount()};
       }) {
     scan_.setDecimalSeparator(setupCommands_.decimalSeparator());
+    scan_.addLiveSink(mastering_);
     scan_.addLiveSink(setupChan_);
     // The grid and bars of a group view would otherwise feed a changed group into rows laid out
     // for the group as it was.
@@ -47,6 +51,7 @@ Session::Session(const SessionServices &services)
     // The displays show "NO UNIT" from the loss on, and every value again once it is back.
     recovery_.setStatusHandler([this](const UnitStatus &status) {
         scan_.resetValueCaches();
+        mastering_.setUnitLost(status.lost);
         if (windows_.view != nullptr) {
             windows_.view->unitStatusChanged(status);
         }
@@ -195,11 +200,14 @@ bool Session::Windows::isDialogOpen(CommandDialog dialog) const {
 // ---- Items ----
 
 int Session::Items::GetCurrentChannel() const {
-    return session_.setupChan_.GetCurrentChannel();
+    return std::max(session_.setupChan_.GetCurrentChannel(), session_.mastering_.currentChannel());
 }
 
 void Session::Items::SetCurrentChannel(int channel) {
-    session_.setupChan_.channelsShrankTo(channel);
+    if (session_.setupChan_.GetCurrentChannel() > channel) {
+        session_.setupChan_.channelsShrankTo(channel);
+    }
+    session_.mastering_.channelsShrankTo(channel);
 }
 
 }  // namespace zelapp

@@ -21,6 +21,7 @@
 #include "core/unit_recovery.h"
 #include "dialogs/command_windows.h"
 #include "dialogs/main_commands.h"
+#include "dialogs/mastering.h"
 #include "dialogs/select_group.h"
 #include "dialogs/setup_chan.h"
 #include "dialogs/setup_group.h"
@@ -108,6 +109,7 @@ class Session {
     SetupChanTool &setupChan() { return setupChan_; }
     SetupGroupTool &setupGroup() { return setupGroup_; }
     SelectGroupTool &selectGroup() { return selectGroup_; }
+    MasteringTool &mastering() { return mastering_; }
 
   private:
     // The windows as the headless parts see them, forwarding to the attached view.
@@ -141,7 +143,9 @@ class Session {
         QString caption_;
     };
 
-    // The dialogs' current items as setup construction moves them.
+    // The dialogs' current items as setup construction moves them. The channel is that of the
+    // two windows that step through channels: the setup asks for the later of the two and
+    // moves each that lies beyond a smaller count.
     class Items : public CurrentItems {
       public:
         explicit Items(Session &session) : session_(session) {}
@@ -171,6 +175,7 @@ class Session {
     Setup setup_;
     SetupCommands setupCommands_;
     Help help_;
+    MasteringTool mastering_;
     SetupChanTool setupChan_;
     SetupGroupTool setupGroup_;
     SelectGroupTool selectGroup_;

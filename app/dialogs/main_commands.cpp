@@ -1,5 +1,6 @@
 #include "dialogs/main_commands.h"
 
+#include "dialogs/mastering.h"
 #include "dialogs/setup_chan.h"
 #include "setup/setup.h"
 
@@ -7,7 +8,8 @@ namespace zelapp {
 
 MainCommands::MainCommands(AppState &state, Setup &setup, UnitApi &unit, Prompter &prompter,
                            Help &help, CurrentItems &currentItems, SetupChanTool &setupChan,
-                           CommandWindows &windows, MainWindowPort &mainWindow)
+                           MasteringTool &mastering, CommandWindows &windows,
+                           MainWindowPort &mainWindow)
     : state_(state),
       setup_(setup),
       unit_(unit),
@@ -15,6 +17,7 @@ MainCommands::MainCommands(AppState &state, Setup &setup, UnitApi &unit, Prompte
       help_(help),
       currentItems_(currentItems),
       setupChan_(setupChan),
+      mastering_(mastering),
       windows_(windows),
       mainWindow_(mainWindow) {}
 
@@ -86,13 +89,24 @@ void MainCommands::UpdateToggle_Click() {
 }
 
 void MainCommands::ZeroChannel_Click() {
-    state_.MasteringMode = true;
-    windows_.showDialog(CommandDialog::Mastering, true);
+    showMastering(true);
 }
 
 void MainCommands::MasterChannel_Click() {
-    state_.MasteringMode = false;
-    windows_.showDialog(CommandDialog::Mastering, false);
+    showMastering(false);
+}
+
+void MainCommands::showMastering(bool zero) {
+    state_.MasteringMode = zero;
+    if (windows_.isDialogOpen(CommandDialog::Mastering)) {
+        // Open modeless from Master: it stays so, comes forward and starts over in the mode
+        // asked for.
+        mastering_.modeAsked();
+        windows_.showDialog(CommandDialog::Mastering, false);
+        return;
+    }
+    // Zeroing is modal: the operator finishes it before anything else.
+    windows_.showDialog(CommandDialog::Mastering, zero);
 }
 
 void MainCommands::SetupGeneral_Click() {

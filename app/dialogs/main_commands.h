@@ -14,13 +14,14 @@
 namespace zelapp {
 
 class Setup;
+class MasteringTool;
 class SetupChanTool;
 
 class MainCommands {
   public:
     MainCommands(AppState &state, Setup &setup, UnitApi &unit, Prompter &prompter, Help &help,
-                 CurrentItems &currentItems, SetupChanTool &setupChan, CommandWindows &windows,
-                 MainWindowPort &mainWindow);
+                 CurrentItems &currentItems, SetupChanTool &setupChan, MasteringTool &mastering,
+                 CommandWindows &windows, MainWindowPort &mainWindow);
 
     void EnableGrid_Click();
     void EnableBarGraphs_Click();
@@ -56,6 +57,8 @@ class MainCommands {
     void setView(int viewType);
     // A pick in group or channel view: the channel dialog on that channel.
     void pickChannel(int channel);
+    // Zero and Master: the mastering window in MasteringMode.
+    void showMastering(bool zero);
 
     AppState &state_;
     Setup &setup_;
@@ -64,6 +67,7 @@ class MainCommands {
     Help &help_;
     CurrentItems &currentItems_;
     SetupChanTool &setupChan_;
+    MasteringTool &mastering_;
     CommandWindows &windows_;
     MainWindowPort &mainWindow_;
     MenuMarks marks_;

@@ -1,6 +1,7 @@
 #include "dialogs/view/dialog_host.h"
 
 #include "core/session.h"
+#include "dialogs/view/form_mastering.h"
 #include "dialogs/view/form_select_group.h"
 #include "dialogs/view/form_setup_chan.h"
 #include "dialogs/view/form_setup_group.h"
@@ -37,6 +38,9 @@ HostedDialog *DialogHost::make(CommandDialog which) {
         case CommandDialog::SelectGroup:
             made =
                 new FormSelectGroup(session_.selectGroup(), session_.state().AppPath, &mainWindow_);
+            break;
+        case CommandDialog::Mastering:
+            made = new FormMastering(session_.mastering(), session_.state().AppPath, &mainWindow_);
             break;
         default:
             return nullptr;  // not part of the program yet

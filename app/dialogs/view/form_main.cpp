@@ -97,14 +97,11 @@ void FormMain::connectCommands() {
 }
 
 void FormMain::disableCommandsWithoutWindows() {
-    // These open the mastering window, the setup dialogs and the about window, which the
+    // These open the setup dialogs and the about window, which the
     // program does not have yet. They stay visible so the menus keep their final shape.
-    for (QAction *action : {ui_->ZeroChannel, ui_->MasterChannel, ui_->SetupGeneral,
-                            ui_->SetupLVDTs, ui_->AboutMoxSRV}) {
+    for (QAction *action : {ui_->SetupGeneral, ui_->SetupLVDTs, ui_->AboutMoxSRV}) {
         action->setEnabled(false);
     }
-    ui_->CommandMaster->setEnabled(false);
-    ui_->CommandZero->setEnabled(false);
 }
 
 QAction *FormMain::viewAction(int viewType) const {

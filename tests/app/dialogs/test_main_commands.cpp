@@ -10,6 +10,7 @@
 
 #include "base/help.h"
 #include "dialogs/main_commands.h"
+#include "dialogs/mastering.h"
 #include "dialogs/setup_chan.h"
 #include "group_list.h"
 #include "no_help_viewer.h"
@@ -49,8 +50,10 @@ class MainCommandsTest : public ::testing::Test {
     zeltest::NoHelpViewer viewer;
     zelapp::Help help{f.state, f.prompter, viewer};
     zelapp::SetupChanTool setupChan{f.setup, f.state, f.unit, f.prompter, QLocale::c()};
-    zelapp::MainCommands commands{f.state,        f.setup,   f.unit,  f.prompter,  help,
-                                  f.currentItems, setupChan, windows, f.mainWindow};
+    zelapp::MasteringTool mastering{f.setup, f.state, f.unit, QLocale::c()};
+    zelapp::MainCommands commands{f.state,   f.setup,   f.unit,    f.prompter,
+                                  help,      f.currentItems, setupChan, mastering,
+                                  windows,   f.mainWindow};
 };
 
 TEST_F(MainCommandsTest, NumbersTwiceShowsThenHidesTheGridAndTheMarkFollows) {

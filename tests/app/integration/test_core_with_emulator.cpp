@@ -1,6 +1,7 @@
 // The application's core through the real libzelcomm.so against the real zel8d: start-up, a
 // setup file with formulas, scalings and zero offsets, ticks that bring the unit's values into
-// the channel holders, and a save that reads back to the same setup.
+// the channel holders, a save that reads back to the same setup, mastering and a new group
+// that reach the unit and the saved file.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -8,6 +9,8 @@
 
 #include "base/library_messages.h"
 #include "base/zelcomm_binding.h"
+#include "dialogs/mastering.h"
+#include "dialogs/setup_group.h"
 #include "emulator_process.h"
 #include "file_bytes.h"
 #include "session_fixture.h"
@@ -189,6 +192,58 @@ TEST_F(CoreWithEmulator, AUnitRestartedEmptyGetsItsSetupBackAndTheOperatorIsTold
     EXPECT_NEAR(std::stod(c1.substr(3)), 0.0093, 1e-6);
     ASSERT_EQ(prompter.notices.size(), 1u);
     EXPECT_EQ(prompter.notices[0].text, zelapp::UnitRecovery::restartedText());
+}
+
+TEST_F(CoreWithEmulator, MasteredZeroedAndGroupedChannelsReachTheUnitAndTheSavedSetup) {
+    loadShaft();
+    zelapp::MasteringTool &mastering = f.session->mastering();
+    zelapp::Channel &taper = *setup.channel(2);  // T1-T2, scaling 1, zero 0
+    taper.UseTwoMasters = true;
+    taper.Master1 = 0.01f;
+    taper.Master2 = 0.05f;
+    state.MasteringMode = false;
+    mastering.Form_Load();
+    mastering.SpinButtonChannel_SpinUp();
+    scanAndTick();  // reads 0.0163
+    mastering.CommandMaster_Click();
+    ASSERT_EQ(emulator.control({"set", "T1", "0.0323"}).rfind("OK", 0), 0u);
+    scanAndTick();  // reads 0.0363
+    mastering.CommandMaster_Click();
+    ASSERT_EQ(mastering.LblInstruction(), QStringLiteral("Mastering completed."));
+    EXPECT_NEAR(taper.Scaling(), 2.0, 1e-4);
+    EXPECT_NEAR(taper.ZeroOffset(), -0.0226, 1e-5);
+    ASSERT_EQ(emulator.control({"scan", "3"}).rfind("OK", 0), 0u);
+    const std::string c2 = emulator.control({"get", "C2"});
+    ASSERT_EQ(c2.rfind("OK\t", 0), 0u) << c2;
+    EXPECT_NEAR(std::stod(c2.substr(3)), 0.05, 1e-5);  // master 2 reads its size
+    mastering.Form_Unload();
+
+    // Zeroing the mean diameter (master 1 at 0) against (0.0323 - 0.004) + 0.001.
+    state.MasteringMode = true;
+    mastering.Form_Load();
+    mastering.SpinButtonChannel_SpinDown();
+    scanAndTick();
+    mastering.CommandMaster_Click();
+    EXPECT_NEAR(setup.channel(1)->ZeroOffset(), -0.0283, 1e-5);
+    mastering.Form_Unload();
+
+    // A new group of the taper, made in the group dialog.
+    zelapp::SetupGroupTool &groups = f.session->setupGroup();
+    groups.Form_Load();
+    groups.editName(QStringLiteral("Taper only"));
+    groups.CmdAddtoList_Click();
+    groups.ListAvailableChannels_DblClick(1);
+
+    state.SetupFileName = path("mastered.zel");
+    ASSERT_TRUE(commands.SaveFile_Click());
+    const QString saved = QString::fromLatin1(zeltest::readBytes(path("mastered.zel")));
+    EXPECT_TRUE(saved.contains(QStringLiteral("T1-T2\r\n 3 \r\nInch\r\n .01 \r\n .05 \r\nTrue")))
+        << saved.toStdString();
+    EXPECT_TRUE(saved.contains(QStringLiteral("\r\n 2 \r\n-.0226 \r\n"))) << saved.toStdString();
+    EXPECT_TRUE(saved.contains(QStringLiteral("\r\n 2 \r\n-.0283 \r\n"))) << saved.toStdString();
+    EXPECT_TRUE(saved.contains(QStringLiteral("[Group]\r\n 2 \r\nTaper only\r\n 1 \r\n 2 \r\n")))
+        << saved.toStdString();
+    EXPECT_TRUE(failures.empty());
 }
 
 TEST_F(CoreWithEmulator, LibraryMessagesReachThePrompter) {

@@ -1,0 +1,280 @@
+#include "dialogs/mastering.h"
+
+#include <cmath>
+
+#include "base/runtime_text.h"
+#include "dialogs/channel_stepping.h"
+#include "setup/setup.h"
+
+namespace zelapp {
+
+namespace {
+// Two master readings closer than this cannot tell a scaling.
+constexpr double kLeastReadingSpan = 0.00005;
+
+// A value the unit can hold: finite once it is a Single.
+bool fitsSingle(double value) {
+    return std::isfinite(static_cast<float>(value));
+}
+}  // namespace
+
+MasteringTool::MasteringTool(Setup &setup, AppState &state, UnitApi &unit, QLocale locale)
+    : setup_(setup), state_(state), unit_(unit), locale_(std::move(locale)) {}
+
+Channel *MasteringTool::channel() const {
+    return setup_.channel(current_);
+}
+
+QString MasteringTool::shown(double value) const {
+    return rt::formatValue(value, decimals_, locale_.decimalPoint().at(0));
+}
+
+void MasteringTool::refresh() {
+    if (view_ != nullptr) {
+        view_->refresh();
+    }
+}
+
+bool MasteringTool::CommandMasterEnabled() const {
+    switch (step_) {
+        case MasteringStep::AwaitMaster1:
+            return formulaDefined_ && readingArrived_ && !unitLost_;
+        case MasteringStep::AwaitMaster2:
+            return readingArrived_ && !unitLost_;
+        case MasteringStep::ChannelDone:
+            return true;  // only steps on
+    }
+    return false;
+}
+
+QString MasteringTool::unitLostText() const {
+    return unitLost_ ? QStringLiteral("ZEL-8 not communicating: nothing can be %1ed until it "
+                                      "answers again.")
+                           .arg(modeWord_.toLower())
+                     : QString();
+}
+
+void MasteringTool::Form_Load() {
+    open_ = true;
+    InitMastering();
+}
+
+void MasteringTool::InitMastering() {
+    if (current_ == 0) {
+        current_ = 1;
+    }
+    // A setup with fewer channels than the last opening saw.
+    if (current_ > setup_.channelCount()) {
+        current_ = setup_.channelCount();
+    }
+    PrepareMasterChannel();
+    caption_ = modeWord_ + QStringLiteral(" Channels");
+    ShowMasterChannel();
+}
+
+void MasteringTool::ShowMasterChannel() {
+    channelText_ = current_ > 0 ? QString::number(current_) : QString();
+    const Channel *c = channel();
+    decimals_ = c != nullptr ? c->Decimals : 0;
+    if (c != nullptr) {
+        description_ = c->Description;
+        master1_ = shown(c->Master1);
+        master2_ = c->UseTwoMasters ? shown(c->Master2) : QStringLiteral("Not Used");
+        slope_ = shown(c->Scaling());
+        intercept_ = shown(c->ZeroOffset());
+    } else {
+        description_.clear();
+        master1_.clear();
+        master2_.clear();
+        slope_.clear();
+        intercept_.clear();
+    }
+    slopeBefore_.clear();
+    interceptBefore_.clear();
+    m1_.clear();
+    m2_.clear();
+    liveText_.clear();
+    refresh();
+}
+
+void MasteringTool::PrepareMasterChannel() {
+    const Channel *c = channel();
+    decimals_ = c != nullptr ? c->Decimals : 0;
+    modeWord_ = state_.MasteringMode ? QStringLiteral("Zero") : QStringLiteral("Master");
+    formulaDefined_ = c != nullptr && !c->Formula().isEmpty();
+    readingArrived_ = false;
+    if (formulaDefined_) {
+        liveChannel_ = current_;
+        instructionRed_ = false;
+        instruction_ = QStringLiteral("Insert Master 1: ") + shown(c->Master1);
+        masterCaption_ = QStringLiteral("Start ") + modeWord_;
+    } else {
+        liveChannel_ = 0;
+        instructionRed_ = true;
+        instruction_ = QStringLiteral("This Channel has no formula");
+        masterCaption_ = QStringLiteral("Cannot ") + modeWord_;
+    }
+    step_ = MasteringStep::AwaitMaster1;
+    refresh();
+}
+
+void MasteringTool::fail() {
+    instructionRed_ = true;
+    instruction_ = QStringLiteral("Mastering unsuccessful.");
+    masterCaption_ = QStringLiteral("Do Again");
+    refresh();
+}
+
+void MasteringTool::finish(const QString &instruction) {
+    state_.SetupModified = true;
+    instruction_ = instruction;
+    masterCaption_ = QStringLiteral("Next Channel");
+    step_ = MasteringStep::ChannelDone;
+    refresh();
+}
+
+void MasteringTool::MasterStep() {
+    if (!CommandMasterEnabled()) {
+        return;
+    }
+    Channel *c = channel();
+    if (c == nullptr) {
+        return;
+    }
+    switch (step_) {
+        case MasteringStep::AwaitMaster1: {
+            reading1_ = reading_;
+            m1_ = liveText_;
+            if (!c->UseTwoMasters || state_.MasteringMode) {
+                const double zo = c->ZeroOffset();
+                const double newZero = static_cast<double>(c->Master1) - (reading1_ - zo);
+                if (!fitsSingle(newZero)) {
+                    fail();  // the next press takes master 1 again
+                    return;
+                }
+                slopeBefore_ = shown(c->Scaling());
+                interceptBefore_ = shown(zo);
+                intercept_ = shown(newZero);
+                c->setZeroOffset(static_cast<float>(newZero));
+                finish(modeWord_ + QStringLiteral(" completed."));
+                return;
+            }
+            instruction_ = QStringLiteral("Insert Master 2: ") + shown(c->Master2);
+            masterCaption_ = QStringLiteral("Read");
+            liveChannel_ = current_;
+            step_ = MasteringStep::AwaitMaster2;
+            refresh();
+            return;
+        }
+        case MasteringStep::AwaitMaster2: {
+            reading2_ = reading_;
+            m2_ = liveText_;
+            if (std::fabs(reading1_ - reading2_) < kLeastReadingSpan) {
+                fail();
+                return;
+            }
+            const double zo = c->ZeroOffset();
+            const double sc = c->Scaling();
+            // A scaling of 0 leaves nothing to divide by; the next press reads master 2 again.
+            if (sc == 0) {
+                fail();
+                return;
+            }
+            const double r1 = (reading1_ - zo) / sc;
+            const double r2 = (reading2_ - zo) / sc;
+            const double m1 = c->Master1;
+            const double m2 = c->Master2;
+            const double newScaling = (m1 - m2) / (r1 - r2);
+            const double newZero = (m2 * r1 - m1 * r2) / (r1 - r2);
+            if (!fitsSingle(newScaling) || !fitsSingle(newZero)) {
+                fail();
+                return;
+            }
+            slopeBefore_ = shown(sc);
+            interceptBefore_ = shown(zo);
+            slope_ = shown(newScaling);
+            intercept_ = shown(newZero);
+            // The zero first: the scaling is computed against it.
+            c->setZeroOffset(static_cast<float>(newZero));
+            c->setScaling(static_cast<float>(newScaling));
+            finish(QStringLiteral("Mastering completed."));
+            return;
+        }
+        case MasteringStep::ChannelDone:
+            SpinButtonChannel_SpinUp();
+            return;
+    }
+}
+
+void MasteringTool::NextChannel() {
+    current_ = nextChannel(current_, setup_.channelCount());
+}
+
+void MasteringTool::PreviousChannel() {
+    current_ = previousChannel(current_, setup_.channelCount());
+}
+
+void MasteringTool::SpinButtonChannel_SpinUp() {
+    NextChannel();
+    ShowMasterChannel();
+    PrepareMasterChannel();
+}
+
+void MasteringTool::SpinButtonChannel_SpinDown() {
+    PreviousChannel();
+    ShowMasterChannel();
+    PrepareMasterChannel();
+}
+
+void MasteringTool::CommandResetMM_Click() {
+    unit_.ZelResetMM();
+}
+
+void MasteringTool::Form_Unload() {
+    open_ = false;
+    liveChannel_ = 0;
+    readingArrived_ = false;
+}
+
+void MasteringTool::modeAsked() {
+    const QString asked = state_.MasteringMode ? QStringLiteral("Zero") : QStringLiteral("Master");
+    if (open_ && asked != modeWord_) {
+        InitMastering();
+    }
+}
+
+void MasteringTool::channelsShrankTo(int n) {
+    if (current_ <= n) {
+        return;
+    }
+    current_ = n;
+    if (open_) {
+        ShowMasterChannel();
+        PrepareMasterChannel();
+    }
+}
+
+void MasteringTool::setUnitLost(bool lost) {
+    unitLost_ = lost;
+    if (lost) {
+        readingArrived_ = false;  // a reading from before the loss is not taken
+    }
+    refresh();
+}
+
+void MasteringTool::showLiveValue(const QString &text, std::optional<float> reading) {
+    liveText_ = text;
+    const bool wasWaiting = !readingArrived_;
+    readingArrived_ = reading.has_value();
+    if (reading) {
+        reading_ = static_cast<double>(*reading);
+    }
+    if (view_ != nullptr) {
+        view_->showLiveText(text);
+        if (wasWaiting != !readingArrived_) {
+            view_->refresh();  // the button's state follows
+        }
+    }
+}
+
+}  // namespace zelapp

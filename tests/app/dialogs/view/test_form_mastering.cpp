@@ -1,0 +1,86 @@
+// The mastering window over the whole program: from the keyboard (an accelerator reaches its
+// box, Enter presses the default button, Escape closes and stops the live value), Master
+// modeless and Zero modal, and the reason shown while the unit is lost.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "app_fixture.h"
+#include "dialogs/view/dialog_host.h"
+#include "dialogs/view/hosted_dialog.h"
+
+using namespace Qt::StringLiterals;
+using zelapp::CommandDialog;
+
+namespace {
+
+class FormMasteringTest : public ::testing::Test {
+  protected:
+    zeltest::AppFixture f;
+    zelapp::FormMain *w = nullptr;
+
+    void SetUp() override {
+        ASSERT_EQ(f.start(), zelapp::StartupResult::Running);
+        f.defineEveryChannel();
+        w = f.window();
+    }
+    QWidget *form() const { return w->dialogs().dialog(CommandDialog::Mastering); }
+    template <typename T>
+    T *control(const char *name) const {
+        return form()->findChild<T *>(QString::fromLatin1(name));
+    }
+};
+
+TEST_F(FormMasteringTest, MastersFromTheKeyboardAndEscapeStopsTheLiveValue) {
+    f.app->setup().channel(1)->Master1 = 10;
+    QTest::mouseClick(w->findChild<QPushButton *>(u"CommandMaster"_s), Qt::LeftButton);
+    ASSERT_NE(form(), nullptr);
+    EXPECT_FALSE(form()->isModal());
+    EXPECT_EQ(form()->windowTitle(), u"Master Channels"_s);
+    form()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form()));
+
+    QTest::keyClick(form(), Qt::Key_1, Qt::AltModifier);
+    EXPECT_EQ(QApplication::focusWidget(), control<QLineEdit>("TextMaster1Value"));
+    EXPECT_FALSE(control<QPushButton>("CommandMaster")->isEnabled());  // no reading yet
+
+    f.fakeUnit.channelValue[1] = 10.25f;
+    w->Timer1_Timer();
+    EXPECT_EQ(control<QLineEdit>("TextChannelValue")->text(), u" 10.25000"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_FLOAT_EQ(f.fakeUnit.czero[1], -0.25f);
+    EXPECT_EQ(control<QLabel>("LblInstruction")->text(), u"Master completed."_s);
+    EXPECT_EQ(control<QPushButton>("CommandMaster")->text(), u"Next Channel"_s);
+
+    QTest::keyClick(form(), Qt::Key_Escape);
+    EXPECT_FALSE(form()->isVisible());
+    EXPECT_EQ(f.app->session().mastering().MasteringChannel(), 0);
+}
+
+TEST_F(FormMasteringTest, ZeroIsModalAndALostUnitIsGivenAsTheReason) {
+    QString caption;
+    bool reasonShown = false;
+    bool masterEnabled = true;
+    QTimer::singleShot(0, [&] {
+        QWidget *open = QApplication::activeModalWidget();
+        ASSERT_NE(open, nullptr);
+        caption = open->windowTitle();
+        f.fakeUnit.reachable = false;
+        w->Timer1_Timer();
+        reasonShown = !open->findChild<QLabel *>(u"LblUnitLost"_s)->isHidden();
+        masterEnabled = open->findChild<QPushButton *>(u"CommandMaster"_s)->isEnabled();
+        QTest::keyClick(open, Qt::Key_Escape);
+    });
+    QTest::mouseClick(w->findChild<QPushButton *>(u"CommandZero"_s), Qt::LeftButton);
+    EXPECT_EQ(caption, u"Zero Channels"_s);
+    EXPECT_TRUE(reasonShown);
+    EXPECT_FALSE(masterEnabled);
+    EXPECT_FALSE(form()->isVisible());
+}
+
+}  // namespace
