@@ -1,5 +1,7 @@
 #include "display/view_items.h"
 
+#include <algorithm>
+
 #include "setup/setup.h"
 
 namespace zelapp {
@@ -27,6 +29,27 @@ std::optional<int> viewItemCount(const Setup &setup, const AppState &state) {
         default:
             return std::nullopt;
     }
+}
+
+std::vector<ViewItem> viewItems(const Setup &setup, const AppState &state) {
+    const int count = viewItemCount(setup, state).value_or(0);
+    std::vector<ViewItem> items;
+    items.reserve(static_cast<std::size_t>(std::max(count, 0)));
+    for (int p = 1; p <= count; ++p) {
+        switch (state.ViewType) {
+            case VIEWTYPEGROUPS:
+            case VIEWTYPECHANNELS:
+                items.push_back({ViewItem::Kind::Channel, viewChannelAt(setup, state, p)});
+                break;
+            case VIEWTYPELVDTS:
+                items.push_back({ViewItem::Kind::Lvdt, p});
+                break;
+            default:
+                items.push_back({ViewItem::Kind::Analog, p});
+                break;
+        }
+    }
+    return items;
 }
 
 int viewChannelAt(const Setup &setup, const AppState &state, int position) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "base/app_state.h"
 
@@ -17,6 +18,19 @@ group *shownGroup(const Setup &setup, const AppState &state);
 // group), or the setup's channels, probes or analog inputs. None for a view that is none of the
 // four (the window keeps its count).
 std::optional<int> viewItemCount(const Setup &setup, const AppState &state);
+
+// What one position of a view shows: a channel, a probe or an analog input, by number. A
+// window rebuilt for another view or group keeps the value at a position only when the same
+// item is still there; any other value would be shown for an item that did not measure it.
+struct ViewItem {
+    enum class Kind : unsigned char { None, Channel, Lvdt, Analog };
+    Kind kind = Kind::None;
+    int number = 0;
+    bool operator==(const ViewItem &) const = default;
+};
+
+// The items of positions 1..n of the current view, in order (element 0 is position 1).
+std::vector<ViewItem> viewItems(const Setup &setup, const AppState &state);
 
 // The channel shown at a 1-based position of the current view: in group view the group's
 // channel at that position, in channel view the position itself; 0 in other views or outside.

@@ -79,7 +79,21 @@ void FormGridDisplay::UpdateGridDisplay() {
     applyColumns();
     if (rows.table) {
         setRows(*rows.table);
+        forgetMovedValues(viewItems(setup_, state_));
     }
+}
+
+void FormGridDisplay::forgetMovedValues(std::vector<ViewItem> items) {
+    // The scan writes every value again at its next tick, but not while updating is paused
+    // or the displays are held.
+    QTableWidget &grid = *ui_->GridView;
+    for (int r = 1; r < grid.rowCount(); ++r) {
+        const auto i = static_cast<std::size_t>(r - 1);
+        if (i >= items.size() || i >= shownItems_.size() || items[i] != shownItems_[i]) {
+            setTextIfChanged(grid.item(r, kValueColumn), QString());
+        }
+    }
+    shownItems_ = std::move(items);
 }
 
 void FormGridDisplay::SetGridValue(int row, const QString &text) {

@@ -4,8 +4,10 @@
 
 #include <QWidget>
 #include <memory>
+#include <vector>
 
 #include "base/app_state.h"
+#include "display/view_items.h"
 
 class QCloseEvent;
 class QTableWidgetItem;
@@ -51,6 +53,8 @@ class FormGridDisplay : public QWidget {
     void GridView_DblClick(int row);
     void applyColumns();
     void setRows(const GridTable &table);
+    // Blanks the value of every row that now shows another item than before.
+    void forgetMovedValues(std::vector<ViewItem> items);
     QTableWidgetItem *makeCell(int row, int column) const;
 
     std::unique_ptr<Ui::FormGridDisplay> ui_;
@@ -59,6 +63,7 @@ class FormGridDisplay : public QWidget {
     DisplayHost &host_;
     WindowPlacer *placer_;  // a child of the window
     int totalNumberOfNumerics_ = 0;
+    std::vector<ViewItem> shownItems_;  // the item of each row's value
 };
 
 }  // namespace zelapp

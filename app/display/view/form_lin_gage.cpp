@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMetaObject>
 #include <algorithm>
+#include <limits>
 
 #include "base/live_value.h"
 #include "display/display_places.h"
@@ -66,13 +67,21 @@ void FormLinGage::UpdateBarDisplay() {
         setWindowTitle(QStringLiteral("Display Analogs"));
     }
 
+    // A bar that now shows another item loses its level: the scan sets it again at its next
+    // tick, but not while updating is paused or the displays are held.
+    std::vector<ViewItem> items = viewItems(setup_, state_);
     for (int i = 1; i <= totalNumberOfBars_; ++i) {
         if (LGauge *g = gauge(i - 1)) {
             // An entry without an object (a group naming a removed channel) shows an empty
             // gauge rather than what the element showed before.
             applySettings(*g, gaugeSettings(setup_, state_, i).value_or(GaugeSettings{}));
+            const auto k = static_cast<std::size_t>(i - 1);
+            if (k >= items.size() || k >= shownItems_.size() || items[k] != shownItems_[k]) {
+                SetBarValue(i, std::numeric_limits<float>::quiet_NaN());
+            }
         }
     }
+    shownItems_ = std::move(items);
 }
 
 void FormLinGage::applySettings(LGauge &g, const GaugeSettings &s) {

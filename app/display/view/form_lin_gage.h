@@ -12,6 +12,7 @@
 #include "display/bar_layout.h"
 #include "display/display_host.h"
 #include "display/view/lgauge.h"
+#include "display/view_items.h"
 
 namespace Ui {
 class FormLinGage;
@@ -72,6 +73,7 @@ class FormLinGage : public QWidget {
     QLabel *noUnit_;                // "NO UNIT" over the gauges, a child of the window
     std::vector<LGauge *> gauges_;  // element i at i; children of the form
     int totalNumberOfBars_ = 0;
+    std::vector<ViewItem> shownItems_;  // the item of each bar's level
 };
 
 }  // namespace zelapp

@@ -106,16 +106,23 @@ TEST_F(FormGridDisplayTest, ChannelViewThenAGroupOfThree) {
     EXPECT_EQ(cell(1, 0), u"Channel 1"_s);
     EXPECT_EQ(cell(5, 0), u"Bore"_s);
     EXPECT_EQ(cell(8, 0), u"Channel 8"_s);
-    form.SetGridValue(2, u" 1.00000"_s);
+    form.SetGridValue(1, u" 1.00000"_s);
+    form.SetGridValue(2, u" 2.00000"_s);
 
-    zeltest::addGroup(f.setup, u"Front"_s, {5, 1, 7});
+    zeltest::addGroup(f.setup, u"Front"_s, {5, 2, 7});
     showView(zelapp::VIEWTYPEGROUPS);
     EXPECT_EQ(form.windowTitle(), u"Group: Front"_s);
     EXPECT_EQ(form.TotalNumberOfNumerics(), 3);
     ASSERT_EQ(grid->rowCount(), 4);
     EXPECT_EQ(cell(0, 0), u"Front"_s);
-    EXPECT_EQ(descriptions(), (QStringList{u"Bore"_s, u"Channel 1"_s, u"Channel 7"_s}));
-    EXPECT_EQ(cell(2, 1), u" 1.00000"_s);  // values stay until the next scan writes them
+    EXPECT_EQ(descriptions(), (QStringList{u"Bore"_s, u"Channel 2"_s, u"Channel 7"_s}));
+    // Until the next tick (never, while updating is paused) a row keeps its value only when
+    // it still shows the channel that value was read from.
+    EXPECT_EQ(cell(1, 1), QString());
+    EXPECT_EQ(cell(2, 1), u" 2.00000"_s);
+    f.state.ViewType = zelapp::VIEWTYPELVDTS;
+    form.UpdateGridDisplay();
+    EXPECT_EQ(cell(2, 1), QString());
 }
 
 TEST_F(FormGridDisplayTest, AnEmptyGroupShowsTheHeaderRowOnly) {
