@@ -48,8 +48,9 @@ bool MasteringTool::CommandMasterEnabled() const {
 }
 
 QString MasteringTool::unitLostText() const {
-    return unitLost_ ? QStringLiteral("ZEL-8 not communicating: nothing can be %1ed until it "
-                                      "answers again.")
+    return unitLost_ ? QStringLiteral(
+                           "ZEL-8 not communicating: nothing can be %1ed until it "
+                           "answers again.")
                            .arg(modeWord_.toLower())
                      : QString();
 }

@@ -51,9 +51,8 @@ class MainCommandsTest : public ::testing::Test {
     zelapp::Help help{f.state, f.prompter, viewer};
     zelapp::SetupChanTool setupChan{f.setup, f.state, f.unit, f.prompter, QLocale::c()};
     zelapp::MasteringTool mastering{f.setup, f.state, f.unit, QLocale::c()};
-    zelapp::MainCommands commands{f.state,   f.setup,   f.unit,    f.prompter,
-                                  help,      f.currentItems, setupChan, mastering,
-                                  windows,   f.mainWindow};
+    zelapp::MainCommands commands{f.state,        f.setup,   f.unit,    f.prompter, help,
+                                  f.currentItems, setupChan, mastering, windows,    f.mainWindow};
 };
 
 TEST_F(MainCommandsTest, NumbersTwiceShowsThenHidesTheGridAndTheMarkFollows) {
