@@ -12,6 +12,11 @@ namespace {
 // Two master readings closer than this cannot tell a scaling.
 constexpr double kLeastReadingSpan = 0.00005;
 
+// The mode word MasteringMode asks for.
+QString modeWordOf(bool zero) {
+    return zero ? QStringLiteral("Zero") : QStringLiteral("Master");
+}
+
 // A value the unit can hold: finite once it is a Single.
 bool fitsSingle(double value) {
     return std::isfinite(static_cast<float>(value));
@@ -101,7 +106,7 @@ void MasteringTool::ShowMasterChannel() {
 void MasteringTool::PrepareMasterChannel() {
     const Channel *c = channel();
     decimals_ = c != nullptr ? c->Decimals : 0;
-    modeWord_ = state_.MasteringMode ? QStringLiteral("Zero") : QStringLiteral("Master");
+    modeWord_ = modeWordOf(state_.MasteringMode);
     formulaDefined_ = c != nullptr && !c->Formula().isEmpty();
     readingArrived_ = false;
     if (formulaDefined_) {
@@ -168,9 +173,9 @@ void MasteringTool::MasterStep() {
             return;
         }
         case MasteringStep::AwaitMaster2: {
-            reading2_ = reading_;
+            const double reading2 = reading_;
             m2_ = liveText_;
-            if (std::fabs(reading1_ - reading2_) < kLeastReadingSpan) {
+            if (std::fabs(reading1_ - reading2) < kLeastReadingSpan) {
                 fail();
                 return;
             }
@@ -182,7 +187,7 @@ void MasteringTool::MasterStep() {
                 return;
             }
             const double r1 = (reading1_ - zo) / sc;
-            const double r2 = (reading2_ - zo) / sc;
+            const double r2 = (reading2 - zo) / sc;
             const double m1 = c->Master1;
             const double m2 = c->Master2;
             const double newScaling = (m1 - m2) / (r1 - r2);
@@ -238,8 +243,7 @@ void MasteringTool::Form_Unload() {
 }
 
 void MasteringTool::modeAsked() {
-    const QString asked = state_.MasteringMode ? QStringLiteral("Zero") : QStringLiteral("Master");
-    if (open_ && asked != modeWord_) {
+    if (open_ && modeWordOf(state_.MasteringMode) != modeWord_) {
         InitMastering();
     }
 }
@@ -265,14 +269,14 @@ void MasteringTool::setUnitLost(bool lost) {
 
 void MasteringTool::showLiveValue(const QString &text, std::optional<float> reading) {
     liveText_ = text;
-    const bool wasWaiting = !readingArrived_;
+    const bool hadReading = readingArrived_;
     readingArrived_ = reading.has_value();
     if (reading) {
         reading_ = static_cast<double>(*reading);
     }
     if (view_ != nullptr) {
         view_->showLiveText(text);
-        if (wasWaiting != !readingArrived_) {
+        if (hadReading != readingArrived_) {
             view_->refresh();  // the button's state follows
         }
     }

@@ -116,7 +116,6 @@ class MasteringTool : public LiveValueSink {
     QString modeWord_ = QStringLiteral("Master");
     MasteringStep step_ = MasteringStep::AwaitMaster1;
     double reading1_ = 0;
-    double reading2_ = 0;
     int liveChannel_ = 0;
     double reading_ = 0;
     // A press takes the last reading; after the channel was prepared, only one the tick took

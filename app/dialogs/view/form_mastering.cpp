@@ -53,11 +53,9 @@ void FormMastering::refresh() {
     ui_->TxtInterceptBefore->setText(tool_.TxtInterceptBefore());
 
     QPalette colours = palette();
-    if (tool_.instructionRed()) {
-        colours.setColor(QPalette::WindowText, QColor(255, 0, 0));
-    } else {
-        colours.setColor(QPalette::WindowText, palette().color(QPalette::ButtonText));
-    }
+    colours.setColor(QPalette::WindowText, tool_.instructionRed()
+                                               ? QColor(255, 0, 0)
+                                               : palette().color(QPalette::ButtonText));
     ui_->LblInstruction->setPalette(colours);
     ui_->LblInstruction->setText(tool_.LblInstruction());
 
