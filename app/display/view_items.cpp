@@ -52,6 +52,12 @@ std::vector<ViewItem> viewItems(const Setup &setup, const AppState &state) {
     return items;
 }
 
+bool sameItemAt(const std::vector<ViewItem> &before, const std::vector<ViewItem> &now,
+                int position) {
+    const auto i = static_cast<std::size_t>(position - 1);
+    return position >= 1 && i < before.size() && i < now.size() && before[i] == now[i];
+}
+
 int viewChannelAt(const Setup &setup, const AppState &state, int position) {
     if (state.ViewType == VIEWTYPEGROUPS) {
         const group *g = shownGroup(setup, state);

@@ -32,6 +32,10 @@ struct ViewItem {
 // The items of positions 1..n of the current view, in order (element 0 is position 1).
 std::vector<ViewItem> viewItems(const Setup &setup, const AppState &state);
 
+// Whether the 1-based position shows the same item in both lists: then its value may stay.
+bool sameItemAt(const std::vector<ViewItem> &before, const std::vector<ViewItem> &now,
+                int position);
+
 // The channel shown at a 1-based position of the current view: in group view the group's
 // channel at that position, in channel view the position itself; 0 in other views or outside.
 int viewChannelAt(const Setup &setup, const AppState &state, int position);

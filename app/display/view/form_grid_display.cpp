@@ -88,8 +88,7 @@ void FormGridDisplay::forgetMovedValues(std::vector<ViewItem> items) {
     // or the displays are held.
     QTableWidget &grid = *ui_->GridView;
     for (int r = 1; r < grid.rowCount(); ++r) {
-        const auto i = static_cast<std::size_t>(r - 1);
-        if (i >= items.size() || i >= shownItems_.size() || items[i] != shownItems_[i]) {
+        if (!sameItemAt(shownItems_, items, r)) {
             setTextIfChanged(grid.item(r, kValueColumn), QString());
         }
     }

@@ -75,8 +75,7 @@ void FormLinGage::UpdateBarDisplay() {
             // An entry without an object (a group naming a removed channel) shows an empty
             // gauge rather than what the element showed before.
             applySettings(*g, gaugeSettings(setup_, state_, i).value_or(GaugeSettings{}));
-            const auto k = static_cast<std::size_t>(i - 1);
-            if (k >= items.size() || k >= shownItems_.size() || items[k] != shownItems_[k]) {
+            if (!sameItemAt(shownItems_, items, i)) {
                 SetBarValue(i, std::numeric_limits<float>::quiet_NaN());
             }
         }
