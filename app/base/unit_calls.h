@@ -18,6 +18,8 @@
     X(int32_t, EppInstallMsg, (int32_t flag), (flag))                                       \
     X(int32_t, EppDiagMsg, (int32_t flag), (flag))                                          \
     X(int32_t, ZelIsDemo, (), ())                                                           \
+    X(int32_t, ZelGetPort, (), ())                                                          \
+    X(int32_t, ZelDLL, (), ())                                                              \
     /* Scanning */                                                                          \
     X(int32_t, ZelStartScan, (), ())                                                        \
     X(int32_t, ZelStopScan, (), ())                                                         \

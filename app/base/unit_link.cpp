@@ -173,6 +173,17 @@ int32_t UnitLink::ZelIsDemo() {
     return lost_ ? 1 : library_.ZelIsDemo();
 }
 
+// The library's own facts: they do not reach the unit. While the unit is lost a reconnection
+// attempt may be scanning the ports on another thread, so the port is not asked for then: there
+// is none.
+int32_t UnitLink::ZelGetPort() {
+    return lost_ ? 0 : library_.ZelGetPort();
+}
+
+int32_t UnitLink::ZelDLL() {
+    return library_.ZelDLL();
+}
+
 // ---- Scanning ------------------------------------------------------------------------------
 
 // Scanning is always started again when the unit is back.

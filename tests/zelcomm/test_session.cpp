@@ -86,6 +86,7 @@ using ScanTest = SessionTest;
 TEST_F(ScanTest, FindsTheUnitOnPortTwoAfterTryingPortOne) {
     fake.devices = {kZel1, kZel2, kZel3};
     fake.unitPorts = {2};
+    EXPECT_EQ(ZelGetPort(), 0) << "no port before the unit is found";
     EXPECT_EQ(ZelCommInit(0), 0);
     EXPECT_THAT(fake.opened, ElementsAre(kZel1, kZel2));
     EXPECT_THAT(fake.closed, ElementsAre(kZel1)) << "a port without the unit is closed again";
@@ -95,7 +96,7 @@ TEST_F(ScanTest, FindsTheUnitOnPortTwoAfterTryingPortOne) {
         EXPECT_EQ(call.input.size(), zelproto::kAreaSize) << "the probe sends the whole area";
         EXPECT_EQ(call.outSize, 0u);
     }
-    EXPECT_EQ(zelcomm::session.currentPort, 2);
+    EXPECT_EQ(ZelGetPort(), 2);
     EXPECT_EQ(zelcomm::session.demo, 0);
     EXPECT_EQ(zelcomm::session.lastCallSucceeded, 1);
     EXPECT_TRUE(hookedMessages().empty()) << "no messages unless verbose";
@@ -162,7 +163,7 @@ TEST_F(InitExTest, SilentUnitReturnsOneAndLeavesTheSessionOpen) {
     EXPECT_EQ(ZelCommInitEx(2, 0), 1);
     EXPECT_EQ(zelcomm::session.open, 1);
     EXPECT_TRUE(fake.closed.empty());
-    EXPECT_EQ(zelcomm::session.currentPort, 0) << "the current port is not changed";
+    EXPECT_EQ(ZelGetPort(), 0) << "the current port is not changed";
     EXPECT_EQ(zelcomm::session.lastCallSucceeded, 0);
 }
 
@@ -185,7 +186,7 @@ TEST_F(InitExTest, PortZeroScansQuietlyAndSetsTheCurrentPort) {
     fake.unitPorts = {3};
     EppInstallMsg(1);
     EXPECT_EQ(ZelCommInitEx(0, 0), 0);
-    EXPECT_EQ(zelcomm::session.currentPort, 3);
+    EXPECT_EQ(ZelGetPort(), 3);
     EXPECT_THAT(fake.closed, ElementsAre(kZel1));
     ASSERT_EQ(hookedMessages().size(), 1u) << "only the version report";
     EXPECT_EQ(ZelCommInitEx(0, 0), 0) << "already open: probes the open device";
@@ -228,7 +229,7 @@ TEST_F(VxdTest, OpensTheOneDeviceAndSelectsThePort) {
     EXPECT_EQ(fake.calls[2].code, zelproto::kVxdSelectPort);
     EXPECT_EQ(fake.calls[2].input, (std::vector<std::uint8_t>{1, 0, 0, 0}));
     EXPECT_EQ(fake.calls[3].code, zelproto::kVxdProbe);
-    EXPECT_EQ(zelcomm::session.currentPort, 2);
+    EXPECT_EQ(ZelGetPort(), 2);
 }
 
 TEST_F(VxdTest, RequestsUseTheVxdCode) {

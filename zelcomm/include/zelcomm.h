@@ -114,6 +114,9 @@ ZEL_EXPORT int32_t ZELAPI EppDiagMsg(int32_t flag);
  * initialisation, and from a failed request or status 255 until the next one), else 0. A
  * program calls it after its requests to learn that their answers were not measured. */
 ZEL_EXPORT int32_t ZELAPI ZelIsDemo(void);
+/* The port (1..3) on which the last successful ZelCommInit, or ZelCommInitEx scan, found the
+ * unit; ZelOpen opens it. 0 before any unit was found. Reaches no driver. */
+ZEL_EXPORT int32_t ZELAPI ZelGetPort(void);
 /* Stores 0 into *version (when not NULL) and returns 0. */
 ZEL_EXPORT int32_t ZELAPI GetZelVersion(int16_t *version);
 /* Returns 769 (0x0301). */

@@ -240,6 +240,10 @@ ZEL_EXPORT int32_t ZELAPI ZelIsDemo(void) {
     return session.demo != 0 ? 1 : 0;
 }
 
+ZEL_EXPORT int32_t ZELAPI ZelGetPort(void) {
+    return session.currentPort;
+}
+
 ZEL_EXPORT void ZELAPI ZelSetMessageHook(ZelMessageHook hook) {
     session.hook = hook;
 }

@@ -37,6 +37,8 @@ TEST_F(LinkTest, WhileLostNothingReachesTheLibraryAndTheCopyAnswers) {
     fake.czero[2] = 0.5f;
     EXPECT_EQ(readCzero(2), 0.5f);  // a read while live refreshes the copy
 
+    fake.port = 2;
+    EXPECT_EQ(link.ZelGetPort(), 2);
     fake.reachable = false;
     float value = 7;
     EXPECT_EQ(link.ZelReadChannel(1, &value), zelapp::kUnitNotCommunicating);
@@ -54,6 +56,8 @@ TEST_F(LinkTest, WhileLostNothingReachesTheLibraryAndTheCopyAnswers) {
     EXPECT_EQ(link.ZelResetMM(), zelapp::kUnitNotCommunicating);
     EXPECT_EQ(link.ZelSetLvdtGain(1, 100, 20), zelapp::kUnitNotCommunicating);
     EXPECT_EQ(link.ZelIsDemo(), 1);
+    EXPECT_EQ(link.ZelGetPort(), 0) << "no port while a reconnection may be scanning them";
+    EXPECT_EQ(link.ZelDLL(), 769);
     EXPECT_TRUE(fake.calls.empty());
     EXPECT_EQ(losses, 1);
 }

@@ -71,6 +71,12 @@ TYPED_TEST(UnitApiConformance, StartUpRequestsSucceed) {
     EXPECT_EQ(this->unit.ZelSetRunAvg(1), 0);
 }
 
+// The about window and the system setup show these; the emulator's unit is behind port 1.
+TYPED_TEST(UnitApiConformance, TheLibraryNamesItsPortAndVersion) {
+    EXPECT_EQ(this->unit.ZelGetPort(), 1);
+    EXPECT_EQ(this->unit.ZelDLL(), 769);
+}
+
 TYPED_TEST(UnitApiConformance, WhatIsSetReadsBackUnchanged) {
     auto &u = this->unit;
     struct Property {

@@ -31,6 +31,7 @@ class FakeUnit : public zelapp::UnitApi {
     bool reachable = true;
     int32_t demo = 0;     // what ZelIsDemo answers
     int demoQueries = 0;  // ZelIsDemo calls, which are not recorded in `calls`
+    int32_t port = 1;     // what ZelGetPort answers (not recorded either, nor ZelDLL)
     // The unit was switched off: it forgets its channels and its stored values.
     void restartEmpty();
 
