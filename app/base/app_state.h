@@ -39,6 +39,8 @@ struct AppState {
     QString AppPath;       // the program's folder
     QString HelpFilePath;  // candidate help file
     QString HelpFile;      // the help file in use; empty when there is none
+    // zelapp.ini's "MoxFirmware": the firmware file the about window names.
+    QString FirmwareFileName;
 
     // Shared state of the running program.
     QString SetupFileName;

@@ -24,7 +24,8 @@ struct IntegerKey {
     bool count;  // a number of items, 0..kMaxItemCount
 };
 
-// "MoxBaseAdr", "MoxFirmware" and "DDEEnabled" are accepted too, with nothing to set.
+// "MoxBaseAdr" and "DDEEnabled" are accepted too, with nothing to set; "MoxFirmware" names the
+// firmware file the about window shows, and is never written back.
 constexpr IntegerKey kIntegerKeys[] = {
     {"MaxChannel"_L1, &AppState::MaxChannel, true}, {"MaxLVDT"_L1, &AppState::MaxLvdt, true},
     {"MaxAnalog"_L1, &AppState::MaxAnalog, true},   {"MaxDigital"_L1, &AppState::MaxDigital, true},
@@ -57,6 +58,8 @@ void applyLine(const QString &line, AppState &state) {
         if (value && (!entry->count || isItemCount(*value))) {
             state.*entry->setting = *value;
         }
+    } else if (key == u"MoxFirmware") {
+        state.FirmwareFileName = line.mid(equals + 1).trimmed();
     } else if (key == u"LvdtFSV") {
         if (std::isfinite(number) && std::fabs(number) <= std::numeric_limits<float>::max()) {
             state.LvdtFSV = static_cast<float>(number);

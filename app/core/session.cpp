@@ -27,6 +27,7 @@ Session::Session(const SessionServices &services)
       mastering_(setup_, state_, link_, services.locale),
       setupChan_(setup_, state_, link_, services.prompter, services.locale),
       setupGroup_(setup_, state_, services.prompter),
+      setupSystem_(setup_, state_, link_, services.prompter, services.locale),
       selectGroup_(setup_, state_),
       scan_(link_, state_, setup_, windows_),
       commands_(state_, setup_, link_, services.prompter, help_, items_, setupChan_, mastering_,

@@ -25,6 +25,7 @@
 #include "dialogs/select_group.h"
 #include "dialogs/setup_chan.h"
 #include "dialogs/setup_group.h"
+#include "dialogs/setup_system.h"
 #include "exchange/link_server.h"
 #include "model/model_context.h"
 #include "setup/channel_labels.h"
@@ -108,6 +109,7 @@ class Session {
     MainWindowPort &mainWindow() { return windows_; }
     SetupChanTool &setupChan() { return setupChan_; }
     SetupGroupTool &setupGroup() { return setupGroup_; }
+    SetupSystemTool &setupSystem() { return setupSystem_; }
     SelectGroupTool &selectGroup() { return selectGroup_; }
     MasteringTool &mastering() { return mastering_; }
 
@@ -178,6 +180,7 @@ class Session {
     MasteringTool mastering_;
     SetupChanTool setupChan_;
     SetupGroupTool setupGroup_;
+    SetupSystemTool setupSystem_;
     SelectGroupTool selectGroup_;
     ScanCycle scan_;
     MainCommands commands_;

@@ -139,6 +139,15 @@ TEST(ReadIniText, AcceptedKeysWithoutSettingChangeNothing) {
     }
 }
 
+// The about window names the firmware file; the program never writes the key.
+TEST(ReadIniText, MoxFirmwareNamesTheFirmwareFileAndIsNotWrittenBack) {
+    AppState state = readText("[General Setup]\r\nMoxFirmware= zel8 v2.hex \r\nMaxChannel=4\r\n");
+    EXPECT_EQ(state.FirmwareFileName, u"zel8 v2.hex"_s);
+    EXPECT_EQ(state.MaxChannel, 4);
+    EXPECT_FALSE(iniFileText(state).contains("MoxFirmware"));
+    EXPECT_EQ(readText("MoxFirmware").FirmwareFileName, QString()) << "no \"=\", no key";
+}
+
 TEST(ReadIniText, LineEndsOfEveryKindAndNoneAtTheEnd) {
     for (const char *end : {"\n", "\r"}) {
         QByteArray text = "MaxChannel=3_MaxLVDT=4_MaxAnalog=2";

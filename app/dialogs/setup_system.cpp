@@ -1,0 +1,221 @@
+#include "dialogs/setup_system.h"
+
+#include <cfloat>
+#include <cmath>
+
+#include "base/runtime_text.h"
+#include "setup/setup.h"
+
+namespace zelapp {
+
+namespace {
+constexpr int kMaxScanHolds = 32767;  // ScanHoldCount is an Integer
+constexpr int kMaxInteger = 32767;
+// As the channel dialog allows.
+constexpr int kMinDecimals = 0;
+constexpr int kMaxDecimals = 5;
+// The smallest full scale a probe can be calibrated to; a probe's bar range comes from it.
+constexpr double kMinFullScale = 0.001;
+// ScanTime counts tenths of a millisecond; the box shows milliseconds.
+constexpr int kScanTimePerMs = 10;
+
+constexpr std::array<SystemBoxInfo, kSystemBoxCount> kBoxes{{
+    {"txtChannels", "Channels", 0},
+    {"txtLVDT", "Probes", 0},
+    {"txtAnalog", "Analogs", 0},
+    {"txtScanPeriod", "Scan Period (milliseconds)", 1},
+    {"txtBurstAvg", "Burst Average", 1},
+    {"txtRunningAvg", "Running Average", 1},
+    {"txtDecimals", "Default decimal places", 2},
+    {"TextLvdtFSV", "Default LVDT Full Scale", 2},
+}};
+
+QString label(SystemBox box) {
+    return QString::fromLatin1(systemBoxInfo(box).label);
+}
+}  // namespace
+
+const SystemBoxInfo &systemBoxInfo(SystemBox box) {
+    return kBoxes[static_cast<std::size_t>(box)];
+}
+
+SetupSystemTool::SetupSystemTool(Setup &setup, AppState &state, UnitApi &unit, Prompter &prompter,
+                                 QLocale locale)
+    : setup_(setup), state_(state), unit_(unit), prompter_(prompter), locale_(std::move(locale)) {}
+
+void SetupSystemTool::refresh() {
+    if (view_ != nullptr) {
+        view_->refresh();
+    }
+}
+
+void SetupSystemTool::releaseHold() {
+    if (state_.ScanHoldCount > 0) {
+        --state_.ScanHoldCount;
+    }
+}
+
+void SetupSystemTool::Form_Load() {
+    if (state_.ScanHoldCount < kMaxScanHolds) {
+        ++state_.ScanHoldCount;
+    }
+    const QChar separator = locale_.decimalPoint().at(0);
+    const auto put = [this](SystemBox box, const QString &text) { boxes_[index(box)] = text; };
+    put(SystemBox::Channels, QString::number(setup_.channelCount()));
+    put(SystemBox::Lvdt, QString::number(setup_.lvdtCount()));
+    put(SystemBox::Analog, QString::number(setup_.analogCount()));
+    put(SystemBox::LvdtFSV, rt::defaultText(state_.LvdtFSV, separator));
+    put(SystemBox::Decimals, QString::number(state_.Decimals));
+    put(SystemBox::ScanPeriod,
+        rt::defaultText(static_cast<double>(state_.ScanTime) / kScanTimePerMs, separator));
+    put(SystemBox::RunningAvg, QString::number(state_.RunAvg));
+    put(SystemBox::BurstAvg, QString::number(state_.ADCAverage));
+    // No request reports the unit's firmware.
+    firmware_ = QStringLiteral("N/A");
+    const int32_t port = unit_.ZelGetPort();
+    port_ = port > 0 ? QString::number(port) : QStringLiteral("none");
+    refresh();
+}
+
+bool SetupSystemTool::refuse(SystemBox box, const QString &message) {
+    prompter_.message(message);
+    if (view_ != nullptr) {
+        view_->focusBox(box);
+    }
+    return false;
+}
+
+std::optional<double> SetupSystemTool::number(SystemBox box) {
+    const QString &typed = text(box);
+    if (const std::optional<double> value = rt::localeReal(typed, locale_)) {
+        return value;
+    }
+    refuse(box, QStringLiteral("The value \"%1\" in %2 is not a number.").arg(typed, label(box)));
+    return std::nullopt;
+}
+
+std::optional<int> SetupSystemTool::whole(SystemBox box, double value, int low, int high,
+                                          int scale) {
+    const double rounded = rt::roundHalfEven(value * scale);
+    if (rounded >= low && rounded <= high) {
+        return static_cast<int>(rounded);
+    }
+    const QChar separator = locale_.decimalPoint().at(0);
+    const auto bound = [&](int n) {
+        return rt::defaultText(static_cast<double>(n) / scale, separator);
+    };
+    refuse(box, QStringLiteral("The value \"%1\" in %2 is not a number from %3 to %4.")
+                    .arg(text(box), label(box), bound(low), bound(high)));
+    return std::nullopt;
+}
+
+bool SetupSystemTool::checkBoxes(Values &v) {
+    // Box by box in the order of the tab chain; the first refusal ends the check.
+    const auto get = [this](SystemBox box, int &out, int low, int high, int scale = 1) {
+        const std::optional<double> n = number(box);
+        const std::optional<int> w = n ? whole(box, *n, low, high, scale) : std::nullopt;
+        out = w.value_or(0);
+        return w.has_value();
+    };
+    // A frame numbers items in one byte. Fewer than one channel is mended when applying, with
+    // its own message, so only the upper limit is refused here.
+    const std::optional<double> channels = number(SystemBox::Channels);
+    if (!channels) {
+        return false;
+    }
+    if (rt::roundHalfEven(*channels) < 1) {
+        v.channels = 0;
+    } else if (!get(SystemBox::Channels, v.channels, 1, kMaxItemCount)) {
+        return false;
+    }
+    return get(SystemBox::Lvdt, v.lvdts, 0, kMaxItemCount) &&
+           get(SystemBox::Analog, v.analogs, 0, kMaxItemCount) &&
+           // The unit takes the scan time as 16 bits; 0 would leave it no time to scan.
+           get(SystemBox::ScanPeriod, v.scanTime, 1, kMaxInteger, kScanTimePerMs) &&
+           get(SystemBox::BurstAvg, v.adcAverage, 1, kMaxInteger) &&
+           get(SystemBox::RunningAvg, v.runAverage, 1, kMaxInteger) &&
+           get(SystemBox::Decimals, v.decimals, kMinDecimals, kMaxDecimals) && fullScale(v.lvdtFsv);
+}
+
+bool SetupSystemTool::fullScale(float &out) {
+    const SystemBox box = SystemBox::LvdtFSV;
+    const std::optional<double> n = number(box);
+    if (!n) {
+        return false;
+    }
+    if (std::fabs(*n) > FLT_MAX) {
+        return refuse(
+            box,
+            QStringLiteral("The value \"%1\" in %2 is not a number.").arg(text(box), label(box)));
+    }
+    if (*n < kMinFullScale) {
+        const QChar separator = locale_.decimalPoint().at(0);
+        return refuse(box,
+                      QStringLiteral("The value \"%1\" in %2 is below %3.")
+                          .arg(text(box), label(box), rt::defaultText(kMinFullScale, separator)));
+    }
+    out = static_cast<float>(*n);
+    return true;
+}
+
+bool SetupSystemTool::ApplySystemSettings() {
+    Values v{};
+    if (!checkBoxes(v)) {
+        return false;
+    }
+    bool ok = true;
+    int channels = v.channels;
+    if (channels < 1) {
+        prompter_.message(QStringLiteral("Channels must be at least 1"));
+        channels = 1;
+        boxes_[index(SystemBox::Channels)] = QStringLiteral("1");
+        refresh();
+    }
+    bool groupsFixed = false;
+    if (!setup_.CheckMaxChannel(channels, false)) {
+        const PromptAnswer answer =
+            prompter_.ask(QStringLiteral("Some groups use channels that you are removing\r"
+                                         "These channels will be removed from group"),
+                          {}, PromptIcon::Question, PromptButtons::OkCancel);
+        if (answer != PromptAnswer::Ok) {
+            return false;
+        }
+        ok = setup_.CheckMaxChannel(channels, true);
+        groupsFixed = true;
+    }
+    // The setup file holds the counts, the decimals and the groups.
+    const bool setupChanged = groupsFixed || channels != setup_.channelCount() ||
+                              v.lvdts != setup_.lvdtCount() || v.analogs != setup_.analogCount() ||
+                              v.decimals != state_.Decimals;
+    state_.Decimals = v.decimals;
+    setup_.CreateChannels(channels);
+    state_.LvdtFSV = v.lvdtFsv;
+    setup_.CreateLVDTs(v.lvdts);
+    setup_.CreateAnalogs(v.analogs);
+    state_.ADCAverage = v.adcAverage;
+    unit_.ZelSetAdcAvg(state_.ADCAverage);
+    state_.RunAvg = v.runAverage;
+    unit_.ZelSetRunAvg(state_.RunAvg);
+    state_.ScanTime = v.scanTime;
+    unit_.ZelSetScanTime(state_.ScanTime);
+    if (setupChanged) {
+        state_.SetupModified = true;
+    }
+    return ok;
+}
+
+bool SetupSystemTool::CommandOK_Click() {
+    if (!ApplySystemSettings()) {
+        return false;
+    }
+    setup_.mainWindow().UpdateMainDisplay();
+    return true;
+}
+
+bool SetupSystemTool::Form_QueryUnload() {
+    // Closing without OK applies nothing; the displays must not stay frozen on old readings.
+    releaseHold();
+    return true;
+}
+
+}  // namespace zelapp
