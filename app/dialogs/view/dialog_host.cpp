@@ -1,10 +1,12 @@
 #include "dialogs/view/dialog_host.h"
 
 #include "core/session.h"
+#include "dialogs/view/form_about.h"
 #include "dialogs/view/form_mastering.h"
 #include "dialogs/view/form_select_group.h"
 #include "dialogs/view/form_setup_chan.h"
 #include "dialogs/view/form_setup_group.h"
+#include "dialogs/view/form_setup_system.h"
 
 namespace zelapp {
 
@@ -41,6 +43,14 @@ HostedDialog *DialogHost::make(CommandDialog which) {
             break;
         case CommandDialog::Mastering:
             made = new FormMastering(session_.mastering(), session_.state().AppPath, &mainWindow_);
+            break;
+        case CommandDialog::SetupSystem:
+            made =
+                new FormSetupSystem(session_.setupSystem(), session_.state().AppPath, &mainWindow_);
+            break;
+        case CommandDialog::About:
+            made = new FormAboutMoxSRV(session_.state(), session_.unit(), session_.state().AppPath,
+                                       &mainWindow_);
             break;
         default:
             return nullptr;  // not part of the program yet

@@ -97,9 +97,9 @@ void FormMain::connectCommands() {
 }
 
 void FormMain::disableCommandsWithoutWindows() {
-    // These open the setup dialogs and the about window, which the
-    // program does not have yet. They stay visible so the menus keep their final shape.
-    for (QAction *action : {ui_->SetupGeneral, ui_->SetupLVDTs, ui_->AboutMoxSRV}) {
+    // These open the setup dialogs the program does not have yet. They stay visible so the
+    // menus keep their final shape.
+    for (QAction *action : {ui_->SetupLVDTs}) {
         action->setEnabled(false);
     }
 }
