@@ -1,22 +1,27 @@
 // The application's core through the real libzelcomm.so against the real zel8d: start-up, a
 // setup file with formulas, scalings and zero offsets, ticks that bring the unit's values into
 // the channel holders, a save that reads back to the same setup, mastering and a new group
-// that reach the unit and the saved file.
+// that reach the unit and the saved file, and the system setup's scan settings read back from
+// the unit.
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QLibrary>
 
 #include "base/library_messages.h"
 #include "base/zelcomm_binding.h"
 #include "dialogs/mastering.h"
 #include "dialogs/setup_group.h"
+#include "dialogs/setup_system.h"
 #include "emulator_process.h"
 #include "file_bytes.h"
+#include "protocol.h"
 #include "session_fixture.h"
 #include "setup/setup_commands.h"
 #include "setup/setup_writer.h"
 #include "temp_folder.h"
+#include "zelcomm.h"
 
 namespace {
 
@@ -252,6 +257,29 @@ TEST_F(CoreWithEmulator, LibraryMessagesReachThePrompter) {
     ASSERT_FALSE(prompter.shown.empty());
     EXPECT_FALSE(prompter.shown.back().text.isEmpty());
     EXPECT_EQ(setup.channel(1)->Formula(), QStringLiteral("T1+"));
+}
+
+TEST_F(CoreWithEmulator, TheSystemSetupsScanPeriodAndAveragesReachTheUnit) {
+    zelapp::SetupSystemTool &tool = f.session->setupSystem();
+    tool.Form_Load();
+    EXPECT_EQ(tool.TextMoxPortAdr(), QStringLiteral("1"));
+    tool.editBox(zelapp::SystemBox::ScanPeriod, QStringLiteral("12.5"));
+    tool.editBox(zelapp::SystemBox::BurstAvg, QStringLiteral("8"));
+    tool.editBox(zelapp::SystemBox::RunningAvg, QStringLiteral("2.5"));
+    ASSERT_TRUE(tool.CommandOK_Click());
+    EXPECT_TRUE(prompter.shown.empty());
+
+    // The program does not bind ZelMemory; the library it loaded does export it.
+    QLibrary library(binding.libraryPath());
+    const auto memory = reinterpret_cast<decltype(&ZelMemory)>(library.resolve("ZelMemory"));
+    ASSERT_NE(memory, nullptr);
+    uint8_t *block = nullptr;
+    ASSERT_EQ(memory(42, 6, &block), 0);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(zelproto::getU16(block), 125) << "ScanTime";
+    EXPECT_EQ(zelproto::getU16(block + 2), 8) << "ADCAverage";
+    EXPECT_EQ(zelproto::getU16(block + 4), 2) << "RunAvg, 2.5 rounded to even";
+    EXPECT_TRUE(failures.empty());
 }
 
 }  // namespace
