@@ -26,12 +26,14 @@ Session::Session(const SessionServices &services)
       help_(state_, services.prompter, services.helpViewer),
       mastering_(setup_, state_, link_, services.locale),
       setupChan_(setup_, state_, link_, services.prompter, services.locale),
+      setupLvdt_(setup_, state_, services.prompter, services.locale),
+      setupAnalog_(setup_, state_, services.prompter, services.locale),
       setupGroup_(setup_, state_, services.prompter),
       setupSystem_(setup_, state_, link_, services.prompter, services.locale),
       selectGroup_(setup_, state_),
       scan_(link_, state_, setup_, windows_),
-      commands_(state_, setup_, link_, services.prompter, help_, items_, setupChan_, mastering_,
-                windows_, windows_),
+      commands_(state_, setup_, link_, services.prompter, help_, setupChan_, setupLvdt_,
+                setupAnalog_, mastering_, windows_, windows_),
       linkServer_(labels_, nullptr, nullptr),
       lifecycle_(state_, services.prompter, setupCommands_, help_, services.store, windows_,
                  services.programFolder, [this] { return linkServer_.conversationCount(); }),
@@ -42,6 +44,8 @@ Session::Session(const SessionServices &services)
     scan_.setDecimalSeparator(setupCommands_.decimalSeparator());
     scan_.addLiveSink(mastering_);
     scan_.addLiveSink(setupChan_);
+    scan_.addLiveSink(setupLvdt_);
+    scan_.addLiveSink(setupAnalog_);
     // The grid and bars of a group view would otherwise feed a changed group into rows laid out
     // for the group as it was.
     setupGroup_.setChangeHandler([this] {
@@ -209,6 +213,24 @@ void Session::Items::SetCurrentChannel(int channel) {
         session_.setupChan_.channelsShrankTo(channel);
     }
     session_.mastering_.channelsShrankTo(channel);
+}
+
+// Each input kind has one dialog. Setup construction sets its current input only when a smaller
+// count leaves the dialog beyond it, before the inputs go.
+int Session::Items::GetCurrentLvdt() const {
+    return session_.setupLvdt_.GetCurrentLvdt();
+}
+
+void Session::Items::SetCurrentLvdt(int lvdt) {
+    session_.setupLvdt_.lvdtsShrankTo(lvdt);
+}
+
+int Session::Items::GetCurrentAnalog() const {
+    return session_.setupAnalog_.GetCurrentAnalog();
+}
+
+void Session::Items::SetCurrentAnalog(int input) {
+    session_.setupAnalog_.analogsShrankTo(input);
 }
 
 }  // namespace zelapp

@@ -23,9 +23,11 @@
 #include "dialogs/main_commands.h"
 #include "dialogs/mastering.h"
 #include "dialogs/select_group.h"
+#include "dialogs/setup_analog.h"
 #include "dialogs/setup_chan.h"
 #include "dialogs/setup_group.h"
 #include "dialogs/setup_system.h"
+#include "dialogs/setup_lvdt.h"
 #include "exchange/link_server.h"
 #include "model/model_context.h"
 #include "setup/channel_labels.h"
@@ -108,6 +110,8 @@ class Session {
     LinkServer &linkServer() { return linkServer_; }
     MainWindowPort &mainWindow() { return windows_; }
     SetupChanTool &setupChan() { return setupChan_; }
+    SetupLvdtTool &setupLvdt() { return setupLvdt_; }
+    SetupAnalogTool &setupAnalog() { return setupAnalog_; }
     SetupGroupTool &setupGroup() { return setupGroup_; }
     SetupSystemTool &setupSystem() { return setupSystem_; }
     SelectGroupTool &selectGroup() { return selectGroup_; }
@@ -153,15 +157,13 @@ class Session {
         explicit Items(Session &session) : session_(session) {}
         int GetCurrentChannel() const override;
         void SetCurrentChannel(int channel) override;
-        int GetCurrentLvdt() const override { return lvdt_; }
-        void SetCurrentLvdt(int lvdt) override { lvdt_ = lvdt; }
-        int GetCurrentAnalog() const override { return analog_; }
-        void SetCurrentAnalog(int input) override { analog_ = input; }
+        int GetCurrentLvdt() const override;
+        void SetCurrentLvdt(int lvdt) override;
+        int GetCurrentAnalog() const override;
+        void SetCurrentAnalog(int input) override;
 
       private:
         Session &session_;
-        int lvdt_ = 1;
-        int analog_ = 1;
     };
 
     void startLinkService();
@@ -179,6 +181,8 @@ class Session {
     Help help_;
     MasteringTool mastering_;
     SetupChanTool setupChan_;
+    SetupLvdtTool setupLvdt_;
+    SetupAnalogTool setupAnalog_;
     SetupGroupTool setupGroup_;
     SetupSystemTool setupSystem_;
     SelectGroupTool selectGroup_;

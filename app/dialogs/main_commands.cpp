@@ -1,22 +1,25 @@
 #include "dialogs/main_commands.h"
 
 #include "dialogs/mastering.h"
+#include "dialogs/setup_analog.h"
 #include "dialogs/setup_chan.h"
+#include "dialogs/setup_lvdt.h"
 #include "setup/setup.h"
 
 namespace zelapp {
 
 MainCommands::MainCommands(AppState &state, Setup &setup, UnitApi &unit, Prompter &prompter,
-                           Help &help, CurrentItems &currentItems, SetupChanTool &setupChan,
-                           MasteringTool &mastering, CommandWindows &windows,
-                           MainWindowPort &mainWindow)
+                           Help &help, SetupChanTool &setupChan, SetupLvdtTool &setupLvdt,
+                           SetupAnalogTool &setupAnalog, MasteringTool &mastering,
+                           CommandWindows &windows, MainWindowPort &mainWindow)
     : state_(state),
       setup_(setup),
       unit_(unit),
       prompter_(prompter),
       help_(help),
-      currentItems_(currentItems),
       setupChan_(setupChan),
+      setupLvdt_(setupLvdt),
+      setupAnalog_(setupAnalog),
       mastering_(mastering),
       windows_(windows),
       mainWindow_(mainWindow) {}
@@ -162,20 +165,17 @@ void MainCommands::GotoSetupFromView(int index) {
             if (index < 1 || index > setup_.lvdtCount()) {
                 return;
             }
-            currentItems_.SetCurrentLvdt(index);
-            windows_.showDialog(CommandDialog::SetupLvdt, true);
-            break;
+            pickLvdt(index);
+            return;
         case VIEWTYPEANALOGS:
             if (index < 1 || index > setup_.analogCount()) {
                 return;
             }
-            currentItems_.SetCurrentAnalog(index);
-            windows_.showDialog(CommandDialog::SetupAnalog, true);
-            break;
+            pickAnalog(index);
+            return;
         default:
             return;
     }
-    mainWindow_.UpdateMainDisplay();
 }
 
 void MainCommands::pickChannel(int channel) {
@@ -191,6 +191,28 @@ void MainCommands::pickChannel(int channel) {
         setupChan_.SetCurrentChannel(channel);
         windows_.showDialog(CommandDialog::SetupChan, true);
     }
+    mainWindow_.UpdateMainDisplay();
+}
+
+void MainCommands::pickLvdt(int lvdt) {
+    const bool open = windows_.isDialogOpen(CommandDialog::SetupLvdt);
+    // Open from the Setup menu, it asks about its own probe's edits first, as in pickChannel.
+    if (open && !setupLvdt_.ConfirmLvdtChanges()) {
+        return;
+    }
+    setupLvdt_.SetCurrentLvdt(lvdt);
+    windows_.showDialog(CommandDialog::SetupLvdt, !open);
+    mainWindow_.UpdateMainDisplay();
+}
+
+void MainCommands::pickAnalog(int input) {
+    const bool open = windows_.isDialogOpen(CommandDialog::SetupAnalog);
+    // An edited input stays until it is programmed: the dialog says so and keeps it.
+    if (open && !setupAnalog_.ConfirmAnalogChanges()) {
+        return;
+    }
+    setupAnalog_.SetCurrentAnalog(input);
+    windows_.showDialog(CommandDialog::SetupAnalog, !open);
     mainWindow_.UpdateMainDisplay();
 }
 

@@ -9,19 +9,20 @@
 #include "base/prompter.h"
 #include "base/unit_api.h"
 #include "dialogs/command_windows.h"
-#include "setup/current_items.h"
 
 namespace zelapp {
 
 class Setup;
 class MasteringTool;
+class SetupAnalogTool;
 class SetupChanTool;
+class SetupLvdtTool;
 
 class MainCommands {
   public:
     MainCommands(AppState &state, Setup &setup, UnitApi &unit, Prompter &prompter, Help &help,
-                 CurrentItems &currentItems, SetupChanTool &setupChan, MasteringTool &mastering,
-                 CommandWindows &windows, MainWindowPort &mainWindow);
+                 SetupChanTool &setupChan, SetupLvdtTool &setupLvdt, SetupAnalogTool &setupAnalog,
+                 MasteringTool &mastering, CommandWindows &windows, MainWindowPort &mainWindow);
 
     void EnableGrid_Click();
     void EnableBarGraphs_Click();
@@ -57,6 +58,9 @@ class MainCommands {
     void setView(int viewType);
     // A pick in group or channel view: the channel dialog on that channel.
     void pickChannel(int channel);
+    // A pick in probe or analog view: that dialog on the input.
+    void pickLvdt(int lvdt);
+    void pickAnalog(int input);
     // Zero and Master: the mastering window in MasteringMode.
     void showMastering(bool zero);
 
@@ -65,8 +69,9 @@ class MainCommands {
     UnitApi &unit_;
     Prompter &prompter_;
     Help &help_;
-    CurrentItems &currentItems_;
     SetupChanTool &setupChan_;
+    SetupLvdtTool &setupLvdt_;
+    SetupAnalogTool &setupAnalog_;
     MasteringTool &mastering_;
     CommandWindows &windows_;
     MainWindowPort &mainWindow_;

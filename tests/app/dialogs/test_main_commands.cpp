@@ -11,7 +11,9 @@
 #include "base/help.h"
 #include "dialogs/main_commands.h"
 #include "dialogs/mastering.h"
+#include "dialogs/setup_analog.h"
 #include "dialogs/setup_chan.h"
+#include "dialogs/setup_lvdt.h"
 #include "group_list.h"
 #include "no_help_viewer.h"
 #include "setup_fixture.h"
@@ -50,9 +52,12 @@ class MainCommandsTest : public ::testing::Test {
     zeltest::NoHelpViewer viewer;
     zelapp::Help help{f.state, f.prompter, viewer};
     zelapp::SetupChanTool setupChan{f.setup, f.state, f.unit, f.prompter, QLocale::c()};
+    zelapp::SetupLvdtTool setupLvdt{f.setup, f.state, f.prompter, QLocale::c()};
+    zelapp::SetupAnalogTool setupAnalog{f.setup, f.state, f.prompter, QLocale::c()};
     zelapp::MasteringTool mastering{f.setup, f.state, f.unit, QLocale::c()};
-    zelapp::MainCommands commands{f.state,        f.setup,   f.unit,    f.prompter, help,
-                                  f.currentItems, setupChan, mastering, windows,    f.mainWindow};
+    zelapp::MainCommands commands{f.state,   f.setup,   f.unit,      f.prompter,
+                                  help,      setupChan, setupLvdt,   setupAnalog,
+                                  mastering, windows,   f.mainWindow};
 };
 
 TEST_F(MainCommandsTest, NumbersTwiceShowsThenHidesTheGridAndTheMarkFollows) {
@@ -195,10 +200,10 @@ TEST_F(MainCommandsTest, APickOpensTheSetupDialogOfItsView) {
     EXPECT_EQ(setupChan.GetCurrentChannel(), 4);
     f.state.ViewType = zelapp::VIEWTYPELVDTS;
     commands.GotoSetupFromView(6);
-    EXPECT_EQ(f.currentItems.GetCurrentLvdt(), 6);
+    EXPECT_EQ(setupLvdt.GetCurrentLvdt(), 6);
     f.state.ViewType = zelapp::VIEWTYPEANALOGS;
     commands.GotoSetupFromView(1);
-    EXPECT_EQ(f.currentItems.GetCurrentAnalog(), 1);
+    EXPECT_EQ(setupAnalog.GetCurrentAnalog(), 1);
     EXPECT_EQ(windows.dialogs,
               (std::vector<std::pair<CommandDialog, bool>>{{CommandDialog::SetupChan, true},
                                                            {CommandDialog::SetupLvdt, true},

@@ -1,0 +1,47 @@
+// The analog setup dialog without its window. Built like the probe dialog, with its own rules:
+// while an input is edited it refuses to step or close ("Analog has been changed") instead of
+// asking; its spin stops at the first and the last input, while the auto increment after
+// programming goes on from the last to the first; and the check boxes are not remembered
+// between openings. FormSetupAnalog shows these fields and passes the operator's edits in.
+#pragma once
+
+#include "dialogs/input_setup.h"
+
+namespace zelapp {
+
+class SetupAnalogTool : public InputSetupTool<analog> {
+  public:
+    SetupAnalogTool(Setup &setup, AppState &state, Prompter &prompter, QLocale locale = QLocale());
+
+    static QString changedText() { return QStringLiteral("Analog has been changed"); }
+
+    // ---- Fields the form shows ----
+    const QString &TextCurrentAnalog() const { return currentText(); }
+    const QString &TextCAnalogValue() const { return liveText(); }
+    bool CheckShowCurrentValue() const { return showChecked(); }
+    bool CheckAutoIncAnalog() const { return autoIncChecked(); }
+
+    // ---- Current input and live value ----
+    int GetCurrentAnalog() const { return current(); }
+    void SetCurrentAnalog(int n) { setCurrent(n); }
+    void analogsShrankTo(int n) { shrankTo(n); }
+    int SetupAnalogLive() const { return liveGate(); }
+
+    // ---- The dialog's procedures ----
+    void DisplayAnalog() { display(); }
+    bool ProgramAnalog() { return program(); }
+    // Whether the input may be left: not while it is edited, which the operator is told.
+    bool ConfirmAnalogChanges();
+
+    // ---- Events ----
+    void Form_Load() { load(); }
+    bool Form_QueryUnload();
+    void SpinButtonAnalog_SpinDown();
+    void SpinButtonAnalog_SpinUp();
+    void CommandProgram_Click();
+    void CheckShowCurrentValue_Click(bool checked) { setShowCurrentValue(checked); }
+    // The auto-increment box has no handler of its own; programming reads its state.
+    void setCheckAutoIncAnalog(bool checked) { setAutoInc(checked); }
+};
+
+}  // namespace zelapp
