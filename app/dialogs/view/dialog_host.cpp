@@ -4,8 +4,10 @@
 #include "dialogs/view/form_about.h"
 #include "dialogs/view/form_mastering.h"
 #include "dialogs/view/form_select_group.h"
+#include "dialogs/view/form_setup_analog.h"
 #include "dialogs/view/form_setup_chan.h"
 #include "dialogs/view/form_setup_group.h"
+#include "dialogs/view/form_setup_lvdt.h"
 #include "dialogs/view/form_setup_system.h"
 
 namespace zelapp {
@@ -32,6 +34,13 @@ HostedDialog *DialogHost::make(CommandDialog which) {
     switch (which) {
         case CommandDialog::SetupChan:
             made = new FormSetupChan(session_.setupChan(), session_.state().AppPath, &mainWindow_);
+            break;
+        case CommandDialog::SetupLvdt:
+            made = new FormSetupLvdt(session_.setupLvdt(), session_.state().AppPath, &mainWindow_);
+            break;
+        case CommandDialog::SetupAnalog:
+            made =
+                new FormSetupAnalog(session_.setupAnalog(), session_.state().AppPath, &mainWindow_);
             break;
         case CommandDialog::SetupGroup:
             made =

@@ -36,7 +36,6 @@ FormMain::FormMain(Session &session, QWidget *parent)
     ui_->setupUi(this);
     timer_.setObjectName(QStringLiteral("Timer1"));
     connectCommands();
-    disableCommandsWithoutWindows();
     connect(&timer_, &QTimer::timeout, this, &FormMain::Timer1_Timer);
     session_.attachView(this);
     setWindowTitle(session_.mainWindow().caption());
@@ -94,14 +93,6 @@ void FormMain::connectCommands() {
     onButton(ui_->CommandResetMM, [&c] { c.CommandResetMM_Click(); });
     connect(ui_->CommandReconnect, &QPushButton::clicked, this,
             [this] { session_.recovery().reconnect(); });
-}
-
-void FormMain::disableCommandsWithoutWindows() {
-    // These open the setup dialogs the program does not have yet. They stay visible so the
-    // menus keep their final shape.
-    for (QAction *action : {ui_->SetupLVDTs}) {
-        action->setEnabled(false);
-    }
 }
 
 QAction *FormMain::viewAction(int viewType) const {

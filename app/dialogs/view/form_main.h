@@ -80,7 +80,6 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
 
   private:
     void connectCommands();
-    void disableCommandsWithoutWindows();
     // Qt flips a checkable item before its handler runs; after a menu command the marks are
     // set back from the commands' record.
     void restoreCheckMarks();
