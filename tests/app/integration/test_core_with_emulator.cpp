@@ -1,8 +1,8 @@
 // The application's core through the real libzelcomm.so against the real zel8d: start-up, a
 // setup file with formulas, scalings and zero offsets, ticks that bring the unit's values into
 // the channel holders, a save that reads back to the same setup, mastering and a new group
-// that reach the unit and the saved file, and the system setup's scan settings read back from
-// the unit.
+// that reach the unit and the saved file, a probe programmed in the probe dialog, and the
+// system setup's scan settings read back from the unit.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -13,6 +13,7 @@
 #include "base/zelcomm_binding.h"
 #include "dialogs/mastering.h"
 #include "dialogs/setup_group.h"
+#include "dialogs/setup_lvdt.h"
 #include "dialogs/setup_system.h"
 #include "emulator_process.h"
 #include "file_bytes.h"
@@ -279,6 +280,29 @@ TEST_F(CoreWithEmulator, TheSystemSetupsScanPeriodAndAveragesReachTheUnit) {
     EXPECT_EQ(zelproto::getU16(block), 125) << "ScanTime";
     EXPECT_EQ(zelproto::getU16(block + 2), 8) << "ADCAverage";
     EXPECT_EQ(zelproto::getU16(block + 4), 2) << "RunAvg, 2.5 rounded to even";
+    EXPECT_TRUE(failures.empty());
+}
+
+TEST_F(CoreWithEmulator, AProbeProgrammedInTheProbeDialogIsReadBackFromTheUnit) {
+    loadShaft();
+    zelapp::SetupLvdtTool &dialog = f.session->setupLvdt();
+    dialog.Form_Load();
+    dialog.SpinButtonLvdt_SpinUp();
+    ASSERT_EQ(dialog.TextCurrentLvdt(), QStringLiteral("2"));
+    EXPECT_EQ(dialog.text(zelapp::InputBox::Description), QStringLiteral("Rear"));
+    dialog.editBox(zelapp::InputBox::FullScale, QStringLiteral("0.2"));
+    dialog.editBox(zelapp::InputBox::ZeroOffset, QStringLiteral("-0.01"));
+    dialog.CommandProgram_Click();
+
+    // Past the program's copy, straight from the unit: it holds a quarter of the full scale.
+    float fullScale = 0;
+    float zero = 0;
+    ASSERT_EQ(binding.ZelReadTfsv(2, &fullScale), 0);
+    ASSERT_EQ(binding.ZelReadTzero(2, &zero), 0);
+    EXPECT_FLOAT_EQ(fullScale, 0.05f);
+    EXPECT_FLOAT_EQ(zero, -0.01f);
+    dialog.DisplayLvdt();
+    EXPECT_EQ(dialog.text(zelapp::InputBox::FullScale), QStringLiteral(" 0.20000"));
     EXPECT_TRUE(failures.empty());
 }
 
