@@ -10,6 +10,9 @@
 namespace zelapp {
 
 namespace {
+// The smallest full scale a probe or analog input takes (the amplifier calibration's limit).
+constexpr double kMinFullScale = 0.001;
+
 constexpr std::array<InputBoxInfo, kInputBoxCount> kBoxes{{
     {"TextDescription", "&Description"},
     {"TextFullScale", "&Full Scale"},
@@ -48,9 +51,9 @@ analog *InputSetupTool<analog>::input() const {
 template <typename Input>
 InputSetupTool<Input>::InputSetupTool(Setup &setup, AppState &state, Prompter &prompter,
                                       QLocale locale, Source source)
-    : setup_(setup),
+    : prompter_(prompter),
+      setup_(setup),
       state_(state),
-      prompter_(prompter),
       locale_(std::move(locale)),
       source_(source) {}
 
@@ -125,7 +128,7 @@ std::optional<float> InputSetupTool<Input>::number(InputBox box) {
     }
     // The full scale sets the probe's range and its bar's; the unit cannot divide by less.
     if (box == InputBox::FullScale && *value < kMinFullScale) {
-        refuse(box, QStringLiteral("is below 0.001"));
+        refuse(box, QStringLiteral("is below ") + QString::number(kMinFullScale));
         return std::nullopt;
     }
     return static_cast<float>(*value);

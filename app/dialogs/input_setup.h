@@ -30,9 +30,6 @@ struct InputBoxInfo {
 };
 const InputBoxInfo &inputBoxInfo(InputBox box);
 
-// The smallest full scale a probe or analog input takes (the amplifier calibration's limit).
-inline constexpr double kMinFullScale = 0.001;
-
 // The form as the tool sees it.
 class InputSetupView {
   public:
@@ -98,8 +95,6 @@ class InputSetupTool : public LiveValueSink {
     void setAutoInc(bool checked) { autoIncChecked_ = checked; }
     void refresh();
 
-    Setup &setup_;
-    AppState &state_;
     Prompter &prompter_;
     int current_ = 0;  // 0 only before the first opening or without inputs
 
@@ -110,6 +105,8 @@ class InputSetupTool : public LiveValueSink {
     std::optional<float> number(InputBox box);
     void refuse(InputBox box, const QString &reason);
 
+    Setup &setup_;
+    AppState &state_;
     QLocale locale_;
     Source source_;
     InputSetupView *view_ = nullptr;

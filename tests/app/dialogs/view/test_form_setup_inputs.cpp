@@ -1,15 +1,13 @@
 // The probe and analog setup windows over the whole program: the keyboard (accelerators reach
 // their boxes, the current number cannot be typed over, Enter programs, Escape goes through the
-// question or the refusal), and a pick in probe view opening the probe dialog modally.
+// question or the refusal).
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -111,22 +109,6 @@ TEST_F(FormSetupInputsTest, EnterProgramsAndEscapeAsksOrRefuses) {
     QTest::keyClick(box(CommandDialog::SetupAnalog, u"TextZeroOffset"_s), Qt::Key_Return);
     QTest::keyClick(form(CommandDialog::SetupAnalog), Qt::Key_Escape);
     EXPECT_FALSE(form(CommandDialog::SetupAnalog)->isVisible());
-}
-
-TEST_F(FormSetupInputsTest, APickInProbeViewOpensTheProbeDialogModallyOnThatProbe) {
-    f.state().ViewType = zelapp::VIEWTYPELVDTS;
-    QString shown;
-    bool modal = false;
-    QTimer::singleShot(0, [&] {
-        QWidget *dialog = QApplication::activeModalWidget();
-        ASSERT_NE(dialog, nullptr);
-        modal = dialog->objectName() == u"FormSetupLvdt"_s;
-        shown = dialog->findChild<QLineEdit *>(u"TextCurrentLvdt"_s)->text();
-        dialog->findChild<QPushButton *>(u"CommandDone"_s)->click();
-    });
-    w->GotoSetupFromView(6);
-    EXPECT_TRUE(modal);
-    EXPECT_EQ(shown, u"6"_s);
 }
 
 }  // namespace
