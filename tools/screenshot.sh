@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Takes the README's screenshot: zelapp with the demo setup on an emulated unit, main window,
-# numbers and bars side by side, on a virtual X screen.
+# numbers and bars side by side, on a virtual X screen. With --help-pictures it takes the
+# pictures of the operator's help instead, one PNG per window, into a folder (app/help/ for the
+# help the build installs next to the program).
 #
 #   tools/screenshot.sh <build-dir> <output.png>
+#   tools/screenshot.sh --help-pictures <build-dir> <folder>
 #
 # Needs xvfb-run, xauth, xdotool and ImageMagick (`make deps` installs them). Runs under its own
 # Xvfb (1280x1024, 96 dpi, so a twip is 1/15 pixel as on a usual desktop), with private settings,
@@ -53,6 +56,9 @@ private_program_folder() {
     if [ -f "$build/bin/zelicon.ico" ]; then
         cp "$build/bin/zelicon.ico" "$folder/"
     fi
+    if [ -f "$build/bin/zelapp.html" ]; then
+        cp -r "$build/bin/zelapp.html" "$build/bin/help" "$folder/"
+    fi
     printf '%s\r\n' "[ZELAPP Version 6.01]" "[General Setup]" "MaxChannel= 8 " "MaxLVDT= 8 " \
         "MaxAnalog= 1 " "LvdtFSV=  .05 " "Decimals=  5 " "ScanTime=  100 " "ADCAverage=  4 " \
         "RunAvg=  1 " "" >"$folder/zelapp.ini"
@@ -80,9 +86,17 @@ part_settled() {
     awk -v t="$1" 'BEGIN { p = t - 5 * int(t / 5); exit !(p >= 1.2 && p <= 1.6) }'
 }
 
-inside() {
-    BUILD=$1
-    local out=$2 repo
+# Prints a window's left, top, width and height in pixels (no window manager: on the root).
+window_geometry() {
+    xdotool getwindowgeometry --shell "$1" |
+        awk -F= '$1 == "X" { x = $2 } $1 == "Y" { y = $2 } $1 == "WIDTH" { w = $2 }
+                 $1 == "HEIGHT" { h = $2 } END { print x, y, w, h }'
+}
+
+# Starts the emulated unit and zelapp on the demo setup with the grid and the bars, in a private
+# work folder; sets WORK, MESSAGE_SHOT (next to the first argument), APP_PID and EMULATOR_PID.
+start_demo() {
+    local message_base=$1 repo
     repo=$(cd "$HERE/.." && pwd)
 
     WORK=$(mktemp -d "${TMPDIR:-/tmp}/zel8-shot.XXXXXX")
@@ -97,45 +111,45 @@ inside() {
     export QT_QPA_PLATFORM=xcb
     unset WAYLAND_DISPLAY
 
-    MESSAGE_SHOT="${out%.png}.message.png"
+    MESSAGE_SHOT="$message_base.message.png"
     private_program_folder "$BUILD" "$WORK/bin"
     start_emulator "$BUILD" "$WORK"
     # By its bare name from its own folder, as tools/run-demo.sh does.
     (cd "$repo/examples" && exec "$WORK/bin/zelapp" /NUMS /BARS demo.zel) \
         >"$WORK/zelapp.log" 2>&1 &
     APP_PID=$!
+}
 
-    local main grid bars
-    main=$(find_window '^ZEL-32 \[') || { cat "$WORK/zelapp.log" >&2; exit 1; }
-    grid=$(find_window '^Channels$') || { cat "$WORK/zelapp.log" >&2; exit 1; }
-    bars=$(find_window '^Display Channels$') || { cat "$WORK/zelapp.log" >&2; exit 1; }
-    local shown_at=$EPOCHREALTIME
+# Finds the main window, the grid and the bars and lays them out; sets MAIN, GRID, BARS, their
+# places (mainX ... barsY), the main window's size (mainW, mainH) and SHOWN_AT.
+place_displays() {
+    MAIN=$(find_window '^ZEL-32 \[') || { cat "$WORK/zelapp.log" >&2; exit 1; }
+    GRID=$(find_window '^Channels$') || { cat "$WORK/zelapp.log" >&2; exit 1; }
+    BARS=$(find_window '^Display Channels$') || { cat "$WORK/zelapp.log" >&2; exit 1; }
+    SHOWN_AT=$EPOCHREALTIME
 
     # No window manager: no frames, and the windows sit where they placed themselves. The main
     # window goes top left, the grid under it, the bars to the right of both.
-    local mainW mainH gridW gridH barsW barsH
-    read -r mainW mainH < <(window_size "$main")
-    read -r gridW gridH < <(window_size "$grid")
-    read -r barsW barsH < <(window_size "$bars")
-    local mainX=$MARGIN mainY=$MARGIN
-    local gridX=$MARGIN gridY=$((MARGIN + mainH + MARGIN))
+    read -r mainW mainH < <(window_size "$MAIN")
+    read -r gridW _ < <(window_size "$GRID")
+    mainX=$MARGIN mainY=$MARGIN
+    gridX=$MARGIN gridY=$((MARGIN + mainH + MARGIN))
     local left=$((mainW > gridW ? mainW : gridW))
-    local barsX=$((MARGIN + left + MARGIN)) barsY=$MARGIN
-    xdotool windowmove --sync "$main" "$mainX" "$mainY"
-    xdotool windowmove --sync "$grid" "$gridX" "$gridY"
-    xdotool windowmove --sync "$bars" "$barsX" "$barsY"
-    local width=$((barsX + barsW + MARGIN))
-    local bottom=$((gridY + gridH > barsY + barsH ? gridY + gridH : barsY + barsH))
-    local height=$((bottom + MARGIN))
+    barsX=$((MARGIN + left + MARGIN)) barsY=$MARGIN
+    xdotool windowmove --sync "$MAIN" "$mainX" "$mainY"
+    xdotool windowmove --sync "$GRID" "$gridX" "$gridY"
+    xdotool windowmove --sync "$BARS" "$barsX" "$barsY"
+}
 
-    # As the operator does: once a part has settled on the gauge (a few scan ticks after the
-    # windows came up), press Reset so that Runout measures this part only, then take the
-    # picture while the part still turns (within two part cycles; 15 s at most).
+# As the operator does: once a part has settled on the gauge (a few scan ticks after the
+# windows came up), press Reset so that Runout measures this part only, then wait until the
+# part still turns, for the picture (within two part cycles; 15 s at most).
+wait_for_turning_part() {
     local now seconds waited
     for ((waited = 0; waited < 300; waited++)); do
         now=$EPOCHREALTIME
         seconds=$(unit_seconds)
-        if awk -v a="$shown_at" -v b="$now" 'BEGIN { exit !(b - a >= 1.5) }' &&
+        if awk -v a="$SHOWN_AT" -v b="$now" 'BEGIN { exit !(b - a >= 1.5) }' &&
             part_settled "$seconds"; then
             break
         fi
@@ -155,27 +169,122 @@ inside() {
         cat "$WORK/zelapp.log" >&2
         exit 1
     fi
+}
 
-    import -window root "$WORK/screen.png"
-    # The three windows cut from the screen onto a plain background of the same size.
-    "$CONVERT" -size "${width}x${height}" "xc:$BACKGROUND" \
-        \( "$WORK/screen.png" -crop "${mainW}x${mainH}+${mainX}+${mainY}" +repage \) \
-        -geometry "+${mainX}+${mainY}" -composite \
-        \( "$WORK/screen.png" -crop "${gridW}x${gridH}+${gridX}+${gridY}" +repage \) \
-        -geometry "+${gridX}+${gridY}" -composite \
-        \( "$WORK/screen.png" -crop "${barsW}x${barsH}+${barsX}+${barsY}" +repage \) \
-        -geometry "+${barsX}+${barsY}" -composite \
-        "$out"
+# Windows cut from a picture of the screen onto a plain background, where they stand now; the
+# picture reaches MARGIN beyond the rightmost and the lowest of them.
+compose_windows() {
+    local screen=$1 out=$2 id x y w h width=0 height=0
+    shift 2
+    local layers=()
+    for id in "$@"; do
+        read -r x y w h < <(window_geometry "$id")
+        layers+=(\( "$screen" -crop "${w}x${h}+${x}+${y}" +repage \) -geometry "+${x}+${y}"
+            -composite)
+        width=$((x + w + MARGIN > width ? x + w + MARGIN : width))
+        height=$((y + h + MARGIN > height ? y + h + MARGIN : height))
+    done
+    "$CONVERT" -size "${width}x${height}" "xc:$BACKGROUND" "${layers[@]}" -strip "$out"
     echo "Wrote $out (${width}x${height})."
 }
 
+# One window cut from a picture of the screen, as it stands now.
+shoot_window() {
+    local id=$1 out=$2 x y w h
+    read -r x y w h < <(window_geometry "$id")
+    import -window root "$WORK/screen.png"
+    "$CONVERT" "$WORK/screen.png" -crop "${w}x${h}+${x}+${y}" +repage -strip "$out"
+    echo "Wrote $out (${w}x${h})."
+}
+
+# Opens a window from the main window's menus with the keyboard (Alt and the underlined
+# letters), puts it at the top left, over the others, and prints its id once it has painted.
+open_from_menu() {
+    local pattern=$1 id
+    shift
+    xdotool windowfocus --sync "$MAIN"
+    xdotool key --clearmodifiers "$@"
+    id=$(find_window "$pattern") || { cat "$WORK/zelapp.log" >&2; exit 1; }
+    xdotool windowmove --sync "$id" "$MARGIN" "$MARGIN"
+    # Its first paint follows the map; a live value or two fill in meanwhile.
+    sleep 1
+    echo "$id"
+}
+
+inside() {
+    BUILD=$1
+    local out=$2
+    start_demo "${out%.png}"
+    place_displays
+    wait_for_turning_part
+    import -window root "$WORK/screen.png"
+    compose_windows "$WORK/screen.png" "$out" "$MAIN" "$GRID" "$BARS"
+}
+
+# The help's pictures: the main window, the grid and the bars with a part on the gauge; the
+# mastering and channel setup windows as Master > Channel and Setup > Channels open them, the
+# help window at its contents; and the displays after the unit was lost.
+inside_help() {
+    BUILD=$1
+    local dir=$2 id
+    start_demo "$dir/help"
+    place_displays
+    wait_for_turning_part
+    shoot_window "$MAIN" "$dir/main-window.png"
+    shoot_window "$GRID" "$dir/grid.png"
+    shoot_window "$BARS" "$dir/bars.png"
+
+    id=$(open_from_menu '^Master Channels$' alt+m c)
+    shoot_window "$id" "$dir/mastering.png"
+    xdotool windowunmap --sync "$id"
+    id=$(open_from_menu '^Channel Setup$' alt+s c)
+    shoot_window "$id" "$dir/channel-setup.png"
+    xdotool windowunmap --sync "$id"
+    id=$(open_from_menu '^ZEL-32 Help$' alt+h)
+    xdotool windowsize --sync "$id" 640 420
+    sleep 0.5
+    shoot_window "$id" "$dir/help-window.png"
+    xdotool windowunmap --sync "$id"
+
+    # The unit goes away: the strip under the buttons makes the main window taller.
+    stop_process "$EMULATOR_PID"
+    EMULATOR_PID=""
+    local w h waited
+    for ((waited = 0; waited < 300; waited++)); do
+        read -r w h < <(window_size "$MAIN")
+        [ "$h" -gt "$mainH" ] && break
+        sleep 0.1
+    done
+    if [ "$h" -le "$mainH" ]; then
+        echo "The main window never showed that the unit was lost." >&2
+        exit 1
+    fi
+    # Narrow enough for the help window: the bars under the main window, the grid beside it.
+    xdotool windowsize --sync "$BARS" "$mainW" 300
+    xdotool windowmove --sync "$BARS" "$MARGIN" $((MARGIN + h + MARGIN))
+    xdotool windowmove --sync "$GRID" $((MARGIN + mainW + MARGIN)) "$MARGIN"
+    sleep 1  # a scan tick writes NO UNIT into the grid
+    import -window root "$WORK/screen.png"
+    compose_windows "$WORK/screen.png" "$dir/no-unit.png" "$MAIN" "$GRID" "$BARS"
+}
+
 if [ "${ZEL_SCREENSHOT_INSIDE:-}" = 1 ]; then
-    inside "$@"
+    if [ "$1" = --help-pictures ]; then
+        inside_help "$2" "$3"
+    else
+        inside "$@"
+    fi
     exit 0
 fi
 
+mode=""
+if [ "${1:-}" = --help-pictures ]; then
+    mode=--help-pictures
+    shift
+fi
 if [ $# -ne 2 ]; then
     echo "Usage: $0 <build-dir> <output.png>" >&2
+    echo "       $0 --help-pictures <build-dir> <folder>" >&2
     exit 2
 fi
 for tool in xvfb-run xauth xdotool import "$CONVERT"; do
@@ -191,10 +300,15 @@ for program in zel8d zelapp libzelcomm.so; do
         exit 1
     fi
 done
-out_dir=$(cd "$(dirname "$2")" && pwd)
-out="$out_dir/$(basename "$2")"
+if [ -n "$mode" ]; then
+    mkdir -p "$2"
+    out=$(cd "$2" && pwd)
+else
+    out_dir=$(cd "$(dirname "$2")" && pwd)
+    out="$out_dir/$(basename "$2")"
+fi
 
 # One locale for every screenshot: "." as the decimal separator, in the windows and in the
 # timing arithmetic above.
 exec env ZEL_SCREENSHOT_INSIDE=1 LC_ALL=C.UTF-8 xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
-    "$BASH" "$HERE/screenshot.sh" "$build" "$out"
+    "$BASH" "$HERE/screenshot.sh" ${mode:+"$mode"} "$build" "$out"
