@@ -11,7 +11,7 @@
 #include "core/settings_store.h"
 #include "dialogs/view/file_dialog_chooser.h"
 #include "dialogs/view/form_main.h"
-#include "dialogs/view/help_viewer.h"
+#include "dialogs/view/help_window.h"
 #include "dialogs/view/message_box_prompter.h"
 
 namespace {
@@ -34,7 +34,7 @@ int main(int argc, char **argv) {
     unit.installMessageHook(libraryMessages);
 
     zelapp::FileDialogChooser chooser;
-    zelapp::DesktopHelpViewer helpViewer;
+    zelapp::HelpWindowViewer helpViewer;
     zelapp::QSettingsStore store;
     zelapp::InstanceLock lock(zelapp::defaultInstanceLockPath());
 
