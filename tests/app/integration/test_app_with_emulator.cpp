@@ -1,17 +1,21 @@
 // The program as main() builds it, through the real libzelcomm.so against the real zel8d:
 // started with a setup file and "/NUMS /BARS", its grid and bars show the emulator's values,
-// and a change on the unit reaches them at the next tick.
+// and a change on the unit reaches them at the next tick; its help opens in its own window.
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include <string>
 
 #include "app_fixture.h"
 #include "base/zelcomm_binding.h"
+#include "dialogs/view/help_window.h"
 #include "display/view/form_grid_display.h"
 #include "display/view/form_lin_gage.h"
 #include "display/view/lgauge.h"
@@ -109,6 +113,36 @@ TEST_F(AppWithEmulator, AChannelProgrammedFromItsDialogReachesTheUnit) {
     ASSERT_EQ(reply.rfind("OK", 0), 0u) << reply;
     EXPECT_NEAR(std::stod(reply.substr(3)), 0.0336, 1e-6);
     EXPECT_TRUE(failures.empty());
+}
+
+TEST_F(AppWithEmulator, HelpOpensInTheProgramsOwnWindowAndClosesWithIt) {
+    // The help file next to the program, where start-up looks for it.
+    ASSERT_TRUE(QFile::copy(QString::fromUtf8(ZELAPP_HELP_FILE),
+                            QDir(f.programFolder()).filePath(QStringLiteral("zelapp.html"))));
+    zelapp::HelpWindowViewer help;
+    f.viewer = &help;
+    ASSERT_EQ(f.start({}, &binding), zelapp::StartupResult::Running);
+    const auto topLine = [&help] {
+        auto *browser = help.window()->findChild<QTextBrowser *>(QStringLiteral("HelpBrowser"));
+        return browser->cursorForPosition(QPoint(1, 1)).block().text();
+    };
+
+    f.window()->findChild<QAction *>(QStringLiteral("mnuHelpContents"))->trigger();
+    ASSERT_NE(help.window(), nullptr);
+    EXPECT_TRUE(help.window()->isVisible());
+    EXPECT_EQ(help.window()->windowTitle(), QStringLiteral("ZEL-32 Help"));
+    EXPECT_EQ(topLine(), QStringLiteral("ZEL-32 operator's manual"));
+    // The topic the amplifier calibration asks for.
+    f.app->session().help().ShowHelpTopic(98496, f.window()->caption());
+    EXPECT_EQ(topLine(), QStringLiteral("Amplifier calibration"));
+
+    f.prompter.shown.clear();
+    EXPECT_TRUE(f.window()->close());
+    EXPECT_FALSE(help.window()->isVisible());
+    for (const auto &shown : f.prompter.shown) {
+        ADD_FAILURE() << shown.text.toStdString();
+    }
+    f.app.reset();  // before the viewer it was given goes
 }
 
 }  // namespace

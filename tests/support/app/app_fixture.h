@@ -1,7 +1,7 @@
 // The whole program in-process, as main() builds it, with stand-ins for the platform: scripted
-// message boxes, file dialogs that answer from the test, no help viewer, settings in memory and
-// a private program folder and lock. The unit is the fake unit unless a test passes its own
-// (the real library against the emulator).
+// message boxes, file dialogs that answer from the test, no help viewer unless the test brings
+// one, settings in memory and a private program folder and lock. The unit is the fake unit
+// unless a test passes its own (the real library against the emulator).
 #pragma once
 
 #include <QDir>
@@ -27,6 +27,7 @@ struct AppFixture {
     ScriptedPrompter prompter;
     FakeFileChooser chooser;
     NoHelpViewer helpViewer;
+    zelapp::HelpViewer *viewer = nullptr;  // a test's own help viewer, set before start()
     zelapp::MemorySettingsStore store;
     TempFolder folder;      // the program folder: zelapp.ini is written here
     TempFolder linkFolder;  // the live-value service's socket
@@ -41,9 +42,10 @@ struct AppFixture {
     // Starts the program with a command line; the scan timer is stopped so that ticks happen
     // only when a test calls Timer1_Timer.
     zelapp::StartupResult start(const QString &commandLine = {}, zelapp::UnitApi *unit = nullptr) {
-        app = std::make_unique<zelapp::Application>(zelapp::SessionServices{
-            unit != nullptr ? *unit : fakeUnit, prompter, chooser, helpViewer, store, lock,
-            programFolder(), commandLine, QString(), QLocale(), &attempts});
+        app = std::make_unique<zelapp::Application>(
+            zelapp::SessionServices{unit != nullptr ? *unit : fakeUnit, prompter, chooser,
+                                    viewer != nullptr ? *viewer : helpViewer, store, lock,
+                                    programFolder(), commandLine, QString(), QLocale(), &attempts});
         const zelapp::StartupResult result = app->start();
         if (window() != nullptr) {
             window()->timer().stop();
