@@ -240,10 +240,13 @@ inside_help() {
     id=$(open_from_menu '^Channel Setup$' alt+s c)
     shoot_window "$id" "$dir/channel-setup.png"
     xdotool windowunmap --sync "$id"
+    # The help window as wide as it opens, so its own pictures fit; its picture at three
+    # quarters of that, so it fits into the help in turn.
     id=$(open_from_menu '^ZEL-32 Help$' alt+h)
-    xdotool windowsize --sync "$id" 640 420
+    xdotool windowsize --sync "$id" 800 440
     sleep 0.5
-    shoot_window "$id" "$dir/help-window.png"
+    shoot_window "$id" "$WORK/help-window.png"
+    "$CONVERT" "$WORK/help-window.png" -resize 75% -strip "$dir/help-window.png"
     xdotool windowunmap --sync "$id"
 
     # The unit goes away: the strip under the buttons makes the main window taller.
