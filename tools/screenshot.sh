@@ -211,6 +211,18 @@ open_from_menu() {
     echo "$id"
 }
 
+close_with_escape() {
+    xdotool windowfocus --sync "$1"
+    xdotool key --clearmodifiers Escape
+    local waited
+    for ((waited = 0; waited < 50; waited++)); do
+        xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1" || return 0
+        sleep 0.1
+    done
+    echo "A window did not close with Escape." >&2
+    exit 1
+}
+
 inside() {
     BUILD=$1
     local out=$2
@@ -222,8 +234,8 @@ inside() {
 }
 
 # The help's pictures: the main window, the grid and the bars with a part on the gauge; the
-# mastering and channel setup windows as Master > Channel and Setup > Channels open them, the
-# help window at its contents; and the displays after the unit was lost.
+# mastering, channel, probe and system setup windows and the about window as their menus open
+# them, the help window at its contents; and the displays after the unit was lost.
 inside_help() {
     BUILD=$1
     local dir=$2 id
@@ -240,6 +252,17 @@ inside_help() {
     id=$(open_from_menu '^Channel Setup$' alt+s c)
     shoot_window "$id" "$dir/channel-setup.png"
     xdotool windowunmap --sync "$id"
+    id=$(open_from_menu '^Probe Setup$' alt+s p)
+    shoot_window "$id" "$dir/probe-setup.png"
+    xdotool windowunmap --sync "$id"
+    # System Setup holds the displays while it is open and About is modal: both are closed
+    # with Escape, which lets the displays run on.
+    id=$(open_from_menu '^System Setup$' alt+s s)
+    shoot_window "$id" "$dir/system-setup.png"
+    close_with_escape "$id"
+    id=$(open_from_menu '^About ZEL-32' alt+b)
+    shoot_window "$id" "$dir/about.png"
+    close_with_escape "$id"
     # The help window as wide as it opens, so its own pictures fit; its picture at three
     # quarters of that, so it fits into the help in turn.
     id=$(open_from_menu '^ZEL-32 Help$' alt+h)
