@@ -36,6 +36,8 @@ FormMain::FormMain(Session &session, QWidget *parent)
     ui_->setupUi(this);
     timer_.setObjectName(QStringLiteral("Timer1"));
     connectCommands();
+    // A top-level item of the menu bar: its shortcut (F1) is the window's.
+    addAction(ui_->mnuHelpContents);
     connect(&timer_, &QTimer::timeout, this, &FormMain::Timer1_Timer);
     session_.attachView(this);
     setWindowTitle(session_.mainWindow().caption());
