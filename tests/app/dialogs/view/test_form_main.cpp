@@ -160,10 +160,10 @@ TEST_F(FormMainTest, HiddenDisabledAndCheckableItemsKeepTheirDesignState) {
         EXPECT_TRUE(action(w, name)->isVisible()) << name;
     }
     for (const char *name :
-         {"NewFile", "OpenFile", "SaveFile", "SaveAsFile", "ExitProgram", "EnableGrid",
-          "EnableBarGraphs", "ViewGroups", "ViewChannels", "ViewLVDTs", "ViewAnalogs",
-          "UpdateToggle", "ZeroChannel", "MasterChannel", "SetupGeneral", "SetupLVDTs",
-          "SetupChannels", "SetupGroups", "AboutMoxSRV", "mnuHelpContents"}) {
+         {"NewFile",     "OpenFile",        "SaveFile",    "SaveAsFile",    "ExitProgram",
+          "EnableGrid",  "EnableBarGraphs", "ViewGroups",  "ViewChannels",  "ViewLVDTs",
+          "ViewAnalogs", "UpdateToggle",    "ZeroChannel", "MasterChannel", "SetupGeneral",
+          "SetupLVDTs",  "SetupChannels",   "SetupGroups", "AboutMoxSRV",   "mnuHelpContents"}) {
         EXPECT_TRUE(action(w, name)->isEnabled()) << name;
     }
 }
