@@ -13,28 +13,20 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app_fixture.h"
 #include "dialogs/view/dialog_host.h"
 #include "dialogs/view/hosted_dialog.h"
 #include "display/view/form_grid_display.h"
 #include "display/view/form_lin_gage.h"
 #include "group_list.h"
+#include "started_app_test.h"
 
 using namespace Qt::StringLiterals;
 using zelapp::CommandDialog;
 
 namespace {
 
-class FormGroupsTest : public ::testing::Test {
+class FormGroupsTest : public zeltest::StartedAppTest {
   protected:
-    zeltest::AppFixture f;
-    zelapp::FormMain *w = nullptr;
-
-    void SetUp() override {
-        ASSERT_EQ(f.start(), zelapp::StartupResult::Running);
-        f.prompter.shown.clear();
-        w = f.window();
-    }
     QWidget *form(CommandDialog which) const { return w->dialogs().dialog(which); }
     QListWidget *list(const char *name) const {
         return form(CommandDialog::SetupGroup)->findChild<QListWidget *>(QString::fromLatin1(name));

@@ -10,24 +10,20 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app_fixture.h"
 #include "dialogs/view/dialog_host.h"
 #include "dialogs/view/hosted_dialog.h"
+#include "started_app_test.h"
 
 using namespace Qt::StringLiterals;
 using zelapp::CommandDialog;
 
 namespace {
 
-class FormMasteringTest : public ::testing::Test {
+class FormMasteringTest : public zeltest::StartedAppTest {
   protected:
-    zeltest::AppFixture f;
-    zelapp::FormMain *w = nullptr;
-
     void SetUp() override {
-        ASSERT_EQ(f.start(), zelapp::StartupResult::Running);
+        StartedAppTest::SetUp();
         f.defineEveryChannel();
-        w = f.window();
     }
     QWidget *form() const { return w->dialogs().dialog(CommandDialog::Mastering); }
     template <typename T>

@@ -12,9 +12,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app_fixture.h"
 #include "dialogs/view/dialog_host.h"
 #include "dialogs/view/form_setup_chan.h"
+#include "started_app_test.h"
 
 using namespace Qt::StringLiterals;
 using zelapp::CommandDialog;
@@ -22,16 +22,8 @@ using zelapp::PromptAnswer;
 
 namespace {
 
-class FormSetupChanTest : public ::testing::Test {
+class FormSetupChanTest : public zeltest::StartedAppTest {
   protected:
-    zeltest::AppFixture f;
-    zelapp::FormMain *w = nullptr;
-
-    void SetUp() override {
-        ASSERT_EQ(f.start(), zelapp::StartupResult::Running);
-        f.prompter.shown.clear();
-        w = f.window();
-    }
     zelapp::HostedDialog *form() const { return w->dialogs().dialog(CommandDialog::SetupChan); }
     QLineEdit *box(const char *name) const {
         return form()->findChild<QLineEdit *>(QString::fromLatin1(name));

@@ -12,11 +12,11 @@
 #include <utility>
 #include <vector>
 
-#include "app_fixture.h"
 #include "dialogs/setup_analog.h"
 #include "dialogs/view/dialog_host.h"
 #include "dialogs/view/hosted_dialog.h"
 #include "model/inputs.h"
+#include "started_app_test.h"
 
 using namespace Qt::StringLiterals;
 using zelapp::CommandDialog;
@@ -24,16 +24,8 @@ using zelapp::PromptAnswer;
 
 namespace {
 
-class FormSetupInputsTest : public ::testing::Test {
+class FormSetupInputsTest : public zeltest::StartedAppTest {
   protected:
-    zeltest::AppFixture f;
-    zelapp::FormMain *w = nullptr;
-
-    void SetUp() override {
-        ASSERT_EQ(f.start(), zelapp::StartupResult::Running);
-        f.prompter.shown.clear();
-        w = f.window();
-    }
     zelapp::HostedDialog *form(CommandDialog which) const { return w->dialogs().dialog(which); }
     QLineEdit *box(CommandDialog which, const QString &name) const {
         return form(which)->findChild<QLineEdit *>(name);

@@ -11,25 +11,17 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app_fixture.h"
 #include "dialogs/view/dialog_host.h"
 #include "dialogs/view/hosted_dialog.h"
+#include "started_app_test.h"
 
 using namespace Qt::StringLiterals;
 using zelapp::CommandDialog;
 
 namespace {
 
-class FormSetupSystemTest : public ::testing::Test {
+class FormSetupSystemTest : public zeltest::StartedAppTest {
   protected:
-    zeltest::AppFixture f;
-    zelapp::FormMain *w = nullptr;
-
-    void SetUp() override {
-        ASSERT_EQ(f.start(), zelapp::StartupResult::Running);
-        f.prompter.shown.clear();
-        w = f.window();
-    }
     QWidget *form() const { return w->dialogs().dialog(CommandDialog::SetupSystem); }
     QLineEdit *box(const char *name) const {
         return form()->findChild<QLineEdit *>(QString::fromLatin1(name));
