@@ -1,18 +1,13 @@
 #include "dialogs/input_setup.h"
 
-#include <cfloat>
-#include <cmath>
-
 #include "base/runtime_text.h"
+#include "dialogs/box_checks.h"
 #include "model/inputs.h"
 #include "setup/setup.h"
 
 namespace zelapp {
 
 namespace {
-// The smallest full scale a probe or analog input takes (the amplifier calibration's limit).
-constexpr double kMinFullScale = 0.001;
-
 constexpr std::array<InputBoxInfo, kInputBoxCount> kBoxes{{
     {"TextDescription", "&Description"},
     {"TextFullScale", "&Full Scale"},
@@ -111,9 +106,8 @@ void InputSetupTool<Input>::display() {
 }
 
 template <typename Input>
-void InputSetupTool<Input>::refuse(InputBox box, const QString &reason) {
-    prompter_.message(
-        QStringLiteral("The value \"%1\" in %2 %3.").arg(text(box), plainLabel(box), reason));
+void InputSetupTool<Input>::refuse(InputBox box, const QString &message) {
+    prompter_.message(message);
     if (view_ != nullptr) {
         view_->focusBox(box);
     }
@@ -122,13 +116,14 @@ void InputSetupTool<Input>::refuse(InputBox box, const QString &reason) {
 template <typename Input>
 std::optional<float> InputSetupTool<Input>::number(InputBox box) {
     const std::optional<double> value = rt::localeReal(text(box), locale_);
-    if (!value || std::fabs(*value) > FLT_MAX) {
-        refuse(box, QStringLiteral("is not a number"));
+    if (!value || !fitsSingle(*value)) {
+        refuse(box, notANumberText(text(box), plainLabel(box)));
         return std::nullopt;
     }
     // The full scale sets the probe's range and its bar's; the unit cannot divide by less.
+    // The typed number is compared, so "0.001" itself passes.
     if (box == InputBox::FullScale && *value < kMinFullScale) {
-        refuse(box, QStringLiteral("is below ") + QString::number(kMinFullScale));
+        refuse(box, belowText(text(box), plainLabel(box), QString::number(kMinFullScale)));
         return std::nullopt;
     }
     return static_cast<float>(*value);

@@ -103,7 +103,7 @@ class InputSetupTool : public LiveValueSink {
     void setLiveText(const QString &text);
     // The number in an edited box, or a message naming the box.
     std::optional<float> number(InputBox box);
-    void refuse(InputBox box, const QString &reason);
+    void refuse(InputBox box, const QString &message);
 
     Setup &setup_;
     AppState &state_;

@@ -1,19 +1,13 @@
 #include "dialogs/setup_chan.h"
 
-#include <cfloat>
-#include <cmath>
-
 #include "base/runtime_text.h"
+#include "dialogs/box_checks.h"
 #include "dialogs/channel_stepping.h"
 #include "setup/setup.h"
 
 namespace zelapp {
 
 namespace {
-// The decimals spin's range; a typed number of decimals must lie within it too.
-constexpr int kMinDecimals = 0;
-constexpr int kMaxDecimals = 5;
-
 constexpr std::array<ChanBoxInfo, kChanBoxCount> kBoxes{{
     {"TextFormula", "&Formula"},
     {"TextDescription", "&Description"},
@@ -117,12 +111,10 @@ std::optional<int> SetupChanTool::typedDecimals() const {
 
 std::optional<float> SetupChanTool::single(ChanBox box) {
     const QString &typed = text(box);
-    const std::optional<double> value = rt::localeReal(typed, locale_);
-    if (value && std::fabs(*value) <= FLT_MAX) {
-        return static_cast<float>(*value);
+    if (const std::optional<float> value = typedSingle(typed, locale_)) {
+        return value;
     }
-    prompter_.message(
-        QStringLiteral("The value \"%1\" in %2 is not a number.").arg(typed, plainLabel(box)));
+    prompter_.message(notANumberText(typed, plainLabel(box)));
     if (view_ != nullptr) {
         view_->focusBox(box);
     }
@@ -141,13 +133,10 @@ bool SetupChanTool::ProgramChannel() {
         const QString &typed = text(ChanBox::Decimals);
         decimals = typedDecimals();
         if (!decimals || *decimals < kMinDecimals || *decimals > kMaxDecimals) {
-            prompter_.message(
-                decimals ? QStringLiteral("The value \"%1\" in %2 is not a number from %3 to %4.")
-                               .arg(typed, plainLabel(ChanBox::Decimals))
-                               .arg(kMinDecimals)
-                               .arg(kMaxDecimals)
-                         : QStringLiteral("The value \"%1\" in %2 is not a number.")
-                               .arg(typed, plainLabel(ChanBox::Decimals)));
+            const QString label = plainLabel(ChanBox::Decimals);
+            prompter_.message(decimals ? outOfRangeText(typed, label, QString::number(kMinDecimals),
+                                                        QString::number(kMaxDecimals))
+                                       : notANumberText(typed, label));
             if (view_ != nullptr) {
                 view_->focusBox(ChanBox::Decimals);
             }

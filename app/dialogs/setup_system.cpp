@@ -1,9 +1,7 @@
 #include "dialogs/setup_system.h"
 
-#include <cfloat>
-#include <cmath>
-
 #include "base/runtime_text.h"
+#include "dialogs/box_checks.h"
 #include "setup/setup.h"
 
 namespace zelapp {
@@ -11,11 +9,6 @@ namespace zelapp {
 namespace {
 constexpr int kMaxScanHolds = 32767;  // ScanHoldCount is an Integer
 constexpr int kMaxInteger = 32767;
-// As the channel dialog allows.
-constexpr int kMinDecimals = 0;
-constexpr int kMaxDecimals = 5;
-// The smallest full scale a probe can be calibrated to; a probe's bar range comes from it.
-constexpr double kMinFullScale = 0.001;
 // ScanTime counts tenths of a millisecond; the box shows milliseconds.
 constexpr int kScanTimePerMs = 10;
 
@@ -90,7 +83,7 @@ std::optional<double> SetupSystemTool::number(SystemBox box) {
     if (const std::optional<double> value = rt::localeReal(typed, locale_)) {
         return value;
     }
-    refuse(box, QStringLiteral("The value \"%1\" in %2 is not a number.").arg(typed, label(box)));
+    refuse(box, notANumberText(typed, label(box)));
     return std::nullopt;
 }
 
@@ -104,8 +97,7 @@ std::optional<int> SetupSystemTool::whole(SystemBox box, double value, int low, 
     const auto bound = [&](int n) {
         return rt::defaultText(static_cast<double>(n) / scale, separator);
     };
-    refuse(box, QStringLiteral("The value \"%1\" in %2 is not a number from %3 to %4.")
-                    .arg(text(box), label(box), bound(low), bound(high)));
+    refuse(box, outOfRangeText(text(box), label(box), bound(low), bound(high)));
     return std::nullopt;
 }
 
@@ -143,16 +135,13 @@ bool SetupSystemTool::fullScale(float &out) {
     if (!n) {
         return false;
     }
-    if (std::fabs(*n) > FLT_MAX) {
-        return refuse(
-            box,
-            QStringLiteral("The value \"%1\" in %2 is not a number.").arg(text(box), label(box)));
+    if (!fitsSingle(*n)) {
+        return refuse(box, notANumberText(text(box), label(box)));
     }
     if (*n < kMinFullScale) {
         const QChar separator = locale_.decimalPoint().at(0);
         return refuse(box,
-                      QStringLiteral("The value \"%1\" in %2 is below %3.")
-                          .arg(text(box), label(box), rt::defaultText(kMinFullScale, separator)));
+                      belowText(text(box), label(box), rt::defaultText(kMinFullScale, separator)));
     }
     out = static_cast<float>(*n);
     return true;
