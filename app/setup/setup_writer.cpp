@@ -1,9 +1,7 @@
 #include "setup/setup_writer.h"
 
-#include <QFileInfo>
-#include <QSaveFile>
-
 #include "base/runtime_text.h"
+#include "base/save_file.h"
 #include "setup/setup.h"
 
 namespace zelapp {
@@ -142,38 +140,14 @@ QByteArray setupFileText(const Setup &setup, QChar decimalSeparator) {
 
 bool writeSetupFile(const QString &path, const Setup &setup, QChar decimalSeparator,
                     QString *error) {
-    const auto fail = [error](const QString &reason) {
-        if (error != nullptr) {
-            *error = reason;
-        }
-        return false;
-    };
-
-    // Replacing by rename would get past a read-only flag that the operator set on purpose.
-    const QFileInfo existing(path);
-    // The mode bits, not only access(): a privileged user may write anything.
-    constexpr auto anyWrite =
-        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    if (existing.isFile() && (!existing.isWritable() || (existing.permissions() & anyWrite) == 0)) {
-        return fail(QStringLiteral("The file is read-only."));
+    const QString reason = saveWholeFile(path, setupFileText(setup, decimalSeparator));
+    if (reason.isEmpty()) {
+        return true;
     }
-
-    const QByteArray text = setupFileText(setup, decimalSeparator);
-    QSaveFile file(path);
-    // Unbuffered, so that a write cut short (a full disk) is seen here and not lost in a
-    // flush that reports nothing.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return fail(file.errorString());
+    if (error != nullptr) {
+        *error = reason;
     }
-    if (file.write(text) != text.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fail(reason);
-    }
-    if (!file.commit()) {
-        return fail(file.errorString());
-    }
-    return true;
+    return false;
 }
 
 }  // namespace zelapp

@@ -1,0 +1,35 @@
+#include "base/save_file.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace zelapp {
+
+QString saveWholeFile(const QString &path, const QByteArray &bytes) {
+    // Replacing by rename would get past a read-only flag that the operator set on purpose.
+    const QFileInfo existing(path);
+    // The mode bits, not only access(): a privileged user may write anything.
+    constexpr auto anyWrite =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (existing.isFile() && (!existing.isWritable() || (existing.permissions() & anyWrite) == 0)) {
+        return QStringLiteral("The file is read-only.");
+    }
+
+    QSaveFile file(path);
+    // Unbuffered, so that a write cut short (a full disk) is seen here and not lost in a
+    // flush that reports nothing.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        return file.errorString();
+    }
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return reason;
+    }
+    if (!file.commit()) {
+        return file.errorString();
+    }
+    return {};
+}
+
+}  // namespace zelapp
