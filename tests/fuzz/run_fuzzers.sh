@@ -13,13 +13,13 @@ if ! command -v clang++ >/dev/null; then
 fi
 cmake -S "$source_dir" -B "$build_dir" -G Ninja -DZEL_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-targets="fuzz_formula fuzz_frame fuzz_ini fuzz_setup_file"
+targets="fuzz_formula fuzz_frame fuzz_ini fuzz_setup_file fuzz_amp_profile"
 cmake --build "$build_dir" --target $targets
 
 # A few well-formed starting points, so the short runs reach past the first checks.
 seeds="$build_dir/corpus/fuzz_formula"
 mkdir -p "$seeds" "$build_dir/corpus/fuzz_frame" "$build_dir/corpus/fuzz_ini" \
-    "$build_dir/corpus/fuzz_setup_file"
+    "$build_dir/corpus/fuzz_setup_file" "$build_dir/corpus/fuzz_amp_profile"
 printf '(T1+T2)/2' >"$seeds/diameter"
 printf 'GOR(T1:T4,T6)-LOR(T1:T4,T6)' >"$seeds/sets"
 printf 'TIR(C1)*0.5+ABS(-1.5E-3)' >"$seeds/dynamic"
@@ -27,6 +27,8 @@ printf 'SQRT(A1*A1+C2)' >"$seeds/root"
 printf '[ZELAPP Version 6.01]\r\n[General Setup]\r\nMaxChannel= 8 \r\nLvdtFSV=  .05 \r\n' \
     >"$build_dir/corpus/fuzz_ini/default"
 cp "$source_dir/tests/fuzz/seed_setup.zel" "$build_dir/corpus/fuzz_setup_file/seed" 2>/dev/null || true
+# The profile seed starts with the probe count byte that fuzz_amp_profile reads first.
+cp "$source_dir/tests/fuzz/seed_amp_profile.zap" "$build_dir/corpus/fuzz_amp_profile/seed" 2>/dev/null || true
 
 status=0
 for target in $targets; do
