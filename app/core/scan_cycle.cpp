@@ -94,6 +94,9 @@ void ScanCycle::showValue(int position, const QString &text, const ShownValue &s
 }
 
 void ScanCycle::Timer1_Timer() {
+    if (!timerEnabled_) {
+        return;
+    }
     feedLiveFields();
     if (!state_.UpdateEnabled || state_.ScanHoldCount != 0) {
         return;

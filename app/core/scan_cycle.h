@@ -12,6 +12,7 @@
 
 #include "base/app_state.h"
 #include "base/live_value.h"
+#include "base/scan_timer.h"
 #include "base/unit_api.h"
 
 namespace zelapp {
@@ -46,7 +47,7 @@ struct ShownValue {
     bool operator==(const ShownValue &) const = default;
 };
 
-class ScanCycle {
+class ScanCycle : public ScanTimer {
   public:
     ScanCycle(UnitApi &unit, AppState &state, Setup &setup, ScanDisplays &displays);
 
@@ -58,6 +59,9 @@ class ScanCycle {
     // The separator used in value texts; the system's by default.
     void setDecimalSeparator(QChar separator) { separator_ = separator; }
 
+    // Timer1: a tick while it is switched off does nothing at all.
+    void setTimerEnabled(bool enabled) override { timerEnabled_ = enabled; }
+    bool timerEnabled() const override { return timerEnabled_; }
     void Timer1_Timer();
     // Rebuilds the displays and resets the caches, then takes one scan hold off.
     void UpdateMainDisplay();
@@ -103,6 +107,7 @@ class ScanCycle {
     QString valueFormat_;                       // ValueFormat
     std::optional<int> lastDecimals_;           // LastDecimals; none before the first use
     int formatBuilds_ = 0;
+    bool timerEnabled_ = true;
 };
 
 }  // namespace zelapp
