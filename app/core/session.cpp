@@ -31,6 +31,9 @@ Session::Session(const SessionServices &services)
       setupGroup_(setup_, state_, services.prompter),
       setupSystem_(setup_, state_, link_, services.prompter, services.locale),
       selectGroup_(setup_, state_),
+      calibrate_({link_, setup_, state_, services.prompter, help_, windows_, services.chooser,
+                  scan_, services.clock != nullptr ? *services.clock : ownClock_},
+                 services.locale),
       scan_(link_, state_, setup_, windows_),
       commands_(state_, setup_, link_, services.prompter, help_, setupChan_, setupLvdt_,
                 setupAnalog_, mastering_, windows_, windows_),
@@ -57,6 +60,7 @@ Session::Session(const SessionServices &services)
     recovery_.setStatusHandler([this](const UnitStatus &status) {
         scan_.resetValueCaches();
         mastering_.setUnitLost(status.lost);
+        calibrate_.setUnitLost(status.lost);
         if (windows_.view != nullptr) {
             windows_.view->unitStatusChanged(status);
         }

@@ -15,10 +15,12 @@
 #include "base/prompter.h"
 #include "base/unit_api.h"
 #include "base/unit_link.h"
+#include "base/wait_clock.h"
 #include "core/main_lifecycle.h"
 #include "core/scan_cycle.h"
 #include "core/startup.h"
 #include "core/unit_recovery.h"
+#include "dialogs/calibrate.h"
 #include "dialogs/command_windows.h"
 #include "dialogs/main_commands.h"
 #include "dialogs/mastering.h"
@@ -55,6 +57,8 @@ struct SessionServices {
     QLocale locale = QLocale();
     // Runs the attempts to reach a lost unit; none: on a worker thread of the session's own.
     AttemptRunner *attemptRunner = nullptr;
+    // The clock the calibration store waits on; none: the event loop's.
+    WaitClock *clock = nullptr;
 };
 
 // The main window's side: what the session shows through the widgets. Without one attached the
@@ -116,6 +120,7 @@ class Session {
     SetupSystemTool &setupSystem() { return setupSystem_; }
     SelectGroupTool &selectGroup() { return selectGroup_; }
     MasteringTool &mastering() { return mastering_; }
+    CalibrateTool &calibrate() { return calibrate_; }
 
   private:
     // The windows as the headless parts see them, forwarding to the attached view.
@@ -170,6 +175,7 @@ class Session {
 
     SessionServices services_;
     std::unique_ptr<AttemptRunner> ownRunner_;  // when the services bring none
+    EventLoopClock ownClock_;                   // when the services bring none
     UnitLink link_;
     AppState state_;
     ChannelLabels labels_;
@@ -186,6 +192,7 @@ class Session {
     SetupGroupTool setupGroup_;
     SetupSystemTool setupSystem_;
     SelectGroupTool selectGroup_;
+    CalibrateTool calibrate_;
     ScanCycle scan_;
     MainCommands commands_;
     LinkServer linkServer_;
