@@ -14,6 +14,7 @@
 #include "deferred_runner.h"
 #include "dialogs/view/form_main.h"
 #include "fake_unit.h"
+#include "manual_clock.h"
 #include "no_help_viewer.h"
 #include "recording_ports.h"
 #include "scripted_prompter.h"
@@ -34,6 +35,7 @@ struct AppFixture {
     ScopedEnv linkFolderEnv{"ZEL_DDE_DIR", linkFolder.path().c_str()};
     zelapp::InstanceLock lock{QDir(programFolder()).filePath(QStringLiteral("zelapp.lock"))};
     DeferredRunner attempts;  // reconnection attempts run when the test finishes them
+    ManualClock clock;        // the calibration store's waits
     std::unique_ptr<zelapp::Application> app;
 
     QString programFolder() const { return QString::fromStdString(folder.path()); }
@@ -42,10 +44,10 @@ struct AppFixture {
     // Starts the program with a command line; the scan timer is stopped so that ticks happen
     // only when a test calls Timer1_Timer.
     zelapp::StartupResult start(const QString &commandLine = {}, zelapp::UnitApi *unit = nullptr) {
-        app = std::make_unique<zelapp::Application>(
-            zelapp::SessionServices{unit != nullptr ? *unit : fakeUnit, prompter, chooser,
-                                    viewer != nullptr ? *viewer : helpViewer, store, lock,
-                                    programFolder(), commandLine, QString(), QLocale(), &attempts});
+        app = std::make_unique<zelapp::Application>(zelapp::SessionServices{
+            unit != nullptr ? *unit : fakeUnit, prompter, chooser,
+            viewer != nullptr ? *viewer : helpViewer, store, lock, programFolder(), commandLine,
+            QString(), QLocale(), &attempts, &clock});
         const zelapp::StartupResult result = app->start();
         if (window() != nullptr) {
             window()->timer().stop();

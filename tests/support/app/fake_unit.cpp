@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <stdexcept>
+#include <tuple>
 
 namespace zeltest {
 
@@ -29,6 +30,9 @@ void FakeUnit::record(Call call, std::initializer_list<double> args) {
         first = false;
     }
     calls.push_back(text + ")");
+    if (onCall) {
+        onCall();
+    }
 }
 
 void FakeUnit::restartEmpty() {
@@ -109,6 +113,21 @@ int32_t FakeUnit::plainAnswer(Call call, std::initializer_list<double> numbers) 
         case Call::ZelClearAllChannels:
             formulas.clear();
             break;
+        case Call::ZelSetLvdtGain: {
+            const auto *arg = numbers.begin();
+            Amplifier &amplifier = amplifiers[static_cast<int>(arg[0])];
+            amplifier.coarse = static_cast<uint8_t>(arg[1]);
+            amplifier.ri = static_cast<uint8_t>(arg[2]);
+            break;
+        }
+        case Call::ZelSetLvdtFine:
+            amplifiers[static_cast<int>(*numbers.begin())].fine =
+                static_cast<int16_t>(numbers.begin()[1]);
+            break;
+        case Call::ZelSetLvdtNull:
+            amplifiers[static_cast<int>(*numbers.begin())].null =
+                static_cast<int16_t>(numbers.begin()[1]);
+            break;
         default:
             break;
     }
@@ -156,20 +175,22 @@ int32_t FakeUnit::answer(Call call, int32_t number, float *value) {
 
 int32_t FakeUnit::answer(Call call, int32_t probe, uint8_t *coarse, uint8_t *ri) {
     record(call, {static_cast<double>(probe)});
-    *coarse = 128;
-    *ri = 60;
+    const Amplifier amplifier = answersDemo() ? Amplifier{0, 0, 0, 0} : amplifiers[probe];
+    *coarse = amplifier.coarse;
+    *ri = amplifier.ri;
     return 0;
 }
 
 int32_t FakeUnit::answer(Call call, int32_t probe, int16_t *word) {
     record(call, {static_cast<double>(probe)});
-    *word = 0;
+    const Amplifier amplifier = answersDemo() ? Amplifier{0, 0, 0, 0} : amplifiers[probe];
+    *word = call == Call::ZelReadLvdtFine ? amplifier.fine : amplifier.null;
     return 0;
 }
 
 int32_t FakeUnit::answer(Call call, int16_t *result) {
     record(call, {});
-    *result = 0;
+    *result = answersDemo() ? 0 : saveRefused;
     return 0;
 }
 
@@ -177,6 +198,12 @@ int32_t FakeUnit::answer(Call call, int16_t *done, int16_t *error) {
     record(call, {});
     *done = 1;
     *error = 0;
+    if (answersDemo()) {
+        *done = 0;
+    } else if (!saveStatus.empty()) {
+        std::tie(*done, *error) = saveStatus.front();
+        saveStatus.erase(saveStatus.begin());
+    }
     return 0;
 }
 

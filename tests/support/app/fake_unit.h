@@ -4,9 +4,11 @@
 #pragma once
 
 #include <concepts>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/unit_api.h"
@@ -32,6 +34,21 @@ class FakeUnit : public zelapp::UnitApi {
     int32_t demo = 0;     // what ZelIsDemo answers
     int demoQueries = 0;  // ZelIsDemo calls, which are not recorded in `calls`
     int32_t port = 1;     // what ZelGetPort answers (not recorded either, nor ZelDLL)
+    // Amplifier settings by probe: the sets keep them and the reads echo them. A probe never
+    // set reads coarse gain 128, Ri 60, fine gain 0 and null 0.
+    struct Amplifier {
+        uint8_t coarse = 128;
+        uint8_t ri = 60;
+        int16_t fine = 0;
+        int16_t null = 0;
+    };
+    std::map<int, Amplifier> amplifiers;
+    // What ZelSaveCalibration answers (nonzero: the store did not start), and the successive
+    // answers (done, error) of ZelGetSaveStatus; once they are used up, done 1 and error 0.
+    int16_t saveRefused = 0;
+    std::vector<std::pair<int16_t, int16_t>> saveStatus;
+    // Runs as each call is recorded (not for ZelDefineChannel), while the caller waits for it.
+    std::function<void()> onCall;
     // The unit was switched off: it forgets its channels and its stored values.
     void restartEmpty();
 

@@ -18,6 +18,7 @@
 #include "core/settings_store.h"
 #include "deferred_runner.h"
 #include "fake_unit.h"
+#include "manual_clock.h"
 #include "no_help_viewer.h"
 #include "recording_ports.h"
 #include "scripted_prompter.h"
@@ -75,6 +76,7 @@ struct SessionFixture {
     zelapp::InstanceLock lock{QDir(programFolder()).filePath(QStringLiteral("zelapp.lock"))};
     RecordingView view;
     DeferredRunner attempts;  // reconnection attempts run when the test finishes them
+    ManualClock clock;        // the calibration store's waits
     std::unique_ptr<zelapp::Session> session;
 
     // A runner of the caller's own replaces the attempts the test finishes itself.
@@ -83,7 +85,7 @@ struct SessionFixture {
         session = std::make_unique<zelapp::Session>(zelapp::SessionServices{
             unit != nullptr ? *unit : fakeUnit, prompter, chooser, helpViewer, store, lock,
             programFolder(), QString(), QStringLiteral("zelapp"), QLocale::c(),
-            runner != nullptr ? runner : &attempts});
+            runner != nullptr ? runner : &attempts, &clock});
         session->attachView(&view);
     }
 

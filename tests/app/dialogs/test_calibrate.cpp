@@ -1,0 +1,250 @@
+// The amplifier calibration dialog without its window: the gain shown, the range read from
+// the unit, what each move sends, settings beyond a bar's reach, Cancel putting the opening
+// state back, the full-scale and offset boxes, the store step, the scan pause around every
+// exchange, and the lost unit.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "dialogs/calibrate.h"
+#include "model/inputs.h"
+#include "session_fixture.h"
+
+using namespace Qt::StringLiterals;
+using zelapp::CalibrateTool;
+
+namespace {
+
+struct Calibrate : ::testing::Test {
+    zeltest::SessionFixture f;
+    CalibrateTool *tool = nullptr;
+    std::vector<bool> focused;  // the boxes a refusal put the focus back into (true: full scale)
+
+    struct View : zelapp::CalibrateView {
+        Calibrate &test;
+        explicit View(Calibrate &t) : test(t) {}
+        void refresh() override {}
+        void storeStarted(int) override {}
+        void storePolled(int) override {}
+        void storeEnded() override {}
+        void focusBox(bool fullScale) override { test.focused.push_back(fullScale); }
+    } view{*this};
+
+    void SetUp() override {
+        ASSERT_EQ(f.start(), zelapp::StartupResult::Running);
+        tool = &f.session->calibrate();
+        tool->setView(&view);
+        f.prompter.shown.clear();
+    }
+    // Opens the dialog on a probe whose amplifier holds these settings.
+    void open(int probe, zeltest::FakeUnit::Amplifier amplifier) {
+        f.fakeUnit.amplifiers[probe] = amplifier;
+        ASSERT_TRUE(tool->open(probe));
+        f.fakeUnit.clearCalls();
+    }
+    std::vector<std::string> sets() const {
+        std::vector<std::string> sent;
+        for (const std::string &call : f.fakeUnit.calls) {
+            if (call.starts_with("ZelSet")) {
+                sent.push_back(call);
+            }
+        }
+        return sent;
+    }
+};
+
+using Strings = std::vector<std::string>;
+
+TEST(CalibrateGain, FollowsTheAmplifierFormulaInSinglePrecision) {
+    const auto text = [](int coarse, int ri, int fine) {
+        return QString::number(CalibrateTool::amplifierGain(coarse, ri, fine), 'g', 7);
+    };
+    EXPECT_EQ(text(255, 85, 0), u"3.970329"_s);
+    EXPECT_EQ(text(0, 85, 0), u"1.014835"_s);
+    EXPECT_EQ(text(255, 30, 0), u"9.193094"_s);
+    EXPECT_EQ(text(255, 85, 100), u"4.069587"_s);
+}
+
+TEST_F(Calibrate, OpensOnTheRangeTheUnitsRiBelongsToAndSendsNothing) {
+    f.fakeUnit.clearCalls();
+    open(3, {200, 60, 7, -2});
+    EXPECT_EQ(tool->lblProbe(), u"Probe 3"_s);
+    EXPECT_EQ(tool->gainSelectIndex(), 1);  // "M Lo"
+    EXPECT_FALSE(tool->riBarVisible());
+    EXPECT_FALSE(tool->detailsShown());
+    EXPECT_EQ(tool->dialogWidthTwips(), 4080);
+    EXPECT_EQ(tool->cmdAdvancedCaption(), u"Details >>"_s);
+    EXPECT_EQ(tool->lblCurrentRf(), u"200"_s);
+    EXPECT_EQ(tool->lblCurrentNull(), u"-2"_s);
+    EXPECT_EQ(tool->txtFullScale(), u"0.05000"_s);
+
+    open(3, {200, 100, 0, 0});
+    EXPECT_EQ(tool->gainSelectIndex(), 4);  // "Cust"
+    EXPECT_TRUE(tool->riBarVisible());
+    EXPECT_TRUE(tool->detailsShown());
+    EXPECT_EQ(tool->dialogWidthTwips(), 6200);
+    EXPECT_EQ(tool->cmdAdvancedCaption(), u"<< No Details"_s);
+    EXPECT_TRUE(sets().empty());
+
+    EXPECT_FALSE(tool->open(0));
+    EXPECT_FALSE(tool->open(f.setup().lvdtCount() + 1));
+}
+
+TEST_F(Calibrate, EachMoveSendsItsSettingAndARangeSendsItsRiWithTheCoarseGainKept) {
+    open(1, {200, 60, 0, 0});
+    tool->cboGainSelect_Click(3);  // "Hi"
+    tool->vscrGainCoarse_Change(201);
+    tool->vscrGainFine_Change(-100);
+    tool->vscrNull_Change(5);
+    tool->cboGainSelect_Click(4);  // "Cust" keeps the Ri and shows its bar
+    EXPECT_EQ(sets(), (Strings{"ZelSetLvdtGain(1, 200, 30)", "ZelSetLvdtGain(1, 201, 30)",
+                               "ZelSetLvdtFine(1, -100)", "ZelSetLvdtNull(1, 5)"}));
+    EXPECT_TRUE(tool->riBarVisible());
+    EXPECT_EQ(tool->lblCurrentGain(),
+              QString::number(CalibrateTool::amplifierGain(201, 30, -100), 'g', 7));
+}
+
+TEST_F(Calibrate, ASettingBeyondItsBarIsShownAsItIsAndNeverSentClamped) {
+    open(1, {255, 85, 300, -1000});
+    EXPECT_EQ(tool->barValue(CalibrateTool::GainFine), 100);
+    EXPECT_EQ(tool->barValue(CalibrateTool::Null), -100);
+    EXPECT_EQ(tool->lblCurrentFine(), u"300"_s);
+    EXPECT_EQ(tool->lblCurrentGain(),
+              QString::number(CalibrateTool::amplifierGain(255, 85, 300), 'g', 7));
+    tool->vscrGainCoarse_Change(254);
+    EXPECT_EQ(sets(), (Strings{"ZelSetLvdtGain(1, 254, 85)"}));
+    tool->vscrGainFine_Change(99);  // the operator moved it: from now on it is the bar's
+    EXPECT_EQ(f.fakeUnit.amplifiers[1].fine, 99);
+    EXPECT_EQ(f.fakeUnit.amplifiers[1].null, -1000);
+}
+
+TEST_F(Calibrate, CancelAndTheCloseBoxPutBackTheOpeningStateEvenOverARefusedBox) {
+    f.state().SetupModified = false;
+    open(2, {10, 60, 0, 0});
+    tool->vscrRi_Change(61);
+    tool->vscrGainCoarse_Change(11);
+    tool->vscrGainFine_Change(12);
+    tool->vscrNull_Change(13);
+    tool->txtFullScale_Change(u"0.5"_s);
+    ASSERT_TRUE(tool->txtFullScale_LostFocus());
+    EXPECT_TRUE(f.state().SetupModified);
+    tool->txtOffset_Change(u"abc"_s);
+    f.fakeUnit.clearCalls();
+
+    EXPECT_TRUE(tool->Form_QueryUnload());
+    EXPECT_EQ(sets(),
+              (Strings{"ZelSetLvdtGain(2, 10, 60)", "ZelSetLvdtFine(2, 0)", "ZelSetLvdtNull(2, 0)",
+                       "ZelSetTfsv(2, 0.0125)", "ZelSetTzero(2, 0)"}));
+    EXPECT_FALSE(f.state().SetupModified);
+    EXPECT_TRUE(f.prompter.shown.empty());
+
+    f.state().SetupModified = true;  // a change made before the opening stays to be saved
+    open(2, {10, 60, 0, 0});
+    EXPECT_TRUE(tool->CancelButton_Click());
+    EXPECT_TRUE(f.state().SetupModified);
+}
+
+TEST_F(Calibrate, TheBoxesCommitWhenLeftAndRefuseWhatTheProbeCannotTake) {
+    open(1, {0, 85, 0, 0});
+    tool->txtFullScale_Change(u"0.0005"_s);
+    EXPECT_FALSE(tool->txtFullScale_LostFocus());
+    tool->txtOffset_Change(u"x1"_s);
+    EXPECT_FALSE(tool->txtOffset_LostFocus());
+    EXPECT_EQ(f.prompter.texts(),
+              (std::vector<QString>{u"The value \"0.0005\" in FullSc is below 0.001."_s,
+                                    u"The value \"x1\" in Offset is not a number."_s}));
+    EXPECT_EQ(focused, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(sets().empty());
+
+    tool->txtFullScale_Change(u"0.001"_s);
+    tool->txtOffset_Change(u"-0.25"_s);
+    EXPECT_TRUE(tool->txtFullScale_LostFocus());
+    EXPECT_TRUE(tool->txtOffset_LostFocus());
+    EXPECT_EQ(tool->txtFullScale(), u"0.00100"_s);
+    EXPECT_EQ(tool->txtOffset(), u"-0.25000"_s);
+    EXPECT_EQ(sets(), (Strings{"ZelSetTfsv(1, 0.00025)", "ZelSetTzero(1, -0.25)"}));
+    EXPECT_TRUE(tool->txtFullScale_LostFocus());  // nothing edited since: nothing sent
+    EXPECT_EQ(sets().size(), 2U);
+}
+
+TEST_F(Calibrate, OKStoresAndClosesOnlyWhenTheUnitConfirms) {
+    open(1, {0, 85, 0, 0});
+    f.fakeUnit.saveStatus = {{0, 0}, {0, 0}};  // done at the third poll
+    std::vector<bool> closable;
+    f.clock.onWait = [&] {
+        closable.push_back(tool->OKButtonEnabled() || tool->CancelButtonEnabled() ||
+                           tool->cmdLoadEnabled() || tool->Form_QueryUnload());
+    };
+    EXPECT_TRUE(tool->OKButton_Click());
+    EXPECT_EQ(f.clock.elapsedMs, 600);
+    EXPECT_EQ(closable, (std::vector<bool>{false, false, false}));
+    EXPECT_TRUE(f.prompter.shown.empty());
+
+    const auto storeFails = [&](auto arrange) {
+        open(1, {0, 85, 0, 0});
+        f.clock = {};
+        f.prompter.shown.clear();
+        arrange();
+        EXPECT_FALSE(tool->OKButton_Click());
+        return f.prompter.texts();
+    };
+    EXPECT_EQ(storeFails([&] {
+                  f.fakeUnit.saveStatus.assign(50, {0, 0});
+              }),
+              (std::vector<QString>{u"The unit did not confirm that the settings were stored."_s}));
+    EXPECT_EQ(f.clock.waits, 50);
+    EXPECT_EQ(storeFails([&] {
+                  f.fakeUnit.saveStatus = {{1, 3}};
+              }),
+              (std::vector<QString>{u"Problem saving to ZEL '3'"_s}));
+    EXPECT_EQ(storeFails([&] { f.fakeUnit.saveRefused = 1; }),
+              (std::vector<QString>{u"Unable to initiate save operation"_s}));
+    EXPECT_EQ(f.clock.waits, 0);
+}
+
+TEST_F(Calibrate, EveryExchangeWithTheUnitRunsWithTheScanTickOff) {
+    int unpaused = 0;
+    f.fakeUnit.onCall = [&] { unpaused += f.session->scan().timerEnabled() ? 1 : 0; };
+    open(1, {0, 85, 0, 0});
+    f.clock.onWait = [&] { f.session->scan().Timer1_Timer(); };  // a tick falls due meanwhile
+    tool->vscrNull_Change(4);
+    tool->cboGainSelect_Click(0);
+    tool->txtFullScale_Change(u"2"_s);
+    tool->txtFullScale_LostFocus();
+    f.fakeUnit.saveStatus = {{0, 0}};
+    tool->OKButton_Click();
+    f.fakeUnit.onCall = nullptr;
+    EXPECT_EQ(unpaused, 0);
+    EXPECT_EQ(f.fakeUnit.count("ZelReadLvdt("), 0);  // the tick read nothing
+    EXPECT_TRUE(f.session->scan().timerEnabled());
+}
+
+TEST_F(Calibrate, WhileTheUnitIsLostNothingActsOnItAndTheReasonIsShown) {
+    open(1, {0, 85, 0, 0});
+    f.fakeUnit.reachable = false;
+    float reading = 0;
+    f.session->unit().ZelReadLvdt(1, &reading);  // the scan finds it lost
+    EXPECT_FALSE(tool->barsEnabled());
+    EXPECT_FALSE(tool->OKButtonEnabled() || tool->cmdSaveEnabled() || tool->cmdLoadEnabled());
+    EXPECT_TRUE(tool->CancelButtonEnabled());
+    EXPECT_FALSE(tool->unitLostText().isEmpty());
+    f.fakeUnit.clearCalls();
+    tool->vscrNull_Change(9);
+    EXPECT_FALSE(tool->OKButton_Click());
+    EXPECT_EQ(f.fakeUnit.count("Zel"), 0);
+
+    // Opened on a probe the program never read while the unit was away: known on its return.
+    tool->CancelButton_Click();
+    f.fakeUnit.amplifiers[4] = {7, 50, 0, 0};
+    ASSERT_TRUE(tool->open(4));
+    EXPECT_TRUE(tool->lblCurrentRf().isEmpty());
+    f.fakeUnit.reachable = true;
+    f.session->recovery().reconnect();
+    ASSERT_TRUE(f.attempts.finish());
+    EXPECT_TRUE(tool->barsEnabled());
+    EXPECT_EQ(tool->lblCurrentRf(), u"7"_s);
+    EXPECT_EQ(tool->gainSelectIndex(), 2);  // "M Hi"
+}
+
+}  // namespace
