@@ -1,8 +1,9 @@
 // The application's core through the real libzelcomm.so against the real zel8d: start-up, a
 // setup file with formulas, scalings and zero offsets, ticks that bring the unit's values into
 // the channel holders, a save that reads back to the same setup, mastering and a new group
-// that reach the unit and the saved file, a probe programmed in the probe dialog, and the
-// system setup's scan settings read back from the unit.
+// that reach the unit and the saved file, a probe programmed in the probe dialog, the
+// system setup's scan settings read back from the unit, and amplifier settings tuned, stored,
+// saved to a profile and loaded back.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -11,6 +12,7 @@
 
 #include "base/library_messages.h"
 #include "base/zelcomm_binding.h"
+#include "dialogs/calibrate.h"
 #include "dialogs/mastering.h"
 #include "dialogs/setup_group.h"
 #include "dialogs/setup_lvdt.h"
@@ -73,8 +75,9 @@ class CoreWithEmulator : public ::testing::Test {
     zelapp::SetupCommands &commands = f.session->setupCommands();
     zeltest::ScriptedPrompter &prompter = f.prompter;
     zelapp::LibraryMessagePrompter libraryMessages{prompter};
-    const std::vector<std::string> inputs_{"--set",     "T1=0.0123", "--set",
-                                           "T2=-0.004", "--set",     "A1=0.5"};
+    // Stores finish at once, so that the test's clock needs no real time.
+    const std::vector<std::string> inputs_{"--set", "T1=0.0123", "--set",       "T2=-0.004",
+                                           "--set", "A1=0.5",    "--save-time", "0"};
 
     void SetUp() override {
         ASSERT_TRUE(emulator.start(inputs_)) << emulator.errors();
@@ -303,6 +306,61 @@ TEST_F(CoreWithEmulator, AProbeProgrammedInTheProbeDialogIsReadBackFromTheUnit) 
     EXPECT_FLOAT_EQ(zero, -0.01f);
     dialog.DisplayLvdt();
     EXPECT_EQ(dialog.text(zelapp::InputBox::FullScale), QStringLiteral(" 0.20000"));
+    EXPECT_TRUE(failures.empty());
+}
+
+// Straight from the unit, past the program's copy.
+zelapp::AmpSettings amplifierOf(zelapp::ZelcommBinding &binding, int probe) {
+    zelapp::AmpSettings s;
+    EXPECT_EQ(binding.ZelReadLvdtGain(probe, &s.coarse, &s.ri), 0);
+    EXPECT_EQ(binding.ZelReadLvdtFine(probe, &s.fine), 0);
+    EXPECT_EQ(binding.ZelReadLvdtNull(probe, &s.null), 0);
+    return s;
+}
+
+TEST_F(CoreWithEmulator, AnAmplifierTunedAndStoredKeepsItsSettingsThroughARestart) {
+    loadShaft();
+    zelapp::CalibrateTool &dialog = f.session->calibrate();
+    ASSERT_TRUE(dialog.open(1));
+    dialog.vscrGainCoarse_Change(200);
+    dialog.cboGainSelect_Click(3);  // "Hi"
+    dialog.vscrGainFine_Change(40);
+    dialog.vscrNull_Change(-30);
+    ASSERT_TRUE(dialog.OKButton_Click());
+
+    ASSERT_EQ(emulator.stop(), 0);
+    f.session->scan().Timer1_Timer();  // finds the unit gone
+    ASSERT_TRUE(emulator.start(inputs_)) << emulator.errors();
+    ASSERT_TRUE(attempt());
+    EXPECT_EQ(amplifierOf(binding, 1), (zelapp::AmpSettings{200, 30, 40, -30}));
+
+    // A store the unit fails is reported with the unit's error.
+    ASSERT_EQ(emulator.control({"save-error", "3"}).rfind("OK", 0), 0u);
+    prompter.shown.clear();
+    ASSERT_TRUE(dialog.open(1));
+    EXPECT_FALSE(dialog.OKButton_Click());
+    EXPECT_EQ(prompter.texts(),
+              (std::vector<QString>{QStringLiteral("Problem saving to ZEL '3'")}));
+}
+
+TEST_F(CoreWithEmulator, AProfileSavedAndLoadedBackRestoresEveryProbesAmplifier) {
+    loadShaft();
+    ASSERT_EQ(binding.ZelSetLvdtGain(2, 17, 50), 0);
+    ASSERT_EQ(binding.ZelSetLvdtFine(2, -7), 0);
+    zelapp::CalibrateTool &dialog = f.session->calibrate();
+    ASSERT_TRUE(dialog.open(1));
+    f.chooser.answer = path("shaft.zap");
+    dialog.cmdSave_Click();
+    const zelapp::AmpSettings probe1 = amplifierOf(binding, 1);
+
+    ASSERT_EQ(binding.ZelSetLvdtGain(1, 1, 1), 0);
+    ASSERT_EQ(binding.ZelSetLvdtGain(2, 2, 2), 0);
+    ASSERT_EQ(binding.ZelSetLvdtNull(2, 99), 0);
+    dialog.cmdLoad_Click();
+    EXPECT_EQ(amplifierOf(binding, 1), probe1);
+    EXPECT_EQ(amplifierOf(binding, 2), (zelapp::AmpSettings{17, 50, -7, 0}));
+    EXPECT_EQ(dialog.setting(zelapp::CalibrateTool::Ri), probe1.ri);
+    EXPECT_TRUE(prompter.shown.empty()) << prompter.shown[0].text.toStdString();
     EXPECT_TRUE(failures.empty());
 }
 
