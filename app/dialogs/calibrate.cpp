@@ -21,6 +21,8 @@ namespace {
 constexpr int kCustomRange = 4;
 // A profile of every probe the unit can have is a few kilobytes.
 constexpr qint64 kMostProfileBytes = 1 << 20;
+// Warnings shown one by one; a file with more is damaged beyond reading them all.
+constexpr std::size_t kMostWarnings = 10;
 
 const QString &fullScaleLabel() {
     static const QString label = QStringLiteral("FullSc");
@@ -524,8 +526,14 @@ void CalibrateTool::cmdLoad_Click() {
         return;
     }
     const AmpProfileRead profile = readAmpProfile(bytes, services_.setup.lvdtCount());
-    for (const QString &warning : profile.warnings) {
-        services_.prompter.message(warning);
+    const std::size_t warnings = profile.warnings.size();
+    for (std::size_t i = 0; i < std::min(warnings, kMostWarnings); ++i) {
+        services_.prompter.message(profile.warnings[i]);
+    }
+    if (warnings > kMostWarnings) {
+        services_.prompter.message(
+            QStringLiteral("%1 more lines of this file were not understood and were passed over.")
+                .arg(warnings - kMostWarnings));
     }
     if (profile.outcome != AmpProfileRead::Outcome::Loaded) {
         services_.prompter.message(profile.message);

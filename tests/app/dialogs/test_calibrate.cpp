@@ -1,13 +1,14 @@
 // The amplifier calibration dialog without its window: the gain shown, the range read from
 // the unit, what each move sends, settings beyond a bar's reach, Cancel putting the opening
 // state back, the full-scale and offset boxes, the store step, the scan pause around every
-// exchange, and the lost unit.
+// exchange, the lost unit, and saving and loading amplifier profiles.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "dialogs/calibrate.h"
+#include "file_bytes.h"
 #include "model/inputs.h"
 #include "session_fixture.h"
 
@@ -245,6 +246,93 @@ TEST_F(Calibrate, WhileTheUnitIsLostNothingActsOnItAndTheReasonIsShown) {
     EXPECT_TRUE(tool->barsEnabled());
     EXPECT_EQ(tool->lblCurrentRf(), u"7"_s);
     EXPECT_EQ(tool->gainSelectIndex(), 2);  // "M Hi"
+}
+
+struct Profiles : Calibrate {
+    QString path() const { return QDir(f.programFolder()).filePath(u"gauge.zap"_s); }
+    // Loads a file holding `text` through the dialog on probe 1.
+    void load(const QByteArray &text) {
+        zeltest::writeBytes(path(), text);
+        f.chooser.answer = path();
+        f.fakeUnit.clearCalls();
+        f.prompter.shown.clear();
+        tool->cmdLoad_Click();
+    }
+};
+
+TEST_F(Profiles, SaveWritesEveryProbeAsTheUnitHoldsItAndNothingWhenTheUnitIsGone) {
+    open(1, {1, 2, -3, 4});
+    const int probes = f.setup().lvdtCount();
+    f.chooser.answer = path();
+    tool->cmdSave_Click();
+    std::vector<zelapp::AmpRecord> expected;
+    for (int i = 1; i <= probes; ++i) {
+        const auto a = f.fakeUnit.amplifiers[i];
+        expected.push_back({i, {a.coarse, a.ri, a.fine, a.null}});
+    }
+    EXPECT_EQ(zeltest::readBytes(path()), zelapp::ampProfileText(probes, expected));
+    ASSERT_EQ(f.chooser.saveRequests.size(), 1U);
+    EXPECT_EQ(f.chooser.saveRequests[0].filter,
+              u"Zel Amplifier Profile (*.zap)|*.zap|All (*.*)|*.*"_s);
+    EXPECT_EQ(f.chooser.saveRequests[0].defaultExtension, u"zap"_s);
+    EXPECT_EQ(tool->profilePath(), path());
+
+    QFile::remove(path());
+    f.fakeUnit.reachable = false;  // found lost by the first read
+    tool->cmdSave_Click();
+    EXPECT_FALSE(QFile::exists(path()));
+    EXPECT_EQ(f.prompter.shown.size(), 1U);
+}
+
+TEST_F(Profiles, LoadSendsTheProbesTheSetupHasMovesTheShownBarsAndStores) {
+    open(1, {0, 85, 0, 0});
+    const int probes = f.setup().lvdtCount();
+    std::vector<zelapp::AmpRecord> records;
+    for (int i = 1; i <= probes + 2; ++i) {
+        records.push_back({i, {static_cast<uint8_t>(i), 60, 300, -5}});
+    }
+    load(zelapp::ampProfileText(probes + 2, records));
+    EXPECT_EQ(f.prompter.texts(), (std::vector<QString>{u"Number of LVDTs stored in this "
+                                                        u"file,\rdiffers from current setting"_s}));
+    EXPECT_EQ(f.fakeUnit.count("ZelSetLvdtGain("), probes);
+    EXPECT_EQ(f.fakeUnit.count("ZelSetLvdtFine("), probes);
+    EXPECT_EQ(f.fakeUnit.count("ZelSaveCalibration("), 1);
+    EXPECT_EQ(f.fakeUnit.amplifiers[probes].fine, 300);  // sent whole, beyond the bar's reach
+    EXPECT_EQ(tool->barValue(CalibrateTool::GainFine), 100);
+    EXPECT_EQ(tool->lblCurrentRf(), u"1"_s);
+    EXPECT_EQ(tool->gainSelectIndex(), 0);  // the range keeps its choice
+
+    load({});  // an empty file still makes the unit store
+    EXPECT_EQ(f.fakeUnit.count("ZelSet"), 0);
+    EXPECT_EQ(f.fakeUnit.count("ZelSaveCalibration("), 1);
+}
+
+TEST_F(Profiles, ARefusedOrMissingFileSendsAndStoresNothing) {
+    open(1, {0, 85, 0, 0});
+    const auto refused = [&](const QByteArray &text) {
+        load(text);
+        EXPECT_EQ(f.fakeUnit.count("ZelSet"), 0);
+        EXPECT_EQ(f.fakeUnit.count("ZelSaveCalibration("), 0);
+        return f.prompter.texts();
+    };
+    EXPECT_EQ(
+        refused("[Amplifier profile]\r\n"),
+        (std::vector<QString>{u"This is not an Amplifier Profile file\r[Amplifier profile]"_s}));
+    const QByteArray cut =
+        "[Amplifier Profile]\r\n[ZELAPP Version 6.0]\r\n[START_AMP_PROFILE]\r\n"
+        " 1 \r\n 85 \r\n";
+    EXPECT_EQ(refused(cut).size(), 1U);
+    QByteArray noisy = "[Amplifier Profile]\r\n[ZELAPP Version 6.0]\r\n";
+    for (int i = 0; i < 12; ++i) {
+        noisy += "noise\r\n";
+    }
+    EXPECT_EQ(refused(noisy + "[START_AMP_PROFILE]\r\n 0 \r\n").size(),
+              12U);  // 10, the rest, the stop
+
+    QFile::remove(path());
+    f.prompter.shown.clear();
+    tool->cmdLoad_Click();
+    EXPECT_EQ(f.prompter.texts(), (std::vector<QString>{path() + u" file not found."_s}));
 }
 
 }  // namespace
