@@ -13,6 +13,7 @@ enum class CommandDialog {
     SetupGroup,   // FormSetupGroup
     SetupSystem,  // FormSetupSystem
     Mastering,    // FormMastering
+    Calibrate,    // FormCalibrate
     About,        // FormAboutMoxSRV
 };
 

@@ -2,6 +2,7 @@
 
 #include "core/session.h"
 #include "dialogs/view/form_about.h"
+#include "dialogs/view/form_calibrate.h"
 #include "dialogs/view/form_mastering.h"
 #include "dialogs/view/form_select_group.h"
 #include "dialogs/view/form_setup_analog.h"
@@ -57,6 +58,9 @@ HostedDialog *DialogHost::make(CommandDialog which) {
             made =
                 new FormSetupSystem(session_.setupSystem(), session_.state().AppPath, &mainWindow_);
             break;
+        case CommandDialog::Calibrate:
+            made = new FormCalibrate(session_.calibrate(), session_.state().AppPath, &mainWindow_);
+            break;
         case CommandDialog::About:
             made = new FormAboutMoxSRV(session_.state(), session_.unit(), session_.state().AppPath,
                                        &mainWindow_);
@@ -87,6 +91,10 @@ DialogResult DialogHost::showDialog(CommandDialog which, bool modal) {
     shown->raise();
     shown->activateWindow();
     return DialogResult::Shown;
+}
+
+void DialogHost::ShowCalibrateAt(int probe, float x, float y) {
+    static_cast<FormCalibrate *>(make(CommandDialog::Calibrate))->ShowCalibrateAt(probe, x, y);
 }
 
 bool DialogHost::isDialogOpen(CommandDialog which) const {

@@ -20,6 +20,8 @@ class DialogHost {
 
     // A dialog already open is brought forward and not loaded again.
     DialogResult showDialog(CommandDialog dialog, bool modal);
+    // The amplifier calibration of a probe, modal, at the screen point (x, y) in twips.
+    void ShowCalibrateAt(int probe, float x, float y);
     bool isDialogOpen(CommandDialog dialog) const;
     // Asks each open dialog its close question; false when one stays open.
     bool closeAll();

@@ -282,8 +282,11 @@ void FormMain::ShowLinkPopupAt(int channel, float x, float y) {
     copyLink_->ShowDialogCopyAt(x, y);
 }
 
-void FormMain::ShowCalibrateAt(int, float, float) {
-    // The amplifier calibration dialog is not part of the program yet.
+void FormMain::ShowCalibrateAt(int lvdt, float x, float y) {
+    // After the close the main window opens nothing more.
+    if (dialogs_) {
+        dialogs_->ShowCalibrateAt(lvdt, x, y);
+    }
 }
 
 void FormMain::closeEvent(QCloseEvent *event) {

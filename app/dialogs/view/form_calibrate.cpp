@@ -1,0 +1,268 @@
+#include "dialogs/view/form_calibrate.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QProgressDialog>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <array>
+
+#include "display/twips.h"
+#include "display/view/window_place.h"
+#include "ui_form_calibrate.h"
+
+namespace zelapp {
+
+namespace {
+
+constexpr int kBarPageStep = 10;
+
+// A key that would pick a range by its first letter; arrows, Space, Enter, Escape and Tab pass.
+bool typesText(const QEvent *event) {
+    if (event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    const QString text = static_cast<const QKeyEvent *>(event)->text();
+    return !text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace();
+}
+
+bool isPress(const QEvent *event) {
+    return event->type() == QEvent::MouseButtonPress ||
+           event->type() == QEvent::MouseButtonDblClick;
+}
+
+}  // namespace
+
+FormCalibrate::FormCalibrate(CalibrateTool &tool, const QString &programFolder, QWidget *parent)
+    : HostedDialog(parent), ui_(std::make_unique<Ui::FormCalibrate>()), tool_(tool) {
+    ui_->setupUi(this);
+    applyProgramIcon(*this, programFolder);
+    connectBars();
+    ui_->cboGainSelect->addItems(CalibrateTool::gainRanges());
+    // activated is the operator's choice only; refresh() sets the index without raising it.
+    connect(ui_->cboGainSelect, &QComboBox::activated, this,
+            [this](int index) { tool_.cboGainSelect_Click(index); });
+    ui_->cboGainSelect->installEventFilter(this);
+    ui_->cboGainSelect->view()->installEventFilter(this);
+    connect(ui_->txtFullScale, &QLineEdit::textEdited, this,
+            [this](const QString &text) { tool_.txtFullScale_Change(text); });
+    connect(ui_->txtOffset, &QLineEdit::textEdited, this,
+            [this](const QString &text) { tool_.txtOffset_Change(text); });
+    connect(qApp, &QApplication::focusChanged, this, &FormCalibrate::focusMoved);
+    // A press that left a refused box must not also press the control it landed on.
+    for (QWidget *control : findChildren<QWidget *>()) {
+        if ((control->focusPolicy() & Qt::ClickFocus) != 0) {
+            control->installEventFilter(this);
+        }
+    }
+
+    CalibrateTool &t = tool_;
+    connect(ui_->OKButton, &QPushButton::clicked, this, [this] {
+        if (tool_.OKButton_Click()) {
+            accept();
+        }
+    });
+    connect(ui_->CancelButton, &QPushButton::clicked, this, &FormCalibrate::reject);
+    connect(ui_->cmdSave, &QPushButton::clicked, this, [&t] { t.cmdSave_Click(); });
+    connect(ui_->cmdLoad, &QPushButton::clicked, this, [&t] { t.cmdLoad_Click(); });
+    connect(ui_->cmdHelp, &QPushButton::clicked, this, [&t] { t.cmdHelp_Click(); });
+    connect(ui_->cmdAdvanced, &QPushButton::clicked, this, [&t] { t.cmdAdvanced_Click(); });
+    // The dialog's own help topic, as its Help button opens it.
+    auto *help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, [&t] { t.cmdHelp_Click(); });
+    tool_.setView(this);
+    refresh();
+}
+
+FormCalibrate::~FormCalibrate() {
+    tool_.setView(nullptr);
+}
+
+QScrollBar *FormCalibrate::bar(CalibrateTool::Bar which) const {
+    switch (which) {
+        case CalibrateTool::GainCoarse:
+            return ui_->vscrGainCoarse;
+        case CalibrateTool::Ri:
+            return ui_->vscrRi;
+        case CalibrateTool::GainFine:
+            return ui_->vscrGainFine;
+        default:
+            return ui_->vscrNull;
+    }
+}
+
+void FormCalibrate::connectBars() {
+    using Change = void (CalibrateTool::*)(int);
+    static constexpr std::array<Change, CalibrateTool::BarCount> changes{
+        &CalibrateTool::vscrGainCoarse_Change, &CalibrateTool::vscrRi_Change,
+        &CalibrateTool::vscrGainFine_Change, &CalibrateTool::vscrNull_Change};
+    for (std::size_t i = 0; i < CalibrateTool::BarCount; ++i) {
+        const auto which = static_cast<CalibrateTool::Bar>(i);
+        QScrollBar *b = bar(which);
+        // The top is the highest setting, and Up, Page Up and the wheel turned up raise it.
+        b->setRange(CalibrateTool::barBottom(which), CalibrateTool::barTop(which));
+        b->setInvertedAppearance(true);
+        b->setInvertedControls(false);
+        b->setSingleStep(1);
+        b->setPageStep(kBarPageStep);
+        const Change change = changes[i];
+        // Only the operator's moves arrive: refresh() sets the bars with their signals blocked.
+        connect(b, &QScrollBar::valueChanged, this,
+                [this, change](int value) { (tool_.*change)(value); });
+    }
+}
+
+void FormCalibrate::ShowCalibrateAt(int probe, float x, float y) {
+    // A click queued while the dialog is open must not read another probe under it.
+    if (isVisible() || !tool_.open(probe)) {
+        return;
+    }
+    const double dpi = windowDpi(*this);
+    move(twipsToPixels(x, dpi), twipsToPixels(y, dpi));
+    if (tool_.barsEnabled()) {
+        ui_->vscrGainCoarse->setFocus();
+    } else {
+        ui_->txtFullScale->setFocus();
+    }
+    exec();
+}
+
+void FormCalibrate::openDialog() {
+    refresh();
+}
+
+void FormCalibrate::reject() {
+    closing_ = true;
+    HostedDialog::reject();
+    closing_ = false;
+}
+
+bool FormCalibrate::queryUnload() {
+    return tool_.Form_QueryUnload();
+}
+
+void FormCalibrate::refresh() {
+    ui_->lblProbe->setText(tool_.lblProbe());
+    const QString lost = tool_.unitLostText();
+    ui_->lblUnitLost->setText(lost);
+    ui_->lblUnitLost->setVisible(!lost.isEmpty());
+    showBars();
+    showBoxes();
+    ui_->lblCurrentGain->setText(tool_.lblCurrentGain());
+    ui_->lblCurrentFine->setText(tool_.lblCurrentFine());
+    ui_->lblCurrentRf->setText(tool_.lblCurrentRf());
+    ui_->lblCurrentRi->setText(tool_.lblCurrentRi());
+    ui_->lblCurrentNull->setText(tool_.lblCurrentNull());
+    ui_->pnlDetails->setVisible(tool_.detailsShown());
+    ui_->cmdAdvanced->setText(tool_.cmdAdvancedCaption());
+    ui_->OKButton->setEnabled(tool_.OKButtonEnabled());
+    ui_->CancelButton->setEnabled(tool_.CancelButtonEnabled());
+    ui_->cmdSave->setEnabled(tool_.cmdSaveEnabled());
+    ui_->cmdLoad->setEnabled(tool_.cmdLoadEnabled());
+    setFixedWidth(twipsToPixels(tool_.dialogWidthTwips(), windowDpi(*this)));
+}
+
+void FormCalibrate::showBars() {
+    const bool enabled = tool_.barsEnabled();
+    for (std::size_t i = 0; i < CalibrateTool::BarCount; ++i) {
+        const auto which = static_cast<CalibrateTool::Bar>(i);
+        QScrollBar *b = bar(which);
+        const QSignalBlocker blocked(b);
+        b->setValue(tool_.barValue(which));
+        b->setEnabled(enabled);
+    }
+    // The Ri bar stands in the part of the dialog that only the details width shows.
+    ui_->vscrRi->setVisible(tool_.riBarVisible() && tool_.detailsShown());
+    const QSignalBlocker blocked(ui_->cboGainSelect);
+    ui_->cboGainSelect->setCurrentIndex(tool_.gainSelectIndex());
+    ui_->cboGainSelect->setEnabled(enabled);
+}
+
+void FormCalibrate::showBoxes() {
+    // setText would put the cursor at the end; only a changed text is set again.
+    if (ui_->txtFullScale->text() != tool_.txtFullScale()) {
+        ui_->txtFullScale->setText(tool_.txtFullScale());
+    }
+    if (ui_->txtOffset->text() != tool_.txtOffset()) {
+        ui_->txtOffset->setText(tool_.txtOffset());
+    }
+}
+
+void FormCalibrate::focusBox(bool fullScale) {
+    QLineEdit *box = fullScale ? ui_->txtFullScale : ui_->txtOffset;
+    box->setFocus();
+    box->selectAll();
+}
+
+// Leaving a box for a message box or a pop-up is no leave; Cancel, Escape and the close box
+// must work while a box holds a value it refuses.
+void FormCalibrate::focusMoved(QWidget *old, QWidget *now) {
+    if (checkingBox_ || closing_ || !isVisible() || now == nullptr || now->window() != this ||
+        now == ui_->CancelButton) {
+        return;
+    }
+    const bool fullScale = old == ui_->txtFullScale;
+    if (!fullScale && old != ui_->txtOffset) {
+        return;
+    }
+    checkingBox_ = true;
+    const bool left = fullScale ? tool_.txtFullScale_LostFocus() : tool_.txtOffset_LostFocus();
+    checkingBox_ = false;
+    if (!left && QGuiApplication::mouseButtons() != Qt::NoButton) {
+        pressRefused_ = true;
+        QMetaObject::invokeMethod(
+            this, [this] { pressRefused_ = false; }, Qt::QueuedConnection);
+    }
+}
+
+bool FormCalibrate::eventFilter(QObject *watched, QEvent *event) {
+    if (pressRefused_ && isPress(event)) {
+        pressRefused_ = false;
+        return true;
+    }
+    if (typesText(event) &&
+        (watched == ui_->cboGainSelect || watched == ui_->cboGainSelect->view())) {
+        return true;
+    }
+    // The store runs to its end: its progress cannot be closed.
+    if (progress_ != nullptr && watched == progress_ &&
+        (event->type() == QEvent::Close ||
+         (event->type() == QEvent::KeyPress &&
+          static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape))) {
+        event->ignore();
+        return true;
+    }
+    return HostedDialog::eventFilter(watched, event);
+}
+
+void FormCalibrate::storeStarted(int polls) {
+    delete progress_;
+    progress_ = new QProgressDialog(this);
+    progress_->setObjectName(QStringLiteral("storeProgress"));
+    progress_->setWindowTitle(windowTitle());
+    progress_->setLabelText(QStringLiteral("Storing the amplifier settings in the unit..."));
+    progress_->setCancelButton(nullptr);
+    progress_->setRange(0, polls);
+    progress_->setAutoClose(false);
+    progress_->setMinimumDuration(0);
+    progress_->setWindowModality(Qt::WindowModal);
+    progress_->installEventFilter(this);
+    progress_->setValue(0);
+    progress_->show();
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void FormCalibrate::storePolled(int done) {
+    if (progress_ != nullptr) {
+        progress_->setValue(done);
+    }
+}
+
+void FormCalibrate::storeEnded() {
+    QGuiApplication::restoreOverrideCursor();
+    delete progress_;
+}
+
+}  // namespace zelapp
