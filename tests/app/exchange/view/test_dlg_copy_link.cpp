@@ -213,7 +213,19 @@ TEST_F(DlgCopyLinkTest, TheGroupViewLinksTheGroupsChannel) {
 TEST_F(DlgCopyLinkTest, TheProbeViewOffersNoLink) {
     w->findChild<QAction *>(QStringLiteral("ViewLVDTs"))->trigger();
     ASSERT_EQ(f.state().ViewType, zelapp::VIEWTYPELVDTS);
+    // The click calibrates the probe instead, in a modal dialog of its own.
+    QString opened;
+    QTimer closer;
+    closer.setInterval(0);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto *open = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            opened = open->objectName();
+            open->done(QDialog::Rejected);
+        }
+    });
+    closer.start();
     EXPECT_FALSE(rightClickBar(0, QPoint(3, 3), [](DlgCopyLink &) {}));
+    EXPECT_EQ(opened, QStringLiteral("dlgCalibrate"));
     EXPECT_EQ(w->copyLinkDialog(), nullptr);
     EXPECT_TRUE(f.state().CopyLinkItem.isEmpty());
 }
