@@ -27,25 +27,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The store's waits return at once; the test looks at the window while the unit stores.
-struct WatchingClock : zelapp::WaitClock {
-    std::function<void()> onWait;
-    void wait(int) override {
-        if (onWait) {
-            onWait();
-        }
-    }
-};
-
 class FormCalibrateTest : public zeltest::StartedAppTest {
   protected:
-    WatchingClock clock;
-
-    void SetUp() override {
-        f.clock = &clock;
-        StartedAppTest::SetUp();
-    }
-
     zelapp::HostedDialog *form() const {
         return w->dialogs().dialog(zelapp::CommandDialog::Calibrate);
     }
@@ -110,7 +93,7 @@ TEST_F(FormCalibrateTest, ARightClickOnAProbeBarOpensItModallyOnlyInProbeView) {
 }
 
 TEST_F(FormCalibrateTest, OnlyTheOperatorsMovesReachTheUnitAndUpRaises) {
-    f.fakeUnit.lvdtFine[1] = 300;  // beyond the bar's end
+    f.fakeUnit.amplifiers[1].fine = 300;  // beyond the bar's end
     openProbe(1, [&](QWidget &) {
         EXPECT_EQ(control<QScrollBar>(u"vscrGainFine"_s)->value(), 100);
         EXPECT_EQ(control<QLabel>(u"lblCurrentFine"_s)->text(), u"300"_s);
@@ -193,7 +176,7 @@ TEST_F(FormCalibrateTest, TheDetailsWidenTheDialogAndACustomRiShowsItsBar) {
         EXPECT_FALSE(control<QWidget>(u"pnlDetails"_s)->isHidden());
         EXPECT_EQ(advanced->text(), u"<< No Details"_s);
     });
-    f.fakeUnit.lvdtRi[2] = 100;
+    f.fakeUnit.amplifiers[2].ri = 100;
     openProbe(2, [&](QWidget &open) {
         EXPECT_EQ(open.width(), pixels(6200));
         EXPECT_FALSE(control<QScrollBar>(u"vscrRi"_s)->isHidden());
@@ -202,7 +185,7 @@ TEST_F(FormCalibrateTest, TheDetailsWidenTheDialogAndACustomRiShowsItsBar) {
 }
 
 TEST_F(FormCalibrateTest, TabFollowsTheControlsAndEnterInABoxPressesOk) {
-    f.fakeUnit.lvdtRi[1] = 100;  // every bar shown
+    f.fakeUnit.amplifiers[1].ri = 100;  // every bar shown
     openProbe(1, [&](QWidget &open) {
         EXPECT_TRUE(control<QPushButton>(u"OKButton"_s)->isDefault());
         control<QScrollBar>(u"vscrGainCoarse"_s)->setFocus();
@@ -227,7 +210,7 @@ TEST_F(FormCalibrateTest, TabFollowsTheControlsAndEnterInABoxPressesOk) {
 TEST_F(FormCalibrateTest, TheStoreShowsItsProgressWithOkAndCancelOff) {
     bool shown = false, okOn = true, cancelOn = true;
     int polls = 0;
-    clock.onWait = [&] {
+    f.clock.onWait = [&] {  // the store waits on the fixture's clock, which returns at once
         auto *progress = control<QProgressDialog>(u"storeProgress"_s);
         ASSERT_NE(progress, nullptr);
         shown = progress->isVisible() && progress->windowModality() == Qt::WindowModal;
