@@ -235,7 +235,8 @@ inside() {
 
 # The help's pictures: the main window, the grid and the bars with a part on the gauge; the
 # mastering, channel, probe and system setup windows and the about window as their menus open
-# them, the help window at its contents; and the displays after the unit was lost.
+# them, the help window at its contents, the calibration window from a probe's bar; and the
+# displays after the unit was lost.
 inside_help() {
     BUILD=$1
     local dir=$2 id
@@ -271,6 +272,25 @@ inside_help() {
     shoot_window "$id" "$WORK/help-window.png"
     "$CONVERT" "$WORK/help-window.png" -resize 75% -strip "$dir/help-window.png"
     xdotool windowunmap --sync "$id"
+    # A right click on the first probe's bar in the probe view opens the calibration window.
+    # Shift+Tab from its first bar reaches Details, which widens it; Escape is its Cancel, which
+    # leaves the amplifier as it was.
+    xdotool windowfocus --sync "$MAIN"
+    xdotool key --clearmodifiers alt+v p
+    find_window '^Display LVDTs$' >/dev/null || { cat "$WORK/zelapp.log" >&2; exit 1; }
+    local x y bw bh
+    read -r x y bw bh < <(window_geometry "$BARS")
+    xdotool mousemove --sync $((x + bw / 16)) $((y + bh / 2)) click 3
+    id=$(find_window '^Amplifier Calibration$') || { cat "$WORK/zelapp.log" >&2; exit 1; }
+    xdotool windowfocus --sync "$id"
+    xdotool key --clearmodifiers shift+Tab space
+    xdotool windowmove --sync "$id" "$MARGIN" "$MARGIN"
+    sleep 1
+    shoot_window "$id" "$dir/calibrate.png"
+    close_with_escape "$id"
+    xdotool windowfocus --sync "$MAIN"
+    xdotool key --clearmodifiers alt+v c
+    find_window '^Display Channels$' >/dev/null || { cat "$WORK/zelapp.log" >&2; exit 1; }
 
     # The unit goes away: the strip under the buttons makes the main window taller.
     stop_process "$EMULATOR_PID"
