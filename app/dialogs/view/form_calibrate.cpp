@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QScrollBar>
 #include <QShortcut>
@@ -249,6 +250,11 @@ void FormCalibrate::storeStarted(int polls) {
     progress_->setMinimumDuration(0);
     progress_->setWindowModality(Qt::WindowModal);
     progress_->installEventFilter(this);
+    // The unit answers each poll with done or not yet: the bar counts the polls, not a share
+    // of the work.
+    if (auto *bar = progress_->findChild<QProgressBar *>()) {
+        bar->setFormat(QStringLiteral("%v of %m polls"));
+    }
     progress_->setValue(0);
     progress_->show();
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
