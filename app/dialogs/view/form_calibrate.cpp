@@ -8,7 +8,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
-#include <array>
+#include <utility>
 
 #include "display/twips.h"
 #include "display/view/window_place.h"
@@ -51,7 +51,7 @@ FormCalibrate::FormCalibrate(CalibrateTool &tool, const QString &programFolder, 
             [this](const QString &text) { tool_.txtFullScale_Change(text); });
     connect(ui_->txtOffset, &QLineEdit::textEdited, this,
             [this](const QString &text) { tool_.txtOffset_Change(text); });
-    connect(qApp, &QApplication::focusChanged, this, &FormCalibrate::focusMoved);
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, &FormCalibrate::focusMoved);
     // A press that left a refused box must not also press the control it landed on.
     for (QWidget *control : findChildren<QWidget *>()) {
         if ((control->focusPolicy() & Qt::ClickFocus) != 0) {
@@ -78,6 +78,8 @@ FormCalibrate::FormCalibrate(CalibrateTool &tool, const QString &programFolder, 
 }
 
 FormCalibrate::~FormCalibrate() {
+    // The children's destruction still moves the focus, after this part of the object is gone.
+    disconnect(focusWatch_);
     tool_.setView(nullptr);
 }
 
@@ -95,10 +97,6 @@ QScrollBar *FormCalibrate::bar(CalibrateTool::Bar which) const {
 }
 
 void FormCalibrate::connectBars() {
-    using Change = void (CalibrateTool::*)(int);
-    static constexpr std::array<Change, CalibrateTool::BarCount> changes{
-        &CalibrateTool::vscrGainCoarse_Change, &CalibrateTool::vscrRi_Change,
-        &CalibrateTool::vscrGainFine_Change, &CalibrateTool::vscrNull_Change};
     for (std::size_t i = 0; i < CalibrateTool::BarCount; ++i) {
         const auto which = static_cast<CalibrateTool::Bar>(i);
         QScrollBar *b = bar(which);
@@ -108,11 +106,17 @@ void FormCalibrate::connectBars() {
         b->setInvertedControls(false);
         b->setSingleStep(1);
         b->setPageStep(kBarPageStep);
-        const Change change = changes[i];
-        // Only the operator's moves arrive: refresh() sets the bars with their signals blocked.
-        connect(b, &QScrollBar::valueChanged, this,
-                [this, change](int value) { (tool_.*change)(value); });
     }
+    // Only the operator's moves arrive: refresh() sets the bars with their signals blocked.
+    CalibrateTool &t = tool_;
+    connect(ui_->vscrGainCoarse, &QScrollBar::valueChanged, this,
+            [&t](int value) { t.vscrGainCoarse_Change(value); });
+    connect(ui_->vscrRi, &QScrollBar::valueChanged, this,
+            [&t](int value) { t.vscrRi_Change(value); });
+    connect(ui_->vscrGainFine, &QScrollBar::valueChanged, this,
+            [&t](int value) { t.vscrGainFine_Change(value); });
+    connect(ui_->vscrNull, &QScrollBar::valueChanged, this,
+            [&t](int value) { t.vscrNull_Change(value); });
 }
 
 void FormCalibrate::ShowCalibrateAt(int probe, float x, float y) {
@@ -239,7 +243,6 @@ bool FormCalibrate::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void FormCalibrate::storeStarted(int polls) {
-    delete progress_;
     progress_ = new QProgressDialog(this);
     progress_->setObjectName(QStringLiteral("storeProgress"));
     progress_->setWindowTitle(windowTitle());
@@ -268,7 +271,12 @@ void FormCalibrate::storePolled(int done) {
 
 void FormCalibrate::storeEnded() {
     QGuiApplication::restoreOverrideCursor();
-    delete progress_;
+    // Its destruction sends the dialog's controls events, which the filter sees; by then it is
+    // no longer the store's progress.
+    if (QProgressDialog *ended = std::exchange(progress_, nullptr)) {
+        ended->removeEventFilter(this);
+        delete ended;
+    }
 }
 
 }  // namespace zelapp

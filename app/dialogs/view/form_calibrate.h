@@ -2,7 +2,6 @@
 // logic. Object names are the dialog's control names. Made once and only hidden afterwards.
 #pragma once
 
-#include <QPointer>
 #include <QString>
 #include <memory>
 
@@ -53,10 +52,11 @@ class FormCalibrate : public HostedDialog, public CalibrateView {
 
     std::unique_ptr<Ui::FormCalibrate> ui_;
     CalibrateTool &tool_;
-    QPointer<QProgressDialog> progress_;  // only while the unit stores
-    bool checkingBox_ = false;            // a refusal moves the focus back: not a leave
-    bool closing_ = false;                // Escape and the close box commit nothing
-    bool pressRefused_ = false;           // the press that left a refused box is dropped
+    QProgressDialog *progress_ = nullptr;  // only while the unit stores
+    QMetaObject::Connection focusWatch_;
+    bool checkingBox_ = false;   // a refusal moves the focus back: not a leave
+    bool closing_ = false;       // Escape and the close box commit nothing
+    bool pressRefused_ = false;  // the press that left a refused box is dropped
 };
 
 }  // namespace zelapp
