@@ -243,8 +243,8 @@ void CalibrateTool::cboGainSelect_Click(int index) {
     vscrRi_Change(rangeRi(index).value_or(settings_[Ri]));
 }
 
-// The coarse gain and Ri travel together: each move sends the other as the unit holds it.
-void CalibrateTool::vscrGainCoarse_Change(int value) {
+// The coarse gain and Ri travel together: a move of one sends the other as the unit holds it.
+void CalibrateTool::moveGain(Bar moved, int value) {
     if (!barsEnabled()) {
         refresh();
         return;
@@ -256,24 +256,18 @@ void CalibrateTool::vscrGainCoarse_Change(int value) {
         settings_[Ri] = ri;
         settings_[GainCoarse] = coarse;
     }
-    sendGain(std::clamp(value, 0, 255), settings_[Ri]);
+    const int byte = std::clamp(value, 0, 255);
+    sendGain(moved == GainCoarse ? byte : settings_[GainCoarse],
+             moved == Ri ? byte : settings_[Ri]);
     refresh();
 }
 
+void CalibrateTool::vscrGainCoarse_Change(int value) {
+    moveGain(GainCoarse, value);
+}
+
 void CalibrateTool::vscrRi_Change(int value) {
-    if (!barsEnabled()) {
-        refresh();
-        return;
-    }
-    uint8_t coarse = 0;
-    uint8_t ri = 0;
-    Paused paused(*this);
-    if (services_.unit.ZelReadLvdtGain(probe_, &coarse, &ri) == 0) {
-        settings_[Ri] = ri;
-        settings_[GainCoarse] = coarse;
-    }
-    sendGain(settings_[GainCoarse], std::clamp(value, 0, 255));
-    refresh();
+    moveGain(Ri, value);
 }
 
 void CalibrateTool::vscrGainFine_Change(int value) {

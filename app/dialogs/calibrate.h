@@ -159,6 +159,7 @@ class CalibrateTool {
     // Sends one setting when it differs from what the unit holds.
     void sendGain(int coarse, int ri);
     void sendWord(Bar bar, int value);
+    void moveGain(Bar moved, int value);
     void showDetails(bool shown);
     void refresh();
     bool commitEdits();
