@@ -98,20 +98,8 @@ QString CalibrateTool::cmdAdvancedCaption() const {
     return detailsShown_ ? QStringLiteral("<< No Details") : QStringLiteral("Details >>");
 }
 
-QString CalibrateTool::lblCurrentFine() const {
-    return settingsKnown_ ? QString::number(settings_[GainFine]) : QString();
-}
-
-QString CalibrateTool::lblCurrentRf() const {
-    return settingsKnown_ ? QString::number(settings_[GainCoarse]) : QString();
-}
-
-QString CalibrateTool::lblCurrentRi() const {
-    return settingsKnown_ ? QString::number(settings_[Ri]) : QString();
-}
-
-QString CalibrateTool::lblCurrentNull() const {
-    return settingsKnown_ ? QString::number(settings_[Null]) : QString();
+QString CalibrateTool::settingText(Bar bar) const {
+    return settingsKnown_ ? QString::number(settings_[bar]) : QString();
 }
 
 QString CalibrateTool::unitLostText() const {
@@ -161,15 +149,21 @@ void CalibrateTool::readOpening() {
 }
 
 void CalibrateTool::selectRangeFor(int ri) {
-    rangeIndex_ = kCustomRange;
+    int index = kCustomRange;
     for (int i = 0; i < kCustomRange; ++i) {
         if (rangeRi(i) == ri) {
-            rangeIndex_ = i;
+            index = i;
         }
     }
-    riBarVisible_ = rangeIndex_ == kCustomRange;
+    showRange(index);
+}
+
+// "Cust" shows the Ri bar, which stands with the details.
+void CalibrateTool::showRange(int index) {
+    rangeIndex_ = index;
+    riBarVisible_ = index == kCustomRange;
     if (riBarVisible_) {
-        showDetails(true);
+        detailsShown_ = true;
     }
 }
 
@@ -194,10 +188,6 @@ bool CalibrateTool::open(int probe) {
     edited_.fill(false);
     refresh();
     return true;
-}
-
-void CalibrateTool::showDetails(bool shown) {
-    detailsShown_ = shown;
 }
 
 void CalibrateTool::refresh() {
@@ -235,11 +225,7 @@ void CalibrateTool::cboGainSelect_Click(int index) {
         refresh();
         return;
     }
-    rangeIndex_ = index;
-    riBarVisible_ = index == kCustomRange;
-    if (riBarVisible_) {
-        showDetails(true);
-    }
+    showRange(index);
     vscrRi_Change(rangeRi(index).value_or(settings_[Ri]));
 }
 
@@ -447,7 +433,7 @@ void CalibrateTool::cmdHelp_Click() {
 }
 
 void CalibrateTool::cmdAdvanced_Click() {
-    showDetails(!detailsShown_);
+    detailsShown_ = !detailsShown_;
     refresh();
 }
 

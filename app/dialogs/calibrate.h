@@ -90,10 +90,10 @@ class CalibrateTool {
     QString cmdAdvancedCaption() const;
     int dialogWidthTwips() const { return detailsShown_ ? kWidthDetails : kWidthNoDetails; }
     const QString &lblCurrentGain() const { return gainText_; }
-    QString lblCurrentFine() const;
-    QString lblCurrentRf() const;
-    QString lblCurrentRi() const;
-    QString lblCurrentNull() const;
+    QString lblCurrentFine() const { return settingText(GainFine); }
+    QString lblCurrentRf() const { return settingText(GainCoarse); }
+    QString lblCurrentRi() const { return settingText(Ri); }
+    QString lblCurrentNull() const { return settingText(Null); }
     const QString &txtFullScale() const { return fullScaleText_; }
     const QString &txtOffset() const { return offsetText_; }
     // Why the amplifier cannot be adjusted now; empty while the unit answers.
@@ -160,7 +160,9 @@ class CalibrateTool {
     void sendGain(int coarse, int ri);
     void sendWord(Bar bar, int value);
     void moveGain(Bar moved, int value);
-    void showDetails(bool shown);
+    void showRange(int index);
+    // A setting as the details show it; empty while it is not known.
+    QString settingText(Bar bar) const;
     void refresh();
     bool commitEdits();
     bool commitBox(bool fullScale);
