@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "base/runtime_text.h"
-#include "base/save_file.h"
+#include "base/whole_file.h"
 #include "base/text_lines.h"
 
 using namespace Qt::StringLiterals;

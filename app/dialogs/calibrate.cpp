@@ -1,6 +1,6 @@
 #include "dialogs/calibrate.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 
 #include "base/file_chooser.h"
@@ -10,6 +10,7 @@
 #include "base/runtime_text.h"
 #include "base/scan_timer.h"
 #include "base/wait_clock.h"
+#include "base/whole_file.h"
 #include "dialogs/box_checks.h"
 #include "model/inputs.h"
 #include "setup/setup.h"
@@ -487,25 +488,24 @@ void CalibrateTool::cmdLoad_Click() {
         return;
     }
     profilePath_ = path;
-    QFile file(path);
-    if (!file.exists()) {
+    if (!QFileInfo::exists(path)) {
         services_.prompter.message(path + QStringLiteral(" file not found."));
         return;
     }
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly) && file.size() <= kMostProfileBytes) {
-        bytes = file.readAll();
+    QString reason;
+    std::optional<QByteArray> bytes;
+    if (QFileInfo(path).size() > kMostProfileBytes) {
+        reason = QStringLiteral("It is too large to be an amplifier profile.");
+    } else {
+        bytes = readWholeFile(path, &reason);
     }
-    if (!file.isOpen() || file.error() != QFileDevice::NoError || file.size() > kMostProfileBytes) {
-        const QString reason = file.size() > kMostProfileBytes
-                                   ? QStringLiteral("It is too large to be an amplifier profile.")
-                                   : file.errorString();
+    if (!bytes) {
         services_.prompter.message(path + QStringLiteral(" cannot be read:") + QLatin1Char('\r') +
                                    reason + QLatin1Char('\r') +
                                    QStringLiteral("Nothing was loaded."));
         return;
     }
-    const AmpProfileRead profile = readAmpProfile(bytes, services_.setup.lvdtCount());
+    const AmpProfileRead profile = readAmpProfile(*bytes, services_.setup.lvdtCount());
     const std::size_t warnings = profile.warnings.size();
     for (std::size_t i = 0; i < std::min(warnings, kMostWarnings); ++i) {
         services_.prompter.message(profile.warnings[i]);

@@ -9,6 +9,7 @@
 #include "base/prompter.h"
 #include "base/runtime_text.h"
 #include "base/text_lines.h"
+#include "base/whole_file.h"
 #include "setup/setup.h"
 
 namespace zelapp {
@@ -333,17 +334,14 @@ SetupLoad SetupReader::read() {
         return SetupLoad::NotFound;
     }
     // Read whole before anything is cleared, so that a file that cannot be read costs nothing.
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly)) {
-        bytes = file.readAll();
-    }
-    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+    QString reason;
+    const std::optional<QByteArray> bytes = readWholeFile(fileName, &reason);
+    if (!bytes) {
         prompter_.message(fileName + QStringLiteral(" cannot be read:") + QLatin1Char('\r') +
-                          file.errorString() + QLatin1Char('\r') +
-                          QStringLiteral("The setup is unchanged."));
+                          reason + QLatin1Char('\r') + QStringLiteral("The setup is unchanged."));
         return SetupLoad::Unreadable;
     }
-    return readText(bytes, fileName);
+    return readText(*bytes, fileName);
 }
 
 SetupLoad SetupReader::readText(const QByteArray &bytes, const QString &fileName) {

@@ -1,7 +1,7 @@
 #include "setup/setup_writer.h"
 
 #include "base/runtime_text.h"
-#include "base/save_file.h"
+#include "base/whole_file.h"
 #include "setup/setup.h"
 
 namespace zelapp {

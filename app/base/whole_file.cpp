@@ -1,5 +1,6 @@
-#include "base/save_file.h"
+#include "base/whole_file.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -30,6 +31,19 @@ QString saveWholeFile(const QString &path, const QByteArray &bytes) {
         return file.errorString();
     }
     return {};
+}
+
+std::optional<QByteArray> readWholeFile(const QString &path, QString *reason) {
+    QFile file(path);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly)) {
+        bytes = file.readAll();
+    }
+    if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+        *reason = file.errorString();
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 }  // namespace zelapp
