@@ -329,6 +329,10 @@ TEST_F(Profiles, ARefusedOrMissingFileSendsAndStoresNothing) {
     EXPECT_EQ(refused(noisy + "[START_AMP_PROFILE]\r\n 0 \r\n").size(),
               12U);  // 10, the rest, the stop
 
+    EXPECT_EQ(refused(QByteArray((1 << 20) + 1, ' ')),
+              (std::vector<QString>{path() + u" cannot be read:\rIt is too large to be an "
+                                             u"amplifier profile.\rNothing was loaded."_s}));
+
     QFile::remove(path());
     f.prompter.shown.clear();
     tool->cmdLoad_Click();
