@@ -98,7 +98,6 @@ class CalibrateTool {
     const QString &txtOffset() const { return offsetText_; }
     // Why the amplifier cannot be adjusted now; empty while the unit answers.
     QString unitLostText() const;
-    bool storing() const { return storing_; }
     // The bars, OK, Save and Load act on the unit: off while it is lost and while storing.
     bool barsEnabled() const;
     bool OKButtonEnabled() const { return barsEnabled(); }
@@ -107,7 +106,6 @@ class CalibrateTool {
     bool CancelButtonEnabled() const { return !storing_; }
     // The file of the last profile load or save; kept across openings.
     const QString &profilePath() const { return profilePath_; }
-    int lastStatus() const { return lastStatus_; }
 
     // ---- The dialog's procedures ----
     // ShowCalibrateAt without the window: reads the probe's settings afresh. False, and
