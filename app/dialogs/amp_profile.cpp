@@ -6,8 +6,8 @@
 #include <optional>
 
 #include "base/runtime_text.h"
-#include "base/whole_file.h"
 #include "base/text_lines.h"
+#include "base/whole_file.h"
 
 using namespace Qt::StringLiterals;
 
