@@ -3,16 +3,16 @@
 #include <QApplication>
 #include <QFileInfo>
 
-#include "application.h"
-#include "base/library_messages.h"
-#include "base/zelcomm_binding.h"
+#include "core/view/application.h"
+#include "unit/library_messages.h"
+#include "unit/zelcomm_binding.h"
 #include "core/command_line.h"
 #include "core/instance_lock.h"
 #include "core/settings_store.h"
-#include "dialogs/view/file_dialog_chooser.h"
-#include "dialogs/view/form_main.h"
+#include "view/file_dialog_chooser.h"
+#include "core/view/form_main.h"
 #include "dialogs/view/help_window.h"
-#include "dialogs/view/message_box_prompter.h"
+#include "view/message_box_prompter.h"
 
 namespace {
 // Exit status when libzelcomm.so or one of its entry points is missing.

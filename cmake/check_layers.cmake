@@ -2,23 +2,33 @@
 # layer or the ones below it, and only the view folders (and the program's entry) use Qt
 # Widgets. Run as a test: cmake -DAPP_DIR=<app folder> -P check_layers.cmake
 #
-# Layers, lowest first: base; model; setup; display, dialogs and exchange (their headless
-# parts); core (start-up, scan, lifecycle and the session that composes the rest); the view
-# folders with the widgets; the program's entry (application, main).
+# Layers, lowest first: base (shared types); unit (the program's side of the unit: its calls,
+# the binding, the link and finding a lost unit again); model; setup; display, dialogs and
+# exchange (their headless parts); core (start-up, scan, lifecycle and the session that composes
+# the rest); view (the widget kit every window shares); the windows of each subsystem
+# (display/view, dialogs/view, exchange/view); core/view (the main window and the Application);
+# the program's entry (main).
 cmake_minimum_required(VERSION 3.20)
 
+set(kit_layer 6)
 function(layer_of path out)
-  if(path MATCHES "^(application|main)\\.")
-    set(${out} 6 PARENT_SCOPE)
+  if(path MATCHES "^main\\.")
+    set(${out} 9 PARENT_SCOPE)
+  elseif(path MATCHES "^core/view/")
+    set(${out} 8 PARENT_SCOPE)
   elseif(path MATCHES "^[a-z]+/view/")
-    set(${out} 5 PARENT_SCOPE)
+    set(${out} 7 PARENT_SCOPE)
+  elseif(path MATCHES "^view/")
+    set(${out} ${kit_layer} PARENT_SCOPE)
   elseif(path MATCHES "^core/")
-    set(${out} 4 PARENT_SCOPE)
+    set(${out} 5 PARENT_SCOPE)
   elseif(path MATCHES "^(display|dialogs|exchange)/")
-    set(${out} 3 PARENT_SCOPE)
+    set(${out} 4 PARENT_SCOPE)
   elseif(path MATCHES "^setup/")
-    set(${out} 2 PARENT_SCOPE)
+    set(${out} 3 PARENT_SCOPE)
   elseif(path MATCHES "^model/")
+    set(${out} 2 PARENT_SCOPE)
+  elseif(path MATCHES "^unit/")
     set(${out} 1 PARENT_SCOPE)
   elseif(path MATCHES "^base/")
     set(${out} 0 PARENT_SCOPE)
@@ -46,7 +56,7 @@ foreach(source IN LISTS sources)
       if(other GREATER own)
         string(APPEND faults "\n${source}: includes ${target} from a higher layer")
       endif()
-    elseif(line MATCHES "^#include <(${widget_headers})>" AND own LESS 5)
+    elseif(line MATCHES "^#include <(${widget_headers})>" AND own LESS kit_layer)
       string(APPEND faults "\n${source}: uses Qt Widgets (${CMAKE_MATCH_1}) outside a view folder")
     endif()
   endforeach()

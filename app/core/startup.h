@@ -8,7 +8,7 @@
 
 #include "base/app_state.h"
 #include "base/prompter.h"
-#include "base/unit_api.h"
+#include "unit/unit_api.h"
 
 namespace zelapp {
 

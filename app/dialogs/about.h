@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "base/app_state.h"
-#include "base/unit_api.h"
+#include "unit/unit_api.h"
 
 namespace zelapp {
 

@@ -13,7 +13,7 @@
 #include <optional>
 
 #include "base/app_state.h"
-#include "base/unit_api.h"
+#include "unit/unit_api.h"
 #include "dialogs/amp_profile.h"
 
 namespace zelapp {

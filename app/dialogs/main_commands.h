@@ -7,7 +7,7 @@
 #include "base/help.h"
 #include "base/main_window_port.h"
 #include "base/prompter.h"
-#include "base/unit_api.h"
+#include "unit/unit_api.h"
 #include "dialogs/command_windows.h"
 
 namespace zelapp {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "base/zelcomm_binding.h"
+#include "unit/zelcomm_binding.h"
 #include "compare_rounds.h"
 #include "emulator_process.h"
 #include "session_fixture.h"

@@ -13,8 +13,8 @@
 #include <functional>
 #include <thread>
 
-#include "base/library_messages.h"
-#include "base/zelcomm_binding.h"
+#include "unit/library_messages.h"
+#include "unit/zelcomm_binding.h"
 #include "emulator_process.h"
 #include "session_fixture.h"
 #include "setup/setup.h"

@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "base/unit_api.h"
+#include "unit/unit_api.h"
 
 namespace zelbench {
 

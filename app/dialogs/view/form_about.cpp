@@ -4,7 +4,7 @@
 #include <QIcon>
 
 #include "dialogs/about.h"
-#include "display/view/window_place.h"
+#include "view/window_place.h"
 #include "ui_form_about.h"
 
 namespace zelapp {

@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "base/app_state.h"
-#include "base/unit_api.h"
-#include "dialogs/view/hosted_dialog.h"
+#include "unit/unit_api.h"
+#include "view/hosted_dialog.h"
 
 namespace Ui {
 class FormAboutMoxSRV;

@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "display/twips.h"
-#include "display/view/window_place.h"
+#include "view/window_place.h"
 #include "ui_form_calibrate.h"
 
 namespace zelapp {

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "dialogs/calibrate.h"
-#include "dialogs/view/hosted_dialog.h"
+#include "view/hosted_dialog.h"
 
 class QProgressDialog;
 class QScrollBar;

@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <QPalette>
 
-#include "display/view/window_place.h"
+#include "view/window_place.h"
 #include "ui_form_mastering.h"
 
 namespace zelapp {

@@ -2,8 +2,8 @@
 
 #include <QListWidget>
 
-#include "dialogs/view/list_entries.h"
-#include "display/view/window_place.h"
+#include "view/list_entries.h"
+#include "view/window_place.h"
 #include "ui_form_select_group.h"
 
 namespace zelapp {

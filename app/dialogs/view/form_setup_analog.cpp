@@ -1,7 +1,7 @@
 #include "dialogs/view/form_setup_analog.h"
 
-#include "dialogs/view/input_boxes.h"
-#include "display/view/window_place.h"
+#include "view/input_boxes.h"
+#include "view/window_place.h"
 #include "ui_form_setup_analog.h"
 
 namespace zelapp {

@@ -3,8 +3,8 @@
 #include <QKeyEvent>
 #include <QListWidget>
 
-#include "dialogs/view/list_entries.h"
-#include "display/view/window_place.h"
+#include "view/list_entries.h"
+#include "view/window_place.h"
 #include "ui_form_setup_group.h"
 
 namespace zelapp {

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "dialogs/setup_group.h"
-#include "dialogs/view/hosted_dialog.h"
+#include "view/hosted_dialog.h"
 
 namespace Ui {
 class FormSetupGroup;

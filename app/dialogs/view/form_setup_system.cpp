@@ -2,7 +2,7 @@
 
 #include <QLineEdit>
 
-#include "display/view/window_place.h"
+#include "view/window_place.h"
 #include "ui_form_setup_system.h"
 
 namespace zelapp {

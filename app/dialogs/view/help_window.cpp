@@ -10,7 +10,7 @@
 #include <QTextDocument>
 #include <QWindow>
 
-#include "display/view/window_place.h"
+#include "view/window_place.h"
 #include "ui_help_window.h"
 
 namespace zelapp {

@@ -9,7 +9,7 @@
 #include "display/display_places.h"
 #include "display/grid_rows.h"
 #include "display/twips.h"
-#include "display/view/window_place.h"
+#include "view/window_place.h"
 #include "display/view_items.h"
 #include "ui_form_grid_display.h"
 

@@ -9,7 +9,7 @@
 #include "base/live_value.h"
 #include "display/display_places.h"
 #include "display/twips.h"
-#include "display/view/window_place.h"
+#include "view/window_place.h"
 #include "display/view_items.h"
 #include "setup/setup.h"
 #include "ui_form_lin_gage.h"

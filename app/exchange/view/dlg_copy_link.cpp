@@ -9,7 +9,7 @@
 #include <QStyleOptionFrame>
 
 #include "display/twips.h"
-#include "display/view/window_place.h"
+#include "view/window_place.h"
 #include "exchange/link_copy.h"
 #include "ui_dlg_copy_link.h"
 

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "app_fixture.h"
-#include "base/zelcomm_binding.h"
+#include "unit/zelcomm_binding.h"
 #include "dialogs/view/help_window.h"
 #include "display/view/form_grid_display.h"
 #include "display/view/form_lin_gage.h"

@@ -10,8 +10,8 @@
 #include <QFile>
 #include <QLibrary>
 
-#include "base/library_messages.h"
-#include "base/zelcomm_binding.h"
+#include "unit/library_messages.h"
+#include "unit/zelcomm_binding.h"
 #include "dialogs/calibrate.h"
 #include "dialogs/mastering.h"
 #include "dialogs/setup_group.h"

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "base/zelcomm_binding.h"
+#include "unit/zelcomm_binding.h"
 #include "emulator_process.h"
 #include "fake_unit.h"
 #include "temp_folder.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "core/unit_recovery.h"
+#include "unit/unit_recovery.h"
 
 namespace zeltest {
 

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "base/unit_api.h"
+#include "unit/unit_api.h"
 
 namespace zeltest {
 

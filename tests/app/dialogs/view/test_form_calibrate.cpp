@@ -20,7 +20,7 @@
 #include "display/twips.h"
 #include "display/view/form_lin_gage.h"
 #include "display/view/lgauge.h"
-#include "display/view/window_place.h"
+#include "view/window_place.h"
 #include "started_app_test.h"
 
 using namespace Qt::StringLiterals;

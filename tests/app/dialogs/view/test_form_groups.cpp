@@ -14,7 +14,7 @@
 #include <QTimer>
 
 #include "dialogs/view/dialog_host.h"
-#include "dialogs/view/hosted_dialog.h"
+#include "view/hosted_dialog.h"
 #include "display/view/form_grid_display.h"
 #include "display/view/form_lin_gage.h"
 #include "group_list.h"

@@ -14,7 +14,7 @@
 
 #include "dialogs/setup_analog.h"
 #include "dialogs/view/dialog_host.h"
-#include "dialogs/view/hosted_dialog.h"
+#include "view/hosted_dialog.h"
 #include "model/inputs.h"
 #include "started_app_test.h"
 

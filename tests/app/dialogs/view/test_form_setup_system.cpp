@@ -12,7 +12,7 @@
 #include <QTimer>
 
 #include "dialogs/view/dialog_host.h"
-#include "dialogs/view/hosted_dialog.h"
+#include "view/hosted_dialog.h"
 #include "started_app_test.h"
 
 using namespace Qt::StringLiterals;

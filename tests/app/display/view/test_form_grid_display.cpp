@@ -7,7 +7,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -17,7 +16,7 @@
 #include "display/display_host.h"
 #include "display/twips.h"
 #include "display/view/form_grid_display.h"
-#include "display/view/window_place.h"
+#include "view/window_place.h"
 #include "group_list.h"
 #include "setup/setup_reader.h"
 #include "setup/setup_writer.h"
@@ -434,8 +433,7 @@ TEST(FormGridDisplayIcon, TakesTheIconFromTheProgramFolderWhenItLoads) {
     }
 
     // The program's own icon, several sizes in one file.
-    const QString programIcon =
-        QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(u"../../../../app/zelicon.ico"_s);
+    const QString programIcon = QString::fromUtf8(ZELAPP_ICON_FILE);
     ASSERT_TRUE(QFile::remove(broken.fileName()));
     ASSERT_TRUE(QFile::copy(programIcon, broken.fileName()));
     zelapp::FormGridDisplay form(f.setup, f.state, host);

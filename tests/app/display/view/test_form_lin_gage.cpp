@@ -14,7 +14,7 @@
 
 #include "display/twips.h"
 #include "display/view/form_lin_gage.h"
-#include "display/view/window_place.h"
+#include "view/window_place.h"
 #include "group_list.h"
 #include "setup_fixture.h"
 

@@ -16,7 +16,7 @@
 #include "display/twips.h"
 #include "display/view/form_lin_gage.h"
 #include "display/view/lgauge.h"
-#include "display/view/window_place.h"
+#include "view/window_place.h"
 #include "exchange/view/dlg_copy_link.h"
 #include "group_list.h"
 

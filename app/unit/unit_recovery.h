@@ -17,7 +17,7 @@
 #include <thread>
 
 #include "base/prompter.h"
-#include "base/unit_link.h"
+#include "unit/unit_link.h"
 
 namespace zelapp {
 

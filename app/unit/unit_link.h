@@ -18,7 +18,7 @@
 #include <optional>
 #include <string>
 
-#include "base/unit_api.h"
+#include "unit/unit_api.h"
 
 namespace zelapp {
 

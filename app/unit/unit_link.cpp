@@ -1,4 +1,4 @@
-#include "base/unit_link.h"
+#include "unit/unit_link.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 // The binding against the real device library (built next to the programs), a library that lacks
 // some exports, and no library at all. The real library keeps one session for the whole process,
 // so every test starts that session itself and asserts nothing that another test could change.
-#include "base/zelcomm_binding.h"
+#include "unit/zelcomm_binding.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

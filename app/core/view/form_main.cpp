@@ -1,4 +1,4 @@
-#include "dialogs/view/form_main.h"
+#include "core/view/form_main.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -10,7 +10,7 @@
 #include "display/twips.h"
 #include "display/view/form_grid_display.h"
 #include "display/view/form_lin_gage.h"
-#include "display/view/window_place.h"
+#include "view/window_place.h"
 #include "exchange/link_address.h"
 #include "exchange/link_copy.h"
 #include "exchange/view/dlg_copy_link.h"

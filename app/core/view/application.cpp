@@ -1,8 +1,8 @@
-#include "application.h"
+#include "core/view/application.h"
 
 #include <QCoreApplication>
 
-#include "dialogs/view/form_main.h"
+#include "core/view/form_main.h"
 #include "exchange/link_address.h"
 
 namespace zelapp {

@@ -1,4 +1,4 @@
-#include "dialogs/view/list_entries.h"
+#include "view/list_entries.h"
 
 #include <QListWidget>
 #include <QSignalBlocker>

@@ -1,4 +1,4 @@
-#include "base/library_messages.h"
+#include "unit/library_messages.h"
 
 #include <QMetaObject>
 #include <QThread>

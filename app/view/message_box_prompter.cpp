@@ -1,4 +1,4 @@
-#include "dialogs/view/message_box_prompter.h"
+#include "view/message_box_prompter.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "base/zelcomm_binding.h"
+#include "unit/zelcomm_binding.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "base/unit_link.h"
+#include "unit/unit_link.h"
 #include "fake_unit.h"
 
 using testing::ElementsAre;

@@ -1,4 +1,4 @@
-#include "dialogs/view/spin_button.h"
+#include "view/spin_button.h"
 
 #include <QKeyEvent>
 #include <QToolButton>

@@ -1,4 +1,4 @@
-#include "display/view/window_place.h"
+#include "view/window_place.h"
 
 #include <QDir>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "core/unit_recovery.h"
+#include "unit/unit_recovery.h"
 
 #include <QMetaObject>
 #include <algorithm>

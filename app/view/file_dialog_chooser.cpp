@@ -1,4 +1,4 @@
-#include "dialogs/view/file_dialog_chooser.h"
+#include "view/file_dialog_chooser.h"
 
 #include <QFileDialog>
 

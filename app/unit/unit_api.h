@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "base/unit_calls.h"
+#include "unit/unit_calls.h"
 
 namespace zelapp {
 

@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "base/prompter.h"
-#include "base/unit_api.h"
+#include "unit/unit_api.h"
 
 namespace zelapp {
 

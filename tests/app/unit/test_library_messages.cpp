@@ -6,7 +6,7 @@
 #include <functional>
 #include <thread>
 
-#include "base/library_messages.h"
+#include "unit/library_messages.h"
 #include "scripted_prompter.h"
 
 namespace {
