@@ -3,15 +3,15 @@
 #include <QApplication>
 #include <QFileInfo>
 
-#include "core/view/application.h"
-#include "unit/library_messages.h"
-#include "unit/zelcomm_binding.h"
 #include "core/command_line.h"
 #include "core/instance_lock.h"
 #include "core/settings_store.h"
-#include "view/file_dialog_chooser.h"
+#include "core/view/application.h"
 #include "core/view/form_main.h"
 #include "dialogs/view/help_window.h"
+#include "unit/library_messages.h"
+#include "unit/zelcomm_binding.h"
+#include "view/file_dialog_chooser.h"
 #include "view/message_box_prompter.h"
 
 namespace {

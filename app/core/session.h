@@ -13,13 +13,10 @@
 #include "base/help.h"
 #include "base/main_window_port.h"
 #include "base/prompter.h"
-#include "unit/unit_api.h"
-#include "unit/unit_link.h"
 #include "base/wait_clock.h"
 #include "core/main_lifecycle.h"
 #include "core/scan_cycle.h"
 #include "core/startup.h"
-#include "unit/unit_recovery.h"
 #include "dialogs/calibrate.h"
 #include "dialogs/command_windows.h"
 #include "dialogs/main_commands.h"
@@ -36,6 +33,9 @@
 #include "setup/current_items.h"
 #include "setup/setup.h"
 #include "setup/setup_commands.h"
+#include "unit/unit_api.h"
+#include "unit/unit_link.h"
+#include "unit/unit_recovery.h"
 
 namespace zelapp {
 

@@ -13,8 +13,8 @@
 #include <optional>
 
 #include "base/app_state.h"
-#include "unit/unit_api.h"
 #include "dialogs/amp_profile.h"
+#include "unit/unit_api.h"
 
 namespace zelapp {
 

@@ -7,8 +7,8 @@
 #include "base/help.h"
 #include "base/main_window_port.h"
 #include "base/prompter.h"
-#include "unit/unit_api.h"
 #include "dialogs/command_windows.h"
+#include "unit/unit_api.h"
 
 namespace zelapp {
 

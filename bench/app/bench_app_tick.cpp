@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "unit/zelcomm_binding.h"
 #include "compare_rounds.h"
 #include "emulator_process.h"
 #include "session_fixture.h"
@@ -19,6 +18,7 @@
 #include "setup/setup_writer.h"
 #include "temp_folder.h"
 #include "timed_unit.h"
+#include "unit/zelcomm_binding.h"
 
 int main() {
     zeltest::TempFolder devices;

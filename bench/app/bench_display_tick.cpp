@@ -22,19 +22,19 @@
 #include <vector>
 
 #include "app_fixture.h"
-#include "unit/zelcomm_binding.h"
 #include "changing_unit.h"
 #include "compare_rounds.h"
 #include "core/ini_file.h"
 #include "display/twips.h"
 #include "display/view/form_grid_display.h"
 #include "display/view/form_lin_gage.h"
-#include "view/window_place.h"
 #include "emulator_process.h"
 #include "exchange/link_server.h"
 #include "link_clients.h"
 #include "setup/setup.h"
 #include "timed_unit.h"
+#include "unit/zelcomm_binding.h"
+#include "view/window_place.h"
 
 namespace {
 

@@ -13,12 +13,12 @@
 #include <functional>
 #include <thread>
 
-#include "unit/library_messages.h"
-#include "unit/zelcomm_binding.h"
 #include "emulator_process.h"
 #include "session_fixture.h"
 #include "setup/setup.h"
 #include "temp_folder.h"
+#include "unit/library_messages.h"
+#include "unit/zelcomm_binding.h"
 
 namespace {
 

@@ -10,13 +10,13 @@
 #include "display/twips.h"
 #include "display/view/form_grid_display.h"
 #include "display/view/form_lin_gage.h"
-#include "view/window_place.h"
 #include "exchange/link_address.h"
 #include "exchange/link_copy.h"
 #include "exchange/view/dlg_copy_link.h"
 #include "setup/setup.h"
 #include "setup/setup_commands.h"
 #include "ui_form_main.h"
+#include "view/window_place.h"
 
 namespace zelapp {
 

@@ -4,8 +4,8 @@
 #include <QIcon>
 
 #include "dialogs/about.h"
-#include "view/window_place.h"
 #include "ui_form_about.h"
+#include "view/window_place.h"
 
 namespace zelapp {
 

@@ -11,8 +11,8 @@
 #include <utility>
 
 #include "display/twips.h"
-#include "view/window_place.h"
 #include "ui_form_calibrate.h"
+#include "view/window_place.h"
 
 namespace zelapp {
 

@@ -3,8 +3,8 @@
 #include <QLineEdit>
 #include <QPalette>
 
-#include "view/window_place.h"
 #include "ui_form_mastering.h"
+#include "view/window_place.h"
 
 namespace zelapp {
 

@@ -2,9 +2,9 @@
 
 #include <QListWidget>
 
+#include "ui_form_select_group.h"
 #include "view/list_entries.h"
 #include "view/window_place.h"
-#include "ui_form_select_group.h"
 
 namespace zelapp {
 

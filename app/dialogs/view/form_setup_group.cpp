@@ -3,9 +3,9 @@
 #include <QKeyEvent>
 #include <QListWidget>
 
+#include "ui_form_setup_group.h"
 #include "view/list_entries.h"
 #include "view/window_place.h"
-#include "ui_form_setup_group.h"
 
 namespace zelapp {
 

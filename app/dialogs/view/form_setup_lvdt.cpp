@@ -1,8 +1,8 @@
 #include "dialogs/view/form_setup_lvdt.h"
 
+#include "ui_form_setup_lvdt.h"
 #include "view/input_boxes.h"
 #include "view/window_place.h"
-#include "ui_form_setup_lvdt.h"
 
 namespace zelapp {
 

@@ -2,8 +2,8 @@
 
 #include <QLineEdit>
 
-#include "view/window_place.h"
 #include "ui_form_setup_system.h"
+#include "view/window_place.h"
 
 namespace zelapp {
 

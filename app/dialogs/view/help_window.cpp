@@ -10,8 +10,8 @@
 #include <QTextDocument>
 #include <QWindow>
 
-#include "view/window_place.h"
 #include "ui_help_window.h"
+#include "view/window_place.h"
 
 namespace zelapp {
 

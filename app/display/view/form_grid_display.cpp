@@ -9,9 +9,9 @@
 #include "display/display_places.h"
 #include "display/grid_rows.h"
 #include "display/twips.h"
-#include "view/window_place.h"
 #include "display/view_items.h"
 #include "ui_form_grid_display.h"
+#include "view/window_place.h"
 
 namespace zelapp {
 

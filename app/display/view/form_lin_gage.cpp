@@ -9,10 +9,10 @@
 #include "base/live_value.h"
 #include "display/display_places.h"
 #include "display/twips.h"
-#include "view/window_place.h"
 #include "display/view_items.h"
 #include "setup/setup.h"
 #include "ui_form_lin_gage.h"
+#include "view/window_place.h"
 
 namespace zelapp {
 

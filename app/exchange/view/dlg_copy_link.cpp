@@ -9,9 +9,9 @@
 #include <QStyleOptionFrame>
 
 #include "display/twips.h"
-#include "view/window_place.h"
 #include "exchange/link_copy.h"
 #include "ui_dlg_copy_link.h"
+#include "view/window_place.h"
 
 namespace zelapp {
 

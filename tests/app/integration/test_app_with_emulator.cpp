@@ -14,7 +14,6 @@
 #include <string>
 
 #include "app_fixture.h"
-#include "unit/zelcomm_binding.h"
 #include "dialogs/view/help_window.h"
 #include "display/view/form_grid_display.h"
 #include "display/view/form_lin_gage.h"
@@ -22,6 +21,7 @@
 #include "emulator_process.h"
 #include "file_bytes.h"
 #include "two_probe_setup.h"
+#include "unit/zelcomm_binding.h"
 
 namespace {
 

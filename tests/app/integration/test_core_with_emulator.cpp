@@ -10,8 +10,6 @@
 #include <QFile>
 #include <QLibrary>
 
-#include "unit/library_messages.h"
-#include "unit/zelcomm_binding.h"
 #include "dialogs/calibrate.h"
 #include "dialogs/mastering.h"
 #include "dialogs/setup_group.h"
@@ -24,6 +22,8 @@
 #include "setup/setup_commands.h"
 #include "setup/setup_writer.h"
 #include "temp_folder.h"
+#include "unit/library_messages.h"
+#include "unit/zelcomm_binding.h"
 #include "zelcomm.h"
 
 namespace {

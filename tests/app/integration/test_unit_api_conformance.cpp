@@ -5,10 +5,10 @@
 
 #include <memory>
 
-#include "unit/zelcomm_binding.h"
 #include "emulator_process.h"
 #include "fake_unit.h"
 #include "temp_folder.h"
+#include "unit/zelcomm_binding.h"
 
 namespace {
 

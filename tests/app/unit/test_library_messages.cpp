@@ -6,8 +6,8 @@
 #include <functional>
 #include <thread>
 
-#include "unit/library_messages.h"
 #include "scripted_prompter.h"
+#include "unit/library_messages.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "unit/unit_link.h"
 #include "fake_unit.h"
+#include "unit/unit_link.h"
 
 using testing::ElementsAre;
 using zelapp::UnitLink;

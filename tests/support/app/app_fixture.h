@@ -8,11 +8,11 @@
 #include <QString>
 #include <memory>
 
-#include "core/view/application.h"
 #include "core/instance_lock.h"
 #include "core/settings_store.h"
-#include "deferred_runner.h"
+#include "core/view/application.h"
 #include "core/view/form_main.h"
+#include "deferred_runner.h"
 #include "fake_unit.h"
 #include "manual_clock.h"
 #include "no_help_viewer.h"

@@ -22,15 +22,15 @@
 #include <cmath>
 
 #include "app_fixture.h"
-#include "view/file_dialog_chooser.h"
-#include "view/message_box_prompter.h"
 #include "display/twips.h"
 #include "display/view/form_grid_display.h"
 #include "display/view/form_lin_gage.h"
-#include "view/window_place.h"
 #include "file_bytes.h"
 #include "setup/setup.h"
 #include "setup/setup_commands.h"
+#include "view/file_dialog_chooser.h"
+#include "view/message_box_prompter.h"
+#include "view/window_place.h"
 
 using zelapp::PromptAnswer;
 

@@ -20,8 +20,8 @@
 #include "display/twips.h"
 #include "display/view/form_lin_gage.h"
 #include "display/view/lgauge.h"
-#include "view/window_place.h"
 #include "started_app_test.h"
+#include "view/window_place.h"
 
 using namespace Qt::StringLiterals;
 

@@ -14,11 +14,11 @@
 #include <QTimer>
 
 #include "dialogs/view/dialog_host.h"
-#include "view/hosted_dialog.h"
 #include "display/view/form_grid_display.h"
 #include "display/view/form_lin_gage.h"
 #include "group_list.h"
 #include "started_app_test.h"
+#include "view/hosted_dialog.h"
 
 using namespace Qt::StringLiterals;
 using zelapp::CommandDialog;

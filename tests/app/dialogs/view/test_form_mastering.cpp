@@ -11,8 +11,8 @@
 #include <QTimer>
 
 #include "dialogs/view/dialog_host.h"
-#include "view/hosted_dialog.h"
 #include "started_app_test.h"
+#include "view/hosted_dialog.h"
 
 using namespace Qt::StringLiterals;
 using zelapp::CommandDialog;

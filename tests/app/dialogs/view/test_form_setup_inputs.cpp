@@ -14,9 +14,9 @@
 
 #include "dialogs/setup_analog.h"
 #include "dialogs/view/dialog_host.h"
-#include "view/hosted_dialog.h"
 #include "model/inputs.h"
 #include "started_app_test.h"
+#include "view/hosted_dialog.h"
 
 using namespace Qt::StringLiterals;
 using zelapp::CommandDialog;

@@ -16,12 +16,12 @@
 #include "display/display_host.h"
 #include "display/twips.h"
 #include "display/view/form_grid_display.h"
-#include "view/window_place.h"
 #include "group_list.h"
 #include "setup/setup_reader.h"
 #include "setup/setup_writer.h"
 #include "setup_fixture.h"
 #include "temp_folder.h"
+#include "view/window_place.h"
 
 using namespace Qt::StringLiterals;
 using zelapp::SetupWindow;

@@ -14,9 +14,9 @@
 
 #include "display/twips.h"
 #include "display/view/form_lin_gage.h"
-#include "view/window_place.h"
 #include "group_list.h"
 #include "setup_fixture.h"
+#include "view/window_place.h"
 
 using zelapp::FormLinGage;
 using zelapp::LGauge;

@@ -16,9 +16,9 @@
 #include "display/twips.h"
 #include "display/view/form_lin_gage.h"
 #include "display/view/lgauge.h"
-#include "view/window_place.h"
 #include "exchange/view/dlg_copy_link.h"
 #include "group_list.h"
+#include "view/window_place.h"
 
 using zelapp::DlgCopyLink;
 
