@@ -14,6 +14,9 @@ enum ViewType : int {
     VIEWTYPEANALOGS = 4,
 };
 
+// ScanHoldCount is an Integer.
+inline constexpr int kMaxScanHolds = 32767;
+
 // The unit numbers channels and inputs in one byte of a frame, so a count of items is 0..255.
 inline constexpr int kMaxItemCount = 255;
 constexpr bool isItemCount(int n) {
@@ -42,10 +45,13 @@ struct AppState {
     // zelapp.ini's "MoxFirmware": the firmware file the about window names.
     QString FirmwareFileName;
 
-    // Shared state of the running program.
+    // Shared state of the running program. SetupModified is written only by the setup
+    // (Setup::markModified and the like), which also tells everyone what changed.
     QString SetupFileName;
     bool SetupModified = false;
     bool UpdateEnabled = false;
+    // While above 0 the tick leaves the main displays alone: a dialog that changes what they
+    // show takes a hold, and each UpdateMainDisplay releases one.
     int ScanHoldCount = 0;
     int ViewType = VIEWTYPECHANNELS;
     int CurrentGroup = 1;
@@ -56,6 +62,17 @@ struct AppState {
     QString CopyLinkTopic;
     QString CopyLinkItem;
     QString CopyLinkValue;
+
+    void takeScanHold() {
+        if (ScanHoldCount < kMaxScanHolds) {
+            ++ScanHoldCount;
+        }
+    }
+    void releaseScanHold() {
+        if (ScanHoldCount > 0) {
+            --ScanHoldCount;
+        }
+    }
 
     // Back to the start-up defaults of the settings (zelapp.ini is read over them).
     void setDefaultSettings() {

@@ -1,20 +1,75 @@
-// What the headless core asks of the main window: its caption and rebuilding the displays.
-// FormMain implements it; tests record the calls.
+// The windows as the headless parts see them: the main window's caption, the grid and bar
+// windows the scan tick feeds, the View menu's marks and the dialogs the commands open. The
+// session implements it over the widgets it is attached to; tests record the calls.
 #pragma once
 
 #include <QString>
 
 namespace zelapp {
 
+// The windows and dialogs the commands open.
+enum class CommandDialog {
+    SelectGroup,  // FormSelectGroup
+    SetupChan,    // FormSetupChan
+    SetupLvdt,    // FormSetupLvdt
+    SetupAnalog,  // FormSetupAnalog
+    SetupGroup,   // FormSetupGroup
+    SetupSystem,  // FormSetupSystem
+    Mastering,    // FormMastering
+    Calibrate,    // FormCalibrate
+    About,        // FormAboutMoxSRV
+};
+
+// How a modal dialog was left: by its OK (or the like), or by Cancel and the close box.
+// A modeless dialog returns Shown.
+enum class DialogResult { Shown, Ok, Cancelled };
+
+// The View menu's check marks: the two windows, updating, and the view on show (0 none).
+struct MenuMarks {
+    bool grid = false;
+    bool bars = false;
+    bool update = false;
+    int view = 0;
+};
+
 class MainWindowPort {
   public:
     virtual ~MainWindowPort() = default;
+
+    // ---- The main window ----
     virtual void setCaption(const QString &caption) = 0;
     virtual QString caption() const = 0;
-    // Rebuilds the view and the open display windows (the scan cycle's UpdateMainDisplay).
+    // Rebuilds the view and the open display windows (the scan cycle's UpdateMainDisplay,
+    // which also releases a scan hold).
     virtual void UpdateMainDisplay() = 0;
     // The same without releasing a scan hold (the scan cycle's RebuildDisplays).
     virtual void RebuildDisplays() = 0;
+
+    // ---- The grid and bar windows, as the tick feeds them ----
+    // The View/Numbers and View/Bar Graphs check marks, read on every use.
+    virtual bool gridEnabled() const = 0;
+    virtual bool barsEnabled() const = 0;
+    // An empty text and a NaN value mean no reading (a channel without a formula): the cell
+    // is blank and the bar shows no level. While the unit is lost the text is "NO UNIT".
+    virtual void SetGridValue(int position, const QString &text) = 0;
+    virtual void SetBarValue(int position, float value) = 0;
+    virtual void UpdateGridDisplay() = 0;
+    virtual void UpdateBarDisplay() = 0;
+    // Check mark of the view menu item for a ViewType (1..4).
+    virtual void setViewChecked(int viewType, bool checked) = 0;
+
+    // ---- What the commands open ----
+    // The marks changed; the menu shows them again.
+    virtual void marksChanged() = 0;
+    // Shows or hides the grid window (FormGridDisplay) or the bar window (FormLinGage); both
+    // are created on first use and afterwards only shown and hidden.
+    virtual void showGrid(bool visible) = 0;
+    virtual void showBars(bool visible) = 0;
+    // Shows a dialog, running its load steps; a modal one returns when it has closed. A
+    // dialog already open is brought forward. A dialog the program does not have returns
+    // Cancelled at once.
+    virtual DialogResult showDialog(CommandDialog dialog, bool modal) = 0;
+    virtual bool isDialogOpen(CommandDialog dialog) const = 0;
 };
 
 }  // namespace zelapp

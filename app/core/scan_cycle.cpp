@@ -15,12 +15,51 @@ constexpr int kInputDecimals = 5;
 constexpr int kMaxDecimals = 30;
 }  // namespace
 
-ScanCycle::ScanCycle(UnitApi &unit, AppState &state, Setup &setup, ScanDisplays &displays)
+ScanCycle::ScanCycle(UnitApi &unit, AppState &state, Setup &setup, MainWindowPort &displays)
     : unit_(unit),
       state_(state),
       setup_(setup),
       displays_(displays),
-      separator_(rt::systemDecimalSeparator()) {}
+      separator_(rt::systemDecimalSeparator()) {
+    listening_ = QObject::connect(&setup_.notifier(), &SetupNotifier::changed,
+                                  [this](const SetupChange &change) { setupChanged(change); });
+}
+
+ScanCycle::~ScanCycle() {
+    QObject::disconnect(listening_);
+}
+
+// The displays show descriptions, limits, bar ranges and the rows of a group as they were when
+// they were built: what a dialog programmed shows at once, a replaced setup or other counts
+// are laid out anew. Zero and scaling change only the readings, which the tick brings.
+void ScanCycle::setupChanged(const SetupChange &change) {
+    using Kind = SetupChange::Kind;
+    switch (change.kind) {
+        case Kind::Replaced:
+        case Kind::Counts:
+        case Kind::Channel:
+            RebuildDisplays();
+            return;
+        case Kind::Lvdt:
+        case Kind::Amplifier:
+            if (state_.ViewType == VIEWTYPELVDTS) {
+                RebuildDisplays();
+            }
+            return;
+        case Kind::Analog:
+            if (state_.ViewType == VIEWTYPEANALOGS) {
+                RebuildDisplays();
+            }
+            return;
+        case Kind::Groups:
+            if (state_.ViewType == VIEWTYPEGROUPS) {
+                RebuildDisplays();
+            }
+            return;
+        case Kind::ChannelScaling:
+            return;
+    }
+}
 
 void ScanCycle::addLiveSink(LiveValueSink &sink) {
     if (std::find(sinks_.begin(), sinks_.end(), &sink) == sinks_.end()) {
@@ -237,9 +276,7 @@ void ScanCycle::showInputs(int count, int32_t (UnitApi::*readFunction)(int32_t, 
 
 void ScanCycle::UpdateMainDisplay() {
     RebuildDisplays();
-    if (state_.ScanHoldCount > 0) {
-        --state_.ScanHoldCount;
-    }
+    state_.releaseScanHold();
 }
 
 void ScanCycle::resetValueCaches() {

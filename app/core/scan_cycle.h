@@ -10,8 +10,11 @@
 #include <optional>
 #include <vector>
 
+#include <QMetaObject>
+
 #include "base/app_state.h"
 #include "base/live_value.h"
+#include "base/main_window_port.h"
 #include "base/scan_timer.h"
 #include "unit/unit_api.h"
 
@@ -19,23 +22,7 @@ namespace zelapp {
 
 class Channel;
 class Setup;
-
-// The grid window, the bar window and the View menu's check marks, as the tick sees them.
-class ScanDisplays {
-  public:
-    virtual ~ScanDisplays() = default;
-    // The View/Numbers and View/Bar Graphs check marks, read on every use.
-    virtual bool gridEnabled() const = 0;
-    virtual bool barsEnabled() const = 0;
-    // An empty text and a NaN value mean no reading (a channel without a formula): the cell
-    // is blank and the bar shows no level. While the unit is lost the text is "NO UNIT".
-    virtual void SetGridValue(int position, const QString &text) = 0;
-    virtual void SetBarValue(int position, float value) = 0;
-    virtual void UpdateGridDisplay() = 0;
-    virtual void UpdateBarDisplay() = 0;
-    // Check mark of the view menu item for a ViewType (1..4).
-    virtual void setViewChecked(int viewType, bool checked) = 0;
-};
+struct SetupChange;
 
 // What the displays last got for one item: nothing since the caches were reset, no reading,
 // "NO UNIT" (the unit did not answer), or a reading.
@@ -49,7 +36,11 @@ struct ShownValue {
 
 class ScanCycle : public ScanTimer {
   public:
-    ScanCycle(UnitApi &unit, AppState &state, Setup &setup, ScanDisplays &displays);
+    // The scan follows every change of the setup that changes what the displays show.
+    ScanCycle(UnitApi &unit, AppState &state, Setup &setup, MainWindowPort &displays);
+    ~ScanCycle() override;
+    ScanCycle(const ScanCycle &) = delete;
+    ScanCycle &operator=(const ScanCycle &) = delete;
 
     // The dialogs' live-value fields, fed in the order they were added. A sink stays added
     // until it is removed; the caller keeps it alive that long.
@@ -76,6 +67,7 @@ class ScanCycle : public ScanTimer {
     int formatBuilds() const { return formatBuilds_; }
 
   private:
+    void setupChanged(const SetupChange &change);
     void showValue(int position, const QString &text, const ShownValue &shown);
     // Makes the cached format fit the channel's decimals, rebuilding it only when they differ
     // from the last use, and formats the value with it.
@@ -99,7 +91,8 @@ class ScanCycle : public ScanTimer {
     UnitApi &unit_;
     AppState &state_;
     Setup &setup_;
-    ScanDisplays &displays_;
+    MainWindowPort &displays_;
+    QMetaObject::Connection listening_;
     std::vector<LiveValueSink *> sinks_;
     QChar separator_;
     std::vector<ShownValue> lastChannelValue_;  // LastChannelValue, 0..MaxChannel

@@ -24,19 +24,12 @@ Session::Session(const SessionServices &services)
       setup_(context_, state_, labels_, items_, windows_),
       setupCommands_(setup_, services.prompter, services.chooser, services.locale),
       help_(state_, services.prompter, services.helpViewer),
-      mastering_(setup_, state_, link_, services.locale),
-      setupChan_(setup_, state_, link_, services.prompter, services.locale),
-      setupLvdt_(setup_, state_, services.prompter, services.locale),
-      setupAnalog_(setup_, state_, services.prompter, services.locale),
-      setupGroup_(setup_, state_, services.prompter),
-      setupSystem_(setup_, state_, link_, services.prompter, services.locale),
-      selectGroup_(setup_, state_),
-      calibrate_({link_, setup_, state_, services.prompter, help_, windows_, services.chooser,
-                  scan_, services.clock != nullptr ? *services.clock : ownClock_},
-                 services.locale),
       scan_(link_, state_, setup_, windows_),
-      commands_(state_, setup_, link_, services.prompter, help_, setupChan_, setupLvdt_,
-                setupAnalog_, mastering_, windows_, windows_),
+      dialogs_({setup_, state_, link_, services.prompter, services.locale},
+               {help_, windows_, services.chooser, scan_,
+                services.clock != nullptr ? *services.clock : ownClock_}),
+      commands_(state_, setup_, link_, services.prompter, help_, dialogs_.setupChan,
+                dialogs_.setupLvdt, dialogs_.setupAnalog, dialogs_.mastering, windows_),
       linkServer_(labels_, nullptr, nullptr),
       lifecycle_(state_, services.prompter, setupCommands_, help_, services.store, windows_,
                  services.programFolder, [this] { return linkServer_.conversationCount(); }),
@@ -45,22 +38,14 @@ Session::Session(const SessionServices &services)
                                       setup_.analogCount()};
       }) {
     scan_.setDecimalSeparator(setupCommands_.decimalSeparator());
-    scan_.addLiveSink(mastering_);
-    scan_.addLiveSink(setupChan_);
-    scan_.addLiveSink(setupLvdt_);
-    scan_.addLiveSink(setupAnalog_);
-    // The grid and bars of a group view would otherwise feed a changed group into rows laid out
-    // for the group as it was.
-    setupGroup_.setChangeHandler([this] {
-        if (state_.ViewType == VIEWTYPEGROUPS) {
-            scan_.RebuildDisplays();
-        }
-    });
+    for (LiveValueSink *sink : dialogs_.liveSinks()) {
+        scan_.addLiveSink(*sink);
+    }
+    setupCommands_.setReplaceGuard([this] { return dialogs_.confirmSetupReplace(); });
     // The displays show "NO UNIT" from the loss on, and every value again once it is back.
     recovery_.setStatusHandler([this](const UnitStatus &status) {
         scan_.resetValueCaches();
-        mastering_.setUnitLost(status.lost);
-        calibrate_.setUnitLost(status.lost);
+        dialogs_.setUnitLost(status.lost);
         if (windows_.view != nullptr) {
             windows_.view->unitStatusChanged(status);
         }
@@ -209,32 +194,34 @@ bool Session::Windows::isDialogOpen(CommandDialog dialog) const {
 // ---- Items ----
 
 int Session::Items::GetCurrentChannel() const {
-    return std::max(session_.setupChan_.GetCurrentChannel(), session_.mastering_.currentChannel());
+    const DialogTools &d = session_.dialogs_;
+    return std::max(d.setupChan.GetCurrentChannel(), d.mastering.currentChannel());
 }
 
 void Session::Items::SetCurrentChannel(int channel) {
-    if (session_.setupChan_.GetCurrentChannel() > channel) {
-        session_.setupChan_.channelsShrankTo(channel);
+    DialogTools &d = session_.dialogs_;
+    if (d.setupChan.GetCurrentChannel() > channel) {
+        d.setupChan.channelsShrankTo(channel);
     }
-    session_.mastering_.channelsShrankTo(channel);
+    d.mastering.channelsShrankTo(channel);
 }
 
 // Each input kind has one dialog. Setup construction sets its current input only when a smaller
 // count leaves the dialog beyond it, before the inputs go.
 int Session::Items::GetCurrentLvdt() const {
-    return session_.setupLvdt_.GetCurrentLvdt();
+    return session_.dialogs_.setupLvdt.GetCurrentLvdt();
 }
 
 void Session::Items::SetCurrentLvdt(int lvdt) {
-    session_.setupLvdt_.lvdtsShrankTo(lvdt);
+    session_.dialogs_.setupLvdt.lvdtsShrankTo(lvdt);
 }
 
 int Session::Items::GetCurrentAnalog() const {
-    return session_.setupAnalog_.GetCurrentAnalog();
+    return session_.dialogs_.setupAnalog.GetCurrentAnalog();
 }
 
 void Session::Items::SetCurrentAnalog(int input) {
-    session_.setupAnalog_.analogsShrankTo(input);
+    session_.dialogs_.setupAnalog.analogsShrankTo(input);
 }
 
 }  // namespace zelapp

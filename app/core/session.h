@@ -17,16 +17,8 @@
 #include "core/main_lifecycle.h"
 #include "core/scan_cycle.h"
 #include "core/startup.h"
-#include "dialogs/calibrate.h"
-#include "dialogs/command_windows.h"
+#include "dialogs/dialog_tools.h"
 #include "dialogs/main_commands.h"
-#include "dialogs/mastering.h"
-#include "dialogs/select_group.h"
-#include "dialogs/setup_analog.h"
-#include "dialogs/setup_chan.h"
-#include "dialogs/setup_group.h"
-#include "dialogs/setup_lvdt.h"
-#include "dialogs/setup_system.h"
 #include "exchange/link_server.h"
 #include "model/model_context.h"
 #include "setup/channel_labels.h"
@@ -113,26 +105,17 @@ class Session {
     MainLifecycle &lifecycle() { return lifecycle_; }
     LinkServer &linkServer() { return linkServer_; }
     MainWindowPort &mainWindow() { return windows_; }
-    SetupChanTool &setupChan() { return setupChan_; }
-    SetupLvdtTool &setupLvdt() { return setupLvdt_; }
-    SetupAnalogTool &setupAnalog() { return setupAnalog_; }
-    SetupGroupTool &setupGroup() { return setupGroup_; }
-    SetupSystemTool &setupSystem() { return setupSystem_; }
-    SelectGroupTool &selectGroup() { return selectGroup_; }
-    MasteringTool &mastering() { return mastering_; }
-    CalibrateTool &calibrate() { return calibrate_; }
+    DialogTools &dialogs() { return dialogs_; }
 
   private:
     // The windows as the headless parts see them, forwarding to the attached view.
-    class Windows : public MainWindowPort, public ScanDisplays, public CommandWindows {
+    class Windows : public MainWindowPort {
       public:
         explicit Windows(Session &session) : session_(session) {}
-        // MainWindowPort
         void setCaption(const QString &caption) override;
         QString caption() const override { return caption_; }
         void UpdateMainDisplay() override;
         void RebuildDisplays() override;
-        // ScanDisplays
         bool gridEnabled() const override;
         bool barsEnabled() const override;
         void SetGridValue(int position, const QString &text) override;
@@ -140,7 +123,6 @@ class Session {
         void UpdateGridDisplay() override;
         void UpdateBarDisplay() override;
         void setViewChecked(int viewType, bool checked) override;
-        // CommandWindows
         void marksChanged() override;
         void showGrid(bool visible) override;
         void showBars(bool visible) override;
@@ -185,15 +167,8 @@ class Session {
     Setup setup_;
     SetupCommands setupCommands_;
     Help help_;
-    MasteringTool mastering_;
-    SetupChanTool setupChan_;
-    SetupLvdtTool setupLvdt_;
-    SetupAnalogTool setupAnalog_;
-    SetupGroupTool setupGroup_;
-    SetupSystemTool setupSystem_;
-    SelectGroupTool selectGroup_;
-    CalibrateTool calibrate_;
     ScanCycle scan_;
+    DialogTools dialogs_;
     MainCommands commands_;
     LinkServer linkServer_;
     MainLifecycle lifecycle_;

@@ -59,8 +59,8 @@ CalibrateTool::Paused::~Paused() {
     }
 }
 
-CalibrateTool::CalibrateTool(const Services &services, QLocale locale)
-    : services_(services), locale_(std::move(locale)) {}
+CalibrateTool::CalibrateTool(const DialogContext &context, const Services &services)
+    : context_(context), services_(services) {}
 
 int CalibrateTool::barTop(Bar bar) {
     return bar == GainCoarse || bar == Ri ? 255 : 100;
@@ -119,12 +119,12 @@ bool CalibrateTool::barsEnabled() const {
 }
 
 Lvdt *CalibrateTool::lvdt() const {
-    return services_.setup.lvdt(probe_);
+    return context_.setup.lvdt(probe_);
 }
 
 bool CalibrateTool::readSettings(int probe, AmpSettings *settings) {
     Paused paused(*this);
-    UnitApi &unit = services_.unit;
+    UnitApi &unit = context_.unit;
     lastStatus_ = unit.ZelReadLvdtGain(probe, &settings->coarse, &settings->ri);
     if (lastStatus_ != 0) {
         return false;
@@ -169,7 +169,7 @@ void CalibrateTool::showRange(int index) {
 }
 
 bool CalibrateTool::open(int probe) {
-    if (probe < 1 || services_.setup.lvdt(probe) == nullptr) {
+    if (probe < 1 || context_.setup.lvdt(probe) == nullptr) {
         return false;
     }
     probe_ = probe;
@@ -182,8 +182,8 @@ bool CalibrateTool::open(int probe) {
         openingFullScale_ = lvdt()->FullScale();
         openingZeroOffset_ = lvdt()->ZeroOffset();
     }
-    openingModified_ = services_.state.SetupModified;
-    const QChar separator = locale_.decimalPoint().at(0);
+    openingModified_ = context_.state.SetupModified;
+    const QChar separator = context_.locale.decimalPoint().at(0);
     fullScaleText_ = rt::formatValue(openingFullScale_, 5, separator).trimmed();
     offsetText_ = rt::formatValue(openingZeroOffset_, 5, separator).trimmed();
     edited_.fill(false);
@@ -194,7 +194,7 @@ bool CalibrateTool::open(int probe) {
 void CalibrateTool::refresh() {
     gainText_ = settingsKnown_ ? rt::defaultText(amplifierGain(settings_[GainCoarse], settings_[Ri],
                                                                settings_[GainFine]),
-                                                 locale_.decimalPoint().at(0))
+                                                 context_.locale.decimalPoint().at(0))
                                : QString();
     if (view_ != nullptr) {
         view_->refresh();
@@ -206,7 +206,7 @@ void CalibrateTool::sendGain(int coarse, int ri) {
         return;
     }
     Paused paused(*this);
-    lastStatus_ = services_.unit.ZelSetLvdtGain(probe_, coarse, ri);
+    lastStatus_ = context_.unit.ZelSetLvdtGain(probe_, coarse, ri);
     settings_[GainCoarse] = coarse;
     settings_[Ri] = ri;
 }
@@ -216,8 +216,8 @@ void CalibrateTool::sendWord(Bar bar, int value) {
         return;
     }
     Paused paused(*this);
-    lastStatus_ = bar == GainFine ? services_.unit.ZelSetLvdtFine(probe_, value)
-                                  : services_.unit.ZelSetLvdtNull(probe_, value);
+    lastStatus_ = bar == GainFine ? context_.unit.ZelSetLvdtFine(probe_, value)
+                                  : context_.unit.ZelSetLvdtNull(probe_, value);
     settings_[bar] = value;
 }
 
@@ -239,7 +239,7 @@ void CalibrateTool::moveGain(Bar moved, int value) {
     uint8_t coarse = 0;
     uint8_t ri = 0;
     Paused paused(*this);
-    if (services_.unit.ZelReadLvdtGain(probe_, &coarse, &ri) == 0) {
+    if (context_.unit.ZelReadLvdtGain(probe_, &coarse, &ri) == 0) {
         settings_[Ri] = ri;
         settings_[GainCoarse] = coarse;
     }
@@ -286,7 +286,7 @@ void CalibrateTool::txtOffset_Change(const QString &text) {
 }
 
 void CalibrateTool::refuse(bool fullScale, const QString &message) {
-    services_.prompter.message(message);
+    context_.prompter.message(message);
     if (view_ != nullptr) {
         view_->focusBox(fullScale);
     }
@@ -298,7 +298,7 @@ bool CalibrateTool::commitBox(bool fullScale) {
     }
     QString &text = fullScale ? fullScaleText_ : offsetText_;
     const QString &label = fullScale ? fullScaleLabel() : offsetLabel();
-    const std::optional<double> typed = rt::localeReal(text, locale_);
+    const std::optional<double> typed = rt::localeReal(text, context_.locale);
     if (!typed || !fitsSingle(*typed)) {
         refuse(fullScale, notANumberText(text, label));
         return false;
@@ -309,7 +309,7 @@ bool CalibrateTool::commitBox(bool fullScale) {
         return false;
     }
     const auto value = static_cast<float>(*typed);
-    text = rt::formatValue(value, 5, locale_.decimalPoint().at(0)).trimmed();
+    text = rt::formatValue(value, 5, context_.locale.decimalPoint().at(0)).trimmed();
     {
         Paused paused(*this);
         if (fullScale) {
@@ -319,7 +319,7 @@ bool CalibrateTool::commitBox(bool fullScale) {
         }
     }
     edited_[boxIndex(fullScale)] = false;
-    services_.state.SetupModified = true;
+    context_.setup.markModified({SetupChange::Kind::Lvdt, probe_});
     refresh();
     return true;
 }
@@ -338,11 +338,11 @@ bool CalibrateTool::commitEdits() {
 
 bool CalibrateTool::storeInUnit() {
     Paused paused(*this);
-    UnitApi &unit = services_.unit;
+    UnitApi &unit = context_.unit;
     int16_t initiated = 0;
     lastStatus_ = unit.ZelSaveCalibration(&initiated);
     if (lastStatus_ != 0 || initiated != 0) {
-        services_.prompter.message(QStringLiteral("Unable to initiate save operation"));
+        context_.prompter.message(QStringLiteral("Unable to initiate save operation"));
         return false;
     }
     storing_ = true;
@@ -372,12 +372,12 @@ bool CalibrateTool::storeInUnit() {
     }
     refresh();
     if (error != 0) {
-        services_.prompter.message(QStringLiteral("Problem saving to ZEL '") +
-                                   QString::number(error) + QLatin1Char('\''));
+        context_.prompter.message(QStringLiteral("Problem saving to ZEL '") +
+                                  QString::number(error) + QLatin1Char('\''));
         return false;
     }
     if (done != 1) {
-        services_.prompter.message(
+        context_.prompter.message(
             QStringLiteral("The unit did not confirm that the settings were stored."));
         return false;
     }
@@ -392,6 +392,7 @@ bool CalibrateTool::OKButton_Click() {
     if (!storeInUnit()) {
         return false;
     }
+    context_.setup.announce({SetupChange::Kind::Amplifier, probe_});
     shown_ = false;
     return true;
 }
@@ -410,7 +411,7 @@ void CalibrateTool::restoreOpening() {
         probe->setFullScale(openingFullScale_);
         probe->setZeroOffset(openingZeroOffset_);
     }
-    const QChar separator = locale_.decimalPoint().at(0);
+    const QChar separator = context_.locale.decimalPoint().at(0);
     fullScaleText_ = rt::defaultText(openingFullScale_, separator);
     offsetText_ = rt::defaultText(openingZeroOffset_, separator);
     edited_.fill(true);
@@ -422,7 +423,9 @@ bool CalibrateTool::CancelButton_Click() {
     }
     if (shown_) {
         restoreOpening();
-        services_.state.SetupModified = openingModified_;
+        if (!openingModified_) {
+            context_.setup.markUnmodified();
+        }
     }
     shown_ = false;
     refresh();
@@ -451,18 +454,18 @@ void CalibrateTool::cmdSave_Click() {
     if (!cmdSaveEnabled()) {
         return;
     }
-    const QString path = services_.chooser.chooseSaveFile(profileRequest(services_.state));
+    const QString path = services_.chooser.chooseSaveFile(profileRequest(context_.state));
     if (path.isEmpty()) {
         return;
     }
     profilePath_ = path;
-    const Setup &setup = services_.setup;
+    const Setup &setup = context_.setup;
     std::vector<AmpRecord> records;
     for (int i = 1; i <= setup.lvdtCount(); ++i) {
         AmpRecord record{setup.lvdt(i)->Index, {}};
         // While the unit is lost the link answers from its copy: no profile from that.
         if (!readSettings(record.probe, &record.settings) || unitLost_) {
-            services_.prompter.message(
+            context_.prompter.message(
                 QStringLiteral("The amplifier settings of probe %1 could not be read from the "
                                "unit.\rThe profile was not saved.")
                     .arg(record.probe));
@@ -472,10 +475,10 @@ void CalibrateTool::cmdSave_Click() {
     }
     const QString reason = writeAmpProfile(path, ampProfileText(setup.lvdtCount(), records));
     if (!reason.isEmpty()) {
-        services_.prompter.message(QStringLiteral("The amplifier profile could not be saved to ") +
-                                   path + QLatin1Char(':') + QLatin1Char('\r') + reason +
-                                   QLatin1Char('\r') +
-                                   QStringLiteral("The previous file is unchanged."));
+        context_.prompter.message(QStringLiteral("The amplifier profile could not be saved to ") +
+                                  path + QLatin1Char(':') + QLatin1Char('\r') + reason +
+                                  QLatin1Char('\r') +
+                                  QStringLiteral("The previous file is unchanged."));
     }
 }
 
@@ -483,13 +486,13 @@ void CalibrateTool::cmdLoad_Click() {
     if (!cmdLoadEnabled() || !commitEdits()) {
         return;
     }
-    const QString path = services_.chooser.chooseOpenFile(profileRequest(services_.state));
+    const QString path = services_.chooser.chooseOpenFile(profileRequest(context_.state));
     if (path.isEmpty()) {
         return;
     }
     profilePath_ = path;
     if (!QFileInfo::exists(path)) {
-        services_.prompter.message(path + QStringLiteral(" file not found."));
+        context_.prompter.message(path + QStringLiteral(" file not found."));
         return;
     }
     QString reason;
@@ -500,27 +503,28 @@ void CalibrateTool::cmdLoad_Click() {
         bytes = readWholeFile(path, &reason);
     }
     if (!bytes) {
-        services_.prompter.message(path + QStringLiteral(" cannot be read:") + QLatin1Char('\r') +
-                                   reason + QLatin1Char('\r') +
-                                   QStringLiteral("Nothing was loaded."));
+        context_.prompter.message(path + QStringLiteral(" cannot be read:") + QLatin1Char('\r') +
+                                  reason + QLatin1Char('\r') +
+                                  QStringLiteral("Nothing was loaded."));
         return;
     }
-    const AmpProfileRead profile = readAmpProfile(*bytes, services_.setup.lvdtCount());
+    const AmpProfileRead profile = readAmpProfile(*bytes, context_.setup.lvdtCount());
     const std::size_t warnings = profile.warnings.size();
     for (std::size_t i = 0; i < std::min(warnings, kMostWarnings); ++i) {
-        services_.prompter.message(profile.warnings[i]);
+        context_.prompter.message(profile.warnings[i]);
     }
     if (warnings > kMostWarnings) {
-        services_.prompter.message(
+        context_.prompter.message(
             QStringLiteral("%1 more lines of this file were not understood and were passed over.")
                 .arg(warnings - kMostWarnings));
     }
     if (profile.outcome != AmpProfileRead::Outcome::Loaded) {
-        services_.prompter.message(profile.message);
+        context_.prompter.message(profile.message);
         return;
     }
     if (applyProfile(profile)) {
         storeInUnit();
+        context_.setup.announce({SetupChange::Kind::Amplifier, 0});
     }
 }
 
@@ -528,7 +532,7 @@ void CalibrateTool::cmdLoad_Click() {
 // choice. Every record is sent whole, a fine gain or null beyond its bar included.
 bool CalibrateTool::applyProfile(const AmpProfileRead &profile) {
     Paused paused(*this);
-    UnitApi &unit = services_.unit;
+    UnitApi &unit = context_.unit;
     for (const AmpRecord &record : profile.records) {
         const AmpSettings &s = record.settings;
         int status = unit.ZelSetLvdtGain(record.probe, s.coarse, s.ri);
@@ -544,7 +548,7 @@ bool CalibrateTool::applyProfile(const AmpProfileRead &profile) {
             refresh();
         }
         if (status != 0) {
-            services_.prompter.message(
+            context_.prompter.message(
                 QStringLiteral("The settings of probe %1 did not reach the unit.\rThe profile "
                                "was not stored in the unit.")
                     .arg(record.probe));

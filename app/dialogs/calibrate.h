@@ -12,9 +12,8 @@
 #include <array>
 #include <optional>
 
-#include "base/app_state.h"
 #include "dialogs/amp_profile.h"
-#include "unit/unit_api.h"
+#include "dialogs/dialog_context.h"
 
 namespace zelapp {
 
@@ -52,18 +51,15 @@ class CalibrateTool {
     static constexpr int kWidthDetails = 6200;
     static constexpr int kWidthNoDetails = 4080;
 
+    // What the calibration needs beyond every dialog's context.
     struct Services {
-        UnitApi &unit;
-        Setup &setup;
-        AppState &state;
-        Prompter &prompter;
         Help &help;
         MainWindowPort &mainWindow;  // its caption titles the help's messages
         FileChooser &chooser;
         ScanTimer &timer;
         WaitClock &clock;
     };
-    explicit CalibrateTool(const Services &services, QLocale locale = QLocale());
+    CalibrateTool(const DialogContext &context, const Services &services);
 
     void setView(CalibrateView *view) { view_ = view; }
 
@@ -168,8 +164,8 @@ class CalibrateTool {
     bool applyProfile(const AmpProfileRead &profile);
     void refuse(bool fullScale, const QString &message);
 
+    DialogContext context_;
     Services services_;
-    QLocale locale_;
     CalibrateView *view_ = nullptr;
     int pauseDepth_ = 0;
     bool timerWasEnabled_ = true;

@@ -44,12 +44,11 @@ analog *InputSetupTool<analog>::input() const {
 }
 
 template <typename Input>
-InputSetupTool<Input>::InputSetupTool(Setup &setup, AppState &state, Prompter &prompter,
-                                      QLocale locale, Source source)
-    : prompter_(prompter),
-      setup_(setup),
-      state_(state),
-      locale_(std::move(locale)),
+InputSetupTool<Input>::InputSetupTool(const DialogContext &context, Source source)
+    : prompter_(context.prompter),
+      setup_(context.setup),
+      state_(context.state),
+      locale_(context.locale),
       source_(source) {}
 
 template <typename Input>
@@ -160,7 +159,8 @@ bool InputSetupTool<Input>::program() {
     }
     modified_ = false;
     touched_.fill(false);
-    state_.SetupModified = true;
+    setup_.markModified(
+        {source_ == Source::Lvdt ? SetupChange::Kind::Lvdt : SetupChange::Kind::Analog, current_});
     refresh();
     return true;
 }

@@ -10,9 +10,8 @@
 #include <array>
 #include <optional>
 
-#include "base/app_state.h"
 #include "base/live_value.h"
-#include "base/prompter.h"
+#include "dialogs/dialog_context.h"
 
 namespace zelapp {
 
@@ -70,8 +69,7 @@ class InputSetupTool : public LiveValueSink {
     void showLiveValue(const QString &text, std::optional<float> reading) override;
 
   protected:
-    InputSetupTool(Setup &setup, AppState &state, Prompter &prompter, QLocale locale,
-                   Source source);
+    InputSetupTool(const DialogContext &context, Source source);
 
     int count() const;
     Input *input() const;

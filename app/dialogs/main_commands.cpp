@@ -11,7 +11,7 @@ namespace zelapp {
 MainCommands::MainCommands(AppState &state, Setup &setup, UnitApi &unit, Prompter &prompter,
                            Help &help, SetupChanTool &setupChan, SetupLvdtTool &setupLvdt,
                            SetupAnalogTool &setupAnalog, MasteringTool &mastering,
-                           CommandWindows &windows, MainWindowPort &mainWindow)
+                           MainWindowPort &windows)
     : state_(state),
       setup_(setup),
       unit_(unit),
@@ -21,8 +21,7 @@ MainCommands::MainCommands(AppState &state, Setup &setup, UnitApi &unit, Prompte
       setupLvdt_(setupLvdt),
       setupAnalog_(setupAnalog),
       mastering_(mastering),
-      windows_(windows),
-      mainWindow_(mainWindow) {}
+      windows_(windows) {}
 
 void MainCommands::setViewMark(int viewType, bool checked) {
     if (checked) {
@@ -38,7 +37,7 @@ void MainCommands::EnableGrid_Click() {
     marks_.grid = on;
     windows_.marksChanged();
     if (on) {
-        mainWindow_.UpdateMainDisplay();
+        windows_.UpdateMainDisplay();
     }
     windows_.showGrid(on);
 }
@@ -48,14 +47,14 @@ void MainCommands::EnableBarGraphs_Click() {
     marks_.bars = on;
     windows_.marksChanged();
     if (on) {
-        mainWindow_.UpdateMainDisplay();
+        windows_.UpdateMainDisplay();
     }
     windows_.showBars(on);
 }
 
 void MainCommands::setView(int viewType) {
     state_.ViewType = viewType;
-    mainWindow_.UpdateMainDisplay();
+    windows_.UpdateMainDisplay();
 }
 
 void MainCommands::ViewGroups_Click() {
@@ -75,9 +74,7 @@ void MainCommands::ViewChannels_Click() {
 void MainCommands::ViewLVDTs_Click() {
     // The hold keeps the tick off the displays until UpdateMainDisplay has rebuilt them for
     // the probes; UpdateMainDisplay releases it.
-    if (state_.ScanHoldCount < 32767) {
-        ++state_.ScanHoldCount;
-    }
+    state_.takeScanHold();
     setView(VIEWTYPELVDTS);
 }
 
@@ -118,17 +115,17 @@ void MainCommands::SetupGeneral_Click() {
 
 void MainCommands::SetupLVDTs_Click() {
     windows_.showDialog(CommandDialog::SetupLvdt, false);
-    mainWindow_.UpdateMainDisplay();
+    windows_.UpdateMainDisplay();
 }
 
 void MainCommands::SetupChannels_Click() {
     windows_.showDialog(CommandDialog::SetupChan, false);
-    mainWindow_.UpdateMainDisplay();
+    windows_.UpdateMainDisplay();
 }
 
 void MainCommands::SetupGroups_Click() {
     windows_.showDialog(CommandDialog::SetupGroup, false);
-    mainWindow_.UpdateMainDisplay();
+    windows_.UpdateMainDisplay();
 }
 
 void MainCommands::AboutMoxSRV_Click() {
@@ -136,7 +133,7 @@ void MainCommands::AboutMoxSRV_Click() {
 }
 
 void MainCommands::mnuHelpContents_Click() {
-    help_.ShowHelpTopic(0, mainWindow_.caption());
+    help_.ShowHelpTopic(0, windows_.caption());
 }
 
 void MainCommands::CommandResetMM_Click() {
@@ -191,7 +188,7 @@ void MainCommands::pickChannel(int channel) {
         setupChan_.SetCurrentChannel(channel);
         windows_.showDialog(CommandDialog::SetupChan, true);
     }
-    mainWindow_.UpdateMainDisplay();
+    windows_.UpdateMainDisplay();
 }
 
 void MainCommands::pickLvdt(int lvdt) {
@@ -202,7 +199,7 @@ void MainCommands::pickLvdt(int lvdt) {
     }
     setupLvdt_.SetCurrentLvdt(lvdt);
     windows_.showDialog(CommandDialog::SetupLvdt, !open);
-    mainWindow_.UpdateMainDisplay();
+    windows_.UpdateMainDisplay();
 }
 
 void MainCommands::pickAnalog(int input) {
@@ -213,7 +210,7 @@ void MainCommands::pickAnalog(int input) {
     }
     setupAnalog_.SetCurrentAnalog(input);
     windows_.showDialog(CommandDialog::SetupAnalog, !open);
-    mainWindow_.UpdateMainDisplay();
+    windows_.UpdateMainDisplay();
 }
 
 bool MainCommands::CheckForAnyGroups() const {

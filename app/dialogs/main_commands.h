@@ -7,7 +7,6 @@
 #include "base/help.h"
 #include "base/main_window_port.h"
 #include "base/prompter.h"
-#include "dialogs/command_windows.h"
 #include "unit/unit_api.h"
 
 namespace zelapp {
@@ -22,7 +21,7 @@ class MainCommands {
   public:
     MainCommands(AppState &state, Setup &setup, UnitApi &unit, Prompter &prompter, Help &help,
                  SetupChanTool &setupChan, SetupLvdtTool &setupLvdt, SetupAnalogTool &setupAnalog,
-                 MasteringTool &mastering, CommandWindows &windows, MainWindowPort &mainWindow);
+                 MasteringTool &mastering, MainWindowPort &windows);
 
     void EnableGrid_Click();
     void EnableBarGraphs_Click();
@@ -50,7 +49,6 @@ class MainCommands {
     // The menu's check marks. The update mark is the toggle's own state, apart from
     // UpdateEnabled, which loading a setup also sets.
     const MenuMarks &marks() const { return marks_; }
-    bool updateToggleState() const { return marks_.update; }
     // The view whose item carries the mark (the scan cycle's rebuild sets it).
     void setViewMark(int viewType, bool checked);
 
@@ -73,8 +71,7 @@ class MainCommands {
     SetupLvdtTool &setupLvdt_;
     SetupAnalogTool &setupAnalog_;
     MasteringTool &mastering_;
-    CommandWindows &windows_;
-    MainWindowPort &mainWindow_;
+    MainWindowPort &windows_;
     MenuMarks marks_;
 };
 

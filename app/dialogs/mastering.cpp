@@ -23,8 +23,8 @@ bool fitsSingle(double value) {
 }
 }  // namespace
 
-MasteringTool::MasteringTool(Setup &setup, AppState &state, UnitApi &unit, QLocale locale)
-    : setup_(setup), state_(state), unit_(unit), locale_(std::move(locale)) {}
+MasteringTool::MasteringTool(const DialogContext &context)
+    : setup_(context.setup), state_(context.state), unit_(context.unit), locale_(context.locale) {}
 
 Channel *MasteringTool::channel() const {
     return setup_.channel(current_);
@@ -132,7 +132,7 @@ void MasteringTool::fail() {
 }
 
 void MasteringTool::finish(const QString &instruction) {
-    state_.SetupModified = true;
+    setup_.markModified({SetupChange::Kind::ChannelScaling, current_});
     instruction_ = instruction;
     masterCaption_ = QStringLiteral("Next Channel");
     step_ = MasteringStep::ChannelDone;

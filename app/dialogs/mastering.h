@@ -8,9 +8,8 @@
 #include <QString>
 #include <optional>
 
-#include "base/app_state.h"
 #include "base/live_value.h"
-#include "unit/unit_api.h"
+#include "dialogs/dialog_context.h"
 
 namespace zelapp {
 
@@ -31,7 +30,7 @@ class MasteringView {
 
 class MasteringTool : public LiveValueSink {
   public:
-    MasteringTool(Setup &setup, AppState &state, UnitApi &unit, QLocale locale = QLocale());
+    explicit MasteringTool(const DialogContext &context);
 
     void setView(MasteringView *view) { view_ = view; }
 

@@ -4,11 +4,8 @@
 
 namespace zelapp {
 
-namespace {
-constexpr int kMaxScanHolds = 32767;  // ScanHoldCount is an Integer
-}  // namespace
-
-SelectGroupTool::SelectGroupTool(Setup &setup, AppState &state) : setup_(setup), state_(state) {}
+SelectGroupTool::SelectGroupTool(const DialogContext &context)
+    : setup_(context.setup), state_(context.state) {}
 
 void SelectGroupTool::refresh() {
     if (view_ != nullptr) {
@@ -17,9 +14,7 @@ void SelectGroupTool::refresh() {
 }
 
 void SelectGroupTool::Form_Load() {
-    if (state_.ScanHoldCount < kMaxScanHolds) {
-        ++state_.ScanHoldCount;
-    }
+    state_.takeScanHold();
     groups_.clear();
     groupData_.clear();
     for (int n = 1; n <= setup_.groupCount(); ++n) {

@@ -7,7 +7,7 @@
 #include <QList>
 #include <QStringList>
 
-#include "base/app_state.h"
+#include "dialogs/dialog_context.h"
 
 namespace zelapp {
 
@@ -23,7 +23,7 @@ class SelectGroupView {
 
 class SelectGroupTool {
   public:
-    SelectGroupTool(Setup &setup, AppState &state);
+    explicit SelectGroupTool(const DialogContext &context);
 
     void setView(SelectGroupView *view) { view_ = view; }
 

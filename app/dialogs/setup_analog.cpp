@@ -4,8 +4,8 @@
 
 namespace zelapp {
 
-SetupAnalogTool::SetupAnalogTool(Setup &setup, AppState &state, Prompter &prompter, QLocale locale)
-    : InputSetupTool(setup, state, prompter, std::move(locale), Source::Analog) {}
+SetupAnalogTool::SetupAnalogTool(const DialogContext &context)
+    : InputSetupTool(context, Source::Analog) {}
 
 bool SetupAnalogTool::ConfirmAnalogChanges() {
     if (!modified()) {

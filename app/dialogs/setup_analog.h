@@ -11,7 +11,7 @@ namespace zelapp {
 
 class SetupAnalogTool : public InputSetupTool<analog> {
   public:
-    SetupAnalogTool(Setup &setup, AppState &state, Prompter &prompter, QLocale locale = QLocale());
+    explicit SetupAnalogTool(const DialogContext &context);
 
     static QString changedText() { return QStringLiteral("Analog has been changed"); }
 

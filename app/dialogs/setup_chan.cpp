@@ -33,9 +33,12 @@ const ChanBoxInfo &chanBoxInfo(ChanBox box) {
     return kBoxes[static_cast<std::size_t>(box)];
 }
 
-SetupChanTool::SetupChanTool(Setup &setup, AppState &state, UnitApi &unit, Prompter &prompter,
-                             QLocale locale)
-    : setup_(setup), state_(state), unit_(unit), prompter_(prompter), locale_(std::move(locale)) {
+SetupChanTool::SetupChanTool(const DialogContext &context)
+    : setup_(context.setup),
+      state_(context.state),
+      unit_(context.unit),
+      prompter_(context.prompter),
+      locale_(context.locale) {
     boxes_[index(ChanBox::Decimals)] = QStringLiteral("5");
 }
 
@@ -182,7 +185,7 @@ bool SetupChanTool::ProgramChannel() {
     c->InUse = true;
     modified_ = false;
     touched_.fill(false);
-    state_.SetupModified = true;
+    setup_.markModified({SetupChange::Kind::Channel, current_});
     refresh();
     return true;
 }

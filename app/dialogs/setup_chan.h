@@ -9,10 +9,8 @@
 #include <array>
 #include <optional>
 
-#include "base/app_state.h"
 #include "base/live_value.h"
-#include "base/prompter.h"
-#include "unit/unit_api.h"
+#include "dialogs/dialog_context.h"
 
 namespace zelapp {
 
@@ -56,8 +54,7 @@ class SetupChanView {
 
 class SetupChanTool : public LiveValueSink {
   public:
-    SetupChanTool(Setup &setup, AppState &state, UnitApi &unit, Prompter &prompter,
-                  QLocale locale = QLocale());
+    explicit SetupChanTool(const DialogContext &context);
 
     void setView(SetupChanView *view) { view_ = view; }
 

@@ -7,21 +7,17 @@
 namespace zelapp {
 
 namespace {
-constexpr int kMaxScanHolds = 32767;  // ScanHoldCount is an Integer
 
 QString availableEntry(const Channel &c) {
     return QString::number(c.Index) + QLatin1Char(' ') + c.Description;
 }
 }  // namespace
 
-SetupGroupTool::SetupGroupTool(Setup &setup, AppState &state, Prompter &prompter)
-    : setup_(setup), state_(state), prompter_(prompter) {}
+SetupGroupTool::SetupGroupTool(const DialogContext &context)
+    : setup_(context.setup), state_(context.state), prompter_(context.prompter) {}
 
 void SetupGroupTool::changed() {
-    state_.SetupModified = true;
-    if (groupsChanged_) {
-        groupsChanged_();
-    }
+    setup_.markModified({SetupChange::Kind::Groups});
 }
 
 void SetupGroupTool::refresh() {
@@ -44,9 +40,7 @@ QString SetupGroupTool::channelEntry(int channel) const {
 }
 
 void SetupGroupTool::Form_Load() {
-    if (state_.ScanHoldCount < kMaxScanHolds) {
-        ++state_.ScanHoldCount;
-    }
+    state_.takeScanHold();
     FillGroupLists();
 }
 

@@ -8,10 +8,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <functional>
 
-#include "base/app_state.h"
-#include "base/prompter.h"
+#include "dialogs/dialog_context.h"
 
 namespace zelapp {
 
@@ -28,11 +26,9 @@ class SetupGroupView {
 
 class SetupGroupTool {
   public:
-    SetupGroupTool(Setup &setup, AppState &state, Prompter &prompter);
+    explicit SetupGroupTool(const DialogContext &context);
 
     void setView(SetupGroupView *view) { view_ = view; }
-    // Runs after every change to the groups, so that a group view on show follows at once.
-    void setChangeHandler(std::function<void()> handler) { groupsChanged_ = std::move(handler); }
 
     // ---- Fields the form shows ----
     const QStringList &ListAvailableChannels() const { return available_; }
@@ -71,14 +67,13 @@ class SetupGroupTool {
     QString channelEntry(int channel) const;
     void showGroup(int position);
     void refresh();
-    // Every change: the setup is modified and the handler runs.
+    // Every change: the setup is modified and everyone hears that the groups changed.
     void changed();
 
     Setup &setup_;
     AppState &state_;
     Prompter &prompter_;
     SetupGroupView *view_ = nullptr;
-    std::function<void()> groupsChanged_;
 
     QStringList available_;
     QList<int> availableData_;

@@ -6,8 +6,8 @@
 
 namespace zelapp {
 
-SetupLvdtTool::SetupLvdtTool(Setup &setup, AppState &state, Prompter &prompter, QLocale locale)
-    : InputSetupTool(setup, state, prompter, std::move(locale), Source::Lvdt) {}
+SetupLvdtTool::SetupLvdtTool(const DialogContext &context)
+    : InputSetupTool(context, Source::Lvdt) {}
 
 bool SetupLvdtTool::ConfirmLvdtChanges() {
     if (!modified()) {

@@ -10,7 +10,7 @@ namespace zelapp {
 
 class SetupLvdtTool : public InputSetupTool<Lvdt> {
   public:
-    SetupLvdtTool(Setup &setup, AppState &state, Prompter &prompter, QLocale locale = QLocale());
+    explicit SetupLvdtTool(const DialogContext &context);
 
     // ---- Fields the form shows ----
     const QString &TextCurrentLvdt() const { return currentText(); }

@@ -7,7 +7,6 @@
 namespace zelapp {
 
 namespace {
-constexpr int kMaxScanHolds = 32767;  // ScanHoldCount is an Integer
 constexpr int kMaxInteger = 32767;
 // ScanTime counts tenths of a millisecond; the box shows milliseconds.
 constexpr int kScanTimePerMs = 10;
@@ -32,9 +31,12 @@ const SystemBoxInfo &systemBoxInfo(SystemBox box) {
     return kBoxes[static_cast<std::size_t>(box)];
 }
 
-SetupSystemTool::SetupSystemTool(Setup &setup, AppState &state, UnitApi &unit, Prompter &prompter,
-                                 QLocale locale)
-    : setup_(setup), state_(state), unit_(unit), prompter_(prompter), locale_(std::move(locale)) {}
+SetupSystemTool::SetupSystemTool(const DialogContext &context)
+    : setup_(context.setup),
+      state_(context.state),
+      unit_(context.unit),
+      prompter_(context.prompter),
+      locale_(context.locale) {}
 
 void SetupSystemTool::refresh() {
     if (view_ != nullptr) {
@@ -42,16 +44,8 @@ void SetupSystemTool::refresh() {
     }
 }
 
-void SetupSystemTool::releaseHold() {
-    if (state_.ScanHoldCount > 0) {
-        --state_.ScanHoldCount;
-    }
-}
-
 void SetupSystemTool::Form_Load() {
-    if (state_.ScanHoldCount < kMaxScanHolds) {
-        ++state_.ScanHoldCount;
-    }
+    state_.takeScanHold();
     const QChar separator = locale_.decimalPoint().at(0);
     const auto put = [this](SystemBox box, const QString &text) { boxes_[index(box)] = text; };
     put(SystemBox::Channels, QString::number(setup_.channelCount()));
@@ -188,7 +182,7 @@ bool SetupSystemTool::ApplySystemSettings() {
     state_.ScanTime = v.scanTime;
     unit_.ZelSetScanTime(state_.ScanTime);
     if (setupChanged) {
-        state_.SetupModified = true;
+        setup_.markModified({SetupChange::Kind::Counts});
     }
     return ok;
 }
@@ -203,7 +197,7 @@ bool SetupSystemTool::CommandOK_Click() {
 
 bool SetupSystemTool::Form_QueryUnload() {
     // Closing without OK applies nothing; the displays must not stay frozen on old readings.
-    releaseHold();
+    state_.releaseScanHold();
     return true;
 }
 

@@ -11,9 +11,7 @@
 #include <cstddef>
 #include <optional>
 
-#include "base/app_state.h"
-#include "base/prompter.h"
-#include "unit/unit_api.h"
+#include "dialogs/dialog_context.h"
 
 namespace zelapp {
 
@@ -51,8 +49,7 @@ class SetupSystemView {
 
 class SetupSystemTool {
   public:
-    SetupSystemTool(Setup &setup, AppState &state, UnitApi &unit, Prompter &prompter,
-                    QLocale locale = QLocale());
+    explicit SetupSystemTool(const DialogContext &context);
 
     void setView(SetupSystemView *view) { view_ = view; }
 
@@ -93,7 +90,6 @@ class SetupSystemTool {
     // The full-scale box: a Single of at least the smallest full scale a probe can have.
     bool fullScale(float &out);
     bool refuse(SystemBox box, const QString &message);
-    void releaseHold();
     void refresh();
 
     Setup &setup_;

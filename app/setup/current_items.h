@@ -15,20 +15,4 @@ class CurrentItems {
     virtual void SetCurrentAnalog(int input) = 0;
 };
 
-// The plain holder used until the dialogs exist, and by the tests.
-class CurrentItemHolder : public CurrentItems {
-  public:
-    int GetCurrentChannel() const override { return channel_; }
-    void SetCurrentChannel(int channel) override { channel_ = channel; }
-    int GetCurrentLvdt() const override { return lvdt_; }
-    void SetCurrentLvdt(int lvdt) override { lvdt_ = lvdt; }
-    int GetCurrentAnalog() const override { return analog_; }
-    void SetCurrentAnalog(int input) override { analog_ = input; }
-
-  private:
-    int channel_ = 1;
-    int lvdt_ = 1;
-    int analog_ = 1;
-};
-
 }  // namespace zelapp

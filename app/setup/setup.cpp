@@ -144,11 +144,23 @@ void Setup::NewSetup() {
     state_.SetupFileName = QStringLiteral("new.zel");
     mainWindow_.setCaption(QStringLiteral("Zel-8 [") + state_.SetupFileName + QStringLiteral("]"));
     ClearSetup();
-    // The displays would keep the old descriptions and limits, and the caches the old values,
-    // so steady readings would never replace the fresh holders' "DDE". A hold an open dialog
-    // took is its own to release.
-    mainWindow_.RebuildDisplays();
+    // The displays rebuild and the open dialogs show the new setup. A hold an open dialog took
+    // is its own to release.
+    announce({SetupChange::Kind::Replaced});
     state_.UpdateEnabled = true;
+}
+
+void Setup::markModified(const SetupChange &change) {
+    state_.SetupModified = true;
+    announce(change);
+}
+
+void Setup::markUnmodified() {
+    state_.SetupModified = false;
+}
+
+void Setup::announce(const SetupChange &change) {
+    emit notifier_.changed(change);
 }
 
 }  // namespace zelapp

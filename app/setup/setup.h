@@ -13,6 +13,7 @@
 #include "model/model_context.h"
 #include "setup/channel_labels.h"
 #include "setup/current_items.h"
+#include "setup/setup_change.h"
 #include "setup/window_geometry.h"
 
 namespace zelapp {
@@ -54,8 +55,18 @@ class Setup {
     void CreateDefaultObjects();
     // Removes all groups and rebuilds channels, probes and analog inputs with their defaults.
     void ClearSetup();
-    // Starts an empty setup named "new.zel" and rebuilds the displays for it.
+    // Starts an empty setup named "new.zel"; everyone hears that the setup was replaced.
     void NewSetup();
+
+    // ---- Changes ----
+    // Every change of the setup goes through here: the setup is modified (offered for saving)
+    // and everyone listening hears what changed.
+    void markModified(const SetupChange &change);
+    // The setup now matches its file: saved, or loaded whole.
+    void markUnmodified();
+    // A change that leaves the modified flag alone: a setup put in place whole.
+    void announce(const SetupChange &change);
+    SetupNotifier &notifier() { return notifier_; }
 
     // The nine window records; they live across New and ClearSetup.
     SetupWindows &windows() { return windows_; }
@@ -83,6 +94,7 @@ class Setup {
     std::vector<std::unique_ptr<analog>> analogs_;
     std::vector<std::unique_ptr<group>> groups_;
     SetupWindows windows_{};
+    SetupNotifier notifier_;
 };
 
 }  // namespace zelapp

@@ -15,11 +15,36 @@ QChar SetupCommands::decimalSeparator() const {
     return point.size() == 1 ? point.front() : QLatin1Char('.');
 }
 
+bool SetupCommands::confirmReplace() {
+    if (replaceGuard_ && !replaceGuard_()) {
+        return false;
+    }
+    if (!setup_.state().SetupModified) {
+        return true;
+    }
+    const PromptAnswer answer =
+        prompter_.ask(QStringLiteral("Setup has been modified\rSave changes"), {},
+                      PromptIcon::Question, PromptButtons::YesNoCancel);
+    switch (answer) {
+        case PromptAnswer::Yes:
+            return SaveFile_Click();
+        case PromptAnswer::No:
+            return true;
+        default:
+            return false;
+    }
+}
+
 void SetupCommands::NewFile_Click() {
-    setup_.NewSetup();
+    if (confirmReplace()) {
+        setup_.NewSetup();
+    }
 }
 
 void SetupCommands::OpenFile_Click() {
+    if (!confirmReplace()) {
+        return;
+    }
     FileDialogRequest request;
     request.filter = QStringLiteral("ZEL Setups (*.zel)|*.zel|All (*.*)|*.*");
     request.initialFolder = setup_.state().AppPath;
@@ -64,7 +89,7 @@ bool SetupCommands::writeSetup(const QString &path) {
                           QStringLiteral("The previous file is unchanged."));
         return false;
     }
-    setup_.state().SetupModified = false;
+    setup_.markUnmodified();
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QChar>
 #include <QLocale>
+#include <functional>
 
 #include "setup/setup_reader.h"
 
@@ -20,8 +21,10 @@ class SetupCommands {
     SetupCommands(Setup &setup, Prompter &prompter, FileChooser &chooser,
                   QLocale locale = QLocale());
 
+    // New and Open replace the setup only after the open dialogs asked about their edits and a
+    // modified setup was offered for saving; Open asks for the file after both. Cancelling
+    // any of them changes nothing.
     void NewFile_Click();
-    // Asks for a file and loads it; a cancelled dialog changes nothing.
     void OpenFile_Click();
     // Writes the setup to SetupFileName, or runs Save As when there is no name. Returns whether
     // the file was written. A failed write says so in a message and leaves SetupModified alone.
@@ -34,6 +37,12 @@ class SetupCommands {
     // Loads the file named by SetupFileName (the command line's setup file at start-up).
     SetupLoad loadSetupFile();
 
+    // The open dialogs' questions before their setup is replaced; false when one was cancelled.
+    void setReplaceGuard(std::function<bool()> guard) { replaceGuard_ = std::move(guard); }
+    // Whether the setup may be replaced: the dialogs' questions, then "Setup has been
+    // modified" (Yes saves, through Save As without a name; a cancelled or failed save stops).
+    bool confirmReplace();
+
     QChar decimalSeparator() const;
     Setup &setup() { return setup_; }
 
@@ -45,6 +54,7 @@ class SetupCommands {
     Prompter &prompter_;
     FileChooser &chooser_;
     QLocale locale_;
+    std::function<bool()> replaceGuard_;
 };
 
 }  // namespace zelapp

@@ -363,15 +363,21 @@ SetupLoad SetupReader::readText(const QByteArray &bytes, const QString &fileName
     }
 
     QString caption = state.ProductTitle + QStringLiteral(" [") + fileName + QLatin1Char(']');
-    if (result == SetupLoad::Loaded) {
-        state.SetupModified = false;
-    } else {
-        state.SetupModified = true;
+    if (result != SetupLoad::Loaded) {
         state.SetupFileName.clear();
         caption += QStringLiteral(" (not loaded)");  // the name is gone, so must the promise
     }
     setup_.mainWindow().setCaption(caption);
-    setup_.mainWindow().UpdateMainDisplay();
+    // The displays rebuild and the open dialogs show the new setup; a part that was read is
+    // offered for saving. Then the hold a rebuild of the main display releases.
+    const SetupChange replaced{SetupChange::Kind::Replaced};
+    if (result == SetupLoad::Loaded) {
+        setup_.markUnmodified();
+        setup_.announce(replaced);
+    } else {
+        setup_.markModified(replaced);
+    }
+    state.releaseScanHold();
     state.UpdateEnabled = true;
     return result;
 }

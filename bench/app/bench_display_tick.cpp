@@ -144,7 +144,7 @@ bool prepare(zeltest::AppFixture &f, const std::function<void(zelapp::Setup &)> 
     live->click();
     paintPending();
     if (f.app->setup().channelCount() != kChannels ||
-        f.app->session().setupChan().SetupChanChannel() != 1 ||
+        f.app->session().dialogs().setupChan.SetupChanChannel() != 1 ||
         window->barWindow()->TotalNumberOfBars() != kChannels ||
         !window->gridWindow()->isVisible() || !window->barWindow()->isVisible()) {
         std::fprintf(stderr, "the displays do not show %d channels\n", kChannels);

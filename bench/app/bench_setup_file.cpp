@@ -14,11 +14,12 @@
 #include "compare_rounds.h"
 #include "echo_unit.h"
 #include "gauging_formulas.h"
-#include "recording_main_window.h"
 #include "recording_ports.h"
+#include "recording_windows.h"
 #include "scripted_prompter.h"
 #include "setup/setup.h"
 #include "setup/setup_commands.h"
+#include "setup_fixture.h"
 #include "temp_folder.h"
 
 namespace {
@@ -38,8 +39,8 @@ int main() {
     zeltest::ScriptedPrompter prompter;
     zelapp::AppState state;
     zelapp::ChannelLabels labels;
-    zelapp::CurrentItemHolder items;
-    zeltest::RecordingMainWindow window;
+    zeltest::CurrentItemHolder items;
+    zeltest::RecordingWindows window;
     zelapp::ModelContext context{unit, prompter, state};
     zelapp::Setup setup{context, state, labels, items, window};
     zeltest::FakeFileChooser chooser;

@@ -12,6 +12,7 @@
 #include "core/ini_file.h"
 #include "core/scan_cycle.h"
 #include "recording_ports.h"
+#include "recording_windows.h"
 #include "setup_fixture.h"
 
 namespace {
@@ -38,7 +39,7 @@ void startWith(const zelapp::AppState &settings) {
     zeltest::SetupFixture f(0, 0, 0);
     f.state = settings;
     f.setup.CreateDefaultObjects();
-    zeltest::RecordingDisplays displays;
+    zeltest::RecordingWindows displays;
     zelapp::ScanCycle scan(f.unit, f.state, f.setup, displays);
     f.state.UpdateEnabled = true;
     for (int view = zelapp::VIEWTYPEGROUPS; view <= zelapp::VIEWTYPEANALOGS; ++view) {

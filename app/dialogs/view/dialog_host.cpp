@@ -1,15 +1,7 @@
 #include "dialogs/view/dialog_host.h"
 
-#include "core/session.h"
-#include "dialogs/view/form_about.h"
+#include "dialogs/view/dialog_table.h"
 #include "dialogs/view/form_calibrate.h"
-#include "dialogs/view/form_mastering.h"
-#include "dialogs/view/form_select_group.h"
-#include "dialogs/view/form_setup_analog.h"
-#include "dialogs/view/form_setup_chan.h"
-#include "dialogs/view/form_setup_group.h"
-#include "dialogs/view/form_setup_lvdt.h"
-#include "dialogs/view/form_setup_system.h"
 
 namespace zelapp {
 
@@ -31,44 +23,10 @@ HostedDialog *DialogHost::make(CommandDialog which) {
     if (HostedDialog *made = dialog(which)) {
         return made;
     }
-    HostedDialog *made = nullptr;
-    switch (which) {
-        case CommandDialog::SetupChan:
-            made = new FormSetupChan(session_.setupChan(), session_.state().AppPath, &mainWindow_);
-            break;
-        case CommandDialog::SetupLvdt:
-            made = new FormSetupLvdt(session_.setupLvdt(), session_.state().AppPath, &mainWindow_);
-            break;
-        case CommandDialog::SetupAnalog:
-            made =
-                new FormSetupAnalog(session_.setupAnalog(), session_.state().AppPath, &mainWindow_);
-            break;
-        case CommandDialog::SetupGroup:
-            made =
-                new FormSetupGroup(session_.setupGroup(), session_.state().AppPath, &mainWindow_);
-            break;
-        case CommandDialog::SelectGroup:
-            made =
-                new FormSelectGroup(session_.selectGroup(), session_.state().AppPath, &mainWindow_);
-            break;
-        case CommandDialog::Mastering:
-            made = new FormMastering(session_.mastering(), session_.state().AppPath, &mainWindow_);
-            break;
-        case CommandDialog::SetupSystem:
-            made =
-                new FormSetupSystem(session_.setupSystem(), session_.state().AppPath, &mainWindow_);
-            break;
-        case CommandDialog::Calibrate:
-            made = new FormCalibrate(session_.calibrate(), session_.state().AppPath, &mainWindow_);
-            break;
-        case CommandDialog::About:
-            made = new FormAboutMoxSRV(session_.state(), session_.unit(), session_.state().AppPath,
-                                       &mainWindow_);
-            break;
-        default:
-            return nullptr;  // not part of the program yet
+    HostedDialog *made = makeDialogForm(which, session_, mainWindow_);
+    if (made != nullptr) {
+        dialogs_[which] = made;
     }
-    dialogs_[which] = made;
     return made;
 }
 

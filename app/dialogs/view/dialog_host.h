@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "dialogs/command_windows.h"
+#include "base/main_window_port.h"
 
 class QWidget;
 

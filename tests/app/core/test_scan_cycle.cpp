@@ -10,6 +10,7 @@
 
 #include "core/scan_cycle.h"
 #include "recording_ports.h"
+#include "recording_windows.h"
 #include "setup_fixture.h"
 
 using namespace Qt::StringLiterals;
@@ -21,7 +22,7 @@ namespace {
 // machine's locale, and every channel measuring (a formula each).
 struct Harness {
     zeltest::SetupFixture f;
-    zeltest::RecordingDisplays displays;
+    zeltest::RecordingWindows displays;
     // The four live-value fields, in the order the program adds them; all off at first.
     zeltest::RecordingSink mastering{zelapp::LiveValueSink::Source::Channel, 0, true};
     zeltest::RecordingSink setupChan{zelapp::LiveValueSink::Source::Channel, 0};

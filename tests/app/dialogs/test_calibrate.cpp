@@ -34,7 +34,7 @@ struct Calibrate : ::testing::Test {
 
     void SetUp() override {
         ASSERT_EQ(f.start(), zelapp::StartupResult::Running);
-        tool = &f.session->calibrate();
+        tool = &f.session->dialogs().calibrate;
         tool->setView(&view);
         f.prompter.shown.clear();
     }

@@ -17,7 +17,7 @@ namespace {
 
 struct GroupDialog {
     zeltest::SetupFixture f;
-    zelapp::SetupGroupTool tool{f.setup, f.state, f.prompter};
+    zelapp::SetupGroupTool tool{f.dialogs};
 };
 
 std::vector<int> indexes(const zelapp::Setup &setup) {
@@ -196,7 +196,7 @@ TEST(SetupGroupTool, EntriesNamingNoChannelAreListedWithAQuestionMark) {
 
 struct SelectDialog {
     zeltest::SetupFixture f;
-    zelapp::SelectGroupTool tool{f.setup, f.state};
+    zelapp::SelectGroupTool tool{f.dialogs};
     SelectDialog() {
         zeltest::addGroup(f.setup, u"Front"_s, {1});
         zeltest::addGroup(f.setup, u"Middle"_s, {});
@@ -229,7 +229,7 @@ TEST(SelectGroupTool, OpensOnTheLastGroupAndOkMakesTheSelectedOneCurrent) {
 
 TEST(SelectGroupTool, WithoutGroupsOkLeavesTheCurrentGroup) {
     zeltest::SetupFixture f;
-    zelapp::SelectGroupTool tool{f.setup, f.state};
+    zelapp::SelectGroupTool tool{f.dialogs};
     f.state.CurrentGroup = 4;
     tool.Form_Load();
     EXPECT_EQ(tool.selectedGroup(), -1);
@@ -246,7 +246,7 @@ TEST(ViewGroups, AChangeInTheGroupDialogRebuildsAGroupViewAtOnce) {
     zeltest::addGroup(s.setup(), u"Back"_s, {3});
     s.state().ViewType = zelapp::VIEWTYPEGROUPS;
     s.session->commands().EnableGrid_Click();
-    zelapp::SetupGroupTool &dialog = s.session->setupGroup();
+    zelapp::SetupGroupTool &dialog = s.session->dialogs().setupGroup;
     s.session->commands().SetupGroups_Click();
     dialog.Form_Load();  // what the window's opening does
     const int rebuilds = s.view.gridRebuilds;
@@ -264,7 +264,7 @@ TEST(ViewGroups, TheSelectionDialogsHoldIsReleasedAndCancelKeepsTheGroup) {
     ASSERT_EQ(s.start(), zelapp::StartupResult::Running);
     zeltest::addGroup(s.setup(), u"Front"_s, {1, 2});
     zeltest::addGroup(s.setup(), u"Back"_s, {3});
-    zelapp::SelectGroupTool &select = s.session->selectGroup();
+    zelapp::SelectGroupTool &select = s.session->dialogs().selectGroup;
 
     bool ok = true;
     int heldWhileOpen = 0;

@@ -22,42 +22,18 @@ using zelapp::CommandDialog;
 
 namespace {
 
-class RecordingWindows : public zelapp::CommandWindows {
-  public:
-    int marksChanges = 0;
-    std::vector<std::pair<char, bool>> shown;  // 'g' grid, 'b' bars
-    std::vector<std::pair<CommandDialog, bool>> dialogs;
-    std::vector<CommandDialog> open;
-    std::function<void(CommandDialog)> onDialog;
-
-    void marksChanged() override { ++marksChanges; }
-    void showGrid(bool visible) override { shown.emplace_back('g', visible); }
-    void showBars(bool visible) override { shown.emplace_back('b', visible); }
-    zelapp::DialogResult showDialog(CommandDialog dialog, bool modal) override {
-        dialogs.emplace_back(dialog, modal);
-        if (onDialog) {
-            onDialog(dialog);
-        }
-        return modal ? zelapp::DialogResult::Cancelled : zelapp::DialogResult::Shown;
-    }
-    bool isDialogOpen(CommandDialog dialog) const override {
-        return std::find(open.begin(), open.end(), dialog) != open.end();
-    }
-};
-
 class MainCommandsTest : public ::testing::Test {
   protected:
     zeltest::SetupFixture f;
-    RecordingWindows windows;
+    zeltest::RecordingWindows &windows = f.mainWindow;
     zeltest::NoHelpViewer viewer;
     zelapp::Help help{f.state, f.prompter, viewer};
-    zelapp::SetupChanTool setupChan{f.setup, f.state, f.unit, f.prompter, QLocale::c()};
-    zelapp::SetupLvdtTool setupLvdt{f.setup, f.state, f.prompter, QLocale::c()};
-    zelapp::SetupAnalogTool setupAnalog{f.setup, f.state, f.prompter, QLocale::c()};
-    zelapp::MasteringTool mastering{f.setup, f.state, f.unit, QLocale::c()};
-    zelapp::MainCommands commands{f.state,   f.setup,   f.unit,      f.prompter,
-                                  help,      setupChan, setupLvdt,   setupAnalog,
-                                  mastering, windows,   f.mainWindow};
+    zelapp::SetupChanTool setupChan{f.dialogs};
+    zelapp::SetupLvdtTool setupLvdt{f.dialogs};
+    zelapp::SetupAnalogTool setupAnalog{f.dialogs};
+    zelapp::MasteringTool mastering{f.dialogs};
+    zelapp::MainCommands commands{f.state,   f.setup,   f.unit,      f.prompter, help,
+                                  setupChan, setupLvdt, setupAnalog, mastering,  windows};
 };
 
 TEST_F(MainCommandsTest, NumbersTwiceShowsThenHidesTheGridAndTheMarkFollows) {

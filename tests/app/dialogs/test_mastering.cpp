@@ -21,7 +21,7 @@ class Mastering : public ::testing::Test {
 
     void SetUp() override {
         ASSERT_EQ(f.start(), zelapp::StartupResult::Running);
-        tool = &f.session->mastering();
+        tool = &f.session->dialogs().mastering;
         for (int i = 1; i <= f.setup().channelCount(); ++i) {
             f.setup().channel(i)->setFormula(u"T1"_s);
         }
@@ -191,7 +191,7 @@ TEST_F(Mastering, ASmallerSetupMovesTheWindowAndItsLiveChannel) {
     f.setup().CreateChannels(5);
     EXPECT_EQ(tool->currentChannel(), 5);
     EXPECT_EQ(tool->MasteringChannel(), 5);
-    EXPECT_EQ(f.session->setupChan().GetCurrentChannel(), 0);  // never opened: left alone
+    EXPECT_EQ(f.session->dialogs().setupChan.GetCurrentChannel(), 0);  // never opened: left alone
     tool->Form_Unload();
     tool->Form_Load();
     EXPECT_EQ(tool->currentChannel(), 5);

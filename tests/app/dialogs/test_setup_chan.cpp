@@ -25,7 +25,7 @@ struct Focus : zelapp::SetupChanView {
 
 struct Dialog {
     zeltest::SetupFixture f;
-    zelapp::SetupChanTool tool{f.setup, f.state, f.unit, f.prompter, QLocale::c()};
+    zelapp::SetupChanTool tool{f.dialogs};
     Focus view;
 
     explicit Dialog(int channels = 8) : f(channels) {
@@ -50,7 +50,7 @@ TEST(SetupChanTool, OpensOnChannelOneAndFillsTheBoxesFromTheChannel) {
     c.UseTwoMasters = true;
     c.Master2 = -1.5f;
     c.setScaling(2.0f);
-    zelapp::SetupChanTool tool{f.setup, f.state, f.unit, f.prompter, QLocale::c()};
+    zelapp::SetupChanTool tool{f.dialogs};
     tool.Form_Load();
     EXPECT_EQ(tool.TextCurrentChannel(), u"1"_s);
     EXPECT_EQ(tool.text(ChanBox::Formula), u"T1-T2"_s);
@@ -62,7 +62,7 @@ TEST(SetupChanTool, OpensOnChannelOneAndFillsTheBoxesFromTheChannel) {
     EXPECT_FALSE(tool.modified());
 
     zeltest::SetupFixture none(0);
-    zelapp::SetupChanTool empty{none.setup, none.state, none.unit, none.prompter, QLocale::c()};
+    zelapp::SetupChanTool empty{none.dialogs};
     empty.Form_Load();
     EXPECT_FALSE(empty.boxesEnabled());
     EXPECT_EQ(empty.GetCurrentChannel(), 0);
@@ -215,7 +215,7 @@ TEST(SetupChanTool, TheLiveValueFollowsTheShownChannelButNotAnIncrement) {
 TEST(SetupChanTool, ASmallerSetupMovesTheDialogAndItsLiveValueBeforeTheChannelGoes) {
     zeltest::SessionFixture f;
     f.setup().CreateChannels(8);
-    zelapp::SetupChanTool &tool = f.session->setupChan();
+    zelapp::SetupChanTool &tool = f.session->dialogs().setupChan;
     tool.SetCurrentChannel(7);
     tool.CheckShowCurrentValue_Click(true);
     f.setup().CreateChannels(6);

@@ -43,7 +43,7 @@ std::vector<std::string> sets(const zeltest::FakeUnit &unit) {
 template <typename Tool>
 struct Dialog {
     zeltest::SetupFixture f;
-    Tool tool{f.setup, f.state, f.prompter, QLocale::c()};
+    Tool tool{f.dialogs};
     Focus view;
 
     explicit Dialog(int lvdts = 8, int analogs = 3) : f(8, lvdts, analogs) {
@@ -227,8 +227,8 @@ TEST(SetupInputTools, ASmallerSetupMovesTheDialogsAndTheirLiveValues) {
     zeltest::SessionFixture f;
     f.setup().CreateLVDTs(8);
     f.setup().CreateAnalogs(3);
-    zelapp::SetupLvdtTool &lvdt = f.session->setupLvdt();
-    SetupAnalogTool &input = f.session->setupAnalog();
+    zelapp::SetupLvdtTool &lvdt = f.session->dialogs().setupLvdt;
+    SetupAnalogTool &input = f.session->dialogs().setupAnalog;
     lvdt.SetCurrentLvdt(7);
     lvdt.CheckShowCurrentValue_Click(true);
     input.SetCurrentAnalog(3);
@@ -250,7 +250,7 @@ TEST(SetupInputTools, ASmallerSetupMovesTheDialogsAndTheirLiveValues) {
 TEST(SetupLvdtTool, WhileTheUnitIsLostTheBoxesShowTheCopyAndAProgramWaitsForTheReturn) {
     zeltest::SessionFixture f;
     ASSERT_EQ(f.start(), zelapp::StartupResult::Running);
-    zelapp::SetupLvdtTool &tool = f.session->setupLvdt();
+    zelapp::SetupLvdtTool &tool = f.session->dialogs().setupLvdt;
     f.setup().lvdt(2)->setFullScale(0.2f);
     tool.Form_Load();
     tool.SetCurrentLvdt(2);
@@ -278,7 +278,7 @@ TEST(SetupInputTools, APickIntoAnOpenDialogAsksOrRefusesThenMovesItForward) {
     ASSERT_EQ(f.start(), zelapp::StartupResult::Running);
     f.prompter.shown.clear();
     zelapp::MainCommands &commands = f.session->commands();
-    zelapp::SetupLvdtTool &lvdt = f.session->setupLvdt();
+    zelapp::SetupLvdtTool &lvdt = f.session->dialogs().setupLvdt;
     f.view.openDialogs = {CommandDialog::SetupLvdt, CommandDialog::SetupAnalog};
 
     f.state().ViewType = zelapp::VIEWTYPELVDTS;
@@ -293,7 +293,7 @@ TEST(SetupInputTools, APickIntoAnOpenDialogAsksOrRefusesThenMovesItForward) {
     EXPECT_EQ(lvdt.GetCurrentLvdt(), 4);
 
     f.state().ViewType = zelapp::VIEWTYPEANALOGS;
-    SetupAnalogTool &input = f.session->setupAnalog();
+    SetupAnalogTool &input = f.session->dialogs().setupAnalog;
     input.Form_Load();
     input.editBox(InputBox::ZeroOffset, u"1"_s);
     f.prompter.shown.clear();

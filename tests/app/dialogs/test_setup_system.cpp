@@ -24,7 +24,7 @@ struct Focus : zelapp::SetupSystemView {
 
 struct Dialog {
     zeltest::SetupFixture f;
-    zelapp::SetupSystemTool tool{f.setup, f.state, f.unit, f.prompter, QLocale::c()};
+    zelapp::SetupSystemTool tool{f.dialogs};
     Focus view;
 
     Dialog() {
@@ -52,7 +52,7 @@ TEST(SetupSystemTool, OpensWithTheSettingsAndHoldsTheScan) {
     f.state.ScanTime = 125;
     f.state.LvdtFSV = 0.05f;
     f.unit.port = 0;
-    zelapp::SetupSystemTool tool{f.setup, f.state, f.unit, f.prompter, QLocale::c()};
+    zelapp::SetupSystemTool tool{f.dialogs};
     tool.Form_Load();
     EXPECT_EQ(f.state.ScanHoldCount, 1);
     EXPECT_EQ(tool.text(SystemBox::Channels), u"6"_s);

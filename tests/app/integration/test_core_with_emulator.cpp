@@ -205,7 +205,7 @@ TEST_F(CoreWithEmulator, AUnitRestartedEmptyGetsItsSetupBackAndTheOperatorIsTold
 
 TEST_F(CoreWithEmulator, MasteredZeroedAndGroupedChannelsReachTheUnitAndTheSavedSetup) {
     loadShaft();
-    zelapp::MasteringTool &mastering = f.session->mastering();
+    zelapp::MasteringTool &mastering = f.session->dialogs().mastering;
     zelapp::Channel &taper = *setup.channel(2);  // T1-T2, scaling 1, zero 0
     taper.UseTwoMasters = true;
     taper.Master1 = 0.01f;
@@ -237,7 +237,7 @@ TEST_F(CoreWithEmulator, MasteredZeroedAndGroupedChannelsReachTheUnitAndTheSaved
     mastering.Form_Unload();
 
     // A new group of the taper, made in the group dialog.
-    zelapp::SetupGroupTool &groups = f.session->setupGroup();
+    zelapp::SetupGroupTool &groups = f.session->dialogs().setupGroup;
     groups.Form_Load();
     groups.editName(QStringLiteral("Taper only"));
     groups.CmdAddtoList_Click();
@@ -264,7 +264,7 @@ TEST_F(CoreWithEmulator, LibraryMessagesReachThePrompter) {
 }
 
 TEST_F(CoreWithEmulator, TheSystemSetupsScanPeriodAndAveragesReachTheUnit) {
-    zelapp::SetupSystemTool &tool = f.session->setupSystem();
+    zelapp::SetupSystemTool &tool = f.session->dialogs().setupSystem;
     tool.Form_Load();
     EXPECT_EQ(tool.TextMoxPortAdr(), QStringLiteral("1"));
     tool.editBox(zelapp::SystemBox::ScanPeriod, QStringLiteral("12.5"));
@@ -288,7 +288,7 @@ TEST_F(CoreWithEmulator, TheSystemSetupsScanPeriodAndAveragesReachTheUnit) {
 
 TEST_F(CoreWithEmulator, AProbeProgrammedInTheProbeDialogIsReadBackFromTheUnit) {
     loadShaft();
-    zelapp::SetupLvdtTool &dialog = f.session->setupLvdt();
+    zelapp::SetupLvdtTool &dialog = f.session->dialogs().setupLvdt;
     dialog.Form_Load();
     dialog.SpinButtonLvdt_SpinUp();
     ASSERT_EQ(dialog.TextCurrentLvdt(), QStringLiteral("2"));
@@ -320,7 +320,7 @@ zelapp::AmpSettings amplifierOf(zelapp::ZelcommBinding &binding, int probe) {
 
 TEST_F(CoreWithEmulator, AnAmplifierTunedAndStoredKeepsItsSettingsThroughARestart) {
     loadShaft();
-    zelapp::CalibrateTool &dialog = f.session->calibrate();
+    zelapp::CalibrateTool &dialog = f.session->dialogs().calibrate;
     ASSERT_TRUE(dialog.open(1));
     dialog.vscrGainCoarse_Change(200);
     dialog.cboGainSelect_Click(3);  // "Hi"
@@ -347,7 +347,7 @@ TEST_F(CoreWithEmulator, AProfileSavedAndLoadedBackRestoresEveryProbesAmplifier)
     loadShaft();
     ASSERT_EQ(binding.ZelSetLvdtGain(2, 17, 50), 0);
     ASSERT_EQ(binding.ZelSetLvdtFine(2, -7), 0);
-    zelapp::CalibrateTool &dialog = f.session->calibrate();
+    zelapp::CalibrateTool &dialog = f.session->dialogs().calibrate;
     ASSERT_TRUE(dialog.open(1));
     f.chooser.answer = path("shaft.zap");
     dialog.cmdSave_Click();

@@ -38,6 +38,7 @@ class SetupCommandsTest : public ::testing::Test {
 TEST_F(SetupCommandsTest, NewStartsAnEmptySetupAndLeavesTheModifiedFlag) {
     f.setup.addGroup(std::make_unique<zelapp::group>());
     f.state.SetupModified = true;
+    f.prompter.answers = {zelapp::PromptAnswer::No};  // do not save the old one
     commands.NewFile_Click();
     EXPECT_EQ(f.state.SetupFileName, u"new.zel"_s);
     EXPECT_EQ(f.mainWindow.captionText, u"Zel-8 [new.zel]"_s);
@@ -53,6 +54,7 @@ TEST_F(SetupCommandsTest, OpenAsksForASetupFileAndLoadsIt) {
     zeltest::writeBytes(path, zelapp::setupFileText(source.setup, u'.'));
     chooser.answer = path;
     f.state.SetupModified = true;
+    f.prompter.answers = {zelapp::PromptAnswer::No};
 
     commands.OpenFile_Click();
     ASSERT_EQ(chooser.openRequests.size(), 1u);
@@ -63,20 +65,89 @@ TEST_F(SetupCommandsTest, OpenAsksForASetupFileAndLoadsIt) {
     EXPECT_EQ(f.setup.channel(3)->Description, u"Bore"_s);
     EXPECT_FALSE(f.state.SetupModified);
     EXPECT_EQ(f.mainWindow.captionText, u"ZEL-32 ["_s + path + u"]"_s);
-    EXPECT_TRUE(f.prompter.shown.empty());
+    EXPECT_EQ(f.prompter.texts(), std::vector<QString>{u"Setup has been modified\rSave changes"_s});
 }
 
 TEST_F(SetupCommandsTest, CancelledOpenChangesNothing) {
     f.state.SetupFileName = path;
     f.state.SetupModified = true;
     f.setup.channel(1)->Description = u"kept"_s;
+    f.prompter.answers = {zelapp::PromptAnswer::No};
     commands.OpenFile_Click();
     EXPECT_EQ(f.state.SetupFileName, path);
     EXPECT_EQ(f.setup.channel(1)->Description, u"kept"_s);
     EXPECT_TRUE(f.state.SetupModified);
     EXPECT_EQ(f.mainWindow.captionText, u"ZEL-32 [old.zel]"_s);
     EXPECT_TRUE(f.unit.calls.empty());
-    EXPECT_TRUE(f.prompter.shown.empty());
+    EXPECT_EQ(f.prompter.shown.size(), 1u);  // the question only
+}
+
+// New and Open ask as the close does before they replace a modified setup, after the open
+// dialogs have asked about their own edits; Open asks for the file only after both.
+TEST_F(SetupCommandsTest, NewAndOpenOfferAModifiedSetupForSavingFirst) {
+    using zelapp::PromptAnswer;
+    const QString question = u"Setup has been modified\rSave changes"_s;
+    struct Case {
+        const char *name;
+        bool open;
+        bool modified;
+        bool dialogsAgree;
+        std::vector<PromptAnswer> answers;  // the question, then the Save As
+        QString saveAs;                     // the file Save As chooses; empty: cancelled
+        bool replaced;
+        bool saved;
+    };
+    const QString savedPath = dir.filePath(u"kept.zel"_s);
+    const std::vector<Case> cases = {
+        {"unmodified asks nothing", false, false, true, {}, {}, true, false},
+        {"Cancel keeps it", false, true, true, {PromptAnswer::Cancel}, {}, false, false},
+        {"No goes on", false, true, true, {PromptAnswer::No}, {}, true, false},
+        {"Yes saves through Save As",
+         false,
+         true,
+         true,
+         {PromptAnswer::Yes},
+         savedPath,
+         true,
+         true},
+        {"a cancelled Save As cancels", false, true, true, {PromptAnswer::Yes}, {}, false, false},
+        {"a dialog's Cancel comes first", false, true, false, {}, {}, false, false},
+        {"Open: Cancel keeps it", true, true, true, {PromptAnswer::Cancel}, {}, false, false},
+        {"Open: a dialog's Cancel comes first", true, true, false, {}, {}, false, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        zeltest::SetupFixture g{2, 1, 1};
+        zeltest::FakeFileChooser files;
+        zelapp::SetupCommands under{g.setup, g.prompter, files, QLocale::c()};
+        int guardCalls = 0;
+        under.setReplaceGuard([&] {
+            ++guardCalls;
+            EXPECT_TRUE(g.prompter.shown.empty()) << "the dialogs ask first";
+            return c.dialogsAgree;
+        });
+        g.setup.channel(1)->Description = u"old"_s;
+        g.state.SetupModified = c.modified;
+        g.prompter.answers.assign(c.answers.begin(), c.answers.end());
+        files.answer = c.saveAs;
+        if (c.open) {
+            under.OpenFile_Click();  // the file dialog then gets the empty answer: cancelled
+        } else {
+            under.NewFile_Click();
+        }
+        EXPECT_EQ(guardCalls, 1);
+        const bool asked = c.dialogsAgree && c.modified;
+        EXPECT_EQ(g.prompter.texts(),
+                  asked ? std::vector<QString>{question} : std::vector<QString>{});
+        EXPECT_EQ(g.state.SetupFileName == u"new.zel"_s, c.replaced && !c.open);
+        EXPECT_EQ(QFileInfo::exists(savedPath), c.saved);
+        EXPECT_EQ(files.openRequests.size(), c.open && c.replaced ? 1u : 0u);
+        if (!c.replaced) {
+            EXPECT_EQ(g.setup.channel(1)->Description, u"old"_s);
+            EXPECT_TRUE(g.state.SetupModified);
+        }
+        QFile::remove(savedPath);
+    }
 }
 
 TEST_F(SetupCommandsTest, SaveWritesTheFileClearsModifiedAndKeepsTheCaption) {

@@ -35,6 +35,11 @@ Lines operator+(Lines a, const Lines &b) {
 
 const Lines kVersion = {"[ZELAPP Version 6.0]"};
 
+// A load's one notice: the whole setup was replaced.
+std::vector<zelapp::SetupChange> replaced() {
+    return {{zelapp::SetupChange::Kind::Replaced}};
+}
+
 Lines general(int channels, int lvdts, int analogs) {
     return {"[General Setup]", "MaxChannel= " + std::to_string(channels) + " ",
             "MaxLVDT= " + std::to_string(lvdts) + " ",
@@ -92,7 +97,7 @@ TEST_F(SetupReaderTest, MissingFileSaysSoAndChangesNothing) {
     EXPECT_TRUE(f.state.SetupModified);
     EXPECT_FALSE(f.state.UpdateEnabled);
     EXPECT_EQ(f.mainWindow.captionText, u"before"_s);
-    EXPECT_EQ(f.mainWindow.updateMainDisplayCalls, 0);
+    EXPECT_TRUE(f.changes.empty());
     EXPECT_EQ(f.setup.channel(1)->Description, u"kept"_s);
     EXPECT_TRUE(f.unit.calls.empty());
 
@@ -114,7 +119,7 @@ TEST_F(SetupReaderTest, UnreadableFileSaysSoAndChangesNothing) {
     EXPECT_EQ(f.state.SetupFileName, path);
     EXPECT_TRUE(f.state.SetupModified);
     EXPECT_EQ(f.mainWindow.captionText, u"before"_s);
-    EXPECT_EQ(f.mainWindow.updateMainDisplayCalls, 0);
+    EXPECT_TRUE(f.changes.empty());
     EXPECT_TRUE(f.unit.calls.empty());
 }
 
@@ -124,7 +129,9 @@ TEST_F(SetupReaderTest, EmptyFileClearsTheSetupAndFinishesTheLoad) {
     f.state.SetupModified = true;
     f.state.UpdateEnabled = true;
     bool updatingDuringRebuild = true;
-    f.mainWindow.onUpdateMainDisplay = [&] { updatingDuringRebuild = f.state.UpdateEnabled; };
+    f.onChange = [&](const zelapp::SetupChange &) {
+        updatingDuringRebuild = f.state.UpdateEnabled;
+    };
 
     EXPECT_EQ(load({}), SetupLoad::Loaded);
     EXPECT_TRUE(f.prompter.shown.empty());
@@ -133,7 +140,7 @@ TEST_F(SetupReaderTest, EmptyFileClearsTheSetupAndFinishesTheLoad) {
     EXPECT_EQ(f.setup.channelCount(), 2);
     EXPECT_FALSE(f.state.SetupModified);
     EXPECT_EQ(f.mainWindow.captionText, caption());
-    EXPECT_EQ(f.mainWindow.updateMainDisplayCalls, 1);
+    EXPECT_EQ(f.changes, replaced());
     EXPECT_FALSE(updatingDuringRebuild);
     EXPECT_TRUE(f.state.UpdateEnabled);
     EXPECT_EQ(f.state.SetupFileName, path);
@@ -515,7 +522,7 @@ TEST_P(BadSetupFile, StopsWithOneMessageAndFinishesTheLoad) {
     EXPECT_TRUE(f.state.SetupModified);
     EXPECT_TRUE(f.state.SetupFileName.isEmpty());
     EXPECT_EQ(f.mainWindow.captionText, caption() + u" (not loaded)"_s);
-    EXPECT_EQ(f.mainWindow.updateMainDisplayCalls, 1);
+    EXPECT_EQ(f.changes, replaced());
     EXPECT_TRUE(f.state.UpdateEnabled);
 }
 

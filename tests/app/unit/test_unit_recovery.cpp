@@ -46,7 +46,7 @@ struct LostUnit : testing::Test {
 };
 
 TEST_F(LostUnit, EveryValueBecomesNoUnitAtTheNextTickAndTheWindowsAreTold) {
-    zelapp::SetupChanTool &dialog = f.session->setupChan();
+    zelapp::SetupChanTool &dialog = f.session->dialogs().setupChan;
     dialog.SetCurrentChannel(1);
     dialog.CheckShowCurrentValue_Click(true);
     lose();

@@ -1,5 +1,5 @@
-// Recording stand-ins for the windows' side of the core: the file dialogs, the displays the
-// scan tick feeds, and a dialog's live-value field.
+// Recording stand-ins for the windows' side of the core: the file dialogs and a dialog's
+// live-value field.
 #pragma once
 
 #include <QString>
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/file_chooser.h"
-#include "core/scan_cycle.h"
+#include "base/live_value.h"
 
 namespace zeltest {
 
@@ -24,35 +24,6 @@ class FakeFileChooser : public zelapp::FileChooser {
     QString chooseSaveFile(const zelapp::FileDialogRequest &request) override {
         saveRequests.push_back(request);
         return answer;
-    }
-};
-
-class RecordingDisplays : public zelapp::ScanDisplays {
-  public:
-    bool grid = true;
-    bool bars = true;
-    std::vector<std::pair<int, QString>> gridValues;
-    std::vector<std::pair<int, float>> barValues;
-    int gridRebuilds = 0;
-    int barRebuilds = 0;
-    std::vector<std::pair<int, bool>> checkCalls;
-
-    bool gridEnabled() const override { return grid; }
-    bool barsEnabled() const override { return bars; }
-    void SetGridValue(int position, const QString &text) override {
-        gridValues.emplace_back(position, text);
-    }
-    void SetBarValue(int position, float value) override {
-        barValues.emplace_back(position, value);
-    }
-    void UpdateGridDisplay() override { ++gridRebuilds; }
-    void UpdateBarDisplay() override { ++barRebuilds; }
-    void setViewChecked(int viewType, bool checked) override {
-        checkCalls.emplace_back(viewType, checked);
-    }
-    void clear() {
-        gridValues.clear();
-        barValues.clear();
     }
 };
 

@@ -55,7 +55,7 @@ TEST_F(FormMasteringTest, MastersFromTheKeyboardAndEscapeStopsTheLiveValue) {
 
     QTest::keyClick(form(), Qt::Key_Escape);
     EXPECT_FALSE(form()->isVisible());
-    EXPECT_EQ(f.app->session().mastering().MasteringChannel(), 0);
+    EXPECT_EQ(f.app->session().dialogs().mastering.MasteringChannel(), 0);
 }
 
 TEST_F(FormMasteringTest, ZeroIsModalAndALostUnitIsGivenAsTheReason) {

@@ -1,0 +1,23 @@
+// What every dialog's tool is built from: the setup it edits, the settings and shared state,
+// the unit, the prompter for its questions and the locale its numbers are typed in.
+#pragma once
+
+#include <QLocale>
+
+#include "base/app_state.h"
+#include "base/prompter.h"
+#include "unit/unit_api.h"
+
+namespace zelapp {
+
+class Setup;
+
+struct DialogContext {
+    Setup &setup;
+    AppState &state;
+    UnitApi &unit;
+    Prompter &prompter;
+    QLocale locale = QLocale();
+};
+
+}  // namespace zelapp

@@ -1,0 +1,16 @@
+// The program's dialogs, each listed once: which form shows it, made over its tool.
+#pragma once
+
+#include "base/main_window_port.h"
+
+class QWidget;
+
+namespace zelapp {
+
+class HostedDialog;
+class Session;
+
+// The form of a dialog, a child of `parent`; null for a dialog the program does not have.
+HostedDialog *makeDialogForm(CommandDialog dialog, Session &session, QWidget &parent);
+
+}  // namespace zelapp
