@@ -1,5 +1,5 @@
-// The application's settings and shared state: one instance, owned by the Application and
-// handed by reference to the parts that read or change it. Counts and other Integers hold
+// The application's settings and shared state: one instance, owned by the Session and handed
+// by reference to the parts that read or change it. Counts and other Integers hold
 // 16-bit values; readers of files and dialogs keep them in range.
 #pragma once
 

@@ -7,7 +7,8 @@
 namespace zelapp {
 
 enum class PromptIcon { None, Information, Warning, Critical, Question };
-enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel };
+// ProgramDiscardCancel is Yes/No/Cancel with the buttons "Program" (Yes) and "Discard" (No).
+enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel, ProgramDiscardCancel };
 enum class PromptAnswer { Ok, Cancel, Yes, No };
 
 class Prompter {

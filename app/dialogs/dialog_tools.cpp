@@ -25,8 +25,15 @@ std::vector<LiveValueSink *> DialogTools::liveSinks() {
     return {&mastering, &setupChan, &setupLvdt, &setupAnalog};
 }
 
+// Each asks in turn, so a Program of one goes into the setup before the next is asked and
+// before the setup itself is offered for saving.
 bool DialogTools::confirmSetupReplace() {
-    return true;
+    return setupChan.confirmSetupReplace() && setupLvdt.confirmSetupReplace() &&
+           setupAnalog.confirmSetupReplace();
+}
+
+bool DialogTools::confirmProgramClose() {
+    return setupAnalog.confirmLeave();
 }
 
 void DialogTools::setUnitLost(bool lost) {
@@ -34,6 +41,13 @@ void DialogTools::setUnitLost(bool lost) {
     calibrate.setUnitLost(lost);
 }
 
-void DialogTools::setupChanged(const SetupChange &) {}
+void DialogTools::setupChanged(const SetupChange &change) {
+    setupChan.setupChanged(change);
+    setupLvdt.setupChanged(change);
+    setupAnalog.setupChanged(change);
+    setupGroup.setupChanged(change);
+    setupSystem.setupChanged(change);
+    mastering.setupChanged(change);
+}
 
 }  // namespace zelapp

@@ -42,6 +42,9 @@ class DialogTools {
     // Before New or Open replaces the setup, each open dialog with unsaved edits asks its
     // question; false when the operator cancelled one (the setup then stays).
     bool confirmSetupReplace();
+    // Before the program closes: the analog dialog, which refuses to close over an edit,
+    // offers Program, Discard or Cancel instead (the others ask as they close).
+    bool confirmProgramClose();
     // The unit stopped answering, or answers again.
     void setUnitLost(bool lost);
 

@@ -159,14 +159,39 @@ bool InputSetupTool<Input>::program() {
     }
     modified_ = false;
     touched_.fill(false);
+    programming_ = true;
     setup_.markModified(
         {source_ == Source::Lvdt ? SetupChange::Kind::Lvdt : SetupChange::Kind::Analog, current_});
+    programming_ = false;
     refresh();
     return true;
 }
 
 template <typename Input>
+bool InputSetupTool<Input>::concernsShown(const SetupChange &change) const {
+    using Kind = SetupChange::Kind;
+    if (source_ == Source::Lvdt) {
+        return change.concerns(Kind::Lvdt, current_) || change.concerns(Kind::Amplifier, current_);
+    }
+    return change.concerns(Kind::Analog, current_);
+}
+
+template <typename Input>
+void InputSetupTool<Input>::setupChanged(const SetupChange &change) {
+    if (!open_ || programming_) {
+        return;
+    }
+    if (change.kind == SetupChange::Kind::Replaced) {
+        load();
+        setShowCurrentValue(showChecked_);  // the live value stays on for the input shown
+    } else if (!modified_ && concernsShown(change)) {
+        display();
+    }
+}
+
+template <typename Input>
 void InputSetupTool<Input>::load() {
+    open_ = true;
     if (current_ == 0) {
         current_ = 1;
     }
@@ -178,6 +203,7 @@ void InputSetupTool<Input>::load() {
 
 template <typename Input>
 void InputSetupTool<Input>::closed() {
+    open_ = false;
     liveGate_ = 0;
     showChecked_ = false;
     autoIncChecked_ = false;

@@ -18,6 +18,7 @@ namespace zelapp {
 class Setup;
 class Lvdt;
 class analog;
+struct SetupChange;
 
 // The boxes that edit an input, in the order of the dialog's tab chain.
 enum class InputBox { Description, FullScale, ZeroOffset };
@@ -59,6 +60,12 @@ class InputSetupTool : public LiveValueSink {
     int current() const { return current_; }
     // The live gate: the input shown when "Show Current Value" was ticked; 0 off.
     int liveGate() const { return liveGate_; }
+    bool isOpen() const { return open_; }
+
+    // The setup changed: a replaced setup is shown at the current input (the last one when
+    // there are fewer); a change of the input shown from elsewhere (a probe's full scale from
+    // the calibration) shows it unless the operator is editing it.
+    void setupChanged(const SetupChange &change);
 
     // The operator changed a box's text (the boxes' change handlers; the zero box too).
     void editBox(InputBox box, const QString &text);
@@ -89,6 +96,8 @@ class InputSetupTool : public LiveValueSink {
     void load();
     // The close that went through: the live value stops and the boxes uncheck.
     void closed();
+    // Whether a change concerns the input shown (probe, amplifier or analog input n).
+    bool concernsShown(const SetupChange &change) const;
     void setShowCurrentValue(bool checked);
     void setAutoInc(bool checked) { autoIncChecked_ = checked; }
     void refresh();
@@ -119,6 +128,8 @@ class InputSetupTool : public LiveValueSink {
     bool showChecked_ = false;     // the box, unchecked whenever the dialog is closed
     bool autoIncChecked_ = false;  // likewise
     int liveGate_ = 0;
+    bool open_ = false;
+    bool programming_ = false;  // its own change of the setup is not news to it
 };
 
 // Where each kind of input lives in the setup.

@@ -259,6 +259,21 @@ void MasteringTool::channelsShrankTo(int n) {
     }
 }
 
+void MasteringTool::setupChanged(const SetupChange &change) {
+    if (!open_ || (change.kind != SetupChange::Kind::Replaced &&
+                   !change.concerns(SetupChange::Kind::Channel, current_))) {
+        return;
+    }
+    const bool readingDropped = step_ == MasteringStep::AwaitMaster2;
+    InitMastering();
+    if (formulaDefined_) {
+        instruction_ = (readingDropped ? QStringLiteral("Setup changed, master 1 reading dropped. ")
+                                       : QStringLiteral("Setup changed. ")) +
+                       instruction_;
+        refresh();
+    }
+}
+
 void MasteringTool::setUnitLost(bool lost) {
     unitLost_ = lost;
     if (lost) {

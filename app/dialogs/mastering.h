@@ -15,6 +15,7 @@ namespace zelapp {
 
 class Channel;
 class Setup;
+struct SetupChange;
 
 enum class MasteringStep { AwaitMaster1 = 1, AwaitMaster2 = 2, ChannelDone = 4 };
 
@@ -61,7 +62,6 @@ class MasteringTool : public LiveValueSink {
     // ---- State ----
     int currentChannel() const { return current_; }
     MasteringStep step() const { return step_; }
-    const QString &modeWord() const { return modeWord_; }
     // The channel whose live value the scan hands here (MasteringChannel); 0 none.
     int MasteringChannel() const { return liveChannel_; }
     // The last reading of that channel (MasteringReading).
@@ -90,6 +90,10 @@ class MasteringTool : public LiveValueSink {
     void channelsShrankTo(int n);
     // The unit stopped answering, or answers again.
     void setUnitLost(bool lost);
+    // A replaced setup, or the channel shown programmed elsewhere: the window shows the channel
+    // afresh and starts it over, so a press never computes with values other than those shown.
+    void setupChanged(const SetupChange &change);
+    bool isOpen() const { return open_; }
 
     // LiveValueSink
     Source liveSource() const override { return Source::Channel; }

@@ -1,6 +1,7 @@
 #include "dialogs/setup_analog.h"
 
 #include "dialogs/channel_stepping.h"
+#include "model/inputs.h"
 
 namespace zelapp {
 
@@ -9,16 +10,36 @@ SetupAnalogTool::SetupAnalogTool(const DialogContext &context)
 
 bool SetupAnalogTool::ConfirmAnalogChanges() {
     if (!modified()) {
+        discarded_ = false;
         return true;
     }
     prompter_.message(changedText());
     return false;
 }
 
+bool SetupAnalogTool::confirmLeave() {
+    if (!isOpen() || !modified()) {
+        return true;
+    }
+    const analog *in = input();
+    switch (prompter_.ask(changedText() + QStringLiteral("\rProgram it, or discard the changes?"),
+                          in != nullptr ? in->Description : QString(), PromptIcon::Question,
+                          PromptButtons::ProgramDiscardCancel)) {
+        case PromptAnswer::Yes:
+            return ProgramAnalog();  // a refused box keeps the dialog where it is
+        case PromptAnswer::No:
+            discarded_ = true;
+            return true;
+        default:
+            return false;
+    }
+}
+
 bool SetupAnalogTool::Form_QueryUnload() {
-    if (!ConfirmAnalogChanges()) {
+    if (!discarded_ && !ConfirmAnalogChanges()) {
         return false;
     }
+    discarded_ = false;
     closed();
     return true;
 }

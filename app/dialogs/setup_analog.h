@@ -32,6 +32,16 @@ class SetupAnalogTool : public InputSetupTool<analog> {
     bool ProgramAnalog() { return program(); }
     // Whether the input may be left: not while it is edited, which the operator is told.
     bool ConfirmAnalogChanges();
+    // Before its setup is replaced or the program closes, an open dialog with edits offers
+    // Program, Discard or Cancel, so that leaving is never impossible. Discard drops the
+    // edits when the new setup arrives or the dialog closes.
+    bool confirmLeave();
+    bool confirmSetupReplace() { return confirmLeave(); }
+    // An edit after Discard is kept again until it is programmed.
+    void editBox(InputBox box, const QString &text) {
+        discarded_ = false;
+        InputSetupTool::editBox(box, text);
+    }
 
     // ---- Events ----
     void Form_Load() { load(); }
@@ -42,6 +52,9 @@ class SetupAnalogTool : public InputSetupTool<analog> {
     void CheckShowCurrentValue_Click(bool checked) { setShowCurrentValue(checked); }
     // The auto-increment box has no handler of its own; programming reads its state.
     void setCheckAutoIncAnalog(bool checked) { setAutoInc(checked); }
+
+  private:
+    bool discarded_ = false;  // the operator chose Discard; the edits go at the next leave
 };
 
 }  // namespace zelapp

@@ -66,8 +66,20 @@ void SetupChanTool::SetCurrentChannel(int n) {
 
 void SetupChanTool::channelsShrankTo(int n) {
     SetCurrentChannel(n);
-    if (liveChannel_ > n) {
-        liveChannel_ = n;
+}
+
+void SetupChanTool::setupChanged(const SetupChange &change) {
+    if (!open_ || programming_) {
+        return;
+    }
+    using Kind = SetupChange::Kind;
+    if (change.kind == Kind::Replaced) {
+        Form_Load();
+        return;
+    }
+    if (!modified_ && (change.concerns(Kind::Channel, current_) ||
+                       change.concerns(Kind::ChannelScaling, current_))) {
+        DisplayChannel();
     }
 }
 
@@ -161,8 +173,18 @@ bool SetupChanTool::ProgramChannel() {
         }
     };
 
+    // The formula goes first: one the unit refuses (the library says why) is not programmed,
+    // and nothing else is. An untouched formula is not sent again, since a redefinition
+    // clears the channel's minimum and maximum, which would spoil a run-out.
+    const QString &formula = text(ChanBox::Formula);
+    if (touched_[index(ChanBox::Formula)] && formula != c->Formula() &&
+        c->setFormula(formula) != 0) {
+        if (view_ != nullptr) {
+            view_->focusBox(ChanBox::Formula);
+        }
+        return false;
+    }
     c->Description = text(ChanBox::Description);
-    c->setFormula(text(ChanBox::Formula));
     if (decimals) {
         c->Decimals = *decimals;
     }
@@ -185,7 +207,9 @@ bool SetupChanTool::ProgramChannel() {
     c->InUse = true;
     modified_ = false;
     touched_.fill(false);
+    programming_ = true;
     setup_.markModified({SetupChange::Kind::Channel, current_});
+    programming_ = false;
     refresh();
     return true;
 }
@@ -219,6 +243,7 @@ void SetupChanTool::PreviousChannel() {
 }
 
 void SetupChanTool::Form_Load() {
+    open_ = true;
     const int count = setup_.channelCount();
     if (current_ == 0) {
         current_ = 1;
@@ -244,7 +269,7 @@ bool SetupChanTool::Form_QueryUnload() {
     if (!ConfirmChannelChanges()) {
         return false;
     }
-    liveChannel_ = 0;
+    open_ = false;
     showChecked_ = false;
     autoIncChecked_ = false;
     liveText_.clear();
@@ -280,7 +305,7 @@ void SetupChanTool::CommandProgram_Click() {
         return;
     }
     if (autoIncChecked_) {
-        // The live value stays on the channel just programmed.
+        // The live value follows to the channel now shown.
         NextChannel();
         DisplayChannel();
     }
@@ -289,7 +314,6 @@ void SetupChanTool::CommandProgram_Click() {
 void SetupChanTool::CheckShowCurrentValue_Click(bool checked) {
     showChecked_ = checked;
     showMemory_ = checked ? 1 : 0;
-    liveChannel_ = checked ? current_ : 0;
     if (!checked) {
         setLiveText({});
     }

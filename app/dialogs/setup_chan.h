@@ -16,6 +16,7 @@ namespace zelapp {
 
 class Channel;
 class Setup;
+struct SetupChange;
 
 // The boxes that edit a channel property, in the order of the dialog's tab chain.
 enum class ChanBox {
@@ -72,13 +73,15 @@ class SetupChanTool : public LiveValueSink {
 
     // ---- Current channel and live value ----
     int GetCurrentChannel() const { return current_; }
-    // Current channel = n, then DisplayChannel; asks nothing and leaves the live value.
+    // Current channel = n, then DisplayChannel; asks nothing.
     void SetCurrentChannel(int n);
-    // The setup shrank to n channels while the dialog was on a later one: the dialog and its
-    // live value follow, so the tick never reads a channel that is gone.
+    // The setup shrank to n channels while the dialog was on a later one: the dialog follows,
+    // so the tick never reads a channel that is gone.
     void channelsShrankTo(int n);
-    // The channel whose live value the dialog shows (SetupChanChannel); 0 none.
-    int SetupChanChannel() const { return liveChannel_; }
+    // The channel whose live value the dialog shows (SetupChanChannel); 0 none. It is always
+    // the channel shown: a reading never appears under another channel's number.
+    int SetupChanChannel() const { return showChecked_ ? current_ : 0; }
+    bool isOpen() const { return open_; }
 
     // ---- The dialog's procedures ----
     void DisplayChannel();
@@ -87,6 +90,13 @@ class SetupChanTool : public LiveValueSink {
     bool ProgramChannel();
     // Whether to go on and leave the channel; asks when it was edited.
     bool ConfirmChannelChanges();
+    // Before its setup is replaced: an open dialog asks about its edits; No drops them only
+    // when the new setup arrives.
+    bool confirmSetupReplace() { return !open_ || ConfirmChannelChanges(); }
+    // The setup changed: a replaced setup is shown at the current channel (the last one when
+    // there are fewer); a change of the channel shown from elsewhere shows it unless the
+    // operator is editing it.
+    void setupChanged(const SetupChange &change);
     void NextChannel();
     void PreviousChannel();
 
@@ -113,7 +123,7 @@ class SetupChanTool : public LiveValueSink {
 
     // LiveValueSink
     Source liveSource() const override { return Source::Channel; }
-    int liveNumber() const override { return liveChannel_; }
+    int liveNumber() const override { return SetupChanChannel(); }
     void showLiveValue(const QString &text, std::optional<float> reading) override;
 
   private:
@@ -147,7 +157,8 @@ class SetupChanTool : public LiveValueSink {
     bool autoIncChecked_ = false;  // likewise
     int showMemory_ = 0;           // remembered while the program runs
     int autoIncMemory_ = 0;
-    int liveChannel_ = 0;
+    bool open_ = false;
+    bool programming_ = false;  // its own change of the setup is not news to it
 };
 
 }  // namespace zelapp

@@ -40,8 +40,23 @@ QString SetupGroupTool::channelEntry(int channel) const {
 }
 
 void SetupGroupTool::Form_Load() {
+    open_ = true;
     state_.takeScanHold();
     FillGroupLists();
+}
+
+void SetupGroupTool::setupChanged(const SetupChange &change) {
+    using Kind = SetupChange::Kind;
+    if (!open_ || (change.kind != Kind::Replaced && change.kind != Kind::Counts &&
+                   change.kind != Kind::Channel)) {
+        return;
+    }
+    const int shown = change.kind == Kind::Replaced ? -1 : selected_;
+    FillGroupLists();
+    if (shown >= 0 && shown < groups_.size()) {
+        showGroup(shown);
+        refresh();
+    }
 }
 
 void SetupGroupTool::FillGroupLists() {

@@ -15,6 +15,7 @@ namespace zelapp {
 
 class Setup;
 class group;
+struct SetupChange;
 
 // The form as the tool sees it.
 class SetupGroupView {
@@ -44,7 +45,12 @@ class SetupGroupTool {
     // ---- The dialog's procedures ----
     // Every opening: takes a scan hold (the Setup menu's refresh releases it) and fills the lists.
     void Form_Load();
+    void Form_Unload() { open_ = false; }
     void FillGroupLists();
+    bool isOpen() const { return open_; }
+    // Another setup, other counts or a channel's description: the open dialog rebuilds its
+    // lists, keeping the group shown when the setup still has it. Its own changes need none.
+    void setupChanged(const SetupChange &change);
 
     // ---- Events ----
     // The operator selected a row of ListGroups: that group is shown.
@@ -83,6 +89,7 @@ class SetupGroupTool {
     QList<int> chansInGroupData_;
     int selected_ = -1;
     QString groupName_;
+    bool open_ = false;
 };
 
 }  // namespace zelapp

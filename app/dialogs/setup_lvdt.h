@@ -23,15 +23,15 @@ class SetupLvdtTool : public InputSetupTool<Lvdt> {
     void SetCurrentLvdt(int n) { setCurrent(n); }
     void lvdtsShrankTo(int n) { shrankTo(n); }
     int SetupLvdtLive() const { return liveGate(); }
-    // The remembered states of the two check boxes (1 checked).
-    int ShowLvdtValue() const { return showMemory_; }
-    int AutoIncLvdt() const { return autoIncMemory_; }
 
     // ---- The dialog's procedures ----
     void DisplayLvdt() { display(); }
     bool ProgramLvdt() { return program(); }
     // Whether to go on and leave the probe; asks when it was edited.
     bool ConfirmLvdtChanges();
+    // Before its setup is replaced: an open dialog asks about its edits; No drops them only
+    // when the new setup arrives.
+    bool confirmSetupReplace() { return !isOpen() || ConfirmLvdtChanges(); }
     void NextLvdt();
     void PreviousLvdt();
 

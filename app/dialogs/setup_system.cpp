@@ -45,7 +45,18 @@ void SetupSystemTool::refresh() {
 }
 
 void SetupSystemTool::Form_Load() {
+    open_ = true;
     state_.takeScanHold();
+    fillBoxes();
+}
+
+void SetupSystemTool::setupChanged(const SetupChange &change) {
+    if (open_ && change.kind == SetupChange::Kind::Replaced) {
+        fillBoxes();
+    }
+}
+
+void SetupSystemTool::fillBoxes() {
     const QChar separator = locale_.decimalPoint().at(0);
     const auto put = [this](SystemBox box, const QString &text) { boxes_[index(box)] = text; };
     put(SystemBox::Channels, QString::number(setup_.channelCount()));
@@ -191,12 +202,14 @@ bool SetupSystemTool::CommandOK_Click() {
     if (!ApplySystemSettings()) {
         return false;
     }
+    open_ = false;
     setup_.mainWindow().UpdateMainDisplay();
     return true;
 }
 
 bool SetupSystemTool::Form_QueryUnload() {
     // Closing without OK applies nothing; the displays must not stay frozen on old readings.
+    open_ = false;
     state_.releaseScanHold();
     return true;
 }

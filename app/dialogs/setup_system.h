@@ -16,6 +16,7 @@
 namespace zelapp {
 
 class Setup;
+struct SetupChange;
 
 // The boxes that hold a setting, in the order of the dialog's tab chain.
 enum class SystemBox {
@@ -61,6 +62,9 @@ class SetupSystemTool {
     // ---- The dialog's procedures ----
     // Every opening: takes a scan hold and fills the boxes from the settings.
     void Form_Load();
+    bool isOpen() const { return open_; }
+    // A replaced setup: the open dialog shows its counts (typed edits are dropped).
+    void setupChanged(const SetupChange &change);
     // Checks every box, then applies them; false keeps the dialog open (a refused box, or
     // Cancel to the question about the groups).
     bool ApplySystemSettings();
@@ -99,7 +103,10 @@ class SetupSystemTool {
     QLocale locale_;
     SetupSystemView *view_ = nullptr;
 
+    void fillBoxes();
+
     std::array<QString, kSystemBoxCount> boxes_;
+    bool open_ = false;
     QString port_;
     QString firmware_;
 };

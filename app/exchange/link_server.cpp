@@ -36,9 +36,8 @@ struct LinkServer::Link {
     QByteArray head;  // "DATA<TAB>item<TAB>", the item as the client spelled it
 };
 
-LinkServer::LinkServer(ChannelLabels &labels, std::function<void()> opened,
-                       std::function<void()> closed, LinkLimits limits)
-    : labels_(labels), opened_(std::move(opened)), closed_(std::move(closed)), limits_(limits) {
+LinkServer::LinkServer(ChannelLabels &labels, LinkLimits limits)
+    : labels_(labels), limits_(limits) {
     connect(&labels_, &ChannelLabels::textChanged, this, &LinkServer::pushChange);
 }
 
@@ -193,9 +192,7 @@ void LinkServer::initiate(Client &client, const QByteArray &topic) {
     client.inConversation = true;
     ++conversations_;
     send(client, link::reply(link::kAck, link::kInitiate));
-    if (opened_) {
-        opened_();
-    }
+    emit conversationOpened();
 }
 
 bool LinkServer::itemExists(int channel) const {
@@ -309,9 +306,7 @@ void LinkServer::drop(Client &client, bool graceful) {
     if (client.inConversation) {
         client.inConversation = false;
         --conversations_;
-        if (closed_) {
-            closed_();
-        }
+        emit conversationClosed();
     }
     for (auto &links : links_) {
         std::erase_if(links, [&client](const Link &l) { return l.client == &client; });

@@ -8,7 +8,6 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -28,9 +27,7 @@ struct LinkLimits {
 class LinkServer : public QObject {
     Q_OBJECT
   public:
-    // opened and closed are called as conversations begin and end (the main window's count).
-    LinkServer(ChannelLabels &labels, std::function<void()> opened, std::function<void()> closed,
-               LinkLimits limits = {});
+    explicit LinkServer(ChannelLabels &labels, LinkLimits limits = {});
     ~LinkServer() override;
 
     // Listens as a service in the folder (made private to the user when needed). A socket left
@@ -48,6 +45,11 @@ class LinkServer : public QObject {
     // Writes what is queued for the clients. Runs by itself once per pass of the event loop
     // after values have changed; benchmarks call it to time it.
     void flushPending();
+
+  signals:
+    // A conversation began or ended.
+    void conversationOpened();
+    void conversationClosed();
 
   private:
     struct Client;
@@ -74,8 +76,6 @@ class LinkServer : public QObject {
     bool itemExists(int channel) const;
 
     ChannelLabels &labels_;
-    std::function<void()> opened_;
-    std::function<void()> closed_;
     LinkLimits limits_;
     std::unique_ptr<QLocalServer> server_;
     QString socketPath_;

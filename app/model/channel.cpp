@@ -25,20 +25,24 @@ void Channel::SetDefaults(int n) {
     InUse = false;
 }
 
-void Channel::setFormula(const QString &formula) {
+int32_t Channel::setFormula(const QString &formula) {
     if (Index == 0) {
         context_.prompter.message(QStringLiteral("Index Zero in Formula Property"));
-        return;
+        return kMissingInput;
     }
     if (formula.isEmpty()) {
         context_.unit.ZelClearChannel(Index);
         formula_.clear();
-        return;
+        return 0;
     }
-    // The library gets its own 8-bit copy; the text is kept whether or not the unit took it.
+    // The library gets its own 8-bit copy. A refused text is never taken for the channel's
+    // formula: the unit goes on with the one it had, and a saved setup must say the same.
     const QByteArray text = formula.toLatin1();
-    context_.unit.ZelDefineChannel(Index, text.constData());
-    formula_ = QString::fromLatin1(text);
+    const int32_t status = context_.unit.ZelDefineChannel(Index, text.constData());
+    if (status == 0) {
+        formula_ = QString::fromLatin1(text);
+    }
+    return status;
 }
 
 float Channel::Value(int chanNumber) const {

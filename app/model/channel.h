@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 
 #include "model/model_context.h"
 
@@ -30,9 +31,11 @@ class Channel {
     // Binds the object to channel n and resets it and the channel on the unit.
     void SetDefaults(int n);
 
+    // The formula the unit holds for the channel.
     const QString &Formula() const { return formula_; }
-    // Sends the text to the unit (an empty text clears the channel) and keeps it.
-    void setFormula(const QString &formula);
+    // Sends the text to the unit (an empty text clears the channel) and keeps it once the unit
+    // took it; a formula the unit refuses leaves the one it holds. Returns the unit's status.
+    int32_t setFormula(const QString &formula);
 
     float Value(int chanNumber) const;
 

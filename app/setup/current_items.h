@@ -1,5 +1,6 @@
-// The current item of each setup dialog, kept across openings (1 the first time). The setup
-// procedures move it when its item goes away; the dialogs read and set it.
+// The current item of each setup dialog as the setup procedures see it: before a smaller
+// count removes items, they move a dialog that shows one of them to the new last item. The
+// session implements it over the dialog tools, which own the current items.
 #pragma once
 
 namespace zelapp {

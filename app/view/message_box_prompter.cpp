@@ -1,5 +1,6 @@
 #include "view/message_box_prompter.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 
@@ -30,6 +31,7 @@ QMessageBox::StandardButtons boxButtons(PromptButtons buttons) {
         case PromptButtons::YesNo:
             return QMessageBox::Yes | QMessageBox::No;
         case PromptButtons::YesNoCancel:
+        case PromptButtons::ProgramDiscardCancel:
             return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         case PromptButtons::Ok:
             break;
@@ -61,6 +63,10 @@ PromptAnswer MessageBoxPrompter::ask(const QString &text, const QString &title, 
     // Escape and the close box give Cancel where there is one, else the last safe answer.
     if (buttons == PromptButtons::YesNo) {
         box.setEscapeButton(QMessageBox::No);
+    }
+    if (buttons == PromptButtons::ProgramDiscardCancel) {
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("&Program"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("&Discard"));
     }
     return answerFor(box.exec());
 }

@@ -102,7 +102,8 @@ int main(int argc, char **argv) {
         labels.addLabel();
     }
     int closed = 0;
-    zelapp::LinkServer server(labels, {}, [&] { ++closed; });
+    zelapp::LinkServer server(labels);
+    QObject::connect(&server, &zelapp::LinkServer::conversationClosed, [&] { ++closed; });
     QString error;
     if (!server.listen(QStringLiteral("zelapp"), QString::fromStdString(folder.path()), &error)) {
         std::fprintf(stderr, "listen: %s\n", error.toLocal8Bit().constData());

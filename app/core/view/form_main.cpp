@@ -296,7 +296,8 @@ void FormMain::closeEvent(QCloseEvent *event) {
     }
     // An open dialog asks about its edits first: programming them marks the setup modified,
     // which the close then asks about.
-    if ((dialogs_ && !dialogs_->closeAll()) || !session_.Form_QueryUnload()) {
+    if (!session_.dialogs().confirmProgramClose() || (dialogs_ && !dialogs_->closeAll()) ||
+        !session_.Form_QueryUnload()) {
         event->ignore();
         return;
     }

@@ -1,5 +1,6 @@
-// Creates each dialog once, on its first opening, and keeps it (its tool keeps its state
-// between openings); runs its load steps at every opening and shows it modal or modeless.
+// Creates each dialog's form once, on its first opening, from the dialog table, and keeps it
+// (its tool, in DialogTools, keeps its state between openings); runs its load steps at every
+// opening and shows it modal or modeless.
 #pragma once
 
 #include <map>

@@ -26,7 +26,10 @@ class FormSetupGroup : public HostedDialog, public SetupGroupView {
     void refresh() override;
 
   protected:
-    bool queryUnload() override { return true; }
+    bool queryUnload() override {
+        tool_.Form_Unload();
+        return true;
+    }
     bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:

@@ -134,7 +134,6 @@ class LGauge : public QWidget {
     // Stores a setting; requests a repaint when it changed (`scale`: also the geometry).
     void change(double &setting, double value, bool scale);
     void changed(bool scale);
-    int yOf(double v) const;
     void paintMarkers(QPainter &painter, const LGaugeLayout &l) const;
     void paintScale(QPainter &painter, const LGaugeLayout &l) const;
 

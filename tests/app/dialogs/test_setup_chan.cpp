@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "dialogs/setup_chan.h"
+#include "model/channel.h"
 #include "session_fixture.h"
+#include "setup/setup_writer.h"
 #include "setup_fixture.h"
 
 using namespace Qt::StringLiterals;
@@ -131,11 +133,11 @@ TEST(SetupChanTool, ProgramSendsEditedValuesInOrderAndKeepsUntouchedOnesExact) {
     d.show(4);
     EXPECT_EQ(d.tool.text(ChanBox::Scaling), u" 0.00012"_s);
 
-    // Only the description edited: nothing but the formula goes to the unit again, and the
-    // rounded texts do not replace the exact values.
+    // Only the description edited: nothing goes to the unit (a formula sent again would clear
+    // the channel's minimum and maximum), and the rounded texts do not replace the exact values.
     d.tool.editBox(ChanBox::Description, u"Taper"_s);
     d.tool.CommandProgram_Click();
-    EXPECT_EQ(d.f.unit.calls, std::vector<std::string>{"ZelClearChannel(4)"});
+    EXPECT_TRUE(d.f.unit.calls.empty());
     EXPECT_FLOAT_EQ(d.f.setup.channel(4)->Scaling(), 0.000123f);
     EXPECT_FLOAT_EQ(d.f.setup.channel(4)->HiTol, 0.0000126f);
     EXPECT_EQ(d.f.setup.channel(4)->Description, u"Taper"_s);
@@ -188,18 +190,23 @@ TEST(SetupChanTool, ABoxWithoutANumberProgramsNothingAndKeepsTheDialogWhereItIs)
     EXPECT_TRUE(d.f.unit.calls.empty());
 }
 
-TEST(SetupChanTool, TheLiveValueFollowsTheShownChannelButNotAnIncrement) {
+// A reading is never shown under another channel's number: the live value follows a step, a
+// pick from a display and the increment after Program.
+TEST(SetupChanTool, TheLiveValueIsAlwaysTheChannelShown) {
     Dialog d;
     d.show(8);
     d.tool.CheckShowCurrentValue_Click(true);
     EXPECT_EQ(d.tool.SetupChanChannel(), 8);
     d.tool.CommandNext_Click();
     EXPECT_EQ(d.tool.SetupChanChannel(), 1);
+    d.show(5);
+    EXPECT_EQ(d.tool.SetupChanChannel(), 5);
+    d.show(1);
 
     d.tool.CheckAutoIncChannel_Click(true);
     d.tool.CommandProgram_Click();
     EXPECT_EQ(d.tool.GetCurrentChannel(), 2);
-    EXPECT_EQ(d.tool.SetupChanChannel(), 1);  // still the channel just programmed
+    EXPECT_EQ(d.tool.SetupChanChannel(), 2);
 
     // Closing stops it; the next opening restores both boxes and starts it again.
     ASSERT_TRUE(d.tool.Form_QueryUnload());
@@ -210,6 +217,41 @@ TEST(SetupChanTool, TheLiveValueFollowsTheShownChannelButNotAnIncrement) {
     EXPECT_TRUE(d.tool.CheckShowCurrentValue());
     EXPECT_TRUE(d.tool.CheckAutoIncChannel());
     EXPECT_EQ(d.tool.SetupChanChannel(), 2);
+}
+
+// The unit's refusal ("Bad formula", reported by the library) is not taken for a programmed
+// channel: nothing is written, the edit and the focus stay, the channel and a saved setup keep
+// the formula the unit holds.
+TEST(SetupChanTool, AFormulaTheUnitRefusesIsNotProgrammed) {
+    Dialog d;
+    d.show(3);
+    d.tool.editBox(ChanBox::Formula, u"T1"_s);
+    d.tool.CommandProgram_Click();
+    d.f.unit.refusedFormulas["T1+"] = 12;
+    d.f.unit.clearCalls();
+
+    d.tool.editBox(ChanBox::Formula, u"T1+"_s);
+    d.tool.editBox(ChanBox::Description, u"Bore"_s);
+    d.tool.editBox(ChanBox::Scaling, u"2"_s);
+    d.tool.CommandProgram_Click();
+    EXPECT_EQ(d.f.unit.calls, std::vector<std::string>{"ZelDefineChannel(3, T1+)"});
+    EXPECT_TRUE(d.tool.modified());
+    EXPECT_EQ(d.tool.text(ChanBox::Formula), u"T1+"_s);
+    EXPECT_EQ(d.view.focused, std::vector<ChanBox>{ChanBox::Formula});
+    const zelapp::Channel &c = *d.f.setup.channel(3);
+    EXPECT_EQ(c.Formula(), u"T1"_s);
+    EXPECT_NE(c.Description, u"Bore"_s);
+    EXPECT_TRUE(zelapp::setupFileText(d.f.setup, u'.').contains("\r\nT1\r\n"));
+    EXPECT_FALSE(zelapp::setupFileText(d.f.setup, u'.').contains("T1+"));
+
+    // Yes on leaving asks the unit again and stays while it refuses.
+    d.f.prompter.answers = {PromptAnswer::Yes};
+    EXPECT_FALSE(d.tool.Form_QueryUnload());
+    d.tool.editBox(ChanBox::Formula, u"T1*2"_s);
+    d.tool.CommandProgram_Click();
+    EXPECT_FALSE(d.tool.modified());
+    EXPECT_EQ(c.Formula(), u"T1*2"_s);
+    EXPECT_EQ(c.Description, u"Bore"_s);
 }
 
 TEST(SetupChanTool, ASmallerSetupMovesTheDialogAndItsLiveValueBeforeTheChannelGoes) {

@@ -29,8 +29,9 @@ class LinkServerTest : public ::testing::Test {
     void SetUp() override { ASSERT_TRUE(start()); }
 
     bool start(LinkLimits limits = {}) {
-        server_ = std::make_unique<LinkServer>(
-            labels_, [this] { ++opened_; }, [this] { ++closed_; }, limits);
+        server_ = std::make_unique<LinkServer>(labels_, limits);
+        QObject::connect(server_.get(), &LinkServer::conversationOpened, [this] { ++opened_; });
+        QObject::connect(server_.get(), &LinkServer::conversationClosed, [this] { ++closed_; });
         QString error;
         const bool ok = server_->listen(QStringLiteral("ZelApp"), folder(), &error);
         EXPECT_TRUE(ok) << error.toStdString();
@@ -95,7 +96,7 @@ TEST_F(LinkServerTest, AStaleSocketIsReplacedAndALiveOneIsNot) {
     ASSERT_TRUE(start());
     auto c = conversation();
 
-    LinkServer second(labels_, {}, {});
+    LinkServer second(labels_);
     QString error;
     EXPECT_FALSE(second.listen(QStringLiteral("zelapp"), folder(), &error));
     EXPECT_TRUE(error.contains(QStringLiteral("already serves"))) << error.toStdString();

@@ -256,11 +256,13 @@ TEST_F(CoreWithEmulator, MasteredZeroedAndGroupedChannelsReachTheUnitAndTheSaved
 }
 
 TEST_F(CoreWithEmulator, LibraryMessagesReachThePrompter) {
-    // A formula the unit refuses: the library reports it through the message hook.
-    setup.channel(1)->setFormula(QStringLiteral("T1+"));
+    // A formula the unit refuses: the library reports it through the message hook, and the
+    // channel keeps the formula the unit still holds.
+    ASSERT_EQ(setup.channel(1)->setFormula(QStringLiteral("T1")), 0);
+    EXPECT_NE(setup.channel(1)->setFormula(QStringLiteral("T1+")), 0);
     ASSERT_FALSE(prompter.shown.empty());
     EXPECT_FALSE(prompter.shown.back().text.isEmpty());
-    EXPECT_EQ(setup.channel(1)->Formula(), QStringLiteral("T1+"));
+    EXPECT_EQ(setup.channel(1)->Formula(), QStringLiteral("T1"));
 }
 
 TEST_F(CoreWithEmulator, TheSystemSetupsScanPeriodAndAveragesReachTheUnit) {

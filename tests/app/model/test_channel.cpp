@@ -66,18 +66,14 @@ TEST_F(ChannelTest, FormulaIsSentEveryTimeAndEmptyTextClears) {
     EXPECT_TRUE(c.Formula().isEmpty());
 }
 
-TEST_F(ChannelTest, FormulaIsKeptEvenWhenTheUnitRefusesIt) {
-    struct RefusingUnit : FakeUnit {
-        int32_t ZelDefineChannel(int32_t channel, const char *formula) override {
-            FakeUnit::ZelDefineChannel(channel, formula);
-            return 12;
-        }
-    } refusing;
-    zelapp::ModelContext refusingContext{refusing, prompter, state};
-    Channel c(refusingContext);
+// The channel's formula is the one the unit holds: a refused text leaves it as it was.
+TEST_F(ChannelTest, AFormulaTheUnitRefusesLeavesTheOneItHolds) {
+    Channel c(context);
     c.SetDefaults(1);
-    c.setFormula(QStringLiteral("T1+"));
-    EXPECT_EQ(c.Formula(), QStringLiteral("T1+"));
+    EXPECT_EQ(c.setFormula(QStringLiteral("T1")), 0);
+    unit.refusedFormulas["T1+"] = 12;
+    EXPECT_EQ(c.setFormula(QStringLiteral("T1+")), 12);
+    EXPECT_EQ(c.Formula(), QStringLiteral("T1"));
 }
 
 TEST_F(ChannelTest, FormulaTextGoesAsLatin1Bytes) {

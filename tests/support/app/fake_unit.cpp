@@ -137,9 +137,13 @@ int32_t FakeUnit::plainAnswer(Call call, std::initializer_list<double> numbers) 
 int32_t FakeUnit::answer(Call call, int32_t channel, const char *formula) {
     calls.push_back(std::string(zelapp::unitCallName(call)) + "(" + number(channel) + ", " +
                     formula + ")");
-    if (!answersDemo()) {
-        formulas[channel] = formula;
+    if (answersDemo()) {
+        return 0;
     }
+    if (const auto refused = refusedFormulas.find(formula); refused != refusedFormulas.end()) {
+        return refused->second;
+    }
+    formulas[channel] = formula;
     return 0;
 }
 

@@ -23,6 +23,8 @@ class FakeUnit : public zelapp::UnitApi {
     std::map<int, float> channelValue, lvdtValue, analogValue;
     std::map<int, float> czero, cscale, tzero, tfsv, azero, afsv;
     std::map<int, std::string> formulas;
+    // Formulas the unit refuses, with the status it answers; the channel keeps what it had.
+    std::map<std::string, int32_t> refusedFormulas;
 
     int32_t commInitResult = 0;
     int32_t readResult = 0;  // status of every read
