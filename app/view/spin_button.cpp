@@ -34,6 +34,10 @@ QSize SpinButton::sizeHint() const {
     return {width, 2 * width};
 }
 
+void SpinButton::takeArrowKeysOf(QWidget *box) {
+    box->installEventFilter(this);
+}
+
 void SpinButton::step(bool up) {
     if (stepping_) {
         return;
@@ -76,6 +80,15 @@ bool SpinButton::event(QEvent *event) {
         stopRepeat();
     }
     return QWidget::event(event);
+}
+
+bool SpinButton::eventFilter(QObject *watched, QEvent *event) {
+    // A disabled spin steps nothing, from its box neither.
+    if (event->type() == QEvent::KeyPress && isEnabled() &&
+        stepByKey(*static_cast<QKeyEvent *>(event))) {
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void SpinButton::keyPressEvent(QKeyEvent *event) {

@@ -23,6 +23,8 @@ FormSetupAnalog::FormSetupAnalog(SetupAnalogTool &tool, const QString &programFo
             [&t](bool checked) { t.CheckShowCurrentValue_Click(checked); });
     connect(ui_->CheckAutoIncAnalog, &QCheckBox::clicked, this,
             [&t](bool checked) { t.setCheckAutoIncAnalog(checked); });
+    // The number box's label leads the keyboard there: Up and Down step from it too.
+    ui_->SpinButtonAnalog->takeArrowKeysOf(ui_->TextCurrentAnalog);
     tool_.setView(this);
 }
 

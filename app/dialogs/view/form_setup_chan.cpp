@@ -37,6 +37,8 @@ FormSetupChan::FormSetupChan(SetupChanTool &tool, const QString &programFolder, 
             [&t](bool checked) { t.CheckAutoIncChannel_Click(checked); });
     connect(ui_->CheckUse2Masters, &QCheckBox::clicked, this,
             [&t](bool checked) { t.CheckUse2Masters_Click(checked); });
+    // The number box's label leads the keyboard there: Up and Down step from it too.
+    ui_->SpinButtonChannel->takeArrowKeysOf(ui_->TextCurrentChannel);
     tool_.setView(this);
 }
 

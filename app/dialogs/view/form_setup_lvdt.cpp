@@ -21,6 +21,8 @@ FormSetupLvdt::FormSetupLvdt(SetupLvdtTool &tool, const QString &programFolder, 
             [&t](bool checked) { t.CheckShowCurrentValue_Click(checked); });
     connect(ui_->CheckAutoIncLvdt, &QCheckBox::clicked, this,
             [&t](bool checked) { t.CheckAutoIncLvdt_Click(checked); });
+    // The number box's label leads the keyboard there: Up and Down step from it too.
+    ui_->SpinButtonLvdt->takeArrowKeysOf(ui_->TextCurrentLvdt);
     tool_.setView(this);
 }
 

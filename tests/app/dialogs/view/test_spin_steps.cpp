@@ -112,4 +112,39 @@ TEST_F(SpinStepsTest, AQuestionStopsAHeldArrowOrKeyAfterOneBox) {
     EXPECT_EQ(f.prompter.texts(), std::vector<QString>{zelapp::SetupAnalogTool::changedText()});
 }
 
+TEST_F(SpinStepsTest, UpAndDownInTheNumberBoxStepAsTheSpinDoes) {
+    f.defineEveryChannel();  // a channel without a formula cannot be mastered
+    f.app->setup().CreateAnalogs(3);
+    // The dialog, its number box, an edit whose question a step asks (none: no question).
+    const std::tuple<CommandDialog, QString, QString, std::optional<QString>> dialogs[] = {
+        {CommandDialog::SetupChan, u"TextCurrentChannel"_s, u"TextDescription"_s,
+         u"Channel 1 has been modified\rSave changes"_s},
+        {CommandDialog::SetupLvdt, u"TextCurrentLvdt"_s, u"TextZeroOffset"_s,
+         u"Lvdt 1 has been modified\rSave changes"_s},
+        {CommandDialog::SetupAnalog, u"TextCurrentAnalog"_s, u"TextZeroOffset"_s,
+         zelapp::SetupAnalogTool::changedText()},
+        {CommandDialog::Mastering, u"TextMasterChannel"_s, QString(), std::nullopt},
+    };
+    for (const auto &[which, name, edited, question] : dialogs) {
+        SCOPED_TRACE(name.toStdString());
+        open(which);
+        auto *number = control<QLineEdit>(which, name);
+        number->setFocus();
+        QTest::keyClick(number, Qt::Key_Up);
+        EXPECT_EQ(number->text(), u"2"_s);
+        QTest::keyClick(number, Qt::Key_Down);
+        EXPECT_EQ(number->text(), u"1"_s);
+        if (question) {
+            f.prompter.shown.clear();
+            QTest::keyClicks(control<QLineEdit>(which, edited), u"7"_s);
+            QTest::keyClick(number, Qt::Key_Up);
+            EXPECT_EQ(f.prompter.texts(), std::vector<QString>{*question});
+            EXPECT_EQ(number->text(), u"1"_s);  // Cancel, or refused
+            QTest::keyClick(control<QLineEdit>(which, edited), Qt::Key_Return);  // programmed
+        }
+        form(which)->reject();
+        EXPECT_FALSE(form(which)->isVisible());
+    }
+}
+
 }  // namespace
