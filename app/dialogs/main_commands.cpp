@@ -139,6 +139,10 @@ void MainCommands::mnuHelpContents_Click() {
     help_.ShowHelpTopic(0, mainWindow_.caption());
 }
 
+void MainCommands::showHelpTopic(long topic) {
+    help_.ShowHelpTopic(topic, mainWindow_.caption());
+}
+
 void MainCommands::CommandResetMM_Click() {
     unit_.ZelResetMM();
 }

@@ -1,6 +1,7 @@
 #include "dialogs/view/dialog_host.h"
 
 #include "core/session.h"
+#include "dialogs/help_topics.h"
 #include "dialogs/view/form_about.h"
 #include "dialogs/view/form_calibrate.h"
 #include "dialogs/view/form_mastering.h"
@@ -68,6 +69,10 @@ HostedDialog *DialogHost::make(CommandDialog which) {
         default:
             return nullptr;  // not part of the program yet
     }
+    // F1 opens the dialog's own section of the manual; the calibration's is its Help button's.
+    const long topic = helpTopic(which);
+    QObject::connect(made, &HostedDialog::helpRequested, made,
+                     [this, topic] { session_.commands().showHelpTopic(topic); });
     dialogs_[which] = made;
     return made;
 }
