@@ -23,6 +23,9 @@ SpinButton::SpinButton(QWidget *parent)
     down_->setArrowType(Qt::DownArrow);
     up_->setObjectName(QStringLiteral("up"));
     down_->setObjectName(QStringLiteral("down"));
+    // An arrow has no text of its own to be named by.
+    up_->setAccessibleName(QStringLiteral("Next"));
+    down_->setAccessibleName(QStringLiteral("Previous"));
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     connect(up_, &QToolButton::clicked, this, [this] { step(true); });
