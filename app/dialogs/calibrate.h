@@ -14,6 +14,7 @@
 
 #include "dialogs/amp_profile.h"
 #include "dialogs/dialog_context.h"
+#include "dialogs/help_topics.h"
 
 namespace zelapp {
 
@@ -46,7 +47,7 @@ class CalibrateTool {
     // The store step polls the save status this often, waiting this long before each poll.
     static constexpr int kStorePolls = 50;
     static constexpr int kStorePollMs = 200;
-    static constexpr long kHelpContext = 98496;
+    static constexpr long kHelpContext = helpTopic(CommandDialog::Calibrate);
     // Dialog widths with and without the details, in twips.
     static constexpr int kWidthDetails = 6200;
     static constexpr int kWidthNoDetails = 4080;

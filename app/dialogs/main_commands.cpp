@@ -136,6 +136,10 @@ void MainCommands::mnuHelpContents_Click() {
     help_.ShowHelpTopic(0, windows_.caption());
 }
 
+void MainCommands::showHelpTopic(long topic) {
+    help_.ShowHelpTopic(topic, windows_.caption());
+}
+
 void MainCommands::CommandResetMM_Click() {
     unit_.ZelResetMM();
 }

@@ -38,6 +38,8 @@ class MainCommands {
     void SetupGroups_Click();
     void AboutMoxSRV_Click();
     void mnuHelpContents_Click();
+    // F1 in a window: the manual at that window's topic.
+    void showHelpTopic(long topic);
     void CommandResetMM_Click();
 
     // Opens, modally, the setup of the item at a 1-based position of the current view.

@@ -1,5 +1,6 @@
 // A dialog the dialog host shows: its load steps run at every opening, and every way out (the
-// close box, Escape, its own Done or Cancel) goes through the one close question.
+// close box, Escape, its own Done or Cancel) goes through the one close question. F1 asks for
+// its help, which the host knows the topic of.
 #pragma once
 
 #include <QDialog>
@@ -9,7 +10,7 @@ namespace zelapp {
 class HostedDialog : public QDialog {
     Q_OBJECT
   public:
-    using QDialog::QDialog;
+    explicit HostedDialog(QWidget *parent = nullptr);
 
     // Fills the dialog for this opening (the window's load and activation).
     virtual void openDialog() = 0;
@@ -20,6 +21,9 @@ class HostedDialog : public QDialog {
             QDialog::reject();
         }
     }
+
+  signals:
+    void helpRequested();
 
   protected:
     // The dialog's close question; false keeps it open.

@@ -1,6 +1,7 @@
 #include "view/spin_button.h"
 
 #include <QKeyEvent>
+#include <QPointer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -22,10 +23,13 @@ SpinButton::SpinButton(QWidget *parent)
     down_->setArrowType(Qt::DownArrow);
     up_->setObjectName(QStringLiteral("up"));
     down_->setObjectName(QStringLiteral("down"));
+    // An arrow has no text of its own to be named by.
+    up_->setAccessibleName(QStringLiteral("Next"));
+    down_->setAccessibleName(QStringLiteral("Previous"));
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-    connect(up_, &QToolButton::clicked, this, &SpinButton::spinUp);
-    connect(down_, &QToolButton::clicked, this, &SpinButton::spinDown);
+    connect(up_, &QToolButton::clicked, this, [this] { step(true); });
+    connect(down_, &QToolButton::clicked, this, [this] { step(false); });
 }
 
 QSize SpinButton::sizeHint() const {
@@ -33,19 +37,69 @@ QSize SpinButton::sizeHint() const {
     return {width, 2 * width};
 }
 
-void SpinButton::keyPressEvent(QKeyEvent *event) {
-    switch (event->key()) {
-        case Qt::Key_Up:
-            emit spinUp();
-            break;
-        case Qt::Key_Down:
-            emit spinDown();
-            break;
-        default:
-            QWidget::keyPressEvent(event);
-            return;
+void SpinButton::takeArrowKeysOf(QWidget *box) {
+    box->installEventFilter(this);
+}
+
+void SpinButton::step(bool up) {
+    if (stepping_) {
+        return;
     }
-    event->accept();
+    stepping_ = true;
+    const QPointer<SpinButton> alive(this);
+    if (up) {
+        emit spinUp();
+    } else {
+        emit spinDown();
+    }
+    if (alive) {
+        stepping_ = false;
+    }
+}
+
+void SpinButton::stopRepeat() {
+    // Not down, the arrow's repeat stops and the release it will never see clicks nothing.
+    up_->setDown(false);
+    down_->setDown(false);
+    keyRepeatStopped_ = true;
+}
+
+bool SpinButton::stepByKey(const QKeyEvent &event) {
+    if (event.key() != Qt::Key_Up && event.key() != Qt::Key_Down) {
+        return false;
+    }
+    if (!event.isAutoRepeat()) {
+        keyRepeatStopped_ = false;
+    } else if (keyRepeatStopped_) {
+        return true;
+    }
+    step(event.key() == Qt::Key_Up);
+    return true;
+}
+
+bool SpinButton::event(QEvent *event) {
+    // A modal box opened over the dialog, most often the question of a step.
+    if (event->type() == QEvent::WindowBlocked) {
+        stopRepeat();
+    }
+    return QWidget::event(event);
+}
+
+bool SpinButton::eventFilter(QObject *watched, QEvent *event) {
+    // A disabled spin steps nothing, from its box neither.
+    if (event->type() == QEvent::KeyPress && isEnabled() &&
+        stepByKey(*static_cast<QKeyEvent *>(event))) {
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void SpinButton::keyPressEvent(QKeyEvent *event) {
+    if (stepByKey(*event)) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 }  // namespace zelapp

@@ -6,6 +6,7 @@
 
 #include "core/command_line.h"
 #include "core/settings_store.h"
+#include "dialogs/help_topics.h"
 #include "dialogs/view/dialog_host.h"
 #include "display/twips.h"
 #include "display/view/form_grid_display.h"
@@ -278,6 +279,8 @@ void FormMain::ShowLinkPopupAt(int channel, float x, float y) {
     prepareLinkCopy(state_, session_.labels(), channel, session_.services().serviceName);
     if (copyLink_ == nullptr) {
         copyLink_ = new DlgCopyLink(state_, this);
+        connect(copyLink_, &DlgCopyLink::helpRequested, this,
+                [this] { session_.commands().showHelpTopic(kLinkPopupHelpTopic); });
     }
     copyLink_->ShowDialogCopyAt(x, y);
 }

@@ -1,5 +1,7 @@
 #include "dialogs/view/dialog_host.h"
 
+#include "core/session.h"
+#include "dialogs/help_topics.h"
 #include "dialogs/view/dialog_table.h"
 #include "dialogs/view/form_calibrate.h"
 
@@ -24,9 +26,14 @@ HostedDialog *DialogHost::make(CommandDialog which) {
         return made;
     }
     HostedDialog *made = makeDialogForm(which, session_, mainWindow_);
-    if (made != nullptr) {
-        dialogs_[which] = made;
+    if (made == nullptr) {
+        return nullptr;
     }
+    // F1 opens the dialog's own section of the manual; the calibration's is its Help button's.
+    const long topic = helpTopic(which);
+    QObject::connect(made, &HostedDialog::helpRequested, made,
+                     [this, topic] { session_.commands().showHelpTopic(topic); });
+    dialogs_[which] = made;
     return made;
 }
 

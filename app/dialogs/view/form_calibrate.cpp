@@ -6,7 +6,6 @@
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QScrollBar>
-#include <QShortcut>
 #include <QSignalBlocker>
 #include <utility>
 
@@ -70,9 +69,6 @@ FormCalibrate::FormCalibrate(CalibrateTool &tool, const QString &programFolder, 
     connect(ui_->cmdLoad, &QPushButton::clicked, this, [&t] { t.cmdLoad_Click(); });
     connect(ui_->cmdHelp, &QPushButton::clicked, this, [&t] { t.cmdHelp_Click(); });
     connect(ui_->cmdAdvanced, &QPushButton::clicked, this, [&t] { t.cmdAdvanced_Click(); });
-    // The dialog's own help topic, as its Help button opens it.
-    auto *help = new QShortcut(QKeySequence::HelpContents, this);
-    connect(help, &QShortcut::activated, this, [&t] { t.cmdHelp_Click(); });
     tool_.setView(this);
     refresh();
 }

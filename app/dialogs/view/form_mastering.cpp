@@ -20,6 +20,8 @@ FormMastering::FormMastering(MasteringTool &tool, const QString &programFolder, 
             [&t] { t.SpinButtonChannel_SpinUp(); });
     connect(ui_->SpinButtonChannel, &SpinButton::spinDown, this,
             [&t] { t.SpinButtonChannel_SpinDown(); });
+    // The number box's label leads the keyboard there: Up and Down step from it too.
+    ui_->SpinButtonChannel->takeArrowKeysOf(ui_->TextMasterChannel);
     tool_.setView(this);
 }
 

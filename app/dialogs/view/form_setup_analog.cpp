@@ -1,6 +1,7 @@
 #include "dialogs/view/form_setup_analog.h"
 
 #include "ui_form_setup_analog.h"
+#include "view/check_boxes.h"
 #include "view/input_boxes.h"
 #include "view/window_place.h"
 
@@ -19,10 +20,14 @@ FormSetupAnalog::FormSetupAnalog(SetupAnalogTool &tool, const QString &programFo
             [&t] { t.SpinButtonAnalog_SpinDown(); });
     connect(ui_->CommandProgram, &QPushButton::clicked, this, [&t] { t.CommandProgram_Click(); });
     connect(ui_->CommandDone, &QPushButton::clicked, this, &FormSetupAnalog::reject);
-    connect(ui_->CheckShowCurrentValue, &QCheckBox::clicked, this,
-            [&t](bool checked) { t.CheckShowCurrentValue_Click(checked); });
-    connect(ui_->CheckAutoIncAnalog, &QCheckBox::clicked, this,
-            [&t](bool checked) { t.setCheckAutoIncAnalog(checked); });
+    onOperatorToggle(
+        ui_->CheckShowCurrentValue, this, [&t] { return t.CheckShowCurrentValue(); },
+        [&t](bool checked) { t.CheckShowCurrentValue_Click(checked); });
+    onOperatorToggle(
+        ui_->CheckAutoIncAnalog, this, [&t] { return t.CheckAutoIncAnalog(); },
+        [&t](bool checked) { t.setCheckAutoIncAnalog(checked); });
+    // The number box's label leads the keyboard there: Up and Down step from it too.
+    ui_->SpinButtonAnalog->takeArrowKeysOf(ui_->TextCurrentAnalog);
     tool_.setView(this);
 }
 

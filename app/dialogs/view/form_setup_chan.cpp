@@ -3,6 +3,7 @@
 #include <QLineEdit>
 
 #include "ui_form_setup_chan.h"
+#include "view/check_boxes.h"
 #include "view/window_place.h"
 
 namespace zelapp {
@@ -31,12 +32,17 @@ FormSetupChan::FormSetupChan(SetupChanTool &tool, const QString &programFolder, 
             [&t] { t.SpinButtonDecimals_SpinUp(); });
     connect(ui_->SpinButtonDecimals, &SpinButton::spinDown, this,
             [&t] { t.SpinButtonDecimals_SpinDown(); });
-    connect(ui_->CheckShowCurrentValue, &QCheckBox::clicked, this,
-            [&t](bool checked) { t.CheckShowCurrentValue_Click(checked); });
-    connect(ui_->CheckAutoIncChannel, &QCheckBox::clicked, this,
-            [&t](bool checked) { t.CheckAutoIncChannel_Click(checked); });
-    connect(ui_->CheckUse2Masters, &QCheckBox::clicked, this,
-            [&t](bool checked) { t.CheckUse2Masters_Click(checked); });
+    onOperatorToggle(
+        ui_->CheckShowCurrentValue, this, [&t] { return t.CheckShowCurrentValue(); },
+        [&t](bool checked) { t.CheckShowCurrentValue_Click(checked); });
+    onOperatorToggle(
+        ui_->CheckAutoIncChannel, this, [&t] { return t.CheckAutoIncChannel(); },
+        [&t](bool checked) { t.CheckAutoIncChannel_Click(checked); });
+    onOperatorToggle(
+        ui_->CheckUse2Masters, this, [&t] { return t.CheckUse2Masters(); },
+        [&t](bool checked) { t.CheckUse2Masters_Click(checked); });
+    // The number box's label leads the keyboard there: Up and Down step from it too.
+    ui_->SpinButtonChannel->takeArrowKeysOf(ui_->TextCurrentChannel);
     tool_.setView(this);
 }
 

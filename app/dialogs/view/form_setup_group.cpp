@@ -52,8 +52,10 @@ FormSetupGroup::FormSetupGroup(SetupGroupTool &tool, const QString &programFolde
     connect(ui_->CmdRemoveFromList, &QPushButton::clicked, this,
             [&t] { t.CmdRemoveFromList_Click(); });
     connect(ui_->CmdDone, &QPushButton::clicked, this, &FormSetupGroup::reject);
-    // Enter on a channel list does that list's double click, not the default button.
+    // Enter on a channel list does that list's double click, and on the group list it picks the
+    // row; the default button would add another group.
     ui_->ListAvailableChannels->installEventFilter(this);
+    ui_->ListGroups->installEventFilter(this);
     ui_->ListChansinGroup->installEventFilter(this);
     tool_.setView(this);
 }
@@ -75,6 +77,13 @@ bool FormSetupGroup::eventFilter(QObject *watched, QEvent *event) {
         }
         if (watched == ui_->ListChansinGroup) {
             tool_.ListChansinGroup_DblClick(ui_->ListChansinGroup->currentRow());
+            return true;
+        }
+        if (watched == ui_->ListGroups) {
+            // The keyboard's row may be current without being selected (Tab into the list).
+            const int row = ui_->ListGroups->currentRow();
+            ui_->ListGroups->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+            tool_.ListGroups_Click(row);
             return true;
         }
     }

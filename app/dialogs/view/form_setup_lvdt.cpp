@@ -1,6 +1,7 @@
 #include "dialogs/view/form_setup_lvdt.h"
 
 #include "ui_form_setup_lvdt.h"
+#include "view/check_boxes.h"
 #include "view/input_boxes.h"
 #include "view/window_place.h"
 
@@ -17,10 +18,14 @@ FormSetupLvdt::FormSetupLvdt(SetupLvdtTool &tool, const QString &programFolder, 
             [&t] { t.SpinButtonLvdt_SpinDown(); });
     connect(ui_->CommandProgram, &QPushButton::clicked, this, [&t] { t.CommandProgram_Click(); });
     connect(ui_->CommandDone, &QPushButton::clicked, this, &FormSetupLvdt::reject);
-    connect(ui_->CheckShowCurrentValue, &QCheckBox::clicked, this,
-            [&t](bool checked) { t.CheckShowCurrentValue_Click(checked); });
-    connect(ui_->CheckAutoIncLvdt, &QCheckBox::clicked, this,
-            [&t](bool checked) { t.CheckAutoIncLvdt_Click(checked); });
+    onOperatorToggle(
+        ui_->CheckShowCurrentValue, this, [&t] { return t.CheckShowCurrentValue(); },
+        [&t](bool checked) { t.CheckShowCurrentValue_Click(checked); });
+    onOperatorToggle(
+        ui_->CheckAutoIncLvdt, this, [&t] { return t.CheckAutoIncLvdt(); },
+        [&t](bool checked) { t.CheckAutoIncLvdt_Click(checked); });
+    // The number box's label leads the keyboard there: Up and Down step from it too.
+    ui_->SpinButtonLvdt->takeArrowKeysOf(ui_->TextCurrentLvdt);
     tool_.setView(this);
 }
 

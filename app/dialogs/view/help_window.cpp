@@ -17,15 +17,16 @@ namespace zelapp {
 
 namespace {
 
-bool hasAnchor(const QTextDocument &document, const QString &name) {
+// Where the text of an anchor starts on the page; -1 when the page has no such anchor.
+int anchorPosition(const QTextDocument &document, const QString &name) {
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             if (it.fragment().charFormat().anchorNames().contains(name)) {
-                return true;
+                return it.fragment().position();
             }
         }
     }
-    return false;
+    return -1;
 }
 
 // The browser loads files without a word about failures; the window reads the file first so
@@ -53,8 +54,11 @@ HelpWindow::HelpWindow(QWidget *parent)
     connect(ui_->HelpForward, &QPushButton::clicked, browser, &QTextBrowser::forward);
     connect(browser, &QTextBrowser::backwardAvailable, ui_->HelpBack, &QWidget::setEnabled);
     connect(browser, &QTextBrowser::forwardAvailable, ui_->HelpForward, &QWidget::setEnabled);
-    // A new page or topic starts without the last search's verdict.
-    connect(browser, &QTextBrowser::sourceChanged, this, [this] { setStatus(QString()); });
+    // A new page or topic starts without the last search's verdict, and finding starts there.
+    connect(browser, &QTextBrowser::sourceChanged, this, [this](const QUrl &source) {
+        setStatus(QString());
+        findFrom(source.fragment());
+    });
     connect(ui_->HelpFindNext, &QPushButton::clicked, this, &HelpWindow::findNext);
     connect(ui_->HelpFindPrevious, &QPushButton::clicked, this, &HelpWindow::findPrevious);
     connect(ui_->HelpFindText, &QLineEdit::returnPressed, this, &HelpWindow::findNext);
@@ -88,7 +92,7 @@ bool HelpWindow::showTopic(const QString &helpFile, long contextId, QString *err
         browser->setSource(file);
     }
     const QString anchor = QStringLiteral("topic-") + QString::number(contextId);
-    if (contextId == 0 || !hasAnchor(*browser->document(), anchor)) {
+    if (contextId == 0 || anchorPosition(*browser->document(), anchor) < 0) {
         showContents();
         if (contextId != 0) {
             setStatus(QStringLiteral("The help has no page for topic %1; here are its contents.")
@@ -99,6 +103,8 @@ bool HelpWindow::showTopic(const QString &helpFile, long contextId, QString *err
     QUrl topic = file_;
     topic.setFragment(anchor);
     browser->setSource(topic);
+    // The topic shown already is no new source.
+    findFrom(anchor);
     return true;
 }
 
@@ -106,6 +112,19 @@ void HelpWindow::showContents() {
     // The same file without an anchor: the browser goes to the top and keeps it in the history.
     ui_->HelpBrowser->setSource(file_);
     ui_->HelpBrowser->verticalScrollBar()->setValue(0);
+    findFrom(QString());
+}
+
+void HelpWindow::findFrom(const QString &anchor) {
+    QTextBrowser *browser = ui_->HelpBrowser;
+    const int position = anchor.isEmpty() ? 0 : anchorPosition(*browser->document(), anchor);
+    if (position < 0) {
+        return;
+    }
+    // The cursor stands at the top of what is shown, so it does not scroll the page.
+    QTextCursor from(browser->document());
+    from.setPosition(position);
+    browser->setTextCursor(from);
 }
 
 bool HelpWindow::findNext() {

@@ -30,12 +30,15 @@ class HelpWindow : public QWidget {
     bool showTopic(const QString &helpFile, long contextId, QString *error);
     void showContents();
     // Finds the text of the find box from the cursor on, going round the page once; false
-    // (and "not found" under the page) when the page does not hold it.
+    // (and "not found" under the page) when the page does not hold it. Showing a topic, a
+    // link's section or the contents puts the cursor at its start, so the search starts there.
     bool findNext();
     bool findPrevious();
 
   private:
     bool find(bool backward);
+    // The cursor to the anchor's place (the top of the page for none).
+    void findFrom(const QString &anchor);
     void setStatus(const QString &text);
 
     std::unique_ptr<Ui::HelpWindow> ui_;

@@ -60,6 +60,12 @@ void DlgCopyLink::keyPressEvent(QKeyEvent *event) {
         Label1_Click();
         return;
     }
+    if (event->matches(QKeySequence::HelpContents)) {
+        // Closed first, as a menu closes: the help is not left under a pop-up that holds the keys.
+        hide();
+        emit helpRequested();
+        return;
+    }
     QDialog::keyPressEvent(event);  // Escape closes
 }
 

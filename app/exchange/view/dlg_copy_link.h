@@ -27,6 +27,10 @@ class DlgCopyLink : public QDialog {
     // "Copy": puts the value and its link on the clipboard when there is a value, then hides.
     void Label1_Click();
 
+  signals:
+    // F1: the pop-up closes and the manual shows its section.
+    void helpRequested();
+
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;

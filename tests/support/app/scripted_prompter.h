@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "base/prompter.h"
@@ -23,10 +24,15 @@ class ScriptedPrompter : public zelapp::Prompter {
     std::vector<ShownPrompt> shown;
     std::vector<ShownPrompt> notices;  // the messages that did not wait for an answer
     int beeps = 0;
+    // Runs inside each question after it is recorded, where a real box runs its modal loop.
+    std::function<void()> whileAsking;
 
     zelapp::PromptAnswer ask(const QString &text, const QString &title, zelapp::PromptIcon icon,
                              zelapp::PromptButtons buttons) override {
         shown.push_back({text, title, icon, buttons});
+        if (whileAsking) {
+            whileAsking();
+        }
         if (!answers.empty()) {
             auto a = answers.front();
             answers.pop_front();

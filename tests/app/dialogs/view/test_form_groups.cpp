@@ -1,6 +1,7 @@
 // The group dialogs over the whole program: the group setup's labels and keyboard (Enter on a
-// channel list does that list's double click, Enter in the name box adds a group), the mouse's
-// double click, and View > Group choosing through the modal selection dialog.
+// channel list does that list's double click, Enter on the group list picks the row, Enter in
+// the name box adds a group), the mouse's double click, and View > Group choosing through the
+// modal selection dialog.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -106,6 +107,20 @@ TEST_F(FormGroupsTest, LabelsAreTheirListsBuddiesAndTheKeyboardDoesTheListsActio
     EXPECT_EQ(zeltest::channelsOf(*f.app->setup().groupAt(1)), std::vector<int>{5});
     EXPECT_EQ(texts("ListChansinGroup"), QStringList{u"5 Channel 5"_s});
     EXPECT_EQ(f.app->setup().groupCount(), 1);
+
+    // Enter on a group picks the row the keyboard stands on, and adds no group.
+    name->selectAll();
+    QTest::keyClicks(name, u"Bores"_s);
+    QTest::keyClick(name, Qt::Key_Return);
+    ASSERT_EQ(f.app->setup().groupCount(), 2);
+    QListWidget *groups = list("ListGroups");
+    groups->setFocus();
+    groups->setCurrentRow(0, QItemSelectionModel::NoUpdate);  // as Tab leaves it in a list
+    QTest::keyClick(groups, Qt::Key_Return);
+    EXPECT_EQ(f.app->setup().groupCount(), 2);
+    EXPECT_EQ(groups->selectedItems(), QList<QListWidgetItem *>{groups->item(0)});
+    EXPECT_EQ(texts("ListChansinGroup"), QStringList{u"5 Channel 5"_s});
+    EXPECT_EQ(name->text(), u"Diameters"_s);
 
     form(CommandDialog::SetupGroup)->findChild<QPushButton *>(u"CmdDone"_s)->click();
     EXPECT_FALSE(form(CommandDialog::SetupGroup)->isVisible());

@@ -1,6 +1,6 @@
 // The help window on the offscreen platform, with the manual the program ships: the contents,
-// a topic scrolled to the top, links, Back and Forward, finding on the page, the keys, closing,
-// a file that cannot be read, and help asked for from a modal dialog.
+// a topic scrolled to the top, links, Back and Forward, finding on the page from the topic
+// shown, the keys, closing, a file that cannot be read, and help asked for from a modal dialog.
 #include <gtest/gtest.h>
 
 #include <QDialog>
@@ -104,6 +104,35 @@ TEST_F(HelpWindowTest, FindsAWordOnThePageFromTheKeyboard) {
 
     QTest::keyClick(window, Qt::Key_Escape);
     EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(HelpWindowTest, FindingStartsAtTheTopicShown) {
+    const QString word = QStringLiteral("probe");
+    ASSERT_TRUE(viewer.showTopic(file, 0, &error));
+    child<QLineEdit>("HelpFindText")->setText(word);
+    ASSERT_TRUE(viewer.window()->findNext());
+    const int first = browser()->textCursor().selectionStart();
+
+    // After the calibration's topic: its first mention of the word, not the page's first.
+    ASSERT_TRUE(viewer.showTopic(file, 98496, &error));
+    int topic = -1;
+    for (QTextBlock block = browser()->document()->begin(); topic < 0 && block.isValid();
+         block = block.next()) {
+        topic = block.text() == kCalibration ? block.position() : -1;
+    }
+    const QTextCursor expected = browser()->document()->find(word, topic);
+    ASSERT_GT(expected.selectionStart(), first);
+    EXPECT_EQ(topLine(), kCalibration);  // showing the topic did not scroll it away
+    ASSERT_TRUE(viewer.window()->findNext());
+    EXPECT_EQ(browser()->textCursor().selectionStart(), expected.selectionStart());
+
+    // The contents again: from the top; Back to the topic: from the topic.
+    press("HelpContents");
+    ASSERT_TRUE(viewer.window()->findNext());
+    EXPECT_EQ(browser()->textCursor().selectionStart(), first);
+    press("HelpBack");
+    ASSERT_TRUE(viewer.window()->findNext());
+    EXPECT_EQ(browser()->textCursor().selectionStart(), expected.selectionStart());
 }
 
 TEST_F(HelpWindowTest, CloseHidesItAndAnUnreadableFileIsDescribed) {
