@@ -26,6 +26,25 @@ constexpr std::array<SystemBoxInfo, kSystemBoxCount> kBoxes{{
 QString label(SystemBox box) {
     return QString::fromLatin1(systemBoxInfo(box).label);
 }
+
+// The first of inputs 1..count that the unit refuses to read; nothing when it reads them all,
+// or when it does not answer and cannot tell. Read with the library's boxes off: a missing
+// input is the dialog's one message, not a box of the library's per input.
+std::optional<int> firstMissing(UnitApi &unit, int32_t (UnitApi::*read)(int32_t, float *),
+                                int count) {
+    const LibraryBoxesOff quiet(unit);
+    for (int n = 1; n <= count; ++n) {
+        float value = 0;
+        const int32_t status = (unit.*read)(n, &value);
+        if (status == kUnitNotCommunicating) {
+            return std::nullopt;
+        }
+        if (status != 0) {
+            return n;
+        }
+    }
+    return std::nullopt;
+}
 }  // namespace
 
 const SystemBoxInfo &systemBoxInfo(SystemBox box) {
@@ -142,6 +161,32 @@ bool SetupSystemTool::fullScale(float &out) {
     return true;
 }
 
+bool SetupSystemTool::unitHasInputs(const Values &v) {
+    struct Inputs {
+        SystemBox box;
+        int count, had;
+        int32_t (UnitApi::*read)(int32_t, float *);
+        const char *name;
+    };
+    for (const Inputs &inputs :
+         {Inputs{SystemBox::Lvdt, v.lvdts, setup_.lvdtCount(), &UnitApi::ZelReadLvdt, "probe"},
+          Inputs{SystemBox::Analog, v.analogs, setup_.analogCount(), &UnitApi::ZelReadAnalog,
+                 "analog input"}}) {
+        // The inputs already set up were taken as they are; only a larger count asks the unit.
+        if (inputs.count <= inputs.had) {
+            continue;
+        }
+        if (const std::optional<int> missing = firstMissing(unit_, inputs.read, inputs.count)) {
+            return refuse(inputs.box, QStringLiteral("The unit has no %1 %2: %3 can be at most %4.")
+                                          .arg(QString::fromLatin1(inputs.name))
+                                          .arg(*missing)
+                                          .arg(label(inputs.box))
+                                          .arg(*missing - 1));
+        }
+    }
+    return true;
+}
+
 bool SetupSystemTool::sendScanSettings(const Values &v) {
     struct Setting {
         SystemBox box;
@@ -175,7 +220,7 @@ bool SetupSystemTool::sendScanSettings(const Values &v) {
 
 bool SetupSystemTool::ApplySystemSettings() {
     Values v{};
-    if (!checkBoxes(v)) {
+    if (!checkBoxes(v) || !unitHasInputs(v)) {
         return false;
     }
     bool ok = true;

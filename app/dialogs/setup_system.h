@@ -1,8 +1,8 @@
 // The system setup dialog without its window: the boxes' texts filled from the settings at every
-// opening, and OK, which checks every box, then what the unit takes (the averages and scan
-// period sent to it), and only then applies them all at once: the counts through the setup's
-// procedures (the groups repaired first when channels go) and the defaults. A box the unit
-// refuses applies nothing. The dialog holds the scan while
+// opening, and OK, which checks every box, then what the unit takes (the probes and analog
+// inputs it has, the averages and scan period sent to it), and only then applies them all at
+// once: the counts through the setup's procedures (the groups repaired first when channels
+// go) and the defaults. A box the unit refuses applies nothing. The dialog holds the scan while
 // it is open; OK and every other way out release that hold. FormSetupSystem shows these fields.
 #pragma once
 
@@ -83,6 +83,9 @@ class SetupSystemTool {
         float lvdtFsv;
     };
     bool checkBoxes(Values &values);
+    // Whether the unit has every probe and analog input of a larger count; a message naming
+    // the highest it has when not.
+    bool unitHasInputs(const Values &values);
     // The averages and the scan period, sent to the unit; at the first it refuses, those sent
     // before it are put back and a message names the box.
     bool sendScanSettings(const Values &values);

@@ -256,6 +256,57 @@ TEST(SetupSystemTool, AValueTheUnitRefusesIsNamedAndNothingOfTheOkIsKept) {
     }
 }
 
+// A count of probes or analog inputs larger than the unit has is refused naming the highest it
+// has; the inputs are tried with the library's boxes off, so that no box of its own comes up.
+TEST(SetupSystemTool, MoreInputsThanTheUnitHasAreRefusedNamingItsLast) {
+    struct Case {
+        SystemBox box;
+        QString typed;
+        QString message;
+    };
+    for (const Case &c :
+         {Case{SystemBox::Lvdt, u"10"_s, u"The unit has no probe 9: Probes can be at most 8."_s},
+          Case{SystemBox::Analog, u"2"_s,
+               u"The unit has no analog input 2: Analogs can be at most 1."_s}}) {
+        SCOPED_TRACE(c.typed.toStdString());
+        Dialog d;
+        d.f.unit.refusals = {
+            {"ZelReadLvdt(9)", 15}, {"ZelReadLvdt(10)", 15}, {"ZelReadAnalog(2)", 15}};
+        d.tool.editBox(SystemBox::BurstAvg, u"8"_s);
+        d.tool.editBox(c.box, c.typed);
+        EXPECT_FALSE(d.tool.CommandOK_Click());
+        EXPECT_EQ(d.f.prompter.texts(), std::vector<QString>{c.message});
+        EXPECT_EQ(d.view.focused, std::vector<SystemBox>{c.box});
+        EXPECT_TRUE(d.f.unit.errorBoxes.empty());
+        EXPECT_EQ(d.f.unit.calls.front(), "ZelMsgBox(0)");
+        EXPECT_EQ(d.f.unit.calls.back(), "ZelMsgBox(1)");
+        EXPECT_EQ(d.f.unit.count("ZelSet"), 0);
+        d.f.unit.clearCalls();
+        d.expectNothingApplied();
+    }
+
+    // The unit's own count is taken; a smaller one asks nothing; a larger one the unit has
+    // is tried input by input and taken.
+    Dialog d;
+    d.f.unit.refusals = {{"ZelReadLvdt(9)", 15}};
+    d.tool.editBox(SystemBox::Lvdt, u"3"_s);
+    ASSERT_TRUE(d.tool.CommandOK_Click());
+    EXPECT_EQ(d.f.unit.count("ZelReadLvdt("), 0);
+    d.tool.Form_Load();
+    d.tool.editBox(SystemBox::Lvdt, u"8"_s);
+    ASSERT_TRUE(d.tool.CommandOK_Click());
+    EXPECT_EQ(d.f.unit.count("ZelReadLvdt("), 8);
+    EXPECT_EQ(d.f.setup.lvdtCount(), 8);
+    EXPECT_TRUE(d.f.prompter.shown.empty());
+
+    // A unit that does not answer cannot say: the count is taken, as every setting is then.
+    d.tool.Form_Load();
+    d.f.unit.readResult = zelapp::kUnitNotCommunicating;
+    d.tool.editBox(SystemBox::Lvdt, u"12"_s);
+    EXPECT_TRUE(d.tool.CommandOK_Click());
+    EXPECT_EQ(d.f.setup.lvdtCount(), 12);
+}
+
 TEST(SetupSystemTool, ClosingWithoutOkReleasesTheHoldAndAppliesNothing) {
     Dialog d;
     d.tool.editBox(SystemBox::Channels, u"2"_s);
