@@ -523,7 +523,10 @@ void CalibrateTool::cmdLoad_Click() {
         return;
     }
     if (applyProfile(profile)) {
-        storeInUnit();
+        // Stored, the loaded settings are what the unit starts from: Cancel keeps them.
+        if (storeInUnit()) {
+            opening_ = settings_;
+        }
         context_.setup.announce({SetupChange::Kind::Amplifier, 0});
     }
 }

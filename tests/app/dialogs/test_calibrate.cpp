@@ -307,6 +307,32 @@ TEST_F(Profiles, LoadSendsTheProbesTheSetupHasMovesTheShownBarsAndStores) {
     EXPECT_EQ(f.fakeUnit.count("ZelSaveCalibration("), 1);
 }
 
+TEST_F(Profiles, AStoredLoadBecomesTheOpeningStateThatCancelKeeps) {
+    const auto profile = [](int16_t fine) {
+        std::vector<zelapp::AmpRecord> records;
+        for (int i = 1; i <= 8; ++i) {
+            records.push_back({i, {static_cast<uint8_t>(i), 60, fine, -5}});
+        }
+        return zelapp::ampProfileText(8, records);
+    };
+    open(1, {0, 85, 0, 0});
+    tool->vscrNull_Change(7);
+    load(profile(30));
+    f.fakeUnit.clearCalls();
+    EXPECT_TRUE(tool->CancelButton_Click());
+    EXPECT_EQ(f.fakeUnit.count("ZelSetLvdt"), 0);
+    EXPECT_EQ(f.fakeUnit.amplifiers[1].fine, 30);
+
+    // A load the unit did not store leaves the opening state for Cancel to put back.
+    open(1, {0, 85, 0, 0});
+    f.fakeUnit.saveRefused = 1;
+    load(profile(40));
+    f.fakeUnit.clearCalls();
+    EXPECT_TRUE(tool->CancelButton_Click());
+    EXPECT_EQ(f.fakeUnit.count("ZelSetLvdtGain(1, 0, 85)"), 1);
+    EXPECT_EQ(f.fakeUnit.amplifiers[1].fine, 0);
+}
+
 TEST_F(Profiles, ARefusedOrMissingFileSendsAndStoresNothing) {
     open(1, {0, 85, 0, 0});
     const auto refused = [&](const QByteArray &text) {
