@@ -293,7 +293,7 @@ void CalibrateTool::refuse(bool fullScale, const QString &message) {
 }
 
 bool CalibrateTool::commitBox(bool fullScale) {
-    if (!edited_[boxIndex(fullScale)] || lvdt() == nullptr) {
+    if (!edited_[boxIndex(fullScale)] || lvdt() == nullptr || !boxesEnabled()) {
         return true;
     }
     QString &text = fullScale ? fullScaleText_ : offsetText_;

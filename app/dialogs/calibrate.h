@@ -97,6 +97,8 @@ class CalibrateTool {
     // The bars, OK, Save and Load act on the unit: off while it is lost and while storing.
     bool barsEnabled() const;
     bool OKButtonEnabled() const { return barsEnabled(); }
+    // A full scale or offset is typed only while OK can store it.
+    bool boxesEnabled() const { return OKButtonEnabled(); }
     bool cmdSaveEnabled() const { return barsEnabled(); }
     bool cmdLoadEnabled() const { return barsEnabled(); }
     bool CancelButtonEnabled() const { return !storing_; }
@@ -118,7 +120,8 @@ class CalibrateTool {
     void vscrNull_Change(int value);
     void txtFullScale_Change(const QString &text);
     void txtOffset_Change(const QString &text);
-    // Leaving a box commits an edit to the probe; false keeps the focus in the box.
+    // Leaving a box commits an edit to the probe; false keeps the focus in the box. While the
+    // boxes are off an edit waits.
     bool txtFullScale_LostFocus();
     bool txtOffset_LostFocus();
     // True when the dialog closes.

@@ -128,8 +128,10 @@ void FormCalibrate::ShowCalibrateAt(int probe, float x, float y) {
     move(twipsToPixels(x, dpi), twipsToPixels(y, dpi));
     if (tool_.barsEnabled()) {
         ui_->vscrGainCoarse->setFocus();
-    } else {
+    } else if (tool_.boxesEnabled()) {
         ui_->txtFullScale->setFocus();
+    } else {
+        ui_->CancelButton->setFocus();
     }
     exec();
 }
@@ -155,6 +157,8 @@ void FormCalibrate::refresh() {
     ui_->lblUnitLost->setVisible(!lost.isEmpty());
     showBars();
     showBoxes();
+    ui_->txtFullScale->setEnabled(tool_.boxesEnabled());
+    ui_->txtOffset->setEnabled(tool_.boxesEnabled());
     ui_->lblCurrentGain->setText(tool_.lblCurrentGain());
     ui_->lblCurrentFine->setText(tool_.lblCurrentFine());
     ui_->lblCurrentRf->setText(tool_.lblCurrentRf());

@@ -248,6 +248,37 @@ TEST_F(Calibrate, WhileTheUnitIsLostNothingActsOnItAndTheReasonIsShown) {
     EXPECT_EQ(tool->gainSelectIndex(), 2);  // "M Hi"
 }
 
+TEST_F(Calibrate, TheBoxesAreOffWheneverOkIs) {
+    open(1, {0, 85, 0, 0});
+    EXPECT_TRUE(tool->boxesEnabled());
+    tool->txtFullScale_Change(u"0.2"_s);
+    f.fakeUnit.reachable = false;
+    float reading = 0;
+    f.session->unit().ZelReadLvdt(1, &reading);  // the scan finds it lost
+    EXPECT_FALSE(tool->boxesEnabled());
+    f.fakeUnit.clearCalls();
+    EXPECT_TRUE(tool->txtFullScale_LostFocus());  // the edit waits for the unit
+    EXPECT_EQ(f.fakeUnit.count("Zel"), 0);
+    EXPECT_EQ(tool->txtFullScale(), u"0.2"_s);
+    tool->CancelButton_Click();
+
+    // Settings the unit would not give at the opening: nothing to store, nothing to type.
+    f.fakeUnit.reachable = true;
+    f.session->recovery().reconnect();
+    ASSERT_TRUE(f.attempts.finish());
+    f.fakeUnit.refusals["ZelReadLvdtGain(3)"] = 15;
+    ASSERT_TRUE(tool->open(3));
+    EXPECT_FALSE(tool->OKButtonEnabled());
+    EXPECT_FALSE(tool->boxesEnabled());
+    EXPECT_EQ(tool->unitLostText(), u"The amplifier settings of probe 3 could not be read."_s);
+
+    bool boxesWhileStoring = true;
+    f.clock.onWait = [&] { boxesWhileStoring = tool->boxesEnabled(); };
+    open(1, {0, 85, 0, 0});
+    EXPECT_TRUE(tool->OKButton_Click());
+    EXPECT_FALSE(boxesWhileStoring);
+}
+
 struct Profiles : Calibrate {
     QString path() const { return QDir(f.programFolder()).filePath(u"gauge.zap"_s); }
     // Loads a file holding `text` through the dialog on probe 1.

@@ -236,8 +236,8 @@ TEST_F(FormCalibrateTest, ALostUnitTurnsTheUnitsControlsOffAndSaysWhy) {
         f.fakeUnit.reachable = false;
         w->Timer1_Timer();
         EXPECT_FALSE(control<QLabel>(u"lblUnitLost"_s)->isHidden());
-        for (const QString &name :
-             {u"vscrGainCoarse"_s, u"cboGainSelect"_s, u"OKButton"_s, u"cmdSave"_s, u"cmdLoad"_s}) {
+        for (const QString &name : {u"vscrGainCoarse"_s, u"cboGainSelect"_s, u"txtFullScale"_s,
+                                    u"txtOffset"_s, u"OKButton"_s, u"cmdSave"_s, u"cmdLoad"_s}) {
             EXPECT_FALSE(control<QWidget>(name)->isEnabled()) << name.toStdString();
         }
         EXPECT_TRUE(control<QPushButton>(u"CancelButton"_s)->isEnabled());
