@@ -111,6 +111,12 @@ QString CalibrateTool::unitLostText() const {
     if (shown_ && !settingsKnown_) {
         return QStringLiteral("The amplifier settings of probe %1 could not be read.").arg(probe_);
     }
+    if (shown_ && readAgain_) {
+        return QStringLiteral(
+                   "The ZEL-8 is communicating again: the amplifier settings of probe "
+                   "%1 were read from it again.")
+            .arg(probe_);
+    }
     return {};
 }
 
@@ -176,6 +182,7 @@ bool CalibrateTool::open(int probe) {
     shown_ = true;
     probeText_ = QStringLiteral("Probe ") + QString::number(probe);
     detailsShown_ = false;
+    readAgain_ = false;
     readOpening();
     {
         Paused paused(*this);
@@ -442,10 +449,13 @@ void CalibrateTool::cmdAdvanced_Click() {
 }
 
 void CalibrateTool::setUnitLost(bool lost) {
+    const bool back = unitLost_ && !lost;
     unitLost_ = lost;
-    // Opened while the unit was lost and nothing known of it: what it holds is read now.
-    if (!lost && shown_ && !settingsKnown_) {
+    // What the unit held before may be gone (a restart brings its stored settings back), and a
+    // probe opened while it was lost may be unknown: what it holds now is the opening state.
+    if (back && shown_) {
         readOpening();
+        readAgain_ = true;
     }
     refresh();
 }

@@ -92,7 +92,8 @@ class CalibrateTool {
     QString lblCurrentNull() const { return settingText(Null); }
     const QString &txtFullScale() const { return fullScaleText_; }
     const QString &txtOffset() const { return offsetText_; }
-    // Why the amplifier cannot be adjusted now; empty while the unit answers.
+    // What the dialog says of the unit: why the amplifier cannot be adjusted now, or that its
+    // settings were read again when the unit came back; empty otherwise.
     QString unitLostText() const;
     // The bars, OK, Save and Load act on the unit: off while it is lost and while storing.
     bool barsEnabled() const;
@@ -133,7 +134,8 @@ class CalibrateTool {
     void cmdAdvanced_Click();
     void cmdSave_Click();
     void cmdLoad_Click();
-    // The unit stopped answering, or answers again.
+    // The unit stopped answering, or answers again: then the amplifier settings are read again
+    // as at the opening, since a unit that was restarted has its stored ones.
     void setUnitLost(bool lost);
 
   private:
@@ -195,6 +197,7 @@ class CalibrateTool {
     bool openingModified_ = false;
 
     bool unitLost_ = false;
+    bool readAgain_ = false;  // the settings were read again when the unit came back
     bool storing_ = false;
     QString profilePath_;
     int lastStatus_ = 0;

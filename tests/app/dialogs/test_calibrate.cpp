@@ -1,7 +1,7 @@
 // The amplifier calibration dialog without its window: the gain shown, the range read from
 // the unit, what each move sends, settings beyond a bar's reach, Cancel putting the opening
 // state back, the full-scale and offset boxes, the store step, the scan pause around every
-// exchange, the lost unit, and saving and loading amplifier profiles.
+// exchange, the lost unit and its return, and saving and loading amplifier profiles.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -277,6 +277,32 @@ TEST_F(Calibrate, TheBoxesAreOffWheneverOkIs) {
     open(1, {0, 85, 0, 0});
     EXPECT_TRUE(tool->OKButton_Click());
     EXPECT_FALSE(boxesWhileStoring);
+}
+
+TEST_F(Calibrate, TheUnitsReturnReadsTheSettingsAgainAsTheOpeningAndSaysSo) {
+    open(1, {10, 85, 5, 5});
+    tool->vscrGainCoarse_Change(20);
+    f.fakeUnit.reachable = false;
+    float reading = 0;
+    f.session->unit().ZelReadLvdt(1, &reading);
+    f.fakeUnit.amplifiers[1] = {128, 60, 0, 0};  // restarted with its stored settings
+    f.fakeUnit.reachable = true;
+    f.session->recovery().reconnect();
+    ASSERT_TRUE(f.attempts.finish());
+    EXPECT_EQ(tool->lblCurrentRf(), u"128"_s);
+    EXPECT_EQ(tool->lblCurrentNull(), u"0"_s);
+    EXPECT_EQ(tool->gainSelectIndex(), 1);  // "M Lo"
+    EXPECT_EQ(tool->unitLostText(),
+              u"The ZEL-8 is communicating again: the amplifier settings "
+              u"of probe 1 were read from it again."_s);
+    EXPECT_TRUE(tool->boxesEnabled());
+    EXPECT_EQ(f.prompter.notices.size(), 1u);  // the program's own notice of the return
+
+    f.fakeUnit.clearCalls();
+    EXPECT_TRUE(tool->CancelButton_Click());
+    EXPECT_EQ(f.fakeUnit.count("ZelSetLvdt"), 0);
+    open(1, {128, 60, 0, 0});
+    EXPECT_TRUE(tool->unitLostText().isEmpty());
 }
 
 struct Profiles : Calibrate {
