@@ -5,11 +5,13 @@
 #include <QKeyEvent>
 #include <QProgressBar>
 #include <QProgressDialog>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <utility>
 
+#include "display/screen_fit.h"
 #include "display/twips.h"
 #include "ui_form_calibrate.h"
 #include "view/window_place.h"
@@ -32,6 +34,14 @@ bool typesText(const QEvent *event) {
 bool isPress(const QEvent *event) {
     return event->type() == QEvent::MouseButtonPress ||
            event->type() == QEvent::MouseButtonDblClick;
+}
+
+// The frame the window manager put around a window; none before it was first shown.
+QMargins frameOf(const QWidget &window) {
+    const QRect outer = window.frameGeometry();
+    const QRect client = window.geometry();
+    return {client.left() - outer.left(), client.top() - outer.top(),
+            outer.right() - client.right(), outer.bottom() - client.bottom()};
 }
 
 }  // namespace
@@ -125,7 +135,7 @@ void FormCalibrate::ShowCalibrateAt(int probe, float x, float y) {
         return;
     }
     const double dpi = windowDpi(*this);
-    move(twipsToPixels(x, dpi), twipsToPixels(y, dpi));
+    move(placeAt(QPoint(twipsToPixels(x, dpi), twipsToPixels(y, dpi))));
     if (tool_.barsEnabled()) {
         ui_->vscrGainCoarse->setFocus();
     } else if (tool_.boxesEnabled()) {
@@ -134,6 +144,22 @@ void FormCalibrate::ShowCalibrateAt(int probe, float x, float y) {
         ui_->CancelButton->setFocus();
     }
     exec();
+}
+
+// Opened at a click near a screen's edge, the dialog comes in just enough to be seen whole on
+// the click's screen. Before its first showing its frame is not known: the main window's,
+// which the same window manager drew, stands in for it.
+QPoint FormCalibrate::placeAt(QPoint click) {
+    adjustSize();  // the size it opens at, with the width of its details
+    const QScreen *screen = QGuiApplication::screenAt(click);
+    if (screen == nullptr) {
+        screen = this->screen();
+    }
+    QMargins frame = frameOf(*this);
+    if (frame.isNull() && parentWidget() != nullptr) {
+        frame = frameOf(*parentWidget()->window());
+    }
+    return fitOnScreen(QRect(click, size().grownBy(frame)), screen->availableGeometry());
 }
 
 void FormCalibrate::openDialog() {

@@ -1,6 +1,6 @@
-// The amplifier calibration window over the whole program: opened modally from a probe bar,
-// the bars' direction and what reaches the unit, the range box, the refused full scale, the
-// widths, the keyboard and the store's progress.
+// The amplifier calibration window over the whole program: opened modally from a probe bar and
+// kept on the screen, the bars' direction and what reaches the unit, the range box, the refused
+// full scale, the widths, the keyboard and the store's progress.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
@@ -78,10 +79,18 @@ TEST_F(FormCalibrateTest, ARightClickOnAProbeBarOpensItModallyOnlyInProbeView) {
     EXPECT_TRUE(modal);
     EXPECT_EQ(probe, u"Probe 3"_s);
 
-    // Placed at the point in twips.
+    // Placed at the point in twips; near the screen's corner, moved in to be seen whole.
     QPoint at;
     openProbe(1, [&](QWidget &open) { at = open.pos(); });
     EXPECT_EQ(at, QPoint(pixels(2880), pixels(1440)));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const double dpi = zelapp::windowDpi(*form());
+    QRect placed;
+    whileOpen([&](QWidget &open) { placed = open.frameGeometry(); });
+    w->ShowCalibrateAt(1, static_cast<float>(zelapp::pixelsToTwips(screen.right() - 10, dpi)),
+                       static_cast<float>(zelapp::pixelsToTwips(screen.bottom() - 10, dpi)));
+    EXPECT_TRUE(screen.contains(placed)) << placed.x() << ", " << placed.y();
+    EXPECT_EQ(placed.bottomRight(), screen.bottomRight());
 
     f.fakeUnit.clearCalls();
     w->ShowCalibrateAt(0, 0, 0);
