@@ -36,6 +36,14 @@ bool isPress(const QEvent *event) {
            event->type() == QEvent::MouseButtonDblClick;
 }
 
+bool isEnter(const QEvent *event) {
+    if (event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    const int key = static_cast<const QKeyEvent *>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
 // The frame the window manager put around a window; none before it was first shown.
 QMargins frameOf(const QWidget &window) {
     const QRect outer = window.frameGeometry();
@@ -260,6 +268,23 @@ bool FormCalibrate::eventFilter(QObject *watched, QEvent *event) {
     if (typesText(event) &&
         (watched == ui_->cboGainSelect || watched == ui_->cboGainSelect->view())) {
         return true;
+    }
+    // Enter stores only from the buttons: in a box it commits the box, as leaving it does; on a
+    // bar or the range box it does nothing. The range's open list still takes it as a choice.
+    if (isEnter(event)) {
+        if (watched == ui_->txtFullScale || watched == ui_->txtOffset) {
+            checkingBox_ = true;
+            if (watched == ui_->txtFullScale) {
+                tool_.txtFullScale_LostFocus();
+            } else {
+                tool_.txtOffset_LostFocus();
+            }
+            checkingBox_ = false;
+            return true;
+        }
+        if (watched == ui_->cboGainSelect || qobject_cast<QScrollBar *>(watched) != nullptr) {
+            return true;
+        }
     }
     // The store runs to its end: its progress cannot be closed.
     if (progress_ != nullptr && watched == progress_ &&
