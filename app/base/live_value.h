@@ -27,7 +27,8 @@ class LiveValueSink {
     // cached format takes its turn in their run of decimals.
     virtual bool sharesChannelFormat() const { return false; }
     // The formatted value and the reading behind it; no reading for a channel without a
-    // formula, whose text is empty, nor while the unit is lost, when the text is "NO UNIT".
+    // formula or an item whose read the unit refuses, whose text is empty, nor while the unit
+    // is lost, when the text is "NO UNIT".
     virtual void showLiveValue(const QString &text, std::optional<float> reading) = 0;
 };
 

@@ -5,6 +5,7 @@
 
 #include "base/runtime_text.h"
 #include "setup/setup.h"
+#include "unit/library_boxes.h"
 
 namespace zelapp {
 
@@ -33,6 +34,8 @@ ScanCycle::~ScanCycle() {
 // they were built: what a dialog programmed shows at once, a replaced setup or other counts
 // are laid out anew. Zero and scaling change only the readings, which the tick brings.
 void ScanCycle::setupChanged(const SetupChange &change) {
+    // A changed setup may read what was refused before, or refuse it anew: tell again.
+    refusedReads_.clear();
     using Kind = SetupChange::Kind;
     switch (change.kind) {
         case Kind::Replaced:
@@ -71,18 +74,47 @@ void ScanCycle::removeLiveSink(LiveValueSink &sink) {
     sinks_.erase(std::remove(sinks_.begin(), sinks_.end(), &sink), sinks_.end());
 }
 
-ShownValue ScanCycle::read(int32_t (UnitApi::*readFunction)(int32_t, float *), int number) {
+ShownValue ScanCycle::read(LiveValueSink::Source source, int number) {
+    using Source = LiveValueSink::Source;
+    const auto readFunction = source == Source::Channel ? &UnitApi::ZelReadChannel
+                              : source == Source::Lvdt  ? &UnitApi::ZelReadLvdt
+                                                        : &UnitApi::ZelReadAnalog;
+    const std::pair key{source, number};
     float value = 0;
-    if ((unit_.*readFunction)(number, &value) == kUnitNotCommunicating) {
+    int32_t status = 0;
+    // Looked up afresh after the read: the library's box runs the event loop, and the ticks
+    // that come meanwhile may change the record.
+    if (refusedReads_.contains(key)) {
+        const LibraryBoxesOff quiet(unit_);
+        status = (unit_.*readFunction)(number, &value);
+    } else {
+        status = (unit_.*readFunction)(number, &value);
+    }
+    if (status == 0) {
+        refusedReads_.erase(key);
+        return {ShownValue::Kind::Reading, value};
+    }
+    if (status == kUnitNotCommunicating) {
         return {ShownValue::Kind::NoUnit, 0};
     }
-    return {ShownValue::Kind::Reading, value};
+    const auto told = refusedReads_.find(key);
+    if (told == refusedReads_.end()) {
+        refusedReads_.emplace(key, status);  // the library's box has just said it
+    } else if (told->second != status) {
+        refusedReads_.erase(told);  // unheard; the next read says it with the boxes on
+    }
+    return {ShownValue::Kind::NoReading, 0};
 }
 
 QString ScanCycle::inputText(const ShownValue &shown) const {
-    return shown.kind == ShownValue::Kind::Reading
-               ? rt::formatValue(shown.value, kInputDecimals, separator_)
-               : noUnitText();
+    switch (shown.kind) {
+        case ShownValue::Kind::Reading:
+            return rt::formatValue(shown.value, kInputDecimals, separator_);
+        case ShownValue::Kind::NoUnit:
+            return noUnitText();
+        default:
+            return {};
+    }
 }
 
 QString ScanCycle::formatChannelValue(const Channel &channel, float value) {
@@ -99,7 +131,7 @@ ShownValue ScanCycle::readChannel(const Channel &channel, int number) {
     if (channel.Formula().isEmpty()) {
         return {ShownValue::Kind::NoReading, 0};
     }
-    return read(&UnitApi::ZelReadChannel, number);
+    return read(LiveValueSink::Source::Channel, number);
 }
 
 QString ScanCycle::channelText(const Channel &channel, const ShownValue &shown) {
@@ -151,10 +183,10 @@ void ScanCycle::Timer1_Timer() {
             showChannels();
             break;
         case VIEWTYPELVDTS:
-            showInputs(setup_.lvdtCount(), &UnitApi::ZelReadLvdt);
+            showInputs(setup_.lvdtCount(), LiveValueSink::Source::Lvdt);
             break;
         case VIEWTYPEANALOGS:
-            showInputs(setup_.analogCount(), &UnitApi::ZelReadAnalog);
+            showInputs(setup_.analogCount(), LiveValueSink::Source::Analog);
             break;
         default:
             break;
@@ -197,8 +229,7 @@ void ScanCycle::feed(LiveValueSink &sink) {
             if (number < 1 || number > (lvdt ? setup_.lvdtCount() : setup_.analogCount())) {
                 return;
             }
-            const ShownValue shown =
-                read(lvdt ? &UnitApi::ZelReadLvdt : &UnitApi::ZelReadAnalog, number);
+            const ShownValue shown = read(sink.liveSource(), number);
             sink.showLiveValue(inputText(shown), shown.kind == ShownValue::Kind::Reading
                                                      ? std::optional<float>(shown.value)
                                                      : std::nullopt);
@@ -267,9 +298,9 @@ void ScanCycle::showChannels() {
     }
 }
 
-void ScanCycle::showInputs(int count, int32_t (UnitApi::*readFunction)(int32_t, float *)) {
+void ScanCycle::showInputs(int count, LiveValueSink::Source source) {
     for (int i = 1; i <= count; ++i) {
-        const ShownValue shown = read(readFunction, i);
+        const ShownValue shown = read(source, i);
         showValue(i, inputText(shown), shown);
     }
 }
@@ -282,6 +313,7 @@ void ScanCycle::UpdateMainDisplay() {
 void ScanCycle::resetValueCaches() {
     std::fill(lastChannelValue_.begin(), lastChannelValue_.end(), ShownValue{});
     std::fill(lastViewValue_.begin(), lastViewValue_.end(), ShownValue{});
+    refusedReads_.clear();
 }
 
 void ScanCycle::RebuildDisplays() {

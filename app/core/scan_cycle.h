@@ -1,13 +1,16 @@
 // The scan tick (Timer1_Timer, every 400 ms) and UpdateMainDisplay: read what is on show from
 // the unit and move it, formatted, into the dialogs' live-value fields, the channel value
 // holders, the grid and the bars. Channel values travel only when they changed since they were
-// last shown; probe and analog values every tick.
+// last shown; probe and analog values every tick. A read the unit refuses (a probe it lacks)
+// shows no value, and the library's box says why once, not at every tick.
 #pragma once
 
 #include <QChar>
 #include <QString>
 #include <cstdint>
+#include <map>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include <QMetaObject>
@@ -24,8 +27,9 @@ class Channel;
 class Setup;
 struct SetupChange;
 
-// What the displays last got for one item: nothing since the caches were reset, no reading,
-// "NO UNIT" (the unit did not answer), or a reading.
+// What the displays last got for one item: nothing since the caches were reset, no reading (a
+// channel without a formula, or a read the unit refused), "NO UNIT" (the unit did not answer),
+// or a reading.
 struct ShownValue {
     enum class Kind : unsigned char { NotShown, NoReading, NoUnit, Reading };
     Kind kind = Kind::NotShown;
@@ -58,8 +62,8 @@ class ScanCycle : public ScanTimer {
     void UpdateMainDisplay();
     // The same without touching the scan holds: for a setup renewed under a hold.
     void RebuildDisplays();
-    // Forgets what the displays were last given, so the next tick shows every value: when the
-    // unit is lost and when it is back.
+    // Forgets what the displays were last given, so the next tick shows every value, and which
+    // reads the unit refused: when the unit is lost and when it is back.
     void resetValueCaches();
 
     // The cached channel format (ValueFormat) and how many times it has been built.
@@ -75,9 +79,11 @@ class ScanCycle : public ScanTimer {
     // A channel without a formula measures nothing: it is not read and its text is empty.
     ShownValue readChannel(const Channel &channel, int number);
     QString channelText(const Channel &channel, const ShownValue &shown);
-    // One library read. A read that did not reach the unit is no reading ("NO UNIT"); any
-    // other failed read shows whatever the library left, starting from 0.
-    ShownValue read(int32_t (UnitApi::*readFunction)(int32_t, float *), int number);
+    // One library read. A read that did not reach the unit is "NO UNIT"; one the unit refused
+    // is no reading. The library's box tells the operator of a refusal once: the item is read
+    // with the boxes off until a read succeeds, the status changes, or the setup or the unit
+    // does.
+    ShownValue read(LiveValueSink::Source source, int number);
     QString inputText(const ShownValue &shown) const;
     static void fitCache(std::vector<ShownValue> &cache, int n);
 
@@ -86,7 +92,7 @@ class ScanCycle : public ScanTimer {
     void updateLabels();
     void showGroup();
     void showChannels();
-    void showInputs(int count, int32_t (UnitApi::*readFunction)(int32_t, float *));
+    void showInputs(int count, LiveValueSink::Source source);
 
     UnitApi &unit_;
     AppState &state_;
@@ -97,8 +103,10 @@ class ScanCycle : public ScanTimer {
     QChar separator_;
     std::vector<ShownValue> lastChannelValue_;  // LastChannelValue, 0..MaxChannel
     std::vector<ShownValue> lastViewValue_;     // LastViewValue, 0..n of the view
-    QString valueFormat_;                       // ValueFormat
-    std::optional<int> lastDecimals_;           // LastDecimals; none before the first use
+    // The status of each item whose last read the unit refused, already told to the operator.
+    std::map<std::pair<LiveValueSink::Source, int>, int32_t> refusedReads_;
+    QString valueFormat_;              // ValueFormat
+    std::optional<int> lastDecimals_;  // LastDecimals; none before the first use
     int formatBuilds_ = 0;
     bool timerEnabled_ = true;
 };

@@ -111,6 +111,12 @@ QString CalibrateTool::unitLostText() const {
     if (shown_ && !settingsKnown_) {
         return QStringLiteral("The amplifier settings of probe %1 could not be read.").arg(probe_);
     }
+    if (shown_ && readAgain_) {
+        return QStringLiteral(
+                   "The ZEL-8 is communicating again: the amplifier settings of probe "
+                   "%1 were read from it again.")
+            .arg(probe_);
+    }
     return {};
 }
 
@@ -176,6 +182,7 @@ bool CalibrateTool::open(int probe) {
     shown_ = true;
     probeText_ = QStringLiteral("Probe ") + QString::number(probe);
     detailsShown_ = false;
+    readAgain_ = false;
     readOpening();
     {
         Paused paused(*this);
@@ -293,7 +300,7 @@ void CalibrateTool::refuse(bool fullScale, const QString &message) {
 }
 
 bool CalibrateTool::commitBox(bool fullScale) {
-    if (!edited_[boxIndex(fullScale)] || lvdt() == nullptr) {
+    if (!edited_[boxIndex(fullScale)] || lvdt() == nullptr || !boxesEnabled()) {
         return true;
     }
     QString &text = fullScale ? fullScaleText_ : offsetText_;
@@ -442,10 +449,13 @@ void CalibrateTool::cmdAdvanced_Click() {
 }
 
 void CalibrateTool::setUnitLost(bool lost) {
+    const bool back = unitLost_ && !lost;
     unitLost_ = lost;
-    // Opened while the unit was lost and nothing known of it: what it holds is read now.
-    if (!lost && shown_ && !settingsKnown_) {
+    // What the unit held before may be gone (a restart brings its stored settings back), and a
+    // probe opened while it was lost may be unknown: what it holds now is the opening state.
+    if (back && shown_) {
         readOpening();
+        readAgain_ = true;
     }
     refresh();
 }
@@ -523,7 +533,10 @@ void CalibrateTool::cmdLoad_Click() {
         return;
     }
     if (applyProfile(profile)) {
-        storeInUnit();
+        // Stored, the loaded settings are what the unit starts from: Cancel keeps them.
+        if (storeInUnit()) {
+            opening_ = settings_;
+        }
         context_.setup.announce({SetupChange::Kind::Amplifier, 0});
     }
 }

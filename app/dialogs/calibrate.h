@@ -93,11 +93,14 @@ class CalibrateTool {
     QString lblCurrentNull() const { return settingText(Null); }
     const QString &txtFullScale() const { return fullScaleText_; }
     const QString &txtOffset() const { return offsetText_; }
-    // Why the amplifier cannot be adjusted now; empty while the unit answers.
+    // What the dialog says of the unit: why the amplifier cannot be adjusted now, or that its
+    // settings were read again when the unit came back; empty otherwise.
     QString unitLostText() const;
     // The bars, OK, Save and Load act on the unit: off while it is lost and while storing.
     bool barsEnabled() const;
     bool OKButtonEnabled() const { return barsEnabled(); }
+    // A full scale or offset is typed only while OK can store it.
+    bool boxesEnabled() const { return OKButtonEnabled(); }
     bool cmdSaveEnabled() const { return barsEnabled(); }
     bool cmdLoadEnabled() const { return barsEnabled(); }
     bool CancelButtonEnabled() const { return !storing_; }
@@ -119,7 +122,8 @@ class CalibrateTool {
     void vscrNull_Change(int value);
     void txtFullScale_Change(const QString &text);
     void txtOffset_Change(const QString &text);
-    // Leaving a box commits an edit to the probe; false keeps the focus in the box.
+    // Leaving a box commits an edit to the probe; false keeps the focus in the box. While the
+    // boxes are off an edit waits.
     bool txtFullScale_LostFocus();
     bool txtOffset_LostFocus();
     // True when the dialog closes.
@@ -131,7 +135,8 @@ class CalibrateTool {
     void cmdAdvanced_Click();
     void cmdSave_Click();
     void cmdLoad_Click();
-    // The unit stopped answering, or answers again.
+    // The unit stopped answering, or answers again: then the amplifier settings are read again
+    // as at the opening, since a unit that was restarted has its stored ones.
     void setUnitLost(bool lost);
 
   private:
@@ -193,6 +198,7 @@ class CalibrateTool {
     bool openingModified_ = false;
 
     bool unitLost_ = false;
+    bool readAgain_ = false;  // the settings were read again when the unit came back
     bool storing_ = false;
     QString profilePath_;
     int lastStatus_ = 0;

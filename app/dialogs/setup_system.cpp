@@ -3,6 +3,7 @@
 #include "base/runtime_text.h"
 #include "dialogs/box_checks.h"
 #include "setup/setup.h"
+#include "unit/library_boxes.h"
 
 namespace zelapp {
 
@@ -24,6 +25,25 @@ constexpr std::array<SystemBoxInfo, kSystemBoxCount> kBoxes{{
 
 QString label(SystemBox box) {
     return QString::fromLatin1(systemBoxInfo(box).label);
+}
+
+// The first of inputs 1..count that the unit refuses to read; nothing when it reads them all,
+// or when it does not answer and cannot tell. Read with the library's boxes off: a missing
+// input is the dialog's one message, not a box of the library's per input.
+std::optional<int> firstMissing(UnitApi &unit, int32_t (UnitApi::*read)(int32_t, float *),
+                                int count) {
+    const LibraryBoxesOff quiet(unit);
+    for (int n = 1; n <= count; ++n) {
+        float value = 0;
+        const int32_t status = (unit.*read)(n, &value);
+        if (status == kUnitNotCommunicating) {
+            return std::nullopt;
+        }
+        if (status != 0) {
+            return n;
+        }
+    }
+    return std::nullopt;
 }
 }  // namespace
 
@@ -152,9 +172,66 @@ bool SetupSystemTool::fullScale(float &out) {
     return true;
 }
 
+bool SetupSystemTool::unitHasInputs(const Values &v) {
+    struct Inputs {
+        SystemBox box;
+        int count, had;
+        int32_t (UnitApi::*read)(int32_t, float *);
+        const char *name;
+    };
+    for (const Inputs &inputs :
+         {Inputs{SystemBox::Lvdt, v.lvdts, setup_.lvdtCount(), &UnitApi::ZelReadLvdt, "probe"},
+          Inputs{SystemBox::Analog, v.analogs, setup_.analogCount(), &UnitApi::ZelReadAnalog,
+                 "analog input"}}) {
+        // The inputs already set up were taken as they are; only a larger count asks the unit.
+        if (inputs.count <= inputs.had) {
+            continue;
+        }
+        if (const std::optional<int> missing = firstMissing(unit_, inputs.read, inputs.count)) {
+            return refuse(inputs.box, QStringLiteral("The unit has no %1 %2: %3 can be at most %4.")
+                                          .arg(QString::fromLatin1(inputs.name))
+                                          .arg(*missing)
+                                          .arg(label(inputs.box))
+                                          .arg(*missing - 1));
+        }
+    }
+    return true;
+}
+
+bool SetupSystemTool::sendScanSettings(const Values &v) {
+    struct Setting {
+        SystemBox box;
+        int32_t (UnitApi::*send)(int32_t);
+        int value, old;
+    };
+    const std::array<Setting, 3> settings{{
+        {SystemBox::BurstAvg, &UnitApi::ZelSetAdcAvg, v.adcAverage, state_.ADCAverage},
+        {SystemBox::RunningAvg, &UnitApi::ZelSetRunAvg, v.runAverage, state_.RunAvg},
+        {SystemBox::ScanPeriod, &UnitApi::ZelSetScanTime, v.scanTime, state_.ScanTime},
+    }};
+    std::optional<SystemBox> refused;
+    {
+        // The dialog names the box itself; the library's box would only add "Unknown error".
+        const LibraryBoxesOff quiet(unit_);
+        for (std::size_t i = 0; i < settings.size() && !refused; ++i) {
+            if ((unit_.*settings[i].send)(settings[i].value) != 0) {
+                refused = settings[i].box;
+                for (std::size_t sent = 0; sent < i; ++sent) {
+                    (unit_.*settings[sent].send)(settings[sent].old);
+                }
+            }
+        }
+    }
+    if (refused) {
+        return refuse(*refused, QStringLiteral("The unit does not take the value \"%1\" in %2.")
+                                    .arg(text(*refused), label(*refused)));
+    }
+    return true;
+}
+
 bool SetupSystemTool::ApplySystemSettings() {
     Values v{};
-    if (!checkBoxes(v)) {
+    if (!checkBoxes(v) || !unitHasInputs(v)) {
         return false;
     }
     bool ok = true;
@@ -165,8 +242,8 @@ bool SetupSystemTool::ApplySystemSettings() {
         boxes_[index(SystemBox::Channels)] = QStringLiteral("1");
         refresh();
     }
-    bool groupsFixed = false;
-    if (!setup_.CheckMaxChannel(channels, false)) {
+    const bool groupsToFix = !setup_.CheckMaxChannel(channels, false);
+    if (groupsToFix) {
         const PromptAnswer answer =
             prompter_.ask(QStringLiteral("Some groups use channels that you are removing\r"
                                          "These channels will be removed from group"),
@@ -174,11 +251,16 @@ bool SetupSystemTool::ApplySystemSettings() {
         if (answer != PromptAnswer::Ok) {
             return false;
         }
+    }
+    // What the unit holds goes first: a value it refuses then leaves the setup as it was.
+    if (!sendScanSettings(v)) {
+        return false;
+    }
+    if (groupsToFix) {
         ok = setup_.CheckMaxChannel(channels, true);
-        groupsFixed = true;
     }
     // The setup file holds the counts, the decimals and the groups.
-    const bool setupChanged = groupsFixed || channels != setup_.channelCount() ||
+    const bool setupChanged = groupsToFix || channels != setup_.channelCount() ||
                               v.lvdts != setup_.lvdtCount() || v.analogs != setup_.analogCount() ||
                               v.decimals != state_.Decimals;
     state_.Decimals = v.decimals;
@@ -187,11 +269,8 @@ bool SetupSystemTool::ApplySystemSettings() {
     setup_.CreateLVDTs(v.lvdts);
     setup_.CreateAnalogs(v.analogs);
     state_.ADCAverage = v.adcAverage;
-    unit_.ZelSetAdcAvg(state_.ADCAverage);
     state_.RunAvg = v.runAverage;
-    unit_.ZelSetRunAvg(state_.RunAvg);
     state_.ScanTime = v.scanTime;
-    unit_.ZelSetScanTime(state_.ScanTime);
     if (setupChanged) {
         setup_.markModified({SetupChange::Kind::Counts});
     }

@@ -1,8 +1,9 @@
 // The system setup dialog without its window: the boxes' texts filled from the settings at every
-// opening, and OK, which checks every box and then applies them all at once: the counts through
-// the setup's procedures (the groups repaired first when channels go), the defaults, and the
-// averages and scan period sent to the unit. The dialog holds the scan while it is open; OK and
-// every other way out release that hold. FormSetupSystem shows these fields.
+// opening, and OK, which checks every box, then what the unit takes (the probes and analog
+// inputs it has, the averages and scan period sent to it), and only then applies them all at
+// once: the counts through the setup's procedures (the groups repaired first when channels
+// go) and the defaults. A box the unit refuses applies nothing. The dialog holds the scan while
+// it is open; OK and every other way out release that hold. FormSetupSystem shows these fields.
 #pragma once
 
 #include <QLocale>
@@ -86,6 +87,12 @@ class SetupSystemTool {
         float lvdtFsv;
     };
     bool checkBoxes(Values &values);
+    // Whether the unit has every probe and analog input of a larger count; a message naming
+    // the highest it has when not.
+    bool unitHasInputs(const Values &values);
+    // The averages and the scan period, sent to the unit; at the first it refuses, those sent
+    // before it are put back and a message names the box.
+    bool sendScanSettings(const Values &values);
     // The box's number; a message naming the box and the focus in it when it holds none.
     std::optional<double> number(SystemBox box);
     // value x scale rounded to a whole number from low to high, or a message giving the range

@@ -5,10 +5,12 @@
 #include <QKeyEvent>
 #include <QProgressBar>
 #include <QProgressDialog>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <utility>
 
+#include "display/screen_fit.h"
 #include "display/twips.h"
 #include "ui_form_calibrate.h"
 #include "view/window_place.h"
@@ -31,6 +33,22 @@ bool typesText(const QEvent *event) {
 bool isPress(const QEvent *event) {
     return event->type() == QEvent::MouseButtonPress ||
            event->type() == QEvent::MouseButtonDblClick;
+}
+
+bool isEnter(const QEvent *event) {
+    if (event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    const int key = static_cast<const QKeyEvent *>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+// The frame the window manager put around a window; none before it was first shown.
+QMargins frameOf(const QWidget &window) {
+    const QRect outer = window.frameGeometry();
+    const QRect client = window.geometry();
+    return {client.left() - outer.left(), client.top() - outer.top(),
+            outer.right() - client.right(), outer.bottom() - client.bottom()};
 }
 
 }  // namespace
@@ -121,13 +139,31 @@ void FormCalibrate::ShowCalibrateAt(int probe, float x, float y) {
         return;
     }
     const double dpi = windowDpi(*this);
-    move(twipsToPixels(x, dpi), twipsToPixels(y, dpi));
+    move(placeAt(QPoint(twipsToPixels(x, dpi), twipsToPixels(y, dpi))));
     if (tool_.barsEnabled()) {
         ui_->vscrGainCoarse->setFocus();
-    } else {
+    } else if (tool_.boxesEnabled()) {
         ui_->txtFullScale->setFocus();
+    } else {
+        ui_->CancelButton->setFocus();
     }
     exec();
+}
+
+// Opened at a click near a screen's edge, the dialog comes in just enough to be seen whole on
+// the click's screen. Before its first showing its frame is not known: the main window's,
+// which the same window manager drew, stands in for it.
+QPoint FormCalibrate::placeAt(QPoint click) {
+    adjustSize();  // the size it opens at, with the width of its details
+    const QScreen *screen = QGuiApplication::screenAt(click);
+    if (screen == nullptr) {
+        screen = this->screen();
+    }
+    QMargins frame = frameOf(*this);
+    if (frame.isNull() && parentWidget() != nullptr) {
+        frame = frameOf(*parentWidget()->window());
+    }
+    return fitOnScreen(QRect(click, size().grownBy(frame)), screen->availableGeometry());
 }
 
 void FormCalibrate::openDialog() {
@@ -151,6 +187,8 @@ void FormCalibrate::refresh() {
     ui_->lblUnitLost->setVisible(!lost.isEmpty());
     showBars();
     showBoxes();
+    ui_->txtFullScale->setEnabled(tool_.boxesEnabled());
+    ui_->txtOffset->setEnabled(tool_.boxesEnabled());
     ui_->lblCurrentGain->setText(tool_.lblCurrentGain());
     ui_->lblCurrentFine->setText(tool_.lblCurrentFine());
     ui_->lblCurrentRf->setText(tool_.lblCurrentRf());
@@ -226,6 +264,23 @@ bool FormCalibrate::eventFilter(QObject *watched, QEvent *event) {
     if (typesText(event) &&
         (watched == ui_->cboGainSelect || watched == ui_->cboGainSelect->view())) {
         return true;
+    }
+    // Enter stores only from the buttons: in a box it commits the box, as leaving it does; on a
+    // bar or the range box it does nothing. The range's open list still takes it as a choice.
+    if (isEnter(event)) {
+        if (watched == ui_->txtFullScale || watched == ui_->txtOffset) {
+            checkingBox_ = true;
+            if (watched == ui_->txtFullScale) {
+                tool_.txtFullScale_LostFocus();
+            } else {
+                tool_.txtOffset_LostFocus();
+            }
+            checkingBox_ = false;
+            return true;
+        }
+        if (watched == ui_->cboGainSelect || qobject_cast<QScrollBar *>(watched) != nullptr) {
+            return true;
+        }
     }
     // The store runs to its end: its progress cannot be closed.
     if (progress_ != nullptr && watched == progress_ &&

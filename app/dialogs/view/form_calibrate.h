@@ -2,6 +2,7 @@
 // logic. Object names are the dialog's control names. Made once and only hidden afterwards.
 #pragma once
 
+#include <QPoint>
 #include <QString>
 #include <memory>
 
@@ -24,8 +25,8 @@ class FormCalibrate : public HostedDialog, public CalibrateView {
     ~FormCalibrate() override;
 
     // Tunes the probe's amplifier: the dialog's top-left corner at the screen point (x, y) in
-    // twips, shown modally; returns once it is hidden again. A probe the setup does not have
-    // opens nothing.
+    // twips, or as near it as keeps the dialog wholly on that point's screen, shown modally;
+    // returns once it is hidden again. A probe the setup does not have opens nothing.
     void ShowCalibrateAt(int probe, float x, float y);
 
     void openDialog() override;
@@ -47,6 +48,8 @@ class FormCalibrate : public HostedDialog, public CalibrateView {
     void connectBars();
     void showBars();
     void showBoxes();
+    // The dialog's top-left corner, frame included, for a click at `click` in pixels.
+    QPoint placeAt(QPoint click);
     // A box was left for another control of this dialog: its edit is committed or refused.
     void focusMoved(QWidget *old, QWidget *now);
 

@@ -5,6 +5,8 @@
 #include <QString>
 #include <cmath>
 #include <map>
+#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -147,7 +149,7 @@ TEST(ScanCycleLiveFields, ASinkNamingNoItemReadsNothing) {
     }
 }
 
-TEST(ScanCycleLiveFields, FailedReadShowsZeroNotAnOldValue) {
+TEST(ScanCycleLiveFields, RefusedReadShowsNoValueNotAnOldOne) {
     Harness h;
     h.f.state.UpdateEnabled = false;
     h.mastering.number = 1;
@@ -155,8 +157,8 @@ TEST(ScanCycleLiveFields, FailedReadShowsZeroNotAnOldValue) {
     h.tick();
     h.f.unit.readResult = 10;  // a unit error: the fake leaves the value untouched
     h.tick();
-    EXPECT_EQ(h.mastering.texts, (std::vector<QString>{u" 2.50000"_s, u" 0.00000"_s}));
-    EXPECT_EQ(h.mastering.readings.back(), 0.0f);
+    EXPECT_EQ(h.mastering.texts, (std::vector<QString>{u" 2.50000"_s, QString()}));
+    EXPECT_EQ(h.mastering.readings.back(), std::nullopt);
 }
 
 // ---- Gates of the main displays ----
@@ -384,6 +386,52 @@ TEST(ScanCycleInputs, ValuesArePushedEveryTickWithFiveDecimals) {
                   (std::vector<std::pair<int, QString>>{{1, u" 0.75000"_s}}));
         EXPECT_EQ(h.displays.barValues, (std::vector<std::pair<int, float>>{{1, 0.75f}}));
     }
+}
+
+TEST(ScanCycleInputs, ARefusedReadShowsNoValueAndIsToldOnceUntilItMayHaveChanged) {
+    Harness h(2, 10, 1);  // two probes more than the unit has
+    h.f.unit.refusals = {{"ZelReadLvdt(9)", 15}, {"ZelReadLvdt(10)", 15}};
+    h.f.unit.lvdtValue[8] = 0.5f;
+    h.lvdt.number = 9;
+    h.view(zelapp::VIEWTYPELVDTS);
+    const auto boxes = [&h] {
+        std::vector<std::string> told;
+        std::swap(told, h.f.unit.errorBoxes);
+        return told;
+    };
+    using Told = std::vector<std::string>;
+    for (int t = 0; t < 3; ++t) {
+        h.tick();
+        ASSERT_EQ(h.displays.gridValues.size(), 10u);
+        EXPECT_EQ(h.displays.gridValues[7].second, u" 0.50000"_s);
+        EXPECT_EQ(h.displays.gridValues[8], (std::pair<int, QString>{9, QString()}));
+        EXPECT_TRUE(std::isnan(h.displays.barValues[9].second));
+    }
+    EXPECT_EQ(h.lvdt.texts, std::vector<QString>(3, QString()));
+    EXPECT_EQ(h.lvdt.readings.back(), std::nullopt);
+    // One box per item: the live field and the bar read the same probe.
+    EXPECT_EQ(boxes(), (Told{"ZelReadLvdt(9)", "ZelReadLvdt(10)"}));
+    EXPECT_TRUE(h.f.unit.errorBoxesOn);
+
+    // A read that succeeds ends the silence; another status is told, one tick later.
+    h.f.unit.refusals.erase("ZelReadLvdt(9)");
+    h.tick();
+    EXPECT_EQ(h.lvdt.texts.back(), u" 0.00000"_s);
+    h.f.unit.refusals["ZelReadLvdt(9)"] = 15;
+    h.f.unit.refusals["ZelReadLvdt(10)"] = 17;
+    h.tick();
+    h.tick();
+    h.tick();
+    EXPECT_EQ(boxes(), (Told{"ZelReadLvdt(9)", "ZelReadLvdt(10)"}));
+
+    // A changed setup, and the unit lost or back, tell again.
+    h.f.setup.markModified({zelapp::SetupChange::Kind::Lvdt, 3});
+    h.tick();
+    h.scan.resetValueCaches();
+    h.tick();
+    h.tick();
+    EXPECT_EQ(boxes(),
+              (Told{"ZelReadLvdt(9)", "ZelReadLvdt(10)", "ZelReadLvdt(9)", "ZelReadLvdt(10)"}));
 }
 
 // ---- Group view ----

@@ -1,7 +1,7 @@
 // The amplifier calibration dialog without its window: the gain shown, the range read from
 // the unit, what each move sends, settings beyond a bar's reach, Cancel putting the opening
 // state back, the full-scale and offset boxes, the store step, the scan pause around every
-// exchange, the lost unit, and saving and loading amplifier profiles.
+// exchange, the lost unit and its return, and saving and loading amplifier profiles.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -248,6 +248,63 @@ TEST_F(Calibrate, WhileTheUnitIsLostNothingActsOnItAndTheReasonIsShown) {
     EXPECT_EQ(tool->gainSelectIndex(), 2);  // "M Hi"
 }
 
+TEST_F(Calibrate, TheBoxesAreOffWheneverOkIs) {
+    open(1, {0, 85, 0, 0});
+    EXPECT_TRUE(tool->boxesEnabled());
+    tool->txtFullScale_Change(u"0.2"_s);
+    f.fakeUnit.reachable = false;
+    float reading = 0;
+    f.session->unit().ZelReadLvdt(1, &reading);  // the scan finds it lost
+    EXPECT_FALSE(tool->boxesEnabled());
+    f.fakeUnit.clearCalls();
+    EXPECT_TRUE(tool->txtFullScale_LostFocus());  // the edit waits for the unit
+    EXPECT_EQ(f.fakeUnit.count("Zel"), 0);
+    EXPECT_EQ(tool->txtFullScale(), u"0.2"_s);
+    tool->CancelButton_Click();
+
+    // Settings the unit would not give at the opening: nothing to store, nothing to type.
+    f.fakeUnit.reachable = true;
+    f.session->recovery().reconnect();
+    ASSERT_TRUE(f.attempts.finish());
+    f.fakeUnit.refusals["ZelReadLvdtGain(3)"] = 15;
+    ASSERT_TRUE(tool->open(3));
+    EXPECT_FALSE(tool->OKButtonEnabled());
+    EXPECT_FALSE(tool->boxesEnabled());
+    EXPECT_EQ(tool->unitLostText(), u"The amplifier settings of probe 3 could not be read."_s);
+
+    bool boxesWhileStoring = true;
+    f.clock.onWait = [&] { boxesWhileStoring = tool->boxesEnabled(); };
+    open(1, {0, 85, 0, 0});
+    EXPECT_TRUE(tool->OKButton_Click());
+    EXPECT_FALSE(boxesWhileStoring);
+}
+
+TEST_F(Calibrate, TheUnitsReturnReadsTheSettingsAgainAsTheOpeningAndSaysSo) {
+    open(1, {10, 85, 5, 5});
+    tool->vscrGainCoarse_Change(20);
+    f.fakeUnit.reachable = false;
+    float reading = 0;
+    f.session->unit().ZelReadLvdt(1, &reading);
+    f.fakeUnit.amplifiers[1] = {128, 60, 0, 0};  // restarted with its stored settings
+    f.fakeUnit.reachable = true;
+    f.session->recovery().reconnect();
+    ASSERT_TRUE(f.attempts.finish());
+    EXPECT_EQ(tool->lblCurrentRf(), u"128"_s);
+    EXPECT_EQ(tool->lblCurrentNull(), u"0"_s);
+    EXPECT_EQ(tool->gainSelectIndex(), 1);  // "M Lo"
+    EXPECT_EQ(tool->unitLostText(),
+              u"The ZEL-8 is communicating again: the amplifier settings "
+              u"of probe 1 were read from it again."_s);
+    EXPECT_TRUE(tool->boxesEnabled());
+    EXPECT_EQ(f.prompter.notices.size(), 1u);  // the program's own notice of the return
+
+    f.fakeUnit.clearCalls();
+    EXPECT_TRUE(tool->CancelButton_Click());
+    EXPECT_EQ(f.fakeUnit.count("ZelSetLvdt"), 0);
+    open(1, {128, 60, 0, 0});
+    EXPECT_TRUE(tool->unitLostText().isEmpty());
+}
+
 struct Profiles : Calibrate {
     QString path() const { return QDir(f.programFolder()).filePath(u"gauge.zap"_s); }
     // Loads a file holding `text` through the dialog on probe 1.
@@ -305,6 +362,32 @@ TEST_F(Profiles, LoadSendsTheProbesTheSetupHasMovesTheShownBarsAndStores) {
     load({});  // an empty file still makes the unit store
     EXPECT_EQ(f.fakeUnit.count("ZelSet"), 0);
     EXPECT_EQ(f.fakeUnit.count("ZelSaveCalibration("), 1);
+}
+
+TEST_F(Profiles, AStoredLoadBecomesTheOpeningStateThatCancelKeeps) {
+    const auto profile = [](int16_t fine) {
+        std::vector<zelapp::AmpRecord> records;
+        for (int i = 1; i <= 8; ++i) {
+            records.push_back({i, {static_cast<uint8_t>(i), 60, fine, -5}});
+        }
+        return zelapp::ampProfileText(8, records);
+    };
+    open(1, {0, 85, 0, 0});
+    tool->vscrNull_Change(7);
+    load(profile(30));
+    f.fakeUnit.clearCalls();
+    EXPECT_TRUE(tool->CancelButton_Click());
+    EXPECT_EQ(f.fakeUnit.count("ZelSetLvdt"), 0);
+    EXPECT_EQ(f.fakeUnit.amplifiers[1].fine, 30);
+
+    // A load the unit did not store leaves the opening state for Cancel to put back.
+    open(1, {0, 85, 0, 0});
+    f.fakeUnit.saveRefused = 1;
+    load(profile(40));
+    f.fakeUnit.clearCalls();
+    EXPECT_TRUE(tool->CancelButton_Click());
+    EXPECT_EQ(f.fakeUnit.count("ZelSetLvdtGain(1, 0, 85)"), 1);
+    EXPECT_EQ(f.fakeUnit.amplifiers[1].fine, 0);
 }
 
 TEST_F(Profiles, ARefusedOrMissingFileSendsAndStoresNothing) {

@@ -227,7 +227,7 @@ TEST(SetupChanTool, AFormulaTheUnitRefusesIsNotProgrammed) {
     d.show(3);
     d.tool.editBox(ChanBox::Formula, u"T1"_s);
     d.tool.CommandProgram_Click();
-    d.f.unit.refusedFormulas["T1+"] = 12;
+    d.f.unit.refusals["ZelDefineChannel(3, T1+)"] = 12;
     d.f.unit.clearCalls();
 
     d.tool.editBox(ChanBox::Formula, u"T1+"_s);

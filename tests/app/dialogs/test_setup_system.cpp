@@ -1,6 +1,7 @@
 // The system setup dialog without its window: the boxes as it opens, the rounding of the scan
 // period and the averages with the order the unit receives them, the mended channel count, the
-// question about the groups, the refused boxes, and the scan hold on every way out.
+// question about the groups, the refused boxes, the values and counts the unit refuses, and the
+// scan hold on every way out.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -86,10 +87,11 @@ TEST(SetupSystemTool, PeriodAndAveragesRoundHalfToEvenAndReachTheUnitInOrder) {
         d.tool.editBox(SystemBox::RunningAvg, c.running);
         EXPECT_TRUE(d.tool.CommandOK_Click());
         const auto n = [](int v) { return std::to_string(v); };
-        EXPECT_EQ(d.f.unit.calls,
-                  (std::vector<std::string>{"ZelSetAdcAvg(" + n(c.adcAverage) + ")",
-                                            "ZelSetRunAvg(" + n(c.runAverage) + ")",
-                                            "ZelSetScanTime(" + n(c.scanTime) + ")"}));
+        // The dialog reports a refusal itself: the library's boxes are off meanwhile.
+        EXPECT_EQ(d.f.unit.calls, (std::vector<std::string>{
+                                      "ZelMsgBox(0)", "ZelSetAdcAvg(" + n(c.adcAverage) + ")",
+                                      "ZelSetRunAvg(" + n(c.runAverage) + ")",
+                                      "ZelSetScanTime(" + n(c.scanTime) + ")", "ZelMsgBox(1)"}));
         EXPECT_EQ(d.f.state.ScanTime, c.scanTime);
         EXPECT_EQ(d.f.state.ADCAverage, c.adcAverage);
         EXPECT_EQ(d.f.state.RunAvg, c.runAverage);
@@ -199,6 +201,110 @@ TEST(SetupSystemTool, ABoxThatIsNoNumberOrOutOfRangeIsRefusedAndNothingApplied) 
         d.expectNothingApplied();
         EXPECT_EQ(zeltest::channelsOf(*d.f.setup.groupAt(1)), std::vector<int>{6});
     }
+}
+
+// The averages and the scan period reach the unit before anything is applied: the first it
+// refuses is named, those sent before it are put back, and no other box of the OK is applied.
+TEST(SetupSystemTool, AValueTheUnitRefusesIsNamedAndNothingOfTheOkIsKept) {
+    struct Case {
+        SystemBox box;
+        std::string refused;
+        std::vector<std::string> putBack;
+        QString message;
+    };
+    const Case cases[] = {
+        {SystemBox::BurstAvg,
+         "ZelSetAdcAvg(300)",
+         {},
+         u"The unit does not take the value \"300\" in Burst Average."_s},
+        {SystemBox::RunningAvg,
+         "ZelSetRunAvg(300)",
+         {"ZelSetAdcAvg(4)"},
+         u"The unit does not take the value \"300\" in Running Average."_s},
+        {SystemBox::ScanPeriod,
+         "ZelSetScanTime(3000)",
+         {"ZelSetAdcAvg(4)", "ZelSetRunAvg(1)"},
+         u"The unit does not take the value \"300\" in Scan Period (milliseconds)."_s},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.refused);
+        Dialog d;
+        d.f.unit.refusals[c.refused] = 4;
+        d.tool.editBox(SystemBox::Channels, u"10"_s);
+        d.tool.editBox(SystemBox::Decimals, u"2"_s);
+        d.tool.editBox(c.box, u"300"_s);
+        d.f.unit.clearCalls();
+        EXPECT_FALSE(d.tool.CommandOK_Click());
+        EXPECT_EQ(d.f.prompter.texts(), std::vector<QString>{c.message});
+        EXPECT_EQ(d.view.focused, std::vector<SystemBox>{c.box});
+        EXPECT_TRUE(d.f.unit.errorBoxes.empty());
+        EXPECT_TRUE(d.f.unit.errorBoxesOn);
+        // Sent up to the refusal, then the earlier ones put back.
+        std::vector<std::string> sent(d.f.unit.calls.end() - 1 - c.putBack.size(),
+                                      d.f.unit.calls.end() - 1);
+        EXPECT_EQ(sent, c.putBack);
+        EXPECT_EQ(d.f.unit.calls.back(), "ZelMsgBox(1)");
+        d.f.unit.clearCalls();
+        d.expectNothingApplied();
+
+        d.tool.editBox(c.box, u"3"_s);
+        d.f.prompter.shown.clear();
+        EXPECT_TRUE(d.tool.CommandOK_Click());
+        EXPECT_TRUE(d.f.prompter.shown.empty());
+        EXPECT_EQ(d.f.setup.channelCount(), 10);
+        EXPECT_EQ(d.f.state.Decimals, 2);
+    }
+}
+
+// A count of probes or analog inputs larger than the unit has is refused naming the highest it
+// has; the inputs are tried with the library's boxes off, so that no box of its own comes up.
+TEST(SetupSystemTool, MoreInputsThanTheUnitHasAreRefusedNamingItsLast) {
+    struct Case {
+        SystemBox box;
+        QString typed;
+        QString message;
+    };
+    for (const Case &c :
+         {Case{SystemBox::Lvdt, u"10"_s, u"The unit has no probe 9: Probes can be at most 8."_s},
+          Case{SystemBox::Analog, u"2"_s,
+               u"The unit has no analog input 2: Analogs can be at most 1."_s}}) {
+        SCOPED_TRACE(c.typed.toStdString());
+        Dialog d;
+        d.f.unit.refusals = {
+            {"ZelReadLvdt(9)", 15}, {"ZelReadLvdt(10)", 15}, {"ZelReadAnalog(2)", 15}};
+        d.tool.editBox(SystemBox::BurstAvg, u"8"_s);
+        d.tool.editBox(c.box, c.typed);
+        EXPECT_FALSE(d.tool.CommandOK_Click());
+        EXPECT_EQ(d.f.prompter.texts(), std::vector<QString>{c.message});
+        EXPECT_EQ(d.view.focused, std::vector<SystemBox>{c.box});
+        EXPECT_TRUE(d.f.unit.errorBoxes.empty());
+        EXPECT_EQ(d.f.unit.calls.front(), "ZelMsgBox(0)");
+        EXPECT_EQ(d.f.unit.calls.back(), "ZelMsgBox(1)");
+        EXPECT_EQ(d.f.unit.count("ZelSet"), 0);
+        d.f.unit.clearCalls();
+        d.expectNothingApplied();
+    }
+
+    // The unit's own count is taken; a smaller one asks nothing; a larger one the unit has
+    // is tried input by input and taken.
+    Dialog d;
+    d.f.unit.refusals = {{"ZelReadLvdt(9)", 15}};
+    d.tool.editBox(SystemBox::Lvdt, u"3"_s);
+    ASSERT_TRUE(d.tool.CommandOK_Click());
+    EXPECT_EQ(d.f.unit.count("ZelReadLvdt("), 0);
+    d.tool.Form_Load();
+    d.tool.editBox(SystemBox::Lvdt, u"8"_s);
+    ASSERT_TRUE(d.tool.CommandOK_Click());
+    EXPECT_EQ(d.f.unit.count("ZelReadLvdt("), 8);
+    EXPECT_EQ(d.f.setup.lvdtCount(), 8);
+    EXPECT_TRUE(d.f.prompter.shown.empty());
+
+    // A unit that does not answer cannot say: the count is taken, as every setting is then.
+    d.tool.Form_Load();
+    d.f.unit.readResult = zelapp::kUnitNotCommunicating;
+    d.tool.editBox(SystemBox::Lvdt, u"12"_s);
+    EXPECT_TRUE(d.tool.CommandOK_Click());
+    EXPECT_EQ(d.f.setup.lvdtCount(), 12);
 }
 
 TEST(SetupSystemTool, ClosingWithoutOkReleasesTheHoldAndAppliesNothing) {

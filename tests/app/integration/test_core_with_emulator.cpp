@@ -2,8 +2,8 @@
 // setup file with formulas, scalings and zero offsets, ticks that bring the unit's values into
 // the channel holders, a save that reads back to the same setup, mastering and a new group
 // that reach the unit and the saved file, a probe programmed in the probe dialog, the
-// system setup's scan settings read back from the unit, and amplifier settings tuned, stored,
-// saved to a profile and loaded back.
+// system setup's scan settings read back from the unit, counts beyond the unit's inputs refused,
+// and amplifier settings tuned, stored, saved to a profile and loaded back.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -75,9 +75,11 @@ class CoreWithEmulator : public ::testing::Test {
     zelapp::SetupCommands &commands = f.session->setupCommands();
     zeltest::ScriptedPrompter &prompter = f.prompter;
     zelapp::LibraryMessagePrompter libraryMessages{prompter};
-    // Stores finish at once, so that the test's clock needs no real time.
-    const std::vector<std::string> inputs_{"--set", "T1=0.0123", "--set",       "T2=-0.004",
-                                           "--set", "A1=0.5",    "--save-time", "0"};
+    // Stores finish at once, so that the test's clock needs no real time. The unit has 8 probes
+    // and one analog input, as the program's default setup.
+    const std::vector<std::string> inputs_{"--set",     "T1=0.0123", "--set",       "T2=-0.004",
+                                           "--set",     "A1=0.5",    "--probes",    "8",
+                                           "--analogs", "1",         "--save-time", "0"};
 
     void SetUp() override {
         ASSERT_TRUE(emulator.start(inputs_)) << emulator.errors();
@@ -285,6 +287,41 @@ TEST_F(CoreWithEmulator, TheSystemSetupsScanPeriodAndAveragesReachTheUnit) {
     EXPECT_EQ(zelproto::getU16(block), 125) << "ScanTime";
     EXPECT_EQ(zelproto::getU16(block + 2), 8) << "ADCAverage";
     EXPECT_EQ(zelproto::getU16(block + 4), 2) << "RunAvg, 2.5 rounded to even";
+    EXPECT_TRUE(failures.empty());
+}
+
+TEST_F(CoreWithEmulator, CountsBeyondTheUnitsInputsAreRefusedWithOneMessageAndNothingChanges) {
+    zelapp::SetupSystemTool &tool = f.session->dialogs().setupSystem;
+    tool.Form_Load();
+    tool.editBox(zelapp::SystemBox::BurstAvg, QStringLiteral("8"));
+    tool.editBox(zelapp::SystemBox::Lvdt, QStringLiteral("10"));
+    EXPECT_FALSE(tool.CommandOK_Click());
+    tool.editBox(zelapp::SystemBox::Lvdt, QStringLiteral("8"));
+    tool.editBox(zelapp::SystemBox::Analog, QStringLiteral("2"));
+    EXPECT_FALSE(tool.CommandOK_Click());
+    EXPECT_EQ(
+        prompter.texts(),
+        (std::vector<QString>{QStringLiteral("The unit has no probe 9: Probes can be at most 8."),
+                              QStringLiteral("The unit has no analog input 2: Analogs can be "
+                                             "at most 1.")}));
+    EXPECT_EQ(setup.lvdtCount(), 8);
+    EXPECT_EQ(setup.analogCount(), 1);
+    EXPECT_EQ(state.ADCAverage, 4);
+    EXPECT_FALSE(state.SetupModified);
+    tool.Form_QueryUnload();
+
+    // The library's boxes are on again, and the probes the unit has go on measuring.
+    prompter.shown.clear();
+    f.session->commands().ViewLVDTs_Click();
+    for (int tick = 0; tick < 3; ++tick) {
+        scanAndTick();
+    }
+    EXPECT_TRUE(prompter.shown.empty());
+    ASSERT_FALSE(f.view.gridValues.empty());
+    EXPECT_EQ(f.view.gridValues.back().first, 8);
+    EXPECT_FALSE(f.view.gridValues.back().second.isEmpty());
+    setup.channel(1)->setFormula(QStringLiteral("T9"));
+    EXPECT_EQ(prompter.texts(), std::vector<QString>{QStringLiteral("Bad probe number")});
     EXPECT_TRUE(failures.empty());
 }
 

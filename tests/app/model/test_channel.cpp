@@ -71,7 +71,7 @@ TEST_F(ChannelTest, AFormulaTheUnitRefusesLeavesTheOneItHolds) {
     Channel c(context);
     c.SetDefaults(1);
     EXPECT_EQ(c.setFormula(QStringLiteral("T1")), 0);
-    unit.refusedFormulas["T1+"] = 12;
+    unit.refusals["ZelDefineChannel(1, T1+)"] = 12;
     EXPECT_EQ(c.setFormula(QStringLiteral("T1+")), 12);
     EXPECT_EQ(c.Formula(), QStringLiteral("T1"));
 }

@@ -22,17 +22,30 @@ int FakeUnit::count(const std::string &prefix) const {
     return n;
 }
 
-void FakeUnit::record(Call call, std::initializer_list<double> args) {
+std::string FakeUnit::record(Call call, std::initializer_list<double> args) {
     std::string text = std::string(zelapp::unitCallName(call)) + "(";
     bool first = true;
     for (double a : args) {
         text += (first ? "" : ", ") + number(a);
         first = false;
     }
-    calls.push_back(text + ")");
+    text += ")";
+    calls.push_back(text);
     if (onCall) {
         onCall();
     }
+    return text;
+}
+
+int32_t FakeUnit::answered(const std::string &call, int32_t status) {
+    const auto refusal = refusals.find(call);
+    if (refusal != refusals.end()) {
+        status = refusal->second;
+    }
+    if (status != 0 && errorBoxesOn) {
+        errorBoxes.push_back(call);
+    }
+    return status;
 }
 
 void FakeUnit::restartEmpty() {
@@ -96,15 +109,21 @@ int32_t FakeUnit::plainAnswer(Call call, std::initializer_list<double> numbers) 
     if (call == Call::ZelDLL) {
         return 769;
     }
-    record(call, numbers);
+    const std::string text = record(call, numbers);
     if (call == Call::ZelCommInit) {
         demo = 0;
         return reachable ? commInitResult : 1;
+    }
+    if (call == Call::ZelMsgBox) {
+        errorBoxesOn = *numbers.begin() != 0;
     }
     const bool flagSetter =
         call == Call::ZelMsgBox || call == Call::EppInstallMsg || call == Call::EppDiagMsg;
     if (!flagSetter && answersDemo()) {
         return 0;
+    }
+    if (const int32_t status = flagSetter ? 0 : answered(text); status != 0) {
+        return status;
     }
     switch (call) {
         case Call::ZelClearChannel:
@@ -135,42 +154,48 @@ int32_t FakeUnit::plainAnswer(Call call, std::initializer_list<double> numbers) 
 }
 
 int32_t FakeUnit::answer(Call call, int32_t channel, const char *formula) {
-    calls.push_back(std::string(zelapp::unitCallName(call)) + "(" + number(channel) + ", " +
-                    formula + ")");
+    const std::string text =
+        std::string(zelapp::unitCallName(call)) + "(" + number(channel) + ", " + formula + ")";
+    calls.push_back(text);
     if (answersDemo()) {
         return 0;
     }
-    if (const auto refused = refusedFormulas.find(formula); refused != refusedFormulas.end()) {
-        return refused->second;
+    if (const int32_t status = answered(text); status != 0) {
+        return status;
     }
     formulas[channel] = formula;
     return 0;
 }
 
 int32_t FakeUnit::answer(Call call, int32_t channel, char **text) {
-    record(call, {static_cast<double>(channel)});
+    const std::string recorded = record(call, {static_cast<double>(channel)});
     const auto it = formulas.find(channel);
     formulaRead_ = answersDemo() || it == formulas.end() ? std::string() : it->second;
     *text = formulaRead_.data();
-    return 0;
+    return demo != 0 ? 0 : answered(recorded);
 }
 
 int32_t FakeUnit::answer(Call call, int32_t number, float *value) {
     const ValueAccess access = valueAccess(call);
     if (access.sets) {
-        record(call, {static_cast<double>(number), static_cast<double>(*value)});
-        if (!answersDemo()) {
-            (*access.table)[number] = *value;
+        const std::string text =
+            record(call, {static_cast<double>(number), static_cast<double>(*value)});
+        if (answersDemo()) {
+            return 0;
         }
+        if (const int32_t status = answered(text); status != 0) {
+            return status;
+        }
+        (*access.table)[number] = *value;
         return 0;
     }
-    record(call, {static_cast<double>(number)});
+    const std::string text = record(call, {static_cast<double>(number)});
     if (answersDemo()) {
         *value = 0;
         return 0;
     }
-    if (readResult != 0) {
-        return readResult;
+    if (const int32_t status = answered(text, readResult); status != 0) {
+        return status;
     }
     auto it = access.table->find(number);
     *value = it == access.table->end() ? 0.0f : it->second;
@@ -178,18 +203,18 @@ int32_t FakeUnit::answer(Call call, int32_t number, float *value) {
 }
 
 int32_t FakeUnit::answer(Call call, int32_t probe, uint8_t *coarse, uint8_t *ri) {
-    record(call, {static_cast<double>(probe)});
+    const std::string text = record(call, {static_cast<double>(probe)});
     const Amplifier amplifier = answersDemo() ? Amplifier{0, 0, 0, 0} : amplifiers[probe];
     *coarse = amplifier.coarse;
     *ri = amplifier.ri;
-    return 0;
+    return demo != 0 ? 0 : answered(text);
 }
 
 int32_t FakeUnit::answer(Call call, int32_t probe, int16_t *word) {
-    record(call, {static_cast<double>(probe)});
+    const std::string text = record(call, {static_cast<double>(probe)});
     const Amplifier amplifier = answersDemo() ? Amplifier{0, 0, 0, 0} : amplifiers[probe];
     *word = call == Call::ZelReadLvdtFine ? amplifier.fine : amplifier.null;
-    return 0;
+    return demo != 0 ? 0 : answered(text);
 }
 
 int32_t FakeUnit::answer(Call call, int16_t *result) {

@@ -23,11 +23,16 @@ class FakeUnit : public zelapp::UnitApi {
     std::map<int, float> channelValue, lvdtValue, analogValue;
     std::map<int, float> czero, cscale, tzero, tfsv, azero, afsv;
     std::map<int, std::string> formulas;
-    // Formulas the unit refuses, with the status it answers; the channel keeps what it had.
-    std::map<std::string, int32_t> refusedFormulas;
 
     int32_t commInitResult = 0;
     int32_t readResult = 0;  // status of every read
+    // Statuses the unit answers particular calls with, by their recorded text
+    // ({"ZelReadLvdt(9)", 15}); a refused set keeps what the unit had.
+    std::map<std::string, int32_t> refusals;
+    // The library's error boxes: switched by ZelMsgBox (on, as the library starts), and the
+    // calls whose refusal the library showed in a box while they were on.
+    bool errorBoxesOn = true;
+    std::vector<std::string> errorBoxes;
 
     // A lost unit behaves as the library does without it: ZelCommInit returns 1 (and leaves
     // demonstration mode), every other request enters demonstration mode and is answered
@@ -72,7 +77,11 @@ class FakeUnit : public zelapp::UnitApi {
     };
     ValueAccess valueAccess(Call call);
 
-    void record(Call call, std::initializer_list<double> args);
+    // Records the call and returns its text.
+    std::string record(Call call, std::initializer_list<double> args);
+    // The status of a recorded call: its scripted refusal, else `status`. A nonzero status is
+    // shown in a box while the error boxes are on.
+    int32_t answered(const std::string &call, int32_t status = 0);
 
     // Each call ends in the answer for its argument types, which records it first.
     int32_t answer(Call call, std::same_as<int32_t> auto... numbers);

@@ -1,6 +1,6 @@
-// The amplifier calibration window over the whole program: opened modally from a probe bar,
-// the bars' direction and what reaches the unit, the range box, the refused full scale, the
-// widths, the keyboard and the store's progress.
+// The amplifier calibration window over the whole program: opened modally from a probe bar and
+// kept on the screen, the bars' direction and what reaches the unit, the range box, the refused
+// full scale, the widths, the keyboard and Enter, and the store's progress.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
@@ -78,10 +79,18 @@ TEST_F(FormCalibrateTest, ARightClickOnAProbeBarOpensItModallyOnlyInProbeView) {
     EXPECT_TRUE(modal);
     EXPECT_EQ(probe, u"Probe 3"_s);
 
-    // Placed at the point in twips.
+    // Placed at the point in twips; near the screen's corner, moved in to be seen whole.
     QPoint at;
     openProbe(1, [&](QWidget &open) { at = open.pos(); });
     EXPECT_EQ(at, QPoint(pixels(2880), pixels(1440)));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const double dpi = zelapp::windowDpi(*form());
+    QRect placed;
+    whileOpen([&](QWidget &open) { placed = open.frameGeometry(); });
+    w->ShowCalibrateAt(1, static_cast<float>(zelapp::pixelsToTwips(screen.right() - 10, dpi)),
+                       static_cast<float>(zelapp::pixelsToTwips(screen.bottom() - 10, dpi)));
+    EXPECT_TRUE(screen.contains(placed)) << placed.x() << ", " << placed.y();
+    EXPECT_EQ(placed.bottomRight(), screen.bottomRight());
 
     f.fakeUnit.clearCalls();
     w->ShowCalibrateAt(0, 0, 0);
@@ -184,7 +193,7 @@ TEST_F(FormCalibrateTest, TheDetailsWidenTheDialogAndACustomRiShowsItsBar) {
     });
 }
 
-TEST_F(FormCalibrateTest, TabFollowsTheControlsAndEnterInABoxPressesOk) {
+TEST_F(FormCalibrateTest, TabFollowsTheControlsAndEnterStoresOnlyFromTheButtons) {
     f.fakeUnit.amplifiers[1].ri = 100;  // every bar shown
     openProbe(1, [&](QWidget &open) {
         EXPECT_TRUE(control<QPushButton>(u"OKButton"_s)->isDefault());
@@ -196,14 +205,37 @@ TEST_F(FormCalibrateTest, TabFollowsTheControlsAndEnterInABoxPressesOk) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             EXPECT_EQ(QApplication::focusWidget()->objectName(), next);
         }
+        // In a box Enter commits the box, as leaving it does; on a bar or the range nothing.
         auto *offset = control<QLineEdit>(u"txtOffset"_s);
         offset->setFocus();
         offset->selectAll();
         QTest::keyClicks(offset, u"0.25"_s);
         QTest::keyClick(offset, Qt::Key_Return);
+        EXPECT_TRUE(open.isVisible());
+        EXPECT_EQ(QApplication::focusWidget(), offset);
+        EXPECT_EQ(offset->text(), u"0.25000"_s);
+        EXPECT_FLOAT_EQ(f.app->setup().lvdt(1)->ZeroOffset(), 0.25f);
+        auto *fullScale = control<QLineEdit>(u"txtFullScale"_s);
+        fullScale->setFocus();
+        fullScale->selectAll();
+        QTest::keyClicks(fullScale, u"0"_s);
+        QTest::keyClick(fullScale, Qt::Key_Enter);
+        EXPECT_EQ(f.prompter.texts(),
+                  std::vector<QString>{u"The value \"0\" in FullSc is below 0.001."_s});
+        EXPECT_EQ(QApplication::focusWidget(), fullScale);
+        fullScale->selectAll();
+        QTest::keyClicks(fullScale, u"0.1"_s);
+        for (const QString &name : {u"vscrGainCoarse"_s, u"vscrNull"_s, u"cboGainSelect"_s}) {
+            control<QWidget>(name)->setFocus();
+            QTest::keyClick(control<QWidget>(name), Qt::Key_Return);
+            EXPECT_TRUE(open.isVisible()) << name.toStdString();
+        }
+        EXPECT_EQ(f.fakeUnit.count("ZelSaveCalibration("), 0);
+        control<QPushButton>(u"OKButton"_s)->setFocus();
+        QTest::keyClick(control<QPushButton>(u"OKButton"_s), Qt::Key_Return);
         EXPECT_FALSE(open.isVisible());
     });
-    EXPECT_FLOAT_EQ(f.app->setup().lvdt(1)->ZeroOffset(), 0.25f);
+    EXPECT_FLOAT_EQ(f.app->setup().lvdt(1)->FullScale(), 0.1f);
     EXPECT_EQ(f.fakeUnit.count("ZelSaveCalibration("), 1);
 }
 
@@ -236,8 +268,8 @@ TEST_F(FormCalibrateTest, ALostUnitTurnsTheUnitsControlsOffAndSaysWhy) {
         f.fakeUnit.reachable = false;
         w->Timer1_Timer();
         EXPECT_FALSE(control<QLabel>(u"lblUnitLost"_s)->isHidden());
-        for (const QString &name :
-             {u"vscrGainCoarse"_s, u"cboGainSelect"_s, u"OKButton"_s, u"cmdSave"_s, u"cmdLoad"_s}) {
+        for (const QString &name : {u"vscrGainCoarse"_s, u"cboGainSelect"_s, u"txtFullScale"_s,
+                                    u"txtOffset"_s, u"OKButton"_s, u"cmdSave"_s, u"cmdLoad"_s}) {
             EXPECT_FALSE(control<QWidget>(name)->isEnabled()) << name.toStdString();
         }
         EXPECT_TRUE(control<QPushButton>(u"CancelButton"_s)->isEnabled());

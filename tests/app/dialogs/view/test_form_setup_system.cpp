@@ -1,6 +1,6 @@
 // The system setup and about windows over the whole program: Enter presses OK, which closes the
-// dialog only when its boxes were applied and shows the refused box; Escape releases the scan
-// hold; the about window's blocks break into lines.
+// dialog only when its boxes were applied and shows the refused box, also one the unit refused;
+// Escape releases the scan hold; the about window's blocks break into lines.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "dialogs/view/dialog_host.h"
+#include "file_bytes.h"
 #include "started_app_test.h"
 #include "view/hosted_dialog.h"
 
@@ -62,6 +63,26 @@ TEST_F(FormSetupSystemTest, EnterAppliesAndClosesOnlyWhenTheBoxesAllowAndEscapeR
     EXPECT_FALSE(form()->isVisible());
     EXPECT_EQ(f.state().ScanHoldCount, 0);
     EXPECT_EQ(f.app->setup().channelCount(), 8);
+}
+
+TEST_F(FormSetupSystemTest, AnAverageTheUnitRefusesKeepsTheDialogOpenAndNeverReachesTheIni) {
+    f.fakeUnit.refusals["ZelSetAdcAvg(300)"] = 4;
+    open();
+    QLineEdit *burst = box("txtBurstAvg");
+    burst->selectAll();
+    QTest::keyClicks(burst, u"300"_s);
+    QTest::keyClick(burst, Qt::Key_Return);
+    EXPECT_EQ(
+        f.prompter.texts(),
+        std::vector<QString>{u"The unit does not take the value \"300\" in Burst Average."_s});
+    EXPECT_TRUE(form()->isVisible());
+    EXPECT_EQ(form()->findChild<QTabWidget *>(u"SSTab1"_s)->currentIndex(), 1);
+    EXPECT_EQ(form()->focusWidget(), burst);
+    EXPECT_EQ(f.state().ADCAverage, 4);
+
+    QTest::keyClick(burst, Qt::Key_Escape);
+    ASSERT_TRUE(w->close());
+    EXPECT_TRUE(zeltest::readBytes(f.iniPath()).contains("ADCAverage=  4 \r\n"));
 }
 
 TEST_F(FormSetupSystemTest, AboutIsModalAndShowsEachLineOfItsBlocks) {
