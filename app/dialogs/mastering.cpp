@@ -4,6 +4,7 @@
 
 #include "base/runtime_text.h"
 #include "dialogs/channel_stepping.h"
+#include "model/single_range.h"
 #include "setup/setup.h"
 
 namespace zelapp {
@@ -15,11 +16,6 @@ constexpr double kLeastReadingSpan = 0.00005;
 // The mode word MasteringMode asks for.
 QString modeWordOf(bool zero) {
     return zero ? QStringLiteral("Zero") : QStringLiteral("Master");
-}
-
-// A value the unit can hold: finite once it is a Single.
-bool fitsSingle(double value) {
-    return std::isfinite(static_cast<float>(value));
 }
 }  // namespace
 
