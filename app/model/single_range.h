@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cmath>
+#include <limits>
 
 namespace zelapp {
 
@@ -12,6 +13,15 @@ inline bool fitsSingle(double value) {
     // The largest Single plus half its last step: 2^128 - 2^103.
     constexpr double kSingleOverflow = 0x1.ffffffp+127;
     return std::fabs(value) < kSingleOverflow;
+}
+
+// The value as a Single; beyond the range the infinity of its sign.
+inline float narrowToSingle(double value) {
+    if (std::isnan(value) || fitsSingle(value)) {
+        return static_cast<float>(value);
+    }
+    return value < 0 ? -std::numeric_limits<float>::infinity()
+                     : std::numeric_limits<float>::infinity();
 }
 
 }  // namespace zelapp

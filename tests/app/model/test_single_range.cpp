@@ -28,7 +28,13 @@ TEST(SingleRange, FitsWhatStaysFiniteAsASingle) {
     };
     for (const auto &c : cases) {
         EXPECT_EQ(zelapp::fitsSingle(c.value), c.fits) << c.value;
+        if (c.fits) {
+            EXPECT_TRUE(std::isfinite(zelapp::narrowToSingle(c.value))) << c.value;
+        }
     }
+    EXPECT_EQ(zelapp::narrowToSingle(-1e300), -std::numeric_limits<float>::infinity());
+    EXPECT_EQ(zelapp::narrowToSingle(0.5), 0.5f);
+    EXPECT_TRUE(std::isnan(zelapp::narrowToSingle(std::nan(""))));
 }
 
 }  // namespace
