@@ -71,6 +71,23 @@ void ScanCycle::removeLiveSink(LiveValueSink &sink) {
     sinks_.erase(std::remove(sinks_.begin(), sinks_.end(), &sink), sinks_.end());
 }
 
+void ScanCycle::addObserver(ScanObserver &observer) {
+    if (std::find(observers_.begin(), observers_.end(), &observer) == observers_.end()) {
+        observers_.push_back(&observer);
+    }
+}
+
+void ScanCycle::removeObserver(ScanObserver &observer) {
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), &observer),
+                     observers_.end());
+}
+
+void ScanCycle::channelRead(int channel, const ShownValue &shown) {
+    for (ScanObserver *observer : observers_) {
+        observer->channelRead(channel, shown);
+    }
+}
+
 ShownValue ScanCycle::read(int32_t (UnitApi::*readFunction)(int32_t, float *), int number) {
     float value = 0;
     if ((unit_.*readFunction)(number, &value) == kUnitNotCommunicating) {
@@ -151,10 +168,10 @@ void ScanCycle::Timer1_Timer() {
             showChannels();
             break;
         case VIEWTYPELVDTS:
-            showInputs(setup_.lvdtCount(), &UnitApi::ZelReadLvdt);
+            showInputs(ScanObserver::Input::Lvdt, setup_.lvdtCount());
             break;
         case VIEWTYPEANALOGS:
-            showInputs(setup_.analogCount(), &UnitApi::ZelReadAnalog);
+            showInputs(ScanObserver::Input::Analog, setup_.analogCount());
             break;
         default:
             break;
@@ -215,6 +232,7 @@ void ScanCycle::updateLabels() {
             continue;
         }
         const ShownValue shown = readChannel(*channel, i);
+        channelRead(i, shown);
         if (shown != lastChannelValue_[i]) {
             lastChannelValue_[i] = shown;
             setup_.labels().setText(i, channelText(*channel, shown));
@@ -257,6 +275,7 @@ void ScanCycle::showChannels() {
             continue;
         }
         const ShownValue shown = readChannel(*channel, i);
+        channelRead(i, shown);
         if (shown == lastChannelValue_[i]) {
             continue;
         }
@@ -267,9 +286,14 @@ void ScanCycle::showChannels() {
     }
 }
 
-void ScanCycle::showInputs(int count, int32_t (UnitApi::*readFunction)(int32_t, float *)) {
+void ScanCycle::showInputs(ScanObserver::Input input, int count) {
+    const auto readFunction =
+        input == ScanObserver::Input::Lvdt ? &UnitApi::ZelReadLvdt : &UnitApi::ZelReadAnalog;
     for (int i = 1; i <= count; ++i) {
         const ShownValue shown = read(readFunction, i);
+        for (ScanObserver *observer : observers_) {
+            observer->inputRead(input, i, shown);
+        }
         showValue(i, inputText(shown), shown);
     }
 }

@@ -16,6 +16,7 @@
 #include "base/live_value.h"
 #include "base/main_window_port.h"
 #include "base/scan_timer.h"
+#include "core/scan_observer.h"
 #include "unit/unit_api.h"
 
 namespace zelapp {
@@ -23,16 +24,6 @@ namespace zelapp {
 class Channel;
 class Setup;
 struct SetupChange;
-
-// What the displays last got for one item: nothing since the caches were reset, no reading,
-// "NO UNIT" (the unit did not answer), or a reading.
-struct ShownValue {
-    enum class Kind : unsigned char { NotShown, NoReading, NoUnit, Reading };
-    Kind kind = Kind::NotShown;
-    float value = 0;
-    // NaN readings never equal each other, so they are shown again on every tick.
-    bool operator==(const ShownValue &) const = default;
-};
 
 class ScanCycle : public ScanTimer {
   public:
@@ -46,6 +37,10 @@ class ScanCycle : public ScanTimer {
     // until it is removed; the caller keeps it alive that long.
     void addLiveSink(LiveValueSink &sink);
     void removeLiveSink(LiveValueSink &sink);
+    // Followers of what the tick reads for the main displays, told in the order they were
+    // added; the caller keeps each alive until it is removed.
+    void addObserver(ScanObserver &observer);
+    void removeObserver(ScanObserver &observer);
 
     // The separator used in value texts; the system's by default.
     void setDecimalSeparator(QChar separator) { separator_ = separator; }
@@ -81,12 +76,13 @@ class ScanCycle : public ScanTimer {
     QString inputText(const ShownValue &shown) const;
     static void fitCache(std::vector<ShownValue> &cache, int n);
 
+    void channelRead(int channel, const ShownValue &shown);
     void feedLiveFields();
     void feed(LiveValueSink &sink);
     void updateLabels();
     void showGroup();
     void showChannels();
-    void showInputs(int count, int32_t (UnitApi::*readFunction)(int32_t, float *));
+    void showInputs(ScanObserver::Input input, int count);
 
     UnitApi &unit_;
     AppState &state_;
@@ -94,6 +90,7 @@ class ScanCycle : public ScanTimer {
     MainWindowPort &displays_;
     QMetaObject::Connection listening_;
     std::vector<LiveValueSink *> sinks_;
+    std::vector<ScanObserver *> observers_;
     QChar separator_;
     std::vector<ShownValue> lastChannelValue_;  // LastChannelValue, 0..MaxChannel
     std::vector<ShownValue> lastViewValue_;     // LastViewValue, 0..n of the view

@@ -5,6 +5,7 @@
 #include <QString>
 #include <cmath>
 #include <map>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -216,6 +217,71 @@ TEST(ScanCycleMain, ExactReadsPerTickInEachView) {
                       e.channelReads + e.lvdtReads + e.analogReads);
         }
     }
+}
+
+// Records what the tick read for the main displays.
+struct RecordingObserver : zelapp::ScanObserver {
+    std::vector<std::pair<int, zelapp::ShownValue>> channels;
+    std::vector<std::tuple<Input, int, zelapp::ShownValue>> inputs;
+    void channelRead(int channel, const zelapp::ShownValue &shown) override {
+        channels.emplace_back(channel, shown);
+    }
+    void inputRead(Input input, int number, const zelapp::ShownValue &shown) override {
+        inputs.emplace_back(input, number, shown);
+    }
+};
+
+TEST(ScanCycleObservers, ToldEachValueTheTickReadWithoutAReadOfTheirOwn) {
+    using Kind = zelapp::ShownValue::Kind;
+    using Input = zelapp::ScanObserver::Input;
+    Harness h(3, 2, 1);
+    h.addGroup({3, 1});
+    h.f.state.CurrentGroup = 1;
+    h.f.setup.channel(2)->setFormula(QString());
+    h.f.unit.channelValue = {{1, 0.5f}, {3, -0.25f}};
+    h.f.unit.lvdtValue[2] = 0.012f;
+    RecordingObserver observer;
+    h.scan.addObserver(observer);
+    h.scan.addObserver(observer);  // once is enough
+
+    const std::vector<std::pair<int, zelapp::ShownValue>> channels{
+        {1, {Kind::Reading, 0.5f}}, {2, {Kind::NoReading, 0}}, {3, {Kind::Reading, -0.25f}}};
+    for (int view : {zelapp::VIEWTYPECHANNELS, zelapp::VIEWTYPEGROUPS}) {
+        SCOPED_TRACE(view);
+        h.view(view);
+        h.tick();
+        const int reads = h.reads("ZelReadChannel(");
+        for (int t = 0; t < 2; ++t) {  // unchanged values too, once per channel
+            observer.channels.clear();
+            h.tick();
+            EXPECT_EQ(observer.channels, channels);
+            EXPECT_EQ(h.reads("ZelReadChannel("), reads);
+        }
+    }
+
+    h.view(zelapp::VIEWTYPELVDTS);
+    observer.channels.clear();
+    h.tick();
+    EXPECT_EQ(observer.channels, channels);  // the value holders' reads
+    EXPECT_EQ(observer.inputs, (std::vector<std::tuple<Input, int, zelapp::ShownValue>>{
+                                   {Input::Lvdt, 1, {Kind::Reading, 0}},
+                                   {Input::Lvdt, 2, {Kind::Reading, 0.012f}}}));
+    h.view(zelapp::VIEWTYPEANALOGS);
+    observer.inputs.clear();
+    h.tick();
+    EXPECT_EQ(observer.inputs, (std::vector<std::tuple<Input, int, zelapp::ShownValue>>{
+                                   {Input::Analog, 1, {Kind::Reading, 0}}}));
+
+    // Nothing while updating is off; nothing once removed.
+    h.f.state.UpdateEnabled = false;
+    observer.inputs.clear();
+    observer.channels.clear();
+    h.tick();
+    h.f.state.UpdateEnabled = true;
+    h.scan.removeObserver(observer);
+    h.tick();
+    EXPECT_TRUE(observer.channels.empty());
+    EXPECT_TRUE(observer.inputs.empty());
 }
 
 // ---- Channel view ----
