@@ -11,6 +11,8 @@ namespace zelapp {
 namespace {
 // Probe and analog values always show this many decimals.
 constexpr int kInputDecimals = 5;
+// What a tick that read nothing else reads to see that the unit still answers.
+constexpr int kCheckedChannel = 1;
 // The widest format the runtime produces; wilder Decimals from a setup file are held to it.
 constexpr int kMaxDecimals = 30;
 }  // namespace
@@ -89,6 +91,7 @@ void ScanCycle::channelRead(int channel, const ShownValue &shown) {
 }
 
 ShownValue ScanCycle::read(int32_t (UnitApi::*readFunction)(int32_t, float *), int number) {
+    readThisTick_ = true;
     float value = 0;
     if ((unit_.*readFunction)(number, &value) == kUnitNotCommunicating) {
         return {ShownValue::Kind::NoUnit, 0};
@@ -153,10 +156,24 @@ void ScanCycle::Timer1_Timer() {
     if (!timerEnabled_) {
         return;
     }
+    readThisTick_ = false;
     feedLiveFields();
-    if (!state_.UpdateEnabled || state_.ScanHoldCount != 0) {
-        return;
+    if (state_.UpdateEnabled && state_.ScanHoldCount == 0) {
+        showView();
     }
+    // With updating off, no channel defined or a view that reads nothing, frozen values would
+    // otherwise look measured while the unit is gone.
+    if (!readThisTick_) {
+        checkUnit();
+    }
+}
+
+void ScanCycle::checkUnit() {
+    float value = 0;
+    unit_.ZelReadChannel(kCheckedChannel, &value);
+}
+
+void ScanCycle::showView() {
     if (state_.ViewType != VIEWTYPECHANNELS) {
         updateLabels();  // channel view does it on the way
     }

@@ -1,7 +1,8 @@
 // The scan tick (Timer1_Timer, every 400 ms) and UpdateMainDisplay: read what is on show from
 // the unit and move it, formatted, into the dialogs' live-value fields, the channel value
 // holders, the grid and the bars. Channel values travel only when they changed since they were
-// last shown; probe and analog values every tick.
+// last shown; probe and analog values every tick. Every tick asks the unit at least once, so a
+// lost unit is noticed whatever is on show.
 #pragma once
 
 #include <QChar>
@@ -48,6 +49,9 @@ class ScanCycle : public ScanTimer {
     // Timer1: a tick while it is switched off does nothing at all.
     void setTimerEnabled(bool enabled) override { timerEnabled_ = enabled; }
     bool timerEnabled() const override { return timerEnabled_; }
+    // Feeds the live fields and, unless updating is off or the displays are held, the
+    // displays. A tick that read nothing else reads channel 1 (every unit has it; without a
+    // formula it reads 0): the one read that finds a lost unit.
     void Timer1_Timer();
     // Rebuilds the displays and resets the caches, then takes one scan hold off.
     void UpdateMainDisplay();
@@ -76,6 +80,8 @@ class ScanCycle : public ScanTimer {
     QString inputText(const ShownValue &shown) const;
     static void fitCache(std::vector<ShownValue> &cache, int n);
 
+    void showView();
+    void checkUnit();
     void channelRead(int channel, const ShownValue &shown);
     void feedLiveFields();
     void feed(LiveValueSink &sink);
@@ -91,6 +97,7 @@ class ScanCycle : public ScanTimer {
     QMetaObject::Connection listening_;
     std::vector<LiveValueSink *> sinks_;
     std::vector<ScanObserver *> observers_;
+    bool readThisTick_ = false;  // a read of this tick went to the unit
     QChar separator_;
     std::vector<ShownValue> lastChannelValue_;  // LastChannelValue, 0..MaxChannel
     std::vector<ShownValue> lastViewValue_;     // LastViewValue, 0..n of the view

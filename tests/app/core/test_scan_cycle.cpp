@@ -5,6 +5,7 @@
 #include <QString>
 #include <cmath>
 #include <map>
+#include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -68,6 +69,9 @@ struct Harness {
     }
     int reads(const char *prefix) const { return f.unit.count(prefix); }
 };
+
+// A tick that reads nothing else asks the unit this, to find out whether it still answers.
+const std::vector<std::string> kUnitCheck{"ZelReadChannel(1)"};
 
 std::vector<int> positions(const std::vector<std::pair<int, QString>> &values) {
     std::vector<int> p;
@@ -137,12 +141,12 @@ TEST(ScanCycleLiveFields, ASinkNamingNoItemReadsNothing) {
         h.lvdt.number = n == 5 ? 9 : n;
         h.analog.number = n == 5 ? 2 : n;
         h.tick();
-        EXPECT_TRUE(h.f.unit.calls.empty());
+        EXPECT_EQ(h.f.unit.calls, kUnitCheck);
     }
     h.scan.removeLiveSink(h.lvdt);
     h.lvdt.number = 1;
     h.tick();
-    EXPECT_TRUE(h.f.unit.calls.empty());
+    EXPECT_EQ(h.f.unit.calls, kUnitCheck);
     for (auto *sink : {&h.mastering, &h.setupChan, &h.lvdt, &h.analog}) {
         EXPECT_TRUE(sink->texts.empty());
     }
@@ -168,7 +172,7 @@ TEST(ScanCycleMain, HoldsAreReleasedOneByOneByUpdateMainDisplay) {
     h.view(zelapp::VIEWTYPECHANNELS);
     EXPECT_EQ(h.f.state.ScanHoldCount, 1);
     h.tick();
-    EXPECT_TRUE(h.f.unit.calls.empty());
+    EXPECT_EQ(h.f.unit.calls, kUnitCheck);
     EXPECT_EQ(h.f.labels.text(1), u"DDE"_s);
 
     h.scan.UpdateMainDisplay();
@@ -189,7 +193,7 @@ TEST(ScanCycleMain, UpdateEnabledFalseFeedsNoMainDisplay) {
         h.view(view);
         h.f.state.UpdateEnabled = false;
         h.tick();
-        EXPECT_TRUE(h.f.unit.calls.empty());
+        EXPECT_EQ(h.f.unit.calls, kUnitCheck);
         EXPECT_TRUE(h.displays.gridValues.empty());
         EXPECT_TRUE(h.displays.barValues.empty());
     }
@@ -216,6 +220,45 @@ TEST(ScanCycleMain, ExactReadsPerTickInEachView) {
             EXPECT_EQ(static_cast<int>(h.f.unit.calls.size()),
                       e.channelReads + e.lvdtReads + e.analogReads);
         }
+    }
+}
+
+TEST(ScanCycleMain, ATickThatReadsNothingElseAsksTheUnitOnce) {
+    const struct {
+        const char *why;
+        bool update;
+        int hold;
+        bool formulas;
+        int view;
+        int liveChannel;
+    } cases[] = {
+        {"updating off", false, 0, true, zelapp::VIEWTYPECHANNELS, 0},
+        {"displays held", true, 1, true, zelapp::VIEWTYPECHANNELS, 0},
+        {"no channel defined", true, 0, false, zelapp::VIEWTYPECHANNELS, 0},
+        {"no channel defined, probe view without probes", true, 0, false, zelapp::VIEWTYPELVDTS, 0},
+        {"a live field reads, updating off", false, 0, true, zelapp::VIEWTYPECHANNELS, 3},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.why);
+        Harness h(8, 0, 1);
+        if (!c.formulas) {
+            for (int i = 1; i <= 8; ++i) {
+                h.f.setup.channel(i)->setFormula(QString());
+            }
+        }
+        h.view(c.view);
+        h.f.state.UpdateEnabled = c.update;
+        h.f.state.ScanHoldCount = c.hold;
+        h.setupChan.number = c.liveChannel;
+        for (int t = 0; t < 2; ++t) {
+            h.tick();
+            if (c.liveChannel != 0) {
+                EXPECT_EQ(h.f.unit.calls, std::vector<std::string>{"ZelReadChannel(3)"});
+            } else {
+                EXPECT_EQ(h.f.unit.calls, kUnitCheck);
+            }
+        }
+        EXPECT_NE(h.f.labels.text(1), u" 0.00000"_s);  // the check's reading is shown nowhere
     }
 }
 
