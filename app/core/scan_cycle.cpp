@@ -158,6 +158,7 @@ void ScanCycle::Timer1_Timer() {
     }
     readThisTick_ = false;
     feedLiveFields();
+    displays_.setDisplaysPaused(!state_.UpdateEnabled);
     if (state_.UpdateEnabled && state_.ScanHoldCount == 0) {
         showView();
     }

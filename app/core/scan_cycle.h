@@ -49,9 +49,9 @@ class ScanCycle : public ScanTimer {
     // Timer1: a tick while it is switched off does nothing at all.
     void setTimerEnabled(bool enabled) override { timerEnabled_ = enabled; }
     bool timerEnabled() const override { return timerEnabled_; }
-    // Feeds the live fields and, unless updating is off or the displays are held, the
-    // displays. A tick that read nothing else reads channel 1 (every unit has it; without a
-    // formula it reads 0): the one read that finds a lost unit.
+    // Feeds the live fields, tells the displays whether updating is paused and, unless it is
+    // or they are held, feeds them. A tick that read nothing else reads channel 1 (every unit
+    // has it; without a formula it reads 0): the one read that finds a lost unit.
     void Timer1_Timer();
     // Rebuilds the displays and resets the caches, then takes one scan hold off.
     void UpdateMainDisplay();

@@ -64,6 +64,8 @@ class MainWindowView {
     virtual void SetBarValue(int position, float value) = 0;
     virtual void UpdateGridDisplay() = 0;
     virtual void UpdateBarDisplay() = 0;
+    // The grid and the bars are not updated (UpdateEnabled off): told at every tick.
+    virtual void displaysPaused(bool paused) = 0;
     virtual void showGrid(bool visible) = 0;
     virtual void showBars(bool visible) = 0;
     virtual DialogResult showDialog(CommandDialog dialog, bool modal) = 0;
@@ -125,6 +127,7 @@ class Session {
         void SetBarValue(int position, float value) override;
         void UpdateGridDisplay() override;
         void UpdateBarDisplay() override;
+        void setDisplaysPaused(bool paused) override;
         void setViewChecked(int viewType, bool checked) override;
         void marksChanged() override;
         void showGrid(bool visible) override;

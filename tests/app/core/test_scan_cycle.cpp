@@ -262,6 +262,20 @@ TEST(ScanCycleMain, ATickThatReadsNothingElseAsksTheUnitOnce) {
     }
 }
 
+TEST(ScanCycleMain, EveryTickTellsTheDisplaysWhetherUpdatingIsPaused) {
+    Harness h;
+    h.view(zelapp::VIEWTYPECHANNELS);
+    h.tick();
+    h.f.state.UpdateEnabled = false;
+    h.tick();
+    h.f.state.ScanHoldCount = 1;  // a hold is no pause
+    h.f.state.UpdateEnabled = true;
+    h.tick();
+    h.scan.setTimerEnabled(false);  // a tick switched off does nothing at all
+    h.tick();
+    EXPECT_EQ(h.displays.pausedCalls, (std::vector<bool>{false, true, false}));
+}
+
 // Records what the tick read for the main displays.
 struct RecordingObserver : zelapp::ScanObserver {
     std::vector<std::pair<int, zelapp::ShownValue>> channels;

@@ -91,6 +91,7 @@ TEST(UnitCheck, ALossIsNoticedWhenNothingOnShowReadsTheUnit) {
         }
         ASSERT_FALSE(f.view.unitStatuses.empty());
         EXPECT_TRUE(f.view.unitStatuses.back().lost);
+        EXPECT_EQ(f.view.pausedCalls.back(), c.updateOff);
     }
 }
 
