@@ -55,6 +55,9 @@ class MainWindowPort {
     virtual void SetBarValue(int position, float value) = 0;
     virtual void UpdateGridDisplay() = 0;
     virtual void UpdateBarDisplay() = 0;
+    // Whether the tick leaves the grid and the bars alone because updating is off
+    // (UpdateEnabled); told at every tick, so that frozen values never pass for live ones.
+    virtual void setDisplaysPaused(bool paused) = 0;
     // Check mark of the view menu item for a ViewType (1..4).
     virtual void setViewChecked(int viewType, bool checked) = 0;
 

@@ -87,8 +87,8 @@ std::pair<std::string, std::string> splitAtPoint(const Digits &number, bool lead
     return {leadingZero ? "0" : "", fraction};
 }
 
-// Rounds the decimal digits half away from zero to `decimals` places and lays them out.
-QString fixedText(const Digits &number, bool negative, int decimals, QChar separator) {
+// The integer and fraction digits rounded half away from zero to `decimals` places.
+std::pair<std::string, std::string> roundedParts(const Digits &number, int decimals) {
     auto [integerPart, fraction] = splitAtPoint(number, true);
 
     const std::size_t kept = static_cast<std::size_t>(decimals);
@@ -112,12 +112,24 @@ QString fixedText(const Digits &number, bool negative, int decimals, QChar separ
     } else {
         fraction.resize(kept, '0');
     }
+    return {integerPart, fraction};
+}
 
+// Rounds the decimal digits half away from zero to `decimals` places and lays them out.
+QString fixedText(const Digits &number, bool negative, int decimals, QChar separator) {
+    const auto [integerPart, fraction] = roundedParts(number, decimals);
     QString text = negative ? QStringLiteral("-") : QStringLiteral(" ");
     text += QLatin1StringView(integerPart.data(), static_cast<qsizetype>(integerPart.size()));
     text += separator;
     text += QLatin1StringView(fraction.data(), static_cast<qsizetype>(fraction.size()));
     return text;
+}
+
+// The double nearest a decimal text of digits, "." and digits (and an exponent).
+double nearestDouble(const std::string &text) {
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
 }
 
 template <typename Real>
@@ -194,6 +206,28 @@ QString formatValue(float value, int decimals, QChar separator) {
 
 QString formatValue(double value, int decimals, QChar separator) {
     return formatValueOf(value, decimals, separator);
+}
+
+double shortestDecimal(float value) {
+    if (!std::isfinite(value) || value == 0) {
+        return static_cast<double>(value);
+    }
+    std::array<char, 64> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return nearestDouble(std::string(buffer.data(), result.ptr));
+}
+
+double roundedDecimal(float value, int decimals) {
+    if (!std::isfinite(value)) {
+        return static_cast<double>(value);
+    }
+    if (value == 0) {
+        return 0.0;
+    }
+    const auto [integerPart, fraction] =
+        roundedParts(shortestDigits(value), std::clamp(decimals, 0, kMaxDecimals));
+    const double magnitude = nearestDouble(integerPart + '.' + fraction);
+    return value < 0 ? -magnitude : magnitude;
 }
 
 QString signedNumber(int value) {

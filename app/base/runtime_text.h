@@ -25,6 +25,14 @@ QString valueFormatText(int decimals);
 QString formatValue(float value, int decimals, QChar separator);
 QString formatValue(double value, int decimals, QChar separator);
 
+// The double nearest the shortest decimal text of a Single (0.01f gives 0.01, not
+// 0.009999999776482582): what a Single limit or value means wherever it is stored, sent or
+// compared as a decimal. NaN and infinities stay as they are.
+double shortestDecimal(float value);
+// The value as formatValue shows it at d decimals, as the nearest double: -0.000004 at 5
+// decimals gives -0 (equal to 0), 0.009996 gives 0.01. NaN and infinities stay as they are.
+double roundedDecimal(float value, int decimals);
+
 // The signed-number text of an Integer: a blank before a non-negative number, "-" otherwise.
 QString signedNumber(int value);
 

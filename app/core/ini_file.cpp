@@ -5,12 +5,11 @@
 #include <QSaveFile>
 #include <QString>
 #include <QStringView>
-#include <cmath>
-#include <limits>
 #include <optional>
 
 #include "base/runtime_text.h"
 #include "base/text_lines.h"
+#include "model/single_range.h"
 
 using namespace Qt::StringLiterals;
 
@@ -61,7 +60,7 @@ void applyLine(const QString &line, AppState &state) {
     } else if (key == u"MoxFirmware") {
         state.FirmwareFileName = line.mid(equals + 1).trimmed();
     } else if (key == u"LvdtFSV") {
-        if (std::isfinite(number) && std::fabs(number) <= std::numeric_limits<float>::max()) {
+        if (fitsSingle(number)) {
             state.LvdtFSV = static_cast<float>(number);
         }
     }

@@ -12,6 +12,8 @@ namespace zelapp {
 namespace {
 // Probe and analog values always show this many decimals.
 constexpr int kInputDecimals = 5;
+// What a tick that read nothing else reads to see that the unit still answers.
+constexpr int kCheckedChannel = 1;
 // The widest format the runtime produces; wilder Decimals from a setup file are held to it.
 constexpr int kMaxDecimals = 30;
 }  // namespace
@@ -74,12 +76,30 @@ void ScanCycle::removeLiveSink(LiveValueSink &sink) {
     sinks_.erase(std::remove(sinks_.begin(), sinks_.end(), &sink), sinks_.end());
 }
 
+void ScanCycle::addObserver(ScanObserver &observer) {
+    if (std::find(observers_.begin(), observers_.end(), &observer) == observers_.end()) {
+        observers_.push_back(&observer);
+    }
+}
+
+void ScanCycle::removeObserver(ScanObserver &observer) {
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), &observer),
+                     observers_.end());
+}
+
+void ScanCycle::channelRead(int channel, const ShownValue &shown) {
+    for (ScanObserver *observer : observers_) {
+        observer->channelRead(channel, shown);
+    }
+}
+
 ShownValue ScanCycle::read(LiveValueSink::Source source, int number) {
     using Source = LiveValueSink::Source;
     const auto readFunction = source == Source::Channel ? &UnitApi::ZelReadChannel
                               : source == Source::Lvdt  ? &UnitApi::ZelReadLvdt
                                                         : &UnitApi::ZelReadAnalog;
     const std::pair key{source, number};
+    readThisTick_ = true;
     float value = 0;
     int32_t status = 0;
     // Looked up afresh after the read: the library's box runs the event loop, and the ticks
@@ -168,10 +188,25 @@ void ScanCycle::Timer1_Timer() {
     if (!timerEnabled_) {
         return;
     }
+    readThisTick_ = false;
     feedLiveFields();
-    if (!state_.UpdateEnabled || state_.ScanHoldCount != 0) {
-        return;
+    displays_.setDisplaysPaused(!state_.UpdateEnabled);
+    if (state_.UpdateEnabled && state_.ScanHoldCount == 0) {
+        showView();
     }
+    // With updating off, no channel defined or a view that reads nothing, frozen values would
+    // otherwise look measured while the unit is gone.
+    if (!readThisTick_) {
+        checkUnit();
+    }
+}
+
+void ScanCycle::checkUnit() {
+    float value = 0;
+    unit_.ZelReadChannel(kCheckedChannel, &value);
+}
+
+void ScanCycle::showView() {
     if (state_.ViewType != VIEWTYPECHANNELS) {
         updateLabels();  // channel view does it on the way
     }
@@ -183,10 +218,10 @@ void ScanCycle::Timer1_Timer() {
             showChannels();
             break;
         case VIEWTYPELVDTS:
-            showInputs(setup_.lvdtCount(), LiveValueSink::Source::Lvdt);
+            showInputs(ScanObserver::Input::Lvdt, setup_.lvdtCount());
             break;
         case VIEWTYPEANALOGS:
-            showInputs(setup_.analogCount(), LiveValueSink::Source::Analog);
+            showInputs(ScanObserver::Input::Analog, setup_.analogCount());
             break;
         default:
             break;
@@ -246,6 +281,7 @@ void ScanCycle::updateLabels() {
             continue;
         }
         const ShownValue shown = readChannel(*channel, i);
+        channelRead(i, shown);
         if (shown != lastChannelValue_[i]) {
             lastChannelValue_[i] = shown;
             setup_.labels().setText(i, channelText(*channel, shown));
@@ -288,6 +324,7 @@ void ScanCycle::showChannels() {
             continue;
         }
         const ShownValue shown = readChannel(*channel, i);
+        channelRead(i, shown);
         if (shown == lastChannelValue_[i]) {
             continue;
         }
@@ -298,9 +335,14 @@ void ScanCycle::showChannels() {
     }
 }
 
-void ScanCycle::showInputs(int count, LiveValueSink::Source source) {
+void ScanCycle::showInputs(ScanObserver::Input input, int count) {
+    const auto source = input == ScanObserver::Input::Lvdt ? LiveValueSink::Source::Lvdt
+                                                           : LiveValueSink::Source::Analog;
     for (int i = 1; i <= count; ++i) {
         const ShownValue shown = read(source, i);
+        for (ScanObserver *observer : observers_) {
+            observer->inputRead(input, i, shown);
+        }
         showValue(i, inputText(shown), shown);
     }
 }

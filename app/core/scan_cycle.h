@@ -2,7 +2,8 @@
 // the unit and move it, formatted, into the dialogs' live-value fields, the channel value
 // holders, the grid and the bars. Channel values travel only when they changed since they were
 // last shown; probe and analog values every tick. A read the unit refuses (a probe it lacks)
-// shows no value, and the library's box says why once, not at every tick.
+// shows no value, and the library's box says why once, not at every tick. Every tick asks the
+// unit at least once, so a lost unit is noticed whatever is on show.
 #pragma once
 
 #include <QChar>
@@ -19,6 +20,7 @@
 #include "base/live_value.h"
 #include "base/main_window_port.h"
 #include "base/scan_timer.h"
+#include "core/scan_observer.h"
 #include "unit/unit_api.h"
 
 namespace zelapp {
@@ -26,17 +28,6 @@ namespace zelapp {
 class Channel;
 class Setup;
 struct SetupChange;
-
-// What the displays last got for one item: nothing since the caches were reset, no reading (a
-// channel without a formula, or a read the unit refused), "NO UNIT" (the unit did not answer),
-// or a reading.
-struct ShownValue {
-    enum class Kind : unsigned char { NotShown, NoReading, NoUnit, Reading };
-    Kind kind = Kind::NotShown;
-    float value = 0;
-    // NaN readings never equal each other, so they are shown again on every tick.
-    bool operator==(const ShownValue &) const = default;
-};
 
 class ScanCycle : public ScanTimer {
   public:
@@ -50,6 +41,10 @@ class ScanCycle : public ScanTimer {
     // until it is removed; the caller keeps it alive that long.
     void addLiveSink(LiveValueSink &sink);
     void removeLiveSink(LiveValueSink &sink);
+    // Followers of what the tick reads for the main displays, told in the order they were
+    // added; the caller keeps each alive until it is removed.
+    void addObserver(ScanObserver &observer);
+    void removeObserver(ScanObserver &observer);
 
     // The separator used in value texts; the system's by default.
     void setDecimalSeparator(QChar separator) { separator_ = separator; }
@@ -57,6 +52,9 @@ class ScanCycle : public ScanTimer {
     // Timer1: a tick while it is switched off does nothing at all.
     void setTimerEnabled(bool enabled) override { timerEnabled_ = enabled; }
     bool timerEnabled() const override { return timerEnabled_; }
+    // Feeds the live fields, tells the displays whether updating is paused and, unless it is
+    // or they are held, feeds them. A tick that read nothing else reads channel 1 (every unit
+    // has it; without a formula it reads 0): the one read that finds a lost unit.
     void Timer1_Timer();
     // Rebuilds the displays and resets the caches, then takes one scan hold off.
     void UpdateMainDisplay();
@@ -87,12 +85,15 @@ class ScanCycle : public ScanTimer {
     QString inputText(const ShownValue &shown) const;
     static void fitCache(std::vector<ShownValue> &cache, int n);
 
+    void showView();
+    void checkUnit();
+    void channelRead(int channel, const ShownValue &shown);
     void feedLiveFields();
     void feed(LiveValueSink &sink);
     void updateLabels();
     void showGroup();
     void showChannels();
-    void showInputs(int count, LiveValueSink::Source source);
+    void showInputs(ScanObserver::Input input, int count);
 
     UnitApi &unit_;
     AppState &state_;
@@ -100,6 +101,8 @@ class ScanCycle : public ScanTimer {
     MainWindowPort &displays_;
     QMetaObject::Connection listening_;
     std::vector<LiveValueSink *> sinks_;
+    std::vector<ScanObserver *> observers_;
+    bool readThisTick_ = false;  // a read of this tick went to the unit
     QChar separator_;
     std::vector<ShownValue> lastChannelValue_;  // LastChannelValue, 0..MaxChannel
     std::vector<ShownValue> lastViewValue_;     // LastViewValue, 0..n of the view

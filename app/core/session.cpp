@@ -161,6 +161,12 @@ void Session::Windows::UpdateBarDisplay() {
     }
 }
 
+void Session::Windows::setDisplaysPaused(bool paused) {
+    if (view != nullptr) {
+        view->displaysPaused(paused);
+    }
+}
+
 void Session::Windows::setViewChecked(int viewType, bool checked) {
     session_.commands_.setViewMark(viewType, checked);
 }

@@ -64,6 +64,8 @@ class MainWindowView {
     virtual void SetBarValue(int position, float value) = 0;
     virtual void UpdateGridDisplay() = 0;
     virtual void UpdateBarDisplay() = 0;
+    // The grid and the bars are not updated (UpdateEnabled off): told at every tick.
+    virtual void displaysPaused(bool paused) = 0;
     virtual void showGrid(bool visible) = 0;
     virtual void showBars(bool visible) = 0;
     virtual DialogResult showDialog(CommandDialog dialog, bool modal) = 0;
@@ -101,6 +103,9 @@ class Session {
     ChannelLabels &labels() { return labels_; }
     Help &help() { return help_; }
     ScanCycle &scan() { return scan_; }
+    // Followers of what the scan tick reads for the displays (ScanCycle::addObserver).
+    void addScanObserver(ScanObserver &observer) { scan_.addObserver(observer); }
+    void removeScanObserver(ScanObserver &observer) { scan_.removeObserver(observer); }
     MainCommands &commands() { return commands_; }
     MainLifecycle &lifecycle() { return lifecycle_; }
     LinkServer &linkServer() { return linkServer_; }
@@ -122,6 +127,7 @@ class Session {
         void SetBarValue(int position, float value) override;
         void UpdateGridDisplay() override;
         void UpdateBarDisplay() override;
+        void setDisplaysPaused(bool paused) override;
         void setViewChecked(int viewType, bool checked) override;
         void marksChanged() override;
         void showGrid(bool visible) override;

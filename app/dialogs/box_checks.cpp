@@ -1,15 +1,9 @@
 #include "dialogs/box_checks.h"
 
-#include <cfloat>
-#include <cmath>
-
 #include "base/runtime_text.h"
+#include "model/single_range.h"
 
 namespace zelapp {
-
-bool fitsSingle(double value) {
-    return std::fabs(value) <= FLT_MAX;
-}
 
 std::optional<float> typedSingle(const QString &typed, const QLocale &locale) {
     const std::optional<double> value = rt::localeReal(typed, locale);

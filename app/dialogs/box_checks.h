@@ -15,8 +15,6 @@ inline constexpr int kMaxDecimals = 5;
 // come from it.
 inline constexpr double kMinFullScale = 0.001;
 
-// Whether a number lies within a Single's range.
-bool fitsSingle(double value);
 // The typed text as a Single; nothing when it is not a number or lies beyond a Single's range.
 std::optional<float> typedSingle(const QString &typed, const QLocale &locale);
 

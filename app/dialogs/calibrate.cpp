@@ -13,6 +13,7 @@
 #include "base/whole_file.h"
 #include "dialogs/box_checks.h"
 #include "model/inputs.h"
+#include "model/single_range.h"
 #include "setup/setup.h"
 
 namespace zelapp {

@@ -3,6 +3,7 @@
 #include "base/runtime_text.h"
 #include "dialogs/box_checks.h"
 #include "model/inputs.h"
+#include "model/single_range.h"
 #include "setup/setup.h"
 
 namespace zelapp {

@@ -1,25 +1,16 @@
 #include "dialogs/mastering.h"
 
-#include <cmath>
-
 #include "base/runtime_text.h"
 #include "dialogs/channel_stepping.h"
+#include "model/mastering_math.h"
 #include "setup/setup.h"
 
 namespace zelapp {
 
 namespace {
-// Two master readings closer than this cannot tell a scaling.
-constexpr double kLeastReadingSpan = 0.00005;
-
 // The mode word MasteringMode asks for.
 QString modeWordOf(bool zero) {
     return zero ? QStringLiteral("Zero") : QStringLiteral("Master");
-}
-
-// A value the unit can hold: finite once it is a Single.
-bool fitsSingle(double value) {
-    return std::isfinite(static_cast<float>(value));
 }
 }  // namespace
 
@@ -153,15 +144,15 @@ void MasteringTool::MasterStep() {
             m1_ = liveText_;
             if (!c->UseTwoMasters || state_.MasteringMode) {
                 const double zo = c->ZeroOffset();
-                const double newZero = static_cast<double>(c->Master1) - (reading1_ - zo);
-                if (!fitsSingle(newZero)) {
+                const std::optional<double> newZero = masteredZero(c->Master1, reading1_, zo);
+                if (!newZero) {
                     fail();  // the next press takes master 1 again
                     return;
                 }
                 slopeBefore_ = shown(c->Scaling());
                 interceptBefore_ = shown(zo);
-                intercept_ = shown(newZero);
-                c->setZeroOffset(static_cast<float>(newZero));
+                intercept_ = shown(*newZero);
+                c->setZeroOffset(static_cast<float>(*newZero));
                 finish(modeWord_ + QStringLiteral(" completed."));
                 return;
             }
@@ -173,36 +164,22 @@ void MasteringTool::MasterStep() {
             return;
         }
         case MasteringStep::AwaitMaster2: {
-            const double reading2 = reading_;
             m2_ = liveText_;
-            if (std::fabs(reading1_ - reading2) < kLeastReadingSpan) {
-                fail();
-                return;
-            }
             const double zo = c->ZeroOffset();
             const double sc = c->Scaling();
-            // A scaling of 0 leaves nothing to divide by; the next press reads master 2 again.
-            if (sc == 0) {
-                fail();
-                return;
-            }
-            const double r1 = (reading1_ - zo) / sc;
-            const double r2 = (reading2 - zo) / sc;
-            const double m1 = c->Master1;
-            const double m2 = c->Master2;
-            const double newScaling = (m1 - m2) / (r1 - r2);
-            const double newZero = (m2 * r1 - m1 * r2) / (r1 - r2);
-            if (!fitsSingle(newScaling) || !fitsSingle(newZero)) {
-                fail();
+            const std::optional<MasterFit> fit =
+                twoMasterFit(c->Master1, c->Master2, reading1_, reading_, zo, sc);
+            if (!fit) {
+                fail();  // the next press reads master 2 again
                 return;
             }
             slopeBefore_ = shown(sc);
             interceptBefore_ = shown(zo);
-            slope_ = shown(newScaling);
-            intercept_ = shown(newZero);
+            slope_ = shown(fit->scaling);
+            intercept_ = shown(fit->zero);
             // The zero first: the scaling is computed against it.
-            c->setZeroOffset(static_cast<float>(newZero));
-            c->setScaling(static_cast<float>(newScaling));
+            c->setZeroOffset(static_cast<float>(fit->zero));
+            c->setScaling(static_cast<float>(fit->scaling));
             finish(QStringLiteral("Mastering completed."));
             return;
         }

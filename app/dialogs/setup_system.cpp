@@ -2,6 +2,7 @@
 
 #include "base/runtime_text.h"
 #include "dialogs/box_checks.h"
+#include "model/single_range.h"
 #include "setup/setup.h"
 #include "unit/library_boxes.h"
 

@@ -5,6 +5,7 @@
 
 #include "base/runtime_text.h"
 #include "display/view_items.h"
+#include "model/single_range.h"
 #include "setup/setup.h"
 
 namespace zelapp {
@@ -147,22 +148,29 @@ std::optional<GaugeSettings> gaugeSettings(const Setup &setup, const AppState &s
     return s;
 }
 
-BarZone barZone(double value, bool limitMode, const std::array<double, 4> &limits) {
-    if (!limitMode || std::isnan(value) ||
-        std::any_of(limits.begin(), limits.end(), [](double l) { return std::isnan(l); })) {
+BarZone barZoneOf(ToleranceVerdict verdict) {
+    switch (verdict) {
+        case ToleranceVerdict::Good:
+            return BarZone::Good;
+        case ToleranceVerdict::WarningPlus:
+        case ToleranceVerdict::WarningMinus:
+            return BarZone::Approach;
+        case ToleranceVerdict::RejectPlus:
+        case ToleranceVerdict::RejectMinus:
+            return BarZone::Reject;
+        case ToleranceVerdict::NotValid:
+            break;
+    }
+    return BarZone::Neutral;
+}
+
+BarZone barZone(double value, bool limitMode, const std::array<double, 4> &limits, int decimals) {
+    if (!limitMode) {
         return BarZone::Neutral;
     }
-    const auto [loTol, hiTol] = std::minmax(limits[0], limits[3]);
-    const auto [loApprRaw, hiApprRaw] = std::minmax(limits[1], limits[2]);
-    const double loAppr = std::clamp(loApprRaw, loTol, hiTol);
-    const double hiAppr = std::clamp(hiApprRaw, loTol, hiTol);
-    if (value < loTol || value > hiTol) {
-        return BarZone::Reject;
-    }
-    if (value < loAppr || value > hiAppr) {
-        return BarZone::Approach;
-    }
-    return BarZone::Good;
+    const ToleranceLimits singles{narrowToSingle(limits[0]), narrowToSingle(limits[1]),
+                                  narrowToSingle(limits[2]), narrowToSingle(limits[3])};
+    return barZoneOf(judgeTolerance(narrowToSingle(value), decimals, singles));
 }
 
 double scaleFraction(double v, double bottom, double top) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/app_state.h"
+#include "model/tolerance.h"
 
 namespace zelapp {
 
@@ -74,11 +75,12 @@ enum class BarZone {
     Reject,    // beyond a tolerance limit
 };
 
-// The zone of a reading against limits given as LoTol, LoAppr, HiAppr, HiTol. Limits in the
-// wrong order are put in order (each pair low/high, the approach band held inside the
-// tolerance band); a reading on a limit counts as inside it. NaN readings or limits give
-// Neutral.
-BarZone barZone(double value, bool limitMode, const std::array<double, 4> &limits);
+// The zone that shows a verdict of the tolerance rule.
+BarZone barZoneOf(ToleranceVerdict verdict);
+// The zone of a reading against limits given as LoTol, LoAppr, HiAppr, HiTol, by the tolerance
+// rule at `decimals` (model/tolerance.h): the gauge's values and limits are Singles widened.
+// Without limit mode, and for NaN readings or limits, Neutral.
+BarZone barZone(double value, bool limitMode, const std::array<double, 4> &limits, int decimals);
 
 // Which end of the scale a reading lies beyond.
 enum class OffScale { None, Above, Below };

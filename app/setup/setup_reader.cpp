@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <cmath>
-#include <limits>
 #include <memory>
 #include <vector>
 
@@ -10,6 +9,7 @@
 #include "base/runtime_text.h"
 #include "base/text_lines.h"
 #include "base/whole_file.h"
+#include "model/single_range.h"
 #include "setup/setup.h"
 
 namespace zelapp {
@@ -79,7 +79,7 @@ class SetupFileWalk {
         if (!value || !std::isfinite(*value)) {
             throw LineFault{i, QStringLiteral("This is not a number.")};
         }
-        if (std::fabs(*value) > std::numeric_limits<float>::max()) {
+        if (!fitsSingle(*value)) {
             throw LineFault{i, QStringLiteral("The number is too large.")};
         }
         return static_cast<float>(*value);

@@ -163,6 +163,9 @@ void FormMain::unitStatusChanged(const UnitStatus &status) {
     }
     ui_->CommandReconnect->setEnabled(status.lost && !status.attempting);
     ui_->FrameUnitLost->setVisible(status.lost);
+    if (grid_ != nullptr) {
+        grid_->setUnitLost(status.lost);
+    }
     if (bars_ != nullptr) {
         bars_->setUnitLost(status.lost);
     }
@@ -204,6 +207,15 @@ void FormMain::SetBarValue(int position, float value) {
     }
 }
 
+void FormMain::displaysPaused(bool paused) {
+    if (grid_ != nullptr) {
+        grid_->setPaused(paused);
+    }
+    if (bars_ != nullptr) {
+        bars_->setPaused(paused);
+    }
+}
+
 void FormMain::UpdateGridDisplay() {
     ensureGrid().UpdateGridDisplay();
 }
@@ -215,6 +227,8 @@ void FormMain::UpdateBarDisplay() {
 FormGridDisplay &FormMain::ensureGrid() {
     if (grid_ == nullptr) {
         grid_ = new FormGridDisplay(session_.setup(), state_, *this, this);
+        grid_->setUnitLost(session_.recovery().status().lost);
+        grid_->setPaused(!state_.UpdateEnabled);
         loadedWindows_.push_back(grid_);
     }
     return *grid_;
@@ -224,6 +238,7 @@ FormLinGage &FormMain::ensureBars() {
     if (bars_ == nullptr) {
         bars_ = new FormLinGage(session_.setup(), state_, *this, this);
         bars_->setUnitLost(session_.recovery().status().lost);
+        bars_->setPaused(!state_.UpdateEnabled);
         loadedWindows_.push_back(bars_);
     }
     return *bars_;

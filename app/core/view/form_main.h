@@ -55,6 +55,8 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
     void SetBarValue(int position, float value) override;
     void UpdateGridDisplay() override;
     void UpdateBarDisplay() override;
+    // "DISPLAY PAUSED" across the grid and the bars while updating is off.
+    void displaysPaused(bool paused) override;
     void showGrid(bool visible) override;
     void showBars(bool visible) override;
     DialogResult showDialog(CommandDialog dialog, bool modal) override;

@@ -9,8 +9,10 @@
 #include "display/display_places.h"
 #include "display/grid_rows.h"
 #include "display/twips.h"
+#include "display/view/banner_words.h"
 #include "display/view_items.h"
 #include "ui_form_grid_display.h"
+#include "view/window_banner.h"
 #include "view/window_place.h"
 
 namespace zelapp {
@@ -40,8 +42,10 @@ FormGridDisplay::FormGridDisplay(Setup &setup, AppState &state, DisplayHost &hos
       setup_(setup),
       state_(state),
       host_(host),
-      placer_(new WindowPlacer(*this)) {
+      placer_(new WindowPlacer(*this)),
+      banner_(new WindowBanner(*this)) {
     ui_->setupUi(this);
+    banner_->setObjectName(QStringLiteral("LabelBanner"));
     applyProgramIcon(*this, state_.AppPath);
     applyColumns();
     setRows(GridTable{});
@@ -100,6 +104,22 @@ void FormGridDisplay::SetGridValue(int row, const QString &text) {
         return;
     }
     setTextIfChanged(ui_->GridView->item(row, kValueColumn), text);
+}
+
+void FormGridDisplay::setUnitLost(bool lost) {
+    unitLost_ = lost;
+    showBanner(*banner_, displayBanner(unitLost_, paused_));
+}
+
+void FormGridDisplay::setPaused(bool paused) {
+    if (paused != paused_) {
+        paused_ = paused;
+        showBanner(*banner_, displayBanner(unitLost_, paused_));
+    }
+}
+
+QString FormGridDisplay::bannerText() const {
+    return banner_->isHidden() ? QString() : banner_->text();
 }
 
 void FormGridDisplay::SetNumberOfNumerics() {

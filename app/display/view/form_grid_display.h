@@ -20,6 +20,7 @@ namespace zelapp {
 
 class DisplayHost;
 class Setup;
+class WindowBanner;
 class WindowPlacer;
 struct GridTable;
 
@@ -43,6 +44,14 @@ class FormGridDisplay : public QWidget {
     // The current view's stored place, when there is one and the window is in normal state.
     void RestoreGridFormSize();
     int TotalNumberOfNumerics() const { return totalNumberOfNumerics_; }
+    // Words across the rows while their values are not live: "NO UNIT" while the unit is
+    // lost, "DISPLAY PAUSED" while updating is off (a lost unit wins).
+    void setUnitLost(bool lost);
+    bool unitLost() const { return unitLost_; }
+    void setPaused(bool paused);
+    bool paused() const { return paused_; }
+    // The words across the rows; empty when there are none.
+    QString bannerText() const;
 
   protected:
     bool event(QEvent *event) override;
@@ -62,7 +71,10 @@ class FormGridDisplay : public QWidget {
     AppState &state_;
     DisplayHost &host_;
     WindowPlacer *placer_;  // a child of the window
+    WindowBanner *banner_;  // over the rows, a child of the window
     int totalNumberOfNumerics_ = 0;
+    bool unitLost_ = false;
+    bool paused_ = false;
     std::vector<ViewItem> shownItems_;  // the item of each row's value
 };
 

@@ -1,17 +1,17 @@
 #include "display/view/form_lin_gage.h"
 
 #include <QCloseEvent>
-#include <QLabel>
 #include <QMetaObject>
 #include <algorithm>
 #include <limits>
 
-#include "base/live_value.h"
 #include "display/display_places.h"
 #include "display/twips.h"
+#include "display/view/banner_words.h"
 #include "display/view_items.h"
 #include "setup/setup.h"
 #include "ui_form_lin_gage.h"
+#include "view/window_banner.h"
 #include "view/window_place.h"
 
 namespace zelapp {
@@ -23,18 +23,12 @@ FormLinGage::FormLinGage(Setup &setup, AppState &state, DisplayHost &host, QWidg
       host_(host),
       ui_(std::make_unique<Ui::FormLinGage>()),
       placer_(new WindowPlacer(*this)),
-      noUnit_(new QLabel(noUnitText(), this)) {
+      banner_(new WindowBanner(*this)) {
     ui_->setupUi(this);
     if (parent != nullptr) {
         setWindowFlag(Qt::Window);
     }
-    noUnit_->setObjectName(QStringLiteral("LabelNoUnit"));
-    noUnit_->setAlignment(Qt::AlignCenter);
-    noUnit_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    noUnit_->setStyleSheet(
-        QStringLiteral("color: #c00000; background: rgba(255, 255, 255, 170); font-size: 28pt; "
-                       "font-weight: bold;"));
-    noUnit_->hide();
+    banner_->setObjectName(QStringLiteral("LabelBanner"));
     applyProgramIcon(*this, state_.AppPath);
     gauges_.push_back(ui_->LGauge1);
     connectGauge(*ui_->LGauge1);
@@ -139,7 +133,7 @@ void FormLinGage::adjustElements() {
         connectGauge(*g);
         gauges_.push_back(g);
     }
-    noUnit_->raise();  // new gauges would stack above it
+    banner_->raise();  // new gauges would stack above it
 }
 
 void FormLinGage::layoutBars() {
@@ -236,19 +230,22 @@ void FormLinGage::closeEvent(QCloseEvent *event) {
 void FormLinGage::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     layoutBars();
-    noUnit_->setGeometry(rect());
 }
 
 void FormLinGage::setUnitLost(bool lost) {
-    noUnit_->setGeometry(rect());
-    noUnit_->setVisible(lost);
-    if (lost) {
-        noUnit_->raise();
+    unitLost_ = lost;
+    showBanner(*banner_, displayBanner(unitLost_, paused_));
+}
+
+void FormLinGage::setPaused(bool paused) {
+    if (paused != paused_) {
+        paused_ = paused;
+        showBanner(*banner_, displayBanner(unitLost_, paused_));
     }
 }
 
-bool FormLinGage::unitLost() const {
-    return !noUnit_->isHidden();
+QString FormLinGage::bannerText() const {
+    return banner_->isHidden() ? QString() : banner_->text();
 }
 
 }  // namespace zelapp

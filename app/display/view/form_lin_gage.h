@@ -17,11 +17,11 @@
 namespace Ui {
 class FormLinGage;
 }
-class QLabel;
 
 namespace zelapp {
 
 class Setup;
+class WindowBanner;
 class WindowPlacer;
 
 class FormLinGage : public QWidget {
@@ -39,9 +39,13 @@ class FormLinGage : public QWidget {
     // Takes the view's item count and creates or destroys elements to match.
     void SetNumberOfBars();
     // While the unit is lost the bars carry no level (their values are NaN) and "NO UNIT"
-    // stands across them.
+    // stands across them; while updating is off, "DISPLAY PAUSED" (a lost unit wins).
     void setUnitLost(bool lost);
-    bool unitLost() const;
+    bool unitLost() const { return unitLost_; }
+    void setPaused(bool paused);
+    bool paused() const { return paused_; }
+    // The words across the bars; empty when there are none.
+    QString bannerText() const;
     void SaveLGaugeFormSize();
     void RestoreLGaugeFormSize();
 
@@ -70,9 +74,11 @@ class FormLinGage : public QWidget {
     DisplayHost &host_;
     std::unique_ptr<Ui::FormLinGage> ui_;
     WindowPlacer *placer_;          // a child of the window
-    QLabel *noUnit_;                // "NO UNIT" over the gauges, a child of the window
+    WindowBanner *banner_;          // over the gauges, a child of the window
     std::vector<LGauge *> gauges_;  // element i at i; children of the form
     int totalNumberOfBars_ = 0;
+    bool unitLost_ = false;
+    bool paused_ = false;
     std::vector<ViewItem> shownItems_;  // the item of each bar's level
 };
 

@@ -329,7 +329,8 @@ LimitMarker LGauge::markerAt(int marker) const {
 BarZone LGauge::zone() const {
     return barZone(
         value_, limitMode_,
-        {markers_[1].position, markers_[2].position, markers_[3].position, markers_[4].position});
+        {markers_[1].position, markers_[2].position, markers_[3].position, markers_[4].position},
+        scale_.decimals);
 }
 
 const LGaugeLayout &LGauge::layout() const {

@@ -107,7 +107,7 @@ class LGauge : public QWidget {
     // Any marker's settings; a default marker for numbers outside 0..4.
     LimitMarker markerAt(int marker) const;
 
-    // Zone of the current value against markers 1 to 4.
+    // Zone of the current value against markers 1 to 4, judged at the gauge's decimals.
     BarZone zone() const;
     // Geometry at the current size (built on demand).
     const LGaugeLayout &layout() const;

@@ -75,6 +75,38 @@ TEST(ValueFormat, NonFiniteValuesGiveAReadableText) {
     EXPECT_EQ(formatValue(-std::numeric_limits<float>::infinity(), 5, kPoint), u"-Inf"_s);
 }
 
+// The decimal a Single stands for, and the value as the format shows it, as doubles.
+TEST(DecimalValue, ShortestTextAndShownValueAsTheNearestDouble) {
+    EXPECT_EQ(shortestDecimal(0.01f), 0.01);
+    EXPECT_NE(static_cast<double>(0.01f), 0.01);  // why the helper exists
+    EXPECT_EQ(shortestDecimal(-0.009f), -0.009);
+    EXPECT_EQ(shortestDecimal(1e-5f), 1e-5);
+    EXPECT_EQ(shortestDecimal(3.4028235e38f), 3.4028235e38);
+    EXPECT_EQ(shortestDecimal(0.0f), 0.0);
+
+    const struct {
+        float value;
+        int decimals;
+        double shown;
+    } cases[] = {
+        {0.01f, 5, 0.01},     {0.009996f, 5, 0.01}, {0.009994f, 5, 0.00999}, {2.675f, 2, 2.68},
+        {-2.675f, 2, -2.68},  {0.5f, 0, 1.0},       {-0.5f, 0, -1.0},        {0.49f, 0, 0.0},
+        {-0.000004f, 5, 0.0}, {99.96f, 1, 100.0},   {0.125f, -3, 0.0},       {1e-20f, 40, 1e-20},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(roundedDecimal(c.value, c.decimals), c.shown) << c.value << " at " << c.decimals;
+        // The same number the displays write.
+        EXPECT_EQ(roundedDecimal(c.value, c.decimals),
+                  leadingNumber(formatValue(c.value, c.decimals, kPoint)))
+            << c.value;
+    }
+    EXPECT_TRUE(std::signbit(roundedDecimal(-0.000004f, 5)));  // "-0.00000", still zero
+    const float inf = std::numeric_limits<float>::infinity();
+    EXPECT_EQ(roundedDecimal(-inf, 3), -std::numeric_limits<double>::infinity());
+    EXPECT_TRUE(std::isnan(roundedDecimal(std::nanf(""), 3)));
+    EXPECT_TRUE(std::isnan(shortestDecimal(std::nanf(""))));
+}
+
 TEST(SignedNumber, BlankOrMinus) {
     EXPECT_EQ(signedNumber(3), u" 3"_s);
     EXPECT_EQ(signedNumber(0), u" 0"_s);

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -69,6 +70,9 @@ struct Harness {
     }
     int reads(const char *prefix) const { return f.unit.count(prefix); }
 };
+
+// A tick that reads nothing else asks the unit this, to find out whether it still answers.
+const std::vector<std::string> kUnitCheck{"ZelReadChannel(1)"};
 
 std::vector<int> positions(const std::vector<std::pair<int, QString>> &values) {
     std::vector<int> p;
@@ -138,12 +142,12 @@ TEST(ScanCycleLiveFields, ASinkNamingNoItemReadsNothing) {
         h.lvdt.number = n == 5 ? 9 : n;
         h.analog.number = n == 5 ? 2 : n;
         h.tick();
-        EXPECT_TRUE(h.f.unit.calls.empty());
+        EXPECT_EQ(h.f.unit.calls, kUnitCheck);
     }
     h.scan.removeLiveSink(h.lvdt);
     h.lvdt.number = 1;
     h.tick();
-    EXPECT_TRUE(h.f.unit.calls.empty());
+    EXPECT_EQ(h.f.unit.calls, kUnitCheck);
     for (auto *sink : {&h.mastering, &h.setupChan, &h.lvdt, &h.analog}) {
         EXPECT_TRUE(sink->texts.empty());
     }
@@ -169,7 +173,7 @@ TEST(ScanCycleMain, HoldsAreReleasedOneByOneByUpdateMainDisplay) {
     h.view(zelapp::VIEWTYPECHANNELS);
     EXPECT_EQ(h.f.state.ScanHoldCount, 1);
     h.tick();
-    EXPECT_TRUE(h.f.unit.calls.empty());
+    EXPECT_EQ(h.f.unit.calls, kUnitCheck);
     EXPECT_EQ(h.f.labels.text(1), u"DDE"_s);
 
     h.scan.UpdateMainDisplay();
@@ -190,7 +194,7 @@ TEST(ScanCycleMain, UpdateEnabledFalseFeedsNoMainDisplay) {
         h.view(view);
         h.f.state.UpdateEnabled = false;
         h.tick();
-        EXPECT_TRUE(h.f.unit.calls.empty());
+        EXPECT_EQ(h.f.unit.calls, kUnitCheck);
         EXPECT_TRUE(h.displays.gridValues.empty());
         EXPECT_TRUE(h.displays.barValues.empty());
     }
@@ -218,6 +222,124 @@ TEST(ScanCycleMain, ExactReadsPerTickInEachView) {
                       e.channelReads + e.lvdtReads + e.analogReads);
         }
     }
+}
+
+TEST(ScanCycleMain, ATickThatReadsNothingElseAsksTheUnitOnce) {
+    const struct {
+        const char *why;
+        bool update;
+        int hold;
+        bool formulas;
+        int view;
+        int liveChannel;
+    } cases[] = {
+        {"updating off", false, 0, true, zelapp::VIEWTYPECHANNELS, 0},
+        {"displays held", true, 1, true, zelapp::VIEWTYPECHANNELS, 0},
+        {"no channel defined", true, 0, false, zelapp::VIEWTYPECHANNELS, 0},
+        {"no channel defined, probe view without probes", true, 0, false, zelapp::VIEWTYPELVDTS, 0},
+        {"a live field reads, updating off", false, 0, true, zelapp::VIEWTYPECHANNELS, 3},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.why);
+        Harness h(8, 0, 1);
+        if (!c.formulas) {
+            for (int i = 1; i <= 8; ++i) {
+                h.f.setup.channel(i)->setFormula(QString());
+            }
+        }
+        h.view(c.view);
+        h.f.state.UpdateEnabled = c.update;
+        h.f.state.ScanHoldCount = c.hold;
+        h.setupChan.number = c.liveChannel;
+        for (int t = 0; t < 2; ++t) {
+            h.tick();
+            if (c.liveChannel != 0) {
+                EXPECT_EQ(h.f.unit.calls, std::vector<std::string>{"ZelReadChannel(3)"});
+            } else {
+                EXPECT_EQ(h.f.unit.calls, kUnitCheck);
+            }
+        }
+        EXPECT_NE(h.f.labels.text(1), u" 0.00000"_s);  // the check's reading is shown nowhere
+    }
+}
+
+TEST(ScanCycleMain, EveryTickTellsTheDisplaysWhetherUpdatingIsPaused) {
+    Harness h;
+    h.view(zelapp::VIEWTYPECHANNELS);
+    h.tick();
+    h.f.state.UpdateEnabled = false;
+    h.tick();
+    h.f.state.ScanHoldCount = 1;  // a hold is no pause
+    h.f.state.UpdateEnabled = true;
+    h.tick();
+    h.scan.setTimerEnabled(false);  // a tick switched off does nothing at all
+    h.tick();
+    EXPECT_EQ(h.displays.pausedCalls, (std::vector<bool>{false, true, false}));
+}
+
+// Records what the tick read for the main displays.
+struct RecordingObserver : zelapp::ScanObserver {
+    std::vector<std::pair<int, zelapp::ShownValue>> channels;
+    std::vector<std::tuple<Input, int, zelapp::ShownValue>> inputs;
+    void channelRead(int channel, const zelapp::ShownValue &shown) override {
+        channels.emplace_back(channel, shown);
+    }
+    void inputRead(Input input, int number, const zelapp::ShownValue &shown) override {
+        inputs.emplace_back(input, number, shown);
+    }
+};
+
+TEST(ScanCycleObservers, ToldEachValueTheTickReadWithoutAReadOfTheirOwn) {
+    using Kind = zelapp::ShownValue::Kind;
+    using Input = zelapp::ScanObserver::Input;
+    Harness h(3, 2, 1);
+    h.addGroup({3, 1});
+    h.f.state.CurrentGroup = 1;
+    h.f.setup.channel(2)->setFormula(QString());
+    h.f.unit.channelValue = {{1, 0.5f}, {3, -0.25f}};
+    h.f.unit.lvdtValue[2] = 0.012f;
+    RecordingObserver observer;
+    h.scan.addObserver(observer);
+    h.scan.addObserver(observer);  // once is enough
+
+    const std::vector<std::pair<int, zelapp::ShownValue>> channels{
+        {1, {Kind::Reading, 0.5f}}, {2, {Kind::NoReading, 0}}, {3, {Kind::Reading, -0.25f}}};
+    for (int view : {zelapp::VIEWTYPECHANNELS, zelapp::VIEWTYPEGROUPS}) {
+        SCOPED_TRACE(view);
+        h.view(view);
+        h.tick();
+        const int reads = h.reads("ZelReadChannel(");
+        for (int t = 0; t < 2; ++t) {  // unchanged values too, once per channel
+            observer.channels.clear();
+            h.tick();
+            EXPECT_EQ(observer.channels, channels);
+            EXPECT_EQ(h.reads("ZelReadChannel("), reads);
+        }
+    }
+
+    h.view(zelapp::VIEWTYPELVDTS);
+    observer.channels.clear();
+    h.tick();
+    EXPECT_EQ(observer.channels, channels);  // the value holders' reads
+    EXPECT_EQ(observer.inputs, (std::vector<std::tuple<Input, int, zelapp::ShownValue>>{
+                                   {Input::Lvdt, 1, {Kind::Reading, 0}},
+                                   {Input::Lvdt, 2, {Kind::Reading, 0.012f}}}));
+    h.view(zelapp::VIEWTYPEANALOGS);
+    observer.inputs.clear();
+    h.tick();
+    EXPECT_EQ(observer.inputs, (std::vector<std::tuple<Input, int, zelapp::ShownValue>>{
+                                   {Input::Analog, 1, {Kind::Reading, 0}}}));
+
+    // Nothing while updating is off; nothing once removed.
+    h.f.state.UpdateEnabled = false;
+    observer.inputs.clear();
+    observer.channels.clear();
+    h.tick();
+    h.f.state.UpdateEnabled = true;
+    h.scan.removeObserver(observer);
+    h.tick();
+    EXPECT_TRUE(observer.channels.empty());
+    EXPECT_TRUE(observer.inputs.empty());
 }
 
 // ---- Channel view ----

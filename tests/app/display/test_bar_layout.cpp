@@ -146,31 +146,51 @@ TEST(BarZoneTest, LimitsSplitTheScaleWhateverTheirOrder) {
     const std::array<double, 4> ordered{-0.01, -0.009, 0.009, 0.01};
     const std::array<double, 4> reversed{0.01, 0.009, -0.009, -0.01};
     const double inf = std::numeric_limits<double>::infinity();
+    // At the channel default of 5 decimals.
     const std::pair<double, BarZone> cases[] = {{0, BarZone::Good},
                                                 {0.009, BarZone::Good},  // on a limit is inside it
                                                 {-0.009, BarZone::Good},
                                                 {0.0095, BarZone::Approach},  //
                                                 {-0.0095, BarZone::Approach},
-                                                {0.01, BarZone::Approach},  //
+                                                {0.01, BarZone::Approach},      //
+                                                {0.010004, BarZone::Approach},  // reads 0.01000
                                                 {0.0101, BarZone::Reject},
                                                 {-0.02, BarZone::Reject},  //
-                                                {inf, BarZone::Reject},
-                                                {-inf, BarZone::Reject},  //
+                                                {inf, BarZone::Neutral},   // no measurement
+                                                {-inf, BarZone::Neutral},  //
                                                 {std::nan(""), BarZone::Neutral}};
     for (const auto &[value, zone] : cases) {
-        EXPECT_EQ(zelapp::barZone(value, true, ordered), zone) << value;
-        EXPECT_EQ(zelapp::barZone(value, true, reversed), zone) << value;
+        EXPECT_EQ(zelapp::barZone(value, true, ordered, 5), zone) << value;
+        EXPECT_EQ(zelapp::barZone(value, true, reversed, 5), zone) << value;
     }
-    EXPECT_EQ(zelapp::barZone(0, false, ordered), BarZone::Neutral);
-    EXPECT_EQ(zelapp::barZone(0, true, {std::nan(""), -1, 1, 2}), BarZone::Neutral);
+    EXPECT_EQ(zelapp::barZone(0, false, ordered, 5), BarZone::Neutral);
+    EXPECT_EQ(zelapp::barZone(0, true, {std::nan(""), -1, 1, 2}, 5), BarZone::Neutral);
+    // The zone is that of the value shown: at 2 decimals 0.0049 reads 0.00, 0.0105 reads 0.01
+    // and 0.015 reads 0.02.
+    EXPECT_EQ(zelapp::barZone(0.0049, true, {-0.01, 0, 0, 0.01}, 2), BarZone::Good);
+    EXPECT_EQ(zelapp::barZone(0.0105, true, ordered, 2), BarZone::Approach);
+    EXPECT_EQ(zelapp::barZone(0.015, true, ordered, 2), BarZone::Reject);
 
     const std::array<double, 4> equal{0, 0, 0, 0};
-    EXPECT_EQ(zelapp::barZone(0, true, equal), BarZone::Good);
-    EXPECT_EQ(zelapp::barZone(0.001, true, equal), BarZone::Reject);
+    EXPECT_EQ(zelapp::barZone(0, true, equal, 5), BarZone::Good);
+    EXPECT_EQ(zelapp::barZone(0.001, true, equal, 5), BarZone::Reject);
     // Approach limits outside the tolerance band: no approach zone at all.
     const std::array<double, 4> wide{-0.01, -0.02, 0.02, 0.01};
-    EXPECT_EQ(zelapp::barZone(0.005, true, wide), BarZone::Good);
-    EXPECT_EQ(zelapp::barZone(0.015, true, wide), BarZone::Reject);
+    EXPECT_EQ(zelapp::barZone(0.005, true, wide, 5), BarZone::Good);
+    EXPECT_EQ(zelapp::barZone(0.015, true, wide, 5), BarZone::Reject);
+}
+
+TEST(BarZoneTest, EachVerdictHasItsZone) {
+    using Verdict = zelapp::ToleranceVerdict;
+    const std::pair<Verdict, BarZone> cases[] = {{Verdict::Good, BarZone::Good},
+                                                 {Verdict::WarningPlus, BarZone::Approach},
+                                                 {Verdict::WarningMinus, BarZone::Approach},
+                                                 {Verdict::RejectPlus, BarZone::Reject},
+                                                 {Verdict::RejectMinus, BarZone::Reject},
+                                                 {Verdict::NotValid, BarZone::Neutral}};
+    for (const auto &[verdict, zone] : cases) {
+        EXPECT_EQ(zelapp::barZoneOf(verdict), zone);
+    }
 }
 
 }  // namespace

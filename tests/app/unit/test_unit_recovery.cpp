@@ -63,6 +63,38 @@ TEST_F(LostUnit, EveryValueBecomesNoUnitAtTheNextTickAndTheWindowsAreTold) {
     EXPECT_EQ(f.view.gridValues.size(), cells);
 }
 
+// Nothing on show reads the unit, yet its loss reaches the strip within two ticks.
+TEST(UnitCheck, ALossIsNoticedWhenNothingOnShowReadsTheUnit) {
+    const struct {
+        const char *why;
+        bool updateOff;
+        bool channelDefined;
+    } cases[] = {
+        {"updating off", true, true}, {"no channel defined", false, false}, {"both", true, false}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.why);
+        zeltest::SessionFixture f;
+        ASSERT_EQ(f.start(), zelapp::StartupResult::Running);
+        f.session->commands().EnableGrid_Click();
+        if (c.channelDefined) {
+            f.setup().channel(1)->setFormula(u"T1"_s);
+        }
+        if (c.updateOff) {
+            f.session->commands().UpdateToggle_Click();
+        }
+        f.session->scan().Timer1_Timer();
+        ASSERT_TRUE(f.view.unitStatuses.empty());
+
+        f.fakeUnit.reachable = false;
+        for (int t = 0; t < 2; ++t) {
+            f.session->scan().Timer1_Timer();
+        }
+        ASSERT_FALSE(f.view.unitStatuses.empty());
+        EXPECT_TRUE(f.view.unitStatuses.back().lost);
+        EXPECT_EQ(f.view.pausedCalls.back(), c.updateOff);
+    }
+}
+
 TEST_F(LostUnit, WhileAnAttemptRunsTheLibraryIsLeftAloneAndEditsWaitForTheReturn) {
     lose();
     recovery.reconnect();

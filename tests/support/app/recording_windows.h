@@ -30,6 +30,7 @@ class RecordingWindows : public zelapp::MainWindowPort {
     int gridRebuilds = 0;
     int barRebuilds = 0;
     std::vector<std::pair<int, bool>> checkCalls;
+    std::vector<bool> pausedCalls;  // what each tick said of updating
 
     // The commands' windows and dialogs.
     int marksChanges = 0;
@@ -63,6 +64,7 @@ class RecordingWindows : public zelapp::MainWindowPort {
     }
     void UpdateGridDisplay() override { ++gridRebuilds; }
     void UpdateBarDisplay() override { ++barRebuilds; }
+    void setDisplaysPaused(bool paused) override { pausedCalls.push_back(paused); }
     void setViewChecked(int viewType, bool checked) override {
         checkCalls.emplace_back(viewType, checked);
     }

@@ -37,6 +37,7 @@ class RecordingView : public zelapp::MainWindowView {
     zelapp::DialogResult answer = zelapp::DialogResult::Cancelled;
     std::function<void()> whileModal;  // runs while a modal dialog is open
     std::vector<zelapp::UnitStatus> unitStatuses;
+    std::vector<bool> pausedCalls;  // what each tick said of updating
     int gridRebuilds = 0;
 
     void captionChanged(const QString &text) override { caption = text; }
@@ -49,6 +50,7 @@ class RecordingView : public zelapp::MainWindowView {
     }
     void UpdateGridDisplay() override { ++gridRebuilds; }
     void UpdateBarDisplay() override {}
+    void displaysPaused(bool paused) override { pausedCalls.push_back(paused); }
     void showGrid(bool) override {}
     void showBars(bool) override {}
     zelapp::DialogResult showDialog(zelapp::CommandDialog dialog, bool modal) override {

@@ -315,6 +315,51 @@ TEST_F(FormMainTest, ALostUnitShowsTheStripAndNoUnitOverTheBarsUntilReconnect) {
     EXPECT_FALSE(w->barWindow()->unitLost());
 }
 
+// The words across the grid and the bar window while their values are not live.
+TEST_F(FormMainTest, UpdatingOffSaysDisplayPausedAcrossBothWindowsAndNoUnitWins) {
+    auto *w = start(QStringLiteral("/NUMS /BARS"));
+    f.defineEveryChannel();
+    QWidget *windows[] = {w->gridWindow(), w->barWindow()};
+    const auto banners = [&windows] {
+        std::vector<QString> shown;
+        for (QWidget *window : windows) {
+            const auto *label = window->findChild<QLabel *>(QStringLiteral("LabelBanner"));
+            EXPECT_NE(label, nullptr);
+            if (label != nullptr) {
+                shown.push_back(label->isHidden() ? QString() : label->text());
+                EXPECT_TRUE(label->isHidden() || label->geometry() == window->rect());
+            }
+        }
+        return shown;
+    };
+    const auto both = [](const char *words) {
+        return std::vector<QString>(2, QString::fromLatin1(words));
+    };
+    w->Timer1_Timer();
+    EXPECT_EQ(banners(), both(""));
+
+    action(w, "UpdateToggle")->trigger();
+    w->Timer1_Timer();
+    EXPECT_EQ(banners(), both("DISPLAY PAUSED"));
+    EXPECT_EQ(w->gridWindow()->bannerText(), QStringLiteral("DISPLAY PAUSED"));
+    w->gridWindow()->resize(300, 200);
+    EXPECT_EQ(banners(), both("DISPLAY PAUSED"));  // follows the window's size
+
+    f.fakeUnit.reachable = false;
+    w->Timer1_Timer();  // updating is off, yet the loss is found
+    EXPECT_FALSE(w->findChild<QFrame *>(QStringLiteral("FrameUnitLost"))->isHidden());
+    EXPECT_EQ(banners(), both("NO UNIT"));
+
+    f.fakeUnit.reachable = true;
+    QTest::mouseClick(button(w, "CommandReconnect"), Qt::LeftButton);
+    ASSERT_TRUE(f.attempts.finish());
+    EXPECT_EQ(banners(), both("DISPLAY PAUSED"));
+
+    action(w, "UpdateToggle")->trigger();
+    w->Timer1_Timer();
+    EXPECT_EQ(banners(), both(""));
+}
+
 TEST_F(FormMainTest, ResetButtonClearsTheUnitsMinimumAndMaximum) {
     auto *w = start();
     f.fakeUnit.clearCalls();

@@ -96,8 +96,9 @@ TEST_F(LGaugeRepaintTest, DrawingSwitchAndUnchangedSettingsHoldRepaints) {
     EXPECT_EQ(paintsAfterEvents(), 0);
 }
 
-// A ±0.05 gauge with the channel default limits, drawn at `value`.
+// A ±0.05 gauge with the channel default limits and decimals, drawn at `value`.
 QImage drawAt(LGauge &gauge, double value) {
+    gauge.setDecimals(5);  // the zone is that of the value as shown
     gauge.setScaleTop(0.05);
     gauge.setScaleBottom(-0.05);
     gauge.setBarTop(0.05);
