@@ -202,6 +202,9 @@ void ScanCycle::Timer1_Timer() {
 }
 
 void ScanCycle::checkUnit() {
+    // Only whether the unit answers matters here; a refusal of this read is nobody's news, and
+    // must not become a box at every tick.
+    const LibraryBoxesOff quiet(unit_);
     float value = 0;
     unit_.ZelReadChannel(kCheckedChannel, &value);
 }
