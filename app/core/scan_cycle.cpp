@@ -93,6 +93,12 @@ void ScanCycle::channelRead(int channel, const ShownValue &shown) {
     }
 }
 
+void ScanCycle::inputRead(ScanObserver::Input input, int number, const ShownValue &shown) {
+    for (ScanObserver *observer : observers_) {
+        observer->inputRead(input, number, shown);
+    }
+}
+
 ShownValue ScanCycle::read(LiveValueSink::Source source, int number) {
     using Source = LiveValueSink::Source;
     const auto readFunction = source == Source::Channel ? &UnitApi::ZelReadChannel
@@ -343,9 +349,7 @@ void ScanCycle::showInputs(ScanObserver::Input input, int count) {
                                                            : LiveValueSink::Source::Analog;
     for (int i = 1; i <= count; ++i) {
         const ShownValue shown = read(source, i);
-        for (ScanObserver *observer : observers_) {
-            observer->inputRead(input, i, shown);
-        }
+        inputRead(input, i, shown);
         showValue(i, inputText(shown), shown);
     }
 }

@@ -87,7 +87,9 @@ class ScanCycle : public ScanTimer {
 
     void showView();
     void checkUnit();
+    // The observers hear each value the tick read for the displays.
     void channelRead(int channel, const ShownValue &shown);
+    void inputRead(ScanObserver::Input input, int number, const ShownValue &shown);
     void feedLiveFields();
     void feed(LiveValueSink &sink);
     void updateLabels();

@@ -133,7 +133,7 @@ void MainCommands::AboutMoxSRV_Click() {
 }
 
 void MainCommands::mnuHelpContents_Click() {
-    help_.ShowHelpTopic(0, windows_.caption());
+    showHelpTopic(0);
 }
 
 void MainCommands::showHelpTopic(long topic) {

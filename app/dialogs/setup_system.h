@@ -101,6 +101,7 @@ class SetupSystemTool {
     // The full-scale box: a Single of at least the smallest full scale a probe can have.
     bool fullScale(float &out);
     bool refuse(SystemBox box, const QString &message);
+    void fillBoxes();
     void refresh();
 
     Setup &setup_;
@@ -109,8 +110,6 @@ class SetupSystemTool {
     Prompter &prompter_;
     QLocale locale_;
     SetupSystemView *view_ = nullptr;
-
-    void fillBoxes();
 
     std::array<QString, kSystemBoxCount> boxes_;
     bool open_ = false;

@@ -9,10 +9,8 @@
 #include "display/display_places.h"
 #include "display/grid_rows.h"
 #include "display/twips.h"
-#include "display/view/banner_words.h"
 #include "display/view_items.h"
 #include "ui_form_grid_display.h"
-#include "view/window_banner.h"
 #include "view/window_place.h"
 
 namespace zelapp {
@@ -43,9 +41,8 @@ FormGridDisplay::FormGridDisplay(Setup &setup, AppState &state, DisplayHost &hos
       state_(state),
       host_(host),
       placer_(new WindowPlacer(*this)),
-      banner_(new WindowBanner(*this)) {
+      banner_(new ValuesBanner(*this)) {
     ui_->setupUi(this);
-    banner_->setObjectName(QStringLiteral("LabelBanner"));
     applyProgramIcon(*this, state_.AppPath);
     applyColumns();
     setRows(GridTable{});
@@ -104,22 +101,6 @@ void FormGridDisplay::SetGridValue(int row, const QString &text) {
         return;
     }
     setTextIfChanged(ui_->GridView->item(row, kValueColumn), text);
-}
-
-void FormGridDisplay::setUnitLost(bool lost) {
-    unitLost_ = lost;
-    showBanner(*banner_, displayBanner(unitLost_, paused_));
-}
-
-void FormGridDisplay::setPaused(bool paused) {
-    if (paused != paused_) {
-        paused_ = paused;
-        showBanner(*banner_, displayBanner(unitLost_, paused_));
-    }
-}
-
-QString FormGridDisplay::bannerText() const {
-    return banner_->isHidden() ? QString() : banner_->text();
 }
 
 void FormGridDisplay::SetNumberOfNumerics() {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/app_state.h"
+#include "display/view/values_banner.h"
 #include "display/view_items.h"
 
 class QCloseEvent;
@@ -20,7 +21,6 @@ namespace zelapp {
 
 class DisplayHost;
 class Setup;
-class WindowBanner;
 class WindowPlacer;
 struct GridTable;
 
@@ -46,12 +46,12 @@ class FormGridDisplay : public QWidget {
     int TotalNumberOfNumerics() const { return totalNumberOfNumerics_; }
     // Words across the rows while their values are not live: "NO UNIT" while the unit is
     // lost, "DISPLAY PAUSED" while updating is off (a lost unit wins).
-    void setUnitLost(bool lost);
-    bool unitLost() const { return unitLost_; }
-    void setPaused(bool paused);
-    bool paused() const { return paused_; }
+    void setUnitLost(bool lost) { banner_->setUnitLost(lost); }
+    bool unitLost() const { return banner_->unitLost(); }
+    void setPaused(bool paused) { banner_->setPaused(paused); }
+    bool paused() const { return banner_->paused(); }
     // The words across the rows; empty when there are none.
-    QString bannerText() const;
+    QString bannerText() const { return banner_->shownText(); }
 
   protected:
     bool event(QEvent *event) override;
@@ -71,10 +71,8 @@ class FormGridDisplay : public QWidget {
     AppState &state_;
     DisplayHost &host_;
     WindowPlacer *placer_;  // a child of the window
-    WindowBanner *banner_;  // over the rows, a child of the window
+    ValuesBanner *banner_;  // over the rows, a child of the window
     int totalNumberOfNumerics_ = 0;
-    bool unitLost_ = false;
-    bool paused_ = false;
     std::vector<ViewItem> shownItems_;  // the item of each row's value
 };
 

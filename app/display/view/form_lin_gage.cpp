@@ -7,11 +7,9 @@
 
 #include "display/display_places.h"
 #include "display/twips.h"
-#include "display/view/banner_words.h"
 #include "display/view_items.h"
 #include "setup/setup.h"
 #include "ui_form_lin_gage.h"
-#include "view/window_banner.h"
 #include "view/window_place.h"
 
 namespace zelapp {
@@ -23,12 +21,11 @@ FormLinGage::FormLinGage(Setup &setup, AppState &state, DisplayHost &host, QWidg
       host_(host),
       ui_(std::make_unique<Ui::FormLinGage>()),
       placer_(new WindowPlacer(*this)),
-      banner_(new WindowBanner(*this)) {
+      banner_(new ValuesBanner(*this)) {
     ui_->setupUi(this);
     if (parent != nullptr) {
         setWindowFlag(Qt::Window);
     }
-    banner_->setObjectName(QStringLiteral("LabelBanner"));
     applyProgramIcon(*this, state_.AppPath);
     gauges_.push_back(ui_->LGauge1);
     connectGauge(*ui_->LGauge1);
@@ -230,22 +227,6 @@ void FormLinGage::closeEvent(QCloseEvent *event) {
 void FormLinGage::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     layoutBars();
-}
-
-void FormLinGage::setUnitLost(bool lost) {
-    unitLost_ = lost;
-    showBanner(*banner_, displayBanner(unitLost_, paused_));
-}
-
-void FormLinGage::setPaused(bool paused) {
-    if (paused != paused_) {
-        paused_ = paused;
-        showBanner(*banner_, displayBanner(unitLost_, paused_));
-    }
-}
-
-QString FormLinGage::bannerText() const {
-    return banner_->isHidden() ? QString() : banner_->text();
 }
 
 }  // namespace zelapp

@@ -12,6 +12,7 @@
 #include "display/bar_layout.h"
 #include "display/display_host.h"
 #include "display/view/lgauge.h"
+#include "display/view/values_banner.h"
 #include "display/view_items.h"
 
 namespace Ui {
@@ -21,7 +22,6 @@ class FormLinGage;
 namespace zelapp {
 
 class Setup;
-class WindowBanner;
 class WindowPlacer;
 
 class FormLinGage : public QWidget {
@@ -40,12 +40,12 @@ class FormLinGage : public QWidget {
     void SetNumberOfBars();
     // While the unit is lost the bars carry no level (their values are NaN) and "NO UNIT"
     // stands across them; while updating is off, "DISPLAY PAUSED" (a lost unit wins).
-    void setUnitLost(bool lost);
-    bool unitLost() const { return unitLost_; }
-    void setPaused(bool paused);
-    bool paused() const { return paused_; }
+    void setUnitLost(bool lost) { banner_->setUnitLost(lost); }
+    bool unitLost() const { return banner_->unitLost(); }
+    void setPaused(bool paused) { banner_->setPaused(paused); }
+    bool paused() const { return banner_->paused(); }
     // The words across the bars; empty when there are none.
-    QString bannerText() const;
+    QString bannerText() const { return banner_->shownText(); }
     void SaveLGaugeFormSize();
     void RestoreLGaugeFormSize();
 
@@ -74,11 +74,9 @@ class FormLinGage : public QWidget {
     DisplayHost &host_;
     std::unique_ptr<Ui::FormLinGage> ui_;
     WindowPlacer *placer_;          // a child of the window
-    WindowBanner *banner_;          // over the gauges, a child of the window
+    ValuesBanner *banner_;          // over the gauges, a child of the window
     std::vector<LGauge *> gauges_;  // element i at i; children of the form
     int totalNumberOfBars_ = 0;
-    bool unitLost_ = false;
-    bool paused_ = false;
     std::vector<ViewItem> shownItems_;  // the item of each bar's level
 };
 
