@@ -21,18 +21,10 @@ MainLifecycle::MainLifecycle(AppState &state, Prompter &prompter, SetupCommands 
       conversationCount_(std::move(conversationCount)) {}
 
 bool MainLifecycle::Form_QueryUnload() {
-    if (state_.SetupModified) {
-        const PromptAnswer answer =
-            prompter_.ask(QStringLiteral("Setup has been modified\rSave changes"), {},
-                          PromptIcon::Question, PromptButtons::YesNoCancel);
-        if (answer == PromptAnswer::Cancel) {
-            return false;
-        }
-        // A Save As that was cancelled or failed keeps the program open: closing would throw
-        // away the changes the operator just asked to keep.
-        if (answer == PromptAnswer::Yes && !commands_.SaveAsFile_Click()) {
-            return false;
-        }
+    // A Save As that was cancelled or failed keeps the program open: closing would throw away
+    // the changes the operator just asked to keep.
+    if (!commands_.confirmSetupChanges(SetupCommands::SaveBy::SaveAs)) {
+        return false;
     }
     if (conversationCount_ && conversationCount_() != 0) {
         const PromptAnswer answer =

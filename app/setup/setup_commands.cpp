@@ -19,6 +19,10 @@ bool SetupCommands::confirmReplace() {
     if (replaceGuard_ && !replaceGuard_()) {
         return false;
     }
+    return confirmSetupChanges(SaveBy::Save);
+}
+
+bool SetupCommands::confirmSetupChanges(SaveBy save) {
     if (!setup_.state().SetupModified) {
         return true;
     }
@@ -27,7 +31,7 @@ bool SetupCommands::confirmReplace() {
                       PromptIcon::Question, PromptButtons::YesNoCancel);
     switch (answer) {
         case PromptAnswer::Yes:
-            return SaveFile_Click();
+            return save == SaveBy::Save ? SaveFile_Click() : SaveAsFile_Click();
         case PromptAnswer::No:
             return true;
         default:

@@ -42,6 +42,10 @@ class SetupCommands {
     // Whether the setup may be replaced: the dialogs' questions, then "Setup has been
     // modified" (Yes saves, through Save As without a name; a cancelled or failed save stops).
     bool confirmReplace();
+    // "Setup has been modified" / "Save changes" when it is: Yes saves (by Save, or always by
+    // Save As as the close does), No goes on; Cancel, or a save cancelled or failed, stops.
+    enum class SaveBy { Save, SaveAs };
+    bool confirmSetupChanges(SaveBy save);
 
     QChar decimalSeparator() const;
     Setup &setup() { return setup_; }
