@@ -24,6 +24,15 @@ enum class CommandDialog {
 // A modeless dialog returns Shown.
 enum class DialogResult { Shown, Ok, Cancelled };
 
+// What a value's cell and bar say beside the value: that it is an old reading (not read in the
+// last tick: grey), or why there is none (the unit's refusal). Shown as the cell's and the
+// bar's tooltip.
+struct ValueNote {
+    bool old = false;
+    QString tip;
+    bool operator==(const ValueNote &) const = default;
+};
+
 // The View menu's check marks: the two windows, updating, and the view on show (0 none).
 struct MenuMarks {
     bool grid = false;
@@ -53,11 +62,16 @@ class MainWindowPort {
     // is blank and the bar shows no level. While the unit is lost the text is "NO UNIT".
     virtual void SetGridValue(int position, const QString &text) = 0;
     virtual void SetBarValue(int position, float value) = 0;
+    // Follows SetGridValue and SetBarValue for the same position whenever either is told.
+    virtual void SetValueNote(int position, const ValueNote &note) = 0;
     virtual void UpdateGridDisplay() = 0;
     virtual void UpdateBarDisplay() = 0;
     // Whether the tick leaves the grid and the bars alone because updating is off
     // (UpdateEnabled); told at every tick, so that frozen values never pass for live ones.
     virtual void setDisplaysPaused(bool paused) = 0;
+    // A line under the main window's buttons about the unit's answers that the values alone do
+    // not tell: items it refuses, a unit answering slowly. Empty: none; told when it changes.
+    virtual void setUnitNotice(const QString &text) = 0;
     // Check mark of the view menu item for a ViewType (1..4).
     virtual void setViewChecked(int viewType, bool checked) = 0;
 

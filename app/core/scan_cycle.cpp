@@ -6,6 +6,8 @@
 #include "base/runtime_text.h"
 #include "setup/setup.h"
 #include "unit/library_boxes.h"
+#include "unit/refused_items.h"
+#include "unit/unit_status.h"
 
 namespace zelapp {
 
@@ -99,37 +101,59 @@ void ScanCycle::inputRead(ScanObserver::Input input, int number, const ShownValu
     }
 }
 
-ShownValue ScanCycle::read(LiveValueSink::Source source, int number) {
-    using Source = LiveValueSink::Source;
+bool ScanCycle::timeLeft() const {
+    return clock_->elapsedMs() - tick_.start < kReadBudgetMs;
+}
+
+int32_t ScanCycle::timedRead(int32_t (UnitApi::*read)(int32_t, float *), int number, float *value) {
+    const qint64 before = clock_->elapsedMs();
+    const int32_t status = (unit_.*read)(number, value);
+    ++tick_.reads;
+    if (clock_->elapsedMs() - before <= kReadBudgetMs) {
+        tick_.anyPrompt = true;
+    }
+    return status;
+}
+
+std::optional<ShownValue> ScanCycle::read(Source source, int number) {
+    if (!timeLeft()) {
+        return std::nullopt;
+    }
     const auto readFunction = source == Source::Channel ? &UnitApi::ZelReadChannel
                               : source == Source::Lvdt  ? &UnitApi::ZelReadLvdt
                                                         : &UnitApi::ZelReadAnalog;
-    const std::pair key{source, number};
-    readThisTick_ = true;
     float value = 0;
-    int32_t status = 0;
-    // Looked up afresh after the read: the library's box runs the event loop, and the ticks
-    // that come meanwhile may change the record.
-    if (refusedReads_.contains(key)) {
-        const LibraryBoxesOff quiet(unit_);
-        status = (unit_.*readFunction)(number, &value);
-    } else {
-        status = (unit_.*readFunction)(number, &value);
-    }
+    const int32_t status = timedRead(readFunction, number, &value);
+    const std::pair key{source, number};
     if (status == 0) {
         refusedReads_.erase(key);
-        return {ShownValue::Kind::Reading, value};
+        return ShownValue{ShownValue::Kind::Reading, value};
     }
     if (status == kUnitNotCommunicating) {
-        return {ShownValue::Kind::NoUnit, 0};
+        return ShownValue{ShownValue::Kind::NoUnit, 0};
     }
-    const auto told = refusedReads_.find(key);
-    if (told == refusedReads_.end()) {
-        refusedReads_.emplace(key, status);  // the library's box has just said it
-    } else if (told->second != status) {
-        refusedReads_.erase(told);  // unheard; the next read says it with the boxes on
+    refusedReads_[key] = status;
+    return ShownValue{ShownValue::Kind::NoReading, 0, false, status};
+}
+
+ShownValue ScanCycle::oldOf(ShownValue last) {
+    last.old = true;
+    return last;
+}
+
+ValueNote ScanCycle::noteOf(const ShownValue &shown) {
+    if (shown.old) {
+        return {true, notReadTip()};
     }
-    return {ShownValue::Kind::NoReading, 0};
+    if (shown.kind == ShownValue::Kind::NoReading && shown.refusal != 0) {
+        return {false, unitStatusText(shown.refusal)};
+    }
+    return {};
+}
+
+int ScanCycle::rotated(int first, int count, int k) {
+    const int start = first >= 1 && first <= count ? first - 1 : 0;
+    return 1 + (start + k) % count;
 }
 
 QString ScanCycle::inputText(const ShownValue &shown) const {
@@ -153,11 +177,26 @@ QString ScanCycle::formatChannelValue(const Channel &channel, float value) {
     return rt::formatValue(value, *lastDecimals_, separator_);
 }
 
-ShownValue ScanCycle::readChannel(const Channel &channel, int number) {
+ShownValue ScanCycle::channelValue(const Channel &channel, int number) {
     if (channel.Formula().isEmpty()) {
         return {ShownValue::Kind::NoReading, 0};
     }
-    return read(LiveValueSink::Source::Channel, number);
+    const auto slot = static_cast<std::size_t>(number);
+    if (tick_.channels.size() <= slot) {
+        tick_.channels.resize(slot + 1);
+    }
+    if (!tick_.channels[slot]) {
+        if (const std::optional<ShownValue> shown = read(Source::Channel, number)) {
+            tick_.channels[slot] = *shown;
+        } else {
+            fitCache(lastChannelValue_, number);
+            tick_.channels[slot] = oldOf(lastChannelValue_[slot]);
+            if (!tick_.firstUnreadChannel) {
+                tick_.firstUnreadChannel = number;
+            }
+        }
+    }
+    return *tick_.channels[slot];
 }
 
 QString ScanCycle::channelText(const Channel &channel, const ShownValue &shown) {
@@ -180,13 +219,18 @@ void ScanCycle::fitCache(std::vector<ShownValue> &cache, int n) {
 
 // The grid and bar checks are read on every use: the operator may switch them at any time.
 void ScanCycle::showValue(int position, const QString &text, const ShownValue &shown) {
-    if (displays_.gridEnabled()) {
+    const bool grid = displays_.gridEnabled();
+    const bool bars = displays_.barsEnabled();
+    if (grid) {
         displays_.SetGridValue(position, text);
     }
-    if (displays_.barsEnabled()) {
+    if (bars) {
         displays_.SetBarValue(position, shown.kind == ShownValue::Kind::Reading
                                             ? shown.value
                                             : std::numeric_limits<float>::quiet_NaN());
+    }
+    if (grid || bars) {
+        displays_.SetValueNote(position, noteOf(shown));
     }
 }
 
@@ -194,7 +238,11 @@ void ScanCycle::Timer1_Timer() {
     if (!timerEnabled_) {
         return;
     }
-    readThisTick_ = false;
+    // A box would stop the tick, and with it the displays and the live values, while the
+    // values stood still: what the unit refuses is told in the notice line instead.
+    const LibraryBoxesOff quiet(unit_);
+    tick_ = Tick{};
+    tick_.start = clock_->elapsedMs();
     feedLiveFields();
     displays_.setDisplaysPaused(!state_.UpdateEnabled);
     if (state_.UpdateEnabled && state_.ScanHoldCount == 0) {
@@ -202,37 +250,64 @@ void ScanCycle::Timer1_Timer() {
     }
     // With updating off, no channel defined or a view that reads nothing, frozen values would
     // otherwise look measured while the unit is gone.
-    if (!readThisTick_) {
+    if (tick_.reads == 0) {
         checkUnit();
     }
+    finishTick();
 }
 
 void ScanCycle::checkUnit() {
-    // Only whether the unit answers matters here; a refusal of this read is nobody's news, and
-    // must not become a box at every tick.
-    const LibraryBoxesOff quiet(unit_);
+    // Only whether the unit answers matters here; a refusal of this read is nobody's news.
     float value = 0;
-    unit_.ZelReadChannel(kCheckedChannel, &value);
+    timedRead(&UnitApi::ZelReadChannel, kCheckedChannel, &value);
+}
+
+void ScanCycle::finishTick() {
+    firstChannel_ = tick_.firstUnreadChannel.value_or(1);
+    firstInput_ = tick_.firstUnreadInput.value_or(1);
+    slow_ = tick_.reads > 0 && !tick_.anyPrompt;
+    const QString notice = noticeText();
+    if (notice != notice_) {
+        notice_ = notice;
+        displays_.setUnitNotice(notice_);
+    }
+}
+
+QString ScanCycle::noticeText() const {
+    QStringList lines;
+    if (slow_) {
+        lines << slowText();
+    }
+    RefusedItems refused;
+    for (const auto &[key, status] : refusedReads_) {
+        const auto item = key.first == Source::Channel ? RefusedItems::Item::Channel
+                          : key.first == Source::Lvdt  ? RefusedItems::Item::Probe
+                                                       : RefusedItems::Item::Analog;
+        refused.add(item, key.second, status);
+    }
+    lines << refused.lines();
+    return lines.join(QLatin1Char('\n'));
 }
 
 void ScanCycle::showView() {
-    if (state_.ViewType != VIEWTYPECHANNELS) {
-        updateLabels();  // channel view does it on the way
-    }
     switch (state_.ViewType) {
         case VIEWTYPEGROUPS:
+            showChannels(false);
             showGroup();
             break;
         case VIEWTYPECHANNELS:
-            showChannels();
+            showChannels(true);
             break;
         case VIEWTYPELVDTS:
+            showChannels(false);
             showInputs(ScanObserver::Input::Lvdt, setup_.lvdtCount());
             break;
         case VIEWTYPEANALOGS:
+            showChannels(false);
             showInputs(ScanObserver::Input::Analog, setup_.analogCount());
             break;
         default:
+            showChannels(false);
             break;
     }
 }
@@ -245,18 +320,22 @@ void ScanCycle::feedLiveFields() {
     }
 }
 
+// A field keeps what it shows when the tick had no time to read its item.
 void ScanCycle::feed(LiveValueSink &sink) {
     const int number = sink.liveNumber();
     if (number == 0) {
         return;
     }
     switch (sink.liveSource()) {
-        case LiveValueSink::Source::Channel: {
+        case Source::Channel: {
             const Channel *channel = setup_.channel(number);
             if (!channel) {
                 return;
             }
-            const ShownValue shown = readChannel(*channel, number);
+            const ShownValue shown = channelValue(*channel, number);
+            if (shown.old) {
+                return;
+            }
             if (shown.kind != ShownValue::Kind::Reading) {
                 sink.showLiveValue(channelText(*channel, shown), std::nullopt);
             } else if (sink.sharesChannelFormat()) {
@@ -267,72 +346,34 @@ void ScanCycle::feed(LiveValueSink &sink) {
             }
             return;
         }
-        case LiveValueSink::Source::Lvdt:
-        case LiveValueSink::Source::Analog: {
-            const bool lvdt = sink.liveSource() == LiveValueSink::Source::Lvdt;
+        case Source::Lvdt:
+        case Source::Analog: {
+            const bool lvdt = sink.liveSource() == Source::Lvdt;
             if (number < 1 || number > (lvdt ? setup_.lvdtCount() : setup_.analogCount())) {
                 return;
             }
-            const ShownValue shown = read(sink.liveSource(), number);
-            sink.showLiveValue(inputText(shown), shown.kind == ShownValue::Kind::Reading
-                                                     ? std::optional<float>(shown.value)
-                                                     : std::nullopt);
+            const std::optional<ShownValue> shown = read(sink.liveSource(), number);
+            if (!shown) {
+                return;
+            }
+            sink.showLiveValue(inputText(*shown), shown->kind == ShownValue::Kind::Reading
+                                                      ? std::optional<float>(shown->value)
+                                                      : std::nullopt);
             return;
         }
     }
 }
 
-void ScanCycle::updateLabels() {
-    fitCache(lastChannelValue_, setup_.channelCount());
-    for (int i = 1; i <= setup_.channelCount(); ++i) {
+void ScanCycle::showChannels(bool toDisplays) {
+    const int count = setup_.channelCount();
+    fitCache(lastChannelValue_, count);
+    for (int k = 0; k < count; ++k) {
+        const int i = rotated(firstChannel_, count, k);
         const Channel *channel = setup_.channel(i);
         if (!channel) {
             continue;
         }
-        const ShownValue shown = readChannel(*channel, i);
-        channelRead(i, shown);
-        if (shown != lastChannelValue_[i]) {
-            lastChannelValue_[i] = shown;
-            setup_.labels().setText(i, channelText(*channel, shown));
-        }
-    }
-}
-
-void ScanCycle::showGroup() {
-    // Group 0 or below would be a fault of the caller; show nothing rather than guess.
-    if (state_.CurrentGroup < 1 || state_.CurrentGroup > setup_.groupCount()) {
-        return;
-    }
-    const group *shown = setup_.groupAt(state_.CurrentGroup);
-    if (!shown) {
-        return;
-    }
-    // Keyed by channel number, so the cache must reach the highest channel.
-    fitCache(lastViewValue_, setup_.channelCount());
-    for (int p = 1; p <= shown->Count; ++p) {
-        const int ch = shown->GetChannel(p);
-        // A group still naming a removed channel: leave its row alone.
-        const Channel *channel = setup_.channel(ch);
-        if (!channel) {
-            continue;
-        }
-        const ShownValue shown = readChannel(*channel, ch);
-        if (shown == lastViewValue_[ch]) {
-            continue;
-        }
-        lastViewValue_[ch] = shown;
-        showValue(p, channelText(*channel, shown), shown);
-    }
-}
-
-void ScanCycle::showChannels() {
-    fitCache(lastChannelValue_, setup_.channelCount());
-    for (int i = 1; i <= setup_.channelCount(); ++i) {
-        const Channel *channel = setup_.channel(i);
-        if (!channel) {
-            continue;
-        }
-        const ShownValue shown = readChannel(*channel, i);
+        const ShownValue shown = channelValue(*channel, i);
         channelRead(i, shown);
         if (shown == lastChannelValue_[i]) {
             continue;
@@ -340,17 +381,55 @@ void ScanCycle::showChannels() {
         lastChannelValue_[i] = shown;
         const QString text = channelText(*channel, shown);
         setup_.labels().setText(i, text);
-        showValue(i, text, shown);
+        if (toDisplays) {
+            showValue(i, text, shown);
+        }
+    }
+}
+
+// Every channel was read (or given up) by the pass over the value holders: the rows take the
+// tick's values, so a group naming a channel many times costs one read.
+void ScanCycle::showGroup() {
+    // Group 0 or below would be a fault of the caller; show nothing rather than guess.
+    if (state_.CurrentGroup < 1 || state_.CurrentGroup > setup_.groupCount()) {
+        return;
+    }
+    const group *shownGroup = setup_.groupAt(state_.CurrentGroup);
+    if (!shownGroup) {
+        return;
+    }
+    fitCache(lastViewValue_, shownGroup->Count);
+    for (int p = 1; p <= shownGroup->Count; ++p) {
+        const int ch = shownGroup->GetChannel(p);
+        // A group still naming a removed channel: leave its row alone.
+        const Channel *channel = setup_.channel(ch);
+        if (!channel) {
+            continue;
+        }
+        const ShownValue shown = channelValue(*channel, ch);
+        if (shown == lastViewValue_[p]) {
+            continue;
+        }
+        lastViewValue_[p] = shown;
+        showValue(p, channelText(*channel, shown), shown);
     }
 }
 
 void ScanCycle::showInputs(ScanObserver::Input input, int count) {
-    const auto source = input == ScanObserver::Input::Lvdt ? LiveValueSink::Source::Lvdt
-                                                           : LiveValueSink::Source::Analog;
-    for (int i = 1; i <= count; ++i) {
-        const ShownValue shown = read(source, i);
-        inputRead(input, i, shown);
-        showValue(i, inputText(shown), shown);
+    const auto source = input == ScanObserver::Input::Lvdt ? Source::Lvdt : Source::Analog;
+    fitCache(lastViewValue_, count);
+    for (int k = 0; k < count; ++k) {
+        const int i = rotated(firstInput_, count, k);
+        std::optional<ShownValue> shown = read(source, i);
+        if (!shown) {
+            shown = oldOf(lastViewValue_[i]);
+            if (!tick_.firstUnreadInput) {
+                tick_.firstUnreadInput = i;
+            }
+        }
+        lastViewValue_[i] = *shown;
+        inputRead(input, i, *shown);
+        showValue(i, inputText(*shown), *shown);
     }
 }
 

@@ -20,7 +20,7 @@ AttemptRunner &runnerOf(const SessionServices &services, std::unique_ptr<Attempt
 Session::Session(const SessionServices &services)
     : services_(services),
       link_(services.unit),
-      context_{link_, services.prompter, state_},
+      context_{link_, services.prompter, state_, &refusals_},
       setup_(context_, state_, labels_, items_, windows_),
       setupCommands_(setup_, services.prompter, services.chooser, services.locale),
       help_(state_, services.prompter, services.helpViewer),
@@ -38,6 +38,9 @@ Session::Session(const SessionServices &services)
                                       setup_.analogCount()};
       }) {
     scan_.setDecimalSeparator(setupCommands_.decimalSeparator());
+    if (services.scanClock != nullptr) {
+        scan_.setClock(*services.scanClock);
+    }
     for (LiveValueSink *sink : dialogs_.liveSinks()) {
         scan_.addLiveSink(*sink);
     }
@@ -149,6 +152,12 @@ void Session::Windows::SetBarValue(int position, float value) {
     }
 }
 
+void Session::Windows::SetValueNote(int position, const ValueNote &note) {
+    if (view != nullptr) {
+        view->SetValueNote(position, note);
+    }
+}
+
 void Session::Windows::UpdateGridDisplay() {
     if (view != nullptr) {
         view->UpdateGridDisplay();
@@ -164,6 +173,12 @@ void Session::Windows::UpdateBarDisplay() {
 void Session::Windows::setDisplaysPaused(bool paused) {
     if (view != nullptr) {
         view->displaysPaused(paused);
+    }
+}
+
+void Session::Windows::setUnitNotice(const QString &text) {
+    if (view != nullptr) {
+        view->unitNoticeChanged(text);
     }
 }
 

@@ -51,6 +51,8 @@ struct SessionServices {
     AttemptRunner *attemptRunner = nullptr;
     // The clock the calibration store waits on; none: the event loop's.
     WaitClock *clock = nullptr;
+    // The clock the scan measures its time with the unit by; none: the steady clock.
+    const ElapsedClock *scanClock = nullptr;
 };
 
 // The main window's side: what the session shows through the widgets. Without one attached the
@@ -62,6 +64,7 @@ class MainWindowView {
     virtual void marksChanged() = 0;
     virtual void SetGridValue(int position, const QString &text) = 0;
     virtual void SetBarValue(int position, float value) = 0;
+    virtual void SetValueNote(int position, const ValueNote &note) = 0;
     virtual void UpdateGridDisplay() = 0;
     virtual void UpdateBarDisplay() = 0;
     // The grid and the bars are not updated (UpdateEnabled off): told at every tick.
@@ -72,6 +75,8 @@ class MainWindowView {
     virtual bool isDialogOpen(CommandDialog dialog) const = 0;
     // The unit was lost, is being tried again, or is back.
     virtual void unitStatusChanged(const UnitStatus &status) = 0;
+    // The line about the unit's refusals and slowness; empty: none.
+    virtual void unitNoticeChanged(const QString &text) = 0;
 };
 
 class Session {
@@ -125,9 +130,11 @@ class Session {
         bool barsEnabled() const override;
         void SetGridValue(int position, const QString &text) override;
         void SetBarValue(int position, float value) override;
+        void SetValueNote(int position, const ValueNote &note) override;
         void UpdateGridDisplay() override;
         void UpdateBarDisplay() override;
         void setDisplaysPaused(bool paused) override;
+        void setUnitNotice(const QString &text) override;
         void setViewChecked(int viewType, bool checked) override;
         void marksChanged() override;
         void showGrid(bool visible) override;
@@ -169,6 +176,7 @@ class Session {
     ChannelLabels labels_;
     Windows windows_{*this};
     Items items_{*this};
+    RefusalLog refusals_;  // what the unit refused of a setup sent to it whole
     ModelContext context_;
     Setup setup_;
     SetupCommands setupCommands_;

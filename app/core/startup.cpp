@@ -7,6 +7,7 @@
 #include "core/ini_file.h"
 #include "core/instance_lock.h"
 #include "setup/setup.h"
+#include "setup/unit_batch.h"
 
 namespace zelapp {
 
@@ -60,10 +61,14 @@ StartupResult Main(StartupContext &c) {
     c.unit.ZelSetScanTime(state.ScanTime);
     c.unit.ZelSetAdcAvg(state.ADCAverage);
 
-    c.setup.CreateDefaultObjects();
-
-    if (c.showMainWindow) {
-        c.showMainWindow();
+    {
+        // The defaults and the setup file the window loads are told as one: a unit with fewer
+        // channels than the setup gets one message at start, not three boxes per channel.
+        const UnitBatch batch(c.setup.context());
+        c.setup.CreateDefaultObjects();
+        if (c.showMainWindow) {
+            c.showMainWindow();
+        }
     }
     return StartupResult::Running;
 }

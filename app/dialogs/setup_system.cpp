@@ -4,6 +4,7 @@
 #include "dialogs/box_checks.h"
 #include "model/single_range.h"
 #include "setup/setup.h"
+#include "setup/unit_batch.h"
 #include "unit/library_boxes.h"
 
 namespace zelapp {
@@ -265,10 +266,14 @@ bool SetupSystemTool::ApplySystemSettings() {
                               v.lvdts != setup_.lvdtCount() || v.analogs != setup_.analogCount() ||
                               v.decimals != state_.Decimals;
     state_.Decimals = v.decimals;
-    setup_.CreateChannels(channels);
-    state_.LvdtFSV = v.lvdtFsv;
-    setup_.CreateLVDTs(v.lvdts);
-    setup_.CreateAnalogs(v.analogs);
+    {
+        // New channels beyond the unit are told once, not three boxes each.
+        const UnitBatch batch(setup_.context());
+        setup_.CreateChannels(channels);
+        state_.LvdtFSV = v.lvdtFsv;
+        setup_.CreateLVDTs(v.lvdts);
+        setup_.CreateAnalogs(v.analogs);
+    }
     state_.ADCAverage = v.adcAverage;
     state_.RunAvg = v.runAverage;
     state_.ScanTime = v.scanTime;

@@ -31,7 +31,8 @@ int32_t Channel::setFormula(const QString &formula) {
         return kMissingInput;
     }
     if (formula.isEmpty()) {
-        context_.unit.ZelClearChannel(Index);
+        context_.noteRefusal(RefusedItems::Item::Channel, Index,
+                             context_.unit.ZelClearChannel(Index));
         formula_.clear();
         return 0;
     }
@@ -39,6 +40,7 @@ int32_t Channel::setFormula(const QString &formula) {
     // formula: the unit goes on with the one it had, and a saved setup must say the same.
     const QByteArray text = formula.toLatin1();
     const int32_t status = context_.unit.ZelDefineChannel(Index, text.constData());
+    context_.noteRefusal(RefusedItems::Item::Channel, Index, status);
     if (status == 0) {
         formula_ = QString::fromLatin1(text);
     }
@@ -62,7 +64,8 @@ void Channel::setZeroOffset(float value) {
         context_.prompter.message(QStringLiteral("Index Zero in ZeroOffset Property"));
         return;
     }
-    context_.unit.ZelSetCzero(Index, &value);
+    context_.noteRefusal(RefusedItems::Item::Channel, Index,
+                         context_.unit.ZelSetCzero(Index, &value));
 }
 
 float Channel::Scaling() const {
@@ -72,7 +75,8 @@ float Channel::Scaling() const {
 }
 
 void Channel::setScaling(float value) {
-    context_.unit.ZelSetCscale(Index, &value);
+    context_.noteRefusal(RefusedItems::Item::Channel, Index,
+                         context_.unit.ZelSetCscale(Index, &value));
 }
 
 }  // namespace zelapp

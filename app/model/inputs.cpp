@@ -30,7 +30,8 @@ float Lvdt::ZeroOffset() const {
 }
 
 void Lvdt::setZeroOffset(float value) {
-    context_.unit.ZelSetTzero(Index, &value);
+    context_.noteRefusal(RefusedItems::Item::Probe, Index,
+                         context_.unit.ZelSetTzero(Index, &value));
 }
 
 float Lvdt::FullScale() const {
@@ -39,7 +40,8 @@ float Lvdt::FullScale() const {
 
 void Lvdt::setFullScale(float value) {
     float unitValue = value / 4;
-    context_.unit.ZelSetTfsv(Index, &unitValue);
+    context_.noteRefusal(RefusedItems::Item::Probe, Index,
+                         context_.unit.ZelSetTfsv(Index, &unitValue));
 }
 
 void analog::SetDefaults(int n) {
@@ -58,7 +60,8 @@ float analog::ZeroOffset() const {
 }
 
 void analog::setZeroOffset(float value) {
-    context_.unit.ZelSetAzero(Index, &value);
+    context_.noteRefusal(RefusedItems::Item::Analog, Index,
+                         context_.unit.ZelSetAzero(Index, &value));
 }
 
 float analog::FullScale() const {
@@ -66,7 +69,8 @@ float analog::FullScale() const {
 }
 
 void analog::setFullScale(float value) {
-    context_.unit.ZelSetAfsv(Index, &value);
+    context_.noteRefusal(RefusedItems::Item::Analog, Index,
+                         context_.unit.ZelSetAfsv(Index, &value));
 }
 
 }  // namespace zelapp

@@ -4,6 +4,7 @@
 #include "base/prompter.h"
 #include "setup/setup.h"
 #include "setup/setup_writer.h"
+#include "setup/unit_batch.h"
 
 namespace zelapp {
 
@@ -41,6 +42,7 @@ bool SetupCommands::confirmSetupChanges(SaveBy save) {
 
 void SetupCommands::NewFile_Click() {
     if (confirmReplace()) {
+        const UnitBatch batch(setup_.context());
         setup_.NewSetup();
     }
 }
@@ -103,6 +105,7 @@ void SetupCommands::LoadTest_Click() {
 }
 
 SetupLoad SetupCommands::loadSetupFile() {
+    const UnitBatch batch(setup_.context());
     return SetupReader(setup_, prompter_, locale_).read();
 }
 

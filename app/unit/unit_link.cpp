@@ -53,48 +53,65 @@ std::optional<bool> UnitLink::setupKept() {
     return status == 0 && text != nullptr && formula == answeredFormula(text);
 }
 
-bool UnitLink::restore(int channels, int lvdts, int analogs) {
+bool UnitLink::restore(int channels, int lvdts, int analogs, RefusedItems *refused) {
+    // The program's copy goes back whole: the unit's refusals are told once by the caller,
+    // not in a box of the library's per request.
+    library_.ZelMsgBox(0);
     // Every call is followed by the same question; the first "no" ends the restore.
     bool ok = true;
-    const auto send = [this, &ok](auto &&call) {
+    const auto send = [this, &ok, refused](RefusedItems::Item item, int32_t n, auto &&call) {
+        if (!ok) {
+            return;
+        }
+        const int32_t status = call();
+        ok = library_.ZelIsDemo() == 0;
+        if (ok && status != 0 && refused != nullptr) {
+            refused->add(item, n, status);
+        }
+    };
+    const auto sendSetting = [this, &ok](auto &&call) {
         if (ok) {
             call();
             ok = library_.ZelIsDemo() == 0;
         }
     };
-    const auto sendValue = [this, &send](Read write, UnitCopy::Value which, int32_t n) {
+    const auto sendValue = [this, &send](RefusedItems::Item item, Read write, UnitCopy::Value which,
+                                         int32_t n) {
         if (std::optional<float> v = copy_.value(which, n)) {
-            send([&] { (library_.*write)(n, &*v); });
+            send(item, n, [&] { return (library_.*write)(n, &*v); });
         }
     };
-    send([this] { library_.ZelStartScan(); });
+    sendSetting([this] { library_.ZelStartScan(); });
     if (copy_.scanTime) {
-        send([this] { library_.ZelSetScanTime(*copy_.scanTime); });
+        sendSetting([this] { library_.ZelSetScanTime(*copy_.scanTime); });
     }
     if (copy_.adcAverage) {
-        send([this] { library_.ZelSetAdcAvg(*copy_.adcAverage); });
+        sendSetting([this] { library_.ZelSetAdcAvg(*copy_.adcAverage); });
     }
     if (copy_.runAverage) {
-        send([this] { library_.ZelSetRunAvg(*copy_.runAverage); });
+        sendSetting([this] { library_.ZelSetRunAvg(*copy_.runAverage); });
     }
+    using Item = RefusedItems::Item;
     for (int32_t ch = 1; ch <= std::max<int32_t>(channels, copy_.highestChannel); ++ch) {
         const auto formula = copy_.formulas.find(ch);
         if (formula != copy_.formulas.end()) {
-            send([&] { library_.ZelDefineChannel(ch, formula->second.c_str()); });
+            send(Item::Channel, ch,
+                 [&] { return library_.ZelDefineChannel(ch, formula->second.c_str()); });
         } else {
-            send([&] { library_.ZelClearChannel(ch); });
+            send(Item::Channel, ch, [&] { return library_.ZelClearChannel(ch); });
         }
-        sendValue(&UnitApi::ZelSetCscale, UnitCopy::Cscale, ch);
-        sendValue(&UnitApi::ZelSetCzero, UnitCopy::Czero, ch);
+        sendValue(Item::Channel, &UnitApi::ZelSetCscale, UnitCopy::Cscale, ch);
+        sendValue(Item::Channel, &UnitApi::ZelSetCzero, UnitCopy::Czero, ch);
     }
     for (int32_t probe = 1; probe <= lvdts; ++probe) {
-        sendValue(&UnitApi::ZelSetTfsv, UnitCopy::Tfsv, probe);
-        sendValue(&UnitApi::ZelSetTzero, UnitCopy::Tzero, probe);
+        sendValue(Item::Probe, &UnitApi::ZelSetTfsv, UnitCopy::Tfsv, probe);
+        sendValue(Item::Probe, &UnitApi::ZelSetTzero, UnitCopy::Tzero, probe);
     }
     for (int32_t input = 1; input <= analogs; ++input) {
-        sendValue(&UnitApi::ZelSetAfsv, UnitCopy::Afsv, input);
-        sendValue(&UnitApi::ZelSetAzero, UnitCopy::Azero, input);
+        sendValue(Item::Analog, &UnitApi::ZelSetAfsv, UnitCopy::Afsv, input);
+        sendValue(Item::Analog, &UnitApi::ZelSetAzero, UnitCopy::Azero, input);
     }
+    library_.ZelMsgBox(boxesOff_ > 0 ? 0 : 1);
     if (ok) {
         lost_ = false;
     }
@@ -157,8 +174,22 @@ int32_t UnitLink::ZelCommInit(int32_t unused) {
     return library_.ZelCommInit(unused);
 }
 
+// Stretches with the boxes off nest (a batch, a tick's reads): the boxes are on again only
+// when the outermost ends. While the unit is lost an attempt to reach it may be running in the
+// library on another thread, so the switch waits for the restore.
 void UnitLink::ZelMsgBox(int32_t flag) {
-    library_.ZelMsgBox(flag);
+    if (flag == 0) {
+        if (boxesOff_++ == 0 && !lost_) {
+            library_.ZelMsgBox(0);
+        }
+        return;
+    }
+    if (boxesOff_ > 0 && --boxesOff_ > 0) {
+        return;
+    }
+    if (!lost_) {
+        library_.ZelMsgBox(flag);
+    }
 }
 
 int32_t UnitLink::EppInstallMsg(int32_t flag) {

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 
+#include "unit/refused_items.h"
 #include "unit/unit_api.h"
 
 namespace zelapp {
@@ -64,7 +65,8 @@ class UnitLink : public UnitApi {
     // analog inputs 1..analogs (full scale, zero). Channels cleared beyond the count while the
     // unit was lost are cleared on the unit too. The link is live again when all of it
     // went through; false, and still lost, when the library fell into demonstration mode.
-    bool restore(int channels, int lvdts, int analogs);
+    // The library's boxes are off meanwhile: what the unit refused goes to `refused`.
+    bool restore(int channels, int lvdts, int analogs, RefusedItems *refused = nullptr);
 
     ZEL_UNIT_CALLS(ZEL_UNIT_CALL_OVERRIDE)
 
@@ -101,6 +103,7 @@ class UnitLink : public UnitApi {
     UnitApi &library_;
     UnitCopy copy_;
     bool lost_ = false;
+    int boxesOff_ = 0;  // open stretches with the library's boxes off
     std::function<void()> onLost_;
     std::string formulaText_;  // what ZelReadFormula answers from the copy points to
 };

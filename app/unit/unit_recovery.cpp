@@ -89,16 +89,19 @@ void UnitRecovery::attemptDone(int32_t result) {
     }
     const Counts counts = counts_ ? counts_() : Counts{};
     const std::optional<bool> kept = link_.setupKept();
-    if (!link_.restore(counts.channels, counts.lvdts, counts.analogs)) {
+    RefusedItems refused;
+    if (!link_.restore(counts.channels, counts.lvdts, counts.analogs, &refused)) {
         failed();
         return;
     }
     failedAttempts_ = 0;
     status_ = UnitStatus{};
     changed();
-    // Without a defined channel there is no telling: the cautious message.
-    prompter_.notify(kept.value_or(false) ? backText() : restartedText(), {},
-                     PromptIcon::Information);
+    // Without a defined channel there is no telling: the cautious message. What the unit
+    // refused of the setup (another unit, with fewer channels) is told in the same message.
+    QStringList text{kept.value_or(false) ? backText() : restartedText()};
+    text << refused.lines();
+    prompter_.notify(text.join(QLatin1Char('\r')), {}, PromptIcon::Information);
 }
 
 void UnitRecovery::failed() {

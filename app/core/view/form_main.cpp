@@ -145,7 +145,10 @@ void FormMain::applyFixedSize() {
     // The size is that of the whole window, frame included; the frame is known once shown.
     const double dpi = windowDpi(*this);
     const QSize frame = frameGeometry().size() - size();
-    const int strip = ui_->FrameUnitLost->isHidden() ? 0 : ui_->FrameUnitLost->sizeHint().height();
+    int strip = 0;
+    for (const QWidget *frame : {ui_->FrameUnitLost, ui_->FrameUnitNotice}) {
+        strip += frame->isHidden() ? 0 : frame->sizeHint().height();
+    }
     setFixedSize(twipsToPixels(kMainWidthTwips, dpi) - frame.width(),
                  twipsToPixels(kMainHeightTwips, dpi) - frame.height() + strip);
 }
@@ -205,6 +208,22 @@ void FormMain::SetBarValue(int position, float value) {
     if (bars_ != nullptr) {
         bars_->SetBarValue(position, value);
     }
+}
+
+void FormMain::SetValueNote(int position, const ValueNote &note) {
+    if (grid_ != nullptr) {
+        grid_->SetGridNote(position, note);
+    }
+    if (bars_ != nullptr) {
+        bars_->SetBarNote(position, note);
+    }
+}
+
+void FormMain::unitNoticeChanged(const QString &text) {
+    // Told only when it changed; its lines may change the strip's height.
+    ui_->LabelUnitNotice->setText(text);
+    ui_->FrameUnitNotice->setVisible(!text.isEmpty());
+    applyFixedSize();
 }
 
 void FormMain::displaysPaused(bool paused) {

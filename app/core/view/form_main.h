@@ -53,6 +53,7 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
     void marksChanged() override;
     void SetGridValue(int position, const QString &text) override;
     void SetBarValue(int position, float value) override;
+    void SetValueNote(int position, const ValueNote &note) override;
     void UpdateGridDisplay() override;
     void UpdateBarDisplay() override;
     // "DISPLAY PAUSED" across the grid and the bars while updating is off.
@@ -64,6 +65,8 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
     // The strip under the buttons says the unit is lost, since when, and offers Reconnect;
     // the window grows by it while it is shown.
     void unitStatusChanged(const UnitStatus &status) override;
+    // A second strip, in amber, says what the unit refuses or that it answers slowly.
+    void unitNoticeChanged(const QString &text) override;
 
     // DisplayHost
     void GotoSetupFromView(int index) override;

@@ -103,6 +103,24 @@ void FormGridDisplay::SetGridValue(int row, const QString &text) {
     setTextIfChanged(ui_->GridView->item(row, kValueColumn), text);
 }
 
+void FormGridDisplay::SetGridNote(int row, const ValueNote &note) {
+    if (row < 1 || row >= ui_->GridView->rowCount()) {
+        return;
+    }
+    QTableWidgetItem *cell = ui_->GridView->item(row, kValueColumn);
+    if (cell == nullptr) {
+        return;
+    }
+    if (cell->toolTip() != note.tip) {
+        cell->setToolTip(note.tip);
+    }
+    // An empty brush is the table's own text colour.
+    const QBrush ink = note.old ? palette().brush(QPalette::Disabled, QPalette::Text) : QBrush();
+    if (cell->foreground() != ink) {
+        cell->setForeground(ink);
+    }
+}
+
 void FormGridDisplay::SetNumberOfNumerics() {
     if (const auto count = viewItemCount(setup_, state_)) {
         totalNumberOfNumerics_ = *count;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/app_state.h"
+#include "base/main_window_port.h"
 #include "display/view/values_banner.h"
 #include "display/view_items.h"
 
@@ -36,6 +37,8 @@ class FormGridDisplay : public QWidget {
     void UpdateGridDisplay();
     // Column 1 of a 1-based item row; rows outside the grid are ignored.
     void SetGridValue(int row, const QString &text);
+    // Grey for an old value; the note as the value cell's tooltip.
+    void SetGridNote(int row, const ValueNote &note);
     // The current view's item count (0 for a group that is gone); kept when the view is none
     // of the four.
     void SetNumberOfNumerics();

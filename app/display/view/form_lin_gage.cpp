@@ -106,6 +106,15 @@ void FormLinGage::SetBarValue(int index, float value) {
     g->setDrawingEnabled(true);
 }
 
+void FormLinGage::SetBarNote(int index, const ValueNote &note) {
+    LGauge *g = index <= totalNumberOfBars_ ? gauge(index - 1) : nullptr;
+    if (g == nullptr) {
+        return;
+    }
+    g->setOld(note.old);
+    g->setToolTip(note.tip);
+}
+
 void FormLinGage::SetNumberOfBars() {
     // A view that is none of the four keeps the count it had.
     if (const auto count = viewItemCount(setup_, state_)) {

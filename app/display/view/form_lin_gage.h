@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/app_state.h"
+#include "base/main_window_port.h"
 #include "display/bar_layout.h"
 #include "display/display_host.h"
 #include "display/view/lgauge.h"
@@ -36,6 +37,8 @@ class FormLinGage : public QWidget {
     void UpdateBarDisplay();
     // Moves the bar at a 1-based position; positions without a shown element are ignored.
     void SetBarValue(int index, float value);
+    // Grey for an old value; the note as the bar's tooltip.
+    void SetBarNote(int index, const ValueNote &note);
     // Takes the view's item count and creates or destroys elements to match.
     void SetNumberOfBars();
     // While the unit is lost the bars carry no level (their values are NaN) and "NO UNIT"

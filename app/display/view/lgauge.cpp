@@ -45,6 +45,8 @@ QString tickLabel(double v, double step, int decimals, const QLocale &locale) {
 // painting only copies.
 constexpr int kZoneTileSize = 64;  // a multiple of the 8-pixel period of Qt's patterns
 
+// An old value's bar.
+const QColor kOldColour(150, 150, 150);
 // Neutral, good, approach, reject: the bar's fill and the frame of a well in that zone.
 const QColor kZoneColour[4] = {QColor(70, 130, 180), QColor(46, 160, 67), QColor(240, 165, 0),
                                QColor(210, 35, 35)};
@@ -303,6 +305,14 @@ void LGauge::setLimitMode(bool on) {
     changed(false);
 }
 
+void LGauge::setOld(bool old) {
+    if (old == old_) {
+        return;
+    }
+    old_ = old;
+    changed(false);
+}
+
 void LGauge::setMarker(int marker) {
     if (marker >= 0 && marker < kMarkerCount) {
         selected_ = marker;
@@ -371,7 +381,7 @@ QSize LGauge::minimumSizeHint() const {
 void LGauge::paintEvent(QPaintEvent *) {
     const LGaugeLayout &l = layout();
     const BarLevel level = barLevel(l.bar, value_, scale_.bottom, scale_.top, barBottom_, barTop_);
-    const int z = static_cast<int>(zone());
+    const int z = old_ ? static_cast<int>(BarZone::Neutral) : static_cast<int>(zone());
     QPainter painter(this);
     // A channel's zone shows in the whole well and its frame, so that a reading below the
     // bar's bottom, or just above it, is never an empty white bar. The well is painted only
@@ -391,11 +401,14 @@ void LGauge::paintEvent(QPaintEvent *) {
         fillArea(painter,
                  QRect(bar.left(), fill.bottom() + 1, bar.width(), bar.bottom() - fill.bottom()),
                  well, origin);
-        fillArea(painter, fill, zoneFills().bar[z], origin);
+        fillArea(painter, fill, old_ ? ZoneFill{kOldColour, {}} : zoneFills().bar[z], origin);
     }
     paintMarkers(painter, l);
     painter.setBrush(Qt::NoBrush);
-    if (z == static_cast<int>(BarZone::Neutral)) {
+    if (old_) {
+        painter.setPen(QPen(palette().color(QPalette::Mid), 1, Qt::DashLine));
+        painter.drawRect(l.bar.adjusted(0, 0, -1, -1));
+    } else if (z == static_cast<int>(BarZone::Neutral)) {
         painter.setPen(palette().color(QPalette::Mid));
         painter.drawRect(l.bar.adjusted(0, 0, -1, -1));
     } else {

@@ -96,6 +96,10 @@ class LGauge : public QWidget {
     void setValue(double value);
     bool limitMode() const { return limitMode_; }
     void setLimitMode(bool on);
+    // An old value (not read in the last tick) is drawn grey in a dashed frame, whatever its
+    // zone: it is no verdict on the part now on the gauge.
+    bool old() const { return old_; }
+    void setOld(bool old);
 
     // Marker selector; the three setters below change the selected marker. Markers outside
     // 0..4 are not selected.
@@ -145,6 +149,7 @@ class LGauge : public QWidget {
     double barBottom_ = 0;
     double value_ = 0;
     bool limitMode_ = false;
+    bool old_ = false;
     int selected_ = 0;
     std::array<LimitMarker, kMarkerCount> markers_{};
 

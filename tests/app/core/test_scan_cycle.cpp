@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/scan_cycle.h"
+#include "manual_clock.h"
 #include "recording_ports.h"
 #include "recording_windows.h"
 #include "setup_fixture.h"
@@ -108,10 +109,11 @@ TEST(ScanCycleLiveFields, FedEveryTickEvenWhileMainDisplaysAreHeld) {
         EXPECT_EQ(h.setupChan.texts, (std::vector<QString>{u"-0.25"_s, u"-0.25"_s}));
         EXPECT_EQ(h.lvdt.texts, (std::vector<QString>{u" 0.01200"_s, u" 0.01200"_s}));
         EXPECT_EQ(h.analog.texts, (std::vector<QString>{u" 0.50000"_s, u" 0.50000"_s}));
-        // Only the fields' reads: one per field, in the order they were added.
-        EXPECT_EQ(h.f.unit.calls,
-                  (std::vector<std::string>{"ZelReadChannel(2)", "ZelReadChannel(3)",
-                                            "ZelReadLvdt(4)", "ZelReadAnalog(1)"}));
+        // Only the fields' reads: one per field, in the order they were added, with the
+        // library's boxes off.
+        EXPECT_EQ(h.f.unit.calls, (std::vector<std::string>{"ZelMsgBox(0)", "ZelReadChannel(2)",
+                                                            "ZelReadChannel(3)", "ZelReadLvdt(4)",
+                                                            "ZelReadAnalog(1)", "ZelMsgBox(1)"}));
         EXPECT_TRUE(h.displays.gridValues.empty());
         EXPECT_TRUE(h.displays.barValues.empty());
         EXPECT_EQ(h.f.labels.text(2), u"DDE"_s);
@@ -210,7 +212,7 @@ TEST(ScanCycleMain, ExactReadsPerTickInEachView) {
         int view, channelReads, lvdtReads, analogReads;
     };
     for (const Expect &e :
-         {Expect{zelapp::VIEWTYPEGROUPS, 8 + 3, 0, 0}, Expect{zelapp::VIEWTYPECHANNELS, 8, 0, 0},
+         {Expect{zelapp::VIEWTYPEGROUPS, 8, 0, 0}, Expect{zelapp::VIEWTYPECHANNELS, 8, 0, 0},
           Expect{zelapp::VIEWTYPELVDTS, 8, 6, 0}, Expect{zelapp::VIEWTYPEANALOGS, 8, 0, 2}}) {
         SCOPED_TRACE(e.view);
         h.view(e.view);
@@ -219,8 +221,9 @@ TEST(ScanCycleMain, ExactReadsPerTickInEachView) {
             EXPECT_EQ(h.reads("ZelReadChannel("), e.channelReads);
             EXPECT_EQ(h.reads("ZelReadLvdt("), e.lvdtReads);
             EXPECT_EQ(h.reads("ZelReadAnalog("), e.analogReads);
+            // and the library's boxes switched off and on again
             EXPECT_EQ(static_cast<int>(h.f.unit.calls.size()),
-                      e.channelReads + e.lvdtReads + e.analogReads);
+                      e.channelReads + e.lvdtReads + e.analogReads + 2);
         }
     }
 }
@@ -255,7 +258,9 @@ TEST(ScanCycleMain, ATickThatReadsNothingElseAsksTheUnitOnce) {
         for (int t = 0; t < 2; ++t) {
             h.tick();
             if (c.liveChannel != 0) {
-                EXPECT_EQ(h.f.unit.calls, std::vector<std::string>{"ZelReadChannel(3)"});
+                EXPECT_EQ(h.f.unit.calls,
+                          (std::vector<std::string>{"ZelMsgBox(0)", "ZelReadChannel(3)",
+                                                    "ZelMsgBox(1)"}));
             } else {
                 EXPECT_EQ(h.f.unit.calls, kUnitCheck);
             }
@@ -511,55 +516,49 @@ TEST(ScanCycleInputs, ValuesArePushedEveryTickWithFiveDecimals) {
     }
 }
 
-TEST(ScanCycleInputs, ARefusedReadShowsNoValueAndIsToldOnceUntilItMayHaveChanged) {
+// Any status but success is no reading: no value, no bar level, the unit's words as the tooltip,
+// and one standing line in the notice under the buttons; never a box of the library's, which
+// would stop the tick.
+TEST(ScanCycleInputs, ARefusedReadShowsNoValueWithItsReasonAndIsNamedInTheNotice) {
     Harness h(2, 10, 1);  // two probes more than the unit has
     h.f.unit.refusals = {{"ZelReadLvdt(9)", 15}, {"ZelReadLvdt(10)", 15}};
     h.f.unit.lvdtValue[8] = 0.5f;
     h.lvdt.number = 9;
     h.view(zelapp::VIEWTYPELVDTS);
-    const auto boxes = [&h] {
-        std::vector<std::string> told;
-        std::swap(told, h.f.unit.errorBoxes);
-        return told;
-    };
-    using Told = std::vector<std::string>;
     for (int t = 0; t < 3; ++t) {
         h.tick();
         ASSERT_EQ(h.displays.gridValues.size(), 10u);
         EXPECT_EQ(h.displays.gridValues[7].second, u" 0.50000"_s);
         EXPECT_EQ(h.displays.gridValues[8], (std::pair<int, QString>{9, QString()}));
         EXPECT_TRUE(std::isnan(h.displays.barValues[9].second));
+        EXPECT_EQ(h.displays.notes[8].second, (zelapp::ValueNote{false, u"Bad probe number"_s}));
+        EXPECT_EQ(h.displays.notes[7].second, zelapp::ValueNote{});
     }
     EXPECT_EQ(h.lvdt.texts, std::vector<QString>(3, QString()));
     EXPECT_EQ(h.lvdt.readings.back(), std::nullopt);
-    // One box per item: the live field and the bar read the same probe.
-    EXPECT_EQ(boxes(), (Told{"ZelReadLvdt(9)", "ZelReadLvdt(10)"}));
+    EXPECT_TRUE(h.f.unit.errorBoxes.empty());
     EXPECT_TRUE(h.f.unit.errorBoxesOn);
+    EXPECT_EQ(h.displays.notices, (std::vector<QString>{u"Probes 9 to 10: Bad probe number"_s}));
 
-    // A read that succeeds ends the silence; another status is told, one tick later.
+    // The line follows the refusals: a read that succeeds leaves it, another status joins it.
     h.f.unit.refusals.erase("ZelReadLvdt(9)");
     h.tick();
     EXPECT_EQ(h.lvdt.texts.back(), u" 0.00000"_s);
-    h.f.unit.refusals["ZelReadLvdt(9)"] = 15;
-    h.f.unit.refusals["ZelReadLvdt(10)"] = 17;
+    EXPECT_EQ(h.displays.notices.back(), u"Probe 10: Bad probe number"_s);
+    h.f.unit.refusals["ZelReadLvdt(9)"] = 11;
     h.tick();
     h.tick();
+    EXPECT_EQ(h.displays.notices.back(),
+              u"Probe 9: Unknown error:0000000B\nProbe 10: Bad probe number"_s);
+    EXPECT_EQ(h.displays.notices.size(), 3u);
+    h.f.unit.refusals.clear();
     h.tick();
-    EXPECT_EQ(boxes(), (Told{"ZelReadLvdt(9)", "ZelReadLvdt(10)"}));
-
-    // A changed setup, and the unit lost or back, tell again.
-    h.f.setup.markModified({zelapp::SetupChange::Kind::Lvdt, 3});
-    h.tick();
-    h.scan.resetValueCaches();
-    h.tick();
-    h.tick();
-    EXPECT_EQ(boxes(),
-              (Told{"ZelReadLvdt(9)", "ZelReadLvdt(10)", "ZelReadLvdt(9)", "ZelReadLvdt(10)"}));
+    EXPECT_EQ(h.displays.notices.back(), QString());
 }
 
 // ---- Group view ----
 
-TEST(ScanCycleGroups, ShownChannelsAreReadTwiceAndGoToTheirPositions) {
+TEST(ScanCycleGroups, ShownChannelsAreReadOnceAndGoToTheirPositions) {
     Harness h;
     h.addGroup({1});
     h.addGroup({5, 2});
@@ -569,9 +568,9 @@ TEST(ScanCycleGroups, ShownChannelsAreReadTwiceAndGoToTheirPositions) {
     h.tick();
 
     const std::vector<std::string> expected = {
-        "ZelReadChannel(1)", "ZelReadChannel(2)", "ZelReadChannel(3)", "ZelReadChannel(4)",
-        "ZelReadChannel(5)", "ZelReadChannel(6)", "ZelReadChannel(7)", "ZelReadChannel(8)",
-        "ZelReadChannel(5)", "ZelReadChannel(2)"};
+        "ZelMsgBox(0)",      "ZelReadChannel(1)", "ZelReadChannel(2)", "ZelReadChannel(3)",
+        "ZelReadChannel(4)", "ZelReadChannel(5)", "ZelReadChannel(6)", "ZelReadChannel(7)",
+        "ZelReadChannel(8)", "ZelMsgBox(1)"};
     EXPECT_EQ(h.f.unit.calls, expected);
     EXPECT_EQ(h.displays.gridValues,
               (std::vector<std::pair<int, QString>>{{1, u" 0.50000"_s}, {2, u" 0.20000"_s}}));
@@ -609,7 +608,7 @@ TEST(ScanCycleGroups, ChannelsMissingFromTheSetupAreSkipped) {
     h.f.state.CurrentGroup = 1;
     h.view(zelapp::VIEWTYPEGROUPS);
     h.tick();
-    EXPECT_EQ(h.reads("ZelReadChannel("), 4 + 2);
+    EXPECT_EQ(h.reads("ZelReadChannel("), 4);
     EXPECT_EQ(positions(h.displays.gridValues), (std::vector<int>{1, 5}));
 }
 
@@ -698,19 +697,82 @@ TEST(ScanCycleUpdateMainDisplay, CountsChangedWithoutItAreFollowedSafely) {
 
     h.f.state.ViewType = zelapp::VIEWTYPEGROUPS;  // the view changed without a rebuild
     h.tick();
-    EXPECT_EQ(h.reads("ZelReadChannel("), 6 + 2);
+    EXPECT_EQ(h.reads("ZelReadChannel("), 6);
     EXPECT_EQ(positions(h.displays.gridValues), (std::vector<int>{1, 2}));
 
     h.f.state.MaxChannel = 9;  // a count ahead of the collection
     h.tick();
-    EXPECT_EQ(h.reads("ZelReadChannel("), 6 + 2);
+    EXPECT_EQ(h.reads("ZelReadChannel("), 6);
 
     // Shrunk below a group's channel: the group's row for it is left alone.
     h.f.state.MaxChannel = 6;
     h.f.setup.CreateChannels(3);
     h.tick();
-    EXPECT_EQ(h.reads("ZelReadChannel("), 3 + 1);
+    EXPECT_EQ(h.reads("ZelReadChannel("), 3);
     EXPECT_TRUE(h.displays.gridValues.empty());
 }
 
 }  // namespace
+
+// ---- A unit that answers late ----
+
+namespace {
+// The unit takes `answerMs` over each call, on the scan's clock.
+struct SlowHarness : Harness {
+    zeltest::ManualElapsedClock clock;
+    qint64 answerMs = 0;
+    explicit SlowHarness(int channels) : Harness(channels) {
+        scan.setClock(clock);
+        f.unit.onCall = [this] { clock.now += answerMs; };
+        view(zelapp::VIEWTYPECHANNELS);
+    }
+    std::vector<int> channelsRead() const {
+        std::vector<int> read;
+        for (const std::string &call : f.unit.calls) {
+            if (call.rfind("ZelReadChannel(", 0) == 0) {
+                read.push_back(std::stoi(call.substr(15)));
+            }
+        }
+        return read;
+    }
+};
+}  // namespace
+
+// The window's thread waits at most the budget plus the read under way; what was not read keeps
+// its value, marked old, and is read first next time.
+TEST(ScanCycleBudget, ReadsStopAtTheBudgetAndTheRestComeFirstInTheNextTick) {
+    SlowHarness h(8);
+    h.f.unit.channelValue = {{1, 1.0f}, {5, 5.0f}};
+    h.tick();  // quick: everything read
+    h.answerMs = 100;
+    h.f.unit.channelValue = {{1, 1.5f}, {5, 5.5f}};
+    h.tick();
+    EXPECT_EQ(h.channelsRead(), (std::vector<int>{1, 2, 3}));  // at 0, 100 and 200 ms
+    EXPECT_EQ(h.f.labels.text(1), u" 1.50000"_s);
+    EXPECT_EQ(h.f.labels.text(5), u" 5.00000"_s);  // the old value, not a blank
+    ASSERT_EQ(h.displays.notes.size(), 6u);        // 1 changed, 4..8 turned old
+    EXPECT_EQ(h.displays.notes[1],
+              (std::pair{4, zelapp::ValueNote{true, ScanCycle::notReadTip()}}));
+    EXPECT_EQ(h.displays.gridValues[2], (std::pair{5, u" 5.00000"_s}));
+    EXPECT_EQ(h.displays.barValues[2], (std::pair{5, 5.0f}));
+
+    h.tick();
+    EXPECT_EQ(h.channelsRead(), (std::vector<int>{4, 5, 6}));
+    EXPECT_EQ(h.f.labels.text(5), u" 5.50000"_s);
+    h.tick();
+    EXPECT_EQ(h.channelsRead(), (std::vector<int>{7, 8, 1}));
+    EXPECT_TRUE(h.displays.notices.empty());  // each answer came within the budget
+
+    // Answers each slower than the budget: one read per tick, and the notice says so.
+    h.answerMs = 300;
+    h.tick();
+    EXPECT_EQ(h.channelsRead(), (std::vector<int>{2}));
+    EXPECT_EQ(h.displays.notices, (std::vector<QString>{ScanCycle::slowText()}));
+    h.tick();
+    EXPECT_EQ(h.displays.notices.size(), 1u);
+    h.answerMs = 0;
+    h.tick();
+    EXPECT_EQ(h.channelsRead().size(), 8u);
+    EXPECT_EQ(h.displays.notices.back(), QString());
+    EXPECT_EQ(h.displays.notes.back().second, zelapp::ValueNote{});
+}

@@ -102,12 +102,12 @@ TEST_F(LinkTest, RestoreSendsEverythingFromTheCopyInOrder) {
     fake.clearCalls();
     EXPECT_TRUE(link.restore(2, 1, 1));
     EXPECT_FALSE(link.lost());
-    EXPECT_THAT(
-        fake.calls,
-        ElementsAre("ZelStartScan()", "ZelSetScanTime(10)", "ZelSetAdcAvg(4)", "ZelSetRunAvg(2)",
-                    "ZelDefineChannel(1, T1)", "ZelSetCscale(1, 2)", "ZelSetCzero(1, 0.5)",
-                    "ZelClearChannel(2)", "ZelClearChannel(3)", "ZelSetTfsv(1, 1.5)",
-                    "ZelSetTzero(1, 0.25)", "ZelSetAfsv(1, 10)", "ZelSetAzero(1, 0.125)"));
+    EXPECT_THAT(fake.calls,
+                ElementsAre("ZelMsgBox(0)", "ZelStartScan()", "ZelSetScanTime(10)",
+                            "ZelSetAdcAvg(4)", "ZelSetRunAvg(2)", "ZelDefineChannel(1, T1)",
+                            "ZelSetCscale(1, 2)", "ZelSetCzero(1, 0.5)", "ZelClearChannel(2)",
+                            "ZelClearChannel(3)", "ZelSetTfsv(1, 1.5)", "ZelSetTzero(1, 0.25)",
+                            "ZelSetAfsv(1, 10)", "ZelSetAzero(1, 0.125)", "ZelMsgBox(1)"));
     EXPECT_EQ(link.setupKept(), true);
 }
 

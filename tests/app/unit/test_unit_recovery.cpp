@@ -111,9 +111,10 @@ TEST_F(LostUnit, WhileAnAttemptRunsTheLibraryIsLeftAloneAndEditsWaitForTheReturn
 
     unit.reachable = true;
     ASSERT_TRUE(f.attempts.finish());
-    ASSERT_GE(unit.calls.size(), 3u);
-    EXPECT_THAT(std::vector(unit.calls.begin(), unit.calls.begin() + 3),
-                ElementsAre("ZelCommInit(0)", "ZelReadFormula(1)", "ZelStartScan()"));
+    ASSERT_GE(unit.calls.size(), 4u);
+    EXPECT_THAT(
+        std::vector(unit.calls.begin(), unit.calls.begin() + 4),
+        ElementsAre("ZelCommInit(0)", "ZelReadFormula(1)", "ZelMsgBox(0)", "ZelStartScan()"));
     EXPECT_EQ(unit.count("ZelSetCzero(1, 0.25)"), 1);
     EXPECT_EQ(unit.count("ZelSetTfsv(1, 0.025)"), 1);  // a quarter of the probe's range
     EXPECT_FALSE(f.view.unitStatuses.back().lost);

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "base/elapsed_clock.h"
 #include "base/wait_clock.h"
 
 namespace zeltest {
@@ -21,6 +22,18 @@ class ManualClock : public zelapp::WaitClock {
             onWait();
         }
     }
+};
+
+}  // namespace zeltest
+
+namespace zeltest {
+
+// Elapsed time the test sets or advances (a unit's answers taking their time, from FakeUnit's
+// onCall).
+class ManualElapsedClock : public zelapp::ElapsedClock {
+  public:
+    qint64 now = 0;
+    qint64 elapsedMs() const override { return now; }
 };
 
 }  // namespace zeltest

@@ -27,6 +27,8 @@ class RecordingWindows : public zelapp::MainWindowPort {
     bool bars = true;
     std::vector<std::pair<int, QString>> gridValues;
     std::vector<std::pair<int, float>> barValues;
+    std::vector<std::pair<int, zelapp::ValueNote>> notes;
+    std::vector<QString> notices;  // each notice line told
     int gridRebuilds = 0;
     int barRebuilds = 0;
     std::vector<std::pair<int, bool>> checkCalls;
@@ -62,6 +64,10 @@ class RecordingWindows : public zelapp::MainWindowPort {
     void SetBarValue(int position, float value) override {
         barValues.emplace_back(position, value);
     }
+    void SetValueNote(int position, const zelapp::ValueNote &note) override {
+        notes.emplace_back(position, note);
+    }
+    void setUnitNotice(const QString &text) override { notices.push_back(text); }
     void UpdateGridDisplay() override { ++gridRebuilds; }
     void UpdateBarDisplay() override { ++barRebuilds; }
     void setDisplaysPaused(bool paused) override { pausedCalls.push_back(paused); }
@@ -71,6 +77,7 @@ class RecordingWindows : public zelapp::MainWindowPort {
     void clear() {
         gridValues.clear();
         barValues.clear();
+        notes.clear();
     }
 
     void marksChanged() override { ++marksChanges; }

@@ -32,6 +32,8 @@ class RecordingView : public zelapp::MainWindowView {
     QString caption;
     std::vector<std::pair<int, QString>> gridValues;
     std::vector<std::pair<int, float>> barValues;
+    std::vector<std::pair<int, zelapp::ValueNote>> notes;
+    std::vector<QString> notices;                                 // each notice line shown
     std::vector<std::pair<zelapp::CommandDialog, bool>> dialogs;  // shown, modal
     std::vector<zelapp::CommandDialog> openDialogs;
     zelapp::DialogResult answer = zelapp::DialogResult::Cancelled;
@@ -47,6 +49,9 @@ class RecordingView : public zelapp::MainWindowView {
     }
     void SetBarValue(int position, float value) override {
         barValues.emplace_back(position, value);
+    }
+    void SetValueNote(int position, const zelapp::ValueNote &note) override {
+        notes.emplace_back(position, note);
     }
     void UpdateGridDisplay() override { ++gridRebuilds; }
     void UpdateBarDisplay() override {}
@@ -66,6 +71,7 @@ class RecordingView : public zelapp::MainWindowView {
     void unitStatusChanged(const zelapp::UnitStatus &status) override {
         unitStatuses.push_back(status);
     }
+    void unitNoticeChanged(const QString &text) override { notices.push_back(text); }
 };
 
 struct SessionFixture {
@@ -77,8 +83,9 @@ struct SessionFixture {
     TempFolder folder;  // the program folder
     zelapp::InstanceLock lock{QDir(programFolder()).filePath(QStringLiteral("zelapp.lock"))};
     RecordingView view;
-    DeferredRunner attempts;  // reconnection attempts run when the test finishes them
-    ManualClock clock;        // the calibration store's waits
+    DeferredRunner attempts;       // reconnection attempts run when the test finishes them
+    ManualClock clock;             // the calibration store's waits
+    ManualElapsedClock scanClock;  // the scan's time with the unit
     std::unique_ptr<zelapp::Session> session;
 
     // A runner of the caller's own replaces the attempts the test finishes itself.
@@ -87,7 +94,7 @@ struct SessionFixture {
         session = std::make_unique<zelapp::Session>(zelapp::SessionServices{
             unit != nullptr ? *unit : fakeUnit, prompter, chooser, helpViewer, store, lock,
             programFolder(), QString(), QStringLiteral("zelapp"), QLocale::c(),
-            runner != nullptr ? runner : &attempts, &clock});
+            runner != nullptr ? runner : &attempts, &clock, &scanClock});
         session->attachView(&view);
     }
 
