@@ -9,7 +9,8 @@
 //   TERMINATE              ACK<TAB>TERMINATE (then closed)
 //   anything else          NACK<TAB>verb
 //
-// Items are named as the client spelled them in every reply.
+// Items are named as the client spelled them in every reply. A connection beyond the service's
+// limits gets NACK<TAB>INITIATE<TAB>too many connections before it sends anything, then closes.
 #pragma once
 
 #include <QByteArray>

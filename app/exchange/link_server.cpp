@@ -5,9 +5,12 @@
 #include <QLocalSocket>
 #include <QPointer>
 #include <algorithm>
+#include <chrono>
+#include <utility>
 
 #include "exchange/link_address.h"
 #include "exchange/link_protocol.h"
+#include "exchange/peer_process.h"
 #include "setup/channel_labels.h"
 
 namespace zelapp {
@@ -17,15 +20,39 @@ namespace {
 constexpr qint64 kReadBufferBytes = 64 * 1024;
 // A socket that accepts a connection within this time belongs to a running service.
 constexpr int kProbeTimeoutMs = 500;
+// How often connections without a conversation are looked at: they close at most this late.
+constexpr int kIdleCheckMs = 1000;
 // The start of a push line, made once per link.
 QByteArray dataHead(const QByteArray &item) {
     return link::fields(link::kData, item).append('\t');
+}
+
+qint64 steadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// A connection beyond the limits is told why, as a refused INITIATE would be, and closed before
+// it is ever served. The line fits the system's buffer of a new socket; if it does not go out at
+// once the socket is cut all the same.
+void refuse(QLocalSocket *socket) {
+    socket->write(link::reply(link::kNack, link::kInitiate, "too many connections"));
+    socket->flush();
+    if (socket->bytesToWrite() > 0) {
+        socket->abort();
+    } else {
+        socket->disconnectFromServer();
+    }
+    socket->deleteLater();
 }
 
 }  // namespace
 
 struct LinkServer::Client {
     QPointer<QLocalSocket> socket;
+    std::optional<qint64> peer;  // the client program's process id, where the system tells
+    qint64 connectedAtMs = 0;
     bool inConversation = false;
     bool closing = false;
     QByteArray pending;  // replies and pushes not yet handed to the socket
@@ -36,9 +63,11 @@ struct LinkServer::Link {
     QByteArray head;  // "DATA<TAB>item<TAB>", the item as the client spelled it
 };
 
-LinkServer::LinkServer(ChannelLabels &labels, LinkLimits limits)
-    : labels_(labels), limits_(limits) {
+LinkServer::LinkServer(ChannelLabels &labels, LinkLimits limits, MonotonicMs now)
+    : labels_(labels), limits_(limits), now_(now ? std::move(now) : MonotonicMs(steadyMs)) {
     connect(&labels_, &ChannelLabels::textChanged, this, &LinkServer::pushChange);
+    idleCheck_.setInterval(kIdleCheckMs);
+    connect(&idleCheck_, &QTimer::timeout, this, &LinkServer::closeIdleConnections);
 }
 
 LinkServer::~LinkServer() {
@@ -84,10 +113,12 @@ bool LinkServer::listen(const QString &service, const QString &folder, QString *
         return false;
     }
     socketPath_ = path;
+    idleCheck_.start();
     return true;
 }
 
 void LinkServer::close() {
+    idleCheck_.stop();
     const std::vector<Client *> open = snapshot();
     for (Client *client : open) {
         drop(*client, false);
@@ -115,13 +146,15 @@ std::vector<LinkServer::Client *> LinkServer::snapshot() const {
 void LinkServer::acceptConnections() {
     while (server_ && server_->hasPendingConnections()) {
         QLocalSocket *socket = server_->nextPendingConnection();
-        if (static_cast<int>(clients_.size()) >= limits_.connections) {
-            socket->abort();
-            socket->deleteLater();
+        const std::optional<qint64> peer = peerProcessId(socket->socketDescriptor());
+        if (!admits(peer)) {
+            refuse(socket);
             continue;
         }
         auto client = std::make_unique<Client>();
         client->socket = socket;
+        client->peer = peer;
+        client->connectedAtMs = now_();
         socket->setReadBufferSize(kReadBufferBytes);
         Client *c = client.get();
         clients_.push_back(std::move(client));
@@ -131,6 +164,36 @@ void LinkServer::acceptConnections() {
         if (socket->bytesAvailable() > 0) {
             readLines(*c);
         }
+    }
+}
+
+bool LinkServer::admits(const std::optional<qint64> &peer) const {
+    if (static_cast<int>(clients_.size()) >= limits_.connections) {
+        return false;
+    }
+    if (!peer) {
+        return true;  // the system cannot tell: bounded in all only
+    }
+    const auto held = std::count_if(clients_.begin(), clients_.end(),
+                                    [&peer](const auto &c) { return c->peer == peer; });
+    return held < limits_.perPeer;
+}
+
+void LinkServer::closeIdleConnections() {
+    const qint64 now = now_();
+    for (Client *client : snapshot()) {
+        if (client->inConversation || now - client->connectedAtMs < limits_.initiateTimeoutMs) {
+            continue;
+        }
+        if (!client->closing) {
+            drop(*client, false);
+            continue;
+        }
+        // Refused or terminated, its last reply still unread: it has had its time.
+        if (client->socket) {
+            client->socket->abort();
+        }
+        forget(*client);
     }
 }
 

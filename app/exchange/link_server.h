@@ -2,13 +2,18 @@
 // over a local socket, request channel values and hold hot links that push every change of a
 // value text (see link_protocol.h for the lines). It runs on the operator's thread and never
 // blocks it: replies and pushes are queued per client and written without waiting; a client
-// that stops reading is disconnected once its queue passes a bound.
+// that stops reading is disconnected once its queue passes a bound. So that no program can take
+// every place, one program holds only so many connections, and a connection that opens no
+// conversation in time is closed.
 #pragma once
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QTimer>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QLocalServer;
@@ -21,13 +26,19 @@ class ChannelLabels;
 struct LinkLimits {
     int conversations = 64;           // open conversations; the next INITIATE is refused
     int connections = 128;            // sockets, with or without a conversation
+    int perPeer = 16;                 // sockets of one client program, where the system tells
+    int initiateTimeoutMs = 10000;    // from connecting to INITIATE before the socket is closed
     qint64 unreadBytes = 256 * 1024;  // queued output of one client before it is dropped
 };
+
+// Milliseconds on a clock that never goes back; its origin does not matter.
+using MonotonicMs = std::function<qint64()>;
 
 class LinkServer : public QObject {
     Q_OBJECT
   public:
-    explicit LinkServer(ChannelLabels &labels, LinkLimits limits = {});
+    // Without a clock the server reads the system's steady clock.
+    explicit LinkServer(ChannelLabels &labels, LinkLimits limits = {}, MonotonicMs now = {});
     ~LinkServer() override;
 
     // Listens as a service in the folder (made private to the user when needed). A socket left
@@ -45,6 +56,9 @@ class LinkServer : public QObject {
     // Writes what is queued for the clients. Runs by itself once per pass of the event loop
     // after values have changed; benchmarks call it to time it.
     void flushPending();
+    // Closes every connection that has held no conversation for the limit's time since it
+    // connected. Runs by itself every second while listening.
+    void closeIdleConnections();
 
   signals:
     // A conversation began or ended.
@@ -56,6 +70,8 @@ class LinkServer : public QObject {
     struct Link;
 
     void acceptConnections();
+    // True when the new socket is within the limits on connections in all and per program.
+    bool admits(const std::optional<qint64> &peer) const;
     void readLines(Client &client);
     void handleLine(Client &client, const QByteArray &line);
     void initiate(Client &client, const QByteArray &topic);
@@ -77,6 +93,8 @@ class LinkServer : public QObject {
 
     ChannelLabels &labels_;
     LinkLimits limits_;
+    MonotonicMs now_;
+    QTimer idleCheck_;
     std::unique_ptr<QLocalServer> server_;
     QString socketPath_;
     std::vector<std::unique_ptr<Client>> clients_;

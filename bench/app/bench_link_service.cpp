@@ -102,7 +102,10 @@ int main(int argc, char **argv) {
         labels.addLabel();
     }
     int closed = 0;
-    zelapp::LinkServer server(labels);
+    // Every client lives in this one process.
+    zelapp::LinkLimits limits;
+    limits.perPeer = limits.connections;
+    zelapp::LinkServer server(labels, limits);
     QObject::connect(&server, &zelapp::LinkServer::conversationClosed, [&] { ++closed; });
     QString error;
     if (!server.listen(QStringLiteral("zelapp"), QString::fromStdString(folder.path()), &error)) {

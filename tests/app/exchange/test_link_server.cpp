@@ -1,5 +1,6 @@
 // The live-value service over its real socket: conversations and their count, requests, hot
-// links, and what malformed, flooding or slow clients get.
+// links, and what malformed, flooding, slow, idle or greedy clients get. The service's clock is
+// the test's: idle time passes when a test says so.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -10,7 +11,9 @@
 #include <QFile>
 #include <QLocalSocket>
 #include <QTest>
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "exchange/link_server.h"
 #include "link_line_client.h"
@@ -29,7 +32,7 @@ class LinkServerTest : public ::testing::Test {
     void SetUp() override { ASSERT_TRUE(start()); }
 
     bool start(LinkLimits limits = {}) {
-        server_ = std::make_unique<LinkServer>(labels_, limits);
+        server_ = std::make_unique<LinkServer>(labels_, limits, [this] { return nowMs_; });
         QObject::connect(server_.get(), &LinkServer::conversationOpened, [this] { ++opened_; });
         QObject::connect(server_.get(), &LinkServer::conversationClosed, [this] { ++closed_; });
         QString error;
@@ -61,12 +64,17 @@ class LinkServerTest : public ::testing::Test {
     bool waitClosedCount(int n) {
         return QTest::qWaitFor([&] { return closed_ == n; }, kDeadlineMs);
     }
+    // Until the service has taken (or let go of) the connections.
+    bool waitConnections(int n) {
+        return QTest::qWaitFor([&] { return server_->connectionCount() == n; }, kDeadlineMs);
+    }
 
     zeltest::TempFolder temp_;
     ChannelLabels labels_;
     std::unique_ptr<LinkServer> server_;
     int opened_ = 0;
     int closed_ = 0;
+    qint64 nowMs_ = 0;
 };
 
 TEST_F(LinkServerTest, ListensOnTheLowerCaseServiceInAPrivateFolder) {
@@ -281,7 +289,7 @@ TEST_F(LinkServerTest, AClientThatLeavesTakesItsLinksAlong) {
 
 TEST_F(LinkServerTest, ConversationsAndConnectionsAreBounded) {
     server_.reset();
-    ASSERT_TRUE(start(LinkLimits{2, 3, 256 * 1024}));
+    ASSERT_TRUE(start(LinkLimits{.conversations = 2, .connections = 3}));
     auto a = conversation();
     auto b = conversation();
     auto c = client();
@@ -291,6 +299,7 @@ TEST_F(LinkServerTest, ConversationsAndConnectionsAreBounded) {
 
     auto idle = client();  // third connection, no conversation
     auto refused = std::make_unique<Client>(server_->socketPath());
+    EXPECT_EQ(refused->next(), "NACK\tINITIATE\ttoo many connections");
     EXPECT_TRUE(refused->waitClosed());
 
     // A place freed is a place taken.
@@ -302,7 +311,7 @@ TEST_F(LinkServerTest, ConversationsAndConnectionsAreBounded) {
 
 TEST_F(LinkServerTest, AClientThatStopsReadingIsDroppedAndOthersKeepTheirUpdates) {
     server_.reset();
-    ASSERT_TRUE(start(LinkLimits{64, 128, 16 * 1024}));
+    ASSERT_TRUE(start(LinkLimits{.unreadBytes = 16 * 1024}));
     makeChannels(1);
     auto reader = conversation();
     auto sleeper = conversation();
@@ -329,6 +338,108 @@ TEST_F(LinkServerTest, AClientThatStopsReadingIsDroppedAndOthersKeepTheirUpdates
         ASSERT_EQ(reader->next(),
                   "DATA\tlabelChan(1)\t" + filler.toLatin1() + QByteArray::number(i));
     }
+}
+
+// Every client here is this test's own process.
+TEST_F(LinkServerTest, OneProgramHoldsSixteenConnectionsAndTheNextIsRefusedAtOnce) {
+    std::vector<std::unique_ptr<Client>> held;
+    for (int i = 0; i < 16; ++i) {
+        held.push_back(client());
+    }
+    ASSERT_TRUE(waitConnections(16));
+    auto seventeenth = std::make_unique<Client>(server_->socketPath());
+    EXPECT_EQ(seventeenth->next(), "NACK\tINITIATE\ttoo many connections");
+    EXPECT_TRUE(seventeenth->waitClosed());
+
+    // The sixteen stay, and each can still open its conversation.
+    EXPECT_EQ(server_->connectionCount(), 16);
+    for (auto &c : held) {
+        EXPECT_EQ(c->ask("INITIATE\tDisplay"), "ACK\tINITIATE");
+    }
+    EXPECT_EQ(server_->conversationCount(), 16);
+
+    // Only connections held count: one let go makes room for one more.
+    held.front()->socket().abort();
+    ASSERT_TRUE(waitConnections(15));
+    held.front() = conversation();
+    EXPECT_EQ(server_->connectionCount(), 16);
+    auto another = std::make_unique<Client>(server_->socketPath());
+    EXPECT_EQ(another->next(), "NACK\tINITIATE\ttoo many connections");
+}
+
+TEST_F(LinkServerTest, AConnectionWithoutAConversationIsClosedTenSecondsAfterConnecting) {
+    makeChannels(1);
+    auto talker = conversation();
+    EXPECT_EQ(talker->ask("ADVISE\tlabelChan(1)"), "ACK\tADVISE\tlabelChan(1)");
+    auto silent = client();
+    auto refusedVerb = client();  // talks, but opens no conversation
+    EXPECT_EQ(refusedVerb->ask("REQUEST\tlabelChan(1)"), "NACK\tREQUEST");
+    ASSERT_TRUE(waitConnections(3));
+    nowMs_ = 5000;
+    auto late = client();
+    ASSERT_TRUE(waitConnections(4));
+
+    nowMs_ = 9999;
+    server_->closeIdleConnections();
+    EXPECT_EQ(server_->connectionCount(), 4);
+    nowMs_ = 10000;
+    server_->closeIdleConnections();
+    EXPECT_TRUE(silent->waitClosed());
+    EXPECT_TRUE(refusedVerb->waitClosed());
+    EXPECT_TRUE(waitConnections(2));
+    EXPECT_EQ(closed_, 0);  // no conversation was among them
+
+    // Counted from its own connecting: still in time at 14.999 s.
+    nowMs_ = 14999;
+    server_->closeIdleConnections();
+    EXPECT_EQ(late->ask("INITIATE\tDisplay"), "ACK\tINITIATE");
+
+    // Conversations and their links stay as long as they like.
+    nowMs_ = 24LL * 3600 * 1000;
+    server_->closeIdleConnections();
+    EXPECT_EQ(server_->connectionCount(), 2);
+    labels_.setText(1, QStringLiteral(" 3.5"));
+    EXPECT_EQ(talker->next(), "DATA\tlabelChan(1)\t 3.5");
+    EXPECT_EQ(late->ask("REQUEST\tlabelChan(1)"), "DATA\tlabelChan(1)\t 3.5");
+
+    // The service looks by itself too.
+    auto idle = client();
+    ASSERT_TRUE(waitConnections(3));
+    nowMs_ += 10000;
+    EXPECT_TRUE(idle->waitClosed());
+    EXPECT_EQ(server_->connectionCount(), 2);
+}
+
+TEST_F(LinkServerTest, IdleConnectionsHoardedByOneProgramGoAndConversationsCarryOn) {
+    makeChannels(1);
+    auto talker = conversation();
+    EXPECT_EQ(talker->ask("ADVISE\tlabelChan(1)"), "ACK\tADVISE\tlabelChan(1)");
+    std::vector<std::unique_ptr<Client>> hoard;
+    for (int i = 0; i < 20; ++i) {
+        hoard.push_back(std::make_unique<Client>(server_->socketPath()));
+    }
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return std::count_if(hoard.begin(), hoard.end(), [](auto &c) { return c->closed(); }) ==
+                   5;
+        },
+        kDeadlineMs));
+    EXPECT_EQ(server_->connectionCount(), 16);  // the talker and 15 of the hoard
+
+    // The conversation carries on meanwhile.
+    labels_.setText(1, QStringLiteral(" 1"));
+    EXPECT_EQ(talker->next(), "DATA\tlabelChan(1)\t 1");
+
+    nowMs_ = 10000;
+    server_->closeIdleConnections();
+    for (auto &c : hoard) {
+        EXPECT_TRUE(c->waitClosed());
+    }
+    EXPECT_TRUE(waitConnections(1));
+    auto newcomer = conversation();
+    EXPECT_EQ(newcomer->ask("REQUEST\tlabelChan(1)"), "DATA\tlabelChan(1)\t 1");
+    labels_.setText(1, QStringLiteral(" 2"));
+    EXPECT_EQ(talker->next(), "DATA\tlabelChan(1)\t 2");
 }
 
 TEST_F(LinkServerTest, ClosingTheServiceEndsEveryConversationAndRemovesTheSocket) {
