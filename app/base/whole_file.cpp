@@ -33,17 +33,34 @@ QString saveWholeFile(const QString &path, const QByteArray &bytes) {
     return {};
 }
 
-std::optional<QByteArray> readWholeFile(const QString &path, QString *reason) {
+WholeFile readWholeFile(const QString &path, qint64 mostBytes) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return {ReadOutcome::Missing, {}, {}};
+    }
+    if (!info.isFile()) {
+        return {ReadOutcome::NotAFile, {}, {}};
+    }
+    if (info.size() > mostBytes) {
+        return {ReadOutcome::TooLarge, {}, {}};
+    }
     QFile file(path);
     QByteArray bytes;
     if (file.open(QIODevice::ReadOnly)) {
         bytes = file.readAll();
     }
     if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-        *reason = file.errorString();
-        return std::nullopt;
+        return {ReadOutcome::Failed, {}, file.errorString()};
     }
-    return bytes;
+    // A file that grew after it was measured is held to the same limit.
+    if (bytes.size() > mostBytes) {
+        return {ReadOutcome::TooLarge, {}, {}};
+    }
+    return {ReadOutcome::Read, bytes, {}};
+}
+
+QString notAFileMessage(const QString &shownPath) {
+    return shownPath + QStringLiteral(" is not a file.");
 }
 
 }  // namespace zelapp
