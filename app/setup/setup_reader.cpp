@@ -322,6 +322,35 @@ void SetupFileWalk::groupBlock(qsizetype header) {
     setup_.addGroup(std::move(g));
 }
 
+// Group view reads every entry of its group at each tick. A group may list a channel more than
+// once, but more entries than the setup has channels serve nothing, and a damaged file can list
+// 32767: such groups keep their first entries, with one message for them all.
+void cutLongGroups(Setup &setup, Prompter &prompter) {
+    const int most = setup.channelCount();
+    int cut = 0;
+    QString message;
+    for (int i = 1; i <= setup.groupCount(); ++i) {
+        group &g = *setup.groupAt(i);
+        if (g.Count <= most) {
+            continue;
+        }
+        if (cut++ == 0) {
+            message = QStringLiteral("Group \"%1\" lists %2 channels; only the first %3 were kept.")
+                          .arg(g.Description, QString::number(g.Count), QString::number(most));
+        }
+        while (g.Count > most) {
+            g.RemoveChannel(g.Count);
+        }
+    }
+    if (cut > 1) {
+        message += QLatin1Char('\r') +
+                   QStringLiteral("%1 more groups were cut the same way.").arg(cut - 1);
+    }
+    if (cut > 0) {
+        prompter.message(message);
+    }
+}
+
 }  // namespace
 
 SetupReader::SetupReader(Setup &setup, Prompter &prompter, QLocale locale)
@@ -382,6 +411,7 @@ SetupLoad SetupReader::readText(const QByteArray &bytes, const QString &fileName
     if (warnings.passedOver() > 0) {
         result = SetupLoad::Stopped;
     }
+    cutLongGroups(setup_, prompter_);
 
     QString caption = state.ProductTitle + QStringLiteral(" [") + fileName + QLatin1Char(']');
     if (result != SetupLoad::Loaded) {

@@ -37,7 +37,9 @@ class SetupReader {
     // without a message, leaves SetupModified true and SetupFileName empty, and the caption says
     // "(not loaded)" after the path: the setup in memory matches neither the old one nor the
     // file, and a plain Save must not overwrite the file with the part that was read.
-
+    //
+    // A group that lists more entries than the setup has channels keeps its first ones; one
+    // message names the first such group and counts the others.
     SetupLoad readText(const QByteArray &bytes, const QString &fileName);
 
   private:

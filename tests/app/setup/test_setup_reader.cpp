@@ -591,16 +591,44 @@ TEST_F(SetupReaderTest, TenLinesNotUnderstoodAreTenMessagesAndTheLoadStands) {
               u"1 more lines of this file were not understood and were passed over."_s);
 }
 
-TEST_F(SetupReaderTest, AGroupCountIsNeverTrustedBeforeTheLinesAreThere) {
-    // 30000 channel lines that are really there are read.
-    Lines lines = kVersion + Lines{"[Group]", " 1 ", "Big", " 30000 "};
-    for (int i = 0; i < 30000 + 12; ++i) {
-        lines.push_back(" 1 ");
+// ---- Groups ----
+
+Lines groupLines(const char *name, int entries) {
+    Lines lines = {"[Group]", " 1 ", name, " " + std::to_string(entries) + " "};
+    for (int i = 0; i < entries + 12; ++i) {
+        lines.push_back(" " + std::to_string(i % 3 + 1) + " ");
     }
     lines.push_back("[End Group]");
-    EXPECT_EQ(load(fileOf(lines)), SetupLoad::Loaded);
+    return lines;
+}
+
+TEST_F(SetupReaderTest, AGroupCountIsNeverTrustedBeforeTheLinesAreThere) {
+    // 32767 channel lines that are really there are read, then cut to the setup's channels.
+    EXPECT_EQ(load(fileOf(kVersion + general(3, 1, 1) + groupLines("Big", 32767))),
+              SetupLoad::Loaded);
     ASSERT_EQ(f.setup.groupCount(), 1);
-    EXPECT_EQ(f.setup.groupAt(1)->Count, 30000);
+    const zelapp::group &big = *f.setup.groupAt(1);
+    ASSERT_EQ(big.Count, 3);
+    EXPECT_EQ(big.GetChannel(3), 3);
+    EXPECT_EQ(big.WindowGridTop, 32767 % 3 + 1);  // the lines after the entries stay in step
+    EXPECT_EQ(f.prompter.texts(),
+              std::vector<QString>{u"Group \"Big\" lists 32767 channels; only the first 3 were "
+                                   u"kept."_s});
+}
+
+TEST_F(SetupReaderTest, GroupsListingMoreEntriesThanChannelsAreCutWithOneMessage) {
+    // The count is the setup's at the end of the load, wherever its section stands.
+    const Lines lines = kVersion + groupLines("First %1", 5) + groupLines("Fits", 4) +
+                        groupLines("Second", 6) + groupLines("Third", 9) + general(4, 1, 1);
+    EXPECT_EQ(load(fileOf(lines)), SetupLoad::Loaded);
+    ASSERT_EQ(f.setup.groupCount(), 4);
+    for (int i = 1; i <= 4; ++i) {
+        EXPECT_EQ(f.setup.groupAt(i)->Count, 4);
+    }
+    EXPECT_EQ(f.prompter.texts(),
+              std::vector<QString>{u"Group \"First %1\" lists 5 channels; only the first 4 were "
+                                   u"kept.\r2 more groups were cut the same way."_s});
+    EXPECT_FALSE(f.state.SetupModified);
 }
 
 }  // namespace
