@@ -10,6 +10,9 @@ namespace zelapp {
 // Writes `bytes` to `path` through a temporary file in the same folder that replaces the old
 // file only once it is complete and flushed, so a failed write leaves the old file as it was. A
 // read-only file is not replaced. Returns an empty text on success, else the reason.
+//
+// A save killed between writing its temporary copy and the rename leaves that copy beside the
+// file; the next save of the file removes such copies of its own (see whole_file.cpp).
 QString saveWholeFile(const QString &path, const QByteArray &bytes);
 
 // What a read of a whole file came to.
