@@ -28,9 +28,8 @@ class WholeFileTest : public ::testing::Test {
 
 TEST_F(WholeFileTest, WhatIsNotARegularFileIsRefusedBeforeItIsOpened) {
     ASSERT_TRUE(zeltest::makeFifo(at("fifo")));  // opening it would wait for a writer
-    ASSERT_TRUE(zeltest::makeSocketFile(at("socket")));
     ASSERT_TRUE(dir.mkdir(u"folder"_s));
-    for (const QString &path : {at("fifo"), at("socket"), at("folder"), u"/dev/zero"_s}) {
+    for (const QString &path : {at("fifo"), at("folder"), u"/dev/zero"_s}) {
         const zelapp::WholeFile file = readWholeFile(path, kAny);
         EXPECT_EQ(file.outcome, ReadOutcome::NotAFile) << path.toStdString();
         EXPECT_TRUE(file.bytes.isEmpty());
@@ -48,11 +47,9 @@ TEST_F(WholeFileTest, WhatIsNotARegularFileIsRefusedBeforeItIsOpened) {
 TEST_F(WholeFileTest, AFileAboveTheLimitIsRefusedAndOneAtTheLimitIsRead) {
     zeltest::writeBytes(at("ten"), "0123456789");
     EXPECT_EQ(readWholeFile(at("ten"), 10).bytes, "0123456789");
-    EXPECT_EQ(readWholeFile(at("ten"), 9).outcome, ReadOutcome::TooLarge);
-    ASSERT_TRUE(zeltest::makeSparseFile(at("huge"), qint64{1} << 40));
-    const zelapp::WholeFile huge = readWholeFile(at("huge"), kAny);
-    EXPECT_EQ(huge.outcome, ReadOutcome::TooLarge);
-    EXPECT_TRUE(huge.bytes.isEmpty());
+    const zelapp::WholeFile over = readWholeFile(at("ten"), 9);
+    EXPECT_EQ(over.outcome, ReadOutcome::TooLarge);
+    EXPECT_TRUE(over.bytes.isEmpty());
 }
 
 TEST_F(WholeFileTest, ASaveRemovesItsOwnStaleCopiesOfThatFileAndNothingElse) {

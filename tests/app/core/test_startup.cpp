@@ -11,7 +11,6 @@
 #include "core/startup.h"
 #include "file_bytes.h"
 #include "setup_fixture.h"
-#include "special_files.h"
 #include "temp_folder.h"
 
 using zelapp::StartupResult;
@@ -66,14 +65,6 @@ TEST_F(StartupTest, ASettingsFileThatIsNoFileSaysSoAndStartsWithDefaults) {
               (std::vector<QString>{QStringLiteral("zelapp.ini is not a file.")}));
     EXPECT_EQ(f.setup.channelCount(), 8);
     EXPECT_EQ(windowsShown, 1);
-
-    // A FIFO would hold start-up in open() until some writer came.
-    ASSERT_TRUE(QDir(ini).removeRecursively() && zeltest::makeFifo(ini));
-    lock.unlock();
-    f.prompter.shown.clear();
-    EXPECT_EQ(start(), StartupResult::Running);
-    EXPECT_EQ(f.prompter.texts(),
-              (std::vector<QString>{QStringLiteral("zelapp.ini is not a file.")}));
 }
 
 TEST_F(StartupTest, SettingsFileValuesReachTheUnitAndTheCollections) {
