@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileInfo>
 
+#include "base/process_signals.h"
 #include "core/command_line.h"
 #include "core/instance_lock.h"
 #include "core/settings_store.h"
@@ -20,6 +21,7 @@ constexpr int kMissingLibraryStatus = 3;
 }  // namespace
 
 int main(int argc, char **argv) {
+    zelapp::ignoreFileSizeSignal();
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zelapp"));
     QApplication::setOrganizationName(QStringLiteral("zelapp"));

@@ -1,10 +1,10 @@
 #include "core/ini_file.h"
 
-#include <QFile>
 #include <QLatin1StringView>
 #include <QSaveFile>
 #include <QString>
 #include <QStringView>
+#include <limits>
 #include <optional>
 
 #include "base/runtime_text.h"
@@ -74,13 +74,12 @@ void readIniText(const QByteArray &text, AppState &state) {
     }
 }
 
-bool readIniFile(const QString &path, AppState &state) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return false;
+ReadOutcome readIniFile(const QString &path, AppState &state) {
+    const WholeFile file = readWholeFile(path, std::numeric_limits<qint64>::max());
+    if (file.outcome == ReadOutcome::Read) {
+        readIniText(file.bytes, state);
     }
-    readIniText(file.readAll(), state);
-    return true;
+    return file.outcome;
 }
 
 QByteArray iniFileText(const AppState &state) {

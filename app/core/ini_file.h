@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "base/app_state.h"
+#include "base/whole_file.h"
 
 namespace zelapp {
 
@@ -14,8 +15,9 @@ namespace zelapp {
 // setting as it was.
 void readIniText(const QByteArray &text, AppState &state);
 
-// false when the file does not exist or cannot be opened (the caller shows the message).
-bool readIniFile(const QString &path, AppState &state);
+// Applies the file at `path`; anything but Read leaves the settings alone (the caller shows the
+// message). A folder, FIFO or device by that name is NotAFile, refused before it is opened.
+ReadOutcome readIniFile(const QString &path, AppState &state);
 
 // The eleven lines, CR LF, byte-exact. Numbers always use "." so the file reads back in any
 // locale.

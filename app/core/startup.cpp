@@ -47,8 +47,17 @@ StartupResult Main(StartupContext &c) {
     }
 
     state.setDefaultSettings();
-    if (!readIniFile(QDir(state.AppPath).filePath(QStringLiteral("zelapp.ini")), state)) {
-        c.prompter.message(QStringLiteral("zelapp.ini file not found. Default values used."));
+    switch (readIniFile(QDir(state.AppPath).filePath(QStringLiteral("zelapp.ini")), state)) {
+        case ReadOutcome::Read:
+            break;
+        case ReadOutcome::NotAFile:
+            c.prompter.message(notAFileMessage(QStringLiteral("zelapp.ini")));
+            break;
+        case ReadOutcome::Missing:
+        case ReadOutcome::TooLarge:
+        case ReadOutcome::Failed:
+            c.prompter.message(QStringLiteral("zelapp.ini file not found. Default values used."));
+            break;
     }
 
     c.unit.ZelMsgBox(1);

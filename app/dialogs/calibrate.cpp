@@ -1,10 +1,10 @@
 #include "dialogs/calibrate.h"
 
-#include <QFileInfo>
 #include <algorithm>
 
 #include "base/file_chooser.h"
 #include "base/help.h"
+#include "base/line_warnings.h"
 #include "base/main_window_port.h"
 #include "base/prompter.h"
 #include "base/runtime_text.h"
@@ -23,8 +23,6 @@ namespace {
 constexpr int kCustomRange = 4;
 // A profile of every probe the unit can have is a few kilobytes.
 constexpr qint64 kMostProfileBytes = 1 << 20;
-// Warnings shown one by one; a file with more is damaged beyond reading them all.
-constexpr std::size_t kMostWarnings = 10;
 
 const QString &fullScaleLabel() {
     static const QString label = QStringLiteral("FullSc");
@@ -502,33 +500,34 @@ void CalibrateTool::cmdLoad_Click() {
         return;
     }
     profilePath_ = path;
-    if (!QFileInfo::exists(path)) {
-        context_.prompter.message(path + QStringLiteral(" file not found."));
-        return;
-    }
-    QString reason;
-    std::optional<QByteArray> bytes;
-    if (QFileInfo(path).size() > kMostProfileBytes) {
-        reason = QStringLiteral("It is too large to be an amplifier profile.");
-    } else {
-        bytes = readWholeFile(path, &reason);
-    }
-    if (!bytes) {
+    const WholeFile file = readWholeFile(path, kMostProfileBytes);
+    const auto cannotRead = [&](const QString &reason) {
         context_.prompter.message(path + QStringLiteral(" cannot be read:") + QLatin1Char('\r') +
                                   reason + QLatin1Char('\r') +
                                   QStringLiteral("Nothing was loaded."));
-        return;
+    };
+    switch (file.outcome) {
+        case ReadOutcome::Read:
+            break;
+        case ReadOutcome::Missing:
+            context_.prompter.message(path + QStringLiteral(" file not found."));
+            return;
+        case ReadOutcome::NotAFile:
+            context_.prompter.message(notAFileMessage(path));
+            return;
+        case ReadOutcome::TooLarge:
+            cannotRead(QStringLiteral("It is too large to be an amplifier profile."));
+            return;
+        case ReadOutcome::Failed:
+            cannotRead(file.reason);
+            return;
     }
-    const AmpProfileRead profile = readAmpProfile(*bytes, context_.setup.lvdtCount());
-    const std::size_t warnings = profile.warnings.size();
-    for (std::size_t i = 0; i < std::min(warnings, kMostWarnings); ++i) {
-        context_.prompter.message(profile.warnings[i]);
+    const AmpProfileRead profile = readAmpProfile(file.bytes, context_.setup.lvdtCount());
+    LineWarnings warnings;
+    for (const QString &warning : profile.warnings) {
+        warnings.add(warning);
     }
-    if (warnings > kMostWarnings) {
-        context_.prompter.message(
-            QStringLiteral("%1 more lines of this file were not understood and were passed over.")
-                .arg(warnings - kMostWarnings));
-    }
+    warnings.show(context_.prompter);
     if (profile.outcome != AmpProfileRead::Outcome::Loaded) {
         context_.prompter.message(profile.message);
         return;

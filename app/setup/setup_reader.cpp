@@ -1,10 +1,10 @@
 #include "setup/setup_reader.h"
 
-#include <QFile>
 #include <cmath>
 #include <memory>
 #include <vector>
 
+#include "base/line_warnings.h"
 #include "base/prompter.h"
 #include "base/runtime_text.h"
 #include "base/text_lines.h"
@@ -15,6 +15,10 @@
 namespace zelapp {
 
 namespace {
+
+// A setup of every channel, probe and input the unit has, with many groups, is well under a
+// megabyte; a larger file is no setup, and reading it whole could exhaust the memory.
+constexpr qint64 kMostSetupBytes = qint64{64} * 1024 * 1024;
 
 // Stops the load: the 0-based line it concerns and why it cannot be used.
 struct LineFault {
@@ -32,9 +36,9 @@ struct ChannelBlock {
 
 class SetupFileWalk {
   public:
-    SetupFileWalk(Setup &setup, Prompter &prompter, const QLocale &locale,
+    SetupFileWalk(Setup &setup, LineWarnings &warnings, const QLocale &locale,
                   const std::vector<QString> &lines)
-        : setup_(setup), prompter_(prompter), locale_(locale), lines_(lines) {}
+        : setup_(setup), warnings_(warnings), locale_(locale), lines_(lines) {}
 
     // Throws LineFault at the first line that cannot be used.
     void run();
@@ -101,7 +105,7 @@ class SetupFileWalk {
     void groupBlock(qsizetype header);
 
     Setup &setup_;
-    Prompter &prompter_;
+    LineWarnings &warnings_;
     const QLocale &locale_;
     const std::vector<QString> &lines_;
     qsizetype next_ = 0;
@@ -154,7 +158,7 @@ void SetupFileWalk::run() {
             }
         }
         if (!isWindow) {
-            prompter_.message(QStringLiteral("Section:") + section + QStringLiteral(" not valid"));
+            warnings_.add(QStringLiteral("Section:") + section + QStringLiteral(" not valid"));
         }
     }
 }
@@ -192,8 +196,8 @@ void SetupFileWalk::generalSetup() {
         } else if (key == QLatin1StringView("Decimals")) {
             state.Decimals = integerValue(i, valueText);
         } else {
-            prompter_.message(QStringLiteral("Unknown item in [general setup]") +
-                              QLatin1Char('\r') + entry);
+            warnings_.add(QStringLiteral("Unknown item in [general setup]") + QLatin1Char('\r') +
+                          entry);
         }
     }
 }
@@ -318,6 +322,35 @@ void SetupFileWalk::groupBlock(qsizetype header) {
     setup_.addGroup(std::move(g));
 }
 
+// Group view reads every entry of its group at each tick. A group may list a channel more than
+// once, but more entries than the setup has channels serve nothing, and a damaged file can list
+// 32767: such groups keep their first entries, with one message for them all.
+void cutLongGroups(Setup &setup, Prompter &prompter) {
+    const int most = setup.channelCount();
+    int cut = 0;
+    QString message;
+    for (int i = 1; i <= setup.groupCount(); ++i) {
+        group &g = *setup.groupAt(i);
+        if (g.Count <= most) {
+            continue;
+        }
+        if (cut++ == 0) {
+            message = QStringLiteral("Group \"%1\" lists %2 channels; only the first %3 were kept.")
+                          .arg(g.Description, QString::number(g.Count), QString::number(most));
+        }
+        while (g.Count > most) {
+            g.RemoveChannel(g.Count);
+        }
+    }
+    if (cut > 1) {
+        message += QLatin1Char('\r') +
+                   QStringLiteral("%1 more groups were cut the same way.").arg(cut - 1);
+    }
+    if (cut > 0) {
+        prompter.message(message);
+    }
+}
+
 }  // namespace
 
 SetupReader::SetupReader(Setup &setup, Prompter &prompter, QLocale locale)
@@ -328,20 +361,28 @@ SetupLoad SetupReader::read() {
     if (fileName.isEmpty()) {
         return SetupLoad::NoFile;
     }
-    QFile file(fileName);
-    if (!file.exists()) {
-        prompter_.message(fileName + QStringLiteral(" file not found."));
-        return SetupLoad::NotFound;
-    }
-    // Read whole before anything is cleared, so that a file that cannot be read costs nothing.
-    QString reason;
-    const std::optional<QByteArray> bytes = readWholeFile(fileName, &reason);
-    if (!bytes) {
+    const auto cannotRead = [&](const QString &reason) {
         prompter_.message(fileName + QStringLiteral(" cannot be read:") + QLatin1Char('\r') +
                           reason + QLatin1Char('\r') + QStringLiteral("The setup is unchanged."));
         return SetupLoad::Unreadable;
+    };
+    // Read whole before anything is cleared, so that a file that cannot be read costs nothing.
+    const WholeFile file = readWholeFile(fileName, kMostSetupBytes);
+    switch (file.outcome) {
+        case ReadOutcome::Read:
+            break;
+        case ReadOutcome::Missing:
+            prompter_.message(fileName + QStringLiteral(" file not found."));
+            return SetupLoad::NotFound;
+        case ReadOutcome::NotAFile:
+            prompter_.message(notAFileMessage(fileName));
+            return SetupLoad::Unreadable;
+        case ReadOutcome::TooLarge:
+            return cannotRead(QStringLiteral("It is too large to be a setup file."));
+        case ReadOutcome::Failed:
+            return cannotRead(file.reason);
     }
-    return readText(*bytes, fileName);
+    return readText(file.bytes, fileName);
 }
 
 SetupLoad SetupReader::readText(const QByteArray &bytes, const QString &fileName) {
@@ -351,16 +392,26 @@ SetupLoad SetupReader::readText(const QByteArray &bytes, const QString &fileName
 
     SetupLoad result = SetupLoad::Loaded;
     const std::vector<QString> lines = textLines(bytes);
+    // The line that stops the load is one more line not understood, shown or counted with the
+    // others.
+    LineWarnings warnings;
     try {
-        SetupFileWalk(setup_, prompter_, locale_, lines).run();
+        SetupFileWalk(setup_, warnings, locale_, lines).run();
     } catch (const LineFault &fault) {
         result = SetupLoad::Stopped;
         const QString &text = lines[static_cast<size_t>(fault.line)];
-        prompter_.message(QStringLiteral("Line %1 of %2 cannot be read:")
-                              .arg(QString::number(fault.line + 1), fileName) +
-                          QLatin1Char('\r') + text + QLatin1Char('\r') + fault.reason +
-                          QLatin1Char('\r') + QStringLiteral("Loading stopped."));
+        warnings.add(QStringLiteral("Line %1 of %2 cannot be read:")
+                         .arg(QString::number(fault.line + 1), fileName) +
+                     QLatin1Char('\r') + text + QLatin1Char('\r') + fault.reason +
+                     QLatin1Char('\r') + QStringLiteral("Loading stopped."));
     }
+    warnings.show(prompter_);
+    // With more lines not understood than are shown, the file is too damaged to be taken for
+    // the setup it held.
+    if (warnings.passedOver() > 0) {
+        result = SetupLoad::Stopped;
+    }
+    cutLongGroups(setup_, prompter_);
 
     QString caption = state.ProductTitle + QStringLiteral(" [") + fileName + QLatin1Char(']');
     if (result != SetupLoad::Loaded) {

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include "file_size_limit.h"
+#include "special_files.h"
 #include "temp_folder.h"
 
 using namespace Qt::StringLiterals;
@@ -196,11 +197,14 @@ TEST(ReadIniText, ValuesThatDoNotFitKeepTheSetting) {
 
 // ---- Files ----
 
-TEST(IniFile, MissingFileReportsAndKeepsTheSettings) {
+TEST(IniFile, MissingFileOrNoFileReportsAndKeepsTheSettings) {
     zeltest::TempFolder folder;
+    const QString path = QString::fromStdString(folder.path()) + u"/zelapp.ini"_s;
     AppState state;
     state.MaxChannel = 5;
-    EXPECT_FALSE(readIniFile(QString::fromStdString(folder.path()) + u"/zelapp.ini"_s, state));
+    EXPECT_EQ(readIniFile(path, state), ReadOutcome::Missing);
+    ASSERT_TRUE(zeltest::makeFifo(path));  // opening it would wait for a writer
+    EXPECT_EQ(readIniFile(path, state), ReadOutcome::NotAFile);
     EXPECT_EQ(state.MaxChannel, 5);
 }
 
@@ -215,7 +219,7 @@ TEST(IniFile, WrittenFileHoldsTheTextAndReadsBack) {
     ASSERT_TRUE(writeIniFile(path, written, &error)) << error.toStdString();
     EXPECT_EQ(fileBytes(path), iniFileText(written));
     AppState read;
-    ASSERT_TRUE(readIniFile(path, read));
+    ASSERT_EQ(readIniFile(path, read), ReadOutcome::Read);
     expectSameWrittenSettings(read, written);
     EXPECT_EQ(QDir(QString::fromStdString(folder.path())).entryList(QDir::Files),
               QStringList{u"zelapp.ini"_s});

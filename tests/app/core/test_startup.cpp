@@ -57,6 +57,16 @@ TEST_F(StartupTest, WithoutSettingsFileStartsWithDefaultsAfterOneMessage) {
     EXPECT_EQ(f.unit.calls.back(), "ZelSetAfsv(1, 1)");
 }
 
+TEST_F(StartupTest, ASettingsFileThatIsNoFileSaysSoAndStartsWithDefaults) {
+    const QString ini = QDir(programFolder).filePath(QStringLiteral("zelapp.ini"));
+    ASSERT_TRUE(QDir().mkpath(ini));
+    EXPECT_EQ(start(), StartupResult::Running);
+    EXPECT_EQ(f.prompter.texts(),
+              (std::vector<QString>{QStringLiteral("zelapp.ini is not a file.")}));
+    EXPECT_EQ(f.setup.channelCount(), 8);
+    EXPECT_EQ(windowsShown, 1);
+}
+
 TEST_F(StartupTest, SettingsFileValuesReachTheUnitAndTheCollections) {
     writeIni(
         "[ZELAPP Version 6.01]\r\nMaxChannel=3\r\nMaxLVDT=2\r\nScanTime= 50 \r\n"

@@ -11,6 +11,7 @@
 #include "file_bytes.h"
 #include "model/inputs.h"
 #include "session_fixture.h"
+#include "special_files.h"
 
 using namespace Qt::StringLiterals;
 using zelapp::CalibrateTool;
@@ -420,6 +421,12 @@ TEST_F(Profiles, ARefusedOrMissingFileSendsAndStoresNothing) {
     f.prompter.shown.clear();
     tool->cmdLoad_Click();
     EXPECT_EQ(f.prompter.texts(), (std::vector<QString>{path() + u" file not found."_s}));
+
+    ASSERT_TRUE(zeltest::makeFifo(path()));  // opening it would wait for a writer
+    f.prompter.shown.clear();
+    tool->cmdLoad_Click();
+    EXPECT_EQ(f.prompter.texts(), (std::vector<QString>{path() + u" is not a file."_s}));
+    EXPECT_EQ(f.fakeUnit.count("ZelSet"), 0);
 }
 
 }  // namespace

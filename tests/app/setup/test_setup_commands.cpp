@@ -1,6 +1,9 @@
 // The File menu's setup commands over a headless setup: which dialog each asks for, what the
 // file name, the modified flag and the caption become, and that a failed save says so.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +11,7 @@
 #include <vector>
 
 #include "base/file_chooser.h"
+#include "base/process_signals.h"
 #include "file_bytes.h"
 #include "recording_ports.h"
 #include "setup/setup_commands.h"
@@ -237,6 +241,40 @@ TEST_F(SetupCommandsTest, AStoppedLoadCannotBeSavedOverTheFileItCameFrom) {
     EXPECT_FALSE(commands.SaveFile_Click());
     EXPECT_EQ(chooser.saveRequests.size(), 1u);
     EXPECT_EQ(zeltest::readBytes(path), bad);
+}
+
+// In a child process, so that the limit and the signal's disposition stay out of the test
+// program: the child does what main() does first, then saves through Save a setup larger than
+// the file size limit. The default action of SIGXFSZ would end it on the spot.
+TEST_F(SetupCommandsTest, AFileSizeLimitFailsTheSaveWithItsMessageInsteadOfEndingTheProgram) {
+    zeltest::writeBytes(path, "old setup\r\n");
+    f.state.SetupFileName = path;
+    f.state.SetupModified = true;
+    enum ChildExit { Reported, Saved, NoMessage, NoLimit };
+    const pid_t child = ::fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        zelapp::ignoreFileSizeSignal();
+        struct rlimit small {};
+        ::getrlimit(RLIMIT_FSIZE, &small);
+        small.rlim_cur = 64;
+        if (::setrlimit(RLIMIT_FSIZE, &small) != 0) {
+            ::_exit(NoLimit);
+        }
+        if (commands.SaveFile_Click()) {
+            ::_exit(Saved);
+        }
+        const QString failed = u"The setup could not be saved to "_s + path;
+        const std::vector<QString> texts = f.prompter.texts();
+        const bool told = texts.size() == 1 && texts[0].startsWith(failed);
+        ::_exit(told && f.state.SetupModified ? Reported : NoMessage);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), Reported);
+    EXPECT_EQ(zeltest::readBytes(path), QByteArray("old setup\r\n"));
+    EXPECT_EQ(dir.entryList(QDir::Files | QDir::Hidden), QStringList{u"job.zel"_s});
 }
 
 // "test.zel" is a name relative to the working folder.

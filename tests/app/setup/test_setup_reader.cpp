@@ -5,12 +5,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "setup/setup_reader.h"
 #include "setup/setup_writer.h"
 #include "setup_fixture.h"
+#include "special_files.h"
 #include "temp_folder.h"
 
 using namespace Qt::StringLiterals;
@@ -106,17 +108,31 @@ TEST_F(SetupReaderTest, MissingFileSaysSoAndChangesNothing) {
     EXPECT_EQ(f.prompter.shown.size(), 1u);
 }
 
-TEST_F(SetupReaderTest, UnreadableFileSaysSoAndChangesNothing) {
-    ASSERT_TRUE(QDir().mkpath(path));  // a folder by the file's name: exists, cannot be read
-    f.state.SetupFileName = path;
+TEST_F(SetupReaderTest, WhatIsNoFileOrTooLargeIsRefusedBeforeItIsReadAndChangesNothing) {
+    const auto refused = [&](const QString &name) {
+        f.prompter.shown.clear();
+        f.state.SetupFileName = name;
+        EXPECT_EQ(zelapp::SetupReader(f.setup, f.prompter).read(), SetupLoad::Unreadable);
+        EXPECT_EQ(f.state.SetupFileName, name);
+        return f.prompter.texts();
+    };
     f.state.SetupModified = true;
     f.mainWindow.captionText = u"before"_s;
 
-    EXPECT_EQ(zelapp::SetupReader(f.setup, f.prompter).read(), SetupLoad::Unreadable);
-    ASSERT_EQ(f.prompter.shown.size(), 1u);
-    EXPECT_TRUE(f.prompter.shown[0].text.startsWith(path + u" cannot be read:\r"_s));
-    EXPECT_TRUE(f.prompter.shown[0].text.endsWith(u"\rThe setup is unchanged."_s));
-    EXPECT_EQ(f.state.SetupFileName, path);
+    ASSERT_TRUE(zeltest::makeFifo(path));  // opening it would wait for a writer
+    EXPECT_EQ(refused(path), std::vector<QString>{path + u" is not a file."_s});
+    EXPECT_EQ(refused(u"/dev/zero"_s), std::vector<QString>{u"/dev/zero is not a file."_s});
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QDir().mkpath(path));
+    EXPECT_EQ(refused(path), std::vector<QString>{path + u" is not a file."_s});
+    ASSERT_TRUE(QDir(path).removeRecursively());
+
+    // Sparse: the size costs neither disk nor time. Exactly 64 MiB would be read.
+    ASSERT_TRUE(zeltest::makeSparseFile(path, qint64{64} * 1024 * 1024 + 1));
+    EXPECT_EQ(refused(path),
+              std::vector<QString>{path + u" cannot be read:\rIt is too large to be a setup "
+                                          u"file.\rThe setup is unchanged."_s});
+
     EXPECT_TRUE(f.state.SetupModified);
     EXPECT_EQ(f.mainWindow.captionText, u"before"_s);
     EXPECT_TRUE(f.changes.empty());
@@ -529,16 +545,90 @@ TEST_P(BadSetupFile, StopsWithOneMessageAndFinishesTheLoad) {
 INSTANTIATE_TEST_SUITE_P(Lines, BadSetupFile, ::testing::ValuesIn(kBadFiles),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(SetupReaderTest, AGroupCountIsNeverTrustedBeforeTheLinesAreThere) {
-    // 30000 channel lines that are really there are read.
-    Lines lines = kVersion + Lines{"[Group]", " 1 ", "Big", " 30000 "};
-    for (int i = 0; i < 30000 + 12; ++i) {
-        lines.push_back(" 1 ");
+// ---- Files that are no setup ----
+
+TEST_F(SetupReaderTest, RandomBytesGiveTenMessagesThenOneThatCountsTheRestAndNoLoad) {
+    std::mt19937 random(20240611);
+    QByteArray bytes(64 * 1024, Qt::Uninitialized);
+    for (char &byte : bytes) {
+        byte = static_cast<char>(random() & 0xFF);
+    }
+    f.state.SetupModified = false;
+    EXPECT_EQ(load(bytes), SetupLoad::Stopped);
+    const std::vector<QString> texts = f.prompter.texts();
+    ASSERT_EQ(texts.size(), 11u);
+    for (std::size_t i = 0; i < 10; ++i) {
+        EXPECT_TRUE(texts[i].startsWith(u"Section:"_s) && texts[i].endsWith(u" not valid"_s));
+    }
+    const QString more = texts.back();
+    const QString passedOver =
+        u" more lines of this file were not understood and were passed over."_s;
+    ASSERT_TRUE(more.endsWith(passedOver)) << more.toStdString();
+    EXPECT_GT(more.section(QLatin1Char(' '), 0, 0).toInt(), 400);
+    EXPECT_TRUE(f.state.SetupModified);
+    EXPECT_TRUE(f.state.SetupFileName.isEmpty());
+    EXPECT_EQ(f.mainWindow.captionText, caption() + u" (not loaded)"_s);
+}
+
+TEST_F(SetupReaderTest, TenLinesNotUnderstoodAreTenMessagesAndTheLoadStands) {
+    Lines lines = kVersion + general(2, 1, 1);
+    for (int i = 0; i < 9; ++i) {
+        lines.push_back("junk");
+    }
+    lines = lines + Lines{"[General Setup]", "Bogus=1", "[End Section]"};
+    EXPECT_EQ(load(fileOf(lines)), SetupLoad::Loaded);
+    EXPECT_EQ(f.prompter.shown.size(), 10u);
+    EXPECT_EQ(f.prompter.texts().back(), u"Unknown item in [general setup]\rBogus=1"_s);
+    EXPECT_EQ(f.mainWindow.captionText, caption());
+    EXPECT_FALSE(f.state.SetupModified);
+
+    // The line that stops a load counts with the others: ten shown, then one for the rest.
+    f.prompter.shown.clear();
+    lines = lines + Lines{"[lvdt]", " 9 ", "P", " 1 ", " 0 ", "[End lvdt]"};
+    EXPECT_EQ(load(fileOf(lines)), SetupLoad::Stopped);
+    EXPECT_EQ(f.prompter.shown.size(), 11u);
+    EXPECT_EQ(f.prompter.texts().back(),
+              u"1 more lines of this file were not understood and were passed over."_s);
+}
+
+// ---- Groups ----
+
+Lines groupLines(const char *name, int entries) {
+    Lines lines = {"[Group]", " 1 ", name, " " + std::to_string(entries) + " "};
+    for (int i = 0; i < entries + 12; ++i) {
+        lines.push_back(" " + std::to_string(i % 3 + 1) + " ");
     }
     lines.push_back("[End Group]");
-    EXPECT_EQ(load(fileOf(lines)), SetupLoad::Loaded);
+    return lines;
+}
+
+TEST_F(SetupReaderTest, AGroupCountIsNeverTrustedBeforeTheLinesAreThere) {
+    // 32767 channel lines that are really there are read, then cut to the setup's channels.
+    EXPECT_EQ(load(fileOf(kVersion + general(3, 1, 1) + groupLines("Big", 32767))),
+              SetupLoad::Loaded);
     ASSERT_EQ(f.setup.groupCount(), 1);
-    EXPECT_EQ(f.setup.groupAt(1)->Count, 30000);
+    const zelapp::group &big = *f.setup.groupAt(1);
+    ASSERT_EQ(big.Count, 3);
+    EXPECT_EQ(big.GetChannel(3), 3);
+    EXPECT_EQ(big.WindowGridTop, 32767 % 3 + 1);  // the lines after the entries stay in step
+    EXPECT_EQ(f.prompter.texts(),
+              std::vector<QString>{u"Group \"Big\" lists 32767 channels; only the first 3 were "
+                                   u"kept."_s});
+}
+
+TEST_F(SetupReaderTest, GroupsListingMoreEntriesThanChannelsAreCutWithOneMessage) {
+    // The count is the setup's at the end of the load, wherever its section stands.
+    const Lines lines = kVersion + groupLines("First %1", 5) + groupLines("Fits", 4) +
+                        groupLines("Second", 6) + groupLines("Third", 9) + general(4, 1, 1);
+    EXPECT_EQ(load(fileOf(lines)), SetupLoad::Loaded);
+    ASSERT_EQ(f.setup.groupCount(), 4);
+    for (int i = 1; i <= 4; ++i) {
+        EXPECT_EQ(f.setup.groupAt(i)->Count, 4);
+    }
+    EXPECT_EQ(f.prompter.texts(),
+              std::vector<QString>{u"Group \"First %1\" lists 5 channels; only the first 4 were "
+                                   u"kept.\r2 more groups were cut the same way."_s});
+    EXPECT_FALSE(f.state.SetupModified);
 }
 
 }  // namespace

@@ -1,0 +1,26 @@
+#include "base/line_warnings.h"
+
+#include "base/prompter.h"
+
+namespace zelapp {
+
+void LineWarnings::add(const QString &text) {
+    if (kept_.size() < kMostShown) {
+        kept_.push_back(text);
+    } else {
+        ++passedOver_;
+    }
+}
+
+void LineWarnings::show(Prompter &prompter) const {
+    for (const QString &text : kept_) {
+        prompter.message(text);
+    }
+    if (passedOver_ > 0) {
+        prompter.message(
+            QStringLiteral("%1 more lines of this file were not understood and were passed over.")
+                .arg(passedOver_));
+    }
+}
+
+}  // namespace zelapp
