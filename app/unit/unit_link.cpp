@@ -77,8 +77,9 @@ bool UnitLink::restore(int channels, int lvdts, int analogs, RefusedItems *refus
     };
     const auto sendValue = [this, &send](RefusedItems::Item item, Read write, UnitCopy::Value which,
                                          int32_t n) {
-        if (std::optional<float> v = copy_.value(which, n)) {
-            send(item, n, [&] { return (library_.*write)(n, &*v); });
+        if (const std::optional<float> held = copy_.value(which, n)) {
+            float value = *held;
+            send(item, n, [&] { return (library_.*write)(n, &value); });
         }
     };
     sendSetting([this] { library_.ZelStartScan(); });
