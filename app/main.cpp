@@ -43,6 +43,7 @@ int main(int argc, char **argv) {
     zelapp::Application app(
         zelapp::SessionServices{unit, screen, chooser, helpViewer, store, lock, programFolder,
                                 zelapp::joinArguments(QApplication::arguments()), QString()});
+    libraryMessages.setQuiet([&app] { return app.session().unit().boxesOff(); });
     const zelapp::StartupResult result = app.start();
     if (result != zelapp::StartupResult::Running) {
         return zelapp::exitStatus(result);

@@ -1,7 +1,6 @@
 #include "core/ini_file.h"
 
 #include <QLatin1StringView>
-#include <QSaveFile>
 #include <QString>
 #include <QStringView>
 #include <limits>
@@ -9,6 +8,7 @@
 
 #include "base/runtime_text.h"
 #include "base/text_lines.h"
+#include "base/whole_file.h"
 #include "model/single_range.h"
 
 using namespace Qt::StringLiterals;
@@ -106,19 +106,16 @@ QByteArray iniFileText(const AppState &state) {
 }
 
 bool writeIniFile(const QString &path, const AppState &state, QString *error) {
-    QSaveFile file(path);
-    const QByteArray text = iniFileText(state);
-    // Unbuffered, so that a write cut short (a full disk) is seen here and not lost in a
-    // flush that reports nothing.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        file.write(text) != text.size() || !file.commit()) {
-        if (error != nullptr) {
-            *error = u"Cannot write "_s + path + u": "_s + file.errorString();
-        }
-        file.cancelWriting();
-        return false;
+    // As every file of the program: through a temporary copy, which also clears the copies a
+    // killed write left beside it.
+    const QString reason = saveWholeFile(path, iniFileText(state));
+    if (reason.isEmpty()) {
+        return true;
     }
-    return true;
+    if (error != nullptr) {
+        *error = u"Cannot write "_s + path + u": "_s + reason;
+    }
+    return false;
 }
 
 }  // namespace zelapp

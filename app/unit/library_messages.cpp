@@ -35,6 +35,13 @@ PromptAnswer LibraryMessagePrompter::ask(const QString &text, const QString &tit
 PromptAnswer LibraryMessagePrompter::show(const QString &text, const QString &caption,
                                           PromptButtons buttons) {
     const QString key = caption + QChar(u'\n') + text;
+    if (quiet_ && quiet_()) {
+        if (!noticed_.contains(key)) {
+            noticed_.insert(key);
+            screen_.notify(text, caption, PromptIcon::Warning);
+        }
+        return safestAnswer(buttons);
+    }
     if (open_.contains(key)) {
         return safestAnswer(buttons);
     }

@@ -5,6 +5,9 @@
 //   top of itself.
 // - The library's "entering demonstration mode" message is never a box: the program sees the
 //   lost unit itself and says so in the main window, and a modal box would stop the displays.
+// - While the program has the library's boxes off (the scan's reads, a setup sent whole), what
+//   the library still raises (its diagnostics) must not stop the program either: each text is
+//   shown once as a notice that does not wait.
 // - The library calls its hook on the thread that made the call. A message raised on another
 //   thread (a reconnection attempt) is handed to the thread that made this prompter and shown
 //   there; the call that raised it goes on at once.
@@ -13,6 +16,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <functional>
 
 #include "base/prompter.h"
 
@@ -37,12 +41,17 @@ class LibraryMessagePrompter : public Prompter {
 
     int openMessages() const { return static_cast<int>(open_.size()); }
 
+    // Whether the program has the library's boxes off just now.
+    void setQuiet(std::function<bool()> quiet) { quiet_ = std::move(quiet); }
+
   private:
     PromptAnswer show(const QString &text, const QString &caption, PromptButtons buttons);
 
     Prompter &screen_;
     QObject owner_;       // lives on the thread that shows the boxes
     QSet<QString> open_;  // caption and text of the boxes on screen
+    std::function<bool()> quiet_;
+    QSet<QString> noticed_;  // caption and text of what was shown as a notice
 };
 
 }  // namespace zelapp

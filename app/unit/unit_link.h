@@ -51,6 +51,8 @@ class UnitLink : public UnitApi {
     UnitApi &library() { return library_; }
     const UnitCopy &copy() const { return copy_; }
     bool lost() const { return lost_; }
+    // Whether a stretch with the library's boxes off is open.
+    bool boxesOff() const { return boxesOff_ > 0; }
 
     // Called once per loss, from within the call that found it.
     void setLossHandler(std::function<void()> handler) { onLost_ = std::move(handler); }

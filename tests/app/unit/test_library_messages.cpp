@@ -100,3 +100,24 @@ TEST(LibraryMessages, TheDemoMessageIsNoBoxAndOtherThreadsHandTheirsToTheOwner) 
 }
 
 }  // namespace
+
+// While the program has the boxes off, a message the library still raises (a diagnostic) never
+// waits: each text is one notice.
+TEST(LibraryMessages, WhileTheBoxesAreOffAMessageIsANoticeOnce) {
+    zeltest::ScriptedPrompter screen;
+    zelapp::LibraryMessagePrompter messages(screen);
+    bool quiet = true;
+    messages.setQuiet([&quiet] { return quiet; });
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(messages.ask(QStringLiteral("Port 1 timeout"), QStringLiteral("Diag"),
+                               zelapp::PromptIcon::None, zelapp::PromptButtons::YesNo),
+                  zelapp::PromptAnswer::No);
+    }
+    EXPECT_TRUE(screen.shown.empty());
+    ASSERT_EQ(screen.notices.size(), 1u);
+    EXPECT_EQ(screen.notices[0].title, QStringLiteral("Diag"));
+    quiet = false;
+    messages.ask(QStringLiteral("Port 1 timeout"), QStringLiteral("Diag"), zelapp::PromptIcon::None,
+                 zelapp::PromptButtons::Ok);
+    EXPECT_EQ(screen.shown.size(), 1u);
+}
