@@ -3,6 +3,7 @@
 #include "base/runtime_text.h"
 #include "dialogs/box_checks.h"
 #include "dialogs/channel_stepping.h"
+#include "model/formula_check.h"
 #include "setup/setup.h"
 
 namespace zelapp {
@@ -136,6 +137,46 @@ std::optional<float> SetupChanTool::single(ChanBox box) {
     return std::nullopt;
 }
 
+// The limits as they would be programmed: LoTol <= LoAppr <= HiAppr <= HiTol, and the bar's
+// bottom below its top. An edited pair out of order is named, and nothing is programmed.
+bool SetupChanTool::limitsInOrder(const Channel &c,
+                                  const std::array<std::optional<float>, kChanBoxCount> &numbers) {
+    const auto value = [&](ChanBox box, float current) {
+        return numbers[index(box)].value_or(current);
+    };
+    const struct {
+        ChanBox low, high;
+        float lowValue, highValue;
+        bool strict;
+    } pairs[] = {
+        {ChanBox::LoTol, ChanBox::LoApp, value(ChanBox::LoTol, c.LoTol),
+         value(ChanBox::LoApp, c.LoAppr), false},
+        {ChanBox::LoApp, ChanBox::HiApp, value(ChanBox::LoApp, c.LoAppr),
+         value(ChanBox::HiApp, c.HiAppr), false},
+        {ChanBox::HiApp, ChanBox::HiTol, value(ChanBox::HiApp, c.HiAppr),
+         value(ChanBox::HiTol, c.HiTol), false},
+        {ChanBox::BarBot, ChanBox::BarTop, value(ChanBox::BarBot, c.BarDisplayBot),
+         value(ChanBox::BarTop, c.BarDisplayTop), true},
+    };
+    for (const auto &p : pairs) {
+        // Limits a setup file brought out of order stay as they are until one of them is edited.
+        const bool edited = touched_[index(p.low)] || touched_[index(p.high)];
+        const bool inOrder = p.strict ? p.lowValue < p.highValue : p.lowValue <= p.highValue;
+        if (!edited || inOrder) {
+            continue;
+        }
+        prompter_.message(QStringLiteral("%1 must be %2 %3. Nothing was programmed.")
+                              .arg(plainLabel(p.low),
+                                   p.strict ? QStringLiteral("below") : QStringLiteral("at most"),
+                                   plainLabel(p.high)));
+        if (view_ != nullptr) {
+            view_->focusBox(touched_[index(p.high)] && !touched_[index(p.low)] ? p.high : p.low);
+        }
+        return false;
+    }
+    return true;
+}
+
 bool SetupChanTool::ProgramChannel() {
     Channel *c = channel();
     if (c == nullptr) {
@@ -172,17 +213,27 @@ bool SetupChanTool::ProgramChannel() {
             property = *numbers[index(box)];
         }
     };
+    if (!limitsInOrder(*c, numbers)) {
+        return false;
+    }
 
     // The formula goes first: one the unit refuses (the library says why) is not programmed,
     // and nothing else is. An untouched formula is not sent again, since a redefinition
     // clears the channel's minimum and maximum, which would spoil a run-out.
     const QString &formula = text(ChanBox::Formula);
-    if (touched_[index(ChanBox::Formula)] && formula != c->Formula() &&
-        c->setFormula(formula) != 0) {
-        if (view_ != nullptr) {
-            view_->focusBox(ChanBox::Formula);
+    if (touched_[index(ChanBox::Formula)] && formula != c->Formula()) {
+        if (const int32_t status = c->setFormula(formula); status != 0) {
+            // The library has said what; the dialog adds where, when the text shows it.
+            const QString where = explainFormulaRefusal(
+                formula, status, {setup_.channelCount(), setup_.lvdtCount(), setup_.analogCount()});
+            if (!where.isEmpty()) {
+                prompter_.message(where);
+            }
+            if (view_ != nullptr) {
+                view_->focusBox(ChanBox::Formula);
+            }
+            return false;
         }
-        return false;
     }
     c->Description = text(ChanBox::Description);
     if (decimals) {

@@ -136,6 +136,9 @@ class SetupChanTool : public LiveValueSink {
     // The number in an edited box, or a message naming the box.
     std::optional<float> single(ChanBox box);
 
+    bool limitsInOrder(const Channel &c,
+                       const std::array<std::optional<float>, kChanBoxCount> &numbers);
+
     Setup &setup_;
     AppState &state_;
     UnitApi &unit_;

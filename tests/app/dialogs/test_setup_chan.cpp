@@ -267,3 +267,49 @@ TEST(SetupChanTool, ASmallerSetupMovesTheDialogAndItsLiveValueBeforeTheChannelGo
 }
 
 }  // namespace
+
+// The library's box says what the unit refused; the dialog adds where, when the text shows it.
+TEST(SetupChanTool, ARefusedFormulaIsExplainedWhereTheTextShowsIt) {
+    Dialog d;
+    d.show(3);
+    d.f.unit.refusals["ZelDefineChannel(3, T1+T2))"] = 13;
+    d.f.unit.refusals["ZelDefineChannel(3, T1+T9)"] = 15;
+    d.f.unit.refusals["ZelDefineChannel(3, T1)"] = 14;  // a full table: nothing to point at
+    d.tool.editBox(ChanBox::Formula, u"T1+T2)"_s);
+    d.tool.CommandProgram_Click();
+    d.tool.editBox(ChanBox::Formula, u"T1+T9"_s);
+    d.tool.CommandProgram_Click();
+    d.tool.editBox(ChanBox::Formula, u"T1"_s);
+    d.tool.CommandProgram_Click();
+    EXPECT_EQ(d.f.prompter.texts(),
+              (std::vector<QString>{u"Bad formula at character 6 of 'T1+T2)': ')' without '('"_s,
+                                    u"Bad probe number at character 4 of 'T1+T9': the setup has "
+                                    u"no probe T9"_s}));
+    EXPECT_TRUE(d.tool.modified());
+}
+
+// LoTol <= LoAppr <= HiAppr <= HiTol and Bar Bot below Bar Top, as they would be programmed.
+TEST(SetupChanTool, LimitsOutOfOrderAreNamedAndNothingIsSent) {
+    Dialog d;
+    d.show(2);
+    d.tool.editBox(ChanBox::LoApp, u"-0.02"_s);  // below the LoTol of -0.01
+    d.tool.editBox(ChanBox::Scaling, u"2"_s);
+    d.tool.CommandProgram_Click();
+    ASSERT_EQ(d.f.prompter.shown.size(), 1u);
+    EXPECT_EQ(d.f.prompter.shown[0].text.toStdString().find("Nothing was programmed."),
+              d.f.prompter.shown[0].text.size() - 23);
+    EXPECT_TRUE(d.f.unit.calls.empty());
+    EXPECT_EQ(d.view.focused.back(), ChanBox::LoApp);
+    EXPECT_TRUE(d.tool.modified());
+
+    d.tool.editBox(ChanBox::LoApp, u"-0.01"_s);   // equal limits are in order
+    d.tool.editBox(ChanBox::BarTop, u"-0.05"_s);  // the bar's top on its bottom is not
+    d.tool.CommandProgram_Click();
+    EXPECT_EQ(d.f.prompter.shown.size(), 2u);
+    EXPECT_TRUE(d.f.unit.calls.empty());
+    d.tool.editBox(ChanBox::BarTop, u"0.06"_s);
+    d.tool.CommandProgram_Click();
+    EXPECT_EQ(d.f.prompter.shown.size(), 2u);
+    EXPECT_FALSE(d.tool.modified());
+    EXPECT_FLOAT_EQ(d.f.setup.channel(2)->LoAppr, -0.01f);
+}

@@ -7,6 +7,7 @@
 
 #include "emulator_process.h"
 #include "file_bytes.h"
+#include "model/formula_check.h"
 #include "session_fixture.h"
 #include "temp_folder.h"
 #include "unit/library_messages.h"
@@ -57,4 +58,26 @@ TEST(ErringUnit, RefusalsAreToldOnceAndAnErrorStatusIsNoReadingWithoutABox) {
     EXPECT_EQ(f.session->labels().text(1), measured);
     EXPECT_EQ(scan.unitNotice(), QString());
     EXPECT_TRUE(failures.empty());
+}
+
+// The unit's own answers: every refusal of its status table is one the program's reading of the
+// formula explains, with the same status.
+TEST(ErringUnit, TheUnitsRefusalsAreTheOnesTheFormulaReadingExplains) {
+    zeltest::TempFolder devices;
+    zeltest::ScopedEnv deviceDir{"ZEL_DEVICE_DIR", devices.path().c_str()};
+    zeltest::EmulatorProcess emulator{ZEL8D_PATH, devices.path()};
+    ASSERT_TRUE(emulator.start({"--probes", "8", "--analogs", "1"})) << emulator.errors();
+    zelapp::ZelcommBinding unit{QString::fromUtf8(ZELCOMM_DIR), [](const QString &) {}};
+    ASSERT_EQ(unit.ZelCommInit(0), 0);
+    unit.ZelMsgBox(0);
+    for (const char *formula : {"C1+C0", "T1*)", "T1T2", "2 T1", "T1+T2)", "(T1", "T1+A2", "ABS T1",
+                                "ABS(T1,T2)", "TIR(C1+1)", "1.2.3", "T1*1E+", "T1+X2", "C+1", "T1+",
+                                "GOR(T1,,T2)", "LOR(T4:T1)", "gor(t1, a1)"}) {
+        SCOPED_TRACE(formula);
+        const int32_t status = unit.ZelDefineChannel(2, formula);
+        EXPECT_NE(status, 0);
+        EXPECT_FALSE(
+            zelapp::explainFormulaRefusal(QString::fromLatin1(formula), status, {255, 8, 1})
+                .isEmpty());
+    }
 }
