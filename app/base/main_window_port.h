@@ -69,6 +69,9 @@ class MainWindowPort {
     // Whether the tick leaves the grid and the bars alone because updating is off
     // (UpdateEnabled); told at every tick, so that frozen values never pass for live ones.
     virtual void setDisplaysPaused(bool paused) = 0;
+    // A short confirmation under the main window's buttons ("Setup saved to shaft.zel"), never
+    // a box; it stays until the next.
+    virtual void showStatus(const QString &text) = 0;
     // A line under the main window's buttons about the unit's answers that the values alone do
     // not tell: items it refuses, a unit answering slowly. Empty: none; told when it changes.
     virtual void setUnitNotice(const QString &text) = 0;

@@ -46,6 +46,7 @@ Session::Session(const SessionServices &services)
     }
     setupCommands_.setReplaceGuard([this] { return dialogs_.confirmSetupReplace(); });
     // The displays show "NO UNIT" from the loss on, and every value again once it is back.
+    recovery_.setReporter([this](const QString &text) { windows_.showStatus(text); });
     recovery_.setStatusHandler([this](const UnitStatus &status) {
         scan_.resetValueCaches();
         dialogs_.setUnitLost(status.lost);
@@ -179,6 +180,12 @@ void Session::Windows::setDisplaysPaused(bool paused) {
 void Session::Windows::setUnitNotice(const QString &text) {
     if (view != nullptr) {
         view->unitNoticeChanged(text);
+    }
+}
+
+void Session::Windows::showStatus(const QString &text) {
+    if (view != nullptr) {
+        view->statusChanged(text);
     }
 }
 

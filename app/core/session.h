@@ -77,6 +77,8 @@ class MainWindowView {
     virtual void unitStatusChanged(const UnitStatus &status) = 0;
     // The line about the unit's refusals and slowness; empty: none.
     virtual void unitNoticeChanged(const QString &text) = 0;
+    // The status line's confirmation.
+    virtual void statusChanged(const QString &text) = 0;
 };
 
 class Session {
@@ -135,6 +137,7 @@ class Session {
         void UpdateBarDisplay() override;
         void setDisplaysPaused(bool paused) override;
         void setUnitNotice(const QString &text) override;
+        void showStatus(const QString &text) override;
         void setViewChecked(int viewType, bool checked) override;
         void marksChanged() override;
         void showGrid(bool visible) override;

@@ -85,6 +85,7 @@ void SetupChanTool::setupChanged(const SetupChange &change) {
 }
 
 void SetupChanTool::DisplayChannel() {
+    status_.clear();
     currentText_ = current_ > 0 ? QString::number(current_) : QString();
     liveText_.clear();
     touched_.fill(false);
@@ -261,6 +262,7 @@ bool SetupChanTool::ProgramChannel() {
     programming_ = true;
     setup_.markModified({SetupChange::Kind::Channel, current_});
     programming_ = false;
+    status_ = QStringLiteral("Channel %1 programmed").arg(current_);
     refresh();
     return true;
 }
@@ -328,6 +330,7 @@ bool SetupChanTool::Form_QueryUnload() {
 }
 
 void SetupChanTool::editBox(ChanBox box, const QString &typed) {
+    status_.clear();
     boxes_[index(box)] = typed;
     touched_[index(box)] = true;
     modified_ = true;

@@ -57,6 +57,10 @@ class SetupChanTool : public LiveValueSink {
   public:
     explicit SetupChanTool(const DialogContext &context);
 
+    // The dialog's status line: a short confirmation ("Channel 3 programmed") that stays until
+    // the next edit or channel, instead of a box.
+    const QString &statusText() const { return status_; }
+
     void setView(SetupChanView *view) { view_ = view; }
 
     // ---- Fields the form shows ----
@@ -139,6 +143,7 @@ class SetupChanTool : public LiveValueSink {
     bool limitsInOrder(const Channel &c,
                        const std::array<std::optional<float>, kChanBoxCount> &numbers);
 
+    QString status_;
     Setup &setup_;
     AppState &state_;
     UnitApi &unit_;

@@ -1,5 +1,7 @@
 #include "setup/setup_commands.h"
 
+#include <QFileInfo>
+
 #include "base/file_chooser.h"
 #include "base/prompter.h"
 #include "setup/setup.h"
@@ -96,6 +98,7 @@ bool SetupCommands::writeSetup(const QString &path) {
         return false;
     }
     setup_.markUnmodified();
+    setup_.mainWindow().showStatus(QStringLiteral("Setup saved to ") + QFileInfo(path).fileName());
     return true;
 }
 

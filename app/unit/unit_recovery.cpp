@@ -101,7 +101,11 @@ void UnitRecovery::attemptDone(int32_t result) {
     // refused of the setup (another unit, with fewer channels) is told in the same message.
     QStringList text{kept.value_or(false) ? backText() : restartedText()};
     text << refused.lines();
-    prompter_.notify(text.join(QLatin1Char('\r')), {}, PromptIcon::Information);
+    if (report_) {
+        report_(text.join(QLatin1Char('\r')));
+    } else {
+        prompter_.notify(text.join(QLatin1Char('\r')), {}, PromptIcon::Information);
+    }
 }
 
 void UnitRecovery::failed() {

@@ -66,6 +66,10 @@ class UnitRecovery {
         onStatus_ = std::move(handler);
     }
 
+    // Where the operator is told that the unit is back: the main window's status line; a
+    // notice that does not wait when none is set.
+    void setReporter(std::function<void(const QString &)> report) { report_ = std::move(report); }
+
     const UnitStatus &status() const { return status_; }
 
     // An attempt now (the Reconnect button, and the retry timer). Nothing while the unit
@@ -92,6 +96,7 @@ class UnitRecovery {
     Prompter &prompter_;
     std::function<Counts()> counts_;
     std::function<void(const UnitStatus &)> onStatus_;
+    std::function<void(const QString &)> report_;
     UnitStatus status_;
     int failedAttempts_ = 0;
     QTimer retryTimer_;

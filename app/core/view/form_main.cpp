@@ -146,7 +146,9 @@ void FormMain::applyFixedSize() {
     const double dpi = windowDpi(*this);
     const QSize frame = frameGeometry().size() - size();
     int strip = 0;
-    for (const QWidget *frame : {ui_->FrameUnitLost, ui_->FrameUnitNotice}) {
+    for (const QWidget *frame :
+         {static_cast<QWidget *>(ui_->FrameUnitLost), static_cast<QWidget *>(ui_->FrameUnitNotice),
+          static_cast<QWidget *>(ui_->LabelStatus)}) {
         strip += frame->isHidden() ? 0 : frame->sizeHint().height();
     }
     setFixedSize(twipsToPixels(kMainWidthTwips, dpi) - frame.width(),
@@ -224,6 +226,18 @@ void FormMain::unitNoticeChanged(const QString &text) {
     ui_->LabelUnitNotice->setText(text);
     ui_->FrameUnitNotice->setVisible(!text.isEmpty());
     applyFixedSize();
+}
+
+void FormMain::statusChanged(const QString &text) {
+    const bool wasShown = !ui_->LabelStatus->isHidden();
+    QString line = text;
+    line.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    ui_->LabelStatus->setText(line);
+    ui_->LabelStatus->setToolTip(line);
+    ui_->LabelStatus->setVisible(!text.isEmpty());
+    if (wasShown == text.isEmpty()) {
+        applyFixedSize();
+    }
 }
 
 void FormMain::displaysPaused(bool paused) {

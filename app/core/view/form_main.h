@@ -67,6 +67,8 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
     void unitStatusChanged(const UnitStatus &status) override;
     // A second strip, in amber, says what the unit refuses or that it answers slowly.
     void unitNoticeChanged(const QString &text) override;
+    // One line under the buttons (the window grows by it once it has something to say).
+    void statusChanged(const QString &text) override;
 
     // DisplayHost
     void GotoSetupFromView(int index) override;

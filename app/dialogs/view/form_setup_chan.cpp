@@ -79,6 +79,7 @@ void FormSetupChan::refresh() {
     ui_->TextMaster2Value->setEnabled(enabled && tool_.master2Enabled());
     ui_->TextCurrentChannel->setText(tool_.TextCurrentChannel());
     ui_->TextChannelValue->setText(tool_.TextChannelValue());
+    ui_->LabelStatus->setText(tool_.statusText());
     ui_->CheckUse2Masters->setChecked(tool_.CheckUse2Masters());
     ui_->CheckShowCurrentValue->setChecked(tool_.CheckShowCurrentValue());
     ui_->CheckAutoIncChannel->setChecked(tool_.CheckAutoIncChannel());

@@ -297,7 +297,7 @@ TEST_F(Calibrate, TheUnitsReturnReadsTheSettingsAgainAsTheOpeningAndSaysSo) {
               u"The ZEL-8 is communicating again: the amplifier settings "
               u"of probe 1 were read from it again."_s);
     EXPECT_TRUE(tool->boxesEnabled());
-    EXPECT_EQ(f.prompter.notices.size(), 1u);  // the program's own notice of the return
+    EXPECT_EQ(f.view.statuses.size(), 1u);  // the program's own word of the return
 
     f.fakeUnit.clearCalls();
     EXPECT_TRUE(tool->CancelButton_Click());

@@ -313,3 +313,15 @@ TEST(SetupChanTool, LimitsOutOfOrderAreNamedAndNothingIsSent) {
     EXPECT_FALSE(d.tool.modified());
     EXPECT_FLOAT_EQ(d.f.setup.channel(2)->LoAppr, -0.01f);
 }
+
+// Program confirms in the dialog's status line, never in a box; the next edit or channel clears it.
+TEST(SetupChanTool, ProgramConfirmsInTheStatusLine) {
+    Dialog d;
+    d.show(3);
+    d.tool.editBox(ChanBox::Description, u"Bore"_s);
+    d.tool.CommandProgram_Click();
+    EXPECT_EQ(d.tool.statusText(), u"Channel 3 programmed"_s);
+    EXPECT_TRUE(d.f.prompter.shown.empty());
+    d.tool.editBox(ChanBox::Description, u"Bore A"_s);
+    EXPECT_EQ(d.tool.statusText(), QString());
+}

@@ -184,8 +184,8 @@ TEST_F(CoreWithEmulator, APulledCableShowsNoUnitAndTheValuesComeBackOnTheirOwn) 
     EXPECT_TRUE(attempt());
     scanAndTick();
     EXPECT_EQ(labels.text(1), QStringLiteral(" 0.0093"));
-    ASSERT_EQ(prompter.notices.size(), 1u);
-    EXPECT_EQ(prompter.notices[0].text, zelapp::UnitRecovery::backText());
+    ASSERT_EQ(f.view.statuses.size(), 1u);
+    EXPECT_EQ(f.view.statuses[0], zelapp::UnitRecovery::backText());
     EXPECT_TRUE(prompter.shown.empty());  // the library's demo message is no box
 }
 
@@ -201,8 +201,8 @@ TEST_F(CoreWithEmulator, AUnitRestartedEmptyGetsItsSetupBackAndTheOperatorIsTold
     const std::string c1 = emulator.control({"get", "C1"});
     ASSERT_EQ(c1.rfind("OK\t", 0), 0u) << c1;
     EXPECT_NEAR(std::stod(c1.substr(3)), 0.0093, 1e-6);
-    ASSERT_EQ(prompter.notices.size(), 1u);
-    EXPECT_EQ(prompter.notices[0].text, zelapp::UnitRecovery::restartedText());
+    ASSERT_EQ(f.view.statuses.size(), 1u);
+    EXPECT_EQ(f.view.statuses[0], zelapp::UnitRecovery::restartedText());
 }
 
 TEST_F(CoreWithEmulator, MasteredZeroedAndGroupedChannelsReachTheUnitAndTheSavedSetup) {

@@ -162,6 +162,9 @@ TEST_F(SetupCommandsTest, SaveWritesTheFileClearsModifiedAndKeepsTheCaption) {
     EXPECT_FALSE(f.state.SetupModified);
     EXPECT_EQ(f.mainWindow.captionText, u"ZEL-32 [old.zel]"_s);
     EXPECT_TRUE(f.prompter.shown.empty());
+    // The confirmation is a line in the main window, never a box.
+    EXPECT_EQ(f.mainWindow.statuses,
+              std::vector<QString>{u"Setup saved to "_s + QFileInfo(path).fileName()});
 }
 
 TEST_F(SetupCommandsTest, SaveWithoutANameAsksForOneOnceAndWritesNothingWhenCancelled) {
@@ -196,6 +199,7 @@ TEST_F(SetupCommandsTest, AFailedSaveSaysSoAndKeepsTheModifiedFlagAndTheOldFile)
     EXPECT_TRUE(f.state.SetupModified);
     EXPECT_TRUE(QFileInfo(taken).isDir());
     EXPECT_EQ(f.state.SetupFileName, taken);
+    EXPECT_TRUE(f.mainWindow.statuses.empty());
 }
 
 TEST_F(SetupCommandsTest, SaveAsAsksForANameThenSaves) {

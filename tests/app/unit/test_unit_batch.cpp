@@ -47,14 +47,14 @@ TEST(UnitBatch, WhatTheUnitRefusesOfTheSetupIsToldOnceNamingTheItems) {
     f.session->setupCommands().NewFile_Click();
     EXPECT_EQ(f.prompter.texts(), (std::vector<QString>{told}));
 
-    // The unit back after a loss: the same, within the one notice that it is back.
+    // The unit back after a loss: the same, in the status line that says it is back.
     f.fakeUnit.reachable = false;
     f.session->scan().Timer1_Timer();
     f.fakeUnit.reachable = true;
     f.session->recovery().reconnect();
     ASSERT_TRUE(f.attempts.finish());
-    ASSERT_EQ(f.prompter.notices.size(), 1u);
-    EXPECT_TRUE(f.prompter.notices[0].text.endsWith(u"\r"_s + told));
+    ASSERT_EQ(f.view.statuses.size(), 1u);
+    EXPECT_TRUE(f.view.statuses[0].endsWith(u"\r"_s + told));
     EXPECT_TRUE(f.fakeUnit.errorBoxes.empty());
     EXPECT_EQ(f.prompter.texts(), (std::vector<QString>{told}));
 }

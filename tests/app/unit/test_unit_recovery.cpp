@@ -118,8 +118,8 @@ TEST_F(LostUnit, WhileAnAttemptRunsTheLibraryIsLeftAloneAndEditsWaitForTheReturn
     EXPECT_EQ(unit.count("ZelSetCzero(1, 0.25)"), 1);
     EXPECT_EQ(unit.count("ZelSetTfsv(1, 0.025)"), 1);  // a quarter of the probe's range
     EXPECT_FALSE(f.view.unitStatuses.back().lost);
-    ASSERT_EQ(f.prompter.notices.size(), 1u);
-    EXPECT_EQ(f.prompter.notices[0].text, UnitRecovery::backText());
+    ASSERT_EQ(f.view.statuses.size(), 1u);
+    EXPECT_EQ(f.view.statuses[0], UnitRecovery::backText());
     // The steady reading replaces "NO UNIT" at the first tick.
     tick();
     EXPECT_EQ(label(1), u" 0.50000"_s);
@@ -145,8 +145,8 @@ TEST_F(LostUnit, FailedAttemptsBackOffAndAUnitRestartedEmptyIsReported) {
     recovery.reconnect();
     ASSERT_TRUE(f.attempts.finish());
     EXPECT_EQ(unit.formulas[1], "T1");
-    ASSERT_EQ(f.prompter.notices.size(), 1u);
-    EXPECT_EQ(f.prompter.notices[0].text, UnitRecovery::restartedText());
+    ASSERT_EQ(f.view.statuses.size(), 1u);
+    EXPECT_EQ(f.view.statuses[0], UnitRecovery::restartedText());
     EXPECT_TRUE(f.prompter.shown.empty());
 }
 

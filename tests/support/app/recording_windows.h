@@ -28,7 +28,8 @@ class RecordingWindows : public zelapp::MainWindowPort {
     std::vector<std::pair<int, QString>> gridValues;
     std::vector<std::pair<int, float>> barValues;
     std::vector<std::pair<int, zelapp::ValueNote>> notes;
-    std::vector<QString> notices;  // each notice line told
+    std::vector<QString> notices;   // each notice line told
+    std::vector<QString> statuses;  // each status line confirmation
     int gridRebuilds = 0;
     int barRebuilds = 0;
     std::vector<std::pair<int, bool>> checkCalls;
@@ -68,6 +69,7 @@ class RecordingWindows : public zelapp::MainWindowPort {
         notes.emplace_back(position, note);
     }
     void setUnitNotice(const QString &text) override { notices.push_back(text); }
+    void showStatus(const QString &text) override { statuses.push_back(text); }
     void UpdateGridDisplay() override { ++gridRebuilds; }
     void UpdateBarDisplay() override { ++barRebuilds; }
     void setDisplaysPaused(bool paused) override { pausedCalls.push_back(paused); }

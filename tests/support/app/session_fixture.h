@@ -34,6 +34,7 @@ class RecordingView : public zelapp::MainWindowView {
     std::vector<std::pair<int, float>> barValues;
     std::vector<std::pair<int, zelapp::ValueNote>> notes;
     std::vector<QString> notices;                                 // each notice line shown
+    std::vector<QString> statuses;                                // each status line confirmation
     std::vector<std::pair<zelapp::CommandDialog, bool>> dialogs;  // shown, modal
     std::vector<zelapp::CommandDialog> openDialogs;
     zelapp::DialogResult answer = zelapp::DialogResult::Cancelled;
@@ -72,6 +73,7 @@ class RecordingView : public zelapp::MainWindowView {
         unitStatuses.push_back(status);
     }
     void unitNoticeChanged(const QString &text) override { notices.push_back(text); }
+    void statusChanged(const QString &text) override { statuses.push_back(text); }
 };
 
 struct SessionFixture {

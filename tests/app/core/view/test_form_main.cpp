@@ -311,7 +311,13 @@ TEST_F(FormMainTest, ALostUnitShowsTheStripAndNoUnitOverTheBarsUntilReconnect) {
     EXPECT_FALSE(button(w, "CommandReconnect")->isEnabled());  // while the attempt runs
     ASSERT_TRUE(f.attempts.finish());
     EXPECT_TRUE(strip->isHidden());
-    EXPECT_EQ(w->minimumHeight(), height);
+    // The return is told in the status line under the buttons, not in a box: the window is
+    // taller by that line only.
+    auto *status = w->findChild<QLabel *>(QStringLiteral("LabelStatus"));
+    ASSERT_NE(status, nullptr);
+    EXPECT_FALSE(status->isHidden());
+    EXPECT_EQ(status->text(), zelapp::UnitRecovery::backText());
+    EXPECT_EQ(w->minimumHeight(), height + status->sizeHint().height());
     EXPECT_FALSE(w->barWindow()->unitLost());
 }
 
