@@ -8,8 +8,9 @@ namespace zelapp {
 
 enum class PromptIcon { None, Information, Warning, Critical, Question };
 // ProgramDiscardCancel is Yes/No/Cancel with the buttons "Program" (Yes) and "Discard" (No).
-enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel, ProgramDiscardCancel };
-enum class PromptAnswer { Ok, Cancel, Yes, No };
+// RetryStartExit offers "Retry" (Retry), "Start without the unit" (Continue) and "Exit" (Cancel).
+enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel, ProgramDiscardCancel, RetryStartExit };
+enum class PromptAnswer { Ok, Cancel, Yes, No, Retry, Continue };
 
 class Prompter {
   public:

@@ -69,6 +69,8 @@ MainWindowArguments mainWindowArguments(const QString &commandLine,
             args.openBars = true;
         } else if (word == u"/NUMS") {
             args.openGrid = true;
+        } else if (word == u"/OFFLINE") {
+            args.offline = true;
         } else if (word == u"/LVDT") {
             args.viewType = VIEWTYPELVDTS;
         } else if (word == u"/CHAN") {

@@ -19,6 +19,7 @@ QStringList commandLineWords(const QString &commandLine);
 struct MainWindowArguments {
     bool openBars = false;        // "/BARS"
     bool openGrid = false;        // "/NUMS"
+    bool offline = false;         // "/OFFLINE": start without the unit, without asking
     std::optional<int> viewType;  // "/LVDT" or "/CHAN", the last one given
     QString setupFile;            // the last word not starting with "/"
 };

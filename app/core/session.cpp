@@ -19,14 +19,16 @@ AttemptRunner &runnerOf(const SessionServices &services, std::unique_ptr<Attempt
 
 Session::Session(const SessionServices &services)
     : services_(services),
+      folders_(services.chooser, services.store),
+      recent_(services.store),
       link_(services.unit),
       context_{link_, services.prompter, state_, &refusals_},
       setup_(context_, state_, labels_, items_, windows_),
-      setupCommands_(setup_, services.prompter, services.chooser, services.locale),
+      setupCommands_(setup_, services.prompter, folders_, services.locale),
       help_(state_, services.prompter, services.helpViewer),
       scan_(link_, state_, setup_, windows_),
       dialogs_({setup_, state_, link_, services.prompter, services.locale},
-               {help_, windows_, services.chooser, scan_,
+               {help_, windows_, folders_, scan_,
                 services.clock != nullptr ? *services.clock : ownClock_}),
       commands_(state_, setup_, link_, services.prompter, help_, dialogs_.setupChan,
                 dialogs_.setupLvdt, dialogs_.setupAnalog, dialogs_.mastering, windows_),
@@ -45,6 +47,7 @@ Session::Session(const SessionServices &services)
         scan_.addLiveSink(*sink);
     }
     setupCommands_.setReplaceGuard([this] { return dialogs_.confirmSetupReplace(); });
+    setupCommands_.setFileUsedHandler([this](const QString &path) { recent_.add(path); });
     // The displays show "NO UNIT" from the loss on, and every value again once it is back.
     recovery_.setReporter([this](const QString &text) { windows_.showStatus(text); });
     recovery_.setStatusHandler([this](const UnitStatus &status) {
@@ -68,7 +71,8 @@ StartupResult Session::start(std::function<void()> showMainWindow) {
                            services_.instanceLock,
                            services_.programFolder,
                            services_.commandLine,
-                           std::move(showMainWindow)};
+                           std::move(showMainWindow),
+                           [this] { recovery_.startWithoutUnit(); }};
     return Main(context);
 }
 

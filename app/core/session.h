@@ -14,7 +14,9 @@
 #include "base/main_window_port.h"
 #include "base/prompter.h"
 #include "base/wait_clock.h"
+#include "core/last_folder_chooser.h"
 #include "core/main_lifecycle.h"
+#include "core/recent_setups.h"
 #include "core/scan_cycle.h"
 #include "core/startup.h"
 #include "dialogs/dialog_tools.h"
@@ -107,6 +109,10 @@ class Session {
     UnitRecovery &recovery() { return recovery_; }
     Setup &setup() { return setup_; }
     SetupCommands &setupCommands() { return setupCommands_; }
+    // The File menu's last setups; the file commands add to it.
+    RecentSetups &recentSetups() { return recent_; }
+    // The file dialogs as the program's parts ask for them: opening in the last folder used.
+    FileChooser &chooser() { return folders_; }
     ChannelLabels &labels() { return labels_; }
     Help &help() { return help_; }
     ScanCycle &scan() { return scan_; }
@@ -172,6 +178,8 @@ class Session {
     void startLinkService();
 
     SessionServices services_;
+    LastFolderChooser folders_;
+    RecentSetups recent_;
     std::unique_ptr<AttemptRunner> ownRunner_;  // when the services bring none
     EventLoopClock ownClock_;                   // when the services bring none
     UnitLink link_;

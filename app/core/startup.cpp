@@ -1,6 +1,7 @@
 #include "core/startup.h"
 
 #include <QDir>
+#include <optional>
 
 #include "base/help.h"
 #include "core/command_line.h"
@@ -22,6 +23,31 @@ int exitStatus(StartupResult result) {
     }
     return 1;
 }
+
+QString communicationFailedText() {
+    return QStringLiteral("Zel-8 communication not functioning");
+}
+
+namespace {
+// Whether the unit answered; nothing when the operator chose Exit.
+std::optional<bool> initialiseUnit(StartupContext &c) {
+    if (mainWindowArguments(c.commandLine).offline) {
+        return false;
+    }
+    while (c.unit.ZelCommInit(0) != 0) {
+        switch (c.prompter.ask(communicationFailedText(), {}, PromptIcon::Warning,
+                               PromptButtons::RetryStartExit)) {
+            case PromptAnswer::Retry:
+                continue;
+            case PromptAnswer::Continue:
+                return false;
+            default:
+                return std::nullopt;
+        }
+    }
+    return true;
+}
+}  // namespace
 
 StartupResult Main(StartupContext &c) {
     AppState &state = c.state;
@@ -61,9 +87,14 @@ StartupResult Main(StartupContext &c) {
     }
 
     c.unit.ZelMsgBox(1);
-    if (c.unit.ZelCommInit(0) != 0) {
-        c.prompter.message(QStringLiteral("Zel-8 communication not functioning"));
+    const std::optional<bool> answered = initialiseUnit(c);
+    if (!answered) {
         return StartupResult::CommunicationFailed;
+    }
+    if (!*answered && c.startWithoutUnit) {
+        // Before the first write: the scan settings and the default objects go to the copy,
+        // and reach the unit when it is found.
+        c.startWithoutUnit();
     }
 
     c.unit.ZelStartScan();

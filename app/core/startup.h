@@ -18,7 +18,7 @@ class Setup;
 enum class StartupResult {
     Running,              // the main window is up; the program runs until it closes
     AlreadyRunning,       // another instance holds the lock; nothing was touched
-    CommunicationFailed,  // ZelCommInit failed; no window was shown
+    CommunicationFailed,  // ZelCommInit failed and the operator chose Exit; no window was shown
 };
 
 // Exit status of the process for a start-up that did not reach the main window.
@@ -33,9 +33,17 @@ struct StartupContext {
     QString programFolder;
     QString commandLine;                   // the arguments as one text
     std::function<void()> showMainWindow;  // creates and shows the main window
+    // Puts the link to the unit into the lost state before anything is sent: the program then
+    // starts on its copy and looks for the unit by itself.
+    std::function<void()> startWithoutUnit;
 };
 
-// Main, steps in order. On Running the lock stays held for the life of the process.
+// What start-up says when ZelCommInit fails; the operator chooses Retry, "Start without the
+// unit" or Exit.
+QString communicationFailedText();
+
+// Main, steps in order. On Running the lock stays held for the life of the process. When
+// ZelCommInit fails the operator may try again, start without the unit, or end the program.
 StartupResult Main(StartupContext &context);
 
 }  // namespace zelapp

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "unit/zelcomm_binding.h"
+
 namespace zelapp {
 
 namespace {
@@ -37,7 +39,8 @@ AboutTexts aboutTexts(const AppState &state, const VersionBuffer &firmwareVersio
     texts.LabelFirmware = state.ProductTitle + QStringLiteral(" Firmware currently in use:") + kCr +
                           QStringLiteral("File: ") + state.FirmwareFileName + kCr +
                           QStringLiteral("Version: ") + versionText(firmwareVersion) + kCr;
-    texts.LabelDLL = QStringLiteral("Zelcomm.dll") + kCr + QStringLiteral("Version: ") +
+    // The library as this platform names its file: the one the operator would look for.
+    texts.LabelDLL = ZelcommBinding::libraryFileName() + kCr + QStringLiteral("Version: ") +
                      versionText(libraryVersion) + kCr;
     return texts;
 }

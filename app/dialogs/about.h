@@ -1,4 +1,5 @@
-// The about window's texts without the window: the description, firmware and library blocks,
+// The about window's texts without the window: the description, firmware and library blocks
+// (the library named by its file on this platform, libzelcomm.so on Linux),
 // each line ended by a carriage return, and the caption. The two version texts are kept as the
 // library hands such texts over: in a 64-character buffer that starts filled with '?', the text
 // being what comes before the first '?'.

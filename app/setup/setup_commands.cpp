@@ -53,9 +53,9 @@ void SetupCommands::OpenFile_Click() {
     if (!confirmReplace()) {
         return;
     }
+    // The folder the dialog opens in is the chooser's: the one last used for setups.
     FileDialogRequest request;
     request.filter = QStringLiteral("ZEL Setups (*.zel)|*.zel|All (*.*)|*.*");
-    request.initialFolder = setup_.state().AppPath;
     const QString chosen = chooser_.chooseOpenFile(request);
     if (chosen.isEmpty()) {
         return;  // cancelled: the setup, its name and the caption stay
@@ -77,7 +77,6 @@ bool SetupCommands::SaveAsFile_Click() {
     FileDialogRequest request;
     request.filter = QStringLiteral("Zel Setups (*.zel)|*.zel|All (*.*)|*.*");
     request.defaultExtension = QStringLiteral("zel");
-    request.initialFolder = setup_.state().AppPath;
     const QString chosen = chooser_.chooseSaveFile(request);
     if (chosen.isEmpty() || !writeSetup(chosen)) {
         return false;  // cancelled or failed: the name and the caption stay as they were
@@ -98,8 +97,23 @@ bool SetupCommands::writeSetup(const QString &path) {
         return false;
     }
     setup_.markUnmodified();
+    used(path);
     setup_.mainWindow().showStatus(QStringLiteral("Setup saved to ") + QFileInfo(path).fileName());
     return true;
+}
+
+void SetupCommands::used(const QString &path) const {
+    if (fileUsed_) {
+        fileUsed_(path);
+    }
+}
+
+SetupLoad SetupCommands::openSetupFile(const QString &path) {
+    if (!confirmReplace()) {
+        return SetupLoad::NoFile;
+    }
+    setup_.state().SetupFileName = path;
+    return loadSetupFile();
 }
 
 void SetupCommands::LoadTest_Click() {
@@ -109,7 +123,11 @@ void SetupCommands::LoadTest_Click() {
 
 SetupLoad SetupCommands::loadSetupFile() {
     const UnitBatch batch(setup_.context());
-    return SetupReader(setup_, prompter_, locale_).read();
+    const SetupLoad result = SetupReader(setup_, prompter_, locale_).read();
+    if (result == SetupLoad::Loaded) {
+        used(setup_.state().SetupFileName);
+    }
+    return result;
 }
 
 }  // namespace zelapp

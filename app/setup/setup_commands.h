@@ -33,6 +33,14 @@ class SetupCommands {
     // file and the caption names it. Cancelled or failed: false, name and caption unchanged.
     bool SaveAsFile_Click();
     void LoadTest_Click();
+    // Open without the file dialog (the File menu's last setups): the same questions, then the
+    // load. NoFile when a question was cancelled.
+    SetupLoad openSetupFile(const QString &path);
+
+    // Told the path of each setup file loaded whole or written: the list of last setups.
+    void setFileUsedHandler(std::function<void(const QString &)> handler) {
+        fileUsed_ = std::move(handler);
+    }
 
     // Loads the file named by SetupFileName (the command line's setup file at start-up).
     SetupLoad loadSetupFile();
@@ -51,6 +59,7 @@ class SetupCommands {
     Setup &setup() { return setup_; }
 
   private:
+    void used(const QString &path) const;
     // The writer: the whole setup to `path`; on success SetupModified is cleared.
     bool writeSetup(const QString &path);
 
@@ -59,6 +68,7 @@ class SetupCommands {
     FileChooser &chooser_;
     QLocale locale_;
     std::function<bool()> replaceGuard_;
+    std::function<void(const QString &)> fileUsed_;
 };
 
 }  // namespace zelapp

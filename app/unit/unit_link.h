@@ -57,6 +57,10 @@ class UnitLink : public UnitApi {
     // Called once per loss, from within the call that found it.
     void setLossHandler(std::function<void()> handler) { onLost_ = std::move(handler); }
 
+    // The unit is taken as lost without a call having found it: the program starts without the
+    // unit. The loss handler runs as for a loss found by a call.
+    void markLost();
+
     // After a successful initialisation: whether the unit still holds its first defined
     // channel's formula. Nothing when no channel is defined, or when the library fell back
     // into demonstration mode on the way.
@@ -77,7 +81,6 @@ class UnitLink : public UnitApi {
 
     // After a call that went through: true when its answer came from the unit.
     bool answered();
-    void markLost();
     // Makes the call on a unit that is not lost; its status when the unit answered it, nothing
     // when the unit is lost or the call found it lost.
     template <typename Call>

@@ -62,6 +62,17 @@ QString UnitRecovery::restartedText() {
         "parts.");
 }
 
+QString UnitRecovery::foundText() {
+    return QStringLiteral(
+        "The ZEL-8 is communicating; the setup prepared without it has been sent to it.\rCheck "
+        "the zero and the masters before you measure parts.");
+}
+
+void UnitRecovery::startWithoutUnit() {
+    neverFound_ = true;
+    link_.markLost();
+}
+
 void UnitRecovery::unitLost() {
     status_ = UnitStatus{true, false, QDateTime::currentDateTime()};
     failedAttempts_ = 0;
@@ -99,7 +110,10 @@ void UnitRecovery::attemptDone(int32_t result) {
     changed();
     // Without a defined channel there is no telling: the cautious message. What the unit
     // refused of the setup (another unit, with fewer channels) is told in the same message.
-    QStringList text{kept.value_or(false) ? backText() : restartedText()};
+    QStringList text{neverFound_            ? foundText()
+                     : kept.value_or(false) ? backText()
+                                            : restartedText()};
+    neverFound_ = false;
     text << refused.lines();
     if (report_) {
         report_(text.join(QLatin1Char('\r')));

@@ -76,6 +76,10 @@ class UnitRecovery {
     // answers or an attempt is running.
     void reconnect();
 
+    // The program starts without the unit: it is lost from the start, and the attempts to find
+    // it begin. When it answers, the setup is sent to it and the operator told so.
+    void startWithoutUnit();
+
     // The pause before the next attempt after `failed` attempts that failed in a row.
     static int retryDelayMs(int failed);
     // The retry timer, for the program's event loop; tests call reconnect() themselves.
@@ -84,6 +88,7 @@ class UnitRecovery {
     // What the operator is told when the unit is back.
     static QString backText();
     static QString restartedText();
+    static QString foundText();  // after a start without the unit
 
   private:
     void unitLost();
@@ -99,6 +104,7 @@ class UnitRecovery {
     std::function<void(const QString &)> report_;
     UnitStatus status_;
     int failedAttempts_ = 0;
+    bool neverFound_ = false;  // started without the unit, and it has not answered yet
     QTimer retryTimer_;
 };
 

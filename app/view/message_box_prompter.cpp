@@ -33,6 +33,8 @@ QMessageBox::StandardButtons boxButtons(PromptButtons buttons) {
         case PromptButtons::YesNoCancel:
         case PromptButtons::ProgramDiscardCancel:
             return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case PromptButtons::RetryStartExit:
+            return QMessageBox::Retry | QMessageBox::Ignore | QMessageBox::Close;
         case PromptButtons::Ok:
             break;
     }
@@ -46,7 +48,12 @@ PromptAnswer answerFor(int button) {
         case QMessageBox::No:
             return PromptAnswer::No;
         case QMessageBox::Cancel:
+        case QMessageBox::Close:
             return PromptAnswer::Cancel;
+        case QMessageBox::Retry:
+            return PromptAnswer::Retry;
+        case QMessageBox::Ignore:
+            return PromptAnswer::Continue;
         default:
             return PromptAnswer::Ok;
     }
@@ -67,6 +74,14 @@ PromptAnswer MessageBoxPrompter::ask(const QString &text, const QString &title, 
     if (buttons == PromptButtons::ProgramDiscardCancel) {
         box.button(QMessageBox::Yes)->setText(QStringLiteral("&Program"));
         box.button(QMessageBox::No)->setText(QStringLiteral("&Discard"));
+    }
+    if (buttons == PromptButtons::RetryStartExit) {
+        // Escape and the close box end the program, as the box without a choice did.
+        box.button(QMessageBox::Retry)->setText(QStringLiteral("Retry"));
+        box.button(QMessageBox::Ignore)->setText(QStringLiteral("Start without the unit"));
+        box.button(QMessageBox::Close)->setText(QStringLiteral("Exit"));
+        box.setEscapeButton(QMessageBox::Close);
+        box.setDefaultButton(QMessageBox::Retry);
     }
     return answerFor(box.exec());
 }

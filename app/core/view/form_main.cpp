@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
+#include <QDir>
 
 #include "core/command_line.h"
 #include "core/settings_store.h"
@@ -41,12 +42,44 @@ FormMain::FormMain(Session &session, QWidget *parent)
     addAction(ui_->mnuHelpContents);
     connect(&timer_, &QTimer::timeout, this, &FormMain::Timer1_Timer);
     session_.attachView(this);
+    session_.recentSetups().setChangedHandler([this] { rebuildRecentSetups(); });
+    rebuildRecentSetups();
     setWindowTitle(session_.mainWindow().caption());
     unitStatusChanged(session_.recovery().status());
 }
 
 FormMain::~FormMain() {
+    session_.recentSetups().setChangedHandler(nullptr);
     session_.attachView(nullptr);
+}
+
+void FormMain::rebuildRecentSetups() {
+    for (QAction *action : recentActions_) {
+        ui_->File->removeAction(action);
+        action->deleteLater();  // the entry just chosen may be the one running
+    }
+    recentActions_.clear();
+    RecentSetups &recent = session_.recentSetups();
+    const QStringList &files = recent.files();
+    if (files.isEmpty()) {
+        return;
+    }
+    ui_->File->setToolTipsVisible(true);
+    recentActions_.push_back(ui_->File->insertSeparator(ui_->ExitProgram));
+    for (int i = 0; i < files.size(); ++i) {
+        auto *action = new QAction(RecentSetups::caption(i, files[i]), ui_->File);
+        action->setObjectName(QStringLiteral("RecentSetup%1").arg(i + 1));
+        const QString path = QDir::toNativeSeparators(files[i]);
+        action->setStatusTip(path);
+        action->setToolTip(path);
+        connect(action, &QAction::triggered, this, [this, i] {
+            session_.recentSetups().open(i, session_.setupCommands());
+            restoreCheckMarks();
+        });
+        ui_->File->insertAction(ui_->ExitProgram, action);
+        recentActions_.push_back(action);
+    }
+    recentActions_.push_back(ui_->File->insertSeparator(ui_->ExitProgram));
 }
 
 void FormMain::connectCommands() {
@@ -80,6 +113,7 @@ void FormMain::connectCommands() {
     on(ui_->ViewLVDTs, [&c] { c.ViewLVDTs_Click(); });
     on(ui_->ViewAnalogs, [&c] { c.ViewAnalogs_Click(); });
     on(ui_->UpdateToggle, [&c] { c.UpdateToggle_Click(); });
+    on(ui_->ViewResetMM, [&c] { c.CommandResetMM_Click(); });
     on(ui_->ZeroChannel, [&c] { c.ZeroChannel_Click(); });
     on(ui_->MasterChannel, [&c] { c.MasterChannel_Click(); });
     on(ui_->SetupGeneral, [&c] { c.SetupGeneral_Click(); });

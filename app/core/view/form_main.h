@@ -87,6 +87,8 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
 
   private:
     void connectCommands();
+    // The File menu's entries of the last setups, between Save As and Exit.
+    void rebuildRecentSetups();
     // Qt flips a checkable item before its handler runs; after a menu command the marks are
     // set back from the commands' record.
     void restoreCheckMarks();
@@ -106,6 +108,7 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
     FormLinGage *bars_ = nullptr;
     DlgCopyLink *copyLink_ = nullptr;       // the bars' link pop-up, a child made on first use
     std::vector<QWidget *> loadedWindows_;  // the other windows, in the order they were made
+    std::vector<QAction *> recentActions_;  // the last setups' entries and their separators
     bool unloaded_ = false;
 };
 

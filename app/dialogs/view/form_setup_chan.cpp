@@ -4,6 +4,7 @@
 
 #include "ui_form_setup_chan.h"
 #include "view/check_boxes.h"
+#include "view/mnemonic_preference.h"
 #include "view/window_place.h"
 
 namespace zelapp {
@@ -41,6 +42,13 @@ FormSetupChan::FormSetupChan(SetupChanTool &tool, const QString &programFolder, 
     onOperatorToggle(
         ui_->CheckUse2Masters, this, [&t] { return t.CheckUse2Masters(); },
         [&t](bool checked) { t.CheckUse2Masters_Click(checked); });
+    // The captions keep their letters, but each shared letter acts at the first press: Alt+T
+    // checks "Use Two Masters" (Bar Top is one click away), and Alt+R steps back with Prev,
+    // which asks about edits, rather than clearing MAX/MIN with Reset, which asks nothing.
+    new MnemonicPreference(QKeySequence(Qt::ALT | Qt::Key_T), ui_->CheckUse2Masters,
+                           {ui_->LabelBarTopValue});
+    new MnemonicPreference(QKeySequence(Qt::ALT | Qt::Key_R), ui_->CommandPrev,
+                           {ui_->CommandResetMM});
     // The number box's label leads the keyboard there: Up and Down step from it too.
     ui_->SpinButtonChannel->takeArrowKeysOf(ui_->TextCurrentChannel);
     tool_.setView(this);

@@ -1,7 +1,9 @@
 #include "display/view/lgauge.h"
 
 #include <QBrush>
+#include <QFocusEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
@@ -229,6 +231,8 @@ LGaugeLayout lgaugeLayout(const LGaugeScale &scale, QSize size, const QFontMetri
 
 LGauge::LGauge(QWidget *parent) : QWidget(parent) {
     markers_.fill(LimitMarker{0, 1, 0});
+    // Tab reaches each bar, so that its menu (Copy, calibration) needs no mouse.
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void LGauge::setDrawingEnabled(bool on) {
@@ -422,6 +426,11 @@ void LGauge::paintEvent(QPaintEvent *) {
         painter.drawConvexPolygon(level.arrow.data(), static_cast<int>(level.arrow.size()));
     }
     paintScale(painter, l);
+    if (hasFocus()) {
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
 }
 
 void LGauge::paintMarkers(QPainter &painter, const LGaugeLayout &l) const {
@@ -496,6 +505,28 @@ void LGauge::mouseDoubleClickEvent(QMouseEvent *event) {
         return;
     }
     QWidget::mouseDoubleClickEvent(event);
+}
+
+// The Menu key and Shift+F10 open the bar's menu as a right click at its middle does.
+void LGauge::keyPressEvent(QKeyEvent *event) {
+    const bool menuKey = event->key() == Qt::Key_Menu;
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (menuKey || shiftF10) {
+        event->accept();
+        emit rightClicked(index_, rect().center());
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void LGauge::focusInEvent(QFocusEvent *event) {
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void LGauge::focusOutEvent(QFocusEvent *event) {
+    update();
+    QWidget::focusOutEvent(event);
 }
 
 void LGauge::mousePressEvent(QMouseEvent *event) {

@@ -24,11 +24,22 @@ class StartupTest : public ::testing::Test {
     zelapp::InstanceLock lock{QDir(programFolder).filePath(QStringLiteral("zelapp.lock"))};
     zeltest::SetupFixture f{0, 0, 0};
     int windowsShown = 0;
+    int startsWithoutUnit = 0;
+    std::size_t callsBeforeLoss = 0;  // the unit's calls when it was taken as lost
 
     StartupResult start(const QString &commandLine = {}) {
-        zelapp::StartupContext context{
-            f.state, f.unit,        f.prompter,  f.setup,
-            lock,    programFolder, commandLine, [this] { ++windowsShown; }};
+        zelapp::StartupContext context{f.state,
+                                       f.unit,
+                                       f.prompter,
+                                       f.setup,
+                                       lock,
+                                       programFolder,
+                                       commandLine,
+                                       [this] { ++windowsShown; },
+                                       [this] {
+                                           ++startsWithoutUnit;
+                                           callsBeforeLoss = f.unit.calls.size();
+                                       }};
         return zelapp::Main(context);
     }
     void writeIni(const QByteArray &text) {
@@ -90,16 +101,77 @@ TEST_F(StartupTest, CountsOutsideWhatTheUnitNumbersKeepTheDefaults) {
     EXPECT_EQ(f.labels.count(), 9);
 }
 
-TEST_F(StartupTest, FailedInitialisationEndsBeforeAnyObjectOrWindow) {
+TEST_F(StartupTest, FailedInitialisationEndsOnExitBeforeAnyObjectOrWindow) {
     f.unit.commInitResult = -1;
+    f.prompter.answers = {zelapp::PromptAnswer::Cancel};  // Exit
     const StartupResult result = start();
     EXPECT_EQ(result, StartupResult::CommunicationFailed);
     EXPECT_NE(zelapp::exitStatus(result), 0);
     EXPECT_EQ(f.prompter.texts().back(), QStringLiteral("Zel-8 communication not functioning"));
+    EXPECT_EQ(f.prompter.shown.back().buttons, zelapp::PromptButtons::RetryStartExit);
     EXPECT_EQ(f.unit.calls.back(), "ZelCommInit(0)");
+    EXPECT_EQ(startsWithoutUnit, 0);
     EXPECT_EQ(f.setup.channelCount(), 0);
     EXPECT_EQ(windowsShown, 0);
     EXPECT_FALSE(QFile::exists(QDir(programFolder).filePath(QStringLiteral("zelapp.ini"))));
+}
+
+TEST_F(StartupTest, RetryTriesTheUnitAgainAndAsksAgainUntilItAnswers) {
+    writeIni("");
+    f.unit.commInitResult = -1;
+    int asked = 0;
+    f.prompter.answers = {zelapp::PromptAnswer::Retry, zelapp::PromptAnswer::Retry};
+    // The unit answers once it is switched on, while the second question is open.
+    f.prompter.whileAsking = [&] {
+        if (++asked == 2) {
+            f.unit.commInitResult = 0;
+        }
+    };
+    EXPECT_EQ(start(), StartupResult::Running);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(f.unit.count("ZelCommInit(0)"), 3);
+    EXPECT_EQ(f.prompter.texts(), (std::vector<QString>(2, zelapp::communicationFailedText())));
+    EXPECT_EQ(startsWithoutUnit, 0);
+    EXPECT_EQ(windowsShown, 1);
+    EXPECT_EQ(f.setup.channelCount(), 8);
+    EXPECT_EQ(f.unit.count("ZelStartScan()"), 1);
+}
+
+TEST_F(StartupTest, StartWithoutTheUnitTakesItAsLostBeforeAnythingIsSent) {
+    writeIni("");
+    f.unit.commInitResult = -1;
+    f.prompter.answers = {zelapp::PromptAnswer::Continue};
+    EXPECT_EQ(start(), StartupResult::Running);
+    EXPECT_EQ(f.unit.count("ZelCommInit(0)"), 1);
+    EXPECT_EQ(startsWithoutUnit, 1);
+    // Taken as lost right after the failed initialisation: the scan settings and the default
+    // objects come after it, into the program's copy.
+    ASSERT_GE(callsBeforeLoss, 1u);
+    EXPECT_EQ(f.unit.calls[callsBeforeLoss - 1], "ZelCommInit(0)");
+    EXPECT_EQ(f.setup.channelCount(), 8);
+    EXPECT_EQ(windowsShown, 1);
+}
+
+TEST_F(StartupTest, OfflineSwitchStartsWithoutTheUnitAndWithoutAsking) {
+    writeIni("");
+    EXPECT_EQ(start(QStringLiteral("shaft.zel /OFFLINE /NUMS")), StartupResult::Running);
+    EXPECT_TRUE(f.prompter.shown.empty());
+    EXPECT_EQ(f.unit.count("ZelCommInit("), 0);
+    EXPECT_EQ(startsWithoutUnit, 1);
+    EXPECT_EQ(windowsShown, 1);
+}
+
+TEST_F(StartupTest, OfflineIsAWholeWordInCapitals) {
+    writeIni("");
+    for (const char *line : {"/offline", "/OFFLINEX", "x/OFFLINE", "/OFFLINE/"}) {
+        const auto args = zelapp::mainWindowArguments(QString::fromLatin1(line),
+                                                      [](const QString &) { return false; });
+        EXPECT_FALSE(args.offline) << line;
+    }
+    EXPECT_TRUE(zelapp::mainWindowArguments(QStringLiteral("a.zel\t/OFFLINE")).offline);
+    EXPECT_EQ(start(QStringLiteral("/offline")), StartupResult::Running);
+    EXPECT_EQ(f.unit.count("ZelCommInit(0)"), 1);
+    EXPECT_EQ(startsWithoutUnit, 0);
 }
 
 TEST_F(StartupTest, SecondInstanceTouchesNothing) {

@@ -4,6 +4,7 @@
 
 #include "dialogs/about.h"
 #include "fake_unit.h"
+#include "unit/zelcomm_binding.h"
 
 using namespace Qt::StringLiterals;
 
@@ -18,7 +19,10 @@ TEST(AboutTexts, TheThreeBlocksEndEachLineWithACarriageReturn) {
               u"ZEL-32 server program\rVersion 6.0\rQuillon Corporation\r"_s);
     EXPECT_EQ(texts.LabelFirmware,
               u"ZEL-32 Firmware currently in use:\rFile: zel8.hex\rVersion: N/A\r"_s);
-    EXPECT_EQ(texts.LabelDLL, u"Zelcomm.dll\rVersion: 3.01\r"_s);
+    EXPECT_EQ(texts.LabelDLL, zelapp::ZelcommBinding::libraryFileName() + u"\rVersion: 3.01\r"_s);
+#ifndef Q_OS_WIN
+    EXPECT_TRUE(texts.LabelDLL.startsWith(u"libzelcomm.so\r"_s));
+#endif
     EXPECT_TRUE(texts.caption.contains(u"ZEL-32"_s) && texts.caption.contains(u"Quillon"_s));
     EXPECT_TRUE(unit.calls.empty());
 }
@@ -28,7 +32,7 @@ TEST(AboutTexts, AVersionIsWhatTheBufferHoldsBeforeTheFirstQuestionMark) {
     const zelapp::AboutTexts texts =
         zelapp::aboutTexts(state, zelapp::versionBuffer(), zelapp::versionBuffer("1.2?3"));
     EXPECT_EQ(texts.LabelFirmware, u"ZEL-32 Firmware currently in use:\rFile: \rVersion: \r"_s);
-    EXPECT_EQ(texts.LabelDLL, u"Zelcomm.dll\rVersion: 1.2\r"_s);
+    EXPECT_EQ(texts.LabelDLL, zelapp::ZelcommBinding::libraryFileName() + u"\rVersion: 1.2\r"_s);
     EXPECT_EQ(zelapp::versionText(zelapp::versionBuffer(QByteArray(70, 'x'))), QString(64, u'x'))
         << "a full buffer is all text";
 }

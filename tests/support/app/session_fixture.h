@@ -92,10 +92,11 @@ struct SessionFixture {
 
     // A runner of the caller's own replaces the attempts the test finishes itself.
     explicit SessionFixture(zelapp::UnitApi *unit = nullptr,
-                            zelapp::AttemptRunner *runner = nullptr) {
+                            zelapp::AttemptRunner *runner = nullptr,
+                            const QString &commandLine = {}) {
         session = std::make_unique<zelapp::Session>(zelapp::SessionServices{
             unit != nullptr ? *unit : fakeUnit, prompter, chooser, helpViewer, store, lock,
-            programFolder(), QString(), QStringLiteral("zelapp"), QLocale::c(),
+            programFolder(), commandLine, QStringLiteral("zelapp"), QLocale::c(),
             runner != nullptr ? runner : &attempts, &clock, &scanClock});
         session->attachView(&view);
     }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QtTest/qtestspontaneevent.h>
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -20,8 +21,10 @@
 #include <QTest>
 #include <QTimer>
 #include <cmath>
+#include <functional>
 
 #include "app_fixture.h"
+#include "core/startup.h"
 #include "display/twips.h"
 #include "display/view/form_grid_display.h"
 #include "display/view/form_lin_gage.h"
@@ -132,7 +135,8 @@ TEST_F(FormMainTest, MenusAreInOrderWithTheirNamesAndCaptions) {
                    {QStringLiteral("ViewLVDTs"), QStringLiteral("&Probes")},
                    {QStringLiteral("ViewAnalogs"), QStringLiteral("&Analogs")},
                    {QStringLiteral("Seperator2"), QStringLiteral("----------")},
-                   {QStringLiteral("UpdateToggle"), QStringLiteral("&Update")}});
+                   {QStringLiteral("UpdateToggle"), QStringLiteral("&Update")},
+                   {QStringLiteral("ViewResetMM"), QStringLiteral("&Reset MAX/MIN")}});
     expectEntries(entries(menuActions(w, "Zero")),
                   {{QStringLiteral("ZeroChannel"), QStringLiteral("&Channel")},
                    {QStringLiteral("ZeroGroup"), QStringLiteral("&Group")}});
@@ -163,7 +167,8 @@ TEST_F(FormMainTest, HiddenDisabledAndCheckableItemsKeepTheirDesignState) {
          {"NewFile",     "OpenFile",        "SaveFile",    "SaveAsFile",    "ExitProgram",
           "EnableGrid",  "EnableBarGraphs", "ViewGroups",  "ViewChannels",  "ViewLVDTs",
           "ViewAnalogs", "UpdateToggle",    "ZeroChannel", "MasterChannel", "SetupGeneral",
-          "SetupLVDTs",  "SetupChannels",   "SetupGroups", "AboutMoxSRV",   "mnuHelpContents"}) {
+          "SetupLVDTs",  "SetupChannels",   "SetupGroups", "AboutMoxSRV",   "mnuHelpContents",
+          "ViewResetMM"}) {
         EXPECT_TRUE(action(w, name)->isEnabled()) << name;
     }
 }
@@ -174,7 +179,7 @@ TEST_F(FormMainTest, TheFiveButtonsHaveTheirCaptionsAndFourSitInTheFrame) {
                                                                      {"CommandBarGraphs", "Bars"},
                                                                      {"CommandMaster", "Master"},
                                                                      {"CommandZero", "Zero"},
-                                                                     {"CommandResetMM", "Reset"}};
+                                                                     {"CommandResetMM", "R&eset"}};
     auto *frame = w->findChild<QWidget *>(QStringLiteral("FrameButtons"));
     ASSERT_NE(frame, nullptr);
     for (const auto &[name, caption] : buttons) {
@@ -477,6 +482,45 @@ TEST(MessageBoxPrompter, ShowsTheLinesTitleIconAndButtonsAndReturnsTheAnswer) {
     EXPECT_EQ(seen.title, QStringLiteral("ZEL-32 [a.zel]"));
     EXPECT_EQ(seen.icon, QMessageBox::Warning);
     EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+}
+
+// The start-up's box when the unit does not answer: its three buttons by their captions, and
+// Escape ends the program as Exit does.
+TEST(MessageBoxPrompter, RetryStartExitOffersTheThreeChoices) {
+    zelapp::MessageBoxPrompter prompter(QStringLiteral("zelapp"));
+    const auto answerBy = [&prompter](const std::function<void(QMessageBox &)> &choose) {
+        QStringList captions;
+        QTimer::singleShot(0, [&captions, &choose] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            for (QAbstractButton *b : box->buttons()) {
+                captions << b->text();
+            }
+            choose(*box);
+        });
+        const PromptAnswer answer =
+            prompter.ask(zelapp::communicationFailedText(), {}, zelapp::PromptIcon::Warning,
+                         zelapp::PromptButtons::RetryStartExit);
+        captions.sort();
+        EXPECT_EQ(captions, (QStringList{QStringLiteral("Exit"), QStringLiteral("Retry"),
+                                         QStringLiteral("Start without the unit")}));
+        return answer;
+    };
+    const auto click = [](const QString &caption) {
+        return [caption](QMessageBox &box) {
+            for (QAbstractButton *b : box.buttons()) {
+                if (b->text() == caption) {
+                    b->click();
+                    return;
+                }
+            }
+        };
+    };
+    EXPECT_EQ(answerBy(click(QStringLiteral("Retry"))), PromptAnswer::Retry);
+    EXPECT_EQ(answerBy(click(QStringLiteral("Start without the unit"))), PromptAnswer::Continue);
+    EXPECT_EQ(answerBy(click(QStringLiteral("Exit"))), PromptAnswer::Cancel);
+    EXPECT_EQ(answerBy([](QMessageBox &box) { QTest::keyClick(&box, Qt::Key_Escape); }),
+              PromptAnswer::Cancel);
 }
 
 }  // namespace

@@ -97,7 +97,7 @@ TEST_F(FormSetupSystemTest, AboutIsModalAndShowsEachLineOfItsBlocks) {
     });
     w->findChild<QAction *>(u"AboutMoxSRV"_s)->trigger();
     EXPECT_TRUE(modal);
-    EXPECT_EQ(dll, u"Zelcomm.dll\nVersion: 3.01"_s);
+    EXPECT_EQ(dll, u"libzelcomm.so\nVersion: 3.01"_s);
     EXPECT_FALSE(w->dialogs().dialog(CommandDialog::About)->isVisible());
 }
 
