@@ -2,6 +2,8 @@
 
 #include "base/file_chooser.h"
 #include "base/prompter.h"
+#include "setup/mastered_times.h"
+#include "setup/part_file.h"
 #include "setup/setup.h"
 #include "setup/setup_writer.h"
 #include "setup/unit_batch.h"
@@ -44,6 +46,9 @@ void SetupCommands::NewFile_Click() {
     if (confirmReplace()) {
         const UnitBatch batch(setup_.context());
         setup_.NewSetup();
+        if (masteredTimes_ != nullptr) {
+            masteredTimes_->clear();
+        }
     }
 }
 
@@ -96,7 +101,20 @@ bool SetupCommands::writeSetup(const QString &path) {
         return false;
     }
     setup_.markUnmodified();
+    writePartFile(path);
     return true;
+}
+
+// The setup is saved whatever becomes of the part file; a failure only says so.
+void SetupCommands::writePartFile(const QString &setupPath) {
+    if (masteredTimes_ == nullptr) {
+        return;
+    }
+    const QString reason = writePartMastering(setupPath, masteredTimes_->part());
+    if (!reason.isEmpty()) {
+        prompter_.message(QStringLiteral("The mastering times could not be saved to ") +
+                          partFilePath(setupPath) + QLatin1Char(':') + QLatin1Char('\r') + reason);
+    }
 }
 
 void SetupCommands::LoadTest_Click() {
@@ -105,8 +123,22 @@ void SetupCommands::LoadTest_Click() {
 }
 
 SetupLoad SetupCommands::loadSetupFile() {
-    const UnitBatch batch(setup_.context());
-    return SetupReader(setup_, prompter_, locale_).read();
+    const QString path = setup_.state().SetupFileName;
+    SetupLoad load = SetupLoad::NoFile;
+    {
+        const UnitBatch batch(setup_.context());
+        load = SetupReader(setup_, prompter_, locale_).read();
+    }
+    // A load that stopped part way still holds that file's channels, so its times go with it.
+    if (masteredTimes_ != nullptr && (load == SetupLoad::Loaded || load == SetupLoad::Stopped)) {
+        QString error;
+        masteredTimes_->replace(readPartMastering(path, &error));
+        if (!error.isEmpty()) {
+            prompter_.message(QStringLiteral("The mastering times in ") + partFilePath(path) +
+                              QStringLiteral(" cannot be read:") + QLatin1Char('\r') + error);
+        }
+    }
+    return load;
 }
 
 }  // namespace zelapp
