@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/command_line.h"
+#include "core/settings_store.h"
 #include "exchange/link_address.h"
 
 namespace zelapp {
@@ -24,10 +25,11 @@ Session::Session(const SessionServices &services)
       link_(services.unit),
       context_{link_, services.prompter, state_, &refusals_},
       setup_(context_, state_, labels_, items_, windows_),
+      masteredTimes_(setup_, services.wallClock != nullptr ? *services.wallClock : ownWallClock_),
       setupCommands_(setup_, services.prompter, folders_, services.locale),
       help_(state_, services.prompter, services.helpViewer),
       scan_(link_, state_, setup_, windows_),
-      dialogs_({setup_, state_, link_, services.prompter, services.locale},
+      dialogs_({setup_, state_, link_, services.prompter, services.locale, &masteredTimes_},
                {help_, windows_, folders_, scan_,
                 services.clock != nullptr ? *services.clock : ownClock_}),
       commands_(state_, setup_, link_, services.prompter, help_, dialogs_.setupChan,
@@ -48,6 +50,8 @@ Session::Session(const SessionServices &services)
     }
     setupCommands_.setReplaceGuard([this] { return dialogs_.confirmSetupReplace(); });
     setupCommands_.setFileUsedHandler([this](const QString &path) { recent_.add(path); });
+    setupCommands_.setMasteredTimes(&masteredTimes_);
+    dialogs_.mastering.setGuardLimits(readMasteringGuard(services.store));
     // The displays show "NO UNIT" from the loss on, and every value again once it is back.
     recovery_.setReporter([this](const QString &text) { windows_.showStatus(text); });
     recovery_.setStatusHandler([this](const UnitStatus &status) {

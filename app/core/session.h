@@ -14,6 +14,7 @@
 #include "base/main_window_port.h"
 #include "base/prompter.h"
 #include "base/wait_clock.h"
+#include "base/wall_clock.h"
 #include "core/last_folder_chooser.h"
 #include "core/main_lifecycle.h"
 #include "core/recent_setups.h"
@@ -25,6 +26,7 @@
 #include "model/model_context.h"
 #include "setup/channel_labels.h"
 #include "setup/current_items.h"
+#include "setup/mastered_times.h"
 #include "setup/setup.h"
 #include "setup/setup_commands.h"
 #include "unit/unit_api.h"
@@ -55,6 +57,8 @@ struct SessionServices {
     WaitClock *clock = nullptr;
     // The clock the scan measures its time with the unit by; none: the steady clock.
     const ElapsedClock *scanClock = nullptr;
+    // The time of day mastering is stamped with; none: the system's.
+    const WallClock *wallClock = nullptr;
 };
 
 // The main window's side: what the session shows through the widgets. Without one attached the
@@ -124,6 +128,10 @@ class Session {
     LinkServer &linkServer() { return linkServer_; }
     MainWindowPort &mainWindow() { return windows_; }
     DialogTools &dialogs() { return dialogs_; }
+    // When each channel was last mastered, what is due and what must be mastered again. The
+    // grid's tooltip asks masteringNote(n), the main window's status dueStatusText(); both
+    // follow MasteredTimes::changed.
+    MasteredTimes &masteredTimes() { return masteredTimes_; }
 
   private:
     // The windows as the headless parts see them, forwarding to the attached view.
@@ -190,6 +198,8 @@ class Session {
     RefusalLog refusals_;  // what the unit refused of a setup sent to it whole
     ModelContext context_;
     Setup setup_;
+    SystemWallClock ownWallClock_;  // when the services bring none
+    MasteredTimes masteredTimes_;
     SetupCommands setupCommands_;
     Help help_;
     ScanCycle scan_;

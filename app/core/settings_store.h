@@ -1,9 +1,12 @@
-// The per-user settings store: two entries, the main window's position, kept between runs.
+// The per-user settings store: the main window's position and the mastering guard's limits,
+// kept between runs.
 #pragma once
 
 #include <QHash>
 #include <QString>
 #include <memory>
+
+#include "model/mastering_guard.h"
 
 class QSettings;
 
@@ -56,5 +59,10 @@ struct MainPosition {
 // A stored value that is not a whole number in 16 bits gives the default.
 MainPosition readMainPosition(const SettingsStore &store);
 void writeMainPosition(SettingsStore &store, MainPosition position);
+
+// The limits beyond which a mastering result asks before it is written: "ScalingLimitPercent"
+// (default 10) and "ZeroLimitBands" (tolerance bands, default 1) in section "Mastering". A
+// stored value that is not a number of at least 0 gives the default.
+MasteringGuardLimits readMasteringGuard(const SettingsStore &store);
 
 }  // namespace zelapp

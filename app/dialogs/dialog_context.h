@@ -10,6 +10,7 @@
 
 namespace zelapp {
 
+class MasteredTimes;
 class Setup;
 
 struct DialogContext {
@@ -18,6 +19,8 @@ struct DialogContext {
     UnitApi &unit;
     Prompter &prompter;
     QLocale locale = QLocale();
+    // When channels were last mastered; none in tests that do not look.
+    MasteredTimes *masteredTimes = nullptr;
 };
 
 }  // namespace zelapp

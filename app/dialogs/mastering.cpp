@@ -15,7 +15,37 @@ QString modeWordOf(bool zero) {
 }  // namespace
 
 MasteringTool::MasteringTool(const DialogContext &context)
-    : setup_(context.setup), state_(context.state), unit_(context.unit), locale_(context.locale) {}
+    : setup_(context.setup),
+      state_(context.state),
+      unit_(context.unit),
+      prompter_(context.prompter),
+      times_(context.masteredTimes),
+      locale_(context.locale) {
+    if (times_ != nullptr) {
+        timesListening_ = QObject::connect(times_, &MasteredTimes::changed, [this] {
+            if (open_) {
+                refresh();
+            }
+        });
+    }
+}
+
+MasteringTool::~MasteringTool() {
+    QObject::disconnect(timesListening_);
+}
+
+QString MasteringTool::LblLastMastered() const {
+    return times_ != nullptr && channel() != nullptr ? times_->lastMasteredText(current_)
+                                                     : QString();
+}
+
+QString MasteringTool::LblMasteringNote() const {
+    return times_ != nullptr ? times_->masteringNote(current_) : QString();
+}
+
+bool MasteringTool::CommandUndoEnabled() const {
+    return undo_.has_value() && undo_->channel == current_ && !unitLost_;
+}
 
 Channel *MasteringTool::channel() const {
     return setup_.channel(current_);
@@ -88,6 +118,7 @@ void MasteringTool::ShowMasterChannel() {
     }
     slopeBefore_.clear();
     interceptBefore_.clear();
+    undo_.reset();  // the Before column it would put back is gone
     m1_.clear();
     m2_.clear();
     liveText_.clear();
@@ -100,6 +131,7 @@ void MasteringTool::PrepareMasterChannel() {
     modeWord_ = modeWordOf(state_.MasteringMode);
     formulaDefined_ = c != nullptr && !c->Formula().isEmpty();
     readingArrived_ = false;
+    ++preparations_;
     if (formulaDefined_) {
         liveChannel_ = current_;
         instructionRed_ = false;
@@ -120,6 +152,60 @@ void MasteringTool::fail() {
     instruction_ = QStringLiteral("Mastering unsuccessful.");
     masterCaption_ = QStringLiteral("Do Again");
     refresh();
+}
+
+bool MasteringTool::confirmWrite(double oldScaling, double newScaling, double oldZero,
+                                 double newZero) {
+    const Channel *c = channel();
+    const QString question =
+        masteringGuardQuestion({oldScaling, newScaling, oldZero, newZero,
+                                rt::shortestDecimal(c->HiTol), rt::shortestDecimal(c->LoTol)},
+                               guard_, decimals_, locale_.decimalPoint().at(0));
+    if (question.isEmpty()) {
+        return true;
+    }
+    const int preparation = preparations_;
+    const PromptAnswer answer =
+        prompter_.ask(question, {}, PromptIcon::Warning, PromptButtons::YesNo);
+    if (preparation != preparations_) {
+        return false;  // started over meanwhile: what was asked about is gone
+    }
+    if (answer == PromptAnswer::Yes && !unitLost_) {
+        return true;
+    }
+    startOver(QStringLiteral("Nothing written. "));
+    return false;
+}
+
+void MasteringTool::startOver(const QString &why) {
+    ShowMasterChannel();
+    PrepareMasterChannel();
+    if (formulaDefined_) {
+        instruction_ = why + instruction_;
+        refresh();
+    }
+}
+
+void MasteringTool::CommandUndo_Click() {
+    if (!CommandUndoEnabled()) {
+        return;
+    }
+    Channel *c = channel();
+    if (c == nullptr) {
+        return;
+    }
+    const Replaced replaced = *undo_;
+    undo_.reset();
+    // In the order of a press: the zero first, then the scaling.
+    c->setZeroOffset(replaced.zero);
+    if (replaced.scalingWritten) {
+        c->setScaling(replaced.scaling);
+    }
+    if (times_ != nullptr) {
+        times_->restore(current_, replaced.times);
+    }
+    setup_.markModified({SetupChange::Kind::ChannelScaling, current_});
+    startOver(QStringLiteral("Undone: the zero and scaling from before are back. "));
 }
 
 void MasteringTool::finish(const QString &instruction) {
@@ -149,10 +235,18 @@ void MasteringTool::MasterStep() {
                     fail();  // the next press takes master 1 again
                     return;
                 }
-                slopeBefore_ = shown(c->Scaling());
+                const float sc = c->Scaling();
+                if (!confirmWrite(sc, sc, zo, *newZero)) {
+                    return;
+                }
+                slopeBefore_ = shown(sc);
                 interceptBefore_ = shown(zo);
                 intercept_ = shown(*newZero);
+                undo_ = Replaced{current_, static_cast<float>(zo), sc, false, {}};
                 c->setZeroOffset(static_cast<float>(*newZero));
+                if (times_ != nullptr) {
+                    undo_->times = times_->markMastered(current_);
+                }
                 finish(modeWord_ + QStringLiteral(" completed."));
                 return;
             }
@@ -173,13 +267,20 @@ void MasteringTool::MasterStep() {
                 fail();  // the next press reads master 2 again
                 return;
             }
+            if (!confirmWrite(sc, fit->scaling, zo, fit->zero)) {
+                return;
+            }
             slopeBefore_ = shown(sc);
             interceptBefore_ = shown(zo);
             slope_ = shown(fit->scaling);
             intercept_ = shown(fit->zero);
+            undo_ = Replaced{current_, static_cast<float>(zo), static_cast<float>(sc), true, {}};
             // The zero first: the scaling is computed against it.
             c->setZeroOffset(static_cast<float>(fit->zero));
             c->setScaling(static_cast<float>(fit->scaling));
+            if (times_ != nullptr) {
+                undo_->times = times_->markMastered(current_);
+            }
             finish(QStringLiteral("Mastering completed."));
             return;
         }

@@ -1,15 +1,20 @@
 // The mastering window without its window: the current channel kept across openings, filling
 // the boxes from a channel, the steps of zeroing and of mastering with one or two masters, the
-// new zero offset and scaling written to the channel, and the live value the scan tick writes.
-// FormMastering shows these fields and passes the operator's presses in.
+// new zero offset and scaling written to the channel (after a question when they move more than
+// the guard's limits), the undo of the last press, when the channel was last mastered, and the
+// live value the scan tick writes. FormMastering shows these fields and passes the operator's
+// presses in.
 #pragma once
 
 #include <QLocale>
+#include <QMetaObject>
 #include <QString>
 #include <optional>
 
 #include "base/live_value.h"
 #include "dialogs/dialog_context.h"
+#include "model/mastering_guard.h"
+#include "setup/mastered_times.h"
 
 namespace zelapp {
 
@@ -32,6 +37,13 @@ class MasteringView {
 class MasteringTool : public LiveValueSink {
   public:
     explicit MasteringTool(const DialogContext &context);
+    ~MasteringTool() override;
+    MasteringTool(const MasteringTool &) = delete;
+    MasteringTool &operator=(const MasteringTool &) = delete;
+
+    // Beyond these a result asks "Write it anyway?" before it is written.
+    void setGuardLimits(const MasteringGuardLimits &limits) { guard_ = limits; }
+    const MasteringGuardLimits &guardLimits() const { return guard_; }
 
     void setView(MasteringView *view) { view_ = view; }
 
@@ -52,6 +64,12 @@ class MasteringTool : public LiveValueSink {
     const QString &TxtSlopeBefore() const { return slopeBefore_; }
     const QString &TxtInterceptBefore() const { return interceptBefore_; }
     const QString &LblInstruction() const { return instruction_; }
+    // "Last mastered: 2026-12-09 14:03" or "Never mastered"; empty without a channel.
+    QString LblLastMastered() const;
+    // "re-master" and/or "Master due" for the channel shown; empty when neither.
+    QString LblMasteringNote() const;
+    // Undo puts back what the last press replaced (the Before column), once.
+    bool CommandUndoEnabled() const;
     bool instructionRed() const { return instructionRed_; }
     const QString &CommandMasterCaption() const { return masterCaption_; }
     // The button waits for a reading of the shown channel, and is off while the unit is lost.
@@ -79,6 +97,7 @@ class MasteringTool : public LiveValueSink {
     void Form_Load();
     void Form_Unload();
     void CommandMaster_Click() { MasterStep(); }
+    void CommandUndo_Click();
     void SpinButtonChannel_SpinUp();
     void SpinButtonChannel_SpinDown();
     void CommandResetMM_Click();
@@ -106,12 +125,34 @@ class MasteringTool : public LiveValueSink {
     void refresh();
     void fail();
     void finish(const QString &instruction);
+    // Whether the new values may be written: within the guard's limits, or the operator said
+    // Yes. On No the channel starts over and nothing is written.
+    bool confirmWrite(double oldScaling, double newScaling, double oldZero, double newZero);
+    // Shows the channel afresh and prepares it, with `why` before the instruction.
+    void startOver(const QString &why);
 
     Setup &setup_;
     AppState &state_;
     UnitApi &unit_;
+    Prompter &prompter_;
+    MasteredTimes *times_;
     QLocale locale_;
     MasteringView *view_ = nullptr;
+    MasteringGuardLimits guard_;
+    QMetaObject::Connection timesListening_;
+
+    // What the last press replaced, while its channel is on show and until it is undone.
+    struct Replaced {
+        int channel = 0;
+        float zero = 0;
+        float scaling = 1;
+        bool scalingWritten = false;
+        MasteredTimes::ChannelRecord times;
+    };
+    std::optional<Replaced> undo_;
+    // Counts the preparations of a channel, so a question answered after the channel was
+    // started over (by a change elsewhere) writes nothing.
+    int preparations_ = 0;
 
     int current_ = 0;  // 0 only before the first opening
     bool open_ = false;

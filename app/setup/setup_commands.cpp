@@ -4,6 +4,8 @@
 
 #include "base/file_chooser.h"
 #include "base/prompter.h"
+#include "setup/mastered_times.h"
+#include "setup/part_file.h"
 #include "setup/setup.h"
 #include "setup/setup_writer.h"
 #include "setup/unit_batch.h"
@@ -46,6 +48,9 @@ void SetupCommands::NewFile_Click() {
     if (confirmReplace()) {
         const UnitBatch batch(setup_.context());
         setup_.NewSetup();
+        if (masteredTimes_ != nullptr) {
+            masteredTimes_->clear();
+        }
     }
 }
 
@@ -98,6 +103,7 @@ bool SetupCommands::writeSetup(const QString &path) {
     }
     setup_.markUnmodified();
     used(path);
+    writePartFile(path);
     setup_.mainWindow().showStatus(QStringLiteral("Setup saved to ") + QFileInfo(path).fileName());
     return true;
 }
@@ -116,18 +122,43 @@ SetupLoad SetupCommands::openSetupFile(const QString &path) {
     return loadSetupFile();
 }
 
+// The setup is saved whatever becomes of the part file; a failure only says so.
+void SetupCommands::writePartFile(const QString &setupPath) {
+    if (masteredTimes_ == nullptr) {
+        return;
+    }
+    const QString reason = writePartMastering(setupPath, masteredTimes_->part());
+    if (!reason.isEmpty()) {
+        prompter_.message(QStringLiteral("The mastering times could not be saved to ") +
+                          partFilePath(setupPath) + QLatin1Char(':') + QLatin1Char('\r') + reason);
+    }
+}
+
 void SetupCommands::LoadTest_Click() {
     setup_.state().SetupFileName = QStringLiteral("test.zel");
     loadSetupFile();
 }
 
 SetupLoad SetupCommands::loadSetupFile() {
-    const UnitBatch batch(setup_.context());
-    const SetupLoad result = SetupReader(setup_, prompter_, locale_).read();
-    if (result == SetupLoad::Loaded) {
-        used(setup_.state().SetupFileName);
+    const QString path = setup_.state().SetupFileName;
+    SetupLoad load = SetupLoad::NoFile;
+    {
+        const UnitBatch batch(setup_.context());
+        load = SetupReader(setup_, prompter_, locale_).read();
     }
-    return result;
+    if (load == SetupLoad::Loaded) {
+        used(path);
+    }
+    // A load that stopped part way still holds that file's channels, so its times go with it.
+    if (masteredTimes_ != nullptr && (load == SetupLoad::Loaded || load == SetupLoad::Stopped)) {
+        QString error;
+        masteredTimes_->replace(readPartMastering(path, &error));
+        if (!error.isEmpty()) {
+            prompter_.message(QStringLiteral("The mastering times in ") + partFilePath(path) +
+                              QStringLiteral(" cannot be read:") + QLatin1Char('\r') + error);
+        }
+    }
+    return load;
 }
 
 }  // namespace zelapp

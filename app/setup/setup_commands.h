@@ -12,6 +12,7 @@
 namespace zelapp {
 
 class FileChooser;
+class MasteredTimes;
 class Prompter;
 class Setup;
 
@@ -47,6 +48,9 @@ class SetupCommands {
 
     // The open dialogs' questions before their setup is replaced; false when one was cancelled.
     void setReplaceGuard(std::function<bool()> guard) { replaceGuard_ = std::move(guard); }
+    // The mastering times that go with the setup: read from the part file beside a setup that
+    // loads, cleared at New, and written into the part file at each successful save.
+    void setMasteredTimes(MasteredTimes *times) { masteredTimes_ = times; }
     // Whether the setup may be replaced: the dialogs' questions, then "Setup has been
     // modified" (Yes saves, through Save As without a name; a cancelled or failed save stops).
     bool confirmReplace();
@@ -62,6 +66,7 @@ class SetupCommands {
     void used(const QString &path) const;
     // The writer: the whole setup to `path`; on success SetupModified is cleared.
     bool writeSetup(const QString &path);
+    void writePartFile(const QString &setupPath);
 
     Setup &setup_;
     Prompter &prompter_;
@@ -69,6 +74,7 @@ class SetupCommands {
     QLocale locale_;
     std::function<bool()> replaceGuard_;
     std::function<void(const QString &)> fileUsed_;
+    MasteredTimes *masteredTimes_ = nullptr;
 };
 
 }  // namespace zelapp

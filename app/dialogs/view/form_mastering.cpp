@@ -14,6 +14,7 @@ FormMastering::FormMastering(MasteringTool &tool, const QString &programFolder, 
     applyProgramIcon(*this, programFolder);
     MasteringTool &t = tool_;
     connect(ui_->CommandMaster, &QPushButton::clicked, this, [&t] { t.CommandMaster_Click(); });
+    connect(ui_->CommandUndo, &QPushButton::clicked, this, [&t] { t.CommandUndo_Click(); });
     connect(ui_->CommandResetMM, &QPushButton::clicked, this, [&t] { t.CommandResetMM_Click(); });
     connect(ui_->CommandDone, &QPushButton::clicked, this, &FormMastering::reject);
     connect(ui_->SpinButtonChannel, &SpinButton::spinUp, this,
@@ -61,12 +62,16 @@ void FormMastering::refresh() {
     ui_->LblInstruction->setPalette(colours);
     ui_->LblInstruction->setText(tool_.LblInstruction());
 
+    ui_->LblLastMastered->setText(tool_.LblLastMastered());
+    ui_->LblMasteringNote->setText(tool_.LblMasteringNote());
+
     const QString lost = tool_.unitLostText();
     ui_->LblUnitLost->setText(lost);
     ui_->LblUnitLost->setVisible(!lost.isEmpty());
 
     ui_->CommandMaster->setText(tool_.CommandMasterCaption());
     ui_->CommandMaster->setEnabled(tool_.CommandMasterEnabled());
+    ui_->CommandUndo->setEnabled(tool_.CommandUndoEnabled());
 }
 
 void FormMastering::showLiveText(const QString &text) {

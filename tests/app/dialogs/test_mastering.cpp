@@ -22,6 +22,9 @@ class Mastering : public ::testing::Test {
     void SetUp() override {
         ASSERT_EQ(f.start(), zelapp::StartupResult::Running);
         tool = &f.session->dialogs().mastering;
+        // These cases are about what a press computes and writes; the question before large
+        // changes has its own cases (test_mastering_guard.cpp).
+        tool->setGuardLimits({1e9, 1e9});
         for (int i = 1; i <= f.setup().channelCount(); ++i) {
             f.setup().channel(i)->setFormula(u"T1"_s);
         }

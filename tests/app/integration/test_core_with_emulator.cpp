@@ -219,6 +219,8 @@ TEST_F(CoreWithEmulator, MasteredZeroedAndGroupedChannelsReachTheUnitAndTheSaved
     mastering.CommandMaster_Click();
     ASSERT_EQ(emulator.control({"set", "T1", "0.0323"}).rfind("OK", 0), 0u);
     scanAndTick();  // reads 0.0363
+    // Scaling 1 -> 2 is beyond the guard's 10 %: the operator confirms it.
+    prompter.answers.push_back(zelapp::PromptAnswer::Yes);
     mastering.CommandMaster_Click();
     ASSERT_EQ(mastering.LblInstruction(), QStringLiteral("Mastering completed."));
     EXPECT_NEAR(taper.Scaling(), 2.0, 1e-4);
@@ -234,6 +236,7 @@ TEST_F(CoreWithEmulator, MasteredZeroedAndGroupedChannelsReachTheUnitAndTheSaved
     mastering.Form_Load();
     mastering.SpinButtonChannel_SpinDown();
     scanAndTick();
+    prompter.answers.push_back(zelapp::PromptAnswer::Yes);  // beyond the tolerance band
     mastering.CommandMaster_Click();
     EXPECT_NEAR(setup.channel(1)->ZeroOffset(), -0.0283, 1e-5);
     mastering.Form_Unload();
@@ -254,6 +257,11 @@ TEST_F(CoreWithEmulator, MasteredZeroedAndGroupedChannelsReachTheUnitAndTheSaved
     EXPECT_TRUE(saved.contains(QStringLiteral("\r\n 2 \r\n-.0283 \r\n"))) << saved.toStdString();
     EXPECT_TRUE(saved.contains(QStringLiteral("[Group]\r\n 2 \r\nTaper only\r\n 1 \r\n 2 \r\n")))
         << saved.toStdString();
+    EXPECT_TRUE(prompter.answers.empty());  // both questions were asked
+    // When both channels were mastered went into the part file beside the setup.
+    const QByteArray part = zeltest::readBytes(path("mastered.zpart"));
+    EXPECT_TRUE(part.startsWith("[Mastered]\r\nC1=") && part.contains("\r\nC2="))
+        << part.toStdString();
     EXPECT_TRUE(failures.empty());
 }
 

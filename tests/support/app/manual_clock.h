@@ -2,10 +2,12 @@
 // running `onWait` (where a test acts as the operator would meanwhile).
 #pragma once
 
+#include <QDateTime>
 #include <functional>
 
 #include "base/elapsed_clock.h"
 #include "base/wait_clock.h"
+#include "base/wall_clock.h"
 
 namespace zeltest {
 
@@ -34,6 +36,17 @@ class ManualElapsedClock : public zelapp::ElapsedClock {
   public:
     qint64 now = 0;
     qint64 elapsedMs() const override { return now; }
+};
+
+}  // namespace zeltest
+
+namespace zeltest {
+
+// The time of day the test sets or advances; local time 2026-12-09 14:03 to begin with.
+class ManualWallClock : public zelapp::WallClock {
+  public:
+    QDateTime time{QDate(2026, 12, 9), QTime(14, 3)};
+    QDateTime now() const override { return time; }
 };
 
 }  // namespace zeltest

@@ -88,6 +88,7 @@ struct SessionFixture {
     DeferredRunner attempts;       // reconnection attempts run when the test finishes them
     ManualClock clock;             // the calibration store's waits
     ManualElapsedClock scanClock;  // the scan's time with the unit
+    ManualWallClock wallClock;     // the time of day mastering is stamped with
     std::unique_ptr<zelapp::Session> session;
 
     // A runner of the caller's own replaces the attempts the test finishes itself.
@@ -97,7 +98,7 @@ struct SessionFixture {
         session = std::make_unique<zelapp::Session>(zelapp::SessionServices{
             unit != nullptr ? *unit : fakeUnit, prompter, chooser, helpViewer, store, lock,
             programFolder(), commandLine, QStringLiteral("zelapp"), QLocale::c(),
-            runner != nullptr ? runner : &attempts, &clock, &scanClock});
+            runner != nullptr ? runner : &attempts, &clock, &scanClock, &wallClock});
         session->attachView(&view);
     }
 

@@ -1,6 +1,7 @@
 // The mastering window over the whole program: from the keyboard (an accelerator reaches its
-// box, Enter presses the default button, Escape closes and stops the live value), Master
-// modeless and Zero modal, and the reason shown while the unit is lost.
+// box, Enter presses the default button, Escape closes and stops the live value), the question
+// before a large change, Undo and the last mastered time, Master modeless and Zero modal, and
+// the reason shown while the unit is lost.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -48,10 +49,22 @@ TEST_F(FormMasteringTest, MastersFromTheKeyboardAndEscapeStopsTheLiveValue) {
     f.fakeUnit.channelValue[1] = 10.25f;
     w->Timer1_Timer();
     EXPECT_EQ(control<QLineEdit>("TextChannelValue")->text(), u" 10.25000"_s);
+    EXPECT_EQ(control<QLabel>("LblLastMastered")->text(), u"Never mastered"_s);
+    EXPECT_FALSE(control<QPushButton>("CommandUndo")->isEnabled());
+    // A zero moved by more than the tolerance band asks first.
+    f.prompter.answers.push_back(zelapp::PromptAnswer::Yes);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_EQ(f.prompter.shown.size(), 1u);
+    EXPECT_TRUE(f.prompter.shown[0].text.startsWith(u"The new zero -0.25000"_s));
     EXPECT_FLOAT_EQ(f.fakeUnit.czero[1], -0.25f);
     EXPECT_EQ(control<QLabel>("LblInstruction")->text(), u"Master completed."_s);
     EXPECT_EQ(control<QPushButton>("CommandMaster")->text(), u"Next Channel"_s);
+    EXPECT_TRUE(control<QLabel>("LblLastMastered")->text().startsWith(u"Last mastered: "_s));
+
+    QTest::mouseClick(control<QPushButton>("CommandUndo"), Qt::LeftButton);
+    EXPECT_FLOAT_EQ(f.fakeUnit.czero[1], 0.0f);
+    EXPECT_FALSE(control<QPushButton>("CommandUndo")->isEnabled());
+    EXPECT_EQ(control<QLineEdit>("TxtIntercept")->text(), u" 0.00000"_s);
 
     QTest::keyClick(form(), Qt::Key_Escape);
     EXPECT_FALSE(form()->isVisible());
