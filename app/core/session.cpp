@@ -51,6 +51,14 @@ Session::Session(const SessionServices &services)
     setupCommands_.setReplaceGuard([this] { return dialogs_.confirmSetupReplace(); });
     setupCommands_.setFileUsedHandler([this](const QString &path) { recent_.add(path); });
     setupCommands_.setMasteredTimes(&masteredTimes_);
+    // "Master due: channel 3" in the status line when the channels due change.
+    QObject::connect(&masteredTimes_, &MasteredTimes::changed, [this] {
+        const QString due = masteredTimes_.dueStatusText();
+        if (due != dueShown_) {
+            dueShown_ = due;
+            windows_.showStatus(due);
+        }
+    });
     dialogs_.mastering.setGuardLimits(readMasteringGuard(services.store));
     // The displays show "NO UNIT" from the loss on, and every value again once it is back.
     recovery_.setReporter([this](const QString &text) { windows_.showStatus(text); });

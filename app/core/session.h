@@ -200,6 +200,7 @@ class Session {
     Setup setup_;
     SystemWallClock ownWallClock_;  // when the services bring none
     MasteredTimes masteredTimes_;
+    QString dueShown_;  // the channels due, as the status line last said
     SetupCommands setupCommands_;
     Help help_;
     ScanCycle scan_;

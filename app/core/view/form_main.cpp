@@ -220,6 +220,8 @@ void FormMain::showEvent(QShowEvent *event) {
 
 void FormMain::Timer1_Timer() {
     session_.scan().Timer1_Timer();
+    // Time passing tells nobody; a channel falls due here.
+    session_.masteredTimes().checkDue();
 }
 
 void FormMain::captionChanged(const QString &caption) {
