@@ -75,4 +75,13 @@ void writeMainPosition(SettingsStore &store, MainPosition position) {
     store.setValue(u"Settings"_s, u"MainTop"_s, QString::number(position.top));
 }
 
+bool readShowBarValues(const SettingsStore &store) {
+    return store.value(u"Settings"_s, u"ShowBarValues"_s) == u"1"_s;
+}
+
+void writeShowBarValues(SettingsStore &store, bool shown) {
+    store.setValue(u"Settings"_s, u"ShowBarValues"_s, shown ? u"1"_s : u"0"_s);
+    store.sync();
+}
+
 }  // namespace zelapp

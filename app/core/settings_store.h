@@ -1,4 +1,5 @@
-// The per-user settings store: two entries, the main window's position, kept between runs.
+// The per-user settings store: the main window's position and the bar window's "Show Values",
+// kept between runs.
 #pragma once
 
 #include <QHash>
@@ -56,5 +57,10 @@ struct MainPosition {
 // A stored value that is not a whole number in 16 bits gives the default.
 MainPosition readMainPosition(const SettingsStore &store);
 void writeMainPosition(SettingsStore &store, MainPosition position);
+
+// Whether the bar window shows each bar's value: "ShowBarValues" in section "Settings", "1" or
+// "0"; anything else is off. Written at once, so that a crash later keeps the choice.
+bool readShowBarValues(const SettingsStore &store);
+void writeShowBarValues(SettingsStore &store, bool shown);
 
 }  // namespace zelapp
