@@ -90,4 +90,13 @@ MasteringGuardLimits readMasteringGuard(const SettingsStore &store) {
             storedLimit(store, u"ZeroLimitBands"_s, defaults.zeroBands)};
 }
 
+bool readShowBarValues(const SettingsStore &store) {
+    return store.value(u"Settings"_s, u"ShowBarValues"_s) == u"1"_s;
+}
+
+void writeShowBarValues(SettingsStore &store, bool shown) {
+    store.setValue(u"Settings"_s, u"ShowBarValues"_s, shown ? u"1"_s : u"0"_s);
+    store.sync();
+}
+
 }  // namespace zelapp

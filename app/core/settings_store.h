@@ -1,5 +1,5 @@
-// The per-user settings store: the main window's position and the mastering guard's limits,
-// kept between runs.
+// The per-user settings store: the main window's position, the mastering guard's limits and the
+// bar window's "Show Values", kept between runs.
 #pragma once
 
 #include <QHash>
@@ -64,5 +64,10 @@ void writeMainPosition(SettingsStore &store, MainPosition position);
 // (default 10) and "ZeroLimitBands" (tolerance bands, default 1) in section "Mastering". A
 // stored value that is not a number of at least 0 gives the default.
 MasteringGuardLimits readMasteringGuard(const SettingsStore &store);
+
+// Whether the bar window shows each bar's value: "ShowBarValues" in section "Settings", "1" or
+// "0"; anything else is off. Written at once, so that a crash later keeps the choice.
+bool readShowBarValues(const SettingsStore &store);
+void writeShowBarValues(SettingsStore &store, bool shown);
 
 }  // namespace zelapp

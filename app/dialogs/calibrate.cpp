@@ -61,6 +61,22 @@ CalibrateTool::Paused::~Paused() {
 CalibrateTool::CalibrateTool(const DialogContext &context, const Services &services)
     : context_(context), services_(services) {}
 
+QString CalibrateTool::storeProgressText(int seconds) {
+    return QStringLiteral("Storing... (") + QString::number(seconds) + QStringLiteral(" s)");
+}
+
+QString CalibrateTool::lblLiveValue() const {
+    // The displays' sign column (a blank for positive values) is not needed after the words.
+    return liveText_.isEmpty() ? QString() : QStringLiteral("Reading: ") + liveText_.trimmed();
+}
+
+void CalibrateTool::showLiveValue(const QString &text, std::optional<float> /*reading*/) {
+    if (text != liveText_) {
+        liveText_ = text;
+        refresh();
+    }
+}
+
 int CalibrateTool::barTop(Bar bar) {
     return bar == GainCoarse || bar == Ri ? 255 : 100;
 }
@@ -180,6 +196,7 @@ bool CalibrateTool::open(int probe) {
     probe_ = probe;
     shown_ = true;
     probeText_ = QStringLiteral("Probe ") + QString::number(probe);
+    liveText_.clear();  // the last probe's reading is not this one's
     detailsShown_ = false;
     readAgain_ = false;
     readOpening();
@@ -354,17 +371,20 @@ bool CalibrateTool::storeInUnit() {
     storing_ = true;
     refresh();
     if (view_ != nullptr) {
-        view_->storeStarted(kStorePolls);
+        view_->storeStarted();
+        view_->storeProgress(storeProgressText(0));
     }
     int16_t done = 0;
     int16_t error = 0;
+    int waitedMs = 0;
     for (int poll = 1; poll <= kStorePolls && done != 1; ++poll) {
         services_.clock.wait(kStorePollMs);
+        waitedMs += kStorePollMs;
         int16_t polledDone = 0;
         int16_t polledError = 0;
         lastStatus_ = unit.ZelGetSaveStatus(&polledDone, &polledError);
         if (view_ != nullptr) {
-            view_->storePolled(poll);
+            view_->storeProgress(storeProgressText(waitedMs / 1000));
         }
         if (lastStatus_ != 0) {
             break;  // the unit did not answer; its answer fields mean nothing

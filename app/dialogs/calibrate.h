@@ -12,6 +12,7 @@
 #include <array>
 #include <optional>
 
+#include "base/live_value.h"
 #include "dialogs/amp_profile.h"
 #include "dialogs/dialog_context.h"
 #include "dialogs/help_topics.h"
@@ -33,15 +34,17 @@ class CalibrateView {
     virtual ~CalibrateView() = default;
     // The fields changed; show them all again without passing any of them back as moves.
     virtual void refresh() = 0;
-    // The store step: it polls the unit up to `polls` times; `done` polls so far.
-    virtual void storeStarted(int polls) = 0;
-    virtual void storePolled(int done) = 0;
+    // The store step: how long the unit has been storing, as storeProgressText says it.
+    virtual void storeStarted() = 0;
+    virtual void storeProgress(const QString &text) = 0;
     virtual void storeEnded() = 0;
     // A refused box takes the focus back.
     virtual void focusBox(bool fullScale) = 0;
 };
 
-class CalibrateTool {
+// Also the probe's live reading while the dialog is open, so that the operator sees what each
+// move does.
+class CalibrateTool : public LiveValueSink {
   public:
     enum Bar : std::size_t { GainCoarse, Ri, GainFine, Null, BarCount };
     // The store step polls the save status this often, waiting this long before each poll.
@@ -64,6 +67,9 @@ class CalibrateTool {
 
     void setView(CalibrateView *view) { view_ = view; }
 
+    // "Storing... (n s)": the seconds the store has waited so far.
+    static QString storeProgressText(int seconds);
+
     // The bars' ends: the top is the first value, and moving up increases it.
     static int barTop(Bar bar);
     static int barBottom(Bar bar);
@@ -77,6 +83,8 @@ class CalibrateTool {
     // ---- Fields the form shows ----
     int probe() const { return probe_; }
     const QString &lblProbe() const { return probeText_; }
+    // "Reading: " and the probe's value as the scan last read it; empty before a reading.
+    QString lblLiveValue() const;
     // Where each bar stands: the setting, or the bar's end for a setting beyond it.
     int barValue(Bar bar) const;
     // The setting itself, which the details show even when the bar cannot.
@@ -139,6 +147,11 @@ class CalibrateTool {
     // as at the opening, since a unit that was restarted has its stored ones.
     void setUnitLost(bool lost);
 
+    // LiveValueSink: the probe of the open dialog.
+    Source liveSource() const override { return Source::Lvdt; }
+    int liveNumber() const override { return shown_ ? probe_ : 0; }
+    void showLiveValue(const QString &text, std::optional<float> reading) override;
+
   private:
     // Turns the scan tick off for one exchange with the unit, or for a run of them.
     class Paused {
@@ -179,6 +192,7 @@ class CalibrateTool {
     int probe_ = 0;
     bool shown_ = false;
     QString probeText_;
+    QString liveText_;
     // What the unit holds for the probe, as far as the dialog knows: read at the opening,
     // changed by every move sent. Unknown when the opening read did not reach the unit.
     std::array<int, BarCount> settings_{};

@@ -22,7 +22,7 @@ DialogTools::~DialogTools() {
 }
 
 std::vector<LiveValueSink *> DialogTools::liveSinks() {
-    return {&mastering, &setupChan, &setupLvdt, &setupAnalog};
+    return {&mastering, &setupChan, &setupLvdt, &setupAnalog, &calibrate};
 }
 
 // Each asks in turn, so a Program of one goes into the setup before the next is asked and

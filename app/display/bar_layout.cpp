@@ -14,8 +14,7 @@ namespace {
 
 constexpr int kBarsPerRowStep = 15;
 constexpr int kMaxRows = 7;
-constexpr int kCaptionLimit = 10;
-constexpr int kFirstCuttingBlank = 3;  // 1-based
+constexpr int kMaxValueDecimals = 15;
 
 constexpr double kLimitSize = 0.85;
 constexpr double kLimitWidth = 0.01;
@@ -130,12 +129,54 @@ double barTickStep(double top, double bottom) {
     return range / 10;
 }
 
-QString shortBarCaption(const QString &caption) {
-    const int blank = caption.indexOf(QLatin1Char(' ')) + 1;  // 1-based, 0 when none
-    if (caption.size() > kCaptionLimit && blank >= kFirstCuttingBlank) {
-        return caption.left(blank);
+QString fittedBarCaption(const QString &caption, int width, const TextAdvance &advance) {
+    if (advance(caption) <= width) {
+        return caption;
     }
-    return caption;
+    const QString ellipsis(QChar(0x2026));
+    const auto cut = [&](qsizetype n) {
+        QString head = caption.left(n);
+        // Never half of a character outside the basic plane.
+        if (!head.isEmpty() && head.back().isHighSurrogate()) {
+            head.chop(1);
+        }
+        while (!head.isEmpty() && head.back().isSpace()) {
+            head.chop(1);
+        }
+        return head + ellipsis;
+    };
+    if (advance(ellipsis) > width) {
+        return {};
+    }
+    // The longest head that fits; widths grow with the head's length.
+    qsizetype fits = 0;
+    qsizetype tooLong = caption.size();
+    while (tooLong - fits > 1) {
+        const qsizetype mid = (fits + tooLong) / 2;
+        if (advance(cut(mid)) <= width) {
+            fits = mid;
+        } else {
+            tooLong = mid;
+        }
+    }
+    return cut(fits);
+}
+
+QString barToolTip(const QString &caption, const QString &note) {
+    if (note.isEmpty()) {
+        return caption;
+    }
+    if (caption.isEmpty()) {
+        return note;
+    }
+    return caption + QLatin1Char('\n') + note;
+}
+
+QString barValueText(double value, int decimals, const QLocale &locale) {
+    if (std::isnan(value)) {
+        return {};
+    }
+    return locale.toString(value, 'f', std::clamp(decimals, 0, kMaxValueDecimals));
 }
 
 std::optional<GaugeSettings> gaugeSettings(const Setup &setup, const AppState &state,
@@ -143,7 +184,6 @@ std::optional<GaugeSettings> gaugeSettings(const Setup &setup, const AppState &s
     auto s = rawSettings(setup, state, position);
     if (s) {
         s->tickStep = barTickStep(s->top, s->bottom);
-        s->caption = shortBarCaption(s->caption);
     }
     return s;
 }

@@ -2,11 +2,13 @@
 // and limits each gauge gets for the current view, and which zone a reading falls in.
 #pragma once
 
+#include <QLocale>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <QString>
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -37,9 +39,17 @@ std::vector<QRect> barRects(int bars, QSize client);
 constexpr double kMinTickStep = 0.0001;
 // A tenth of the scale, or kMinTickStep when the scale spans less than that.
 double barTickStep(double top, double bottom);
-// Long captions keep their first word: more than 10 characters with the first blank at
-// position 3 or later become the text up to and including that blank.
-QString shortBarCaption(const QString &caption);
+// Width of a text in pixels, as the gauge's font measures it.
+using TextAdvance = std::function<int(const QString &)>;
+// The caption under a bar `width` pixels wide: the whole description when it fits, else as much
+// of it as fits followed by "…" (the gauge's tooltip then holds the whole); empty when not even
+// "…" fits.
+QString fittedBarCaption(const QString &caption, int width, const TextAdvance &advance);
+// A gauge's tooltip: its whole caption, and under it the note on its value, when there is one.
+QString barToolTip(const QString &caption, const QString &note);
+// The number shown with a bar when the window shows values: the reading at `decimals`
+// decimals in the locale's digits; empty for no reading (NaN).
+QString barValueText(double value, int decimals, const QLocale &locale);
 
 // A limit line: its value on the scale, its length relative to the bar's width, and its
 // thickness relative to the scale's length (0: not drawn).

@@ -16,6 +16,10 @@ class DisplayHost {
     // probe; x and y are the screen position in twips.
     virtual void ShowLinkPopupAt(int channel, float x, float y) = 0;
     virtual void ShowCalibrateAt(int lvdt, float x, float y) = 0;
+    // The bar window's "Show Values", kept for the user between runs (not in any setup or
+    // program file). A host that keeps nothing starts with the values hidden.
+    virtual bool barValuesShown() const { return false; }
+    virtual void setBarValuesShown(bool /*shown*/) {}
 };
 
 }  // namespace zelapp

@@ -16,4 +16,17 @@ QPoint fitOnScreen(const QRect &window, const QRect &available) {
             fitSpan(window.y(), window.height(), available.y(), available.height())};
 }
 
+QPoint placeBeside(const QRect &window, const QRect &avoid, const QRect &available) {
+    const QPoint fitted = fitOnScreen(window, available);
+    const int right = avoid.x() + avoid.width();
+    if (right + window.width() <= available.x() + available.width()) {
+        return {std::max(right, available.x()), fitted.y()};
+    }
+    const int left = avoid.x() - window.width();
+    if (left >= available.x()) {
+        return {left, fitted.y()};
+    }
+    return fitted;
+}
+
 }  // namespace zelapp

@@ -12,4 +12,9 @@ namespace zelapp {
 // the area keeps its top left on the area's, so its title bar stays in reach.
 QPoint fitOnScreen(const QRect &window, const QRect &available);
 
+// The top-left corner for `window` (wanted where it is) that leaves `avoid` (the bar it was
+// opened from) uncovered: right of it when the area has room there, else left of it, at the
+// wanted height kept on the area; where neither side has room, as fitOnScreen places it.
+QPoint placeBeside(const QRect &window, const QRect &avoid, const QRect &available);
+
 }  // namespace zelapp

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/session.h"
+#include "core/settings_store.h"
 #include "display/display_host.h"
 
 class QAction;
@@ -76,6 +77,10 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
     void EnableBarGraphs_Click() override;
     void ShowLinkPopupAt(int channel, float x, float y) override;
     void ShowCalibrateAt(int lvdt, float x, float y) override;
+    bool barValuesShown() const override { return readShowBarValues(session_.services().store); }
+    void setBarValuesShown(bool shown) override {
+        writeShowBarValues(session_.services().store, shown);
+    }
 
   signals:
     // The window has closed for good (after Form_Unload); the program ends.

@@ -3,7 +3,6 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QKeyEvent>
-#include <QProgressBar>
 #include <QProgressDialog>
 #include <QScreen>
 #include <QScrollBar>
@@ -114,23 +113,23 @@ void FormCalibrate::connectBars() {
     for (std::size_t i = 0; i < CalibrateTool::BarCount; ++i) {
         const auto which = static_cast<CalibrateTool::Bar>(i);
         QScrollBar *b = bar(which);
-        // The top is the highest setting, and Up, Page Up and the wheel turned up raise it.
-        b->setRange(CalibrateTool::barBottom(which), CalibrateTool::barTop(which));
-        b->setInvertedAppearance(true);
-        b->setInvertedControls(false);
+        // The top is the highest setting, and the top arrow, Up, Page Up and the wheel turned
+        // up raise it. A scroll bar's top arrow always steps towards its minimum, so the bar
+        // holds the setting negated: its minimum at the top is the highest setting.
+        b->setRange(-CalibrateTool::barTop(which), -CalibrateTool::barBottom(which));
         b->setSingleStep(1);
         b->setPageStep(kBarPageStep);
     }
     // Only the operator's moves arrive: refresh() sets the bars with their signals blocked.
     CalibrateTool &t = tool_;
     connect(ui_->vscrGainCoarse, &QScrollBar::valueChanged, this,
-            [&t](int value) { t.vscrGainCoarse_Change(value); });
+            [&t](int value) { t.vscrGainCoarse_Change(-value); });
     connect(ui_->vscrRi, &QScrollBar::valueChanged, this,
-            [&t](int value) { t.vscrRi_Change(value); });
+            [&t](int value) { t.vscrRi_Change(-value); });
     connect(ui_->vscrGainFine, &QScrollBar::valueChanged, this,
-            [&t](int value) { t.vscrGainFine_Change(value); });
+            [&t](int value) { t.vscrGainFine_Change(-value); });
     connect(ui_->vscrNull, &QScrollBar::valueChanged, this,
-            [&t](int value) { t.vscrNull_Change(value); });
+            [&t](int value) { t.vscrNull_Change(-value); });
 }
 
 void FormCalibrate::ShowCalibrateAt(int probe, float x, float y) {
@@ -163,7 +162,15 @@ QPoint FormCalibrate::placeAt(QPoint click) {
     if (frame.isNull() && parentWidget() != nullptr) {
         frame = frameOf(*parentWidget()->window());
     }
-    return fitOnScreen(QRect(click, size().grownBy(frame)), screen->availableGeometry());
+    const QRect wanted(click, size().grownBy(frame));
+    // The probe's bar under the click stays in view when the screen has room beside it. The
+    // gauge is known by its class name: the bar window's library is not linked to the dialogs.
+    const QWidget *under = QApplication::widgetAt(click);
+    if (under != nullptr && under->inherits("zelapp::LGauge")) {
+        const QRect bar(under->mapToGlobal(QPoint(0, 0)), under->size());
+        return placeBeside(wanted, bar, screen->availableGeometry());
+    }
+    return fitOnScreen(wanted, screen->availableGeometry());
 }
 
 void FormCalibrate::openDialog() {
@@ -182,6 +189,7 @@ bool FormCalibrate::queryUnload() {
 
 void FormCalibrate::refresh() {
     ui_->lblProbe->setText(tool_.lblProbe());
+    ui_->lblLiveValue->setText(tool_.lblLiveValue());
     const QString lost = tool_.unitLostText();
     ui_->lblUnitLost->setText(lost);
     ui_->lblUnitLost->setVisible(!lost.isEmpty());
@@ -209,7 +217,7 @@ void FormCalibrate::showBars() {
         const auto which = static_cast<CalibrateTool::Bar>(i);
         QScrollBar *b = bar(which);
         const QSignalBlocker blocked(b);
-        b->setValue(tool_.barValue(which));
+        b->setValue(-tool_.barValue(which));
         b->setEnabled(enabled);
     }
     // The Ri bar stands in the part of the dialog that only the details width shows.
@@ -293,30 +301,26 @@ bool FormCalibrate::eventFilter(QObject *watched, QEvent *event) {
     return HostedDialog::eventFilter(watched, event);
 }
 
-void FormCalibrate::storeStarted(int polls) {
+void FormCalibrate::storeStarted() {
     progress_ = new QProgressDialog(this);
     progress_->setObjectName(QStringLiteral("storeProgress"));
     progress_->setWindowTitle(windowTitle());
     progress_->setLabelText(QStringLiteral("Storing the amplifier settings in the unit..."));
     progress_->setCancelButton(nullptr);
-    progress_->setRange(0, polls);
+    // The unit says only done or not yet: the bar shows that it is busy, the label how long.
+    progress_->setRange(0, 0);
     progress_->setAutoClose(false);
     progress_->setMinimumDuration(0);
     progress_->setWindowModality(Qt::WindowModal);
     progress_->installEventFilter(this);
-    // The unit answers each poll with done or not yet: the bar counts the polls, not a share
-    // of the work.
-    if (auto *bar = progress_->findChild<QProgressBar *>()) {
-        bar->setFormat(QStringLiteral("%v of %m polls"));
-    }
     progress_->setValue(0);
     progress_->show();
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
-void FormCalibrate::storePolled(int done) {
+void FormCalibrate::storeProgress(const QString &text) {
     if (progress_ != nullptr) {
-        progress_->setValue(done);
+        progress_->setLabelText(text);
     }
 }
 

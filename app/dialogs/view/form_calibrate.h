@@ -25,7 +25,8 @@ class FormCalibrate : public HostedDialog, public CalibrateView {
     ~FormCalibrate() override;
 
     // Tunes the probe's amplifier: the dialog's top-left corner at the screen point (x, y) in
-    // twips, or as near it as keeps the dialog wholly on that point's screen, shown modally;
+    // twips, or as near it as keeps the dialog wholly on that point's screen, beside the bar
+    // under that point when the screen has room there, shown modally;
     // returns once it is hidden again. A probe the setup does not have opens nothing.
     void ShowCalibrateAt(int probe, float x, float y);
 
@@ -34,8 +35,8 @@ class FormCalibrate : public HostedDialog, public CalibrateView {
 
     // CalibrateView
     void refresh() override;
-    void storeStarted(int polls) override;
-    void storePolled(int done) override;
+    void storeStarted() override;
+    void storeProgress(const QString &text) override;
     void storeEnded() override;
     void focusBox(bool fullScale) override;
 

@@ -1,15 +1,22 @@
 #include "display/view/form_grid_display.h"
 
 #include <QCloseEvent>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QTableWidgetItem>
 #include <algorithm>
 
 #include "display/display_host.h"
 #include "display/display_places.h"
+#include "display/grid_font.h"
 #include "display/grid_rows.h"
 #include "display/twips.h"
+#include "display/value_zone.h"
+#include "display/view/zone_colours.h"
 #include "display/view_items.h"
+#include "setup/setup.h"
 #include "ui_form_grid_display.h"
 #include "view/window_place.h"
 
@@ -18,6 +25,12 @@ namespace zelapp {
 namespace {
 
 constexpr int kValueColumn = 1;
+// The zone's mark sits beside the value, so the value's text stays what the scan wrote.
+constexpr int kZoneColumn = 2;
+// A value cell's note: an old value has no zone.
+constexpr int kOldRole = Qt::UserRole + 1;
+// The widest value the value column is made wide enough for once its font grows.
+constexpr auto kWidestValue = "-00000.00000";
 
 // Descriptions and values both sit at the right edge of their column, so each description is
 // next to its value and values with the same decimals line up on the decimal point.
@@ -32,6 +45,23 @@ void setTextIfChanged(QTableWidgetItem *cell, const QString &text) {
     }
 }
 
+void setBackgroundIfChanged(QTableWidgetItem *cell, const QBrush &brush) {
+    if (cell != nullptr && cell->background() != brush) {
+        cell->setBackground(brush);
+    }
+}
+
+void setForegroundIfChanged(QTableWidgetItem *cell, const QBrush &brush) {
+    if (cell != nullptr && cell->foreground() != brush) {
+        cell->setForeground(brush);
+    }
+}
+
+// Dark ink on the light amber, white on the green and the red.
+QBrush inkOn(BarZone zone) {
+    return zone == BarZone::Approach ? QBrush(Qt::black) : QBrush(Qt::white);
+}
+
 }  // namespace
 
 FormGridDisplay::FormGridDisplay(Setup &setup, AppState &state, DisplayHost &host, QWidget *parent)
@@ -44,6 +74,8 @@ FormGridDisplay::FormGridDisplay(Setup &setup, AppState &state, DisplayHost &hos
       banner_(new ValuesBanner(*this)) {
     ui_->setupUi(this);
     applyProgramIcon(*this, state_.AppPath);
+    basePixels_ = QFontInfo(ui_->GridView->font()).pixelSize();
+    baseRowHeight_ = ui_->GridView->verticalHeader()->defaultSectionSize();
     applyColumns();
     setRows(GridTable{});
     // Queued: the setup dialog this opens is modal and may rebuild the grid, which should not
@@ -82,6 +114,11 @@ void FormGridDisplay::UpdateGridDisplay() {
         setRows(*rows.table);
         forgetMovedValues(viewItems(setup_, state_));
     }
+    // The limits or the items may have changed under values that stay.
+    for (int r = 1; r < ui_->GridView->rowCount(); ++r) {
+        applyZone(r);
+    }
+    applyValueFont();
 }
 
 void FormGridDisplay::forgetMovedValues(std::vector<ViewItem> items) {
@@ -101,6 +138,33 @@ void FormGridDisplay::SetGridValue(int row, const QString &text) {
         return;
     }
     setTextIfChanged(ui_->GridView->item(row, kValueColumn), text);
+    applyZone(row);
+}
+
+void FormGridDisplay::applyZone(int row) {
+    QTableWidget &grid = *ui_->GridView;
+    QTableWidgetItem *value = grid.item(row, kValueColumn);
+    QTableWidgetItem *mark = grid.item(row, kZoneColumn);
+    if (value == nullptr || mark == nullptr) {
+        return;
+    }
+    const bool old = value->data(kOldRole).toBool();
+    // Only channels have limits; an old value is no verdict on the part now measured.
+    const Channel *channel = old ? nullptr : setup_.channel(viewChannelAt(setup_, state_, row));
+    const ValueZone zone = valueZone(value->text(), channel);
+    const QColor colour = zoneColour(zone.zone);
+    const QBrush background = colour.isValid() ? QBrush(colour) : QBrush();
+    QBrush ink;
+    if (colour.isValid()) {
+        ink = inkOn(zone.zone);
+    } else if (old) {
+        ink = palette().brush(QPalette::Disabled, QPalette::Text);
+    }
+    setBackgroundIfChanged(value, background);
+    setBackgroundIfChanged(mark, background);
+    setForegroundIfChanged(value, ink);
+    setForegroundIfChanged(mark, ink);
+    setTextIfChanged(mark, zone.symbol);
 }
 
 void FormGridDisplay::SetGridNote(int row, const ValueNote &note) {
@@ -114,11 +178,10 @@ void FormGridDisplay::SetGridNote(int row, const ValueNote &note) {
     if (cell->toolTip() != note.tip) {
         cell->setToolTip(note.tip);
     }
-    // An empty brush is the table's own text colour.
-    const QBrush ink = note.old ? palette().brush(QPalette::Disabled, QPalette::Text) : QBrush();
-    if (cell->foreground() != ink) {
-        cell->setForeground(ink);
+    if (cell->data(kOldRole).toBool() != note.old) {
+        cell->setData(kOldRole, note.old);
     }
+    applyZone(row);
 }
 
 void FormGridDisplay::SetNumberOfNumerics() {
@@ -171,6 +234,47 @@ void FormGridDisplay::applyColumns() {
     for (int c = 0; c < grid.columnCount(); ++c) {
         grid.setColumnWidth(c, twipsToPixels(kGridColumnTwips[c], dpi));
     }
+    if (valuePixels_ > basePixels_) {
+        QFont large = grid.font();
+        large.setPixelSize(valuePixels_);
+        const QFontMetrics metrics(large);
+        const int margin = metrics.averageCharWidth();
+        grid.setColumnWidth(
+            kValueColumn,
+            std::max(grid.columnWidth(kValueColumn),
+                     metrics.horizontalAdvance(QLatin1String(kWidestValue)) + margin));
+        grid.setColumnWidth(kZoneColumn,
+                            std::max(grid.columnWidth(kZoneColumn),
+                                     metrics.horizontalAdvance(QStringLiteral("++")) + margin));
+    }
+}
+
+void FormGridDisplay::applyValueFont() {
+    QTableWidget &grid = *ui_->GridView;
+    const int pixels = gridValuePixelSize(grid.viewport()->height(), grid.rowCount(), basePixels_);
+    QFont font = grid.font();
+    if (pixels > basePixels_) {
+        font.setPixelSize(pixels);
+    }
+    // Rows made since the last change take the font too.
+    for (int r = 1; r < grid.rowCount(); ++r) {
+        for (const int c : {kValueColumn, kZoneColumn}) {
+            QTableWidgetItem *cell = grid.item(r, c);
+            if (cell != nullptr && cell->font() != font) {
+                cell->setFont(font);
+            }
+        }
+    }
+    if (pixels != valuePixels_) {
+        valuePixels_ = pixels;
+        grid.verticalHeader()->setDefaultSectionSize(gridRowHeight(pixels, baseRowHeight_));
+        applyColumns();
+    }
+}
+
+void FormGridDisplay::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    applyValueFont();
 }
 
 void FormGridDisplay::setRows(const GridTable &table) {

@@ -37,7 +37,8 @@ class FormGridDisplay : public QWidget {
     void UpdateGridDisplay();
     // Column 1 of a 1-based item row; rows outside the grid are ignored.
     void SetGridValue(int row, const QString &text);
-    // Grey for an old value; the note as the value cell's tooltip.
+    // Channels' values take the zone of the tolerance rule as their background, its mark in
+    // the column beside; an old value is grey and has no zone. The note is the cell's tooltip.
     void SetGridNote(int row, const ValueNote &note);
     // The current view's item count (0 for a group that is gone); kept when the view is none
     // of the four.
@@ -60,10 +61,15 @@ class FormGridDisplay : public QWidget {
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
   private:
     void GridView_DblClick(int row);
     void applyColumns();
+    // The zone's background and mark of a row's value.
+    void applyZone(int row);
+    // The values' font for the window's height and row count.
+    void applyValueFont();
     void setRows(const GridTable &table);
     // Blanks the value of every row that now shows another item than before.
     void forgetMovedValues(std::vector<ViewItem> items);
@@ -76,6 +82,9 @@ class FormGridDisplay : public QWidget {
     WindowPlacer *placer_;  // a child of the window
     ValuesBanner *banner_;  // over the rows, a child of the window
     int totalNumberOfNumerics_ = 0;
+    int basePixels_ = 0;                // the window's own font
+    int baseRowHeight_ = 0;             // the rows' height at that font
+    int valuePixels_ = 0;               // the values' font now
     std::vector<ViewItem> shownItems_;  // the item of each row's value
 };
 

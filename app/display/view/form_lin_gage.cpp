@@ -1,6 +1,9 @@
 #include "display/view/form_lin_gage.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMetaObject>
 #include <algorithm>
 #include <limits>
@@ -29,6 +32,53 @@ FormLinGage::FormLinGage(Setup &setup, AppState &state, DisplayHost &host, QWidg
     applyProgramIcon(*this, state_.AppPath);
     gauges_.push_back(ui_->LGauge1);
     connectGauge(*ui_->LGauge1);
+    showValues_ = host_.barValuesShown();
+    ui_->LGauge1->setShowValue(showValues_);
+    showValuesAction_ = new QAction(QStringLiteral("Show Values"), this);
+    showValuesAction_->setObjectName(QStringLiteral("mnuShowValues"));
+    showValuesAction_->setCheckable(true);
+    showValuesAction_->setChecked(showValues_);
+    connect(showValuesAction_, &QAction::toggled, this, &FormLinGage::setShowValues);
+}
+
+void FormLinGage::setShowValues(bool on) {
+    if (showValuesAction_->isChecked() != on) {
+        showValuesAction_->setChecked(on);  // comes back here through toggled
+        return;
+    }
+    if (on == showValues_) {
+        return;
+    }
+    showValues_ = on;
+    host_.setBarValuesShown(on);
+    for (LGauge *g : gauges_) {
+        g->setShowValue(on);
+    }
+}
+
+bool FormLinGage::itemActionAt(QPoint pos) const {
+    if (state_.ViewType == VIEWTYPEANALOGS) {
+        return false;
+    }
+    for (int i = 0; i < totalNumberOfBars_ && i < createdGauges(); ++i) {
+        const LGauge *g = gauges_[static_cast<size_t>(i)];
+        if (g->isVisible() && g->geometry().contains(pos)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void FormLinGage::contextMenuEvent(QContextMenuEvent *event) {
+    // A right click on a bar that opens the link pop-up or the calibration opens only that.
+    if (event->reason() == QContextMenuEvent::Mouse && itemActionAt(event->pos())) {
+        event->accept();
+        return;
+    }
+    event->accept();
+    QMenu menu(this);
+    menu.addAction(showValuesAction_);
+    menu.exec(event->globalPos());
 }
 
 FormLinGage::~FormLinGage() = default;
@@ -91,6 +141,7 @@ void FormLinGage::applySettings(LGauge &g, const GaugeSettings &s) {
     }
     g.setMarker(0);  // SetBarValue moves the value pointer
     g.setDecimals(s.decimals);
+    g.setShowValue(showValues_);
     g.setDrawingEnabled(true);
 }
 
@@ -112,7 +163,7 @@ void FormLinGage::SetBarNote(int index, const ValueNote &note) {
         return;
     }
     g->setOld(note.old);
-    g->setToolTip(note.tip);
+    g->setNoteTip(note.tip);
 }
 
 void FormLinGage::SetNumberOfBars() {

@@ -16,6 +16,9 @@
 #include "display/view/values_banner.h"
 #include "display/view_items.h"
 
+class QAction;
+class QContextMenuEvent;
+
 namespace Ui {
 class FormLinGage;
 }
@@ -53,6 +56,11 @@ class FormLinGage : public QWidget {
     void RestoreLGaugeFormSize();
 
     int TotalNumberOfBars() const { return totalNumberOfBars_; }
+    // The number of each bar's value above it: the context menu's "Show Values", kept for the
+    // user by the host. The menu opens on a right click where a bar has no action of its own
+    // (the analog view, the window's free space) and with the keyboard's menu key.
+    bool showValues() const { return showValues_; }
+    void setShowValues(bool on);
     // Elements that exist (element 0 always does).
     int createdGauges() const { return static_cast<int>(gauges_.size()); }
     // Element by 0-based number; nullptr outside.
@@ -62,6 +70,7 @@ class FormLinGage : public QWidget {
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
   private:
     void adjustElements();
@@ -71,6 +80,8 @@ class FormLinGage : public QWidget {
     void connectGauge(LGauge &gauge);
     void gaugePicked(int element);
     void gaugeRightClicked(int element, QPoint posInGauge);
+    // Whether a right click at `pos` opens a bar's own pop-up.
+    bool itemActionAt(QPoint pos) const;
 
     Setup &setup_;
     AppState &state_;
@@ -80,7 +91,9 @@ class FormLinGage : public QWidget {
     ValuesBanner *banner_;          // over the gauges, a child of the window
     std::vector<LGauge *> gauges_;  // element i at i; children of the form
     int totalNumberOfBars_ = 0;
-    std::vector<ViewItem> shownItems_;  // the item of each bar's level
+    bool showValues_ = false;
+    QAction *showValuesAction_ = nullptr;  // a child of the window
+    std::vector<ViewItem> shownItems_;     // the item of each bar's level
 };
 
 }  // namespace zelapp

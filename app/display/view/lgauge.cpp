@@ -13,6 +13,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "display/view/zone_colours.h"
+
 namespace zelapp {
 
 namespace {
@@ -50,8 +52,8 @@ constexpr int kZoneTileSize = 64;  // a multiple of the 8-pixel period of Qt's p
 // An old value's bar.
 const QColor kOldColour(150, 150, 150);
 // Neutral, good, approach, reject: the bar's fill and the frame of a well in that zone.
-const QColor kZoneColour[4] = {QColor(70, 130, 180), QColor(46, 160, 67), QColor(240, 165, 0),
-                               QColor(210, 35, 35)};
+const QColor kZoneColour[4] = {QColor(70, 130, 180), zoneColour(BarZone::Good),
+                               zoneColour(BarZone::Approach), zoneColour(BarZone::Reject)};
 
 // How one part of a gauge is filled: a plain colour, or a tile with a pattern.
 struct ZoneFill {
@@ -165,14 +167,20 @@ LGaugeLayout lgaugeLayout(const LGaugeScale &scale, QSize size, const QFontMetri
     const int h = std::max(0, size.height());
     const int lineHeight = metrics.height();
 
-    l.caption = metrics.elidedText(scale.caption, Qt::ElideRight, std::max(0, w - 2 * kMargin));
+    l.caption =
+        fittedBarCaption(scale.caption, std::max(0, w - 2 * kMargin),
+                         [&metrics](const QString &t) { return metrics.horizontalAdvance(t); });
     const int captionTop = std::max(0, h - lineHeight - kMargin);
     l.captionAt = QPoint(std::max(0, (w - metrics.horizontalAdvance(l.caption)) / 2), captionTop);
 
+    const int valueLine = scale.showValue ? lineHeight : 0;
+    if (scale.showValue) {
+        l.valueBox = QRect(0, kMargin, w, lineHeight);
+    }
     // First pass with numbers: they need half a line above the top and below the bottom tick.
     const auto barHeightWith = [&](bool numbers) {
         const int pad = numbers ? lineHeight / 2 : 0;
-        return std::max(1, captionTop - kMargin - pad - (kMargin + pad));
+        return std::max(1, captionTop - kMargin - pad - (kMargin + valueLine + pad));
     };
     TickRun run = tickRun(scale, barHeightWith(true));
     const std::int64_t drawn = run.intervals / run.stride + 1;
@@ -202,7 +210,7 @@ LGaugeLayout lgaugeLayout(const LGaugeScale &scale, QSize size, const QFontMetri
 
     const int pad = numbers ? lineHeight / 2 : 0;
     const int barLeft = kMargin + labelWidth + kTickLength;
-    l.bar = QRect(barLeft, kMargin + pad, std::max(1, barWidthWith(labelWidth)),
+    l.bar = QRect(barLeft, kMargin + valueLine + pad, std::max(1, barWidthWith(labelWidth)),
                   barHeightWith(numbers));
     l.tickRight = barLeft - 1;
     l.tickLength = kTickLength;
@@ -270,7 +278,29 @@ void LGauge::setCaption(const QString &caption) {
         return;
     }
     scale_.caption = caption;
+    setToolTip(barToolTip(scale_.caption, noteTip_));
     changed(true);
+}
+
+void LGauge::setNoteTip(const QString &tip) {
+    // Told at every tick: an unchanged note sends no tooltip change.
+    if (tip == noteTip_ && !toolTip().isEmpty()) {
+        return;
+    }
+    noteTip_ = tip;
+    setToolTip(barToolTip(scale_.caption, noteTip_));
+}
+
+void LGauge::setShowValue(bool on) {
+    if (on == scale_.showValue) {
+        return;
+    }
+    scale_.showValue = on;
+    changed(true);
+}
+
+QString LGauge::valueText() const {
+    return scale_.showValue ? barValueText(value_, scale_.decimals, locale()) : QString();
 }
 
 void LGauge::setScaleTop(double top) {
@@ -426,6 +456,13 @@ void LGauge::paintEvent(QPaintEvent *) {
         painter.drawConvexPolygon(level.arrow.data(), static_cast<int>(level.arrow.size()));
     }
     paintScale(painter, l);
+    if (!l.valueBox.isEmpty()) {
+        const QString text = valueText();
+        painter.setPen(old_ ? palette().color(QPalette::Disabled, QPalette::WindowText)
+                            : palette().color(QPalette::WindowText));
+        painter.drawText(l.valueBox, Qt::AlignCenter,
+                         fontMetrics().elidedText(text, Qt::ElideRight, l.valueBox.width()));
+    }
     if (hasFocus()) {
         painter.setBrush(Qt::NoBrush);
         painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));

@@ -35,6 +35,7 @@ struct LGaugeScale {
     double tickStep = 0.1;
     int decimals = 0;
     QString caption;
+    bool showValue = false;  // a line above the bar for the value's number
 };
 
 struct LGaugeTick {
@@ -51,13 +52,14 @@ struct LGaugeLayout {
     int tickLength = 0;
     QRect pointer;  // strip right of the bar where the value pointer sits
     std::vector<LGaugeTick> ticks;
-    QString caption;  // elided to the width
+    QString caption;  // the whole, or elided to the width
     QPoint captionAt;
+    QRect valueBox;  // above the bar; empty when the value is not shown
 };
 
 // The gauge's geometry for a size and font; pure, so it is tested without drawing. Ticks run
 // from the scale bottom in tick steps; too dense ticks are thinned, numbers are left out where
-// they would overlap or do not fit beside a usable bar.
+// they would overlap or do not fit beside a usable bar. A shown value takes a line above the bar.
 LGaugeLayout lgaugeLayout(const LGaugeScale &scale, QSize size, const QFontMetrics &metrics,
                           const QLocale &locale);
 
@@ -78,8 +80,16 @@ class LGauge : public QWidget {
     bool drawingEnabled() const { return drawing_; }
     void setDrawingEnabled(bool on);
 
+    // The whole caption; drawn elided when it does not fit, and always the tooltip's first line.
     const QString &caption() const { return scale_.caption; }
     void setCaption(const QString &caption);
+    // The note on the value (why there is none, that it is old): the tooltip's second line.
+    void setNoteTip(const QString &tip);
+    // The value's number above the bar, at the gauge's decimals.
+    bool showValue() const { return scale_.showValue; }
+    void setShowValue(bool on);
+    // The number shown above the bar; empty when values are not shown or there is no reading.
+    QString valueText() const;
     double scaleTop() const { return scale_.top; }
     void setScaleTop(double top);
     double scaleBottom() const { return scale_.bottom; }
@@ -153,6 +163,7 @@ class LGauge : public QWidget {
     double value_ = 0;
     bool limitMode_ = false;
     bool old_ = false;
+    QString noteTip_;
     int selected_ = 0;
     std::array<LimitMarker, kMarkerCount> markers_{};
 

@@ -4,6 +4,7 @@
 // exchange, the lost unit and its return, and saving and loading amplifier profiles.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -22,13 +23,14 @@ struct Calibrate : ::testing::Test {
     zeltest::SessionFixture f;
     CalibrateTool *tool = nullptr;
     std::vector<bool> focused;  // the boxes a refusal put the focus back into (true: full scale)
+    std::vector<QString> progress;  // what the store's progress said, in order
 
     struct View : zelapp::CalibrateView {
         Calibrate &test;
         explicit View(Calibrate &t) : test(t) {}
         void refresh() override {}
-        void storeStarted(int) override {}
-        void storePolled(int) override {}
+        void storeStarted() override { test.progress.clear(); }
+        void storeProgress(const QString &text) override { test.progress.push_back(text); }
         void storeEnded() override {}
         void focusBox(bool fullScale) override { test.focused.push_back(fullScale); }
     } view{*this};
@@ -203,6 +205,46 @@ TEST_F(Calibrate, OKStoresAndClosesOnlyWhenTheUnitConfirms) {
     EXPECT_EQ(storeFails([&] { f.fakeUnit.saveRefused = 1; }),
               (std::vector<QString>{u"Unable to initiate save operation"_s}));
     EXPECT_EQ(f.clock.waits, 0);
+}
+
+TEST_F(Calibrate, TheStoresProgressCountsTheSecondsWaitedOnTheClock) {
+    EXPECT_EQ(CalibrateTool::storeProgressText(0), u"Storing... (0 s)"_s);
+    EXPECT_EQ(CalibrateTool::storeProgressText(12), u"Storing... (12 s)"_s);
+
+    open(1, {0, 85, 0, 0});
+    f.fakeUnit.saveStatus.assign(5, {0, 0});  // done at the sixth poll, 1.2 s in
+    ASSERT_TRUE(tool->OKButton_Click());
+    EXPECT_EQ(f.clock.elapsedMs, 1200);
+    EXPECT_EQ(progress, (std::vector<QString>{u"Storing... (0 s)"_s, u"Storing... (0 s)"_s,
+                                              u"Storing... (0 s)"_s, u"Storing... (0 s)"_s,
+                                              u"Storing... (0 s)"_s, u"Storing... (1 s)"_s,
+                                              u"Storing... (1 s)"_s}));
+
+    // A unit that never confirms: the last word is the whole wait.
+    open(1, {0, 85, 0, 0});
+    f.fakeUnit.saveStatus.assign(50, {0, 0});
+    EXPECT_FALSE(tool->OKButton_Click());
+    EXPECT_EQ(progress.back(), u"Storing... (10 s)"_s);
+}
+
+TEST_F(Calibrate, TheOpenDialogShowsItsProbesLiveReadingFromTheScan) {
+    const auto sinks = f.session->dialogs().liveSinks();
+    EXPECT_NE(std::find(sinks.begin(), sinks.end(), tool), sinks.end());
+    EXPECT_EQ(tool->liveNumber(), 0);  // closed: nothing to read
+
+    open(2, {0, 85, 0, 0});
+    EXPECT_EQ(tool->liveSource(), zelapp::LiveValueSink::Source::Lvdt);
+    EXPECT_EQ(tool->liveNumber(), 2);
+    EXPECT_EQ(tool->lblLiveValue(), QString());  // no reading yet
+    f.fakeUnit.lvdtValue[2] = 0.25f;
+    f.session->scan().Timer1_Timer();
+    EXPECT_EQ(tool->lblLiveValue(), u"Reading: 0.25000"_s);
+
+    // Another probe opens without the last one's reading.
+    ASSERT_TRUE(tool->CancelButton_Click());
+    EXPECT_EQ(tool->liveNumber(), 0);
+    open(3, {0, 85, 0, 0});
+    EXPECT_EQ(tool->lblLiveValue(), QString());
 }
 
 TEST_F(Calibrate, EveryExchangeWithTheUnitRunsWithTheScanTickOff) {

@@ -1,4 +1,5 @@
-// The bar window's logic: rows and rectangles of N bars, tick step and caption shortening,
+// The bar window's logic: rows and rectangles of N bars, tick step, caption fitting, tooltip
+// and value number,
 // the gauge settings each view gives, and the zone of a reading.
 #include <gtest/gtest.h>
 
@@ -47,23 +48,48 @@ TEST(BarRowsTest, RectanglesFillRowByRowFromTheTopLeft) {
     EXPECT_TRUE(zelapp::barRects(0, QSize(400, 300)).empty());
 }
 
-TEST(BarTextTest, TickStepAndCaptionShortening) {
+TEST(BarTextTest, TickStep) {
     EXPECT_NEAR(zelapp::barTickStep(0.05f, -0.05f), 0.01, 1e-9);
     EXPECT_DOUBLE_EQ(zelapp::barTickStep(0.2, 0.2), 0.0001);
     EXPECT_DOUBLE_EQ(zelapp::barTickStep(-1, 1), 0.0001);
     EXPECT_DOUBLE_EQ(zelapp::barTickStep(0.0001, 0), 0.00001);
     EXPECT_DOUBLE_EQ(zelapp::barTickStep(std::nan(""), 0), 0.0001);
+}
 
-    const std::pair<const char16_t *, const char16_t *> captions[] = {
-        {u"Bore diameter top", u"Bore "},  // 17 characters, first blank 5th
-        {u"OD front end", u"OD "},
-        {u"ABCDEFGHIJKL", u"ABCDEFGHIJKL"},      // no blank
-        {u"A long caption", u"A long caption"},  // blank 2nd
-        {u"Channel  8", u"Channel  8"},          // 10 characters
-        {u"", u""}};
-    for (const auto &[caption, shown] : captions) {
-        EXPECT_EQ(zelapp::shortBarCaption(QString::fromUtf16(caption)), QString::fromUtf16(shown));
-    }
+TEST(BarTextTest, ACaptionIsWholeWhenItFitsElseCutWithAnEllipsisNeverAtTheFirstBlank) {
+    // Ten pixels a character.
+    const zelapp::TextAdvance advance = [](const QString &t) { return 10 * int(t.size()); };
+    const QString bore = QStringLiteral("Bore diameter top");  // 17 characters
+    EXPECT_EQ(zelapp::fittedBarCaption(bore, 170, advance), bore);
+    EXPECT_EQ(zelapp::fittedBarCaption(bore, 169, advance), QStringLiteral("Bore diameter t…"));
+    // A cut before a blank leaves no blank before the ellipsis.
+    EXPECT_EQ(zelapp::fittedBarCaption(bore, 150, advance), QStringLiteral("Bore diameter…"));
+    EXPECT_EQ(zelapp::fittedBarCaption(bore, 60, advance), QStringLiteral("Bore…"));
+    EXPECT_EQ(zelapp::fittedBarCaption(bore, 10, advance), QStringLiteral("…"));
+    EXPECT_EQ(zelapp::fittedBarCaption(bore, 9, advance), QString());
+    EXPECT_EQ(zelapp::fittedBarCaption(QString(), 0, advance), QString());
+    // A character outside the basic plane is never halved.
+    const QString clef =
+        QStringLiteral("A") + QString::fromUcs4(U"\U0001D11E") + QStringLiteral("BC");
+    EXPECT_EQ(zelapp::fittedBarCaption(clef, 30, advance), QStringLiteral("A…"));
+}
+
+TEST(BarTextTest, TheTooltipHoldsTheWholeCaptionAndTheNote) {
+    EXPECT_EQ(zelapp::barToolTip(QStringLiteral("Bore diameter top"), QString()),
+              QStringLiteral("Bore diameter top"));
+    EXPECT_EQ(zelapp::barToolTip(QStringLiteral("Bore"), QStringLiteral("Old value")),
+              QStringLiteral("Bore\nOld value"));
+    EXPECT_EQ(zelapp::barToolTip(QString(), QStringLiteral("Old value")),
+              QStringLiteral("Old value"));
+}
+
+TEST(BarTextTest, TheValueNumberTakesTheDecimalsAndTheLocale) {
+    const QLocale c = QLocale::c();
+    EXPECT_EQ(zelapp::barValueText(0.0125, 3, c), QStringLiteral("0.013"));
+    EXPECT_EQ(zelapp::barValueText(-1.5, 5, c), QStringLiteral("-1.50000"));
+    EXPECT_EQ(zelapp::barValueText(2, 0, c), QStringLiteral("2"));
+    EXPECT_EQ(zelapp::barValueText(0.5, 2, QLocale(QLocale::German)), QStringLiteral("0,50"));
+    EXPECT_EQ(zelapp::barValueText(std::nan(""), 3, c), QString());
 }
 
 class GaugeSettingsTest : public ::testing::Test {
@@ -85,7 +111,7 @@ TEST_F(GaugeSettingsTest, ChannelViewUsesTheChannelsScaleLimitsAndDecimals) {
 
     const auto s = zelapp::gaugeSettings(f.setup, f.state, 2);
     ASSERT_TRUE(s);
-    EXPECT_EQ(s->caption, QStringLiteral("Bore "));
+    EXPECT_EQ(s->caption, QStringLiteral("Bore diameter top"));  // whole: the gauge fits it
     EXPECT_EQ(s->decimals, 3);
     EXPECT_EQ(std::pair(s->bottom, s->top), (std::pair<double, double>(-0.1f, 0.2f)));
     EXPECT_NEAR(s->tickStep, 0.03, 1e-7);

@@ -33,3 +33,29 @@ TEST(FitOnScreen, MovesAWindowInJustEnoughToBeWhollyOnItsScreen) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PlaceBeside, LeavesTheBarItWasOpenedFromInViewWhenThereIsRoom) {
+    const QRect bar(800, 300, 60, 400);
+    // Room on the right: beside the bar's right edge, at the wanted height.
+    EXPECT_EQ(zelapp::placeBeside(QRect(QPoint(820, 500), kDialog), bar, kScreen),
+              QPoint(860, 500));
+    // Kept on the screen at the bottom.
+    EXPECT_EQ(zelapp::placeBeside(QRect(QPoint(820, 1000), kDialog), bar, kScreen),
+              QPoint(860, 710));
+    // No room on the right: left of the bar.
+    const QRect rightBar(1700, 300, 60, 400);
+    EXPECT_EQ(zelapp::placeBeside(QRect(QPoint(1720, 400), kDialog), rightBar, kScreen),
+              QPoint(1428, 400));
+    // No room on either side: as fitOnScreen places it.
+    const QRect wide(100, 300, 1700, 400);
+    EXPECT_EQ(zelapp::placeBeside(QRect(QPoint(1800, 400), kDialog), wide, kScreen),
+              zelapp::fitOnScreen(QRect(QPoint(1800, 400), kDialog), kScreen));
+    // Exactly room on the right.
+    const QRect edge(1588, 0, 60, 100);
+    EXPECT_EQ(zelapp::placeBeside(QRect(QPoint(1600, 50), kDialog), edge, kScreen),
+              QPoint(1648, 50));
+}
+
+}  // namespace

@@ -79,9 +79,23 @@ TEST_F(FormCalibrateTest, ARightClickOnAProbeBarOpensItModallyOnlyInProbeView) {
     EXPECT_TRUE(modal);
     EXPECT_EQ(probe, u"Probe 3"_s);
 
-    // Placed at the point in twips; near the screen's corner, moved in to be seen whole.
+    // Opened from a bar: beside it, at the click's height, the bar left in view.
+    QPoint beside;
+    whileOpen([&](QWidget &open) { beside = open.pos(); });
+    zelapp::LGauge *third = w->barWindow()->gauge(2);
+    QTest::mousePress(third, Qt::RightButton, {}, QPoint(4, 5));
+    QCoreApplication::processEvents();
+    const QRect bar(third->mapToGlobal(QPoint(0, 0)), third->size());
+    EXPECT_TRUE(beside.x() >= bar.right() ||
+                beside.x() + form()->frameGeometry().width() <= bar.left())
+        << beside.x() << " for a bar at " << bar.left() << ".." << bar.right();
+
+    // Placed at the point in twips where no bar is; near the screen's corner, moved in to be
+    // seen whole.
     QPoint at;
+    w->barWindow()->hide();
     openProbe(1, [&](QWidget &open) { at = open.pos(); });
+    w->barWindow()->show();
     EXPECT_EQ(at, QPoint(pixels(2880), pixels(1440)));
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     const double dpi = zelapp::windowDpi(*form());
@@ -104,13 +118,15 @@ TEST_F(FormCalibrateTest, ARightClickOnAProbeBarOpensItModallyOnlyInProbeView) {
 TEST_F(FormCalibrateTest, OnlyTheOperatorsMovesReachTheUnitAndUpRaises) {
     f.fakeUnit.amplifiers[1].fine = 300;  // beyond the bar's end
     openProbe(1, [&](QWidget &) {
-        EXPECT_EQ(control<QScrollBar>(u"vscrGainFine"_s)->value(), 100);
+        // The bars hold their settings negated, the highest at the top.
+        EXPECT_EQ(control<QScrollBar>(u"vscrGainFine"_s)->value(), -100);
+        EXPECT_EQ(control<QScrollBar>(u"vscrGainFine"_s)->minimum(), -100);
         EXPECT_EQ(control<QLabel>(u"lblCurrentFine"_s)->text(), u"300"_s);
         EXPECT_EQ(f.fakeUnit.count("ZelSetLvdt"), 0);
 
         auto *coarse = control<QScrollBar>(u"vscrGainCoarse"_s);
         QTest::keyClick(coarse, Qt::Key_Up);
-        EXPECT_EQ(coarse->value(), 129);
+        EXPECT_EQ(coarse->value(), -129);
         EXPECT_EQ(f.fakeUnit.count("ZelSetLvdtGain(1, 129, 60)"), 1);
         QTest::keyClick(coarse, Qt::Key_PageUp);
         EXPECT_EQ(f.fakeUnit.count("ZelSetLvdtGain(1, 139, 60)"), 1);
@@ -239,14 +255,38 @@ TEST_F(FormCalibrateTest, TabFollowsTheControlsAndEnterStoresOnlyFromTheButtons)
     EXPECT_EQ(f.fakeUnit.count("ZelSaveCalibration("), 1);
 }
 
+TEST_F(FormCalibrateTest, TheArrowAtTheTopOfABarRaisesItAndTheBottomOneLowers) {
+    openProbe(1, [&](QWidget &) {
+        // A scroll bar's top arrow steps towards its minimum, the bottom one towards its
+        // maximum, whatever the style draws.
+        auto *null = control<QScrollBar>(u"vscrNull"_s);
+        null->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        EXPECT_EQ(f.fakeUnit.count("ZelSetLvdtNull(1, 1)"), 1);
+        null->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        EXPECT_EQ(f.fakeUnit.count("ZelSetLvdtNull(1, 2)"), 1);
+        null->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        EXPECT_EQ(f.fakeUnit.count("ZelSetLvdtNull(1, 1)"), 2);
+        // At the top, the highest setting.
+        EXPECT_EQ(null->minimum(), -zelapp::CalibrateTool::barTop(zelapp::CalibrateTool::Null));
+    });
+}
+
+TEST_F(FormCalibrateTest, TheDialogShowsTheProbesLiveReading) {
+    f.fakeUnit.lvdtValue[1] = 0.5f;
+    openProbe(1, [&](QWidget &) {
+        w->session().scan().Timer1_Timer();
+        EXPECT_TRUE(control<QLabel>(u"lblLiveValue"_s)->text().startsWith(u"Reading: 0"_s));
+    });
+}
+
 TEST_F(FormCalibrateTest, TheStoreShowsItsProgressWithOkAndCancelOff) {
     bool shown = false, okOn = true, cancelOn = true;
-    int polls = 0;
+    QString said;
     f.clock.onWait = [&] {  // the store waits on the fixture's clock, which returns at once
         auto *progress = control<QProgressDialog>(u"storeProgress"_s);
         ASSERT_NE(progress, nullptr);
         shown = progress->isVisible() && progress->windowModality() == Qt::WindowModal;
-        polls = progress->maximum();
+        said = progress->labelText();
         okOn = control<QPushButton>(u"OKButton"_s)->isEnabled();
         cancelOn = control<QPushButton>(u"CancelButton"_s)->isEnabled();
     };
@@ -255,7 +295,8 @@ TEST_F(FormCalibrateTest, TheStoreShowsItsProgressWithOkAndCancelOff) {
         EXPECT_FALSE(open.isVisible());
     });
     EXPECT_TRUE(shown);
-    EXPECT_EQ(polls, zelapp::CalibrateTool::kStorePolls);
+    EXPECT_TRUE(said.startsWith(u"Storing... ("_s)) << said.toStdString();
+    EXPECT_TRUE(said.endsWith(u" s)"_s));
     EXPECT_FALSE(okOn);
     EXPECT_FALSE(cancelOn);
     EXPECT_EQ(control<QProgressDialog>(u"storeProgress"_s), nullptr);

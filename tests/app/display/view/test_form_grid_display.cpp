@@ -7,6 +7,8 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -16,6 +18,7 @@
 #include "display/display_host.h"
 #include "display/twips.h"
 #include "display/view/form_grid_display.h"
+#include "display/view/zone_colours.h"
 #include "group_list.h"
 #include "setup/setup_reader.h"
 #include "setup/setup_writer.h"
@@ -257,6 +260,64 @@ TEST_F(FormGridDisplayTest, TheCloseBoxSwitchesTheDisplayOffThroughTheHost) {
     EXPECT_TRUE(form.close());  // the program's own close at exit
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(host.enableGridClicks, 1);
+}
+
+TEST_F(FormGridDisplayTest, AChannelsValueTakesItsZonesColourAndMarkButAnOldOneNone) {
+    zelapp::Channel &c = *f.setup.channel(2);
+    c.setFormula(u"T1"_s);
+    c.Decimals = 3;
+    c.LoTol = -0.05f;
+    c.LoAppr = -0.04f;
+    c.HiAppr = 0.04f;
+    c.HiTol = 0.05f;
+    showView(zelapp::VIEWTYPECHANNELS);
+    const auto background = [&](int row, int column) {
+        return grid->item(row, column)->background().color();
+    };
+    form.SetGridValue(2, u" 0.060"_s);
+    form.SetGridNote(2, {});
+    EXPECT_EQ(cell(2, 1), u" 0.060"_s);  // the value's text is the scan's
+    EXPECT_EQ(cell(2, 2), u"++"_s);
+    EXPECT_EQ(background(2, 1), zelapp::zoneColour(zelapp::BarZone::Reject));
+    EXPECT_EQ(background(2, 2), zelapp::zoneColour(zelapp::BarZone::Reject));
+
+    form.SetGridValue(2, u" 0.000"_s);
+    EXPECT_EQ(cell(2, 2), u"✓"_s);
+    EXPECT_EQ(background(2, 1), zelapp::zoneColour(zelapp::BarZone::Good));
+
+    // An old value is no verdict; nor is "NO UNIT".
+    form.SetGridNote(2, {true, u"old"_s});
+    EXPECT_EQ(cell(2, 2), QString());
+    EXPECT_EQ(grid->item(2, 1)->background().style(), Qt::NoBrush);
+    form.SetGridNote(2, {});
+    form.SetGridValue(2, u"NO UNIT"_s);
+    EXPECT_EQ(cell(2, 2), QString());
+
+    // Probes have no limits.
+    f.state.ViewType = zelapp::VIEWTYPELVDTS;
+    form.UpdateGridDisplay();
+    form.SetGridValue(2, u" 9.00000"_s);
+    EXPECT_EQ(cell(2, 2), QString());
+    EXPECT_EQ(grid->item(2, 1)->background().style(), Qt::NoBrush);
+}
+
+TEST_F(FormGridDisplayTest, ALargeWindowWritesTheValuesLarger) {
+    showView(zelapp::VIEWTYPECHANNELS);
+    showWindow();
+    form.resize(400, 200);
+    QCoreApplication::sendPostedEvents();
+    const int small = QFontInfo(grid->item(1, 1)->font()).pixelSize();
+    const int description = QFontInfo(grid->item(1, 0)->font()).pixelSize();
+    form.resize(800, 900);
+    QCoreApplication::sendPostedEvents();
+    const int large = QFontInfo(grid->item(1, 1)->font()).pixelSize();
+    EXPECT_GT(large, small);
+    EXPECT_EQ(QFontInfo(grid->item(1, 2)->font()).pixelSize(), large);
+    EXPECT_EQ(QFontInfo(grid->item(1, 0)->font()).pixelSize(), description);
+    // The rows and the value column grow with it, so the values stay whole.
+    EXPECT_GE(grid->rowHeight(1), large);
+    EXPECT_GE(grid->columnWidth(1),
+              QFontMetrics(grid->item(1, 1)->font()).horizontalAdvance(u"-1.00000"_s));
 }
 
 TEST_F(FormGridDisplayTest, TheGridFillsTheWindow) {

@@ -2,6 +2,7 @@
 // values, the mouse on a bar, the close box and the stored window places.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QImage>
@@ -36,6 +37,7 @@ class RecordingHost : public zelapp::DisplayHost {
     int barToggles = 0;
     int gridToggles = 0;
     std::vector<PlaceCall> links, calibrations;
+    bool valuesShown = false;
 
     void GotoSetupFromView(int index) override { setups.push_back(index); }
     void EnableGrid_Click() override { ++gridToggles; }
@@ -46,6 +48,8 @@ class RecordingHost : public zelapp::DisplayHost {
     void ShowCalibrateAt(int lvdt, float x, float y) override {
         calibrations.push_back({lvdt, x, y});
     }
+    bool barValuesShown() const override { return valuesShown; }
+    void setBarValuesShown(bool shown) override { valuesShown = shown; }
 };
 
 class FormLinGageTest : public ::testing::Test {
@@ -258,6 +262,51 @@ TEST_F(RightClickTest, DoubleClickOpensSetupAndProbesCalibrateAndAnalogsDoNothin
     rightClick(0, QPoint(4, 5));
     EXPECT_EQ(host.calibrations.size(), 1u);
     EXPECT_TRUE(host.links.empty());
+}
+
+TEST_F(FormLinGageTest, ACaptionIsTheWholeDescriptionWithTheWholeInItsTooltip) {
+    const QString longer = QStringLiteral("Bore diameter top, measured at the front end");
+    f.setup.channel(2)->Description = longer;
+    show(zelapp::VIEWTYPECHANNELS);
+    LGauge *g = form->gauge(1);
+    EXPECT_EQ(g->caption(), longer);
+    EXPECT_TRUE(g->layout().caption.endsWith(QChar(0x2026)));
+    EXPECT_TRUE(g->layout().caption.startsWith(QStringLiteral("Bore d")));
+    EXPECT_EQ(g->toolTip(), longer);
+    form->SetBarNote(2, {true, QStringLiteral("Old value")});
+    EXPECT_EQ(g->toolTip(), longer + QStringLiteral("\nOld value"));
+}
+
+TEST_F(FormLinGageTest, ShowValuesWritesEachBarsNumberAndIsKeptByTheHost) {
+    f.setup.channel(1)->Decimals = 3;
+    show(zelapp::VIEWTYPECHANNELS);
+    form->SetBarValue(1, 0.25f);
+    EXPECT_FALSE(form->showValues());
+    EXPECT_EQ(form->gauge(0)->valueText(), QString());
+    EXPECT_TRUE(form->gauge(0)->layout().valueBox.isEmpty());
+    const int barTop = form->gauge(0)->layout().bar.top();
+
+    auto *action = form->findChild<QAction *>(QStringLiteral("mnuShowValues"));
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->text(), QStringLiteral("Show Values"));
+    ASSERT_TRUE(action->isCheckable());
+    action->trigger();
+    EXPECT_TRUE(host.valuesShown);
+    EXPECT_TRUE(form->showValues());
+    EXPECT_EQ(form->gauge(0)->valueText(), QStringLiteral("0.250"));
+    EXPECT_GT(form->gauge(0)->layout().bar.top(), barTop);  // room for the number above
+    form->SetBarValue(1, std::nanf(""));
+    EXPECT_EQ(form->gauge(0)->valueText(), QString());
+
+    // Probes at the setup's five decimals; a new window starts as the host kept it.
+    show(zelapp::VIEWTYPELVDTS);
+    form->SetBarValue(2, -0.5f);
+    EXPECT_EQ(form->gauge(1)->valueText(), QStringLiteral("-0.50000"));
+    FormLinGage again(f.setup, f.state, host);
+    EXPECT_TRUE(again.showValues());
+    action->trigger();
+    EXPECT_FALSE(host.valuesShown);
+    EXPECT_EQ(form->gauge(1)->valueText(), QString());
 }
 
 TEST_F(FormLinGageTest, CloseBoxSwitchesTheBarsOffThroughTheMainWindow) {

@@ -1,0 +1,82 @@
+// The grid's zone of a channel's value: the same tolerance rule as the bars, read from the text
+// the grid shows, with a mark for each zone and side, and none for probes, analogs and texts
+// that are no reading.
+#include "display/value_zone.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "display/grid_font.h"
+#include "model/channel.h"
+#include "setup_fixture.h"
+
+using zelapp::BarZone;
+using zelapp::ToleranceVerdict;
+using zelapp::ValueZone;
+
+namespace {
+
+void limit(zelapp::Channel &c) {
+    c.setFormula(QStringLiteral("T1"));
+    c.Decimals = 3;
+    c.LoTol = -0.05f;
+    c.LoAppr = -0.04f;
+    c.HiAppr = 0.04f;
+    c.HiTol = 0.05f;
+}
+
+TEST(ValueZoneTest, TheShownTextIsJudgedByTheToleranceRuleOnTheLimits) {
+    zeltest::SetupFixture f;
+    zelapp::Channel &c = *f.setup.channel(1);
+    limit(c);
+    const struct {
+        const char *text;
+        ValueZone zone;
+    } cases[] = {
+        {"0.000", {BarZone::Good, QStringLiteral("✓")}},
+        {"0.040", {BarZone::Good, QStringLiteral("✓")}},  // on the approach limit: inside
+        {"0.041", {BarZone::Approach, QStringLiteral("▲")}},
+        {"0.050", {BarZone::Approach, QStringLiteral("▲")}},  // on the tolerance limit
+        {"0.051", {BarZone::Reject, QStringLiteral("++")}},
+        {"-0.040", {BarZone::Good, QStringLiteral("✓")}},
+        {"-0.041", {BarZone::Approach, QStringLiteral("▼")}},
+        {"-0.051", {BarZone::Reject, QStringLiteral("--")}},
+        {"-0,051", {BarZone::Reject, QStringLiteral("--")}},  // a comma separator
+        {" 0.051 ", {BarZone::Reject, QStringLiteral("++")}},
+        {"", {}},
+        {"NO UNIT", {}},
+        {"inf", {}},
+        {"nan", {}},
+    };
+    for (const auto &k : cases) {
+        EXPECT_EQ(zelapp::valueZone(QString::fromUtf8(k.text), &c), k.zone) << k.text;
+    }
+    // Probes and analog inputs have no channel and no zone.
+    EXPECT_EQ(zelapp::valueZone(QStringLiteral("9.000"), nullptr), ValueZone{});
+    EXPECT_EQ(zelapp::valueZoneOf(ToleranceVerdict::NotValid), ValueZone{});
+    // A channel without a formula measures nothing.
+    zelapp::Channel &none = *f.setup.channel(2);
+    limit(none);
+    none.setFormula(QString());
+    EXPECT_EQ(zelapp::valueZone(QStringLiteral("0.000"), &none), ValueZone{});
+}
+
+TEST(GridFontTest, TheValuesGrowWithTheRowsHeightBetweenTheBaseAndTheCap) {
+    EXPECT_EQ(zelapp::gridValuePixelSize(300, 10, 13), 18);    // 30-pixel rows
+    EXPECT_EQ(zelapp::gridValuePixelSize(200, 10, 13), 13);    // 20-pixel rows: the base
+    EXPECT_EQ(zelapp::gridValuePixelSize(1000, 4, 13), 96);    // the cap
+    EXPECT_EQ(zelapp::gridValuePixelSize(1000, 4, 120), 120);  // a base above the cap stays
+    EXPECT_EQ(zelapp::gridValuePixelSize(0, 4, 13), 13);
+    EXPECT_EQ(zelapp::gridValuePixelSize(300, 0, 13), 13);
+    EXPECT_EQ(zelapp::gridValuePixelSize(-5, -1, 13), 13);
+    // The rows then fit the height they were sized from.
+    for (const int height : {300, 451, 1000}) {
+        const int pixels = zelapp::gridValuePixelSize(height, 10, 13);
+        EXPECT_LE(10 * zelapp::gridRowHeight(pixels, 20), std::max(height, 200)) << height;
+    }
+    EXPECT_EQ(zelapp::gridRowHeight(13, 20), 21);
+    EXPECT_EQ(zelapp::gridRowHeight(6, 20), 20);
+}
+
+}  // namespace
