@@ -151,6 +151,15 @@ ValueNote ScanCycle::noteOf(const ShownValue &shown) {
     return {};
 }
 
+ValueNote ScanCycle::channelNote(int channel, const ShownValue &shown) const {
+    ValueNote note = noteOf(shown);
+    const QString standing = notes_ ? notes_(channel) : QString();
+    if (!standing.isEmpty()) {
+        note.tip = note.tip.isEmpty() ? standing : note.tip + QLatin1Char('\n') + standing;
+    }
+    return note;
+}
+
 int ScanCycle::rotated(int first, int count, int k) {
     const int start = first >= 1 && first <= count ? first - 1 : 0;
     return 1 + (start + k) % count;
@@ -218,7 +227,8 @@ void ScanCycle::fitCache(std::vector<ShownValue> &cache, int n) {
 }
 
 // The grid and bar checks are read on every use: the operator may switch them at any time.
-void ScanCycle::showValue(int position, const QString &text, const ShownValue &shown) {
+void ScanCycle::showValue(int position, const QString &text, const ShownValue &shown,
+                          const ValueNote &note) {
     const bool grid = displays_.gridEnabled();
     const bool bars = displays_.barsEnabled();
     if (grid) {
@@ -230,7 +240,7 @@ void ScanCycle::showValue(int position, const QString &text, const ShownValue &s
                                             : std::numeric_limits<float>::quiet_NaN());
     }
     if (grid || bars) {
-        displays_.SetValueNote(position, noteOf(shown));
+        displays_.SetValueNote(position, note);
     }
 }
 
@@ -382,7 +392,7 @@ void ScanCycle::showChannels(bool toDisplays) {
         const QString text = channelText(*channel, shown);
         setup_.labels().setText(i, text);
         if (toDisplays) {
-            showValue(i, text, shown);
+            showValue(i, text, shown, channelNote(i, shown));
         }
     }
 }
@@ -411,7 +421,7 @@ void ScanCycle::showGroup() {
             continue;
         }
         lastViewValue_[p] = shown;
-        showValue(p, channelText(*channel, shown), shown);
+        showValue(p, channelText(*channel, shown), shown, channelNote(ch, shown));
     }
 }
 
@@ -429,7 +439,7 @@ void ScanCycle::showInputs(ScanObserver::Input input, int count) {
         }
         lastViewValue_[i] = *shown;
         inputRead(input, i, *shown);
-        showValue(i, inputText(*shown), *shown);
+        showValue(i, inputText(*shown), *shown, noteOf(*shown));
     }
 }
 

@@ -16,6 +16,7 @@
 #include <QChar>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <utility>
@@ -62,6 +63,10 @@ class ScanCycle : public ScanTimer {
     // caller keeps it alive as long as the scan.
     void setClock(const ElapsedClock &clock) { clock_ = &clock; }
 
+    // A channel's standing note beside its value's ("re-master", "Master due"), added to the
+    // tooltip of its cell and bar; none by default.
+    void setChannelNotes(std::function<QString(int channel)> notes) { notes_ = std::move(notes); }
+
     // The separator used in value texts; the system's by default.
     void setDecimalSeparator(QChar separator) { separator_ = separator; }
 
@@ -101,7 +106,8 @@ class ScanCycle : public ScanTimer {
     };
 
     void setupChanged(const SetupChange &change);
-    void showValue(int position, const QString &text, const ShownValue &shown);
+    void showValue(int position, const QString &text, const ShownValue &shown,
+                   const ValueNote &note);
     // Makes the cached format fit the channel's decimals, rebuilding it only when they differ
     // from the last use, and formats the value with it.
     QString formatChannelValue(const Channel &channel, float value);
@@ -120,6 +126,7 @@ class ScanCycle : public ScanTimer {
     static void fitCache(std::vector<ShownValue> &cache, int n);
     static ShownValue oldOf(ShownValue last);
     static ValueNote noteOf(const ShownValue &shown);
+    ValueNote channelNote(int channel, const ShownValue &shown) const;
     // Position k (0-based) of a pass over 1..count that starts at `first`.
     static int rotated(int first, int count, int k);
 
@@ -147,6 +154,7 @@ class ScanCycle : public ScanTimer {
     std::vector<LiveValueSink *> sinks_;
     std::vector<ScanObserver *> observers_;
     Tick tick_;
+    std::function<QString(int)> notes_;
     QChar separator_;
     std::vector<ShownValue> lastChannelValue_;  // LastChannelValue, 0..MaxChannel
     std::vector<ShownValue> lastViewValue_;     // LastViewValue, 0..n of the view

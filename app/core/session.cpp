@@ -51,8 +51,11 @@ Session::Session(const SessionServices &services)
     setupCommands_.setReplaceGuard([this] { return dialogs_.confirmSetupReplace(); });
     setupCommands_.setFileUsedHandler([this](const QString &path) { recent_.add(path); });
     setupCommands_.setMasteredTimes(&masteredTimes_);
+    // "re-master" and "Master due" beside a channel's value; shown anew when they change.
+    scan_.setChannelNotes([this](int channel) { return masteredTimes_.masteringNote(channel); });
     // "Master due: channel 3" in the status line when the channels due change.
     QObject::connect(&masteredTimes_, &MasteredTimes::changed, [this] {
+        scan_.resetValueCaches();
         const QString due = masteredTimes_.dueStatusText();
         if (due != dueShown_) {
             dueShown_ = due;

@@ -776,3 +776,23 @@ TEST(ScanCycleBudget, ReadsStopAtTheBudgetAndTheRestComeFirstInTheNextTick) {
     EXPECT_EQ(h.displays.notices.back(), QString());
     EXPECT_EQ(h.displays.notes.back().second, zelapp::ValueNote{});
 }
+
+// A channel's standing note ("re-master") joins the tooltip of its value, in channel and group
+// views alike, after the reason there may be for the value itself.
+TEST(ScanCycleNotes, AChannelsStandingNoteJoinsItsValuesTooltip) {
+    Harness h(3);
+    h.scan.setChannelNotes([](int channel) { return channel == 2 ? u"re-master"_s : QString(); });
+    h.f.unit.refusals["ZelReadChannel(2)"] = 11;
+    h.view(zelapp::VIEWTYPECHANNELS);
+    h.tick();
+    ASSERT_EQ(h.displays.notes.size(), 3u);
+    EXPECT_EQ(h.displays.notes[1].second.tip, u"Unknown error:0000000B\nre-master"_s);
+    EXPECT_EQ(h.displays.notes[2].second.tip, QString());
+    h.addGroup({2});
+    h.f.state.CurrentGroup = 1;
+    h.f.unit.refusals.clear();
+    h.view(zelapp::VIEWTYPEGROUPS);
+    h.tick();
+    EXPECT_EQ(h.displays.notes, (std::vector<std::pair<int, zelapp::ValueNote>>{
+                                    {1, zelapp::ValueNote{false, u"re-master"_s}}}));
+}

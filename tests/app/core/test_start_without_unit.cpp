@@ -82,8 +82,8 @@ TEST(StartWithoutUnit, TheSetupIsPreparedOnTheCopyAndSentWhenTheUnitAnswers) {
     EXPECT_EQ(unit.count("ZelStartScan()"), 1);
     EXPECT_EQ(unit.count("ZelSetScanTime(100)"), 1);
     EXPECT_EQ(unit.count("ZelSetAdcAvg(4)"), 1);
-    ASSERT_EQ(f.prompter.notices.size(), 1u);
-    EXPECT_EQ(f.prompter.notices[0].text, UnitRecovery::foundText());
+    ASSERT_EQ(f.view.statuses.size(), 1u);
+    EXPECT_EQ(f.view.statuses[0], UnitRecovery::foundText());
 
     // A later loss is an ordinary one again.
     unit.reachable = false;
@@ -92,8 +92,8 @@ TEST(StartWithoutUnit, TheSetupIsPreparedOnTheCopyAndSentWhenTheUnitAnswers) {
     unit.reachable = true;
     recovery.reconnect();
     ASSERT_TRUE(f.attempts.finish());
-    ASSERT_EQ(f.prompter.notices.size(), 2u);
-    EXPECT_NE(f.prompter.notices[1].text, UnitRecovery::foundText());
+    ASSERT_EQ(f.view.statuses.size(), 2u);
+    EXPECT_NE(f.view.statuses[1], UnitRecovery::foundText());
 }
 
 TEST(StartWithoutUnit, OfflineSwitchAsksNothingAndLeavesTheLibraryAlone) {

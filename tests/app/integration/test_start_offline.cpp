@@ -66,8 +66,8 @@ TEST(StartOffline, TheUnitStartedLaterIsFoundAndGetsTheSetup) {
     recovery.reconnect();
     ASSERT_TRUE(f.attempts.finish());
     ASSERT_FALSE(recovery.status().lost);
-    ASSERT_FALSE(f.prompter.notices.empty());
-    EXPECT_EQ(f.prompter.notices.back().text, zelapp::UnitRecovery::foundText());
+    ASSERT_FALSE(f.view.statuses.empty());
+    EXPECT_EQ(f.view.statuses.back(), zelapp::UnitRecovery::foundText());
 
     // The unit holds the setup prepared without it and measures with it.
     char *formula = nullptr;
