@@ -164,6 +164,9 @@ bool InputSetupTool<Input>::program() {
     setup_.markModified(
         {source_ == Source::Lvdt ? SetupChange::Kind::Lvdt : SetupChange::Kind::Analog, current_});
     programming_ = false;
+    status_ = (source_ == Source::Lvdt ? QStringLiteral("Probe %1 programmed")
+                                       : QStringLiteral("Analog input %1 programmed"))
+                  .arg(current_);
     refresh();
     return true;
 }
@@ -223,6 +226,7 @@ void InputSetupTool<Input>::setShowCurrentValue(bool checked) {
 
 template <typename Input>
 void InputSetupTool<Input>::editBox(InputBox box, const QString &typed) {
+    status_.clear();
     boxes_[index(box)] = typed;
     touched_[index(box)] = true;
     modified_ = true;

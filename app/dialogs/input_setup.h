@@ -54,6 +54,8 @@ class InputSetupTool : public LiveValueSink {
     // False while there is no input to edit (a setup without such inputs).
     bool boxesEnabled() const { return boxesEnabled_; }
     bool modified() const { return modified_; }
+    // The status line: "Probe 2 programmed" until the next edit, instead of a box.
+    const QString &statusText() const { return status_; }
     bool showChecked() const { return showChecked_; }
     bool autoIncChecked() const { return autoIncChecked_; }
 
@@ -117,6 +119,7 @@ class InputSetupTool : public LiveValueSink {
     QLocale locale_;
     Source source_;
     InputSetupView *view_ = nullptr;
+    QString status_;
     bool modified_ = false;
     // Boxes edited since the input was shown or programmed: only those are converted; the
     // others keep the object's exact values.

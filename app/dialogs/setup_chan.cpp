@@ -85,7 +85,6 @@ void SetupChanTool::setupChanged(const SetupChange &change) {
 }
 
 void SetupChanTool::DisplayChannel() {
-    status_.clear();
     currentText_ = current_ > 0 ? QString::number(current_) : QString();
     liveText_.clear();
     touched_.fill(false);

@@ -58,7 +58,7 @@ class SetupChanTool : public LiveValueSink {
     explicit SetupChanTool(const DialogContext &context);
 
     // The dialog's status line: a short confirmation ("Channel 3 programmed") that stays until
-    // the next edit or channel, instead of a box.
+    // the next edit, instead of a box; it names the channel, so a step does not end it.
     const QString &statusText() const { return status_; }
 
     void setView(SetupChanView *view) { view_ = view; }

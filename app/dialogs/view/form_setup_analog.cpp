@@ -49,6 +49,7 @@ void FormSetupAnalog::refresh() {
     showInputBoxes(*this, tool_);
     ui_->TextCurrentAnalog->setText(tool_.TextCurrentAnalog());
     ui_->TextCAnalogValue->setText(tool_.TextCAnalogValue());
+    ui_->LabelStatus->setText(tool_.statusText());
     ui_->CheckShowCurrentValue->setChecked(tool_.CheckShowCurrentValue());
     ui_->CheckAutoIncAnalog->setChecked(tool_.CheckAutoIncAnalog());
     const bool enabled = tool_.boxesEnabled();

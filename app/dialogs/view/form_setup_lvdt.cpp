@@ -47,6 +47,7 @@ void FormSetupLvdt::refresh() {
     showInputBoxes(*this, tool_);
     ui_->TextCurrentLvdt->setText(tool_.TextCurrentLvdt());
     ui_->TextCLvdtValue->setText(tool_.TextCLvdtValue());
+    ui_->LabelStatus->setText(tool_.statusText());
     ui_->CheckShowCurrentValue->setChecked(tool_.CheckShowCurrentValue());
     ui_->CheckAutoIncLvdt->setChecked(tool_.CheckAutoIncLvdt());
     const bool enabled = tool_.boxesEnabled();

@@ -143,6 +143,9 @@ TEST(SetupAnalogTool, TheSpinStopsAtBothEndsWhileTheAutoIncrementWraps) {
     d.tool.CommandProgram_Click();
     EXPECT_EQ(d.tool.GetCurrentAnalog(), 1);
     EXPECT_EQ(d.tool.TextCurrentAnalog(), u"1"_s);
+    // The confirmation names the input programmed and outlives the step, never a box.
+    EXPECT_EQ(d.tool.statusText(), u"Analog input 3 programmed"_s);
+    EXPECT_TRUE(d.f.prompter.shown.empty());
 
     // Nothing of the check boxes is remembered: the next opening starts with both unchecked.
     d.tool.CheckShowCurrentValue_Click(true);
@@ -190,6 +193,9 @@ TEST(SetupLvdtTool, ProgramSendsOnlyEditedNumbersAndKeepsTheOthersExact) {
     EXPECT_EQ(sets(d.f.unit),
               (std::vector<std::string>{"ZelSetTfsv(3, 0.05)", "ZelSetTzero(3, -0.5)"}));
     EXPECT_FALSE(d.tool.modified());
+    EXPECT_EQ(d.tool.statusText(), u"Probe 3 programmed"_s);
+    d.tool.editBox(InputBox::Description, u"Taper B"_s);
+    EXPECT_EQ(d.tool.statusText(), QString());
 }
 
 TEST(SetupInputTools, ARefusedFullScaleOrZeroSendsNothingAndKeepsTheInput) {
