@@ -2,8 +2,8 @@
 
 namespace zelapp {
 
-std::vector<QString> textLines(const QByteArray &bytes) {
-    std::vector<QString> lines;
+std::vector<RawLine> rawLines(const QByteArray &bytes) {
+    std::vector<RawLine> lines;
     const qsizetype size = bytes.size();
     qsizetype start = 0;
     while (start < size) {
@@ -11,11 +11,23 @@ std::vector<QString> textLines(const QByteArray &bytes) {
         while (end < size && bytes[end] != '\n' && bytes[end] != '\r') {
             ++end;
         }
-        lines.push_back(QString::fromLatin1(bytes.constData() + start, end - start));
-        if (end < size && bytes[end] == '\r' && end + 1 < size && bytes[end + 1] == '\n') {
-            ++end;
+        qsizetype next = end;
+        if (end < size) {
+            next = end + 1;
+            if (bytes[end] == '\r' && next < size && bytes[next] == '\n') {
+                ++next;
+            }
         }
-        start = end + 1;
+        lines.push_back({bytes.mid(start, end - start), bytes.mid(end, next - end)});
+        start = next;
+    }
+    return lines;
+}
+
+std::vector<QString> textLines(const QByteArray &bytes) {
+    std::vector<QString> lines;
+    for (const RawLine &line : rawLines(bytes)) {
+        lines.push_back(QString::fromLatin1(line.text));
     }
     return lines;
 }

@@ -13,4 +13,12 @@ namespace zelapp {
 // (one end), at LF or at a bare CR; the last line may have no end. An empty text has no lines.
 std::vector<QString> textLines(const QByteArray &bytes);
 
+// The same lines as bytes, each with the bytes that ended it, so that a writer can give back
+// lines it does not own exactly as they came.
+struct RawLine {
+    QByteArray text;
+    QByteArray end;
+};
+std::vector<RawLine> rawLines(const QByteArray &bytes);
+
 }  // namespace zelapp

@@ -58,35 +58,6 @@ bool isOurs(const QString &line) {
            (channelOfKey(kv->key) > 0 || kv->key.compare(kInterval, Qt::CaseInsensitive) == 0);
 }
 
-// One line with the bytes that end it, so lines not ours go back exactly as they came.
-struct RawLine {
-    QByteArray text;
-    QByteArray end;
-};
-
-// The same split as textLines, keeping each line's end.
-std::vector<RawLine> rawLines(const QByteArray &bytes) {
-    std::vector<RawLine> lines;
-    const qsizetype size = bytes.size();
-    qsizetype start = 0;
-    while (start < size) {
-        qsizetype end = start;
-        while (end < size && bytes[end] != '\n' && bytes[end] != '\r') {
-            ++end;
-        }
-        qsizetype next = end;
-        if (end < size) {
-            next = end + 1;
-            if (bytes[end] == '\r' && next < size && bytes[next] == '\n') {
-                ++next;
-            }
-        }
-        lines.push_back({bytes.mid(start, end - start), bytes.mid(end, next - end)});
-        start = next;
-    }
-    return lines;
-}
-
 QByteArray sectionBody(const PartMastering &mastering) {
     QByteArray out;
     if (mastering.intervalHours) {
