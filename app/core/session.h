@@ -24,9 +24,11 @@
 #include "dialogs/main_commands.h"
 #include "exchange/link_server.h"
 #include "model/model_context.h"
+#include "part/part_cycle.h"
 #include "setup/channel_labels.h"
 #include "setup/current_items.h"
 #include "setup/mastered_times.h"
+#include "setup/part_program.h"
 #include "setup/setup.h"
 #include "setup/setup_commands.h"
 #include "unit/unit_api.h"
@@ -132,6 +134,10 @@ class Session {
     // grid's tooltip asks masteringNote(n), the main window's status dueStatusText(); both
     // follow MasteredTimes::changed.
     MasteredTimes &masteredTimes() { return masteredTimes_; }
+    // The part program of the setup in use (from the part file beside it) and the part cycle
+    // that measures by it.
+    ActivePartProgram &partProgram() { return partProgram_; }
+    PartCycle &partCycle() { return partCycle_; }
 
   private:
     // The windows as the headless parts see them, forwarding to the attached view.
@@ -204,6 +210,9 @@ class Session {
     SetupCommands setupCommands_;
     Help help_;
     ScanCycle scan_;
+    ActivePartProgram partProgram_;
+    SteadyClock ownSteadyClock_;  // when the services bring no scan clock
+    PartCycle partCycle_;
     DialogTools dialogs_;
     MainCommands commands_;
     LinkServer linkServer_;

@@ -23,6 +23,8 @@ struct ToleranceLimits {
     float loAppr = 0;
     float hiAppr = 0;
     float hiTol = 0;
+
+    bool operator==(const ToleranceLimits &) const = default;
 };
 
 // The value is judged as the operator reads it: rounded half away from zero to `decimals`

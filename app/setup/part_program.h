@@ -1,0 +1,88 @@
+// The part program: what a part cycle measures and how it starts. It is kept in the "[Part]"
+// section of the part file beside the setup (setup/part_file.h), never in the setup file. Every
+// key is optional; what a key does not say, the defaults below and the setup say.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+namespace zelapp {
+
+class Setup;
+
+enum class PartStart {
+    Key,   // the operator (or another program) starts each cycle
+    Auto,  // a cycle starts when a part is on the gauge
+};
+
+struct PartProgram {
+    static constexpr int kMostNumberChars = 30;
+    static constexpr int kDefaultSettleTimeMs = 300;
+    static constexpr int kDefaultTimeoutMs = 10000;
+
+    QString number;                    // "Number"; empty: the setup file's name
+    QString description;               // "Description"
+    std::vector<int> characteristics;  // "Characteristics"; empty: every channel with a formula
+    PartStart start = PartStart::Key;  // "Start": key or auto
+    // "PresentChannel", "PresentLow", "PresentHigh": in auto, a part is on the gauge while this
+    // channel reads inside [low, high]. Channel 0: none set.
+    int presentChannel = 0;
+    double presentLow = 0;
+    double presentHigh = 0;
+    std::optional<double> settleBand;         // "SettleBand"; none: 5 steps of the last decimal
+    int settleTimeMs = kDefaultSettleTimeMs;  // "SettleTime"
+    int dynamicTimeMs = 0;                    // "DynamicTime"
+    int timeoutMs = kDefaultTimeoutMs;        // "Timeout"
+    bool askId = false;                       // "AskId"
+
+    bool operator==(const PartProgram &) const = default;
+};
+
+// What the part program's defaults come to for a setup.
+// The part number: the program's, else the setup file's name without its extension.
+QString effectivePartNumber(const PartProgram &program, const QString &setupPath);
+// The channels judged, in order: the program's that the setup has, else every channel of the
+// setup with a formula.
+std::vector<int> effectiveCharacteristics(const PartProgram &program, const Setup &setup);
+// The settle band of a channel with these decimals: the program's, else 5 steps of the last
+// decimal (0.0005 at 4 decimals).
+double effectiveSettleBand(const PartProgram &program, int decimals);
+
+// ---- The "[Part]" section of a part file ----
+struct PartProgramRead {
+    PartProgram program;
+    // One line per line that does not read ("Line 7: SettleTime ... "); its key keeps its
+    // default.
+    QStringList warnings;
+    bool clean() const { return warnings.isEmpty(); }
+};
+// Reads the "[Part]" section of a part file's text; lines of other sections are not looked at.
+PartProgramRead parsePartProgram(const QByteArray &bytes);
+// `existing` with its "[Part]" section holding `program`: keys at their default are left out,
+// lines of the section that are not ours stay, and every other byte of the file is kept.
+QByteArray mergePartProgram(const QByteArray &existing, const PartProgram &program);
+
+// The part program of the setup in use: the one owner, and the one notice of its change.
+class ActivePartProgram : public QObject {
+    Q_OBJECT
+  public:
+    const PartProgram &program() const { return program_; }
+    // Whether the part file read cleanly (or there was none): a file that did not is never
+    // overwritten without asking.
+    bool readCleanly() const { return clean_; }
+    // Puts a program in place; `changed` when it differs or its cleanliness does.
+    void replace(const PartProgram &program, bool readCleanly = true);
+
+  signals:
+    void changed();
+
+  private:
+    PartProgram program_;
+    bool clean_ = true;
+};
+
+}  // namespace zelapp
