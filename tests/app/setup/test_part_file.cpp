@@ -116,7 +116,7 @@ TEST(PartFile, SaveWritesItOpenReadsItAndNewClearsTheTimes) {
     EXPECT_TRUE(commands.SaveFile_Click());
     ASSERT_EQ(f.prompter.shown.size(), shown + 1);
     EXPECT_TRUE(f.prompter.shown.back().text.startsWith(
-        u"The mastering times could not be saved to "_s + partPath))
+        u"The part file could not be saved to "_s + partPath))
         << f.prompter.shown.back().text.toStdString();
     EXPECT_FALSE(f.state().SetupModified);
 }
