@@ -147,7 +147,7 @@ QString PartProgramTool::settleBandHint() const {
     const Channel *example = setup_.channel(judged.empty() ? 1 : judged.front());
     const int decimals = example != nullptr ? example->Decimals : 4;
     return QStringLiteral("Empty: 5 steps of each channel's last decimal (%1 at %2 decimals)")
-        .arg(numberText(effectiveSettleBand(PartProgram{}, decimals)))
+        .arg(locale_.toString(effectiveSettleBand(PartProgram{}, decimals), 'f', decimals))
         .arg(decimals);
 }
 

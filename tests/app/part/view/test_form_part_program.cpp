@@ -79,6 +79,9 @@ TEST_F(FormPartProgramTest, EveryFieldIsReachedByItsMnemonicAndTheTabChainRunsDo
 
     QTest::keyClick(child<QComboBox>(u"cboStart"_s), Qt::Key_Up);
     EXPECT_FALSE(child<QLineEdit>(u"txtPresentLow"_s)->isEnabled());
+    // A new setup has channels at 5 decimals: the step is shown as a plain number.
+    EXPECT_EQ(child<QLabel>(u"lblSettleBandHint"_s)->text(),
+              u"Empty: 5 steps of each channel's last decimal (0.00005 at 5 decimals)"_s);
     EXPECT_EQ(child<QLabel>(u"lblCharacteristicsHint"_s)->text(),
               u"Empty: every channel with a formula (none yet)"_s);
 }
