@@ -82,6 +82,8 @@ main() {
     local jobs="$build/demo"
     mkdir -p "$jobs"
     [ -e "$jobs/demo.zel" ] || cp "$repo/examples/demo.zel" "$jobs/demo.zel"
+    # Its part program (Parts > Part Program...) goes with it, the same way.
+    [ -e "$jobs/demo.zpart" ] || cp "$repo/examples/demo.zpart" "$jobs/demo.zpart"
     echo "Starting zelapp with $jobs/demo.zel (a copy of examples/demo.zel); closing it stops the unit."
     echo "Live values for other programs: $build/bin/zeldde advise 'labelChan(1)' (docs/live-values.md)."
     # The setup goes by its bare name from its own folder: the program splits its command line

@@ -13,14 +13,19 @@ void LineWarnings::add(const QString &text) {
 }
 
 void LineWarnings::show(Prompter &prompter) const {
-    for (const QString &text : kept_) {
+    for (const QString &text : listed()) {
         prompter.message(text);
     }
+}
+
+QStringList LineWarnings::listed() const {
+    QStringList out(kept_.begin(), kept_.end());
     if (passedOver_ > 0) {
-        prompter.message(
-            QStringLiteral("%1 more lines of this file were not understood and were passed over.")
-                .arg(passedOver_));
+        out << QStringLiteral(
+                   "%1 more lines of this file were not understood and were passed over.")
+                   .arg(passedOver_);
     }
+    return out;
 }
 
 }  // namespace zelapp

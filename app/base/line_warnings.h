@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstddef>
 #include <vector>
 
@@ -22,6 +23,8 @@ class LineWarnings {
     // The kept ones one by one, then "<n> more lines of this file were not understood and were
     // passed over." when any was passed over.
     void show(Prompter &prompter) const;
+    // The same texts for one message that lists them, one a line.
+    QStringList listed() const;
 
   private:
     std::vector<QString> kept_;

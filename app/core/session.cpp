@@ -29,6 +29,7 @@ Session::Session(const SessionServices &services)
       setupCommands_(setup_, services.prompter, folders_, services.locale),
       help_(state_, services.prompter, services.helpViewer),
       scan_(link_, state_, setup_, windows_),
+      partProgramTool_(partProgram_, setup_, setupCommands_, services.prompter, services.locale),
       partCycle_(link_, setup_, partProgram_,
                  services.scanClock != nullptr ? *services.scanClock : ownSteadyClock_,
                  services.wallClock != nullptr ? *services.wallClock : ownWallClock_),
@@ -52,9 +53,11 @@ Session::Session(const SessionServices &services)
     for (LiveValueSink *sink : dialogs_.liveSinks()) {
         scan_.addLiveSink(*sink);
     }
-    setupCommands_.setReplaceGuard([this] { return dialogs_.confirmSetupReplace(); });
+    setupCommands_.setReplaceGuard(
+        [this] { return dialogs_.confirmSetupReplace() && partProgramTool_.confirmLeave(); });
     setupCommands_.setFileUsedHandler([this](const QString &path) { recent_.add(path); });
     setupCommands_.setMasteredTimes(&masteredTimes_);
+    setupCommands_.setPartProgram(&partProgram_);
     // "re-master" and "Master due" beside a channel's value; shown anew when they change.
     scan_.setChannelNotes([this](int channel) { return masteredTimes_.masteringNote(channel); });
     // "Master due: channel 3" in the status line when the channels due change.
@@ -146,7 +149,8 @@ void Session::startLinkService() {
 }
 
 bool Session::Form_QueryUnload() {
-    return lifecycle_.Form_QueryUnload();
+    // The part program dialog's edits first: saving them may ask to save the setup.
+    return partProgramTool_.confirmLeave() && lifecycle_.Form_QueryUnload();
 }
 
 void Session::Form_Unload(bool minimised, MainPosition position) {

@@ -25,6 +25,7 @@
 #include "exchange/link_server.h"
 #include "model/model_context.h"
 #include "part/part_cycle.h"
+#include "part/part_program_tool.h"
 #include "setup/channel_labels.h"
 #include "setup/current_items.h"
 #include "setup/mastered_times.h"
@@ -138,6 +139,8 @@ class Session {
     // that measures by it.
     ActivePartProgram &partProgram() { return partProgram_; }
     PartCycle &partCycle() { return partCycle_; }
+    // The part program dialog's tool (Parts > Part Program...).
+    PartProgramTool &partProgramTool() { return partProgramTool_; }
 
   private:
     // The windows as the headless parts see them, forwarding to the attached view.
@@ -211,6 +214,7 @@ class Session {
     Help help_;
     ScanCycle scan_;
     ActivePartProgram partProgram_;
+    PartProgramTool partProgramTool_;
     SteadyClock ownSteadyClock_;  // when the services bring no scan clock
     PartCycle partCycle_;
     DialogTools dialogs_;

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -31,6 +32,22 @@ PartMastering parsePartMastering(const QByteArray &bytes);
 // was (appended when there is none), lines of it that are not ours stay in it, and every other
 // byte of the file is kept. New lines end in CR LF.
 QByteArray mergePartMastering(const QByteArray &existing, const PartMastering &mastering);
+
+// The bytes of the part file of a setup: empty when there is none; when it is there but cannot
+// be read (a folder, too large, unreadable), empty with the reason in `error`.
+struct PartFileBytes {
+    QByteArray bytes;
+    QString error;
+    bool exists = false;
+};
+PartFileBytes readPartFile(const QString &setupPath);
+
+// Replaces the part file of a setup, through a temporary file, by what `merge` makes of its
+// bytes (empty when it is missing; a missing file stays missing when nothing is to be kept in
+// it). A file there that cannot be read is left alone. An empty text on success, else the
+// reason.
+QString updatePartFile(const QString &setupPath,
+                       const std::function<QByteArray(const QByteArray &)> &merge);
 
 // Reads the part file of a setup; a missing file gives nothing mastered, as does one that cannot
 // be read (its reason in `error` then).

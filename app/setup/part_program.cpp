@@ -1,10 +1,15 @@
 #include "setup/part_program.h"
 
 #include <QFileInfo>
+#include <QLocale>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <map>
 
+#include "base/runtime_text.h"
 #include "model/channel.h"
+#include "setup/ini_section.h"
 #include "setup/setup.h"
 
 namespace zelapp {
@@ -41,6 +46,308 @@ double effectiveSettleBand(const PartProgram &program, int decimals) {
         return *program.settleBand;
     }
     return 5 * std::pow(10.0, -std::max(0, decimals));
+}
+
+// ---- The "[Part]" section ----
+
+namespace {
+const QString kSection = QStringLiteral("[Part]");
+
+using Key = PartKey;
+// In the order they are written.
+constexpr std::array<const char *, kPartKeyCount> kKeyNames = {
+    "Number",      "Description", "Characteristics", "Start",       "PresentChannel", "PresentLow",
+    "PresentHigh", "SettleBand",  "SettleTime",      "DynamicTime", "Timeout",        "AskId",
+};
+
+QString nameOf(Key key) {
+    return QString::fromLatin1(kKeyNames[static_cast<std::size_t>(key)]);
+}
+
+std::optional<Key> keyOf(const QString &name) {
+    for (std::size_t i = 0; i < kKeyNames.size(); ++i) {
+        if (name.compare(QLatin1StringView(kKeyNames[i]), Qt::CaseInsensitive) == 0) {
+            return static_cast<Key>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<int> wholeAtLeast(const QString &text, int least) {
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    return ok && n >= least ? std::optional<int>(n) : std::nullopt;
+}
+
+std::optional<std::vector<int>> channelList(const QString &text) {
+    std::vector<int> channels;
+    if (text.isEmpty()) {
+        return channels;
+    }
+    for (const QString &item : text.split(QLatin1Char(','))) {
+        const std::optional<int> channel = wholeAtLeast(item.trimmed(), 1);
+        if (!channel || std::find(channels.begin(), channels.end(), *channel) != channels.end()) {
+            return std::nullopt;
+        }
+        channels.push_back(*channel);
+    }
+    return channels;
+}
+
+std::optional<bool> trueOrFalse(const QString &text) {
+    if (text.compare(QLatin1StringView("true"), Qt::CaseInsensitive) == 0) {
+        return true;
+    }
+    if (text.compare(QLatin1StringView("false"), Qt::CaseInsensitive) == 0) {
+        return false;
+    }
+    return std::nullopt;
+}
+
+QString numberText(double value) {
+    return rt::defaultText(value);
+}
+
+// Reads the section key by key; what a line does not give stays at its default and is told.
+class SectionReader {
+  public:
+    void line(int number, const QString &text, const std::optional<IniKeyValue> &kv) {
+        if (!kv) {
+            warn(number, QStringLiteral("\"%1\" is no Key=Value line; it is passed over.")
+                             .arg(text.trimmed()));
+            return;
+        }
+        // Keys of later versions of the program are left to them.
+        const std::optional<Key> key = keyOf(kv->key);
+        if (key) {
+            lines_[*key] = number;
+            read(*key, number, kv->value);
+        }
+    }
+
+    // The rules between keys, once every line is read.
+    PartProgramRead finish() {
+        PartProgram &p = read_.program;
+        const PartProgram defaults;
+        if (p.presentLow > p.presentHigh) {
+            warn(std::max(lineOf(Key::PresentLow), lineOf(Key::PresentHigh)),
+                 QStringLiteral("PresentHigh %1 is below PresentLow %2; both take their default "
+                                "(0).")
+                     .arg(numberText(p.presentHigh), numberText(p.presentLow)));
+            p.presentLow = defaults.presentLow;
+            p.presentHigh = defaults.presentHigh;
+        }
+        if (p.start == PartStart::Auto && p.presentChannel == 0) {
+            warn(lineOf(Key::Start),
+                 QStringLiteral("Start auto needs a PresentChannel; key is used."));
+            p.start = PartStart::Key;
+        }
+        const qint64 least = qint64(p.settleTimeMs) + p.dynamicTimeMs;
+        if (p.timeoutMs <= least) {
+            const int at =
+                std::max({lineOf(Key::Timeout), lineOf(Key::SettleTime), lineOf(Key::DynamicTime)});
+            QString text = QStringLiteral(
+                               "Timeout %1 does not exceed SettleTime + DynamicTime "
+                               "(%2 ms); ")
+                               .arg(p.timeoutMs)
+                               .arg(least);
+            p.timeoutMs = defaults.timeoutMs;
+            if (p.timeoutMs <= least) {
+                p.settleTimeMs = defaults.settleTimeMs;
+                p.dynamicTimeMs = defaults.dynamicTimeMs;
+                text += QStringLiteral("Timeout, SettleTime and DynamicTime take their default.");
+            } else {
+                text += QStringLiteral("the default (%1) is used.").arg(p.timeoutMs);
+            }
+            warn(at, text);
+        }
+        return read_;
+    }
+
+  private:
+    void read(Key key, int number, const QString &value) {
+        PartProgram &p = read_.program;
+        const PartProgram defaults;
+        // A line that does not read puts its key back to the default: a later bad line of a
+        // key must not leave an earlier line's value standing.
+        const auto refuse = [&](const QString &what, const QString &fallback) {
+            warn(number, QStringLiteral("%1 \"%2\" %3; %4 is used.")
+                             .arg(nameOf(key), value, what, fallback));
+        };
+        const auto time = [&](int &field, int fallback) {
+            const std::optional<int> ms = wholeAtLeast(value, 0);
+            field = ms.value_or(fallback);
+            if (!ms) {
+                refuse(QStringLiteral("is not a whole number of milliseconds (0 or more)"),
+                       QStringLiteral("the default (%1)").arg(fallback));
+            }
+        };
+        const auto real = [&](double &field) {
+            const std::optional<double> v = rt::localeReal(value, QLocale::c());
+            field = v.value_or(0);
+            if (!v) {
+                refuse(QStringLiteral("is not a number"), QStringLiteral("the default (0)"));
+            }
+        };
+        switch (key) {
+            case Key::Number:
+                p.number = value.size() <= PartProgram::kMostNumberChars ? value : QString();
+                if (value.size() > PartProgram::kMostNumberChars) {
+                    refuse(QStringLiteral("has more than %1 characters")
+                               .arg(PartProgram::kMostNumberChars),
+                           QStringLiteral("the setup file's name"));
+                }
+                return;
+            case Key::Description:
+                p.description = value;
+                return;
+            case Key::Characteristics: {
+                const std::optional<std::vector<int>> list = channelList(value);
+                p.characteristics = list.value_or(std::vector<int>{});
+                if (!list) {
+                    refuse(QStringLiteral("is not a list of different channel numbers such as "
+                                          "1,3,5"),
+                           QStringLiteral("every channel with a formula"));
+                }
+                return;
+            }
+            case Key::Start:
+                p.start = value.compare(QLatin1StringView("auto"), Qt::CaseInsensitive) == 0
+                              ? PartStart::Auto
+                              : PartStart::Key;
+                if (p.start == PartStart::Key &&
+                    value.compare(QLatin1StringView("key"), Qt::CaseInsensitive) != 0) {
+                    refuse(QStringLiteral("is neither key nor auto"), QStringLiteral("key"));
+                }
+                return;
+            case Key::PresentChannel: {
+                const std::optional<int> channel = wholeAtLeast(value, 1);
+                p.presentChannel = channel.value_or(0);
+                if (!channel) {
+                    refuse(QStringLiteral("is not a channel number (1 or more)"),
+                           QStringLiteral("none"));
+                }
+                return;
+            }
+            case Key::PresentLow:
+                real(p.presentLow);
+                return;
+            case Key::PresentHigh:
+                real(p.presentHigh);
+                return;
+            case Key::SettleBand: {
+                std::optional<double> band = rt::localeReal(value, QLocale::c());
+                if (band && *band <= 0) {
+                    band.reset();
+                }
+                p.settleBand = band;
+                if (!band) {
+                    refuse(QStringLiteral("is not a number above 0"),
+                           QStringLiteral("the default (5 steps of the last decimal)"));
+                }
+                return;
+            }
+            case Key::SettleTime:
+                time(p.settleTimeMs, defaults.settleTimeMs);
+                return;
+            case Key::DynamicTime:
+                time(p.dynamicTimeMs, defaults.dynamicTimeMs);
+                return;
+            case Key::Timeout:
+                time(p.timeoutMs, defaults.timeoutMs);
+                return;
+            case Key::AskId:
+                p.askId = trueOrFalse(value).value_or(false);
+                if (!trueOrFalse(value)) {
+                    refuse(QStringLiteral("is neither true nor false"), QStringLiteral("false"));
+                }
+                return;
+        }
+    }
+
+    int lineOf(Key key) const {
+        const auto at = lines_.find(key);
+        return at != lines_.end() ? at->second : 0;
+    }
+    void warn(int line, const QString &text) {
+        read_.warnings << QStringLiteral("Line %1: ").arg(line) + text;
+    }
+
+    PartProgramRead read_;
+    std::map<Key, int> lines_;  // the line each key was last read from
+};
+
+bool isOurs(const QString &line) {
+    const std::optional<IniKeyValue> kv = iniKeyValueOf(line);
+    return kv && keyOf(kv->key).has_value();
+}
+
+QByteArray sectionBody(const PartProgram &p) {
+    const PartProgram defaults;
+    QStringList lines;
+    const auto put = [&lines](Key key, const QString &value) {
+        lines << nameOf(key) + QLatin1Char('=') + value;
+    };
+    if (!p.number.isEmpty()) {
+        put(Key::Number, p.number);
+    }
+    if (!p.description.isEmpty()) {
+        put(Key::Description, p.description);
+    }
+    if (!p.characteristics.empty()) {
+        QStringList channels;
+        for (int channel : p.characteristics) {
+            channels << QString::number(channel);
+        }
+        put(Key::Characteristics, channels.join(QLatin1Char(',')));
+    }
+    if (p.start != defaults.start) {
+        put(Key::Start, QStringLiteral("auto"));
+    }
+    if (p.presentChannel != defaults.presentChannel) {
+        put(Key::PresentChannel, QString::number(p.presentChannel));
+    }
+    if (p.presentLow != defaults.presentLow) {
+        put(Key::PresentLow, numberText(p.presentLow));
+    }
+    if (p.presentHigh != defaults.presentHigh) {
+        put(Key::PresentHigh, numberText(p.presentHigh));
+    }
+    if (p.settleBand) {
+        put(Key::SettleBand, numberText(*p.settleBand));
+    }
+    if (p.settleTimeMs != defaults.settleTimeMs) {
+        put(Key::SettleTime, QString::number(p.settleTimeMs));
+    }
+    if (p.dynamicTimeMs != defaults.dynamicTimeMs) {
+        put(Key::DynamicTime, QString::number(p.dynamicTimeMs));
+    }
+    if (p.timeoutMs != defaults.timeoutMs) {
+        put(Key::Timeout, QString::number(p.timeoutMs));
+    }
+    if (p.askId != defaults.askId) {
+        put(Key::AskId, QStringLiteral("true"));
+    }
+    QByteArray out;
+    for (const QString &line : lines) {
+        out += line.toLatin1() + "\r\n";
+    }
+    return out;
+}
+}  // namespace
+
+PartProgramRead parsePartProgram(const QByteArray &bytes) {
+    SectionReader reader;
+    forEachIniLine(
+        bytes, kSection,
+        [&reader](int number, const QString &line, const std::optional<IniKeyValue> &kv) {
+            reader.line(number, line, kv);
+        });
+    return reader.finish();
+}
+
+QByteArray mergePartProgram(const QByteArray &existing, const PartProgram &program) {
+    return mergeIniSection(existing, kSection, isOurs, sectionBody(program));
 }
 
 void ActivePartProgram::replace(const PartProgram &program, bool readCleanly) {

@@ -53,6 +53,23 @@ std::vector<int> effectiveCharacteristics(const PartProgram &program, const Setu
 double effectiveSettleBand(const PartProgram &program, int decimals);
 
 // ---- The "[Part]" section of a part file ----
+// Its keys, in the order they are written.
+enum class PartKey {
+    Number,
+    Description,
+    Characteristics,
+    Start,
+    PresentChannel,
+    PresentLow,
+    PresentHigh,
+    SettleBand,
+    SettleTime,
+    DynamicTime,
+    Timeout,
+    AskId,
+};
+inline constexpr int kPartKeyCount = 12;
+
 struct PartProgramRead {
     PartProgram program;
     // One line per line that does not read ("Line 7: SettleTime ... "); its key keeps its

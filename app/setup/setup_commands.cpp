@@ -1,16 +1,27 @@
 #include "setup/setup_commands.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include "base/file_chooser.h"
+#include "base/line_warnings.h"
 #include "base/prompter.h"
+#include "base/whole_file.h"
 #include "setup/mastered_times.h"
 #include "setup/part_file.h"
+#include "setup/part_program.h"
 #include "setup/setup.h"
 #include "setup/setup_writer.h"
 #include "setup/unit_batch.h"
 
 namespace zelapp {
+
+namespace {
+bool samePath(const QString &a, const QString &b) {
+    return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) ==
+           QDir::cleanPath(QFileInfo(b).absoluteFilePath());
+}
+}  // namespace
 
 SetupCommands::SetupCommands(Setup &setup, Prompter &prompter, FileChooser &chooser, QLocale locale)
     : setup_(setup), prompter_(prompter), chooser_(chooser), locale_(std::move(locale)) {}
@@ -51,6 +62,10 @@ void SetupCommands::NewFile_Click() {
         if (masteredTimes_ != nullptr) {
             masteredTimes_->clear();
         }
+        if (partProgram_ != nullptr) {
+            partProgram_->replace({});
+            programFrom_.clear();
+        }
     }
 }
 
@@ -83,7 +98,7 @@ bool SetupCommands::SaveAsFile_Click() {
     request.filter = QStringLiteral("Zel Setups (*.zel)|*.zel|All (*.*)|*.*");
     request.defaultExtension = QStringLiteral("zel");
     const QString chosen = chooser_.chooseSaveFile(request);
-    if (chosen.isEmpty() || !writeSetup(chosen)) {
+    if (chosen.isEmpty() || !writeSetup(chosen, partFileToCopy(chosen))) {
         return false;  // cancelled or failed: the name and the caption stay as they were
     }
     AppState &state = setup_.state();
@@ -93,7 +108,28 @@ bool SetupCommands::SaveAsFile_Click() {
     return true;
 }
 
-bool SetupCommands::writeSetup(const QString &path) {
+QString SetupCommands::partFileToCopy(const QString &chosen) {
+    const QString current = setup_.state().SetupFileName;
+    if (current.isEmpty()) {
+        return {};
+    }
+    const QString from = partFilePath(current);
+    const QString to = partFilePath(chosen);
+    if (!QFileInfo(from).isFile() || samePath(from, to)) {
+        return {};
+    }
+    QString question = QStringLiteral("Copy the part file ") + from + QStringLiteral(" along to ") +
+                       to + QLatin1Char('?');
+    if (QFileInfo::exists(to)) {
+        question += QLatin1Char('\r') + QStringLiteral("The part file there is replaced.");
+    }
+    return prompter_.ask(question, {}, PromptIcon::Question, PromptButtons::YesNo) ==
+                   PromptAnswer::Yes
+               ? current
+               : QString();
+}
+
+bool SetupCommands::writeSetup(const QString &path, const QString &copyPartOf) {
     QString reason;
     if (!writeSetupFile(path, setup_, decimalSeparator(), &reason)) {
         prompter_.message(QStringLiteral("The setup could not be saved to ") + path +
@@ -103,6 +139,15 @@ bool SetupCommands::writeSetup(const QString &path) {
     }
     setup_.markUnmodified();
     used(path);
+    if (!copyPartOf.isEmpty()) {
+        const PartFileBytes old = readPartFile(copyPartOf);
+        const QString reason =
+            old.error.isEmpty() ? saveWholeFile(partFilePath(path), old.bytes) : old.error;
+        if (!reason.isEmpty()) {
+            prompter_.message(QStringLiteral("The part file could not be copied to ") +
+                              partFilePath(path) + QLatin1Char(':') + QLatin1Char('\r') + reason);
+        }
+    }
     writePartFile(path);
     setup_.mainWindow().showStatus(QStringLiteral("Setup saved to ") + QFileInfo(path).fileName());
     return true;
@@ -124,14 +169,96 @@ SetupLoad SetupCommands::openSetupFile(const QString &path) {
 
 // The setup is saved whatever becomes of the part file; a failure only says so.
 void SetupCommands::writePartFile(const QString &setupPath) {
-    if (masteredTimes_ == nullptr) {
+    const bool program = partProgram_ != nullptr && mayWritePartProgram(setupPath);
+    if (masteredTimes_ == nullptr && !program) {
         return;
     }
-    const QString reason = writePartMastering(setupPath, masteredTimes_->part());
+    const QString reason = updatePartFile(setupPath, [&](const QByteArray &bytes) {
+        const QByteArray times =
+            masteredTimes_ != nullptr ? mergePartMastering(bytes, masteredTimes_->part()) : bytes;
+        return program ? mergePartProgram(times, partProgram_->program()) : times;
+    });
     if (!reason.isEmpty()) {
-        prompter_.message(QStringLiteral("The mastering times could not be saved to ") +
+        prompter_.message(QStringLiteral("The part file could not be saved to ") +
                           partFilePath(setupPath) + QLatin1Char(':') + QLatin1Char('\r') + reason);
+    } else if (program) {
+        partProgramWritten(setupPath);
     }
+}
+
+bool SetupCommands::mayWritePartProgram(const QString &setupPath) {
+    // Only the file the program was read from can hold lines that did not read; a copy made by
+    // Save As is the operator's own choice.
+    const QString path = partFilePath(setupPath);
+    return partProgram_->readCleanly() || !samePath(path, partFilePath(programFrom_)) ||
+           prompter_.ask(QStringLiteral("The part program in ") + path +
+                             QStringLiteral(" did not read cleanly.") + QLatin1Char('\r') +
+                             QStringLiteral("Replace it, losing the lines that did not read?"),
+                         {}, PromptIcon::Question, PromptButtons::YesNo) == PromptAnswer::Yes;
+}
+
+void SetupCommands::partProgramWritten(const QString &setupPath) {
+    programFrom_ = setupPath;
+    partProgram_->replace(partProgram_->program(), true);
+}
+
+void SetupCommands::writePartProgram(const QString &setupPath) {
+    if (!mayWritePartProgram(setupPath)) {
+        return;
+    }
+    const QString reason = updatePartFile(setupPath, [this](const QByteArray &bytes) {
+        return mergePartProgram(bytes, partProgram_->program());
+    });
+    if (!reason.isEmpty()) {
+        prompter_.message(QStringLiteral("The part program could not be saved to ") +
+                          partFilePath(setupPath) + QLatin1Char(':') + QLatin1Char('\r') + reason);
+        return;
+    }
+    partProgramWritten(setupPath);
+}
+
+bool SetupCommands::savePartProgram(const PartProgram &program) {
+    if (partProgram_ == nullptr) {
+        return false;
+    }
+    const QString setupPath = setup_.state().SetupFileName;
+    if (setupPath.isEmpty() || !QFileInfo(setupPath).isFile()) {
+        const PromptAnswer answer = prompter_.ask(
+            QStringLiteral("The part program is kept beside the setup file, and this setup has "
+                           "not been saved yet.") +
+                QLatin1Char('\r') + QStringLiteral("Save the setup now?"),
+            {}, PromptIcon::Question, PromptButtons::YesNoCancel);
+        if (answer == PromptAnswer::Cancel) {
+            return false;
+        }
+        partProgram_->replace(program, partProgram_->readCleanly());
+        return answer == PromptAnswer::No || SaveAsFile_Click();
+    }
+    partProgram_->replace(program, partProgram_->readCleanly());
+    writePartProgram(setupPath);
+    return true;
+}
+
+void SetupCommands::readPartProgram(const QString &setupPath) {
+    if (partProgram_ == nullptr) {
+        return;
+    }
+    // A part file that cannot be read at all is told with the mastering times; it is never
+    // replaced, so there is nothing more to guard.
+    const PartProgramRead read = parsePartProgram(readPartFile(setupPath).bytes);
+    programFrom_ = setupPath;
+    partProgram_->replace(read.program, read.clean());
+    if (read.clean()) {
+        return;
+    }
+    LineWarnings warnings;
+    for (const QString &warning : read.warnings) {
+        warnings.add(warning);
+    }
+    prompter_.message(QStringLiteral("Lines of the part program in ") + partFilePath(setupPath) +
+                          QStringLiteral(" do not read; each of their keys takes its default:") +
+                          QLatin1Char('\r') + warnings.listed().join(QLatin1Char('\r')),
+                      {}, PromptIcon::Warning);
 }
 
 void SetupCommands::LoadTest_Click() {
@@ -157,6 +284,9 @@ SetupLoad SetupCommands::loadSetupFile() {
             prompter_.message(QStringLiteral("The mastering times in ") + partFilePath(path) +
                               QStringLiteral(" cannot be read:") + QLatin1Char('\r') + error);
         }
+    }
+    if (load == SetupLoad::Loaded || load == SetupLoad::Stopped) {
+        readPartProgram(path);
     }
     return load;
 }

@@ -11,8 +11,10 @@
 
 namespace zelapp {
 
+class ActivePartProgram;
 class FileChooser;
 class MasteredTimes;
+struct PartProgram;
 class Prompter;
 class Setup;
 
@@ -51,6 +53,16 @@ class SetupCommands {
     // The mastering times that go with the setup: read from the part file beside a setup that
     // loads, cleared at New, and written into the part file at each successful save.
     void setMasteredTimes(MasteredTimes *times) { masteredTimes_ = times; }
+    // The part program that goes with the setup, the same way: read at each load (its lines
+    // that do not read told in one message), the defaults at New, written at each save. Save As
+    // offers to copy the old setup's part file along first.
+    void setPartProgram(ActivePartProgram *program) { partProgram_ = program; }
+    // The part program dialog's save: `program` becomes the session's and is written into the
+    // part file beside the setup (a failure, or No to replacing a file that did not read
+    // cleanly, leaves the file and keeps the program for this session). A setup never saved is
+    // offered Save As first; No keeps the program for this session only. False when the
+    // operator cancelled (the program then stays as it was) or Save As did not save.
+    bool savePartProgram(const PartProgram &program);
     // Whether the setup may be replaced: the dialogs' questions, then "Setup has been
     // modified" (Yes saves, through Save As without a name; a cancelled or failed save stops).
     bool confirmReplace();
@@ -65,8 +77,21 @@ class SetupCommands {
   private:
     void used(const QString &path) const;
     // The writer: the whole setup to `path`; on success SetupModified is cleared.
-    bool writeSetup(const QString &path);
+    // `copyPartOf`: a setup whose part file is copied whole beside `path` before it is written.
+    bool writeSetup(const QString &path, const QString &copyPartOf = {});
+    // The mastering times and the part program into the part file of `setupPath`, in one write.
     void writePartFile(const QString &setupPath);
+    void readPartProgram(const QString &setupPath);
+    // Writes the part program alone into the part file of `setupPath` (the dialog's save).
+    void writePartProgram(const QString &setupPath);
+    // Whether the part program may go there: the part file it was read from is, when it did not
+    // read cleanly, replaced only after a question.
+    bool mayWritePartProgram(const QString &setupPath);
+    // The part file of `setupPath` holds the part program now: it is clean.
+    void partProgramWritten(const QString &setupPath);
+    // The setup whose part file Save As to `chosen` copies along: the current one, when its part
+    // file is there, the names differ and the operator says so; empty otherwise.
+    QString partFileToCopy(const QString &chosen);
 
     Setup &setup_;
     Prompter &prompter_;
@@ -75,6 +100,8 @@ class SetupCommands {
     std::function<bool()> replaceGuard_;
     std::function<void(const QString &)> fileUsed_;
     MasteredTimes *masteredTimes_ = nullptr;
+    ActivePartProgram *partProgram_ = nullptr;
+    QString programFrom_;  // the setup whose part file the part program was read from
 };
 
 }  // namespace zelapp

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QLocale>
 #include <QStringList>
+#include <algorithm>
 #include <cctype>
 #include <set>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "display/bar_layout.h"
 #include "file_bytes.h"
+#include "setup/part_program.h"
 #include "setup/setup_reader.h"
 #include "setup/setup_writer.h"
 #include "setup_fixture.h"
@@ -220,6 +222,29 @@ TEST(DemoSetup, PlacesTheChannelWindowsApart) {
     const bool apartUpDown =
         grid.Top + grid.Height <= bars.Top || bars.Top + bars.Height <= grid.Top;
     EXPECT_TRUE(apartSideways || apartUpDown);
+}
+
+// The demo's part program reads cleanly and starts a cycle by itself once the part is on: the
+// shoulder probe leaves its stop (+0.040) for the part's shoulder, near 0.
+TEST(DemoSetup, ItsPartProgramStartsOnThePartAndOutlastsItsTimes) {
+    zeltest::SetupFixture f;
+    ASSERT_EQ(load(f, examplePath("demo.zel"), QLocale::c()), zelapp::SetupLoad::Loaded);
+    const zelapp::PartProgramRead read =
+        zelapp::parsePartProgram(zeltest::readBytes(examplesDir() + u"/demo.zpart"_s));
+    EXPECT_TRUE(read.clean()) << read.warnings.join(u'\n').toStdString();
+    const zelapp::PartProgram &p = read.program;
+    EXPECT_EQ(p.start, zelapp::PartStart::Auto);
+    EXPECT_EQ(f.setup.channel(p.presentChannel)->Formula(), u"T8"_s);
+    EXPECT_LT(p.presentLow, 0.0);
+    EXPECT_GT(p.presentHigh, 0.0);
+    EXPECT_LT(p.presentHigh, 0.040);
+    // Every characteristic is one of the setup's, the run-out among them.
+    EXPECT_EQ(zelapp::effectiveCharacteristics(p, f.setup), p.characteristics);
+    EXPECT_NE(std::find(p.characteristics.begin(), p.characteristics.end(), 10),
+              p.characteristics.end());
+    // The part turns for 3.8 s: settling and a whole turn (2 s) fit in before the timeout.
+    EXPECT_GE(p.dynamicTimeMs, 2000);
+    EXPECT_LE(p.timeoutMs, 3800);
 }
 
 }  // namespace

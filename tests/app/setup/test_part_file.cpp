@@ -115,8 +115,8 @@ TEST(PartFile, SaveWritesItOpenReadsItAndNewClearsTheTimes) {
     const size_t shown = f.prompter.shown.size();
     EXPECT_TRUE(commands.SaveFile_Click());
     ASSERT_EQ(f.prompter.shown.size(), shown + 1);
-    EXPECT_TRUE(f.prompter.shown.back().text.startsWith(
-        u"The mastering times could not be saved to "_s + partPath))
+    EXPECT_TRUE(f.prompter.shown.back().text.startsWith(u"The part file could not be saved to "_s +
+                                                        partPath))
         << f.prompter.shown.back().text.toStdString();
     EXPECT_FALSE(f.state().SetupModified);
 }

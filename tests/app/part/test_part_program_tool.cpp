@@ -1,0 +1,197 @@
+// The part program dialog without its window: the boxes from the program, what an empty box
+// means for the setup in use, the checks of OK with their messages and focus, the save, the
+// question about edits at a close, before a new setup and before the program closes, and the
+// open dialog following the setup.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <utility>
+#include <vector>
+
+#include "file_bytes.h"
+#include "part/part_program_tool.h"
+#include "session_fixture.h"
+#include "two_probe_setup.h"
+
+using namespace Qt::StringLiterals;
+using zelapp::PartProgram;
+using zelapp::ProgramBox;
+using zelapp::PromptAnswer;
+
+namespace {
+
+struct RecordingProgramView : zelapp::PartProgramView {
+    int refreshes = 0;
+    std::vector<ProgramBox> focused;
+    void refresh() override { ++refreshes; }
+    void focusBox(ProgramBox box) override { focused.push_back(box); }
+};
+
+struct PartProgramToolTest : ::testing::Test {
+    zeltest::SessionFixture f;
+    QDir folder{f.programFolder()};
+    RecordingProgramView view;
+
+    void SetUp() override {
+        ASSERT_EQ(f.start(), zelapp::StartupResult::Running);
+        zeltest::writeBytes(folder.filePath(u"shaft.zel"_s), zeltest::kTwoProbeSetup);
+        zeltest::writeBytes(folder.filePath(u"shaft.zpart"_s),
+                            "[Part]\nStart=auto\nPresentChannel=2\nPresentLow=-0.1\n"
+                            "PresentHigh=0.1\nTimeout=5000\n");
+        f.state().SetupFileName = folder.filePath(u"shaft.zel"_s);
+        ASSERT_EQ(f.session->setupCommands().loadSetupFile(), zelapp::SetupLoad::Loaded);
+        tool().setView(&view);
+        tool().Form_Load();
+    }
+    void TearDown() override { tool().setView(nullptr); }
+    zelapp::PartProgramTool &tool() { return f.session->partProgramTool(); }
+    const zelapp::PartProgram &program() { return f.session->partProgram().program(); }
+};
+
+TEST_F(PartProgramToolTest, OpensWithTheProgramAndSaysWhatEmptyMeans) {
+    EXPECT_TRUE(tool().isOpen());
+    EXPECT_TRUE(tool().autoStart());
+    EXPECT_TRUE(tool().presentEnabled());
+    EXPECT_EQ(tool().text(ProgramBox::Number), QString());
+    EXPECT_EQ(tool().text(ProgramBox::PresentChannel), u"2"_s);
+    EXPECT_EQ(tool().text(ProgramBox::PresentLow), u"-0.1"_s);
+    EXPECT_EQ(tool().text(ProgramBox::SettleBand), QString());
+    EXPECT_EQ(tool().text(ProgramBox::SettleTime), u"300"_s);
+    EXPECT_EQ(tool().text(ProgramBox::Timeout), u"5000"_s);
+    EXPECT_EQ(tool().characteristicsHint(), u"Empty: every channel with a formula (1, 2)"_s);
+    EXPECT_EQ(tool().settleBandHint(),
+              u"Empty: 5 steps of each channel's last decimal (0.0005 at 4 decimals)"_s);
+    EXPECT_EQ(tool().presentChannelHint(), u"Channel 1 to 2"_s);
+    EXPECT_FALSE(tool().edited());
+    tool().setAutoStart(false);
+    EXPECT_FALSE(tool().presentEnabled());
+    EXPECT_TRUE(tool().edited());
+}
+
+TEST_F(PartProgramToolTest, EachBoxIsCheckedWithItsMessageAndFocus) {
+    const std::vector<std::pair<std::pair<ProgramBox, QString>, QString>> cases = {
+        {{ProgramBox::Number, u"1234567890123456789012345678901"_s},
+         u"The value \"1234567890123456789012345678901\" in Number is longer than 30 "
+         "characters."_s},
+        {{ProgramBox::Description, u"Welle \u20ac"_s},
+         u"The value \"Welle \u20ac\" in Description holds characters a part file cannot "
+         "keep."_s},
+        {{ProgramBox::Characteristics, u"1,x"_s},
+         u"The value \"x\" in Characteristics is not a number from 1 to 2."_s},
+        {{ProgramBox::Characteristics, u"3"_s},
+         u"The value \"3\" in Characteristics is not a number from 1 to 2."_s},
+        {{ProgramBox::Characteristics, u"2, 2"_s},
+         u"The value \"2, 2\" in Characteristics names channel 2 twice."_s},
+        {{ProgramBox::PresentChannel, u""_s},
+         u"The value \"\" in Present channel is not a number from 1 to 2."_s},
+        {{ProgramBox::PresentLow, u"low"_s},
+         u"The value \"low\" in Present low is not a number."_s},
+        {{ProgramBox::PresentHigh, u"-0.2"_s},
+         u"The value \"-0.2\" in Present high is below -0.1."_s},
+        {{ProgramBox::SettleBand, u"0"_s}, u"The value \"0\" in Settle band is not above 0."_s},
+        {{ProgramBox::SettleBand, u"wide"_s},
+         u"The value \"wide\" in Settle band is not a number."_s},
+        {{ProgramBox::SettleTime, u"soon"_s},
+         u"The value \"soon\" in Settle time is not a number."_s},
+        {{ProgramBox::DynamicTime, u"2.5"_s},
+         u"The value \"2.5\" in Dynamic time is not a whole number of milliseconds (0 or "
+         "more)."_s},
+        {{ProgramBox::Timeout, u"300"_s},
+         u"The value \"300\" in Timeout must exceed Settle time + Dynamic time (300 ms)."_s},
+    };
+    for (const auto &[edit, message] : cases) {
+        tool().Form_Load();
+        tool().editBox(edit.first, edit.second);
+        view.focused.clear();
+        const std::size_t before = f.prompter.shown.size();
+        EXPECT_FALSE(tool().CommandOK_Click()) << message.toStdString();
+        ASSERT_EQ(f.prompter.shown.size(), before + 1) << message.toStdString();
+        EXPECT_EQ(f.prompter.shown.back().text, message);
+        EXPECT_EQ(view.focused, std::vector<ProgramBox>{edit.first}) << message.toStdString();
+        EXPECT_TRUE(tool().isOpen());
+    }
+    // At the boundary the timeout is accepted; with key start the present boxes are not asked.
+    tool().Form_Load();
+    tool().editBox(ProgramBox::Timeout, u"301"_s);
+    tool().editBox(ProgramBox::PresentLow, u"low"_s);
+    tool().setAutoStart(false);
+    const std::optional<PartProgram> checked = tool().checkBoxes();
+    ASSERT_TRUE(checked);
+    EXPECT_EQ(checked->timeoutMs, 301);
+    EXPECT_EQ(checked->start, zelapp::PartStart::Key);
+    EXPECT_EQ(checked->presentLow, -0.1);
+}
+
+TEST_F(PartProgramToolTest, OkSavesIntoThePartFileAndCloses) {
+    tool().editBox(ProgramBox::Number, u" SH-9 "_s);
+    tool().editBox(ProgramBox::Characteristics, u"2,1"_s);
+    tool().editBox(ProgramBox::SettleBand, u"0.002"_s);
+    tool().setAskId(true);
+    ASSERT_TRUE(tool().CommandOK_Click());
+    EXPECT_FALSE(tool().isOpen());
+    EXPECT_EQ(program().number, u"SH-9"_s);
+    EXPECT_EQ(program().characteristics, (std::vector<int>{2, 1}));
+    EXPECT_EQ(zeltest::readBytes(folder.filePath(u"shaft.zpart"_s)),
+              QByteArray("[Part]\nNumber=SH-9\r\nCharacteristics=2,1\r\nStart=auto\r\n"
+                         "PresentChannel=2\r\nPresentLow=-0.1\r\nPresentHigh=0.1\r\n"
+                         "SettleBand=0.002\r\nTimeout=5000\r\nAskId=true\r\n"));
+}
+
+TEST_F(PartProgramToolTest, EditsAreAskedAboutBeforeTheyAreThrownAway) {
+    // Without edits it closes without a word.
+    const std::size_t before = f.prompter.shown.size();
+    EXPECT_TRUE(tool().Form_QueryUnload());
+    EXPECT_EQ(f.prompter.shown.size(), before);
+
+    // Cancel stays, No drops the edits, Yes saves them.
+    tool().Form_Load();
+    tool().editBox(ProgramBox::Description, u"Shaft"_s);
+    f.prompter.answers = {PromptAnswer::Cancel};
+    EXPECT_FALSE(tool().Form_QueryUnload());
+    EXPECT_EQ(f.prompter.shown.back().text,
+              u"The part program has been edited.\rSave the changes?"_s);
+    EXPECT_EQ(f.prompter.shown.back().buttons, zelapp::PromptButtons::YesNoCancel);
+    f.prompter.answers = {PromptAnswer::No};
+    EXPECT_TRUE(tool().Form_QueryUnload());
+    EXPECT_EQ(program().description, QString());
+
+    // Before another setup: Cancel keeps the setup, Yes saves and the load goes on.
+    tool().Form_Load();
+    tool().editBox(ProgramBox::Description, u"Shaft"_s);
+    f.state().SetupModified = false;
+    f.prompter.answers = {PromptAnswer::Cancel};
+    f.session->setupCommands().NewFile_Click();
+    EXPECT_EQ(f.setup().channelCount(), 2);
+    EXPECT_EQ(f.state().SetupFileName, folder.filePath(u"shaft.zel"_s));
+    f.prompter.answers = {PromptAnswer::Yes};
+    f.session->setupCommands().NewFile_Click();
+    EXPECT_EQ(f.state().SetupFileName, u"new.zel"_s);
+    EXPECT_TRUE(zeltest::readBytes(folder.filePath(u"shaft.zpart"_s)).contains("Shaft"));
+    // The open dialog now shows the new setup's program.
+    EXPECT_EQ(tool().text(ProgramBox::Timeout), u"10000"_s);
+    EXPECT_FALSE(tool().edited());
+
+    // Before the program closes.
+    tool().editBox(ProgramBox::Description, u"Hub"_s);
+    f.prompter.answers = {PromptAnswer::Cancel};
+    EXPECT_FALSE(f.session->Form_QueryUnload());
+}
+
+TEST_F(PartProgramToolTest, TheOpenDialogFollowsTheSetup) {
+    tool().editBox(ProgramBox::Number, u"typed"_s);
+    const int before = view.refreshes;
+    f.setup().channel(2)->setFormula(QString());
+    f.setup().markModified({zelapp::SetupChange::Kind::Channel, 2});
+    EXPECT_GT(view.refreshes, before);
+    EXPECT_EQ(tool().characteristicsHint(), u"Empty: every channel with a formula (1)"_s);
+    EXPECT_EQ(tool().text(ProgramBox::Number), u"typed"_s);  // the operator's edit stays
+
+    // Closed, it follows nothing.
+    f.prompter.answers = {PromptAnswer::No};
+    ASSERT_TRUE(tool().Form_QueryUnload());
+    const int closed = view.refreshes;
+    f.setup().markModified({zelapp::SetupChange::Kind::Counts, 0});
+    EXPECT_EQ(view.refreshes, closed);
+}
+
+}  // namespace

@@ -1,0 +1,107 @@
+// The part program window: keyboard-complete (every box behind a label with its mnemonic, the
+// tab chain from top to bottom, Enter on OK, Escape closes), the present boxes only with auto
+// start, OK saving into the part file, and one window however often it is asked for.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSet>
+#include <QTest>
+
+#include "file_bytes.h"
+#include "part/view/form_part_program.h"
+#include "session_fixture.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct FormPartProgramTest : ::testing::Test {
+    zeltest::SessionFixture f;
+    QWidget main;
+
+    void SetUp() override {
+        ASSERT_EQ(f.start(), zelapp::StartupResult::Running);
+        f.state().SetupFileName = QDir(f.programFolder()).filePath(u"shaft.zel"_s);
+        ASSERT_TRUE(f.session->setupCommands().SaveFile_Click());
+        zelapp::showPartProgramDialog(*f.session, &main);
+    }
+    QDialog *form() const { return main.findChild<QDialog *>(u"FormPartProgram"_s); }
+    template <typename W>
+    W *child(const QString &name) const {
+        return form()->findChild<W *>(name);
+    }
+};
+
+TEST_F(FormPartProgramTest, EveryFieldIsReachedByItsMnemonicAndTheTabChainRunsDown) {
+    ASSERT_NE(form(), nullptr);
+    EXPECT_TRUE(form()->isVisible());
+    EXPECT_FALSE(form()->isModal());
+    EXPECT_EQ(form()->windowTitle(), u"Part Program"_s);
+
+    const QStringList chain = {u"txtNumber"_s,      u"txtDescription"_s,    u"txtCharacteristics"_s,
+                               u"cboStart"_s,       u"txtPresentChannel"_s, u"txtPresentLow"_s,
+                               u"txtPresentHigh"_s, u"txtSettleBand"_s,     u"txtSettleTime"_s,
+                               u"txtDynamicTime"_s, u"txtTimeout"_s,        u"chkAskId"_s,
+                               u"CommandOK"_s,      u"CommandCancel"_s};
+    QSet<QChar> mnemonics;
+    for (QLabel *label : form()->findChildren<QLabel *>()) {
+        if (label->buddy() == nullptr) {
+            continue;
+        }
+        const qsizetype amp = label->text().indexOf(u'&');
+        ASSERT_GE(amp, 0) << label->objectName().toStdString();
+        EXPECT_FALSE(mnemonics.contains(label->text()[amp + 1].toLower()))
+            << label->text().toStdString();
+        mnemonics.insert(label->text()[amp + 1].toLower());
+        EXPECT_TRUE(chain.contains(label->buddy()->objectName()));
+    }
+    EXPECT_EQ(mnemonics.size(), 11);  // every box and the start; the check box has its own
+    EXPECT_FALSE(mnemonics.contains(child<QCheckBox>(u"chkAskId"_s)->text()[1].toLower()));
+
+    // Auto start asked for, so the present boxes are in the chain.
+    child<QComboBox>(u"cboStart"_s)->setFocus();
+    QTest::keyClick(child<QComboBox>(u"cboStart"_s), Qt::Key_Down);
+    EXPECT_TRUE(child<QLineEdit>(u"txtPresentLow"_s)->isEnabled());
+    QWidget *at = child<QWidget>(chain.front());
+    for (qsizetype i = 1; i < chain.size(); ++i) {
+        at = at->nextInFocusChain();
+        while (at->focusPolicy() == Qt::NoFocus || !chain.contains(at->objectName())) {
+            at = at->nextInFocusChain();
+        }
+        EXPECT_EQ(at->objectName(), chain[i]);
+    }
+    EXPECT_TRUE(child<QPushButton>(u"CommandOK"_s)->isDefault());
+
+    QTest::keyClick(child<QComboBox>(u"cboStart"_s), Qt::Key_Up);
+    EXPECT_FALSE(child<QLineEdit>(u"txtPresentLow"_s)->isEnabled());
+    // A new setup has channels at 5 decimals: the step is shown as a plain number.
+    EXPECT_EQ(child<QLabel>(u"lblSettleBandHint"_s)->text(),
+              u"Empty: 5 steps of each channel's last decimal (0.00005 at 5 decimals)"_s);
+    EXPECT_EQ(child<QLabel>(u"lblCharacteristicsHint"_s)->text(),
+              u"Empty: every channel with a formula (none yet)"_s);
+}
+
+TEST_F(FormPartProgramTest, EnterSavesEscapeClosesAndTheWindowIsMadeOnce) {
+    QLineEdit *number = child<QLineEdit>(u"txtNumber"_s);
+    QTest::keyClicks(number, u"SH-7"_s);
+    QTest::keyClick(number, Qt::Key_Return);
+    EXPECT_FALSE(form()->isVisible());
+    EXPECT_EQ(f.session->partProgram().program().number, u"SH-7"_s);
+    EXPECT_EQ(zeltest::readBytes(QDir(f.programFolder()).filePath(u"shaft.zpart"_s)),
+              QByteArray("[Part]\r\nNumber=SH-7\r\n"));
+
+    const std::size_t asked = f.prompter.shown.size();
+    zelapp::showPartProgramDialog(*f.session, &main);
+    EXPECT_EQ(main.findChildren<QDialog *>().size(), 1);
+    EXPECT_EQ(child<QLineEdit>(u"txtNumber"_s)->text(), u"SH-7"_s);
+    QTest::keyClick(child<QLineEdit>(u"txtTimeout"_s), Qt::Key_Escape);
+    EXPECT_FALSE(form()->isVisible());
+    EXPECT_EQ(f.prompter.shown.size(), asked);  // nothing edited, nothing to ask
+}
+
+}  // namespace

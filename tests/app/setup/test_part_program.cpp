@@ -1,0 +1,165 @@
+// The part program's "[Part]" section: every key read without regard to case, a line that does
+// not read named with its number while only its key takes its default, the rules between keys,
+// and the section written back with only the keys not at their default, every other byte kept.
+#include <gtest/gtest.h>
+
+#include "setup/part_program.h"
+
+using namespace Qt::StringLiterals;
+using zelapp::PartProgram;
+using zelapp::PartStart;
+
+namespace {
+
+PartProgram everyKey() {
+    PartProgram p;
+    p.number = u"SH-4711"_s;
+    p.description = u"Shaft, turned = ground"_s;
+    p.characteristics = {3, 1, 5};
+    p.start = PartStart::Auto;
+    p.presentChannel = 2;
+    p.presentLow = -0.5;
+    p.presentHigh = 0.25;
+    p.settleBand = 0.002;
+    p.settleTimeMs = 450;
+    p.dynamicTimeMs = 1200;
+    p.timeoutMs = 8000;
+    p.askId = true;
+    return p;
+}
+
+TEST(PartProgramRead, NoSectionGivesTheDefaultsAndEveryKeyReads) {
+    const zelapp::PartProgramRead none = zelapp::parsePartProgram("[Mastered]\r\nC1=x\r\n");
+    EXPECT_EQ(none.program, PartProgram{});
+    EXPECT_TRUE(none.clean());
+
+    const zelapp::PartProgramRead read = zelapp::parsePartProgram(
+        "; shaft\n[part]\n"
+        "NUMBER=SH-4711\n"
+        "description = Shaft, turned = ground\n"
+        "Characteristics= 3, 1 ,5\n"
+        "start=AUTO\n"
+        "PresentChannel=2\nPresentLow=-0.5\nPresentHigh=.25\n"
+        "SettleBand=0.002\nSettleTime=450\nDynamicTime=1200\nTimeout=8000\n"
+        "AskId=True\n"
+        "Station=later keys are left to later programs\n"
+        "[Mastered]\nNumber=not ours\n");
+    EXPECT_TRUE(read.clean()) << read.warnings.join(u'|').toStdString();
+    EXPECT_EQ(read.program, everyKey());
+}
+
+TEST(PartProgramRead, ALineThatDoesNotReadIsNamedAndOnlyItsKeyDefaults) {
+    const zelapp::PartProgramRead read = zelapp::parsePartProgram(
+        "[Part]\r\n"
+        "Number=1234567890123456789012345678901\r\n"  // 31 characters
+        "Description=kept\r\n"
+        "Characteristics=1,x\r\n"
+        "Start=sometimes\r\n"
+        "PresentChannel=0\r\n"
+        "PresentLow=1,5\r\n"
+        "SettleBand=0\r\n"
+        "SettleTime=-1\r\n"
+        "DynamicTime=2.5\r\n"
+        "Timeout=9000\r\n"
+        "AskId=yes\r\n"
+        "just words\r\n");
+    EXPECT_EQ(read.warnings,
+              QStringList({
+                  u"Line 2: Number \"1234567890123456789012345678901\" has more than 30 "
+                  "characters; the setup file's name is used."_s,
+                  u"Line 4: Characteristics \"1,x\" is not a list of different channel numbers "
+                  "such as 1,3,5; every channel with a formula is used."_s,
+                  u"Line 5: Start \"sometimes\" is neither key nor auto; key is used."_s,
+                  u"Line 6: PresentChannel \"0\" is not a channel number (1 or more); none is "
+                  "used."_s,
+                  u"Line 7: PresentLow \"1,5\" is not a number; the default (0) is used."_s,
+                  u"Line 8: SettleBand \"0\" is not a number above 0; the default (5 steps of "
+                  "the last decimal) is used."_s,
+                  u"Line 9: SettleTime \"-1\" is not a whole number of milliseconds (0 or more); "
+                  "the default (300) is used."_s,
+                  u"Line 10: DynamicTime \"2.5\" is not a whole number of milliseconds (0 or "
+                  "more); the default (0) is used."_s,
+                  u"Line 12: AskId \"yes\" is neither true nor false; false is used."_s,
+                  u"Line 13: \"just words\" is no Key=Value line; it is passed over."_s,
+              }));
+    PartProgram expected;
+    expected.description = u"kept"_s;
+    expected.timeoutMs = 9000;
+    EXPECT_EQ(read.program, expected);
+
+    // A later line of a key that does not read leaves no earlier value behind.
+    EXPECT_EQ(zelapp::parsePartProgram("[Part]\nSettleTime=500\nSettleTime=x\n").program,
+              PartProgram{});
+    // Duplicates in the list do not read either.
+    EXPECT_FALSE(zelapp::parsePartProgram("[Part]\nCharacteristics=2,2\n").clean());
+}
+
+TEST(PartProgramRead, RulesBetweenKeysNameTheLaterLineAndTakeTheDefaults) {
+    // Low above high: both take their default; equal is allowed.
+    zelapp::PartProgramRead read = zelapp::parsePartProgram(
+        "[Part]\nPresentHigh=1\nPresentLow=2\nPresentChannel=4\nStart=auto\n");
+    EXPECT_EQ(read.warnings, QStringList{u"Line 3: PresentHigh 1 is below PresentLow 2; both take "
+                                         "their default (0)."_s});
+    EXPECT_EQ(read.program.presentLow, 0);
+    EXPECT_EQ(read.program.presentHigh, 0);
+    EXPECT_EQ(read.program.start, PartStart::Auto);
+    EXPECT_TRUE(zelapp::parsePartProgram("[Part]\nPresentLow=2\nPresentHigh=2\n").clean());
+
+    // Auto without a present channel starts by key.
+    read = zelapp::parsePartProgram("[Part]\nStart=auto\n");
+    EXPECT_EQ(read.warnings,
+              QStringList{u"Line 2: Start auto needs a PresentChannel; key is used."_s});
+    EXPECT_EQ(read.program.start, PartStart::Key);
+
+    // Timeout must exceed SettleTime + DynamicTime: at the sum it does not.
+    read = zelapp::parsePartProgram("[Part]\nTimeout=1000\nSettleTime=400\nDynamicTime=600\n");
+    EXPECT_EQ(read.warnings, QStringList{u"Line 4: Timeout 1000 does not exceed SettleTime + "
+                                         "DynamicTime (1000 ms); the default (10000) is used."_s});
+    EXPECT_EQ(read.program.timeoutMs, 10000);
+    EXPECT_EQ(read.program.dynamicTimeMs, 600);
+    EXPECT_TRUE(zelapp::parsePartProgram("[Part]\nTimeout=1001\nSettleTime=400\nDynamicTime=600\n")
+                    .clean());
+    // Beyond even the default timeout, the times take theirs too.
+    read = zelapp::parsePartProgram("[Part]\nDynamicTime=20000\n");
+    ASSERT_EQ(read.warnings.size(), 1);
+    EXPECT_TRUE(read.warnings[0].startsWith(u"Line 2: Timeout 10000 does not exceed"_s));
+    EXPECT_EQ(read.program, PartProgram{});
+}
+
+TEST(PartProgramWrite, OnlyKeysNotAtTheirDefaultAndEveryOtherByteKept) {
+    PartProgram p;
+    p.number = u"SH-1"_s;
+    p.settleTimeMs = 500;
+    // Others' sections before and after, and the section's own lines that are not its keys.
+    const QByteArray others = "; shaft gauge\n[Mastered]\r\nC1=2026-12-09T12:00:00Z\r\n";
+    const QByteArray rest = "[Other]\rX = 1\r\nlast line without end";
+    EXPECT_EQ(zelapp::mergePartProgram(others +
+                                           "[PART]\nnumber=old\nTimeout=5000\n; kept note\r\n"
+                                           "Station=later key\n" +
+                                           rest,
+                                       p),
+              others +
+                  "[PART]\nNumber=SH-1\r\nSettleTime=500\r\n; kept note\r\nStation=later key\n" +
+                  rest);
+
+    // No section: appended after a line end of its own; the defaults add none.
+    EXPECT_EQ(zelapp::mergePartProgram("[Mastered]\nInterval=8", p),
+              QByteArray("[Mastered]\nInterval=8\r\n[Part]\r\nNumber=SH-1\r\nSettleTime=500\r\n"));
+    EXPECT_EQ(zelapp::mergePartProgram("[Mastered]\nInterval=8", PartProgram{}),
+              QByteArray("[Mastered]\nInterval=8"));
+    EXPECT_EQ(zelapp::mergePartProgram({}, PartProgram{}), QByteArray());
+
+    // Every key in order, numbers with "." and lists without quotes; it reads back the same.
+    const QByteArray all = zelapp::mergePartProgram({}, everyKey());
+    EXPECT_EQ(all, QByteArray("[Part]\r\nNumber=SH-4711\r\nDescription=Shaft, turned = ground\r\n"
+                              "Characteristics=3,1,5\r\nStart=auto\r\nPresentChannel=2\r\n"
+                              "PresentLow=-0.5\r\nPresentHigh=0.25\r\nSettleBand=0.002\r\n"
+                              "SettleTime=450\r\nDynamicTime=1200\r\nTimeout=8000\r\n"
+                              "AskId=true\r\n"));
+    const zelapp::PartProgramRead back = zelapp::parsePartProgram(all);
+    EXPECT_TRUE(back.clean());
+    EXPECT_EQ(back.program, everyKey());
+    EXPECT_EQ(zelapp::mergePartProgram(all, everyKey()), all);
+}
+
+}  // namespace
