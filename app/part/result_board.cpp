@@ -18,8 +18,8 @@ namespace {
 // protanopia, deuteranopia and tritanopia.
 constexpr Rgb kStandard[] = {{224, 224, 224}, {70, 130, 180}, {46, 160, 67},
                              {240, 165, 0},   {210, 35, 35},  {96, 96, 96}};
-constexpr Rgb kOkabeIto[] = {{224, 224, 224}, {0, 114, 178},  {0, 158, 115},
-                             {240, 228, 66},  {213, 94, 0},   {204, 121, 167}};
+constexpr Rgb kOkabeIto[] = {{224, 224, 224}, {0, 114, 178}, {0, 158, 115},
+                             {240, 228, 66},  {213, 94, 0},  {204, 121, 167}};
 constexpr Rgb kBlack{0, 0, 0};
 constexpr Rgb kWhite{255, 255, 255};
 
@@ -90,8 +90,8 @@ ResultTile tileOf(const CharacteristicResult &c, bool held, ResultPalette palett
     t.channel = c.channel;
     const QString description = c.description.trimmed();
     t.caption = description.isEmpty() ? u"Channel %1"_s.arg(c.channel) : description;
-    t.accessibleName = description.isEmpty() ? t.caption
-                                             : u"Channel %1: %2"_s.arg(c.channel).arg(description);
+    t.accessibleName =
+        description.isEmpty() ? t.caption : u"Channel %1: %2"_s.arg(c.channel).arg(description);
     t.units = c.units;
     if (!held) {
         t.colours = boardColours(BoardKind::Ready, palette);
@@ -99,8 +99,8 @@ ResultTile tileOf(const CharacteristicResult &c, bool held, ResultPalette palett
         t.spoken = u"no result"_s;
         return t;
     }
-    const bool valid = c.value.has_value() && !c.text.isEmpty() &&
-                       verdictKind(c.verdict) != VerdictKind::NotValid;
+    const bool valid =
+        c.value.has_value() && !c.text.isEmpty() && verdictKind(c.verdict) != VerdictKind::NotValid;
     t.value = valid ? c.text : u"—"_s;
     t.colours = boardColours(boardKindOf(c.verdict), palette);
     t.widest = widestValue(c, t.value);
@@ -147,8 +147,8 @@ QString reasonOf(const PartResult &part) {
 }  // namespace
 
 BoardColours boardColours(BoardKind kind, ResultPalette palette) {
-    const Rgb &background = (palette == ResultPalette::OkabeIto ? kOkabeIto
-                                                                : kStandard)[static_cast<int>(kind)];
+    const Rgb &background =
+        (palette == ResultPalette::OkabeIto ? kOkabeIto : kStandard)[static_cast<int>(kind)];
     const Rgb &ink =
         contrastRatio(background, kBlack) >= contrastRatio(background, kWhite) ? kBlack : kWhite;
     return {background, ink};

@@ -6,6 +6,7 @@
 #include <QDir>
 
 #include "core/command_line.h"
+#include "core/part_settings.h"
 #include "core/settings_store.h"
 #include "dialogs/help_topics.h"
 #include "dialogs/view/dialog_host.h"
@@ -15,6 +16,9 @@
 #include "exchange/link_address.h"
 #include "exchange/link_copy.h"
 #include "exchange/view/dlg_copy_link.h"
+#include "part/operator_measure.h"
+#include "part/view/dlg_part_settings.h"
+#include "part/view/form_part_result.h"
 #include "setup/setup.h"
 #include "setup/setup_commands.h"
 #include "ui_form_main.h"
@@ -38,6 +42,7 @@ FormMain::FormMain(Session &session, QWidget *parent)
     ui_->setupUi(this);
     timer_.setObjectName(QStringLiteral("Timer1"));
     connectCommands();
+    connectParts();
     // A top-level item of the menu bar: its shortcut (F1) is the window's.
     addAction(ui_->mnuHelpContents);
     connect(&timer_, &QTimer::timeout, this, &FormMain::Timer1_Timer);
@@ -130,6 +135,74 @@ void FormMain::connectCommands() {
     onButton(ui_->CommandResetMM, [&c] { c.CommandResetMM_Click(); });
     connect(ui_->CommandReconnect, &QPushButton::clicked, this,
             [this] { session_.recovery().reconnect(); });
+}
+
+void FormMain::connectParts() {
+    PartCycle &cycle = session_.partCycle();
+    connect(ui_->ActionMeasure, &QAction::triggered, this, &FormMain::measurePart);
+    connect(ui_->ActionCancel, &QAction::triggered, this, [this] {
+        const QString refusal = session_.partCycle().cancel();
+        if (!refusal.isEmpty()) {
+            statusChanged(QStringLiteral("Cancel refused: ") + refusal);
+        }
+    });
+    connect(ui_->ActionResult, &QAction::triggered, this, &FormMain::showPartResult);
+    connect(ui_->CommandParts, &QPushButton::clicked, this, &FormMain::showPartResult);
+    connect(ui_->ActionPartProgram, &QAction::triggered, this, &FormMain::openPartProgram);
+    connect(ui_->ActionResetCounters, &QAction::triggered, this,
+            [this] { session_.partCycle().resetCounters(); });
+    connect(ui_->ActionPartSettings, &QAction::triggered, this, &FormMain::openPartSettings);
+    connect(&cycle, &PartCycle::stateChanged, this, &FormMain::cycleStateChanged);
+    // A reject or a Not valid part is heard, whether or not the result window is open.
+    connect(&cycle, &PartCycle::partEnded, this, [this](const PartResult &part) {
+        if (partBeeps(part, readPartSettings(session_.services().store))) {
+            session_.services().prompter.beep();
+        }
+    });
+    cycleStateChanged();
+}
+
+void FormMain::cycleStateChanged() {
+    const bool running = session_.partCycle().running();
+    ui_->CommandResetMM->setEnabled(!running);
+    ui_->ViewResetMM->setEnabled(!running);
+    ui_->ActionCancel->setEnabled(running);
+}
+
+FormPartResult &FormMain::ensurePartResult() {
+    if (partResult_ == nullptr) {
+        partResult_ = new FormPartResult(session_, this);
+        loadedWindows_.push_back(partResult_);
+    }
+    return *partResult_;
+}
+
+void FormMain::measurePart() {
+    const QString refusal = ensurePartResult().measure();
+    if (!refusal.isEmpty()) {
+        statusChanged(refusal);
+    }
+}
+
+void FormMain::showPartResult() {
+    ensurePartResult().showWindow();
+}
+
+void FormMain::openPartSettings() {
+    SettingsStore &store = session_.services().store;
+    DlgPartSettings dialog(readPartSettings(store), this);
+    dialog.setObjectName(QStringLiteral("DlgPartSettings"));
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    writePartSettings(store, dialog.settings());
+    if (partResult_ != nullptr) {
+        partResult_->refresh();
+    }
+}
+
+void FormMain::openPartProgram() {
+    // The part program's dialog is opened here once it is part of the program.
 }
 
 QAction *FormMain::viewAction(int viewType) const {
@@ -403,6 +476,7 @@ void FormMain::Form_Unload() {
     loadedWindows_.clear();
     grid_ = nullptr;
     bars_ = nullptr;
+    partResult_ = nullptr;
     const double dpi = windowDpi(*this);
     const QRect outer = frameGeometry();
     dialogs_.reset();

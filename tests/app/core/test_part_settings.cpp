@@ -36,13 +36,13 @@ TEST(PartSettingsTest, PaletteAndBeepReadBackAndUnknownWordsGiveTheDefaults) {
 
 TEST(PartSettingsTest, RejectsAndNotValidPartsBeepUnlessTurnedOff) {
     zelapp::PartResult part;
-    for (auto [verdict, beeps] : std::vector<std::pair<ToleranceVerdict, bool>>{
-             {ToleranceVerdict::Good, false},
-             {ToleranceVerdict::WarningPlus, false},
-             {ToleranceVerdict::WarningMinus, false},
-             {ToleranceVerdict::RejectPlus, true},
-             {ToleranceVerdict::RejectMinus, true},
-             {ToleranceVerdict::NotValid, true}}) {
+    for (auto [verdict, beeps] :
+         std::vector<std::pair<ToleranceVerdict, bool>>{{ToleranceVerdict::Good, false},
+                                                        {ToleranceVerdict::WarningPlus, false},
+                                                        {ToleranceVerdict::WarningMinus, false},
+                                                        {ToleranceVerdict::RejectPlus, true},
+                                                        {ToleranceVerdict::RejectMinus, true},
+                                                        {ToleranceVerdict::NotValid, true}}) {
         part.verdict = verdict;
         EXPECT_EQ(zelapp::partBeeps(part, {}), beeps);
         EXPECT_FALSE(zelapp::partBeeps(part, {ResultPalette::Standard, false}));
@@ -78,7 +78,8 @@ TEST(PartSettingsTest, MeasureWithoutTheAskedIdStartsNothing) {
     const zelapp::MeasureAttempt keyed = zelapp::operatorMeasure(cycle, false, {});
     EXPECT_FALSE(keyed.needsId);
     if (!keyed.started()) {
-        EXPECT_EQ(zelapp::measureRefusedText(keyed.refusal), u"Measure refused: "_s + keyed.refusal);
+        EXPECT_EQ(zelapp::measureRefusedText(keyed.refusal),
+                  u"Measure refused: "_s + keyed.refusal);
     }
 }
 

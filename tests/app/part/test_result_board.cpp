@@ -93,8 +93,8 @@ TEST(ResultBoardTest, BothPalettesTellTheKindsApartAndWriteReadably) {
               (zelapp::Rgb{213, 94, 0}));
     EXPECT_EQ(zelapp::boardColours(BoardKind::Good, ResultPalette::OkabeIto).background,
               (zelapp::Rgb{0, 158, 115}));
-    const auto board =
-        held(part({characteristic(1, u"0.000"_s, ToleranceVerdict::Good)}), ResultPalette::OkabeIto);
+    const auto board = held(part({characteristic(1, u"0.000"_s, ToleranceVerdict::Good)}),
+                            ResultPalette::OkabeIto);
     EXPECT_EQ(board.colours, zelapp::boardColours(BoardKind::Good, ResultPalette::OkabeIto));
     EXPECT_EQ(board.tiles.at(0).colours, board.colours);
 }
@@ -104,9 +104,9 @@ TEST(ResultBoardTest, TilesNameTheirCharacteristicAndShowValueZoneAndSide) {
     noName.description = u"  "_s;
     auto lost = characteristic(4, {}, ToleranceVerdict::NotValid);
     lost.reason = u"range end T3"_s;
-    const auto board = held(part({characteristic(1, u"0.061"_s, ToleranceVerdict::RejectPlus),
-                                  characteristic(2, u"0.000"_s, ToleranceVerdict::Good), noName,
-                                  lost}));
+    const auto board =
+        held(part({characteristic(1, u"0.061"_s, ToleranceVerdict::RejectPlus),
+                   characteristic(2, u"0.000"_s, ToleranceVerdict::Good), noName, lost}));
     ASSERT_EQ(board.tiles.size(), 4u);
     const auto &reject = board.tiles[0];
     EXPECT_EQ(reject.channel, 1);
@@ -138,8 +138,8 @@ TEST(ResultBoardTest, APartNotCompletedShowsItsReasonOverThePlannedTiles) {
     p.id = u"4711"_s;
     p.reason = u"timeout"_s;
     const std::vector<CharacteristicResult> planned{characteristic(5, {}, ToleranceVerdict::Good)};
-    const auto board = zelapp::resultBoard(CycleState::Result, p, {}, planned,
-                                           ResultPalette::Standard);
+    const auto board =
+        zelapp::resultBoard(CycleState::Result, p, {}, planned, ResultPalette::Standard);
     EXPECT_EQ(board.word, u"NOT VALID"_s);
     EXPECT_EQ(board.reason, u"Not valid: timeout"_s);
     EXPECT_EQ(board.part, u"Part 2 · ID 4711"_s);
@@ -147,8 +147,8 @@ TEST(ResultBoardTest, APartNotCompletedShowsItsReasonOverThePlannedTiles) {
     EXPECT_EQ(board.tiles[0].value, u"—"_s);
     EXPECT_EQ(board.tiles[0].mark, u"∅ NOT VALID"_s);
     // A good part has no reason.
-    EXPECT_TRUE(held(part({characteristic(1, u"0.000"_s, ToleranceVerdict::Good)}))
-                    .reason.isEmpty());
+    EXPECT_TRUE(
+        held(part({characteristic(1, u"0.000"_s, ToleranceVerdict::Good)})).reason.isEmpty());
 }
 
 TEST(ResultBoardTest, WhileNoResultIsHeldTheStateStandsInTheVerdictsPlace) {
@@ -160,14 +160,13 @@ TEST(ResultBoardTest, WhileNoResultIsHeldTheStateStandsInTheVerdictsPlace) {
         const char16_t *word;
         const char16_t *stateText;
         BoardKind kind;
-    } cases[] = {{CycleState::Ready, u"READY", u"READY", BoardKind::Ready},
-                 {CycleState::Settling, u"MEASURING", u"MEASURING (settling)", BoardKind::Measuring},
-                 {CycleState::Acquiring, u"MEASURING", u"MEASURING (acquiring)",
-                  BoardKind::Measuring}};
+    } cases[] = {
+        {CycleState::Ready, u"READY", u"READY", BoardKind::Ready},
+        {CycleState::Settling, u"MEASURING", u"MEASURING (settling)", BoardKind::Measuring},
+        {CycleState::Acquiring, u"MEASURING", u"MEASURING (acquiring)", BoardKind::Measuring}};
     for (const auto &c : cases) {
         // The last part is no longer the one on the gauge: it is not shown.
-        const auto board =
-            zelapp::resultBoard(c.state, last, {}, planned, ResultPalette::Standard);
+        const auto board = zelapp::resultBoard(c.state, last, {}, planned, ResultPalette::Standard);
         EXPECT_EQ(board.word, QString::fromUtf16(c.word));
         EXPECT_EQ(board.state, QString::fromUtf16(c.stateText));
         EXPECT_EQ(board.kind, c.kind);
@@ -175,14 +174,13 @@ TEST(ResultBoardTest, WhileNoResultIsHeldTheStateStandsInTheVerdictsPlace) {
         ASSERT_EQ(board.tiles.size(), 2u);
         EXPECT_TRUE(board.tiles[0].value.isEmpty());
         EXPECT_TRUE(board.tiles[0].mark.isEmpty());
-        EXPECT_EQ(board.tiles[0].colours, zelapp::boardColours(BoardKind::Ready,
-                                                               ResultPalette::Standard));
+        EXPECT_EQ(board.tiles[0].colours,
+                  zelapp::boardColours(BoardKind::Ready, ResultPalette::Standard));
     }
     EXPECT_EQ(held(last).state, u"RESULT"_s);
-    EXPECT_EQ(zelapp::resultBoard(CycleState::Result, std::nullopt, {}, {},
-                                  ResultPalette::Standard)
-                  .word,
-              u"READY"_s);
+    EXPECT_EQ(
+        zelapp::resultBoard(CycleState::Result, std::nullopt, {}, {}, ResultPalette::Standard).word,
+        u"READY"_s);
 }
 
 TEST(ResultBoardTest, CountersAndPlannedCharacteristicsFollowTheCycleAndTheSetup) {

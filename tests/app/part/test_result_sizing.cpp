@@ -35,8 +35,7 @@ TEST(ResultSizingTest, TheFontIsTheLargestThatFitsItsBox) {
 TEST(ResultSizingTest, TheGridGivesTheDigitsTheMostRoom) {
     // The digits of "-88.8888" in a cell's value box.
     const auto digits = [](QSize cell) {
-        return zelapp::fittedPixelSize(zelapp::tileParts(cell, 6).value.size(), linear(8), 6,
-                                       2000);
+        return zelapp::fittedPixelSize(zelapp::tileParts(cell, 6).value.size(), linear(8), 6, 2000);
     };
     // Eight characteristics in the tiles' share of a maximised 1280 x 1024 window.
     const QSize area(1264, 450);
