@@ -82,6 +82,12 @@ TEST_F(PartResultWindowTest, MenuAndButtonOpenTheWindowWhoseVerdictLabelIsNamed)
     EXPECT_TRUE(child<QLineEdit>(r, u"TextPartId"_s)->isHidden());
     // The Part Program entry is there for its dialog; choosing it opens nothing yet.
     EXPECT_NE(mainAction(u"ActionPartProgram"_s), nullptr);
+    // The button's letter is its own in the main window: Alt+A opens the window again.
+    r->close();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    QTest::keyClick(w, Qt::Key_A, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([r] { return r->isVisible(); }));
 }
 
 TEST_F(PartResultWindowTest, EachCharacteristicHasANamedTile) {
