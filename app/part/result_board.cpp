@@ -101,12 +101,13 @@ ResultTile tileOf(const CharacteristicResult &c, bool held, ResultPalette palett
     }
     const bool valid =
         c.value.has_value() && !c.text.isEmpty() && verdictKind(c.verdict) != VerdictKind::NotValid;
-    t.value = valid ? c.text : u"—"_s;
+    // The grid's text keeps a place for the sign; a tile has none to line up with.
+    t.value = valid ? c.text.trimmed() : u"—"_s;
     t.colours = boardColours(boardKindOf(c.verdict), palette);
     t.widest = widestValue(c, t.value);
     if (valid) {
         t.mark = verdictSymbol(c.verdict) + u' ' + verdictWord(c.verdict);
-        t.spoken = (c.units.isEmpty() ? c.text : c.text + u' ' + c.units) + u", "_s +
+        t.spoken = (c.units.isEmpty() ? t.value : t.value + u' ' + c.units) + u", "_s +
                    verdictWord(c.verdict) + sideWord(c.verdict);
     } else {
         const QString why = c.reason.isEmpty() ? verdictWord(ToleranceVerdict::NotValid) : c.reason;

@@ -173,15 +173,18 @@ FormPartResult &FormMain::ensurePartResult() {
     if (partResult_ == nullptr) {
         partResult_ = new FormPartResult(session_, this);
         loadedWindows_.push_back(partResult_);
+        // A refusal stays in the status line until a Measure is taken.
+        connect(partResult_, &FormPartResult::measureAnswered, this, [this](const QString &line) {
+            if (!line.isEmpty() || ui_->LabelStatus->text().startsWith(measureRefusedText({}))) {
+                statusChanged(line);
+            }
+        });
     }
     return *partResult_;
 }
 
 void FormMain::measurePart() {
-    const QString refusal = ensurePartResult().measure();
-    if (!refusal.isEmpty()) {
-        statusChanged(refusal);
-    }
+    ensurePartResult().measure();
 }
 
 void FormMain::showPartResult() {

@@ -162,6 +162,7 @@ QString FormPartResult::measure() {
             ui_->TextPartId->clear();
         }
         showMessage({});
+        emit measureAnswered({});
         return {};
     }
     const QString line = measureRefusedText(attempt.refusal);
@@ -172,6 +173,7 @@ QString FormPartResult::measure() {
     } else {
         showMessage(line);
     }
+    emit measureAnswered(line);
     return line;
 }
 

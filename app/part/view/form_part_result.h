@@ -45,6 +45,10 @@ class FormPartResult : public QWidget {
     // Keeps the window's place and how it is shown in the settings store.
     void storePlace();
 
+  signals:
+    // Measure was given here or through measure(): the refusal's line, empty when it started.
+    void measureAnswered(const QString &refusal);
+
   protected:
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
