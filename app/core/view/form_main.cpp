@@ -163,10 +163,7 @@ void FormMain::connectParts() {
 }
 
 void FormMain::cycleStateChanged() {
-    const bool running = session_.partCycle().running();
-    ui_->CommandResetMM->setEnabled(!running);
-    ui_->ViewResetMM->setEnabled(!running);
-    ui_->ActionCancel->setEnabled(running);
+    ui_->ActionCancel->setEnabled(session_.partCycle().running());
 }
 
 FormPartResult &FormMain::ensurePartResult() {
@@ -228,6 +225,9 @@ void FormMain::restoreCheckMarks() {
     ui_->EnableGrid->setChecked(marks.grid);
     ui_->EnableBarGraphs->setChecked(marks.bars);
     ui_->UpdateToggle->setChecked(marks.update);
+    // Reset MAX/MIN waits while a part cycle runs: the cycle clears MAX/MIN itself.
+    ui_->CommandResetMM->setEnabled(marks.resetMM);
+    ui_->ViewResetMM->setEnabled(marks.resetMM);
     for (int view = VIEWTYPEGROUPS; view <= VIEWTYPEANALOGS; ++view) {
         viewAction(view)->setChecked(view == marks.view);
     }

@@ -118,7 +118,7 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
     FormLinGage &ensureBars();
     void Form_Unload();
     void connectParts();
-    // Reset MAX/MIN would spoil a part's run-out: it waits while a cycle runs.
+    // Parts > Cancel is offered while a cycle runs.
     void cycleStateChanged();
 
     std::unique_ptr<Ui::FormMain> ui_;

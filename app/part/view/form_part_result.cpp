@@ -210,6 +210,7 @@ void FormPartResult::refresh() {
         QAccessible::updateAccessibility(&named);
         QAccessibleEvent described(ui_->LabelVerdict, QAccessible::DescriptionChanged);
         QAccessible::updateAccessibility(&described);
+        emit verdictAnnounced();
     }
 }
 

@@ -48,6 +48,8 @@ class FormPartResult : public QWidget {
   signals:
     // Measure was given here or through measure(): the refusal's line, empty when it started.
     void measureAnswered(const QString &refusal);
+    // A new verdict was told to screen readers (QAccessible::NameChanged on the verdict label).
+    void verdictAnnounced();
 
   protected:
     void keyPressEvent(QKeyEvent *event) override;

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -56,6 +57,8 @@ class PartResultWindowTest : public zeltest::StartedAppTest {
             c.Units = u"mm"_s;
             c.Decimals = 4;
             c.LoTol = -0.05f;
+            c.LoAppr = -0.04f;
+            c.HiAppr = 0.04f;
             c.HiTol = 0.05f;
             program.characteristics.push_back(n);
         }
@@ -244,6 +247,103 @@ TEST_F(PartResultWindowTest, RejectAndNotValidPartsBeepUnlessTurnedOff) {
     zelapp::writePartSettings(f.store, {zelapp::ResultPalette::Standard, false});
     emit cycle.partEnded(part);
     EXPECT_EQ(f.prompter.beeps, 1);
+}
+
+// ---- With the part cycle measuring on the fake unit ----
+
+class MeasuredPartTest : public PartResultWindowTest {
+  protected:
+    zelapp::PartCycle &cycle() { return f.app->session().partCycle(); }
+
+    // Two characteristics of limits +-0.05 that settle at once and acquire for no time.
+    void SetUp() override {
+        PartResultWindowTest::SetUp();
+        measureChannels(2);
+        zelapp::PartProgram program = f.app->session().partProgram().program();
+        program.settleTimeMs = 0;
+        program.dynamicTimeMs = 0;
+        f.app->session().partProgram().replace(program);
+        f.fakeUnit.channelValue[1] = 0.01f;
+        f.fakeUnit.channelValue[2] = 0.06f;  // a reject on the plus side
+    }
+    // Steps the cycle until it holds its result; whether it got there.
+    bool stepToResult() {
+        for (int i = 0; i < 100 && cycle().state() != zelapp::CycleState::Result; ++i) {
+            cycle().poll();
+        }
+        return cycle().state() == zelapp::CycleState::Result;
+    }
+};
+
+TEST_F(MeasuredPartTest, F9MeasuresAndTheNewVerdictIsShownTiledAnnouncedAndHeard) {
+    FormPartResult *r = opened();
+    r->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(r));
+    auto *verdict = child<QLabel>(r, u"LabelVerdict"_s);
+    // The platform tells screen readers only while one listens, which offscreen none does:
+    // the window says when it sent the event.
+    QSignalSpy announced(r, &FormPartResult::verdictAnnounced);
+
+    QTest::keyClick(r, Qt::Key_F9);
+    EXPECT_TRUE(cycle().running());
+    EXPECT_EQ(verdict->text(), u"MEASURING"_s);
+    // Reset MAX/MIN waits; Cancel is offered.
+    EXPECT_FALSE(child<QPushButton>(w, u"CommandResetMM"_s)->isEnabled());
+    EXPECT_FALSE(mainAction(u"ViewResetMM"_s)->isEnabled());
+    EXPECT_TRUE(mainAction(u"ActionCancel"_s)->isEnabled());
+
+    ASSERT_TRUE(stepToResult());
+    EXPECT_EQ(verdict->accessibleName(), u"Part verdict"_s);
+    EXPECT_EQ(verdict->text(), u"REJECT"_s);
+    EXPECT_EQ(child<QLabel>(r, u"LabelVerdictSymbol"_s)->text(), u"✖ ▲"_s);
+    EXPECT_EQ(announced.count(), 1);
+    r->refresh();  // the same part is no news
+    EXPECT_EQ(announced.count(), 1);
+    EXPECT_EQ(child<QLabel>(r, u"TileValue1"_s)->text(), u"0.0100"_s);
+    EXPECT_EQ(child<QLabel>(r, u"TileValue2"_s)->text(), u"0.0600"_s);
+    EXPECT_EQ(child<QLabel>(r, u"TileMark2"_s)->text(), u"✖ ▲ REJECT"_s);
+    EXPECT_EQ(child<QLabel>(r, u"LabelCounters"_s)->text(),
+              u"Parts 1   Good 0   Warning 0   Reject 1   Not valid 0"_s);
+    EXPECT_EQ(f.prompter.beeps, 1);
+    EXPECT_TRUE(child<QPushButton>(w, u"CommandResetMM"_s)->isEnabled());
+    EXPECT_FALSE(mainAction(u"ActionCancel"_s)->isEnabled());
+
+    // A good part next: the word changes, and no beep.
+    f.fakeUnit.channelValue[2] = 0.0f;
+    QTest::mouseClick(child<QPushButton>(r, u"CommandMeasure"_s), Qt::LeftButton);
+    ASSERT_TRUE(stepToResult());
+    EXPECT_EQ(verdict->text(), u"GOOD"_s);
+    EXPECT_EQ(announced.count(), 2);
+    EXPECT_EQ(f.prompter.beeps, 1);
+}
+
+TEST_F(MeasuredPartTest, EscapeCancelsARunningCycleAndThenClosesTheWindow) {
+    FormPartResult *r = opened();
+    r->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(r));
+    QTest::keyClick(r, Qt::Key_F9);
+    ASSERT_TRUE(cycle().running());
+    QTest::keyClick(r, Qt::Key_Escape);
+    EXPECT_FALSE(cycle().running());
+    EXPECT_TRUE(r->isVisible());
+    EXPECT_EQ(child<QLabel>(r, u"LabelVerdict"_s)->text(), u"NOT VALID"_s);
+    EXPECT_EQ(child<QLabel>(r, u"LabelReason"_s)->text(), u"Not valid: cancelled"_s);
+    QTest::keyClick(r, Qt::Key_Escape);
+    EXPECT_FALSE(r->isVisible());
+}
+
+TEST_F(MeasuredPartTest, AMeasureTakenClearsTheRefusalFromTheStatusLine) {
+    cycle().setBusyCheck([] { return true; });
+    mainAction(u"ActionMeasure"_s)->trigger();
+    auto *status = child<QLabel>(w, u"LabelStatus"_s);
+    EXPECT_EQ(status->text(), u"Measure refused: busy"_s);
+    cycle().setBusyCheck([] { return false; });
+    mainAction(u"ActionMeasure"_s)->trigger();
+    EXPECT_TRUE(cycle().running());
+    EXPECT_TRUE(status->text().isEmpty());
+    // A second Measure while one runs is refused.
+    mainAction(u"ActionMeasure"_s)->trigger();
+    EXPECT_EQ(status->text(), u"Measure refused: cycle running"_s);
 }
 
 }  // namespace
