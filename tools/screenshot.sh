@@ -6,6 +6,10 @@
 #
 #   tools/screenshot.sh <build-dir> <output.png>
 #   tools/screenshot.sh --help-pictures <build-dir> <folder>
+#   tools/screenshot.sh --result-window <build-dir> <output.png>
+#
+# With --result-window it takes the part result window after a part measured with F9 (for
+# docs/result-window.png).
 #
 # Needs xvfb-run, xauth, xdotool and ImageMagick (`make deps` installs them). Runs under its own
 # Xvfb (1280x1024, 96 dpi, so a twip is 1/15 pixel as on a usual desktop), with private settings,
@@ -314,9 +318,38 @@ inside_help() {
     compose_windows "$WORK/screen.png" "$dir/no-unit.png" "$MAIN" "$GRID" "$BARS"
 }
 
+# The result window after a part: opened with the main window's "P&arts" (Alt+A), F9 pressed
+# in it once a part has settled on the gauge, the picture taken while the result is held (the
+# part stays on until 4.5 s of each 5 s cycle).
+inside_result() {
+    BUILD=$1
+    local out=$2 id seconds waited
+    start_demo "${out%.png}"
+    place_displays
+    id=$(open_from_menu '^Part Result$' alt+a)
+    xdotool windowsize --sync "$id" 960 720
+    for ((waited = 0; waited < 300; waited++)); do
+        seconds=$(unit_seconds)
+        part_settled "$seconds" && break
+        sleep 0.05
+    done
+    xdotool windowfocus --sync "$id"
+    xdotool key --clearmodifiers F9
+    for ((waited = 0; waited < 300; waited++)); do
+        seconds=$(unit_seconds)
+        if awk -v t="$seconds" 'BEGIN { p = t - 5 * int(t / 5); exit !(p >= 3.2 && p <= 4.0) }'; then
+            break
+        fi
+        sleep 0.05
+    done
+    shoot_window "$id" "$out"
+}
+
 if [ "${ZEL_SCREENSHOT_INSIDE:-}" = 1 ]; then
     if [ "$1" = --help-pictures ]; then
         inside_help "$2" "$3"
+    elif [ "$1" = --result-window ]; then
+        inside_result "$2" "$3"
     else
         inside "$@"
     fi
@@ -324,13 +357,14 @@ if [ "${ZEL_SCREENSHOT_INSIDE:-}" = 1 ]; then
 fi
 
 mode=""
-if [ "${1:-}" = --help-pictures ]; then
-    mode=--help-pictures
+if [ "${1:-}" = --help-pictures ] || [ "${1:-}" = --result-window ]; then
+    mode=$1
     shift
 fi
 if [ $# -ne 2 ]; then
     echo "Usage: $0 <build-dir> <output.png>" >&2
     echo "       $0 --help-pictures <build-dir> <folder>" >&2
+    echo "       $0 --result-window <build-dir> <output.png>" >&2
     exit 2
 fi
 for tool in xvfb-run xauth xdotool import "$CONVERT"; do
@@ -346,7 +380,7 @@ for program in zel8d zelapp libzelcomm.so; do
         exit 1
     fi
 done
-if [ -n "$mode" ]; then
+if [ "$mode" = --help-pictures ]; then
     mkdir -p "$2"
     out=$(cd "$2" && pwd)
 else

@@ -38,4 +38,8 @@ ValueZone valueZone(const QString &text, const Channel *channel) {
     return valueZoneOf(judgeChannel(*channel, value));
 }
 
+bool fillsWholeWell(BarZone zone, OffScale offScale) {
+    return zone == BarZone::Reject && offScale != OffScale::None;
+}
+
 }  // namespace zelapp

@@ -27,4 +27,10 @@ ValueZone valueZoneOf(ToleranceVerdict verdict);
 // No channel (a probe, an analog input, a position without a channel): neutral.
 ValueZone valueZone(const QString &text, const Channel *channel);
 
+// Whether a gauge fills its whole well with its zone's full colour and pattern: a reject beyond
+// either end of the bar's scale does. Otherwise the fill runs from the bar's bottom to the
+// reading over the pale well, and one below the scale would show no fill at all, as if it were
+// a lesser fault than one above it.
+bool fillsWholeWell(BarZone zone, OffScale offScale);
+
 }  // namespace zelapp

@@ -6,6 +6,7 @@
 #include <QDir>
 
 #include "core/command_line.h"
+#include "core/part_settings.h"
 #include "core/settings_store.h"
 #include "dialogs/help_topics.h"
 #include "dialogs/view/dialog_host.h"
@@ -15,6 +16,10 @@
 #include "exchange/link_address.h"
 #include "exchange/link_copy.h"
 #include "exchange/view/dlg_copy_link.h"
+#include "part/operator_measure.h"
+#include "part/view/dlg_part_settings.h"
+#include "part/view/form_part_program.h"
+#include "part/view/form_part_result.h"
 #include "setup/setup.h"
 #include "setup/setup_commands.h"
 #include "ui_form_main.h"
@@ -38,6 +43,7 @@ FormMain::FormMain(Session &session, QWidget *parent)
     ui_->setupUi(this);
     timer_.setObjectName(QStringLiteral("Timer1"));
     connectCommands();
+    connectParts();
     // A top-level item of the menu bar: its shortcut (F1) is the window's.
     addAction(ui_->mnuHelpContents);
     connect(&timer_, &QTimer::timeout, this, &FormMain::Timer1_Timer);
@@ -132,6 +138,74 @@ void FormMain::connectCommands() {
             [this] { session_.recovery().reconnect(); });
 }
 
+void FormMain::connectParts() {
+    PartCycle &cycle = session_.partCycle();
+    connect(ui_->ActionMeasure, &QAction::triggered, this, &FormMain::measurePart);
+    connect(ui_->ActionCancel, &QAction::triggered, this, [this] {
+        const QString refusal = session_.partCycle().cancel();
+        if (!refusal.isEmpty()) {
+            statusChanged(QStringLiteral("Cancel refused: ") + refusal);
+        }
+    });
+    connect(ui_->ActionResult, &QAction::triggered, this, &FormMain::showPartResult);
+    connect(ui_->CommandParts, &QPushButton::clicked, this, &FormMain::showPartResult);
+    connect(ui_->ActionPartProgram, &QAction::triggered, this, &FormMain::openPartProgram);
+    connect(ui_->ActionResetCounters, &QAction::triggered, this,
+            [this] { session_.partCycle().resetCounters(); });
+    connect(ui_->ActionPartSettings, &QAction::triggered, this, &FormMain::openPartSettings);
+    connect(&cycle, &PartCycle::stateChanged, this, &FormMain::cycleStateChanged);
+    // A reject or a Not valid part is heard, whether or not the result window is open.
+    connect(&cycle, &PartCycle::partEnded, this, [this](const PartResult &part) {
+        if (partBeeps(part, readPartSettings(session_.services().store))) {
+            session_.services().prompter.beep();
+        }
+    });
+    cycleStateChanged();
+}
+
+void FormMain::cycleStateChanged() {
+    ui_->ActionCancel->setEnabled(session_.partCycle().running());
+}
+
+FormPartResult &FormMain::ensurePartResult() {
+    if (partResult_ == nullptr) {
+        partResult_ = new FormPartResult(session_, this);
+        loadedWindows_.push_back(partResult_);
+        // A refusal stays in the status line until a Measure is taken.
+        connect(partResult_, &FormPartResult::measureAnswered, this, [this](const QString &line) {
+            if (!line.isEmpty() || ui_->LabelStatus->text().startsWith(measureRefusedText({}))) {
+                statusChanged(line);
+            }
+        });
+    }
+    return *partResult_;
+}
+
+void FormMain::measurePart() {
+    ensurePartResult().measure();
+}
+
+void FormMain::showPartResult() {
+    ensurePartResult().showWindow();
+}
+
+void FormMain::openPartSettings() {
+    SettingsStore &store = session_.services().store;
+    DlgPartSettings dialog(readPartSettings(store), this);
+    dialog.setObjectName(QStringLiteral("DlgPartSettings"));
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    writePartSettings(store, dialog.settings());
+    if (partResult_ != nullptr) {
+        partResult_->refresh();
+    }
+}
+
+void FormMain::openPartProgram() {
+    showPartProgramDialog(session_, this);
+}
+
 QAction *FormMain::viewAction(int viewType) const {
     switch (viewType) {
         case VIEWTYPEGROUPS:
@@ -152,6 +226,9 @@ void FormMain::restoreCheckMarks() {
     ui_->EnableGrid->setChecked(marks.grid);
     ui_->EnableBarGraphs->setChecked(marks.bars);
     ui_->UpdateToggle->setChecked(marks.update);
+    // Reset MAX/MIN waits while a part cycle runs: the cycle clears MAX/MIN itself.
+    ui_->CommandResetMM->setEnabled(marks.resetMM);
+    ui_->ViewResetMM->setEnabled(marks.resetMM);
     for (int view = VIEWTYPEGROUPS; view <= VIEWTYPEANALOGS; ++view) {
         viewAction(view)->setChecked(view == marks.view);
     }
@@ -403,6 +480,7 @@ void FormMain::Form_Unload() {
     loadedWindows_.clear();
     grid_ = nullptr;
     bars_ = nullptr;
+    partResult_ = nullptr;
     const double dpi = windowDpi(*this);
     const QRect outer = frameGeometry();
     dialogs_.reset();

@@ -24,6 +24,7 @@ class DialogHost;
 class DlgCopyLink;
 class FormGridDisplay;
 class FormLinGage;
+class FormPartResult;
 
 class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
     Q_OBJECT
@@ -40,6 +41,9 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
     FormGridDisplay *gridWindow() const { return grid_; }
     FormLinGage *barWindow() const { return bars_; }
     DlgCopyLink *copyLinkDialog() const { return copyLink_; }
+    // The part result window, made on first use.
+    FormPartResult *partResultWindow() const { return partResult_; }
+    FormPartResult &ensurePartResult();
     DialogHost &dialogs() { return *dialogs_; }
     Session &session() { return session_; }
     MainCommands &commands() { return session_.commands(); }
@@ -82,6 +86,16 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
         writeShowBarValues(session_.services().store, shown);
     }
 
+  public slots:
+    // Parts > Measure and F9: a refusal is said in the status line.
+    void measurePart();
+    // Parts > Result and the "Parts" button.
+    void showPartResult();
+    // Parts > Settings...: the palette and the beep, kept in the per-user settings store.
+    void openPartSettings();
+    // Parts > Part Program...
+    void openPartProgram();
+
   signals:
     // The window has closed for good (after Form_Unload); the program ends.
     void unloaded();
@@ -103,6 +117,9 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
     FormGridDisplay &ensureGrid();
     FormLinGage &ensureBars();
     void Form_Unload();
+    void connectParts();
+    // Parts > Cancel is offered while a cycle runs.
+    void cycleStateChanged();
 
     std::unique_ptr<Ui::FormMain> ui_;
     Session &session_;
@@ -112,6 +129,7 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
     FormGridDisplay *grid_ = nullptr;  // created on first use, then shown and hidden
     FormLinGage *bars_ = nullptr;
     DlgCopyLink *copyLink_ = nullptr;       // the bars' link pop-up, a child made on first use
+    FormPartResult *partResult_ = nullptr;  // a window of its own, made on first use
     std::vector<QWidget *> loadedWindows_;  // the other windows, in the order they were made
     std::vector<QAction *> recentActions_;  // the last setups' entries and their separators
     bool unloaded_ = false;

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "display/value_zone.h"
 #include "display/view/zone_colours.h"
 
 namespace zelapp {
@@ -425,7 +426,9 @@ void LGauge::paintEvent(QPaintEvent *) {
         well = ZoneFill{palette().color(QPalette::Base), {}};
     }
     const QPoint origin = l.bar.topLeft();
-    if (level.fill.isEmpty()) {
+    if (fillsWholeWell(static_cast<BarZone>(z), level.offScale)) {
+        fillArea(painter, l.bar, zoneFills().bar[z], origin);
+    } else if (level.fill.isEmpty()) {
         fillArea(painter, l.bar, well, origin);
     } else {
         const QRect &bar = l.bar;

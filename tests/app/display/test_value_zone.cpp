@@ -80,3 +80,17 @@ TEST(GridFontTest, TheValuesGrowWithTheRowsHeightBetweenTheBaseAndTheCap) {
 }
 
 }  // namespace
+
+TEST(ValueZoneTest, AnOffScaleRejectFillsTheWholeWellOnEitherSide) {
+    using zelapp::fillsWholeWell;
+    using zelapp::OffScale;
+    EXPECT_TRUE(fillsWholeWell(BarZone::Reject, OffScale::Below));
+    EXPECT_TRUE(fillsWholeWell(BarZone::Reject, OffScale::Above));
+    // On the scale the fill shows where the reading stands.
+    EXPECT_FALSE(fillsWholeWell(BarZone::Reject, OffScale::None));
+    // Only a reject: a probe or a channel in its limits beyond a narrow scale keeps its bar.
+    for (BarZone zone : {BarZone::Neutral, BarZone::Good, BarZone::Approach}) {
+        EXPECT_FALSE(fillsWholeWell(zone, OffScale::Below));
+        EXPECT_FALSE(fillsWholeWell(zone, OffScale::Above));
+    }
+}

@@ -118,6 +118,7 @@ TEST_F(FormMainTest, MenusAreInOrderWithTheirNamesAndCaptions) {
                    {QStringLiteral("Zero"), QStringLiteral("&Zero")},
                    {QStringLiteral("Master"), QStringLiteral("&Master")},
                    {QStringLiteral("setup"), QStringLiteral("&Setup")},
+                   {QStringLiteral("Parts"), QStringLiteral("&Parts")},
                    {QStringLiteral("AboutMoxSRV"), QStringLiteral("A&bout")},
                    {QStringLiteral("mnuHelpContents"), QStringLiteral("&Help")}});
     expectEntries(entries(menuActions(w, "File")),
@@ -149,6 +150,14 @@ TEST_F(FormMainTest, MenusAreInOrderWithTheirNamesAndCaptions) {
                    {QStringLiteral("SetupAnalog"), QStringLiteral("&Analog")},
                    {QStringLiteral("SetupChannels"), QStringLiteral("&Channels")},
                    {QStringLiteral("SetupGroups"), QStringLiteral("&Groups")}});
+    expectEntries(entries(menuActions(w, "Parts")),
+                  {{QStringLiteral("ActionMeasure"), QStringLiteral("&Measure")},
+                   {QStringLiteral("ActionCancel"), QStringLiteral("&Cancel")},
+                   {QStringLiteral("ActionResult"), QStringLiteral("&Result")},
+                   {QString(), QString()},
+                   {QStringLiteral("ActionPartProgram"), QStringLiteral("Part &Program...")},
+                   {QStringLiteral("ActionResetCounters"), QStringLiteral("Reset C&ounters")},
+                   {QStringLiteral("ActionPartSettings"), QStringLiteral("&Settings...")}});
     EXPECT_EQ(action(w, "AboutMoxSRV")->menu(), nullptr);
     EXPECT_EQ(action(w, "mnuHelpContents")->menu(), nullptr);
 }

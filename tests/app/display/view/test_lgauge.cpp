@@ -171,6 +171,26 @@ TEST(LGaugeLookTest, TheZoneShowsInTheWholeWellEvenWhenTheBarIsEmpty) {
     EXPECT_EQ(wellMiddle(probe, bar), plain);
 }
 
+// A band across the middle of the well, away from the arrows at its ends.
+QImage wellBand(const QImage &image, const QRect &bar) {
+    return image.copy(bar.left(), bar.top() + bar.height() * 2 / 5, bar.width(), bar.height() / 5);
+}
+
+TEST(LGaugeLookTest, AnOffScaleRejectFillsTheWellAsStronglyBelowAsAbove) {
+    LGauge gauge;
+    gauge.resize(60, 200);
+    const QImage farUnder = drawAt(gauge, -0.2);
+    ASSERT_EQ(gauge.zone(), zelapp::BarZone::Reject);
+    const QImage farOver = drawAt(gauge, 0.2);
+    const QImage filledReject = drawAt(gauge, 0.04);  // on the scale, filled past the middle
+    const QRect bar = gauge.layout().bar;
+    EXPECT_EQ(wellBand(farUnder, bar), wellBand(farOver, bar));
+    EXPECT_EQ(wellBand(farUnder, bar), wellBand(filledReject, bar));
+    // Low in the well too, where an oversize was already filled.
+    const QRect low(bar.left(), bar.bottom() - bar.height() / 5, bar.width(), bar.height() / 10);
+    EXPECT_EQ(farUnder.copy(low), farOver.copy(low));
+}
+
 TEST(LGaugeLookTest, NonsenseReadingsAndScalesPaintWithoutCrashing) {
     LGauge gauge;
     gauge.resize(30, 60);

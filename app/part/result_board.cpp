@@ -1,0 +1,258 @@
+#include "part/result_board.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "model/channel.h"
+#include "setup/part_program.h"
+#include "setup/setup.h"
+
+using namespace Qt::StringLiterals;
+
+namespace zelapp {
+
+namespace {
+
+// Standard: the bars' zone colours (display/view/zone_colours.h), a dark grey for Not valid.
+// Okabe-Ito: bluish green, yellow, vermillion and reddish purple, which keep apart under
+// protanopia, deuteranopia and tritanopia.
+constexpr Rgb kStandard[] = {{224, 224, 224}, {70, 130, 180}, {46, 160, 67},
+                             {240, 165, 0},   {210, 35, 35},  {96, 96, 96}};
+constexpr Rgb kOkabeIto[] = {{224, 224, 224}, {0, 114, 178}, {0, 158, 115},
+                             {240, 228, 66},  {213, 94, 0},  {204, 121, 167}};
+constexpr Rgb kBlack{0, 0, 0};
+constexpr Rgb kWhite{255, 255, 255};
+
+double channelLuminance(int value) {
+    const double c = value / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+double luminance(const Rgb &c) {
+    return 0.2126 * channelLuminance(c.red) + 0.7152 * channelLuminance(c.green) +
+           0.0722 * channelLuminance(c.blue);
+}
+
+BoardKind boardKindOf(ToleranceVerdict verdict) {
+    switch (verdictKind(verdict)) {
+        case VerdictKind::Good:
+            return BoardKind::Good;
+        case VerdictKind::Warning:
+            return BoardKind::Warning;
+        case VerdictKind::Reject:
+            return BoardKind::Reject;
+        case VerdictKind::NotValid:
+            break;
+    }
+    return BoardKind::NotValid;
+}
+
+QString stateText(CycleState state) {
+    switch (state) {
+        case CycleState::Ready:
+            return u"READY"_s;
+        case CycleState::Settling:
+            return u"MEASURING (settling)"_s;
+        case CycleState::Acquiring:
+            return u"MEASURING (acquiring)"_s;
+        case CycleState::Result:
+            break;
+    }
+    return u"RESULT"_s;
+}
+
+// The value's widest text at its decimals: a sign, as many whole digits as the largest limit
+// has (two at least) and the decimals, in '8's, the widest digit of most fonts.
+QString widestValue(const CharacteristicResult &c, const QString &shown) {
+    const ToleranceLimits &l = c.limits;
+    double largest = 1;
+    for (const float limit : {l.loTol, l.loAppr, l.hiAppr, l.hiTol}) {
+        if (std::isfinite(limit)) {
+            largest = std::max(largest, std::fabs(static_cast<double>(limit)));
+        }
+    }
+    const int whole = std::clamp(static_cast<int>(std::floor(std::log10(largest))) + 1, 2, 9);
+    const int decimals = std::clamp(c.decimals, 0, 9);
+    QString text = u"-"_s + QString(whole, u'8');
+    if (decimals > 0) {
+        text += u'.' + QString(decimals, u'8');
+    }
+    return shown.size() > text.size() ? shown : text;
+}
+
+QString sideWord(ToleranceVerdict verdict) {
+    const int side = verdictSide(verdict);
+    return side > 0 ? u" plus"_s : side < 0 ? u" minus"_s : QString();
+}
+
+ResultTile tileOf(const CharacteristicResult &c, bool held, ResultPalette palette) {
+    ResultTile t;
+    t.channel = c.channel;
+    const QString description = c.description.trimmed();
+    t.caption = description.isEmpty() ? u"Channel %1"_s.arg(c.channel) : description;
+    t.accessibleName =
+        description.isEmpty() ? t.caption : u"Channel %1: %2"_s.arg(c.channel).arg(description);
+    t.units = c.units;
+    if (!held) {
+        t.colours = boardColours(BoardKind::Ready, palette);
+        t.widest = widestValue(c, {});
+        t.spoken = u"no result"_s;
+        return t;
+    }
+    const bool valid =
+        c.value.has_value() && !c.text.isEmpty() && verdictKind(c.verdict) != VerdictKind::NotValid;
+    // The grid's text keeps a place for the sign; a tile has none to line up with.
+    t.value = valid ? c.text.trimmed() : u"—"_s;
+    t.colours = boardColours(boardKindOf(c.verdict), palette);
+    t.widest = widestValue(c, t.value);
+    if (valid) {
+        t.mark = verdictSymbol(c.verdict) + u' ' + verdictWord(c.verdict);
+        t.spoken = (c.units.isEmpty() ? t.value : t.value + u' ' + c.units) + u", "_s +
+                   verdictWord(c.verdict) + sideWord(c.verdict);
+    } else {
+        const QString why = c.reason.isEmpty() ? verdictWord(ToleranceVerdict::NotValid) : c.reason;
+        t.mark = verdictSymbol(ToleranceVerdict::NotValid) + u' ' + why;
+        t.spoken = verdictWord(ToleranceVerdict::NotValid) + u", "_s + why;
+    }
+    return t;
+}
+
+QString partLine(const PartResult &part) {
+    QStringList items{u"Part %1"_s.arg(part.count)};
+    if (!part.number.isEmpty()) {
+        items << part.number;
+    }
+    if (!part.id.isEmpty()) {
+        items << u"ID "_s + part.id;
+    }
+    if (part.ended.isValid()) {
+        items << part.ended.toString(u"HH:mm:ss"_s);
+    }
+    return items.join(u" · "_s);
+}
+
+QString reasonOf(const PartResult &part) {
+    if (verdictKind(part.verdict) != VerdictKind::NotValid) {
+        return {};
+    }
+    QString why = part.reason;
+    for (const CharacteristicResult &c : part.characteristics) {
+        if (!why.isEmpty()) {
+            break;
+        }
+        why = c.reason;
+    }
+    return why.isEmpty() ? QString() : u"Not valid: "_s + why;
+}
+
+}  // namespace
+
+BoardColours boardColours(BoardKind kind, ResultPalette palette) {
+    const Rgb &background =
+        (palette == ResultPalette::OkabeIto ? kOkabeIto : kStandard)[static_cast<int>(kind)];
+    const Rgb &ink =
+        contrastRatio(background, kBlack) >= contrastRatio(background, kWhite) ? kBlack : kWhite;
+    return {background, ink};
+}
+
+double contrastRatio(const Rgb &a, const Rgb &b) {
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QString sideTriangle(ToleranceVerdict verdict) {
+    const int side = verdictSide(verdict);
+    return side > 0 ? u"▲"_s : side < 0 ? u"▼"_s : QString();
+}
+
+QString verdictSymbol(ToleranceVerdict verdict) {
+    QString symbol;
+    switch (verdictKind(verdict)) {
+        case VerdictKind::Good:
+            symbol = u"✔"_s;
+            break;
+        case VerdictKind::Warning:
+            symbol = u"⚠"_s;
+            break;
+        case VerdictKind::Reject:
+            symbol = u"✖"_s;
+            break;
+        case VerdictKind::NotValid:
+            symbol = u"∅"_s;
+            break;
+    }
+    const QString side = sideTriangle(verdict);
+    return side.isEmpty() ? symbol : symbol + u' ' + side;
+}
+
+QString countersText(const PartCounters &counters) {
+    return u"Parts %1   Good %2   Warning %3   Reject %4   Not valid %5"_s.arg(counters.parts)
+        .arg(counters.good)
+        .arg(counters.warning)
+        .arg(counters.reject)
+        .arg(counters.notValid);
+}
+
+QStringList boardWords() {
+    return {u"GOOD"_s, u"WARNING"_s, u"REJECT"_s, u"NOT VALID"_s, u"READY"_s, u"MEASURING"_s};
+}
+
+QStringList boardSymbols() {
+    return {u"✔"_s, u"⚠ ▲"_s, u"⚠ ▼"_s, u"✖ ▲"_s, u"✖ ▼"_s, u"∅"_s, u"…"_s};
+}
+
+std::vector<CharacteristicResult> plannedCharacteristics(const PartProgram &program,
+                                                         const Setup &setup) {
+    std::vector<CharacteristicResult> planned;
+    for (int n : effectiveCharacteristics(program, setup)) {
+        const Channel *channel = setup.channel(n);
+        if (channel == nullptr) {
+            continue;
+        }
+        CharacteristicResult c;
+        c.channel = n;
+        c.description = channel->Description;
+        c.units = channel->Units;
+        c.decimals = channel->Decimals;
+        c.limits = toleranceLimits(*channel);
+        planned.push_back(std::move(c));
+    }
+    return planned;
+}
+
+ResultBoard resultBoard(CycleState state, const std::optional<PartResult> &last,
+                        const PartCounters &counters,
+                        const std::vector<CharacteristicResult> &planned, ResultPalette palette) {
+    ResultBoard board;
+    board.state = stateText(state);
+    board.counters = countersText(counters);
+    const bool held = state == CycleState::Result && last.has_value();
+    if (!held) {
+        const bool measuring = state == CycleState::Settling || state == CycleState::Acquiring;
+        board.kind = measuring ? BoardKind::Measuring : BoardKind::Ready;
+        board.word = measuring ? u"MEASURING"_s : u"READY"_s;
+        board.symbol = measuring ? u"…"_s : QString();
+        board.colours = boardColours(board.kind, palette);
+        for (const CharacteristicResult &c : planned) {
+            board.tiles.push_back(tileOf(c, false, palette));
+        }
+        return board;
+    }
+    const PartResult &part = *last;
+    board.kind = boardKindOf(part.verdict);
+    board.word = verdictWord(part.verdict);
+    board.symbol = verdictSymbol(part.verdict);
+    board.colours = boardColours(board.kind, palette);
+    board.reason = reasonOf(part);
+    board.part = partLine(part);
+    // A part that was not completed kept no values: the planned characteristics stand for it.
+    const std::vector<CharacteristicResult> &shown =
+        part.characteristics.empty() ? planned : part.characteristics;
+    for (const CharacteristicResult &c : shown) {
+        board.tiles.push_back(tileOf(c, true, palette));
+    }
+    return board;
+}
+
+}  // namespace zelapp

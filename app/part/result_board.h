@@ -1,0 +1,100 @@
+// What the result window shows, without a widget: the verdict with its word, symbol and
+// colours, one tile per characteristic, the reason of a Not valid part, the cycle's state and
+// the counters, all from the part cycle's state and its last part. Colour is never the only
+// cue: every verdict has its word and a symbol, every side its triangle.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+#include "model/part_result.h"
+#include "part/part_cycle.h"
+
+namespace zelapp {
+
+class Setup;
+struct PartProgram;
+
+// The colours the verdicts are shown in: the usual green, amber and red, or the Okabe-Ito
+// palette, which readers with any common colour-vision deficiency tell apart.
+enum class ResultPalette { Standard, OkabeIto };
+
+// A colour as red, green and blue (0..255): the board is headless, the window makes QColors.
+struct Rgb {
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+    bool operator==(const Rgb &) const = default;
+};
+
+// A background and the ink written on it (black or white, whichever reads better).
+struct BoardColours {
+    Rgb background;
+    Rgb ink;
+    bool operator==(const BoardColours &) const = default;
+};
+
+// What is shown in the verdict's place: the four verdicts, or the cycle's state while no part's
+// result is held.
+enum class BoardKind { Ready, Measuring, Good, Warning, Reject, NotValid };
+
+BoardColours boardColours(BoardKind kind, ResultPalette palette);
+// WCAG contrast ratio of two colours (1 to 21).
+double contrastRatio(const Rgb &a, const Rgb &b);
+
+// "✔" good, "⚠" warning, "✖" reject, "∅" not valid, "…" measuring; with the side's triangle
+// after it for a sided verdict ("⚠ ▲", "✖ ▼").
+QString verdictSymbol(ToleranceVerdict verdict);
+// "▲" for a plus side, "▼" for a minus side, else empty.
+QString sideTriangle(ToleranceVerdict verdict);
+
+struct ResultTile {
+    int channel = 0;
+    QString caption;         // the channel's description, else "Channel n"
+    QString accessibleName;  // "Channel n: description", naming the characteristic
+    QString value;           // the captured text; "—" when not valid, "" while none is held
+    QString units;
+    QString mark;    // the zone's symbol and word with its side: "✔ GOOD", "▲ REJECT"
+    QString spoken;  // the value and verdict in words, for screen readers
+    BoardColours colours;
+    // The widest text this tile's value may take at its decimals, so that the digits keep
+    // their size from part to part.
+    QString widest;
+    bool operator==(const ResultTile &) const = default;
+};
+
+struct ResultBoard {
+    BoardKind kind = BoardKind::Ready;
+    QString word;    // "GOOD", "WARNING", "REJECT", "NOT VALID"; "READY", "MEASURING" otherwise
+    QString symbol;  // verdictSymbol(), or the state's
+    BoardColours colours;
+    QString reason;  // "Not valid: timeout"; empty unless the held part is Not valid
+    QString state;   // "READY", "MEASURING (settling)", "MEASURING (acquiring)", "RESULT"
+    QString part;    // "Part 12 · SHAFT-01 · ID 4711 · 14:03:22" of the held part
+    QString counters;
+    std::vector<ResultTile> tiles;
+    bool operator==(const ResultBoard &) const = default;
+};
+
+// The characteristics a cycle of the program would measure on the setup now, as tiles without
+// values show them while no result is held.
+std::vector<CharacteristicResult> plannedCharacteristics(const PartProgram &program,
+                                                         const Setup &setup);
+
+// The board for the cycle's state. While a result is held (Result) it shows the last part;
+// otherwise the state, with the planned characteristics' tiles empty.
+ResultBoard resultBoard(CycleState state, const std::optional<PartResult> &last,
+                        const PartCounters &counters,
+                        const std::vector<CharacteristicResult> &planned, ResultPalette palette);
+
+// "Parts 12   Good 9   Warning 1   Reject 1   Not valid 1".
+QString countersText(const PartCounters &counters);
+
+// Every word and symbol the verdict's place may show: its letters are sized for the widest, so
+// that they keep one size from part to part.
+QStringList boardWords();
+QStringList boardSymbols();
+
+}  // namespace zelapp

@@ -1,0 +1,349 @@
+// The result window and the Parts menu on the offscreen platform: the menu and the button open
+// the window, Measure's refusal reaches the status line, the verdict label's name and text, the
+// tiles, the keys (F9, Escape, F11), the fonts at the sizes that matter, the settings dialog and
+// the beep.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include "core/part_settings.h"
+#include "part/view/form_part_result.h"
+#include "setup/part_program.h"
+#include "started_app_test.h"
+
+using namespace Qt::StringLiterals;
+using zelapp::FormPartResult;
+
+namespace {
+
+class PartResultWindowTest : public zeltest::StartedAppTest {
+  protected:
+    template <typename T>
+    T *child(QWidget *in, const QString &name) const {
+        return in->findChild<T *>(name);
+    }
+    QAction *mainAction(const QString &name) const { return child<QAction>(w, name); }
+
+    FormPartResult *opened() {
+        mainAction(u"ActionResult"_s)->trigger();
+        FormPartResult *r = w->partResultWindow();
+        EXPECT_NE(r, nullptr);
+        return r;
+    }
+
+    // A program measuring channels 1 to `count`, each with a description and limits.
+    void measureChannels(int count) {
+        zelapp::Setup &setup = f.app->setup();
+        if (setup.channelCount() < count) {
+            setup.CreateChannels(count);
+        }
+        zelapp::PartProgram program;
+        for (int n = 1; n <= count; ++n) {
+            zelapp::Channel &c = *setup.channel(n);
+            c.setFormula(u"T1"_s);
+            c.Description = u"Diameter %1"_s.arg(n);
+            c.Units = u"mm"_s;
+            c.Decimals = 4;
+            c.LoTol = -0.05f;
+            c.LoAppr = -0.04f;
+            c.HiAppr = 0.04f;
+            c.HiTol = 0.05f;
+            program.characteristics.push_back(n);
+        }
+        f.app->session().partProgram().replace(program);
+    }
+};
+
+TEST_F(PartResultWindowTest, MenuAndButtonOpenTheWindowWhoseVerdictLabelIsNamed) {
+    EXPECT_EQ(mainAction(u"ActionMeasure"_s)->shortcut(), QKeySequence(Qt::Key_F9));
+    EXPECT_EQ(child<QPushButton>(w, u"CommandParts"_s)->text(), u"P&arts"_s);
+    EXPECT_FALSE(mainAction(u"ActionCancel"_s)->isEnabled());  // no cycle runs
+    ASSERT_EQ(w->partResultWindow(), nullptr);
+    QTest::mouseClick(child<QPushButton>(w, u"CommandParts"_s), Qt::LeftButton);
+    FormPartResult *r = w->partResultWindow();
+    ASSERT_NE(r, nullptr);
+    EXPECT_TRUE(r->isVisible());
+    EXPECT_TRUE(r->isWindow());
+    auto *verdict = child<QLabel>(r, u"LabelVerdict"_s);
+    ASSERT_NE(verdict, nullptr);
+    EXPECT_EQ(verdict->accessibleName(), u"Part verdict"_s);
+    EXPECT_EQ(verdict->text(), u"READY"_s);
+    EXPECT_EQ(child<QPushButton>(r, u"CommandMeasure"_s)->text(), u"&Measure"_s);
+    // The ID box only when the program asks for identifiers.
+    EXPECT_TRUE(child<QLineEdit>(r, u"TextPartId"_s)->isHidden());
+    // The Part Program entry is there for its dialog; choosing it opens nothing yet.
+    EXPECT_NE(mainAction(u"ActionPartProgram"_s), nullptr);
+    // The button's letter is its own in the main window: Alt+A opens the window again.
+    r->close();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    QTest::keyClick(w, Qt::Key_A, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([r] { return r->isVisible(); }));
+}
+
+TEST_F(PartResultWindowTest, EachCharacteristicHasANamedTile) {
+    measureChannels(3);
+    FormPartResult *r = opened();
+    for (int n = 1; n <= 3; ++n) {
+        auto *tile = child<QFrame>(r, u"Tile%1"_s.arg(n));
+        ASSERT_NE(tile, nullptr) << n;
+        EXPECT_EQ(tile->accessibleName(), u"Channel %1: Diameter %1"_s.arg(n));
+        EXPECT_EQ(child<QLabel>(r, u"TileCaption%1"_s.arg(n))->text(),
+                  u"Diameter %1 (mm)"_s.arg(n));
+    }
+    EXPECT_EQ(child<QFrame>(r, u"Tile4"_s), nullptr);
+    // A program with fewer characteristics takes the tiles away.
+    zelapp::PartProgram one;
+    one.characteristics = {2};
+    f.app->session().partProgram().replace(one);
+    EXPECT_EQ(child<QFrame>(r, u"Tile1"_s), nullptr);
+    EXPECT_NE(child<QFrame>(r, u"Tile2"_s), nullptr);
+}
+
+TEST_F(PartResultWindowTest, ARefusedMeasureIsSaidInTheStatusLineAndTheWindow) {
+    f.app->session().partCycle().setBusyCheck([] { return true; });
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    QTest::keyClick(w, Qt::Key_F9);
+    auto *status = child<QLabel>(w, u"LabelStatus"_s);
+    EXPECT_EQ(status->text(), u"Measure refused: busy"_s);
+    FormPartResult *r = w->partResultWindow();
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(child<QLabel>(r, u"LabelMessage"_s)->text(), u"Measure refused: busy"_s);
+    EXPECT_EQ(f.app->session().partCycle().state(), zelapp::CycleState::Ready);
+}
+
+TEST_F(PartResultWindowTest, WithAskIdMeasureWantsTheIdFirst) {
+    zelapp::PartProgram program;
+    program.askId = true;
+    f.app->session().partProgram().replace(program);
+    mainAction(u"ActionMeasure"_s)->trigger();
+    FormPartResult *r = w->partResultWindow();
+    ASSERT_NE(r, nullptr);
+    EXPECT_TRUE(r->isVisible());
+    auto *box = child<QLineEdit>(r, u"TextPartId"_s);
+    EXPECT_FALSE(box->isHidden());
+    EXPECT_TRUE(QTest::qWaitFor([box] { return QApplication::focusWidget() == box; }));
+    EXPECT_EQ(child<QLabel>(w, u"LabelStatus"_s)->text(), u"Measure refused: no part ID"_s);
+    EXPECT_TRUE(child<QLabel>(r, u"LabelMessage"_s)->text().startsWith(u"Measure refused"_s));
+    // Enter in the box gives the identifier to the part put on next.
+    box->setText(u" 4711 "_s);
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(f.app->session().partCycle().nextId(), u"4711"_s);
+}
+
+TEST_F(PartResultWindowTest, EscapeClosesWhenNoCycleRunsAndF11GoesFullScreen) {
+    FormPartResult *r = opened();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(r));
+    QTest::keyClick(r, Qt::Key_F11);
+    EXPECT_TRUE(r->isFullScreen());
+    QTest::keyClick(r, Qt::Key_F11);
+    EXPECT_FALSE(r->isFullScreen());
+    QTest::keyClick(r, Qt::Key_Escape);
+    EXPECT_FALSE(r->isVisible());
+}
+
+TEST_F(PartResultWindowTest, MaximisedLettersAndDigitsAreLargeAndNeverClipped) {
+    measureChannels(8);
+    FormPartResult *r = opened();
+    // A maximised window on a 1280 x 1024 screen, less its title bar and a panel.
+    r->resize(1280, 950);
+    QCoreApplication::processEvents();
+    auto *verdict = child<QLabel>(r, u"LabelVerdict"_s);
+    for (const QString &word : zelapp::boardWords()) {
+        EXPECT_GE(QFontMetrics(verdict->font()).tightBoundingRect(word).height(), 80)
+            << word.toStdString();
+        EXPECT_LE(QFontMetrics(verdict->font()).horizontalAdvance(word),
+                  verdict->contentsRect().width());
+    }
+    for (int n = 1; n <= 8; ++n) {
+        auto *value = child<QLabel>(r, u"TileValue%1"_s.arg(n));
+        ASSERT_NE(value, nullptr);
+        EXPECT_GE(QFontMetrics(value->font()).tightBoundingRect(u"0123456789"_s).height(), 40);
+        EXPECT_TRUE(r->rect().contains(value->mapTo(r, value->rect().bottomRight())));
+    }
+    // At every size the window allows, the widest value fits its box.
+    for (const QSize size : {r->minimumSize(), QSize(900, 500), QSize(1920, 1080)}) {
+        r->resize(size);
+        QCoreApplication::processEvents();
+        for (int n = 1; n <= 8; ++n) {
+            auto *value = child<QLabel>(r, u"TileValue%1"_s.arg(n));
+            const QFontMetrics metrics(value->font());
+            EXPECT_LE(metrics.horizontalAdvance(u"-88.8888"_s), value->width()) << n;
+            EXPECT_LE(metrics.height(), value->height()) << n;
+        }
+        const QFontMetrics metrics(verdict->font());
+        EXPECT_LE(metrics.horizontalAdvance(u"NOT VALID"_s), verdict->width());
+        EXPECT_LE(metrics.height(), verdict->height());
+    }
+}
+
+TEST_F(PartResultWindowTest, TheWindowKeepsItsPlaceInTheSettingsStore) {
+    FormPartResult *r = opened();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(r));
+    r->showMaximized();
+    r->hide();
+    EXPECT_EQ(zelapp::readResultWindowPlace(f.store).show, zelapp::ResultWindowShow::Maximized);
+    r->showNormal();
+    r->setGeometry(100, 120, 700, 500);
+    r->hide();
+    const zelapp::ResultWindowPlace place = zelapp::readResultWindowPlace(f.store);
+    EXPECT_EQ(place.show, zelapp::ResultWindowShow::Normal);
+    EXPECT_GT(place.place.Width, 0);
+    EXPECT_GT(place.place.Height, 0);
+    // Nothing of it goes into zelapp.ini.
+    EXPECT_TRUE(f.store.value(u"Parts"_s, u"ResultShow"_s) == u"normal"_s);
+}
+
+TEST_F(PartResultWindowTest, SettingsDialogKeepsPaletteAndBeepAndRepaints) {
+    FormPartResult *r = opened();
+    QTimer::singleShot(0, [] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->objectName(), u"DlgPartSettings"_s);
+        dialog->findChild<QComboBox *>(u"ComboPalette"_s)->setCurrentIndex(1);
+        dialog->findChild<QCheckBox *>(u"CheckBeep"_s)->setChecked(false);
+        // OK is the default: Enter takes the settings.
+        QTest::keyClick(dialog, Qt::Key_Return);
+    });
+    mainAction(u"ActionPartSettings"_s)->trigger();
+    EXPECT_EQ(zelapp::readPartSettings(f.store),
+              (zelapp::PartSettings{zelapp::ResultPalette::OkabeIto, false}));
+    EXPECT_EQ(r->board().colours,
+              zelapp::boardColours(zelapp::BoardKind::Ready, zelapp::ResultPalette::OkabeIto));
+    // Escape leaves them as they were.
+    QTimer::singleShot(0, [] {
+        auto *dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QComboBox *>(u"ComboPalette"_s)->setCurrentIndex(0);
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    mainAction(u"ActionPartSettings"_s)->trigger();
+    EXPECT_EQ(zelapp::readPartSettings(f.store).palette, zelapp::ResultPalette::OkabeIto);
+}
+
+TEST_F(PartResultWindowTest, RejectAndNotValidPartsBeepUnlessTurnedOff) {
+    zelapp::PartResult part;
+    part.verdict = zelapp::ToleranceVerdict::RejectMinus;
+    zelapp::PartCycle &cycle = f.app->session().partCycle();
+    emit cycle.partEnded(part);
+    EXPECT_EQ(f.prompter.beeps, 1);
+    part.verdict = zelapp::ToleranceVerdict::Good;
+    emit cycle.partEnded(part);
+    EXPECT_EQ(f.prompter.beeps, 1);
+    part.verdict = zelapp::ToleranceVerdict::NotValid;
+    zelapp::writePartSettings(f.store, {zelapp::ResultPalette::Standard, false});
+    emit cycle.partEnded(part);
+    EXPECT_EQ(f.prompter.beeps, 1);
+}
+
+// ---- With the part cycle measuring on the fake unit ----
+
+class MeasuredPartTest : public PartResultWindowTest {
+  protected:
+    zelapp::PartCycle &cycle() { return f.app->session().partCycle(); }
+
+    // Two characteristics of limits +-0.05 that settle at once and acquire for no time.
+    void SetUp() override {
+        PartResultWindowTest::SetUp();
+        measureChannels(2);
+        zelapp::PartProgram program = f.app->session().partProgram().program();
+        program.settleTimeMs = 0;
+        program.dynamicTimeMs = 0;
+        f.app->session().partProgram().replace(program);
+        f.fakeUnit.channelValue[1] = 0.01f;
+        f.fakeUnit.channelValue[2] = 0.06f;  // a reject on the plus side
+    }
+    // Steps the cycle until it holds its result; whether it got there.
+    bool stepToResult() {
+        for (int i = 0; i < 100 && cycle().state() != zelapp::CycleState::Result; ++i) {
+            cycle().poll();
+        }
+        return cycle().state() == zelapp::CycleState::Result;
+    }
+};
+
+TEST_F(MeasuredPartTest, F9MeasuresAndTheNewVerdictIsShownTiledAnnouncedAndHeard) {
+    FormPartResult *r = opened();
+    r->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(r));
+    auto *verdict = child<QLabel>(r, u"LabelVerdict"_s);
+    // The platform tells screen readers only while one listens, which offscreen none does:
+    // the window says when it sent the event.
+    QSignalSpy announced(r, &FormPartResult::verdictAnnounced);
+
+    QTest::keyClick(r, Qt::Key_F9);
+    EXPECT_TRUE(cycle().running());
+    EXPECT_EQ(verdict->text(), u"MEASURING"_s);
+    // Reset MAX/MIN waits; Cancel is offered.
+    EXPECT_FALSE(child<QPushButton>(w, u"CommandResetMM"_s)->isEnabled());
+    EXPECT_FALSE(mainAction(u"ViewResetMM"_s)->isEnabled());
+    EXPECT_TRUE(mainAction(u"ActionCancel"_s)->isEnabled());
+
+    ASSERT_TRUE(stepToResult());
+    EXPECT_EQ(verdict->accessibleName(), u"Part verdict"_s);
+    EXPECT_EQ(verdict->text(), u"REJECT"_s);
+    EXPECT_EQ(child<QLabel>(r, u"LabelVerdictSymbol"_s)->text(), u"✖ ▲"_s);
+    EXPECT_EQ(announced.count(), 1);
+    r->refresh();  // the same part is no news
+    EXPECT_EQ(announced.count(), 1);
+    EXPECT_EQ(child<QLabel>(r, u"TileValue1"_s)->text(), u"0.0100"_s);
+    EXPECT_EQ(child<QLabel>(r, u"TileValue2"_s)->text(), u"0.0600"_s);
+    EXPECT_EQ(child<QLabel>(r, u"TileMark2"_s)->text(), u"✖ ▲ REJECT"_s);
+    EXPECT_EQ(child<QLabel>(r, u"LabelCounters"_s)->text(),
+              u"Parts 1   Good 0   Warning 0   Reject 1   Not valid 0"_s);
+    EXPECT_EQ(f.prompter.beeps, 1);
+    EXPECT_TRUE(child<QPushButton>(w, u"CommandResetMM"_s)->isEnabled());
+    EXPECT_FALSE(mainAction(u"ActionCancel"_s)->isEnabled());
+
+    // A good part next: the word changes, and no beep.
+    f.fakeUnit.channelValue[2] = 0.0f;
+    QTest::mouseClick(child<QPushButton>(r, u"CommandMeasure"_s), Qt::LeftButton);
+    ASSERT_TRUE(stepToResult());
+    EXPECT_EQ(verdict->text(), u"GOOD"_s);
+    EXPECT_EQ(announced.count(), 2);
+    EXPECT_EQ(f.prompter.beeps, 1);
+}
+
+TEST_F(MeasuredPartTest, EscapeCancelsARunningCycleAndThenClosesTheWindow) {
+    FormPartResult *r = opened();
+    r->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(r));
+    QTest::keyClick(r, Qt::Key_F9);
+    ASSERT_TRUE(cycle().running());
+    QTest::keyClick(r, Qt::Key_Escape);
+    EXPECT_FALSE(cycle().running());
+    EXPECT_TRUE(r->isVisible());
+    EXPECT_EQ(child<QLabel>(r, u"LabelVerdict"_s)->text(), u"NOT VALID"_s);
+    EXPECT_EQ(child<QLabel>(r, u"LabelReason"_s)->text(), u"Not valid: cancelled"_s);
+    QTest::keyClick(r, Qt::Key_Escape);
+    EXPECT_FALSE(r->isVisible());
+}
+
+TEST_F(MeasuredPartTest, AMeasureTakenClearsTheRefusalFromTheStatusLine) {
+    cycle().setBusyCheck([] { return true; });
+    mainAction(u"ActionMeasure"_s)->trigger();
+    auto *status = child<QLabel>(w, u"LabelStatus"_s);
+    EXPECT_EQ(status->text(), u"Measure refused: busy"_s);
+    cycle().setBusyCheck([] { return false; });
+    mainAction(u"ActionMeasure"_s)->trigger();
+    EXPECT_TRUE(cycle().running());
+    EXPECT_TRUE(status->text().isEmpty());
+    // A second Measure while one runs is refused.
+    mainAction(u"ActionMeasure"_s)->trigger();
+    EXPECT_EQ(status->text(), u"Measure refused: cycle running"_s);
+}
+
+}  // namespace
