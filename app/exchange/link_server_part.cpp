@@ -30,8 +30,8 @@ void LinkServer::advisePart(Client &client, const QByteArray &item) {
         send(client, link::reply(link::kNack, link::kAdvise, item));
         return;
     }
-    // The text the links of this item were last told: what this one has just been told would
-    // be, had it asked. An item nobody follows keeps no text.
+    // Pushes start from the present text, as for Display: a new link is pushed the next change.
+    // The text stays only while someone follows the item (partItemsChanged lets it go).
     partTexts_.try_emplace(name, *text);
     holdLink(partLinks_[name], client, item);
     send(client, link::reply(link::kAck, link::kAdvise, item));
@@ -64,7 +64,7 @@ void LinkServer::execute(Client &client, const QByteArray &command, bool given) 
     const QByteArray answer = refusal.isEmpty() ? link::reply(link::kAck, link::kExecute, command)
                                                 : link::reply(link::kNack, link::kExecute, command,
                                                               link::toWire(refusal));
-    client.pending.insert(answerAt, answer);
+    client.pending.insert(std::min(answerAt, client.pending.size()), answer);
     scheduleFlush();
 }
 
