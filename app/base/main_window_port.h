@@ -39,6 +39,9 @@ struct MenuMarks {
     bool bars = false;
     bool update = false;
     int view = 0;
+    // The Reset button (MAX/MIN) may be pressed: off while a part cycle runs, which clears
+    // MAX/MIN itself.
+    bool resetMM = true;
 };
 
 class MainWindowPort {

@@ -183,7 +183,11 @@ QString ScanCycle::formatChannelValue(const Channel &channel, float value) {
         lastDecimals_ = decimals;
         ++formatBuilds_;
     }
-    return rt::formatValue(value, *lastDecimals_, separator_);
+    return channelValueText(channel, value);
+}
+
+QString ScanCycle::channelValueText(const Channel &channel, float value) const {
+    return rt::formatValue(value, channel.Decimals, separator_);
 }
 
 ShownValue ScanCycle::channelValue(const Channel &channel, int number) {

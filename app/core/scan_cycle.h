@@ -69,6 +69,8 @@ class ScanCycle : public ScanTimer {
 
     // The separator used in value texts; the system's by default.
     void setDecimalSeparator(QChar separator) { separator_ = separator; }
+    // A channel's value as the grid shows it: at its decimals, with that separator.
+    QString channelValueText(const Channel &channel, float value) const;
 
     // Timer1: a tick while it is switched off does nothing at all.
     void setTimerEnabled(bool enabled) override { timerEnabled_ = enabled; }

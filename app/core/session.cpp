@@ -32,7 +32,8 @@ Session::Session(const SessionServices &services)
       partCycle_(link_, setup_, partProgram_,
                  services.scanClock != nullptr ? *services.scanClock : ownSteadyClock_,
                  services.wallClock != nullptr ? *services.wallClock : ownWallClock_),
-      dialogs_({setup_, state_, link_, services.prompter, services.locale, &masteredTimes_},
+      dialogs_({setup_, state_, link_, services.prompter, services.locale, &masteredTimes_,
+                [this] { partCycle_.busyStarted(); }},
                {help_, windows_, folders_, scan_,
                 services.clock != nullptr ? *services.clock : ownClock_}),
       commands_(state_, setup_, link_, services.prompter, help_, dialogs_.setupChan,
@@ -67,6 +68,20 @@ Session::Session(const SessionServices &services)
         }
     });
     dialogs_.mastering.setGuardLimits(readMasteringGuard(services.store));
+    // The part cycle: no part while a master is on the gauge, no call while the scan is off
+    // (the calibration dialog's exchanges), its values as the grid shows them, and MAX/MIN
+    // left to it while it runs.
+    partCycle_.setBusyCheck(
+        [this] { return dialogs_.calibrate.isOpen() || dialogs_.mastering.isOpen(); });
+    partCycle_.setUnitCallsAllowed([this] { return scan_.timerEnabled(); });
+    partCycle_.setValueText([this](const Channel &channel, float value) {
+        return scan_.channelValueText(channel, value);
+    });
+    QObject::connect(&partCycle_, &PartCycle::stateChanged, [this] {
+        const bool running = partCycle_.running();
+        dialogs_.setCycleRunning(running);
+        commands_.setCycleRunning(running);
+    });
     // The displays show "NO UNIT" from the loss on, and every value again once it is back.
     recovery_.setReporter([this](const QString &text) { windows_.showStatus(text); });
     recovery_.setStatusHandler([this](const UnitStatus &status) {
@@ -119,6 +134,7 @@ void Session::Form_Load() {
     if (arguments.openGrid) {
         commands_.EnableGrid_Click();
     }
+    partCycle_.startPolling();
 }
 
 void Session::startLinkService() {
@@ -135,6 +151,7 @@ bool Session::Form_QueryUnload() {
 }
 
 void Session::Form_Unload(bool minimised, MainPosition position) {
+    partCycle_.stopPolling();
     linkServer_.close();
     lifecycle_.Form_Unload(minimised, position);
 }

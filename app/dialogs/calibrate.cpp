@@ -193,6 +193,9 @@ bool CalibrateTool::open(int probe) {
     if (probe < 1 || context_.setup.lvdt(probe) == nullptr) {
         return false;
     }
+    if (context_.gaugeTaken) {
+        context_.gaugeTaken();
+    }
     probe_ = probe;
     shown_ = true;
     probeText_ = QStringLiteral("Probe ") + QString::number(probe);

@@ -119,6 +119,8 @@ class CalibrateTool : public LiveValueSink {
     // ShowCalibrateAt without the window: reads the probe's settings afresh. False, and
     // nothing read, for a probe the setup does not have.
     bool open(int probe);
+    // Between open() and the dialog's closing.
+    bool isOpen() const { return shown_; }
     // Makes the unit store its working settings; false after a message.
     bool storeInUnit();
 

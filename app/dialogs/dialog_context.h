@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QLocale>
+#include <functional>
 
 #include "base/app_state.h"
 #include "base/prompter.h"
@@ -21,6 +22,9 @@ struct DialogContext {
     QLocale locale = QLocale();
     // When channels were last mastered; none in tests that do not look.
     MasteredTimes *masteredTimes = nullptr;
+    // The calibration dialog or the mastering window opens: a master on the gauge is not a
+    // part, so a part cycle under way ends. None in tests that do not look.
+    std::function<void()> gaugeTaken = nullptr;
 };
 
 }  // namespace zelapp

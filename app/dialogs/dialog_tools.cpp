@@ -41,6 +41,11 @@ void DialogTools::setUnitLost(bool lost) {
     calibrate.setUnitLost(lost);
 }
 
+void DialogTools::setCycleRunning(bool running) {
+    setupChan.setCycleRunning(running);
+    mastering.setCycleRunning(running);
+}
+
 void DialogTools::setupChanged(const SetupChange &change) {
     setupChan.setupChanged(change);
     setupLvdt.setupChanged(change);

@@ -47,6 +47,8 @@ class DialogTools {
     bool confirmProgramClose();
     // The unit stopped answering, or answers again.
     void setUnitLost(bool lost);
+    // A part cycle started or ended: the dialogs' Reset MAX/MIN is off while it runs.
+    void setCycleRunning(bool running);
 
   private:
     void setupChanged(const SetupChange &change);

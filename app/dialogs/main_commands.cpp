@@ -141,7 +141,16 @@ void MainCommands::showHelpTopic(long topic) {
 }
 
 void MainCommands::CommandResetMM_Click() {
-    unit_.ZelResetMM();
+    if (marks_.resetMM) {
+        unit_.ZelResetMM();
+    }
+}
+
+void MainCommands::setCycleRunning(bool running) {
+    if (marks_.resetMM != !running) {
+        marks_.resetMM = !running;
+        windows_.marksChanged();
+    }
 }
 
 void MainCommands::GotoSetupFromView(int index) {

@@ -40,7 +40,11 @@ class MainCommands {
     void mnuHelpContents_Click();
     // F1 in a window: the manual at that window's topic.
     void showHelpTopic(long topic);
+    // Refused while a part cycle runs (marks().resetMM).
     void CommandResetMM_Click();
+    // A part cycle started or ended: the Reset button follows.
+    void setCycleRunning(bool running);
+    bool resetAllowed() const { return marks_.resetMM; }
 
     // Opens, modally, the setup of the item at a 1-based position of the current view.
     void GotoSetupFromView(int index);

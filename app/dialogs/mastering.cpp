@@ -20,7 +20,8 @@ MasteringTool::MasteringTool(const DialogContext &context)
       unit_(context.unit),
       prompter_(context.prompter),
       times_(context.masteredTimes),
-      locale_(context.locale) {
+      locale_(context.locale),
+      gaugeTaken_(context.gaugeTaken) {
     if (times_ != nullptr) {
         timesListening_ = QObject::connect(times_, &MasteredTimes::changed, [this] {
             if (open_) {
@@ -82,6 +83,9 @@ QString MasteringTool::unitLostText() const {
 }
 
 void MasteringTool::Form_Load() {
+    if (gaugeTaken_) {
+        gaugeTaken_();
+    }
     open_ = true;
     InitMastering();
 }
@@ -311,7 +315,14 @@ void MasteringTool::SpinButtonChannel_SpinDown() {
 }
 
 void MasteringTool::CommandResetMM_Click() {
-    unit_.ZelResetMM();
+    if (!cycleRunning_) {
+        unit_.ZelResetMM();
+    }
+}
+
+void MasteringTool::setCycleRunning(bool running) {
+    cycleRunning_ = running;
+    refresh();
 }
 
 void MasteringTool::Form_Unload() {

@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QMetaObject>
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "base/live_value.h"
@@ -100,7 +101,11 @@ class MasteringTool : public LiveValueSink {
     void CommandUndo_Click();
     void SpinButtonChannel_SpinUp();
     void SpinButtonChannel_SpinDown();
+    // Clears MAX/MIN on the unit; refused while a part cycle runs, which clears them itself.
     void CommandResetMM_Click();
+    bool CommandResetMMEnabled() const { return !cycleRunning_; }
+    // A part cycle started or ended.
+    void setCycleRunning(bool running);
     // The main window asked for the open window in MasteringMode: when that is not the mode it
     // shows, it starts over on its channel in the new mode, leaving any half-done sequence.
     void modeAsked();
@@ -157,6 +162,8 @@ class MasteringTool : public LiveValueSink {
     int current_ = 0;  // 0 only before the first opening
     bool open_ = false;
     bool unitLost_ = false;
+    bool cycleRunning_ = false;
+    std::function<void()> gaugeTaken_;
     QString modeWord_ = QStringLiteral("Master");
     MasteringStep step_ = MasteringStep::AwaitMaster1;
     double reading1_ = 0;

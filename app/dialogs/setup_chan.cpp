@@ -401,7 +401,14 @@ void SetupChanTool::SpinButtonDecimals_SpinDown() {
 }
 
 void SetupChanTool::CommandResetMM_Click() {
-    unit_.ZelResetMM();
+    if (!cycleRunning_) {
+        unit_.ZelResetMM();
+    }
+}
+
+void SetupChanTool::setCycleRunning(bool running) {
+    cycleRunning_ = running;
+    refresh();
 }
 
 void SetupChanTool::showLiveValue(const QString &text, std::optional<float>) {

@@ -123,7 +123,11 @@ class SetupChanTool : public LiveValueSink {
     void CheckUse2Masters_Click(bool checked);
     void SpinButtonDecimals_SpinUp();
     void SpinButtonDecimals_SpinDown();
+    // Clears MAX/MIN on the unit; refused while a part cycle runs, which clears them itself.
     void CommandResetMM_Click();
+    bool CommandResetMMEnabled() const { return !cycleRunning_; }
+    // A part cycle started or ended.
+    void setCycleRunning(bool running);
 
     // LiveValueSink
     Source liveSource() const override { return Source::Channel; }
@@ -153,6 +157,7 @@ class SetupChanTool : public LiveValueSink {
 
     int current_ = 0;  // 0 only before the first opening
     bool modified_ = false;
+    bool cycleRunning_ = false;
     // Boxes the operator edited since the channel was shown or programmed: only those are
     // converted; the others keep the channel's exact values.
     std::array<bool, kChanBoxCount> touched_{};

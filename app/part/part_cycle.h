@@ -21,12 +21,16 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <map>
 #include <optional>
+#include <vector>
 
 #include "model/part_result.h"
+#include "unit/unit_api.h"
 
 namespace zelapp {
 
+class Channel;
 class ElapsedClock;
 class Setup;
 class UnitApi;
@@ -79,6 +83,11 @@ class PartCycle : public QObject {
     // Starts and stops polling every kPollMs on the event loop's timer; tests call poll().
     void startPolling();
     void stopPolling();
+    // A captured value as the grid shows it (ScanCycle::channelValueText); by default at the
+    // channel's decimals with the system's separator.
+    void setValueText(std::function<QString(const Channel &, float)> text) {
+        valueText_ = std::move(text);
+    }
 
     // ---- Commands ----
     // Starts a cycle; an empty text when it started, else why not: cycleRunning(), "unit lost"
@@ -116,6 +125,44 @@ class PartCycle : public QObject {
     void countersChanged();
 
   private:
+    // A channel judged and recorded, as the cycle follows it.
+    struct Followed {
+        int channel = 0;
+        bool dynamic = false;      // reads MAX, MIN or TIR, itself or through other channels
+        std::vector<int> probes;   // the setup's probes it reads, itself or through channels
+        std::vector<int> analogs;  // the same for analog inputs
+        // Settling: the lowest and highest reading since `since` (none yet read).
+        std::optional<double> low, high;
+        qint64 since = 0;
+        QString reason;  // why it is not valid ("range end T3", "read failed"); empty: valid
+    };
+    // Whether the step goes on after a call to the unit; false when the cycle ended.
+    enum class Go { On, Ended };
+
+    void start(const QString &id);
+    void setState(CycleState state);
+    // Ends a running cycle that cannot be completed: no values are kept.
+    void endNotCompleted(const QString &reason);
+    void end(PartResult result);
+    // The record of the part as far as it goes, the characteristics described as the setup
+    // has them now.
+    PartResult partRecord() const;
+    CharacteristicResult described(int channel) const;
+    // A read through the link; Go::Ended once the unit turned out lost (a running cycle has
+    // then ended).
+    Go read(int32_t (UnitApi::*call)(int32_t, float *), int number, float *value, int32_t *status);
+    // In auto: whether a part is on the gauge; none when the present channel cannot say.
+    std::optional<bool> partPresent(Go *go);
+    void pollIdle();
+    void pollRunning();
+    Go readFullScales();
+    // Whether every static characteristic has settled.
+    bool settle();
+    void clearMaxMin();
+    Go watchRangeEnds();
+    void capture();
+    void setupChanged(const SetupChange &change);
+
     UnitLink &unit_;
     Setup &setup_;
     const ActivePartProgram &program_;
@@ -129,6 +176,19 @@ class PartCycle : public QObject {
     qint64 count_ = 0;
     PartCounters counters_;
     QString nextId_;
+    std::function<QString(const Channel &, float)> valueText_;
+    // The cycle under way.
+    std::vector<Followed> followed_;
+    QString id_;
+    qint64 startedMs_ = 0;
+    qint64 clearedMs_ = 0;
+    QDateTime startedAt_;
+    bool fullScalesRead_ = false;
+    // The reading at or beyond which each input used is at its range end, by number.
+    std::map<int, double> probeEnds_;
+    std::map<int, double> analogEnds_;
+    // In auto, the held result waits for the part to be taken off.
+    bool waitForRemoval_ = false;
 };
 
 }  // namespace zelapp

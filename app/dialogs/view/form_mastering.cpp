@@ -72,6 +72,7 @@ void FormMastering::refresh() {
     ui_->CommandMaster->setText(tool_.CommandMasterCaption());
     ui_->CommandMaster->setEnabled(tool_.CommandMasterEnabled());
     ui_->CommandUndo->setEnabled(tool_.CommandUndoEnabled());
+    ui_->CommandResetMM->setEnabled(tool_.CommandResetMMEnabled());
 }
 
 void FormMastering::showLiveText(const QString &text) {

@@ -97,6 +97,7 @@ void FormSetupChan::refresh() {
              ui_->CommandNext, ui_->CommandProgram}) {
         control->setEnabled(enabled);
     }
+    ui_->CommandResetMM->setEnabled(tool_.CommandResetMMEnabled());
 }
 
 void FormSetupChan::showLiveText(const QString &text) {
