@@ -104,8 +104,9 @@ TEST_F(PartLinkTest, AMeasureRefusedByTheCycleIsANackWithItsReason) {
     f.session->dialogs().mastering.Form_Load();
     EXPECT_EQ(c->ask("EXECUTE\tMeasure"), "NACK\tEXECUTE\tMeasure\tbusy");
     f.session->dialogs().mastering.Form_Unload();
-    EXPECT_EQ(c->ask("EXECUTE\tMeasure"), "ACK\tEXECUTE\tMeasure");
     EXPECT_EQ(c->ask("EXECUTE\tStart"), "NACK\tEXECUTE\tStart\tunknown command");
+    f.session->unit().markLost();
+    EXPECT_EQ(c->ask("EXECUTE\tMeasure"), "NACK\tEXECUTE\tMeasure\tunit lost");
 }
 
 }  // namespace
