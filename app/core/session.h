@@ -17,6 +17,7 @@
 #include "base/wall_clock.h"
 #include "core/last_folder_chooser.h"
 #include "core/main_lifecycle.h"
+#include "core/part_link.h"
 #include "core/recent_setups.h"
 #include "core/scan_cycle.h"
 #include "core/startup.h"
@@ -220,6 +221,7 @@ class Session {
     DialogTools dialogs_;
     MainCommands commands_;
     LinkServer linkServer_;
+    PartLink partLink_;  // the service's topic "Part"
     MainLifecycle lifecycle_;
     UnitRecovery recovery_;
 };

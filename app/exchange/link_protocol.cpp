@@ -40,6 +40,11 @@ QByteArray reply(const QByteArray &first, const QByteArray &second, const QByteA
     return fields(first, second, third).append('\n');
 }
 
+QByteArray reply(const QByteArray &first, const QByteArray &second, const QByteArray &third,
+                 const QByteArray &fourth) {
+    return fields(first, second, third).append('\t').append(fourth).append('\n');
+}
+
 QByteArray dataLine(const QByteArray &item, const QByteArray &text) {
     return reply(kData, item, text);
 }
@@ -56,9 +61,12 @@ QString itemName(int channel) {
     return QStringLiteral("labelChan(%1)").arg(channel);
 }
 
-int itemChannel(const QByteArray &item) {
-    static constexpr char prefix[] = "labelchan(";
-    constexpr qsizetype prefixSize = sizeof(prefix) - 1;
+namespace {
+
+// The n of "prefix(n)", the prefix in lower case and matched without regard to case; 0 when the
+// item is not of that form.
+int indexedItem(const QByteArray &item, const char *prefix) {
+    const qsizetype prefixSize = qstrlen(prefix);
     if (item.size() < prefixSize + 2 || !item.endsWith(')') ||
         item.left(prefixSize).toLower() != prefix) {
         return 0;
@@ -78,8 +86,48 @@ int itemChannel(const QByteArray &item) {
     return channel <= 32767 ? channel : 0;
 }
 
-bool isServedTopic(const QByteArray &topic) {
-    return topic.compare(kTopic, Qt::CaseInsensitive) == 0;
+bool sameName(const QByteArray &text, const char *name) {
+    return text.compare(name, Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
+int itemChannel(const QByteArray &item) {
+    return indexedItem(item, "labelchan(");
+}
+
+Topic topicNamed(const QByteArray &topic) {
+    if (sameName(topic, kTopic)) {
+        return Topic::Display;
+    }
+    return sameName(topic, kPartTopic) ? Topic::Part : Topic::None;
+}
+
+QString resultItemName(int channel) {
+    return QStringLiteral("result(%1)").arg(channel);
+}
+
+int resultChannel(const QByteArray &item) {
+    return indexedItem(item, "result(");
+}
+
+QString partItemName(const QByteArray &item) {
+    for (const char *name : {kStateItem, kVerdictItem, kCountItem, kReasonItem, kIdItem}) {
+        if (sameName(item, name)) {
+            return QString::fromLatin1(name);
+        }
+    }
+    const int channel = resultChannel(item);
+    return channel > 0 ? resultItemName(channel) : QString();
+}
+
+QString partCommandName(const QByteArray &command) {
+    for (const char *name : {kMeasure, kCancel}) {
+        if (sameName(command, name)) {
+            return QString::fromLatin1(name);
+        }
+    }
+    return {};
 }
 
 bool parseLinkName(const QString &text, LinkName *link) {

@@ -10,6 +10,7 @@
 
 #include "exchange/link_address.h"
 #include "exchange/link_protocol.h"
+#include "exchange/link_server_clients.h"
 #include "exchange/peer_process.h"
 #include "setup/channel_labels.h"
 
@@ -48,20 +49,6 @@ void refuse(QLocalSocket *socket) {
 }
 
 }  // namespace
-
-struct LinkServer::Client {
-    QPointer<QLocalSocket> socket;
-    std::optional<qint64> peer;  // the client program's process id, where the system tells
-    qint64 connectedAtMs = 0;
-    bool inConversation = false;
-    bool closing = false;
-    QByteArray pending;  // replies and pushes not yet handed to the socket
-};
-
-struct LinkServer::Link {
-    Client *client;
-    QByteArray head;  // "DATA<TAB>item<TAB>", the item as the client spelled it
-};
 
 LinkServer::LinkServer(ChannelLabels &labels, LinkLimits limits, MonotonicMs now)
     : labels_(labels), limits_(limits), now_(now ? std::move(now) : MonotonicMs(steadyMs)) {
@@ -228,6 +215,8 @@ void LinkServer::handleLine(Client &client, const QByteArray &line) {
         advise(client, l.argument);
     } else if (l.verb == link::kUnadvise) {
         unadvise(client, l.argument);
+    } else if (l.verb == link::kExecute) {
+        execute(client, l.argument, l.hasArgument);
     } else if (l.verb == link::kTerminate) {
         send(client, link::reply(link::kAck, link::kTerminate));
         drop(client, true);
@@ -241,8 +230,9 @@ void LinkServer::initiate(Client &client, const QByteArray &topic) {
         send(client, link::reply(link::kNack, link::kInitiate, "conversation already open"));
         return;
     }
+    const link::Topic named = link::topicNamed(topic);
     const char *refusal = nullptr;
-    if (!link::isServedTopic(topic)) {
+    if (named == link::Topic::None || (named == link::Topic::Part && partTopic_ == nullptr)) {
         refusal = "unknown topic";
     } else if (conversations_ >= limits_.conversations) {
         refusal = "too many conversations";
@@ -253,6 +243,7 @@ void LinkServer::initiate(Client &client, const QByteArray &topic) {
         return;
     }
     client.inConversation = true;
+    client.topic = named;
     ++conversations_;
     send(client, link::reply(link::kAck, link::kInitiate));
     emit conversationOpened();
@@ -263,6 +254,10 @@ bool LinkServer::itemExists(int channel) const {
 }
 
 void LinkServer::request(Client &client, const QByteArray &item) {
+    if (client.topic == link::Topic::Part) {
+        requestPart(client, item);
+        return;
+    }
     const int channel = link::itemChannel(item);
     if (!itemExists(channel)) {
         send(client, link::reply(link::kNack, link::kRequest, item));
@@ -272,6 +267,10 @@ void LinkServer::request(Client &client, const QByteArray &item) {
 }
 
 void LinkServer::advise(Client &client, const QByteArray &item) {
+    if (client.topic == link::Topic::Part) {
+        advisePart(client, item);
+        return;
+    }
     const int channel = link::itemChannel(item);
     if (!itemExists(channel)) {
         send(client, link::reply(link::kNack, link::kAdvise, item));
@@ -280,7 +279,11 @@ void LinkServer::advise(Client &client, const QByteArray &item) {
     if (static_cast<int>(links_.size()) <= channel) {
         links_.resize(channel + 1);
     }
-    auto &links = links_[channel];
+    holdLink(links_[channel], client, item);
+    send(client, link::reply(link::kAck, link::kAdvise, item));
+}
+
+void LinkServer::holdLink(std::vector<Link> &links, Client &client, const QByteArray &item) {
     const auto held = std::find_if(links.begin(), links.end(),
                                    [&client](const Link &l) { return l.client == &client; });
     if (held != links.end()) {
@@ -288,10 +291,13 @@ void LinkServer::advise(Client &client, const QByteArray &item) {
     } else {
         links.push_back(Link{&client, dataHead(item)});
     }
-    send(client, link::reply(link::kAck, link::kAdvise, item));
 }
 
 void LinkServer::unadvise(Client &client, const QByteArray &item) {
+    if (client.topic == link::Topic::Part) {
+        unadvisePart(client, item);
+        return;
+    }
     const int channel = link::itemChannel(item);
     if (removeLink(client, channel) || itemExists(channel)) {
         send(client, link::reply(link::kAck, link::kUnadvise, item));
@@ -304,7 +310,10 @@ bool LinkServer::removeLink(Client &client, int channel) {
     if (channel < 1 || channel >= static_cast<int>(links_.size())) {
         return false;
     }
-    auto &links = links_[channel];
+    return removeLink(links_[channel], client);
+}
+
+bool LinkServer::removeLink(std::vector<Link> &links, Client &client) {
     const auto held = std::find_if(links.begin(), links.end(),
                                    [&client](const Link &l) { return l.client == &client; });
     if (held == links.end()) {
@@ -372,6 +381,9 @@ void LinkServer::drop(Client &client, bool graceful) {
         emit conversationClosed();
     }
     for (auto &links : links_) {
+        std::erase_if(links, [&client](const Link &l) { return l.client == &client; });
+    }
+    for (auto &[name, links] : partLinks_) {
         std::erase_if(links, [&client](const Link &l) { return l.client == &client; });
     }
     if (client.closing) {

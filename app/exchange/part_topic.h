@@ -11,12 +11,14 @@ namespace zelapp {
 class PartTopic {
   public:
     virtual ~PartTopic() = default;
-    // The text of an item ("state", "verdict", "count", "reason", "id", "result(n)"), already
-    // matched without regard to case; none when there is no such item (an unknown name, or a
-    // result of a channel the setup lacks).
+    // The text of an item ("state", "verdict", "count", "reason", "id", "result(n)"), named as
+    // the program names it (link::partItemName has matched the client's spelling without regard
+    // to case); none when there is no such item (an unknown name, or a result of a channel the
+    // setup lacks).
     virtual std::optional<QString> item(const QString &name) const = 0;
-    // Runs a command ("Measure", "Cancel"); an empty text when it was done, else the reason it
-    // was not ("cycle running", "no cycle", "unit lost", "busy", "unknown command").
+    // Runs a command ("Measure", "Cancel", as link::partCommandName names it); an empty text
+    // when it was done, else the reason it was not ("cycle running", "no cycle", "unit lost",
+    // "busy", "unknown command").
     virtual QString execute(const QString &command) = 0;
 };
 

@@ -120,8 +120,7 @@ class Conversation {
     Conversation &operator=(const Conversation &) = delete;
 
     int run(const QString &socketPath) {
-        if (connectTo(socketPath) && initiate() &&
-            (options_.verb == Verb::Request ? requestAll() : (adviseAll() && stream()))) {
+        if (connectTo(socketPath) && initiate() && converse()) {
             stop(kExitOk);
         }
         if (polite_) {
@@ -389,6 +388,42 @@ class Conversation {
                         true);
         }
         return unexpected(line);
+    }
+
+    bool converse() {
+        switch (options_.verb) {
+            case Verb::Request:
+                return requestAll();
+            case Verb::Advise:
+                return adviseAll() && stream();
+            case Verb::Execute:
+                return execute(options_.items.front());
+        }
+        return false;
+    }
+
+    // Has the service run a command: ACK, or NACK with the reason (none on a topic that runs
+    // no commands).
+    bool execute(const QString &name) {
+        const QByteArray command = link::toWire(name);
+        QByteArray line;
+        if (!send(link::reply(link::kExecute, command)) || !nextReply(&line)) {
+            return false;
+        }
+        if (line == link::fields(link::kAck, link::kExecute, command)) {
+            return true;
+        }
+        const QByteArray bare = link::fields(link::kNack, link::kExecute);
+        const QByteArray named = link::fields(link::kNack, link::kExecute, command);
+        if (line != bare && line != named && !line.startsWith(named + '\t')) {
+            return unexpected(line);
+        }
+        const QString reason = link::fromWire(line.mid(named.size() + 1));
+        return fail(kExitRefused,
+                    QStringLiteral("%1 refused the command %2%3")
+                        .arg(service(), quoted(name),
+                             reason.isEmpty() ? QString() : QStringLiteral(": ") + reason),
+                    true);
     }
 
     bool requestAll() {

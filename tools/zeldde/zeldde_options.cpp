@@ -168,18 +168,26 @@ ParsedOptions parseZelddeOptions(const QStringList &args) {
     }
 
     if (words.isEmpty()) {
-        return failure(QStringLiteral("no command given (request or advise)"));
+        return failure(QStringLiteral("no command given (request, advise or execute)"));
     }
     const QString verb = words.takeFirst();
     if (verb == QLatin1String("request")) {
         options.verb = Verb::Request;
     } else if (verb == QLatin1String("advise")) {
         options.verb = Verb::Advise;
+    } else if (verb == QLatin1String("execute")) {
+        options.verb = Verb::Execute;
     } else {
-        return failure(QStringLiteral("unknown command %1 (request or advise)").arg(quoted(verb)));
+        return failure(
+            QStringLiteral("unknown command %1 (request, advise or execute)").arg(quoted(verb)));
     }
     if (countGiven && options.verb != Verb::Advise) {
         return failure(QStringLiteral("--count goes with advise only"));
+    }
+    if (options.verb == Verb::Execute && words.size() != 1) {
+        // One answer, one exit status.
+        return failure(
+            QStringLiteral("execute wants one command for the service, such as Measure"));
     }
     if (words.isEmpty()) {
         return failure(QStringLiteral("no item given"));
@@ -225,6 +233,8 @@ ParsedOptions parseZelddeOptions(const QStringList &args) {
     }
     if (!topic.source.isEmpty()) {
         options.topic = topic.value;
+    } else if (options.verb == Verb::Execute) {
+        options.topic = QString::fromLatin1(zelapp::link::kPartTopic);
     }
     return parsed;
 }
@@ -233,6 +243,7 @@ QString zelddeUsage() {
     return QStringLiteral(
         "Usage: zeldde [OPTION]... request ITEM...\n"
         "       zeldde [OPTION]... advise [--count N] ITEM...\n"
+        "       zeldde [OPTION]... execute COMMAND\n"
         "Try 'zeldde --help' for more information.\n");
 }
 
@@ -240,7 +251,9 @@ QString zelddeHelp() {
     return QStringLiteral(
         "Usage: zeldde [OPTION]... request ITEM...\n"
         "       zeldde [OPTION]... advise [--count N] ITEM...\n"
-        "Reads live values from the service of a running program (zelapp by default).\n"
+        "       zeldde [OPTION]... execute COMMAND\n"
+        "Reads live values from the service of a running program (zelapp by default), or has\n"
+        "it run a command.\n"
         "\n"
         "Commands:\n"
         "  request ITEM...   print the present text of each item on a line of its own, in\n"
@@ -249,15 +262,20 @@ QString zelddeHelp() {
         "                    line every time the text of one of them changes; runs until\n"
         "                    --count lines were printed, the service goes away, or it is\n"
         "                    interrupted (Ctrl+C)\n"
+        "  execute COMMAND   have the service run the command and print nothing when it\n"
+        "                    did; on the topic Part, Measure starts a part cycle and\n"
+        "                    Cancel cancels the running one\n"
         "\n"
         "An ITEM is a channel's value holder, such as labelChan(1), or a link pasted from\n"
         "the program, such as zelapp|Display!labelChan(1), which also names the service and\n"
-        "the topic. Texts are printed exactly as the program shows them: a positive value\n"
+        "the topic. On the topic Part the items are state, verdict, count, reason, id and\n"
+        "result(n). Texts are printed exactly as the program shows them: a positive value\n"
         "keeps its leading blank, and a channel not read yet shows DDE.\n"
         "\n"
         "Options:\n"
         "  --service NAME    the program to ask (default zelapp; case does not matter)\n"
-        "  --topic NAME      the topic of the conversation (default Display)\n"
+        "  --topic NAME      the topic of the conversation (default Display; Part for\n"
+        "                    execute)\n"
         "  --count N         advise: stop after N printed lines in all\n"
         "  --wait SECONDS    keep trying to reach the service for up to SECONDS (default 0:\n"
         "                    try once); for scripts that start the program just before\n"
@@ -271,9 +289,10 @@ QString zelddeHelp() {
         "  0  done (advise: also when interrupted)\n"
         "  1  usage error\n"
         "  2  the service is not running\n"
-        "  3  the service refused the topic or an item\n"
+        "  3  the service refused the topic, an item or the command (the message gives\n"
+        "     the service's reason, such as \"cycle running\")\n"
         "  4  the connection was lost, or the service answered something unexpected\n"
-        "  128+N  request ended by signal N before it was done\n");
+        "  128+N  request or execute ended by signal N before it was done\n");
 }
 
 }  // namespace zeldde

@@ -7,14 +7,16 @@
 
 namespace zeldde {
 
-enum class Verb { Request, Advise };
+enum class Verb { Request, Advise, Execute };
 
 struct Options {
     Verb verb = Verb::Request;
     QString service = QStringLiteral("zelapp");
+    // Display, or Part for execute, unless an option or a link names another.
     QString topic = QStringLiteral("Display");
     // As they go on the wire: a pasted link gives the item it names. Exact repeats are kept
     // for request (each prints a line) and dropped for advise (one hot link per item).
+    // execute: the one command.
     QStringList items;
     // advise: stop after this many printed lines in all; 0 for no bound.
     int count = 0;

@@ -67,12 +67,34 @@ TEST(LinkItems, AnythingButPlainDecimalNamesNoChannel) {
     EXPECT_EQ(link::itemChannel(QByteArray("labelChan(1\0)", 13)), 0);
 }
 
-TEST(LinkItems, TopicMatchesWithoutRegardToCase) {
-    EXPECT_TRUE(link::isServedTopic("Display"));
-    EXPECT_TRUE(link::isServedTopic("DISPLAY"));
-    EXPECT_FALSE(link::isServedTopic("Display "));
-    EXPECT_FALSE(link::isServedTopic("System"));
-    EXPECT_FALSE(link::isServedTopic(""));
+TEST(LinkItems, TopicsMatchWithoutRegardToCase) {
+    EXPECT_EQ(link::topicNamed("Display"), link::Topic::Display);
+    EXPECT_EQ(link::topicNamed("DISPLAY"), link::Topic::Display);
+    EXPECT_EQ(link::topicNamed("Part"), link::Topic::Part);
+    EXPECT_EQ(link::topicNamed("pART"), link::Topic::Part);
+    for (const char *topic : {"Display ", "Part ", "Parts", "System", ""}) {
+        EXPECT_EQ(link::topicNamed(topic), link::Topic::None) << topic;
+    }
+}
+
+TEST(LinkItems, PartItemsAndCommandsTakeTheProgramsSpellingWhateverTheCase) {
+    EXPECT_EQ(link::partItemName("STATE"), QStringLiteral("state"));
+    EXPECT_EQ(link::partItemName("Verdict"), QStringLiteral("verdict"));
+    EXPECT_EQ(link::partItemName("count"), QStringLiteral("count"));
+    EXPECT_EQ(link::partItemName("ReAsOn"), QStringLiteral("reason"));
+    EXPECT_EQ(link::partItemName("ID"), QStringLiteral("id"));
+    EXPECT_EQ(link::partItemName("Result(12)"), QStringLiteral("result(12)"));
+    EXPECT_EQ(link::resultChannel("RESULT(255)"), 255);
+    // Channels are named as labelChan(n) names them; the Display items are not Part items.
+    for (const char *item : {"result(0)", "result(01)", "result( 1)", "result(32768)", "result()",
+                             "results(1)", "state ", "labelChan(1)", "", "verdicts"}) {
+        EXPECT_TRUE(link::partItemName(item).isEmpty()) << item;
+    }
+    EXPECT_EQ(link::partCommandName("MEASURE"), QStringLiteral("Measure"));
+    EXPECT_EQ(link::partCommandName("cancel"), QStringLiteral("Cancel"));
+    for (const char *command : {"Measure ", "Reset", "", "[Measure]"}) {
+        EXPECT_TRUE(link::partCommandName(command).isEmpty()) << command;
+    }
 }
 
 TEST(LinkNames, PastedLinksSplitIntoServiceTopicAndItem) {

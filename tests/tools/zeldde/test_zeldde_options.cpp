@@ -58,6 +58,26 @@ TEST(ZelddeOptions, CommandsTakeTheirItemsInOrderWithTheDefaults) {
     EXPECT_EQ(advise.items, items({"labelChan(1)", "LABELCHAN(1)"}));
 }
 
+TEST(ZelddeOptions, ExecuteTakesOneCommandOnTheTopicPartUnlessTopicSaysOtherwise) {
+    const Options execute = accepted({"execute", "Measure"});
+    EXPECT_EQ(execute.verb, Verb::Execute);
+    EXPECT_EQ(execute.items, items({"Measure"}));
+    EXPECT_EQ(execute.topic, QStringLiteral("Part"));
+    EXPECT_EQ(accepted({"--topic", "Display", "execute", "cancel"}).topic,
+              QStringLiteral("Display"));
+    EXPECT_EQ(accepted({"execute", "zelapp|Display!Measure"}).topic, QStringLiteral("Display"));
+    // The other commands keep Display.
+    EXPECT_EQ(accepted({"request", "state"}).topic, QStringLiteral("Display"));
+
+    EXPECT_NE(refused({"execute"}).find("one command"), std::string::npos);
+    EXPECT_NE(refused({"execute", "Measure", "Cancel"}).find("one command"), std::string::npos);
+    EXPECT_NE(refused({"execute", "--count", "1", "Measure"}).find("advise"), std::string::npos);
+    refused({"execute", ""});
+    refused({"execute", "Mea\tsure"});
+    refused({"EXECUTE", "Measure"});
+    EXPECT_NE(zeldde::zelddeUsage().indexOf(QStringLiteral("execute COMMAND")), -1);
+}
+
 TEST(ZelddeOptions, OptionsGoAnywhereInBothSpellings) {
     const Options options = accepted(
         {"--service", "other", "advise", "--topic=Values", "a", "--count", "3", "b", "--wait=30"});
@@ -86,7 +106,9 @@ TEST(ZelddeOptions, WithoutACommandOrItemsNothingIsDone) {
     EXPECT_NE(refused({"--wait", "3"}).find("no command"), std::string::npos);
     EXPECT_NE(refused({"request"}).find("no item"), std::string::npos);
     EXPECT_NE(refused({"advise", "--count", "2"}).find("no item"), std::string::npos);
-    EXPECT_NE(refused({"poke", "labelChan(1)"}).find("poke"), std::string::npos);
+    const std::string poke = refused({"poke", "labelChan(1)"});
+    EXPECT_NE(poke.find("poke"), std::string::npos);
+    EXPECT_NE(poke.find("execute"), std::string::npos);
     // Commands are words of their own: no other spelling.
     refused({"REQUEST", "labelChan(1)"});
     refused({"labelChan(1)"});

@@ -283,6 +283,39 @@ TEST_F(ZelddeWithApp, RefusedTopicsAndItemsEndWithStatus3) {
     EXPECT_EQ(still.out, kChannel1 + QLatin1Char('\n'));
 }
 
+TEST_F(ZelddeWithApp, ARemoteMeasureIsAckedAndTheCountThenTheVerdictFollow) {
+    // The count is followed before the cycle starts, so that its change cannot be missed.
+    QProcess watcher;
+    startZeldde(watcher, args({"advise", "--count", "2", "zelapp|Part!count"}));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_EQ(readLines(watcher, 1, clock), QStringList({QStringLiteral("count\t0")}))
+        << watcher.readAllStandardError().toStdString();
+
+    const Outcome measure = zeldde(args({"execute", "Measure"}));
+    EXPECT_EQ(measure.status, 0) << measure.err.toStdString();
+    EXPECT_EQ(measure.out, QString());
+    ASSERT_EQ(readLines(watcher, 1, clock), QStringList({QStringLiteral("count\t1")}))
+        << watcher.readAllStandardError().toStdString() << appOutput();
+    ASSERT_TRUE(watcher.waitForFinished(kDeadlineMs));
+    EXPECT_EQ(watcher.exitCode(), 0);
+
+    // Channel 1 reads 0.0083 (a warning), channel 2 0.016 (a reject, upper side).
+    const Outcome part = zeldde(args(
+        {"--topic", "part", "request", "verdict", "Result(1)", "result(2)", "reason", "state"}));
+    EXPECT_EQ(part.status, 0) << part.err.toStdString();
+    EXPECT_EQ(part.out, QStringLiteral("R+\n") + kChannel1 + QLatin1Char('\n') + kChannel2 +
+                            QStringLiteral("\n\nRESULT\n"));
+
+    // No cycle runs now; the topic Display runs no commands.
+    const Outcome cancel = zeldde(args({"execute", "cancel"}));
+    EXPECT_EQ(cancel.status, 3);
+    EXPECT_EQ(
+        cancel.err,
+        QStringLiteral("zeldde: service \"zelapp\" refused the command \"cancel\": no cycle\n"));
+    EXPECT_EQ(zeldde(args({"--topic", "Display", "execute", "Measure"})).status, 3);
+}
+
 TEST_F(ZelddeWithApp, AnAbsentServiceEndsWithStatus2NamingItsSocket) {
     const Outcome option = zeldde(args({"request", "--service", "nosuch", "labelChan(1)"}));
     EXPECT_EQ(option.status, 2);

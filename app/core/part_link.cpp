@@ -1,0 +1,83 @@
+#include "core/part_link.h"
+
+#include <algorithm>
+
+#include "exchange/link_protocol.h"
+#include "exchange/link_server.h"
+#include "model/part_result.h"
+#include "part/part_cycle.h"
+#include "setup/setup.h"
+
+namespace zelapp {
+
+PartLink::PartLink(PartCycle &cycle, const Setup &setup, LinkServer &server)
+    : cycle_(cycle), setup_(setup), server_(server) {
+    server_.setPartTopic(this);
+    // The cycle emits partEnded before stateChanged(Result): the part's items, then the state.
+    QObject::connect(&cycle_, &PartCycle::partEnded, &context_,
+                     [this] { server_.partItemsChanged(partItems()); });
+    QObject::connect(&cycle_, &PartCycle::stateChanged, &context_,
+                     [this] { server_.partItemsChanged({QString::fromLatin1(link::kStateItem)}); });
+}
+
+PartLink::~PartLink() {
+    server_.setPartTopic(nullptr);
+}
+
+QStringList PartLink::partItems() const {
+    QStringList items;
+    const int channels = setup_.channelCount();
+    items.reserve(channels + 5);
+    for (int n = 1; n <= channels; ++n) {
+        items.append(link::resultItemName(n));
+    }
+    for (const char *name :
+         {link::kIdItem, link::kReasonItem, link::kVerdictItem, link::kCountItem}) {
+        items.append(QString::fromLatin1(name));
+    }
+    return items;
+}
+
+std::optional<QString> PartLink::item(const QString &name) const {
+    const std::optional<PartResult> &last = cycle_.lastResult();
+    if (name == QLatin1String(link::kStateItem)) {
+        return cycle_.stateText();
+    }
+    if (name == QLatin1String(link::kVerdictItem)) {
+        return last ? verdictCode(last->verdict) : QString();
+    }
+    if (name == QLatin1String(link::kCountItem)) {
+        return QString::number(cycle_.count());
+    }
+    if (name == QLatin1String(link::kReasonItem)) {
+        return last ? last->reason : QString();
+    }
+    if (name == QLatin1String(link::kIdItem)) {
+        return last ? last->id : QString();
+    }
+    const int channel = link::resultChannel(name.toLatin1());
+    if (channel < 1 || channel > setup_.channelCount()) {
+        return std::nullopt;
+    }
+    if (!last) {
+        return QString();
+    }
+    const auto &characteristics = last->characteristics;
+    const auto found =
+        std::find_if(characteristics.begin(), characteristics.end(),
+                     [channel](const CharacteristicResult &c) { return c.channel == channel; });
+    // Not a characteristic, or not valid: nothing was captured that counts.
+    return found != characteristics.end() && found->value ? found->text : QString();
+}
+
+QString PartLink::execute(const QString &command) {
+    if (command == QLatin1String(link::kMeasure)) {
+        return cycle_.measure();
+    }
+    if (command == QLatin1String(link::kCancel)) {
+        return cycle_.cancel();
+    }
+    return QString::fromLatin1(link::kUnknownCommand);
+}
+
+}  // namespace zelapp
