@@ -8,8 +8,8 @@
 #   tools/screenshot.sh --help-pictures <build-dir> <folder>
 #   tools/screenshot.sh --result-window <build-dir> <output.png>
 #
-# With --result-window it takes the part result window after a part measured with F9 (for
-# docs/result-window.png).
+# With --result-window it takes the part result window once the demo's part program has
+# measured a part (for docs/result-window.png).
 #
 # Needs xvfb-run, xauth, xdotool and ImageMagick (`make deps` installs them). Runs under its own
 # Xvfb (1280x1024, 96 dpi, so a twip is 1/15 pixel as on a usual desktop), with private settings,
@@ -318,30 +318,26 @@ inside_help() {
     compose_windows "$WORK/screen.png" "$dir/no-unit.png" "$MAIN" "$GRID" "$BARS"
 }
 
-# The result window after a part: opened with the main window's "P&arts" (Alt+A), F9 pressed
-# in it once a part has settled on the gauge, the picture taken while the result is held (the
-# part stays on until 4.5 s of each 5 s cycle).
+# The result window after a part: opened with the main window's "P&arts" (Alt+A); the demo's
+# part program starts each cycle as a part comes onto the gauge, so the picture is taken once
+# the live-value service says a result is held (the part stays on until 4.5 s of each 5 s
+# cycle, and the result with it).
 inside_result() {
     BUILD=$1
-    local out=$2 id seconds waited
+    local out=$2 id waited state=""
     start_demo "${out%.png}"
     place_displays
     id=$(open_from_menu '^Part Result$' alt+a)
     xdotool windowsize --sync "$id" 960 720
     for ((waited = 0; waited < 300; waited++)); do
-        seconds=$(unit_seconds)
-        part_settled "$seconds" && break
+        state=$("$BUILD/bin/zeldde" --topic Part request state 2>/dev/null) || true
+        [ "$state" = RESULT ] && break
         sleep 0.05
     done
-    xdotool windowfocus --sync "$id"
-    xdotool key --clearmodifiers F9
-    for ((waited = 0; waited < 300; waited++)); do
-        seconds=$(unit_seconds)
-        if awk -v t="$seconds" 'BEGIN { p = t - 5 * int(t / 5); exit !(p >= 3.2 && p <= 4.0) }'; then
-            break
-        fi
-        sleep 0.05
-    done
+    if [ "$state" != RESULT ]; then
+        echo "No part result was held within 15 s." >&2
+        return 1
+    fi
     shoot_window "$id" "$out"
 }
 

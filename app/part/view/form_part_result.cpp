@@ -101,7 +101,8 @@ FormPartResult::FormPartResult(Session &session, QWidget *parent)
 
     PartCycle &cycle = session_.partCycle();
     connect(&cycle, &PartCycle::stateChanged, this, [this](CycleState state) {
-        if (state == CycleState::Settling) {
+        // A refusal ("cycle running") was about the cycle that has now ended or begun.
+        if (state == CycleState::Settling || (state == CycleState::Result && refusalShown_)) {
             showMessage({});
             // The identifier given for the part put on went with it; the next needs its own.
             if (!pendingId_.isEmpty() && ui_->TextPartId->text().trimmed() == pendingId_) {
@@ -172,6 +173,7 @@ QString FormPartResult::measure() {
         showMessage(line + u": type or scan it, then Measure"_s);
     } else {
         showMessage(line);
+        refusalShown_ = true;
     }
     emit measureAnswered(line);
     return line;
@@ -355,6 +357,7 @@ void FormPartResult::placeTiles() {
 }
 
 void FormPartResult::showMessage(const QString &text) {
+    refusalShown_ = false;
     ui_->LabelMessage->setText(text);
 }
 

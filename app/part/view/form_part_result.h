@@ -80,9 +80,10 @@ class FormPartResult : public QWidget {
     WindowPlacer *placer_;  // a child of the window
     ResultBoard board_;
     std::vector<Tile> tiles_;
-    bool placed_ = false;   // the stored place was applied
-    qint64 announced_ = 0;  // the count of the last part told to screen readers
-    QString pendingId_;     // the identifier given for the next part put on
+    bool placed_ = false;        // the stored place was applied
+    qint64 announced_ = 0;       // the count of the last part told to screen readers
+    QString pendingId_;          // the identifier given for the next part put on
+    bool refusalShown_ = false;  // the message line says why a Measure was refused
 };
 
 }  // namespace zelapp

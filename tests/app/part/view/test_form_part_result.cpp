@@ -341,9 +341,16 @@ TEST_F(MeasuredPartTest, AMeasureTakenClearsTheRefusalFromTheStatusLine) {
     mainAction(u"ActionMeasure"_s)->trigger();
     EXPECT_TRUE(cycle().running());
     EXPECT_TRUE(status->text().isEmpty());
-    // A second Measure while one runs is refused.
-    mainAction(u"ActionMeasure"_s)->trigger();
+    // A second Measure while one runs is refused, in the result window until the part ends.
+    FormPartResult *r = opened();
+    r->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(r));
+    QTest::keyClick(r, Qt::Key_F9);
     EXPECT_EQ(status->text(), u"Measure refused: cycle running"_s);
+    auto *message = child<QLabel>(r, u"LabelMessage"_s);
+    EXPECT_EQ(message->text(), u"Measure refused: cycle running"_s);
+    ASSERT_TRUE(stepToResult());
+    EXPECT_TRUE(message->text().isEmpty());
 }
 
 }  // namespace
