@@ -56,10 +56,6 @@ constexpr int kGridHeightPx = 900;
 
 using Clock = std::chrono::steady_clock;
 
-double msSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
 double sum(const std::vector<double> &values) {
     double total = 0;
     for (double v : values) {
@@ -197,10 +193,10 @@ Result measure(zeltest::AppFixture &f, const std::function<void()> &beforeTick,
         const long gridBefore = counter.gridCells;
         const auto start = Clock::now();
         window.Timer1_Timer();
-        const double tick = msSince(start);
+        const double tick = zelbench::msSince(start);
         const auto paintStart = Clock::now();
         paintPending();
-        const double paint = msSince(paintStart);
+        const double paint = zelbench::msSince(paintStart);
         if (t < kWarmUpTicks) {
             continue;
         }
@@ -222,10 +218,10 @@ Result measure(zeltest::AppFixture &f, const std::function<void()> &beforeTick,
     for (int i = 0; i < kGrabs; ++i) {
         auto start = Clock::now();
         const QPixmap barImage = bars.grab();
-        barGrabs.push_back(msSince(start));
+        barGrabs.push_back(zelbench::msSince(start));
         start = Clock::now();
         const QPixmap gridImage = window.gridWindow()->grab();
-        gridGrabs.push_back(msSince(start));
+        gridGrabs.push_back(zelbench::msSince(start));
     }
     for (int i = 0; i < kChannels; ++i) {
         if (const zelapp::LGauge *g = bars.gauge(i)) {

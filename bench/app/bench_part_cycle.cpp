@@ -19,6 +19,7 @@
 #include "compare_rounds.h"
 #include "emulator_process.h"
 #include "session_fixture.h"
+#include "session_start.h"
 #include "setup/setup.h"
 #include "temp_folder.h"
 #include "timed_unit.h"
@@ -31,10 +32,6 @@ constexpr int kCycles = 60;
 constexpr int kTicks = 200;
 constexpr double kTargetMs = 2.0;
 using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 void report(const char *what, const std::vector<double> &ms) {
     if (ms.empty()) {
@@ -56,20 +53,11 @@ int main() {
         std::fprintf(stderr, "zel8d did not start: %s\n", emulator.errors().c_str());
         return 1;
     }
-    zelapp::ZelcommBinding binding(QString::fromUtf8(ZELCOMM_DIR), [](const QString &m) {
-        std::fprintf(stderr, "%s\n", m.toLocal8Bit().constData());
-    });
+    zelapp::ZelcommBinding binding(QString::fromUtf8(ZELCOMM_DIR), zelbench::printLibraryFailure);
     zelbench::TimedUnit unit(binding);
     zeltest::SessionFixture f(&unit);
     binding.installMessageHook(f.prompter);
-    QFile ini(QDir(f.programFolder()).filePath(QStringLiteral("zelapp.ini")));
-    if (!ini.open(QIODevice::WriteOnly) ||
-        ini.write("[ZELAPP Version 6.01]\r\n[General Setup]\r\nMaxChannel= 32 \r\n") < 0) {
-        return 1;
-    }
-    ini.close();
-    if (f.start() != zelapp::StartupResult::Running) {
-        std::fprintf(stderr, "no unit\n");
+    if (!zelbench::startWithChannels(f, 32)) {
         return 1;
     }
     zelapp::Setup &setup = f.setup();
@@ -117,7 +105,7 @@ int main() {
             const auto libraryBefore = unit.spent;
             const auto start = Clock::now();
             cycle.poll();
-            const double ms = msSince(start);
+            const double ms = zelbench::msSince(start);
             libraryMs.push_back(
                 std::chrono::duration<double, std::milli>(unit.spent - libraryBefore).count());
             const char *kind = settling          ? "settling"
@@ -133,7 +121,7 @@ int main() {
     const auto tick = [&f] {
         const auto start = Clock::now();
         f.session->scan().Timer1_Timer();
-        return msSince(start);
+        return zelbench::msSince(start);
     };
     std::vector<double> alone, withCycle;
     for (int t = 0; t < kTicks; ++t) {

@@ -21,6 +21,12 @@ inline double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+// Milliseconds since `start` on the steady clock.
+inline double msSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
 // The value below which `share` (0..1) of the values lie, by the nearest rank.
 inline double percentile(std::vector<double> values, double share) {
     std::sort(values.begin(), values.end());
