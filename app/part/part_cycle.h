@@ -136,7 +136,7 @@ class PartCycle : public QObject {
         qint64 since = 0;
         QString reason;  // why it is not valid ("range end T3", "read failed"); empty: valid
     };
-    // Whether the step goes on after a call to the unit; false when the cycle ended.
+    // Whether a step goes on after its calls to the unit: Ended once the unit turned out lost.
     enum class Go { On, Ended };
 
     void start(const QString &id);

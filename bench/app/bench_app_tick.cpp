@@ -13,6 +13,7 @@
 #include "compare_rounds.h"
 #include "emulator_process.h"
 #include "session_fixture.h"
+#include "session_start.h"
 #include "setup/setup.h"
 #include "setup/setup_reader.h"
 #include "setup/setup_writer.h"
@@ -30,21 +31,12 @@ int main() {
         return 1;
     }
 
-    zelapp::ZelcommBinding binding(QString::fromUtf8(ZELCOMM_DIR), [](const QString &m) {
-        std::fprintf(stderr, "%s\n", m.toLocal8Bit().constData());
-    });
+    zelapp::ZelcommBinding binding(QString::fromUtf8(ZELCOMM_DIR), zelbench::printLibraryFailure);
     zelbench::TimedUnit unit(binding);
     // The program's own session, as main() builds it, over the timed library.
     zeltest::SessionFixture f(&unit);
     binding.installMessageHook(f.prompter);
-    QFile ini(QDir(f.programFolder()).filePath(QStringLiteral("zelapp.ini")));
-    if (!ini.open(QIODevice::WriteOnly) ||
-        ini.write("[ZELAPP Version 6.01]\r\n[General Setup]\r\nMaxChannel= 255 \r\n") < 0) {
-        return 1;
-    }
-    ini.close();
-    if (f.start() != zelapp::StartupResult::Running) {
-        std::fprintf(stderr, "no unit\n");
+    if (!zelbench::startWithChannels(f, 255)) {
         return 1;
     }
     zelapp::Setup &setup = f.setup();

@@ -31,6 +31,8 @@
 #include "emulator_process.h"
 #include "exchange/link_server.h"
 #include "link_clients.h"
+#include "part/part_cycle.h"
+#include "setup/part_program.h"
 #include "setup/setup.h"
 #include "timed_unit.h"
 #include "unit/zelcomm_binding.h"
@@ -43,6 +45,9 @@ constexpr int kTicks = 200;
 constexpr int kWarmUpTicks = 10;  // the first paints build every gauge's scale
 constexpr int kGrabs = 20;
 constexpr double kTargetMs = 20.0;
+// The run with part cycles: their characteristics, and the cycle's polls in one tick period.
+constexpr int kPartCharacteristics = 32;
+constexpr int kPollsPerTick = 400 / zelapp::PartCycle::kPollMs;
 // The bar window holds 255 gauges in 7 rows of up to 37; the grid shows about 40 rows.
 constexpr int kBarWidthPx = 1200;
 constexpr int kBarHeightPx = 900;
@@ -50,16 +55,6 @@ constexpr int kGridWidthPx = 300;
 constexpr int kGridHeightPx = 900;
 
 using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double percentile(std::vector<double> values, double share) {
-    std::sort(values.begin(), values.end());
-    const auto rank = static_cast<size_t>(std::ceil(share * static_cast<double>(values.size())));
-    return values[std::clamp<size_t>(rank, 1, values.size()) - 1];
-}
 
 double sum(const std::vector<double> &values) {
     double total = 0;
@@ -105,6 +100,7 @@ struct Result {
     std::array<int, 4> zones{};  // gauges per zone after the last tick
     double barGrabMs = 0, gridGrabMs = 0;
     int gauges = 0, rows = 0;
+    int parts = 0;  // part cycles started between the ticks
     QSize barSize;
     bool ok = false;
 };
@@ -197,10 +193,10 @@ Result measure(zeltest::AppFixture &f, const std::function<void()> &beforeTick,
         const long gridBefore = counter.gridCells;
         const auto start = Clock::now();
         window.Timer1_Timer();
-        const double tick = msSince(start);
+        const double tick = zelbench::msSince(start);
         const auto paintStart = Clock::now();
         paintPending();
-        const double paint = msSince(paintStart);
+        const double paint = zelbench::msSince(paintStart);
         if (t < kWarmUpTicks) {
             continue;
         }
@@ -222,10 +218,10 @@ Result measure(zeltest::AppFixture &f, const std::function<void()> &beforeTick,
     for (int i = 0; i < kGrabs; ++i) {
         auto start = Clock::now();
         const QPixmap barImage = bars.grab();
-        barGrabs.push_back(msSince(start));
+        barGrabs.push_back(zelbench::msSince(start));
         start = Clock::now();
         const QPixmap gridImage = window.gridWindow()->grab();
-        gridGrabs.push_back(msSince(start));
+        gridGrabs.push_back(zelbench::msSince(start));
     }
     for (int i = 0; i < kChannels; ++i) {
         if (const zelapp::LGauge *g = bars.gauge(i)) {
@@ -248,7 +244,7 @@ void report(const char *title, const Result &r) {
     const double tick = zelbench::median(r.tickMs);
     const double paint = zelbench::median(r.paintMs);
     const double total = zelbench::median(r.totalMs);
-    const double total90 = percentile(r.totalMs, 0.9);
+    const double total90 = zelbench::percentile(r.totalMs, 0.9);
     const double paintShare = 100.0 * sum(r.paintMs) / sum(r.totalMs);
     std::printf("  %s\n", title);
     std::printf(
@@ -258,7 +254,8 @@ void report(const char *title, const Result &r) {
     std::printf(
         "    tick %.2f ms (90th %.2f), painting %.2f ms (90th %.2f): %.0f%% of the time "
         "is painting\n",
-        tick, percentile(r.tickMs, 0.9), paint, percentile(r.paintMs, 0.9), paintShare);
+        tick, zelbench::percentile(r.tickMs, 0.9), paint, zelbench::percentile(r.paintMs, 0.9),
+        paintShare);
     if (!r.libraryMs.empty()) {
         const double library = zelbench::median(r.libraryMs);
         std::printf("    of the tick, %.2f ms in the library (255 reads), %.2f ms in the program\n",
@@ -275,6 +272,9 @@ void report(const char *title, const Result &r) {
     std::printf(
         "    whole window painted once (grab): bars %.2f ms (%.3f ms a gauge), grid %.2f ms\n",
         r.barGrabMs, r.barGrabMs / std::max(1, r.gauges), r.gridGrabMs);
+    if (r.parts > 0) {
+        std::printf("    part cycles started between the ticks: %d\n", r.parts);
+    }
     if (!r.ok) {
         std::printf("    FAILED: the windows did not repaint every changed value\n");
     }
@@ -306,8 +306,10 @@ bool runWithChangingUnit(Result &r, double centre, double amplitude) {
 }
 
 // The program through the real library against zel8d; noise on the probes makes every
-// channel's value new at every scan.
-bool runWithEmulator(Result &r) {
+// channel's value new at every scan. With `partCycles`, parts are measured on the first 32
+// channels between the ticks: the eight polls of the cycle that fall in a 400 ms tick run
+// before each tick, outside its timing, and a new cycle starts as one ends.
+bool runWithEmulator(Result &r, bool partCycles) {
     zeltest::TempFolder devices;
     zeltest::ScopedEnv deviceDir("ZEL_DEVICE_DIR", devices.path().c_str());
     zeltest::EmulatorProcess emulator(ZEL8D_PATH, devices.path());
@@ -336,15 +338,37 @@ bool runWithEmulator(Result &r) {
     if (!prepared) {
         return false;
     }
+    zelapp::PartCycle &cycle = f.app->session().partCycle();
+    cycle.stopPolling();  // polled by hand, between the ticks
+    zelapp::PartProgram program;
+    for (int i = 1; i <= kPartCharacteristics; ++i) {
+        program.characteristics.push_back(i);
+    }
+    program.settleTimeMs = 0;  // the steady clock runs on: every poll moves the cycle on
+    f.app->session().partProgram().replace(program);
+    int parts = 0;
+    const auto pollCycle = [&] {
+        for (int p = 0; p < kPollsPerTick; ++p) {
+            if (!cycle.running()) {
+                cycle.measure();
+                ++parts;
+            }
+            cycle.poll();
+        }
+    };
     // One scan between ticks, outside the timing, as the unit would between two timer ticks.
     bool scanned = true;
     r = measure(
         f,
         [&] {
             scanned = scanned && emulator.control({"scan", "1"}).rfind("OK", 0) == 0;
+            if (partCycles) {
+                pollCycle();
+            }
         },
         &unit);
-    return noMessages(f) && r.ok && scanned;
+    r.parts = parts;
+    return noMessages(f) && r.ok && scanned && (!partCycles || cycle.count() > 0);
 }
 
 // The program on a unit that costs nothing, with 63 clients that read and one that never does,
@@ -411,10 +435,11 @@ int main(int argc, char **argv) {
     // Between parts the probes rest at their stops: every channel is beyond its scale top.
     constexpr double kStopsCentre = 0.046;
     constexpr double kStopsAmplitude = 0.003;
-    Result sweep, stops, emulated;
+    Result sweep, stops, emulated, cycled;
     const bool sweepOk = runWithChangingUnit(sweep, 0.0, kSweepAmplitude);
     const bool stopsOk = runWithChangingUnit(stops, kStopsCentre, kStopsAmplitude);
-    const bool emulatedOk = runWithEmulator(emulated);
+    const bool emulatedOk = runWithEmulator(emulated, false);
+    const bool cycledOk = runWithEmulator(cycled, true);
     Result linked;
     int conversationsLeft = 0;
     const bool linkedOk = runWithLinkClients(linked, &conversationsLeft);
@@ -436,6 +461,9 @@ int main(int argc, char **argv) {
          "stops):",
          stops, stopsOk},
         {"through libzelcomm.so against zel8d (noise on the probes):", emulated, emulatedOk},
+        {"the same with parts measured on 32 channels between the ticks (8 cycle polls a "
+         "tick):",
+         cycled, cycledOk},
     };
     bool ok = true;
     for (const auto &run : runs) {

@@ -15,6 +15,7 @@
 #include "compare_rounds.h"
 #include "emulator_process.h"
 #include "session_fixture.h"
+#include "session_start.h"
 #include "temp_folder.h"
 #include "timed_unit.h"
 #include "unit/zelcomm_binding.h"
@@ -55,20 +56,11 @@ int main() {
         std::fprintf(stderr, "zel8d did not start: %s\n", emulator.errors().c_str());
         return 1;
     }
-    zelapp::ZelcommBinding binding(QString::fromUtf8(ZELCOMM_DIR), [](const QString &m) {
-        std::fprintf(stderr, "%s\n", m.toLocal8Bit().constData());
-    });
+    zelapp::ZelcommBinding binding(QString::fromUtf8(ZELCOMM_DIR), zelbench::printLibraryFailure);
     zelbench::TimedUnit unit(binding);
     zeltest::SessionFixture f(&unit);
     binding.installMessageHook(f.prompter);
-    QFile ini(QDir(f.programFolder()).filePath(QStringLiteral("zelapp.ini")));
-    if (!ini.open(QIODevice::WriteOnly) ||
-        ini.write("[ZELAPP Version 6.01]\r\n[General Setup]\r\nMaxChannel= 255 \r\n") < 0) {
-        return 1;
-    }
-    ini.close();
-    if (f.start() != zelapp::StartupResult::Running) {
-        std::fprintf(stderr, "no unit\n");
+    if (!zelbench::startWithChannels(f, 255)) {
         return 1;
     }
     const zelapp::SteadyClock steady;

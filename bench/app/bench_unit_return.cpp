@@ -15,6 +15,7 @@
 
 #include "emulator_process.h"
 #include "session_fixture.h"
+#include "session_start.h"
 #include "setup/setup.h"
 #include "temp_folder.h"
 #include "unit/library_messages.h"
@@ -60,21 +61,12 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "zel8d did not start: %s\n", emulator.errors().c_str());
         return 1;
     }
-    zelapp::ZelcommBinding binding(QString::fromUtf8(ZELCOMM_DIR), [](const QString &m) {
-        std::fprintf(stderr, "%s\n", m.toLocal8Bit().constData());
-    });
+    zelapp::ZelcommBinding binding(QString::fromUtf8(ZELCOMM_DIR), zelbench::printLibraryFailure);
     zelapp::ThreadAttemptRunner runner;
     zeltest::SessionFixture f(&binding, &runner);
     zelapp::LibraryMessagePrompter messages(f.prompter);
     binding.installMessageHook(messages);
-    QFile ini(QDir(f.programFolder()).filePath(QStringLiteral("zelapp.ini")));
-    if (!ini.open(QIODevice::WriteOnly) ||
-        ini.write("[ZELAPP Version 6.01]\r\n[General Setup]\r\nMaxChannel= 64 \r\n") < 0) {
-        return 1;
-    }
-    ini.close();
-    if (f.start() != zelapp::StartupResult::Running) {
-        std::fprintf(stderr, "no unit\n");
+    if (!zelbench::startWithChannels(f, 64)) {
         return 1;
     }
     for (int i = 1; i <= kChannels; ++i) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <vector>
 
@@ -18,6 +19,19 @@ struct Comparison {
 inline double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
+}
+
+// Milliseconds since `start` on the steady clock.
+inline double msSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+// The value below which `share` (0..1) of the values lie, by the nearest rank.
+inline double percentile(std::vector<double> values, double share) {
+    std::sort(values.begin(), values.end());
+    const auto rank = static_cast<size_t>(std::ceil(share * static_cast<double>(values.size())));
+    return values[std::clamp<size_t>(rank, 1, values.size()) - 1];
 }
 
 inline double microsecondsPerCall(int calls, const std::function<void()> &call) {

@@ -83,14 +83,25 @@ TEST_F(PartCycleWithEmulator, APartPutOnTheGaugeIsMeasuredAndItsResultHeldUntilI
     p.presentLow = 1;
     p.presentHigh = 3;
     f.session->partProgram().replace(p);
-    set("T1", "0.004");
 
+    qint64 clearedAt = -1;
+    QObject::connect(&cycle, &zelapp::PartCycle::stateChanged, [&](CycleState state) {
+        if (state == CycleState::Acquiring) {
+            clearedAt = f.scanClock.now;
+        }
+    });
     step();
     EXPECT_EQ(cycle.state(), CycleState::Ready);
+    set("T1", "0.009");  // the probe still travelling onto the part
     set("T2", "0.02");
     step();
     EXPECT_EQ(cycle.state(), CycleState::Settling);
+    step();
+    set("T1", "0.004");  // on the part
+    const qint64 arrived = f.scanClock.now;
     ASSERT_TRUE(stepUntil(CycleState::Result));
+    // Settled the settle time after the first reading on the part, at the poll after it.
+    EXPECT_EQ(clearedAt, arrived + zelapp::PartCycle::kPollMs + p.settleTimeMs);
     EXPECT_TRUE(cycle.lastResult()->completed);
     EXPECT_EQ(text(0), u" 0.0040"_s);
     EXPECT_EQ(cycle.lastResult()->verdict, zelapp::ToleranceVerdict::Good);

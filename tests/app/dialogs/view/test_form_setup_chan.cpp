@@ -141,3 +141,15 @@ TEST_F(FormSetupChanTest, APickOpensTheDialogModallyOnThePickedChannel) {
 }
 
 }  // namespace
+
+// A part cycle clears MAX/MIN itself: the dialog's Reset waits while one runs.
+TEST_F(FormSetupChanTest, ResetMaxMinIsOffWhileAPartCycleRuns) {
+    openFromMenu();
+    auto *reset = form()->findChild<QPushButton *>(u"CommandResetMM"_s);
+    EXPECT_TRUE(reset->isEnabled());
+    zelapp::PartCycle &cycle = f.app->session().partCycle();
+    ASSERT_EQ(cycle.measure(), QString());
+    EXPECT_FALSE(reset->isEnabled());
+    ASSERT_EQ(cycle.cancel(), QString());
+    EXPECT_TRUE(reset->isEnabled());
+}
