@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "file_size_limit.h"
 #include "history/network_folder.h"
 #include "part_samples.h"
 
@@ -246,6 +247,26 @@ TEST_F(PartStoreTest, AWriterHoldingTheFileMakesAnAppendFailAndTheNextOneSucceed
     const Appended appended = store.append(goodPart(), snapshot());
     ASSERT_TRUE(appended.ok());
     EXPECT_EQ(appended.serial, 2) << "the failed part counted nothing";
+}
+
+TEST_F(PartStoreTest, AFullDiskFailsAnAppendWithNothingOfItLeftAndTheStoreGoesOn) {
+    openStore(store);
+    ASSERT_TRUE(store.append(goodPart(), snapshot()).ok());
+    PartResult big = goodPart();
+    big.description = QString(200000, QLatin1Char('x'));
+    {
+        const qint64 largest =
+            qMax(QFileInfo(file).size(), QFileInfo(file + QStringLiteral("-wal")).size());
+        zeltest::FileSizeLimit limit(std::size_t(largest) + 4096);
+        ASSERT_TRUE(limit.active());
+        const Appended failed = store.append(big, snapshot());
+        ASSERT_FALSE(failed.ok());
+        EXPECT_FALSE(failed.failure->cause.isEmpty());
+    }
+    const Appended appended = store.append(big, snapshot());
+    ASSERT_TRUE(appended.ok()) << appended.failure->cause.toStdString();
+    EXPECT_EQ(appended.serial, 2);
+    EXPECT_EQ(store.newestBefore(0, 10).parts.size(), 2u);
 }
 
 TEST_F(PartStoreTest, PagesGoNewestFirstByIdAndFilter) {
