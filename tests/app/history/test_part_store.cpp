@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <numeric>
+#include <thread>
 
 #include "file_size_limit.h"
 #include "history/network_folder.h"
@@ -297,6 +300,51 @@ TEST_F(PartStoreTest, PagesGoNewestFirstByIdAndFilter) {
               (std::vector<qint64>{2, 3}))
         << "since inclusive, until exclusive";
     EXPECT_EQ(store.newestBefore(0, 10).parts[0].values.size(), 2u);
+}
+
+TEST_F(PartStoreTest, AReaderSeesEachCommittedPartAndWritesNothing) {
+    openStore(store);
+    ASSERT_TRUE(store.append(goodPart(), snapshot()).ok());
+    PartStore reader;
+    openStore(reader, {OpenOptions::kBusyTimeoutMs, true});
+    EXPECT_EQ(reader.uuid(), store.uuid());
+    EXPECT_EQ(reader.newestBefore(0, 10).parts.size(), 1u);
+    ASSERT_TRUE(store.append(goodPart(), snapshot()).ok())
+        << "a reader between pages holds nothing";
+    EXPECT_EQ(reader.newestBefore(0, 10).parts.size(), 2u);
+    EXPECT_FALSE(reader.append(goodPart(), snapshot()).ok());
+    EXPECT_FALSE(PartStore().open(dir.filePath(QStringLiteral("none.db")), {50, true}).ok());
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("none.db"))));
+}
+
+TEST_F(PartStoreTest, ThreadsWritingThroughTheirOwnConnectionsNeverShareASerial) {
+    openStore(store);  // creates the file before the threads race for it
+    constexpr int kEach = 15;
+    std::vector<std::vector<qint64>> serials(2);
+    std::vector<std::thread> threads;
+    for (std::vector<qint64> &mine : serials) {
+        threads.emplace_back([this, &mine] {
+            PartStore own;
+            if (!own.open(file).ok()) {
+                return;
+            }
+            for (int i = 0; i < kEach; ++i) {
+                const Appended appended = own.append(goodPart(), snapshot());
+                if (appended.ok()) {
+                    mine.push_back(appended.serial);
+                }
+            }
+        });
+    }
+    for (std::thread &thread : threads) {
+        thread.join();
+    }
+    std::vector<qint64> all = serials[0];
+    all.insert(all.end(), serials[1].begin(), serials[1].end());
+    std::sort(all.begin(), all.end());
+    std::vector<qint64> expected(2 * kEach);
+    std::iota(expected.begin(), expected.end(), 1);
+    EXPECT_EQ(all, expected);
 }
 
 TEST(NetworkFolder, NetworkFileSystemsAreKnownByTheirTypeAndATemporaryFolderIsLocal) {
