@@ -147,7 +147,7 @@ OpenOutcome PartStore::openFile(const OpenOptions &options) {
         if (!db_.open()) {
             failure = storeFailure(db_.lastError());
         } else {
-            failure = prepare(options.readOnly, &outcome.created);
+            failure = prepare(options, &outcome.created);
         }
     }
     if (failure) {
@@ -161,7 +161,8 @@ OpenOutcome PartStore::openFile(const OpenOptions &options) {
     return outcome;
 }
 
-std::optional<StoreFailure> PartStore::prepare(bool readOnly, bool *created) {
+std::optional<StoreFailure> PartStore::prepare(const OpenOptions &options, bool *created) {
+    const bool readOnly = options.readOnly;
     QSqlQuery query(db_);
     const auto run = [&query](const QString &statement) { return query.exec(statement); };
     if (!readOnly) {
@@ -174,7 +175,8 @@ std::optional<StoreFailure> PartStore::prepare(bool readOnly, bool *created) {
         query.finish();
     }
     // Both hold for this connection only: every connection that writes sets them.
-    if (!run(QStringLiteral("PRAGMA synchronous=FULL")) ||
+    if (!run(options.fullSync ? QStringLiteral("PRAGMA synchronous=FULL")
+                              : QStringLiteral("PRAGMA synchronous=NORMAL")) ||
         !run(QStringLiteral("PRAGMA foreign_keys=ON"))) {
         return storeFailure(query.lastError());
     }

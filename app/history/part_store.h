@@ -38,6 +38,9 @@ struct OpenOptions {
     int busyTimeoutMs = kBusyTimeoutMs;
     // Reads only: never creates, never changes the file, never sets a damaged one aside.
     bool readOnly = false;
+    // false only to measure what full sync costs: a part committed without it may be lost in
+    // a power cut.
+    bool fullSync = true;
 };
 
 struct OpenOutcome {
@@ -136,7 +139,7 @@ class PartStore {
 
   private:
     OpenOutcome openFile(const OpenOptions &options);
-    std::optional<StoreFailure> prepare(bool readOnly, bool *created);
+    std::optional<StoreFailure> prepare(const OpenOptions &options, bool *created);
     std::optional<StoreFailure> setAside(QString *newName);
     PartPage readParts(const QString &where, const std::vector<QVariant> &bindings, int limit,
                        const PartFilter &filter, bool newestFirst);
