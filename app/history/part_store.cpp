@@ -24,7 +24,10 @@ StoreFailure failureOf(const QString &cause) {
 }
 
 QString metaValue(QSqlQuery &query, const QString &key, std::optional<StoreFailure> *failure) {
-    query.prepare(QStringLiteral("SELECT value FROM meta WHERE key = ?"));
+    if (!query.prepare(QStringLiteral("SELECT value FROM meta WHERE key = ?"))) {
+        *failure = storeFailure(query.lastError());
+        return {};
+    }
     query.addBindValue(key);
     if (!query.exec()) {
         *failure = storeFailure(query.lastError());
@@ -147,7 +150,7 @@ OpenOutcome PartStore::openFile(const OpenOptions &options) {
         if (!db_.open()) {
             failure = storeFailure(db_.lastError());
         } else {
-            failure = prepare(options, &outcome.created);
+            failure = setUp(options, &outcome.created);
         }
     }
     if (failure) {
@@ -161,7 +164,7 @@ OpenOutcome PartStore::openFile(const OpenOptions &options) {
     return outcome;
 }
 
-std::optional<StoreFailure> PartStore::prepare(const OpenOptions &options, bool *created) {
+std::optional<StoreFailure> PartStore::setUp(const OpenOptions &options, bool *created) {
     const bool readOnly = options.readOnly;
     QSqlQuery query(db_);
     const auto run = [&query](const QString &statement) { return query.exec(statement); };
@@ -212,7 +215,9 @@ std::optional<StoreFailure> PartStore::prepare(const OpenOptions &options, bool 
             {QStringLiteral("created"),
              QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)}};
         for (const auto &[key, value] : rows) {
-            query.prepare(QStringLiteral("INSERT INTO meta (key, value) VALUES (?, ?)"));
+            if (!query.prepare(QStringLiteral("INSERT INTO meta (key, value) VALUES (?, ?)"))) {
+                return rollback(storeFailure(query.lastError()));
+            }
             query.addBindValue(key);
             query.addBindValue(value);
             if (!query.exec()) {
@@ -225,7 +230,7 @@ std::optional<StoreFailure> PartStore::prepare(const OpenOptions &options, bool 
     uuid_ = metaValue(query, QStringLiteral("uuid"), &failure);
     const QString version =
         failure ? QString() : metaValue(query, QStringLiteral("schema_version"), &failure);
-    if (failure && !failure->damaged) {
+    if (failure && failure->cause.contains(QStringLiteral("no such table"))) {
         failure = failureOf(QStringLiteral("not a parts history"));
     }
     if (!failure && (uuid_.isEmpty() || version.toInt() < 1)) {
@@ -287,7 +292,9 @@ Appended PartStore::append(const PartResult &part, const SetupSnapshot &setup) {
 
     const std::vector<RevisionCharacteristic> revision = revisionOf(part, setup);
     const QByteArray fingerprint = revisionFingerprint(revision);
-    query.prepare(QStringLiteral("SELECT id FROM revisions WHERE fingerprint = ?"));
+    if (!query.prepare(QStringLiteral("SELECT id FROM revisions WHERE fingerprint = ?"))) {
+        return fail();
+    }
     query.addBindValue(fingerprint);
     if (!query.exec()) {
         return fail();
@@ -295,16 +302,20 @@ Appended PartStore::append(const PartResult &part, const SetupSnapshot &setup) {
     qint64 revisionId = query.next() ? query.value(0).toLongLong() : 0;
     query.finish();
     if (revisionId == 0) {
-        query.prepare(QStringLiteral("INSERT INTO revisions (fingerprint) VALUES (?)"));
+        if (!query.prepare(QStringLiteral("INSERT INTO revisions (fingerprint) VALUES (?)"))) {
+            return fail();
+        }
         query.addBindValue(fingerprint);
         if (!query.exec()) {
             return fail();
         }
         revisionId = query.lastInsertId().toLongLong();
-        query.prepare(QStringLiteral(
-            "INSERT INTO revision_characteristics (revision_id, position, channel, description,"
-            " formula, decimals, units, lo_tol, lo_appr, hi_appr, hi_tol)"
-            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        if (!query.prepare(QStringLiteral(
+                "INSERT INTO revision_characteristics (revision_id, position, channel, description,"
+                " formula, decimals, units, lo_tol, lo_appr, hi_appr, hi_tol)"
+                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))) {
+            return fail();
+        }
         for (std::size_t i = 0; i < revision.size(); ++i) {
             const RevisionCharacteristic &c = revision[i];
             const QVariant values[] = {revisionId,
@@ -327,9 +338,10 @@ Appended PartStore::append(const PartResult &part, const SetupSnapshot &setup) {
         }
     }
 
-    query.prepare(
-        QStringLiteral("SELECT COALESCE(MAX(serial), 0) + 1 FROM parts"
-                       " WHERE part_number = ?"));
+    if (!query.prepare(QStringLiteral("SELECT COALESCE(MAX(serial), 0) + 1 FROM parts"
+                                      " WHERE part_number = ?"))) {
+        return fail();
+    }
     query.addBindValue(text(part.number));
     if (!query.exec() || !query.next()) {
         return fail();
@@ -340,10 +352,12 @@ Appended PartStore::append(const PartResult &part, const SetupSnapshot &setup) {
     const QDateTime when = part.ended.isValid()     ? part.ended
                            : part.started.isValid() ? part.started
                                                     : QDateTime::currentDateTime();
-    query.prepare(QStringLiteral(
-        "INSERT INTO parts (time_ms, utc_offset, station, setup_file, revision_id, part_number,"
-        " description, serial, verdict, reason, completed, part_id)"
-        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    if (!query.prepare(QStringLiteral(
+            "INSERT INTO parts (time_ms, utc_offset, station, setup_file, revision_id, part_number,"
+            " description, serial, verdict, reason, completed, part_id)"
+            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))) {
+        return fail();
+    }
     const QVariant row[] = {when.toMSecsSinceEpoch(),
                             when.offsetFromUtc(),
                             text(setup.station),
@@ -364,9 +378,10 @@ Appended PartStore::append(const PartResult &part, const SetupSnapshot &setup) {
     }
     appended.id = query.lastInsertId().toLongLong();
 
-    query.prepare(
-        QStringLiteral("INSERT INTO part_values (part_id, position, channel, value,"
-                       " verdict, reason) VALUES (?, ?, ?, ?, ?, ?)"));
+    if (!query.prepare(QStringLiteral("INSERT INTO part_values (part_id, position, channel, value,"
+                                      " verdict, reason) VALUES (?, ?, ?, ?, ?, ?)"))) {
+        return fail();
+    }
     for (std::size_t i = 0; i < part.characteristics.size(); ++i) {
         const CharacteristicResult &c = part.characteristics[i];
         query.bindValue(0, appended.id);

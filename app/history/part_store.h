@@ -139,7 +139,8 @@ class PartStore {
 
   private:
     OpenOutcome openFile(const OpenOptions &options);
-    std::optional<StoreFailure> prepare(const OpenOptions &options, bool *created);
+    // Sets the connection up and, in a new file, the tables.
+    std::optional<StoreFailure> setUp(const OpenOptions &options, bool *created);
     std::optional<StoreFailure> setAside(QString *newName);
     PartPage readParts(const QString &where, const std::vector<QVariant> &bindings, int limit,
                        const PartFilter &filter, bool newestFirst);

@@ -76,7 +76,10 @@ PartPage PartStore::readParts(const QString &where, const std::vector<QVariant> 
 
     QSqlQuery query(db_);
     query.setForwardOnly(true);
-    query.prepare(sql);
+    if (!query.prepare(sql)) {
+        page.failure = storeFailure(query.lastError());
+        return page;
+    }
     for (const QVariant &value : binds) {
         query.addBindValue(value);
     }
@@ -158,9 +161,12 @@ std::vector<RevisionCharacteristic> PartStore::revision(qint64 id,
     }
     QSqlQuery query(db_);
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral(
-        "SELECT channel, description, formula, decimals, units, lo_tol, lo_appr, hi_appr,"
-        " hi_tol FROM revision_characteristics WHERE revision_id = ? ORDER BY position"));
+    if (!query.prepare(QStringLiteral(
+            "SELECT channel, description, formula, decimals, units, lo_tol, lo_appr, hi_appr,"
+            " hi_tol FROM revision_characteristics WHERE revision_id = ? ORDER BY position"))) {
+        *failure = storeFailure(query.lastError());
+        return characteristics;
+    }
     query.addBindValue(id);
     if (!query.exec()) {
         *failure = storeFailure(query.lastError());

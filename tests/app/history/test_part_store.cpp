@@ -232,6 +232,21 @@ TEST_F(PartStoreTest, AnotherProgramsDatabaseIsRefusedAndLeftAlone) {
     EXPECT_TRUE(other.exec(QStringLiteral("SELECT name FROM recipes")));
 }
 
+TEST_F(PartStoreTest, AFileOfANewerSchemaIsRefused) {
+    openStore(store);
+    store.close();
+    {
+        OtherConnection other(file);
+        ASSERT_TRUE(other.exec(
+            QStringLiteral("UPDATE meta SET value = '99' WHERE key = 'schema_version'")));
+    }
+    const OpenOutcome outcome = store.open(file);
+    EXPECT_FALSE(outcome.ok());
+    EXPECT_TRUE(outcome.message.contains(QStringLiteral("newer program")))
+        << outcome.message.toStdString();
+    EXPECT_TRUE(outcome.setAside.isEmpty());
+}
+
 TEST_F(PartStoreTest, AWriterHoldingTheFileMakesAnAppendFailAndTheNextOneSucceed) {
     openStore(store, {50, false});  // the busy timeout shortened for the test
     ASSERT_TRUE(store.append(goodPart(), snapshot()).ok());
