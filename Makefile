@@ -17,11 +17,12 @@ CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=RelWithDebInfo
 endif
 
 # Debian 12 packages. The mingw-w64 cross compiler checks the 32-bit Windows build of zelcomm;
-# Xvfb, xauth and ImageMagick take the README's screenshot (tools/screenshot.sh).
+# Xvfb, xauth and ImageMagick take the README's screenshot (tools/screenshot.sh); the parts'
+# history is an SQLite file read through Qt's SQLite driver.
 PACKAGES := build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
 	libgtest-dev libgmock-dev googletest \
 	g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
-	qt6-base-dev libxkbcommon-dev fonts-dejavu-core \
+	qt6-base-dev libqt6sql6-sqlite libxkbcommon-dev fonts-dejavu-core \
 	xvfb xauth xdotool imagemagick
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)

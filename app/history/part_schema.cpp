@@ -1,0 +1,93 @@
+#include "history/part_schema.h"
+
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QIODevice>
+
+namespace zelapp {
+
+QStringList partSchemaStatements() {
+    return {
+        QStringLiteral("CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)"),
+        QStringLiteral("CREATE TABLE revisions ("
+                       " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                       " fingerprint BLOB NOT NULL UNIQUE)"),
+        QStringLiteral("CREATE TABLE revision_characteristics ("
+                       " revision_id INTEGER NOT NULL REFERENCES revisions(id),"
+                       " position INTEGER NOT NULL,"
+                       " channel INTEGER NOT NULL,"
+                       " description TEXT NOT NULL,"
+                       " formula TEXT NOT NULL,"
+                       " decimals INTEGER NOT NULL,"
+                       " units TEXT NOT NULL,"
+                       " lo_tol REAL NOT NULL,"
+                       " lo_appr REAL NOT NULL,"
+                       " hi_appr REAL NOT NULL,"
+                       " hi_tol REAL NOT NULL,"
+                       " PRIMARY KEY (revision_id, position)) WITHOUT ROWID"),
+        QStringLiteral("CREATE TABLE parts ("
+                       " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                       " time_ms INTEGER NOT NULL,"
+                       " utc_offset INTEGER NOT NULL,"
+                       " station TEXT NOT NULL,"
+                       " setup_file TEXT NOT NULL,"
+                       " revision_id INTEGER NOT NULL REFERENCES revisions(id),"
+                       " part_number TEXT NOT NULL,"
+                       " description TEXT NOT NULL,"
+                       " serial INTEGER NOT NULL,"
+                       " verdict TEXT NOT NULL,"
+                       " reason TEXT NOT NULL,"
+                       " completed INTEGER NOT NULL,"
+                       " part_id TEXT NOT NULL,"
+                       " UNIQUE (part_number, serial))"),
+        QStringLiteral("CREATE INDEX parts_time ON parts (time_ms)"),
+        QStringLiteral("CREATE TABLE part_values ("
+                       " part_id INTEGER NOT NULL REFERENCES parts(id),"
+                       " position INTEGER NOT NULL,"
+                       " channel INTEGER NOT NULL,"
+                       " value REAL,"
+                       " verdict TEXT NOT NULL,"
+                       " reason TEXT NOT NULL,"
+                       " PRIMARY KEY (part_id, position)) WITHOUT ROWID"),
+    };
+}
+
+std::vector<RevisionCharacteristic> revisionOf(const PartResult &part, const SetupSnapshot &setup) {
+    std::vector<RevisionCharacteristic> revision;
+    revision.reserve(part.characteristics.size());
+    for (const CharacteristicResult &c : part.characteristics) {
+        const auto formula = setup.formulas.find(c.channel);
+        revision.push_back({c.channel, c.description,
+                            formula == setup.formulas.end() ? QString() : formula->second,
+                            c.decimals, c.units, c.limits});
+    }
+    return revision;
+}
+
+QByteArray revisionFingerprint(const std::vector<RevisionCharacteristic> &characteristics) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_0);
+    out << quint32(1) << quint32(characteristics.size());
+    for (const RevisionCharacteristic &c : characteristics) {
+        // Floats as they are: a limit edited by the least step is another revision.
+        out.setFloatingPointPrecision(QDataStream::SinglePrecision);
+        out << qint32(c.channel) << c.description << c.formula << qint32(c.decimals) << c.units
+            << c.limits.loTol << c.limits.loAppr << c.limits.hiAppr << c.limits.hiTol;
+    }
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+StoreFailure storeFailure(const QSqlError &error) {
+    constexpr int kCorrupt = 11;  // SQLITE_CORRUPT
+    constexpr int kNotADb = 26;   // SQLITE_NOTADB
+    bool numeric = false;
+    const int code = error.nativeErrorCode().toInt(&numeric) & 0xFF;
+    QString cause = error.databaseText().trimmed();
+    if (cause.isEmpty()) {
+        cause = error.text().trimmed();
+    }
+    return {cause, numeric && (code == kCorrupt || code == kNotADb)};
+}
+
+}  // namespace zelapp

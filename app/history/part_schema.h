@@ -1,0 +1,27 @@
+// The history file's tables (docs/parts.md describes them for other programs) and what the
+// store needs around them: the fingerprint that finds a setup revision again, and the reading
+// of SQLite's errors.
+#pragma once
+
+#include <QByteArray>
+#include <QSqlError>
+#include <QStringList>
+#include <vector>
+
+#include "history/part_store.h"
+
+namespace zelapp {
+
+// The statements that create a new file's tables, in order.
+QStringList partSchemaStatements();
+
+// The characteristics of a part with their formulas: what judged it.
+std::vector<RevisionCharacteristic> revisionOf(const PartResult &part, const SetupSnapshot &setup);
+// Equal for two revisions exactly when they are the same, to the bit of every limit.
+QByteArray revisionFingerprint(const std::vector<RevisionCharacteristic> &characteristics);
+
+// SQLite's words for an error, and whether they say the file is damaged (SQLITE_CORRUPT,
+// SQLITE_NOTADB).
+StoreFailure storeFailure(const QSqlError &error);
+
+}  // namespace zelapp

@@ -1,0 +1,156 @@
+// The parts' history: every part ended, in an SQLite file (docs/parts.md has the schema).
+// - WAL with synchronous=FULL and one transaction per part: a part whose append() returned its
+//   id survives a crash or a power cut.
+// - A commit that fails (the busy timeout ran out, the disk is full, the file is damaged) is a
+//   failure handed back with its cause; nothing here throws.
+// - A damaged file is never written over: open() sets it aside and starts a new one, and says
+//   so in its message.
+// - A store is one connection under a name of its own; use it on the thread that opened it.
+//   Another thread opens another PartStore on the same file.
+#pragma once
+
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QString>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "model/part_result.h"
+
+namespace zelapp {
+
+// What the part result does not hold and the history keeps beside it.
+struct SetupSnapshot {
+    QString setupFile;
+    QString station;
+    std::map<int, QString> formulas;  // by channel; a channel absent has none
+};
+
+// Why a store call failed: SQLite's own words, and whether it says the file is damaged.
+struct StoreFailure {
+    QString cause;
+    bool damaged = false;
+};
+
+struct OpenOptions {
+    static constexpr int kBusyTimeoutMs = 2000;
+    int busyTimeoutMs = kBusyTimeoutMs;
+    // Reads only: never creates, never changes the file, never sets a damaged one aside.
+    bool readOnly = false;
+    // false only to measure what full sync costs: a part committed without it may be lost in
+    // a power cut.
+    bool fullSync = true;
+};
+
+struct OpenOutcome {
+    std::optional<StoreFailure> failure;  // none: open
+    // For the operator: why the file could not be opened, or that a damaged one was set aside
+    // and where; empty when all went well.
+    QString message;
+    QString setAside;  // the damaged file's new name; empty when none
+    bool created = false;
+    bool ok() const { return !failure.has_value(); }
+};
+
+struct Appended {
+    qint64 id = 0;
+    qint64 serial = 0;
+    std::optional<StoreFailure> failure;
+    bool ok() const { return !failure.has_value(); }
+};
+
+// ---- What the history gives back ----
+struct StoredValue {
+    int channel = 0;
+    std::optional<double> value;  // none: not valid
+    QString verdict;              // verdictCode()
+    QString reason;
+};
+
+struct StoredPart {
+    qint64 id = 0;
+    QDateTime time;  // at the offset from UTC of that moment
+    QString station;
+    QString setupFile;
+    qint64 revision = 0;
+    QString number;
+    QString description;
+    qint64 serial = 0;
+    QString verdict;  // verdictCode()
+    QString reason;
+    bool completed = false;
+    QString partId;
+    std::vector<StoredValue> values;  // in the part program's order
+};
+
+struct RevisionCharacteristic {
+    int channel = 0;
+    QString description;
+    QString formula;
+    int decimals = 0;
+    QString units;
+    ToleranceLimits limits;
+    bool operator==(const RevisionCharacteristic &) const = default;
+};
+
+// Which parts a page reads; every field empty or none: all.
+struct PartFilter {
+    std::optional<QDateTime> since;  // inclusive
+    std::optional<QDateTime> until;  // exclusive
+    QString number;
+    QString verdict;  // a verdict code
+};
+
+struct PartPage {
+    std::vector<StoredPart> parts;
+    std::optional<StoreFailure> failure;
+};
+
+class PartStore {
+  public:
+    static constexpr int kSchemaVersion = 1;
+
+    PartStore();
+    ~PartStore();
+    PartStore(const PartStore &) = delete;
+    PartStore &operator=(const PartStore &) = delete;
+
+    // Opens the file, creating it and its folder when absent. A folder on a network file
+    // system is refused.
+    OpenOutcome open(const QString &file, const OpenOptions &options = {});
+    void close();
+    bool isOpen() const { return open_; }
+    const QString &file() const { return file_; }
+    // The file's own name for itself, made when it was created.
+    const QString &uuid() const { return uuid_; }
+
+    // Records one part in one transaction; its serial is the highest of its part number plus
+    // one, counted in the same transaction.
+    Appended append(const PartResult &part, const SetupSnapshot &setup);
+
+    // ---- Reading, one page at a time: no statement stays open between pages ----
+    // The newest parts with an id below `beforeId` (0: from the newest), newest first.
+    PartPage newestBefore(qint64 beforeId, int limit, const PartFilter &filter = {});
+    // The parts with ids in [fromId, toId], oldest first.
+    PartPage range(qint64 fromId, qint64 toId, int limit, const PartFilter &filter = {});
+    // The characteristics of a revision in order; empty when there is none.
+    std::vector<RevisionCharacteristic> revision(qint64 id, std::optional<StoreFailure> *failure);
+
+  private:
+    OpenOutcome openFile(const OpenOptions &options);
+    // Sets the connection up and, in a new file, the tables.
+    std::optional<StoreFailure> setUp(const OpenOptions &options, bool *created);
+    std::optional<StoreFailure> setAside(QString *newName);
+    PartPage readParts(const QString &where, const std::vector<QVariant> &bindings, int limit,
+                       const PartFilter &filter, bool newestFirst);
+    std::optional<StoreFailure> readValues(std::vector<StoredPart> &parts);
+
+    QString connection_;
+    QSqlDatabase db_;
+    QString file_;
+    QString uuid_;
+    bool open_ = false;
+};
+
+}  // namespace zelapp

@@ -1,0 +1,186 @@
+// The reading side of PartStore: pages keyed on id. Every statement is finished before a page
+// is handed back, because a reader left open stops WAL checkpoints and the file grows all day.
+#include <QSqlQuery>
+#include <QStringList>
+#include <QVariant>
+#include <unordered_map>
+
+#include "history/part_schema.h"
+#include "history/part_store.h"
+
+namespace zelapp {
+
+namespace {
+
+void addFilter(const PartFilter &filter, QStringList &conditions, std::vector<QVariant> &binds) {
+    if (filter.since) {
+        conditions << QStringLiteral("time_ms >= ?");
+        binds.emplace_back(filter.since->toMSecsSinceEpoch());
+    }
+    if (filter.until) {
+        conditions << QStringLiteral("time_ms < ?");
+        binds.emplace_back(filter.until->toMSecsSinceEpoch());
+    }
+    if (!filter.number.isEmpty()) {
+        conditions << QStringLiteral("part_number = ?");
+        binds.emplace_back(filter.number);
+    }
+    if (!filter.verdict.isEmpty()) {
+        conditions << QStringLiteral("verdict = ?");
+        binds.emplace_back(filter.verdict);
+    }
+}
+
+std::optional<double> optionalReal(const QVariant &value) {
+    if (value.isNull()) {
+        return std::nullopt;
+    }
+    return value.toDouble();
+}
+
+}  // namespace
+
+PartPage PartStore::newestBefore(qint64 beforeId, int limit, const PartFilter &filter) {
+    if (beforeId <= 0) {
+        return readParts({}, {}, limit, filter, true);
+    }
+    return readParts(QStringLiteral("id < ?"), {beforeId}, limit, filter, true);
+}
+
+PartPage PartStore::range(qint64 fromId, qint64 toId, int limit, const PartFilter &filter) {
+    return readParts(QStringLiteral("id BETWEEN ? AND ?"), {fromId, toId}, limit, filter, false);
+}
+
+PartPage PartStore::readParts(const QString &where, const std::vector<QVariant> &bindings,
+                              int limit, const PartFilter &filter, bool newestFirst) {
+    PartPage page;
+    if (!open_) {
+        page.failure = StoreFailure{QStringLiteral("the parts history is not open"), false};
+        return page;
+    }
+    QStringList conditions;
+    std::vector<QVariant> binds = bindings;
+    if (!where.isEmpty()) {
+        conditions << where;
+    }
+    addFilter(filter, conditions, binds);
+    QString sql = QStringLiteral(
+        "SELECT id, time_ms, utc_offset, station, setup_file, revision_id, part_number,"
+        " description, serial, verdict, reason, completed, part_id FROM parts");
+    if (!conditions.isEmpty()) {
+        sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+    }
+    sql += newestFirst ? QStringLiteral(" ORDER BY id DESC") : QStringLiteral(" ORDER BY id");
+    sql += QStringLiteral(" LIMIT ?");
+    binds.emplace_back(qMax(0, limit));
+
+    QSqlQuery query(db_);
+    query.setForwardOnly(true);
+    if (!query.prepare(sql)) {
+        page.failure = storeFailure(query.lastError());
+        return page;
+    }
+    for (const QVariant &value : binds) {
+        query.addBindValue(value);
+    }
+    if (!query.exec()) {
+        page.failure = storeFailure(query.lastError());
+        return page;
+    }
+    while (query.next()) {
+        StoredPart part;
+        part.id = query.value(0).toLongLong();
+        part.time = QDateTime::fromMSecsSinceEpoch(query.value(1).toLongLong(), Qt::OffsetFromUTC,
+                                                   query.value(2).toInt());
+        part.station = query.value(3).toString();
+        part.setupFile = query.value(4).toString();
+        part.revision = query.value(5).toLongLong();
+        part.number = query.value(6).toString();
+        part.description = query.value(7).toString();
+        part.serial = query.value(8).toLongLong();
+        part.verdict = query.value(9).toString();
+        part.reason = query.value(10).toString();
+        part.completed = query.value(11).toInt() != 0;
+        part.partId = query.value(12).toString();
+        page.parts.push_back(std::move(part));
+    }
+    if (query.lastError().isValid()) {
+        page.failure = storeFailure(query.lastError());
+    }
+    query.finish();
+    if (!page.failure) {
+        page.failure = readValues(page.parts);
+    }
+    if (page.failure) {
+        page.parts.clear();
+    }
+    return page;
+}
+
+std::optional<StoreFailure> PartStore::readValues(std::vector<StoredPart> &parts) {
+    if (parts.empty()) {
+        return std::nullopt;
+    }
+    std::unordered_map<qint64, std::size_t> byId;
+    QStringList ids;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        byId.emplace(parts[i].id, i);
+        ids << QString::number(parts[i].id);  // whole numbers read from the file: safe inline
+    }
+    QSqlQuery query(db_);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT part_id, channel, value, verdict, reason"
+                                   " FROM part_values WHERE part_id IN (%1)"
+                                   " ORDER BY part_id, position")
+                        .arg(ids.join(QLatin1Char(','))))) {
+        return storeFailure(query.lastError());
+    }
+    while (query.next()) {
+        const auto part = byId.find(query.value(0).toLongLong());
+        if (part == byId.end()) {
+            continue;
+        }
+        parts[part->second].values.push_back({query.value(1).toInt(), optionalReal(query.value(2)),
+                                              query.value(3).toString(),
+                                              query.value(4).toString()});
+    }
+    std::optional<StoreFailure> failure;
+    if (query.lastError().isValid()) {
+        failure = storeFailure(query.lastError());
+    }
+    query.finish();
+    return failure;
+}
+
+std::vector<RevisionCharacteristic> PartStore::revision(qint64 id,
+                                                        std::optional<StoreFailure> *failure) {
+    std::vector<RevisionCharacteristic> characteristics;
+    if (!open_) {
+        *failure = StoreFailure{QStringLiteral("the parts history is not open"), false};
+        return characteristics;
+    }
+    QSqlQuery query(db_);
+    query.setForwardOnly(true);
+    if (!query.prepare(QStringLiteral(
+            "SELECT channel, description, formula, decimals, units, lo_tol, lo_appr, hi_appr,"
+            " hi_tol FROM revision_characteristics WHERE revision_id = ? ORDER BY position"))) {
+        *failure = storeFailure(query.lastError());
+        return characteristics;
+    }
+    query.addBindValue(id);
+    if (!query.exec()) {
+        *failure = storeFailure(query.lastError());
+        return characteristics;
+    }
+    while (query.next()) {
+        characteristics.push_back(
+            {query.value(0).toInt(), query.value(1).toString(), query.value(2).toString(),
+             query.value(3).toInt(), query.value(4).toString(),
+             ToleranceLimits{query.value(5).toFloat(), query.value(6).toFloat(),
+                             query.value(7).toFloat(), query.value(8).toFloat()}});
+    }
+    query.finish();
+    return characteristics;
+}
+
+}  // namespace zelapp

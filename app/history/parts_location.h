@@ -1,0 +1,46 @@
+// Where the parts' history is and which station writes it. zelapp, the command-line tools and
+// the publisher all find the file the same way: the `--db` option, else the environment's
+// ZEL_PARTS_DB, else "Results/Database" of the per-user settings file, else
+// $XDG_DATA_HOME/zelapp/parts.db. The station is "Results/Station" there, else the host name.
+// Qt Core only, and nothing of the program's core, so that a command-line tool can use it.
+#pragma once
+
+#include <QString>
+
+namespace zelapp {
+
+// What section "Results" of the per-user settings file says; empty: not set.
+struct ResultsSettings {
+    QString database;  // "Database"
+    QString station;   // "Station"
+};
+
+// The per-user settings file as the program finds it ($XDG_CONFIG_HOME/zelapp/zelapp.conf).
+QString defaultSettingsFile();
+// $XDG_DATA_HOME/zelapp/parts.db (~/.local/share/zelapp/parts.db).
+QString defaultPartsFile();
+// Reads section "Results" of an INI file; a missing file says nothing.
+ResultsSettings readResultsSettings(const QString &settingsFile);
+
+struct PartsLocation {
+    enum class Source { Option, Environment, Settings, Default };
+    QString file;  // absolute
+    Source source = Source::Default;
+    QString station;
+};
+
+// Everything the choice depends on, so that it is one pure rule.
+struct LocationInputs {
+    QString option;       // the --db value; empty: not given
+    QString environment;  // ZEL_PARTS_DB; empty: not set
+    ResultsSettings settings;
+    QString defaultFile;  // defaultPartsFile()
+    QString hostName;     // QSysInfo::machineHostName()
+};
+PartsLocation resolvePartsLocation(const LocationInputs &inputs);
+
+// The rule on this machine: the environment, the settings file given (defaultSettingsFile()
+// in the programs) and the host name.
+PartsLocation findPartsLocation(const QString &option, const QString &settingsFile);
+
+}  // namespace zelapp

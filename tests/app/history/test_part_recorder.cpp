@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "history/part_recorder.h"
+#include "part_samples.h"
+
+using namespace zelapp;
+using zeltest::goodPart;
+using zeltest::OtherConnection;
+using zeltest::snapshot;
+
+namespace {
+
+class PartRecorderTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        file = dir.filePath(QStringLiteral("parts.db"));
+        ASSERT_TRUE(store.open(file, {20, false}).ok());  // a short busy timeout for the test
+    }
+    static PartResult part(const QString &number, const QString &id) {
+        PartResult result = goodPart(number);
+        result.id = id;
+        return result;
+    }
+    std::vector<QString> storedIds() {
+        std::vector<QString> ids;
+        for (const StoredPart &stored : store.range(0, 1000, 1000).parts) {
+            ids.push_back(stored.partId + QLatin1Char('#') + QString::number(stored.serial));
+        }
+        return ids;
+    }
+
+    QTemporaryDir dir;
+    QString file;
+    PartStore store;
+    PartRecorder recorder{store};
+};
+
+TEST_F(PartRecorderTest, APartTheStoreTakesIsRecordedAtOnce) {
+    const Recorded recorded =
+        recorder.record(part(QStringLiteral("A"), QStringLiteral("p1")), snapshot());
+    ASSERT_TRUE(recorded.stored.has_value());
+    EXPECT_EQ(recorded.stored->serial, 1);
+    EXPECT_FALSE(recorded.failure.has_value());
+    EXPECT_EQ(recorder.notRecorded(), 0);
+}
+
+TEST_F(PartRecorderTest, PartsKeptWhileTheStoreFailsAreWrittenInOrderWhenItWorksAgain) {
+    ASSERT_TRUE(
+        recorder.record(part(QStringLiteral("A"), QStringLiteral("p1")), snapshot()).stored);
+    auto other = std::make_unique<OtherConnection>(file);
+    ASSERT_TRUE(other->exec(QStringLiteral("BEGIN IMMEDIATE")));
+
+    Recorded recorded =
+        recorder.record(part(QStringLiteral("A"), QStringLiteral("p2")), snapshot());
+    EXPECT_FALSE(recorded.stored);
+    ASSERT_TRUE(recorded.failure);
+    EXPECT_TRUE(recorded.failure->cause.contains(QStringLiteral("locked")));
+    EXPECT_TRUE(recorded.firstFailure);
+    recorded = recorder.record(part(QStringLiteral("B"), QStringLiteral("p3")), snapshot());
+    EXPECT_TRUE(recorded.failure);
+    EXPECT_FALSE(recorded.firstFailure) << "the operator is told once";
+    recorded = recorder.retry();
+    EXPECT_FALSE(recorded.firstFailure);
+    EXPECT_EQ(recorder.notRecorded(), 2);
+    ASSERT_EQ(recorder.waitingParts().size(), 2u);
+    EXPECT_EQ(recorder.waitingParts()[1].id, u"p3");
+
+    ASSERT_TRUE(other->exec(QStringLiteral("ROLLBACK")));
+    other.reset();
+    recorded = recorder.record(part(QStringLiteral("A"), QStringLiteral("p4")), snapshot());
+    ASSERT_TRUE(recorded.stored);
+    EXPECT_EQ(recorded.written, 2);
+    EXPECT_EQ(recorded.stored->serial, 3);
+    EXPECT_EQ(recorder.notRecorded(), 0);
+    EXPECT_EQ(storedIds(), (std::vector<QString>{QStringLiteral("p1#1"), QStringLiteral("p2#2"),
+                                                 QStringLiteral("p3#1"), QStringLiteral("p4#3")}));
+}
+
+TEST_F(PartRecorderTest, RetryWritesTheKeptPartsAndAFailureAfterRecoveryIsToldAgain) {
+    auto other = std::make_unique<OtherConnection>(file);
+    ASSERT_TRUE(other->exec(QStringLiteral("BEGIN IMMEDIATE")));
+    EXPECT_TRUE(recorder.record(goodPart(), snapshot()).firstFailure);
+    ASSERT_TRUE(other->exec(QStringLiteral("ROLLBACK")));
+
+    Recorded recorded = recorder.retry();
+    EXPECT_EQ(recorded.written, 1);
+    EXPECT_FALSE(recorded.failure);
+    EXPECT_EQ(recorder.notRecorded(), 0);
+    EXPECT_EQ(recorder.retry().written, 0);
+
+    ASSERT_TRUE(other->exec(QStringLiteral("BEGIN IMMEDIATE")));
+    EXPECT_TRUE(recorder.record(goodPart(), snapshot()).firstFailure);
+    ASSERT_TRUE(other->exec(QStringLiteral("ROLLBACK")));
+}
+
+TEST_F(PartRecorderTest, AClosedStoreKeepsEveryPart) {
+    store.close();
+    const Recorded recorded = recorder.record(goodPart(), snapshot());
+    EXPECT_TRUE(recorded.firstFailure);
+    EXPECT_EQ(recorder.notRecorded(), 1);
+    ASSERT_TRUE(store.open(file).ok());
+    EXPECT_EQ(recorder.retry().written, 1);
+    EXPECT_EQ(storedIds().size(), 1u);
+}
+
+}  // namespace
