@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "compare_rounds.h"
+#include "emulated_session.h"
 #include "emulator_process.h"
 #include "session_fixture.h"
 #include "session_start.h"
@@ -22,23 +23,14 @@
 #include "unit/zelcomm_binding.h"
 
 int main() {
-    zeltest::TempFolder devices;
-    setenv("ZEL_DEVICE_DIR", devices.path().c_str(), 1);
-    zeltest::EmulatorProcess emulator(ZEL8D_PATH, devices.path());
-    if (!emulator.start(
-            {"--channels", "255", "--table", "255", "--noise", "1e-4", "--seed", "7"})) {
-        std::fprintf(stderr, "zel8d did not start: %s\n", emulator.errors().c_str());
+    zelbench::EmulatedSession s;
+    if (!s.start({"--channels", "255", "--table", "255", "--noise", "1e-4", "--seed", "7"}, 255)) {
         return 1;
     }
-
-    zelapp::ZelcommBinding binding(QString::fromUtf8(ZELCOMM_DIR), zelbench::printLibraryFailure);
-    zelbench::TimedUnit unit(binding);
-    // The program's own session, as main() builds it, over the timed library.
-    zeltest::SessionFixture f(&unit);
-    binding.installMessageHook(f.prompter);
-    if (!zelbench::startWithChannels(f, 255)) {
-        return 1;
-    }
+    zeltest::EmulatorProcess &emulator = s.emulator;
+    zelbench::TimedUnit &unit = s.unit;
+    zeltest::SessionFixture &f = s.f;
+    zeltest::TempFolder &devices = s.devices;
     zelapp::Setup &setup = f.setup();
     zelapp::AppState &state = f.state();
     zeltest::RecordingView &displays = f.view;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "compare_rounds.h"
+#include "emulated_session.h"
 #include "emulator_process.h"
 #include "session_fixture.h"
 #include "session_start.h"
@@ -45,21 +46,15 @@ void report(const char *what, const std::vector<double> &ms) {
 }  // namespace
 
 int main() {
-    zeltest::TempFolder devices;
-    setenv("ZEL_DEVICE_DIR", devices.path().c_str(), 1);
-    zeltest::EmulatorProcess emulator(ZEL8D_PATH, devices.path());
-    if (!emulator.start({"--probes", "8", "--analogs", "1", "--set", "A1=0.2", "--noise", "1e-5",
-                         "--seed", "11"})) {
-        std::fprintf(stderr, "zel8d did not start: %s\n", emulator.errors().c_str());
+    zelbench::EmulatedSession s;
+    if (!s.start({"--probes", "8", "--analogs", "1", "--set", "A1=0.2", "--noise", "1e-5", "--seed",
+                  "11"},
+                 32)) {
         return 1;
     }
-    zelapp::ZelcommBinding binding(QString::fromUtf8(ZELCOMM_DIR), zelbench::printLibraryFailure);
-    zelbench::TimedUnit unit(binding);
-    zeltest::SessionFixture f(&unit);
-    binding.installMessageHook(f.prompter);
-    if (!zelbench::startWithChannels(f, 32)) {
-        return 1;
-    }
+    zeltest::EmulatorProcess &emulator = s.emulator;
+    zelbench::TimedUnit &unit = s.unit;
+    zeltest::SessionFixture &f = s.f;
     zelapp::Setup &setup = f.setup();
     for (int i = 1; i <= kCharacteristics; ++i) {
         QString formula = QStringLiteral("T%1-T%2*0.5").arg(i % 8 + 1).arg((i + 3) % 8 + 1);

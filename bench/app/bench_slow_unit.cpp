@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "compare_rounds.h"
+#include "emulated_session.h"
 #include "emulator_process.h"
 #include "session_fixture.h"
 #include "session_start.h"
@@ -48,21 +49,13 @@ Ticks runTicks(zelapp::ScanCycle &scan, const zelbench::TimedUnit &unit, int tic
 }  // namespace
 
 int main() {
-    zeltest::TempFolder devices;
-    setenv("ZEL_DEVICE_DIR", devices.path().c_str(), 1);
-    zeltest::EmulatorProcess emulator(ZEL8D_PATH, devices.path());
-    if (!emulator.start(
-            {"--channels", "255", "--table", "255", "--noise", "1e-3", "--seed", "7"})) {
-        std::fprintf(stderr, "zel8d did not start: %s\n", emulator.errors().c_str());
+    zelbench::EmulatedSession s;
+    if (!s.start({"--channels", "255", "--table", "255", "--noise", "1e-3", "--seed", "7"}, 255)) {
         return 1;
     }
-    zelapp::ZelcommBinding binding(QString::fromUtf8(ZELCOMM_DIR), zelbench::printLibraryFailure);
-    zelbench::TimedUnit unit(binding);
-    zeltest::SessionFixture f(&unit);
-    binding.installMessageHook(f.prompter);
-    if (!zelbench::startWithChannels(f, 255)) {
-        return 1;
-    }
+    zeltest::EmulatorProcess &emulator = s.emulator;
+    zelbench::TimedUnit &unit = s.unit;
+    zeltest::SessionFixture &f = s.f;
     const zelapp::SteadyClock steady;
     zelapp::ScanCycle &scan = f.session->scan();
     scan.setClock(steady);
