@@ -18,6 +18,7 @@
 #include "display/view/form_grid_display.h"
 #include "display/view/form_lin_gage.h"
 #include "display/view/lgauge.h"
+#include "emulated_unit.h"
 #include "emulator_process.h"
 #include "file_bytes.h"
 #include "two_probe_setup.h"
@@ -25,14 +26,8 @@
 
 namespace {
 
-class AppWithEmulator : public ::testing::Test {
+class AppWithEmulator : public ::testing::Test, protected zeltest::EmulatedUnit {
   protected:
-    zeltest::TempFolder devices;
-    zeltest::ScopedEnv deviceDir{"ZEL_DEVICE_DIR", devices.path().c_str()};
-    zeltest::EmulatorProcess emulator{ZEL8D_PATH, devices.path()};
-    std::vector<QString> failures;
-    zelapp::ZelcommBinding binding{QString::fromUtf8(ZELCOMM_DIR),
-                                   [this](const QString &m) { failures.push_back(m); }};
     zeltest::AppFixture f;
 
     void SetUp() override {

@@ -15,6 +15,7 @@
 #include "dialogs/setup_group.h"
 #include "dialogs/setup_lvdt.h"
 #include "dialogs/setup_system.h"
+#include "emulated_unit.h"
 #include "emulator_process.h"
 #include "file_bytes.h"
 #include "protocol.h"
@@ -58,15 +59,8 @@ const char *const kShaftSetup =
     " 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n"
     "[End Group]\r\n[End Setup]\r\n";
 
-class CoreWithEmulator : public ::testing::Test {
+class CoreWithEmulator : public ::testing::Test, protected zeltest::EmulatedUnit {
   protected:
-    zeltest::TempFolder devices;
-    zeltest::ScopedEnv deviceDir{"ZEL_DEVICE_DIR", devices.path().c_str()};
-    zeltest::EmulatorProcess emulator{ZEL8D_PATH, devices.path()};
-
-    std::vector<QString> failures;
-    zelapp::ZelcommBinding binding{QString::fromUtf8(ZELCOMM_DIR),
-                                   [this](const QString &m) { failures.push_back(m); }};
     zeltest::SessionFixture f{&binding};
     QString programFolder = f.programFolder();
     zelapp::AppState &state = f.state();

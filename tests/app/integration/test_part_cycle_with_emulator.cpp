@@ -6,6 +6,7 @@
 
 #include <QDir>
 
+#include "emulated_unit.h"
 #include "emulator_process.h"
 #include "file_bytes.h"
 #include "session_fixture.h"
@@ -18,14 +19,8 @@ using zelapp::CycleState;
 
 namespace {
 
-class PartCycleWithEmulator : public ::testing::Test {
+class PartCycleWithEmulator : public ::testing::Test, protected zeltest::EmulatedUnit {
   protected:
-    zeltest::TempFolder devices;
-    zeltest::ScopedEnv deviceDir{"ZEL_DEVICE_DIR", devices.path().c_str()};
-    zeltest::EmulatorProcess emulator{ZEL8D_PATH, devices.path()};
-    std::vector<QString> failures;
-    zelapp::ZelcommBinding binding{QString::fromUtf8(ZELCOMM_DIR),
-                                   [this](const QString &m) { failures.push_back(m); }};
     zeltest::SessionFixture f{&binding};
     zelapp::LibraryMessagePrompter libraryMessages{f.prompter};
     zelapp::PartCycle &cycle = f.session->partCycle();
