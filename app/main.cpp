@@ -40,9 +40,15 @@ int main(int argc, char **argv) {
     zelapp::QSettingsStore store;
     zelapp::InstanceLock lock(zelapp::defaultInstanceLockPath());
 
-    zelapp::Application app(
-        zelapp::SessionServices{unit, screen, chooser, helpViewer, store, lock, programFolder,
-                                zelapp::joinArguments(QApplication::arguments()), QString()});
+    QStringList arguments = QApplication::arguments();
+    const QString partsDatabase =
+        zelapp::takeOption(arguments, QStringLiteral("--db")).value_or(QString());
+    const zelapp::SessionServices services{
+        unit,      screen,    chooser,       helpViewer,
+        store,     lock,      programFolder, zelapp::joinArguments(arguments),
+        QString(), QLocale(), nullptr,       nullptr,
+        nullptr,   nullptr,   partsDatabase};
+    zelapp::Application app(services);
     libraryMessages.setQuiet([&app] { return app.session().unit().boxesOff(); });
     const zelapp::StartupResult result = app.start();
     if (result != zelapp::StartupResult::Running) {

@@ -1,6 +1,7 @@
 #include "core/command_line.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 #include "base/app_state.h"
 
@@ -80,6 +81,23 @@ MainWindowArguments mainWindowArguments(const QString &commandLine,
         }
     }
     return args;
+}
+
+std::optional<QString> takeOption(QStringList &arguments, const QString &name) {
+    std::optional<QString> value;
+    const QString prefix = name + QLatin1Char('=');
+    for (qsizetype i = 1; i < arguments.size();) {
+        if (arguments[i] == name) {
+            value = i + 1 < arguments.size() ? arguments[i + 1] : QString();
+            arguments.remove(i, std::min<qsizetype>(2, arguments.size() - i));
+        } else if (arguments[i].startsWith(prefix)) {
+            value = arguments[i].mid(prefix.size());
+            arguments.remove(i);
+        } else {
+            ++i;
+        }
+    }
+    return value;
 }
 
 QString joinArguments(const QStringList &arguments) {

@@ -34,6 +34,11 @@ MainWindowArguments mainWindowArguments(
     const QString &commandLine,
     const std::function<bool(const QString &)> &isFile = isExistingFile);
 
+// Takes "--name VALUE" or "--name=VALUE" out of the program's arguments, so that the words the
+// main window reads never see it, and returns the last value given; none when absent. A name
+// at the end with no value is taken out and gives an empty value.
+std::optional<QString> takeOption(QStringList &arguments, const QString &name);
+
 // Joins program arguments back into one command line (the first argument, the program, left out).
 QString joinArguments(const QStringList &arguments);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/part_history.h"
 #include "exchange/link_protocol.h"
 #include "exchange/link_server.h"
 #include "model/part_result.h"
@@ -10,11 +11,12 @@
 
 namespace zelapp {
 
-PartLink::PartLink(PartCycle &cycle, const Setup &setup, LinkServer &server)
+PartLink::PartLink(PartCycle &cycle, PartHistory &history, const Setup &setup, LinkServer &server)
     : cycle_(cycle), setup_(setup), server_(server) {
     server_.setPartTopic(this);
-    // The cycle emits partEnded before stateChanged(Result): the part's items, then the state.
-    QObject::connect(&cycle_, &PartCycle::partEnded, &context_,
+    // A part's items change once it is in the history (or known not to be), and before the
+    // cycle's stateChanged(Result): the part's items, then the state.
+    QObject::connect(&history, &PartHistory::partRecorded, &context_,
                      [this] { server_.partItemsChanged(partItems()); });
     QObject::connect(&cycle_, &PartCycle::stateChanged, &context_,
                      [this] { server_.partItemsChanged({QString::fromLatin1(link::kStateItem)}); });

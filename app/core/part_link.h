@@ -16,13 +16,14 @@ namespace zelapp {
 
 class LinkServer;
 class PartCycle;
+class PartHistory;
 class Setup;
 struct PartResult;
 
 class PartLink : public PartTopic {
   public:
     // Stands behind the server's "Part" topic from now until it goes.
-    PartLink(PartCycle &cycle, const Setup &setup, LinkServer &server);
+    PartLink(PartCycle &cycle, PartHistory &history, const Setup &setup, LinkServer &server);
     ~PartLink() override;
     PartLink(const PartLink &) = delete;
     PartLink &operator=(const PartLink &) = delete;

@@ -33,6 +33,7 @@ Session::Session(const SessionServices &services)
       partCycle_(link_, setup_, partProgram_,
                  services.scanClock != nullptr ? *services.scanClock : ownSteadyClock_,
                  services.wallClock != nullptr ? *services.wallClock : ownWallClock_),
+      partHistory_(partCycle_, setup_, services.prompter, services.store, services.partsDatabase),
       dialogs_({setup_, state_, link_, services.prompter, services.locale, &masteredTimes_,
                 [this] { partCycle_.busyStarted(); }},
                {help_, windows_, folders_, scan_,
@@ -40,7 +41,7 @@ Session::Session(const SessionServices &services)
       commands_(state_, setup_, link_, services.prompter, help_, dialogs_.setupChan,
                 dialogs_.setupLvdt, dialogs_.setupAnalog, dialogs_.mastering, windows_),
       linkServer_(labels_),
-      partLink_(partCycle_, setup_, linkServer_),
+      partLink_(partCycle_, partHistory_, setup_, linkServer_),
       lifecycle_(state_, services.prompter, setupCommands_, help_, services.store, windows_,
                  services.programFolder, [this] { return linkServer_.conversationCount(); }),
       recovery_(link_, runnerOf(services, ownRunner_), services.prompter, [this] {
@@ -116,6 +117,7 @@ StartupResult Session::start(std::function<void()> showMainWindow) {
 void Session::Form_Load() {
     windows_.setCaption(state_.MakerName + QStringLiteral("   ") + state_.ProductTitle);
     startLinkService();
+    partHistory_.open();
 
     // The value holders LabelChan(1..MaxChannel) were made with the channels.
     state_.ViewType = VIEWTYPECHANNELS;
@@ -151,7 +153,8 @@ void Session::startLinkService() {
 
 bool Session::Form_QueryUnload() {
     // The part program dialog's edits first: saving them may ask to save the setup.
-    return partProgramTool_.confirmLeave() && lifecycle_.Form_QueryUnload();
+    return partProgramTool_.confirmLeave() && partHistory_.confirmExit() &&
+           lifecycle_.Form_QueryUnload();
 }
 
 void Session::Form_Unload(bool minimised, MainPosition position) {

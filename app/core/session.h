@@ -17,6 +17,7 @@
 #include "base/wall_clock.h"
 #include "core/last_folder_chooser.h"
 #include "core/main_lifecycle.h"
+#include "core/part_history.h"
 #include "core/part_link.h"
 #include "core/recent_setups.h"
 #include "core/scan_cycle.h"
@@ -63,6 +64,8 @@ struct SessionServices {
     const ElapsedClock *scanClock = nullptr;
     // The time of day mastering is stamped with; none: the system's.
     const WallClock *wallClock = nullptr;
+    // The parts' history file (--db); empty: the environment, the settings or the default.
+    QString partsDatabase;
 };
 
 // The main window's side: what the session shows through the widgets. Without one attached the
@@ -142,6 +145,8 @@ class Session {
     PartCycle &partCycle() { return partCycle_; }
     // The part program dialog's tool (Parts > Part Program...).
     PartProgramTool &partProgramTool() { return partProgramTool_; }
+    // Every part ended, recorded before it is shown.
+    PartHistory &partHistory() { return partHistory_; }
 
   private:
     // The windows as the headless parts see them, forwarding to the attached view.
@@ -218,6 +223,7 @@ class Session {
     PartProgramTool partProgramTool_;
     SteadyClock ownSteadyClock_;  // when the services bring no scan clock
     PartCycle partCycle_;
+    PartHistory partHistory_;  // first to hear of a part: nothing shows it before it is stored
     DialogTools dialogs_;
     MainCommands commands_;
     LinkServer linkServer_;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <deque>
+#include <map>
 #include <optional>
 
 #include "history/part_store.h"
@@ -18,6 +19,9 @@ struct Recorded {
     std::optional<StoreFailure> failure;
     bool firstFailure = false;
     int written = 0;  // how many parts kept from before were written now
+    // The part's serial: stored, or counted on in memory from the last one known for its part
+    // number while the store fails (and then kept when it is written).
+    qint64 serial = 0;
 };
 
 class PartRecorder {
@@ -37,7 +41,10 @@ class PartRecorder {
     struct Waiting {
         PartResult part;
         SetupSnapshot setup;
+        qint64 serial = 0;
     };
+    // The next serial of a part number while the store fails.
+    qint64 nextSerial(const QString &number);
     // Writes the waiting parts into `recorded`; false when one failed.
     bool writeWaiting(Recorded &recorded);
     void failed(Recorded &recorded, const StoreFailure &failure);
@@ -45,6 +52,7 @@ class PartRecorder {
     PartStore &store_;
     std::deque<Waiting> waiting_;
     bool failing_ = false;
+    std::map<QString, qint64> lastSerials_;  // by part number, as last stored or counted
 };
 
 }  // namespace zelapp

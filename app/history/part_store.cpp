@@ -6,6 +6,7 @@
 #include <QSqlQuery>
 #include <QUuid>
 #include <QVariant>
+#include <algorithm>
 
 #include "history/network_folder.h"
 #include "history/part_schema.h"
@@ -270,7 +271,7 @@ std::optional<StoreFailure> PartStore::setAside(QString *newName) {
     return std::nullopt;
 }
 
-Appended PartStore::append(const PartResult &part, const SetupSnapshot &setup) {
+Appended PartStore::append(const PartResult &part, const SetupSnapshot &setup, qint64 leastSerial) {
     Appended appended;
     if (!open_) {
         appended.failure = failureOf(QStringLiteral("the parts history is not open"));
@@ -346,7 +347,7 @@ Appended PartStore::append(const PartResult &part, const SetupSnapshot &setup) {
     if (!query.exec() || !query.next()) {
         return fail();
     }
-    appended.serial = query.value(0).toLongLong();
+    appended.serial = std::max(query.value(0).toLongLong(), leastSerial);
     query.finish();
 
     const QDateTime when = part.ended.isValid()     ? part.ended
@@ -397,6 +398,9 @@ Appended PartStore::append(const PartResult &part, const SetupSnapshot &setup) {
         }
     }
     query.finish();
+    if (commitHook_) {
+        commitHook_();
+    }
     if (!query.exec(QStringLiteral("COMMIT"))) {
         return fail();
     }

@@ -12,6 +12,7 @@
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QString>
+#include <functional>
 #include <map>
 #include <optional>
 #include <vector>
@@ -126,8 +127,14 @@ class PartStore {
     const QString &uuid() const { return uuid_; }
 
     // Records one part in one transaction; its serial is the highest of its part number plus
-    // one, counted in the same transaction.
-    Appended append(const PartResult &part, const SetupSnapshot &setup);
+    // one, counted in the same transaction, and never below `leastSerial` (the serial a part kept
+    // in memory was already shown with).
+    Appended append(const PartResult &part, const SetupSnapshot &setup, qint64 leastSerial = 0);
+    // The highest serial of a part number; 0 when there is none or it cannot be read.
+    qint64 lastSerial(const QString &number);
+    // Called inside each append's transaction just before it commits: lets a test stop the
+    // program at the worst moment.
+    void setCommitHook(std::function<void()> hook) { commitHook_ = std::move(hook); }
 
     // ---- Reading, one page at a time: no statement stays open between pages ----
     // The newest parts with an id below `beforeId` (0: from the newest), newest first.
@@ -151,6 +158,7 @@ class PartStore {
     QString file_;
     QString uuid_;
     bool open_ = false;
+    std::function<void()> commitHook_;
 };
 
 }  // namespace zelapp

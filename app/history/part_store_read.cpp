@@ -47,6 +47,21 @@ PartPage PartStore::newestBefore(qint64 beforeId, int limit, const PartFilter &f
     return readParts(QStringLiteral("id < ?"), {beforeId}, limit, filter, true);
 }
 
+qint64 PartStore::lastSerial(const QString &number) {
+    if (!open_) {
+        return 0;
+    }
+    QSqlQuery query(db_);
+    if (!query.prepare(QStringLiteral("SELECT COALESCE(MAX(serial), 0) FROM parts"
+                                      " WHERE part_number = ?"))) {
+        return 0;
+    }
+    query.addBindValue(number.isNull() ? QStringLiteral("") : number);
+    const qint64 serial = query.exec() && query.next() ? query.value(0).toLongLong() : 0;
+    query.finish();
+    return serial;
+}
+
 PartPage PartStore::range(qint64 fromId, qint64 toId, int limit, const PartFilter &filter) {
     return readParts(QStringLiteral("id BETWEEN ? AND ?"), {fromId, toId}, limit, filter, false);
 }

@@ -221,6 +221,22 @@ std::vector<CharacteristicResult> plannedCharacteristics(const PartProgram &prog
     return planned;
 }
 
+void markRecord(ResultBoard &board, const RecordState &record) {
+    const bool held = board.kind != BoardKind::Ready && board.kind != BoardKind::Measuring;
+    QStringList marks;
+    if (held && record.serial > 0 && !board.part.isEmpty()) {
+        board.part += u" · Serial "_s + QString::number(record.serial);
+    }
+    if (held && record.heldNotRecorded) {
+        marks << u"NOT RECORDED"_s;
+    }
+    if (record.waiting > 0) {
+        marks << (record.waiting == 1 ? u"1 part not recorded"_s
+                                      : u"%1 parts not recorded"_s.arg(record.waiting));
+    }
+    board.record = marks.join(u" · "_s);
+}
+
 ResultBoard resultBoard(CycleState state, const std::optional<PartResult> &last,
                         const PartCounters &counters,
                         const std::vector<CharacteristicResult> &planned, ResultPalette palette) {

@@ -74,6 +74,9 @@ struct ResultBoard {
     QString state;   // "READY", "MEASURING (settling)", "MEASURING (acquiring)", "RESULT"
     QString part;    // "Part 12 · SHAFT-01 · ID 4711 · 14:03:22" of the held part
     QString counters;
+    // "NOT RECORDED" while the held part is not in the history, and "n parts not recorded"
+    // while any wait in memory; empty when all are recorded.
+    QString record;
     std::vector<ResultTile> tiles;
     bool operator==(const ResultBoard &) const = default;
 };
@@ -88,6 +91,16 @@ std::vector<CharacteristicResult> plannedCharacteristics(const PartProgram &prog
 ResultBoard resultBoard(CycleState state, const std::optional<PartResult> &last,
                         const PartCounters &counters,
                         const std::vector<CharacteristicResult> &planned, ResultPalette palette);
+
+// What the history made of the parts: the held part's serial and whether it is recorded yet,
+// and how many parts wait in memory.
+struct RecordState {
+    qint64 serial = 0;  // 0: none known
+    bool heldNotRecorded = false;
+    int waiting = 0;
+};
+// Adds the serial to the held part's line and the record line.
+void markRecord(ResultBoard &board, const RecordState &record);
 
 // "Parts 12   Good 9   Warning 1   Reject 1   Not valid 1".
 QString countersText(const PartCounters &counters);

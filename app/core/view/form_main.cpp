@@ -155,11 +155,12 @@ void FormMain::connectParts() {
     connect(ui_->ActionPartSettings, &QAction::triggered, this, &FormMain::openPartSettings);
     connect(&cycle, &PartCycle::stateChanged, this, &FormMain::cycleStateChanged);
     // A reject or a Not valid part is heard, whether or not the result window is open.
-    connect(&cycle, &PartCycle::partEnded, this, [this](const PartResult &part) {
-        if (partBeeps(part, readPartSettings(session_.services().store))) {
-            session_.services().prompter.beep();
-        }
-    });
+    connect(&session_.partHistory(), &PartHistory::partRecorded, this,
+            [this](const PartResult &part) {
+                if (partBeeps(part, readPartSettings(session_.services().store))) {
+                    session_.services().prompter.beep();
+                }
+            });
     cycleStateChanged();
 }
 

@@ -113,6 +113,8 @@ FormPartResult::FormPartResult(Session &session, QWidget *parent)
         refresh();
     });
     connect(&cycle, &PartCycle::countersChanged, this, &FormPartResult::refresh);
+    connect(&session_.partHistory(), &PartHistory::notRecordedChanged, this,
+            &FormPartResult::refresh);
     connect(&session_.partProgram(), &ActivePartProgram::changed, this, &FormPartResult::refresh);
     ui_->FrameVerdict->installEventFilter(this);
     ui_->FrameTiles->installEventFilter(this);
@@ -201,6 +203,15 @@ void FormPartResult::refresh() {
     board_ = resultBoard(cycle.state(), cycle.lastResult(), cycle.counters(),
                          plannedCharacteristics(program, session_.setup()),
                          readPartSettings(session_.services().store).palette);
+    const PartHistory &history = session_.partHistory();
+    RecordState record;
+    record.waiting = history.notRecorded();
+    if (history.lastRecord() && cycle.lastResult() &&
+        history.lastRecord()->count == cycle.lastResult()->count) {
+        record.serial = history.lastRecord()->serial;
+        record.heldNotRecorded = !history.lastRecord()->recorded() && record.waiting > 0;
+    }
+    markRecord(board_, record);
     ui_->LabelPartId->setVisible(program.askId);
     ui_->TextPartId->setVisible(program.askId);
     showBoard();
@@ -220,6 +231,8 @@ void FormPartResult::showBoard() {
     ui_->LabelPartInfo->setText(board_.part);
     ui_->LabelCycleState->setText(board_.state);
     ui_->LabelReason->setText(board_.reason);
+    ui_->LabelRecord->setText(board_.record);
+    ui_->LabelRecord->setHidden(board_.record.isEmpty());
     ui_->LabelCounters->setText(board_.counters);
     paintWith(*ui_->FrameVerdict, board_.colours);
     ui_->LabelVerdict->setText(board_.word);
@@ -289,6 +302,7 @@ void FormPartResult::fitTextFonts() {
     const QFont bold = sized(QWidget::font(), pixels, true);
     setFontIfChanged(*ui_->LabelCycleState, bold);
     setFontIfChanged(*ui_->LabelReason, bold);
+    setFontIfChanged(*ui_->LabelRecord, bold);
 }
 
 void FormPartResult::fitVerdict() {

@@ -59,7 +59,9 @@ TEST_F(PartRecorderTest, PartsKeptWhileTheStoreFailsAreWrittenInOrderWhenItWorks
     ASSERT_TRUE(recorded.failure);
     EXPECT_TRUE(recorded.failure->cause.contains(QStringLiteral("locked")));
     EXPECT_TRUE(recorded.firstFailure);
+    EXPECT_EQ(recorded.serial, 2) << "serials are counted on in memory and kept when written";
     recorded = recorder.record(part(QStringLiteral("B"), QStringLiteral("p3")), snapshot());
+    EXPECT_EQ(recorded.serial, 1);
     EXPECT_TRUE(recorded.failure);
     EXPECT_FALSE(recorded.firstFailure) << "the operator is told once";
     recorded = recorder.retry();

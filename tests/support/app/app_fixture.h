@@ -47,7 +47,8 @@ struct AppFixture {
         app = std::make_unique<zelapp::Application>(zelapp::SessionServices{
             unit != nullptr ? *unit : fakeUnit, prompter, chooser,
             viewer != nullptr ? *viewer : helpViewer, store, lock, programFolder(), commandLine,
-            QString(), QLocale(), &attempts, &clock});
+            QString(), QLocale(), &attempts, &clock, nullptr, nullptr,
+            QDir(programFolder()).filePath(QStringLiteral("parts.db"))});
         const zelapp::StartupResult result = app->start();
         if (window() != nullptr) {
             window()->timer().stop();

@@ -98,7 +98,8 @@ struct SessionFixture {
         session = std::make_unique<zelapp::Session>(zelapp::SessionServices{
             unit != nullptr ? *unit : fakeUnit, prompter, chooser, helpViewer, store, lock,
             programFolder(), commandLine, QStringLiteral("zelapp"), QLocale::c(),
-            runner != nullptr ? runner : &attempts, &clock, &scanClock, &wallClock});
+            runner != nullptr ? runner : &attempts, &clock, &scanClock, &wallClock,
+            QString::fromStdString(folder.path()) + QStringLiteral("/parts.db")});
         session->attachView(&view);
     }
 

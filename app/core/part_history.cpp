@@ -1,0 +1,159 @@
+#include "core/part_history.h"
+
+#include <QProcessEnvironment>
+#include <QSysInfo>
+
+#include "base/prompter.h"
+#include "core/settings_store.h"
+#include "part/part_cycle.h"
+#include "setup/setup.h"
+
+namespace zelapp {
+
+namespace {
+constexpr int kRetryMs = 5000;
+
+QString partsText(int count) {
+    return count == 1 ? QStringLiteral("1 part") : QStringLiteral("%1 parts").arg(count);
+}
+}  // namespace
+
+PartHistory::PartHistory(PartCycle &cycle, Setup &setup, Prompter &prompter,
+                         const SettingsStore &settings, QString option)
+    : cycle_(cycle),
+      setup_(setup),
+      prompter_(prompter),
+      settings_(settings),
+      option_(std::move(option)) {
+    // Connected before anything that shows a part: the part is on disk before it is shown.
+    connect(&cycle_, &PartCycle::partEnded, this, &PartHistory::record);
+    retryTimer_.setInterval(kRetryMs);
+    connect(&retryTimer_, &QTimer::timeout, this, &PartHistory::retry);
+}
+
+PartHistory::~PartHistory() = default;
+
+void PartHistory::open() {
+    tried_ = true;
+    LocationInputs inputs;
+    inputs.option = option_;
+    inputs.environment =
+        QProcessEnvironment::systemEnvironment().value(QStringLiteral("ZEL_PARTS_DB"));
+    inputs.settings = {settings_.value(QStringLiteral("Results"), QStringLiteral("Database")),
+                       settings_.value(QStringLiteral("Results"), QStringLiteral("Station"))};
+    inputs.defaultFile = defaultPartsFile();
+    inputs.hostName = QSysInfo::machineHostName();
+    location_ = resolvePartsLocation(inputs);
+    store_.close();
+    const OpenOutcome outcome = store_.open(location_.file);
+    if (!outcome.message.isEmpty()) {
+        prompter_.notify(outcome.message, QStringLiteral("Parts history"),
+                         outcome.ok() ? PromptIcon::Information : PromptIcon::Warning);
+    }
+    if (outcome.failure) {
+        lastCause_ = outcome.failure->cause;
+    }
+}
+
+void PartHistory::reopen() {
+    open();
+    if (store_.isOpen()) {
+        retry();
+    }
+}
+
+bool PartHistory::isOpen() const {
+    return store_.isOpen();
+}
+
+QString PartHistory::uuid() const {
+    return store_.isOpen() ? store_.uuid() : QString();
+}
+
+int PartHistory::notRecorded() const {
+    return recorder_.notRecorded();
+}
+
+SetupSnapshot PartHistory::snapshot() const {
+    SetupSnapshot snapshot;
+    snapshot.setupFile = setup_.state().SetupFileName;
+    snapshot.station = location_.station;
+    for (int n = 1; n <= setup_.channelCount(); ++n) {
+        if (const Channel *channel = setup_.channel(n); channel != nullptr) {
+            snapshot.formulas[n] = channel->Formula();
+        }
+    }
+    return snapshot;
+}
+
+void PartHistory::record(const PartResult &part) {
+    if (!tried_) {
+        open();
+    }
+    const int before = recorder_.notRecorded();
+    const Recorded recorded = recorder_.record(part, snapshot());
+    report(recorded);
+    last_ = PartRecord{part.count, recorded.serial, recorded.stored ? recorded.stored->id : 0};
+    emit partRecorded(part, *last_);
+    if (recorder_.notRecorded() != before) {
+        emit notRecordedChanged(recorder_.notRecorded());
+    }
+    if (recorded.failure && recorded.failure->damaged) {
+        // A file found damaged while in use is set aside when opened again and a new one
+        // started; the parts kept go into the new one.
+        open();
+        retry();
+    }
+}
+
+void PartHistory::report(const Recorded &recorded) {
+    if (!recorded.failure) {
+        lastCause_.clear();
+        retryTimer_.stop();
+        return;
+    }
+    lastCause_ = recorded.failure->cause;
+    if (!retryTimer_.isActive()) {
+        retryTimer_.start();
+    }
+    if (recorded.firstFailure) {
+        prompter_.notify(
+            QStringLiteral("Parts cannot be recorded in the parts history %1: %2.\rThe verdicts "
+                           "are shown marked \"NOT RECORDED\"; the parts are kept and written "
+                           "when the history works again.")
+                .arg(location_.file, lastCause_),
+            QStringLiteral("Parts history"), PromptIcon::Warning);
+    }
+}
+
+void PartHistory::retry() {
+    if (recorder_.notRecorded() == 0) {
+        retryTimer_.stop();
+        return;
+    }
+    if (!store_.isOpen()) {
+        open();
+    }
+    const int before = recorder_.notRecorded();
+    const Recorded recorded = recorder_.retry();
+    report(recorded);
+    if (recorder_.notRecorded() != before) {
+        emit notRecordedChanged(recorder_.notRecorded());
+    }
+}
+
+bool PartHistory::confirmExit() {
+    retry();
+    const int waiting = recorder_.notRecorded();
+    if (waiting == 0) {
+        return true;
+    }
+    return prompter_.ask(QStringLiteral("%1 not recorded in the parts history %2 (%3).\rClose "
+                                        "anyway and lose %4?")
+                             .arg(partsText(waiting), location_.file, lastCause_,
+                                  waiting == 1 ? QStringLiteral("it") : QStringLiteral("them")),
+                         QStringLiteral("Parts history"), PromptIcon::Warning,
+                         PromptButtons::YesNo) == PromptAnswer::Yes;
+}
+
+}  // namespace zelapp

@@ -1,0 +1,95 @@
+// The parts' history as the program keeps it: every part the cycle ends is appended to the
+// history file before anyone is told of it, so that a verdict shown, a count changed in the
+// live values or a beep heard always stands for a part on disk. When the store fails the part is
+// kept in memory, counted on, marked not recorded, and written when the store works again; the
+// operator is told once per failing stretch, with the cause, and asked at exit before any part
+// kept in memory is lost.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <memory>
+#include <optional>
+
+#include "history/part_recorder.h"
+#include "history/part_store.h"
+#include "history/parts_location.h"
+#include "model/part_result.h"
+
+namespace zelapp {
+
+class PartCycle;
+class Prompter;
+class Setup;
+class SettingsStore;
+
+// What became of one part.
+struct PartRecord {
+    qint64 count = 0;   // the part's count in the cycle
+    qint64 serial = 0;  // its serial for its part number, stored or counted on in memory
+    qint64 id = 0;      // its id in the history; 0: not recorded (yet)
+    bool recorded() const { return id != 0; }
+    bool operator==(const PartRecord &) const = default;
+};
+
+class PartHistory : public QObject {
+    Q_OBJECT
+
+  public:
+    // `option` is the --db file of the command line; empty: the environment, the settings
+    // (section "Results") or the default.
+    PartHistory(PartCycle &cycle, Setup &setup, Prompter &prompter, const SettingsStore &settings,
+                QString option);
+    ~PartHistory() override;
+    PartHistory(const PartHistory &) = delete;
+    PartHistory &operator=(const PartHistory &) = delete;
+
+    // Opens the file where the rule finds it now, telling the operator what went wrong (a
+    // network folder, a damaged file set aside). Opened by itself at the first part otherwise.
+    void open();
+    // Opens another file after the settings changed: the parts kept in memory go into it.
+    void reopen();
+    bool isOpen() const;
+    // Where the history is and which station writes it, as found at the last open.
+    const PartsLocation &location() const { return location_; }
+    // The open file's own name for itself; empty when none is open.
+    QString uuid() const;
+
+    // The last part ended and what became of it; none before the first.
+    const std::optional<PartRecord> &lastRecord() const { return last_; }
+    // "n parts not recorded".
+    int notRecorded() const;
+    // Writes the parts kept in memory, telling the operator when the store fails again.
+    void retry();
+    // At exit: writes the parts kept in memory; when some are still not written, asks the
+    // operator whether to close and lose them. False: stay.
+    bool confirmExit();
+
+  signals:
+    // A part ended and was recorded (or kept in memory): the one notice everything that shows
+    // a part follows, sent only after its transaction committed.
+    void partRecorded(const zelapp::PartResult &part, const zelapp::PartRecord &record);
+    // The number of parts not recorded changed.
+    void notRecordedChanged(int count);
+
+  private:
+    void record(const PartResult &part);
+    void report(const Recorded &recorded);
+    SetupSnapshot snapshot() const;
+
+    PartCycle &cycle_;
+    Setup &setup_;
+    Prompter &prompter_;
+    const SettingsStore &settings_;
+    QString option_;
+    PartsLocation location_;
+    PartStore store_;
+    PartRecorder recorder_{store_};
+    bool tried_ = false;  // open() was tried
+    std::optional<PartRecord> last_;
+    QString lastCause_;  // why the store failed last; empty while it works
+    QTimer retryTimer_;  // tries again now and then while parts wait
+};
+
+}  // namespace zelapp
