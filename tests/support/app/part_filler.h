@@ -1,7 +1,7 @@
 // A history file of many parts, made fast for benchmarks and tests of large histories: one part
 // through the store (so the file, its schema and the revision are the program's own), then
 // copies of it in one transaction, each a second later with the next serial and its values
-// shifted a little so that the verdicts vary.
+// shifted a little (the verdicts stay the first part's).
 #pragma once
 
 #include <QSqlDatabase>
