@@ -152,6 +152,21 @@ TEST(ResultBoardTest, APartNotCompletedShowsItsReasonOverThePlannedTiles) {
         held(part({characteristic(1, u"0.000"_s, ToleranceVerdict::Good)})).reason.isEmpty());
 }
 
+TEST(ResultBoardTest, TheHistorysRecordMarksTheHeldPartAndCountsThePartsWaiting) {
+    auto board = held(part({characteristic(1, u"0.000"_s, ToleranceVerdict::Good)}));
+    zelapp::markRecord(board, {12, true, 3});
+    EXPECT_EQ(board.part, u"Part 7 · SHAFT-01 · Serial 12"_s);
+    EXPECT_EQ(board.record, u"NOT RECORDED · 3 parts not recorded"_s);
+    board = held(part({}));
+    zelapp::markRecord(board, {4, false, 0});
+    EXPECT_TRUE(board.record.isEmpty()) << "a recorded part has no mark";
+    // Between parts only the parts waiting are told; no part line takes a serial.
+    board = zelapp::resultBoard(CycleState::Ready, std::nullopt, {}, {}, ResultPalette::Standard);
+    zelapp::markRecord(board, {4, true, 1});
+    EXPECT_EQ(board.record, u"1 part not recorded"_s);
+    EXPECT_TRUE(board.part.isEmpty());
+}
+
 TEST(ResultBoardTest, WhileNoResultIsHeldTheStateStandsInTheVerdictsPlace) {
     const PartResult last = part({characteristic(1, u"0.061"_s, ToleranceVerdict::RejectPlus)});
     const std::vector<CharacteristicResult> planned{characteristic(1, {}, ToleranceVerdict::Good),

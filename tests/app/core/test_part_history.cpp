@@ -1,0 +1,102 @@
+// The program's history of parts: each part is on disk before anything shows it, a store that
+// fails keeps the parts, marks them and tells the operator once, and nothing kept is lost at
+// exit without a question.
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include "../history/part_samples.h"
+#include "session_fixture.h"
+
+using namespace Qt::StringLiterals;
+using zelapp::CycleState;
+using zelapp::PartRecord;
+using zelapp::PartResult;
+
+namespace {
+
+struct PartHistoryTest : ::testing::Test {
+    zeltest::SessionFixture f;
+    zelapp::PartCycle *cycle = nullptr;
+    zelapp::PartHistory *history = nullptr;
+    QString file;
+
+    void SetUp() override {
+        ASSERT_EQ(f.start(), zelapp::StartupResult::Running);
+        cycle = &f.session->partCycle();
+        history = &f.session->partHistory();
+        f.setup().channel(1)->setFormula(u"T1"_s);
+        f.setup().channel(1)->Decimals = 4;
+        f.fakeUnit.channelValue[1] = 0.0012f;
+        file = QDir(f.programFolder()).filePath(u"parts.db"_s);
+        f.prompter.shown.clear();  // the start-up's notice of a missing zelapp.ini
+    }
+    // Measures one part to its end.
+    void measurePart() {
+        ASSERT_EQ(cycle->measure(), QString());
+        for (int i = 0; i < 200 && cycle->state() != CycleState::Result; ++i) {
+            f.scanClock.now += zelapp::PartCycle::kPollMs;
+            cycle->poll();
+        }
+        ASSERT_EQ(cycle->state(), CycleState::Result);
+    }
+    std::vector<qint64> storedSerials() {
+        zelapp::PartStore reader;
+        EXPECT_TRUE(reader.open(file, {100, true}).ok());
+        std::vector<qint64> serials;
+        for (const zelapp::StoredPart &part : reader.range(0, 1000, 1000).parts) {
+            serials.push_back(part.serial);
+        }
+        return serials;
+    }
+};
+
+TEST_F(PartHistoryTest, APartIsCommittedBeforeAnyoneIsToldOfIt) {
+    std::vector<qint64> seenInFile;
+    QObject::connect(history, &zelapp::PartHistory::partRecorded,
+                     [&](const PartResult &part, const PartRecord &record) {
+                         EXPECT_EQ(part.count, record.count);
+                         EXPECT_TRUE(record.recorded());
+                         // Another connection sees it: the transaction has committed.
+                         seenInFile = storedSerials();
+                     });
+    measurePart();
+    measurePart();
+    EXPECT_EQ(seenInFile, (std::vector<qint64>{1, 2}));
+    EXPECT_EQ(history->lastRecord(), (PartRecord{2, 2, 2}));
+    EXPECT_EQ(history->location().file, file);
+    EXPECT_FALSE(history->uuid().isEmpty());
+    EXPECT_TRUE(f.prompter.notices.empty());
+}
+
+TEST_F(PartHistoryTest, WhileTheStoreFailsPartsAreKeptCountedOnToldOnceAndWrittenLater) {
+    measurePart();
+    auto other = std::make_unique<zeltest::OtherConnection>(file);
+    ASSERT_TRUE(other->exec(u"BEGIN IMMEDIATE"_s));  // holds the write lock past the busy timeout
+    std::vector<int> waiting;
+    QObject::connect(history, &zelapp::PartHistory::notRecordedChanged,
+                     [&](int count) { waiting.push_back(count); });
+    measurePart();
+    measurePart();
+    EXPECT_EQ(history->lastRecord(), (PartRecord{3, 3, 0}));
+    EXPECT_EQ(history->notRecorded(), 2);
+    ASSERT_EQ(f.prompter.notices.size(), 1u) << "told once for the failing stretch";
+    EXPECT_TRUE(f.prompter.notices[0].text.contains(u"locked"_s));
+    EXPECT_TRUE(f.prompter.notices[0].text.contains(u"NOT RECORDED"_s));
+
+    // Closing now would lose them: the operator is asked, and No keeps the program open.
+    EXPECT_FALSE(history->confirmExit());
+    ASSERT_EQ(f.prompter.shown.size(), 1u);
+    EXPECT_TRUE(f.prompter.shown[0].text.startsWith(u"2 parts not recorded"_s));
+
+    ASSERT_TRUE(other->exec(u"ROLLBACK"_s));
+    other.reset();
+    history->retry();
+    EXPECT_EQ(history->notRecorded(), 0);
+    EXPECT_EQ(waiting, (std::vector<int>{1, 2, 0}));
+    EXPECT_EQ(storedSerials(), (std::vector<qint64>{1, 2, 3}));
+    EXPECT_TRUE(history->confirmExit());
+    EXPECT_EQ(f.prompter.shown.size(), 1u) << "nothing to ask once all are written";
+}
+
+}  // namespace
