@@ -96,6 +96,15 @@ OpenOutcome PartStore::open(const QString &file, const OpenOptions &options) {
                               .arg(QDir::toNativeSeparators(file_), cause);
         return outcome;
     }
+    // Opened by SQLite, a read-only file would get read-only -wal and -shm files beside it that
+    // keep the history unwritable after its own permission is mended: refused untouched.
+    if (!options.readOnly && ((QFileInfo::exists(file_) && !QFileInfo(file_).isWritable()) ||
+                              !QFileInfo(folder).isWritable())) {
+        outcome.failure = failureOf(QStringLiteral("the file or its folder is read-only"));
+        outcome.message = QStringLiteral("The parts history %1 cannot be written: %2.")
+                              .arg(QDir::toNativeSeparators(file_), outcome.failure->cause);
+        return outcome;
+    }
     // A file that is not SQLite's at all is known before SQLite opens it, which would delete
     // the journal beside it: set aside, the two stay together.
     std::optional<StoreFailure> damage = notSqlite(file_);

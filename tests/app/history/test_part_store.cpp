@@ -7,6 +7,8 @@
 #include <numeric>
 #include <thread>
 
+#include <unistd.h>
+
 #include "file_size_limit.h"
 #include "history/network_folder.h"
 #include "part_samples.h"
@@ -285,6 +287,29 @@ TEST_F(PartStoreTest, AFullDiskFailsAnAppendWithNothingOfItLeftAndTheStoreGoesOn
     ASSERT_TRUE(appended.ok()) << appended.failure->cause.toStdString();
     EXPECT_EQ(appended.serial, 2);
     EXPECT_EQ(store.newestBefore(0, 10).parts.size(), 2u);
+}
+
+TEST_F(PartStoreTest, AReadOnlyFileIsRefusedUntouchedAndOpensOnceWritableAgain) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "file permissions do not hold for root";
+    }
+    openStore(store);
+    ASSERT_TRUE(store.append(goodPart(), snapshot()).ok());
+    store.close();
+    const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    ASSERT_TRUE(QFile::setPermissions(file, readOnly));
+    const OpenOutcome outcome = store.open(file);
+    ASSERT_FALSE(outcome.ok());
+    EXPECT_TRUE(outcome.message.contains(QStringLiteral("read-only")))
+        << outcome.message.toStdString();
+    EXPECT_FALSE(outcome.failure->damaged) << "a read-only file is never set aside";
+    EXPECT_FALSE(store.append(goodPart(), snapshot()).ok());
+    ASSERT_TRUE(QFile::setPermissions(file, readOnly | QFile::WriteOwner));
+    openStore(store);
+    EXPECT_EQ(store.newestBefore(0, 10).parts.size(), 1u);
+    EXPECT_TRUE(QDir(dir.filePath(QStringLiteral("history")))
+                    .entryList({QStringLiteral("*damaged*")})
+                    .isEmpty());
 }
 
 TEST_F(PartStoreTest, PagesGoNewestFirstByIdAndFilter) {
