@@ -16,7 +16,11 @@ DlgPartDetails::DlgPartDetails(const PartDetails &details, QWidget *parent) : QD
     auto *form = new QFormLayout;
     for (const auto &[label, text] : details.fields) {
         auto *value = new QLabel(text, this);
-        value->setObjectName(QStringLiteral("Label") + QString(label).remove(u' '));
+        QString name = QStringLiteral("Label");
+        for (const QString &word : label.split(u' ')) {
+            name += word.left(1).toUpper() + word.mid(1);
+        }
+        value->setObjectName(name);  // "Setup file" → LabelSetupFile
         value->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         value->setAccessibleName(label);
         form->addRow(label + u':', value);
