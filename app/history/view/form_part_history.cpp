@@ -153,7 +153,9 @@ bool FormPartHistory::exportTo(const QString &path) {
     }
     QProgressDialog progress(u"Exporting parts..."_s, u"Cancel"_s, 0, 0, this);
     progress.setObjectName(u"ProgressExport"_s);
-    progress.setWindowModality(Qt::WindowModal);
+    // Application modal: the events let through while it runs must not close the main window,
+    // and with it this one, under the export.
+    progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(0);
     progress.setAutoReset(false);
     progress.setAutoClose(false);
