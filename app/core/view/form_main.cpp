@@ -16,6 +16,7 @@
 #include "exchange/link_address.h"
 #include "exchange/link_copy.h"
 #include "exchange/view/dlg_copy_link.h"
+#include "history/view/form_part_history.h"
 #include "part/operator_measure.h"
 #include "part/view/dlg_part_settings.h"
 #include "part/view/form_part_program.h"
@@ -149,6 +150,8 @@ void FormMain::connectParts() {
     });
     connect(ui_->ActionResult, &QAction::triggered, this, &FormMain::showPartResult);
     connect(ui_->CommandParts, &QPushButton::clicked, this, &FormMain::showPartResult);
+    connect(ui_->ActionHistory, &QAction::triggered, this, &FormMain::showPartHistory);
+    connect(ui_->ActionExportCsv, &QAction::triggered, this, &FormMain::exportParts);
     connect(ui_->ActionPartProgram, &QAction::triggered, this, &FormMain::openPartProgram);
     connect(ui_->ActionResetCounters, &QAction::triggered, this,
             [this] { session_.partCycle().resetCounters(); });
@@ -188,6 +191,24 @@ void FormMain::measurePart() {
 
 void FormMain::showPartResult() {
     ensurePartResult().showWindow();
+}
+
+FormPartHistory &FormMain::ensurePartHistory() {
+    if (partHistory_ == nullptr) {
+        partHistory_ = new FormPartHistory(session_, this);
+        loadedWindows_.push_back(partHistory_);
+    }
+    return *partHistory_;
+}
+
+void FormMain::showPartHistory() {
+    ensurePartHistory().showWindow();
+}
+
+void FormMain::exportParts() {
+    FormPartHistory &history = ensurePartHistory();
+    history.showWindow();
+    history.exportCsv();
 }
 
 void FormMain::openPartSettings() {
@@ -482,6 +503,7 @@ void FormMain::Form_Unload() {
     grid_ = nullptr;
     bars_ = nullptr;
     partResult_ = nullptr;
+    partHistory_ = nullptr;
     const double dpi = windowDpi(*this);
     const QRect outer = frameGeometry();
     dialogs_.reset();

@@ -24,6 +24,7 @@ class DialogHost;
 class DlgCopyLink;
 class FormGridDisplay;
 class FormLinGage;
+class FormPartHistory;
 class FormPartResult;
 
 class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
@@ -44,6 +45,9 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
     // The part result window, made on first use.
     FormPartResult *partResultWindow() const { return partResult_; }
     FormPartResult &ensurePartResult();
+    // The history window, made on first use.
+    FormPartHistory *partHistoryWindow() const { return partHistory_; }
+    FormPartHistory &ensurePartHistory();
     DialogHost &dialogs() { return *dialogs_; }
     Session &session() { return session_; }
     MainCommands &commands() { return session_.commands(); }
@@ -91,6 +95,10 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
     void measurePart();
     // Parts > Result and the "Parts" button.
     void showPartResult();
+    // Parts > History.
+    void showPartHistory();
+    // Parts > Export CSV...: the history window, exporting the parts it shows.
+    void exportParts();
     // Parts > Settings...: the palette and the beep, kept in the per-user settings store.
     void openPartSettings();
     // Parts > Part Program...
@@ -128,10 +136,11 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
     std::unique_ptr<DialogHost> dialogs_;
     FormGridDisplay *grid_ = nullptr;  // created on first use, then shown and hidden
     FormLinGage *bars_ = nullptr;
-    DlgCopyLink *copyLink_ = nullptr;       // the bars' link pop-up, a child made on first use
-    FormPartResult *partResult_ = nullptr;  // a window of its own, made on first use
-    std::vector<QWidget *> loadedWindows_;  // the other windows, in the order they were made
-    std::vector<QAction *> recentActions_;  // the last setups' entries and their separators
+    DlgCopyLink *copyLink_ = nullptr;         // the bars' link pop-up, a child made on first use
+    FormPartResult *partResult_ = nullptr;    // a window of its own, made on first use
+    FormPartHistory *partHistory_ = nullptr;  // likewise
+    std::vector<QWidget *> loadedWindows_;    // the other windows, in the order they were made
+    std::vector<QAction *> recentActions_;    // the last setups' entries and their separators
     bool unloaded_ = false;
 };
 

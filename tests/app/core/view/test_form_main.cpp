@@ -154,6 +154,8 @@ TEST_F(FormMainTest, MenusAreInOrderWithTheirNamesAndCaptions) {
                   {{QStringLiteral("ActionMeasure"), QStringLiteral("&Measure")},
                    {QStringLiteral("ActionCancel"), QStringLiteral("&Cancel")},
                    {QStringLiteral("ActionResult"), QStringLiteral("&Result")},
+                   {QStringLiteral("ActionHistory"), QStringLiteral("&History")},
+                   {QStringLiteral("ActionExportCsv"), QStringLiteral("&Export CSV...")},
                    {QString(), QString()},
                    {QStringLiteral("ActionPartProgram"), QStringLiteral("Part &Program...")},
                    {QStringLiteral("ActionResetCounters"), QStringLiteral("Reset C&ounters")},

@@ -1,0 +1,204 @@
+#include "history/view/form_part_history.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QProgressDialog>
+#include <QSaveFile>
+#include <climits>
+
+#include "core/session.h"
+#include "display/view/zone_colours.h"
+#include "history/part_csv.h"
+#include "history/part_details.h"
+#include "history/view/dlg_part_details.h"
+#include "ui_form_part_history.h"
+#include "view/window_place.h"
+
+using namespace Qt::StringLiterals;
+
+namespace zelapp {
+
+FormPartHistory::FormPartHistory(Session &session, QWidget *parent)
+    : QWidget(parent, Qt::Window), ui_(std::make_unique<Ui::FormPartHistory>()), session_(session) {
+    ui_->setupUi(this);
+    applyProgramIcon(*this, session_.state().AppPath);
+
+    const PartFilter today = todayFilter(QDateTime::currentDateTime());
+    ui_->DateFrom->setDateTime(*today.since);
+    ui_->DateTo->setDateTime(today.since->addDays(1));
+    ui_->ComboVerdict->addItem(u"All"_s, QString());
+    for (ToleranceVerdict verdict : {ToleranceVerdict::Good, ToleranceVerdict::WarningPlus,
+                                     ToleranceVerdict::WarningMinus, ToleranceVerdict::RejectPlus,
+                                     ToleranceVerdict::RejectMinus, ToleranceVerdict::NotValid}) {
+        ui_->ComboVerdict->addItem(verdictCode(verdict) + u' ' + verdictInWords(verdict),
+                                   verdictCode(verdict));
+    }
+
+    model_ = std::make_unique<PartHistoryModel>(session_.partHistory().location().file, today);
+    model_->setZonePalette(
+        {zoneColour(BarZone::Good), zoneColour(BarZone::Approach), zoneColour(BarZone::Reject)});
+    ui_->TablePart->setModel(model_.get());
+    ui_->TablePart->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    connect(model_.get(), &PartHistoryModel::failed, this, &FormPartHistory::showStatus);
+    connect(model_.get(), &QAbstractItemModel::rowsInserted, this, &FormPartHistory::showCount);
+    connect(model_.get(), &QAbstractItemModel::modelReset, this, &FormPartHistory::showCount);
+    connect(&session_.partHistory(), &PartHistory::partRecorded, this,
+            &FormPartHistory::partRecorded);
+
+    connect(ui_->CheckTo, &QCheckBox::toggled, ui_->DateTo, &QWidget::setEnabled);
+    connect(ui_->CommandApply, &QPushButton::clicked, this, &FormPartHistory::applyFilter);
+    connect(ui_->TextPartNumber, &QLineEdit::returnPressed, this, &FormPartHistory::applyFilter);
+    connect(ui_->TablePart, &QAbstractItemView::activated, this,
+            [this](const QModelIndex &index) { showDetails(index.row()); });
+    connect(ui_->CommandDetails, &QPushButton::clicked, this, [this] {
+        const QModelIndex current = ui_->TablePart->currentIndex();
+        if (current.isValid()) {
+            showDetails(current.row());
+        } else {
+            showStatus(u"Choose a part in the table first."_s);
+        }
+    });
+    connect(ui_->CommandExport, &QPushButton::clicked, this, &FormPartHistory::exportCsv);
+    connect(ui_->CommandClose, &QPushButton::clicked, this, &QWidget::close);
+    auto *escape = new QAction(this);
+    escape->setObjectName(u"ActionCloseHistory"_s);
+    escape->setShortcut(QKeySequence(Qt::Key_Escape));
+    escape->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QAction::triggered, this, &QWidget::close);
+    addAction(escape);
+    showCount();
+}
+
+FormPartHistory::~FormPartHistory() = default;
+
+void FormPartHistory::showWindow() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void FormPartHistory::applyFilter() {
+    PartFilter filter;
+    filter.since = ui_->DateFrom->dateTime();
+    if (ui_->CheckTo->isChecked()) {
+        filter.until = ui_->DateTo->dateTime();
+    }
+    filter.number = ui_->TextPartNumber->text().trimmed();
+    filter.verdict = ui_->ComboVerdict->currentData().toString();
+    model_->setFilter(filter);
+}
+
+void FormPartHistory::partRecorded() {
+    // The settings may have moved the history to another file since the window was made.
+    const QString file = session_.partHistory().location().file;
+    if (file != model_->file()) {
+        model_->setFile(file);
+    } else {
+        model_->partAdded();
+    }
+}
+
+void FormPartHistory::showStatus(const QString &text) {
+    ui_->LabelStatus->setText(text);
+}
+
+void FormPartHistory::showCount() {
+    if (!model_->lastError().isEmpty()) {
+        showStatus(model_->lastError());
+        return;
+    }
+    const int rows = model_->rowCount();
+    showStatus(model_->canFetchMore({}) ? u"%1 parts shown, more below"_s.arg(rows)
+                                        : u"%1 parts"_s.arg(rows));
+}
+
+void FormPartHistory::showDetails(int row) {
+    if (row < 0 || row >= model_->rowCount()) {
+        return;
+    }
+    const StoredPart &part = model_->part(row);
+    auto *dialog = new DlgPartDetails(partDetails(part, model_->revision(part.revision)), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+}
+
+void FormPartHistory::exportCsv() {
+    if (exporting_) {
+        return;
+    }
+    const QString path = session_.chooser().chooseSaveFile(
+        {u"CSV Files (*.csv)|*.csv|All (*.*)|*.*"_s, u"csv"_s, QString()});
+    if (!path.isEmpty()) {
+        exportTo(path);
+    }
+}
+
+bool FormPartHistory::exportTo(const QString &path) {
+    exporting_ = true;
+    const auto finish = [this](bool written, const QString &status) {
+        exporting_ = false;
+        showStatus(status);
+        emit exportFinished(written);
+        return written;
+    };
+    // An existing file is replaced only when the whole export is written.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        const QString message =
+            u"The parts cannot be exported to %1: %2."_s.arg(path, file.errorString());
+        session_.services().prompter.notify(message, windowTitle(), PromptIcon::Warning);
+        return finish(false, message);
+    }
+    QProgressDialog progress(u"Exporting parts..."_s, u"Cancel"_s, 0, 0, this);
+    progress.setObjectName(u"ProgressExport"_s);
+    // Application modal: the events let through while it runs must not close the main window,
+    // and with it this one, under the export.
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    progress.hide();
+    QElapsedTimer running;
+    running.start();
+    const CsvOutcome outcome =
+        writePartsCsv(model_->store(), model_->filter(), file, [&](qint64 rows, qint64 total) {
+            // Shown only for an export that takes a while; until then nothing is processed,
+            // so nothing else runs in the middle of it.
+            if (progress.isHidden() && running.elapsed() < progressDelayMs_) {
+                return true;
+            }
+            if (progress.isHidden()) {
+                progress.show();
+            }
+            progress.setMaximum(total > 0 ? static_cast<int>(qMin<qint64>(total, INT_MAX)) : 0);
+            progress.setLabelText(u"Exporting parts... %1"_s.arg(rows));
+            if (total > 0) {
+                progress.setValue(static_cast<int>(qMin(rows, total)));
+            }
+            QCoreApplication::processEvents();
+            return !progress.wasCanceled();
+        });
+    progress.hide();
+    if (outcome.cancelled) {
+        file.cancelWriting();
+        return finish(false, u"Export cancelled: %1 was not written."_s.arg(path));
+    }
+    if (outcome.failure) {
+        file.cancelWriting();
+        const QString message =
+            u"The parts cannot be exported to %1: %2."_s.arg(path, outcome.failure->cause);
+        session_.services().prompter.notify(message, windowTitle(), PromptIcon::Warning);
+        return finish(false, message);
+    }
+    if (!file.commit()) {
+        const QString message =
+            u"The parts cannot be exported to %1: %2."_s.arg(path, file.errorString());
+        session_.services().prompter.notify(message, windowTitle(), PromptIcon::Warning);
+        return finish(false, message);
+    }
+    return finish(true, u"%1 parts exported to %2."_s.arg(outcome.rows).arg(path));
+}
+
+}  // namespace zelapp

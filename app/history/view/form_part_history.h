@@ -1,0 +1,57 @@
+// Parts > History: the parts of a period, newest first, with new parts on top as they are
+// recorded; filters by period, part number and verdict; a part's details on a double click or
+// Enter; the shown parts exported to CSV. The rows are the headless PartHistoryModel's; the
+// window only reads its boxes into a filter and shows what the model and the export say.
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "history/part_history_model.h"
+
+namespace Ui {
+class FormPartHistory;
+}
+
+namespace zelapp {
+
+class Session;
+
+class FormPartHistory : public QWidget {
+    Q_OBJECT
+  public:
+    explicit FormPartHistory(Session &session, QWidget *parent = nullptr);
+    ~FormPartHistory() override;
+
+    // Shows the window, raised.
+    void showWindow();
+    PartHistoryModel &model() { return *model_; }
+    // Reads the filter boxes and shows the parts they select.
+    void applyFilter();
+    // Asks for a file and writes to it, as CSV, every part of the filter, not only the rows
+    // read so far.
+    void exportCsv();
+    // Writes the export to `path`; whether it was written.
+    bool exportTo(const QString &path);
+    // How long an export runs before its progress is shown (0: at once, for tests).
+    void setProgressDelay(int ms) { progressDelayMs_ = ms; }
+    // The details of a row, in a dialog of their own.
+    void showDetails(int row);
+
+  signals:
+    // An export ended: written, cancelled or failed, as LabelStatus says.
+    void exportFinished(bool written);
+
+  private:
+    void partRecorded();
+    void showStatus(const QString &text);
+    void showCount();
+
+    std::unique_ptr<Ui::FormPartHistory> ui_;
+    Session &session_;
+    std::unique_ptr<PartHistoryModel> model_;
+    int progressDelayMs_ = 500;
+    bool exporting_ = false;
+};
+
+}  // namespace zelapp

@@ -1,0 +1,204 @@
+// The history window on the offscreen platform: opened once from the Parts menu, its named
+// table and labelled boxes, parts measured appearing on top, a part's details, Escape, and the
+// export through the file chooser: written, and cancelled with the old file left whole.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "history/view/dlg_part_details.h"
+#include "history/view/form_part_history.h"
+#include "part_filler.h"
+#include "part_samples.h"
+#include "setup/part_program.h"
+#include "started_app_test.h"
+
+using namespace Qt::StringLiterals;
+using zelapp::FormPartHistory;
+
+namespace {
+
+class PartHistoryWindowTest : public zeltest::StartedAppTest {
+  protected:
+    template <typename T>
+    T *child(QWidget *in, const QString &name) const {
+        return in->findChild<T *>(name);
+    }
+    FormPartHistory *opened() {
+        child<QAction>(w, u"ActionHistory"_s)->trigger();
+        return w->partHistoryWindow();
+    }
+    zelapp::PartCycle &cycle() { return f.app->session().partCycle(); }
+
+    // A program of two characteristics that settle at once; channel 2 rejects high.
+    void measureTwoChannels() {
+        zelapp::Setup &setup = f.app->setup();
+        if (setup.channelCount() < 2) {
+            setup.CreateChannels(2);
+        }
+        zelapp::PartProgram program;
+        for (int n = 1; n <= 2; ++n) {
+            zelapp::Channel &c = *setup.channel(n);
+            c.setFormula(u"T1"_s);
+            c.Description = u"Diameter %1"_s.arg(n);
+            c.Decimals = 3;
+            c.LoTol = -0.05f;
+            c.LoAppr = -0.04f;
+            c.HiAppr = 0.04f;
+            c.HiTol = 0.05f;
+            program.characteristics.push_back(n);
+        }
+        program.settleTimeMs = 0;
+        program.dynamicTimeMs = 0;
+        f.app->session().partProgram().replace(program);
+        f.fakeUnit.channelValue[1] = 0.01f;
+        f.fakeUnit.channelValue[2] = 0.06f;
+    }
+    bool measure() {
+        w->measurePart();
+        for (int i = 0; i < 100 && cycle().state() != zelapp::CycleState::Result; ++i) {
+            cycle().poll();
+        }
+        return cycle().state() == zelapp::CycleState::Result;
+    }
+    QString cell(FormPartHistory *h, int row, int column) {
+        return h->model().data(h->model().index(row, column)).toString();
+    }
+};
+
+TEST_F(PartHistoryWindowTest, TheMenuOpensOneWindowWithANamedTableAndLabelledBoxes) {
+    ASSERT_EQ(w->partHistoryWindow(), nullptr);
+    FormPartHistory *h = opened();
+    ASSERT_NE(h, nullptr);
+    EXPECT_TRUE(h->isVisible());
+    EXPECT_TRUE(h->isWindow());
+    EXPECT_EQ(opened(), h);  // one instance
+    auto *table = child<QTableView>(h, u"TablePart"_s);
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->accessibleName(), u"Part history"_s);
+    for (const auto &[label, box] : {std::pair{u"LabelFrom"_s, u"DateFrom"_s},
+                                     {u"LabelPartNumber"_s, u"TextPartNumber"_s},
+                                     {u"LabelVerdict"_s, u"ComboVerdict"_s}}) {
+        ASSERT_NE(child<QLabel>(h, label), nullptr) << label.toStdString();
+        EXPECT_EQ(child<QLabel>(h, label)->buddy(), child<QWidget>(h, box));
+    }
+    // Today, with no end.
+    EXPECT_EQ(h->model().filter().since->date(), QDate::currentDate());
+    EXPECT_FALSE(h->model().filter().until.has_value());
+
+    // Filters, then the table, then the buttons.
+    h->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(h));
+    child<QWidget>(h, u"CommandApply"_s)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), table);
+    QTest::keyClick(table, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), child<QWidget>(h, u"CommandExport"_s));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(h->isVisible());
+}
+
+TEST_F(PartHistoryWindowTest, MeasuredPartsAppearOnTopAndShowTheirDetails) {
+    measureTwoChannels();
+    ASSERT_TRUE(measure());
+    FormPartHistory *h = opened();
+    ASSERT_EQ(h->model().rowCount(), 1);
+    f.fakeUnit.channelValue[2] = 0.0f;
+    ASSERT_TRUE(measure());
+    ASSERT_EQ(h->model().rowCount(), 2);
+    EXPECT_EQ(cell(h, 0, 2), u"G GOOD"_s);
+    EXPECT_EQ(cell(h, 1, 2), u"R+ REJECT"_s);
+    EXPECT_EQ(cell(h, 1, 4), u"+0.060 ++"_s);
+    EXPECT_EQ(h->model().headerData(4, Qt::Horizontal).toString(), u"C2 Diameter 2"_s);
+
+    auto *table = child<QTableView>(h, u"TablePart"_s);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(h));
+    const QRect second = table->visualRect(h->model().index(1, 1));
+    // The platform makes a double click of a press that follows a click.
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, second.center());
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, second.center());
+    auto *details = h->findChild<zelapp::DlgPartDetails *>();
+    ASSERT_NE(details, nullptr);
+    EXPECT_TRUE(details->isVisible());
+    EXPECT_EQ(child<QLabel>(details, u"LabelVerdict"_s)->text(), u"R+ REJECT high"_s);
+    EXPECT_EQ(child<QLabel>(details, u"LabelSerial"_s)->text(), u"1"_s);
+    auto *limits = details->findChild<QTableWidget *>(u"TableCharacteristics"_s);
+    ASSERT_NE(limits, nullptr);
+    EXPECT_EQ(limits->item(1, 8)->text(), u"+0.050"_s);  // the high tolerance that judged it
+    details->close();                                    // deletes itself
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(h->findChild<zelapp::DlgPartDetails *>(), nullptr);
+
+    // Enter on the newest row.
+    table->setCurrentIndex(h->model().index(0, 0));
+    QTest::keyClick(table, Qt::Key_Return);
+    details = h->findChild<zelapp::DlgPartDetails *>();
+    ASSERT_NE(details, nullptr);
+    EXPECT_EQ(child<QLabel>(details, u"LabelSerial"_s)->text(), u"2"_s);
+}
+
+TEST_F(PartHistoryWindowTest, ExportWritesTheShownPartsThroughTheChosenFile) {
+    measureTwoChannels();
+    ASSERT_TRUE(measure());
+    ASSERT_TRUE(measure());
+    FormPartHistory *h = opened();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"parts.csv"_s);
+    f.chooser.answer = path;
+    QTest::mouseClick(child<QPushButton>(h, u"CommandExport"_s), Qt::LeftButton);
+    ASSERT_EQ(f.chooser.saveRequests.size(), 1u);
+    EXPECT_EQ(f.chooser.saveRequests[0].defaultExtension, u"csv"_s);
+    QFile written(path);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = written.readAll().trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith("id,time,station,part_number,serial,verdict"));
+    EXPECT_EQ(child<QLabel>(h, u"LabelStatus"_s)->text(), u"2 parts exported to %1."_s.arg(path));
+
+    // Parts > Export CSV... opens the window and exports, here cancelled at the file dialog.
+    f.chooser.answer.clear();
+    child<QAction>(w, u"ActionExportCsv"_s)->trigger();
+    EXPECT_EQ(f.chooser.saveRequests.size(), 2u);
+}
+
+TEST_F(PartHistoryWindowTest, ACancelledExportLeavesTheOldFileWhole) {
+    QTemporaryDir dir;
+    const QString big = dir.filePath(u"big.db"_s);
+    ASSERT_TRUE(zeltest::fillParts(big, zeltest::goodPart(), zeltest::snapshot(), 3000));
+    FormPartHistory *h = opened();
+    h->model().setFile(big);
+    h->model().setFilter({});
+    const QString path = dir.filePath(u"parts.csv"_s);
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old\n");
+    }
+    h->setProgressDelay(0);
+    bool progressShown = false;
+    // Runs inside the export, when its progress dialog lets events through.
+    QTimer::singleShot(0, h, [&] {
+        auto *progress = h->findChild<QProgressDialog *>(u"ProgressExport"_s);
+        progressShown = progress != nullptr && progress->isVisible();
+        if (progress != nullptr) {
+            progress->cancel();
+        }
+    });
+    EXPECT_FALSE(h->exportTo(path));
+    EXPECT_TRUE(progressShown);
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), "old\n");
+    EXPECT_TRUE(child<QLabel>(h, u"LabelStatus"_s)->text().startsWith(u"Export cancelled"_s));
+}
+
+}  // namespace
