@@ -4,6 +4,7 @@
 #include <QSysInfo>
 
 #include "base/prompter.h"
+#include "core/part_settings.h"
 #include "core/settings_store.h"
 #include "part/part_cycle.h"
 #include "setup/setup.h"
@@ -33,17 +34,24 @@ PartHistory::PartHistory(PartCycle &cycle, Setup &setup, Prompter &prompter,
 
 PartHistory::~PartHistory() = default;
 
-void PartHistory::open() {
-    tried_ = true;
+PartsLocation PartHistory::found() const {
     LocationInputs inputs;
     inputs.option = option_;
     inputs.environment =
         QProcessEnvironment::systemEnvironment().value(QStringLiteral("ZEL_PARTS_DB"));
-    inputs.settings = {settings_.value(QStringLiteral("Results"), QStringLiteral("Database")),
-                       settings_.value(QStringLiteral("Results"), QStringLiteral("Station"))};
+    inputs.settings = readResultsSettings(settings_);
     inputs.defaultFile = defaultPartsFile();
     inputs.hostName = QSysInfo::machineHostName();
-    location_ = resolvePartsLocation(inputs);
+    return resolvePartsLocation(inputs);
+}
+
+void PartHistory::setCommitHook(std::function<void()> hook) {
+    store_.setCommitHook(std::move(hook));
+}
+
+void PartHistory::open() {
+    tried_ = true;
+    location_ = found();
     store_.close();
     const OpenOutcome outcome = store_.open(location_.file);
     if (!outcome.message.isEmpty()) {

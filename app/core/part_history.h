@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -53,8 +54,15 @@ class PartHistory : public QObject {
     bool isOpen() const;
     // Where the history is and which station writes it, as found at the last open.
     const PartsLocation &location() const { return location_; }
+    // Where the rule finds them now (the command line, the environment, the settings as they
+    // are now): what the next open takes. The station is read again only at an open.
+    PartsLocation found() const;
     // The open file's own name for itself; empty when none is open.
     QString uuid() const;
+
+    // Called inside each part's transaction just before it commits (PartStore::setCommitHook),
+    // in the file open now and in any opened later.
+    void setCommitHook(std::function<void()> hook);
 
     // The last part ended and what became of it; none before the first.
     const std::optional<PartRecord> &lastRecord() const { return last_; }
