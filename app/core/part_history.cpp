@@ -50,14 +50,21 @@ void PartHistory::setCommitHook(std::function<void()> hook) {
 }
 
 void PartHistory::open() {
+    openStore(false);
+}
+
+void PartHistory::openStore(bool retrying) {
     tried_ = true;
     location_ = found();
     store_.close();
     const OpenOutcome outcome = store_.open(location_.file);
-    if (!outcome.message.isEmpty()) {
+    // Tried again while parts wait, the same failure is not told again every few seconds.
+    const bool told = retrying && outcome.failure && outcome.failure->cause == openFailureTold_;
+    if (!outcome.message.isEmpty() && !told) {
         prompter_.notify(outcome.message, QStringLiteral("Parts history"),
                          outcome.ok() ? PromptIcon::Information : PromptIcon::Warning);
     }
+    openFailureTold_ = outcome.failure ? outcome.failure->cause : QString();
     if (outcome.failure) {
         lastCause_ = outcome.failure->cause;
     }
@@ -140,7 +147,7 @@ void PartHistory::retry() {
         return;
     }
     if (!store_.isOpen()) {
-        open();
+        openStore(true);
     }
     const int before = recorder_.notRecorded();
     const Recorded recorded = recorder_.retry();

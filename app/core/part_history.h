@@ -82,6 +82,8 @@ class PartHistory : public QObject {
     void notRecordedChanged(int count);
 
   private:
+    // `retrying`: tried again by itself while parts wait, not asked for.
+    void openStore(bool retrying);
     void record(const PartResult &part);
     void report(const Recorded &recorded);
     SetupSnapshot snapshot() const;
@@ -96,8 +98,9 @@ class PartHistory : public QObject {
     PartRecorder recorder_{store_};
     bool tried_ = false;  // open() was tried
     std::optional<PartRecord> last_;
-    QString lastCause_;  // why the store failed last; empty while it works
-    QTimer retryTimer_;  // tries again now and then while parts wait
+    QString lastCause_;        // why the store failed last; empty while it works
+    QString openFailureTold_;  // why the file did not open, as last told; empty: it opened
+    QTimer retryTimer_;        // tries again now and then while parts wait
 };
 
 }  // namespace zelapp

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 
@@ -127,6 +128,32 @@ TEST(PartSettingsTest, TheHistoryTakesANewStationAtReopenAndTheOptionOverTheSett
     history.reopen();
     EXPECT_TRUE(history.isOpen());
     EXPECT_EQ(history.location().station, u"Line 4"_s);
+}
+
+TEST(PartSettingsTest, AFolderChosenAsTheHistoryIsToldOnceWhileThePartWaitsForAFile) {
+    zeltest::SessionFixture f;
+    const QString folder = f.programFolder() + u"/history"_s;
+    ASSERT_TRUE(QDir().mkpath(folder));
+    zelapp::writeResultsSettings(f.store, {folder, {}});
+    // A history of its own, without the fixture's --db, so that the setting rules.
+    zelapp::PartHistory history(f.session->partCycle(), f.setup(), f.prompter, f.store, {});
+    history.reopen();
+    EXPECT_FALSE(history.isOpen());
+    ASSERT_EQ(f.prompter.notices.size(), 1u);
+    EXPECT_TRUE(f.prompter.notices[0].text.contains(u"it is a folder"_s))
+        << f.prompter.notices[0].text.toStdString();
+    emit f.session->partCycle().partEnded(zelapp::PartResult{});
+    EXPECT_EQ(history.notRecorded(), 1);
+    const std::size_t told = f.prompter.notices.size();  // and that the part is not recorded
+    history.retry();
+    history.retry();
+    EXPECT_EQ(f.prompter.notices.size(), told);
+    // A file chosen: the part kept goes into it.
+    zelapp::writeResultsSettings(f.store, {folder + u"/parts.db"_s, {}});
+    history.reopen();
+    EXPECT_TRUE(history.isOpen());
+    EXPECT_EQ(history.notRecorded(), 0);
+    EXPECT_EQ(history.location().file, folder + u"/parts.db"_s);
 }
 
 TEST(PartSettingsTest, MeasureWithoutTheAskedIdStartsNothing) {
