@@ -2,10 +2,12 @@
 // start-up routine and the main window's event loop.
 #include <QApplication>
 #include <QFileInfo>
+#include <csignal>
 
 #include "base/process_signals.h"
 #include "core/command_line.h"
 #include "core/instance_lock.h"
+#include "core/part_history.h"
 #include "core/settings_store.h"
 #include "core/view/application.h"
 #include "core/view/form_main.h"
@@ -49,6 +51,15 @@ int main(int argc, char **argv) {
         QString(), QLocale(), nullptr,       nullptr,
         nullptr,   nullptr,   partsDatabase};
     zelapp::Application app(services);
+    // A test stops the program inside the n-th part's transaction, just before it commits, to
+    // prove that a part half written is never found afterwards.
+    if (const int killAt = qEnvironmentVariableIntValue("ZEL_TEST_KILL_IN_COMMIT"); killAt > 0) {
+        app.session().partHistory().setCommitHook([killAt, commits = 0]() mutable {
+            if (++commits == killAt) {
+                std::raise(SIGKILL);
+            }
+        });
+    }
     libraryMessages.setQuiet([&app] { return app.session().unit().boxesOff(); });
     const zelapp::StartupResult result = app.start();
     if (result != zelapp::StartupResult::Running) {

@@ -4,6 +4,7 @@
 #include <QSysInfo>
 
 #include "base/prompter.h"
+#include "core/part_settings.h"
 #include "core/settings_store.h"
 #include "part/part_cycle.h"
 #include "setup/setup.h"
@@ -33,23 +34,37 @@ PartHistory::PartHistory(PartCycle &cycle, Setup &setup, Prompter &prompter,
 
 PartHistory::~PartHistory() = default;
 
-void PartHistory::open() {
-    tried_ = true;
+PartsLocation PartHistory::found() const {
     LocationInputs inputs;
     inputs.option = option_;
     inputs.environment =
         QProcessEnvironment::systemEnvironment().value(QStringLiteral("ZEL_PARTS_DB"));
-    inputs.settings = {settings_.value(QStringLiteral("Results"), QStringLiteral("Database")),
-                       settings_.value(QStringLiteral("Results"), QStringLiteral("Station"))};
+    inputs.settings = readResultsSettings(settings_);
     inputs.defaultFile = defaultPartsFile();
     inputs.hostName = QSysInfo::machineHostName();
-    location_ = resolvePartsLocation(inputs);
+    return resolvePartsLocation(inputs);
+}
+
+void PartHistory::setCommitHook(std::function<void()> hook) {
+    store_.setCommitHook(std::move(hook));
+}
+
+void PartHistory::open() {
+    openStore(false);
+}
+
+void PartHistory::openStore(bool retrying) {
+    tried_ = true;
+    location_ = found();
     store_.close();
     const OpenOutcome outcome = store_.open(location_.file);
-    if (!outcome.message.isEmpty()) {
+    // Tried again while parts wait, the same failure is not told again every few seconds.
+    const bool told = retrying && outcome.failure && outcome.failure->cause == openFailureTold_;
+    if (!outcome.message.isEmpty() && !told) {
         prompter_.notify(outcome.message, QStringLiteral("Parts history"),
                          outcome.ok() ? PromptIcon::Information : PromptIcon::Warning);
     }
+    openFailureTold_ = outcome.failure ? outcome.failure->cause : QString();
     if (outcome.failure) {
         lastCause_ = outcome.failure->cause;
     }
@@ -132,7 +147,7 @@ void PartHistory::retry() {
         return;
     }
     if (!store_.isOpen()) {
-        open();
+        openStore(true);
     }
     const int before = recorder_.notRecorded();
     const Recorded recorded = recorder_.retry();

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -53,8 +54,15 @@ class PartHistory : public QObject {
     bool isOpen() const;
     // Where the history is and which station writes it, as found at the last open.
     const PartsLocation &location() const { return location_; }
+    // Where the rule finds them now (the command line, the environment, the settings as they
+    // are now): what the next open takes. The station is read again only at an open.
+    PartsLocation found() const;
     // The open file's own name for itself; empty when none is open.
     QString uuid() const;
+
+    // Called inside each part's transaction just before it commits (PartStore::setCommitHook),
+    // in the file open now and in any opened later.
+    void setCommitHook(std::function<void()> hook);
 
     // The last part ended and what became of it; none before the first.
     const std::optional<PartRecord> &lastRecord() const { return last_; }
@@ -74,6 +82,8 @@ class PartHistory : public QObject {
     void notRecordedChanged(int count);
 
   private:
+    // `retrying`: tried again by itself while parts wait, not asked for.
+    void openStore(bool retrying);
     void record(const PartResult &part);
     void report(const Recorded &recorded);
     SetupSnapshot snapshot() const;
@@ -88,8 +98,9 @@ class PartHistory : public QObject {
     PartRecorder recorder_{store_};
     bool tried_ = false;  // open() was tried
     std::optional<PartRecord> last_;
-    QString lastCause_;  // why the store failed last; empty while it works
-    QTimer retryTimer_;  // tries again now and then while parts wait
+    QString lastCause_;        // why the store failed last; empty while it works
+    QString openFailureTold_;  // why the file did not open, as last told; empty: it opened
+    QTimer retryTimer_;        // tries again now and then while parts wait
 };
 
 }  // namespace zelapp

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include <QDir>
+
 #include "core/settings_store.h"
 
 using namespace Qt::StringLiterals;
@@ -11,6 +13,7 @@ namespace zelapp {
 namespace {
 
 const QString kSection = u"Parts"_s;
+const QString kResults = u"Results"_s;
 
 // The stored value as a whole number in 16 bits; false when it is not one.
 bool readInteger16(const SettingsStore &store, const QString &key, int &out) {
@@ -44,6 +47,28 @@ void writePartSettings(SettingsStore &store, const PartSettings &settings) {
                    settings.palette == ResultPalette::OkabeIto ? u"okabe-ito"_s : u"standard"_s);
     store.setValue(kSection, u"Beep"_s, settings.beep ? u"true"_s : u"false"_s);
     store.sync();
+}
+
+ResultsSettings readResultsSettings(const SettingsStore &store) {
+    return {store.value(kResults, u"Database"_s).trimmed(),
+            store.value(kResults, u"Station"_s).trimmed()};
+}
+
+void writeResultsSettings(SettingsStore &store, const ResultsSettings &settings) {
+    store.setValue(kResults, u"Database"_s, settings.database.trimmed());
+    store.setValue(kResults, u"Station"_s, settings.station.trimmed());
+    store.sync();
+}
+
+ResultsHints resultsHints(const PartsLocation &found, const QString &hostName,
+                          const QString &defaultFile) {
+    ResultsHints hints{hostName, QDir::toNativeSeparators(defaultFile), {}};
+    const bool option = found.source == PartsLocation::Source::Option;
+    if (option || found.source == PartsLocation::Source::Environment) {
+        hints.overruled = u"Used now: %1 (from %2)"_s.arg(QDir::toNativeSeparators(found.file),
+                                                          option ? u"--db"_s : u"ZEL_PARTS_DB"_s);
+    }
+    return hints;
 }
 
 bool partBeeps(const PartResult &part, const PartSettings &settings) {

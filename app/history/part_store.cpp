@@ -88,6 +88,15 @@ OpenOutcome PartStore::open(const QString &file, const OpenOptions &options) {
                               .arg(QDir::toNativeSeparators(folder), network);
         return outcome;
     }
+    // A folder is never a history, nor set aside as a damaged one.
+    if (QFileInfo(file_).isDir()) {
+        outcome.failure = failureOf(QStringLiteral("it is a folder"));
+        outcome.message = QStringLiteral(
+                              "The parts history %1 cannot be opened: it is a folder. "
+                              "Choose a file.")
+                              .arg(QDir::toNativeSeparators(file_));
+        return outcome;
+    }
     if (options.readOnly ? !QFileInfo::exists(file_) : !QDir().mkpath(folder)) {
         const QString cause = options.readOnly ? QStringLiteral("no such file")
                                                : QStringLiteral("the folder cannot be made");

@@ -13,6 +13,7 @@ namespace zelapp {
 struct ResultsSettings {
     QString database;  // "Database"
     QString station;   // "Station"
+    bool operator==(const ResultsSettings &) const = default;
 };
 
 // The per-user settings file as the program finds it ($XDG_CONFIG_HOME/zelapp/zelapp.conf).

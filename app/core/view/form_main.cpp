@@ -4,8 +4,10 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
+#include <QSysInfo>
 
 #include "core/command_line.h"
+#include "core/part_history.h"
 #include "core/part_settings.h"
 #include "core/settings_store.h"
 #include "dialogs/help_topics.h"
@@ -213,12 +215,23 @@ void FormMain::exportParts() {
 
 void FormMain::openPartSettings() {
     SettingsStore &store = session_.services().store;
-    DlgPartSettings dialog(readPartSettings(store), this);
+    PartHistory &history = session_.partHistory();
+    const ResultsSettings results = readResultsSettings(store);
+    DlgPartSettings dialog(
+        readPartSettings(store), results,
+        resultsHints(history.found(), QSysInfo::machineHostName(), defaultPartsFile()),
+        session_.chooser(), this);
     dialog.setObjectName(QStringLiteral("DlgPartSettings"));
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
     writePartSettings(store, dialog.settings());
+    writeResultsSettings(store, dialog.results());
+    // The station is read at an open: the next part goes to the file and under the station
+    // chosen, with the parts kept in memory.
+    if (dialog.results() != results) {
+        history.reopen();
+    }
     if (partResult_ != nullptr) {
         partResult_->refresh();
     }

@@ -1,20 +1,30 @@
 #include "part/view/dlg_part_settings.h"
 
+#include <QDir>
 #include <QPushButton>
 
+#include "base/file_chooser.h"
 #include "ui_dlg_part_settings.h"
 
 namespace zelapp {
 
-DlgPartSettings::DlgPartSettings(const PartSettings &settings, QWidget *parent)
-    : QDialog(parent), ui_(std::make_unique<Ui::DlgPartSettings>()) {
+DlgPartSettings::DlgPartSettings(const PartSettings &settings, const ResultsSettings &results,
+                                 const ResultsHints &hints, FileChooser &chooser, QWidget *parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::DlgPartSettings>()), chooser_(chooser) {
     ui_->setupUi(this);
     ui_->ComboPalette->setCurrentIndex(settings.palette == ResultPalette::OkabeIto ? 1 : 0);
     ui_->CheckBeep->setChecked(settings.beep);
+    ui_->TextStation->setText(results.station);
+    ui_->TextStation->setPlaceholderText(hints.station);
+    ui_->TextDatabase->setText(QDir::toNativeSeparators(results.database));
+    ui_->TextDatabase->setPlaceholderText(hints.database);
+    ui_->LabelDatabaseNote->setText(hints.overruled);
+    ui_->LabelDatabaseNote->setVisible(!hints.overruled.isEmpty());
     // Enter is OK from every control; Escape is Cancel (QDialog's own).
     ui_->ButtonBox->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(ui_->ButtonBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(ui_->ButtonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(ui_->ButtonBrowse, &QPushButton::clicked, this, &DlgPartSettings::browse);
 }
 
 DlgPartSettings::~DlgPartSettings() = default;
@@ -23,6 +33,23 @@ PartSettings DlgPartSettings::settings() const {
     return {
         ui_->ComboPalette->currentIndex() == 1 ? ResultPalette::OkabeIto : ResultPalette::Standard,
         ui_->CheckBeep->isChecked()};
+}
+
+ResultsSettings DlgPartSettings::results() const {
+    const QString database = ui_->TextDatabase->text().trimmed();
+    return {database.isEmpty() ? QString() : QDir::fromNativeSeparators(database),
+            ui_->TextStation->text().trimmed()};
+}
+
+void DlgPartSettings::browse() {
+    // A save dialog, so that a new history can be named as well as an existing one chosen; it
+    // opens where the last history file was chosen.
+    const QString chosen = chooser_.chooseSaveFile(
+        {QStringLiteral("Parts history (*.db)|*.db|All (*.*)|*.*"), QStringLiteral("db"), {}});
+    if (!chosen.isEmpty()) {
+        ui_->TextDatabase->setText(QDir::toNativeSeparators(chosen));
+    }
+    ui_->TextDatabase->setFocus();
 }
 
 }  // namespace zelapp

@@ -1,12 +1,18 @@
 // The part display's settings in the per-user store: the palette and the beep with their
-// defaults, which parts beep, and the result window's place.
+// defaults, which parts beep, and the result window's place; the results' station and file.
 #include "core/part_settings.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+
+#include "core/part_history.h"
 #include "core/settings_store.h"
 #include "part/operator_measure.h"
 #include "session_fixture.h"
+#include "temp_folder.h"
 
 using namespace Qt::StringLiterals;
 using zelapp::PartSettings;
@@ -64,6 +70,90 @@ TEST(PartSettingsTest, TheResultWindowsPlaceReadsBackAndABrokenOneIsNone) {
         EXPECT_EQ(zelapp::readResultWindowPlace(store).place, zelapp::WindowGeometry{})
             << bad.toStdString();
     }
+}
+
+TEST(PartSettingsTest, ResultsSettingsAreTheKeysTheToolsReadFromTheSameFile) {
+    zeltest::TempFolder folder;
+    const QString path = QString::fromStdString(folder.path()) + u"/zelapp/zelapp.conf"_s;
+    const zelapp::ResultsSettings results{u"/data/line 3/parts.db"_s, u"Line 3, bay 2"_s};
+    {
+        zelapp::QSettingsStore store(path);
+        EXPECT_EQ(zelapp::readResultsSettings(store), zelapp::ResultsSettings{});
+        // Written trimmed, so that a blank typed by mistake is never a station of its own.
+        zelapp::writeResultsSettings(store, {u" /data/line 3/parts.db "_s, u" Line 3, bay 2 "_s});
+        EXPECT_EQ(zelapp::readResultsSettings(store), results);
+    }
+    // Synced at once: the command-line tools' reader finds it in the file as it is.
+    EXPECT_EQ(zelapp::readResultsSettings(path), results);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(text.contains(u"[Results]\n"_s)) << text.toStdString();
+    EXPECT_TRUE(text.contains(u"\nDatabase=/data/line 3/parts.db\n"_s)) << text.toStdString();
+    EXPECT_TRUE(text.contains(u"\nStation="_s)) << text.toStdString();
+    // Emptied: the host name and the default file again.
+    {
+        zelapp::QSettingsStore store(path);
+        zelapp::writeResultsSettings(store, {});
+    }
+    EXPECT_EQ(zelapp::readResultsSettings(path), zelapp::ResultsSettings{});
+}
+
+TEST(PartSettingsTest, ResultsHintsNameTheHostTheDefaultAndWhatOverrulesTheSetting) {
+    zelapp::PartsLocation found{u"/run/parts.db"_s, zelapp::PartsLocation::Source::Settings,
+                                u"Line 3"_s};
+    EXPECT_EQ(zelapp::resultsHints(found, u"gauge-7"_s, u"/home/op/parts.db"_s),
+              (zelapp::ResultsHints{u"gauge-7"_s, u"/home/op/parts.db"_s, {}}));
+    found.source = zelapp::PartsLocation::Source::Default;
+    EXPECT_TRUE(zelapp::resultsHints(found, {}, {}).overruled.isEmpty());
+    found.source = zelapp::PartsLocation::Source::Option;
+    EXPECT_EQ(zelapp::resultsHints(found, {}, {}).overruled,
+              u"Used now: /run/parts.db (from --db)"_s);
+    found.source = zelapp::PartsLocation::Source::Environment;
+    EXPECT_EQ(zelapp::resultsHints(found, {}, {}).overruled,
+              u"Used now: /run/parts.db (from ZEL_PARTS_DB)"_s);
+}
+
+TEST(PartSettingsTest, TheHistoryTakesANewStationAtReopenAndTheOptionOverTheSetting) {
+    zeltest::SessionFixture f;
+    zelapp::PartHistory &history = f.session->partHistory();
+    const QString option = f.programFolder() + u"/parts.db"_s;
+    zelapp::writeResultsSettings(f.store, {f.programFolder() + u"/other.db"_s, u"Line 3"_s});
+    EXPECT_EQ(history.found().file, option);
+    EXPECT_EQ(history.found().source, zelapp::PartsLocation::Source::Option);
+    history.open();
+    EXPECT_EQ(history.location().station, u"Line 3"_s);
+    zelapp::writeResultsSettings(f.store, {{}, u"Line 4"_s});
+    EXPECT_EQ(history.location().station, u"Line 3"_s);
+    history.reopen();
+    EXPECT_TRUE(history.isOpen());
+    EXPECT_EQ(history.location().station, u"Line 4"_s);
+}
+
+TEST(PartSettingsTest, AFolderChosenAsTheHistoryIsToldOnceWhileThePartWaitsForAFile) {
+    zeltest::SessionFixture f;
+    const QString folder = f.programFolder() + u"/history"_s;
+    ASSERT_TRUE(QDir().mkpath(folder));
+    zelapp::writeResultsSettings(f.store, {folder, {}});
+    // A history of its own, without the fixture's --db, so that the setting rules.
+    zelapp::PartHistory history(f.session->partCycle(), f.setup(), f.prompter, f.store, {});
+    history.reopen();
+    EXPECT_FALSE(history.isOpen());
+    ASSERT_EQ(f.prompter.notices.size(), 1u);
+    EXPECT_TRUE(f.prompter.notices[0].text.contains(u"it is a folder"_s))
+        << f.prompter.notices[0].text.toStdString();
+    emit f.session->partCycle().partEnded(zelapp::PartResult{});
+    EXPECT_EQ(history.notRecorded(), 1);
+    const std::size_t told = f.prompter.notices.size();  // and that the part is not recorded
+    history.retry();
+    history.retry();
+    EXPECT_EQ(f.prompter.notices.size(), told);
+    // A file chosen: the part kept goes into it.
+    zelapp::writeResultsSettings(f.store, {folder + u"/parts.db"_s, {}});
+    history.reopen();
+    EXPECT_TRUE(history.isOpen());
+    EXPECT_EQ(history.notRecorded(), 0);
+    EXPECT_EQ(history.location().file, folder + u"/parts.db"_s);
 }
 
 TEST(PartSettingsTest, MeasureWithoutTheAskedIdStartsNothing) {

@@ -13,6 +13,7 @@
 #include "setup_fixture.h"
 #include "temp_folder.h"
 
+using namespace Qt::StringLiterals;
 using zelapp::StartupResult;
 
 namespace {
@@ -325,6 +326,28 @@ TEST(CommandLine, ArgumentsAreJoinedWithoutTheProgram) {
                   {QStringLiteral("zelapp"), QStringLiteral("a.zel"), QStringLiteral("/NUMS")}),
               QStringLiteral("a.zel /NUMS"));
     EXPECT_TRUE(zelapp::joinArguments({QStringLiteral("zelapp")}).isEmpty());
+}
+
+TEST(CommandLine, DbOptionIsTakenOutInBothFormsAndTheSetupFileStays) {
+    QStringList args{u"zelapp"_s, u"--db"_s, u"/tmp/a.db"_s, u"shaft.zel"_s, u"/NUMS"_s};
+    EXPECT_EQ(zelapp::takeOption(args, u"--db"_s), u"/tmp/a.db"_s);
+    EXPECT_EQ(args, (QStringList{u"zelapp"_s, u"shaft.zel"_s, u"/NUMS"_s}));
+    EXPECT_EQ(zelapp::mainWindowArguments(zelapp::joinArguments(args)).setupFile, u"shaft.zel"_s);
+
+    // "--db=FILE"; the last one given wins; the program's own name is never taken.
+    args = {u"--db"_s, u"shaft.zel"_s, u"--db=one.db"_s, u"--db=two.db"_s};
+    EXPECT_EQ(zelapp::takeOption(args, u"--db"_s), u"two.db"_s);
+    EXPECT_EQ(args, (QStringList{u"--db"_s, u"shaft.zel"_s}));
+
+    // At the end without a value: taken out, an empty value.
+    args = {u"zelapp"_s, u"shaft.zel"_s, u"--db"_s};
+    EXPECT_EQ(zelapp::takeOption(args, u"--db"_s), QString());
+    EXPECT_EQ(args, (QStringList{u"zelapp"_s, u"shaft.zel"_s}));
+
+    // Absent, or only a longer name alike: nothing taken.
+    args = {u"zelapp"_s, u"--dbx"_s, u"shaft.zel"_s};
+    EXPECT_FALSE(zelapp::takeOption(args, u"--db"_s).has_value());
+    EXPECT_EQ(args.size(), 3);
 }
 
 }  // namespace

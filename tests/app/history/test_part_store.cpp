@@ -234,6 +234,23 @@ TEST_F(PartStoreTest, AnotherProgramsDatabaseIsRefusedAndLeftAlone) {
     EXPECT_TRUE(other.exec(QStringLiteral("SELECT name FROM recipes")));
 }
 
+TEST_F(PartStoreTest, AFolderIsRefusedAndNeverSetAside) {
+    ASSERT_TRUE(QDir().mkpath(file));
+    for (const bool readOnly : {false, true}) {
+        const OpenOutcome outcome = store.open(file, {OpenOptions::kBusyTimeoutMs, readOnly});
+        EXPECT_FALSE(outcome.ok());
+        EXPECT_EQ(outcome.message,
+                  QStringLiteral("The parts history %1 cannot be opened: it is a folder. Choose "
+                                 "a file.")
+                      .arg(QDir::toNativeSeparators(file)));
+        EXPECT_TRUE(outcome.setAside.isEmpty());
+        EXPECT_FALSE(store.isOpen());
+    }
+    EXPECT_TRUE(QFileInfo(file).isDir());
+    EXPECT_EQ(QDir(QFileInfo(file).path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              QStringList{QStringLiteral("parts.db")});
+}
+
 TEST_F(PartStoreTest, AFileOfANewerSchemaIsRefused) {
     openStore(store);
     store.close();

@@ -1,7 +1,7 @@
 // The result window and the Parts menu on the offscreen platform: the menu and the button open
 // the window, Measure's refusal reaches the status line, the verdict label's name and text, the
-// tiles, the keys (F9, Escape, F11), the fonts at the sizes that matter, the settings dialog and
-// the beep.
+// tiles, the keys (F9, Escape, F11), the fonts at the sizes that matter, the settings dialog (with
+// the results' station and file) and the beep.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -10,14 +10,17 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <QTest>
 #include <QTimer>
 
+#include "core/part_history.h"
 #include "core/part_settings.h"
 #include "part/view/form_part_result.h"
 #include "setup/part_program.h"
@@ -232,6 +235,62 @@ TEST_F(PartResultWindowTest, SettingsDialogKeepsPaletteAndBeepAndRepaints) {
     });
     mainAction(u"ActionPartSettings"_s)->trigger();
     EXPECT_EQ(zelapp::readPartSettings(f.store).palette, zelapp::ResultPalette::OkabeIto);
+}
+
+TEST_F(PartResultWindowTest, SettingsDialogKeepsTheResultsAndTheHistoryTakesThem) {
+    const QString chosen = f.programFolder() + u"/line3.db"_s;
+    f.chooser.answer = chosen;
+    const QString option = QDir::toNativeSeparators(f.programFolder() + u"/parts.db"_s);
+    QTimer::singleShot(0, [option, chosen] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        auto *station = dialog->findChild<QLineEdit *>(u"TextStation"_s);
+        auto *database = dialog->findChild<QLineEdit *>(u"TextDatabase"_s);
+        auto *browse = dialog->findChild<QPushButton *>(u"ButtonBrowse"_s);
+        ASSERT_TRUE(station && database && browse);
+        // Labels name their boxes (accelerator and accessible name); the tab order runs down.
+        EXPECT_EQ(dialog->findChild<QLabel *>(u"LabelStation"_s)->buddy(), station);
+        EXPECT_EQ(dialog->findChild<QLabel *>(u"LabelDatabase"_s)->buddy(), database);
+        const auto nextTab = [](QWidget *from) {
+            QWidget *next = from->nextInFocusChain();
+            while (next != from && (next->focusPolicy() & Qt::TabFocus) == 0) {
+                next = next->nextInFocusChain();
+            }
+            return next;
+        };
+        EXPECT_EQ(nextTab(dialog->findChild<QCheckBox *>(u"CheckBeep"_s)), station);
+        EXPECT_EQ(nextTab(station), database);
+        EXPECT_EQ(nextTab(database), browse);
+        // Empty boxes say what empty means.
+        EXPECT_EQ(station->placeholderText(), QSysInfo::machineHostName());
+        EXPECT_EQ(database->placeholderText(),
+                  QDir::toNativeSeparators(zelapp::defaultPartsFile()));
+        // --db overrules the setting, and the dialog says so.
+        auto *note = dialog->findChild<QLabel *>(u"LabelDatabaseNote"_s);
+        EXPECT_FALSE(note->isHidden());
+        EXPECT_EQ(note->text(), u"Used now: %1 (from --db)"_s.arg(option));
+        QTest::keyClicks(station, u"Line 3"_s);
+        QTest::mouseClick(browse, Qt::LeftButton);
+        EXPECT_EQ(database->text(), QDir::toNativeSeparators(chosen));
+        QTest::keyClick(dialog, Qt::Key_Return);
+    });
+    mainAction(u"ActionPartSettings"_s)->trigger();
+    ASSERT_EQ(f.chooser.saveRequests.size(), 1u);
+    EXPECT_EQ(f.chooser.saveRequests[0].defaultExtension, u"db"_s);
+    EXPECT_EQ(zelapp::readResultsSettings(f.store), (zelapp::ResultsSettings{chosen, u"Line 3"_s}));
+    // Reopened: the next part goes under the new station, into the file --db names.
+    const zelapp::PartHistory &history = f.app->session().partHistory();
+    EXPECT_EQ(history.location().station, u"Line 3"_s);
+    EXPECT_EQ(QDir::toNativeSeparators(history.location().file), option);
+    // Cancel keeps them.
+    QTimer::singleShot(0, [] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QLineEdit *>(u"TextStation"_s)->clear();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    mainAction(u"ActionPartSettings"_s)->trigger();
+    EXPECT_EQ(zelapp::readResultsSettings(f.store).station, u"Line 3"_s);
 }
 
 TEST_F(PartResultWindowTest, RejectAndNotValidPartsBeepUnlessTurnedOff) {
