@@ -54,6 +54,7 @@ void PartHistory::open() {
 }
 
 void PartHistory::openStore(bool retrying) {
+    const QString before = file();
     tried_ = true;
     location_ = found();
     store_.close();
@@ -67,6 +68,9 @@ void PartHistory::openStore(bool retrying) {
     openFailureTold_ = outcome.failure ? outcome.failure->cause : QString();
     if (outcome.failure) {
         lastCause_ = outcome.failure->cause;
+    }
+    if (location_.file != before) {
+        emit fileChanged(location_.file);
     }
 }
 

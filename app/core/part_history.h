@@ -57,6 +57,8 @@ class PartHistory : public QObject {
     // Where the rule finds them now (the command line, the environment, the settings as they
     // are now): what the next open takes. The station is read again only at an open.
     PartsLocation found() const;
+    // The history file: where it was last opened, else where it would be opened now.
+    QString file() const { return tried_ ? location_.file : found().file; }
     // The open file's own name for itself; empty when none is open.
     QString uuid() const;
 
@@ -80,6 +82,8 @@ class PartHistory : public QObject {
     void partRecorded(const zelapp::PartResult &part, const zelapp::PartRecord &record);
     // The number of parts not recorded changed.
     void notRecordedChanged(int count);
+    // An open found the history in another file than before (the settings changed it).
+    void fileChanged(const QString &file);
 
   private:
     // `retrying`: tried again by itself while parts wait, not asked for.

@@ -36,7 +36,7 @@ FormPartHistory::FormPartHistory(Session &session, QWidget *parent)
                                    verdictCode(verdict));
     }
 
-    model_ = std::make_unique<PartHistoryModel>(session_.partHistory().location().file, today);
+    model_ = std::make_unique<PartHistoryModel>(session_.partHistory().file(), today);
     model_->setZonePalette(
         {zoneColour(BarZone::Good), zoneColour(BarZone::Approach), zoneColour(BarZone::Reject)});
     ui_->TablePart->setModel(model_.get());
@@ -44,8 +44,11 @@ FormPartHistory::FormPartHistory(Session &session, QWidget *parent)
     connect(model_.get(), &PartHistoryModel::failed, this, &FormPartHistory::showStatus);
     connect(model_.get(), &QAbstractItemModel::rowsInserted, this, &FormPartHistory::showCount);
     connect(model_.get(), &QAbstractItemModel::modelReset, this, &FormPartHistory::showCount);
-    connect(&session_.partHistory(), &PartHistory::partRecorded, this,
-            &FormPartHistory::partRecorded);
+    connect(&session_.partHistory(), &PartHistory::partRecorded, model_.get(),
+            &PartHistoryModel::partAdded);
+    // The settings moved the history to another file.
+    connect(&session_.partHistory(), &PartHistory::fileChanged, model_.get(),
+            &PartHistoryModel::setFile);
 
     connect(ui_->CheckTo, &QCheckBox::toggled, ui_->DateTo, &QWidget::setEnabled);
     connect(ui_->CommandApply, &QPushButton::clicked, this, &FormPartHistory::applyFilter);
@@ -88,16 +91,6 @@ void FormPartHistory::applyFilter() {
     filter.number = ui_->TextPartNumber->text().trimmed();
     filter.verdict = ui_->ComboVerdict->currentData().toString();
     model_->setFilter(filter);
-}
-
-void FormPartHistory::partRecorded() {
-    // The settings may have moved the history to another file since the window was made.
-    const QString file = session_.partHistory().location().file;
-    if (file != model_->file()) {
-        model_->setFile(file);
-    } else {
-        model_->partAdded();
-    }
 }
 
 void FormPartHistory::showStatus(const QString &text) {

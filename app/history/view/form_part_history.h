@@ -43,7 +43,6 @@ class FormPartHistory : public QWidget {
     void exportFinished(bool written);
 
   private:
-    void partRecorded();
     void showStatus(const QString &text);
     void showCount();
 
