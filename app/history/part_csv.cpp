@@ -88,7 +88,8 @@ CsvOutcome writePartsCsv(PartStore &store, const PartFilter &filter, QIODevice &
     // Ids up to the newest part counted: a part recorded meanwhile is left for the next export,
     // so the rows agree with the total told.
     qint64 next = summary.firstId;
-    while (summary.count > 0 && next <= summary.lastId) {
+    bool more = summary.count > 0;
+    while (more) {
         const PartPage page = store.range(next, summary.lastId, kPageSize, filter);
         if (page.failure) {
             outcome.failure = page.failure;
@@ -125,8 +126,11 @@ CsvOutcome writePartsCsv(PartStore &store, const PartFilter &filter, QIODevice &
                 }
             }
             text += csvLine(fields + values);
-            next = part.id + 1;
         }
+        // Pages only go forwards, even over a damaged file's odd ids.
+        const qint64 last = page.parts.back().id;
+        more = last >= next && last < summary.lastId;
+        next = more ? last + 1 : next;
         if (!written(text)) {
             return outcome;
         }

@@ -60,11 +60,16 @@ int list(PartStore &store, const zelapp::PartFilter &filter, QIODevice &out, QIO
                 return failed(err, store, *failure);
             }
             text += listLine(part, *revision);
-            next = part.id + 1;
         }
         if (!write(out, err, text)) {
             return kExitFailed;
         }
+        // Pages only go forwards, even over a damaged file's odd ids.
+        const qint64 last = page.parts.back().id;
+        if (last < next || last == std::numeric_limits<qint64>::max()) {
+            return kExitOk;
+        }
+        next = last + 1;
     }
 }
 
