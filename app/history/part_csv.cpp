@@ -74,7 +74,7 @@ CsvOutcome writePartsCsv(PartStore &store, const PartFilter &filter, QIODevice &
         return outcome;
     }
 
-    QList<QByteArray> header = {"id",     "time",   "station",   "part_number", "serial",
+    QList<QByteArray> header = {"id",      "time",   "station",   "part_number", "serial",
                                 "verdict", "reason", "completed", "part_id"};
     std::map<int, qsizetype> columnOf;  // by channel: the place of its column among the values
     for (const auto &[channel, description] : columns) {
@@ -105,16 +105,15 @@ CsvOutcome writePartsCsv(PartStore &store, const PartFilter &filter, QIODevice &
             if (!revision) {
                 return outcome;
             }
-            QList<QByteArray> fields = {
-                QByteArray::number(part.id),
-                csvField(partTimeText(part.time)),
-                csvField(part.station),
-                csvField(part.number),
-                QByteArray::number(part.serial),
-                csvField(part.verdict),
-                csvField(part.reason),
-                part.completed ? QByteArray("1") : QByteArray("0"),
-                csvField(part.partId)};
+            QList<QByteArray> fields = {QByteArray::number(part.id),
+                                        csvField(partTimeText(part.time)),
+                                        csvField(part.station),
+                                        csvField(part.number),
+                                        QByteArray::number(part.serial),
+                                        csvField(part.verdict),
+                                        csvField(part.reason),
+                                        part.completed ? QByteArray("1") : QByteArray("0"),
+                                        csvField(part.partId)};
             QList<QByteArray> values(qsizetype(columnOf.size()));
             for (const StoredValue &stored : part.values) {
                 const auto column = columnOf.find(stored.channel);

@@ -50,13 +50,16 @@ void makeSeed() {
     const QString made = seed.dir.filePath(QStringLiteral("seed.db"));
     {
         zelapp::PartStore store;
-        if (!store.open(made).ok()) {
+        zelapp::OpenOptions options;
+        options.fullSync = false;  // a seed made once, never after a power cut
+        if (!store.open(made, options).ok()) {
             std::abort();
         }
         for (int n = 1; n <= 60; ++n) {
-            if (!store.append(part(n), {QStringLiteral("/setups/shaft.zel"),
-                                        QStringLiteral("Gauge 1"),
-                                        {{1, QStringLiteral("T1")}}})
+            if (!store
+                     .append(part(n), {QStringLiteral("/setups/shaft.zel"),
+                                       QStringLiteral("Gauge 1"),
+                                       {{1, QStringLiteral("T1")}}})
                      .ok()) {
                 std::abort();
             }

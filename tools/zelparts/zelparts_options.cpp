@@ -152,7 +152,8 @@ struct Parser {
 std::optional<QDateTime> parseTimeArgument(const QString &text, const QTimeZone &local) {
     static const QRegularExpression iso(QStringLiteral(
         "^(\\d{4})-(\\d{2})-(\\d{2})"
-        "(?:[T ](\\d{2}):(\\d{2})(?::(\\d{2})(?:[.,](\\d{1,9}))?)?(Z|[+-]\\d{2}(?::?\\d{2})?)?)?$"));
+        "(?:[T "
+        "](\\d{2}):(\\d{2})(?::(\\d{2})(?:[.,](\\d{1,9}))?)?(Z|[+-]\\d{2}(?::?\\d{2})?)?)?$"));
     const QRegularExpressionMatch match = iso.match(text);
     if (!match.hasMatch()) {
         return std::nullopt;
@@ -184,7 +185,8 @@ QStringList verdictCodes() {
     QStringList codes;
     for (const ToleranceVerdict verdict :
          {ToleranceVerdict::Good, ToleranceVerdict::WarningPlus, ToleranceVerdict::WarningMinus,
-          ToleranceVerdict::RejectPlus, ToleranceVerdict::RejectMinus, ToleranceVerdict::NotValid}) {
+          ToleranceVerdict::RejectPlus, ToleranceVerdict::RejectMinus,
+          ToleranceVerdict::NotValid}) {
         codes << zelapp::verdictCode(verdict);
     }
     return codes;

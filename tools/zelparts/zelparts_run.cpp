@@ -1,10 +1,10 @@
 #include "zelparts_run.h"
 
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <limits>
-#include <unistd.h>
 
 #include "history/part_csv.h"
 #include "history/revision_cache.h"

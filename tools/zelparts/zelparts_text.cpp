@@ -39,8 +39,10 @@ QString listLine(const StoredPart &part, const std::vector<RevisionCharacteristi
                           oneLine(part.number), QString::number(part.serial),
                           oneLine(part.verdict)};
     for (const StoredValue &value : part.values) {
-        fields << QStringLiteral("C%1=%2").arg(value.channel).arg(
-            zelapp::storedValueText(value.value, decimalsOf(revision, value.channel)));
+        fields << QStringLiteral("C%1=%2")
+                      .arg(value.channel)
+                      .arg(zelapp::storedValueText(value.value,
+                                                   decimalsOf(revision, value.channel)));
     }
     return fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
 }
@@ -84,8 +86,9 @@ QString showText(const StoredPart &part, const std::vector<RevisionCharacteristi
         const auto limit = [&](float value) {
             return zelapp::storedValueText(double(value), decimals);
         };
-        text += QStringLiteral("\nC%1 %2\n").arg(channel).arg(
-            oneLine(judged ? judged->description : QString()));
+        text += QStringLiteral("\nC%1 %2\n")
+                    .arg(channel)
+                    .arg(oneLine(judged ? judged->description : QString()));
         if (judged) {
             text += row(QStringLiteral("formula"), judged->formula);
             text += row(QStringLiteral("decimals"), QString::number(judged->decimals));
@@ -96,9 +99,9 @@ QString showText(const StoredPart &part, const std::vector<RevisionCharacteristi
             text += row(QStringLiteral("high tolerance"), limit(judged->limits.hiTol));
         }
         const bool valid = measured && measured->value;
-        text += row(QStringLiteral("value"),
-                    valid ? zelapp::storedValueText(measured->value, decimals)
-                          : QStringLiteral("not valid"));
+        text +=
+            row(QStringLiteral("value"), valid ? zelapp::storedValueText(measured->value, decimals)
+                                               : QStringLiteral("not valid"));
         text += row(QStringLiteral("verdict"), measured ? measured->verdict : QString());
         text += row(QStringLiteral("reason"), measured ? measured->reason : QString());
     }

@@ -15,7 +15,8 @@ using zeltest::snapshot;
 
 namespace {
 
-constexpr const char *kHeader = "id,time,station,part_number,serial,verdict,reason,completed,part_id";
+constexpr const char *kHeader =
+    "id,time,station,part_number,serial,verdict,reason,completed,part_id";
 
 class PartCsvTest : public ::testing::Test {
   protected:
@@ -65,9 +66,10 @@ TEST_F(PartCsvTest, TextsAreQuotedAsRfc4180SaysAndOnlyWhenTheyMustBe) {
     append(part, setup);
 
     csv();
-    EXPECT_EQ(text.toStdString(), std::string(kHeader) + ",\"C1 Bore\r\nTop\",C3 Bore 3\r\n"
-                        "1,2026-03-04T10:00:01.234+01:00,Gauge ü,\"A,1\",1,G,,1,"
-                        "\"say \"\"hi\"\"\",0.0012,-0.0034\r\n")
+    EXPECT_EQ(text.toStdString(), std::string(kHeader) +
+                                      ",\"C1 Bore\r\nTop\",C3 Bore 3\r\n"
+                                      "1,2026-03-04T10:00:01.234+01:00,Gauge ü,\"A,1\",1,G,,1,"
+                                      "\"say \"\"hi\"\"\",0.0012,-0.0034\r\n")
         << "a line break inside a field is quoted, and each row still ends in CRLF";
 }
 

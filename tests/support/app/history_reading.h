@@ -22,8 +22,7 @@ inline qint64 readWholeHistory(const QString &file) {
     qint64 read = 0;
     qint64 next = std::numeric_limits<qint64>::min();
     for (;;) {
-        const zelapp::PartPage page =
-            store.range(next, std::numeric_limits<qint64>::max(), 50, {});
+        const zelapp::PartPage page = store.range(next, std::numeric_limits<qint64>::max(), 50, {});
         if (page.failure || page.parts.empty()) {
             break;
         }

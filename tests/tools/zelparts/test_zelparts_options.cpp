@@ -37,11 +37,10 @@ TEST(ZelpartsTime, ADateOrATimeWithoutOffsetIsLocalAndAnOffsetIsHonoured) {
 }
 
 TEST(ZelpartsTime, WhatIsNotSuchATimeIsRefused) {
-    for (const char *bad :
-         {"", "2026-02-29", "2026-13-01", "2026-3-4", "26-03-04", "2026-03-04T24:00",
-          "2026-03-04T10:60", "2026-03-04T10", "2026-03-04+01:00", "2026-03-04T10:15+15:00",
-          "2026-03-04T10:15+01:60", "2026-03-04T10:15:30.", "2026-03-04T10:15 ", "today",
-          "1741082400"}) {
+    for (const char *bad : {"", "2026-02-29", "2026-13-01", "2026-3-4", "26-03-04",
+                            "2026-03-04T24:00", "2026-03-04T10:60", "2026-03-04T10",
+                            "2026-03-04+01:00", "2026-03-04T10:15+15:00", "2026-03-04T10:15+01:60",
+                            "2026-03-04T10:15:30.", "2026-03-04T10:15 ", "today", "1741082400"}) {
         EXPECT_EQ(utc(bad), u"none") << bad;
     }
     EXPECT_EQ(utc("2028-02-29"), u"2028-02-28T23:00:00.000Z") << "a leap day";
@@ -75,8 +74,8 @@ TEST(ZelpartsOptions, CommandsWithTheirArgumentsAndTheDatabaseAnywhere) {
     EXPECT_TRUE(parse("list --help").options.help);
     EXPECT_TRUE(parse("-h").options.help);
     for (const QString &code : verdictCodes()) {
-        EXPECT_TRUE(parseZelpartsOptions({QStringLiteral("list"), QStringLiteral("--verdict"), code},
-                                         berlin)
+        EXPECT_TRUE(parseZelpartsOptions(
+                        {QStringLiteral("list"), QStringLiteral("--verdict"), code}, berlin)
                         .ok())
             << code.toStdString();
     }
@@ -84,13 +83,29 @@ TEST(ZelpartsOptions, CommandsWithTheirArgumentsAndTheDatabaseAnywhere) {
 }
 
 TEST(ZelpartsOptions, BadArgumentsAreRefusedWithAReason) {
-    for (const char *bad :
-         {"", "--db", "--db x.db", "lst", "list extra", "list --since", "list --since=",
-          "list --since yesterday", "list --verdict GOOD", "list --verdict g", "list --part=",
-          "list --limit 3", "show", "show 0", "show -3", "show 4x", "show 1 2", "backup",
-          "backup a b", "show 3 --part A", "backup x.db --since 2026-03-04",
-          "list --since 2026-03-05 --until 2026-03-05",
-          "list --since 2026-03-05T10:00 --until 2026-03-05T09:00"}) {
+    for (const char *bad : {"",
+                            "--db",
+                            "--db x.db",
+                            "lst",
+                            "list extra",
+                            "list --since",
+                            "list --since=",
+                            "list --since yesterday",
+                            "list --verdict GOOD",
+                            "list --verdict g",
+                            "list --part=",
+                            "list --limit 3",
+                            "show",
+                            "show 0",
+                            "show -3",
+                            "show 4x",
+                            "show 1 2",
+                            "backup",
+                            "backup a b",
+                            "show 3 --part A",
+                            "backup x.db --since 2026-03-04",
+                            "list --since 2026-03-05 --until 2026-03-05",
+                            "list --since 2026-03-05T10:00 --until 2026-03-05T09:00"}) {
         const ParsedOptions parsed = parse(bad);
         EXPECT_FALSE(parsed.ok()) << bad;
         EXPECT_FALSE(parsed.error.isEmpty()) << bad;
@@ -115,15 +130,24 @@ zelapp::StoredPart storedPart() {
 }
 
 std::vector<zelapp::RevisionCharacteristic> revision() {
-    return {{1, QStringLiteral("Bore"), QStringLiteral("T1"), 2, QStringLiteral("mm"),
+    return {{1,
+             QStringLiteral("Bore"),
+             QStringLiteral("T1"),
+             2,
+             QStringLiteral("mm"),
              {-0.5f, -0.25f, 0.25f, 0.5f}},
-            {3, QStringLiteral("Length"), QStringLiteral("(T2+T3)/2"), 4, QStringLiteral("mm"),
+            {3,
+             QStringLiteral("Length"),
+             QStringLiteral("(T2+T3)/2"),
+             4,
+             QStringLiteral("mm"),
              {-0.02f, -0.01f, 0.01f, 0.02f}}};
 }
 
 TEST(ZelpartsText, AListLineIsOnePartInTheProgramsOrderAtItsDecimals) {
-    EXPECT_EQ(listLine(storedPart(), revision()),
-              u"7\t2026-03-04T10:00:01.005-03:00\tA 100\t12\tNV\tC3=0.0000\tC1=\tC9=0.3333333333333333\n")
+    EXPECT_EQ(
+        listLine(storedPart(), revision()),
+        u"7\t2026-03-04T10:00:01.005-03:00\tA 100\t12\tNV\tC3=0.0000\tC1=\tC9=0.3333333333333333\n")
         << "a rounded zero has no sign; a channel the revision lacks keeps full precision";
 }
 
@@ -132,8 +156,8 @@ TEST(ZelpartsText, ShowGivesWhatJudgedEachCharacteristicBesideItsValue) {
     for (const char *line :
          {"Part 7\n", "  time:            2026-03-04T10:00:01.005-03:00\n", "\nC1 Bore\n",
           "  formula:         T1\n", "  low tolerance:   -0.50\n", "  high approach:   0.25\n",
-          "  value:           not valid\n", "  reason:          read failed\n",
-          "\nC3 Length\n", "  formula:         (T2+T3)/2\n", "  high tolerance:  0.0200\n",
+          "  value:           not valid\n", "  reason:          read failed\n", "\nC3 Length\n",
+          "  formula:         (T2+T3)/2\n", "  high tolerance:  0.0200\n",
           "  value:           0.0000\n", "\nC9 \n", "  value:           0.3333333333333333\n"}) {
         EXPECT_TRUE(text.contains(QString::fromUtf8(line))) << line << "\n" << text.toStdString();
     }

@@ -50,14 +50,16 @@ class ZelpartsProgram : public ::testing::Test {
         file = dir.filePath(QStringLiteral("parts.db"));
         PartStore store;
         ASSERT_TRUE(store.open(file).ok());
-        ASSERT_TRUE(store.append(partAt(QStringLiteral("A-100"), 4, 10, ToleranceVerdict::Good),
-                                 snapshot())
+        ASSERT_TRUE(
+            store.append(partAt(QStringLiteral("A-100"), 4, 10, ToleranceVerdict::Good), snapshot())
+                .ok());
+        ASSERT_TRUE(store
+                        .append(partAt(QStringLiteral("B-7"), 4, 12, ToleranceVerdict::RejectPlus),
+                                snapshot())
                         .ok());
-        ASSERT_TRUE(store.append(partAt(QStringLiteral("B-7"), 4, 12, ToleranceVerdict::RejectPlus),
-                                 snapshot())
-                        .ok());
-        ASSERT_TRUE(store.append(partAt(QStringLiteral("A-100"), 5, 8, ToleranceVerdict::NotValid),
-                                 snapshot())
+        ASSERT_TRUE(store
+                        .append(partAt(QStringLiteral("A-100"), 5, 8, ToleranceVerdict::NotValid),
+                                snapshot())
                         .ok());
     }
 
@@ -66,7 +68,8 @@ class ZelpartsProgram : public ::testing::Test {
     Ran zelparts(const QStringList &args, const QString &environmentDb = {}) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("TZ"), QStringLiteral("Europe/Berlin"));
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                           dir.filePath(QStringLiteral("config")));
         environment.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
         environment.remove(QStringLiteral("ZEL_PARTS_DB"));
         if (!environmentDb.isEmpty()) {
@@ -170,8 +173,8 @@ TEST_F(ZelpartsProgram, CsvIsTheExportsCsvOfTheSameParts) {
 TEST_F(ZelpartsProgram, ShowGivesThePartAndTheRevisionThatJudgedIt) {
     const Ran run = onFile(args("show 3"));
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    for (const char *text : {"Part 3\n", "/setups/shaft.zel", "Gauge 2", "read failed",
-                             "(T2+T3)/2", "-0.0200", "0.0100", "not valid"}) {
+    for (const char *text : {"Part 3\n", "/setups/shaft.zel", "Gauge 2", "read failed", "(T2+T3)/2",
+                             "-0.0200", "0.0100", "not valid"}) {
         EXPECT_TRUE(run.out.contains(text)) << text << "\n" << run.out.toStdString();
     }
     const Ran none = onFile(args("show 99"));
@@ -222,8 +225,8 @@ TEST_F(ZelpartsProgram, ExitStatusSaysWhatWentWrong) {
     EXPECT_TRUE(bad.err.contains("usage: zelparts")) << bad.err.toStdString();
     EXPECT_EQ(zelparts(args("")).exitCode, 1);
 
-    const Ran missing = zelparts({QStringLiteral("--db"), dir.filePath(QStringLiteral("no.db")),
-                                  QStringLiteral("list")});
+    const Ran missing = zelparts(
+        {QStringLiteral("--db"), dir.filePath(QStringLiteral("no.db")), QStringLiteral("list")});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_TRUE(missing.err.contains("no such file")) << missing.err.toStdString();
 }
