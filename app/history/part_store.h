@@ -108,6 +108,22 @@ struct PartPage {
     std::optional<StoreFailure> failure;
 };
 
+// What a filter selects, counted without reading a part: enough to read the parts page by
+// page and to head a CSV before its first row.
+struct PartSummary {
+    qint64 count = 0;
+    qint64 firstId = 0;  // 0 when none
+    qint64 lastId = 0;
+    // The revisions that judged the parts selected, with the id of the newest part each
+    // judged, newest first.
+    struct Revision {
+        qint64 id = 0;
+        qint64 newestPart = 0;
+    };
+    std::vector<Revision> revisions;
+    std::optional<StoreFailure> failure;
+};
+
 class PartStore {
   public:
     static constexpr int kSchemaVersion = 1;
@@ -143,6 +159,12 @@ class PartStore {
     PartPage range(qint64 fromId, qint64 toId, int limit, const PartFilter &filter = {});
     // The characteristics of a revision in order; empty when there is none.
     std::vector<RevisionCharacteristic> revision(qint64 id, std::optional<StoreFailure> *failure);
+    // The count, the ids and the revisions of the parts the filter selects, in one statement.
+    PartSummary summarize(const PartFilter &filter = {});
+
+    // An online copy of the whole file into `file` (absent before): a snapshot as of one
+    // moment, readable while this store writes (VACUUM INTO). Works on a read-only store.
+    std::optional<StoreFailure> copyInto(const QString &file);
 
   private:
     OpenOutcome openFile(const OpenOptions &options);

@@ -194,8 +194,72 @@ std::vector<RevisionCharacteristic> PartStore::revision(qint64 id,
              ToleranceLimits{query.value(5).toFloat(), query.value(6).toFloat(),
                              query.value(7).toFloat(), query.value(8).toFloat()}});
     }
+    if (query.lastError().isValid()) {  // a damaged page part way through
+        *failure = storeFailure(query.lastError());
+        characteristics.clear();
+    }
     query.finish();
     return characteristics;
+}
+
+PartSummary PartStore::summarize(const PartFilter &filter) {
+    PartSummary summary;
+    if (!open_) {
+        summary.failure = StoreFailure{QStringLiteral("the parts history is not open"), false};
+        return summary;
+    }
+    QStringList conditions;
+    std::vector<QVariant> binds;
+    addFilter(filter, conditions, binds);
+    QString sql = QStringLiteral("SELECT revision_id, COUNT(*), MIN(id), MAX(id) FROM parts");
+    if (!conditions.isEmpty()) {
+        sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+    }
+    sql += QStringLiteral(" GROUP BY revision_id ORDER BY MAX(id) DESC");
+    QSqlQuery query(db_);
+    query.setForwardOnly(true);
+    if (!query.prepare(sql)) {
+        summary.failure = storeFailure(query.lastError());
+        return summary;
+    }
+    for (const QVariant &value : binds) {
+        query.addBindValue(value);
+    }
+    if (!query.exec()) {
+        summary.failure = storeFailure(query.lastError());
+        return summary;
+    }
+    while (query.next()) {
+        const qint64 first = query.value(2).toLongLong();
+        const qint64 last = query.value(3).toLongLong();
+        summary.count += query.value(1).toLongLong();
+        summary.firstId = summary.firstId == 0 ? first : qMin(summary.firstId, first);
+        summary.lastId = qMax(summary.lastId, last);
+        summary.revisions.push_back({query.value(0).toLongLong(), last});
+    }
+    if (query.lastError().isValid()) {
+        summary = PartSummary{};
+        summary.failure = storeFailure(query.lastError());
+    }
+    query.finish();
+    return summary;
+}
+
+std::optional<StoreFailure> PartStore::copyInto(const QString &file) {
+    if (!open_) {
+        return StoreFailure{QStringLiteral("the parts history is not open"), false};
+    }
+    QSqlQuery query(db_);
+    std::optional<StoreFailure> failure;
+    if (!query.prepare(QStringLiteral("VACUUM INTO ?"))) {
+        return storeFailure(query.lastError());
+    }
+    query.addBindValue(file);
+    if (!query.exec()) {
+        failure = storeFailure(query.lastError());
+    }
+    query.finish();
+    return failure;
 }
 
 }  // namespace zelapp

@@ -1,0 +1,270 @@
+// The real zelparts run as a child against history files the tests fill: what it prints, what
+// it leaves alone and how it ends.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimeZone>
+
+#include "history/part_csv.h"
+#include "part_samples.h"
+
+using namespace zelapp;
+using zeltest::characteristic;
+using zeltest::goodPart;
+using zeltest::OtherConnection;
+using zeltest::snapshot;
+
+namespace {
+
+struct Ran {
+    int exitCode = -1;
+    bool crashed = true;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Three parts in Berlin's winter time (+01:00): A-100 good, B-7 rejected, A-100 not valid.
+PartResult partAt(const QString &number, int day, int hour, ToleranceVerdict verdict) {
+    PartResult part = goodPart(number);
+    part.ended = QDateTime(QDate(2026, 3, day), QTime(hour, 0), QTimeZone(3600));
+    part.verdict = verdict;
+    if (verdict == ToleranceVerdict::RejectPlus) {
+        part.characteristics[0].value = 0.03f;
+        part.characteristics[0].verdict = verdict;
+    } else if (verdict == ToleranceVerdict::NotValid) {
+        part.characteristics[1].value.reset();
+        part.characteristics[1].verdict = verdict;
+        part.characteristics[1].reason = part_reason::readFailed();
+        part.reason = part_reason::readFailed();
+    }
+    return part;
+}
+
+class ZelpartsProgram : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        file = dir.filePath(QStringLiteral("parts.db"));
+        PartStore store;
+        ASSERT_TRUE(store.open(file).ok());
+        ASSERT_TRUE(
+            store.append(partAt(QStringLiteral("A-100"), 4, 10, ToleranceVerdict::Good), snapshot())
+                .ok());
+        ASSERT_TRUE(store
+                        .append(partAt(QStringLiteral("B-7"), 4, 12, ToleranceVerdict::RejectPlus),
+                                snapshot())
+                        .ok());
+        ASSERT_TRUE(store
+                        .append(partAt(QStringLiteral("A-100"), 5, 8, ToleranceVerdict::NotValid),
+                                snapshot())
+                        .ok());
+    }
+
+    // zelparts with `args`, local time Berlin's, the settings and data folders private and
+    // ZEL_PARTS_DB as given (empty: unset).
+    Ran zelparts(const QStringList &args, const QString &environmentDb = {}) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TZ"), QStringLiteral("Europe/Berlin"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                           dir.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+        environment.remove(QStringLiteral("ZEL_PARTS_DB"));
+        if (!environmentDb.isEmpty()) {
+            environment.insert(QStringLiteral("ZEL_PARTS_DB"), environmentDb);
+        }
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(ZELPARTS_PATH), args);
+        Ran run;
+        if (!process.waitForFinished(30000)) {
+            process.kill();
+            process.waitForFinished();
+            return run;
+        }
+        run.exitCode = process.exitCode();
+        run.crashed = process.exitStatus() != QProcess::NormalExit;
+        run.out = process.readAllStandardOutput();
+        run.err = process.readAllStandardError();
+        return run;
+    }
+    Ran onFile(QStringList args) {
+        args.prepend(file);
+        args.prepend(QStringLiteral("--db"));
+        return zelparts(args);
+    }
+    // The ids `list` prints, in order.
+    QList<int> listed(const QStringList &filters) {
+        const Ran run = onFile(QStringList{QStringLiteral("list")} + filters);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        QList<int> ids;
+        for (const QByteArray &line : run.out.split('\n')) {
+            if (!line.isEmpty()) {
+                ids << line.split('\t').first().toInt();
+            }
+        }
+        return ids;
+    }
+
+    QTemporaryDir dir;
+    QString file;
+};
+
+QStringList args(const char *text) {
+    return QString::fromUtf8(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+TEST_F(ZelpartsProgram, ListPrintsOneLinePerPartOldestFirstAndFilters) {
+    const Ran all = onFile(args("list"));
+    ASSERT_EQ(all.exitCode, 0) << all.err.toStdString();
+    EXPECT_EQ(all.out.toStdString(),
+              "1\t2026-03-04T10:00:00.000+01:00\tA-100\t1\tG\tC1=0.0012\tC3=-0.0034\n"
+              "2\t2026-03-04T12:00:00.000+01:00\tB-7\t1\tR+\tC1=0.0300\tC3=-0.0034\n"
+              "3\t2026-03-05T08:00:00.000+01:00\tA-100\t2\tNV\tC1=0.0012\tC3=\n");
+    EXPECT_TRUE(all.err.isEmpty());
+
+    EXPECT_EQ(listed(args("--since 2026-03-04T12:00")), (QList<int>{2, 3})) << "local, inclusive";
+    EXPECT_EQ(listed(args("--until 2026-03-04T12:00:00+01:00")), QList<int>{1}) << "exclusive";
+    EXPECT_EQ(listed(args("--until 2026-03-04T11:00:00.001Z")), (QList<int>{1, 2}));
+    EXPECT_EQ(listed(args("--since 2026-03-05")), QList<int>{3}) << "a date is local midnight";
+    EXPECT_EQ(listed(args("--until 2026-03-05")), (QList<int>{1, 2}));
+    EXPECT_EQ(listed(args("--part A-100")), (QList<int>{1, 3}));
+    EXPECT_EQ(listed(args("--verdict R+")), QList<int>{2});
+    EXPECT_EQ(listed(args("--part A-100 --verdict R+")), QList<int>{});
+    EXPECT_EQ(listed(args("--since 2026-03-06")), QList<int>{});
+}
+
+TEST_F(ZelpartsProgram, TheFileIsFoundAsZelappFindsItAndAWriterIsNotDisturbed) {
+    PartStore writer;  // zelapp, running
+    ASSERT_TRUE(writer.open(file).ok());
+    const Ran run = zelparts(args("list --verdict G"), file);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith("1\t")) << "found through ZEL_PARTS_DB";
+    EXPECT_TRUE(writer.append(goodPart(), snapshot()).ok()) << "the reader left no lock";
+    EXPECT_EQ(listed({}).size(), 4);
+
+    const Ran absent = zelparts(args("list"));
+    EXPECT_EQ(absent.exitCode, 2) << "the default file in the private data folder is absent";
+    EXPECT_TRUE(absent.err.contains("data/zelapp/parts.db")) << absent.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("data/zelapp/parts.db"))))
+        << "reading never creates";
+}
+
+TEST_F(ZelpartsProgram, CsvIsTheExportsCsvOfTheSameParts) {
+    PartStore store;
+    ASSERT_TRUE(store.open(file).ok());
+    PartFilter filter;
+    filter.number = QStringLiteral("A-100");
+    for (const QStringList &filters : {QStringList{}, args("--part A-100")}) {
+        QBuffer expected;
+        expected.open(QIODevice::WriteOnly);
+        writePartsCsv(store, filters.isEmpty() ? PartFilter{} : filter, expected);
+        const Ran run = onFile(QStringList{QStringLiteral("csv")} + filters);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(run.out.toStdString(), expected.data().toStdString());
+    }
+    EXPECT_EQ(onFile(args("csv --verdict R-")).out,
+              "id,time,station,part_number,serial,verdict,reason,completed,part_id\r\n")
+        << "no part: the header row and no channel";
+}
+
+TEST_F(ZelpartsProgram, ShowGivesThePartAndTheRevisionThatJudgedIt) {
+    const Ran run = onFile(args("show 3"));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    for (const char *text : {"Part 3\n", "/setups/shaft.zel", "Gauge 2", "read failed", "(T2+T3)/2",
+                             "-0.0200", "0.0100", "not valid"}) {
+        EXPECT_TRUE(run.out.contains(text)) << text << "\n" << run.out.toStdString();
+    }
+    const Ran none = onFile(args("show 99"));
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_TRUE(none.out.isEmpty());
+    EXPECT_TRUE(none.err.contains("no part 99")) << none.err.toStdString();
+}
+
+TEST_F(ZelpartsProgram, BackupWritesANewWholeCopyAndNeverAnExistingFile) {
+    const QString copy = dir.filePath(QStringLiteral("copy.db"));
+    {
+        QFile leftover(copy + QStringLiteral(".tmp"));  // an interrupted backup's
+        ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+        leftover.write("half a copy");
+    }
+    const Ran run = onFile({QStringLiteral("backup"), copy});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(copy + QStringLiteral(".tmp")));
+    {
+        OtherConnection other(copy);
+        EXPECT_EQ(other.value(QStringLiteral("PRAGMA integrity_check")).toString(), u"ok");
+        EXPECT_EQ(other.value(QStringLiteral("SELECT COUNT(*) FROM part_values")).toInt(), 6);
+    }
+    const Ran copied = zelparts({QStringLiteral("--db"), copy, QStringLiteral("list")});
+    EXPECT_EQ(copied.out, onFile(args("list")).out);
+
+    const QByteArray before = [&] {
+        QFile f(copy);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    const Ran again = onFile({QStringLiteral("backup"), copy});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_TRUE(again.err.contains("exists")) << again.err.toStdString();
+    QFile after(copy);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before);
+}
+
+TEST_F(ZelpartsProgram, ExitStatusSaysWhatWentWrong) {
+    const Ran help = zelparts(args("--help"));
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("backup FILE"));
+
+    const Ran bad = onFile(args("list --verdict GOOD"));
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_TRUE(bad.out.isEmpty());
+    EXPECT_TRUE(bad.err.contains("--verdict")) << bad.err.toStdString();
+    EXPECT_TRUE(bad.err.contains("usage: zelparts")) << bad.err.toStdString();
+    EXPECT_EQ(zelparts(args("")).exitCode, 1);
+
+    const Ran missing = zelparts(
+        {QStringLiteral("--db"), dir.filePath(QStringLiteral("no.db")), QStringLiteral("list")});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.err.contains("no such file")) << missing.err.toStdString();
+}
+
+TEST_F(ZelpartsProgram, ADamagedFileEndsWithAMessageNeverACrash) {
+    const QString damaged = dir.filePath(QStringLiteral("damaged.db"));
+    {
+        QFile f(damaged);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(8192, '\x5a'));
+    }
+    const Ran notADatabase = zelparts({QStringLiteral("--db"), damaged, QStringLiteral("csv")});
+    EXPECT_FALSE(notADatabase.crashed);
+    EXPECT_EQ(notADatabase.exitCode, 3);
+    EXPECT_TRUE(notADatabase.err.contains("damaged.db")) << notADatabase.err.toStdString();
+    QFile check(damaged);
+    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+    EXPECT_EQ(check.readAll(), QByteArray(8192, '\x5a')) << "read-only: never set aside";
+
+    // The tables' pages overwritten: the schema still reads, the parts do not.
+    {
+        PartStore store;  // the last connection checkpoints the WAL into the file
+        ASSERT_TRUE(store.open(file).ok());
+    }
+    QFile history(file);
+    ASSERT_TRUE(history.open(QIODevice::ReadWrite));
+    const qint64 pages = history.size() / 4096;
+    for (qint64 page = 2; page < pages; ++page) {
+        history.seek(page * 4096);
+        history.write(QByteArray(4096, '\xff'));
+    }
+    history.close();
+    for (const char *command : {"list", "csv", "show 1"}) {
+        const Ran run = onFile(args(command));
+        EXPECT_FALSE(run.crashed) << command;
+        EXPECT_EQ(run.exitCode, 3) << command << ": " << run.err.toStdString();
+        EXPECT_FALSE(run.err.isEmpty()) << command;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,239 @@
+#include "zelparts_options.h"
+
+#include <QRegularExpression>
+
+#include "model/part_result.h"
+
+namespace zelparts {
+
+namespace {
+
+// The options of the commands that select parts.
+bool isFilterOption(const QString &name) {
+    return name == u"--since" || name == u"--until" || name == u"--part" || name == u"--verdict";
+}
+
+// Seconds east of UTC from "Z", "+01:00", "+0100" or "+01"; none when out of range.
+std::optional<int> offsetSeconds(const QString &text) {
+    if (text == u"Z") {
+        return 0;
+    }
+    const int sign = text.startsWith(QLatin1Char('-')) ? -1 : 1;
+    QString digits = text.mid(1);
+    digits.remove(QLatin1Char(':'));
+    const int hours = digits.left(2).toInt();
+    const int minutes = digits.size() > 2 ? digits.mid(2).toInt() : 0;
+    if (hours > 14 || minutes > 59) {
+        return std::nullopt;
+    }
+    return sign * (hours * 3600 + minutes * 60);
+}
+
+struct Parser {
+    const QTimeZone &local;
+    ParsedOptions parsed;
+    QStringList positional;
+
+    bool fail(const QString &error) {
+        parsed.error = error;
+        return false;
+    }
+
+    bool option(const QString &name, const QString &value) {
+        Options &options = parsed.options;
+        if (value.isEmpty()) {
+            return fail(QStringLiteral("%1 wants a value").arg(name));
+        }
+        if (name == u"--db") {
+            options.db = value;
+        } else if (name == u"--since" || name == u"--until") {
+            const std::optional<QDateTime> time = parseTimeArgument(value, local);
+            if (!time) {
+                return fail(QStringLiteral("%1 wants an ISO 8601 date or time such as "
+                                           "2026-03-04 or 2026-03-04T10:15:00+01:00, not \"%2\"")
+                                .arg(name, value));
+            }
+            (name == u"--since" ? options.filter.since : options.filter.until) = time;
+        } else if (name == u"--part") {
+            options.filter.number = value;
+        } else {
+            if (!verdictCodes().contains(value)) {
+                return fail(QStringLiteral("--verdict wants one of %1, not \"%2\"")
+                                .arg(verdictCodes().join(QStringLiteral(", ")), value));
+            }
+            options.filter.verdict = value;
+        }
+        return true;
+    }
+
+    bool read(const QStringList &args) {
+        QStringList filterOptions;
+        for (qsizetype i = 0; i < args.size(); ++i) {
+            const QString &arg = args[i];
+            if (arg == u"--help" || arg == u"-h") {
+                parsed.options.help = true;
+                return true;
+            }
+            if (arg == u"--") {
+                positional << args.mid(i + 1);
+                break;
+            }
+            if (!arg.startsWith(u"--") || arg.size() == 2) {
+                positional << arg;
+                continue;
+            }
+            const qsizetype equals = arg.indexOf(QLatin1Char('='));
+            const QString name = equals < 0 ? arg : arg.left(equals);
+            if (name != u"--db" && !isFilterOption(name)) {
+                return fail(QStringLiteral("unknown option %1").arg(name));
+            }
+            QString value;
+            if (equals >= 0) {
+                value = arg.mid(equals + 1);
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                return fail(QStringLiteral("%1 wants a value").arg(name));
+            }
+            if (isFilterOption(name)) {
+                filterOptions << name;
+            }
+            if (!option(name, value)) {
+                return false;
+            }
+        }
+        return command(filterOptions);
+    }
+
+    bool command(const QStringList &filterOptions) {
+        Options &options = parsed.options;
+        if (positional.isEmpty()) {
+            return fail(QStringLiteral("no command given"));
+        }
+        const QString name = positional.takeFirst();
+        if (name == u"list" || name == u"csv") {
+            options.command = name == u"list" ? Command::List : Command::Csv;
+        } else if (name == u"show" || name == u"backup") {
+            options.command = name == u"show" ? Command::Show : Command::Backup;
+            if (!filterOptions.isEmpty()) {
+                return fail(QStringLiteral("%1 takes no %2").arg(name, filterOptions.first()));
+            }
+            if (positional.size() != 1) {
+                return fail(name == u"show" ? QStringLiteral("show wants one part id")
+                                            : QStringLiteral("backup wants one file"));
+            }
+            const QString argument = positional.takeFirst();
+            if (options.command == Command::Backup) {
+                options.backupFile = argument;
+            } else {
+                bool number = false;
+                options.partId = argument.toLongLong(&number);
+                if (!number || options.partId <= 0) {
+                    return fail(QStringLiteral("show wants a part id (1, 2, ...), not \"%1\"")
+                                    .arg(argument));
+                }
+            }
+        } else {
+            return fail(QStringLiteral("unknown command \"%1\"").arg(name));
+        }
+        if (!positional.isEmpty()) {
+            return fail(QStringLiteral("unexpected argument \"%1\"").arg(positional.first()));
+        }
+        const zelapp::PartFilter &filter = options.filter;
+        if (filter.since && filter.until && *filter.until <= *filter.since) {
+            return fail(QStringLiteral("--until must be later than --since"));
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
+std::optional<QDateTime> parseTimeArgument(const QString &text, const QTimeZone &local) {
+    static const QRegularExpression iso(QStringLiteral(
+        "^(\\d{4})-(\\d{2})-(\\d{2})"
+        "(?:[T "
+        "](\\d{2}):(\\d{2})(?::(\\d{2})(?:[.,](\\d{1,9}))?)?(Z|[+-]\\d{2}(?::?\\d{2})?)?)?$"));
+    const QRegularExpressionMatch match = iso.match(text);
+    if (!match.hasMatch()) {
+        return std::nullopt;
+    }
+    const QDate date(match.captured(1).toInt(), match.captured(2).toInt(),
+                     match.captured(3).toInt());
+    QTime time(0, 0);
+    if (match.hasCaptured(4)) {
+        const int ms = (match.captured(7) + QStringLiteral("00")).left(3).toInt();
+        time = QTime(match.captured(4).toInt(), match.captured(5).toInt(),
+                     match.captured(6).toInt(), ms);
+    }
+    if (!date.isValid() || !time.isValid()) {
+        return std::nullopt;
+    }
+    if (!match.hasCaptured(8)) {
+        const QDateTime localTime(date, time, local);
+        return localTime.isValid() ? std::optional<QDateTime>(localTime) : std::nullopt;
+    }
+    const std::optional<int> offset = offsetSeconds(match.captured(8));
+    if (!offset) {
+        return std::nullopt;
+    }
+    return QDateTime(date, time, QTimeZone(*offset));
+}
+
+QStringList verdictCodes() {
+    using zelapp::ToleranceVerdict;
+    QStringList codes;
+    for (const ToleranceVerdict verdict :
+         {ToleranceVerdict::Good, ToleranceVerdict::WarningPlus, ToleranceVerdict::WarningMinus,
+          ToleranceVerdict::RejectPlus, ToleranceVerdict::RejectMinus,
+          ToleranceVerdict::NotValid}) {
+        codes << zelapp::verdictCode(verdict);
+    }
+    return codes;
+}
+
+ParsedOptions parseZelpartsOptions(const QStringList &args, const QTimeZone &local) {
+    Parser parser{local, {}, {}};
+    parser.read(args);
+    return parser.parsed;
+}
+
+QString zelpartsUsage() {
+    return QStringLiteral(
+        "usage: zelparts [--db FILE] list|csv [--since T] [--until T] [--part NUMBER] "
+        "[--verdict V]\n"
+        "       zelparts [--db FILE] show ID\n"
+        "       zelparts [--db FILE] backup FILE\n"
+        "Try 'zelparts --help' for more.\n");
+}
+
+QString zelpartsHelp() {
+    return QStringLiteral(
+        "zelparts: reads the parts' history of zelapp without disturbing it.\n"
+        "\n"
+        "usage: zelparts [--db FILE] COMMAND [OPTIONS]\n"
+        "\n"
+        "Commands:\n"
+        "  list      one line per part, oldest first, tab separated: id, time, part number,\n"
+        "            serial, verdict, then C<n>=<value> per characteristic\n"
+        "  csv       the parts as CSV (UTF-8, RFC 4180) on standard output\n"
+        "  show ID   the part with that id and the setup revision that judged it\n"
+        "  backup FILE\n"
+        "            an online copy of the history into FILE, which must not exist\n"
+        "\n"
+        "Options:\n"
+        "  --db FILE      the history file; else ZEL_PARTS_DB, else Results/Database of\n"
+        "                 ~/.config/zelapp/zelapp.conf, else ~/.local/share/zelapp/parts.db\n"
+        "  --since T      parts from T on (list, csv)\n"
+        "  --until T      parts before T (list, csv)\n"
+        "  --part NUMBER  parts of that part number (list, csv)\n"
+        "  --verdict V    parts with that verdict: G, W+, W-, R+, R- or NV (list, csv)\n"
+        "  --help         this help\n"
+        "T is ISO 8601: 2026-03-04, 2026-03-04T10:15:00 (local time) or\n"
+        "2026-03-04T10:15:00+01:00.\n"
+        "\n"
+        "Exit status: 0 fine, 1 bad argument, 2 no such file, 3 the history cannot be read\n"
+        "(damaged, locked) or the output cannot be written.\n");
+}
+
+}  // namespace zelparts

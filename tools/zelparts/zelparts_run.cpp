@@ -1,0 +1,158 @@
+#include "zelparts_run.h"
+
+#include <unistd.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <limits>
+
+#include "history/part_csv.h"
+#include "history/revision_cache.h"
+#include "zelparts_text.h"
+
+namespace zelparts {
+
+using zelapp::PartStore;
+using zelapp::StoreFailure;
+
+namespace {
+
+// Parts read at a time: no statement stays open between pages.
+constexpr int kPageSize = 1000;
+
+void say(QIODevice &err, const QString &message) {
+    err.write((QStringLiteral("zelparts: ") + message + QLatin1Char('\n')).toLocal8Bit());
+}
+
+int failed(QIODevice &err, const PartStore &store, const StoreFailure &failure) {
+    say(err, QStringLiteral("cannot read %1: %2%3")
+                 .arg(QDir::toNativeSeparators(store.file()), failure.cause,
+                      failure.damaged ? QStringLiteral(" (the file is damaged)") : QString()));
+    return kExitFailed;
+}
+
+bool write(QIODevice &out, QIODevice &err, const QString &text) {
+    const QByteArray bytes = text.toUtf8();
+    if (out.write(bytes) == bytes.size()) {
+        return true;
+    }
+    say(err, QStringLiteral("cannot write the output: %1").arg(out.errorString()));
+    return false;
+}
+
+int list(PartStore &store, const zelapp::PartFilter &filter, QIODevice &out, QIODevice &err) {
+    zelapp::RevisionCache revisions(store);
+    qint64 next = 1;
+    for (;;) {
+        const zelapp::PartPage page =
+            store.range(next, std::numeric_limits<qint64>::max(), kPageSize, filter);
+        if (page.failure) {
+            return failed(err, store, *page.failure);
+        }
+        if (page.parts.empty()) {
+            return kExitOk;
+        }
+        QString text;
+        for (const zelapp::StoredPart &part : page.parts) {
+            std::optional<StoreFailure> failure;
+            const auto *revision = revisions.get(part.revision, &failure);
+            if (!revision) {
+                return failed(err, store, *failure);
+            }
+            text += listLine(part, *revision);
+        }
+        if (!write(out, err, text)) {
+            return kExitFailed;
+        }
+        // Pages only go forwards, even over a damaged file's odd ids.
+        const qint64 last = page.parts.back().id;
+        if (last < next || last == std::numeric_limits<qint64>::max()) {
+            return kExitOk;
+        }
+        next = last + 1;
+    }
+}
+
+int csv(PartStore &store, const zelapp::PartFilter &filter, QIODevice &out, QIODevice &err) {
+    const zelapp::CsvOutcome outcome = zelapp::writePartsCsv(store, filter, out);
+    return outcome.failure ? failed(err, store, *outcome.failure) : kExitOk;
+}
+
+int show(PartStore &store, qint64 id, QIODevice &out, QIODevice &err) {
+    const zelapp::PartPage page = store.range(id, id, 1);
+    if (page.failure) {
+        return failed(err, store, *page.failure);
+    }
+    if (page.parts.empty()) {
+        say(err, QStringLiteral("no part %1 in %2").arg(id).arg(store.file()));
+        return kExitUsage;
+    }
+    std::optional<StoreFailure> failure;
+    const auto revision = store.revision(page.parts.front().revision, &failure);
+    if (failure) {
+        return failed(err, store, *failure);
+    }
+    return write(out, err, showText(page.parts.front(), revision)) ? kExitOk : kExitFailed;
+}
+
+// Flushes the copy to the disk before it takes its name, so that FILE is whole or absent.
+bool synced(const QString &file) {
+    QFile copy(file);
+    return copy.open(QIODevice::ReadWrite) && ::fsync(copy.handle()) == 0;
+}
+
+int backup(PartStore &store, const QString &file, QIODevice &err) {
+    const QString temporary = file + QStringLiteral(".tmp");
+    // A copy an interrupted backup left behind is no use: begin again.
+    if (QFileInfo::exists(temporary) && !QFile::remove(temporary)) {
+        say(err, QStringLiteral("cannot replace the leftover %1").arg(temporary));
+        return kExitFailed;
+    }
+    if (const std::optional<StoreFailure> failure = store.copyInto(temporary)) {
+        QFile::remove(temporary);
+        say(err, QStringLiteral("cannot copy %1 to %2: %3")
+                     .arg(store.file(), temporary, failure->cause));
+        return kExitFailed;
+    }
+    if (!synced(temporary) || !QFile::rename(temporary, file)) {
+        QFile::remove(temporary);
+        say(err, QStringLiteral("cannot write %1").arg(file));
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+int runZelparts(const Options &options, const QString &file, QIODevice &out, QIODevice &err) {
+    if (!QFileInfo(file).isFile()) {
+        say(err, QStringLiteral("no such file: %1").arg(QDir::toNativeSeparators(file)));
+        return kExitNoFile;
+    }
+    if (options.command == Command::Backup && QFileInfo::exists(options.backupFile)) {
+        say(err, QStringLiteral("%1 exists: the backup writes a new file only")
+                     .arg(QDir::toNativeSeparators(options.backupFile)));
+        return kExitUsage;
+    }
+    PartStore store;
+    zelapp::OpenOptions openOptions;
+    openOptions.readOnly = true;
+    const zelapp::OpenOutcome opened = store.open(file, openOptions);
+    if (!opened.ok()) {
+        say(err, opened.message);
+        return kExitFailed;
+    }
+    switch (options.command) {
+        case Command::List:
+            return list(store, options.filter, out, err);
+        case Command::Csv:
+            return csv(store, options.filter, out, err);
+        case Command::Show:
+            return show(store, options.partId, out, err);
+        case Command::Backup:
+            return backup(store, options.backupFile, err);
+    }
+    return kExitUsage;
+}
+
+}  // namespace zelparts
