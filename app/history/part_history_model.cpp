@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "display/value_zone.h"
+#include "history/stored_part_text.h"
 
 namespace zelapp {
 
@@ -52,12 +53,11 @@ QString signedValueText(const std::optional<double> &value, int decimals) {
     if (!value) {
         return QStringLiteral("—");
     }
-    QString text = QString::number(*value, 'f', qBound(0, decimals, 15));
+    // A rounded -0.00001 is no negative reading: storedValueText drops its sign.
+    QString text = storedValueText(value, std::max(decimals, 0));
     const bool zero = !std::any_of(text.cbegin(), text.cend(),
                                    [](QChar c) { return c.isDigit() && c != QLatin1Char('0'); });
-    if (zero) {
-        text.remove(QLatin1Char('-'));  // a rounded -0.00001 is no negative reading
-    } else if (!text.startsWith(QLatin1Char('-'))) {
+    if (!zero && !text.startsWith(QLatin1Char('-'))) {
         text.prepend(QLatin1Char('+'));
     }
     return text;
@@ -135,33 +135,24 @@ int PartHistoryModel::channelAt(int column) const {
 }
 
 const std::vector<RevisionCharacteristic> &PartHistoryModel::revision(qint64 id) {
-    const auto found = revisions_.find(id);
-    if (found != revisions_.end()) {
-        return found->second;
+    if (const std::vector<RevisionCharacteristic> *known = revisions_.cached(id)) {
+        return *known;
     }
     if (!ensureOpen()) {
         return kNoRevision;
     }
     std::optional<StoreFailure> failure;
-    std::vector<RevisionCharacteristic> read = store_.revision(id, &failure);
-    if (failure) {
+    const std::vector<RevisionCharacteristic> *read = revisions_.get(id, &failure);
+    if (read == nullptr) {
         fail(QStringLiteral("The parts history could not be read: %1.").arg(failure->cause));
         return kNoRevision;
     }
-    return revisions_.emplace(id, std::move(read)).first->second;
+    return *read;
 }
 
 const RevisionCharacteristic *PartHistoryModel::characteristic(qint64 revision, int channel) const {
-    const auto found = revisions_.find(revision);
-    if (found == revisions_.end()) {
-        return nullptr;
-    }
-    for (const RevisionCharacteristic &c : found->second) {
-        if (c.channel == channel) {
-            return &c;
-        }
-    }
-    return nullptr;
+    const std::vector<RevisionCharacteristic> *known = revisions_.cached(revision);
+    return known != nullptr ? characteristicOf(*known, channel) : nullptr;
 }
 
 void PartHistoryModel::addChannels(const std::vector<StoredPart> &parts, bool announce) {

@@ -21,6 +21,7 @@
 
 #include "display/bar_layout.h"
 #include "history/part_store.h"
+#include "history/revision_cache.h"
 
 namespace zelapp {
 
@@ -106,7 +107,7 @@ class PartHistoryModel : public QAbstractTableModel {
     std::vector<StoredPart> parts_;  // newest first
     std::vector<int> channels_;      // of the value columns, ascending
     std::map<int, QString> descriptions_;
-    std::map<qint64, std::vector<RevisionCharacteristic>> revisions_;
+    RevisionCache revisions_{store_};
     bool loaded_ = false;     // the first page was read
     bool exhausted_ = false;  // the last page was read
     QString lastError_;

@@ -17,6 +17,11 @@ const std::vector<RevisionCharacteristic> *RevisionCache::get(
     return &revisions_.emplace(id, std::move(revision)).first->second;
 }
 
+const std::vector<RevisionCharacteristic> *RevisionCache::cached(qint64 id) const {
+    const auto known = revisions_.find(id);
+    return known != revisions_.end() ? &known->second : nullptr;
+}
+
 const RevisionCharacteristic *characteristicOf(const std::vector<RevisionCharacteristic> &revision,
                                                int channel) {
     for (const RevisionCharacteristic &characteristic : revision) {

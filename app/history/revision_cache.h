@@ -17,6 +17,10 @@ class RevisionCache {
     // The revision's characteristics in order; nullptr when the store could not read them
     // (`failure` then says why). A revision the file does not hold is empty.
     const std::vector<RevisionCharacteristic> *get(qint64 id, std::optional<StoreFailure> *failure);
+    // The revision when it was read before; nullptr otherwise.
+    const std::vector<RevisionCharacteristic> *cached(qint64 id) const;
+    // Forgets every revision (another file is read).
+    void clear() { revisions_.clear(); }
 
   private:
     PartStore &store_;
