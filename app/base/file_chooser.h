@@ -9,6 +9,9 @@ struct FileDialogRequest {
     QString filter;            // "ZEL Setups (*.zel)|*.zel|All (*.*)|*.*"
     QString defaultExtension;  // "zel", or empty
     QString initialFolder;
+    // A save dialog whose existing file is used, not written over (a history chosen to write
+    // into): no question about replacing it.
+    bool keepsExisting = false;
 };
 
 class FileChooser {

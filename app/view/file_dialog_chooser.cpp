@@ -34,6 +34,9 @@ QString FileDialogChooser::choose(const FileDialogRequest &request, bool save) {
     if (!request.defaultExtension.isEmpty()) {
         dialog.setDefaultSuffix(request.defaultExtension);
     }
+    if (request.keepsExisting) {
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
     if (!request.initialFolder.isEmpty()) {
         dialog.setDirectory(request.initialFolder);
     }

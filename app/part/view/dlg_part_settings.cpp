@@ -42,10 +42,13 @@ ResultsSettings DlgPartSettings::results() const {
 }
 
 void DlgPartSettings::browse() {
-    // A save dialog, so that a new history can be named as well as an existing one chosen; it
-    // opens where the last history file was chosen.
-    const QString chosen = chooser_.chooseSaveFile(
-        {QStringLiteral("Parts history (*.db)|*.db|All (*.*)|*.*"), QStringLiteral("db"), {}});
+    // A save dialog, so that a new history can be named as well as an existing one chosen
+    // (and added to, never replaced); it opens where the last history file was chosen.
+    const QString chosen =
+        chooser_.chooseSaveFile({QStringLiteral("Parts history (*.db)|*.db|All (*.*)|*.*"),
+                                 QStringLiteral("db"),
+                                 {},
+                                 true});
     if (!chosen.isEmpty()) {
         ui_->TextDatabase->setText(QDir::toNativeSeparators(chosen));
     }

@@ -30,11 +30,11 @@ TEST(LastFolder, EachKindOfFileOpensWhereItWasLastChosenAndNeverInTheProgramFold
     zelapp::MemorySettingsStore store;
     zelapp::LastFolderChooser chooser(dialogs, store, documents);
     const zelapp::FileDialogRequest openSetup{
-        u"ZEL Setups (*.zel)|*.zel|All (*.*)|*.*"_s, {}, u"/opt/zelapp"_s};
+        u"ZEL Setups (*.zel)|*.zel|All (*.*)|*.*"_s, {}, u"/opt/zelapp"_s, false};
     const zelapp::FileDialogRequest saveSetup{u"Zel Setups (*.zel)|*.zel|All (*.*)|*.*"_s, u"zel"_s,
-                                              u"/opt/zelapp"_s};
+                                              u"/opt/zelapp"_s, false};
     const zelapp::FileDialogRequest profile{u"Zel Amplifier Profile (*.zap)|*.zap|All (*.*)|*.*"_s,
-                                            u"zap"_s, u"/opt/zelapp"_s};
+                                            u"zap"_s, u"/opt/zelapp"_s, false};
     EXPECT_EQ(zelapp::LastFolderChooser::kindOf(openSetup), u"zel"_s);
     EXPECT_EQ(zelapp::LastFolderChooser::kindOf(profile), u"zap"_s);
     EXPECT_TRUE(zelapp::LastFolderChooser::kindOf({u"All|*"_s, {}, {}}).isEmpty());

@@ -277,6 +277,8 @@ TEST_F(PartResultWindowTest, SettingsDialogKeepsTheResultsAndTheHistoryTakesThem
     mainAction(u"ActionPartSettings"_s)->trigger();
     ASSERT_EQ(f.chooser.saveRequests.size(), 1u);
     EXPECT_EQ(f.chooser.saveRequests[0].defaultExtension, u"db"_s);
+    EXPECT_TRUE(f.chooser.saveRequests[0].keepsExisting)
+        << "an existing history is added to, not replaced";
     EXPECT_EQ(zelapp::readResultsSettings(f.store), (zelapp::ResultsSettings{chosen, u"Line 3"_s}));
     // Reopened: the next part goes under the new station, into the file --db names.
     const zelapp::PartHistory &history = f.app->session().partHistory();
