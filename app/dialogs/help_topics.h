@@ -28,6 +28,8 @@ inline constexpr std::array<DialogHelpTopic, 9> kDialogHelpTopics{{
 inline constexpr long kLinkPopupHelpTopic = 98489;
 // The part program window's section, "Measuring parts".
 inline constexpr long kPartProgramHelpTopic = 98510;
+// The history window's section.
+inline constexpr long kPartHistoryHelpTopic = 98511;
 
 // A dialog's topic; 0, the contents, for one without a section.
 constexpr long helpTopic(CommandDialog dialog) {

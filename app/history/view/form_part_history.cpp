@@ -9,6 +9,7 @@
 #include <climits>
 
 #include "core/session.h"
+#include "dialogs/help_topics.h"
 #include "display/view/zone_colours.h"
 #include "history/part_csv.h"
 #include "history/part_details.h"
@@ -71,6 +72,13 @@ FormPartHistory::FormPartHistory(Session &session, QWidget *parent)
     escape->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(escape, &QAction::triggered, this, &QWidget::close);
     addAction(escape);
+    auto *help = new QAction(this);
+    help->setObjectName(u"ActionHistoryHelp"_s);
+    help->setShortcut(QKeySequence(Qt::Key_F1));
+    help->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(help, &QAction::triggered, this,
+            [this] { session_.commands().showHelpTopic(kPartHistoryHelpTopic); });
+    addAction(help);
     showCount();
 }
 

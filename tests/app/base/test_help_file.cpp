@@ -36,7 +36,8 @@ TEST(HelpFile, LinksAnchorsAndPicturesHold) {
     }
     EXPECT_TRUE(anchors.contains(QStringLiteral("contents")));
     // Every window's own section: a topic of two windows would show one of them the wrong one.
-    QSet<long> topics{zelapp::kLinkPopupHelpTopic, zelapp::kPartProgramHelpTopic};
+    QSet<long> topics{zelapp::kLinkPopupHelpTopic, zelapp::kPartProgramHelpTopic,
+                      zelapp::kPartHistoryHelpTopic};
     for (const zelapp::DialogHelpTopic &entry : zelapp::kDialogHelpTopics) {
         EXPECT_FALSE(topics.contains(entry.topic)) << entry.topic;
         topics.insert(entry.topic);

@@ -103,6 +103,10 @@ TEST_F(PartHistoryWindowTest, TheMenuOpensOneWindowWithANamedTableAndLabelledBox
     EXPECT_EQ(QApplication::focusWidget(), table);
     QTest::keyClick(table, Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), child<QWidget>(h, u"CommandExport"_s));
+    f.app->session().state().HelpFile = u"zelapp.html"_s;
+    const int helpShown = f.helpViewer.shows;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    EXPECT_EQ(f.helpViewer.shows, helpShown + 1) << "F1 opens the window's own section";
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_FALSE(h->isVisible());
 }
