@@ -12,6 +12,22 @@ namespace zelapp {
 
 namespace {
 
+// Prepares `sql` forward only, binds `binds` in order and runs it; SQLite's cause when it fails.
+std::optional<StoreFailure> run(QSqlQuery &query, const QString &sql,
+                                const std::vector<QVariant> &binds) {
+    query.setForwardOnly(true);
+    if (!query.prepare(sql)) {
+        return storeFailure(query.lastError());
+    }
+    for (const QVariant &value : binds) {
+        query.addBindValue(value);
+    }
+    if (!query.exec()) {
+        return storeFailure(query.lastError());
+    }
+    return std::nullopt;
+}
+
 void addFilter(const PartFilter &filter, QStringList &conditions, std::vector<QVariant> &binds) {
     if (filter.since) {
         conditions << QStringLiteral("time_ms >= ?");
@@ -90,16 +106,7 @@ PartPage PartStore::readParts(const QString &where, const std::vector<QVariant> 
     binds.emplace_back(qMax(0, limit));
 
     QSqlQuery query(db_);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql)) {
-        page.failure = storeFailure(query.lastError());
-        return page;
-    }
-    for (const QVariant &value : binds) {
-        query.addBindValue(value);
-    }
-    if (!query.exec()) {
-        page.failure = storeFailure(query.lastError());
+    if ((page.failure = run(query, sql, binds))) {
         return page;
     }
     while (query.next()) {
@@ -217,16 +224,7 @@ PartSummary PartStore::summarize(const PartFilter &filter) {
     }
     sql += QStringLiteral(" GROUP BY revision_id ORDER BY MAX(id) DESC");
     QSqlQuery query(db_);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql)) {
-        summary.failure = storeFailure(query.lastError());
-        return summary;
-    }
-    for (const QVariant &value : binds) {
-        query.addBindValue(value);
-    }
-    if (!query.exec()) {
-        summary.failure = storeFailure(query.lastError());
+    if ((summary.failure = run(query, sql, binds))) {
         return summary;
     }
     while (query.next()) {
