@@ -13,6 +13,7 @@
 
 #include "history/part_history_model.h"
 #include "part_filler.h"
+#include "shaft_part.h"
 #include "temp_folder.h"
 
 namespace {
@@ -20,28 +21,6 @@ namespace {
 constexpr qint64 kParts = 1000000;
 constexpr int kCharacteristics = 8;
 constexpr int kOpenings = 7;
-
-zelapp::PartResult eightCharacteristics(const QDateTime &ended) {
-    zelapp::PartResult part;
-    part.number = QStringLiteral("SHAFT-4711");
-    part.description = QStringLiteral("Drive shaft, finish ground");
-    part.started = ended.addMSecs(-800);
-    part.ended = ended;
-    part.completed = true;
-    part.verdict = zelapp::ToleranceVerdict::Good;
-    for (int c = 1; c <= kCharacteristics; ++c) {
-        zelapp::CharacteristicResult result;
-        result.channel = c;
-        result.description = QStringLiteral("Diameter %1").arg(c);
-        result.units = QStringLiteral("mm");
-        result.decimals = 4;
-        result.limits = {-0.02f, -0.015f, 0.015f, 0.02f};
-        result.value = float(c * 11 % 300 - 150) / 10000.0f;
-        result.verdict = zelapp::ToleranceVerdict::Good;
-        part.characteristics.push_back(result);
-    }
-    return part;
-}
 
 // Milliseconds from nothing to a view that has painted the first page.
 double openOnce(const QString &file, const zelapp::PartFilter &filter, int *rows) {
@@ -85,7 +64,8 @@ int main(int argc, char **argv) {
     const QDateTime now = QDateTime::currentDateTime();
     const auto start = std::chrono::steady_clock::now();
     zelapp::SetupSnapshot setup{QStringLiteral("/setups/shaft.zel"), QStringLiteral("Gauge 1"), {}};
-    if (!zeltest::fillParts(file, eightCharacteristics(now.addSecs(-kParts)), setup, kParts)) {
+    if (!zeltest::fillParts(file, zelbench::shaftPart(kCharacteristics, now.addSecs(-kParts)),
+                            setup, kParts)) {
         std::fprintf(stderr, "cannot fill %s\n", qPrintable(file));
         return 1;
     }

@@ -9,33 +9,13 @@
 #include <vector>
 
 #include "history/part_store.h"
+#include "shaft_part.h"
 #include "temp_folder.h"
 
 namespace {
 
 constexpr int kParts = 300;
 constexpr int kCharacteristics = 32;
-
-zelapp::PartResult partOf(int n) {
-    zelapp::PartResult part;
-    part.number = QStringLiteral("SHAFT-4711");
-    part.description = QStringLiteral("Drive shaft, finish ground");
-    part.ended = QDateTime::currentDateTime();
-    part.completed = true;
-    part.verdict = zelapp::ToleranceVerdict::Good;
-    for (int c = 1; c <= kCharacteristics; ++c) {
-        zelapp::CharacteristicResult result;
-        result.channel = c;
-        result.description = QStringLiteral("Diameter %1").arg(c);
-        result.units = QStringLiteral("mm");
-        result.decimals = 4;
-        result.limits = {-0.02f, -0.015f, 0.015f, 0.02f};
-        result.value = float((n * 37 + c * 11) % 300 - 150) / 10000.0f;
-        result.verdict = zelapp::ToleranceVerdict::Good;
-        part.characteristics.push_back(result);
-    }
-    return part;
-}
 
 struct Figures {
     double median = 0;
@@ -57,7 +37,8 @@ Figures measure(const QString &file, bool fullSync) {
     }
     std::vector<double> times;
     for (int n = 0; n < kParts; ++n) {
-        const zelapp::PartResult part = partOf(n);
+        const zelapp::PartResult part =
+            zelbench::shaftPart(kCharacteristics, QDateTime::currentDateTime(), n);
         const auto start = std::chrono::steady_clock::now();
         const zelapp::Appended appended = store.append(part, setup);
         times.push_back(

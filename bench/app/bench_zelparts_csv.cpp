@@ -10,33 +10,13 @@
 
 #include "history/part_csv.h"
 #include "part_filler.h"
+#include "shaft_part.h"
 #include "temp_folder.h"
 
 namespace {
 
 constexpr qint64 kParts = 100000;
 constexpr int kCharacteristics = 32;
-
-zelapp::PartResult part() {
-    zelapp::PartResult result;
-    result.number = QStringLiteral("SHAFT-4711");
-    result.description = QStringLiteral("Drive shaft, finish ground");
-    result.ended = QDateTime::currentDateTime();
-    result.completed = true;
-    result.verdict = zelapp::ToleranceVerdict::Good;
-    for (int c = 1; c <= kCharacteristics; ++c) {
-        zelapp::CharacteristicResult characteristic;
-        characteristic.channel = c;
-        characteristic.description = QStringLiteral("Diameter %1").arg(c);
-        characteristic.units = QStringLiteral("mm");
-        characteristic.decimals = 4;
-        characteristic.limits = {-0.02f, -0.015f, 0.015f, 0.02f};
-        characteristic.value = float(c % 30 - 15) / 10000.0f;
-        characteristic.verdict = zelapp::ToleranceVerdict::Good;
-        result.characteristics.push_back(characteristic);
-    }
-    return result;
-}
 
 }  // namespace
 
@@ -46,7 +26,9 @@ int main(int argc, char **argv) {
     const QString dir = QString::fromStdString(folder.path());
     const QString file = dir + QStringLiteral("/parts.db");
     zelapp::SetupSnapshot setup{QStringLiteral("/setups/shaft.zel"), QStringLiteral("Gauge 1"), {}};
-    if (!zeltest::fillParts(file, part(), setup, kParts)) {
+    if (!zeltest::fillParts(file,
+                            zelbench::shaftPart(kCharacteristics, QDateTime::currentDateTime()),
+                            setup, kParts)) {
         std::fprintf(stderr, "cannot fill %s\n", qPrintable(file));
         return 1;
     }
