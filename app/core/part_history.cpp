@@ -93,13 +93,13 @@ int PartHistory::notRecorded() const {
     return recorder_.notRecorded();
 }
 
-SetupSnapshot PartHistory::snapshot() const {
+SetupSnapshot PartHistory::snapshot(const PartResult &part) const {
     SetupSnapshot snapshot;
     snapshot.setupFile = setup_.state().SetupFileName;
     snapshot.station = location_.station;
-    for (int n = 1; n <= setup_.channelCount(); ++n) {
-        if (const Channel *channel = setup_.channel(n); channel != nullptr) {
-            snapshot.formulas[n] = channel->Formula();
+    for (const CharacteristicResult &c : part.characteristics) {
+        if (const Channel *channel = setup_.channel(c.channel); channel != nullptr) {
+            snapshot.formulas[c.channel] = channel->Formula();
         }
     }
     return snapshot;
@@ -110,7 +110,7 @@ void PartHistory::record(const PartResult &part) {
         open();
     }
     const int before = recorder_.notRecorded();
-    const Recorded recorded = recorder_.record(part, snapshot());
+    const Recorded recorded = recorder_.record(part, snapshot(part));
     report(recorded);
     last_ = PartRecord{part.count, recorded.serial, recorded.stored ? recorded.stored->id : 0};
     emit partRecorded(part, *last_);

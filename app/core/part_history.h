@@ -90,7 +90,8 @@ class PartHistory : public QObject {
     void openStore(bool retrying);
     void record(const PartResult &part);
     void report(const Recorded &recorded);
-    SetupSnapshot snapshot() const;
+    // The setup as it judged `part`: the formulas of its characteristics' channels only.
+    SetupSnapshot snapshot(const PartResult &part) const;
 
     PartCycle &cycle_;
     Setup &setup_;
