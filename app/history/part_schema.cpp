@@ -57,9 +57,13 @@ std::vector<RevisionCharacteristic> revisionOf(const PartResult &part, const Set
     revision.reserve(part.characteristics.size());
     for (const CharacteristicResult &c : part.characteristics) {
         const auto formula = setup.formulas.find(c.channel);
+        const auto nominal = setup.nominals.find(c.channel);
+        const auto sides = setup.sides.find(c.channel);
         revision.push_back({c.channel, c.description,
                             formula == setup.formulas.end() ? QString() : formula->second,
-                            c.decimals, c.units, c.limits});
+                            c.decimals, c.units, c.limits,
+                            nominal == setup.nominals.end() ? QString() : nominal->second,
+                            sides == setup.sides.end() ? ToleranceSides::Both : sides->second});
     }
     return revision;
 }

@@ -26,6 +26,13 @@ struct SetupSnapshot {
     QString setupFile;
     QString station;
     std::map<int, QString> formulas;  // by channel; a channel absent has none
+    // The part program's "Nominal<n>" and "OneSided<n>" (setup/part_program.h), by channel; kept
+    // with the revision.
+    std::map<int, QString> nominals;
+    std::map<int, ToleranceSides> sides;
+    // The folder this part's DFQ file goes to; empty: the part is not queued for DFQ. The part,
+    // its values and its queue entry are one transaction.
+    QString dfqFolder;
 };
 
 // Why a store call failed: SQLite's own words, and whether it says the file is damaged.
@@ -92,6 +99,8 @@ struct RevisionCharacteristic {
     int decimals = 0;
     QString units;
     ToleranceLimits limits;
+    QString nominal;  // the part program's, as written; empty: none given
+    ToleranceSides sides = ToleranceSides::Both;
     bool operator==(const RevisionCharacteristic &) const = default;
 };
 
@@ -101,6 +110,16 @@ struct PartFilter {
     std::optional<QDateTime> until;  // exclusive
     QString number;
     QString verdict;  // a verdict code
+};
+
+// A part waiting in the DFQ export queue.
+struct ExportEntry {
+    qint64 partId = 0;
+    QString folder;
+    // The temporary file written for it in `folder`, recorded before the rename; empty: not
+    // written yet.
+    QString tempName;
+    bool operator==(const ExportEntry &) const = default;
 };
 
 struct PartPage {
@@ -161,6 +180,18 @@ class PartStore {
     std::vector<RevisionCharacteristic> revision(qint64 id, std::optional<StoreFailure> *failure);
     // The count, the ids and the revisions of the parts the filter selects, in one statement.
     PartSummary summarize(const PartFilter &filter = {});
+
+    // ---- The DFQ export queue (docs/dfq.md) ----
+    // The entries not yet done, oldest part first, at most `limit`.
+    std::vector<ExportEntry> pendingExports(int limit, std::optional<StoreFailure> *failure);
+    // How many entries are not done.
+    qint64 pendingExportCount(std::optional<StoreFailure> *failure);
+    // Records, in one transaction, that these parts' file was written under `tempName` in their
+    // folder; committed before the rename.
+    std::optional<StoreFailure> markExportWritten(const std::vector<qint64> &partIds,
+                                                  const QString &tempName);
+    // Marks these parts' entries done, in one transaction.
+    std::optional<StoreFailure> markExportDone(const std::vector<qint64> &partIds);
 
     // An online copy of the whole file into `file` (absent before): a snapshot as of one
     // moment, readable while this store writes (VACUUM INTO). Works on a read-only store.

@@ -199,7 +199,8 @@ std::vector<RevisionCharacteristic> PartStore::revision(qint64 id,
             {query.value(0).toInt(), query.value(1).toString(), query.value(2).toString(),
              query.value(3).toInt(), query.value(4).toString(),
              ToleranceLimits{query.value(5).toFloat(), query.value(6).toFloat(),
-                             query.value(7).toFloat(), query.value(8).toFloat()}});
+                             query.value(7).toFloat(), query.value(8).toFloat()},
+             QString(), ToleranceSides::Both});
     }
     if (query.lastError().isValid()) {  // a damaged page part way through
         *failure = storeFailure(query.lastError());

@@ -27,6 +27,15 @@ struct ToleranceLimits {
     bool operator==(const ToleranceLimits &) const = default;
 };
 
+// Which tolerance limits a characteristic has for the exports and the statistics: run-out, say,
+// has an upper limit only ("OneSided<n>=upper" of the part program). The judging above always
+// uses all four limits.
+enum class ToleranceSides {
+    Both,
+    UpperOnly,  // "upper"
+    LowerOnly,  // "lower"
+};
+
 // The value is judged as the operator reads it: rounded half away from zero to `decimals`
 // from its shortest text, as the displays format it, and compared as a decimal with each
 // limit's shortest text, so 0.01000 on a high tolerance of 0.01 is inside. A value on a limit

@@ -7,8 +7,11 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <map>
 #include <optional>
 #include <vector>
+
+#include "model/tolerance.h"
 
 namespace zelapp {
 
@@ -38,6 +41,14 @@ struct PartProgram {
     int dynamicTimeMs = 0;                    // "DynamicTime"
     int timeoutMs = kDefaultTimeoutMs;        // "Timeout"
     bool askId = false;                       // "AskId"
+    // "Nominal<n>": the nominal of channel n for the exports, a number text as written in C
+    // notation ("12.5", "1e-3"); a channel absent has none (the midpoint of its limits is used).
+    std::map<int, QString> nominals;
+    // "OneSided<n>": "upper" or "lower"; a channel absent has both limits.
+    std::map<int, ToleranceSides> sides;
+    // "DfqFolder": where this part's DFQ files go, instead of the folder of Parts > Settings;
+    // empty: that folder.
+    QString dfqFolder;
 
     bool operator==(const PartProgram &) const = default;
 };

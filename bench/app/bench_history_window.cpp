@@ -63,7 +63,9 @@ int main(int argc, char **argv) {
     const QString file = QString::fromStdString(folder.path()) + QStringLiteral("/parts.db");
     const QDateTime now = QDateTime::currentDateTime();
     const auto start = std::chrono::steady_clock::now();
-    zelapp::SetupSnapshot setup{QStringLiteral("/setups/shaft.zel"), QStringLiteral("Gauge 1"), {}};
+    zelapp::SetupSnapshot setup;
+    setup.setupFile = QStringLiteral("/setups/shaft.zel");
+    setup.station = QStringLiteral("Gauge 1");
     if (!zeltest::fillParts(file, zelbench::shaftPart(kCharacteristics, now.addSecs(-kParts)),
                             setup, kParts)) {
         std::fprintf(stderr, "cannot fill %s\n", qPrintable(file));

@@ -31,7 +31,9 @@ Figures measure(const QString &file, bool fullSync) {
         std::fprintf(stderr, "cannot open %s\n", qPrintable(file));
         return {};
     }
-    zelapp::SetupSnapshot setup{QStringLiteral("/setups/shaft.zel"), QStringLiteral("Gauge 1"), {}};
+    zelapp::SetupSnapshot setup;
+    setup.setupFile = QStringLiteral("/setups/shaft.zel");
+    setup.station = QStringLiteral("Gauge 1");
     for (int c = 1; c <= kCharacteristics; ++c) {
         setup.formulas[c] = QStringLiteral("(T%1+T%2)/2").arg(c).arg(c + 1);
     }

@@ -25,7 +25,9 @@ int main(int argc, char **argv) {
     zeltest::TempFolder folder;
     const QString dir = QString::fromStdString(folder.path());
     const QString file = dir + QStringLiteral("/parts.db");
-    zelapp::SetupSnapshot setup{QStringLiteral("/setups/shaft.zel"), QStringLiteral("Gauge 1"), {}};
+    zelapp::SetupSnapshot setup;
+    setup.setupFile = QStringLiteral("/setups/shaft.zel");
+    setup.station = QStringLiteral("Gauge 1");
     if (!zeltest::fillParts(file,
                             zelbench::shaftPart(kCharacteristics, QDateTime::currentDateTime()),
                             setup, kParts)) {

@@ -38,9 +38,11 @@ inline zelapp::PartResult goodPart(const QString &number = QStringLiteral("A-100
 }
 
 inline zelapp::SetupSnapshot snapshot() {
-    return {QStringLiteral("/setups/shaft.zel"),
-            QStringLiteral("Gauge 2"),
-            {{1, QStringLiteral("T1")}, {3, QStringLiteral("(T2+T3)/2")}}};
+    zelapp::SetupSnapshot setup;
+    setup.setupFile = QStringLiteral("/setups/shaft.zel");
+    setup.station = QStringLiteral("Gauge 2");
+    setup.formulas = {{1, QStringLiteral("T1")}, {3, QStringLiteral("(T2+T3)/2")}};
+    return setup;
 }
 
 // A connection of its own to a history file, as another program would have.

@@ -113,9 +113,10 @@ TEST_F(PartStoreTest, ARevisionIsReusedUntilALimitChangesAndStoredPartsKeepTheir
         store.revision(page.parts[2].revision, &failure);
     ASSERT_FALSE(failure);
     ASSERT_EQ(old.size(), 2u);
-    EXPECT_EQ(old[1], (RevisionCharacteristic{3, QStringLiteral("Bore 3"),
-                                              QStringLiteral("(T2+T3)/2"), 4, QStringLiteral("mm"),
-                                              ToleranceLimits{-0.02f, -0.01f, 0.01f, 0.02f}}));
+    EXPECT_EQ(old[1],
+              (RevisionCharacteristic{
+                  3, QStringLiteral("Bore 3"), QStringLiteral("(T2+T3)/2"), 4, QStringLiteral("mm"),
+                  ToleranceLimits{-0.02f, -0.01f, 0.01f, 0.02f}, QString(), ToleranceSides::Both}));
     EXPECT_EQ(now[1].limits.hiTol, 0.025f);
     EXPECT_EQ(now[0], old[0]);
 }
