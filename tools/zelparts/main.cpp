@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <cstdio>
 
+#include "dfq/dfq_settings.h"
 #include "history/parts_location.h"
 #include "zelparts_options.h"
 #include "zelparts_run.h"
@@ -28,7 +29,11 @@ int main(int argc, char **argv) {
     err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
     const QString file =
         zelapp::findPartsLocation(parsed.options.db, zelapp::defaultSettingsFile()).file;
-    const int status = zelparts::runZelparts(parsed.options, file, out, err);
+    zelparts::Options options = parsed.options;
+    if (options.command == zelparts::Command::Dfq && !options.encoding) {
+        options.encoding = zelapp::readDfqSettings(zelapp::defaultSettingsFile()).encoding;
+    }
+    const int status = zelparts::runZelparts(options, file, out, err);
     if (!out.flush() && status == zelparts::kExitOk) {
         std::fputs("zelparts: cannot write the output\n", stderr);
         return zelparts::kExitFailed;

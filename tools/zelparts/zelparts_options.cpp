@@ -13,6 +13,11 @@ bool isFilterOption(const QString &name) {
     return name == u"--since" || name == u"--until" || name == u"--part" || name == u"--verdict";
 }
 
+// The options only `dfq` takes.
+bool isDfqOption(const QString &name) {
+    return name == u"--out" || name == u"--encoding";
+}
+
 // Seconds east of UTC from "Z", "+01:00", "+0100" or "+01"; none when out of range.
 std::optional<int> offsetSeconds(const QString &text) {
     if (text == u"Z") {
@@ -56,6 +61,16 @@ struct Parser {
             (name == u"--since" ? options.filter.since : options.filter.until) = time;
         } else if (name == u"--part") {
             options.filter.number = value;
+        } else if (name == u"--out") {
+            options.outFolder = value;
+        } else if (name == u"--encoding") {
+            if (value == u"windows-1252" || value == u"utf-8") {
+                options.encoding = value == u"utf-8" ? zelapp::DfqEncoding::Utf8
+                                                     : zelapp::DfqEncoding::Windows1252;
+            } else {
+                return fail(QStringLiteral("--encoding wants windows-1252 or utf-8, not \"%1\"")
+                                .arg(value));
+            }
         } else {
             if (!verdictCodes().contains(value)) {
                 return fail(QStringLiteral("--verdict wants one of %1, not \"%2\"")
@@ -68,6 +83,7 @@ struct Parser {
 
     bool read(const QStringList &args) {
         QStringList filterOptions;
+        QStringList dfqOptions;
         for (qsizetype i = 0; i < args.size(); ++i) {
             const QString &arg = args[i];
             if (arg == u"--help" || arg == u"-h") {
@@ -84,7 +100,7 @@ struct Parser {
             }
             const qsizetype equals = arg.indexOf(QLatin1Char('='));
             const QString name = equals < 0 ? arg : arg.left(equals);
-            if (name != u"--db" && !isFilterOption(name)) {
+            if (name != u"--db" && !isFilterOption(name) && !isDfqOption(name)) {
                 return fail(QStringLiteral("unknown option %1").arg(name));
             }
             QString value;
@@ -98,20 +114,31 @@ struct Parser {
             if (isFilterOption(name)) {
                 filterOptions << name;
             }
+            if (isDfqOption(name)) {
+                dfqOptions << name;
+            }
             if (!option(name, value)) {
                 return false;
             }
         }
-        return command(filterOptions);
+        return command(filterOptions, dfqOptions);
     }
 
-    bool command(const QStringList &filterOptions) {
+    bool command(const QStringList &filterOptions, const QStringList &dfqOptions) {
         Options &options = parsed.options;
         if (positional.isEmpty()) {
             return fail(QStringLiteral("no command given"));
         }
         const QString name = positional.takeFirst();
-        if (name == u"list" || name == u"csv") {
+        if (name != u"dfq" && !dfqOptions.isEmpty()) {
+            return fail(QStringLiteral("%1 takes no %2").arg(name, dfqOptions.first()));
+        }
+        if (name == u"dfq") {
+            options.command = Command::Dfq;
+            if (options.dfqMode == DfqMode::Out && options.outFolder.isEmpty()) {
+                return fail(QStringLiteral("dfq wants --out DIR"));
+            }
+        } else if (name == u"list" || name == u"csv") {
             options.command = name == u"list" ? Command::List : Command::Csv;
         } else if (name == u"show" || name == u"backup") {
             options.command = name == u"show" ? Command::Show : Command::Backup;
@@ -202,6 +229,8 @@ QString zelpartsUsage() {
     return QStringLiteral(
         "usage: zelparts [--db FILE] list|csv [--since T] [--until T] [--part NUMBER] "
         "[--verdict V]\n"
+        "       zelparts [--db FILE] dfq --out DIR [--encoding E] [--since T] [--until T]\n"
+        "                [--part NUMBER] [--verdict V]\n"
         "       zelparts [--db FILE] show ID\n"
         "       zelparts [--db FILE] backup FILE\n"
         "Try 'zelparts --help' for more.\n");
@@ -217,6 +246,10 @@ QString zelpartsHelp() {
         "  list      one line per part, oldest first, tab separated: id, time, part number,\n"
         "            serial, verdict, then C<n>=<value> per characteristic\n"
         "  csv       the parts as CSV (UTF-8, RFC 4180) on standard output\n"
+        "  dfq --out DIR\n"
+        "            the parts as Q-DAS DFQ files in DIR, one per part number and setup\n"
+        "            revision, named <part number>_<yyyyMMdd-HHmmss>_<serial>.dfq after its\n"
+        "            first part; never over a file DIR holds\n"
         "  show ID   the part with that id and the setup revision that judged it\n"
         "  backup FILE\n"
         "            an online copy of the history into FILE, which must not exist\n"
@@ -224,16 +257,19 @@ QString zelpartsHelp() {
         "Options:\n"
         "  --db FILE      the history file; else ZEL_PARTS_DB, else Results/Database of\n"
         "                 ~/.config/zelapp/zelapp.conf, else ~/.local/share/zelapp/parts.db\n"
-        "  --since T      parts from T on (list, csv)\n"
-        "  --until T      parts before T (list, csv)\n"
-        "  --part NUMBER  parts of that part number (list, csv)\n"
-        "  --verdict V    parts with that verdict: G, W+, W-, R+, R- or NV (list, csv)\n"
+        "  --since T      parts from T on (list, csv, dfq)\n"
+        "  --until T      parts before T (list, csv, dfq)\n"
+        "  --part NUMBER  parts of that part number (list, csv, dfq)\n"
+        "  --verdict V    parts with that verdict: G, W+, W-, R+, R- or NV (list, csv, dfq)\n"
+        "  --encoding E   the DFQ files' text: windows-1252 or utf-8; else Results/DfqEncoding\n"
+        "                 of the settings file, else windows-1252 (dfq)\n"
         "  --help         this help\n"
         "T is ISO 8601: 2026-03-04, 2026-03-04T10:15:00 (local time) or\n"
         "2026-03-04T10:15:00+01:00.\n"
         "\n"
-        "Exit status: 0 fine, 1 bad argument, 2 no such file, 3 the history cannot be read\n"
-        "(damaged, locked) or the output cannot be written.\n");
+        "Exit status: 0 fine, 1 bad argument (also: a DFQ file of that name is in DIR), 2 no\n"
+        "such file, 3 the history cannot be read (damaged, locked) or the output cannot be\n"
+        "written.\n");
 }
 
 }  // namespace zelparts

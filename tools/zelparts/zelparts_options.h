@@ -8,6 +8,7 @@
 #include <QTimeZone>
 #include <optional>
 
+#include "dfq/dfq_file.h"
 #include "history/part_store.h"
 
 namespace zelparts {
@@ -19,7 +20,12 @@ constexpr int kExitUsage = 1;
 constexpr int kExitNoFile = 2;
 constexpr int kExitFailed = 3;
 
-enum class Command { List, Csv, Show, Backup };
+enum class Command { List, Csv, Show, Backup, Dfq };
+
+// What `dfq` does.
+enum class DfqMode {
+    Out,  // --out DIR: one file per part number and revision into DIR
+};
 
 struct Options {
     Command command = Command::List;
@@ -27,7 +33,10 @@ struct Options {
     zelapp::PartFilter filter;
     qint64 partId = 0;   // show
     QString backupFile;  // backup
-    bool help = false;   // --help: show the help and do nothing else
+    DfqMode dfqMode = DfqMode::Out;
+    QString outFolder;                            // dfq --out
+    std::optional<zelapp::DfqEncoding> encoding;  // dfq --encoding; none: the settings file's
+    bool help = false;                            // --help: show the help and do nothing else
 };
 
 struct ParsedOptions {

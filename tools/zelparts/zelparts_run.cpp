@@ -8,6 +8,8 @@
 
 #include "history/part_csv.h"
 #include "history/revision_cache.h"
+#include "zelparts_dfq.h"
+#include "zelparts_say.h"
 #include "zelparts_text.h"
 
 namespace zelparts {
@@ -19,17 +21,6 @@ namespace {
 
 // Parts read at a time: no statement stays open between pages.
 constexpr int kPageSize = 1000;
-
-void say(QIODevice &err, const QString &message) {
-    err.write((QStringLiteral("zelparts: ") + message + QLatin1Char('\n')).toLocal8Bit());
-}
-
-int failed(QIODevice &err, const PartStore &store, const StoreFailure &failure) {
-    say(err, QStringLiteral("cannot read %1: %2%3")
-                 .arg(QDir::toNativeSeparators(store.file()), failure.cause,
-                      failure.damaged ? QStringLiteral(" (the file is damaged)") : QString()));
-    return kExitFailed;
-}
 
 bool write(QIODevice &out, QIODevice &err, const QString &text) {
     const QByteArray bytes = text.toUtf8();
@@ -151,6 +142,8 @@ int runZelparts(const Options &options, const QString &file, QIODevice &out, QIO
             return show(store, options.partId, out, err);
         case Command::Backup:
             return backup(store, options.backupFile, err);
+        case Command::Dfq:
+            return dfq(store, options, out, err);
     }
     return kExitUsage;
 }

@@ -114,6 +114,28 @@ TEST(ZelpartsOptions, BadArgumentsAreRefusedWithAReason) {
         << "one millisecond is a period";
 }
 
+TEST(ZelpartsOptions, DfqWantsAFolderTakesTheFiltersAndAnEncoding) {
+    ParsedOptions parsed = parse("dfq --out /tmp/qdas --part A-100 --since 2026-03-04");
+    ASSERT_TRUE(parsed.ok()) << parsed.error.toStdString();
+    EXPECT_EQ(parsed.options.command, Command::Dfq);
+    EXPECT_EQ(parsed.options.dfqMode, DfqMode::Out);
+    EXPECT_EQ(parsed.options.outFolder, u"/tmp/qdas");
+    EXPECT_EQ(parsed.options.filter.number, u"A-100");
+    EXPECT_FALSE(parsed.options.encoding) << "none given: the settings file's";
+    EXPECT_EQ(parse("dfq --encoding=utf-8 --out=x").options.encoding, zelapp::DfqEncoding::Utf8);
+    EXPECT_EQ(parse("dfq --out x --encoding windows-1252").options.encoding,
+              zelapp::DfqEncoding::Windows1252);
+    for (const char *bad :
+         {"dfq", "dfq --out", "dfq --out x --encoding latin1", "dfq --out x --encoding UTF8",
+          "dfq --out x extra", "list --out x", "csv --encoding utf-8", "show 3 --out x"}) {
+        const ParsedOptions refused = parse(bad);
+        EXPECT_FALSE(refused.ok()) << bad;
+        EXPECT_FALSE(refused.error.isEmpty()) << bad;
+    }
+    EXPECT_TRUE(zelpartsUsage().contains(u"dfq --out DIR"));
+    EXPECT_TRUE(zelpartsHelp().contains(u"--encoding E"));
+}
+
 // ---- What a part prints as ----
 
 zelapp::StoredPart storedPart() {
@@ -135,13 +157,17 @@ std::vector<zelapp::RevisionCharacteristic> revision() {
              QStringLiteral("T1"),
              2,
              QStringLiteral("mm"),
-             {-0.5f, -0.25f, 0.25f, 0.5f}},
+             {-0.5f, -0.25f, 0.25f, 0.5f},
+             {},
+             zelapp::ToleranceSides::Both},
             {3,
              QStringLiteral("Length"),
              QStringLiteral("(T2+T3)/2"),
              4,
              QStringLiteral("mm"),
-             {-0.02f, -0.01f, 0.01f, 0.02f}}};
+             {-0.02f, -0.01f, 0.01f, 0.02f},
+             {},
+             zelapp::ToleranceSides::Both}};
 }
 
 TEST(ZelpartsText, AListLineIsOnePartInTheProgramsOrderAtItsDecimals) {

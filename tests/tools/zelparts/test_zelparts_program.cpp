@@ -3,18 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimeZone>
+#include <map>
 
+#include "dfq_reader.h"
 #include "history/part_csv.h"
 #include "part_samples.h"
 
 using namespace zelapp;
 using zeltest::characteristic;
+using zeltest::DfqContent;
 using zeltest::goodPart;
 using zeltest::OtherConnection;
+using zeltest::readDfq;
 using zeltest::snapshot;
 
 namespace {
@@ -211,6 +216,106 @@ TEST_F(ZelpartsProgram, BackupWritesANewWholeCopyAndNeverAnExistingFile) {
     QFile after(copy);
     ASSERT_TRUE(after.open(QIODevice::ReadOnly));
     EXPECT_EQ(after.readAll(), before);
+}
+
+// The files in a folder, by name.
+std::map<QString, QByteArray> filesIn(const QString &folder) {
+    std::map<QString, QByteArray> files;
+    for (const QFileInfo &info : QDir(folder).entryInfoList(QDir::Files)) {
+        QFile f(info.filePath());
+        files[info.fileName()] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    return files;
+}
+
+TEST_F(ZelpartsProgram, DfqWritesOneNewFilePerPartNumberAndRevision) {
+    // A fourth part: A-100 again, judged by another revision (a formula changed).
+    {
+        PartStore store;
+        ASSERT_TRUE(store.open(file).ok());
+        SetupSnapshot changed = snapshot();
+        changed.formulas[1] = QStringLiteral("T1*2");
+        PartResult part = partAt(QStringLiteral("A-100"), 6, 9, ToleranceVerdict::Good);
+        part.characteristics[0].description = QStringLiteral("Bore \u00E4");
+        ASSERT_TRUE(store.append(part, changed).ok());
+    }
+    const QString out = dir.filePath(QStringLiteral("qdas/in"));
+    const Ran run = onFile({QStringLiteral("dfq"), QStringLiteral("--out"), out});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    std::map<QString, QByteArray> files = filesIn(out);
+    ASSERT_EQ(files.size(), 3u) << run.out.toStdString();
+    // Named after each file's first part, in its local time; its parts in the order measured.
+    const QByteArray first = files[QStringLiteral("A-100_20260304-100000_1.dfq")];
+    const DfqContent a100 = readDfq(first, DfqEncoding::Windows1252);
+    ASSERT_EQ(a100.error, QString());
+    ASSERT_EQ(a100.parts.size(), 2u);
+    EXPECT_EQ(a100.parts[0][0].time, u"04.03.2026/10:00:00");
+    EXPECT_EQ(a100.parts[1][1].attribute, 129);
+    EXPECT_EQ(readDfq(files[QStringLiteral("B-7_20260304-120000_1.dfq")], DfqEncoding::Windows1252)
+                  .parts.size(),
+              1u);
+    EXPECT_TRUE(
+        files[QStringLiteral("A-100_20260306-090000_3.dfq")].contains("K2002/1 Bore \xE4\r\n"))
+        << "Windows-1252 when neither the option nor the settings say otherwise";
+    EXPECT_EQ(run.out.count('\n'), 3);
+    EXPECT_TRUE(run.out.contains("A-100_20260304-100000_1.dfq\t2\n")) << run.out.toStdString();
+
+    // Never over a file the folder holds: nothing written, the folder as it was.
+    const Ran again = onFile({QStringLiteral("dfq"), QStringLiteral("--out"), out});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_TRUE(again.err.contains("exists")) << again.err.toStdString();
+    EXPECT_EQ(filesIn(out).size(), 3u);
+    EXPECT_EQ(filesIn(out)[QStringLiteral("A-100_20260304-100000_1.dfq")], first);
+
+    // Filters select the parts; the settings file gives the encoding, the option overrides it.
+    QDir().mkpath(dir.filePath(QStringLiteral("config/zelapp")));
+    QFile settings(dir.filePath(QStringLiteral("config/zelapp/zelapp.conf")));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("[Results]\nDfqEncoding=utf-8\n");
+    settings.close();
+    const QString utf8 = dir.filePath(QStringLiteral("utf8"));
+    ASSERT_EQ(onFile({QStringLiteral("dfq"), QStringLiteral("--out"), utf8,
+                      QStringLiteral("--since"), QStringLiteral("2026-03-06")})
+                  .exitCode,
+              0);
+    files = filesIn(utf8);
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_TRUE(files.begin()->second.contains("K2002/1 Bore \xC3\xA4\r\n"));
+    const QString forced = dir.filePath(QStringLiteral("forced"));
+    ASSERT_EQ(onFile({QStringLiteral("dfq"), QStringLiteral("--out"), forced,
+                      QStringLiteral("--since"), QStringLiteral("2026-03-06"),
+                      QStringLiteral("--encoding"), QStringLiteral("windows-1252")})
+                  .exitCode,
+              0);
+    EXPECT_TRUE(filesIn(forced).begin()->second.contains("K2002/1 Bore \xE4\r\n"));
+
+    const Ran none = onFile({QStringLiteral("dfq"), QStringLiteral("--out"), out,
+                             QStringLiteral("--verdict"), QStringLiteral("R-")});
+    EXPECT_EQ(none.exitCode, 0);
+    EXPECT_TRUE(none.err.contains("no parts")) << none.err.toStdString();
+}
+
+TEST_F(ZelpartsProgram, DfqThatCannotWriteStopsThereAndKeepsTheFilesWrittenBefore) {
+    const QString notAFolder = dir.filePath(QStringLiteral("plain"));
+    {
+        QFile plain(notAFolder);
+        ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    }
+    const Ran noFolder = onFile({QStringLiteral("dfq"), QStringLiteral("--out"), notAFolder});
+    EXPECT_EQ(noFolder.exitCode, 3);
+    EXPECT_TRUE(noFolder.err.contains("cannot make the folder")) << noFolder.err.toStdString();
+
+    // B-7's temporary name taken by a folder: A-100's file is written, B-7's is not.
+    const QString out = dir.filePath(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(out + QStringLiteral("/B-7_20260304-120000_1.dfq.tmp")));
+    const Ran run = onFile({QStringLiteral("dfq"), QStringLiteral("--out"), out});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_TRUE(run.err.contains("cannot write")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("B-7_20260304-120000_1.dfq")) << run.err.toStdString();
+    const std::map<QString, QByteArray> files = filesIn(out);
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files.begin()->first, u"A-100_20260304-100000_1.dfq");
+    EXPECT_EQ(run.out.count('\n'), 1) << run.out.toStdString();
 }
 
 TEST_F(ZelpartsProgram, ExitStatusSaysWhatWentWrong) {
