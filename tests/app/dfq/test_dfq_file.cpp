@@ -128,23 +128,28 @@ TEST(DfqFile, AValueNotValidIsZeroWith129AndEveryValueOfAnUnfinishedPartZeroWith
     b.channel = 5;
     StoredPart part = dfqPart(1, QTime(8, 0),
                               {dfqValue(2, 0.5f), dfqValue(5, std::nullopt, QStringLiteral("NV"))});
-    // A value the store kept that is not finite, and a channel the part has no value for.
+    // An infinite value, a channel the part has no value for, a value no Single holds (a
+    // damaged file).
     RevisionCharacteristic c = a;
     c.channel = 6;
     RevisionCharacteristic d = a;
     d.channel = 7;
+    RevisionCharacteristic e = a;
+    e.channel = 8;
     part.values.push_back(dfqValue(6, std::numeric_limits<float>::infinity()));
-    const DfqContent completed = written({a, b, c, d}, {part});
+    part.values.push_back(dfqValue(8, 0));
+    part.values.back().value = 1e300;
+    const DfqContent completed = written({a, b, c, d, e}, {part});
     ASSERT_EQ(completed.parts.size(), 1u);
     EXPECT_EQ(completed.parts[0][0].value, QStringLiteral("0.5000"));
     EXPECT_EQ(completed.parts[0][0].attribute, 0);
-    for (std::size_t i = 1; i < 4; ++i) {
+    for (std::size_t i = 1; i < 5; ++i) {
         EXPECT_EQ(completed.parts[0][i].value, QStringLiteral("0")) << i;
         EXPECT_EQ(completed.parts[0][i].attribute, 129) << i;
     }
     part.completed = false;
-    const DfqContent cancelled = written({a, b, c, d}, {part});
-    for (std::size_t i = 0; i < 4; ++i) {
+    const DfqContent cancelled = written({a, b, c, d, e}, {part});
+    for (std::size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(cancelled.parts[0][i].value, QStringLiteral("0")) << i;
         EXPECT_EQ(cancelled.parts[0][i].attribute, 255) << i;
     }
