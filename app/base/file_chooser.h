@@ -1,4 +1,5 @@
-// The Open and Save file dialogs, behind an interface so that the setup commands run headless.
+// The Open and Save file dialogs and the folder dialog, behind an interface so that the setup
+// commands run headless.
 #pragma once
 
 #include <QString>
@@ -20,6 +21,8 @@ class FileChooser {
     // The chosen path, or an empty text when the operator cancelled.
     virtual QString chooseOpenFile(const FileDialogRequest &request) = 0;
     virtual QString chooseSaveFile(const FileDialogRequest &request) = 0;
+    // An existing folder (a DFQ upload folder), opening in `initialFolder` when it exists.
+    virtual QString chooseFolder(const QString &initialFolder) = 0;
 };
 
 }  // namespace zelapp

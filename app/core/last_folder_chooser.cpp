@@ -67,6 +67,12 @@ QString LastFolderChooser::chooseSaveFile(const FileDialogRequest &request) {
     return chosen(request, dialogs_.chooseSaveFile(inFolder));
 }
 
+QString LastFolderChooser::chooseFolder(const QString &initialFolder) {
+    return dialogs_.chooseFolder(!initialFolder.isEmpty() && QFileInfo(initialFolder).isDir()
+                                     ? initialFolder
+                                     : firstFolder_);
+}
+
 QString LastFolderChooser::chosen(const FileDialogRequest &request, const QString &path) {
     const QString kind = kindOf(request);
     if (!path.isEmpty() && !kind.isEmpty()) {

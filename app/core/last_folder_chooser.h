@@ -23,6 +23,8 @@ class LastFolderChooser : public FileChooser {
     // The request's own folder is replaced by the last one used for its kind of file.
     QString chooseOpenFile(const FileDialogRequest &request) override;
     QString chooseSaveFile(const FileDialogRequest &request) override;
+    // A folder is no kind of file: it opens where asked, else in the first folder.
+    QString chooseFolder(const QString &initialFolder) override;
 
     // The folder a dialog for `request` opens in.
     QString folderFor(const FileDialogRequest &request) const;

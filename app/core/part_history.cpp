@@ -7,6 +7,7 @@
 #include "core/part_settings.h"
 #include "core/settings_store.h"
 #include "part/part_cycle.h"
+#include "setup/part_program.h"
 #include "setup/setup.h"
 
 namespace zelapp {
@@ -97,10 +98,23 @@ SetupSnapshot PartHistory::snapshot(const PartResult &part) const {
     SetupSnapshot snapshot;
     snapshot.setupFile = setup_.state().SetupFileName;
     snapshot.station = location_.station;
+    const PartProgram &program = cycle_.program().program();
     for (const CharacteristicResult &c : part.characteristics) {
         if (const Channel *channel = setup_.channel(c.channel); channel != nullptr) {
             snapshot.formulas[c.channel] = channel->Formula();
         }
+        if (const auto nominal = program.nominals.find(c.channel);
+            nominal != program.nominals.end()) {
+            snapshot.nominals[c.channel] = nominal->second;
+        }
+        if (const auto sides = program.sides.find(c.channel); sides != program.sides.end()) {
+            snapshot.sides[c.channel] = sides->second;
+        }
+    }
+    // Queued for DFQ only while a folder is set: the part program's, else the settings'.
+    snapshot.dfqFolder = program.dfqFolder.trimmed();
+    if (snapshot.dfqFolder.isEmpty()) {
+        snapshot.dfqFolder = readDfqSettings(settings_).folder;
     }
     return snapshot;
 }

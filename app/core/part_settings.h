@@ -4,6 +4,7 @@
 // "Results"): the station that writes the parts and the history file.
 #pragma once
 
+#include "dfq/dfq_settings.h"
 #include "history/parts_location.h"
 #include "model/part_result.h"
 #include "part/result_board.h"
@@ -29,6 +30,13 @@ void writePartSettings(SettingsStore &store, const PartSettings &settings);
 // and synced at once.
 ResultsSettings readResultsSettings(const SettingsStore &store);
 void writeResultsSettings(SettingsStore &store, const ResultsSettings &settings);
+
+// The DFQ export's "DfqFolder", "DfqEncoding" and "DfqFiles" of section "Results"
+// (dfq/dfq_settings.h), read as readDfqSettings(file) reads them from the file; a word that is
+// none of those it knows gives the default. Written (the folder trimmed) and synced at once, so
+// that zelparts finds them.
+DfqSettings readDfqSettings(const SettingsStore &store);
+void writeDfqSettings(SettingsStore &store, const DfqSettings &settings);
 
 // What the Results group shows beside the two boxes.
 struct ResultsHints {

@@ -34,6 +34,8 @@ Session::Session(const SessionServices &services)
                  services.scanClock != nullptr ? *services.scanClock : ownSteadyClock_,
                  services.wallClock != nullptr ? *services.wallClock : ownWallClock_),
       partHistory_(partCycle_, setup_, services.prompter, services.store, services.partsDatabase),
+      dfqExport_(partHistory_, services.store,
+                 {services.dfqFolder, services.dfqTick, services.wallClock, {}}),
       dialogs_({setup_, state_, link_, services.prompter, services.locale, &masteredTimes_,
                 [this] { partCycle_.busyStarted(); }},
                {help_, windows_, folders_, scan_,
@@ -118,6 +120,7 @@ void Session::Form_Load() {
     windows_.setCaption(state_.MakerName + QStringLiteral("   ") + state_.ProductTitle);
     startLinkService();
     partHistory_.open();
+    dfqExport_.start();
 
     // The value holders LabelChan(1..MaxChannel) were made with the channels.
     state_.ViewType = VIEWTYPECHANNELS;
@@ -159,6 +162,8 @@ bool Session::Form_QueryUnload() {
 
 void Session::Form_Unload(bool minimised, MainPosition position) {
     partCycle_.stopPolling();
+    // What the folder cannot take within the wait stays queued for the next start.
+    dfqExport_.stop();
     linkServer_.close();
     lifecycle_.Form_Unload(minimised, position);
 }

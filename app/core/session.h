@@ -15,6 +15,7 @@
 #include "base/prompter.h"
 #include "base/wait_clock.h"
 #include "base/wall_clock.h"
+#include "core/dfq_export.h"
 #include "core/last_folder_chooser.h"
 #include "core/main_lifecycle.h"
 #include "core/part_history.h"
@@ -66,6 +67,10 @@ struct SessionServices {
     const WallClock *wallClock = nullptr;
     // The parts' history file (--db); empty: the environment, the settings or the default.
     QString partsDatabase;
+    // The DFQ folders' file layer; none: this computer's. It must outlive the session.
+    DfqFolder *dfqFolder = nullptr;
+    // What tries the DFQ folders again; none: every 10 s.
+    DfqRetryTick *dfqTick = nullptr;
 };
 
 // The main window's side: what the session shows through the widgets. Without one attached the
@@ -147,6 +152,8 @@ class Session {
     PartProgramTool &partProgramTool() { return partProgramTool_; }
     // Every part ended, recorded before it is shown.
     PartHistory &partHistory() { return partHistory_; }
+    // The parts recorded for the quality system, written into the DFQ folders.
+    DfqExport &dfqExport() { return dfqExport_; }
 
   private:
     // The windows as the headless parts see them, forwarding to the attached view.
@@ -224,6 +231,7 @@ class Session {
     SteadyClock ownSteadyClock_;  // when the services bring no scan clock
     PartCycle partCycle_;
     PartHistory partHistory_;  // first to hear of a part: nothing shows it before it is stored
+    DfqExport dfqExport_;
     DialogTools dialogs_;
     MainCommands commands_;
     LinkServer linkServer_;

@@ -72,6 +72,9 @@ class PartCycle : public QObject {
     PartCycle(const PartCycle &) = delete;
     PartCycle &operator=(const PartCycle &) = delete;
 
+    // The part program it measures by.
+    const ActivePartProgram &program() const { return program_; }
+
     // ---- What the program tells it ----
     // Whether the calibration dialog or the mastering window is open.
     void setBusyCheck(std::function<bool()> busy) { busy_ = std::move(busy); }

@@ -25,6 +25,7 @@ constexpr std::array<ProgramBoxInfo, kProgramBoxes.size()> kBoxes = {{
     {PartKey::SettleTime, "txtSettleTime", "Settle time"},
     {PartKey::DynamicTime, "txtDynamicTime", "Dynamic time"},
     {PartKey::Timeout, "txtTimeout", "Timeout"},
+    {PartKey::DfqFolder, "txtDfqFolder", "DFQ folder"},
 }};
 
 QString labelOf(ProgramBox box) {
@@ -96,11 +97,16 @@ void PartProgramTool::fill() {
     boxes_[index(ProgramBox::SettleTime)] = QString::number(p.settleTimeMs);
     boxes_[index(ProgramBox::DynamicTime)] = QString::number(p.dynamicTimeMs);
     boxes_[index(ProgramBox::Timeout)] = QString::number(p.timeoutMs);
+    boxes_[index(ProgramBox::DfqFolder)] = p.dfqFolder;
     autoStart_ = p.start == PartStart::Auto;
     askId_ = p.askId;
+    nominals_ = p.nominals;
+    sides_ = p.sides;
     opening_ = boxes_;
     openingAuto_ = autoStart_;
     openingAskId_ = askId_;
+    openingNominals_ = nominals_;
+    openingSides_ = sides_;
     refresh();
 }
 
@@ -125,7 +131,47 @@ void PartProgramTool::setAutoStart(bool on) {
 }
 
 bool PartProgramTool::edited() const {
-    return boxes_ != opening_ || autoStart_ != openingAuto_ || askId_ != openingAskId_;
+    // A key set back to its default is no edit.
+    const auto typed = [](const std::map<int, QString> &nominals) {
+        std::map<int, QString> out;
+        for (const auto &[channel, text] : nominals) {
+            if (!text.trimmed().isEmpty()) {
+                out[channel] = text.trimmed();
+            }
+        }
+        return out;
+    };
+    const auto oneSided = [](const std::map<int, ToleranceSides> &sides) {
+        std::map<int, ToleranceSides> out;
+        for (const auto &[channel, side] : sides) {
+            if (side != ToleranceSides::Both) {
+                out[channel] = side;
+            }
+        }
+        return out;
+    };
+    return boxes_ != opening_ || autoStart_ != openingAuto_ || askId_ != openingAskId_ ||
+           typed(nominals_) != typed(openingNominals_) ||
+           oneSided(sides_) != oneSided(openingSides_);
+}
+
+std::vector<ExportRow> PartProgramTool::exportRows() const {
+    std::vector<ExportRow> rows;
+    for (int channel = 1; channel <= setup_.channelCount(); ++channel) {
+        ExportRow row;
+        row.channel = channel;
+        if (const Channel *c = setup_.channel(channel); c != nullptr) {
+            row.description = c->Description;
+        }
+        if (const auto nominal = nominals_.find(channel); nominal != nominals_.end()) {
+            row.nominal = nominal->second;
+        }
+        if (const auto sides = sides_.find(channel); sides != sides_.end()) {
+            row.sides = sides->second;
+        }
+        rows.push_back(row);
+    }
+    return rows;
 }
 
 QString PartProgramTool::characteristicsHint() const {
@@ -208,7 +254,7 @@ std::optional<int> PartProgramTool::channel(ProgramBox box, const QString &typed
 std::optional<PartProgram> PartProgramTool::checkBoxes() {
     PartProgram p;
     const PartProgram &before = program_.program();
-    for (ProgramBox box : {ProgramBox::Number, ProgramBox::Description}) {
+    for (ProgramBox box : {ProgramBox::Number, ProgramBox::Description, ProgramBox::DfqFolder}) {
         if (!keepable(text(box))) {
             refuse(box, QStringLiteral("The value \"%1\" in %2 holds characters a part file "
                                        "cannot keep.")
@@ -304,7 +350,40 @@ std::optional<PartProgram> PartProgramTool::checkBoxes() {
     p.dynamicTimeMs = *dynamic;
     p.timeoutMs = *timeout;
     p.askId = askId_;
+    p.dfqFolder = text(ProgramBox::DfqFolder).trimmed();
+    if (!checkNominals(p)) {
+        return std::nullopt;
+    }
+    for (const auto &[channel, sides] : sides_) {
+        if (sides != ToleranceSides::Both) {
+            p.sides[channel] = sides;
+        }
+    }
     return p;
+}
+
+bool PartProgramTool::checkNominals(PartProgram &p) {
+    const QString point = locale_.decimalPoint();
+    for (const auto &[channel, typed] : nominals_) {
+        QString nominal = typed.trimmed();
+        if (nominal.isEmpty()) {
+            continue;
+        }
+        // Typed as the dialog's numbers are; kept with a "." as the file wants it.
+        if (point != QStringLiteral(".") && !nominal.contains(QLatin1Char('.'))) {
+            nominal.replace(point, QStringLiteral("."));
+        }
+        if (!rt::localeReal(nominal, QLocale::c()) || nominal.contains(QLatin1Char(','))) {
+            prompter_.message(
+                notANumberText(typed, QStringLiteral("Nominal of channel %1").arg(channel)));
+            if (view_ != nullptr) {
+                view_->focusNominal(channel);
+            }
+            return false;
+        }
+        p.nominals[channel] = nominal;
+    }
+    return true;
 }
 
 bool PartProgramTool::save() {

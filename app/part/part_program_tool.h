@@ -11,7 +11,9 @@
 #include <QString>
 #include <array>
 #include <cstddef>
+#include <map>
 #include <optional>
+#include <vector>
 
 #include "setup/part_program.h"
 
@@ -23,12 +25,23 @@ class SetupCommands;
 struct SetupChange;
 
 // A text box is named by the key it edits; these are the keys with a text box, in the order of
-// the dialog's tab chain (Start is a combo box after Characteristics, AskId a check box last).
+// the dialog's tab chain (Start is a combo box after Characteristics, AskId a check box after
+// Timeout, then the DFQ folder and the characteristics' export keys).
 using ProgramBox = PartKey;
-inline constexpr std::array<ProgramBox, 10> kProgramBoxes = {
+inline constexpr std::array<ProgramBox, 11> kProgramBoxes = {
     PartKey::Number,      PartKey::Description, PartKey::Characteristics, PartKey::PresentChannel,
     PartKey::PresentLow,  PartKey::PresentHigh, PartKey::SettleBand,      PartKey::SettleTime,
-    PartKey::DynamicTime, PartKey::Timeout};
+    PartKey::DynamicTime, PartKey::Timeout,     PartKey::DfqFolder};
+
+// A channel's keys for the exports ("Nominal<n>", "OneSided<n>") as the dialog's table shows
+// them: one row per channel of the setup.
+struct ExportRow {
+    int channel = 0;
+    QString description;  // the channel's
+    QString nominal;      // as typed; empty: the midpoint of the tolerance limits
+    ToleranceSides sides = ToleranceSides::Both;
+    bool operator==(const ExportRow &) const = default;
+};
 
 struct ProgramBoxInfo {
     ProgramBox box;
@@ -45,6 +58,8 @@ class PartProgramView {
     virtual void refresh() = 0;
     // Puts the focus in the box with its text selected.
     virtual void focusBox(ProgramBox box) = 0;
+    // Puts the focus in a channel's nominal.
+    virtual void focusNominal(int channel) = 0;
 };
 
 class PartProgramTool {
@@ -67,7 +82,10 @@ class PartProgramTool {
     QString characteristicsHint() const;
     QString settleBandHint() const;
     QString presentChannelHint() const;
-    // Whether a box, the start or the check box differs from the program the dialog opened with.
+    // One row per channel of the setup.
+    std::vector<ExportRow> exportRows() const;
+    // Whether a box, the start, the check box or an export key differs from the program the
+    // dialog opened with.
     bool edited() const;
 
     // ---- The dialog's procedures ----
@@ -81,6 +99,8 @@ class PartProgramTool {
     void editBox(ProgramBox box, const QString &text) { boxes_[index(box)] = text; }
     void setAutoStart(bool on);
     void setAskId(bool on) { askId_ = on; }
+    void editNominal(int channel, const QString &text) { nominals_[channel] = text; }
+    void setSides(int channel, ToleranceSides sides) { sides_[channel] = sides; }
     // Checks, then saves; true when the dialog closes.
     bool CommandOK_Click();
     // Cancel, Escape and the close box: edits are asked about (Yes saves, No drops them,
@@ -104,6 +124,8 @@ class PartProgramTool {
     std::optional<double> number(ProgramBox box, bool required);
     std::optional<int> milliseconds(ProgramBox box);
     std::optional<int> channel(ProgramBox box, const QString &typed);
+    // The typed nominals as the part file keeps them: C notation.
+    bool checkNominals(PartProgram &p);
 
     ActivePartProgram &program_;
     Setup &setup_;
@@ -122,6 +144,11 @@ class PartProgramTool {
     std::array<QString, kPartKeyCount> opening_;
     bool openingAuto_ = false;
     bool openingAskId_ = false;
+    // By channel; channels the setup has no more keep theirs.
+    std::map<int, QString> nominals_;
+    std::map<int, ToleranceSides> sides_;
+    std::map<int, QString> openingNominals_;
+    std::map<int, ToleranceSides> openingSides_;
 };
 
 }  // namespace zelapp

@@ -237,6 +237,17 @@ void markRecord(ResultBoard &board, const RecordState &record) {
     board.record = marks.join(u" · "_s);
 }
 
+void markDfq(ResultBoard &board, const DfqWaiting &waiting) {
+    if (waiting.count <= 0 || waiting.cause.isEmpty()) {
+        board.dfq.clear();
+        board.dfqTip.clear();
+        return;
+    }
+    board.dfq = waiting.count == 1 ? u"DFQ: 1 part waiting"_s
+                                   : u"DFQ: %1 parts waiting"_s.arg(waiting.count);
+    board.dfqTip = waiting.cause;
+}
+
 ResultBoard resultBoard(CycleState state, const std::optional<PartResult> &last,
                         const PartCounters &counters,
                         const std::vector<CharacteristicResult> &planned, ResultPalette palette) {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "dfq/dfq_sender.h"
 #include "model/part_result.h"
 #include "part/part_cycle.h"
 
@@ -77,6 +78,10 @@ struct ResultBoard {
     // "NOT RECORDED" while the held part is not in the history, and "n parts not recorded"
     // while any wait in memory; empty when all are recorded.
     QString record;
+    // "DFQ: n parts waiting" while parts wait because their DFQ folder failed, its cause the
+    // tip; empty when none wait so (parts waiting for their hour's file are no news).
+    QString dfq;
+    QString dfqTip;
     std::vector<ResultTile> tiles;
     bool operator==(const ResultBoard &) const = default;
 };
@@ -101,6 +106,9 @@ struct RecordState {
 };
 // Adds the serial to the held part's line and the record line.
 void markRecord(ResultBoard &board, const RecordState &record);
+
+// Adds the DFQ export's waiting parts (dfq/dfq_sender.h).
+void markDfq(ResultBoard &board, const DfqWaiting &waiting);
 
 // "Parts 12   Good 9   Warning 1   Reject 1   Not valid 1".
 QString countersText(const PartCounters &counters);

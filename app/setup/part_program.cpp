@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <set>
 
 #include "base/runtime_text.h"
 #include "model/channel.h"
@@ -56,9 +57,12 @@ const QString kSection = QStringLiteral("[Part]");
 using Key = PartKey;
 // In the order they are written.
 constexpr std::array<const char *, kPartKeyCount> kKeyNames = {
-    "Number",      "Description", "Characteristics", "Start",       "PresentChannel", "PresentLow",
-    "PresentHigh", "SettleBand",  "SettleTime",      "DynamicTime", "Timeout",        "AskId",
+    "Number",     "Description", "Characteristics", "Start",      "PresentChannel",
+    "PresentLow", "PresentHigh", "SettleBand",      "SettleTime", "DynamicTime",
+    "Timeout",    "AskId",       "DfqFolder",
 };
+const QString kNominal = QStringLiteral("Nominal");
+const QString kOneSided = QStringLiteral("OneSided");
 
 QString nameOf(Key key) {
     return QString::fromLatin1(kKeyNames[static_cast<std::size_t>(key)]);
@@ -71,6 +75,23 @@ std::optional<Key> keyOf(const QString &name) {
         }
     }
     return std::nullopt;
+}
+
+// The channel of "Nominal<n>" or "OneSided<n>": 0 for a key of that name without a channel
+// number of 1 or more ("Nominal0"); none for any other key.
+std::optional<int> channelOfKey(const QString &name, const QString &prefix) {
+    if (!name.startsWith(prefix, Qt::CaseInsensitive) || name.size() == prefix.size()) {
+        return std::nullopt;
+    }
+    const QString digits = name.mid(prefix.size());
+    for (const QChar c : digits) {
+        if (!c.isDigit()) {
+            return std::nullopt;
+        }
+    }
+    bool ok = false;
+    const int channel = digits.toInt(&ok);
+    return ok && channel >= 1 ? channel : 0;
 }
 
 std::optional<int> wholeAtLeast(const QString &text, int least) {
@@ -115,6 +136,14 @@ class SectionReader {
         if (!kv) {
             warn(number, QStringLiteral("\"%1\" is no Key=Value line; it is passed over.")
                              .arg(text.trimmed()));
+            return;
+        }
+        if (const std::optional<int> channel = channelOfKey(kv->key, kNominal)) {
+            readNominal(number, kv->key, *channel, kv->value);
+            return;
+        }
+        if (const std::optional<int> channel = channelOfKey(kv->key, kOneSided)) {
+            readSides(number, kv->key, *channel, kv->value);
             return;
         }
         // Keys of later versions of the program are left to them.
@@ -165,6 +194,48 @@ class SectionReader {
     }
 
   private:
+    bool knownChannel(int number, const QString &name, int channel, const QString &value) {
+        if (channel == 0) {
+            warn(number,
+                 QStringLiteral("%1 \"%2\" names no channel (1 or more); it is passed over.")
+                     .arg(name, value));
+        }
+        return channel != 0;
+    }
+
+    void readNominal(int number, const QString &name, int channel, const QString &value) {
+        if (!knownChannel(number, name, channel, value)) {
+            return;
+        }
+        PartProgram &p = read_.program;
+        // Kept as written: the exports take the nominal's own digits, not a double's.
+        if (rt::localeReal(value, QLocale::c()) && !value.contains(QLatin1Char(','))) {
+            p.nominals[channel] = value;
+            return;
+        }
+        p.nominals.erase(channel);
+        warn(number, QStringLiteral("%1 \"%2\" is not a number; none is used (the midpoint of the "
+                                    "tolerance limits).")
+                         .arg(name, value));
+    }
+
+    void readSides(int number, const QString &name, int channel, const QString &value) {
+        if (!knownChannel(number, name, channel, value)) {
+            return;
+        }
+        PartProgram &p = read_.program;
+        if (value.compare(QLatin1StringView("upper"), Qt::CaseInsensitive) == 0) {
+            p.sides[channel] = ToleranceSides::UpperOnly;
+        } else if (value.compare(QLatin1StringView("lower"), Qt::CaseInsensitive) == 0) {
+            p.sides[channel] = ToleranceSides::LowerOnly;
+        } else {
+            p.sides.erase(channel);
+            warn(number, QStringLiteral("%1 \"%2\" is neither upper nor lower; both tolerance "
+                                        "limits are used.")
+                             .arg(name, value));
+        }
+    }
+
     void read(Key key, int number, const QString &value) {
         PartProgram &p = read_.program;
         const PartProgram defaults;
@@ -262,6 +333,9 @@ class SectionReader {
                     refuse(QStringLiteral("is neither true nor false"), QStringLiteral("false"));
                 }
                 return;
+            case Key::DfqFolder:
+                p.dfqFolder = value;
+                return;
         }
     }
 
@@ -279,7 +353,8 @@ class SectionReader {
 
 bool isOurs(const QString &line) {
     const std::optional<IniKeyValue> kv = iniKeyValueOf(line);
-    return kv && keyOf(kv->key).has_value();
+    return kv && (keyOf(kv->key).has_value() || channelOfKey(kv->key, kNominal).has_value() ||
+                  channelOfKey(kv->key, kOneSided).has_value());
 }
 
 QByteArray sectionBody(const PartProgram &p) {
@@ -327,6 +402,28 @@ QByteArray sectionBody(const PartProgram &p) {
     }
     if (p.askId != defaults.askId) {
         put(Key::AskId, QStringLiteral("true"));
+    }
+    if (!p.dfqFolder.isEmpty()) {
+        put(Key::DfqFolder, p.dfqFolder);
+    }
+    // Channel by channel, so that a channel's export keys stand together.
+    std::set<int> channels;
+    for (const auto &entry : p.nominals) {
+        channels.insert(entry.first);
+    }
+    for (const auto &entry : p.sides) {
+        channels.insert(entry.first);
+    }
+    for (const int channel : channels) {
+        if (const auto nominal = p.nominals.find(channel); nominal != p.nominals.end()) {
+            lines << kNominal + QString::number(channel) + QLatin1Char('=') + nominal->second;
+        }
+        if (const auto sides = p.sides.find(channel);
+            sides != p.sides.end() && sides->second != ToleranceSides::Both) {
+            lines << kOneSided + QString::number(channel) + QLatin1Char('=') +
+                         (sides->second == ToleranceSides::UpperOnly ? QStringLiteral("upper")
+                                                                     : QStringLiteral("lower"));
+        }
     }
     QByteArray out;
     for (const QString &line : lines) {

@@ -78,8 +78,11 @@ enum class PartKey {
     DynamicTime,
     Timeout,
     AskId,
+    DfqFolder,
 };
-inline constexpr int kPartKeyCount = 12;
+inline constexpr int kPartKeyCount = 13;
+// "Nominal<n>" and "OneSided<n>" follow, channel by channel; they are not in PartKey because
+// each channel has its own.
 
 struct PartProgramRead {
     PartProgram program;

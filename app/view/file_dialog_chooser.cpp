@@ -26,6 +26,10 @@ QString FileDialogChooser::chooseSaveFile(const FileDialogRequest &request) {
     return choose(request, true);
 }
 
+QString FileDialogChooser::chooseFolder(const QString &initialFolder) {
+    return QFileDialog::getExistingDirectory(parent_, {}, initialFolder);
+}
+
 QString FileDialogChooser::choose(const FileDialogRequest &request, bool save) {
     QFileDialog dialog(parent_);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

@@ -21,6 +21,7 @@ class FileDialogChooser : public FileChooser {
 
     QString chooseOpenFile(const FileDialogRequest &request) override;
     QString chooseSaveFile(const FileDialogRequest &request) override;
+    QString chooseFolder(const QString &initialFolder) override;
 
   private:
     QString choose(const FileDialogRequest &request, bool save);

@@ -220,18 +220,21 @@ void FormMain::openPartSettings() {
     DlgPartSettings dialog(
         readPartSettings(store), results,
         resultsHints(history.found(), QSysInfo::machineHostName(), defaultPartsFile()),
-        session_.chooser(), this);
+        readDfqSettings(store), session_.chooser(), this);
     dialog.setObjectName(QStringLiteral("DlgPartSettings"));
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
     writePartSettings(store, dialog.settings());
     writeResultsSettings(store, dialog.results());
+    writeDfqSettings(store, dialog.dfq());
     // The station is read at an open: the next part goes to the file and under the station
     // chosen, with the parts kept in memory.
     if (dialog.results() != results) {
         history.reopen();
     }
+    // The parts waiting go out with the encoding and files chosen.
+    session_.dfqExport().sendNow();
     if (partResult_ != nullptr) {
         partResult_->refresh();
     }

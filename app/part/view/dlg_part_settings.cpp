@@ -9,7 +9,8 @@
 namespace zelapp {
 
 DlgPartSettings::DlgPartSettings(const PartSettings &settings, const ResultsSettings &results,
-                                 const ResultsHints &hints, FileChooser &chooser, QWidget *parent)
+                                 const ResultsHints &hints, const DfqSettings &dfq,
+                                 FileChooser &chooser, QWidget *parent)
     : QDialog(parent), ui_(std::make_unique<Ui::DlgPartSettings>()), chooser_(chooser) {
     ui_->setupUi(this);
     ui_->ComboPalette->setCurrentIndex(settings.palette == ResultPalette::OkabeIto ? 1 : 0);
@@ -20,11 +21,15 @@ DlgPartSettings::DlgPartSettings(const PartSettings &settings, const ResultsSett
     ui_->TextDatabase->setPlaceholderText(hints.database);
     ui_->LabelDatabaseNote->setText(hints.overruled);
     ui_->LabelDatabaseNote->setVisible(!hints.overruled.isEmpty());
+    ui_->TextDfqFolder->setText(QDir::toNativeSeparators(dfq.folder));
+    ui_->ComboDfqEncoding->setCurrentIndex(dfq.encoding == DfqEncoding::Utf8 ? 1 : 0);
+    ui_->ComboDfqFiles->setCurrentIndex(dfq.files == DfqFiles::PerHour ? 1 : 0);
     // Enter is OK from every control; Escape is Cancel (QDialog's own).
     ui_->ButtonBox->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(ui_->ButtonBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(ui_->ButtonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(ui_->ButtonBrowse, &QPushButton::clicked, this, &DlgPartSettings::browse);
+    connect(ui_->ButtonDfqBrowse, &QPushButton::clicked, this, &DlgPartSettings::browseDfq);
 }
 
 DlgPartSettings::~DlgPartSettings() = default;
@@ -39,6 +44,23 @@ ResultsSettings DlgPartSettings::results() const {
     const QString database = ui_->TextDatabase->text().trimmed();
     return {database.isEmpty() ? QString() : QDir::fromNativeSeparators(database),
             ui_->TextStation->text().trimmed()};
+}
+
+DfqSettings DlgPartSettings::dfq() const {
+    const QString folder = ui_->TextDfqFolder->text().trimmed();
+    return {
+        folder.isEmpty() ? QString() : QDir::fromNativeSeparators(folder),
+        ui_->ComboDfqEncoding->currentIndex() == 1 ? DfqEncoding::Utf8 : DfqEncoding::Windows1252,
+        ui_->ComboDfqFiles->currentIndex() == 1 ? DfqFiles::PerHour : DfqFiles::PerPart};
+}
+
+void DlgPartSettings::browseDfq() {
+    const QString chosen =
+        chooser_.chooseFolder(QDir::fromNativeSeparators(ui_->TextDfqFolder->text().trimmed()));
+    if (!chosen.isEmpty()) {
+        ui_->TextDfqFolder->setText(QDir::toNativeSeparators(chosen));
+    }
+    ui_->TextDfqFolder->setFocus();
 }
 
 void DlgPartSettings::browse() {

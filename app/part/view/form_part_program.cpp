@@ -1,16 +1,71 @@
 #include "part/view/form_part_program.h"
 
+#include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <array>
 
+#include "base/file_chooser.h"
 #include "core/session.h"
 #include "dialogs/help_topics.h"
 #include "ui_form_part_program.h"
 
 namespace zelapp {
 
-FormPartProgram::FormPartProgram(PartProgramTool &tool, QWidget *parent)
-    : HostedDialog(parent), ui_(std::make_unique<Ui::FormPartProgram>()), tool_(tool) {
+namespace {
+enum ExportColumn { kChannelColumn, kDescriptionColumn, kNominalColumn, kSidesColumn };
+
+// The texts of the tolerance limits' column, in the order of ToleranceSides.
+const std::array<QString, 3> kSidesTexts = {QStringLiteral("Both"), QStringLiteral("Upper only"),
+                                            QStringLiteral("Lower only")};
+
+QString sidesText(ToleranceSides sides) {
+    return kSidesTexts[static_cast<std::size_t>(sides)];
+}
+
+ToleranceSides sidesOf(const QString &text) {
+    for (std::size_t i = 0; i < kSidesTexts.size(); ++i) {
+        if (kSidesTexts[i] == text) {
+            return static_cast<ToleranceSides>(i);
+        }
+    }
+    return ToleranceSides::Both;
+}
+
+// The tolerance limits are chosen from a list, never typed.
+class SidesDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &,
+                          const QModelIndex &) const override {
+        auto *combo = new QComboBox(parent);
+        for (const QString &text : kSidesTexts) {
+            combo->addItem(text);
+        }
+        return combo;
+    }
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override {
+        static_cast<QComboBox *>(editor)->setCurrentText(index.data().toString());
+    }
+    void setModelData(QWidget *editor, QAbstractItemModel *model,
+                      const QModelIndex &index) const override {
+        model->setData(index, static_cast<QComboBox *>(editor)->currentText());
+    }
+};
+}  // namespace
+
+FormPartProgram::FormPartProgram(PartProgramTool &tool, FileChooser &chooser, QWidget *parent)
+    : HostedDialog(parent),
+      ui_(std::make_unique<Ui::FormPartProgram>()),
+      tool_(tool),
+      chooser_(chooser) {
     ui_->setupUi(this);
+    ui_->TableExport->setItemDelegateForColumn(kSidesColumn, new SidesDelegate(ui_->TableExport));
+    ui_->TableExport->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    connect(ui_->TableExport, &QTableWidget::itemChanged, this, &FormPartProgram::exportEdited);
+    connect(ui_->cmdDfqBrowse, &QPushButton::clicked, this, &FormPartProgram::browseDfqFolder);
     for (const ProgramBox which : kProgramBoxes) {
         connect(box(which), &QLineEdit::textEdited, this,
                 [this, which](const QString &text) { tool_.editBox(which, text); });
@@ -65,6 +120,60 @@ void FormPartProgram::refresh() {
     ui_->lblCharacteristicsHint->setText(tool_.characteristicsHint());
     ui_->lblSettleBandHint->setText(tool_.settleBandHint());
     ui_->lblPresentChannelHint->setText(tool_.presentChannelHint());
+    fillExportTable();
+}
+
+void FormPartProgram::fillExportTable() {
+    const std::vector<ExportRow> rows = tool_.exportRows();
+    QTableWidget &table = *ui_->TableExport;
+    filling_ = true;
+    table.setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < table.rowCount(); ++r) {
+        const ExportRow &row = rows[static_cast<std::size_t>(r)];
+        const std::array<QString, 4> texts = {QString::number(row.channel), row.description,
+                                              row.nominal, sidesText(row.sides)};
+        for (int column = 0; column < 4; ++column) {
+            QTableWidgetItem *item = table.item(r, column);
+            if (item == nullptr) {
+                item = new QTableWidgetItem();
+                if (column == kChannelColumn || column == kDescriptionColumn) {
+                    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+                }
+                table.setItem(r, column, item);
+            }
+            if (item->text() != texts[static_cast<std::size_t>(column)]) {
+                item->setText(texts[static_cast<std::size_t>(column)]);
+            }
+        }
+    }
+    filling_ = false;
+}
+
+void FormPartProgram::exportEdited(QTableWidgetItem *item) {
+    if (filling_) {
+        return;
+    }
+    const int channel = item->row() + 1;
+    if (item->column() == kNominalColumn) {
+        tool_.editNominal(channel, item->text());
+    } else if (item->column() == kSidesColumn) {
+        tool_.setSides(channel, sidesOf(item->text()));
+    }
+}
+
+void FormPartProgram::browseDfqFolder() {
+    const QString chosen = chooser_.chooseFolder(ui_->txtDfqFolder->text().trimmed());
+    if (!chosen.isEmpty()) {
+        ui_->txtDfqFolder->setText(chosen);
+        tool_.editBox(ProgramBox::DfqFolder, chosen);
+    }
+    ui_->txtDfqFolder->setFocus();
+}
+
+void FormPartProgram::focusNominal(int channel) {
+    QTableWidget &table = *ui_->TableExport;
+    table.setCurrentCell(channel - 1, kNominalColumn);
+    table.setFocus();
 }
 
 void FormPartProgram::focusBox(ProgramBox which) {
@@ -79,7 +188,7 @@ void showPartProgramDialog(Session &session, QWidget *parent) {
                                                             Qt::FindDirectChildrenOnly)
                      : nullptr;
     if (form == nullptr) {
-        form = new FormPartProgram(session.partProgramTool(), parent);
+        form = new FormPartProgram(session.partProgramTool(), session.chooser(), parent);
         form->setAttribute(Qt::WA_DeleteOnClose, parent == nullptr);
         QObject::connect(form, &HostedDialog::helpRequested, form,
                          [&session] { session.commands().showHelpTopic(kPartProgramHelpTopic); });

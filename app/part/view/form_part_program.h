@@ -9,6 +9,7 @@
 #include "view/hosted_dialog.h"
 
 class QLineEdit;
+class QTableWidgetItem;
 class QWidget;
 
 namespace Ui {
@@ -17,12 +18,14 @@ class FormPartProgram;
 
 namespace zelapp {
 
+class FileChooser;
 class Session;
 
 class FormPartProgram : public HostedDialog, public PartProgramView {
     Q_OBJECT
   public:
-    FormPartProgram(PartProgramTool &tool, QWidget *parent = nullptr);
+    // Browse... asks `chooser` for the DFQ folder.
+    FormPartProgram(PartProgramTool &tool, FileChooser &chooser, QWidget *parent = nullptr);
     ~FormPartProgram() override;
 
     void openDialog() override;
@@ -30,6 +33,7 @@ class FormPartProgram : public HostedDialog, public PartProgramView {
     // PartProgramView
     void refresh() override;
     void focusBox(ProgramBox box) override;
+    void focusNominal(int channel) override;
 
   protected:
     // Escape, Cancel and the close box: edits are asked about.
@@ -38,9 +42,14 @@ class FormPartProgram : public HostedDialog, public PartProgramView {
   private:
     QLineEdit *box(ProgramBox box) const;
     void CommandOK_Click();
+    void browseDfqFolder();
+    void fillExportTable();
+    void exportEdited(QTableWidgetItem *item);
 
     std::unique_ptr<Ui::FormPartProgram> ui_;
     PartProgramTool &tool_;
+    FileChooser &chooser_;
+    bool filling_ = false;  // the table is filled from the tool, not edited
 };
 
 // Opens the part program window over `parent` (made on the first call, kept as its child), or

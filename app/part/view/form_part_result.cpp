@@ -116,6 +116,12 @@ FormPartResult::FormPartResult(Session &session, QWidget *parent)
     connect(&session_.partHistory(), &PartHistory::notRecordedChanged, this,
             &FormPartResult::refresh);
     connect(&session_.partProgram(), &ActivePartProgram::changed, this, &FormPartResult::refresh);
+    dfqWaiting_ = session_.dfqExport().waiting();
+    connect(&session_.dfqExport(), &DfqExport::waitingChanged, this,
+            [this](const DfqWaiting &waiting) {
+                dfqWaiting_ = waiting;
+                refresh();
+            });
     ui_->FrameVerdict->installEventFilter(this);
     ui_->FrameTiles->installEventFilter(this);
     // A part that ended before the window was made is no news.
@@ -212,6 +218,7 @@ void FormPartResult::refresh() {
         record.heldNotRecorded = !history.lastRecord()->recorded() && record.waiting > 0;
     }
     markRecord(board_, record);
+    markDfq(board_, dfqWaiting_);
     ui_->LabelPartId->setVisible(program.askId);
     ui_->TextPartId->setVisible(program.askId);
     showBoard();
@@ -233,6 +240,10 @@ void FormPartResult::showBoard() {
     ui_->LabelReason->setText(board_.reason);
     ui_->LabelRecord->setText(board_.record);
     ui_->LabelRecord->setHidden(board_.record.isEmpty());
+    ui_->LabelDfq->setText(board_.dfq);
+    ui_->LabelDfq->setToolTip(board_.dfqTip);
+    ui_->LabelDfq->setAccessibleDescription(board_.dfqTip);
+    ui_->LabelDfq->setHidden(board_.dfq.isEmpty());
     ui_->LabelCounters->setText(board_.counters);
     paintWith(*ui_->FrameVerdict, board_.colours);
     ui_->LabelVerdict->setText(board_.word);
@@ -303,6 +314,7 @@ void FormPartResult::fitTextFonts() {
     setFontIfChanged(*ui_->LabelCycleState, bold);
     setFontIfChanged(*ui_->LabelReason, bold);
     setFontIfChanged(*ui_->LabelRecord, bold);
+    setFontIfChanged(*ui_->LabelDfq, bold);
 }
 
 void FormPartResult::fitVerdict() {

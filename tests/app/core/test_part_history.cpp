@@ -6,6 +6,8 @@
 #include <QDir>
 
 #include "../history/part_samples.h"
+#include "core/part_settings.h"
+#include "dfq/dfq_folder.h"
 #include "session_fixture.h"
 
 using namespace Qt::StringLiterals;
@@ -97,6 +99,43 @@ TEST_F(PartHistoryTest, WhileTheStoreFailsPartsAreKeptCountedOnToldOnceAndWritte
     EXPECT_EQ(storedSerials(), (std::vector<qint64>{1, 2, 3}));
     EXPECT_TRUE(history->confirmExit());
     EXPECT_EQ(f.prompter.shown.size(), 1u) << "nothing to ask once all are written";
+}
+
+TEST_F(PartHistoryTest, ThePartProgramsExportKeysGoWithThePartAndTheFolderDecidesTheQueue) {
+    zelapp::PartProgram program;
+    program.nominals = {{1, u"0.0010"_s}, {7, u"3"_s}};  // 7 is no characteristic: not kept
+    program.sides = {{1, zelapp::ToleranceSides::UpperOnly}};
+    f.session->partProgram().replace(program);
+    zelapp::writeDfqSettings(f.store, {u"/settings/qdas"_s, {}, {}});
+    measurePart();  // the settings' folder
+    program.dfqFolder = u" /program/qdas "_s;
+    f.session->partProgram().replace(program);
+    measurePart();  // the part program's, over the settings'
+    program.dfqFolder.clear();
+    f.session->partProgram().replace(program);
+    zelapp::writeDfqSettings(f.store, {});
+    measurePart();  // none: not queued
+
+    zelapp::PartStore reader;
+    ASSERT_TRUE(reader.open(file, {100, true}).ok());
+    const std::vector<zelapp::StoredPart> parts = reader.range(0, 1000, 1000).parts;
+    ASSERT_EQ(parts.size(), 3u);
+    // The revision's nominal and sides and the export queue are kept by the history's schema
+    // that comes with the sender.
+    if (!zelapp::localDfqFolder()) {
+        GTEST_SKIP() << "needs the DFQ sender";
+    }
+    std::optional<zelapp::StoreFailure> failure;
+    const std::vector<zelapp::RevisionCharacteristic> revision =
+        reader.revision(parts[0].revision, &failure);
+    ASSERT_EQ(revision.size(), 1u);
+    EXPECT_EQ(revision[0].nominal, u"0.0010"_s);
+    EXPECT_EQ(revision[0].sides, zelapp::ToleranceSides::UpperOnly);
+
+    // The export's thread may have tried these folders: they do not exist, so both still wait.
+    EXPECT_EQ(reader.pendingExports(10, &failure),
+              (std::vector<zelapp::ExportEntry>{{parts[0].id, u"/settings/qdas"_s, {}},
+                                                {parts[1].id, u"/program/qdas"_s, {}}}));
 }
 
 }  // namespace

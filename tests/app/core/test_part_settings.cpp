@@ -99,6 +99,40 @@ TEST(PartSettingsTest, ResultsSettingsAreTheKeysTheToolsReadFromTheSameFile) {
     EXPECT_EQ(zelapp::readResultsSettings(path), zelapp::ResultsSettings{});
 }
 
+TEST(PartSettingsTest, DfqSettingsRoundTripThroughTheFileWithTheirDefaults) {
+    zeltest::TempFolder folder;
+    const QString path = QString::fromStdString(folder.path()) + u"/zelapp/zelapp.conf"_s;
+    const zelapp::DfqSettings set{u"/mnt/qdas/line 3"_s, zelapp::DfqEncoding::Utf8,
+                                  zelapp::DfqFiles::PerHour};
+    {
+        zelapp::QSettingsStore store(path);
+        EXPECT_EQ(zelapp::readDfqSettings(store), zelapp::DfqSettings{});
+        zelapp::DfqSettings typed = set;
+        typed.folder = u" /mnt/qdas/line 3 "_s;
+        zelapp::writeDfqSettings(store, typed);
+        EXPECT_EQ(zelapp::readDfqSettings(store), set);
+    }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(text.contains(u"\nDfqFolder=/mnt/qdas/line 3\n"_s)) << text.toStdString();
+    EXPECT_TRUE(text.contains(u"\nDfqEncoding=utf-8\n"_s)) << text.toStdString();
+    EXPECT_TRUE(text.contains(u"\nDfqFiles=hour\n"_s)) << text.toStdString();
+
+    // Words in any case; a word it does not know gives the default, never an error.
+    zelapp::MemorySettingsStore memory;
+    memory.setValue(u"Results"_s, u"DfqEncoding"_s, u" UTF-8 "_s);
+    memory.setValue(u"Results"_s, u"DfqFiles"_s, u"Hour"_s);
+    EXPECT_EQ(zelapp::readDfqSettings(memory).encoding, zelapp::DfqEncoding::Utf8);
+    EXPECT_EQ(zelapp::readDfqSettings(memory).files, zelapp::DfqFiles::PerHour);
+    memory.setValue(u"Results"_s, u"DfqEncoding"_s, u"latin1"_s);
+    memory.setValue(u"Results"_s, u"DfqFiles"_s, u"day"_s);
+    EXPECT_EQ(zelapp::readDfqSettings(memory), zelapp::DfqSettings{});
+    zelapp::writeDfqSettings(memory, {});
+    EXPECT_EQ(memory.value(u"Results"_s, u"DfqEncoding"_s), u"windows-1252"_s);
+    EXPECT_EQ(memory.value(u"Results"_s, u"DfqFiles"_s), u"part"_s);
+}
+
 TEST(PartSettingsTest, ResultsHintsNameTheHostTheDefaultAndWhatOverrulesTheSetting) {
     zelapp::PartsLocation found{u"/run/parts.db"_s, zelapp::PartsLocation::Source::Settings,
                                 u"Line 3"_s};

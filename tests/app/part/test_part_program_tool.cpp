@@ -23,8 +23,10 @@ namespace {
 struct RecordingProgramView : zelapp::PartProgramView {
     int refreshes = 0;
     std::vector<ProgramBox> focused;
+    std::vector<int> nominalsFocused;
     void refresh() override { ++refreshes; }
     void focusBox(ProgramBox box) override { focused.push_back(box); }
+    void focusNominal(int channel) override { nominalsFocused.push_back(channel); }
 };
 
 struct PartProgramToolTest : ::testing::Test {
@@ -135,6 +137,46 @@ TEST_F(PartProgramToolTest, OkSavesIntoThePartFileAndCloses) {
               QByteArray("[Part]\nNumber=SH-9\r\nCharacteristics=2,1\r\nStart=auto\r\n"
                          "PresentChannel=2\r\nPresentLow=-0.1\r\nPresentHigh=0.1\r\n"
                          "SettleBand=0.002\r\nTimeout=5000\r\nAskId=true\r\n"));
+}
+
+TEST_F(PartProgramToolTest, TheDfqFolderAndEachChannelsNominalAndSidesAreSaved) {
+    using zelapp::ToleranceSides;
+    // One row per channel of the setup, with its description.
+    EXPECT_EQ(tool().exportRows(),
+              (std::vector<zelapp::ExportRow>{{1, u"Dia A"_s, {}, ToleranceSides::Both},
+                                              {2, u"Taper"_s, {}, ToleranceSides::Both}}));
+    tool().editNominal(1, u" 12.5 "_s);
+    tool().setSides(2, ToleranceSides::UpperOnly);
+    EXPECT_TRUE(tool().edited());
+    tool().editBox(ProgramBox::DfqFolder, u" //plant/qdas/line 4 "_s);
+
+    // A nominal that is not a number is named, its cell focused, and nothing saved.
+    tool().editNominal(2, u"1,5"_s);
+    const std::size_t before = f.prompter.shown.size();
+    EXPECT_FALSE(tool().CommandOK_Click());
+    ASSERT_EQ(f.prompter.shown.size(), before + 1);
+    EXPECT_EQ(f.prompter.shown.back().text,
+              u"The value \"1,5\" in Nominal of channel 2 is not a number."_s);
+    EXPECT_EQ(view.nominalsFocused, (std::vector<int>{2}));
+    EXPECT_TRUE(tool().isOpen());
+
+    tool().editNominal(2, {});
+    ASSERT_TRUE(tool().CommandOK_Click());
+    EXPECT_EQ(program().dfqFolder, u"//plant/qdas/line 4"_s);
+    EXPECT_EQ(program().nominals, (std::map<int, QString>{{1, u"12.5"_s}}));
+    EXPECT_EQ(program().sides, (std::map<int, ToleranceSides>{{2, ToleranceSides::UpperOnly}}));
+    EXPECT_TRUE(zeltest::readBytes(folder.filePath(u"shaft.zpart"_s))
+                    .endsWith("DfqFolder=//plant/qdas/line 4\r\nNominal1=12.5\r\n"
+                              "OneSided2=upper\r\n"));
+
+    // Opened again: as saved, and setting a key back to its default is an edit undone.
+    tool().Form_Load();
+    EXPECT_EQ(tool().exportRows()[0].nominal, u"12.5"_s);
+    EXPECT_EQ(tool().exportRows()[1].sides, ToleranceSides::UpperOnly);
+    tool().setSides(1, ToleranceSides::Both);
+    EXPECT_FALSE(tool().edited());
+    tool().setSides(2, ToleranceSides::Both);
+    EXPECT_TRUE(tool().edited());
 }
 
 TEST_F(PartProgramToolTest, EditsAreAskedAboutBeforeTheyAreThrownAway) {

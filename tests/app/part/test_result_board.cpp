@@ -167,6 +167,23 @@ TEST(ResultBoardTest, TheHistorysRecordMarksTheHeldPartAndCountsThePartsWaiting)
     EXPECT_TRUE(board.part.isEmpty());
 }
 
+TEST(ResultBoardTest, TheDfqLineCountsThePartsAFailingFolderHoldsWithItsCauseAsTip) {
+    auto board =
+        zelapp::resultBoard(CycleState::Ready, std::nullopt, {}, {}, ResultPalette::Standard);
+    zelapp::markDfq(board, {3, u"/mnt/qdas: No space left on device"_s});
+    EXPECT_EQ(board.dfq, u"DFQ: 3 parts waiting"_s);
+    EXPECT_EQ(board.dfqTip, u"/mnt/qdas: No space left on device"_s);
+    zelapp::markDfq(board, {1, u"/mnt/qdas: Read-only file system"_s});
+    EXPECT_EQ(board.dfq, u"DFQ: 1 part waiting"_s);
+    // Parts waiting for their hour's file, or none waiting: no line.
+    for (const zelapp::DfqWaiting &quiet :
+         {zelapp::DfqWaiting{4, {}}, zelapp::DfqWaiting{0, u"stale"_s}, zelapp::DfqWaiting{}}) {
+        zelapp::markDfq(board, quiet);
+        EXPECT_TRUE(board.dfq.isEmpty());
+        EXPECT_TRUE(board.dfqTip.isEmpty());
+    }
+}
+
 TEST(ResultBoardTest, WhileNoResultIsHeldTheStateStandsInTheVerdictsPlace) {
     const PartResult last = part({characteristic(1, u"0.061"_s, ToleranceVerdict::RejectPlus)});
     const std::vector<CharacteristicResult> planned{characteristic(1, {}, ToleranceVerdict::Good),

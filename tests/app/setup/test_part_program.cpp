@@ -3,6 +3,8 @@
 // and the section written back with only the keys not at their default, every other byte kept.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "setup/part_program.h"
 
 using namespace Qt::StringLiterals;
@@ -160,6 +162,60 @@ TEST(PartProgramWrite, OnlyKeysNotAtTheirDefaultAndEveryOtherByteKept) {
     EXPECT_TRUE(back.clean());
     EXPECT_EQ(back.program, everyKey());
     EXPECT_EQ(zelapp::mergePartProgram(all, everyKey()), all);
+}
+
+TEST(PartProgramExportKeys, NominalsSidesAndTheFolderReadPerChannelAndBadLinesAreTold) {
+    const zelapp::PartProgramRead read = zelapp::parsePartProgram(
+        "[Part]\n"
+        "nominal3=12.5\n"
+        "Nominal10 = -1e-3\n"
+        "Nominal4=abc\n"  // not a number: none
+        "Nominal5=1,5\n"  // a "," is no C decimal point
+        "Nominal6=inf\n"
+        "Nominal0=1\n"  // no channel
+        "NominalX=later key\n"
+        "ONESIDED2=Upper\n"
+        "OneSided7=lower\n"
+        "OneSided8=both\n"
+        "Nominal9=2\nNominal9=x\n"  // a later bad line takes the earlier one's value away
+        "DfqFolder=/mnt/qdas/in\n");
+    EXPECT_EQ(read.program.nominals, (std::map<int, QString>{{3, u"12.5"_s}, {10, u"-1e-3"_s}}));
+    EXPECT_EQ(read.program.sides,
+              (std::map<int, zelapp::ToleranceSides>{{2, zelapp::ToleranceSides::UpperOnly},
+                                                     {7, zelapp::ToleranceSides::LowerOnly}}));
+    EXPECT_EQ(read.program.dfqFolder, u"/mnt/qdas/in"_s);
+    ASSERT_EQ(read.warnings.size(), 6) << read.warnings.join(u'|').toStdString();
+    EXPECT_EQ(read.warnings[0],
+              u"Line 4: Nominal4 \"abc\" is not a number; none is used (the "
+              u"midpoint of the tolerance limits)."_s);
+    EXPECT_TRUE(read.warnings[1].startsWith(u"Line 5: Nominal5 \"1,5\" is not a number"_s));
+    EXPECT_TRUE(read.warnings[2].startsWith(u"Line 6: Nominal6 \"inf\" is not a number"_s));
+    EXPECT_EQ(read.warnings[3],
+              u"Line 7: Nominal0 \"1\" names no channel (1 or more); it is passed over."_s);
+    EXPECT_EQ(read.warnings[4],
+              u"Line 11: OneSided8 \"both\" is neither upper nor lower; both "
+              u"tolerance limits are used."_s);
+    EXPECT_TRUE(read.warnings[5].startsWith(u"Line 13: Nominal9 \"x\""_s));
+}
+
+TEST(PartProgramExportKeys, WrittenChannelByChannelAfterTheOtherKeysAndReadBack) {
+    PartProgram p;
+    p.askId = true;
+    p.dfqFolder = u"//plant/qdas/line 4"_s;
+    p.nominals = {{12, u"0.010"_s}, {2, u"25"_s}};
+    p.sides = {{3, zelapp::ToleranceSides::UpperOnly},
+               {2, zelapp::ToleranceSides::LowerOnly},
+               {5, zelapp::ToleranceSides::Both}};  // both: nothing to write
+    const QByteArray written = zelapp::mergePartProgram(
+        "[Part]\nNominal2=1\nOneSided9=upper\nNominal0=x\nNominalX=kept\n", p);
+    EXPECT_EQ(written, QByteArray("[Part]\nAskId=true\r\nDfqFolder=//plant/qdas/line 4\r\n"
+                                  "Nominal2=25\r\nOneSided2=lower\r\nOneSided3=upper\r\n"
+                                  "Nominal12=0.010\r\nNominalX=kept\n"));
+    const zelapp::PartProgramRead back = zelapp::parsePartProgram(written);
+    EXPECT_TRUE(back.clean());
+    PartProgram expected = p;
+    expected.sides.erase(5);
+    EXPECT_EQ(back.program, expected);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@ class FakeFileChooser : public zelapp::FileChooser {
   public:
     QString answer;  // empty: the operator cancels
     std::vector<zelapp::FileDialogRequest> openRequests, saveRequests;
+    std::vector<QString> folderRequests;  // the initial folder of each
 
     QString chooseOpenFile(const zelapp::FileDialogRequest &request) override {
         openRequests.push_back(request);
@@ -23,6 +24,10 @@ class FakeFileChooser : public zelapp::FileChooser {
     }
     QString chooseSaveFile(const zelapp::FileDialogRequest &request) override {
         saveRequests.push_back(request);
+        return answer;
+    }
+    QString chooseFolder(const QString &initialFolder) override {
+        folderRequests.push_back(initialFolder);
         return answer;
     }
 };

@@ -22,6 +22,7 @@
 #include "no_help_viewer.h"
 #include "recording_ports.h"
 #include "scripted_prompter.h"
+#include "switchable_dfq_folder.h"
 #include "temp_folder.h"
 
 namespace zeltest {
@@ -85,10 +86,12 @@ struct SessionFixture {
     TempFolder folder;  // the program folder
     zelapp::InstanceLock lock{QDir(programFolder()).filePath(QStringLiteral("zelapp.lock"))};
     RecordingView view;
-    DeferredRunner attempts;       // reconnection attempts run when the test finishes them
-    ManualClock clock;             // the calibration store's waits
-    ManualElapsedClock scanClock;  // the scan's time with the unit
-    ManualWallClock wallClock;     // the time of day mastering is stamped with
+    DeferredRunner attempts;        // reconnection attempts run when the test finishes them
+    ManualClock clock;              // the calibration store's waits
+    ManualElapsedClock scanClock;   // the scan's time with the unit
+    ManualWallClock wallClock;      // the time of day mastering is stamped with
+    SwitchableDfqFolder dfqFolder;  // the DFQ folders, which the tests take away
+    zelapp::DfqRetryTick dfqTick;   // the DFQ export's tries again, fired by the tests
     std::unique_ptr<zelapp::Session> session;
 
     // A runner of the caller's own replaces the attempts the test finishes itself.
@@ -99,7 +102,8 @@ struct SessionFixture {
             unit != nullptr ? *unit : fakeUnit, prompter, chooser, helpViewer, store, lock,
             programFolder(), commandLine, QStringLiteral("zelapp"), QLocale::c(),
             runner != nullptr ? runner : &attempts, &clock, &scanClock, &wallClock,
-            QString::fromStdString(folder.path()) + QStringLiteral("/parts.db")});
+            QString::fromStdString(folder.path()) + QStringLiteral("/parts.db"), &dfqFolder,
+            &dfqTick});
         session->attachView(&view);
     }
 

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSet>
+#include <QTableWidget>
 #include <QTest>
 
 #include "file_bytes.h"
@@ -47,6 +48,7 @@ TEST_F(FormPartProgramTest, EveryFieldIsReachedByItsMnemonicAndTheTabChainRunsDo
                                u"cboStart"_s,       u"txtPresentChannel"_s, u"txtPresentLow"_s,
                                u"txtPresentHigh"_s, u"txtSettleBand"_s,     u"txtSettleTime"_s,
                                u"txtDynamicTime"_s, u"txtTimeout"_s,        u"chkAskId"_s,
+                               u"txtDfqFolder"_s,   u"cmdDfqBrowse"_s,      u"TableExport"_s,
                                u"CommandOK"_s,      u"CommandCancel"_s};
     QSet<QChar> mnemonics;
     for (QLabel *label : form()->findChildren<QLabel *>()) {
@@ -60,7 +62,8 @@ TEST_F(FormPartProgramTest, EveryFieldIsReachedByItsMnemonicAndTheTabChainRunsDo
         mnemonics.insert(label->text()[amp + 1].toLower());
         EXPECT_TRUE(chain.contains(label->buddy()->objectName()));
     }
-    EXPECT_EQ(mnemonics.size(), 11);  // every box and the start; the check box has its own
+    // Every box, the start and the export table; the check box has its own.
+    EXPECT_EQ(mnemonics.size(), 13);
     EXPECT_FALSE(mnemonics.contains(child<QCheckBox>(u"chkAskId"_s)->text()[1].toLower()));
 
     // Auto start asked for, so the present boxes are in the chain.
@@ -84,6 +87,46 @@ TEST_F(FormPartProgramTest, EveryFieldIsReachedByItsMnemonicAndTheTabChainRunsDo
               u"Empty: 5 steps of each channel's last decimal (0.00005 at 5 decimals)"_s);
     EXPECT_EQ(child<QLabel>(u"lblCharacteristicsHint"_s)->text(),
               u"Empty: every channel with a formula (none yet)"_s);
+}
+
+TEST_F(FormPartProgramTest, TheDfqFolderIsBrowsedForAndTheTableKeepsEachChannelsExportKeys) {
+    zelapp::Setup &setup = f.setup();
+    if (setup.channelCount() < 2) {
+        setup.CreateChannels(2);
+    }
+    setup.channel(1)->Description = u"Diameter"_s;
+    zelapp::showPartProgramDialog(*f.session, &main);  // open already: shown again as it is
+    auto *table = child<QTableWidget>(u"TableExport"_s);
+    ASSERT_NE(table, nullptr);
+    f.session->partProgramTool().Form_Load();
+    ASSERT_EQ(table->rowCount(), setup.channelCount());
+    EXPECT_EQ(table->item(0, 0)->text(), u"1"_s);
+    EXPECT_EQ(table->item(0, 1)->text(), u"Diameter"_s);
+    EXPECT_FALSE(table->item(0, 1)->flags() & Qt::ItemIsEditable) << "the setup's, not ours";
+    EXPECT_EQ(table->item(0, 3)->text(), u"Both"_s);
+
+    f.chooser.answer = f.programFolder() + u"/qdas"_s;
+    QTest::mouseClick(child<QPushButton>(u"cmdDfqBrowse"_s), Qt::LeftButton);
+    EXPECT_EQ(child<QLineEdit>(u"txtDfqFolder"_s)->text(), f.chooser.answer);
+    table->item(0, 2)->setText(u"abc"_s);
+    table->item(1, 3)->setText(u"Lower only"_s);
+    QTest::mouseClick(child<QPushButton>(u"CommandOK"_s), Qt::LeftButton);
+    // Not a number: said, the cell focused, the window stays.
+    ASSERT_FALSE(f.prompter.shown.empty());
+    EXPECT_EQ(f.prompter.shown.back().text,
+              u"The value \"abc\" in Nominal of channel 1 is not a number."_s);
+    EXPECT_TRUE(form()->isVisible());
+    EXPECT_EQ(table->currentRow(), 0);
+    EXPECT_EQ(table->currentColumn(), 2);
+
+    table->item(0, 2)->setText(u"25.004"_s);
+    QTest::mouseClick(child<QPushButton>(u"CommandOK"_s), Qt::LeftButton);
+    EXPECT_FALSE(form()->isVisible());
+    const zelapp::PartProgram &saved = f.session->partProgram().program();
+    EXPECT_EQ(saved.dfqFolder, f.chooser.answer);
+    EXPECT_EQ(saved.nominals, (std::map<int, QString>{{1, u"25.004"_s}}));
+    EXPECT_EQ(saved.sides,
+              (std::map<int, zelapp::ToleranceSides>{{2, zelapp::ToleranceSides::LowerOnly}}));
 }
 
 TEST_F(FormPartProgramTest, EnterSavesEscapeClosesAndTheWindowIsMadeOnce) {

@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "core/dfq_export.h"
 #include "core/part_history.h"
 #include "core/part_settings.h"
 #include "part/view/form_part_result.h"
@@ -38,6 +39,14 @@ class PartResultWindowTest : public zeltest::StartedAppTest {
         return in->findChild<T *>(name);
     }
     QAction *mainAction(const QString &name) const { return child<QAction>(w, name); }
+    // The next control Tab goes to.
+    static QWidget *nextTab(QWidget *from) {
+        QWidget *next = from->nextInFocusChain();
+        while (next != from && (next->focusPolicy() & Qt::TabFocus) == 0) {
+            next = next->nextInFocusChain();
+        }
+        return next;
+    }
 
     FormPartResult *opened() {
         mainAction(u"ActionResult"_s)->trigger();
@@ -293,6 +302,78 @@ TEST_F(PartResultWindowTest, SettingsDialogKeepsTheResultsAndTheHistoryTakesThem
     });
     mainAction(u"ActionPartSettings"_s)->trigger();
     EXPECT_EQ(zelapp::readResultsSettings(f.store).station, u"Line 3"_s);
+}
+
+TEST_F(PartResultWindowTest, SettingsDialogKeepsTheDfqFolderEncodingAndFiles) {
+    const QString chosen = f.programFolder() + u"/qdas in"_s;
+    f.chooser.answer = chosen;
+    QTimer::singleShot(0, [chosen] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        auto *folder = dialog->findChild<QLineEdit *>(u"TextDfqFolder"_s);
+        auto *browse = dialog->findChild<QPushButton *>(u"ButtonDfqBrowse"_s);
+        auto *encoding = dialog->findChild<QComboBox *>(u"ComboDfqEncoding"_s);
+        auto *files = dialog->findChild<QComboBox *>(u"ComboDfqFiles"_s);
+        ASSERT_TRUE(folder && browse && encoding && files);
+        EXPECT_EQ(dialog->findChild<QLabel *>(u"LabelDfqFolder"_s)->buddy(), folder);
+        EXPECT_EQ(dialog->findChild<QLabel *>(u"LabelDfqEncoding"_s)->buddy(), encoding);
+        EXPECT_EQ(dialog->findChild<QLabel *>(u"LabelDfqFiles"_s)->buddy(), files);
+        // After the history's boxes, down the group.
+        EXPECT_EQ(nextTab(dialog->findChild<QPushButton *>(u"ButtonBrowse"_s)), folder);
+        EXPECT_EQ(nextTab(folder), browse);
+        EXPECT_EQ(nextTab(browse), encoding);
+        EXPECT_EQ(nextTab(encoding), files);
+        // Off, in Windows-1252, one file per part: the defaults.
+        EXPECT_TRUE(folder->text().isEmpty());
+        EXPECT_EQ(folder->placeholderText(), u"Empty: off"_s);
+        EXPECT_EQ(encoding->currentText(), u"Windows-1252"_s);
+        EXPECT_EQ(encoding->itemText(1), u"UTF-8"_s);
+        EXPECT_EQ(files->currentText(), u"One file per part"_s);
+        EXPECT_EQ(files->itemText(1), u"One file per hour"_s);
+        QTest::mouseClick(browse, Qt::LeftButton);
+        EXPECT_EQ(folder->text(), QDir::toNativeSeparators(chosen));
+        encoding->setCurrentIndex(1);
+        files->setCurrentIndex(1);
+        QTest::keyClick(dialog, Qt::Key_Return);
+    });
+    mainAction(u"ActionPartSettings"_s)->trigger();
+    EXPECT_EQ(f.chooser.folderRequests.size(), 1u);
+    EXPECT_EQ(zelapp::readDfqSettings(f.store),
+              (zelapp::DfqSettings{chosen, zelapp::DfqEncoding::Utf8, zelapp::DfqFiles::PerHour}));
+    // Emptied: off again; the rest as chosen.
+    QTimer::singleShot(0, [chosen] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        auto *folder = dialog->findChild<QLineEdit *>(u"TextDfqFolder"_s);
+        EXPECT_EQ(folder->text(), QDir::toNativeSeparators(chosen));
+        EXPECT_EQ(dialog->findChild<QComboBox *>(u"ComboDfqFiles"_s)->currentIndex(), 1);
+        folder->clear();
+        QTest::keyClick(dialog, Qt::Key_Return);
+    });
+    mainAction(u"ActionPartSettings"_s)->trigger();
+    EXPECT_EQ(zelapp::readDfqSettings(f.store),
+              (zelapp::DfqSettings{{}, zelapp::DfqEncoding::Utf8, zelapp::DfqFiles::PerHour}));
+}
+
+TEST_F(PartResultWindowTest, TheDfqLineTellsThePartsAFailingFolderHoldsAndWhyInItsTip) {
+    FormPartResult *r = opened();
+    auto *line = child<QLabel>(r, u"LabelDfq"_s);
+    ASSERT_NE(line, nullptr);
+    EXPECT_TRUE(line->isHidden());
+    zelapp::DfqExport &dfq = f.app->session().dfqExport();
+    emit dfq.waitingChanged({2, u"/mnt/qdas: Read-only file system"_s});
+    EXPECT_FALSE(line->isHidden());
+    EXPECT_EQ(line->text(), u"DFQ: 2 parts waiting"_s);
+    EXPECT_EQ(line->toolTip(), u"/mnt/qdas: Read-only file system"_s);
+    EXPECT_EQ(line->accessibleName(), u"DFQ export"_s);
+    // Read at a distance as the history's line is: the same bold letters, whatever the size.
+    r->resize(900, 700);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(line->font(), child<QLabel>(r, u"LabelRecord"_s)->font());
+    EXPECT_TRUE(line->font().bold());
+    // Back: the line goes.
+    emit dfq.waitingChanged({});
+    EXPECT_TRUE(line->isHidden());
 }
 
 TEST_F(PartResultWindowTest, RejectAndNotValidPartsBeepUnlessTurnedOff) {
