@@ -82,6 +82,10 @@ struct Parser {
                 positional << arg;
                 continue;
             }
+            if (arg == u"--pending") {
+                parsed.options.pending = true;
+                continue;
+            }
             const qsizetype equals = arg.indexOf(QLatin1Char('='));
             const QString name = equals < 0 ? arg : arg.left(equals);
             if (name != u"--db" && !isFilterOption(name)) {
@@ -111,7 +115,18 @@ struct Parser {
             return fail(QStringLiteral("no command given"));
         }
         const QString name = positional.takeFirst();
-        if (name == u"list" || name == u"csv") {
+        if (options.pending && name != u"dfq") {
+            return fail(QStringLiteral("%1 takes no --pending").arg(name));
+        }
+        if (name == u"dfq") {
+            if (!options.pending) {
+                return fail(QStringLiteral("dfq wants --pending"));
+            }
+            if (!filterOptions.isEmpty()) {
+                return fail(QStringLiteral("dfq --pending takes no %1").arg(filterOptions.first()));
+            }
+            options.command = Command::DfqPending;
+        } else if (name == u"list" || name == u"csv") {
             options.command = name == u"list" ? Command::List : Command::Csv;
         } else if (name == u"show" || name == u"backup") {
             options.command = name == u"show" ? Command::Show : Command::Backup;
@@ -204,6 +219,7 @@ QString zelpartsUsage() {
         "[--verdict V]\n"
         "       zelparts [--db FILE] show ID\n"
         "       zelparts [--db FILE] backup FILE\n"
+        "       zelparts [--db FILE] dfq --pending\n"
         "Try 'zelparts --help' for more.\n");
 }
 
@@ -220,6 +236,10 @@ QString zelpartsHelp() {
         "  show ID   the part with that id and the setup revision that judged it\n"
         "  backup FILE\n"
         "            an online copy of the history into FILE, which must not exist\n"
+        "  dfq --pending\n"
+        "            the parts waiting for their DFQ folder, oldest first, tab separated\n"
+        "            after a header line: id, time, part number, serial, folder, and\n"
+        "            written (yes: its file waits under its temporary name to be renamed)\n"
         "\n"
         "Options:\n"
         "  --db FILE      the history file; else ZEL_PARTS_DB, else Results/Database of\n"

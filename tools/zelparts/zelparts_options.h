@@ -19,15 +19,16 @@ constexpr int kExitUsage = 1;
 constexpr int kExitNoFile = 2;
 constexpr int kExitFailed = 3;
 
-enum class Command { List, Csv, Show, Backup };
+enum class Command { List, Csv, Show, Backup, DfqPending };
 
 struct Options {
     Command command = Command::List;
     QString db;  // --db; empty: found as zelapp finds it
     zelapp::PartFilter filter;
-    qint64 partId = 0;   // show
-    QString backupFile;  // backup
-    bool help = false;   // --help: show the help and do nothing else
+    qint64 partId = 0;     // show
+    QString backupFile;    // backup
+    bool pending = false;  // dfq --pending
+    bool help = false;     // --help: show the help and do nothing else
 };
 
 struct ParsedOptions {

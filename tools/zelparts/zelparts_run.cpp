@@ -8,6 +8,7 @@
 
 #include "history/part_csv.h"
 #include "history/revision_cache.h"
+#include "zelparts_dfq_pending.h"
 #include "zelparts_text.h"
 
 namespace zelparts {
@@ -151,6 +152,12 @@ int runZelparts(const Options &options, const QString &file, QIODevice &out, QIO
             return show(store, options.partId, out, err);
         case Command::Backup:
             return backup(store, options.backupFile, err);
+        case Command::DfqPending: {
+            bool written = true;
+            const std::optional<StoreFailure> failure = writePendingExports(
+                store, [&](const QString &text) { return written = write(out, err, text); });
+            return failure ? failed(err, store, *failure) : written ? kExitOk : kExitFailed;
+        }
     }
     return kExitUsage;
 }
