@@ -14,7 +14,6 @@
 #include <atomic>
 #include <functional>
 #include <map>
-#include <ostream>
 #include <vector>
 
 #include "dfq/dfq_folder.h"
@@ -29,11 +28,6 @@ struct DfqWaiting {
     QString cause;     // why the last folder failed ("... : No space left on device"); empty: none
     bool operator==(const DfqWaiting &) const = default;
 };
-
-// For the tests' messages.
-inline std::ostream &operator<<(std::ostream &out, const DfqWaiting &waiting) {
-    return out << waiting.count << " waiting, cause \"" << waiting.cause.toStdString() << '"';
-}
 
 // What makes a file's bytes and its final name: dfqFile and dfqFileName unless a test gives its
 // own, so that the queue is tested apart from the format.

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "dfq/dfq_sender.h"
+#include "fake_dfq_folder.h"  // for DfqWaiting's messages
 #include "part_samples.h"
 #include "temp_folder.h"
 

@@ -8,9 +8,20 @@
 #include <QString>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <vector>
 
 #include "dfq/dfq_folder.h"
+#include "dfq/dfq_sender.h"
+
+namespace zelapp {
+
+// GoogleTest's words for what waits after a pass.
+inline void PrintTo(const DfqWaiting &waiting, std::ostream *out) {
+    *out << waiting.count << " waiting, cause \"" << waiting.cause.toStdString() << '"';
+}
+
+}  // namespace zelapp
 
 namespace zeltest {
 
