@@ -197,7 +197,8 @@ TEST_F(DfqSenderTest, ACrashOnEitherSideOfTheRenameNeitherLosesNorDoublesAPart) 
     folder.crashAt = FakeDfqFolder::CrashAt::BeforeRename;
     EXPECT_THROW(sender->send(), FakeDfqFolder::Crash);
     start();
-    EXPECT_EQ(sender->recover(), (DfqWaiting{1, QString()})) << "part 2 waits for its pass";
+    EXPECT_EQ(sender->recover(), (DfqWaiting{1, QString()}))
+        << "the second part waits for its pass";
     EXPECT_EQ(arrivedIds(kQ), (std::vector<qint64>{1}));
     EXPECT_EQ(sender->send(), (DfqWaiting{0, QString()}));
     EXPECT_EQ(arrivedIds(kQ), (std::vector<qint64>{1, 2}));
@@ -306,7 +307,7 @@ TEST_F(DfqSenderTest, AStopAskedForEndsThePassAndLeavesTheRestQueued) {
             sender->stopSoon();
         }
     };
-    // Asked for while part 2's file is being written: that file is finished, part 3 waits.
+    // Asked for while the second file is being written: that file is finished, the third waits.
     EXPECT_EQ(sender->send().count, 1);
     EXPECT_EQ(arrivedIds(kQ), (std::vector<qint64>{1, 2}));
     EXPECT_TRUE(onlyFinalNames(kQ));

@@ -157,7 +157,7 @@ TEST_F(PartStoreQueueTest, APartIsQueuedInItsOwnTransactionOnlyWhenAFolderIsSet)
     ASSERT_FALSE(failure);
     EXPECT_EQ(waiting, (std::vector<ExportEntry>{{1, QStringLiteral("/mnt/q"), QString()},
                                                  {3, QStringLiteral("/mnt/q"), QString()}}));
-    EXPECT_EQ(store.pendingExports(10, &failure, 1).size(), 1u) << "after part 1";
+    EXPECT_EQ(store.pendingExports(10, &failure, 1).size(), 1u) << "after the first";
     EXPECT_EQ(store.pendingExports(1, &failure).size(), 1u);
 }
 
