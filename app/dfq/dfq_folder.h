@@ -18,6 +18,7 @@ class DfqFolder {
     // disk before it returns.
     virtual std::optional<QString> writeFlushed(const QString &folder, const QString &name,
                                                 const QByteArray &bytes) = 0;
+    // An empty `name` asks whether the folder itself is there.
     virtual bool exists(const QString &folder, const QString &name) = 0;
     // Renames within the folder; never replaces a file already there.
     virtual std::optional<QString> rename(const QString &folder, const QString &from,

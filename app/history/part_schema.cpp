@@ -3,11 +3,12 @@
 #include <QCryptographicHash>
 #include <QDataStream>
 #include <QIODevice>
+#include <algorithm>
 
 namespace zelapp {
 
 QStringList partSchemaStatements() {
-    return {
+    QStringList statements = {
         QStringLiteral("CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)"),
         QStringLiteral("CREATE TABLE revisions ("
                        " id INTEGER PRIMARY KEY AUTOINCREMENT,"
@@ -24,6 +25,8 @@ QStringList partSchemaStatements() {
                        " lo_appr REAL NOT NULL,"
                        " hi_appr REAL NOT NULL,"
                        " hi_tol REAL NOT NULL,"
+                       " nominal TEXT NOT NULL DEFAULT '',"
+                       " sides TEXT NOT NULL DEFAULT '',"
                        " PRIMARY KEY (revision_id, position)) WITHOUT ROWID"),
         QStringLiteral("CREATE TABLE parts ("
                        " id INTEGER PRIMARY KEY AUTOINCREMENT,"
@@ -50,6 +53,55 @@ QStringList partSchemaStatements() {
                        " reason TEXT NOT NULL,"
                        " PRIMARY KEY (part_id, position)) WITHOUT ROWID"),
     };
+    return statements << dfqQueueStatements();
+}
+
+QStringList dfqQueueStatements() {
+    return {
+        QStringLiteral("CREATE TABLE dfq_exports ("
+                       " part_id INTEGER PRIMARY KEY REFERENCES parts(id),"
+                       " folder TEXT NOT NULL,"
+                       " temp_name TEXT NOT NULL DEFAULT '',"
+                       " done INTEGER NOT NULL DEFAULT 0)"),
+        // Only the waiting entries: the index stays small however many parts were sent.
+        QStringLiteral("CREATE INDEX dfq_exports_waiting ON dfq_exports (part_id) WHERE done = 0"),
+    };
+}
+
+QStringList schemaUpgradeStatements(int fromVersion) {
+    QStringList statements;
+    if (fromVersion < 2) {
+        statements << QStringLiteral(
+                          "ALTER TABLE revision_characteristics"
+                          " ADD COLUMN nominal TEXT NOT NULL DEFAULT ''")
+                   << QStringLiteral(
+                          "ALTER TABLE revision_characteristics"
+                          " ADD COLUMN sides TEXT NOT NULL DEFAULT ''")
+                   << dfqQueueStatements();
+    }
+    return statements;
+}
+
+QString sidesText(ToleranceSides sides) {
+    switch (sides) {
+        case ToleranceSides::UpperOnly:
+            return QStringLiteral("upper");
+        case ToleranceSides::LowerOnly:
+            return QStringLiteral("lower");
+        case ToleranceSides::Both:
+            break;
+    }
+    return QStringLiteral("");
+}
+
+ToleranceSides sidesOf(const QString &text) {
+    if (text == u"upper") {
+        return ToleranceSides::UpperOnly;
+    }
+    if (text == u"lower") {
+        return ToleranceSides::LowerOnly;
+    }
+    return ToleranceSides::Both;
 }
 
 std::vector<RevisionCharacteristic> revisionOf(const PartResult &part, const SetupSnapshot &setup) {
@@ -78,6 +130,18 @@ QByteArray revisionFingerprint(const std::vector<RevisionCharacteristic> &charac
         out.setFloatingPointPrecision(QDataStream::SinglePrecision);
         out << qint32(c.channel) << c.description << c.formula << qint32(c.decimals) << c.units
             << c.limits.loTol << c.limits.loAppr << c.limits.hiAppr << c.limits.hiTol;
+    }
+    // Nominals and sides join only when given, so that a revision without them keeps the
+    // fingerprint it had before they existed and an upgraded file finds it again.
+    const bool extended = std::any_of(
+        characteristics.begin(), characteristics.end(), [](const RevisionCharacteristic &c) {
+            return !c.nominal.isEmpty() || c.sides != ToleranceSides::Both;
+        });
+    if (extended) {
+        out << quint32(2);
+        for (const RevisionCharacteristic &c : characteristics) {
+            out << (c.nominal.isNull() ? QStringLiteral("") : c.nominal) << sidesText(c.sides);
+        }
     }
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
 }

@@ -14,6 +14,14 @@ namespace zelapp {
 
 // The statements that create a new file's tables, in order.
 QStringList partSchemaStatements();
+// The DFQ export queue's table and its index of the waiting entries.
+QStringList dfqQueueStatements();
+// What brings a file of schema `fromVersion` up to PartStore::kSchemaVersion, in order.
+QStringList schemaUpgradeStatements(int fromVersion);
+
+// The column `sides` of revision_characteristics: '' both, 'upper', 'lower'.
+QString sidesText(ToleranceSides sides);
+ToleranceSides sidesOf(const QString &text);
 
 // The characteristics of a part with their formulas: what judged it.
 std::vector<RevisionCharacteristic> revisionOf(const PartResult &part, const SetupSnapshot &setup);

@@ -70,6 +70,7 @@ void PartStore::close() {
     QSqlDatabase::removeDatabase(connection_);
     connection_.clear();
     open_ = false;
+    schemaVersion_ = 0;
     uuid_.clear();
 }
 
@@ -261,6 +262,25 @@ std::optional<StoreFailure> PartStore::setUp(const OpenOptions &options, bool *c
     if (failure) {
         return rollback(*failure);
     }
+    schemaVersion_ = version.toInt();
+    // An older file opened for writing is brought up to date in this same transaction; read
+    // only, it is read as it is.
+    if (!readOnly && schemaVersion_ < kSchemaVersion) {
+        for (const QString &statement : schemaUpgradeStatements(schemaVersion_)) {
+            if (!run(statement)) {
+                return rollback(storeFailure(query.lastError()));
+            }
+        }
+        if (!query.prepare(
+                QStringLiteral("UPDATE meta SET value = ? WHERE key = 'schema_version'"))) {
+            return rollback(storeFailure(query.lastError()));
+        }
+        query.addBindValue(QString::number(kSchemaVersion));
+        if (!query.exec()) {
+            return rollback(storeFailure(query.lastError()));
+        }
+        schemaVersion_ = kSchemaVersion;
+    }
     if (!readOnly && !run(QStringLiteral("COMMIT"))) {
         return rollback(storeFailure(query.lastError()));
     }
@@ -331,8 +351,8 @@ Appended PartStore::append(const PartResult &part, const SetupSnapshot &setup, q
         revisionId = query.lastInsertId().toLongLong();
         if (!query.prepare(QStringLiteral(
                 "INSERT INTO revision_characteristics (revision_id, position, channel, description,"
-                " formula, decimals, units, lo_tol, lo_appr, hi_appr, hi_tol)"
-                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))) {
+                " formula, decimals, units, lo_tol, lo_appr, hi_appr, hi_tol, nominal, sides)"
+                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))) {
             return fail();
         }
         for (std::size_t i = 0; i < revision.size(); ++i) {
@@ -347,7 +367,9 @@ Appended PartStore::append(const PartResult &part, const SetupSnapshot &setup, q
                                        double(c.limits.loTol),
                                        double(c.limits.loAppr),
                                        double(c.limits.hiAppr),
-                                       double(c.limits.hiTol)};
+                                       double(c.limits.hiTol),
+                                       text(c.nominal),
+                                       sidesText(c.sides)};
             for (int v = 0; v < int(std::size(values)); ++v) {
                 query.bindValue(v, values[v]);
             }
@@ -411,6 +433,18 @@ Appended PartStore::append(const PartResult &part, const SetupSnapshot &setup, q
             3, c.value ? QVariant(double(*c.value)) : QVariant(QMetaType(QMetaType::Double)));
         query.bindValue(4, verdictCode(c.verdict));
         query.bindValue(5, text(c.reason));
+        if (!query.exec()) {
+            return fail();
+        }
+    }
+    // Queued with the part: a part measured while a folder is set is never missed by the export.
+    if (!setup.dfqFolder.isEmpty()) {
+        if (!query.prepare(
+                QStringLiteral("INSERT INTO dfq_exports (part_id, folder) VALUES (?, ?)"))) {
+            return fail();
+        }
+        query.addBindValue(appended.id);
+        query.addBindValue(setup.dfqFolder);
         if (!query.exec()) {
             return fail();
         }

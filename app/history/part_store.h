@@ -145,7 +145,7 @@ struct PartSummary {
 
 class PartStore {
   public:
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
 
     PartStore();
     ~PartStore();
@@ -181,9 +181,15 @@ class PartStore {
     // The count, the ids and the revisions of the parts the filter selects, in one statement.
     PartSummary summarize(const PartFilter &filter = {});
 
+    // The parts with these ids that are there, oldest first, with their values.
+    PartPage partsWithIds(const std::vector<qint64> &ids);
+
     // ---- The DFQ export queue (docs/dfq.md) ----
-    // The entries not yet done, oldest part first, at most `limit`.
-    std::vector<ExportEntry> pendingExports(int limit, std::optional<StoreFailure> *failure);
+    // A file of schema 1 opened read-only has no queue: these give nothing.
+    // The entries not yet done with a part id above `afterId`, oldest part first, at most
+    // `limit`.
+    std::vector<ExportEntry> pendingExports(int limit, std::optional<StoreFailure> *failure,
+                                            qint64 afterId = 0);
     // How many entries are not done.
     qint64 pendingExportCount(std::optional<StoreFailure> *failure);
     // Records, in one transaction, that these parts' file was written under `tempName` in their
@@ -205,12 +211,16 @@ class PartStore {
     PartPage readParts(const QString &where, const std::vector<QVariant> &bindings, int limit,
                        const PartFilter &filter, bool newestFirst);
     std::optional<StoreFailure> readValues(std::vector<StoredPart> &parts);
+    // Runs `sql` with `binds` for each id, in one transaction.
+    std::optional<StoreFailure> updateEach(const QString &sql, const std::vector<QVariant> &binds,
+                                           const std::vector<qint64> &ids);
 
     QString connection_;
     QSqlDatabase db_;
     QString file_;
     QString uuid_;
     bool open_ = false;
+    int schemaVersion_ = 0;  // of the file as opened
     std::function<void()> commitHook_;
 };
 

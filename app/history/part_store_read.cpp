@@ -82,6 +82,18 @@ PartPage PartStore::range(qint64 fromId, qint64 toId, int limit, const PartFilte
     return readParts(QStringLiteral("id BETWEEN ? AND ?"), {fromId, toId}, limit, filter, false);
 }
 
+PartPage PartStore::partsWithIds(const std::vector<qint64> &ids) {
+    if (ids.empty()) {
+        return {};
+    }
+    QStringList list;
+    for (const qint64 id : ids) {
+        list << QString::number(id);  // numbers, not text: safe inline
+    }
+    return readParts(QStringLiteral("id IN (%1)").arg(list.join(QLatin1Char(','))), {},
+                     int(ids.size()), {}, false);
+}
+
 PartPage PartStore::readParts(const QString &where, const std::vector<QVariant> &bindings,
                               int limit, const PartFilter &filter, bool newestFirst) {
     PartPage page;
@@ -183,9 +195,12 @@ std::vector<RevisionCharacteristic> PartStore::revision(qint64 id,
     }
     QSqlQuery query(db_);
     query.setForwardOnly(true);
-    if (!query.prepare(QStringLiteral(
-            "SELECT channel, description, formula, decimals, units, lo_tol, lo_appr, hi_appr,"
-            " hi_tol FROM revision_characteristics WHERE revision_id = ? ORDER BY position"))) {
+    if (!query.prepare(
+            QStringLiteral(
+                "SELECT channel, description, formula, decimals, units, lo_tol, lo_appr, hi_appr,"
+                " hi_tol, %1 FROM revision_characteristics WHERE revision_id = ? ORDER BY position")
+                .arg(schemaVersion_ >= 2 ? QStringLiteral("nominal, sides")
+                                         : QStringLiteral("'', ''")))) {
         *failure = storeFailure(query.lastError());
         return characteristics;
     }
@@ -200,7 +215,7 @@ std::vector<RevisionCharacteristic> PartStore::revision(qint64 id,
              query.value(3).toInt(), query.value(4).toString(),
              ToleranceLimits{query.value(5).toFloat(), query.value(6).toFloat(),
                              query.value(7).toFloat(), query.value(8).toFloat()},
-             QString(), ToleranceSides::Both});
+             query.value(9).toString(), sidesOf(query.value(10).toString())});
     }
     if (query.lastError().isValid()) {  // a damaged page part way through
         *failure = storeFailure(query.lastError());

@@ -98,6 +98,11 @@ struct Parser {
                 positional << arg;
                 continue;
             }
+            if (arg == u"--pending") {
+                parsed.options.dfqMode = DfqMode::Pending;
+                dfqOptions << arg;
+                continue;
+            }
             const qsizetype equals = arg.indexOf(QLatin1Char('='));
             const QString name = equals < 0 ? arg : arg.left(equals);
             if (name != u"--db" && !isFilterOption(name) && !isDfqOption(name)) {
@@ -135,8 +140,14 @@ struct Parser {
         }
         if (name == u"dfq") {
             options.command = Command::Dfq;
-            if (options.dfqMode == DfqMode::Out && options.outFolder.isEmpty()) {
-                return fail(QStringLiteral("dfq wants --out DIR"));
+            if (options.dfqMode == DfqMode::Pending) {
+                QStringList others = filterOptions + dfqOptions;
+                others.removeAll(QStringLiteral("--pending"));
+                if (!others.isEmpty()) {
+                    return fail(QStringLiteral("dfq --pending takes no %1").arg(others.first()));
+                }
+            } else if (options.outFolder.isEmpty()) {
+                return fail(QStringLiteral("dfq wants --out DIR or --pending"));
             }
         } else if (name == u"list" || name == u"csv") {
             options.command = name == u"list" ? Command::List : Command::Csv;
@@ -233,6 +244,7 @@ QString zelpartsUsage() {
         "                [--part NUMBER] [--verdict V]\n"
         "       zelparts [--db FILE] show ID\n"
         "       zelparts [--db FILE] backup FILE\n"
+        "       zelparts [--db FILE] dfq --pending\n"
         "Try 'zelparts --help' for more.\n");
 }
 
@@ -253,6 +265,10 @@ QString zelpartsHelp() {
         "  show ID   the part with that id and the setup revision that judged it\n"
         "  backup FILE\n"
         "            an online copy of the history into FILE, which must not exist\n"
+        "  dfq --pending\n"
+        "            the parts waiting for their DFQ folder, oldest first, tab separated\n"
+        "            after a header line: id, time, part number, serial, folder, and\n"
+        "            written (yes: its file waits under its temporary name to be renamed)\n"
         "\n"
         "Options:\n"
         "  --db FILE      the history file; else ZEL_PARTS_DB, else Results/Database of\n"

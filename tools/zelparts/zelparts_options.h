@@ -24,7 +24,8 @@ enum class Command { List, Csv, Show, Backup, Dfq };
 
 // What `dfq` does.
 enum class DfqMode {
-    Out,  // --out DIR: one file per part number and revision into DIR
+    Out,      // --out DIR: one file per part number and revision into DIR
+    Pending,  // --pending: the parts waiting in the export queue
 };
 
 struct Options {

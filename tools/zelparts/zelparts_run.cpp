@@ -10,6 +10,7 @@
 #include "history/revision_cache.h"
 #include "zelparts_dfq.h"
 #include "zelparts_say.h"
+#include "zelparts_dfq_pending.h"
 #include "zelparts_text.h"
 
 namespace zelparts {
@@ -142,8 +143,15 @@ int runZelparts(const Options &options, const QString &file, QIODevice &out, QIO
             return show(store, options.partId, out, err);
         case Command::Backup:
             return backup(store, options.backupFile, err);
-        case Command::Dfq:
-            return dfq(store, options, out, err);
+        case Command::Dfq: {
+            if (options.dfqMode == DfqMode::Out) {
+                return dfq(store, options, out, err);
+            }
+            bool written = true;
+            const std::optional<StoreFailure> failure = writePendingExports(
+                store, [&](const QString &text) { return written = write(out, err, text); });
+            return failure ? failed(err, store, *failure) : written ? kExitOk : kExitFailed;
+        }
     }
     return kExitUsage;
 }

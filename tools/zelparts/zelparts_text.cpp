@@ -13,15 +13,6 @@ using zelapp::StoredValue;
 
 namespace {
 
-QString oneLine(QString text) {
-    for (QChar &c : text) {
-        if (c == u'\t' || c == u'\n' || c == u'\r') {
-            c = u' ';
-        }
-    }
-    return text;
-}
-
 int decimalsOf(const std::vector<RevisionCharacteristic> &revision, int channel) {
     const RevisionCharacteristic *judged = zelapp::characteristicOf(revision, channel);
     return judged ? judged->decimals : -1;
@@ -33,6 +24,15 @@ QString row(const QString &label, const QString &value) {
 }
 
 }  // namespace
+
+QString oneLine(QString text) {
+    for (QChar &c : text) {
+        if (c == u'\t' || c == u'\n' || c == u'\r') {
+            c = u' ';
+        }
+    }
+    return text;
+}
 
 QString listLine(const StoredPart &part, const std::vector<RevisionCharacteristic> &revision) {
     QStringList fields = {QString::number(part.id), zelapp::partTimeText(part.time),

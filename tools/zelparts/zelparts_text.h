@@ -8,6 +8,9 @@
 
 namespace zelparts {
 
+// Tabs and line breaks become blanks, so that a field stays in its line and column.
+QString oneLine(QString text);
+
 // id, time, part number, serial, verdict, then "C<n>=<value>" per characteristic in the part
 // program's order at the decimals of `revision` (the one that judged the part); tabs and line
 // breaks inside a text become blanks so that a line stays one part. Ends with "\n".
