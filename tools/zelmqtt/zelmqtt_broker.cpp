@@ -58,11 +58,12 @@ class BrokerLink::Listeners {
                 link,
                 [l = link, code, reason] {
                     const int broker = code >= 1 && code <= 5 ? code : reason;
-                    QString detail = l->tlsError_;
-                    if (detail.isEmpty()) {
-                        detail = QString::fromStdString(mqtt::exception::error_str(code));
+                    QString detail = QString::fromStdString(mqtt::exception::error_str(code));
+                    if (l->settings_.options.broker.startsWith(QStringLiteral("ssl://"))) {
+                        detail += QStringLiteral(
+                            " (with TLS: is the broker's certificate signed by --ca-file and "
+                            "made for this host name?)");
                     }
-                    l->tlsError_.clear();
                     emit l->connectFailed(refusalText(broker >= 1 && broker <= 5 ? broker : code,
                                                       detail));
                 },
@@ -124,17 +125,10 @@ void BrokerLink::connectNow() {
         options.set_will(mqtt::will_options(text(willTopic_), will_.toStdString(), 1, true));
     }
     if (settings_.options.broker.startsWith(QStringLiteral("ssl://"))) {
-        QPointer<BrokerLink> self(this);
-        auto ssl = mqtt::ssl_options_builder()
-                       .enable_server_cert_auth(true)
-                       .verify(true)
-                       .error_handler([self](const std::string &message) {
-                           const QString why = QString::fromStdString(message).trimmed();
-                           QMetaObject::invokeMethod(
-                               self, [self, why] { self->tlsError_ = why; },
-                               Qt::QueuedConnection);
-                       })
-                       .finalize();
+        // No error handler: Paho 1.2 calls it through a pointer to the options object, which
+        // connect() has copied by then.
+        auto ssl =
+            mqtt::ssl_options_builder().enable_server_cert_auth(true).verify(true).finalize();
         if (!settings_.options.caFile.isEmpty()) {
             ssl.set_trust_store(text(settings_.options.caFile));
         }

@@ -48,7 +48,6 @@ class BrokerLink : public QObject {
     Settings settings_;
     QString willTopic_;
     QByteArray will_;
-    QString tlsError_;  // the last TLS error Paho reported, for the refusal's message
 };
 
 // Why a connection was refused, from the broker's CONNACK code or Paho's own.

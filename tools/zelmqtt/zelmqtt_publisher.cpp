@@ -99,6 +99,7 @@ void Publisher::openHistory() {
         state_ = PublishState{store_.uuid(), 0};
         stateDirty_ = true;
     }
+    savedAcked_ = state_->lastAcked;
     inflight_.clear();
     lastSent_ = next_ - 1;
     log_(QStringLiteral("reading %1 from part %2").arg(settings_.dbFile).arg(next_));
@@ -194,6 +195,10 @@ void Publisher::onAcknowledged(qint64 id) {
     if (acked > state_->lastAcked && connected_) {
         state_->lastAcked = acked;
         stateDirty_ = true;
+        // Bounds what a crash sends twice: the parts in flight and at most a window more.
+        if (acked - savedAcked_ >= kWindow) {
+            saveState();
+        }
     }
     pump();
 }
@@ -205,6 +210,7 @@ void Publisher::saveState() {
     QString error;
     if (writePublishState(settings_.stateFile, *state_, &error)) {
         stateDirty_ = false;
+        savedAcked_ = state_->lastAcked;
     } else {
         log_(QStringLiteral("cannot write %1: %2").arg(settings_.stateFile, error));
     }

@@ -58,6 +58,7 @@ class Publisher : public QObject {
     std::set<qint64> inflight_;  // published, not yet acknowledged
     bool connected_ = false;
     bool stateDirty_ = false;
+    qint64 savedAcked_ = 0;  // the last acknowledged id on disk
     int failures_ = 0;
     bool readFailed_ = false;
     Status status_;
