@@ -2,15 +2,15 @@
 
 #include <pwd.h>
 #include <signal.h>
-#include <unistd.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QThread>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QThread>
 
 extern char **environ;
 
@@ -24,9 +24,9 @@ QString MosquittoBroker::program() {
     // Debian installs it in /usr/sbin, which a user's PATH may lack.
     QString found = QStandardPaths::findExecutable(QStringLiteral("mosquitto"));
     if (found.isEmpty()) {
-        found = QStandardPaths::findExecutable(QStringLiteral("mosquitto"),
-                                               {QStringLiteral("/usr/sbin"),
-                                                QStringLiteral("/usr/local/sbin")});
+        found = QStandardPaths::findExecutable(
+            QStringLiteral("mosquitto"),
+            {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/local/sbin")});
     }
     return found;
 }

@@ -3,13 +3,12 @@
 // a test fails.
 #pragma once
 
+#include <mqtt/async_client.h>
 #include <QByteArray>
-#include <QDeadlineTimer>
 #include <QString>
-#include <QThread>
+#include <QTest>
 #include <chrono>
 #include <functional>
-#include <mqtt/async_client.h>
 #include <mutex>
 #include <vector>
 
@@ -65,14 +64,8 @@ class MqttSubscriber {
     // Waits until `done` holds for the messages so far.
     bool waitFor(const std::function<bool(const std::vector<Message> &)> &done,
                  int deadlineMs = kDeadlineMs) const {
-        const QDeadlineTimer deadline(deadlineMs);
-        while (!done(messages())) {
-            if (deadline.hasExpired()) {
-                return false;
-            }
-            QThread::msleep(5);  // Paho delivers on its own thread; look again shortly
-        }
-        return true;
+        // Paho delivers on its own thread; the test's event loop runs meanwhile.
+        return QTest::qWaitFor([&] { return done(messages()); }, deadlineMs);
     }
     bool waitForCount(size_t count, int deadlineMs = kDeadlineMs) const {
         return waitFor([count](const auto &m) { return m.size() >= count; }, deadlineMs);

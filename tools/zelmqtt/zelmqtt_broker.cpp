@@ -1,9 +1,9 @@
 #include "zelmqtt_broker.h"
 
+#include <mqtt/async_client.h>
 #include <QMetaObject>
 #include <QPointer>
 #include <chrono>
-#include <mqtt/async_client.h>
 
 namespace zelmqtt {
 
@@ -48,8 +48,8 @@ class BrokerLink::Listeners {
         explicit Connect(BrokerLink *l) : link(l) {}
         QPointer<BrokerLink> link;
         void on_success(const mqtt::token &) override {
-            QMetaObject::invokeMethod(link, [l = link] { emit l->connected(); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                link, [l = link] { emit l->connected(); }, Qt::QueuedConnection);
         }
         void on_failure(const mqtt::token &token) override {
             const int code = token.get_return_code();
@@ -64,8 +64,8 @@ class BrokerLink::Listeners {
                             " (with TLS: is the broker's certificate signed by --ca-file and "
                             "made for this host name?)");
                     }
-                    emit l->connectFailed(refusalText(broker >= 1 && broker <= 5 ? broker : code,
-                                                      detail));
+                    emit l->connectFailed(
+                        refusalText(broker >= 1 && broker <= 5 ? broker : code, detail));
                 },
                 Qt::QueuedConnection);
         }
@@ -76,19 +76,19 @@ class BrokerLink::Listeners {
         QPointer<BrokerLink> link;
         void on_success(const mqtt::token &token) override {
             const auto tag = qint64(reinterpret_cast<quintptr>(token.get_user_context()));
-            QMetaObject::invokeMethod(link, [l = link, tag] { emit l->acknowledged(tag); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                link, [l = link, tag] { emit l->acknowledged(tag); }, Qt::QueuedConnection);
         }
         void on_failure(const mqtt::token &token) override {
             const auto tag = qint64(reinterpret_cast<quintptr>(token.get_user_context()));
-            QMetaObject::invokeMethod(link, [l = link, tag] { emit l->failed(tag); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                link, [l = link, tag] { emit l->failed(tag); }, Qt::QueuedConnection);
         }
     } publish;
 };
 
-BrokerLink::BrokerLink(const Settings &settings, const QString &clientId,
-                       const QString &willTopic, const QByteArray &will, QObject *parent)
+BrokerLink::BrokerLink(const Settings &settings, const QString &clientId, const QString &willTopic,
+                       const QByteArray &will, QObject *parent)
     : QObject(parent),
       client_(std::make_unique<mqtt::async_client>(text(settings.options.broker), text(clientId),
                                                    nullptr)),
@@ -100,7 +100,10 @@ BrokerLink::BrokerLink(const Settings &settings, const QString &clientId,
     client_->set_connection_lost_handler([self](const std::string &cause) {
         const QString why = QString::fromStdString(cause);
         QMetaObject::invokeMethod(
-            self, [self, why] { emit self->lost(why.isEmpty() ? QStringLiteral("connection lost") : why); },
+            self,
+            [self, why] {
+                emit self->lost(why.isEmpty() ? QStringLiteral("connection lost") : why);
+            },
             Qt::QueuedConnection);
     });
 }
@@ -142,8 +145,8 @@ void BrokerLink::connectNow() {
         client_->connect(options, nullptr, listeners_->connect);
     } catch (const mqtt::exception &e) {
         const QString why = QString::fromStdString(e.what());
-        QMetaObject::invokeMethod(this, [this, why] { emit connectFailed(why); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, why] { emit connectFailed(why); }, Qt::QueuedConnection);
     }
 }
 

@@ -17,7 +17,6 @@ namespace {
 constexpr int kCheckTimeoutMs = 15000;
 constexpr qint64 kStatusTag = -1;
 
-
 // What the history holds for the publisher: where it stands and the next part's message.
 QString historyReport(const Settings &settings, Status *status) {
     if (!QFileInfo(settings.dbFile).isFile()) {
@@ -54,8 +53,8 @@ QString historyReport(const Settings &settings, Status *status) {
                 .arg(waiting.lastId - next.parts.front().id);
     text += QStringLiteral("next message on %1:\n%2\n")
                 .arg(settings.topic(QStringLiteral("part")),
-                     QString::fromUtf8(
-                         partPayload(next.parts.front(), revision, store.uuid(), settings.station)));
+                     QString::fromUtf8(partPayload(next.parts.front(), revision, store.uuid(),
+                                                   settings.station)));
     return text;
 }
 

@@ -33,6 +33,12 @@ LiveReader::LiveReader(const QString &service, QObject *parent)
     }
 }
 
+LiveReader::~LiveReader() {
+    // The sockets close as they go; their signals must not reach a reader half gone.
+    display_.socket.disconnect(this);
+    part_.socket.disconnect(this);
+}
+
 void LiveReader::start() {
     retry();
     retryTimer_.start();
@@ -113,8 +119,9 @@ QString LiveReader::unit() const {
 
 QString LiveReader::cycle() const {
     const auto state = items_.find(QString::fromLatin1(link::kStateItem));
-    return part_.open && state != items_.end() && !state->second.isEmpty() ? state->second
-                                                                          : QStringLiteral("unknown");
+    return part_.open && state != items_.end() && !state->second.isEmpty()
+               ? state->second
+               : QStringLiteral("unknown");
 }
 
 std::map<int, QString> LiveReader::takeChangedValues() {

@@ -18,6 +18,7 @@ class LiveReader : public QObject {
     static constexpr int kMaxChannels = 255;
 
     explicit LiveReader(const QString &service, QObject *parent = nullptr);
+    ~LiveReader() override;
     void start();
 
     // "communicating", "lost" (the last part ended with "unit lost" and no cycle has run

@@ -11,12 +11,13 @@ namespace {
 
 // The options that take a value, as the file and the command line name them.
 const QStringList &valueOptions() {
-    static const QStringList names = {
-        QStringLiteral("broker"),    QStringLiteral("client-id"), QStringLiteral("user"),
-        QStringLiteral("password-file"), QStringLiteral("ca-file"), QStringLiteral("cert-file"),
-        QStringLiteral("key-file"),  QStringLiteral("prefix"),    QStringLiteral("station"),
-        QStringLiteral("db"),        QStringLiteral("state-file"), QStringLiteral("service"),
-        QStringLiteral("config")};
+    static const QStringList names = {QStringLiteral("broker"),     QStringLiteral("client-id"),
+                                      QStringLiteral("user"),       QStringLiteral("password-file"),
+                                      QStringLiteral("ca-file"),    QStringLiteral("cert-file"),
+                                      QStringLiteral("key-file"),   QStringLiteral("prefix"),
+                                      QStringLiteral("station"),    QStringLiteral("db"),
+                                      QStringLiteral("state-file"), QStringLiteral("service"),
+                                      QStringLiteral("config")};
     return names;
 }
 

@@ -47,8 +47,10 @@ QByteArray characteristic(const zelapp::StoredValue &value,
             .single("hi_appr", known->limits.hiAppr)
             .single("hi_tol", known->limits.hiTol);
     } else {
-        object.raw("lo_tol", "null").raw("lo_appr", "null").raw("hi_appr", "null").raw(
-            "hi_tol", "null");
+        object.raw("lo_tol", "null")
+            .raw("lo_appr", "null")
+            .raw("hi_appr", "null")
+            .raw("hi_tol", "null");
     }
     object.text("verdict", value.verdict);
     return object.done();

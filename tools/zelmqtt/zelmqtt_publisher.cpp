@@ -62,7 +62,11 @@ Publisher::Publisher(const Settings &settings, Log log, QObject *parent)
     }
 }
 
-Publisher::~Publisher() = default;
+Publisher::~Publisher() {
+    if (live_) {
+        live_->disconnect(this);  // its sockets close as it goes: nothing to tell us then
+    }
+}
 
 void Publisher::start() {
     state_ = readPublishState(settings_.stateFile);
@@ -106,7 +110,8 @@ void Publisher::openHistory() {
 }
 
 void Publisher::connectNow() {
-    log_(QStringLiteral("connecting to %1 as %2").arg(settings_.options.broker, settings_.clientId));
+    log_(
+        QStringLiteral("connecting to %1 as %2").arg(settings_.options.broker, settings_.clientId));
     link_.connectNow();
 }
 
@@ -231,8 +236,7 @@ void Publisher::updateStatus() {
     }
     status_ = status;
     if (connected_ && published_ != status_ &&
-        link_.publish(settings_.topic(QStringLiteral("status")), statusPayload(status_), 1,
-                      true)) {
+        link_.publish(settings_.topic(QStringLiteral("status")), statusPayload(status_), 1, true)) {
         published_ = status_;
     }
 }
@@ -242,8 +246,8 @@ void Publisher::publishLive() {
         return;
     }
     for (const auto &[channel, text] : live_->takeChangedValues()) {
-        link_.publish(settings_.topic(QStringLiteral("live/%1").arg(channel)), livePayload(text),
-                      0, false);
+        link_.publish(settings_.topic(QStringLiteral("live/%1").arg(channel)), livePayload(text), 0,
+                      false);
     }
     if (live_->takeCycleChanged()) {
         link_.publish(settings_.topic(QStringLiteral("cycle")), cyclePayload(live_->cycleItems()),

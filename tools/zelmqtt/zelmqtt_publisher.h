@@ -53,8 +53,8 @@ class Publisher : public QObject {
     std::unique_ptr<zelapp::RevisionCache> revisions_;
     unsigned long long inode_ = 0;
     std::optional<PublishState> state_;
-    qint64 next_ = 1;          // the next id to publish
-    qint64 lastSent_ = 0;      // the highest id published on this connection
+    qint64 next_ = 1;            // the next id to publish
+    qint64 lastSent_ = 0;        // the highest id published on this connection
     std::set<qint64> inflight_;  // published, not yet acknowledged
     bool connected_ = false;
     bool stateDirty_ = false;

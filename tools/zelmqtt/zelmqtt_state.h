@@ -9,7 +9,7 @@
 namespace zelmqtt {
 
 struct PublishState {
-    QString db;          // the history file's UUID
+    QString db;            // the history file's UUID
     qint64 lastAcked = 0;  // the last part id the broker acknowledged; 0: none yet
     bool operator==(const PublishState &) const = default;
 };

@@ -99,10 +99,10 @@ class ZelmqttWithBroker : public ::testing::Test {
     }
 
     QStringList args(const QString &broker, const QString &state = QStringLiteral("state")) const {
-        return {QStringLiteral("--broker"), broker,       QStringLiteral("--db"),
-                db_,                        QStringLiteral("--state-file"),
-                root_ + QLatin1Char('/') + state,
-                QStringLiteral("--station"), kStation};
+        return {QStringLiteral("--broker"),     broker,
+                QStringLiteral("--db"),         db_,
+                QStringLiteral("--state-file"), root_ + QLatin1Char('/') + state,
+                QStringLiteral("--station"),    kStation};
     }
 
     // Appends parts as zelapp does; the writer stays open, as zelapp's does.
@@ -279,10 +279,9 @@ class Certificates {
     // A CA and a server certificate it signed for 127.0.0.1 and localhost; another CA.
     bool make() {
         const QString openssl = QStringLiteral("openssl");
-        const QStringList key = {QStringLiteral("-newkey"), QStringLiteral("ec"),
-                                 QStringLiteral("-pkeyopt"),
-                                 QStringLiteral("ec_paramgen_curve:prime256v1"),
-                                 QStringLiteral("-nodes")};
+        const QStringList key = {
+            QStringLiteral("-newkey"), QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
+            QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes")};
         QFile ext(file("server.ext"));
         if (!ext.open(QIODevice::WriteOnly) ||
             ext.write("subjectAltName=IP:127.0.0.1,DNS:localhost\n") < 0) {
@@ -291,24 +290,27 @@ class Certificates {
         ext.close();
         for (const char *ca : {"ca", "other-ca"}) {
             const QString name = QString::fromLatin1(ca);
-            if (!run(openssl, QStringList{QStringLiteral("req"), QStringLiteral("-x509")} + key +
-                                  QStringList{QStringLiteral("-keyout"), file(ca) + QStringLiteral(".key"),
-                                              QStringLiteral("-out"), file(ca) + QStringLiteral(".crt"),
-                                              QStringLiteral("-days"), QStringLiteral("2"),
-                                              QStringLiteral("-subj"), QStringLiteral("/CN=Zel test ") + name})) {
+            if (!run(openssl,
+                     QStringList{QStringLiteral("req"), QStringLiteral("-x509")} + key +
+                         QStringList{QStringLiteral("-keyout"), file(ca) + QStringLiteral(".key"),
+                                     QStringLiteral("-out"), file(ca) + QStringLiteral(".crt"),
+                                     QStringLiteral("-days"), QStringLiteral("2"),
+                                     QStringLiteral("-subj"),
+                                     QStringLiteral("/CN=Zel test ") + name})) {
                 return false;
             }
         }
-        return run(openssl, QStringList{QStringLiteral("req")} + key +
-                                QStringList{QStringLiteral("-keyout"), file("server.key"),
-                                            QStringLiteral("-out"), file("server.csr"),
-                                            QStringLiteral("-subj"), QStringLiteral("/CN=localhost")}) &&
-               run(openssl, {QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"),
-                             file("server.csr"), QStringLiteral("-CA"), file("ca.crt"),
-                             QStringLiteral("-CAkey"), file("ca.key"),
-                             QStringLiteral("-CAcreateserial"), QStringLiteral("-out"),
-                             file("server.crt"), QStringLiteral("-days"), QStringLiteral("2"),
-                             QStringLiteral("-extfile"), file("server.ext")});
+        return run(openssl,
+                   QStringList{QStringLiteral("req")} + key +
+                       QStringList{QStringLiteral("-keyout"), file("server.key"),
+                                   QStringLiteral("-out"), file("server.csr"),
+                                   QStringLiteral("-subj"), QStringLiteral("/CN=localhost")}) &&
+               run(openssl,
+                   {QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"),
+                    file("server.csr"), QStringLiteral("-CA"), file("ca.crt"),
+                    QStringLiteral("-CAkey"), file("ca.key"), QStringLiteral("-CAcreateserial"),
+                    QStringLiteral("-out"), file("server.crt"), QStringLiteral("-days"),
+                    QStringLiteral("2"), QStringLiteral("-extfile"), file("server.ext")});
     }
 
   private:
@@ -318,8 +320,9 @@ class Certificates {
 TEST_F(ZelmqttWithBroker, PublishesOverTlsAndReportsACertificateItCannotTrust) {
     Certificates certificates(root_);
     ASSERT_TRUE(certificates.make());
-    MosquittoBroker broker(root_, {QStringLiteral("certfile %1").arg(certificates.file("server.crt")),
-                                   QStringLiteral("keyfile %1").arg(certificates.file("server.key"))});
+    MosquittoBroker broker(root_,
+                           {QStringLiteral("certfile %1").arg(certificates.file("server.crt")),
+                            QStringLiteral("keyfile %1").arg(certificates.file("server.key"))});
     broker.addPlainListener();
     ASSERT_TRUE(broker.start()) << broker.log().toStdString();
     addParts(2);
@@ -328,8 +331,8 @@ TEST_F(ZelmqttWithBroker, PublishesOverTlsAndReportsACertificateItCannotTrust) {
     ASSERT_TRUE(subscriber.subscribe(kPartTopic));
     const QString tls = QStringLiteral("ssl://127.0.0.1:%1").arg(broker.port());
     ZelmqttProcess publisher(root_);
-    ASSERT_TRUE(publisher.start(args(tls) << QStringLiteral("--ca-file")
-                                          << certificates.file("ca.crt")));
+    ASSERT_TRUE(
+        publisher.start(args(tls) << QStringLiteral("--ca-file") << certificates.file("ca.crt")));
     ASSERT_TRUE(subscriber.waitForCount(2)) << publisher.log().toStdString();
     EXPECT_EQ(idsOf(subscriber.messages()), range(1, 2));
     EXPECT_EQ(publisher.stop(), 0);
@@ -338,7 +341,8 @@ TEST_F(ZelmqttWithBroker, PublishesOverTlsAndReportsACertificateItCannotTrust) {
     ZelmqttProcess doubting(root_);
     ASSERT_TRUE(doubting.start(args(tls, QStringLiteral("other-state"))
                                << QStringLiteral("--client-id") << QStringLiteral("doubter")
-                               << QStringLiteral("--ca-file") << certificates.file("other-ca.crt")));
+                               << QStringLiteral("--ca-file")
+                               << certificates.file("other-ca.crt")));
     ASSERT_TRUE(doubting.waitForLog(QStringLiteral("next attempt in 2 s")))
         << doubting.log().toStdString();
     EXPECT_EQ(doubting.log().count(QStringLiteral("next attempt in 1 s")), 1);
@@ -360,10 +364,9 @@ TEST_F(ZelmqttWithBroker, AWrongPasswordIsReportedAndNotRetriedInATightLoop) {
     wrong.close();
 
     ZelmqttProcess publisher(root_);
-    ASSERT_TRUE(publisher.start(args(broker.uri()) << QStringLiteral("--user")
-                                                   << QStringLiteral("plant")
-                                                   << QStringLiteral("--password-file")
-                                                   << wrong.fileName()));
+    ASSERT_TRUE(publisher.start(args(broker.uri())
+                                << QStringLiteral("--user") << QStringLiteral("plant")
+                                << QStringLiteral("--password-file") << wrong.fileName()));
     ASSERT_TRUE(publisher.waitForLog(QStringLiteral("next attempt in 2 s")))
         << publisher.log().toStdString();
     const QString log = publisher.log();

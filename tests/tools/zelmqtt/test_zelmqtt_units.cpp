@@ -57,9 +57,10 @@ TEST(ZelmqttState, KeepsTheHistoryAndItsLastAcknowledgedPart) {
 TEST(ZelmqttState, ADamagedStateStartsFromTheFirstPart) {
     zeltest::TempFolder folder;
     const QString file = tempPath(folder, "state");
-    for (const QByteArray &text : {QByteArray("{\"db\":\"u1\""), QByteArray("{\"db\":\"u1\","
-                                                                          "\"last_acked\":-3}"),
-                                  QByteArray("{\"db\":7,\"last_acked\":3}"), QByteArray("")}) {
+    for (const QByteArray &text : {QByteArray("{\"db\":\"u1\""),
+                                   QByteArray("{\"db\":\"u1\","
+                                              "\"last_acked\":-3}"),
+                                   QByteArray("{\"db\":7,\"last_acked\":3}"), QByteArray("")}) {
         writeText(file, text);
         EXPECT_FALSE(readPublishState(file)) << text.constData();
     }
@@ -80,10 +81,9 @@ TEST(ZelmqttOptions, TheCommandLineWinsOverTheFileAndDefaultsFillTheRest) {
     EXPECT_EQ(fromFile.options.station, QStringLiteral("Gauge 7"));
     EXPECT_TRUE(fromFile.options.live);
 
-    const ParsedOptions both =
-        parse({QStringLiteral("--config"), config, QStringLiteral("--prefix=zel8b"),
-               QStringLiteral("--check")},
-              QStringLiteral("/nonexistent"));
+    const ParsedOptions both = parse({QStringLiteral("--config"), config,
+                                      QStringLiteral("--prefix=zel8b"), QStringLiteral("--check")},
+                                     QStringLiteral("/nonexistent"));
     ASSERT_TRUE(both.ok()) << both.error.toStdString();
     EXPECT_EQ(both.options.prefix, QStringLiteral("zel8b"));
     EXPECT_EQ(both.options.broker, QStringLiteral("ssl://plant:8883"));
@@ -163,8 +163,9 @@ TEST(ZelmqttPayload, APartCarriesEveryKeyWithShortestNumbers) {
         partPayload(storedPart(), revision(), QStringLiteral("uuid-1"), QStringLiteral("Gauge 2"));
     // Singles come out as their shortest texts, never as the double they widen to.
     EXPECT_TRUE(payload.contains("\"value\":0.0012,")) << payload.constData();
-    EXPECT_TRUE(payload.contains("\"lo_tol\":-0.02,\"lo_appr\":-0.01,\"hi_appr\":0.01,"
-                                 "\"hi_tol\":0.02"))
+    EXPECT_TRUE(
+        payload.contains("\"lo_tol\":-0.02,\"lo_appr\":-0.01,\"hi_appr\":0.01,"
+                         "\"hi_tol\":0.02"))
         << payload.constData();
     EXPECT_TRUE(payload.startsWith("{\"id\":17,\"db\":\"uuid-1\",\"station\":\"Gauge 2\""));
 
@@ -218,9 +219,10 @@ TEST(ZelmqttPayload, NumbersAndTextsAreValidJson) {
               "{\"state\":\"online\",\"version\":\"0.1.0\",\"setup\":null,\"part_number\":null,"
               "\"unit\":\"unknown\",\"cycle\":\"unknown\"}");
     EXPECT_EQ(offlinePayload(), "{\"state\":\"offline\"}");
-    EXPECT_EQ(cyclePayload({{QStringLiteral("state"), QStringLiteral("RESULT")},
-                            {QStringLiteral("count"), QStringLiteral("18")}}),
-              "{\"state\":\"RESULT\",\"verdict\":\"\",\"count\":\"18\",\"reason\":\"\",\"id\":\"\"}");
+    EXPECT_EQ(
+        cyclePayload({{QStringLiteral("state"), QStringLiteral("RESULT")},
+                      {QStringLiteral("count"), QStringLiteral("18")}}),
+        "{\"state\":\"RESULT\",\"verdict\":\"\",\"count\":\"18\",\"reason\":\"\",\"id\":\"\"}");
 }
 
 }  // namespace

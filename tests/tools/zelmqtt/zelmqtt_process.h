@@ -25,6 +25,11 @@ class ZelmqttProcess {
         process_.setProcessChannelMode(QProcess::MergedChannels);
     }
     ~ZelmqttProcess() { kill(); }
+    void setEnv(const QString &name, const QString &value) {
+        QProcessEnvironment env = process_.processEnvironment();
+        env.insert(name, value);
+        process_.setProcessEnvironment(env);
+    }
 
     bool start(const QStringList &args) {
         log_.clear();
