@@ -65,7 +65,11 @@ bool MosquittoBroker::start() {
         QStringLiteral("per_listener_settings true"),
         QStringLiteral("persistence false"),
         QStringLiteral("log_dest file %1/mosquitto.log").arg(folder_),
-        QStringLiteral("log_type all"),
+        // Connections and refusals, not every packet.
+        QStringLiteral("log_type error"),
+        QStringLiteral("log_type warning"),
+        QStringLiteral("log_type notice"),
+        QStringLiteral("log_type information"),
         QStringLiteral("listener %1 127.0.0.1").arg(port_),
     };
     lines += extraConfig_;

@@ -26,6 +26,7 @@ class MosquittoBroker {
     // SIGTERM by pid, then waits for it.
     void stop();
     bool running() const { return pid_ > 0; }
+    long long pid() const { return pid_; }
 
     int port() const { return port_; }
     // "tcp://127.0.0.1:<port>"

@@ -166,10 +166,24 @@ bool BrokerLink::publish(const QString &topic, const QByteArray &payload, int qo
     }
 }
 
+bool BrokerLink::publishAndWait(const QString &topic, const QByteArray &payload, bool retained,
+                                int timeoutMs) {
+    try {
+        return client_
+            ->publish(mqtt::make_message(text(topic), payload.constData(), size_t(payload.size()),
+                                         1, retained))
+            ->wait_for(std::chrono::milliseconds(timeoutMs));
+    } catch (const mqtt::exception &) {
+        return false;
+    }
+}
+
 void BrokerLink::disconnect(int timeoutMs) {
     try {
         if (client_->is_connected()) {
-            client_->disconnect(std::chrono::milliseconds(timeoutMs))
+            // Nothing is left in flight that matters: the parts not acknowledged are sent
+            // again next time.
+            client_->disconnect(std::chrono::milliseconds(0))
                 ->wait_for(std::chrono::milliseconds(timeoutMs));
         }
     } catch (const mqtt::exception &) {

@@ -31,6 +31,10 @@ class BrokerLink : public QObject {
     // when the client refused it at once (not connected).
     bool publish(const QString &topic, const QByteArray &payload, int qos, bool retained,
                  qint64 tag = 0);
+    // Publishes with QoS 1 and waits at most `timeoutMs` for the broker to have it; for the
+    // last words before a disconnect.
+    bool publishAndWait(const QString &topic, const QByteArray &payload, bool retained,
+                        int timeoutMs);
     // Ends the connection cleanly (no last will), waiting at most `timeoutMs`.
     void disconnect(int timeoutMs);
 

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 #include <QFileInfo>
+#include <QStringList>
 #include <limits>
 
 #include "zelmqtt_backoff.h"
@@ -11,9 +12,9 @@ namespace zelmqtt {
 
 namespace {
 
-// The history is looked at this often: a part reaches the broker well within 100 ms of its
-// commit, and an idle look is one indexed query.
-constexpr int kPollMs = 25;
+// The history is looked at when its files change (inotify), and this often anyway, in case a
+// change went unseen (a WAL file made anew).
+constexpr int kPollMs = 1000;
 // The acknowledged position is written at most this often (and at the end): a crash resends
 // at most the parts acknowledged since.
 constexpr int kSaveMs = 200;
@@ -49,6 +50,13 @@ Publisher::Publisher(const Settings &settings, Log log, QObject *parent)
     });
     pollTimer_.setInterval(kPollMs);
     connect(&pollTimer_, &QTimer::timeout, this, &Publisher::poll);
+    // A commit writes the WAL file: one look soon after, however many writes it took.
+    changeTimer_.setSingleShot(true);
+    changeTimer_.setInterval(0);
+    connect(&changeTimer_, &QTimer::timeout, this, &Publisher::poll);
+    const auto changed = [this] { changeTimer_.start(); };
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, changed);
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, changed);
     saveTimer_.setInterval(kSaveMs);
     connect(&saveTimer_, &QTimer::timeout, this, &Publisher::saveState);
     reconnectTimer_.setSingleShot(true);
@@ -71,6 +79,7 @@ Publisher::~Publisher() {
 void Publisher::start() {
     state_ = readPublishState(settings_.stateFile);
     openHistory();
+    watch();
     pollTimer_.start();
     saveTimer_.start();
     if (live_) {
@@ -144,7 +153,19 @@ void Publisher::onDown(const QString &why, bool refused) {
     reconnectTimer_.start(delay);
 }
 
+void Publisher::watch() {
+    const QString wal = settings_.dbFile + QStringLiteral("-wal");
+    QStringList paths = {QFileInfo(settings_.dbFile).absolutePath(), settings_.dbFile, wal};
+    const QStringList watched = watcher_.files() + watcher_.directories();
+    paths.removeIf(
+        [&](const QString &path) { return watched.contains(path) || !QFileInfo::exists(path); });
+    if (!paths.isEmpty()) {
+        watcher_.addPaths(paths);
+    }
+}
+
 void Publisher::poll() {
+    watch();
     if (!store_.isOpen() || inodeOf(settings_.dbFile) != inode_) {
         // The first part, or a new history file in place of the old one.
         const QString before = store_.isOpen() ? store_.uuid() : QString();
@@ -159,6 +180,10 @@ void Publisher::poll() {
 
 void Publisher::pump() {
     if (!connected_ || !store_.isOpen() || !revisions_) {
+        return;
+    }
+    // Refilled by half a window at a time: pages, not a query per acknowledged part.
+    if (int(inflight_.size()) > kWindow / 2) {
         return;
     }
     while (int(inflight_.size()) < kWindow) {
@@ -258,7 +283,8 @@ void Publisher::publishLive() {
 void Publisher::stop() {
     pollTimer_.stop();
     if (connected_) {
-        link_.publish(settings_.topic(QStringLiteral("status")), offlinePayload(), 1, true);
+        link_.publishAndWait(settings_.topic(QStringLiteral("status")), offlinePayload(), true,
+                             2000);
     }
     link_.disconnect(2000);
     connected_ = false;

@@ -4,6 +4,7 @@
 // memory beyond the messages in flight.
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QObject>
 #include <QTimer>
 #include <functional>
@@ -39,6 +40,7 @@ class Publisher : public QObject {
     void connectNow();
     void onConnected();
     void onDown(const QString &why, bool refused);
+    void watch();
     void poll();
     void pump();
     void onAcknowledged(qint64 id);
@@ -63,7 +65,9 @@ class Publisher : public QObject {
     bool readFailed_ = false;
     Status status_;
     std::optional<Status> published_;  // the status the broker holds from us
+    QFileSystemWatcher watcher_;
     QTimer pollTimer_;
+    QTimer changeTimer_;
     QTimer saveTimer_;
     QTimer reconnectTimer_;
     QTimer liveTimer_;
