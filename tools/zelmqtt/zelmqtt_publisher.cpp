@@ -15,6 +15,11 @@ namespace {
 // The history is looked at when its files change (inotify), and this often anyway, in case a
 // change went unseen (a WAL file made anew).
 constexpr int kPollMs = 1000;
+// A commit's last write to the WAL file comes just before the commit shows (the WAL index is
+// shared memory, which inotify does not see): after a change, look again this often, this many
+// times.
+constexpr int kBurstMs = 5;
+constexpr int kBurstLooks = 20;
 // The acknowledged position is written at most this often (and at the end): a crash resends
 // at most the parts acknowledged since.
 constexpr int kSaveMs = 200;
@@ -50,13 +55,20 @@ Publisher::Publisher(const Settings &settings, Log log, QObject *parent)
     });
     pollTimer_.setInterval(kPollMs);
     connect(&pollTimer_, &QTimer::timeout, this, &Publisher::poll);
-    // A commit writes the WAL file: one look soon after, however many writes it took.
-    changeTimer_.setSingleShot(true);
-    changeTimer_.setInterval(0);
-    connect(&changeTimer_, &QTimer::timeout, this, &Publisher::poll);
-    const auto changed = [this] { changeTimer_.start(); };
-    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, changed);
-    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, changed);
+    burstTimer_.setInterval(kBurstMs);
+    connect(&burstTimer_, &QTimer::timeout, this, [this] {
+        if (--burstLooks_ <= 0) {
+            burstTimer_.stop();
+        }
+        poll();
+    });
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] {
+        burstLooks_ = kBurstLooks;
+        if (!burstTimer_.isActive()) {
+            burstTimer_.start();
+            poll();
+        }
+    });
     saveTimer_.setInterval(kSaveMs);
     connect(&saveTimer_, &QTimer::timeout, this, &Publisher::saveState);
     reconnectTimer_.setSingleShot(true);
@@ -154,9 +166,8 @@ void Publisher::onDown(const QString &why, bool refused) {
 }
 
 void Publisher::watch() {
-    const QString wal = settings_.dbFile + QStringLiteral("-wal");
-    QStringList paths = {QFileInfo(settings_.dbFile).absolutePath(), settings_.dbFile, wal};
-    const QStringList watched = watcher_.files() + watcher_.directories();
+    QStringList paths = {settings_.dbFile, settings_.dbFile + QStringLiteral("-wal")};
+    const QStringList watched = watcher_.files();
     paths.removeIf(
         [&](const QString &path) { return watched.contains(path) || !QFileInfo::exists(path); });
     if (!paths.isEmpty()) {

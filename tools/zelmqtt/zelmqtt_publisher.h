@@ -67,7 +67,8 @@ class Publisher : public QObject {
     std::optional<Status> published_;  // the status the broker holds from us
     QFileSystemWatcher watcher_;
     QTimer pollTimer_;
-    QTimer changeTimer_;
+    QTimer burstTimer_;
+    int burstLooks_ = 0;
     QTimer saveTimer_;
     QTimer reconnectTimer_;
     QTimer liveTimer_;
