@@ -234,8 +234,8 @@ QString zelmqttHelp() {
         "                        would be sent, and stop\n"
         "\n"
         "Topics: <prefix>/<station>/part, .../status, .../live/<n>, .../cycle.\n"
-        "Exit status: 0 stopped, 1 bad option or configuration, 2 the history cannot be read,\n"
-        "3 (--check) the broker refused or cannot be reached.\n");
+        "Exit status: 0 stopped, 1 bad option or configuration, 3 (--check) the broker refused\n"
+        "or cannot be reached.\n");
 }
 
 }  // namespace zelmqtt

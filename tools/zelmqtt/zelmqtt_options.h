@@ -8,11 +8,10 @@
 
 namespace zelmqtt {
 
-// 0 stopped as asked, 1 a bad argument or configuration, 2 the history cannot be read,
-// 3 --check could not reach the broker or publish.
+// 0 stopped as asked, 1 a bad argument or configuration, 3 --check could not reach the broker
+// or publish. A history not there yet is waited for, as a service should.
 constexpr int kExitOk = 0;
 constexpr int kExitUsage = 1;
-constexpr int kExitNoHistory = 2;
 constexpr int kExitBroker = 3;
 
 struct Options {
