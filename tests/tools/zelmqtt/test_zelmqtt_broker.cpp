@@ -398,3 +398,45 @@ TEST_F(ZelmqttWithBroker, CheckConnectsBesideTheRunningPublisherAndShowsTheNextP
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ZelmqttWithBroker, AStateOfAnotherHistoryStartsFromThisOnesFirstPart) {
+    MosquittoBroker broker(root_);
+    ASSERT_TRUE(broker.start()) << broker.log().toStdString();
+    addParts(3);
+    // Left by a history file since replaced: its position means nothing here.
+    QFile state(root_ + QStringLiteral("/state"));
+    ASSERT_TRUE(state.open(QIODevice::WriteOnly));
+    state.write("{\"db\":\"another-history\",\"last_acked\":2}\n");
+    state.close();
+    MqttSubscriber subscriber(broker.uri(), QStringLiteral("test-sub"));
+    ASSERT_TRUE(subscriber.subscribe(kPartTopic));
+    ZelmqttProcess publisher(root_);
+    ASSERT_TRUE(publisher.start(args(broker.uri())));
+    ASSERT_TRUE(subscriber.waitForCount(3)) << publisher.log().toStdString();
+    EXPECT_EQ(idsOf(subscriber.messages()), range(1, 3));
+    EXPECT_EQ(publisher.stop(), 0);
+    ASSERT_TRUE(state.open(QIODevice::ReadOnly));
+    EXPECT_EQ(json(state.readAll()).value(u"db").toString(), writer_.uuid());
+}
+
+// No broker needed: what the command line refuses ends the program with status 1.
+TEST(ZelmqttProgram, RefusesAReservedTopicLevelOrAnUnknownOptionWithStatusOne) {
+    zeltest::TempFolder folder;
+    ZelmqttProcess program(QString::fromStdString(folder.path()));
+    for (const QStringList &args :
+         {QStringList{QStringLiteral("--station"), QStringLiteral("line/2")},
+          QStringList{QStringLiteral("--prefix"), QStringLiteral("plant#")},
+          QStringList{QStringLiteral("--broker"), QStringLiteral("mqtt://x")},
+          QStringList{QStringLiteral("--bogus")}}) {
+        ASSERT_TRUE(program.start(args));
+        EXPECT_EQ(program.waitExit(), 1) << args.join(u' ').toStdString();
+        EXPECT_TRUE(program.log().startsWith(QStringLiteral("zelmqtt: ")));
+    }
+    ASSERT_TRUE(program.start({QStringLiteral("--help")}));
+    EXPECT_EQ(program.waitExit(), 0);
+    EXPECT_TRUE(program.log().contains(QStringLiteral("--password-file")));
+}
+
+}  // namespace
