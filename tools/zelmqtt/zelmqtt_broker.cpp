@@ -30,9 +30,12 @@ QString refusalText(int code, const QString &detail) {
         case 3:
             return QStringLiteral("the broker is unavailable");
         case 4:
-            return QStringLiteral("the broker refused the user name or password");
+            return QStringLiteral(
+                "the broker refused the user name or password (see --user and --password-file)");
         case 5:
-            return QStringLiteral("the broker refused the connection: not authorized");
+            return QStringLiteral(
+                "the broker refused the connection: not authorized (see --user, --password-file "
+                "and the broker's access rules)");
         default:
             return detail.isEmpty() ? QStringLiteral("cannot connect (%1)").arg(code)
                                     : QStringLiteral("cannot connect: %1").arg(detail);
