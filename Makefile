@@ -18,12 +18,14 @@ endif
 
 # Debian 12 packages. The mingw-w64 cross compiler checks the 32-bit Windows build of zelcomm;
 # Xvfb, xauth and ImageMagick take the README's screenshot (tools/screenshot.sh); the parts'
-# history is an SQLite file read through Qt's SQLite driver.
+# history is an SQLite file read through Qt's SQLite driver. zelmqtt publishes through Eclipse
+# Paho's C++ client; its tests and benchmark run Mosquitto and make certificates with openssl.
 PACKAGES := build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
 	libgtest-dev libgmock-dev googletest \
 	g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
 	qt6-base-dev libqt6sql6-sqlite libxkbcommon-dev fonts-dejavu-core \
-	xvfb xauth xdotool imagemagick
+	xvfb xauth xdotool imagemagick \
+	libpaho-mqttpp-dev libpaho-mqtt-dev mosquitto mosquitto-clients openssl
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 CTEST_JOBS ?= 2
