@@ -4,7 +4,8 @@
 #
 # Layers, lowest first: base (shared types); unit (the program's side of the unit: its calls,
 # the binding, the link and finding a lost unit again); model; setup; display, dialogs, exchange
-# and part (their headless parts), history (the parts' store) and dfq (the DFQ export); core
+# and part (their headless parts), history (the parts' store), dfq (the DFQ export) and stats
+# (the statistics); core
 # (start-up, scan, lifecycle and the session that composes the rest); view (the widget kit
 # every window shares); the windows of each subsystem (display/view, dialogs/view, exchange/view, part/view);
 # core/view (the main window and the Application); the program's entry (main).
@@ -22,7 +23,7 @@ function(layer_of path out)
     set(${out} ${kit_layer} PARENT_SCOPE)
   elseif(path MATCHES "^core/")
     set(${out} 5 PARENT_SCOPE)
-  elseif(path MATCHES "^(display|dialogs|exchange|part|history|dfq)/")
+  elseif(path MATCHES "^(display|dialogs|exchange|part|history|dfq|stats)/")
     set(${out} 4 PARENT_SCOPE)
   elseif(path MATCHES "^setup/")
     set(${out} 3 PARENT_SCOPE)

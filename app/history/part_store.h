@@ -17,6 +17,7 @@
 #include <optional>
 #include <vector>
 
+#include "history/part_event.h"
 #include "model/part_result.h"
 
 namespace zelapp {
@@ -198,6 +199,27 @@ class PartStore {
                                                   const QString &tempName);
     // Marks these parts' entries done, in one transaction.
     std::optional<StoreFailure> markExportDone(const std::vector<qint64> &partIds);
+
+    // ---- What the operator recorded about a characteristic's process (history/part_event.h) ----
+    // Stores the event in its own transaction and gives it its id.
+    std::optional<StoreFailure> addEvent(PartEvent &event);
+    // The events of one characteristic of one part number, oldest first.
+    std::vector<PartEvent> events(const QString &partNumber, int channel,
+                                  std::optional<StoreFailure> *failure);
+
+    // ---- One characteristic's values, for the statistics ----
+    // Every part of `filter` (its number set) holding `channel`, oldest first, in one statement:
+    // id, serial, time, revision, completed and the value (none: not valid).
+    struct ChannelValue {
+        qint64 partId = 0;
+        qint64 serial = 0;
+        QDateTime time;
+        qint64 revision = 0;
+        bool completed = false;
+        std::optional<double> value;
+    };
+    std::vector<ChannelValue> channelValues(int channel, const PartFilter &filter,
+                                            std::optional<StoreFailure> *failure);
 
     // An online copy of the whole file into `file` (absent before): a snapshot as of one
     // moment, readable while this store writes (VACUUM INTO). Works on a read-only store.

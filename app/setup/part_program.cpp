@@ -42,6 +42,12 @@ std::vector<int> effectiveCharacteristics(const PartProgram &program, const Setu
     return out;
 }
 
+std::vector<int> effectiveRules(const PartProgram &program, int channel) {
+    const auto rules = program.rules.find(channel);
+    return rules != program.rules.end() && !rules->second.empty() ? rules->second
+                                                                  : std::vector<int>{1};
+}
+
 double effectiveSettleBand(const PartProgram &program, int decimals) {
     if (program.settleBand) {
         return *program.settleBand;

@@ -49,9 +49,18 @@ struct PartProgram {
     // "DfqFolder": where this part's DFQ files go, instead of the folder of Parts > Settings;
     // empty: that folder.
     QString dfqFolder;
+    // "Subgroup": consecutive parts forming a subgroup of the control charts; 1: individuals
+    // (I-MR), 2..10: X-bar/R, 11..25: X-bar/s.
+    int subgroupSize = 1;
+    // "Rules<n>": the run rules (1..8) watched on channel n, e.g. "1,2,3,4"; a channel absent
+    // watches rule 1 only.
+    std::map<int, std::vector<int>> rules;
 
     bool operator==(const PartProgram &) const = default;
 };
+
+// The run rules of a channel: the program's, else rule 1 only.
+std::vector<int> effectiveRules(const PartProgram &program, int channel);
 
 // What the part program's defaults come to for a setup.
 // The part number: the program's, else the setup file's name without its extension.

@@ -1,0 +1,121 @@
+// Statistical process control of one characteristic: the control charts, the capability
+// indices and the run rules, as pure functions over the values of one stage in the order they
+// were measured. The callers read the values from the history (stats/stats_series.h); nothing
+// here reads a file or a clock. Qt Core only.
+//
+// The tolerance limits are LoTol and HiTol (USL and LSL on the charts). Too little data never
+// gives a number: an index is none with the reason.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <optional>
+#include <vector>
+
+#include "model/tolerance.h"
+
+namespace zelapp {
+
+enum class ChartKind {
+    IndividualsMovingRange,  // subgroup size 1: I-MR
+    XbarR,                   // 2..10
+    XbarS,                   // 11..25
+};
+inline constexpr int kMostSubgroupSize = 25;
+// The chart for a subgroup size; sizes outside 1..25 take the nearest.
+ChartKind chartKindFor(int subgroupSize);
+
+// One part's value of the characteristic, in the order measured. Not valid parts and values are
+// left out before this (they have no value).
+struct SeriesValue {
+    qint64 partId = 0;
+    qint64 serial = 0;
+    QDateTime time;
+    double value = 0;
+    // Left out of the computation by a stored exclusion; still drawn, marked.
+    bool excluded = false;
+    bool operator==(const SeriesValue &) const = default;
+};
+
+// Consecutive values forming one point of the charts (one value on I-MR).
+struct Subgroup {
+    int first = 0;  // index of its first value in the series
+    int count = 0;  // values in it, excluded ones included
+    double mean = 0;
+    // The point of the second chart: R, s, or the moving range to the previous individual
+    // (none for the first individual and after an excluded one).
+    std::optional<double> spread;
+    // Short of k values (the end of the period, an exclusion) or holding an excluded value:
+    // left out of the limits and drawn marked.
+    bool leftOut = false;
+    bool operator==(const Subgroup &) const = default;
+};
+
+struct ChartLimits {
+    double lcl = 0;
+    double cl = 0;
+    double ucl = 0;
+    bool operator==(const ChartLimits &) const = default;
+};
+
+// Limits as frozen from a baseline: they do not move when parts are added.
+struct FrozenLimits {
+    ChartKind kind = ChartKind::IndividualsMovingRange;
+    int subgroupSize = 1;
+    ChartLimits first;   // the X or X-bar chart
+    ChartLimits second;  // MR, R or s
+    double sigmaWithin = 0;
+    bool operator==(const FrozenLimits &) const = default;
+};
+
+// An index of capability, or why there is none ("fewer than 2 values", "sigma is 0", "no
+// upper limit").
+struct CapabilityIndex {
+    std::optional<double> value;
+    QString reason;
+    bool operator==(const CapabilityIndex &) const = default;
+};
+
+// A run rule broken: the rule's number (1..8) and the subgroup whose point completes the
+// pattern. On the second chart only rule 1 applies.
+struct RuleBreak {
+    int rule = 0;
+    int subgroup = 0;
+    bool secondChart = false;
+    bool operator==(const RuleBreak &) const = default;
+};
+
+struct StatsOptions {
+    int subgroupSize = 1;       // the part program's "Subgroup"; 1: I-MR
+    std::vector<int> rules{1};  // the part program's "Rules<n>"; 1..8
+    ToleranceLimits limits;     // LoTol and HiTol of the stage's revision
+    ToleranceSides sides = ToleranceSides::Both;
+    // The limits come from the first `baseline` subgroups of the stage (0: 25 subgroups, or 100
+    // individuals on I-MR) unless they are frozen.
+    int baseline = 0;
+    std::optional<FrozenLimits> frozen;
+};
+
+struct StatsResult {
+    ChartKind kind = ChartKind::IndividualsMovingRange;
+    std::vector<Subgroup> subgroups;
+    ChartLimits first;
+    ChartLimits second;
+    bool limitsFrozen = false;
+    // Why the limits could not be computed (too few subgroups, sigma 0); empty when they were.
+    QString noLimits;
+    qint64 n = 0;  // values counted (excluded ones not)
+    double mean = 0;
+    double minimum = 0;
+    double maximum = 0;
+    std::optional<double> sigmaWithin;   // R-bar/d2, MR-bar/d2(2) or s-bar/c4
+    std::optional<double> sigmaOverall;  // the sample standard deviation
+    // Two-sided: cp, cpk, pp, ppk. One-sided: cpu/ppu (upper only) or cpl/ppl (lower only), and
+    // cp and pp none with the reason.
+    CapabilityIndex cp, cpk, pp, ppk, cpu, cpl, ppu, ppl;
+    std::vector<RuleBreak> breaks;
+};
+
+StatsResult computeStats(const std::vector<SeriesValue> &values, const StatsOptions &options);
+
+}  // namespace zelapp
