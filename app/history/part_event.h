@@ -12,7 +12,10 @@ enum class PartEventKind {
     FreezeLimits,  // "freeze": `data` holds the frozen limits (stats/stats_events.h)
     Exclude,       // "exclude": `partId` is left out of the computation; `why` is the reason
     NewStage,      // "stage": a new stage starts with the parts after `time`
-    Cause,         // "cause": the cause given for `partId`, which broke `data` (the rules)
+    // "out": `partId` broke the run rules in `data` ("2,5") when it was measured; its cause is
+    // still to be given while no Cause event of the same part and channel follows.
+    OutOfControl,
+    Cause,  // "cause": the cause given (`why`) for `partId`, which broke the rules in `data`
 };
 
 struct PartEvent {
