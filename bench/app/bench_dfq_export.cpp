@@ -21,29 +21,7 @@ struct Figures {
     qint64 waiting = -1;
 };
 
-// Until the format is built in, a stand-in file of about the same size keeps the figures those
-// of the queue and the folder.
-zelapp::DfqFormat format() {
-    zelapp::DfqFormat format;
-    zelapp::StoredPart sample;
-    sample.number = QStringLiteral("SHAFT-4711");
-    sample.time = QDateTime::currentDateTime();
-    if (!zelapp::dfqFileName(sample).isEmpty()) {
-        return format;
-    }
-    std::printf("  (the DFQ format is not built in: a stand-in file of 40 bytes a value)\n");
-    format.file = [](const std::vector<zelapp::RevisionCharacteristic> &revision,
-                     const std::vector<zelapp::StoredPart> &parts, zelapp::DfqEncoding) {
-        return QByteArray(qsizetype(40 * revision.size() * (parts.size() + 1)), 'K');
-    };
-    format.fileName = [](const zelapp::StoredPart &first) {
-        return QStringLiteral("%1_%2.dfq").arg(first.number).arg(first.serial);
-    };
-    return format;
-}
-
-Figures measure(const QString &dir, const QString &name, zelapp::DfqFiles files,
-                const zelapp::DfqFormat &format) {
+Figures measure(const QString &dir, const QString &name, zelapp::DfqFiles files) {
     const QString folder = dir + QLatin1Char('/') + name;
     QDir().mkpath(folder);
     zelapp::PartStore store;
@@ -64,7 +42,6 @@ Figures measure(const QString &dir, const QString &name, zelapp::DfqFiles files,
     }
     const std::unique_ptr<zelapp::DfqFolder> local = zelapp::localDfqFolder();
     zelapp::DfqSender sender(store, *local, []() { return QDateTime::currentDateTime(); });
-    sender.setFormat(format);
     zelapp::DfqSettings settings;
     settings.files = files;
     sender.setSettings(settings);
@@ -87,9 +64,8 @@ int main() {
     const QString dir = QString::fromStdString(temp.path());
     std::printf("DFQ export: %d queued parts of %d characteristics into a local folder\n", kParts,
                 kCharacteristics);
-    const zelapp::DfqFormat dfq = format();
-    const Figures perPart = measure(dir, QStringLiteral("part"), zelapp::DfqFiles::PerPart, dfq);
-    const Figures perHour = measure(dir, QStringLiteral("hour"), zelapp::DfqFiles::PerHour, dfq);
+    const Figures perPart = measure(dir, QStringLiteral("part"), zelapp::DfqFiles::PerPart);
+    const Figures perHour = measure(dir, QStringLiteral("hour"), zelapp::DfqFiles::PerHour);
     std::printf(
         "  one file per part: %.0f parts/s (files: %lld, left waiting: %lld; target > 10)\n",
         perPart.partsPerSecond, static_cast<long long>(perPart.files),

@@ -88,7 +88,12 @@ Stall measure(Folder where, int parts) {
     exit.start();
     const bool ended = f.session->dfqExport().stop();
     stall.exitMs = double(exit.nsecsElapsed()) / 1e6;
-    stall.waitingAtExit = f.session->dfqExport().waiting().count;
+    // Counted in the file: the thread's last report is stale while a write still blocks it.
+    zelapp::PartStore reader;
+    std::optional<zelapp::StoreFailure> failure;
+    if (reader.open(f.session->partHistory().file(), {.readOnly = true}).ok()) {
+        stall.waitingAtExit = reader.pendingExportCount(&failure);
+    }
     if (ended) {
         delete fixture;
     } else {
