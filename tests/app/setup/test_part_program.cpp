@@ -241,15 +241,15 @@ TEST(PartProgramStatsKeys, SubgroupAndRulesReadWithBadLinesWarnedAndTheirDefault
     EXPECT_EQ(zelapp::effectiveRules(read.program, 5), (std::vector<int>{1}));
     ASSERT_EQ(read.warnings.size(), 6) << read.warnings.join(u'|').toStdString();
     EXPECT_EQ(read.warnings[0],
-              u"Line 4: Rules5 \"1,1\" is not a list of different rules 1 to 8 such as "
+              u"Line 5: Rules5 \"1,1\" is not a list of different rules 1 to 8 such as "
               u"1,2,3,4; rule 1 is used."_s);
-    EXPECT_TRUE(read.warnings[1].startsWith(u"Line 5: Rules6 \"9\" is not a list"_s));
-    EXPECT_TRUE(read.warnings[2].startsWith(u"Line 6: Rules7 \"\" is not a list"_s));
+    EXPECT_TRUE(read.warnings[1].startsWith(u"Line 6: Rules6 \"9\" is not a list"_s));
+    EXPECT_TRUE(read.warnings[2].startsWith(u"Line 7: Rules7 \"\" is not a list"_s));
     EXPECT_EQ(read.warnings[3],
-              u"Line 7: Rules0 \"1\" names no channel (1 or more); it is passed over."_s);
-    EXPECT_TRUE(read.warnings[4].startsWith(u"Line 9: Rules8 \"x\""_s));
+              u"Line 8: Rules0 \"1\" names no channel (1 or more); it is passed over."_s);
+    EXPECT_TRUE(read.warnings[4].startsWith(u"Line 10: Rules8 \"x\""_s));
     EXPECT_EQ(read.warnings[5],
-              u"Line 10: Subgroup \"26\" is not a whole number from 1 to 25; the default (1) is "
+              u"Line 11: Subgroup \"26\" is not a whole number from 1 to 25; the default (1) is "
               u"used."_s);
     for (const char *bad : {"0", "-2", "2.5", "many"}) {
         const auto again = zelapp::parsePartProgram(QByteArray("[Part]\nSubgroup=") + bad);
