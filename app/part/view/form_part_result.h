@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "part/out_of_control.h"
 #include "part/result_board.h"
 
 class QFrame;
@@ -74,6 +75,9 @@ class FormPartResult : public QWidget {
     void fitVerdict();
     void placeTiles();
     void showMessage(const QString &text);
+    // The out-of-control panel: the part whose cause is asked for, and saving it.
+    void showCausePanel();
+    void saveCause();
 
     std::unique_ptr<Ui::FormPartResult> ui_;
     Session &session_;
@@ -85,6 +89,8 @@ class FormPartResult : public QWidget {
     qint64 announced_ = 0;       // the count of the last part told to screen readers
     QString pendingId_;          // the identifier given for the next part put on
     bool refusalShown_ = false;  // the message line says why a Measure was refused
+    CausePanel causePanel_;      // as shown
+    QString toldOutOfControl_;   // the panel's line as last told to screen readers
 };
 
 }  // namespace zelapp
