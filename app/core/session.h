@@ -73,7 +73,7 @@ struct SessionServices {
     // What tries the DFQ folders again; none: every 10 s.
     DfqRetryTick *dfqTick = nullptr;
     // What judges the run rules of each part recorded; none: computeStats.
-    StatsJudge statsJudge;
+    StatsJudge statsJudge = {};
 };
 
 // The main window's side: what the session shows through the widgets. Without one attached the

@@ -145,8 +145,8 @@ TEST_F(PartProgramToolTest, TheDfqFolderAndEachChannelsNominalAndSidesAreSaved) 
     using zelapp::ToleranceSides;
     // One row per channel of the setup, with its description.
     EXPECT_EQ(tool().exportRows(),
-              (std::vector<zelapp::ExportRow>{{1, u"Dia A"_s, {}, ToleranceSides::Both},
-                                              {2, u"Taper"_s, {}, ToleranceSides::Both}}));
+              (std::vector<zelapp::ExportRow>{{1, u"Dia A"_s, {}, ToleranceSides::Both, {}},
+                                              {2, u"Taper"_s, {}, ToleranceSides::Both, {}}}));
     tool().editNominal(1, u" 12.5 "_s);
     tool().setSides(2, ToleranceSides::UpperOnly);
     EXPECT_TRUE(tool().edited());
