@@ -3,6 +3,8 @@
 // two or three metres. What it shows is the headless ResultBoard; the window only draws it, at
 // font sizes it fits to the space it has (result_sizing.h), so that nothing is clipped at any
 // size. It stands where it stood last (the per-user settings store), F11 makes it full screen.
+// A part out of control shows a panel of its own asking for the cause (never a modal box: the
+// cycles go on), which ProcessWatch stores.
 #pragma once
 
 #include <QString>
