@@ -189,4 +189,36 @@ bool PartHistory::confirmExit() {
                          PromptButtons::YesNo) == PromptAnswer::Yes;
 }
 
+namespace {
+StoreFailure notOpen() {
+    return StoreFailure{QStringLiteral("The parts history is not open.")};
+}
+}  // namespace
+
+std::optional<StoreFailure> PartHistory::addEvent(PartEvent &event) {
+    return store_.isOpen() ? store_.addEvent(event) : notOpen();
+}
+
+std::vector<PartEvent> PartHistory::events(const QString &number, int channel,
+                                           std::optional<StoreFailure> *failure) {
+    if (!store_.isOpen()) {
+        if (failure != nullptr) {
+            *failure = notOpen();
+        }
+        return {};
+    }
+    return store_.events(number, channel, failure);
+}
+
+std::optional<StatsStage> PartHistory::lastStage(const QString &number, int channel) {
+    if (!store_.isOpen()) {
+        return std::nullopt;
+    }
+    StatsSeries series = readStatsSeries(store_, number, channel, PartFilter{});
+    if (series.failure || series.stages.empty()) {
+        return std::nullopt;
+    }
+    return std::move(series.stages.back());
+}
+
 }  // namespace zelapp

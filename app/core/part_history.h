@@ -17,6 +17,7 @@
 #include "history/part_store.h"
 #include "history/parts_location.h"
 #include "model/part_result.h"
+#include "stats/stats_series.h"
 
 namespace zelapp {
 
@@ -75,6 +76,16 @@ class PartHistory : public QObject {
     // At exit: writes the parts kept in memory; when some are still not written, asks the
     // operator whether to close and lose them. False: stay.
     bool confirmExit();
+
+    // ---- What the statistics record beside the parts, in the file open now ----
+    // Stores the event (history/part_event.h) and gives it its id; a failure when no file is
+    // open.
+    std::optional<StoreFailure> addEvent(PartEvent &event);
+    // The events of one characteristic of one part number, oldest first.
+    std::vector<PartEvent> events(const QString &number, int channel,
+                                  std::optional<StoreFailure> *failure);
+    // The newest stage of one characteristic of one part number; none when it has none.
+    std::optional<StatsStage> lastStage(const QString &number, int channel);
 
   signals:
     // A part ended and was recorded (or kept in memory): the one notice everything that shows

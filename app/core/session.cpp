@@ -36,6 +36,7 @@ Session::Session(const SessionServices &services)
       partHistory_(partCycle_, setup_, services.prompter, services.store, services.partsDatabase),
       dfqExport_(partHistory_, services.store,
                  {services.dfqFolder, services.dfqTick, services.wallClock, {}}),
+      processWatch_(partHistory_, partProgram_, setup_, services.statsJudge),
       dialogs_({setup_, state_, link_, services.prompter, services.locale, &masteredTimes_,
                 [this] { partCycle_.busyStarted(); }},
                {help_, windows_, folders_, scan_,
@@ -121,6 +122,7 @@ void Session::Form_Load() {
     startLinkService();
     partHistory_.open();
     dfqExport_.start();
+    processWatch_.reload();
 
     // The value holders LabelChan(1..MaxChannel) were made with the channels.
     state_.ViewType = VIEWTYPECHANNELS;

@@ -20,6 +20,7 @@
 #include "core/main_lifecycle.h"
 #include "core/part_history.h"
 #include "core/part_link.h"
+#include "core/process_watch.h"
 #include "core/recent_setups.h"
 #include "core/scan_cycle.h"
 #include "core/startup.h"
@@ -71,6 +72,8 @@ struct SessionServices {
     DfqFolder *dfqFolder = nullptr;
     // What tries the DFQ folders again; none: every 10 s.
     DfqRetryTick *dfqTick = nullptr;
+    // What judges the run rules of each part recorded; none: computeStats.
+    StatsJudge statsJudge = {};
 };
 
 // The main window's side: what the session shows through the widgets. Without one attached the
@@ -154,6 +157,8 @@ class Session {
     PartHistory &partHistory() { return partHistory_; }
     // The parts recorded for the quality system, written into the DFQ folders.
     DfqExport &dfqExport() { return dfqExport_; }
+    // The run rules watched on each part recorded, and the causes awaited.
+    ProcessWatch &processWatch() { return processWatch_; }
 
   private:
     // The windows as the headless parts see them, forwarding to the attached view.
@@ -232,6 +237,7 @@ class Session {
     PartCycle partCycle_;
     PartHistory partHistory_;  // first to hear of a part: nothing shows it before it is stored
     DfqExport dfqExport_;
+    ProcessWatch processWatch_;
     DialogTools dialogs_;
     MainCommands commands_;
     LinkServer linkServer_;

@@ -26,6 +26,7 @@ constexpr std::array<ProgramBoxInfo, kProgramBoxes.size()> kBoxes = {{
     {PartKey::DynamicTime, "txtDynamicTime", "Dynamic time"},
     {PartKey::Timeout, "txtTimeout", "Timeout"},
     {PartKey::DfqFolder, "txtDfqFolder", "DFQ folder"},
+    {PartKey::Subgroup, "txtSubgroup", "Subgroup"},
 }};
 
 QString labelOf(ProgramBox box) {
@@ -98,15 +99,21 @@ void PartProgramTool::fill() {
     boxes_[index(ProgramBox::DynamicTime)] = QString::number(p.dynamicTimeMs);
     boxes_[index(ProgramBox::Timeout)] = QString::number(p.timeoutMs);
     boxes_[index(ProgramBox::DfqFolder)] = p.dfqFolder;
+    boxes_[index(ProgramBox::Subgroup)] = QString::number(p.subgroupSize);
     autoStart_ = p.start == PartStart::Auto;
     askId_ = p.askId;
     nominals_ = p.nominals;
     sides_ = p.sides;
+    rules_.clear();
+    for (const auto &[channel, rules] : p.rules) {
+        rules_[channel] = rulesText(rules);
+    }
     opening_ = boxes_;
     openingAuto_ = autoStart_;
     openingAskId_ = askId_;
     openingNominals_ = nominals_;
     openingSides_ = sides_;
+    openingRules_ = rules_;
     refresh();
 }
 
@@ -150,8 +157,14 @@ bool PartProgramTool::edited() const {
         }
         return out;
     };
+    // Rule 1 alone is what an empty cell means.
+    const auto chosen = [&typed](const std::map<int, QString> &rules) {
+        std::map<int, QString> out = typed(rules);
+        std::erase_if(out, [](const auto &entry) { return entry.second == QStringLiteral("1"); });
+        return out;
+    };
     return boxes_ != opening_ || autoStart_ != openingAuto_ || askId_ != openingAskId_ ||
-           typed(nominals_) != typed(openingNominals_) ||
+           typed(nominals_) != typed(openingNominals_) || chosen(rules_) != chosen(openingRules_) ||
            oneSided(sides_) != oneSided(openingSides_);
 }
 
@@ -168,6 +181,9 @@ std::vector<ExportRow> PartProgramTool::exportRows() const {
         }
         if (const auto sides = sides_.find(channel); sides != sides_.end()) {
             row.sides = sides->second;
+        }
+        if (const auto rules = rules_.find(channel); rules != rules_.end()) {
+            row.rules = rules->second;
         }
         rows.push_back(row);
     }
@@ -351,7 +367,18 @@ std::optional<PartProgram> PartProgramTool::checkBoxes() {
     p.timeoutMs = *timeout;
     p.askId = askId_;
     p.dfqFolder = text(ProgramBox::DfqFolder).trimmed();
-    if (!checkNominals(p)) {
+    const QString subgroup = text(ProgramBox::Subgroup).trimmed();
+    if (!subgroup.isEmpty()) {
+        bool ok = false;
+        p.subgroupSize = subgroup.toInt(&ok);
+        if (!ok || p.subgroupSize < 1 || p.subgroupSize > PartProgram::kMostSubgroupSize) {
+            refuse(ProgramBox::Subgroup,
+                   outOfRangeText(subgroup, labelOf(ProgramBox::Subgroup), QStringLiteral("1"),
+                                  QString::number(PartProgram::kMostSubgroupSize)));
+            return std::nullopt;
+        }
+    }
+    if (!checkNominals(p) || !checkRules(p)) {
         return std::nullopt;
     }
     for (const auto &[channel, sides] : sides_) {
@@ -382,6 +409,30 @@ bool PartProgramTool::checkNominals(PartProgram &p) {
             return false;
         }
         p.nominals[channel] = nominal;
+    }
+    return true;
+}
+
+bool PartProgramTool::checkRules(PartProgram &p) {
+    for (const auto &[channel, typed] : rules_) {
+        if (typed.trimmed().isEmpty()) {
+            continue;
+        }
+        const std::optional<std::vector<int>> rules = parseRules(typed.trimmed());
+        if (!rules) {
+            prompter_.message(QStringLiteral("The value \"%1\" in Rules of channel %2 is not a "
+                                             "list of different rules 1 to 8 such as 1,2,3,4.")
+                                  .arg(typed)
+                                  .arg(channel));
+            if (view_ != nullptr) {
+                view_->focusRules(channel);
+            }
+            return false;
+        }
+        // Rule 1 alone is what no key says.
+        if (*rules != std::vector<int>{1}) {
+            p.rules[channel] = *rules;
+        }
     }
     return true;
 }

@@ -26,20 +26,21 @@ struct SetupChange;
 
 // A text box is named by the key it edits; these are the keys with a text box, in the order of
 // the dialog's tab chain (Start is a combo box after Characteristics, AskId a check box after
-// Timeout, then the DFQ folder and the characteristics' export keys).
+// Timeout, then the DFQ folder, the subgroup and the characteristics' table).
 using ProgramBox = PartKey;
-inline constexpr std::array<ProgramBox, 11> kProgramBoxes = {
+inline constexpr std::array<ProgramBox, 12> kProgramBoxes = {
     PartKey::Number,      PartKey::Description, PartKey::Characteristics, PartKey::PresentChannel,
     PartKey::PresentLow,  PartKey::PresentHigh, PartKey::SettleBand,      PartKey::SettleTime,
-    PartKey::DynamicTime, PartKey::Timeout,     PartKey::DfqFolder};
+    PartKey::DynamicTime, PartKey::Timeout,     PartKey::DfqFolder,       PartKey::Subgroup};
 
-// A channel's keys for the exports ("Nominal<n>", "OneSided<n>") as the dialog's table shows
-// them: one row per channel of the setup.
+// A channel's keys for the exports and the statistics ("Nominal<n>", "OneSided<n>", "Rules<n>")
+// as the dialog's table shows them: one row per channel of the setup.
 struct ExportRow {
     int channel = 0;
     QString description;  // the channel's
     QString nominal;      // as typed; empty: the midpoint of the tolerance limits
     ToleranceSides sides = ToleranceSides::Both;
+    QString rules;  // as typed ("1,2,3,4"); empty: rule 1 only
     bool operator==(const ExportRow &) const = default;
 };
 
@@ -60,6 +61,8 @@ class PartProgramView {
     virtual void focusBox(ProgramBox box) = 0;
     // Puts the focus in a channel's nominal.
     virtual void focusNominal(int channel) = 0;
+    // Puts the focus in a channel's run rules.
+    virtual void focusRules(int channel) = 0;
 };
 
 class PartProgramTool {
@@ -101,6 +104,7 @@ class PartProgramTool {
     void setAskId(bool on) { askId_ = on; }
     void editNominal(int channel, const QString &text) { nominals_[channel] = text; }
     void setSides(int channel, ToleranceSides sides) { sides_[channel] = sides; }
+    void editRules(int channel, const QString &text) { rules_[channel] = text; }
     // Checks, then saves; true when the dialog closes.
     bool CommandOK_Click();
     // Cancel, Escape and the close box: edits are asked about (Yes saves, No drops them,
@@ -126,6 +130,7 @@ class PartProgramTool {
     std::optional<int> channel(ProgramBox box, const QString &typed);
     // The typed nominals as the part file keeps them: C notation.
     bool checkNominals(PartProgram &p);
+    bool checkRules(PartProgram &p);
 
     ActivePartProgram &program_;
     Setup &setup_;
@@ -149,6 +154,8 @@ class PartProgramTool {
     std::map<int, ToleranceSides> sides_;
     std::map<int, QString> openingNominals_;
     std::map<int, ToleranceSides> openingSides_;
+    std::map<int, QString> rules_;  // as typed
+    std::map<int, QString> openingRules_;
 };
 
 }  // namespace zelapp

@@ -48,6 +48,28 @@ std::vector<int> effectiveRules(const PartProgram &program, int channel) {
                                                                   : std::vector<int>{1};
 }
 
+std::optional<std::vector<int>> parseRules(const QString &text) {
+    std::vector<int> rules;
+    for (const QString &item : text.split(QLatin1Char(','))) {
+        bool ok = false;
+        const int rule = item.trimmed().toInt(&ok);
+        if (!ok || rule < 1 || rule > PartProgram::kRuleCount ||
+            std::find(rules.begin(), rules.end(), rule) != rules.end()) {
+            return std::nullopt;
+        }
+        rules.push_back(rule);
+    }
+    return rules;
+}
+
+QString rulesText(const std::vector<int> &rules) {
+    QStringList items;
+    for (const int rule : rules) {
+        items << QString::number(rule);
+    }
+    return items.join(QLatin1Char(','));
+}
+
 double effectiveSettleBand(const PartProgram &program, int decimals) {
     if (program.settleBand) {
         return *program.settleBand;
@@ -65,10 +87,11 @@ using Key = PartKey;
 constexpr std::array<const char *, kPartKeyCount> kKeyNames = {
     "Number",     "Description", "Characteristics", "Start",      "PresentChannel",
     "PresentLow", "PresentHigh", "SettleBand",      "SettleTime", "DynamicTime",
-    "Timeout",    "AskId",       "DfqFolder",
+    "Timeout",    "AskId",       "DfqFolder",       "Subgroup",
 };
 const QString kNominal = QStringLiteral("Nominal");
 const QString kOneSided = QStringLiteral("OneSided");
+const QString kRules = QStringLiteral("Rules");
 
 QString nameOf(Key key) {
     return QString::fromLatin1(kKeyNames[static_cast<std::size_t>(key)]);
@@ -150,6 +173,10 @@ class SectionReader {
         }
         if (const std::optional<int> channel = channelOfKey(kv->key, kOneSided)) {
             readSides(number, kv->key, *channel, kv->value);
+            return;
+        }
+        if (const std::optional<int> channel = channelOfKey(kv->key, kRules)) {
+            readRules(number, kv->key, *channel, kv->value);
             return;
         }
         // Keys of later versions of the program are left to them.
@@ -240,6 +267,21 @@ class SectionReader {
                                         "limits are used.")
                              .arg(name, value));
         }
+    }
+
+    void readRules(int number, const QString &name, int channel, const QString &value) {
+        if (!knownChannel(number, name, channel, value)) {
+            return;
+        }
+        PartProgram &p = read_.program;
+        if (const std::optional<std::vector<int>> rules = parseRules(value)) {
+            p.rules[channel] = *rules;
+            return;
+        }
+        p.rules.erase(channel);
+        warn(number, QStringLiteral("%1 \"%2\" is not a list of different rules 1 to 8 such as "
+                                    "1,2,3,4; rule 1 is used.")
+                         .arg(name, value));
     }
 
     void read(Key key, int number, const QString &value) {
@@ -342,6 +384,17 @@ class SectionReader {
             case Key::DfqFolder:
                 p.dfqFolder = value;
                 return;
+            case Key::Subgroup: {
+                const std::optional<int> size = wholeAtLeast(value, 1);
+                const bool fits = size && *size <= PartProgram::kMostSubgroupSize;
+                p.subgroupSize = fits ? *size : defaults.subgroupSize;
+                if (!fits) {
+                    refuse(QStringLiteral("is not a whole number from 1 to %1")
+                               .arg(PartProgram::kMostSubgroupSize),
+                           QStringLiteral("the default (1)"));
+                }
+                return;
+            }
         }
     }
 
@@ -360,7 +413,8 @@ class SectionReader {
 bool isOurs(const QString &line) {
     const std::optional<IniKeyValue> kv = iniKeyValueOf(line);
     return kv && (keyOf(kv->key).has_value() || channelOfKey(kv->key, kNominal).has_value() ||
-                  channelOfKey(kv->key, kOneSided).has_value());
+                  channelOfKey(kv->key, kOneSided).has_value() ||
+                  channelOfKey(kv->key, kRules).has_value());
 }
 
 QByteArray sectionBody(const PartProgram &p) {
@@ -412,12 +466,18 @@ QByteArray sectionBody(const PartProgram &p) {
     if (!p.dfqFolder.isEmpty()) {
         put(Key::DfqFolder, p.dfqFolder);
     }
+    if (p.subgroupSize != defaults.subgroupSize) {
+        put(Key::Subgroup, QString::number(p.subgroupSize));
+    }
     // Channel by channel, so that a channel's export keys stand together.
     std::set<int> channels;
     for (const auto &entry : p.nominals) {
         channels.insert(entry.first);
     }
     for (const auto &entry : p.sides) {
+        channels.insert(entry.first);
+    }
+    for (const auto &entry : p.rules) {
         channels.insert(entry.first);
     }
     for (const int channel : channels) {
@@ -429,6 +489,13 @@ QByteArray sectionBody(const PartProgram &p) {
             lines << kOneSided + QString::number(channel) + QLatin1Char('=') +
                          (sides->second == ToleranceSides::UpperOnly ? QStringLiteral("upper")
                                                                      : QStringLiteral("lower"));
+        }
+        // Rule 1 alone is what an absent key means: not written.
+        if (const auto rules = p.rules.find(channel); rules != p.rules.end() &&
+                                                      !rules->second.empty() &&
+                                                      rules->second != std::vector<int>{1}) {
+            lines << kRules + QString::number(channel) + QLatin1Char('=') +
+                         rulesText(rules->second);
         }
     }
     QByteArray out;

@@ -26,6 +26,8 @@ struct PartProgram {
     static constexpr int kMostNumberChars = 30;
     static constexpr int kDefaultSettleTimeMs = 300;
     static constexpr int kDefaultTimeoutMs = 10000;
+    static constexpr int kMostSubgroupSize = 25;  // stats/process_stats.h takes no more
+    static constexpr int kRuleCount = 8;          // the run rules are numbered 1..8
 
     QString number;                    // "Number"; empty: the setup file's name
     QString description;               // "Description"
@@ -61,6 +63,11 @@ struct PartProgram {
 
 // The run rules of a channel: the program's, else rule 1 only.
 std::vector<int> effectiveRules(const PartProgram &program, int channel);
+// The run rules of a "Rules<n>" text: different numbers 1..8 separated by commas ("1,2,3,4");
+// none when the text is not such a list (an empty text is none too).
+std::optional<std::vector<int>> parseRules(const QString &text);
+// "1,2,3,4": the rules as "Rules<n>" writes them.
+QString rulesText(const std::vector<int> &rules);
 
 // What the part program's defaults come to for a setup.
 // The part number: the program's, else the setup file's name without its extension.
@@ -88,10 +95,11 @@ enum class PartKey {
     Timeout,
     AskId,
     DfqFolder,
+    Subgroup,
 };
-inline constexpr int kPartKeyCount = 13;
-// "Nominal<n>" and "OneSided<n>" follow, channel by channel; they are not in PartKey because
-// each channel has its own.
+inline constexpr int kPartKeyCount = 14;
+// "Nominal<n>", "OneSided<n>" and "Rules<n>" follow, channel by channel; they are not in PartKey
+// because each channel has its own.
 
 struct PartProgramRead {
     PartProgram program;

@@ -15,7 +15,14 @@
 namespace zelapp {
 
 namespace {
-enum ExportColumn { kChannelColumn, kDescriptionColumn, kNominalColumn, kSidesColumn };
+enum ExportColumn {
+    kChannelColumn,
+    kDescriptionColumn,
+    kNominalColumn,
+    kSidesColumn,
+    kRulesColumn,
+    kColumnCount
+};
 
 // The texts of the tolerance limits' column, in the order of ToleranceSides.
 const std::array<QString, 3> kSidesTexts = {QStringLiteral("Both"), QStringLiteral("Upper only"),
@@ -130,9 +137,10 @@ void FormPartProgram::fillExportTable() {
     table.setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < table.rowCount(); ++r) {
         const ExportRow &row = rows[static_cast<std::size_t>(r)];
-        const std::array<QString, 4> texts = {QString::number(row.channel), row.description,
-                                              row.nominal, sidesText(row.sides)};
-        for (int column = 0; column < 4; ++column) {
+        const std::array<QString, kColumnCount> texts = {QString::number(row.channel),
+                                                         row.description, row.nominal,
+                                                         sidesText(row.sides), row.rules};
+        for (int column = 0; column < kColumnCount; ++column) {
             QTableWidgetItem *item = table.item(r, column);
             if (item == nullptr) {
                 item = new QTableWidgetItem();
@@ -158,6 +166,8 @@ void FormPartProgram::exportEdited(QTableWidgetItem *item) {
         tool_.editNominal(channel, item->text());
     } else if (item->column() == kSidesColumn) {
         tool_.setSides(channel, sidesOf(item->text()));
+    } else if (item->column() == kRulesColumn) {
+        tool_.editRules(channel, item->text());
     }
 }
 
@@ -173,6 +183,12 @@ void FormPartProgram::browseDfqFolder() {
 void FormPartProgram::focusNominal(int channel) {
     QTableWidget &table = *ui_->TableExport;
     table.setCurrentCell(channel - 1, kNominalColumn);
+    table.setFocus();
+}
+
+void FormPartProgram::focusRules(int channel) {
+    QTableWidget &table = *ui_->TableExport;
+    table.setCurrentCell(channel - 1, kRulesColumn);
     table.setFocus();
 }
 

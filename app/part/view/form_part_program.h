@@ -34,6 +34,7 @@ class FormPartProgram : public HostedDialog, public PartProgramView {
     void refresh() override;
     void focusBox(ProgramBox box) override;
     void focusNominal(int channel) override;
+    void focusRules(int channel) override;
 
   protected:
     // Escape, Cancel and the close box: edits are asked about.

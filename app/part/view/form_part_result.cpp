@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "base/user_name.h"
 #include "core/part_settings.h"
 #include "core/session.h"
 #include "part/operator_measure.h"
@@ -122,6 +123,16 @@ FormPartResult::FormPartResult(Session &session, QWidget *parent)
                 dfqWaiting_ = waiting;
                 refresh();
             });
+    // The cause panel follows the causes awaited; the cycles go on while it asks.
+    ProcessWatch &watch = session_.processWatch();
+    connect(&watch, &ProcessWatch::awaitedChanged, this, &FormPartResult::showCausePanel);
+    connect(ui_->CommandSaveCause, &QPushButton::clicked, this, &FormPartResult::saveCause);
+    connect(ui_->TextCause, &QLineEdit::returnPressed, this, &FormPartResult::saveCause);
+    connect(ui_->TextCause, &QLineEdit::textChanged, this, [this](const QString &text) {
+        ui_->CommandSaveCause->setEnabled(!text.trimmed().isEmpty());
+    });
+    ui_->CommandSaveCause->setEnabled(false);
+    showCausePanel();
     ui_->FrameVerdict->installEventFilter(this);
     ui_->FrameTiles->installEventFilter(this);
     // A part that ended before the window was made is no news.
@@ -234,6 +245,46 @@ void FormPartResult::refresh() {
     }
 }
 
+void FormPartResult::showCausePanel() {
+    // While a cause is typed the panel stays on its part, so the text is never given to another.
+    const bool typing = !ui_->TextCause->text().trimmed().isEmpty();
+    causePanel_ = causePanel(session_.processWatch().awaited(), typing ? causePanel_.partId : 0);
+    ui_->LabelOutOfControl->setText(causePanel_.text);
+    ui_->LabelCausesWaiting->setText(causePanel_.waiting);
+    ui_->LabelCausesWaiting->setHidden(causePanel_.waiting.isEmpty());
+    ui_->PanelOutOfControl->setHidden(causePanel_.partId == 0);
+    if (causePanel_.partId != 0 && causePanel_.text != toldOutOfControl_) {
+        toldOutOfControl_ = causePanel_.text;
+        QAccessibleEvent named(ui_->LabelOutOfControl, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&named);
+    }
+}
+
+void FormPartResult::saveCause() {
+    const QString why = ui_->TextCause->text().trimmed();
+    if (why.isEmpty() || causePanel_.partId == 0) {
+        return;
+    }
+    const qint64 partId = causePanel_.partId;
+    std::vector<int> channels;
+    for (const AwaitedCause &a : session_.processWatch().awaited()) {
+        if (a.partId == partId) {
+            channels.push_back(a.channel);
+        }
+    }
+    for (const int channel : channels) {
+        const std::optional<StoreFailure> failure =
+            session_.processWatch().giveCause(partId, channel, currentUserName(), why);
+        if (failure) {
+            // The text stays in the box for another try.
+            showMessage(u"Cause not saved: %1"_s.arg(failure->cause));
+            return;
+        }
+    }
+    ui_->TextCause->clear();
+    showCausePanel();
+}
+
 void FormPartResult::showBoard() {
     ui_->LabelPartInfo->setText(board_.part);
     ui_->LabelCycleState->setText(board_.state);
@@ -315,6 +366,11 @@ void FormPartResult::fitTextFonts() {
     setFontIfChanged(*ui_->LabelReason, bold);
     setFontIfChanged(*ui_->LabelRecord, bold);
     setFontIfChanged(*ui_->LabelDfq, bold);
+    setFontIfChanged(*ui_->LabelOutOfControl, bold);
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             ui_->LabelCause, ui_->TextCause, ui_->CommandSaveCause, ui_->LabelCausesWaiting}) {
+        setFontIfChanged(*w, text);
+    }
 }
 
 void FormPartResult::fitVerdict() {

@@ -3,6 +3,8 @@
 // two or three metres. What it shows is the headless ResultBoard; the window only draws it, at
 // font sizes it fits to the space it has (result_sizing.h), so that nothing is clipped at any
 // size. It stands where it stood last (the per-user settings store), F11 makes it full screen.
+// A part out of control shows a panel of its own asking for the cause (never a modal box: the
+// cycles go on), which ProcessWatch stores.
 #pragma once
 
 #include <QString>
@@ -10,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "part/out_of_control.h"
 #include "part/result_board.h"
 
 class QFrame;
@@ -74,6 +77,9 @@ class FormPartResult : public QWidget {
     void fitVerdict();
     void placeTiles();
     void showMessage(const QString &text);
+    // The out-of-control panel: the part whose cause is asked for, and saving it.
+    void showCausePanel();
+    void saveCause();
 
     std::unique_ptr<Ui::FormPartResult> ui_;
     Session &session_;
@@ -85,6 +91,8 @@ class FormPartResult : public QWidget {
     qint64 announced_ = 0;       // the count of the last part told to screen readers
     QString pendingId_;          // the identifier given for the next part put on
     bool refusalShown_ = false;  // the message line says why a Measure was refused
+    CausePanel causePanel_;      // as shown
+    QString toldOutOfControl_;   // the panel's line as last told to screen readers
 };
 
 }  // namespace zelapp

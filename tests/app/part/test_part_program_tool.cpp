@@ -27,6 +27,8 @@ struct RecordingProgramView : zelapp::PartProgramView {
     void refresh() override { ++refreshes; }
     void focusBox(ProgramBox box) override { focused.push_back(box); }
     void focusNominal(int channel) override { nominalsFocused.push_back(channel); }
+    std::vector<int> rulesFocused;
+    void focusRules(int channel) override { rulesFocused.push_back(channel); }
 };
 
 struct PartProgramToolTest : ::testing::Test {
@@ -143,8 +145,8 @@ TEST_F(PartProgramToolTest, TheDfqFolderAndEachChannelsNominalAndSidesAreSaved) 
     using zelapp::ToleranceSides;
     // One row per channel of the setup, with its description.
     EXPECT_EQ(tool().exportRows(),
-              (std::vector<zelapp::ExportRow>{{1, u"Dia A"_s, {}, ToleranceSides::Both},
-                                              {2, u"Taper"_s, {}, ToleranceSides::Both}}));
+              (std::vector<zelapp::ExportRow>{{1, u"Dia A"_s, {}, ToleranceSides::Both, {}},
+                                              {2, u"Taper"_s, {}, ToleranceSides::Both, {}}}));
     tool().editNominal(1, u" 12.5 "_s);
     tool().setSides(2, ToleranceSides::UpperOnly);
     EXPECT_TRUE(tool().edited());
@@ -177,6 +179,43 @@ TEST_F(PartProgramToolTest, TheDfqFolderAndEachChannelsNominalAndSidesAreSaved) 
     EXPECT_FALSE(tool().edited());
     tool().setSides(2, ToleranceSides::Both);
     EXPECT_TRUE(tool().edited());
+}
+
+TEST_F(PartProgramToolTest, TheSubgroupAndEachChannelsRulesAreCheckedAndSaved) {
+    EXPECT_EQ(tool().text(ProgramBox::Subgroup), u"1"_s);
+    tool().editRules(1, u"1,1"_s);
+    const std::size_t before = f.prompter.shown.size();
+    EXPECT_FALSE(tool().CommandOK_Click());
+    ASSERT_EQ(f.prompter.shown.size(), before + 1);
+    EXPECT_EQ(f.prompter.shown.back().text,
+              u"The value \"1,1\" in Rules of channel 1 is not a list of different rules 1 to 8 "
+              u"such as 1,2,3,4."_s);
+    EXPECT_EQ(view.rulesFocused, (std::vector<int>{1}));
+    for (const QString &bad : {u"0"_s, u"26"_s, u"2.5"_s, u"k"_s}) {
+        tool().editBox(ProgramBox::Subgroup, bad);
+        EXPECT_FALSE(tool().CommandOK_Click()) << bad.toStdString();
+        EXPECT_EQ(view.focused.back(), ProgramBox::Subgroup);
+    }
+    EXPECT_TRUE(f.prompter.shown.back().text.contains(u"Subgroup"_s));
+
+    tool().editBox(ProgramBox::Subgroup, u" 5 "_s);
+    tool().editRules(1, u" 1, 2,3,4 "_s);
+    tool().editRules(2, u"1"_s);  // rule 1 alone: no key
+    ASSERT_TRUE(tool().CommandOK_Click());
+    EXPECT_EQ(program().subgroupSize, 5);
+    EXPECT_EQ(program().rules, (std::map<int, std::vector<int>>{{1, {1, 2, 3, 4}}}));
+    EXPECT_TRUE(zeltest::readBytes(folder.filePath(u"shaft.zpart"_s))
+                    .endsWith("Subgroup=5\r\nRules1=1,2,3,4\r\n"));
+
+    // Opened again: as saved; the keys of the statistics survive an OK that did not touch them.
+    tool().Form_Load();
+    EXPECT_EQ(tool().exportRows()[0].rules, u"1,2,3,4"_s);
+    EXPECT_EQ(tool().text(ProgramBox::Subgroup), u"5"_s);
+    tool().editRules(2, u"1"_s);
+    EXPECT_FALSE(tool().edited()) << "rule 1 alone is no edit";
+    ASSERT_TRUE(tool().CommandOK_Click());
+    EXPECT_EQ(program().rules, (std::map<int, std::vector<int>>{{1, {1, 2, 3, 4}}}));
+    EXPECT_EQ(program().subgroupSize, 5);
 }
 
 TEST_F(PartProgramToolTest, EditsAreAskedAboutBeforeTheyAreThrownAway) {

@@ -219,3 +219,60 @@ TEST(PartProgramExportKeys, WrittenChannelByChannelAfterTheOtherKeysAndReadBack)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PartProgramStatsKeys, SubgroupAndRulesReadWithBadLinesWarnedAndTheirDefaultKept) {
+    const zelapp::PartProgramRead read = zelapp::parsePartProgram(
+        "[Part]\n"
+        "Subgroup=5\n"
+        "Rules3=1, 2,3,4\n"
+        "rules4=8,5\n"
+        "Rules5=1,1\n"          // twice the same rule
+        "Rules6=9\n"            // no rule 9
+        "Rules7=\n"             // no rule at all
+        "Rules0=1\n"            // no channel
+        "Rules8=2\nRules8=x\n"  // a later bad line takes the earlier one's rules away
+        "Subgroup=26\n");       // above 25: the earlier 5 does not stand either
+    EXPECT_EQ(read.program.subgroupSize, 1);
+    EXPECT_EQ(read.program.rules,
+              (std::map<int, std::vector<int>>{{3, {1, 2, 3, 4}}, {4, {8, 5}}}));
+    EXPECT_EQ(zelapp::effectiveRules(read.program, 4), (std::vector<int>{8, 5}));
+    EXPECT_EQ(zelapp::effectiveRules(read.program, 5), (std::vector<int>{1}));
+    ASSERT_EQ(read.warnings.size(), 6) << read.warnings.join(u'|').toStdString();
+    EXPECT_EQ(read.warnings[0],
+              u"Line 5: Rules5 \"1,1\" is not a list of different rules 1 to 8 such as "
+              u"1,2,3,4; rule 1 is used."_s);
+    EXPECT_TRUE(read.warnings[1].startsWith(u"Line 6: Rules6 \"9\" is not a list"_s));
+    EXPECT_TRUE(read.warnings[2].startsWith(u"Line 7: Rules7 \"\" is not a list"_s));
+    EXPECT_EQ(read.warnings[3],
+              u"Line 8: Rules0 \"1\" names no channel (1 or more); it is passed over."_s);
+    EXPECT_TRUE(read.warnings[4].startsWith(u"Line 10: Rules8 \"x\""_s));
+    EXPECT_EQ(read.warnings[5],
+              u"Line 11: Subgroup \"26\" is not a whole number from 1 to 25; the default (1) is "
+              u"used."_s);
+    for (const char *bad : {"0", "-2", "2.5", "many"}) {
+        const auto again = zelapp::parsePartProgram(QByteArray("[Part]\nSubgroup=") + bad);
+        EXPECT_EQ(again.program.subgroupSize, 1) << bad;
+        EXPECT_EQ(again.warnings.size(), 1) << bad;
+    }
+    EXPECT_EQ(zelapp::parsePartProgram("[Part]\nSubgroup=25\n").program.subgroupSize, 25);
+}
+
+TEST(PartProgramStatsKeys, WrittenWithTheChannelsKeysKeepingOtherLinesAndReadBack) {
+    PartProgram p;
+    p.subgroupSize = 5;
+    p.sides = {{3, zelapp::ToleranceSides::UpperOnly}};
+    p.rules = {{3, {1, 2, 5}}, {2, {1}}, {4, {}}};  // rule 1 alone and none: nothing to write
+    const QByteArray written =
+        zelapp::mergePartProgram("[Part]\nRules9=2\nRulesX=kept\n[Other]\nRules1=3\n", p);
+    EXPECT_EQ(written, QByteArray("[Part]\nSubgroup=5\r\nOneSided3=upper\r\nRules3=1,2,5\r\n"
+                                  "RulesX=kept\n[Other]\nRules1=3\n"));
+    const zelapp::PartProgramRead back = zelapp::parsePartProgram(written);
+    EXPECT_TRUE(back.clean());
+    PartProgram expected = p;
+    expected.rules = {{3, {1, 2, 5}}};
+    EXPECT_EQ(back.program, expected);
+}
+
+}  // namespace

@@ -34,8 +34,9 @@ struct AppFixture {
     TempFolder linkFolder;  // the live-value service's socket
     ScopedEnv linkFolderEnv{"ZEL_DDE_DIR", linkFolder.path().c_str()};
     zelapp::InstanceLock lock{QDir(programFolder()).filePath(QStringLiteral("zelapp.lock"))};
-    DeferredRunner attempts;  // reconnection attempts run when the test finishes them
-    ManualClock clock;        // the calibration store's waits
+    DeferredRunner attempts;        // reconnection attempts run when the test finishes them
+    ManualClock clock;              // the calibration store's waits
+    zelapp::StatsJudge statsJudge;  // what judges the run rules; none: computeStats
     std::unique_ptr<zelapp::Application> app;
 
     QString programFolder() const { return QString::fromStdString(folder.path()); }
@@ -48,7 +49,12 @@ struct AppFixture {
             unit != nullptr ? *unit : fakeUnit, prompter, chooser,
             viewer != nullptr ? *viewer : helpViewer, store, lock, programFolder(), commandLine,
             QString(), QLocale(), &attempts, &clock, nullptr, nullptr,
-            QDir(programFolder()).filePath(QStringLiteral("parts.db"))});
+            QDir(programFolder()).filePath(QStringLiteral("parts.db")), nullptr, nullptr,
+            [this](const std::vector<zelapp::SeriesValue> &values,
+                   const zelapp::StatsOptions &options) {
+                return statsJudge ? statsJudge(values, options)
+                                  : zelapp::computeStats(values, options);
+            }});
         const zelapp::StartupResult result = app->start();
         if (window() != nullptr) {
             window()->timer().stop();

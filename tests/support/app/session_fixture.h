@@ -92,6 +92,7 @@ struct SessionFixture {
     ManualWallClock wallClock;      // the time of day mastering is stamped with
     SwitchableDfqFolder dfqFolder;  // the DFQ folders, which the tests take away
     zelapp::DfqRetryTick dfqTick;   // the DFQ export's tries again, fired by the tests
+    zelapp::StatsJudge statsJudge;  // what judges the run rules; none: computeStats
     std::unique_ptr<zelapp::Session> session;
 
     // A runner of the caller's own replaces the attempts the test finishes itself.
@@ -103,7 +104,12 @@ struct SessionFixture {
             programFolder(), commandLine, QStringLiteral("zelapp"), QLocale::c(),
             runner != nullptr ? runner : &attempts, &clock, &scanClock, &wallClock,
             QString::fromStdString(folder.path()) + QStringLiteral("/parts.db"), &dfqFolder,
-            &dfqTick});
+            &dfqTick,
+            [this](const std::vector<zelapp::SeriesValue> &values,
+                   const zelapp::StatsOptions &options) {
+                return statsJudge ? statsJudge(values, options)
+                                  : zelapp::computeStats(values, options);
+            }});
         session->attachView(&view);
     }
 

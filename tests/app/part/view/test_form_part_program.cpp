@@ -48,8 +48,8 @@ TEST_F(FormPartProgramTest, EveryFieldIsReachedByItsMnemonicAndTheTabChainRunsDo
                                u"cboStart"_s,       u"txtPresentChannel"_s, u"txtPresentLow"_s,
                                u"txtPresentHigh"_s, u"txtSettleBand"_s,     u"txtSettleTime"_s,
                                u"txtDynamicTime"_s, u"txtTimeout"_s,        u"chkAskId"_s,
-                               u"txtDfqFolder"_s,   u"cmdDfqBrowse"_s,      u"TableExport"_s,
-                               u"CommandOK"_s,      u"CommandCancel"_s};
+                               u"txtDfqFolder"_s,   u"cmdDfqBrowse"_s,      u"txtSubgroup"_s,
+                               u"TableExport"_s,    u"CommandOK"_s,         u"CommandCancel"_s};
     QSet<QChar> mnemonics;
     for (QLabel *label : form()->findChildren<QLabel *>()) {
         if (label->buddy() == nullptr) {
@@ -63,7 +63,7 @@ TEST_F(FormPartProgramTest, EveryFieldIsReachedByItsMnemonicAndTheTabChainRunsDo
         EXPECT_TRUE(chain.contains(label->buddy()->objectName()));
     }
     // Every box, the start and the export table; the check box has its own.
-    EXPECT_EQ(mnemonics.size(), 13);
+    EXPECT_EQ(mnemonics.size(), 14);
     EXPECT_FALSE(mnemonics.contains(child<QCheckBox>(u"chkAskId"_s)->text()[1].toLower()));
 
     // Auto start asked for, so the present boxes are in the chain.
@@ -145,6 +145,43 @@ TEST_F(FormPartProgramTest, EnterSavesEscapeClosesAndTheWindowIsMadeOnce) {
     QTest::keyClick(child<QLineEdit>(u"txtTimeout"_s), Qt::Key_Escape);
     EXPECT_FALSE(form()->isVisible());
     EXPECT_EQ(f.prompter.shown.size(), asked);  // nothing edited, nothing to ask
+}
+
+TEST_F(FormPartProgramTest, TheSubgroupBoxAndTheRulesColumnAreCheckedAndSaved) {
+    zelapp::Setup &setup = f.setup();
+    if (setup.channelCount() < 2) {
+        setup.CreateChannels(2);
+    }
+    f.session->partProgramTool().Form_Load();
+    auto *table = child<QTableWidget>(u"TableExport"_s);
+    auto *subgroup = child<QLineEdit>(u"txtSubgroup"_s);
+    ASSERT_TRUE(table && subgroup);
+    EXPECT_EQ(table->horizontalHeaderItem(4)->text(), u"Rules"_s);
+    EXPECT_EQ(subgroup->text(), u"1"_s);
+    table->item(1, 4)->setText(u"2,9"_s);
+    QTest::mouseClick(child<QPushButton>(u"CommandOK"_s), Qt::LeftButton);
+    ASSERT_FALSE(f.prompter.shown.empty());
+    EXPECT_EQ(f.prompter.shown.back().text,
+              u"The value \"2,9\" in Rules of channel 2 is not a list of different rules 1 to 8 "
+              u"such as 1,2,3,4."_s);
+    EXPECT_TRUE(form()->isVisible());
+    EXPECT_EQ(table->currentRow(), 1);
+    EXPECT_EQ(table->currentColumn(), 4);
+
+    table->item(1, 4)->setText(u"2,5"_s);
+    subgroup->selectAll();
+    QTest::keyClicks(subgroup, u"30"_s);
+    QTest::mouseClick(child<QPushButton>(u"CommandOK"_s), Qt::LeftButton);
+    EXPECT_TRUE(form()->isVisible());
+    EXPECT_TRUE(f.prompter.shown.back().text.contains(u"\"30\" in Subgroup"_s))
+        << f.prompter.shown.back().text.toStdString();
+    subgroup->selectAll();
+    QTest::keyClicks(subgroup, u"5"_s);
+    QTest::mouseClick(child<QPushButton>(u"CommandOK"_s), Qt::LeftButton);
+    EXPECT_FALSE(form()->isVisible());
+    const zelapp::PartProgram &saved = f.session->partProgram().program();
+    EXPECT_EQ(saved.subgroupSize, 5);
+    EXPECT_EQ(saved.rules, (std::map<int, std::vector<int>>{{2, {2, 5}}}));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The result window and the Parts menu on the offscreen platform: the menu and the button open
 // the window, Measure's refusal reaches the status line, the verdict label's name and text, the
 // tiles, the keys (F9, Escape, F11), the fonts at the sizes that matter, the settings dialog (with
-// the results' station and file) and the beep.
+// the results' station and file), the beep and the out-of-control panel with its cause.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -493,6 +493,76 @@ TEST_F(MeasuredPartTest, AMeasureTakenClearsTheRefusalFromTheStatusLine) {
     EXPECT_EQ(message->text(), u"Measure refused: cycle running"_s);
     ASSERT_TRUE(stepToResult());
     EXPECT_TRUE(message->text().isEmpty());
+}
+
+// ---- The out-of-control panel ----
+
+class OutOfControlPanelTest : public MeasuredPartTest {
+  protected:
+    bool breakNext = false;  // the next part's point breaks rule 2
+
+    void SetUp() override {
+        f.statsJudge = [this](const std::vector<zelapp::SeriesValue> &values,
+                              const zelapp::StatsOptions &options) {
+            zelapp::StatsResult result;
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                result.subgroups.push_back({int(i), 1, values[i].value, std::nullopt, false});
+            }
+            if (breakNext && !values.empty() && options.rules == std::vector<int>{1, 2}) {
+                result.breaks.push_back({2, int(values.size()) - 1, false});
+            }
+            return result;
+        };
+        MeasuredPartTest::SetUp();
+        zelapp::PartProgram program = f.app->session().partProgram().program();
+        program.rules[1] = {1, 2};
+        f.app->session().partProgram().replace(program);
+    }
+    void measure(bool breaks) {
+        breakNext = breaks;
+        ASSERT_EQ(cycle().measure(), QString());
+        ASSERT_TRUE(stepToResult());
+    }
+};
+
+TEST_F(OutOfControlPanelTest, ShowsTheBreakSavesTheCauseAndKeepsTypingAcrossANewPart) {
+    FormPartResult *r = opened();
+    auto *panel = child<QFrame>(r, u"PanelOutOfControl"_s);
+    auto *line = child<QLabel>(r, u"LabelOutOfControl"_s);
+    auto *cause = child<QLineEdit>(r, u"TextCause"_s);
+    auto *save = child<QPushButton>(r, u"CommandSaveCause"_s);
+    auto *waiting = child<QLabel>(r, u"LabelCausesWaiting"_s);
+    ASSERT_TRUE(panel && line && cause && save && waiting);
+    EXPECT_EQ(save->text(), u"Save cause"_s);
+    EXPECT_EQ(child<QLabel>(r, u"LabelCause"_s)->buddy(), cause);
+    EXPECT_EQ(nextTab(cause), save);
+    measure(false);
+    EXPECT_FALSE(panel->isVisibleTo(r));
+
+    measure(true);
+    EXPECT_TRUE(panel->isVisibleTo(r));
+    EXPECT_EQ(line->text(), u"Out of control: C1, rule 2"_s);
+    EXPECT_FALSE(save->isEnabled()) << "no cause typed yet";
+    EXPECT_TRUE(f.prompter.shown.empty()) << "never a modal box";
+    QTest::keyClicks(cause, u"worn insert"_s);
+
+    // The cycles go on; the next part breaks too, and the cause typed stays with its part.
+    measure(true);
+    EXPECT_EQ(cause->text(), u"worn insert"_s);
+    EXPECT_EQ(waiting->text(), u"1 more part waits for a cause"_s);
+    const qint64 first = f.app->session().processWatch().awaited().front().partId;
+    QTest::mouseClick(save, Qt::LeftButton);
+    const auto &awaited = f.app->session().processWatch().awaited();
+    ASSERT_EQ(awaited.size(), 1u);
+    EXPECT_NE(awaited.front().partId, first) << "the first part's cause was saved";
+    EXPECT_TRUE(cause->text().isEmpty());
+    EXPECT_TRUE(waiting->isHidden());
+    EXPECT_EQ(line->text(), u"Out of control: C1, rule 2"_s);  // now the second part's
+
+    QTest::keyClicks(cause, u"chip on the face"_s);
+    QTest::keyClick(cause, Qt::Key_Return);
+    EXPECT_TRUE(f.app->session().processWatch().awaited().empty());
+    EXPECT_FALSE(panel->isVisibleTo(r));
 }
 
 }  // namespace
