@@ -151,10 +151,8 @@ Histogram histogram(const std::vector<double> &values, std::optional<double> low
     // The values' middle bin stays centred on their range: bins start a whole number of
     // widths below the lowest value.
     const double start = vlow - std::ceil((vlow - low) / width - 1e-9) * width;
-    int count = std::max(1, static_cast<int>(std::ceil((high - start) / width - 1e-9)));
-    if (start + count * width <= vhigh) {
-        ++count;  // the highest value falls on the last edge
-    }
+    // The highest value on the last edge counts in the last bin.
+    const int count = std::max(1, static_cast<int>(std::ceil((high - start) / width - 1e-9)));
     h.low = start;
     h.width = width;
     h.high = start + count * width;
@@ -177,7 +175,8 @@ std::vector<QPointF> normalCurve(double mean, double sigma, qsizetype n, const H
     if (!(sigma > 0) || n <= 0 || !(bins.high > bins.low) || steps < 1) {
         return curve;
     }
-    const double scale = static_cast<double>(n) * bins.width / (sigma * std::sqrt(2 * std::numbers::pi));
+    const double scale =
+        static_cast<double>(n) * bins.width / (sigma * std::sqrt(2 * std::numbers::pi));
     for (int i = 0; i <= steps; ++i) {
         const double x = bins.low + (bins.high - bins.low) * i / steps;
         const double z = (x - mean) / sigma;
@@ -252,13 +251,16 @@ ControlChartLayout controlChartLayout(const ControlChartData &data, const QRectF
     const double left = layout.plot.left();
     const double right = layout.plot.right();
     if (data.highTol) {
-        layout.lines.push_back({ChartLine::Kind::ToleranceLimit, y(*data.highTol), left, right, u"USL"_s});
+        layout.lines.push_back(
+            {ChartLine::Kind::ToleranceLimit, y(*data.highTol), left, right, u"USL"_s});
     }
     if (data.lowTol) {
-        layout.lines.push_back({ChartLine::Kind::ToleranceLimit, y(*data.lowTol), left, right, u"LSL"_s});
+        layout.lines.push_back(
+            {ChartLine::Kind::ToleranceLimit, y(*data.lowTol), left, right, u"LSL"_s});
     }
     if (data.nominal) {
-        layout.lines.push_back({ChartLine::Kind::Nominal, y(*data.nominal), left, right, u"Nominal"_s});
+        layout.lines.push_back(
+            {ChartLine::Kind::Nominal, y(*data.nominal), left, right, u"Nominal"_s});
     }
     return layout;
 }
@@ -266,7 +268,8 @@ ControlChartLayout controlChartLayout(const ControlChartData &data, const QRectF
 HistogramLayout histogramLayout(const HistogramData &data, const QRectF &area, double labelWidth,
                                 double lineHeight) {
     HistogramLayout layout;
-    layout.plot = area.adjusted(labelWidth / 2, lineHeight * 1.5, -labelWidth / 2, -lineHeight * 1.5);
+    layout.plot =
+        area.adjusted(labelWidth / 2, lineHeight * 1.5, -labelWidth / 2, -lineHeight * 1.5);
     if (layout.plot.width() < 1 || layout.plot.height() < 1) {
         layout.plot = QRectF(area.topLeft(), QSizeF(1, 1));
     }
@@ -278,7 +281,8 @@ HistogramLayout histogramLayout(const HistogramData &data, const QRectF &area, d
     layout.axis = valueAxis(span);
     const QRectF &plot = layout.plot;
     const auto x = [&](double value) {
-        return plot.left() + (value - layout.axis.low) / (layout.axis.high - layout.axis.low) * plot.width();
+        return plot.left() +
+               (value - layout.axis.low) / (layout.axis.high - layout.axis.low) * plot.width();
     };
     const qsizetype n = static_cast<qsizetype>(data.values.size());
     layout.curve = data.sigmaOverall ? normalCurve(data.mean, *data.sigmaOverall, n, layout.bins)
@@ -290,20 +294,24 @@ HistogramLayout histogramLayout(const HistogramData &data, const QRectF &area, d
     top = top > 0 ? top * 1.1 : 1;
     const auto y = [&](double count) { return plot.bottom() - count / top * plot.height(); };
     for (const HistogramBin &bin : layout.bins.bins) {
-        layout.bars.emplace_back(QPointF(x(bin.low), y(bin.count)), QPointF(x(bin.high), plot.bottom()));
+        layout.bars.emplace_back(QPointF(x(bin.low), y(bin.count)),
+                                 QPointF(x(bin.high), plot.bottom()));
     }
     for (QPointF &p : layout.curve) {
         p = QPointF(x(p.x()), y(p.y()));
     }
     using K = ChartLine::Kind;
     if (data.lowTol) {
-        layout.lines.push_back({K::ToleranceLimit, x(*data.lowTol), plot.top(), plot.bottom(), u"LSL"_s});
+        layout.lines.push_back(
+            {K::ToleranceLimit, x(*data.lowTol), plot.top(), plot.bottom(), u"LSL"_s});
     }
     if (data.highTol) {
-        layout.lines.push_back({K::ToleranceLimit, x(*data.highTol), plot.top(), plot.bottom(), u"USL"_s});
+        layout.lines.push_back(
+            {K::ToleranceLimit, x(*data.highTol), plot.top(), plot.bottom(), u"USL"_s});
     }
     if (data.nominal) {
-        layout.lines.push_back({K::Nominal, x(*data.nominal), plot.top(), plot.bottom(), u"Nominal"_s});
+        layout.lines.push_back(
+            {K::Nominal, x(*data.nominal), plot.top(), plot.bottom(), u"Nominal"_s});
     }
     return layout;
 }

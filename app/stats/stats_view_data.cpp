@@ -2,9 +2,9 @@
 
 #include <QStringList>
 #include <QTimeZone>
-#include <map>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <set>
 
 using namespace Qt::StringLiterals;
@@ -45,13 +45,14 @@ QString pointTip(const StatsStage &stage, const Subgroup &subgroup, int decimals
     }
     const SeriesValue &a = values[static_cast<size_t>(subgroup.first)];
     const SeriesValue &b = values[static_cast<size_t>(last)];
-    QString tip = subgroup.count == 1
-                      ? u"%1\nSerial %2\nValue %3"_s.arg(timeText(a.time)).arg(a.serial).arg(
-                            number(a.value, decimals))
-                      : u"%1 to %2\nSerials %3 to %4\nMean %5"_s.arg(timeText(a.time), timeText(b.time))
-                            .arg(a.serial)
-                            .arg(b.serial)
-                            .arg(number(subgroup.mean, decimals + 1));
+    QString tip = subgroup.count == 1 ? u"%1\nSerial %2\nValue %3"_s.arg(timeText(a.time))
+                                            .arg(a.serial)
+                                            .arg(number(a.value, decimals))
+                                      : u"%1 to %2\nSerials %3 to %4\nMean %5"_s
+                                            .arg(timeText(a.time), timeText(b.time))
+                                            .arg(a.serial)
+                                            .arg(b.serial)
+                                            .arg(number(subgroup.mean, decimals + 1));
     for (int i = subgroup.first; i <= last; ++i) {
         if (values[static_cast<size_t>(i)].excluded) {
             tip += u"\nExcluded: serial %1"_s.arg(values[static_cast<size_t>(i)].serial);
@@ -74,19 +75,19 @@ QString sigmaText(const std::optional<double> &sigma, int decimals) {
 PartFilter periodFilter(const StatsPeriod &period, const QDateTime &now) {
     PartFilter filter;
     switch (period.kind) {
-    case StatsPeriod::Kind::Today:
-        filter.since = QDateTime(now.date(), QTime(0, 0), now.timeZone());
-        break;
-    case StatsPeriod::Kind::LastParts:
-        break;
-    case StatsPeriod::Kind::Range:
-        if (period.from.isValid()) {
-            filter.since = period.from;
-        }
-        if (period.to.isValid()) {
-            filter.until = period.to;
-        }
-        break;
+        case StatsPeriod::Kind::Today:
+            filter.since = QDateTime(now.date(), QTime(0, 0), now.timeZone());
+            break;
+        case StatsPeriod::Kind::LastParts:
+            break;
+        case StatsPeriod::Kind::Range:
+            if (period.from.isValid()) {
+                filter.since = period.from;
+            }
+            if (period.to.isValid()) {
+                filter.until = period.to;
+            }
+            break;
     }
     return filter;
 }
@@ -97,12 +98,12 @@ int periodLastParts(const StatsPeriod &period) {
 
 std::pair<QString, QString> chartTitles(ChartKind kind) {
     switch (kind) {
-    case ChartKind::IndividualsMovingRange:
-        return {u"X"_s, u"MR"_s};
-    case ChartKind::XbarR:
-        return {u"X-bar"_s, u"R"_s};
-    case ChartKind::XbarS:
-        return {u"X-bar"_s, u"s"_s};
+        case ChartKind::IndividualsMovingRange:
+            return {u"X"_s, u"MR"_s};
+        case ChartKind::XbarR:
+            return {u"X-bar"_s, u"R"_s};
+        case ChartKind::XbarS:
+            return {u"X-bar"_s, u"s"_s};
     }
     return {};
 }
@@ -127,7 +128,8 @@ StatisticsContent statisticsContent(const StatsSeries &series,
                                     const QString &characteristic) {
     StatisticsContent content;
     content.results = results;
-    const ChartKind kind = results.empty() ? ChartKind::IndividualsMovingRange : results.back().kind;
+    const ChartKind kind =
+        results.empty() ? ChartKind::IndividualsMovingRange : results.back().kind;
     std::tie(content.first.title, content.second.title) = chartTitles(kind);
     const size_t stages = std::min(series.stages.size(), results.size());
     for (size_t s = 0; s < stages; ++s) {
@@ -220,30 +222,29 @@ QString numbersText(const StatsResult &result, const StatsStage &stage,
     lines << u"Minimum: %1"_s.arg(anyValue ? number(result.minimum, decimals) : u"-"_s);
     lines << u"Maximum: %1"_s.arg(anyValue ? number(result.maximum, decimals) : u"-"_s);
     switch (stage.characteristic.sides) {
-    case ToleranceSides::Both:
-        lines << indexText(u"Cp"_s, result.cp) << indexText(u"Cpk"_s, result.cpk)
-              << indexText(u"Pp"_s, result.pp) << indexText(u"Ppk"_s, result.ppk);
-        break;
-    case ToleranceSides::UpperOnly:
-        lines << indexText(u"Cpu"_s, result.cpu) << indexText(u"Ppu"_s, result.ppu);
-        break;
-    case ToleranceSides::LowerOnly:
-        lines << indexText(u"Cpl"_s, result.cpl) << indexText(u"Ppl"_s, result.ppl);
-        break;
+        case ToleranceSides::Both:
+            lines << indexText(u"Cp"_s, result.cp) << indexText(u"Cpk"_s, result.cpk)
+                  << indexText(u"Pp"_s, result.pp) << indexText(u"Ppk"_s, result.ppk);
+            break;
+        case ToleranceSides::UpperOnly:
+            lines << indexText(u"Cpu"_s, result.cpu) << indexText(u"Ppu"_s, result.ppu);
+            break;
+        case ToleranceSides::LowerOnly:
+            lines << indexText(u"Cpl"_s, result.cpl) << indexText(u"Ppl"_s, result.ppl);
+            break;
     }
     const QString frozen = result.limitsFrozen ? u" (frozen)"_s : QString();
     if (result.noLimits.isEmpty()) {
         for (const auto &[title, limits] :
              {std::pair{firstTitle, result.first}, std::pair{secondTitle, result.second}}) {
-            lines << u"%1 chart%2: LCL %3, CL %4, UCL %5"_s.arg(title, frozen,
-                                                             number(limits.lcl, decimals + 1),
-                                                             number(limits.cl, decimals + 1),
-                                                             number(limits.ucl, decimals + 1));
+            lines << u"%1 chart%2: LCL %3, CL %4, UCL %5"_s.arg(
+                title, frozen, number(limits.lcl, decimals + 1), number(limits.cl, decimals + 1),
+                number(limits.ucl, decimals + 1));
         }
     } else {
         lines << u"Control limits: - (%1)"_s.arg(result.noLimits);
     }
-    std::map<int, QStringList> serials;
+    std::map<int, std::set<qint64>> serials;
     for (const RuleBreak &b : result.breaks) {
         if (b.subgroup < 0 || b.subgroup >= static_cast<int>(result.subgroups.size())) {
             continue;
@@ -251,14 +252,19 @@ QString numbersText(const StatsResult &result, const StatsStage &stage,
         const Subgroup &subgroup = result.subgroups[static_cast<size_t>(b.subgroup)];
         const int last = subgroup.first + subgroup.count - 1;
         if (last >= 0 && last < static_cast<int>(stage.values.size())) {
-            serials[b.rule] << QString::number(stage.values[static_cast<size_t>(last)].serial);
+            serials[b.rule].insert(stage.values[static_cast<size_t>(last)].serial);
         }
     }
     if (serials.empty()) {
         lines << u"Rules broken: none"_s;
     }
-    for (const auto &[rule, list] : serials) {
-        lines << u"Rule %1 broken at serial %2"_s.arg(rule).arg(list.join(u", "_s));
+    for (const auto &[rule, set] : serials) {
+        QStringList list;
+        for (qint64 serial : set) {
+            list << QString::number(serial);
+        }
+        lines << u"Rule %1 broken at serial%2 %3"_s.arg(rule).arg(
+            list.size() > 1 ? u"s"_s : QString(), list.join(u", "_s));
     }
     return lines.join(u'\n');
 }
