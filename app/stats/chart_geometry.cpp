@@ -185,6 +185,53 @@ std::vector<QPointF> normalCurve(double mean, double sigma, qsizetype n, const H
     return curve;
 }
 
+std::vector<std::vector<QPointF>> thinLines(const std::vector<QPointF> &points, int first,
+                                            int count) {
+    std::vector<std::vector<QPointF>> lines;
+    std::vector<QPointF> line;
+    // The column being gathered: its first, lowest, highest and last point.
+    std::optional<double> column;
+    QPointF head, low, high, tail;
+    const auto flush = [&] {
+        if (!column) {
+            return;
+        }
+        for (const QPointF &p : {head, low, high, tail}) {
+            if (line.empty() || line.back() != p) {
+                line.push_back(p);
+            }
+        }
+        column.reset();
+    };
+    const int end = std::min(first + count, static_cast<int>(points.size()));
+    for (int i = std::max(first, 0); i < end; ++i) {
+        const QPointF &p = points[static_cast<size_t>(i)];
+        if (std::isnan(p.y())) {
+            flush();
+            if (!line.empty()) {
+                lines.push_back(std::move(line));
+                line.clear();
+            }
+            continue;
+        }
+        const double x = std::floor(p.x());
+        if (column && *column == x) {
+            low = p.y() > low.y() ? p : low;  // y grows downwards: low is the largest y
+            high = p.y() < high.y() ? p : high;
+            tail = p;
+            continue;
+        }
+        flush();
+        column = x;
+        head = low = high = tail = p;
+    }
+    flush();
+    if (!line.empty()) {
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
 std::optional<int> hitPoint(const std::vector<QPointF> &points, QPointF at, double radius) {
     std::optional<int> best;
     double bestDistance = radius * radius;

@@ -78,6 +78,13 @@ std::vector<QPointF> normalCurve(double mean, double sigma, qsizetype n, const H
 // The point nearest `at` within `radius` pixels, by index; none when no point is that close.
 std::optional<int> hitPoint(const std::vector<QPointF> &points, QPointF at, double radius);
 
+// The line through points[first .. first+count) as drawn: where several points share a pixel
+// column, only the first, the lowest, the highest and the last of them, so 10,000 points cost
+// what a few hundred do and the line looks the same. A point with a NaN y breaks the line:
+// each run of points is one polyline.
+std::vector<std::vector<QPointF>> thinLines(const std::vector<QPointF> &points, int first,
+                                            int count);
+
 // A control chart laid out in a widget's rectangle: the plot, its axis, where each point and
 // each line goes.
 struct ChartLine {

@@ -6,6 +6,7 @@
 // here so the drawing is still measured; the line says which.
 #include <QApplication>
 #include <QGridLayout>
+#include <QImage>
 #include <QWidget>
 #include <algorithm>
 #include <chrono>
@@ -105,8 +106,10 @@ void run(const StatsSeries &series, int k, QWidget &window, ControlChartView &fi
         second.setData(c.second);
         histogram.setData(c.histogram);
         content.push_back(msSince(start));
+        // Painted into an image: every chart draws in full, whatever the platform exposes.
+        QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
         start = std::chrono::steady_clock::now();
-        window.repaint();
+        window.render(&image);
         redraw.push_back(msSince(start));
     }
     const double drawn = median(redraw);
@@ -133,8 +136,10 @@ int main(int argc, char **argv) {
     grid->addWidget(histogram, 0, 1, 2, 1);
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 2);
+    // The charts' share of the window at its usual size.
     window.resize(800, 600);
     window.show();
+    QApplication::processEvents();
     const StatsSeries series = makeSeries();
     run(series, 1, window, *first, *second, *histogram);
     run(series, 5, window, *first, *second, *histogram);

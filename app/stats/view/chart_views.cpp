@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QToolTip>
 #include <cmath>
 
@@ -162,23 +161,15 @@ void ControlChartView::paintEvent(QPaintEvent *) {
         }
     }
     // The points, joined within each stage.
-    QPen join(pal.color(QPalette::Highlight), 1);
+    p.setPen(QPen(pal.color(QPalette::Highlight), 1));
+    p.setBrush(Qt::NoBrush);
     for (const StageSpan &span : l.stages) {
-        QPainterPath path;
-        bool drawing = false;
-        for (int i = span.first; i < span.first + span.count; ++i) {
-            const QPointF &at = l.points[static_cast<size_t>(i)];
-            if (std::isnan(at.y())) {
-                drawing = false;
-                continue;
-            }
-            drawing ? path.lineTo(at) : path.moveTo(at);
-            drawing = true;
+        for (const std::vector<QPointF> &line : thinLines(l.points, span.first, span.count)) {
+            p.drawPolyline(line.data(), static_cast<int>(line.size()));
         }
-        p.setPen(join);
-        p.setBrush(Qt::NoBrush);
-        p.drawPath(path);
     }
+    // Where the points crowd closer than a marker, only the marked ones get one.
+    const bool everyMarker = l.points.size() < 2 || l.plot.width() / double(l.points.size()) >= 3;
     for (size_t i = 0; i < l.points.size(); ++i) {
         const QPointF &at = l.points[i];
         if (std::isnan(at.y())) {
@@ -186,6 +177,10 @@ void ControlChartView::paintEvent(QPaintEvent *) {
         }
         const ChartPoint &point = data_.points[i];
         const bool broken = !point.rules.isEmpty();
+        const bool chosen = chosen_ && *chosen_ == static_cast<int>(i);
+        if (!everyMarker && !broken && !point.leftOut && !point.excluded && !chosen) {
+            continue;
+        }
         const QColor colour = broken ? QColor(200, 30, 30) : pal.color(QPalette::Highlight);
         p.setPen(QPen(colour, 1.2));
         if (point.leftOut) {
@@ -205,7 +200,7 @@ void ControlChartView::paintEvent(QPaintEvent *) {
             p.setPen(colour);
             p.drawText(at + QPointF(kPointRadius + 1, -kPointRadius - 1), point.rules);
         }
-        if (chosen_ && *chosen_ == static_cast<int>(i)) {
+        if (chosen) {
             p.setPen(QPen(pal.color(QPalette::WindowText), 1, Qt::DotLine));
             p.setBrush(Qt::NoBrush);
             p.drawEllipse(at, kPointRadius + 4, kPointRadius + 4);
@@ -253,11 +248,7 @@ void HistogramView::paintEvent(QPaintEvent *) {
     if (!l.curve.empty()) {
         p.setPen(QPen(pal.color(QPalette::WindowText), 1.5));
         p.setBrush(Qt::NoBrush);
-        QPainterPath path(l.curve.front());
-        for (const QPointF &point : l.curve) {
-            path.lineTo(point);
-        }
-        p.drawPath(path);
+        p.drawPolyline(l.curve.data(), static_cast<int>(l.curve.size()));
     }
     for (const ChartLine &line : l.lines) {
         p.setPen(linePen(line.kind, pal));

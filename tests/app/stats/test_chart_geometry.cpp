@@ -126,6 +126,31 @@ TEST(ChartGeometry, TheNearestPointWithinTheRadiusIsHit) {
     EXPECT_EQ(hitPoint(points, {15, 30}, 5), std::nullopt);
 }
 
+TEST(ChartGeometry, CrowdedPointsAreThinnedToTheirColumnsExtremesAndNaNBreaksTheLine) {
+    // Four points in column 10, one in column 11, a gap, two in column 13.
+    const std::vector<QPointF> points{{10.1, 5}, {10.3, 9},    {10.5, 1}, {10.7, 4},
+                                      {11.2, 6}, {12.0, kNaN}, {13.1, 2}, {13.4, 2}};
+    const auto lines = thinLines(points, 0, 8);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0],
+              (std::vector<QPointF>{{10.1, 5}, {10.3, 9}, {10.5, 1}, {10.7, 4}, {11.2, 6}}));
+    EXPECT_EQ(lines[1], (std::vector<QPointF>{{13.1, 2}, {13.4, 2}}));
+    // 10,000 points over 500 columns: at most four each.
+    std::vector<QPointF> many;
+    for (int i = 0; i < 10000; ++i) {
+        many.emplace_back(i * 0.05, i % 7);
+    }
+    const auto thin = thinLines(many, 0, 10000);
+    ASSERT_EQ(thin.size(), 1u);
+    EXPECT_LE(thin[0].size(), 2000u);
+    EXPECT_EQ(thin[0].front(), many.front());
+    EXPECT_EQ(thin[0].back(), many.back());
+    // Only the stage asked for; a range past the end is cut.
+    EXPECT_EQ(thinLines(points, 6, 10),
+              (std::vector<std::vector<QPointF>>{{{13.1, 2}, {13.4, 2}}}));
+    EXPECT_TRUE(thinLines(points, 5, 1).empty());
+}
+
 TEST(ChartGeometry, AControlChartDrawsEachStagesLimitsAndTheToleranceOnTheWholeWidth) {
     ControlChartData data;
     data.points.resize(5);
