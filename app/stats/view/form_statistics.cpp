@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QBuffer>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QImage>
@@ -150,6 +151,12 @@ void FormStatistics::showPeriodBoxes() {
 
 void FormStatistics::refresh() {
     const QString file = session_.partHistory().file();
+    if (!QFileInfo::exists(file)) {
+        // No part recorded yet: nothing to read, and nothing wrong.
+        store_.close();
+        showSeries({}, {});
+        return;
+    }
     if (!store_.isOpen() || storeFile_ != file) {
         store_.close();
         storeFile_ = file;
