@@ -66,7 +66,9 @@ FormStatistics::FormStatistics(Session &session, QWidget *parent)
     connect(ui_->DateTo, &QDateTimeEdit::editingFinished, this, &FormStatistics::refresh);
     connect(&session_.partProgram(), &ActivePartProgram::changed, this, [this] {
         fillCharacteristics();
-        refresh();
+        if (isVisible()) {
+            refresh();
+        }
     });
     connect(&session_.partHistory(), &PartHistory::partRecorded, this, [this] {
         if (isVisible()) {
