@@ -23,7 +23,7 @@ endif
 PACKAGES := build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
 	libgtest-dev libgmock-dev googletest \
 	g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
-	qt6-base-dev libqt6sql6-sqlite libxkbcommon-dev fonts-dejavu-core \
+	qt6-base-dev qt6-svg-dev libqt6sql6-sqlite libxkbcommon-dev fonts-dejavu-core \
 	xvfb xauth xdotool imagemagick \
 	libpaho-mqttpp-dev libpaho-mqtt-dev mosquitto mosquitto-clients openssl
 

@@ -239,8 +239,8 @@ inside() {
 
 # The help's pictures: the main window, the grid and the bars with a part on the gauge; the
 # mastering, channel, probe and system setup windows and the about window as their menus open
-# them, the help window at its contents, the calibration window from a probe's bar; and the
-# displays after the unit was lost.
+# them, the help window at its contents, the calibration window from a probe's bar, the
+# statistics window; and the displays after the unit was lost.
 inside_help() {
     BUILD=$1
     local dir=$2 id
@@ -295,6 +295,12 @@ inside_help() {
     xdotool windowfocus --sync "$MAIN"
     xdotool key --clearmodifiers alt+v c
     find_window '^Display Channels$' >/dev/null || { cat "$WORK/zelapp.log" >&2; exit 1; }
+    # Parts > Statistics on the parts the demo measured so far.
+    id=$(open_from_menu '^Statistics$' alt+p t)
+    xdotool windowsize --sync "$id" 1100 680
+    sleep 1
+    shoot_window "$id" "$dir/statistics.png"
+    close_with_escape "$id"
 
     # The unit goes away: the strip under the buttons makes the main window taller.
     stop_process "$EMULATOR_PID"

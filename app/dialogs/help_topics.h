@@ -30,6 +30,8 @@ inline constexpr long kLinkPopupHelpTopic = 98489;
 inline constexpr long kPartProgramHelpTopic = 98510;
 // The history window's section.
 inline constexpr long kPartHistoryHelpTopic = 98511;
+// The statistics window's section.
+inline constexpr long kStatisticsHelpTopic = 98512;
 
 // A dialog's topic; 0, the contents, for one without a section.
 constexpr long helpTopic(CommandDialog dialog) {

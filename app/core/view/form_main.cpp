@@ -25,6 +25,7 @@
 #include "part/view/form_part_result.h"
 #include "setup/setup.h"
 #include "setup/setup_commands.h"
+#include "stats/view/form_statistics.h"
 #include "ui_form_main.h"
 #include "view/window_place.h"
 
@@ -153,6 +154,7 @@ void FormMain::connectParts() {
     connect(ui_->ActionResult, &QAction::triggered, this, &FormMain::showPartResult);
     connect(ui_->CommandParts, &QPushButton::clicked, this, &FormMain::showPartResult);
     connect(ui_->ActionHistory, &QAction::triggered, this, &FormMain::showPartHistory);
+    connect(ui_->ActionStatistics, &QAction::triggered, this, &FormMain::showStatistics);
     connect(ui_->ActionExportCsv, &QAction::triggered, this, &FormMain::exportParts);
     connect(ui_->ActionPartProgram, &QAction::triggered, this, &FormMain::openPartProgram);
     connect(ui_->ActionResetCounters, &QAction::triggered, this,
@@ -205,6 +207,18 @@ FormPartHistory &FormMain::ensurePartHistory() {
 
 void FormMain::showPartHistory() {
     ensurePartHistory().showWindow();
+}
+
+FormStatistics &FormMain::ensureStatistics() {
+    if (statistics_ == nullptr) {
+        statistics_ = new FormStatistics(session_, this);
+        loadedWindows_.push_back(statistics_);
+    }
+    return *statistics_;
+}
+
+void FormMain::showStatistics() {
+    ensureStatistics().showWindow();
 }
 
 void FormMain::exportParts() {
@@ -520,6 +534,7 @@ void FormMain::Form_Unload() {
     bars_ = nullptr;
     partResult_ = nullptr;
     partHistory_ = nullptr;
+    statistics_ = nullptr;
     const double dpi = windowDpi(*this);
     const QRect outer = frameGeometry();
     dialogs_.reset();

@@ -25,6 +25,7 @@ class DlgCopyLink;
 class FormGridDisplay;
 class FormLinGage;
 class FormPartHistory;
+class FormStatistics;
 class FormPartResult;
 
 class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
@@ -48,6 +49,9 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
     // The history window, made on first use.
     FormPartHistory *partHistoryWindow() const { return partHistory_; }
     FormPartHistory &ensurePartHistory();
+    // The statistics window, made on first use.
+    FormStatistics *statisticsWindow() const { return statistics_; }
+    FormStatistics &ensureStatistics();
     DialogHost &dialogs() { return *dialogs_; }
     Session &session() { return session_; }
     MainCommands &commands() { return session_.commands(); }
@@ -97,6 +101,8 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
     void showPartResult();
     // Parts > History.
     void showPartHistory();
+    // Parts > Statistics.
+    void showStatistics();
     // Parts > Export CSV...: the history window, exporting the parts it shows.
     void exportParts();
     // Parts > Settings...: the palette and the beep, kept in the per-user settings store.
@@ -139,6 +145,7 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
     DlgCopyLink *copyLink_ = nullptr;         // the bars' link pop-up, a child made on first use
     FormPartResult *partResult_ = nullptr;    // a window of its own, made on first use
     FormPartHistory *partHistory_ = nullptr;  // likewise
+    FormStatistics *statistics_ = nullptr;    // likewise
     std::vector<QWidget *> loadedWindows_;    // the other windows, in the order they were made
     std::vector<QAction *> recentActions_;    // the last setups' entries and their separators
     bool unloaded_ = false;

@@ -37,7 +37,7 @@ TEST(HelpFile, LinksAnchorsAndPicturesHold) {
     EXPECT_TRUE(anchors.contains(QStringLiteral("contents")));
     // Every window's own section: a topic of two windows would show one of them the wrong one.
     QSet<long> topics{zelapp::kLinkPopupHelpTopic, zelapp::kPartProgramHelpTopic,
-                      zelapp::kPartHistoryHelpTopic};
+                      zelapp::kPartHistoryHelpTopic, zelapp::kStatisticsHelpTopic};
     for (const zelapp::DialogHelpTopic &entry : zelapp::kDialogHelpTopics) {
         EXPECT_FALSE(topics.contains(entry.topic)) << entry.topic;
         topics.insert(entry.topic);

@@ -155,6 +155,7 @@ TEST_F(FormMainTest, MenusAreInOrderWithTheirNamesAndCaptions) {
                    {QStringLiteral("ActionCancel"), QStringLiteral("&Cancel")},
                    {QStringLiteral("ActionResult"), QStringLiteral("&Result")},
                    {QStringLiteral("ActionHistory"), QStringLiteral("&History")},
+                   {QStringLiteral("ActionStatistics"), QStringLiteral("S&tatistics")},
                    {QStringLiteral("ActionExportCsv"), QStringLiteral("&Export CSV...")},
                    {QString(), QString()},
                    {QStringLiteral("ActionPartProgram"), QStringLiteral("Part &Program...")},
