@@ -203,7 +203,8 @@ class PartStore {
     // ---- What the operator recorded about a characteristic's process (history/part_event.h) ----
     // Stores the event in its own transaction and gives it its id.
     std::optional<StoreFailure> addEvent(PartEvent &event);
-    // The events of one characteristic of one part number, oldest first.
+    // The events of one characteristic of one part number, oldest first. A file of schema 1
+    // opened read-only has none.
     std::vector<PartEvent> events(const QString &partNumber, int channel,
                                   std::optional<StoreFailure> *failure);
 
@@ -216,6 +217,7 @@ class PartStore {
         QDateTime time;
         qint64 revision = 0;
         bool completed = false;
+        QString partVerdict;  // the part's verdictCode(): "NV" leaves it out of the statistics
         std::optional<double> value;
     };
     std::vector<ChannelValue> channelValues(int channel, const PartFilter &filter,
