@@ -210,14 +210,15 @@ class PartStore {
 
     // ---- One characteristic's values, for the statistics ----
     // Every part of `filter` (its number set) holding `channel`, oldest first, in one statement:
-    // id, serial, time, revision, completed and the value (none: not valid).
+    // id, serial, time (in UTC: a million values read without a time zone each), revision,
+    // completed and the value (none: not valid).
     struct ChannelValue {
         qint64 partId = 0;
         qint64 serial = 0;
         QDateTime time;
         qint64 revision = 0;
         bool completed = false;
-        QString partVerdict;  // the part's verdictCode(): "NV" leaves it out of the statistics
+        bool partNotValid = false;  // the part's verdict is Not valid: out of the statistics
         std::optional<double> value;
     };
     std::vector<ChannelValue> channelValues(int channel, const PartFilter &filter,

@@ -131,9 +131,12 @@ std::vector<PartStore::ChannelValue> PartStore::channelValues(
     // Within one part number the serials rise with the ids, so the order by serial is the order
     // measured and comes straight from the (part_number, serial) index, without a sort. The
     // values come by their primary key (part_id, position).
+    // Few columns, because Qt SQL turns every column of every row into a QVariant: completed
+    // and not valid travel as the bits of one number.
     QString sql = QStringLiteral(
-        "SELECT p.id, p.serial, p.time_ms, p.utc_offset, p.revision_id, p.completed, p.verdict,"
-        " v.value FROM parts p JOIN part_values v ON v.part_id = p.id AND v.channel = ?");
+        "SELECT p.id, p.serial, p.time_ms, p.revision_id,"
+        " p.completed | ((p.verdict = 'NV') << 1), v.value"
+        " FROM parts p JOIN part_values v ON v.part_id = p.id AND v.channel = ?");
     if (!conditions.isEmpty()) {
         sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
     }
@@ -156,12 +159,12 @@ std::vector<PartStore::ChannelValue> PartStore::channelValues(
         ChannelValue value;
         value.partId = query.value(0).toLongLong();
         value.serial = query.value(1).toLongLong();
-        value.time = QDateTime::fromMSecsSinceEpoch(query.value(2).toLongLong(), Qt::OffsetFromUTC,
-                                                    query.value(3).toInt());
-        value.revision = query.value(4).toLongLong();
-        value.completed = query.value(5).toInt() != 0;
-        value.partVerdict = query.value(6).toString();
-        const QVariant number = query.value(7);
+        value.time = QDateTime::fromMSecsSinceEpoch(query.value(2).toLongLong(), Qt::UTC);
+        value.revision = query.value(3).toLongLong();
+        const int flags = query.value(4).toInt();
+        value.completed = (flags & 1) != 0;
+        value.partNotValid = (flags & 2) != 0;
+        const QVariant number = query.value(5);
         if (!number.isNull()) {
             value.value = number.toDouble();
         }

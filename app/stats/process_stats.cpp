@@ -39,13 +39,16 @@ std::optional<double> sampleSd(const std::vector<double> &values) {
 // excluded (all of them when every one is).
 std::vector<Subgroup> subgroupsOf(const std::vector<SeriesValue> &values, int k, ChartKind kind) {
     std::vector<Subgroup> out;
+    out.reserve(values.size() / size_t(k) + 1);
     std::optional<double> previous;  // the last individual counted, for the moving range
+    std::vector<double> counted;     // kept across subgroups: no allocation per subgroup
+    std::vector<double> all;
     for (size_t first = 0; first < values.size(); first += size_t(k)) {
         Subgroup group;
         group.first = int(first);
         group.count = int(std::min(values.size() - first, size_t(k)));
-        std::vector<double> counted;
-        std::vector<double> all;
+        counted.clear();
+        all.clear();
         for (size_t i = first; i < first + size_t(group.count); ++i) {
             all.push_back(values[i].value);
             if (!values[i].excluded) {

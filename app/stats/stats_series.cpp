@@ -57,7 +57,7 @@ std::vector<StageStart> stageStarts(const std::vector<PartStore::ChannelValue> &
 }
 
 bool valid(const PartStore::ChannelValue &row) {
-    return row.completed && row.value && row.partVerdict != u"NV";
+    return row.completed && row.value && !row.partNotValid;
 }
 
 }  // namespace
@@ -84,8 +84,7 @@ StatsSeries readStatsSeries(PartStore &store, const QString &partNumber, int cha
     std::vector<size_t> chosen;
     for (size_t i = 0; i < rows.size(); ++i) {
         const QDateTime &time = rows[i].time;
-        if ((!filter.since || time >= *filter.since) && (!filter.until || time < *filter.until) &&
-            (filter.verdict.isEmpty() || rows[i].partVerdict == filter.verdict)) {
+        if ((!filter.since || time >= *filter.since) && (!filter.until || time < *filter.until)) {
             chosen.push_back(i);
         }
     }
@@ -107,6 +106,7 @@ StatsSeries readStatsSeries(PartStore &store, const QString &partNumber, int cha
         const size_t end = s + 1 < starts.size() ? starts[s + 1].row : rows.size();
         StatsStage stage;
         stage.revision = rows[starts[s].row].revision;
+        stage.values.reserve(end - starts[s].row);
         for (size_t i = starts[s].row; i < end; ++i) {
             if (inPeriod[i] && valid(rows[i])) {
                 stage.values.push_back({rows[i].partId, rows[i].serial, rows[i].time,

@@ -71,16 +71,19 @@ QString statsText(const StatsResult &result, const std::vector<zelapp::SeriesVal
             continue;
         }
         shown.push_back(rule);
+        // The breaks come in the order of their subgroups: a point broken on both charts
+        // follows itself.
         QStringList serials;
+        qint64 last = -1;
         for (const zelapp::RuleBreak &broken : result.breaks) {
             if (broken.rule != rule) {
                 continue;
             }
             const zelapp::Subgroup &group = result.subgroups[size_t(broken.subgroup)];
-            const QString serial =
-                QString::number(values[size_t(group.first + group.count - 1)].serial);
-            if (!serials.contains(serial)) {
-                serials << serial;
+            const qint64 serial = values[size_t(group.first + group.count - 1)].serial;
+            if (serial != last) {
+                serials << QString::number(serial);
+                last = serial;
             }
         }
         text += QStringLiteral("rule%1\t%2\n").arg(rule).arg(serials.join(QLatin1Char(',')));

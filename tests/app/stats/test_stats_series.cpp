@@ -105,8 +105,8 @@ TEST_F(StatsSeriesTest, ChannelValuesInOrderWithTheirValidity) {
     EXPECT_EQ(rows[0].serial, 1);
     EXPECT_NEAR(*rows[0].value, 0.001, 1e-7);
     EXPECT_FALSE(rows[1].value.has_value());
-    EXPECT_EQ(rows[1].partVerdict, u"NV");
-    EXPECT_EQ(rows[2].partVerdict, u"W+");
+    EXPECT_TRUE(rows[1].partNotValid);
+    EXPECT_FALSE(rows[2].partNotValid);
     EXPECT_EQ(rows[2].time, base().addSecs(120));
     EXPECT_EQ(store.channelValues(1, {}, &failure).size(), 4u);
     EXPECT_EQ(store.channelValues(2, filter, &failure).size(), 0u);
