@@ -20,12 +20,14 @@ endif
 # Xvfb, xauth and ImageMagick take the README's screenshot (tools/screenshot.sh); the parts'
 # history is an SQLite file read through Qt's SQLite driver. zelmqtt publishes through Eclipse
 # Paho's C++ client; its tests and benchmark run Mosquitto and make certificates with openssl.
+# The statistics' numbers are checked against SciPy's (python3-scipy).
 PACKAGES := build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
 	libgtest-dev libgmock-dev googletest \
 	g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
 	qt6-base-dev qt6-svg-dev libqt6sql6-sqlite libxkbcommon-dev fonts-dejavu-core \
 	xvfb xauth xdotool imagemagick \
-	libpaho-mqttpp-dev libpaho-mqtt-dev mosquitto mosquitto-clients openssl
+	libpaho-mqttpp-dev libpaho-mqtt-dev mosquitto mosquitto-clients openssl \
+	python3-scipy
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 CTEST_JOBS ?= 2

@@ -53,7 +53,52 @@ QStringList partSchemaStatements() {
                        " reason TEXT NOT NULL,"
                        " PRIMARY KEY (part_id, position)) WITHOUT ROWID"),
     };
-    return statements << dfqQueueStatements();
+    return statements << dfqQueueStatements() << eventStatements();
+}
+
+QStringList eventStatements() {
+    return {
+        QStringLiteral("CREATE TABLE events ("
+                       " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                       " time_ms INTEGER NOT NULL,"
+                       " utc_offset INTEGER NOT NULL,"
+                       " kind TEXT NOT NULL,"
+                       " part_number TEXT NOT NULL,"
+                       " channel INTEGER NOT NULL,"
+                       " part_id INTEGER NOT NULL,"
+                       " who TEXT NOT NULL,"
+                       " why TEXT NOT NULL,"
+                       " data TEXT NOT NULL)"),
+        // A characteristic's events are read together, in the order stored.
+        QStringLiteral("CREATE INDEX events_characteristic ON events (part_number, channel, id)"),
+    };
+}
+
+QString eventKindText(PartEventKind kind) {
+    switch (kind) {
+        case PartEventKind::FreezeLimits:
+            return QStringLiteral("freeze");
+        case PartEventKind::Exclude:
+            return QStringLiteral("exclude");
+        case PartEventKind::NewStage:
+            return QStringLiteral("stage");
+        case PartEventKind::OutOfControl:
+            return QStringLiteral("out");
+        case PartEventKind::Cause:
+            break;
+    }
+    return QStringLiteral("cause");
+}
+
+std::optional<PartEventKind> eventKindOf(const QString &text) {
+    for (const PartEventKind kind :
+         {PartEventKind::FreezeLimits, PartEventKind::Exclude, PartEventKind::NewStage,
+          PartEventKind::OutOfControl, PartEventKind::Cause}) {
+        if (eventKindText(kind) == text) {
+            return kind;
+        }
+    }
+    return std::nullopt;
 }
 
 QStringList dfqQueueStatements() {
@@ -77,7 +122,7 @@ QStringList schemaUpgradeStatements(int fromVersion) {
                    << QStringLiteral(
                           "ALTER TABLE revision_characteristics"
                           " ADD COLUMN sides TEXT NOT NULL DEFAULT ''")
-                   << dfqQueueStatements();
+                   << dfqQueueStatements() << eventStatements();
     }
     return statements;
 }

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QSqlError>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 #include "history/part_store.h"
@@ -16,6 +17,11 @@ namespace zelapp {
 QStringList partSchemaStatements();
 // The DFQ export queue's table and its index of the waiting entries.
 QStringList dfqQueueStatements();
+// The operator's events (history/part_event.h) and their index.
+QStringList eventStatements();
+// The column `kind` of events: "freeze", "exclude", "stage", "out", "cause".
+QString eventKindText(PartEventKind kind);
+std::optional<PartEventKind> eventKindOf(const QString &text);
 // What brings a file of schema `fromVersion` up to PartStore::kSchemaVersion, in order.
 QStringList schemaUpgradeStatements(int fromVersion);
 

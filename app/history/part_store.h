@@ -203,19 +203,22 @@ class PartStore {
     // ---- What the operator recorded about a characteristic's process (history/part_event.h) ----
     // Stores the event in its own transaction and gives it its id.
     std::optional<StoreFailure> addEvent(PartEvent &event);
-    // The events of one characteristic of one part number, oldest first.
+    // The events of one characteristic of one part number, oldest first. A file of schema 1
+    // opened read-only has none.
     std::vector<PartEvent> events(const QString &partNumber, int channel,
                                   std::optional<StoreFailure> *failure);
 
     // ---- One characteristic's values, for the statistics ----
     // Every part of `filter` (its number set) holding `channel`, oldest first, in one statement:
-    // id, serial, time, revision, completed and the value (none: not valid).
+    // id, serial, time (in UTC: a million values read without a time zone each), revision,
+    // completed and the value (none: not valid).
     struct ChannelValue {
         qint64 partId = 0;
         qint64 serial = 0;
         QDateTime time;
         qint64 revision = 0;
         bool completed = false;
+        bool partNotValid = false;  // the part's verdict is Not valid: out of the statistics
         std::optional<double> value;
     };
     std::vector<ChannelValue> channelValues(int channel, const PartFilter &filter,

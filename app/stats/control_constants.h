@@ -12,6 +12,8 @@ struct ControlConstants {
     double A2 = 0, A3 = 0, D3 = 0, D4 = 0, B3 = 0, B4 = 0, E2 = 0;
 };
 
+inline constexpr int kMostConstantsN = 25;
+
 // nullptr outside 2..25.
 const ControlConstants *controlConstants(int n);
 

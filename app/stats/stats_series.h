@@ -30,7 +30,8 @@ struct StatsSeries {
     std::optional<StoreFailure> failure;
 };
 
-// `filter` is the period (since/until); its number is set to `partNumber`. `lastParts` above 0
+// `filter` is the period (since/until); its number is `partNumber` and its verdict is not looked
+// at (a statistic counts every verdict but Not valid). `lastParts` above 0
 // keeps only the newest that many parts of the period.
 StatsSeries readStatsSeries(PartStore &store, const QString &partNumber, int channel,
                             const PartFilter &filter, int lastParts = 0);

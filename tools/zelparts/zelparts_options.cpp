@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 
 #include "model/part_result.h"
+#include "stats/process_stats.h"
 
 namespace zelparts {
 
@@ -16,6 +17,18 @@ bool isFilterOption(const QString &name) {
 // The options only `dfq` takes.
 bool isDfqOption(const QString &name) {
     return name == u"--out" || name == u"--encoding";
+}
+
+// The options only `stats` takes.
+bool isStatsOption(const QString &name) {
+    return name == u"--channel" || name == u"--last" || name == u"--subgroup" || name == u"--rules";
+}
+
+// A whole number in [least, most]; none otherwise.
+std::optional<int> wholeIn(const QString &text, int least, int most) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok && value >= least && value <= most ? std::optional<int>(value) : std::nullopt;
 }
 
 // Seconds east of UTC from "Z", "+01:00", "+0100" or "+01"; none when out of range.
@@ -61,6 +74,8 @@ struct Parser {
             (name == u"--since" ? options.filter.since : options.filter.until) = time;
         } else if (name == u"--part") {
             options.filter.number = value;
+        } else if (isStatsOption(name)) {
+            return statsOption(name, value);
         } else if (name == u"--out") {
             options.outFolder = value;
         } else if (name == u"--encoding") {
@@ -81,9 +96,44 @@ struct Parser {
         return true;
     }
 
+    bool statsOption(const QString &name, const QString &value) {
+        Options &options = parsed.options;
+        if (name == u"--rules") {
+            std::vector<int> rules;
+            for (const QString &item : value.split(QLatin1Char(','))) {
+                const std::optional<int> rule = wholeIn(item.trimmed(), 1, 8);
+                if (!rule) {
+                    return fail(QStringLiteral("--rules wants rule numbers 1 to 8 separated by "
+                                               "commas, such as 1,2,5, not \"%1\"")
+                                    .arg(value));
+                }
+                rules.push_back(*rule);
+            }
+            options.rules = rules;
+            return true;
+        }
+        const int most = name == u"--subgroup" ? zelapp::kMostSubgroupSize : 1000000000;
+        const std::optional<int> number = wholeIn(value, 1, most);
+        if (!number) {
+            return fail(QStringLiteral("%1 wants a whole number from 1 to %2, not \"%3\"")
+                            .arg(name)
+                            .arg(most)
+                            .arg(value));
+        }
+        if (name == u"--channel") {
+            options.channel = *number;
+        } else if (name == u"--last") {
+            options.lastParts = *number;
+        } else {
+            options.subgroupSize = *number;
+        }
+        return true;
+    }
+
     bool read(const QStringList &args) {
         QStringList filterOptions;
         QStringList dfqOptions;
+        QStringList statsOptions;
         for (qsizetype i = 0; i < args.size(); ++i) {
             const QString &arg = args[i];
             if (arg == u"--help" || arg == u"-h") {
@@ -105,7 +155,8 @@ struct Parser {
             }
             const qsizetype equals = arg.indexOf(QLatin1Char('='));
             const QString name = equals < 0 ? arg : arg.left(equals);
-            if (name != u"--db" && !isFilterOption(name) && !isDfqOption(name)) {
+            if (name != u"--db" && !isFilterOption(name) && !isDfqOption(name) &&
+                !isStatsOption(name)) {
                 return fail(QStringLiteral("unknown option %1").arg(name));
             }
             QString value;
@@ -122,14 +173,18 @@ struct Parser {
             if (isDfqOption(name)) {
                 dfqOptions << name;
             }
+            if (isStatsOption(name)) {
+                statsOptions << name;
+            }
             if (!option(name, value)) {
                 return false;
             }
         }
-        return command(filterOptions, dfqOptions);
+        return command(filterOptions, dfqOptions, statsOptions);
     }
 
-    bool command(const QStringList &filterOptions, const QStringList &dfqOptions) {
+    bool command(const QStringList &filterOptions, const QStringList &dfqOptions,
+                 const QStringList &statsOptions) {
         Options &options = parsed.options;
         if (positional.isEmpty()) {
             return fail(QStringLiteral("no command given"));
@@ -138,7 +193,20 @@ struct Parser {
         if (name != u"dfq" && !dfqOptions.isEmpty()) {
             return fail(QStringLiteral("%1 takes no %2").arg(name, dfqOptions.first()));
         }
-        if (name == u"dfq") {
+        if (name != u"stats" && !statsOptions.isEmpty()) {
+            return fail(QStringLiteral("%1 takes no %2").arg(name, statsOptions.first()));
+        }
+        if (name == u"stats") {
+            options.command = Command::Stats;
+            if (filterOptions.contains(QStringLiteral("--verdict"))) {
+                return fail(
+                    QStringLiteral("stats takes no --verdict: it counts the parts of "
+                                   "every verdict but not valid"));
+            }
+            if (options.channel == 0) {
+                return fail(QStringLiteral("stats wants --channel N"));
+            }
+        } else if (name == u"dfq") {
             options.command = Command::Dfq;
             if (options.dfqMode == DfqMode::Pending) {
                 QStringList others = filterOptions + dfqOptions;
@@ -245,6 +313,8 @@ QString zelpartsUsage() {
         "       zelparts [--db FILE] show ID\n"
         "       zelparts [--db FILE] backup FILE\n"
         "       zelparts [--db FILE] dfq --pending\n"
+        "       zelparts [--db FILE] stats --channel N [--part NUMBER] [--since T] [--until T]\n"
+        "                [--last N] [--subgroup k] [--rules 1,2,...]\n"
         "Try 'zelparts --help' for more.\n");
 }
 
@@ -269,14 +339,28 @@ QString zelpartsHelp() {
         "            the parts waiting for their DFQ folder, oldest first, tab separated\n"
         "            after a header line: id, time, part number, serial, folder, and\n"
         "            written (yes: its file waits under its temporary name to be renamed)\n"
+        "  stats --channel N\n"
+        "            the statistics of channel N of one part number (the newest part's unless\n"
+        "            --part), over the latest stage of the period: one name<TAB>value line\n"
+        "            each: n, mean, sigma_within, sigma_overall, cp, cpk, pp, ppk (one limit\n"
+        "            only: cpu and ppu, or cpl and ppl), lcl, cl, ucl of the first chart (the\n"
+        "            stage's frozen limits when there are any), then rule<k> per rule with the\n"
+        "            serials of the parts completing each break, comma separated; - where\n"
+        "            there is too little data\n"
         "\n"
         "Options:\n"
         "  --db FILE      the history file; else ZEL_PARTS_DB, else Results/Database of\n"
         "                 ~/.config/zelapp/zelapp.conf, else ~/.local/share/zelapp/parts.db\n"
-        "  --since T      parts from T on (list, csv, dfq)\n"
-        "  --until T      parts before T (list, csv, dfq)\n"
-        "  --part NUMBER  parts of that part number (list, csv, dfq)\n"
+        "  --since T      parts from T on (list, csv, dfq, stats)\n"
+        "  --until T      parts before T (list, csv, dfq, stats)\n"
+        "  --part NUMBER  parts of that part number (list, csv, dfq, stats)\n"
         "  --verdict V    parts with that verdict: G, W+, W-, R+, R- or NV (list, csv, dfq)\n"
+        "  --channel N    the characteristic's channel (stats)\n"
+        "  --last N       only the newest N parts of the period (stats)\n"
+        "  --subgroup k   consecutive parts per subgroup, 1 to 25 (1: individuals); else the\n"
+        "                 part program's Subgroup (stats)\n"
+        "  --rules LIST   the run rules 1 to 8 to watch, e.g. 1,2,5; else the part\n"
+        "                 program's Rules<n>, else rule 1 (stats)\n"
         "  --encoding E   the DFQ files' text: windows-1252 or utf-8; else Results/DfqEncoding\n"
         "                 of the settings file, else windows-1252 (dfq)\n"
         "  --help         this help\n"

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QTimeZone>
 #include <optional>
+#include <vector>
 
 #include "dfq/dfq_file.h"
 #include "history/part_store.h"
@@ -20,7 +21,7 @@ constexpr int kExitUsage = 1;
 constexpr int kExitNoFile = 2;
 constexpr int kExitFailed = 3;
 
-enum class Command { List, Csv, Show, Backup, Dfq };
+enum class Command { List, Csv, Show, Backup, Dfq, Stats };
 
 // What `dfq` does.
 enum class DfqMode {
@@ -37,7 +38,12 @@ struct Options {
     DfqMode dfqMode = DfqMode::Out;
     QString outFolder;                            // dfq --out
     std::optional<zelapp::DfqEncoding> encoding;  // dfq --encoding; none: the settings file's
-    bool help = false;                            // --help: show the help and do nothing else
+    // stats
+    int channel = 0;                        // --channel N (required)
+    int lastParts = 0;                      // --last N; 0: every part of the period
+    std::optional<int> subgroupSize;        // --subgroup k; none: the part program's
+    std::optional<std::vector<int>> rules;  // --rules 1,2,...; none: the part program's
+    bool help = false;                      // --help: show the help and do nothing else
 };
 
 struct ParsedOptions {

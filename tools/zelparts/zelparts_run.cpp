@@ -9,8 +9,9 @@
 #include "history/part_csv.h"
 #include "history/revision_cache.h"
 #include "zelparts_dfq.h"
-#include "zelparts_say.h"
 #include "zelparts_dfq_pending.h"
+#include "zelparts_say.h"
+#include "zelparts_stats.h"
 #include "zelparts_text.h"
 
 namespace zelparts {
@@ -143,6 +144,8 @@ int runZelparts(const Options &options, const QString &file, QIODevice &out, QIO
             return show(store, options.partId, out, err);
         case Command::Backup:
             return backup(store, options.backupFile, err);
+        case Command::Stats:
+            return stats(store, options, out, err);
         case Command::Dfq: {
             if (options.dfqMode == DfqMode::Out) {
                 return dfq(store, options, out, err);

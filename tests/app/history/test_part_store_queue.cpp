@@ -81,6 +81,7 @@ TEST_F(PartStoreQueueTest, AVersion1FileIsReadAsItIsAndUpgradedWhenOpenedForWrit
         EXPECT_EQ(revision[1].sides, ToleranceSides::Both);
         EXPECT_TRUE(reader.pendingExports(10, &failure).empty());
         EXPECT_EQ(reader.pendingExportCount(&failure), 0);
+        EXPECT_TRUE(reader.events(QStringLiteral("A-100"), 1, &failure).empty());
         EXPECT_FALSE(failure) << "a file without a queue has nothing waiting";
         OtherConnection other(file);
         EXPECT_EQ(other
@@ -96,6 +97,8 @@ TEST_F(PartStoreQueueTest, AVersion1FileIsReadAsItIsAndUpgradedWhenOpenedForWrit
     EXPECT_EQ(
         other.value(QStringLiteral("SELECT value FROM meta WHERE key = 'schema_version'")).toInt(),
         2);
+    PartEvent stage{0, {}, PartEventKind::NewStage, QStringLiteral("A-100"), 1, 0, {}, {}, {}};
+    EXPECT_FALSE(store.addEvent(stage)) << "the upgrade brings the events table";
     // The unchanged setup finds its revision again; a nominal or a side makes new ones.
     EXPECT_EQ(store.append(goodPart(), snapshot()).id, 2);
     SetupSnapshot withNominal = snapshot();

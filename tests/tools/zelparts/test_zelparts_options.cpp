@@ -201,3 +201,27 @@ TEST(StoredPartText, ValuesAndTimesHaveOneFormWhateverTheLocale) {
 }
 
 }  // namespace
+
+TEST(ZelpartsOptions, StatsWantsAChannelAndTakesItsOwnOptions) {
+    ParsedOptions parsed = parse(
+        "stats --channel 3 --part A-100 --since 2026-03-04 --last 50 --subgroup 5 "
+        "--rules 1,2,8");
+    ASSERT_TRUE(parsed.ok()) << parsed.error.toStdString();
+    EXPECT_EQ(parsed.options.command, Command::Stats);
+    EXPECT_EQ(parsed.options.channel, 3);
+    EXPECT_EQ(parsed.options.filter.number, u"A-100");
+    EXPECT_EQ(parsed.options.lastParts, 50);
+    EXPECT_EQ(parsed.options.subgroupSize, 5);
+    EXPECT_EQ(parsed.options.rules, (std::vector<int>{1, 2, 8}));
+    parsed = parse("stats --channel=1");
+    ASSERT_TRUE(parsed.ok());
+    EXPECT_FALSE(parsed.options.subgroupSize.has_value());
+    EXPECT_FALSE(parsed.options.rules.has_value());
+    for (const char *bad : {"stats", "stats --channel 0", "stats --channel x",
+                            "stats --channel 1 --subgroup 26", "stats --channel 1 --subgroup 0",
+                            "stats --channel 1 --rules 1,9", "stats --channel 1 --rules 1,,2",
+                            "stats --channel 1 --last -4", "stats --channel 1 --verdict G",
+                            "list --channel 1", "csv --rules 1", "dfq --out d --last 3"}) {
+        EXPECT_FALSE(parse(bad).ok()) << bad;
+    }
+}

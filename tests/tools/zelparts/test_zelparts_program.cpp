@@ -373,3 +373,130 @@ TEST_F(ZelpartsProgram, ADamagedFileEndsWithAMessageNeverACrash) {
 }
 
 }  // namespace
+
+namespace {
+
+// The name<TAB>value lines of `stats`.
+std::map<QString, QString> statsLines(const QByteArray &out) {
+    std::map<QString, QString> lines;
+    for (const QByteArray &line : out.split('\n')) {
+        const qsizetype tab = line.indexOf('\t');
+        if (tab > 0) {
+            lines[QString::fromUtf8(line.left(tab))] = QString::fromUtf8(line.mid(tab + 1));
+        }
+    }
+    return lines;
+}
+
+}  // namespace
+
+// A-100's channel 1 after the fixture's two parts (the second not valid, left out): 0.0012,
+// then 0.0010 0.0011 0.0013 0.0014: mean 0.0012, moving ranges 2 1 2 1 (1e-4).
+class ZelpartsStats : public ZelpartsProgram {
+  protected:
+    void SetUp() override {
+        ZelpartsProgram::SetUp();
+        PartStore store;
+        ASSERT_TRUE(store.open(file).ok());
+        int hour = 9;
+        for (const float value : {0.0010f, 0.0011f, 0.0013f, 0.0014f}) {
+            PartResult part = partAt(QStringLiteral("A-100"), 5, hour++, ToleranceVerdict::Good);
+            part.characteristics[0].value = value;
+            ASSERT_TRUE(store.append(part, snapshot()).ok());
+        }
+    }
+};
+
+TEST_F(ZelpartsStats, PrintsTheNumbersOfTheNewestPartsNumber) {
+    const Ran run = onFile(args("stats --channel 1"));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    QStringList names;
+    for (const QByteArray &line : run.out.split('\n')) {
+        if (!line.isEmpty()) {
+            names << QString::fromUtf8(line.split('\t').first());
+        }
+    }
+    EXPECT_EQ(names.join(QLatin1Char(' ')),
+              u"n mean sigma_within sigma_overall cp cpk pp ppk lcl cl ucl rule1");
+    auto lines = statsLines(run.out);
+    EXPECT_EQ(lines[QStringLiteral("n")], u"5");
+    EXPECT_NEAR(lines[QStringLiteral("mean")].toDouble(), 0.0012, 1e-9);
+    const double sigma = 1.5e-4 / 1.128379;
+    EXPECT_NEAR(lines[QStringLiteral("sigma_within")].toDouble(), sigma, 1e-8);
+    EXPECT_NEAR(lines[QStringLiteral("sigma_overall")].toDouble(), std::sqrt(2.5) * 1e-4, 1e-9);
+    EXPECT_NEAR(lines[QStringLiteral("cp")].toDouble(), 0.04 / (6 * sigma), 1e-3);
+    EXPECT_NEAR(lines[QStringLiteral("ucl")].toDouble(), 0.0012 + 3 * sigma, 1e-8);
+    EXPECT_EQ(lines[QStringLiteral("rule1")], u"");
+
+    lines = statsLines(onFile(args("stats --channel 1 --last 1")).out);
+    EXPECT_EQ(lines[QStringLiteral("n")], u"1");
+    EXPECT_EQ(lines[QStringLiteral("sigma_overall")], u"-");
+    EXPECT_EQ(lines[QStringLiteral("cpk")], u"-");
+    EXPECT_EQ(lines[QStringLiteral("lcl")], u"-");
+
+    lines = statsLines(onFile(args("stats --channel 1 --part B-7")).out);
+    EXPECT_EQ(lines[QStringLiteral("n")], u"1");
+    lines = statsLines(onFile(args("stats --channel 9")).out);
+    EXPECT_EQ(lines[QStringLiteral("n")], u"0");
+    EXPECT_EQ(lines[QStringLiteral("mean")], u"-");
+}
+
+TEST_F(ZelpartsStats, FrozenLimitsAndTheSerialsOfEachBreak) {
+    {
+        PartStore store;
+        ASSERT_TRUE(store.open(file).ok());
+        PartEvent freeze{0,
+                         QDateTime(QDate(2026, 3, 5), QTime(12, 30), QTimeZone(3600)),
+                         PartEventKind::FreezeLimits,
+                         QStringLiteral("A-100"),
+                         1,
+                         0,
+                         QStringLiteral("anna"),
+                         QStringLiteral("baseline"),
+                         QStringLiteral("chart=imr;k=1;first=0.0005,0.0012,0.0019;"
+                                        "second=0,0.0003,0.0009;sigma=0.0002")};
+        ASSERT_FALSE(store.addEvent(freeze));
+        PartResult part = partAt(QStringLiteral("A-100"), 5, 13, ToleranceVerdict::Good);
+        part.characteristics[0].value = 0.0030f;
+        ASSERT_TRUE(store.append(part, snapshot()).ok());
+    }
+    const Ran run = onFile(args("stats --channel 1 --rules 4,1"));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const auto lines = statsLines(run.out);
+    EXPECT_EQ(lines.at(QStringLiteral("lcl")), u"0.0005");
+    EXPECT_EQ(lines.at(QStringLiteral("cl")), u"0.0012");
+    EXPECT_EQ(lines.at(QStringLiteral("ucl")), u"0.0019");
+    EXPECT_EQ(lines.at(QStringLiteral("sigma_within")), u"0.0002");
+    EXPECT_EQ(lines.at(QStringLiteral("rule1")), u"7") << "beyond on both charts: once";
+    EXPECT_EQ(lines.at(QStringLiteral("rule4")), u"");
+    EXPECT_TRUE(run.out.endsWith("rule4\t\nrule1\t7\n")) << run.out.toStdString();
+}
+
+TEST_F(ZelpartsStats, OneSidedPrintsThatSidesIndicesOnly) {
+    {
+        PartStore store;
+        ASSERT_TRUE(store.open(file).ok());
+        SetupSnapshot upper = snapshot();
+        upper.sides[1] = ToleranceSides::UpperOnly;
+        for (const float value : {0.001f, 0.002f, 0.0015f}) {
+            PartResult part = goodPart(QStringLiteral("R-1"));
+            part.characteristics[0].value = value;
+            ASSERT_TRUE(store.append(part, upper).ok());
+        }
+    }
+    const Ran run = onFile(args("stats --channel 1 --part R-1"));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const auto lines = statsLines(run.out);
+    EXPECT_EQ(lines.count(QStringLiteral("cp")), 0u);
+    EXPECT_EQ(lines.count(QStringLiteral("cpk")), 0u);
+    ASSERT_EQ(lines.count(QStringLiteral("cpu")), 1u);
+    // (0.02 - 0.0015) / (3 * 0.00075 / 1.128379): moving ranges 0.001 and 0.0005.
+    EXPECT_NEAR(lines.at(QStringLiteral("cpu")).toDouble(), 0.0185 / (3 * 0.00075 / 1.128379),
+                1e-3);
+    EXPECT_EQ(lines.count(QStringLiteral("ppu")), 1u);
+}
+
+TEST_F(ZelpartsStats, ABadArgumentOrNoFileEndsAsTheOtherCommandsDo) {
+    EXPECT_EQ(onFile(args("stats")).exitCode, 1);
+    EXPECT_EQ(zelparts(args("--db /nonexistent/parts.db stats --channel 1")).exitCode, 2);
+}
