@@ -289,13 +289,6 @@ QString causeLine(const PartEvent &event, qint64 serial) {
         .arg(timeText(event.time), event.data);
 }
 
-QString frozenLimitsData(const FrozenLimits &limits) {
-    const auto n = [](double v) { return QString::number(v, 'g', 17); };
-    return u"k=%1;lcl=%2;cl=%3;ucl=%4;lcl2=%5;cl2=%6;ucl2=%7;sigma=%8"_s.arg(limits.subgroupSize)
-        .arg(n(limits.first.lcl), n(limits.first.cl), n(limits.first.ucl), n(limits.second.lcl),
-             n(limits.second.cl), n(limits.second.ucl), n(limits.sigmaWithin));
-}
-
 std::optional<FrozenLimits> limitsToFreeze(const StatsResult &result, int subgroupSize) {
     if (!result.noLimits.isEmpty() || !result.sigmaWithin) {
         return std::nullopt;

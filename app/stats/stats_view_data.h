@@ -91,9 +91,6 @@ std::vector<PartEvent> causesNotGiven(const std::vector<PartEvent> &events);
 // "C3 serial 17 at 2026-12-10 08:15:02: rules 2,5".
 QString causeLine(const PartEvent &event, qint64 serial);
 
-// The frozen limits as the FreezeLimits event's data. Kept here until stats/stats_events.h
-// gives the one shared text; its reader lives there.
-QString frozenLimitsData(const FrozenLimits &limits);
 // The limits to freeze from a stage's numbers; none when they could not be computed.
 std::optional<FrozenLimits> limitsToFreeze(const StatsResult &result, int subgroupSize);
 

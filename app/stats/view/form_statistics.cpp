@@ -13,10 +13,12 @@
 
 #include "base/user_name.h"
 #include "core/part_history.h"
+#include "core/process_watch.h"
 #include "core/session.h"
 #include "dialogs/help_topics.h"
 #include "setup/part_program.h"
 #include "setup/setup.h"
+#include "stats/stats_events.h"
 #include "stats/view/chart_views.h"
 #include "stats/view/dlg_stats_event.h"
 #include "ui_form_statistics.h"
@@ -71,6 +73,12 @@ FormStatistics::FormStatistics(Session &session, QWidget *parent)
         }
     });
     connect(&session_.partHistory(), &PartHistory::partRecorded, this, [this] {
+        if (isVisible()) {
+            refresh();
+        }
+    });
+    // A cause given in the result window's panel leaves the list here too.
+    connect(&session_.processWatch(), &ProcessWatch::awaitedChanged, this, [this] {
         if (isVisible()) {
             refresh();
         }
@@ -303,6 +311,9 @@ bool FormStatistics::storeEvent(PartEventKind kind, qint64 partId, const QString
         showStatus(u"The history cannot record this: %1"_s.arg(failure->cause));
         return false;
     }
+    // The watch keeps the stages it judges by and the causes awaited, which the result window's
+    // panel shows: read again from the history.
+    session_.processWatch().reload();
     refresh();
     return true;
 }
@@ -319,7 +330,7 @@ bool FormStatistics::freezeLimits(const QString &who, const QString &why) {
                 : u"There are no limits to freeze: %1."_s.arg(content_.results.back().noLimits));
         return false;
     }
-    return storeEvent(PartEventKind::FreezeLimits, 0, who, why, frozenLimitsData(*limits));
+    return storeEvent(PartEventKind::FreezeLimits, 0, who, why, frozenLimitsText(*limits));
 }
 
 bool FormStatistics::excludePart(qint64 partId, const QString &who, const QString &why) {

@@ -155,6 +155,7 @@ TEST_F(ProcessWatchTest, TheEventsAreStoredAndTheCausesAwaitedReadAgain) {
     measurePart();
     measurePart();
     ASSERT_FALSE(watch->giveCause(1, 1, u"anna"_s, u"worn insert"_s).has_value());
+    ASSERT_FALSE(watch->giveCause(1, 2, u"anna"_s, u"worn insert"_s).has_value());
     zelapp::PartStore reader;
     ASSERT_TRUE(reader.open(QDir(f.programFolder()).filePath(u"parts.db"_s), {100, true}).ok());
     const QString number = f.session->partCycle().lastResult()->number;
