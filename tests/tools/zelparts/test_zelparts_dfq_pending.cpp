@@ -24,9 +24,9 @@ TEST(ZelpartsDfqPending, TheCommandTakesPendingAndNothingElse) {
     EXPECT_EQ(parsed.options.command, Command::Dfq);
     EXPECT_EQ(parsed.options.dfqMode, DfqMode::Pending);
     EXPECT_TRUE(parse("--pending dfq").ok());
-    for (const char *bad : {"dfq", "dfq --pending extra", "dfq --pending --part A-100",
-                            "list --pending", "dfq --pending --since 2026-03-04",
-                            "dfq --out /tmp/q --pending"}) {
+    for (const char *bad :
+         {"dfq", "dfq --pending extra", "dfq --pending --part A-100", "list --pending",
+          "dfq --pending --since 2026-03-04", "dfq --out /tmp/q --pending"}) {
         const ParsedOptions refused = parse(bad);
         EXPECT_FALSE(refused.ok()) << bad;
         EXPECT_FALSE(refused.error.isEmpty()) << bad;
