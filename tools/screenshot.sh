@@ -110,8 +110,9 @@ start_demo() {
     trap 'exit 130' INT
     trap 'exit 143' TERM
 
-    export XDG_CONFIG_HOME="$WORK/config" XDG_RUNTIME_DIR="$WORK/runtime"
-    mkdir -m 700 "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+    # The parts' history too is private: the pictures show the demo's parts only.
+    export XDG_CONFIG_HOME="$WORK/config" XDG_RUNTIME_DIR="$WORK/runtime" XDG_DATA_HOME="$WORK/data"
+    mkdir -m 700 "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$XDG_DATA_HOME"
     export QT_QPA_PLATFORM=xcb
     unset WAYLAND_DISPLAY
 
@@ -276,6 +277,12 @@ inside_help() {
     shoot_window "$id" "$WORK/help-window.png"
     "$CONVERT" "$WORK/help-window.png" -resize 75% -strip "$dir/help-window.png"
     xdotool windowunmap --sync "$id"
+    # Parts > Statistics on the parts the demo measured so far.
+    id=$(open_from_menu '^Statistics$' alt+p t)
+    xdotool windowsize --sync "$id" 1100 680
+    sleep 1
+    shoot_window "$id" "$dir/statistics.png"
+    close_with_escape "$id"
     # A right click on the first probe's bar in the probe view opens the calibration window.
     # Shift+Tab from its first bar reaches Details, which widens it; Escape is its Cancel, which
     # leaves the amplifier as it was.
@@ -295,12 +302,6 @@ inside_help() {
     xdotool windowfocus --sync "$MAIN"
     xdotool key --clearmodifiers alt+v c
     find_window '^Display Channels$' >/dev/null || { cat "$WORK/zelapp.log" >&2; exit 1; }
-    # Parts > Statistics on the parts the demo measured so far.
-    id=$(open_from_menu '^Statistics$' alt+p t)
-    xdotool windowsize --sync "$id" 1100 680
-    sleep 1
-    shoot_window "$id" "$dir/statistics.png"
-    close_with_escape "$id"
 
     # The unit goes away: the strip under the buttons makes the main window taller.
     stop_process "$EMULATOR_PID"

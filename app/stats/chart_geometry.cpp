@@ -315,8 +315,9 @@ ControlChartLayout controlChartLayout(const ControlChartData &data, const QRectF
 HistogramLayout histogramLayout(const HistogramData &data, const QRectF &area, double labelWidth,
                                 double lineHeight) {
     HistogramLayout layout;
+    // Two lines above the plot: the title, then the tolerance lines' labels.
     layout.plot =
-        area.adjusted(labelWidth / 2, lineHeight * 1.5, -labelWidth / 2, -lineHeight * 1.5);
+        area.adjusted(labelWidth / 2, lineHeight * 2.5, -labelWidth / 2, -lineHeight * 1.5);
     if (layout.plot.width() < 1 || layout.plot.height() < 1) {
         layout.plot = QRectF(area.topLeft(), QSizeF(1, 1));
     }

@@ -136,8 +136,8 @@ void ControlChartView::paintEvent(QPaintEvent *) {
     drawFrame(p, l.plot, pal);
     const QFontMetrics fm = fontMetrics();
     p.setPen(pal.color(QPalette::WindowText));
-    p.drawText(QRectF(l.plot.left(), 0, l.plot.width(), l.plot.top()),
-               Qt::AlignLeft | Qt::AlignVCenter, data_.title);
+    p.drawText(QRectF(l.plot.left(), 0, l.plot.width(), l.plot.top()), Qt::AlignLeft | Qt::AlignTop,
+               data_.title);
     for (double tick : l.axis.ticks) {
         const double y = valueY(l.axis, l.plot, tick);
         p.setPen(pal.color(QPalette::Midlight));
@@ -233,12 +233,18 @@ void HistogramView::paintEvent(QPaintEvent *) {
     p.drawText(QRectF(l.plot.left(), 0, l.plot.width(), l.plot.top()),
                Qt::AlignLeft | Qt::AlignVCenter, u"Histogram"_s);
     const double span = l.axis.high - l.axis.low;
+    // A narrow histogram labels every other tick or fewer: texts never run into each other.
+    double labelledTo = -1e9;
     for (double tick : l.axis.ticks) {
         const double x = l.plot.left() + (tick - l.axis.low) / span * l.plot.width();
         p.drawLine(QPointF(x, l.plot.bottom()), QPointF(x, l.plot.bottom() + 3));
         const QString text = QString::number(tick, 'g', 6);
         const double w = fm.horizontalAdvance(text);
+        if (x - w / 2 < labelledTo + fm.horizontalAdvance(QLatin1Char(' '))) {
+            continue;
+        }
         p.drawText(QPointF(x - w / 2, l.plot.bottom() + 3 + fm.ascent()), text);
+        labelledTo = x + w / 2;
     }
     p.setPen(pal.color(QPalette::Mid));
     p.setBrush(pal.color(QPalette::Highlight).lighter(150));

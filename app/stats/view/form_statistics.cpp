@@ -43,6 +43,12 @@ FormStatistics::FormStatistics(Session &session, QWidget *parent)
     second_->setObjectName(u"ChartSecond"_s);
     histogram_ = new HistogramView(ui_->WidgetCharts);
     histogram_->setObjectName(u"ChartHistogram"_s);
+    // The charts take the room the window gives; the lists and the numbers keep theirs.
+    ui_->WidgetCharts->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    for (QWidget *chart : {static_cast<QWidget *>(first_), static_cast<QWidget *>(second_),
+                           static_cast<QWidget *>(histogram_)}) {
+        chart->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    }
     grid->addWidget(first_, 0, 0);
     grid->addWidget(second_, 1, 0);
     grid->addWidget(histogram_, 0, 1, 2, 1);
