@@ -33,6 +33,15 @@ struct DfqSender::Pass {
     }
 };
 
+std::vector<qint64> DfqSender::Group::ids() const {
+    std::vector<qint64> out;
+    out.reserve(parts.size());
+    for (const StoredPart &part : parts) {
+        out.push_back(part.id);
+    }
+    return out;
+}
+
 DfqSender::DfqSender(PartStore &store, DfqFolder &folder, std::function<QDateTime()> now)
     : store_(store), folder_(folder), now_(std::move(now)) {}
 
@@ -169,10 +178,7 @@ void DfqSender::deliver(Pass &pass, Group group) {
         finish(pass, group, group.tempName);
         return;
     }
-    std::vector<qint64> ids;
-    for (const StoredPart &part : group.parts) {
-        ids.push_back(part.id);
-    }
+    const std::vector<qint64> ids = group.ids();
     if (const auto failure = store_.markExportDone(ids)) {
         pass.historyFailed(store_.file(), *failure);
     }
@@ -196,10 +202,7 @@ void DfqSender::write(Pass &pass, const Group &group) {
         pass.folderFailed(group.folder, *failure);
         return;
     }
-    std::vector<qint64> ids;
-    for (const StoredPart &part : group.parts) {
-        ids.push_back(part.id);
-    }
+    const std::vector<qint64> ids = group.ids();
     // Recorded before the rename: after a crash, the temporary file found says what to finish.
     if (const auto failure = store_.markExportWritten(ids, temp)) {
         folder_.remove(group.folder, temp);
@@ -215,10 +218,7 @@ void DfqSender::finish(Pass &pass, const Group &group, const QString &temp) {
         pass.folderFailed(group.folder, *failure);
         return;
     }
-    std::vector<qint64> ids;
-    for (const StoredPart &part : group.parts) {
-        ids.push_back(part.id);
-    }
+    const std::vector<qint64> ids = group.ids();
     if (const auto failure = store_.markExportDone(ids)) {
         pass.historyFailed(store_.file(), *failure);
     }

@@ -71,6 +71,8 @@ class DfqSender {
         QString folder;
         QString tempName;  // recorded in the queue: the file was written, waits to be renamed
         std::vector<StoredPart> parts;
+        // Its parts' ids, as the queue calls take them.
+        std::vector<qint64> ids() const;
     };
     struct Pass;
 
