@@ -203,6 +203,8 @@ class PartStore {
     // ---- What the operator recorded about a characteristic's process (history/part_event.h) ----
     // Stores the event in its own transaction and gives it its id.
     std::optional<StoreFailure> addEvent(PartEvent &event);
+    // Stores the events in one transaction, all or none, and gives each its id.
+    std::optional<StoreFailure> addEvents(std::vector<PartEvent> &events);
     // The events of one characteristic of one part number, oldest first. A file of schema 1
     // opened read-only has none.
     std::vector<PartEvent> events(const QString &partNumber, int channel,
@@ -219,10 +221,18 @@ class PartStore {
         qint64 revision = 0;
         bool completed = false;
         bool partNotValid = false;  // the part's verdict is Not valid: out of the statistics
+        int channel = 0;
         std::optional<double> value;
     };
     std::vector<ChannelValue> channelValues(int channel, const PartFilter &filter,
                                             std::optional<StoreFailure> *failure);
+    // Every value of the parts of `number` from serial `fromSerial` on, in the order measured
+    // and, within a part, in the part program's order, in one statement.
+    std::vector<ChannelValue> numberValues(const QString &number, qint64 fromSerial,
+                                           std::optional<StoreFailure> *failure);
+    // The serial the newest run of parts of `number` judged by one revision begins at: 0 when
+    // one revision judged them all or there are none.
+    qint64 newestRevisionStart(const QString &number, std::optional<StoreFailure> *failure);
 
     // An online copy of the whole file into `file` (absent before): a snapshot as of one
     // moment, readable while this store writes (VACUUM INTO). Works on a read-only store.
@@ -236,6 +246,10 @@ class PartStore {
     PartPage readParts(const QString &where, const std::vector<QVariant> &bindings, int limit,
                        const PartFilter &filter, bool newestFirst);
     std::optional<StoreFailure> readValues(std::vector<StoredPart> &parts);
+    // `channel` none: every channel. `fromSerial` 0: from the first.
+    std::vector<ChannelValue> readChannelValues(std::optional<int> channel,
+                                                const PartFilter &filter, qint64 fromSerial,
+                                                std::optional<StoreFailure> *failure);
     // Runs `sql` with `binds` for each id, in one transaction.
     std::optional<StoreFailure> updateEach(const QString &sql, const std::vector<QVariant> &binds,
                                            const std::vector<qint64> &ids);

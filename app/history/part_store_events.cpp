@@ -1,11 +1,12 @@
 // The statistics' side of PartStore: the events the operator records about a characteristic,
-// and one characteristic's values over many parts, read in one statement.
+// and the values of many parts, read in one statement.
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
 
 #include "history/part_schema.h"
 #include "history/part_store.h"
+#include "history/sqlite_statement.h"
 
 namespace zelapp {
 
@@ -23,33 +24,61 @@ QString text(const QString &value) {
 }  // namespace
 
 std::optional<StoreFailure> PartStore::addEvent(PartEvent &event) {
+    std::vector<PartEvent> one{event};
+    std::optional<StoreFailure> failure = addEvents(one);
+    if (!failure) {
+        event = std::move(one.front());
+    }
+    return failure;
+}
+
+std::optional<StoreFailure> PartStore::addEvents(std::vector<PartEvent> &events) {
     if (!open_) {
         return notOpen();
     }
     if (schemaVersion_ < 2) {
         return StoreFailure{QStringLiteral("the parts history keeps no events"), false};
     }
-    const QDateTime when = event.time.isValid() ? event.time : QDateTime::currentDateTime();
     QSqlQuery query(db_);
+    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        return storeFailure(query.lastError());
+    }
+    const auto fail = [&query]() {
+        const StoreFailure failure = storeFailure(query.lastError());
+        query.finish();
+        query.exec(QStringLiteral("ROLLBACK"));
+        return failure;
+    };
     if (!query.prepare(QStringLiteral(
             "INSERT INTO events (time_ms, utc_offset, kind, part_number, channel, part_id, who,"
             " why, data) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"))) {
-        return storeFailure(query.lastError());
+        return fail();
     }
-    for (const QVariant &value :
-         {QVariant(when.toMSecsSinceEpoch()), QVariant(when.offsetFromUtc()),
-          QVariant(eventKindText(event.kind)), QVariant(text(event.partNumber)),
-          QVariant(event.channel), QVariant(event.partId), QVariant(text(event.who)),
-          QVariant(text(event.why)), QVariant(text(event.data))}) {
-        query.addBindValue(value);
+    const QDateTime now = QDateTime::currentDateTime();
+    std::vector<std::pair<qint64, QDateTime>> stored;  // given to the events once committed
+    for (const PartEvent &event : events) {
+        const QDateTime when = event.time.isValid() ? event.time : now;
+        int position = 0;
+        for (const QVariant &value :
+             {QVariant(when.toMSecsSinceEpoch()), QVariant(when.offsetFromUtc()),
+              QVariant(eventKindText(event.kind)), QVariant(text(event.partNumber)),
+              QVariant(event.channel), QVariant(event.partId), QVariant(text(event.who)),
+              QVariant(text(event.why)), QVariant(text(event.data))}) {
+            query.bindValue(position++, value);
+        }
+        if (!query.exec()) {
+            return fail();
+        }
+        stored.emplace_back(query.lastInsertId().toLongLong(), when);
     }
-    // A single statement outside a transaction is a transaction of its own.
-    if (!query.exec()) {
-        return storeFailure(query.lastError());
-    }
-    event.id = query.lastInsertId().toLongLong();
-    event.time = when;
     query.finish();
+    if (!query.exec(QStringLiteral("COMMIT"))) {
+        return fail();
+    }
+    for (size_t i = 0; i < events.size(); ++i) {
+        events[i].id = stored[i].first;
+        events[i].time = stored[i].second;
+    }
     return std::nullopt;
 }
 
@@ -105,76 +134,115 @@ std::vector<PartEvent> PartStore::events(const QString &partNumber, int channel,
 
 std::vector<PartStore::ChannelValue> PartStore::channelValues(
     int channel, const PartFilter &filter, std::optional<StoreFailure> *failure) {
+    return readChannelValues(channel, filter, 0, failure);
+}
+
+std::vector<PartStore::ChannelValue> PartStore::numberValues(const QString &number,
+                                                             qint64 fromSerial,
+                                                             std::optional<StoreFailure> *failure) {
+    PartFilter filter;
+    filter.number = number;
+    return readChannelValues(std::nullopt, filter, fromSerial, failure);
+}
+
+qint64 PartStore::newestRevisionStart(const QString &number, std::optional<StoreFailure> *failure) {
+    if (!open_) {
+        *failure = notOpen();
+        return 0;
+    }
+    // Walks the number's parts back from the newest, through the (part_number, serial) index,
+    // to the newest of another revision: as far back as the newest revision reaches.
+    SqliteStatement statement(
+        db_, QStringLiteral("SELECT serial FROM parts WHERE part_number = ?1 AND revision_id <>"
+                            " (SELECT revision_id FROM parts WHERE part_number = ?1"
+                            " ORDER BY serial DESC LIMIT 1)"
+                            " ORDER BY serial DESC LIMIT 1"));
+    statement.bind(1, text(number));
+    const qint64 before = statement.next() ? statement.integer(0) : 0;
+    if (statement.failure()) {
+        *failure = statement.failure();
+        return 0;
+    }
+    return before > 0 ? before + 1 : 0;
+}
+
+std::vector<PartStore::ChannelValue> PartStore::readChannelValues(
+    std::optional<int> channel, const PartFilter &filter, qint64 fromSerial,
+    std::optional<StoreFailure> *failure) {
     std::vector<ChannelValue> out;
     if (!open_) {
         *failure = notOpen();
         return out;
     }
     QStringList conditions;
-    std::vector<QVariant> binds{channel};
     if (!filter.number.isEmpty()) {
-        conditions << QStringLiteral("p.part_number = ?");
-        binds.emplace_back(filter.number);
+        conditions << QStringLiteral("p.part_number = ?1");
+    }
+    if (fromSerial > 0) {
+        conditions << QStringLiteral("p.serial >= ?2");
     }
     if (filter.since) {
-        conditions << QStringLiteral("p.time_ms >= ?");
-        binds.emplace_back(filter.since->toMSecsSinceEpoch());
+        conditions << QStringLiteral("p.time_ms >= ?3");
     }
     if (filter.until) {
-        conditions << QStringLiteral("p.time_ms < ?");
-        binds.emplace_back(filter.until->toMSecsSinceEpoch());
+        conditions << QStringLiteral("p.time_ms < ?4");
     }
     if (!filter.verdict.isEmpty()) {
-        conditions << QStringLiteral("p.verdict = ?");
-        binds.emplace_back(filter.verdict);
+        conditions << QStringLiteral("p.verdict = ?5");
     }
     // Within one part number the serials rise with the ids, so the order by serial is the order
     // measured and comes straight from the (part_number, serial) index, without a sort. The
-    // values come by their primary key (part_id, position).
-    // Few columns, because Qt SQL turns every column of every row into a QVariant: completed
-    // and not valid travel as the bits of one number.
+    // values come by their primary key (part_id, position). Read straight from SQLite: through
+    // Qt SQL, a QVariant for each column of a million rows costs more than SQLite's own work.
     QString sql = QStringLiteral(
-        "SELECT p.id, p.serial, p.time_ms, p.revision_id,"
-        " p.completed | ((p.verdict = 'NV') << 1), v.value"
-        " FROM parts p JOIN part_values v ON v.part_id = p.id AND v.channel = ?");
+        "SELECT p.id, p.serial, p.time_ms, p.revision_id, p.completed, p.verdict = 'NV',"
+        " v.channel, v.value FROM parts p JOIN part_values v ON v.part_id = p.id");
+    if (channel) {
+        sql += QStringLiteral(" AND v.channel = ?6");
+    }
     if (!conditions.isEmpty()) {
         sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
     }
     sql += filter.number.isEmpty() ? QStringLiteral(" ORDER BY p.id")
                                    : QStringLiteral(" ORDER BY p.serial");
-    QSqlQuery query(db_);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql)) {
-        *failure = storeFailure(query.lastError());
-        return out;
+    if (!channel) {
+        sql += QStringLiteral(", v.position");
     }
-    for (const QVariant &value : binds) {
-        query.addBindValue(value);
+    SqliteStatement statement(db_, sql);
+    if (!filter.number.isEmpty()) {
+        statement.bind(1, filter.number);
     }
-    if (!query.exec()) {
-        *failure = storeFailure(query.lastError());
-        return out;
+    if (fromSerial > 0) {
+        statement.bind(2, fromSerial);
     }
-    while (query.next()) {
+    if (filter.since) {
+        statement.bind(3, filter.since->toMSecsSinceEpoch());
+    }
+    if (filter.until) {
+        statement.bind(4, filter.until->toMSecsSinceEpoch());
+    }
+    if (!filter.verdict.isEmpty()) {
+        statement.bind(5, filter.verdict);
+    }
+    if (channel) {
+        statement.bind(6, qint64(*channel));
+    }
+    while (statement.next()) {
         ChannelValue value;
-        value.partId = query.value(0).toLongLong();
-        value.serial = query.value(1).toLongLong();
-        value.time = QDateTime::fromMSecsSinceEpoch(query.value(2).toLongLong(), Qt::UTC);
-        value.revision = query.value(3).toLongLong();
-        const int flags = query.value(4).toInt();
-        value.completed = (flags & 1) != 0;
-        value.partNotValid = (flags & 2) != 0;
-        const QVariant number = query.value(5);
-        if (!number.isNull()) {
-            value.value = number.toDouble();
-        }
+        value.partId = statement.integer(0);
+        value.serial = statement.integer(1);
+        value.time = QDateTime::fromMSecsSinceEpoch(statement.integer(2), Qt::UTC);
+        value.revision = statement.integer(3);
+        value.completed = statement.integer(4) != 0;
+        value.partNotValid = statement.integer(5) != 0;
+        value.channel = int(statement.integer(6));
+        value.value = statement.real(7);
         out.push_back(std::move(value));
     }
-    if (query.lastError().isValid()) {
-        *failure = storeFailure(query.lastError());
+    if (statement.failure()) {
+        *failure = statement.failure();
         out.clear();
     }
-    query.finish();
     return out;
 }
 

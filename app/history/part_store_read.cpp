@@ -113,7 +113,11 @@ PartPage PartStore::readParts(const QString &where, const std::vector<QVariant> 
     if (!conditions.isEmpty()) {
         sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
     }
-    sql += newestFirst ? QStringLiteral(" ORDER BY id DESC") : QStringLiteral(" ORDER BY id");
+    // Within one part number the serials rise with the ids: ordered by serial, a number's parts
+    // come straight from the (part_number, serial) index instead of all being sorted for a page.
+    const QString order = filter.number.isEmpty() ? QStringLiteral("id") : QStringLiteral("serial");
+    sql +=
+        QStringLiteral(" ORDER BY ") + order + (newestFirst ? QStringLiteral(" DESC") : QString());
     sql += QStringLiteral(" LIMIT ?");
     binds.emplace_back(qMax(0, limit));
 
