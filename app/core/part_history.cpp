@@ -199,6 +199,10 @@ std::optional<StoreFailure> PartHistory::addEvent(PartEvent &event) {
     return store_.isOpen() ? store_.addEvent(event) : notOpen();
 }
 
+std::optional<StoreFailure> PartHistory::addEvents(std::vector<PartEvent> &events) {
+    return store_.isOpen() ? store_.addEvents(events) : notOpen();
+}
+
 std::vector<PartEvent> PartHistory::events(const QString &number, int channel,
                                            std::optional<StoreFailure> *failure) {
     if (!store_.isOpen()) {
@@ -210,15 +214,13 @@ std::vector<PartEvent> PartHistory::events(const QString &number, int channel,
     return store_.events(number, channel, failure);
 }
 
-std::optional<StatsStage> PartHistory::lastStage(const QString &number, int channel) {
+std::map<int, StatsStage> PartHistory::lastStages(const QString &number,
+                                                  const std::vector<int> &channels) {
     if (!store_.isOpen()) {
-        return std::nullopt;
+        return {};
     }
-    StatsSeries series = readStatsSeries(store_, number, channel, PartFilter{});
-    if (series.failure || series.stages.empty()) {
-        return std::nullopt;
-    }
-    return std::move(series.stages.back());
+    std::optional<StoreFailure> failure;
+    return readLastStages(store_, number, channels, &failure);
 }
 
 }  // namespace zelapp

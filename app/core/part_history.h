@@ -81,11 +81,14 @@ class PartHistory : public QObject {
     // Stores the event (history/part_event.h) and gives it its id; a failure when no file is
     // open.
     std::optional<StoreFailure> addEvent(PartEvent &event);
+    // Stores the events in one transaction, all or none.
+    std::optional<StoreFailure> addEvents(std::vector<PartEvent> &events);
     // The events of one characteristic of one part number, oldest first.
     std::vector<PartEvent> events(const QString &number, int channel,
                                   std::optional<StoreFailure> *failure);
-    // The newest stage of one characteristic of one part number; none when it has none.
-    std::optional<StatsStage> lastStage(const QString &number, int channel);
+    // The newest stage of each of these characteristics of one part number that has one
+    // (stats/stats_series.h); none when the file cannot be read.
+    std::map<int, StatsStage> lastStages(const QString &number, const std::vector<int> &channels);
 
   signals:
     // A part ended and was recorded (or kept in memory): the one notice everything that shows

@@ -93,12 +93,13 @@ void ProcessWatch::judgePart(const PartResult &part, const PartRecord &record) {
     if (!record.recorded() || !part.completed) {
         return;
     }
+    loadStages(part);
     QList<ChannelBreak> breaks;
     for (const CharacteristicResult &c : part.characteristics) {
         if (!c.value) {
             continue;  // Not valid values are left out of the series
         }
-        Stage &stage = stageFor(part, c);
+        Stage &stage = stages_[c.channel];
         if (stage.values.empty() || stage.values.back().partId != record.id) {
             stage.values.push_back({record.id, record.serial, part.ended, double(*c.value)});
         }
@@ -110,6 +111,7 @@ void ProcessWatch::judgePart(const PartResult &part, const PartRecord &record) {
     if (breaks.isEmpty()) {
         return;
     }
+    std::vector<PartEvent> events;
     for (const ChannelBreak &one : breaks) {
         PartEvent event;
         event.time = part.ended.isValid() ? part.ended : QDateTime::currentDateTime();
@@ -118,38 +120,59 @@ void ProcessWatch::judgePart(const PartResult &part, const PartRecord &record) {
         event.channel = one.channel;
         event.partId = record.id;
         event.data = storedRules(one.rules);
-        // Told even when the store fails: the operator still sees the break on the board.
-        history_.addEvent(event);
         awaited_.push_back({record.id, one.channel, event.data, event.time});
+        events.push_back(std::move(event));
     }
+    // One transaction for the part's breaks. Told even when the store fails: the operator
+    // still sees the break on the board.
+    history_.addEvents(events);
     emit outOfControl(record.id, breaks);
     emit awaitedChanged();
 }
 
-ProcessWatch::Stage &ProcessWatch::stageFor(const PartResult &part, const CharacteristicResult &c) {
+ProcessWatch::Stage ProcessWatch::stageKey(const PartResult &part,
+                                           const CharacteristicResult &c) const {
     const PartProgram &program = program_.program();
     const auto sides = program.sides.find(c.channel);
-    const ToleranceSides side = sides != program.sides.end() ? sides->second : ToleranceSides::Both;
-    Stage &stage = stages_[c.channel];
-    // New limits are a new revision of the setup, and so a new stage: read it again.
-    if (stage.number == part.number && stage.limits == c.limits && stage.sides == side &&
-        stage.subgroupSize == program.subgroupSize) {
-        return stage;
+    Stage key;
+    key.number = part.number;
+    key.limits = c.limits;
+    key.sides = sides != program.sides.end() ? sides->second : ToleranceSides::Both;
+    key.subgroupSize = program.subgroupSize;
+    return key;
+}
+
+void ProcessWatch::loadStages(const PartResult &part) {
+    // New limits are a new revision of the setup, and so a new stage: read it again. The
+    // stages are read for all the characteristics that need it at once, in one statement.
+    std::map<int, Stage> fresh;
+    for (const CharacteristicResult &c : part.characteristics) {
+        Stage key = stageKey(part, c);
+        const auto kept = stages_.find(c.channel);
+        if (kept == stages_.end() || !kept->second.sameStage(key)) {
+            fresh.emplace(c.channel, std::move(key));
+        }
     }
-    stage = Stage{};
-    stage.number = part.number;
-    stage.limits = c.limits;
-    stage.sides = side;
-    stage.subgroupSize = program.subgroupSize;
-    if (std::optional<StatsStage> read = history_.lastStage(part.number, c.channel)) {
-        stage.values = std::move(read->values);
-        stage.frozen = read->frozen;
+    if (fresh.empty()) {
+        return;
     }
-    return stage;
+    std::vector<int> channels;
+    for (const auto &[channel, stage] : fresh) {
+        channels.push_back(channel);
+    }
+    std::map<int, StatsStage> read = history_.lastStages(part.number, channels);
+    for (auto &[channel, stage] : fresh) {
+        if (const auto stored = read.find(channel); stored != read.end()) {
+            stage.values = std::move(stored->second.values);
+            stage.frozen = stored->second.frozen;
+        }
+        stages_[channel] = std::move(stage);
+    }
 }
 
 std::vector<int> ProcessWatch::judge(Stage &stage, const std::vector<int> &rules) {
     if (stage.limitless && !stage.frozen) {
+        stage.forget(stage.values.size());  // nothing of the stage will be judged again
         return {};
     }
     const int k = std::max(1, stage.subgroupSize);
@@ -161,16 +184,18 @@ std::vector<int> ProcessWatch::judge(Stage &stage, const std::vector<int> &rules
     options.frozen = stage.frozen ? stage.frozen : stage.baseline;
 
     // Once the limits are fixed only the newest subgroups matter: a tail starting on a subgroup
-    // boundary keeps the subgroups as the whole stage forms them.
-    std::size_t from = 0;
-    const std::size_t window = std::size_t(kTailSubgroups) * std::size_t(k);
-    if (options.frozen && stage.values.size() > window) {
-        from = (stage.values.size() - window) / std::size_t(k) * std::size_t(k);
+    // boundary of the whole stage keeps the subgroups as the stage forms them, and what is
+    // before it is needed no more.
+    if (options.frozen) {
+        const std::size_t count = stage.dropped + stage.values.size();
+        const std::size_t window = std::size_t(kTailSubgroups) * std::size_t(k);
+        if (count > window) {
+            stage.forget((count - window) / std::size_t(k) * std::size_t(k) - stage.dropped);
+        }
     }
-    const std::vector<SeriesValue> tail(stage.values.begin() + std::ptrdiff_t(from),
-                                        stage.values.end());
+    const std::vector<SeriesValue> &tail = stage.values;
     const StatsResult result = judge_(tail, options);
-    if (!options.frozen && stage.values.size() >= baselineValues(k)) {
+    if (!options.frozen && tail.size() >= baselineValues(k)) {
         if (result.noLimits.isEmpty()) {
             stage.baseline = FrozenLimits{result.kind, k, result.first, result.second,
                                           result.sigmaWithin.value_or(0)};
@@ -195,6 +220,17 @@ std::vector<int> ProcessWatch::judge(Stage &stage, const std::vector<int> &rules
         }
     }
     return {broken.begin(), broken.end()};
+}
+
+bool ProcessWatch::Stage::sameStage(const Stage &other) const {
+    return number == other.number && limits == other.limits && sides == other.sides &&
+           subgroupSize == other.subgroupSize;
+}
+
+void ProcessWatch::Stage::forget(std::size_t oldest) {
+    oldest = std::min(oldest, values.size());
+    values.erase(values.begin(), values.begin() + std::ptrdiff_t(oldest));
+    dropped += oldest;
 }
 
 }  // namespace zelapp

@@ -58,21 +58,31 @@ class ProcessWatch : public QObject {
     void awaitedChanged();
 
   private:
-    // One characteristic's current stage as far as the watch keeps it.
+    // One characteristic's current stage as far as the watch keeps it: all of its values until
+    // its limits are fixed, then only the newest subgroups the rules look at.
     struct Stage {
         QString number;
         ToleranceLimits limits;
         ToleranceSides sides = ToleranceSides::Both;
         int subgroupSize = 1;
         std::vector<SeriesValue> values;
+        std::size_t dropped = 0;               // the stage's values before `values`
         std::optional<FrozenLimits> frozen;    // stored in the history
         std::optional<FrozenLimits> baseline;  // computed once the baseline is complete
         // The complete baseline gave no limits (sigma 0): no point of the stage can break a rule.
         bool limitless = false;
+
+        // The same part number, limits, sides and subgrouping: the same stage.
+        bool sameStage(const Stage &other) const;
+        // Drops the oldest `oldest` values.
+        void forget(std::size_t oldest);
     };
 
     void judgePart(const PartResult &part, const PartRecord &record);
-    Stage &stageFor(const PartResult &part, const CharacteristicResult &c);
+    // The stage a characteristic of this part belongs to, without its values.
+    Stage stageKey(const PartResult &part, const CharacteristicResult &c) const;
+    // Reads from the history the stages of the part's characteristics not kept yet.
+    void loadStages(const PartResult &part);
     // The rules this point of the stage breaks, in rising order.
     std::vector<int> judge(Stage &stage, const std::vector<int> &rules);
 

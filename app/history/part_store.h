@@ -230,9 +230,9 @@ class PartStore {
     // and, within a part, in the part program's order, in one statement.
     std::vector<ChannelValue> numberValues(const QString &number, qint64 fromSerial,
                                            std::optional<StoreFailure> *failure);
-    // The serial the newest run of parts of `number` judged by one revision begins at: 0 when
-    // one revision judged them all or there are none.
-    qint64 newestRevisionStart(const QString &number, std::optional<StoreFailure> *failure);
+    // The serial of the newest part of `number` judged by another revision than its newest part:
+    // the part before the newest revision's run. 0 when one revision judged them all.
+    qint64 serialBeforeNewestRevision(const QString &number, std::optional<StoreFailure> *failure);
 
     // An online copy of the whole file into `file` (absent before): a snapshot as of one
     // moment, readable while this store writes (VACUUM INTO). Works on a read-only store.

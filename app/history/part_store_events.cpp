@@ -145,7 +145,8 @@ std::vector<PartStore::ChannelValue> PartStore::numberValues(const QString &numb
     return readChannelValues(std::nullopt, filter, fromSerial, failure);
 }
 
-qint64 PartStore::newestRevisionStart(const QString &number, std::optional<StoreFailure> *failure) {
+qint64 PartStore::serialBeforeNewestRevision(const QString &number,
+                                             std::optional<StoreFailure> *failure) {
     if (!open_) {
         *failure = notOpen();
         return 0;
@@ -158,12 +159,12 @@ qint64 PartStore::newestRevisionStart(const QString &number, std::optional<Store
                             " ORDER BY serial DESC LIMIT 1)"
                             " ORDER BY serial DESC LIMIT 1"));
     statement.bind(1, text(number));
-    const qint64 before = statement.next() ? statement.integer(0) : 0;
+    const qint64 serial = statement.next() ? statement.integer(0) : 0;
     if (statement.failure()) {
         *failure = statement.failure();
         return 0;
     }
-    return before > 0 ? before + 1 : 0;
+    return serial;
 }
 
 std::vector<PartStore::ChannelValue> PartStore::readChannelValues(

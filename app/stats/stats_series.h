@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -35,5 +36,12 @@ struct StatsSeries {
 // keeps only the newest that many parts of the period.
 StatsSeries readStatsSeries(PartStore &store, const QString &partNumber, int channel,
                             const PartFilter &filter, int lastParts = 0);
+
+// The newest stage of each of `channels` that has one, as readStatsSeries cuts it, read from
+// the newest revision's run of parts only and for every channel in one statement: what the
+// run rules are watched against. The time grows with that run, not with the whole history.
+std::map<int, StatsStage> readLastStages(PartStore &store, const QString &partNumber,
+                                         const std::vector<int> &channels,
+                                         std::optional<StoreFailure> *failure);
 
 }  // namespace zelapp

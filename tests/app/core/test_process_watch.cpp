@@ -193,4 +193,51 @@ TEST_F(ProcessWatchTest, WithTheStatisticsAPointFarOutBreaksRuleOne) {
     EXPECT_EQ(told[0][1].value<QList<ChannelBreak>>(), (QList<ChannelBreak>{{1, {1}}}));
 }
 
+// A long stage: once its limits are fixed only the newest subgroups are judged, cut on the
+// stage's own subgroup boundaries, both as the parts come and when the stage is read again.
+TEST_F(ProcessWatchTest, ALongStageIsJudgedOnItsNewestSubgroupsCutAsTheStageCutsThem) {
+    if (zelapp::controlConstants(2) == nullptr) {
+        GTEST_SKIP() << "needs the statistics";
+    }
+    constexpr int k = 2;
+    std::vector<std::vector<zelapp::SeriesValue>> judged;
+    f.statsJudge = [&judged](const auto &values, const auto &options) {
+        if (values.empty() || values.front().partId > 0) {
+            judged.push_back(values);
+        }
+        return zelapp::computeStats(values, options);
+    };
+    zelapp::PartProgram program;
+    program.subgroupSize = k;
+    program.rules = {{1, {1}}};
+    f.session->partProgram().replace(program);
+    QSignalSpy told(watch, &zelapp::ProcessWatch::outOfControl);
+    const auto expectTail = [&judged](const char *when) {
+        SCOPED_TRACE(when);
+        ASSERT_FALSE(judged.empty());
+        const std::vector<zelapp::SeriesValue> &tail = judged.back();
+        EXPECT_LE(tail.size(), std::size_t(zelapp::ProcessWatch::kTailSubgroups + 1) * k);
+        EXPECT_GE(tail.size(), std::size_t(zelapp::ProcessWatch::kTailSubgroups) * k);
+        EXPECT_EQ((tail.front().serial - 1) % k, 0) << "a subgroup cut in two";
+    };
+    for (int i = 0; i < 121; ++i) {
+        f.fakeUnit.channelValue[1] = 0.001f + 0.0001f * float(i % 3);
+        measurePart();
+    }
+    expectTail("as the parts came");
+    EXPECT_EQ(told.count(), 0);
+
+    // Read again from the history, mid-subgroup: the 121st value waits for its partner.
+    watch->reload();
+    f.fakeUnit.channelValue[1] = 0.009f;
+    measurePart();
+    EXPECT_EQ(judged.back().size(), 122u) << "the stage read whole: its limits come from it";
+    ASSERT_EQ(told.count(), 1);
+    EXPECT_EQ(told[0][1].value<QList<ChannelBreak>>(), (QList<ChannelBreak>{{1, {1}}}));
+    measurePart();
+    measurePart();
+    expectTail("read again");
+    EXPECT_EQ(told.count(), 2);
+}
+
 }  // namespace

@@ -88,6 +88,15 @@ TEST_F(StatsSeriesTest, EventsAreKeptPerCharacteristicInOrder) {
     EXPECT_EQ(events[0], first);
     EXPECT_EQ(events[1], second);
     EXPECT_EQ(store.events(QStringLiteral("B-7"), 1, &failure).size(), 0u);
+
+    // A part's breaks are stored together: each gets its id, in order.
+    std::vector<PartEvent> several{first, second};
+    ASSERT_FALSE(store.addEvents(several));
+    EXPECT_GT(several[0].id, other.id);
+    EXPECT_EQ(several[1].id, several[0].id + 1);
+    EXPECT_EQ(store.events(kNumber, 1, &failure).size(), 4u);
+    store.close();
+    EXPECT_TRUE(store.addEvents(several).has_value());
 }
 
 TEST_F(StatsSeriesTest, ChannelValuesInOrderWithTheirValidity) {
@@ -202,4 +211,47 @@ TEST(StatsEvents, FrozenLimitsTextRoundTripsToTheBit) {
                             "chart=imr;k=1;first=1,2,3;second=0,1,2;sigma=-1"}) {
         EXPECT_FALSE(parseFrozenLimits(QString::fromLatin1(bad))) << bad;
     }
+}
+
+// The watch reads only the newest revision's run, for every channel at once: its stages must be
+// the whole history's last ones, frozen limits and all.
+TEST_F(StatsSeriesTest, TheLastStagesOfTheNewestRunAreTheWholeHistorysLast) {
+    const auto expectSameLast = [this](const char *when) {
+        SCOPED_TRACE(when);
+        std::optional<StoreFailure> failure;
+        const std::map<int, StatsStage> last = readLastStages(store, kNumber, {1, 2, 3}, &failure);
+        ASSERT_FALSE(failure);
+        EXPECT_EQ(last.count(2), 0u) << "no part holds channel 2";
+        for (const int channel : {1, 3}) {
+            const StatsSeries whole = readStatsSeries(store, kNumber, channel, {});
+            ASSERT_FALSE(whole.stages.empty());
+            ASSERT_EQ(last.count(channel), 1u);
+            const StatsStage &expected = whole.stages.back();
+            const StatsStage &read = last.at(channel);
+            EXPECT_EQ(read.values, expected.values);
+            EXPECT_EQ(read.frozen, expected.frozen);
+            EXPECT_EQ(read.revision, expected.revision);
+            EXPECT_EQ(read.characteristic, expected.characteristic);
+            EXPECT_EQ(read.start, expected.start);
+        }
+    };
+    const FrozenLimits frozen{ChartKind::IndividualsMovingRange, 1, {-1, 0, 1}, {0, 0.5, 1.5}, 0.4};
+    add(0, 0.001f);
+    add(1, 0.002f);
+    event(PartEventKind::FreezeLimits, 2, 0, frozenLimitsText(frozen));
+    expectSameLast("one revision, frozen");
+    add(3, 0.003f, 0.03f);  // a new revision: a stage without the old one's frozen limits
+    add(4, std::nullopt, 0.03f);
+    add(5, 0.005f, 0.03f);
+    expectSameLast("a new revision");
+    event(PartEventKind::NewStage, 6);
+    add(7, 0.007f, 0.03f);
+    event(PartEventKind::FreezeLimits, 8, 0, frozenLimitsText(frozen));
+    const qint64 excluded = add(9, 0.009f, 0.03f);
+    event(PartEventKind::Exclude, 10, excluded);
+    expectSameLast("a new stage, frozen, a point excluded");
+    event(PartEventKind::NewStage, 11);
+    event(PartEventKind::FreezeLimits, 12, 0, frozenLimitsText(frozen));
+    add(13, 0.013f, 0.04f);
+    expectSameLast("a stage begun and frozen before its revision's first part");
 }
