@@ -83,10 +83,11 @@ FormStatistics::FormStatistics(Session &session, QWidget *parent)
             refresh();
         }
     });
-    // A cause given in the result window's panel leaves the list here too.
+    // A cause given in the result window's panel leaves the list here too. A part that breaks
+    // a rule is also a part recorded, which reads the whole series: here only the events.
     connect(&session_.processWatch(), &ProcessWatch::awaitedChanged, this, [this] {
         if (isVisible()) {
-            refresh();
+            refreshCauses();
         }
     });
     connect(ui_->CommandCopy, &QPushButton::clicked, this, &FormStatistics::copyNumbers);
@@ -217,6 +218,26 @@ void FormStatistics::showSeries(StatsSeries series, const std::vector<StatsResul
     histogram_->setData(content_.histogram);
     ui_->TextNumbers->setPlainText(content_.numbers);
 
+    showCauses();
+    showStatus(series_.stages.empty() ? u"No parts in this period."_s : QString());
+    emit shown();
+}
+
+void FormStatistics::refreshCauses() {
+    if (!store_.isOpen() || series_.channel == 0) {
+        return;
+    }
+    std::optional<StoreFailure> failure;
+    std::vector<PartEvent> events = store_.events(series_.partNumber, series_.channel, &failure);
+    if (failure) {
+        showStatus(u"The history cannot be read: %1"_s.arg(failure->cause));
+        return;
+    }
+    series_.events = std::move(events);
+    showCauses();
+}
+
+void FormStatistics::showCauses() {
     causes_ = causesNotGiven(series_.events);
     ui_->ListCauses->clear();
     for (const PartEvent &event : causes_) {
@@ -232,8 +253,6 @@ void FormStatistics::showSeries(StatsSeries series, const std::vector<StatsResul
         ui_->ListCauses->setCurrentRow(0);
     }
     ui_->CommandGiveCause->setEnabled(!causes_.empty());
-    showStatus(series_.stages.empty() ? u"No parts in this period."_s : QString());
-    emit shown();
 }
 
 QString FormStatistics::numbersText() const {

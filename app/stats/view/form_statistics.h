@@ -37,6 +37,8 @@ class FormStatistics : public QWidget {
     void refresh();
     // Shows a series with its numbers per stage (what refresh reads and computes).
     void showSeries(StatsSeries series, const std::vector<StatsResult> &results);
+    // Reads the series' events again and shows the causes not yet given.
+    void refreshCauses();
     const StatisticsContent &content() const { return content_; }
     const StatsSeries &series() const { return series_; }
     QString numbersText() const;
@@ -66,6 +68,8 @@ class FormStatistics : public QWidget {
     void fillCharacteristics();
     void showPeriodBoxes();
     void showStatus(const QString &text);
+    // The causes not yet given among the series' events.
+    void showCauses();
     bool storeEvent(PartEventKind kind, qint64 partId, const QString &who, const QString &why,
                     const QString &data);
     void saveCharts(bool svg);

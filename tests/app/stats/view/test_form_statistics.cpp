@@ -404,4 +404,29 @@ TEST_F(StatisticsWindowTest, AMeasuredPartIsReadAtOnce) {
     EXPECT_TRUE(s->numbersText().contains(u"n: 3"_s));
 }
 
+TEST_F(StatisticsWindowTest, APartBreakingARuleIsReadOnceAndItsCauseFollowsTheWatch) {
+    if (!statisticsThere()) {
+        GTEST_SKIP() << "needs the statistics";
+    }
+    twoCharacteristics();
+    FormStatistics *s = opened();
+    for (int i = 0; i < 8; ++i) {
+        f.fakeUnit.channelValue[1] = 0.010f + 0.001f * float(i % 2);
+        ASSERT_TRUE(measure());
+    }
+    QSignalSpy shown(s, &FormStatistics::shown);
+    f.fakeUnit.channelValue[1] = 0.045f;  // far beyond 3 sigma: rule 1
+    ASSERT_TRUE(measure());
+    EXPECT_EQ(shown.count(), 1) << "read once, not again for the cause it awaits";
+    ASSERT_EQ(s->causesToGive().size(), 1u);
+    const PartEvent awaited = s->causesToGive().front();
+    EXPECT_EQ(awaited.data, u"1"_s);
+
+    // Given in the result window's panel: it leaves the list here without a new read.
+    ASSERT_FALSE(f.app->session().processWatch().giveCause(awaited.partId, 1, u"anna"_s,
+                                                           u"chip on the anvil"_s));
+    EXPECT_TRUE(s->causesToGive().empty());
+    EXPECT_EQ(shown.count(), 1);
+}
+
 }  // namespace
