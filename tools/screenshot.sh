@@ -289,6 +289,8 @@ inside_help() {
     xdotool windowfocus --sync "$MAIN"
     xdotool key --clearmodifiers alt+v p
     find_window '^Display LVDTs$' >/dev/null || { cat "$WORK/zelapp.log" >&2; exit 1; }
+    # The result window of the parts measured for the statistics may lie over the bars.
+    xdotool windowraise "$BARS"
     local x y bw bh
     read -r x y bw bh < <(window_geometry "$BARS")
     xdotool mousemove --sync $((x + bw / 16)) $((y + bh / 2)) click 3
