@@ -19,7 +19,6 @@
 #include "session_fixture.h"
 
 using namespace Qt::StringLiterals;
-using zelapp::CycleState;
 using zelapp::DfqWaiting;
 
 namespace {
@@ -117,15 +116,7 @@ struct DfqExportTest : ::testing::Test {
         dfq = std::make_unique<zelapp::DfqExport>(f.session->partHistory(), f.store, services);
         return *dfq;
     }
-    void measurePart() {
-        zelapp::PartCycle &cycle = f.session->partCycle();
-        ASSERT_EQ(cycle.measure(), QString());
-        for (int i = 0; i < 200 && cycle.state() != CycleState::Result; ++i) {
-            f.scanClock.now += zelapp::PartCycle::kPollMs;
-            cycle.poll();
-        }
-        ASSERT_EQ(cycle.state(), CycleState::Result);
-    }
+    void measurePart() { ASSERT_TRUE(f.measurePart()); }
     // The signal is the wait; the count is what the test checks.
     static void waitForPasses(QSignalSpy &ended, int count) {
         while (ended.count() < count) {

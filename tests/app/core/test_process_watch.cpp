@@ -13,7 +13,6 @@
 
 using namespace Qt::StringLiterals;
 using zelapp::ChannelBreak;
-using zelapp::CycleState;
 
 namespace {
 
@@ -68,15 +67,7 @@ struct ProcessWatchTest : ::testing::Test {
         f.session->partProgram().replace(program);
         f.prompter.shown.clear();
     }
-    void measurePart() {
-        zelapp::PartCycle &cycle = f.session->partCycle();
-        ASSERT_EQ(cycle.measure(), QString());
-        for (int i = 0; i < 200 && cycle.state() != CycleState::Result; ++i) {
-            f.scanClock.now += zelapp::PartCycle::kPollMs;
-            cycle.poll();
-        }
-        ASSERT_EQ(cycle.state(), CycleState::Result);
-    }
+    void measurePart() { ASSERT_TRUE(f.measurePart()); }
 };
 
 TEST_F(ProcessWatchTest, ABreakOfThisPartsPointIsToldOnceWithItsChannelsAndChosenRules) {

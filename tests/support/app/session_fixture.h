@@ -127,6 +127,20 @@ struct SessionFixture {
         return result;
     }
 
+    // Measures one part to its end on the scan's clock; false when the cycle refused it or did
+    // not reach its result.
+    bool measurePart() {
+        zelapp::PartCycle &cycle = session->partCycle();
+        if (!cycle.measure().isEmpty()) {
+            return false;
+        }
+        for (int i = 0; i < 200 && cycle.state() != zelapp::CycleState::Result; ++i) {
+            scanClock.now += zelapp::PartCycle::kPollMs;
+            cycle.poll();
+        }
+        return cycle.state() == zelapp::CycleState::Result;
+    }
+
     zelapp::AppState &state() { return session->state(); }
     zelapp::Setup &setup() { return session->setup(); }
 };
