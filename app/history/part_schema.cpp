@@ -203,4 +203,21 @@ StoreFailure storeFailure(const QSqlError &error) {
     return {cause, numeric && (code == kCorrupt || code == kNotADb)};
 }
 
+std::optional<StoreFailure> inWriteTransaction(QSqlQuery &query,
+                                               const std::function<bool()> &body) {
+    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        return storeFailure(query.lastError());
+    }
+    if (body()) {
+        query.finish();
+        if (query.exec(QStringLiteral("COMMIT"))) {
+            return std::nullopt;
+        }
+    }
+    const StoreFailure failure = storeFailure(query.lastError());
+    query.finish();
+    query.exec(QStringLiteral("ROLLBACK"));
+    return failure;
+}
+
 }  // namespace zelapp

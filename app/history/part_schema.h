@@ -5,7 +5,9 @@
 
 #include <QByteArray>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -37,5 +39,9 @@ QByteArray revisionFingerprint(const std::vector<RevisionCharacteristic> &charac
 // SQLite's words for an error, and whether they say the file is damaged (SQLITE_CORRUPT,
 // SQLITE_NOTADB).
 StoreFailure storeFailure(const QSqlError &error);
+
+// Runs `body` on `query` in one write transaction: committed when it returns true, rolled back
+// with the query's last error as the failure when it returns false or the commit fails.
+std::optional<StoreFailure> inWriteTransaction(QSqlQuery &query, const std::function<bool()> &body);
 
 }  // namespace zelapp

@@ -40,40 +40,33 @@ std::optional<StoreFailure> PartStore::addEvents(std::vector<PartEvent> &events)
         return StoreFailure{QStringLiteral("the parts history keeps no events"), false};
     }
     QSqlQuery query(db_);
-    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-        return storeFailure(query.lastError());
-    }
-    const auto fail = [&query]() {
-        const StoreFailure failure = storeFailure(query.lastError());
-        query.finish();
-        query.exec(QStringLiteral("ROLLBACK"));
-        return failure;
-    };
-    if (!query.prepare(QStringLiteral(
-            "INSERT INTO events (time_ms, utc_offset, kind, part_number, channel, part_id, who,"
-            " why, data) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"))) {
-        return fail();
-    }
     const QDateTime now = QDateTime::currentDateTime();
     std::vector<std::pair<qint64, QDateTime>> stored;  // given to the events once committed
-    for (const PartEvent &event : events) {
-        const QDateTime when = event.time.isValid() ? event.time : now;
-        int position = 0;
-        for (const QVariant &value :
-             {QVariant(when.toMSecsSinceEpoch()), QVariant(when.offsetFromUtc()),
-              QVariant(eventKindText(event.kind)), QVariant(text(event.partNumber)),
-              QVariant(event.channel), QVariant(event.partId), QVariant(text(event.who)),
-              QVariant(text(event.why)), QVariant(text(event.data))}) {
-            query.bindValue(position++, value);
+    const std::optional<StoreFailure> failure = inWriteTransaction(query, [&]() {
+        if (!query.prepare(QStringLiteral(
+                "INSERT INTO events (time_ms, utc_offset, kind, part_number, channel, part_id,"
+                " who, why, data) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"))) {
+            return false;
         }
-        if (!query.exec()) {
-            return fail();
+        for (const PartEvent &event : events) {
+            const QDateTime when = event.time.isValid() ? event.time : now;
+            int position = 0;
+            for (const QVariant &value :
+                 {QVariant(when.toMSecsSinceEpoch()), QVariant(when.offsetFromUtc()),
+                  QVariant(eventKindText(event.kind)), QVariant(text(event.partNumber)),
+                  QVariant(event.channel), QVariant(event.partId), QVariant(text(event.who)),
+                  QVariant(text(event.why)), QVariant(text(event.data))}) {
+                query.bindValue(position++, value);
+            }
+            if (!query.exec()) {
+                return false;
+            }
+            stored.emplace_back(query.lastInsertId().toLongLong(), when);
         }
-        stored.emplace_back(query.lastInsertId().toLongLong(), when);
-    }
-    query.finish();
-    if (!query.exec(QStringLiteral("COMMIT"))) {
-        return fail();
+        return true;
+    });
+    if (failure) {
+        return failure;
     }
     for (size_t i = 0; i < events.size(); ++i) {
         events[i].id = stored[i].first;

@@ -93,33 +93,22 @@ std::optional<StoreFailure> PartStore::updateEach(const QString &sql,
         return StoreFailure{QStringLiteral("the parts history has no export queue"), false};
     }
     QSqlQuery query(db_);
-    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-        return storeFailure(query.lastError());
-    }
-    const auto fail = [&query]() {
-        const StoreFailure failure = storeFailure(query.lastError());
-        query.finish();
-        query.exec(QStringLiteral("ROLLBACK"));
-        return failure;
-    };
-    if (!query.prepare(sql)) {
-        return fail();
-    }
-    for (const qint64 id : ids) {
-        int position = 0;
-        for (const QVariant &value : binds) {
-            query.bindValue(position++, value);
+    return inWriteTransaction(query, [&]() {
+        if (!query.prepare(sql)) {
+            return false;
         }
-        query.bindValue(position, id);
-        if (!query.exec()) {
-            return fail();
+        for (const qint64 id : ids) {
+            int position = 0;
+            for (const QVariant &value : binds) {
+                query.bindValue(position++, value);
+            }
+            query.bindValue(position, id);
+            if (!query.exec()) {
+                return false;
+            }
         }
-    }
-    query.finish();
-    if (!query.exec(QStringLiteral("COMMIT"))) {
-        return fail();
-    }
-    return std::nullopt;
+        return true;
+    });
 }
 
 }  // namespace zelapp
