@@ -214,13 +214,14 @@ std::vector<PartEvent> PartHistory::events(const QString &number, int channel,
     return store_.events(number, channel, failure);
 }
 
-std::map<int, StatsStage> PartHistory::lastStages(const QString &number,
-                                                  const std::vector<int> &channels) {
+std::map<int, StageEnds> PartHistory::stageEnds(const QString &number,
+                                                const std::vector<int> &channels,
+                                                const StageWindow &window) {
     if (!store_.isOpen()) {
         return {};
     }
     std::optional<StoreFailure> failure;
-    return readLastStages(store_, number, channels, &failure);
+    return readStageEnds(store_, number, channels, window, &failure);
 }
 
 }  // namespace zelapp

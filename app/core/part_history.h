@@ -86,9 +86,10 @@ class PartHistory : public QObject {
     // The events of one characteristic of one part number, oldest first.
     std::vector<PartEvent> events(const QString &number, int channel,
                                   std::optional<StoreFailure> *failure);
-    // The newest stage of each of these characteristics of one part number that has one
-    // (stats/stats_series.h); none when the file cannot be read.
-    std::map<int, StatsStage> lastStages(const QString &number, const std::vector<int> &channels);
+    // The ends of the newest stage of each of these characteristics of one part number that
+    // has one (stats/stats_series.h); none when the file cannot be read.
+    std::map<int, StageEnds> stageEnds(const QString &number, const std::vector<int> &channels,
+                                       const StageWindow &window);
 
   signals:
     // A part ended and was recorded (or kept in memory): the one notice everything that shows

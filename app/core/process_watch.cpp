@@ -160,13 +160,50 @@ void ProcessWatch::loadStages(const PartResult &part) {
     for (const auto &[channel, stage] : fresh) {
         channels.push_back(channel);
     }
-    std::map<int, StatsStage> read = history_.lastStages(part.number, channels);
+    const int k = std::max(1, program_.program().subgroupSize);
+    StageWindow window;
+    window.first = baselineValues(k);
+    window.perExcluded = std::size_t(k);
+    window.newest = std::size_t(kTailSubgroups + 1) * std::size_t(k);
+    std::map<int, StageEnds> read = history_.stageEnds(part.number, channels, window);
     for (auto &[channel, stage] : fresh) {
         if (const auto stored = read.find(channel); stored != read.end()) {
-            stage.values = std::move(stored->second.values);
-            stage.frozen = stored->second.frozen;
+            StageEnds &ends = stored->second;
+            stage.frozen = ends.stage.frozen;
+            stage.values = std::move(ends.stage.values);
+            if (ends.skipped > 0) {
+                // A long stage: its limits come from its first values, which are then needed
+                // no more.
+                const std::vector<SeriesValue> first(
+                    stage.values.begin(), stage.values.begin() + std::ptrdiff_t(ends.first));
+                if (!stage.frozen) {
+                    fixLimits(stage, judge_(first, stageOptions(stage, {})));
+                }
+                stage.forget(ends.first);
+                stage.dropped += ends.skipped;
+            }
         }
         stages_[channel] = std::move(stage);
+    }
+}
+
+StatsOptions ProcessWatch::stageOptions(const Stage &stage, const std::vector<int> &rules) {
+    StatsOptions options;
+    options.subgroupSize = std::max(1, stage.subgroupSize);
+    options.rules = rules;
+    options.limits = stage.limits;
+    options.sides = stage.sides;
+    options.frozen = stage.frozen ? stage.frozen : stage.baseline;
+    return options;
+}
+
+void ProcessWatch::fixLimits(Stage &stage, const StatsResult &baseline) {
+    if (baseline.noLimits.isEmpty()) {
+        stage.baseline =
+            FrozenLimits{baseline.kind, std::max(1, stage.subgroupSize), baseline.first,
+                         baseline.second, baseline.sigmaWithin.value_or(0)};
+    } else {
+        stage.limitless = true;
     }
 }
 
@@ -176,12 +213,7 @@ std::vector<int> ProcessWatch::judge(Stage &stage, const std::vector<int> &rules
         return {};
     }
     const int k = std::max(1, stage.subgroupSize);
-    StatsOptions options;
-    options.subgroupSize = k;
-    options.rules = rules;
-    options.limits = stage.limits;
-    options.sides = stage.sides;
-    options.frozen = stage.frozen ? stage.frozen : stage.baseline;
+    const StatsOptions options = stageOptions(stage, rules);
 
     // Once the limits are fixed only the newest subgroups matter: a tail starting on a subgroup
     // boundary of the whole stage keeps the subgroups as the stage forms them, and what is
@@ -196,12 +228,7 @@ std::vector<int> ProcessWatch::judge(Stage &stage, const std::vector<int> &rules
     const std::vector<SeriesValue> &tail = stage.values;
     const StatsResult result = judge_(tail, options);
     if (!options.frozen && tail.size() >= baselineValues(k)) {
-        if (result.noLimits.isEmpty()) {
-            stage.baseline = FrozenLimits{result.kind, k, result.first, result.second,
-                                          result.sigmaWithin.value_or(0)};
-        } else {
-            stage.limitless = true;
-        }
+        fixLimits(stage, result);
     }
     if (result.subgroups.empty()) {
         return {};

@@ -85,6 +85,9 @@ class ProcessWatch : public QObject {
     void loadStages(const PartResult &part);
     // The rules this point of the stage breaks, in rising order.
     std::vector<int> judge(Stage &stage, const std::vector<int> &rules);
+    static StatsOptions stageOptions(const Stage &stage, const std::vector<int> &rules);
+    // The stage's limits from its complete baseline's numbers, or none to be had (sigma 0).
+    static void fixLimits(Stage &stage, const StatsResult &baseline);
 
     PartHistory &history_;
     const ActivePartProgram &program_;

@@ -226,10 +226,12 @@ class PartStore {
     };
     std::vector<ChannelValue> channelValues(int channel, const PartFilter &filter,
                                             std::optional<StoreFailure> *failure);
-    // Every value of the parts of `number` from serial `fromSerial` on, in the order measured
-    // and, within a part, in the part program's order, in one statement.
-    std::vector<ChannelValue> numberValues(const QString &number, qint64 fromSerial,
-                                           std::optional<StoreFailure> *failure);
+    // Hands `visit` every value of the parts of `number` from serial `fromSerial` on, in the
+    // order measured and, within a part, in the part program's order, in one statement and
+    // without holding them. `visit` must not use this store.
+    void visitNumberValues(const QString &number, qint64 fromSerial,
+                           const std::function<void(const ChannelValue &)> &visit,
+                           std::optional<StoreFailure> *failure);
     // The serial of the newest part of `number` judged by another revision than its newest part:
     // the part before the newest revision's run. 0 when one revision judged them all.
     qint64 serialBeforeNewestRevision(const QString &number, std::optional<StoreFailure> *failure);
@@ -247,9 +249,9 @@ class PartStore {
                        const PartFilter &filter, bool newestFirst);
     std::optional<StoreFailure> readValues(std::vector<StoredPart> &parts);
     // `channel` none: every channel. `fromSerial` 0: from the first.
-    std::vector<ChannelValue> readChannelValues(std::optional<int> channel,
-                                                const PartFilter &filter, qint64 fromSerial,
-                                                std::optional<StoreFailure> *failure);
+    std::optional<StoreFailure> readChannelValues(
+        std::optional<int> channel, const PartFilter &filter, qint64 fromSerial,
+        const std::function<void(const ChannelValue &)> &visit);
     // Runs `sql` with `binds` for each id, in one transaction.
     std::optional<StoreFailure> updateEach(const QString &sql, const std::vector<QVariant> &binds,
                                            const std::vector<qint64> &ids);

@@ -127,15 +127,21 @@ std::vector<PartEvent> PartStore::events(const QString &partNumber, int channel,
 
 std::vector<PartStore::ChannelValue> PartStore::channelValues(
     int channel, const PartFilter &filter, std::optional<StoreFailure> *failure) {
-    return readChannelValues(channel, filter, 0, failure);
+    std::vector<ChannelValue> out;
+    *failure = readChannelValues(channel, filter, 0,
+                                 [&out](const ChannelValue &value) { out.push_back(value); });
+    if (*failure) {
+        out.clear();
+    }
+    return out;
 }
 
-std::vector<PartStore::ChannelValue> PartStore::numberValues(const QString &number,
-                                                             qint64 fromSerial,
-                                                             std::optional<StoreFailure> *failure) {
+void PartStore::visitNumberValues(const QString &number, qint64 fromSerial,
+                                  const std::function<void(const ChannelValue &)> &visit,
+                                  std::optional<StoreFailure> *failure) {
     PartFilter filter;
     filter.number = number;
-    return readChannelValues(std::nullopt, filter, fromSerial, failure);
+    *failure = readChannelValues(std::nullopt, filter, fromSerial, visit);
 }
 
 qint64 PartStore::serialBeforeNewestRevision(const QString &number,
@@ -160,13 +166,11 @@ qint64 PartStore::serialBeforeNewestRevision(const QString &number,
     return serial;
 }
 
-std::vector<PartStore::ChannelValue> PartStore::readChannelValues(
+std::optional<StoreFailure> PartStore::readChannelValues(
     std::optional<int> channel, const PartFilter &filter, qint64 fromSerial,
-    std::optional<StoreFailure> *failure) {
-    std::vector<ChannelValue> out;
+    const std::function<void(const ChannelValue &)> &visit) {
     if (!open_) {
-        *failure = notOpen();
-        return out;
+        return notOpen();
     }
     QStringList conditions;
     if (!filter.number.isEmpty()) {
@@ -221,8 +225,8 @@ std::vector<PartStore::ChannelValue> PartStore::readChannelValues(
     if (channel) {
         statement.bind(6, qint64(*channel));
     }
+    ChannelValue value;
     while (statement.next()) {
-        ChannelValue value;
         value.partId = statement.integer(0);
         value.serial = statement.integer(1);
         value.time = QDateTime::fromMSecsSinceEpoch(statement.integer(2), Qt::UTC);
@@ -231,13 +235,9 @@ std::vector<PartStore::ChannelValue> PartStore::readChannelValues(
         value.partNotValid = statement.integer(5) != 0;
         value.channel = int(statement.integer(6));
         value.value = statement.real(7);
-        out.push_back(std::move(value));
+        visit(value);
     }
-    if (statement.failure()) {
-        *failure = statement.failure();
-        out.clear();
-    }
-    return out;
+    return statement.failure();
 }
 
 }  // namespace zelapp

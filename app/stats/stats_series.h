@@ -37,11 +37,28 @@ struct StatsSeries {
 StatsSeries readStatsSeries(PartStore &store, const QString &partNumber, int channel,
                             const PartFilter &filter, int lastParts = 0);
 
-// The newest stage of each of `channels` that has one, as readStatsSeries cuts it, read from
-// the newest revision's run of parts only and for every channel in one statement: what the
-// run rules are watched against. The time grows with that run, not with the whole history.
-std::map<int, StatsStage> readLastStages(PartStore &store, const QString &partNumber,
-                                         const std::vector<int> &channels,
-                                         std::optional<StoreFailure> *failure);
+// What of a stage is kept when it may be long: the values its baseline comes from, and the
+// newest the run rules look at.
+struct StageWindow {
+    std::size_t first = 0;        // from the stage's beginning, plus `perExcluded` for each
+    std::size_t perExcluded = 0;  // point excluded from it: a point left out spoils a subgroup
+    std::size_t newest = 0;
+};
+
+// A stage of which only its ends were kept: `stage.values` holds its first `first` values and
+// then its newest ones; `skipped` values lay between them.
+struct StageEnds {
+    StatsStage stage;
+    std::size_t first = 0;
+    std::size_t skipped = 0;
+};
+
+// The newest stage of each of `channels` that has one, cut as readStatsSeries cuts it, read
+// from the newest revision's run of parts only, every channel in one pass, and kept within
+// `window`: what the run rules are watched against. Its time grows with that run, not with the
+// whole history, and its memory with the window only.
+std::map<int, StageEnds> readStageEnds(PartStore &store, const QString &partNumber,
+                                       const std::vector<int> &channels, const StageWindow &window,
+                                       std::optional<StoreFailure> *failure);
 
 }  // namespace zelapp

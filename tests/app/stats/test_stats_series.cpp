@@ -219,7 +219,8 @@ TEST_F(StatsSeriesTest, TheLastStagesOfTheNewestRunAreTheWholeHistorysLast) {
     const auto expectSameLast = [this](const char *when) {
         SCOPED_TRACE(when);
         std::optional<StoreFailure> failure;
-        const std::map<int, StatsStage> last = readLastStages(store, kNumber, {1, 2, 3}, &failure);
+        const std::map<int, StageEnds> last =
+            readStageEnds(store, kNumber, {1, 2, 3}, {100, 1, 100}, &failure);
         ASSERT_FALSE(failure);
         EXPECT_EQ(last.count(2), 0u) << "no part holds channel 2";
         for (const int channel : {1, 3}) {
@@ -227,7 +228,8 @@ TEST_F(StatsSeriesTest, TheLastStagesOfTheNewestRunAreTheWholeHistorysLast) {
             ASSERT_FALSE(whole.stages.empty());
             ASSERT_EQ(last.count(channel), 1u);
             const StatsStage &expected = whole.stages.back();
-            const StatsStage &read = last.at(channel);
+            EXPECT_EQ(last.at(channel).skipped, 0u);
+            const StatsStage &read = last.at(channel).stage;
             EXPECT_EQ(read.values, expected.values);
             EXPECT_EQ(read.frozen, expected.frozen);
             EXPECT_EQ(read.revision, expected.revision);
@@ -254,4 +256,25 @@ TEST_F(StatsSeriesTest, TheLastStagesOfTheNewestRunAreTheWholeHistorysLast) {
     event(PartEventKind::FreezeLimits, 12, 0, frozenLimitsText(frozen));
     add(13, 0.013f, 0.04f);
     expectSameLast("a stage begun and frozen before its revision's first part");
+}
+
+// Of a long stage the watch keeps the values its baseline comes from (one more for each point
+// excluded) and the newest; the count between them keeps the subgroups' places.
+TEST_F(StatsSeriesTest, ALongStageKeepsItsFirstAndNewestValues) {
+    std::vector<qint64> ids;
+    for (int minute = 0; minute < 12; ++minute) {
+        ids.push_back(add(minute, minute == 5 ? std::nullopt : std::optional(0.001f * minute)));
+    }
+    event(PartEventKind::Exclude, 20, ids[1]);
+    std::optional<StoreFailure> failure;
+    const std::map<int, StageEnds> ends = readStageEnds(store, kNumber, {1}, {3, 1, 4}, &failure);
+    ASSERT_FALSE(failure);
+    ASSERT_EQ(ends.count(1), 1u);
+    const StageEnds &one = ends.at(1);
+    EXPECT_EQ(one.first, 4u);
+    EXPECT_EQ(one.skipped, 3u) << "11 valid values, 4 first and 4 newest";
+    EXPECT_EQ(valuesOf(one.stage),
+              (std::vector<double>{0, 0.001, 0.002, 0.003, 0.008, 0.009, 0.01, 0.011}));
+    EXPECT_TRUE(one.stage.values[1].excluded);
+    EXPECT_EQ(one.stage.start, base());
 }
