@@ -28,7 +28,9 @@ std::optional<StoreFailure> run(QSqlQuery &query, const QString &sql,
     return std::nullopt;
 }
 
-void addFilter(const PartFilter &filter, QStringList &conditions, std::vector<QVariant> &binds) {
+// `numberByIndex` false keeps the part number off its index ("+"): for a walk along the ids.
+void addFilter(const PartFilter &filter, QStringList &conditions, std::vector<QVariant> &binds,
+               bool numberByIndex = true) {
     if (filter.since) {
         conditions << QStringLiteral("time_ms >= ?");
         binds.emplace_back(filter.since->toMSecsSinceEpoch());
@@ -38,7 +40,8 @@ void addFilter(const PartFilter &filter, QStringList &conditions, std::vector<QV
         binds.emplace_back(filter.until->toMSecsSinceEpoch());
     }
     if (!filter.number.isEmpty()) {
-        conditions << QStringLiteral("part_number = ?");
+        conditions << (numberByIndex ? QStringLiteral("part_number = ?")
+                                     : QStringLiteral("+part_number = ?"));
         binds.emplace_back(filter.number);
     }
     if (!filter.verdict.isEmpty()) {
@@ -106,16 +109,19 @@ PartPage PartStore::readParts(const QString &where, const std::vector<QVariant> 
     if (!where.isEmpty()) {
         conditions << where;
     }
-    addFilter(filter, conditions, binds);
+    // A page from an id on walks the ids, the part number kept off its index: it costs its own
+    // rows (and the other numbers' between them), where the index would pass over all of the
+    // number's parts for each page. Without an id, a number's first page comes straight from
+    // the (part_number, serial) index: within one number the serials rise with the ids.
+    const bool byId = !where.isEmpty() || filter.number.isEmpty();
+    addFilter(filter, conditions, binds, !byId);
     QString sql = QStringLiteral(
         "SELECT id, time_ms, utc_offset, station, setup_file, revision_id, part_number,"
         " description, serial, verdict, reason, completed, part_id FROM parts");
     if (!conditions.isEmpty()) {
         sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
     }
-    // Within one part number the serials rise with the ids: ordered by serial, a number's parts
-    // come straight from the (part_number, serial) index instead of all being sorted for a page.
-    const QString order = filter.number.isEmpty() ? QStringLiteral("id") : QStringLiteral("serial");
+    const QString order = byId ? QStringLiteral("id") : QStringLiteral("serial");
     sql +=
         QStringLiteral(" ORDER BY ") + order + (newestFirst ? QStringLiteral(" DESC") : QString());
     sql += QStringLiteral(" LIMIT ?");

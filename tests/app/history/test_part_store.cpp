@@ -351,6 +351,13 @@ TEST_F(PartStoreTest, PagesGoNewestFirstByIdAndFilter) {
     EXPECT_EQ(ids(store.range(2, 4, 10)), (std::vector<qint64>{2, 3, 4}));
     EXPECT_EQ(ids(store.newestBefore(0, 10, {{}, {}, QStringLiteral("B"), {}})),
               (std::vector<qint64>{6, 4, 2}));
+    // A number's first page comes by serial, the next ones along the ids: page by page, the
+    // same parts in the same order.
+    const PartFilter numberA{{}, {}, QStringLiteral("A"), {}};
+    EXPECT_EQ(ids(store.newestBefore(0, 2, numberA)), (std::vector<qint64>{7, 5}));
+    EXPECT_EQ(ids(store.newestBefore(5, 2, numberA)), (std::vector<qint64>{3, 1}));
+    EXPECT_EQ(ids(store.range(2, 100, 2, numberA)), (std::vector<qint64>{3, 5}));
+    EXPECT_EQ(ids(store.range(6, 100, 2, numberA)), (std::vector<qint64>{7}));
     EXPECT_EQ(ids(store.newestBefore(0, 10, {{}, {}, {}, QStringLiteral("R+")})),
               (std::vector<qint64>{5}));
     const QDateTime start = goodPart().ended;
