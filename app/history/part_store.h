@@ -211,9 +211,9 @@ class PartStore {
                                   std::optional<StoreFailure> *failure);
 
     // ---- One characteristic's values, for the statistics ----
-    // Every part of `filter` (its number set) holding `channel`, oldest first, in one statement:
-    // id, serial, time (in UTC: a million values read without a time zone each), revision,
-    // completed and the value (none: not valid).
+    // Every part of part number `number` (empty: the parts without one) holding `channel`, in
+    // the order measured, in one statement: id, serial, time (in UTC: a million values read
+    // without a time zone each), revision, completed and the value (none: not valid).
     struct ChannelValue {
         qint64 partId = 0;
         qint64 serial = 0;
@@ -224,7 +224,7 @@ class PartStore {
         int channel = 0;
         std::optional<double> value;
     };
-    std::vector<ChannelValue> channelValues(int channel, const PartFilter &filter,
+    std::vector<ChannelValue> channelValues(const QString &number, int channel,
                                             std::optional<StoreFailure> *failure);
     // Hands `visit` every value of the parts of `number` from serial `fromSerial` on, in the
     // order measured and, within a part, in the part program's order, in one statement and
@@ -250,7 +250,7 @@ class PartStore {
     std::optional<StoreFailure> readValues(std::vector<StoredPart> &parts);
     // `channel` none: every channel. `fromSerial` 0: from the first.
     std::optional<StoreFailure> readChannelValues(
-        std::optional<int> channel, const PartFilter &filter, qint64 fromSerial,
+        const QString &number, std::optional<int> channel, qint64 fromSerial,
         const std::function<void(const ChannelValue &)> &visit);
     // Runs `sql` with `binds` for each id, in one transaction.
     std::optional<StoreFailure> updateEach(const QString &sql, const std::vector<QVariant> &binds,

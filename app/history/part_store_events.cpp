@@ -1,7 +1,6 @@
 // The statistics' side of PartStore: the events the operator records about a characteristic,
 // and the values of many parts, read in one statement.
 #include <QSqlQuery>
-#include <QStringList>
 #include <QVariant>
 
 #include "history/part_schema.h"
@@ -126,9 +125,9 @@ std::vector<PartEvent> PartStore::events(const QString &partNumber, int channel,
 }
 
 std::vector<PartStore::ChannelValue> PartStore::channelValues(
-    int channel, const PartFilter &filter, std::optional<StoreFailure> *failure) {
+    const QString &number, int channel, std::optional<StoreFailure> *failure) {
     std::vector<ChannelValue> out;
-    *failure = readChannelValues(channel, filter, 0,
+    *failure = readChannelValues(number, channel, 0,
                                  [&out](const ChannelValue &value) { out.push_back(value); });
     if (*failure) {
         out.clear();
@@ -139,9 +138,7 @@ std::vector<PartStore::ChannelValue> PartStore::channelValues(
 void PartStore::visitNumberValues(const QString &number, qint64 fromSerial,
                                   const std::function<void(const ChannelValue &)> &visit,
                                   std::optional<StoreFailure> *failure) {
-    PartFilter filter;
-    filter.number = number;
-    *failure = readChannelValues(std::nullopt, filter, fromSerial, visit);
+    *failure = readChannelValues(number, std::nullopt, fromSerial, visit);
 }
 
 qint64 PartStore::serialBeforeNewestRevision(const QString &number,
@@ -167,26 +164,10 @@ qint64 PartStore::serialBeforeNewestRevision(const QString &number,
 }
 
 std::optional<StoreFailure> PartStore::readChannelValues(
-    std::optional<int> channel, const PartFilter &filter, qint64 fromSerial,
+    const QString &number, std::optional<int> channel, qint64 fromSerial,
     const std::function<void(const ChannelValue &)> &visit) {
     if (!open_) {
         return notOpen();
-    }
-    QStringList conditions;
-    if (!filter.number.isEmpty()) {
-        conditions << QStringLiteral("p.part_number = ?1");
-    }
-    if (fromSerial > 0) {
-        conditions << QStringLiteral("p.serial >= ?2");
-    }
-    if (filter.since) {
-        conditions << QStringLiteral("p.time_ms >= ?3");
-    }
-    if (filter.until) {
-        conditions << QStringLiteral("p.time_ms < ?4");
-    }
-    if (!filter.verdict.isEmpty()) {
-        conditions << QStringLiteral("p.verdict = ?5");
     }
     // Within one part number the serials rise with the ids, so the order by serial is the order
     // measured and comes straight from the (part_number, serial) index, without a sort. The
@@ -195,35 +176,14 @@ std::optional<StoreFailure> PartStore::readChannelValues(
     QString sql = QStringLiteral(
         "SELECT p.id, p.serial, p.time_ms, p.revision_id, p.completed, p.verdict = 'NV',"
         " v.channel, v.value FROM parts p JOIN part_values v ON v.part_id = p.id");
-    if (channel) {
-        sql += QStringLiteral(" AND v.channel = ?6");
-    }
-    if (!conditions.isEmpty()) {
-        sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
-    }
-    sql += filter.number.isEmpty() ? QStringLiteral(" ORDER BY p.id")
-                                   : QStringLiteral(" ORDER BY p.serial");
-    if (!channel) {
-        sql += QStringLiteral(", v.position");
-    }
+    sql += channel ? QStringLiteral(" AND v.channel = ?3") : QString();
+    sql += QStringLiteral(" WHERE p.part_number = ?1 AND p.serial >= ?2 ORDER BY p.serial");
+    sql += channel ? QString() : QStringLiteral(", v.position");
     SqliteStatement statement(db_, sql);
-    if (!filter.number.isEmpty()) {
-        statement.bind(1, filter.number);
-    }
-    if (fromSerial > 0) {
-        statement.bind(2, fromSerial);
-    }
-    if (filter.since) {
-        statement.bind(3, filter.since->toMSecsSinceEpoch());
-    }
-    if (filter.until) {
-        statement.bind(4, filter.until->toMSecsSinceEpoch());
-    }
-    if (!filter.verdict.isEmpty()) {
-        statement.bind(5, filter.verdict);
-    }
+    statement.bind(1, text(number));
+    statement.bind(2, fromSerial);
     if (channel) {
-        statement.bind(6, qint64(*channel));
+        statement.bind(3, qint64(*channel));
     }
     ChannelValue value;
     while (statement.next()) {

@@ -183,11 +183,9 @@ StatsSeries readStatsSeries(PartStore &store, const QString &partNumber, int cha
     series.channel = channel;
     std::optional<StoreFailure> failure;
     series.events = store.events(partNumber, channel, &failure);
-    PartFilter all;
-    all.number = partNumber;
     const std::vector<PartStore::ChannelValue> rows =
         failure ? std::vector<PartStore::ChannelValue>{}
-                : store.channelValues(channel, all, &failure);
+                : store.channelValues(partNumber, channel, &failure);
     if (failure) {
         series.failure = failure;
         return series;

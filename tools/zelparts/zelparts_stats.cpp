@@ -92,8 +92,11 @@ QString statsText(const StatsResult &result, const std::vector<zelapp::SeriesVal
 }
 
 int stats(zelapp::PartStore &store, const Options &options, QIODevice &out, QIODevice &err) {
-    QString partNumber = options.filter.number;
-    if (partNumber.isEmpty()) {
+    // Without --part, the newest part's number, which may be none (an untitled setup's).
+    std::optional<QString> partNumber;
+    if (!options.filter.number.isEmpty()) {
+        partNumber = options.filter.number;
+    } else {
         const zelapp::PartPage newest = store.newestBefore(0, 1, options.filter);
         if (newest.failure) {
             return failed(err, store, *newest.failure);
@@ -104,13 +107,13 @@ int stats(zelapp::PartStore &store, const Options &options, QIODevice &out, QIOD
     }
     zelapp::StatsOptions statsOptions;
     std::vector<zelapp::SeriesValue> values;
-    if (!partNumber.isEmpty()) {
+    if (partNumber) {
         const zelapp::StatsSeries series = zelapp::readStatsSeries(
-            store, partNumber, options.channel, options.filter, options.lastParts);
+            store, *partNumber, options.channel, options.filter, options.lastParts);
         if (series.failure) {
             return failed(err, store, *series.failure);
         }
-        const zelapp::PartProgram program = programOf(store, partNumber);
+        const zelapp::PartProgram program = programOf(store, *partNumber);
         statsOptions.subgroupSize = options.subgroupSize.value_or(program.subgroupSize);
         statsOptions.rules =
             options.rules.value_or(zelapp::effectiveRules(program, options.channel));

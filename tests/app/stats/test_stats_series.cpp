@@ -11,6 +11,7 @@
 #include "stats/stats_series.h"
 
 using namespace zelapp;
+using namespace Qt::StringLiterals;
 using zeltest::goodPart;
 using zeltest::snapshot;
 
@@ -105,10 +106,8 @@ TEST_F(StatsSeriesTest, ChannelValuesInOrderWithTheirValidity) {
     add(2, 0.003f, 0.02f, ToleranceVerdict::WarningPlus);
     PartResult other = goodPart(QStringLiteral("B-7"));
     ASSERT_TRUE(store.append(other, snapshot()).ok());
-    PartFilter filter;
-    filter.number = kNumber;
     std::optional<StoreFailure> failure;
-    const auto rows = store.channelValues(1, filter, &failure);
+    const auto rows = store.channelValues(kNumber, 1, &failure);
     ASSERT_FALSE(failure);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0].serial, 1);
@@ -117,8 +116,13 @@ TEST_F(StatsSeriesTest, ChannelValuesInOrderWithTheirValidity) {
     EXPECT_TRUE(rows[1].partNotValid);
     EXPECT_FALSE(rows[2].partNotValid);
     EXPECT_EQ(rows[2].time, base().addSecs(120));
-    EXPECT_EQ(store.channelValues(1, {}, &failure).size(), 4u);
-    EXPECT_EQ(store.channelValues(2, filter, &failure).size(), 0u);
+    EXPECT_EQ(store.channelValues(u"B-7"_s, 1, &failure).size(), 1u);
+    EXPECT_EQ(store.channelValues(kNumber, 2, &failure).size(), 0u);
+    // An untitled setup's parts have no part number: their statistics are theirs alone.
+    EXPECT_EQ(store.channelValues(QString(), 1, &failure).size(), 0u);
+    ASSERT_TRUE(store.append(goodPart(QString()), snapshot()).ok());
+    EXPECT_EQ(readStatsSeries(store, QString(), 1, {}).stages.at(0).values.size(), 1u);
+    ASSERT_FALSE(failure);
 }
 
 TEST_F(StatsSeriesTest, StagesAtRevisionsAndStageEvents) {

@@ -439,6 +439,16 @@ TEST_F(ZelpartsStats, PrintsTheNumbersOfTheNewestPartsNumber) {
     lines = statsLines(onFile(args("stats --channel 9")).out);
     EXPECT_EQ(lines[QStringLiteral("n")], u"0");
     EXPECT_EQ(lines[QStringLiteral("mean")], u"-");
+
+    // The newest part from an untitled setup, without a part number: its own parts alone.
+    {
+        PartStore store;
+        ASSERT_TRUE(store.open(file).ok());
+        ASSERT_TRUE(
+            store.append(partAt(QString(), 5, 14, ToleranceVerdict::Good), snapshot()).ok());
+    }
+    lines = statsLines(onFile(args("stats --channel 1")).out);
+    EXPECT_EQ(lines[QStringLiteral("n")], u"1");
 }
 
 TEST_F(ZelpartsStats, FrozenLimitsAndTheSerialsOfEachBreak) {
