@@ -37,38 +37,15 @@ class PartHistoryWindowTest : public zeltest::StartedAppTest {
         child<QAction>(w, u"ActionHistory"_s)->trigger();
         return w->partHistoryWindow();
     }
-    zelapp::PartCycle &cycle() { return f.app->session().partCycle(); }
 
     // A program of two characteristics that settle at once; channel 2 rejects high.
     void measureTwoChannels() {
-        zelapp::Setup &setup = f.app->setup();
-        if (setup.channelCount() < 2) {
-            setup.CreateChannels(2);
-        }
-        zelapp::PartProgram program;
-        for (int n = 1; n <= 2; ++n) {
-            zelapp::Channel &c = *setup.channel(n);
-            c.setFormula(u"T1"_s);
-            c.Description = u"Diameter %1"_s.arg(n);
-            c.Decimals = 3;
-            c.LoTol = -0.05f;
-            c.LoAppr = -0.04f;
-            c.HiAppr = 0.04f;
-            c.HiTol = 0.05f;
-            program.characteristics.push_back(n);
-        }
+        zelapp::PartProgram program = diameterChannels(2, 3);
         program.settleTimeMs = 0;
         program.dynamicTimeMs = 0;
         f.app->session().partProgram().replace(program);
         f.fakeUnit.channelValue[1] = 0.01f;
         f.fakeUnit.channelValue[2] = 0.06f;
-    }
-    bool measure() {
-        w->measurePart();
-        for (int i = 0; i < 100 && cycle().state() != zelapp::CycleState::Result; ++i) {
-            cycle().poll();
-        }
-        return cycle().state() == zelapp::CycleState::Result;
     }
     QString cell(FormPartHistory *h, int row, int column) {
         return h->model().data(h->model().index(row, column)).toString();

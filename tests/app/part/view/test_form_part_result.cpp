@@ -57,22 +57,9 @@ class PartResultWindowTest : public zeltest::StartedAppTest {
 
     // A program measuring channels 1 to `count`, each with a description and limits.
     void measureChannels(int count) {
-        zelapp::Setup &setup = f.app->setup();
-        if (setup.channelCount() < count) {
-            setup.CreateChannels(count);
-        }
-        zelapp::PartProgram program;
+        zelapp::PartProgram program = diameterChannels(count, 4);
         for (int n = 1; n <= count; ++n) {
-            zelapp::Channel &c = *setup.channel(n);
-            c.setFormula(u"T1"_s);
-            c.Description = u"Diameter %1"_s.arg(n);
-            c.Units = u"mm"_s;
-            c.Decimals = 4;
-            c.LoTol = -0.05f;
-            c.LoAppr = -0.04f;
-            c.HiAppr = 0.04f;
-            c.HiTol = 0.05f;
-            program.characteristics.push_back(n);
+            f.app->setup().channel(n)->Units = u"mm"_s;
         }
         f.app->session().partProgram().replace(program);
     }

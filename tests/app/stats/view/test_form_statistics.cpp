@@ -51,38 +51,17 @@ class StatisticsWindowTest : public zeltest::StartedAppTest {
         child<QAction>(w, u"ActionStatistics"_s)->trigger();
         return w->statisticsWindow();
     }
-    PartCycle &cycle() { return f.app->session().partCycle(); }
 
     // Two characteristics that settle at once, C2 with a description.
     void twoCharacteristics() {
-        zelapp::Setup &setup = f.app->setup();
-        if (setup.channelCount() < 2) {
-            setup.CreateChannels(2);
-        }
-        PartProgram program;
-        for (int n = 1; n <= 2; ++n) {
-            Channel &c = *setup.channel(n);
-            c.setFormula(u"T1"_s);
-            c.Description = n == 2 ? u"Bore"_s : QString();
-            c.Decimals = 3;
-            c.LoTol = -0.05f;
-            c.LoAppr = -0.04f;
-            c.HiAppr = 0.04f;
-            c.HiTol = 0.05f;
-            program.characteristics.push_back(n);
-        }
+        PartProgram program = diameterChannels(2, 3);
+        f.app->setup().channel(1)->Description = QString();
+        f.app->setup().channel(2)->Description = u"Bore"_s;
         program.settleTimeMs = 0;
         program.dynamicTimeMs = 0;
         f.app->session().partProgram().replace(program);
         f.fakeUnit.channelValue[1] = 0.01f;
         f.fakeUnit.channelValue[2] = 0.02f;
-    }
-    bool measure() {
-        w->measurePart();
-        for (int i = 0; i < 100 && cycle().state() != CycleState::Result; ++i) {
-            cycle().poll();
-        }
-        return cycle().state() == CycleState::Result;
     }
 
     // Three individuals of part 4711 on C1, the third breaking rules 1 and 2, with an
