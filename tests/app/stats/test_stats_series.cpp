@@ -281,4 +281,12 @@ TEST_F(StatsSeriesTest, ALongStageKeepsItsFirstAndNewestValues) {
               (std::vector<double>{0, 0.001, 0.002, 0.003, 0.008, 0.009, 0.01, 0.011}));
     EXPECT_TRUE(one.stage.values[1].excluded);
     EXPECT_EQ(one.stage.start, base());
+
+    // A history that cannot be read is a failure, never an empty stage.
+    store.close();
+    EXPECT_TRUE(readStageEnds(store, kNumber, {1}, {3, 1, 4}, &failure).empty());
+    EXPECT_TRUE(failure.has_value());
+    const StatsSeries unread = readStatsSeries(store, kNumber, 1, {});
+    EXPECT_TRUE(unread.failure.has_value());
+    EXPECT_TRUE(unread.stages.empty());
 }
