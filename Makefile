@@ -28,7 +28,13 @@ PACKAGES := build-essential cmake ninja-build pkg-config clang libclang-rt-14-de
 	qt6-base-dev qt6-svg-dev libqt6sql6-sqlite libsqlite3-dev libxkbcommon-dev fonts-dejavu-core \
 	xvfb xauth xdotool imagemagick \
 	libpaho-mqttpp-dev libpaho-mqtt-dev mosquitto mosquitto-clients openssl \
-	python3-scipy
+	python3-scipy ccache
+
+# Compiles go through ccache; paths below this folder are hashed relative to it, so a clean clone
+# (CI) or a second work tree reuses what another one compiled.
+CMAKE_FLAGS += -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := 1
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 CTEST_JOBS ?= 2
