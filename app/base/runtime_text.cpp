@@ -125,6 +125,34 @@ QString fixedText(const Digits &number, bool negative, int decimals, QChar separ
     return text;
 }
 
+// The value's shortest text rounded half away from zero to `decimals` places, as the results
+// show it: "-" only when the rounded value is not zero, "." as separator, none at 0 decimals.
+template <typename Real>
+std::string resultDigits(Real value, int decimals) {
+    decimals = std::clamp(decimals, 0, kMaxDecimals);
+    const Digits number = value == 0 ? Digits{"0", 0} : shortestDigits(value);
+    const auto [integerPart, fraction] = roundedParts(number, decimals);
+    const auto zero = [](const std::string &digits) {
+        return digits.find_first_not_of('0') == std::string::npos;
+    };
+    std::string text = value < 0 && !(zero(integerPart) && zero(fraction)) ? "-" : "";
+    text += integerPart;
+    if (!fraction.empty()) {
+        text += '.';
+        text += fraction;
+    }
+    return text;
+}
+
+template <typename Real>
+QString resultTextOf(Real value, int decimals, QChar separator) {
+    if (!std::isfinite(value)) {
+        return nonFiniteText(static_cast<double>(value));
+    }
+    QString text = QString::fromStdString(resultDigits(value, decimals));
+    return separator == QLatin1Char('.') ? text : text.replace(QLatin1Char('.'), separator);
+}
+
 // The double nearest a decimal text of digits, "." and digits (and an exponent).
 double nearestDouble(const std::string &text) {
     double value = 0;
@@ -217,17 +245,20 @@ double shortestDecimal(float value) {
     return nearestDouble(std::string(buffer.data(), result.ptr));
 }
 
+QString resultText(float value, int decimals, QChar separator) {
+    return resultTextOf(value, decimals, separator);
+}
+
+QString resultText(double value, int decimals, QChar separator) {
+    return resultTextOf(value, decimals, separator);
+}
+
 double roundedDecimal(float value, int decimals) {
     if (!std::isfinite(value)) {
         return static_cast<double>(value);
     }
-    if (value == 0) {
-        return 0.0;
-    }
-    const auto [integerPart, fraction] =
-        roundedParts(shortestDigits(value), std::clamp(decimals, 0, kMaxDecimals));
-    const double magnitude = nearestDouble(integerPart + '.' + fraction);
-    return value < 0 ? -magnitude : magnitude;
+    // The verdict is the number of the very text the results show.
+    return nearestDouble(resultDigits(value, decimals));
 }
 
 QString signedNumber(int value) {

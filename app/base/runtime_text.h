@@ -25,12 +25,21 @@ QString valueFormatText(int decimals);
 QString formatValue(float value, int decimals, QChar separator);
 QString formatValue(double value, int decimals, QChar separator);
 
+// A measured value as every results output shows it (the result window, the Part topic, the
+// history window and its CSV, zelparts, the DFQ file): the digits formatValue gives, without
+// the blank before them, without the separator at 0 decimals, and without a sign when the value
+// rounds to zero ("0.0000", never "-0.0000"). The tolerance rule judges this text
+// (roundedDecimal), so a value's text and its verdict never disagree. NaN and infinities give
+// "NaN", "Inf" and "-Inf".
+QString resultText(float value, int decimals, QChar separator);
+QString resultText(double value, int decimals, QChar separator);
+
 // The double nearest the shortest decimal text of a Single (0.01f gives 0.01, not
 // 0.009999999776482582): what a Single limit or value means wherever it is stored, sent or
 // compared as a decimal. NaN and infinities stay as they are.
 double shortestDecimal(float value);
-// The value as formatValue shows it at d decimals, as the nearest double: -0.000004 at 5
-// decimals gives -0 (equal to 0), 0.009996 gives 0.01. NaN and infinities stay as they are.
+// The number resultText shows at d decimals, as the nearest double: -0.000004 at 5 decimals
+// gives 0, 0.009996 gives 0.01. NaN and infinities stay as they are.
 double roundedDecimal(float value, int decimals);
 
 // The signed-number text of an Integer: a blank before a non-negative number, "-" otherwise.

@@ -100,7 +100,7 @@ TEST(DecimalValue, ShortestTextAndShownValueAsTheNearestDouble) {
                   leadingNumber(formatValue(c.value, c.decimals, kPoint)))
             << c.value;
     }
-    EXPECT_TRUE(std::signbit(roundedDecimal(-0.000004f, 5)));  // "-0.00000", still zero
+    EXPECT_FALSE(std::signbit(roundedDecimal(-0.000004f, 5)));  // "0.00000" in the results
     const float inf = std::numeric_limits<float>::infinity();
     EXPECT_EQ(roundedDecimal(-inf, 3), -std::numeric_limits<double>::infinity());
     EXPECT_TRUE(std::isnan(roundedDecimal(std::nanf(""), 3)));
