@@ -69,7 +69,7 @@ std::optional<QString> PartLink::item(const QString &name) const {
         std::find_if(characteristics.begin(), characteristics.end(),
                      [channel](const CharacteristicResult &c) { return c.channel == channel; });
     // Not a characteristic, or not valid: nothing was captured that counts.
-    return found != characteristics.end() && found->value ? found->text : QString();
+    return found != characteristics.end() ? shownText(*found) : QString();
 }
 
 QString PartLink::execute(const QString &command) {

@@ -69,6 +69,7 @@ class ScanCycle : public ScanTimer {
 
     // The separator used in value texts; the system's by default.
     void setDecimalSeparator(QChar separator) { separator_ = separator; }
+    QChar decimalSeparator() const { return separator_; }
     // A channel's value as the grid shows it: at its decimals, with that separator.
     QString channelValueText(const Channel &channel, float value) const;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/runtime_text.h"
 #include "core/command_line.h"
 #include "core/settings_store.h"
 #include "exchange/link_address.h"
@@ -76,13 +77,13 @@ Session::Session(const SessionServices &services)
     });
     dialogs_.mastering.setGuardLimits(readMasteringGuard(services.store));
     // The part cycle: no part while a master is on the gauge, no call while the scan is off
-    // (the calibration dialog's exchanges), its values as the grid shows them, and MAX/MIN
-    // left to it while it runs.
+    // (the calibration dialog's exchanges), its values as the results show them with the
+    // grid's separator, and MAX/MIN left to it while it runs.
     partCycle_.setBusyCheck(
         [this] { return dialogs_.calibrate.isOpen() || dialogs_.mastering.isOpen(); });
     partCycle_.setUnitCallsAllowed([this] { return scan_.timerEnabled(); });
     partCycle_.setValueText([this](const Channel &channel, float value) {
-        return scan_.channelValueText(channel, value);
+        return rt::resultText(value, channel.Decimals, scan_.decimalSeparator());
     });
     QObject::connect(&partCycle_, &PartCycle::stateChanged, [this] {
         const bool running = partCycle_.running();

@@ -1,14 +1,12 @@
 #include "dfq/dfq_file.h"
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 #include <optional>
 #include <utility>
 
-#include "base/runtime_text.h"
 #include "dfq/dfq_number.h"
 #include "dfq/dfq_text.h"
+#include "history/stored_part_text.h"
 
 namespace zelapp {
 
@@ -96,29 +94,6 @@ const StoredValue *valueOf(const StoredPart &part, int channel) {
     return found == part.values.end() ? nullptr : &*found;
 }
 
-// The Single the history keeps as a double; none when it is not finite or beyond a Single (a
-// damaged file), which counts as not valid.
-std::optional<float> singleOf(const StoredValue *stored) {
-    if (!stored || !stored->value || !std::isfinite(*stored->value) ||
-        std::abs(*stored->value) > std::numeric_limits<float>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<float>(*stored->value);
-}
-
-// The value as the displays show it, without their leading blank and, at 0 decimals, without
-// their trailing point; "-0.00" keeps its sign.
-QString valueText(float value, int decimals) {
-    QString text = rt::formatValue(value, decimals, QLatin1Char('.'));
-    if (text.startsWith(QLatin1Char(' '))) {
-        text.remove(0, 1);
-    }
-    if (text.endsWith(QLatin1Char('.'))) {
-        text.chop(1);
-    }
-    return text;
-}
-
 QString identifier(const StoredPart &part) {
     const QString given = dfqCleanText(part.partId);
     if (!given.isEmpty()) {
@@ -138,8 +113,9 @@ void addPart(Lines &lines, const std::vector<RevisionCharacteristic> &characteri
         const int i = static_cast<int>(n) + 1;
         const RevisionCharacteristic &c = characteristics[n];
         const StoredValue *stored = valueOf(part, c.channel);
-        const std::optional<float> value = singleOf(stored);
-        const bool valid = value && stored->verdict != verdictCode(ToleranceVerdict::NotValid);
+        // A value no Single holds (a damaged file) counts as not valid.
+        const bool valid = stored && storedSingle(stored->value) &&
+                           stored->verdict != verdictCode(ToleranceVerdict::NotValid);
         int attribute = kValid;
         if (!part.completed) {
             attribute = kNotCompleted;
@@ -147,7 +123,8 @@ void addPart(Lines &lines, const std::vector<RevisionCharacteristic> &characteri
             attribute = kNotValid;
         }
         lines.add("K0001", i,
-                  attribute == kValid ? valueText(*value, decimalsOf(c)) : QStringLiteral("0"));
+                  attribute == kValid ? storedValueText(stored->value, decimalsOf(c))
+                                      : QStringLiteral("0"));
         lines.add("K0002", i, QString::number(attribute));
         lines.add("K0004", i, time);
         lines.add("K0014", i, id);

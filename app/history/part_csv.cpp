@@ -118,10 +118,9 @@ CsvOutcome writePartsCsv(PartStore &store, const PartFilter &filter, QIODevice &
             for (const StoredValue &stored : part.values) {
                 const auto column = columnOf.find(stored.channel);
                 if (column != columnOf.end()) {
-                    const RevisionCharacteristic *judged =
-                        characteristicOf(*revision, stored.channel);
                     values[column->second] =
-                        storedValueText(stored.value, judged ? judged->decimals : -1).toUtf8();
+                        judgedValueText(stored.value, characteristicOf(*revision, stored.channel))
+                            .toUtf8();
                 }
             }
             text += csvLine(fields + values);

@@ -50,11 +50,11 @@ QString verdictInWords(ToleranceVerdict verdict) {
 }
 
 QString signedValueText(const std::optional<double> &value, int decimals) {
-    if (!value) {
+    // The results' text; a rounded zero has no sign, so it gets no "+" either.
+    QString text = storedValueText(value, decimals);
+    if (text.isEmpty()) {
         return QStringLiteral("—");
     }
-    // A rounded -0.00001 is no negative reading: storedValueText drops its sign.
-    QString text = storedValueText(value, std::max(decimals, 0));
     const bool zero = !std::any_of(text.cbegin(), text.cend(),
                                    [](QChar c) { return c.isDigit() && c != QLatin1Char('0'); });
     if (!zero && !text.startsWith(QLatin1Char('-'))) {

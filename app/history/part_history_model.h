@@ -38,7 +38,8 @@ PartFilter todayFilter(const QDateTime &now);
 ToleranceVerdict verdictOfCode(const QString &code);
 // "GOOD", "WARNING high", "REJECT low", "NOT VALID": a verdict said in words, side included.
 QString verdictInWords(ToleranceVerdict verdict);
-// A value at `decimals` with its sign ("+0.0012", "-0.0034", "0.0000"); "—" when none.
+// A stored value as the results show it (storedValueText) with "+" before one above zero
+// ("+0.0012", "-0.0034", "0.0000"); "—" when none.
 QString signedValueText(const std::optional<double> &value, int decimals);
 
 class PartHistoryModel : public QAbstractTableModel {

@@ -2,21 +2,40 @@
 
 #include <QLocale>
 #include <cmath>
+#include <limits>
+
+#include "base/runtime_text.h"
+#include "history/part_store.h"
 
 namespace zelapp {
 
 namespace {
 
-// More decimals than a double holds only pads with noise; a damaged file may say anything.
-constexpr int kMaxDecimals = 15;
+// The largest Single's shortest text: kept as its nearest double, it lies above the Single.
+constexpr double kLargestSingle = 3.4028235e38;
 
-bool isRoundedZero(const QString &text) {
-    for (const QChar c : text) {
-        if (c >= QLatin1Char('1') && c <= QLatin1Char('9')) {
-            return false;
+// The Single the value was read as, when it is one: the history keeps a reading either exactly
+// or as the double nearest its shortest text. None for a double no Single gives (written by
+// another program, or beyond a Single's range).
+std::optional<float> readingOf(double value) {
+    if (std::fabs(value) > kLargestSingle) {
+        return std::nullopt;
+    }
+    const float nearest = static_cast<float>(value);
+    if (static_cast<double>(nearest) == value) {
+        return nearest;
+    }
+    // The double nearest a shortest text can lie on the midpoint of two Singles
+    // (7.038531e-26), and the cast then takes the even one: the Single is the one whose
+    // shortest text it is.
+    constexpr float kInfinity = std::numeric_limits<float>::infinity();
+    for (const float single :
+         {nearest, std::nextafter(nearest, -kInfinity), std::nextafter(nearest, kInfinity)}) {
+        if (rt::shortestDecimal(single) == value) {
+            return single;
         }
     }
-    return true;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -34,18 +53,33 @@ QString partTimeText(const QDateTime &time) {
                .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
+std::optional<float> storedSingle(std::optional<double> value) {
+    if (!value || !std::isfinite(*value) || std::fabs(*value) > kLargestSingle) {
+        return std::nullopt;
+    }
+    const std::optional<float> reading = readingOf(*value);
+    return reading ? reading : static_cast<float>(*value);
+}
+
 QString storedValueText(std::optional<double> value, int decimals) {
-    if (!value) {
+    if (!value || !std::isfinite(*value)) {
         return {};
     }
-    if (decimals < 0) {
-        return QString::number(*value, 'g', QLocale::FloatingPointShortest);
+    const std::optional<float> reading = readingOf(*value);
+    return reading ? rt::resultText(*reading, decimals, QLatin1Char('.'))
+                   : rt::resultText(*value, decimals, QLatin1Char('.'));
+}
+
+QString judgedValueText(std::optional<double> value, const RevisionCharacteristic *judged) {
+    if (judged != nullptr) {
+        return storedValueText(value, judged->decimals);
     }
-    QString text = QString::number(*value, 'f', qMin(decimals, kMaxDecimals));
-    if (std::isfinite(*value) && text.startsWith(QLatin1Char('-')) && isRoundedZero(text)) {
-        text.remove(0, 1);
+    if (!value || !std::isfinite(*value)) {
+        return {};
     }
-    return text;
+    const std::optional<float> reading = readingOf(*value);
+    const double shortest = reading ? rt::shortestDecimal(*reading) : *value;
+    return QString::number(shortest == 0 ? 0.0 : shortest, 'g', QLocale::FloatingPointShortest);
 }
 
 }  // namespace zelapp

@@ -77,4 +77,8 @@ QString verdictWord(ToleranceVerdict verdict) {
     return QStringLiteral("NOT VALID");
 }
 
+QString shownText(const CharacteristicResult &c) {
+    return c.value && verdictKind(c.verdict) != VerdictKind::NotValid ? c.text : QString();
+}
+
 }  // namespace zelapp

@@ -51,12 +51,16 @@ struct CharacteristicResult {
     int decimals = 0;
     ToleranceLimits limits;      // the channel's, at the capture
     std::optional<float> value;  // none: not valid
-    QString text;                // the value as the grid shows it; empty when not valid
+    QString text;                // the value as the results show it; empty when not valid
     ToleranceVerdict verdict = ToleranceVerdict::NotValid;
     QString reason;  // why it is not valid ("range end T3", "read failed"); empty otherwise
 
     bool operator==(const CharacteristicResult &) const = default;
 };
+
+// The captured text where the results show a value (the result window's tile, the Part topic's
+// result(n)); empty when the characteristic is not valid, a reading that is not finite included.
+QString shownText(const CharacteristicResult &c);
 
 struct PartResult {
     qint64 count = 0;     // which part since the program started (1, 2, ...)

@@ -406,7 +406,7 @@ void PartCycle::capture() {
         c.value = value;
         c.text = valueText_
                      ? valueText_(*channel, value)
-                     : rt::formatValue(value, channel->Decimals, rt::systemDecimalSeparator());
+                     : rt::resultText(value, channel->Decimals, rt::systemDecimalSeparator());
         c.verdict = judgeChannel(*channel, value);
     }
     for (const CharacteristicResult &c : result.characteristics) {

@@ -86,8 +86,8 @@ class PartCycle : public QObject {
     // Starts and stops polling every kPollMs on the event loop's timer; tests call poll().
     void startPolling();
     void stopPolling();
-    // A captured value as the grid shows it (ScanCycle::channelValueText); by default at the
-    // channel's decimals with the system's separator.
+    // A captured value's text: rt::resultText at the channel's decimals, by default with the
+    // system's separator.
     void setValueText(std::function<QString(const Channel &, float)> text) {
         valueText_ = std::move(text);
     }

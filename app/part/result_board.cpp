@@ -99,10 +99,9 @@ ResultTile tileOf(const CharacteristicResult &c, bool held, ResultPalette palett
         t.spoken = u"no result"_s;
         return t;
     }
-    const bool valid =
-        c.value.has_value() && !c.text.isEmpty() && verdictKind(c.verdict) != VerdictKind::NotValid;
-    // The grid's text keeps a place for the sign; a tile has none to line up with.
-    t.value = valid ? c.text.trimmed() : u"—"_s;
+    const QString shown = shownText(c);
+    const bool valid = !shown.isEmpty();
+    t.value = valid ? shown : u"—"_s;
     t.colours = boardColours(boardKindOf(c.verdict), palette);
     t.widest = widestValue(c, t.value);
     if (valid) {

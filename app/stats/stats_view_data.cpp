@@ -7,6 +7,8 @@
 #include <map>
 #include <set>
 
+#include "history/stored_part_text.h"
+
 using namespace Qt::StringLiterals;
 
 namespace zelapp {
@@ -47,7 +49,7 @@ QString pointTip(const StatsStage &stage, const Subgroup &subgroup, int decimals
     const SeriesValue &b = values[static_cast<size_t>(last)];
     QString tip = subgroup.count == 1 ? u"%1\nSerial %2\nValue %3"_s.arg(timeText(a.time))
                                             .arg(a.serial)
-                                            .arg(number(a.value, decimals))
+                                            .arg(storedValueText(a.value, decimals))
                                       : u"%1 to %2\nSerials %3 to %4\nMean %5"_s
                                             .arg(timeText(a.time), timeText(b.time))
                                             .arg(a.serial)
@@ -219,8 +221,9 @@ QString numbersText(const StatsResult &result, const StatsStage &stage,
     lines << u"Mean: %1"_s.arg(anyValue ? number(result.mean, decimals + 1) : u"-"_s);
     lines << u"Sigma within: %1"_s.arg(sigmaText(result.sigmaWithin, decimals));
     lines << u"Sigma overall: %1"_s.arg(sigmaText(result.sigmaOverall, decimals));
-    lines << u"Minimum: %1"_s.arg(anyValue ? number(result.minimum, decimals) : u"-"_s);
-    lines << u"Maximum: %1"_s.arg(anyValue ? number(result.maximum, decimals) : u"-"_s);
+    // The extremes are parts' values: shown as the results show them.
+    lines << u"Minimum: %1"_s.arg(anyValue ? storedValueText(result.minimum, decimals) : u"-"_s);
+    lines << u"Maximum: %1"_s.arg(anyValue ? storedValueText(result.maximum, decimals) : u"-"_s);
     switch (stage.characteristic.sides) {
         case ToleranceSides::Both:
             lines << indexText(u"Cp"_s, result.cp) << indexText(u"Cpk"_s, result.cpk)

@@ -13,11 +13,6 @@ using zelapp::StoredValue;
 
 namespace {
 
-int decimalsOf(const std::vector<RevisionCharacteristic> &revision, int channel) {
-    const RevisionCharacteristic *judged = zelapp::characteristicOf(revision, channel);
-    return judged ? judged->decimals : -1;
-}
-
 // "  label      value\n", the values lined up.
 QString row(const QString &label, const QString &value) {
     return QStringLiteral("  %1 %2\n").arg(label + QLatin1Char(':'), -16).arg(oneLine(value));
@@ -41,8 +36,8 @@ QString listLine(const StoredPart &part, const std::vector<RevisionCharacteristi
     for (const StoredValue &value : part.values) {
         fields << QStringLiteral("C%1=%2")
                       .arg(value.channel)
-                      .arg(zelapp::storedValueText(value.value,
-                                                   decimalsOf(revision, value.channel)));
+                      .arg(zelapp::judgedValueText(
+                          value.value, zelapp::characteristicOf(revision, value.channel)));
     }
     return fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
 }
@@ -82,9 +77,8 @@ QString showText(const StoredPart &part, const std::vector<RevisionCharacteristi
                 break;
             }
         }
-        const int decimals = judged ? judged->decimals : -1;
         const auto limit = [&](float value) {
-            return zelapp::storedValueText(double(value), decimals);
+            return zelapp::judgedValueText(double(value), judged);
         };
         text += QStringLiteral("\nC%1 %2\n")
                     .arg(channel)
@@ -98,10 +92,9 @@ QString showText(const StoredPart &part, const std::vector<RevisionCharacteristi
             text += row(QStringLiteral("high approach"), limit(judged->limits.hiAppr));
             text += row(QStringLiteral("high tolerance"), limit(judged->limits.hiTol));
         }
-        const bool valid = measured && measured->value;
-        text +=
-            row(QStringLiteral("value"), valid ? zelapp::storedValueText(measured->value, decimals)
-                                               : QStringLiteral("not valid"));
+        const QString value =
+            measured ? zelapp::judgedValueText(measured->value, judged) : QString();
+        text += row(QStringLiteral("value"), value.isEmpty() ? QStringLiteral("not valid") : value);
         text += row(QStringLiteral("verdict"), measured ? measured->verdict : QString());
         text += row(QStringLiteral("reason"), measured ? measured->reason : QString());
     }

@@ -16,6 +16,7 @@
 #include "core/process_watch.h"
 #include "core/session.h"
 #include "dialogs/help_topics.h"
+#include "history/stored_part_text.h"
 #include "setup/part_program.h"
 #include "setup/setup.h"
 #include "stats/stats_events.h"
@@ -402,7 +403,7 @@ std::vector<std::pair<qint64, QString>> FormStatistics::chosenParts() const {
                 parts.emplace_back(
                     value.partId,
                     u"Serial %1, %2"_s.arg(value.serial)
-                        .arg(QString::number(value.value, 'f', stage.characteristic.decimals)));
+                        .arg(storedValueText(value.value, stage.characteristic.decimals)));
             }
         }
         break;

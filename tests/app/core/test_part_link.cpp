@@ -76,8 +76,8 @@ TEST_F(PartLinkTest, ARemoteMeasureEndsInOnePassAndTheValuesStayUntilTheNextPart
     EXPECT_EQ(c->ask("EXECUTE\tmeasure"), "NACK\tEXECUTE\tmeasure\tcycle running");
     ASSERT_TRUE(stepUntil(CycleState::Result));
     // Settling and acquiring are one MEASURING; channel 3 measures nothing and stays empty.
-    EXPECT_EQ(c->next(), "DATA\tresult(1)\t 0.0012");
-    EXPECT_EQ(c->next(), "DATA\tresult(2)\t 0.0093");
+    EXPECT_EQ(c->next(), "DATA\tresult(1)\t0.0012");
+    EXPECT_EQ(c->next(), "DATA\tresult(2)\t0.0093");
     EXPECT_EQ(c->next(), "DATA\tverdict\tW+");
     EXPECT_EQ(c->next(), "DATA\tcount\t1");
     EXPECT_EQ(c->next(), "DATA\tstate\tRESULT");
@@ -86,7 +86,7 @@ TEST_F(PartLinkTest, ARemoteMeasureEndsInOnePassAndTheValuesStayUntilTheNextPart
     ASSERT_EQ(c->ask("EXECUTE\tMeasure"), "ACK\tEXECUTE\tMeasure");
     EXPECT_EQ(c->next(), "DATA\tstate\tMEASURING");
     EXPECT_EQ(c->ask("REQUEST\tverdict"), "DATA\tverdict\tW+");
-    EXPECT_EQ(c->ask("REQUEST\tresult(2)"), "DATA\tresult(2)\t 0.0093");
+    EXPECT_EQ(c->ask("REQUEST\tresult(2)"), "DATA\tresult(2)\t0.0093");
     ASSERT_EQ(c->ask("EXECUTE\tCANCEL"), "ACK\tEXECUTE\tCANCEL");
     EXPECT_EQ(c->next(), "DATA\tresult(1)\t");
     EXPECT_EQ(c->next(), "DATA\tresult(2)\t");

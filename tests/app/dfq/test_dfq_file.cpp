@@ -102,12 +102,12 @@ TEST(DfqFile, LimitsAreShortestFixedTextsInOrderAndOneSidedLeavesTheOtherOut) {
     EXPECT_FALSE(lower.upper);
 }
 
-TEST(DfqFile, ValuesTakeTheChannelsDecimalsAndKeepTheSignOfANegativeZero) {
+TEST(DfqFile, ValuesTakeTheChannelsDecimalsAndNoSignOnAZero) {
     const std::vector<std::tuple<float, int, QString>> cases = {
         {2.675f, 2, QStringLiteral("2.68")},
         {-2.5f, 0, QStringLiteral("-3")},
         {101.4f, 0, QStringLiteral("101")},
-        {-0.0004f, 3, QStringLiteral("-0.000")},
+        {-0.0004f, 3, QStringLiteral("0.000")},
         {0.0004f, 3, QStringLiteral("0.000")},
         {1234567.0f, 1, QStringLiteral("1234567.0")},
         {1e-7f, 8, QStringLiteral("0.00000010")},

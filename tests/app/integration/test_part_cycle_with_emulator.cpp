@@ -98,7 +98,7 @@ TEST_F(PartCycleWithEmulator, APartPutOnTheGaugeIsMeasuredAndItsResultHeldUntilI
     // Settled the settle time after the first reading on the part, at the poll after it.
     EXPECT_EQ(clearedAt, arrived + zelapp::PartCycle::kPollMs + p.settleTimeMs);
     EXPECT_TRUE(cycle.lastResult()->completed);
-    EXPECT_EQ(text(0), u" 0.0040"_s);
+    EXPECT_EQ(text(0), u"0.0040"_s);
     EXPECT_EQ(cycle.lastResult()->verdict, zelapp::ToleranceVerdict::Good);
     EXPECT_EQ(cycle.lastResult()->number, u"shaft"_s);
 
@@ -128,8 +128,8 @@ TEST_F(PartCycleWithEmulator, ARunOutIsAcquiredFromTheClearWhileThePartTurns) {
     }
     ASSERT_TRUE(stepUntil(CycleState::Result));
     EXPECT_TRUE(cycle.lastResult()->completed);
-    EXPECT_EQ(text(0), u" 0.0105"_s);  // captured at the end
-    EXPECT_EQ(text(1), u" 0.0040"_s);  // 0.013 - 0.009
+    EXPECT_EQ(text(0), u"0.0105"_s);  // captured at the end
+    EXPECT_EQ(text(1), u"0.0040"_s);  // 0.013 - 0.009
     EXPECT_EQ(cycle.lastResult()->verdict, zelapp::ToleranceVerdict::RejectPlus);
 }
 

@@ -1,5 +1,5 @@
 // The part cycle on the fake unit with a manual clock: settling, the MAX/MIN clear and the
-// dynamic time, the capture as the grid shows it, each way a part ends Not valid, auto start
+// dynamic time, the capture as the results show it, each way a part ends Not valid, auto start
 // and removal, and the counters.
 #include <gtest/gtest.h>
 
@@ -24,7 +24,7 @@ std::vector<QString> texts(const zelapp::PartResult &part) {
 }
 }  // namespace
 
-TEST(PartCycle, AKeyStartSettlesThenClearsMaxMinAcquiresAndCapturesAsTheGridShows) {
+TEST(PartCycle, AKeyStartSettlesThenClearsMaxMinAcquiresAndCapturesAsTheResultsShow) {
     PartCycleFixture f;
     f.channel(1, u"T1"_s, 0.0042f);
     f.channel(2, u"TIR(C1)"_s, 0.0091f);
@@ -70,7 +70,7 @@ TEST(PartCycle, AKeyStartSettlesThenClearsMaxMinAcquiresAndCapturesAsTheGridShow
     EXPECT_EQ(part.reason, QString());
     EXPECT_EQ(part.started, QDateTime(QDate(2026, 12, 9), QTime(14, 3)));
     EXPECT_EQ(part.ended, QDateTime(QDate(2026, 12, 9), QTime(14, 3, 2)));
-    EXPECT_EQ(texts(part), (std::vector<QString>{u" 0.0044"_s, u" 0.0091"_s, u"-0.012"_s}));
+    EXPECT_EQ(texts(part), (std::vector<QString>{u"0.0044"_s, u"0.0091"_s, u"-0.012"_s}));
     ASSERT_EQ(part.characteristics.size(), 3u);
     EXPECT_EQ(part.characteristics[0].verdict, ToleranceVerdict::Good);
     EXPECT_EQ(part.characteristics[1].verdict, ToleranceVerdict::WarningPlus);
@@ -97,7 +97,7 @@ TEST(PartCycle, WithoutStaticCharacteristicsItClearsAtOnceAndCapturesAtTheNextPo
     EXPECT_EQ(f.unit.count("ZelReadChannel(1)"), 0);
     f.step();
     ASSERT_EQ(f.cycle.state(), CycleState::Result);
-    EXPECT_EQ(texts(f.last()), (std::vector<QString>{u" 0.0020"_s}));
+    EXPECT_EQ(texts(f.last()), (std::vector<QString>{u"0.0020"_s}));
 }
 
 TEST(PartCycle, RefusalsCancelAndAStartOverAHeldResult) {
@@ -213,7 +213,7 @@ TEST(PartCycle, RangeEndsThroughRangesAndChannelsFromTheClearToTheCapture) {
     f.unit.analogValue[1] = 0.9999f;
     ASSERT_TRUE(f.stepUntil(CycleState::Result));
     EXPECT_EQ(texts(f.last()),
-              (std::vector<QString>{u" 0.0010"_s, u" 0.0020"_s, u" 0.0030"_s, u" 0.0040"_s}));
+              (std::vector<QString>{u"0.0010"_s, u"0.0020"_s, u"0.0030"_s, u"0.0040"_s}));
     EXPECT_EQ(f.last().verdict, ToleranceVerdict::Good);
 
     // At the end for one poll after the clear.
@@ -229,7 +229,7 @@ TEST(PartCycle, RangeEndsThroughRangesAndChannelsFromTheClearToTheCapture) {
     const zelapp::PartResult &part = f.last();
     EXPECT_TRUE(part.completed);
     EXPECT_EQ(texts(part), (std::vector<QString>{u"range end T3"_s, u"range end T3"_s,
-                                                 u"range end A1"_s, u" 0.0040"_s}));
+                                                 u"range end A1"_s, u"0.0040"_s}));
     EXPECT_FALSE(part.characteristics[0].value);
     EXPECT_EQ(part.characteristics[3].verdict, ToleranceVerdict::Good);
     EXPECT_EQ(part.reason, u"range end T3"_s);
@@ -247,7 +247,7 @@ TEST(PartCycle, AReadTheUnitRefusesIsNotValidOnlyForItsCharacteristic) {
     f.unit.refusals["ZelReadChannel(2)"] = 11;
     ASSERT_TRUE(f.stepUntil(CycleState::Result));
     EXPECT_TRUE(f.last().completed);
-    EXPECT_EQ(texts(f.last()), (std::vector<QString>{u" 0.0010"_s, u"read failed"_s}));
+    EXPECT_EQ(texts(f.last()), (std::vector<QString>{u"0.0010"_s, u"read failed"_s}));
     EXPECT_EQ(f.last().reason, u"read failed"_s);
     EXPECT_EQ(f.cycle.counters().notValid, 1);
 }

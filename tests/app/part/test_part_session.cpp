@@ -59,7 +59,7 @@ TEST_F(PartSession, ResetMaxMinWaitsWhileACycleRunsAndTheScanSwitchedOffKeepsItO
     ASSERT_TRUE(stepUntil(CycleState::Result));
     EXPECT_EQ(f.fakeUnit.count("ZelResetMM"), 1);  // the cycle's own
     ASSERT_EQ(cycle->lastResult()->characteristics.size(), 1u);
-    EXPECT_EQ(cycle->lastResult()->characteristics[0].text, u" 0,0012"_s);
+    EXPECT_EQ(cycle->lastResult()->characteristics[0].text, u"0,0012"_s);
     EXPECT_EQ(resets(), (std::vector<bool>{true, true, true}));
     f.session->commands().CommandResetMM_Click();
     EXPECT_EQ(f.fakeUnit.count("ZelResetMM"), 2);

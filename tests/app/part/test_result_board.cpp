@@ -104,9 +104,8 @@ TEST(ResultBoardTest, TilesNameTheirCharacteristicAndShowValueZoneAndSide) {
     noName.description = u"  "_s;
     auto lost = characteristic(4, {}, ToleranceVerdict::NotValid);
     lost.reason = u"range end T3"_s;
-    // The grid's place for the sign (" 0.061") is not shown.
     const auto board =
-        held(part({characteristic(1, u" 0.061"_s, ToleranceVerdict::RejectPlus),
+        held(part({characteristic(1, u"0.061"_s, ToleranceVerdict::RejectPlus),
                    characteristic(2, u"0.000"_s, ToleranceVerdict::Good), noName, lost}));
     ASSERT_EQ(board.tiles.size(), 4u);
     const auto &reject = board.tiles[0];

@@ -304,8 +304,8 @@ TEST_F(ZelddeWithApp, ARemoteMeasureIsAckedAndTheCountThenTheVerdictFollow) {
     const Outcome part = zeldde(args(
         {"--topic", "part", "request", "verdict", "Result(1)", "result(2)", "reason", "state"}));
     EXPECT_EQ(part.status, 0) << part.err.toStdString();
-    EXPECT_EQ(part.out, QStringLiteral("R+\n") + kChannel1 + QLatin1Char('\n') + kChannel2 +
-                            QStringLiteral("\n\nRESULT\n"));
+    EXPECT_EQ(part.out, QStringLiteral("R+\n") + kChannel1.trimmed() + QLatin1Char('\n') +
+                            kChannel2.trimmed() + QStringLiteral("\n\nRESULT\n"));
 
     // No cycle runs now; the topic Display runs no commands.
     const Outcome cancel = zeldde(args({"execute", "cancel"}));
