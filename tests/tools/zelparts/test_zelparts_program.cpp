@@ -13,6 +13,7 @@
 #include "dfq_reader.h"
 #include "history/part_csv.h"
 #include "part_samples.h"
+#include "special_files.h"
 
 using namespace zelapp;
 using zeltest::characteristic;
@@ -334,6 +335,18 @@ TEST_F(ZelpartsProgram, ExitStatusSaysWhatWentWrong) {
         {QStringLiteral("--db"), dir.filePath(QStringLiteral("no.db")), QStringLiteral("list")});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_TRUE(missing.err.contains("no such file")) << missing.err.toStdString();
+
+    // Something else by that name is said to be what it is.
+    const Ran folder = zelparts({QStringLiteral("--db"), dir.path(), QStringLiteral("list")});
+    EXPECT_EQ(folder.exitCode, 2);
+    EXPECT_TRUE(folder.err.contains(dir.path().toUtf8() + " is a folder"))
+        << folder.err.toStdString();
+    const QString fifo = dir.filePath(QStringLiteral("fifo.db"));
+    ASSERT_TRUE(zeltest::makeFifo(fifo));
+    const Ran special = zelparts({QStringLiteral("--db"), fifo, QStringLiteral("list")});
+    EXPECT_EQ(special.exitCode, 2);
+    EXPECT_TRUE(special.err.contains(fifo.toUtf8() + " is not a file"))
+        << special.err.toStdString();
 }
 
 TEST_F(ZelpartsProgram, ADamagedFileEndsWithAMessageNeverACrash) {
