@@ -519,6 +519,25 @@ TEST_F(ZelpartsStats, OneSidedPrintsThatSidesIndicesOnly) {
     EXPECT_EQ(lines.count(QStringLiteral("ppu")), 1u);
 }
 
+TEST_F(ZelpartsStats, APartFileThatCannotBeReadIsNamedAndItsDefaultsUsed) {
+    const QString setup = dir.filePath(QStringLiteral("shaft.zel"));
+    const QString partFile = dir.filePath(QStringLiteral("shaft.zpart"));
+    ASSERT_TRUE(zeltest::makeFifo(partFile));  // would wait for a writer if it were opened
+    {
+        PartStore store;
+        ASSERT_TRUE(store.open(file).ok());
+        SetupSnapshot here = snapshot();
+        here.setupFile = setup;
+        ASSERT_TRUE(store.append(goodPart(QStringLiteral("F-1")), here).ok());
+    }
+    const Ran run = onFile(args("stats --channel 1 --part F-1"));
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(
+        run.err.startsWith("zelparts: the part file " + partFile.toUtf8() + " cannot be read"))
+        << run.err.toStdString();
+    EXPECT_EQ(statsLines(run.out).at(QStringLiteral("n")), u"1");
+}
+
 TEST_F(ZelpartsStats, ABadArgumentOrNoFileEndsAsTheOtherCommandsDo) {
     EXPECT_EQ(onFile(args("stats")).exitCode, 1);
     EXPECT_EQ(zelparts(args("--db /nonexistent/parts.db stats --channel 1")).exitCode, 2);
