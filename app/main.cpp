@@ -5,6 +5,7 @@
 #include <csignal>
 
 #include "base/process_signals.h"
+#include "base/stop_signals.h"
 #include "core/command_line.h"
 #include "core/instance_lock.h"
 #include "core/part_history.h"
@@ -51,6 +52,10 @@ int main(int argc, char **argv) {
         QString(), QLocale(), nullptr,       nullptr,
         nullptr,   nullptr,   partsDatabase};
     zelapp::Application app(services);
+    // A service stop, a logout or Ctrl+C closes the program as File > Exit does, without asking.
+    zelapp::StopSignals stops;
+    QObject::connect(&stops, &zelapp::StopSignals::stopRequested, &qtApp,
+                     [&app](int signal) { app.stop(signal); });
     // A test stops the program inside the n-th part's transaction, just before it commits, to
     // prove that a part half written is never found afterwards.
     if (const int killAt = qEnvironmentVariableIntValue("ZEL_TEST_KILL_IN_COMMIT"); killAt > 0) {
@@ -64,6 +69,14 @@ int main(int argc, char **argv) {
     const zelapp::StartupResult result = app.start();
     if (result != zelapp::StartupResult::Running) {
         return zelapp::exitStatus(result);
+    }
+    // A test changes the setup as an operator would (a channel's description), to see what a
+    // stop keeps of it.
+    if (const QString text = qEnvironmentVariable("ZEL_TEST_DESCRIBE_CHANNEL_1"); !text.isEmpty()) {
+        if (zelapp::Channel *channel = app.setup().channel(1); channel != nullptr) {
+            channel->Description = text;
+            app.setup().markModified({zelapp::SetupChange::Kind::Channel, 1});
+        }
     }
     zelapp::FormMain *window = app.mainWindow();
     chooser.setParent(window);

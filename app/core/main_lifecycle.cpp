@@ -35,21 +35,26 @@ bool MainLifecycle::Form_QueryUnload() {
             return false;
         }
     }
+    QString error;
+    if (!writeClosingSettings(&error)) {
+        // The program still closes; the operator learns that the settings were not kept.
+        prompter_.message(QStringLiteral("The settings could not be saved.\r") + error, QString(),
+                          PromptIcon::Warning);
+    }
+    return true;
+}
+
+bool MainLifecycle::writeClosingSettings(QString *error) {
     state_.AppPath = programFolder_;
     // The next start builds the setup this one ends with.
     const Setup &setup = commands_.setup();
     state_.MaxChannel = setup.channelCount();
     state_.MaxLvdt = setup.lvdtCount();
     state_.MaxAnalog = setup.analogCount();
-    QString error;
-    if (!writeIniFile(QDir(state_.AppPath).filePath(QStringLiteral("zelapp.ini")), state_,
-                      &error)) {
-        // The program still closes; the operator learns that the settings were not kept.
-        prompter_.message(QStringLiteral("The settings could not be saved.\r") + error, QString(),
-                          PromptIcon::Warning);
-    }
+    const bool written =
+        writeIniFile(QDir(state_.AppPath).filePath(QStringLiteral("zelapp.ini")), state_, error);
     help_.CloseHelp();
-    return true;
+    return written;
 }
 
 void MainLifecycle::Form_Unload(bool minimised, MainPosition position) {

@@ -25,6 +25,9 @@ class MainLifecycle {
     // Asks what has to be asked; false when the operator cancelled the close. When it goes on,
     // zelapp.ini has been written and help closed.
     bool Form_QueryUnload();
+    // What every close does once nothing stops it, questions or none: writes zelapp.ini and
+    // closes help. False with the reason in `error` when zelapp.ini could not be written.
+    bool writeClosingSettings(QString *error);
     // Stores the window's place unless it is minimised (the other windows are the caller's).
     void Form_Unload(bool minimised, MainPosition position);
 

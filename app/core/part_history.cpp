@@ -3,7 +3,9 @@
 #include <QProcessEnvironment>
 #include <QSysInfo>
 
+#include "base/elapsed_clock.h"
 #include "base/prompter.h"
+#include "base/wait_clock.h"
 #include "core/part_settings.h"
 #include "core/settings_store.h"
 #include "part/part_cycle.h"
@@ -14,6 +16,7 @@ namespace zelapp {
 
 namespace {
 constexpr int kRetryMs = 5000;
+constexpr int kFlushStepMs = 250;
 
 QString partsText(int count) {
     return count == 1 ? QStringLiteral("1 part") : QStringLiteral("%1 parts").arg(count);
@@ -187,6 +190,21 @@ bool PartHistory::confirmExit() {
                                   waiting == 1 ? QStringLiteral("it") : QStringLiteral("them")),
                          QStringLiteral("Parts history"), PromptIcon::Warning,
                          PromptButtons::YesNo) == PromptAnswer::Yes;
+}
+
+int PartHistory::flush(int budgetMs, WaitClock &clock, const ElapsedClock &elapsed) {
+    const qint64 start = elapsed.elapsedMs();
+    for (;;) {
+        const qint64 begun = elapsed.elapsedMs();
+        retry();
+        // A busy file takes its busy timeout; the next try is taken to last as long.
+        const qint64 tryMs = elapsed.elapsedMs() - begun;
+        if (recorder_.notRecorded() == 0 ||
+            elapsed.elapsedMs() - start + kFlushStepMs + tryMs > budgetMs) {
+            return recorder_.notRecorded();
+        }
+        clock.wait(kFlushStepMs);
+    }
 }
 
 namespace {

@@ -21,10 +21,12 @@
 
 namespace zelapp {
 
+class ElapsedClock;
 class PartCycle;
 class Prompter;
 class Setup;
 class SettingsStore;
+class WaitClock;
 
 // What became of one part.
 struct PartRecord {
@@ -76,6 +78,11 @@ class PartHistory : public QObject {
     // At exit: writes the parts kept in memory; when some are still not written, asks the
     // operator whether to close and lose them. False: stay.
     bool confirmExit();
+    // At a stop the system asked for, where nobody can be asked: tries again every 250 ms on
+    // `clock` until the parts kept in memory are written or `budgetMs` has passed on `elapsed`,
+    // beginning no try that could end past it (one is taken to last as long as the one before).
+    // The parts still not written.
+    int flush(int budgetMs, WaitClock &clock, const ElapsedClock &elapsed);
 
     // ---- What the statistics record beside the parts, in the file open now ----
     // Stores the event (history/part_event.h) and gives it its id; a failure when no file is

@@ -10,6 +10,9 @@
 namespace zelapp {
 
 namespace {
+// How long a stop the system asked for waits for the history to take the parts kept in memory.
+constexpr int kStopFlushMs = 5000;
+
 AttemptRunner &runnerOf(const SessionServices &services, std::unique_ptr<AttemptRunner> &own) {
     if (services.attemptRunner != nullptr) {
         return *services.attemptRunner;
@@ -23,6 +26,7 @@ Session::Session(const SessionServices &services)
     : services_(services),
       folders_(services.chooser, services.store),
       recent_(services.store),
+      unsaved_(services.store, services.prompter, recent_),
       link_(services.unit),
       context_{link_, services.prompter, state_, &refusals_},
       setup_(context_, state_, labels_, items_, windows_),
@@ -119,6 +123,7 @@ StartupResult Session::start(std::function<void()> showMainWindow) {
 }
 
 void Session::Form_Load() {
+    loaded_ = true;
     windows_.setCaption(state_.MakerName + QStringLiteral("   ") + state_.ProductTitle);
     startLinkService();
     partHistory_.open();
@@ -135,6 +140,7 @@ void Session::Form_Load() {
         state_.SetupFileName = arguments.setupFile;
     }
     setupCommands_.loadSetupFile();
+    unsaved_.tellKept();
     scan_.UpdateMainDisplay();
 
     state_.ScanHoldCount = 0;
@@ -161,6 +167,29 @@ bool Session::Form_QueryUnload() {
     // The part program dialog's edits first: saving them may ask to save the setup.
     return partProgramTool_.confirmLeave() && partHistory_.confirmExit() &&
            lifecycle_.Form_QueryUnload();
+}
+
+QuietClose Session::closeQuietly() {
+    QuietClose result;
+    if (!loaded_) {
+        return result;
+    }
+    result.closed = true;
+    partCycle_.stopPolling();
+    linkServer_.close();
+    WaitClock &clock = services_.clock != nullptr ? *services_.clock : ownClock_;
+    const ElapsedClock &elapsed =
+        services_.scanClock != nullptr ? *services_.scanClock : ownSteadyClock_;
+    result.partsLost = partHistory_.flush(kStopFlushMs, clock, elapsed);
+    result.historyFile = partHistory_.file();
+    FileDialogRequest setups;
+    setups.defaultExtension = QStringLiteral("zel");
+    result.keptSetup =
+        unsaved_.keep(setup_, setupCommands_.decimalSeparator(), folders_.folderFor(setups));
+    lifecycle_.writeClosingSettings(&result.settingsProblem);
+    dfqExport_.stop();
+    services_.store.sync();
+    return result;
 }
 
 void Session::Form_Unload(bool minimised, MainPosition position) {

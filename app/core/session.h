@@ -24,6 +24,7 @@
 #include "core/recent_setups.h"
 #include "core/scan_cycle.h"
 #include "core/startup.h"
+#include "core/unsaved_setup.h"
 #include "dialogs/dialog_tools.h"
 #include "dialogs/main_commands.h"
 #include "exchange/link_server.h"
@@ -76,6 +77,15 @@ struct SessionServices {
     StatsJudge statsJudge = {};
 };
 
+// What a stop the system asked for came to (Session::closeQuietly).
+struct QuietClose {
+    bool closed = false;      // false: it came before the main window had loaded; nothing to do
+    int partsLost = 0;        // kept in memory, and the history did not take them in time
+    QString historyFile;      // where they should have gone
+    KeptSetup keptSetup;      // where the unsaved setup went
+    QString settingsProblem;  // why zelapp.ini could not be written; empty when it was
+};
+
 // The main window's side: what the session shows through the widgets. Without one attached the
 // session runs headless and shows nothing.
 class MainWindowView {
@@ -120,6 +130,13 @@ class Session {
     // and writes what is kept (the window's place unless it is minimised).
     bool Form_QueryUnload();
     void Form_Unload(bool minimised, MainPosition position);
+    // The close of a stop the system asked for (SIGTERM and the like), where nobody can be
+    // asked: File > Exit without its questions. Nothing new starts (no cycle, the live-value
+    // service closed), the parts kept in memory are written if the history takes them within
+    // 5 s, a modified setup is not saved but kept beside its file (UnsavedSetups), zelapp.ini is
+    // written and help closed, and the DFQ export stops. Before Form_Load it does nothing: the
+    // settings were not all read. Form_Unload may follow, as after Form_QueryUnload.
+    QuietClose closeQuietly();
 
     const SessionServices &services() const { return services_; }
     AppState &state() { return state_; }
@@ -215,6 +232,7 @@ class Session {
     SessionServices services_;
     LastFolderChooser folders_;
     RecentSetups recent_;
+    UnsavedSetups unsaved_;
     std::unique_ptr<AttemptRunner> ownRunner_;  // when the services bring none
     EventLoopClock ownClock_;                   // when the services bring none
     UnitLink link_;
@@ -244,6 +262,7 @@ class Session {
     PartLink partLink_;  // the service's topic "Part"
     MainLifecycle lifecycle_;
     UnitRecovery recovery_;
+    bool loaded_ = false;  // Form_Load has begun: the settings were read
 };
 
 }  // namespace zelapp

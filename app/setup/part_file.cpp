@@ -15,6 +15,7 @@ namespace {
 constexpr qint64 kMostPartFileBytes = 1024 * 1024;
 const QString kSection = QStringLiteral("[Mastered]");
 const QString kInterval = QStringLiteral("Interval");
+const QString kUnsavedSuffix = QStringLiteral(".unsaved");
 
 // The channel of a "C<n>" key; 0 for any other key.
 int channelOfKey(const QString &key) {
@@ -72,8 +73,13 @@ QByteArray sectionBody(const PartMastering &mastering) {
 }  // namespace
 
 QString partFilePath(const QString &setupPath) {
-    const QFileInfo info(setupPath);
+    const QFileInfo info(
+        setupPath.endsWith(kUnsavedSuffix) ? setupPath.chopped(kUnsavedSuffix.size()) : setupPath);
     return info.dir().filePath(info.completeBaseName() + QStringLiteral(".zpart"));
+}
+
+QString unsavedSetupPath(const QString &setupPath) {
+    return setupPath.endsWith(kUnsavedSuffix) ? setupPath : setupPath + kUnsavedSuffix;
 }
 
 PartMastering parsePartMastering(const QByteArray &bytes) {

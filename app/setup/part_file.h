@@ -21,8 +21,14 @@ struct PartMastering {
     bool operator==(const PartMastering &) const = default;
 };
 
-// "<folder>/<base name>.zpart" for a setup at "<folder>/<base name>.zel".
+// "<folder>/<base name>.zpart" for a setup at "<folder>/<base name>.zel". A setup kept unsaved
+// ("shaft.zel.unsaved", core/unsaved_setup.h) goes with its setup's part file ("shaft.zpart"):
+// opened and saved under the setup's name, it keeps its mastering times and part program.
 QString partFilePath(const QString &setupPath);
+
+// Where a setup that could not be saved is kept: "<setup path>.unsaved"; a kept setup is kept
+// where it is.
+QString unsavedSetupPath(const QString &setupPath);
 
 // The "[Mastered]" section of a part file's text (lines ending in CR LF, LF or CR). Lines not
 // understood (a bad time, a bad channel number, a bad or non-positive interval) are passed over.

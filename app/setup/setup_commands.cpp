@@ -239,13 +239,11 @@ bool SetupCommands::savePartProgram(const PartProgram &program) {
     return true;
 }
 
-void SetupCommands::readPartProgram(const QString &setupPath) {
+void SetupCommands::readPartProgram(const QString &setupPath, const QByteArray &bytes) {
     if (partProgram_ == nullptr) {
         return;
     }
-    // A part file that cannot be read at all is told with the mastering times; it is never
-    // replaced, so there is nothing more to guard.
-    const PartProgramRead read = parsePartProgram(readPartFile(setupPath).bytes);
+    const PartProgramRead read = parsePartProgram(bytes);
     programFrom_ = setupPath;
     partProgram_->replace(read.program, read.clean());
     if (read.clean()) {
@@ -276,17 +274,21 @@ SetupLoad SetupCommands::loadSetupFile() {
     if (load == SetupLoad::Loaded) {
         used(path);
     }
-    // A load that stopped part way still holds that file's channels, so its times go with it.
-    if (masteredTimes_ != nullptr && (load == SetupLoad::Loaded || load == SetupLoad::Stopped)) {
-        QString error;
-        masteredTimes_->replace(readPartMastering(path, &error));
-        if (!error.isEmpty()) {
-            prompter_.message(QStringLiteral("The mastering times in ") + partFilePath(path) +
-                              QStringLiteral(" cannot be read:") + QLatin1Char('\r') + error);
-        }
-    }
+    // A load that stopped part way still holds that file's channels, so its part file goes with
+    // it: read once for the mastering times and the part program. One that cannot be read at all
+    // is told here, by its name, and never replaced.
     if (load == SetupLoad::Loaded || load == SetupLoad::Stopped) {
-        readPartProgram(path);
+        const PartFileBytes part = readPartFile(path);
+        if (!part.error.isEmpty()) {
+            prompter_.message(QStringLiteral("The part file ") + partFilePath(path) +
+                              QStringLiteral(" cannot be read, so the setup's mastering times and "
+                                             "part program take their defaults:") +
+                              QLatin1Char('\r') + part.error);
+        }
+        if (masteredTimes_ != nullptr) {
+            masteredTimes_->replace(parsePartMastering(part.bytes));
+        }
+        readPartProgram(path, part.bytes);
     }
     return load;
 }

@@ -81,7 +81,8 @@ class SetupCommands {
     bool writeSetup(const QString &path, const QString &copyPartOf = {});
     // The mastering times and the part program into the part file of `setupPath`, in one write.
     void writePartFile(const QString &setupPath);
-    void readPartProgram(const QString &setupPath);
+    // The part program from the part file's `bytes`, read from beside `setupPath`.
+    void readPartProgram(const QString &setupPath, const QByteArray &bytes);
     // Writes the part program alone into the part file of `setupPath` (the dialog's save).
     void writePartProgram(const QString &setupPath);
     // Whether the part program may go there: the part file it was read from is, when it did not

@@ -1,26 +1,16 @@
 // zelmqtt: publishes the station's parts and state to the plant's MQTT broker.
-#include <sys/socket.h>
-#include <unistd.h>
 #include <QCoreApplication>
 #include <QFile>
-#include <QSocketNotifier>
-#include <csignal>
+#include <QFileInfo>
 #include <cstdio>
 
+#include "base/stop_signals.h"
 #include "zelmqtt_check.h"
 #include "zelmqtt_options.h"
 #include "zelmqtt_publisher.h"
 #include "zelmqtt_settings.h"
 
 namespace {
-
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int) {
-    const char byte = 1;
-    // Nothing else is safe here: the event loop reads the byte and stops.
-    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
-}
 
 void say(const QString &message) {
     std::fprintf(stderr, "zelmqtt: %s\n", message.toLocal8Bit().constData());
@@ -50,30 +40,47 @@ int main(int argc, char **argv) {
         say(error);
         return zelmqtt::kExitUsage;
     }
+    if (const QString missing = zelmqtt::missingHistory(settings); !missing.isEmpty()) {
+        say(missing);
+        return zelmqtt::kExitNoHistory;
+    }
     settings.version = QStringLiteral(ZEL_VERSION);
+    const auto warn = [&settings] {
+        for (const QString &warning : zelmqtt::startWarnings(settings)) {
+            say(QStringLiteral("warning: ") + warning);
+        }
+    };
     if (parsed.options.check) {
+        warn();
         QFile out;
         QFile err;
         out.open(stdout, QIODevice::WriteOnly);
         err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
         return zelmqtt::runCheck(settings, out, err);
     }
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
+    // SIGTERM, SIGINT and SIGHUP: the status says offline before the program goes.
+    zelapp::StopSignals stops;
+    if (!stops.isActive()) {
         say(QStringLiteral("cannot set up signal handling"));
         return zelmqtt::kExitUsage;
     }
     zelmqtt::Publisher publisher(settings, say);
-    QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&notifier, &QSocketNotifier::activated, &app, [&] {
-        notifier.setEnabled(false);
+    bool stopping = false;
+    QObject::connect(&stops, &zelapp::StopSignals::stopRequested, &app, [&] {
+        if (stopping) {
+            return;
+        }
+        stopping = true;
         say(QStringLiteral("stopping"));
         publisher.stop();
         app.quit();
     });
-    std::signal(SIGTERM, onSignal);
-    std::signal(SIGINT, onSignal);
+    warn();
     say(QStringLiteral("publishing station %1 to %2 under %3/%1")
             .arg(settings.station, settings.options.broker, settings.options.prefix));
+    if (!QFileInfo(settings.dbFile).isFile()) {
+        say(QStringLiteral("waiting for the parts history %1").arg(settings.dbFile));
+    }
     publisher.start();
     return app.exec();
 }

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <chrono>
 
+#include "zelmqtt_cause.h"
+
 namespace zelmqtt {
 
 namespace {
@@ -14,6 +16,11 @@ namespace {
 constexpr int kMaxInflight = 64;
 constexpr auto kKeepAlive = std::chrono::seconds(20);
 constexpr auto kConnectTimeout = std::chrono::seconds(10);
+constexpr int kConnectTimeoutMs = int(std::chrono::milliseconds(kConnectTimeout).count());
+// An attempt that failed this close to Paho's timeout timed out.
+constexpr int kTimeoutMarginMs = 500;
+// How long the look at the broker's address may take.
+constexpr int kProbeMs = 5000;
 
 std::string text(const QString &value) {
     return value.toStdString();
@@ -42,6 +49,10 @@ QString refusalText(int code, const QString &detail) {
     }
 }
 
+QString cannotConnectText(const QString &broker, const QString &cause) {
+    return QStringLiteral("cannot connect to %1: %2").arg(broker, cause);
+}
+
 // Paho's listeners: each callback posts to the link's thread, and only while the link lives.
 class BrokerLink::Listeners {
   public:
@@ -58,18 +69,7 @@ class BrokerLink::Listeners {
             const int code = token.get_return_code();
             const int reason = int(token.get_reason_code());
             QMetaObject::invokeMethod(
-                link,
-                [l = link, code, reason] {
-                    const int broker = code >= 1 && code <= 5 ? code : reason;
-                    QString detail = QString::fromStdString(mqtt::exception::error_str(code));
-                    if (l->settings_.options.broker.startsWith(QStringLiteral("ssl://"))) {
-                        detail += QStringLiteral(
-                            " (with TLS: is the broker's certificate signed by --ca-file and "
-                            "made for this host name?)");
-                    }
-                    emit l->connectFailed(
-                        refusalText(broker >= 1 && broker <= 5 ? broker : code, detail));
-                },
+                link, [l = link, code, reason] { l->notConnected(code, reason); },
                 Qt::QueuedConnection);
         }
     } connect;
@@ -117,6 +117,7 @@ BrokerLink::~BrokerLink() {
 }
 
 void BrokerLink::connectNow() {
+    attempt_.start();
     auto options = mqtt::connect_options_builder()
                        .clean_session(true)
                        .keep_alive_interval(kKeepAlive)
@@ -151,6 +152,35 @@ void BrokerLink::connectNow() {
         QMetaObject::invokeMethod(
             this, [this, why] { emit connectFailed(why); }, Qt::QueuedConnection);
     }
+}
+
+void BrokerLink::notConnected(int code, int reason) {
+    const int broker = code >= 1 && code <= 5 ? code : reason;
+    if (broker >= 1 && broker <= 5) {
+        emit connectFailed(refusalText(broker, {}));
+        return;
+    }
+    const QString uri = settings_.options.broker;
+    QString error;
+    const std::optional<BrokerAddress> address = parseBrokerUri(uri, &error);
+    if (!address) {
+        emit connectFailed(
+            refusalText(code, QString::fromStdString(mqtt::exception::error_str(code))));
+        return;
+    }
+    if (attempt_.elapsed() >= kConnectTimeoutMs - kTimeoutMarginMs) {
+        emit connectFailed(cannotConnectText(uri, noAnswerText(kConnectTimeoutMs)));
+        return;
+    }
+    // Paho names no cause: a connection of our own to the address finds it.
+    delete probe_;
+    probe_ = new FailureProbe(*address, kProbeMs, this);
+    connect(probe_, &FailureProbe::explained, this, [this, uri](const QString &cause) {
+        probe_->deleteLater();
+        probe_ = nullptr;
+        emit connectFailed(cannotConnectText(uri, cause));
+    });
+    probe_->start();
 }
 
 bool BrokerLink::isConnected() const {

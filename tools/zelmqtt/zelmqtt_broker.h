@@ -3,6 +3,7 @@
 // publisher's state has one thread.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -14,6 +15,8 @@ class async_client;
 }
 
 namespace zelmqtt {
+
+class FailureProbe;
 
 class BrokerLink : public QObject {
     Q_OBJECT
@@ -47,14 +50,22 @@ class BrokerLink : public QObject {
 
   private:
     class Listeners;
+    // Paho's failure to connect: the broker's refusal, or (Paho's own "Failure") the cause found
+    // by a look at the broker's address.
+    void notConnected(int code, int reason);
+
     std::unique_ptr<mqtt::async_client> client_;
     std::unique_ptr<Listeners> listeners_;
     Settings settings_;
     QString willTopic_;
     QByteArray will_;
+    QElapsedTimer attempt_;          // since the last connectNow()
+    FailureProbe *probe_ = nullptr;  // a look at the address under way
 };
 
 // Why a connection was refused, from the broker's CONNACK code or Paho's own.
 QString refusalText(int code, const QString &detail);
+// "cannot connect to tcp://host:1883: connection refused (...)"
+QString cannotConnectText(const QString &broker, const QString &cause);
 
 }  // namespace zelmqtt

@@ -4,6 +4,7 @@
 #include <QSettings>
 
 #include "history/parts_location.h"
+#include "zelmqtt_cause.h"
 
 namespace zelmqtt {
 
@@ -32,11 +33,17 @@ std::optional<bool> truth(const QString &text) {
     return std::nullopt;
 }
 
+// The options that are on or off: on the command line by their name alone, in the file as
+// "true" or "false".
+const QStringList &flagOptions() {
+    static const QStringList names = {QStringLiteral("live"), QStringLiteral("wait-for-db")};
+    return names;
+}
+
 struct Parser {
     ParsedOptions parsed;
     std::map<QString, QString> values;
-    bool live = false;
-    bool liveGiven = false;
+    std::map<QString, bool> flags;  // given on the command line, or else in the file
 
     bool fail(const QString &error) {
         parsed.error = error;
@@ -50,9 +57,12 @@ struct Parser {
                 parsed.options.help = true;
                 return true;
             }
-            if (arg == u"--live" || arg == u"--check") {
-                (arg == u"--live" ? liveGiven : parsed.options.check) = true;
-                live = live || arg == u"--live";
+            if (arg == u"--check") {
+                parsed.options.check = true;
+                continue;
+            }
+            if (arg.startsWith(QStringLiteral("--")) && flagOptions().contains(arg.mid(2))) {
+                flags[arg.mid(2)] = true;
                 continue;
             }
             if (!arg.startsWith(QStringLiteral("--"))) {
@@ -93,13 +103,13 @@ struct Parser {
             return fail(error);
         }
         for (const auto &[key, value] : fromFile) {
-            if (key == u"live") {
+            if (flagOptions().contains(key)) {
                 const std::optional<bool> on = truth(value);
                 if (!on) {
-                    return fail(QStringLiteral("%1: live wants true or false, not \"%2\"")
-                                    .arg(file, value));
+                    return fail(QStringLiteral("%1: %2 wants true or false, not \"%3\"")
+                                    .arg(file, key, value));
                 }
-                live = liveGiven ? live : *on;
+                flags.try_emplace(key, *on);  // the command line wins
             } else if (!valueOptions().contains(key) || key == u"config") {
                 return fail(QStringLiteral("%1: unknown key \"%2\"").arg(file, key));
             } else {
@@ -128,12 +138,10 @@ struct Parser {
         o.db = take(QStringLiteral("db"), o.db);
         o.stateFile = take(QStringLiteral("state-file"), o.stateFile);
         o.service = take(QStringLiteral("service"), o.service);
-        o.live = live;
-        if (!o.broker.startsWith(QStringLiteral("tcp://")) &&
-            !o.broker.startsWith(QStringLiteral("ssl://"))) {
-            return fail(QStringLiteral("--broker wants tcp://HOST:PORT or ssl://HOST:PORT, not "
-                                       "\"%1\"")
-                            .arg(o.broker));
+        o.live = flags[QStringLiteral("live")];
+        o.waitForDb = flags[QStringLiteral("wait-for-db")];
+        if (QString error; !parseBrokerUri(o.broker, &error)) {
+            return fail(error);
         }
         if (const QString problem = topicLevelProblem(o.prefix); !problem.isEmpty()) {
             return fail(QStringLiteral("the prefix \"%1\" %2").arg(o.prefix, problem));
@@ -225,7 +233,9 @@ QString zelmqttHelp() {
         "  --key-file FILE\n"
         "  --prefix TEXT         the topics' first level (default zel8)\n"
         "  --station NAME        default: Results/Station of zelapp's settings, else the host\n"
-        "  --db FILE             the parts' history (default: the one zelapp writes)\n"
+        "  --db FILE             the parts' history (default: the one zelapp writes); it must\n"
+        "                        be there unless --wait-for-db\n"
+        "  --wait-for-db         wait for a --db file that is not there yet\n"
         "  --state-file FILE     where the last acknowledged part is kept (default: beside the\n"
         "                        history, named after the client id)\n"
         "  --live                also publish the live values and the part cycle of the running\n"
@@ -234,8 +244,8 @@ QString zelmqttHelp() {
         "                        would be sent, and stop\n"
         "\n"
         "Topics: <prefix>/<station>/part, .../status, .../live/<n>, .../cycle.\n"
-        "Exit status: 0 stopped, 1 bad option or configuration, 3 (--check) the broker refused\n"
-        "or cannot be reached.\n");
+        "Exit status: 0 stopped, 1 bad option or configuration, 2 no history at the --db file,\n"
+        "3 (--check) the broker refused or cannot be reached.\n");
 }
 
 }  // namespace zelmqtt

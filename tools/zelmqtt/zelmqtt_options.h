@@ -8,10 +8,13 @@
 
 namespace zelmqtt {
 
-// 0 stopped as asked, 1 a bad argument or configuration, 3 --check could not reach the broker
-// or publish. A history not there yet is waited for, as a service should.
+// 0 stopped as asked, 1 a bad argument or configuration, 2 the history named by --db (or the
+// file's db) is not there, 3 --check could not reach the broker or publish. The default history,
+// which zelapp makes at its first part, is waited for, as a service should; so is a --db file
+// with --wait-for-db.
 constexpr int kExitOk = 0;
 constexpr int kExitUsage = 1;
+constexpr int kExitNoHistory = 2;
 constexpr int kExitBroker = 3;
 
 struct Options {
@@ -28,6 +31,7 @@ struct Options {
     QString stateFile;  // empty: beside the history, named after the client id
     QString service = QStringLiteral("zelapp");  // the live-value service read with --live
     bool live = false;
+    bool waitForDb = false;  // a db that is not there is waited for, not refused
     bool check = false;
     bool help = false;
 };

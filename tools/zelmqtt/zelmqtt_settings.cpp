@@ -1,11 +1,31 @@
 #include "zelmqtt_settings.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QFile>
 #include <QFileInfo>
 
 #include "history/parts_location.h"
 
 namespace zelmqtt {
+
+namespace {
+
+// A secret of the user's own that others may read is refused, as ssh refuses such a private
+// key; one that belongs to another user (a service's, given to this one by its group) is theirs
+// to guard.
+QString exposedSecret(const QString &file) {
+    struct stat info {};
+    if (file.isEmpty() || ::stat(QFile::encodeName(file).constData(), &info) != 0) {
+        return {};  // what cannot be read is told when it is read
+    }
+    if (info.st_uid == ::geteuid() && (info.st_mode & (S_IRGRP | S_IROTH)) != 0) {
+        return QStringLiteral("%1 is readable by other users; chmod 600 it").arg(file);
+    }
+    return {};
+}
+
+}  // namespace
 
 bool resolveSettings(const Options &options, Settings *settings, QString *error) {
     const zelapp::PartsLocation location =
@@ -25,6 +45,12 @@ bool resolveSettings(const Options &options, Settings *settings, QString *error)
                               ? settings->dbFile + QStringLiteral(".") + settings->clientId +
                                     QStringLiteral(".mqtt-state")
                               : options.stateFile;
+    for (const QString &secret : {options.passwordFile, options.keyFile}) {
+        if (const QString problem = exposedSecret(secret); !problem.isEmpty()) {
+            *error = problem;
+            return false;
+        }
+    }
     if (!options.passwordFile.isEmpty()) {
         QFile file(options.passwordFile);
         if (!file.open(QIODevice::ReadOnly)) {
@@ -42,6 +68,26 @@ bool resolveSettings(const Options &options, Settings *settings, QString *error)
         }
     }
     return true;
+}
+
+QString missingHistory(const Settings &settings) {
+    if (settings.options.db.isEmpty() || settings.options.waitForDb ||
+        QFileInfo(settings.dbFile).isFile()) {
+        return {};
+    }
+    return QStringLiteral("no parts history at %1").arg(settings.dbFile);
+}
+
+QStringList startWarnings(const Settings &settings) {
+    QStringList warnings;
+    if (!settings.options.user.isEmpty() && !settings.options.passwordFile.isEmpty() &&
+        settings.options.broker.startsWith(QStringLiteral("tcp://"))) {
+        warnings << QStringLiteral(
+                        "the password of %1 goes to %2 unencrypted; use ssl:// to "
+                        "protect it")
+                        .arg(settings.options.user, settings.options.broker);
+    }
+    return warnings;
 }
 
 }  // namespace zelmqtt

@@ -1,11 +1,12 @@
 #include "zelmqtt_state.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+
+#include "base/private_folder.h"
 
 namespace zelmqtt {
 
@@ -33,12 +34,13 @@ std::optional<PublishState> readPublishState(const QString &file) {
 }
 
 bool writePublishState(const QString &file, const PublishState &state, QString *error) {
-    QDir().mkpath(QFileInfo(file).absolutePath());
+    zelapp::makePrivateFolder(QFileInfo(file).absolutePath());
     QSaveFile out(file);
     QJsonObject object;
     object.insert(kDbKey, state.db);
     object.insert(kLastKey, double(state.lastAcked));
     if (!out.open(QIODevice::WriteOnly) ||
+        !out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
         out.write(QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n') < 0 ||
         !out.commit()) {
         *error = out.errorString();

@@ -17,7 +17,8 @@ struct PublishState {
 // The state in `file`; none when the file is absent or unreadable (the publisher then starts
 // from the history's first part: a part is sent twice rather than never).
 std::optional<PublishState> readPublishState(const QString &file);
-// Writes the state atomically; false with *error when it could not be written.
+// Writes the state atomically, 0600 (in a 0700 folder when the folder has to be made); false
+// with *error when it could not be written.
 bool writePublishState(const QString &file, const PublishState &state, QString *error);
 
 // The id to publish first in the history `uuid`: after the one acknowledged when the state

@@ -118,8 +118,11 @@ int backup(PartStore &store, const QString &file, QIODevice &err) {
 }  // namespace
 
 int runZelparts(const Options &options, const QString &file, QIODevice &out, QIODevice &err) {
-    if (!QFileInfo(file).isFile()) {
-        say(err, QStringLiteral("no such file: %1").arg(QDir::toNativeSeparators(file)));
+    if (const QFileInfo info(file); !info.isFile()) {
+        const QString shown = QDir::toNativeSeparators(file);
+        say(err, info.isDir()    ? QStringLiteral("%1 is a folder, not a parts history").arg(shown)
+                 : info.exists() ? QStringLiteral("%1 is not a file").arg(shown)
+                                 : QStringLiteral("no such file: %1").arg(shown));
         return kExitNoFile;
     }
     if (options.command == Command::Backup && QFileInfo::exists(options.backupFile)) {

@@ -26,15 +26,22 @@ QString indexText(const CapabilityIndex &index) {
     return index.value ? number(*index.value) : QStringLiteral("-");
 }
 
-// The part program of the part number's newest part, read from the part file beside its setup.
-zelapp::PartProgram programOf(zelapp::PartStore &store, const QString &partNumber) {
+// The part program of the part number's newest part, read from the part file beside its setup;
+// a part file there that cannot be read is named on `err` and its defaults are used.
+zelapp::PartProgram programOf(zelapp::PartStore &store, const QString &partNumber, QIODevice &err) {
     zelapp::PartFilter filter;
     filter.number = partNumber;
     const zelapp::PartPage page = store.newestBefore(0, 1, filter);
     if (page.parts.empty() || page.parts.front().setupFile.isEmpty()) {
         return {};
     }
-    const zelapp::PartFileBytes file = zelapp::readPartFile(page.parts.front().setupFile);
+    const QString setup = page.parts.front().setupFile;
+    const zelapp::PartFileBytes file = zelapp::readPartFile(setup);
+    if (!file.error.isEmpty()) {
+        say(err, QStringLiteral("the part file %1 cannot be read (%2): the part program's "
+                                "defaults are used")
+                     .arg(QDir::toNativeSeparators(zelapp::partFilePath(setup)), file.error));
+    }
     return file.exists ? zelapp::parsePartProgram(file.bytes).program : zelapp::PartProgram{};
 }
 
@@ -113,7 +120,7 @@ int stats(zelapp::PartStore &store, const Options &options, QIODevice &out, QIOD
         if (series.failure) {
             return failed(err, store, *series.failure);
         }
-        const zelapp::PartProgram program = programOf(store, *partNumber);
+        const zelapp::PartProgram program = programOf(store, *partNumber, err);
         statsOptions.subgroupSize = options.subgroupSize.value_or(program.subgroupSize);
         statsOptions.rules =
             options.rules.value_or(zelapp::effectiveRules(program, options.channel));

@@ -28,11 +28,19 @@ class Application {
     ChannelLabels &labels() { return session_.labels(); }
     FormMain *mainWindow() const { return mainWindow_.get(); }
 
+    // A stop the system asked for (base/stop_signals.h): the program closes as File > Exit does,
+    // without its questions, and says on standard error what it could not keep. At the top of
+    // the event loop the window closes and unloaded() ends the loop; inside a modal loop (a
+    // message, a dialog, the start-up) nothing may return into the code that waits for it, so
+    // the process ends with status 0 once everything is written. A second stop is not heard.
+    void stop(int signal);
+
   private:
     void showMainWindow();
 
     Session session_;
     std::unique_ptr<FormMain> mainWindow_;
+    bool stopping_ = false;
 };
 
 }  // namespace zelapp

@@ -522,6 +522,16 @@ void FormMain::closeEvent(QCloseEvent *event) {
     emit unloaded();
 }
 
+QuietClose FormMain::closeQuietly() {
+    const QuietClose result = session_.closeQuietly();
+    if (!unloaded_) {
+        Form_Unload();
+        emit unloaded();
+    }
+    close();
+    return result;
+}
+
 void FormMain::Form_Unload() {
     unloaded_ = true;
     timer_.stop();

@@ -39,6 +39,10 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
     void Form_Load();
     // One scan tick (what Timer1 runs every 400 ms).
     void Timer1_Timer();
+    // A stop the system asked for: the window closes as File > Exit closes it, without a
+    // question (Session::closeQuietly); open dialogs go without asking about their edits.
+    // unloaded() follows.
+    QuietClose closeQuietly();
 
     FormGridDisplay *gridWindow() const { return grid_; }
     FormLinGage *barWindow() const { return bars_; }

@@ -6,11 +6,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "file_bytes.h"
 #include "session_fixture.h"
 #include "setup/part_file.h"
 #include "setup/part_program.h"
+#include "special_files.h"
 
 using namespace Qt::StringLiterals;
 using zelapp::PartProgram;
@@ -68,6 +70,23 @@ TEST_F(PartProgramFile, LoadTellsBadLinesOnceInOneMessageAndNewGivesTheDefaults)
     f.state().SetupModified = false;
     commands().NewFile_Click();
     EXPECT_EQ(active().program(), PartProgram{});
+}
+
+// A part file that is there but cannot be read at all (a FIFO would wait for a writer for ever)
+// is named in one message, gives the defaults and is left alone by the next save.
+TEST_F(PartProgramFile, APartFileThatCannotBeReadIsNamedOnceAndLeftAlone) {
+    ASSERT_TRUE(zeltest::makeFifo(partPath));
+    const std::size_t before = shown();
+    ASSERT_EQ(commands().loadSetupFile(), zelapp::SetupLoad::Loaded);
+    ASSERT_EQ(shown(), before + 1);
+    EXPECT_EQ(f.prompter.shown.back().text,
+              u"The part file "_s + partPath +
+                  u" cannot be read, so the setup's mastering times and part program take their "
+                  u"defaults:\r"_s + partPath + u" is not a file."_s);
+    EXPECT_EQ(active().program(), PartProgram{});
+    EXPECT_TRUE(f.session->masteredTimes().part().mastered.empty());
+    EXPECT_TRUE(commands().SaveFile_Click());
+    EXPECT_FALSE(QFileInfo(partPath).isFile()) << "the FIFO stays";
 }
 
 TEST_F(PartProgramFile, AFileThatDidNotReadCleanlyIsReplacedOnlyAfterAsking) {

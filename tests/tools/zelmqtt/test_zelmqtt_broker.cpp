@@ -347,6 +347,10 @@ TEST_F(ZelmqttWithBroker, PublishesOverTlsAndReportsACertificateItCannotTrust) {
         << doubting.log().toStdString();
     EXPECT_EQ(doubting.log().count(QStringLiteral("next attempt in 1 s")), 1);
     EXPECT_FALSE(doubting.log().contains(QStringLiteral("connected to")));
+    EXPECT_TRUE(doubting.log().contains(QStringLiteral("cannot connect to %1: the TLS handshake "
+                                                       "failed")
+                                            .arg(tls)))
+        << doubting.log().toStdString();
     EXPECT_EQ(doubting.stop(), 0);
 }
 
@@ -362,11 +366,13 @@ TEST_F(ZelmqttWithBroker, AWrongPasswordIsReportedAndNotRetriedInATightLoop) {
     ASSERT_TRUE(wrong.open(QIODevice::WriteOnly));
     wrong.write("wrong\n");
     wrong.close();
+    wrong.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
     ZelmqttProcess publisher(root_);
     ASSERT_TRUE(publisher.start(args(broker.uri())
-                                << QStringLiteral("--user") << QStringLiteral("plant")
-                                << QStringLiteral("--password-file") << wrong.fileName()));
+                                << QStringLiteral("--wait-for-db") << QStringLiteral("--user")
+                                << QStringLiteral("plant") << QStringLiteral("--password-file")
+                                << wrong.fileName()));
     ASSERT_TRUE(publisher.waitForLog(QStringLiteral("next attempt in 2 s")))
         << publisher.log().toStdString();
     // Up to the second refusal: two attempts, the second a second after the first.
@@ -431,6 +437,8 @@ TEST(ZelmqttProgram, RefusesAReservedTopicLevelOrAnUnknownOptionWithStatusOne) {
          {QStringList{QStringLiteral("--station"), QStringLiteral("line/2")},
           QStringList{QStringLiteral("--prefix"), QStringLiteral("plant#")},
           QStringList{QStringLiteral("--broker"), QStringLiteral("mqtt://x")},
+          QStringList{QStringLiteral("--broker"), QStringLiteral("tcp://127.0.0.1:65536")},
+          QStringList{QStringLiteral("--broker"), QStringLiteral("tcp://127.0.0.1:0")},
           QStringList{QStringLiteral("--bogus")}}) {
         ASSERT_TRUE(program.start(args));
         EXPECT_EQ(program.waitExit(), 1) << args.join(u' ').toStdString();
@@ -439,6 +447,60 @@ TEST(ZelmqttProgram, RefusesAReservedTopicLevelOrAnUnknownOptionWithStatusOne) {
     ASSERT_TRUE(program.start({QStringLiteral("--help")}));
     EXPECT_EQ(program.waitExit(), 0);
     EXPECT_TRUE(program.log().contains(QStringLiteral("--password-file")));
+}
+
+// No broker needed: a history named and not there ends the program with status 2, unless it is
+// to be waited for; the broker that cannot be reached is named with the cause.
+TEST(ZelmqttProgram, AHistoryNamedAndNotThereIsRefusedUnlessWaitedFor) {
+    zeltest::TempFolder folder;
+    const QString root = QString::fromStdString(folder.path());
+    const QString db = root + QStringLiteral("/parts.db");
+    const QString nobody = QStringLiteral("tcp://127.0.0.1:%1").arg(zeltest::freeLoopbackPort());
+    const QStringList args = {QStringLiteral("--broker"),  nobody,  QStringLiteral("--db"), db,
+                              QStringLiteral("--station"), kStation};
+    ZelmqttProcess program(root);
+    ASSERT_TRUE(program.start(args));
+    EXPECT_EQ(program.waitExit(), 2);
+    EXPECT_TRUE(program.log().contains(QStringLiteral("zelmqtt: no parts history at ") + db))
+        << program.log().toStdString();
+
+    ASSERT_TRUE(program.start(args + QStringList{QStringLiteral("--wait-for-db")}));
+    ASSERT_TRUE(program.waitForLog(QStringLiteral("waiting for the parts history ") + db))
+        << program.log().toStdString();
+    ASSERT_TRUE(
+        program.waitForLog(QStringLiteral("cannot connect to %1: connection refused").arg(nobody)))
+        << program.log().toStdString();
+    EXPECT_EQ(program.stop(), 0);
+}
+
+TEST(ZelmqttProgram, APasswordOthersMayReadIsRefusedAndOnePlainlySentIsWarnedOf) {
+    zeltest::TempFolder folder;
+    const QString root = QString::fromStdString(folder.path());
+    QFile password(root + QStringLiteral("/password"));
+    ASSERT_TRUE(password.open(QIODevice::WriteOnly));
+    password.write("secret\n");
+    password.close();
+    ASSERT_TRUE(password.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                        QFileDevice::ReadOther));
+    const QStringList args = {QStringLiteral("--broker"),
+                              QStringLiteral("tcp://127.0.0.1:%1").arg(zeltest::freeLoopbackPort()),
+                              QStringLiteral("--user"),
+                              QStringLiteral("gauge2"),
+                              QStringLiteral("--password-file"),
+                              password.fileName(),
+                              QStringLiteral("--station"),
+                              kStation};
+    ZelmqttProcess program(root);
+    ASSERT_TRUE(program.start(args));
+    EXPECT_EQ(program.waitExit(), 1);
+    EXPECT_TRUE(program.log().contains(QStringLiteral("is readable by other users; chmod 600 it")))
+        << program.log().toStdString();
+
+    ASSERT_TRUE(password.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    ASSERT_TRUE(program.start(args));
+    ASSERT_TRUE(program.waitForLog(QStringLiteral("zelmqtt: warning: the password")))
+        << program.log().toStdString();
+    EXPECT_EQ(program.stop(), 0);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "dfq_reader.h"
 #include "history/part_csv.h"
 #include "part_samples.h"
+#include "special_files.h"
 
 using namespace zelapp;
 using zeltest::characteristic;
@@ -334,6 +335,18 @@ TEST_F(ZelpartsProgram, ExitStatusSaysWhatWentWrong) {
         {QStringLiteral("--db"), dir.filePath(QStringLiteral("no.db")), QStringLiteral("list")});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_TRUE(missing.err.contains("no such file")) << missing.err.toStdString();
+
+    // Something else by that name is said to be what it is.
+    const Ran folder = zelparts({QStringLiteral("--db"), dir.path(), QStringLiteral("list")});
+    EXPECT_EQ(folder.exitCode, 2);
+    EXPECT_TRUE(folder.err.contains(dir.path().toUtf8() + " is a folder"))
+        << folder.err.toStdString();
+    const QString fifo = dir.filePath(QStringLiteral("fifo.db"));
+    ASSERT_TRUE(zeltest::makeFifo(fifo));
+    const Ran special = zelparts({QStringLiteral("--db"), fifo, QStringLiteral("list")});
+    EXPECT_EQ(special.exitCode, 2);
+    EXPECT_TRUE(special.err.contains(fifo.toUtf8() + " is not a file"))
+        << special.err.toStdString();
 }
 
 TEST_F(ZelpartsProgram, ADamagedFileEndsWithAMessageNeverACrash) {
@@ -504,6 +517,25 @@ TEST_F(ZelpartsStats, OneSidedPrintsThatSidesIndicesOnly) {
     EXPECT_NEAR(lines.at(QStringLiteral("cpu")).toDouble(), 0.0185 / (3 * 0.00075 / 1.128379),
                 1e-3);
     EXPECT_EQ(lines.count(QStringLiteral("ppu")), 1u);
+}
+
+TEST_F(ZelpartsStats, APartFileThatCannotBeReadIsNamedAndItsDefaultsUsed) {
+    const QString setup = dir.filePath(QStringLiteral("shaft.zel"));
+    const QString partFile = dir.filePath(QStringLiteral("shaft.zpart"));
+    ASSERT_TRUE(zeltest::makeFifo(partFile));  // would wait for a writer if it were opened
+    {
+        PartStore store;
+        ASSERT_TRUE(store.open(file).ok());
+        SetupSnapshot here = snapshot();
+        here.setupFile = setup;
+        ASSERT_TRUE(store.append(goodPart(QStringLiteral("F-1")), here).ok());
+    }
+    const Ran run = onFile(args("stats --channel 1 --part F-1"));
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(
+        run.err.startsWith("zelparts: the part file " + partFile.toUtf8() + " cannot be read"))
+        << run.err.toStdString();
+    EXPECT_EQ(statsLines(run.out).at(QStringLiteral("n")), u"1");
 }
 
 TEST_F(ZelpartsStats, ABadArgumentOrNoFileEndsAsTheOtherCommandsDo) {

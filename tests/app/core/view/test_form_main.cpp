@@ -21,6 +21,7 @@
 #include <QTest>
 #include <QTimer>
 #include <cmath>
+#include <csignal>
 #include <functional>
 
 #include "app_fixture.h"
@@ -432,6 +433,26 @@ TEST_F(FormMainTest, ClosingWhileMinimisedKeepsTheStoredPlace) {
     EXPECT_TRUE(w->close());
     EXPECT_TRUE(f.store.value(QStringLiteral("Settings"), QStringLiteral("MainLeft")).isEmpty());
     EXPECT_TRUE(QFile::exists(f.iniPath()));
+}
+
+// A stop the system asked for (SIGTERM, SIGINT, SIGHUP) at the top of the event loop: the
+// window closes as File > Exit closes it, asking nothing, and the setup is kept, not saved.
+TEST_F(FormMainTest, AStopClosesTheWindowAsExitDoesWithoutAQuestion) {
+    auto *w = start(QStringLiteral("/NUMS"));
+    f.store.setValue(QStringLiteral("LastFolders"), QStringLiteral("zel"), f.programFolder());
+    f.state().SetupModified = true;
+    QPointer<QWidget> grid = w->gridWindow();
+    QSignalSpy unloaded(w, &zelapp::FormMain::unloaded);
+    f.app->stop(SIGTERM);
+    EXPECT_TRUE(f.prompter.shown.empty());
+    EXPECT_EQ(unloaded.count(), 1);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(grid.isNull());
+    EXPECT_TRUE(QFile::exists(f.iniPath()));
+    EXPECT_TRUE(
+        QFile::exists(QDir(f.programFolder()).filePath(QStringLiteral("untitled.zel.unsaved"))));
+    f.app->stop(SIGINT);
+    EXPECT_EQ(unloaded.count(), 1) << "a second stop is not heard";
 }
 
 TEST_F(FormMainTest, TheGridsCloseBoxUnchecksNumbersAndOnlyHidesIt) {
