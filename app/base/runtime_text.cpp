@@ -149,7 +149,8 @@ QString resultTextOf(Real value, int decimals, QChar separator) {
     if (!std::isfinite(value)) {
         return nonFiniteText(static_cast<double>(value));
     }
-    QString text = QString::fromStdString(resultDigits(value, decimals));
+    const std::string digits = resultDigits(value, decimals);
+    QString text = QString::fromLatin1(digits.data(), static_cast<qsizetype>(digits.size()));
     return separator == QLatin1Char('.') ? text : text.replace(QLatin1Char('.'), separator);
 }
 
