@@ -85,9 +85,9 @@ const QString kSection = QStringLiteral("[Part]");
 using Key = PartKey;
 // In the order they are written.
 constexpr std::array<const char *, kPartKeyCount> kKeyNames = {
-    "Number",     "Description", "Characteristics", "Start",      "PresentChannel",
-    "PresentLow", "PresentHigh", "SettleBand",      "SettleTime", "DynamicTime",
-    "Timeout",    "AskId",       "DfqFolder",       "Subgroup",
+    "Number",      "Description", "Characteristics", "Start",      "PresentChannel",
+    "PresentLow",  "PresentHigh", "PresentTime",     "SettleBand", "SettleTime",
+    "DynamicTime", "Timeout",     "AskId",           "DfqFolder",  "Subgroup",
 };
 const QString kNominal = QStringLiteral("Nominal");
 const QString kOneSided = QStringLiteral("OneSided");
@@ -354,6 +354,9 @@ class SectionReader {
             case Key::PresentHigh:
                 real(p.presentHigh);
                 return;
+            case Key::PresentTime:
+                time(p.presentTimeMs, defaults.presentTimeMs);
+                return;
             case Key::SettleBand: {
                 std::optional<double> band = rt::localeReal(value, QLocale::c());
                 if (band && *band <= 0) {
@@ -447,6 +450,9 @@ QByteArray sectionBody(const PartProgram &p) {
     }
     if (p.presentHigh != defaults.presentHigh) {
         put(Key::PresentHigh, numberText(p.presentHigh));
+    }
+    if (p.presentTimeMs != defaults.presentTimeMs) {
+        put(Key::PresentTime, QString::number(p.presentTimeMs));
     }
     if (p.settleBand) {
         put(Key::SettleBand, numberText(*p.settleBand));

@@ -24,6 +24,7 @@ enum class PartStart {
 
 struct PartProgram {
     static constexpr int kMostNumberChars = 30;
+    static constexpr int kDefaultPresentTimeMs = 200;
     static constexpr int kDefaultSettleTimeMs = 300;
     static constexpr int kDefaultTimeoutMs = 10000;
     static constexpr int kMostSubgroupSize = 25;  // stats/process_stats.h takes no more
@@ -38,6 +39,9 @@ struct PartProgram {
     int presentChannel = 0;
     double presentLow = 0;
     double presentHigh = 0;
+    // "PresentTime": in auto, a part is put on once the present channel has read inside its
+    // window this long, so that a bouncing signal starts no cycle.
+    int presentTimeMs = kDefaultPresentTimeMs;
     std::optional<double> settleBand;         // "SettleBand"; none: 5 steps of the last decimal
     int settleTimeMs = kDefaultSettleTimeMs;  // "SettleTime"
     int dynamicTimeMs = 0;                    // "DynamicTime"
@@ -89,6 +93,7 @@ enum class PartKey {
     PresentChannel,
     PresentLow,
     PresentHigh,
+    PresentTime,
     SettleBand,
     SettleTime,
     DynamicTime,
@@ -97,7 +102,7 @@ enum class PartKey {
     DfqFolder,
     Subgroup,
 };
-inline constexpr int kPartKeyCount = 14;
+inline constexpr int kPartKeyCount = 15;
 // "Nominal<n>", "OneSided<n>" and "Rules<n>" follow, channel by channel; they are not in PartKey
 // because each channel has its own.
 
