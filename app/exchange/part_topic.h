@@ -18,7 +18,7 @@ class PartTopic {
     virtual std::optional<QString> item(const QString &name) const = 0;
     // Runs a command ("Measure", "Cancel", as link::partCommandName names it); an empty text
     // when it was done, else the reason it was not ("cycle running", "no cycle", "unit lost",
-    // "busy", "unknown command").
+    // "busy", "starting", "no characteristics", "no part", "unknown command").
     virtual QString execute(const QString &command) = 0;
 };
 

@@ -76,9 +76,12 @@ QString rulesText(const std::vector<int> &rules);
 // What the part program's defaults come to for a setup.
 // The part number: the program's, else the setup file's name without its extension.
 QString effectivePartNumber(const PartProgram &program, const QString &setupPath);
-// The channels judged, in order: the program's that the setup has, else every channel of the
-// setup with a formula.
+// The channels judged, in order: the program's that the setup measures (it has the channel and
+// the channel a formula), else every channel of the setup with a formula.
 std::vector<int> effectiveCharacteristics(const PartProgram &program, const Setup &setup);
+// Why each of the program's characteristics that the setup cannot measure is passed over
+// ("Channel 9: the setup has 4 channels."), in the program's order; none when all can be.
+QStringList passedOverCharacteristics(const PartProgram &program, const Setup &setup);
 // The settle band of a channel with these decimals: the program's, else 5 steps of the last
 // decimal (0.0005 at 4 decimals).
 double effectiveSettleBand(const PartProgram &program, int decimals);

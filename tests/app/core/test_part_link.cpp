@@ -105,6 +105,20 @@ TEST_F(PartLinkTest, AMeasureRefusedByTheCycleIsANackWithItsReason) {
     EXPECT_EQ(c->ask("EXECUTE\tMeasure"), "NACK\tEXECUTE\tMeasure\tbusy");
     f.session->dialogs().mastering.Form_Unload();
     EXPECT_EQ(c->ask("EXECUTE\tStart"), "NACK\tEXECUTE\tStart\tunknown command");
+    // Channel 3 has no formula: a program of it alone has nothing to measure.
+    zelapp::PartProgram p;
+    p.characteristics = {3};
+    f.session->partProgram().replace(p);
+    EXPECT_EQ(c->ask("EXECUTE\tMeasure"), "NACK\tEXECUTE\tMeasure\tno characteristics");
+    // In auto, the present channel (2, at 0.0093) says no part is on the gauge.
+    p.characteristics = {1};
+    p.start = zelapp::PartStart::Auto;
+    p.presentChannel = 2;
+    p.presentLow = 0.5;
+    p.presentHigh = 1.5;
+    f.session->partProgram().replace(p);
+    EXPECT_EQ(c->ask("EXECUTE\tMeasure"), "NACK\tEXECUTE\tMeasure\tno part");
+    EXPECT_EQ(cycle->count(), 0);
     f.session->unit().markLost();
     EXPECT_EQ(c->ask("EXECUTE\tMeasure"), "NACK\tEXECUTE\tMeasure\tunit lost");
 }
