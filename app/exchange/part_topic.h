@@ -11,7 +11,8 @@ namespace zelapp {
 class PartTopic {
   public:
     virtual ~PartTopic() = default;
-    // The text of an item ("state", "verdict", "count", "reason", "id", "result(n)"), named as
+    // The text of an item ("state", "verdict", "count", "reason", "id", "recorded",
+    // "result(n)"), named as
     // the program names it (link::partItemName has matched the client's spelling without regard
     // to case); none when there is no such item (an unknown name, or a result of a channel the
     // setup lacks).
