@@ -12,7 +12,7 @@
 namespace zelapp {
 
 PartLink::PartLink(PartCycle &cycle, PartHistory &history, const Setup &setup, LinkServer &server)
-    : cycle_(cycle), setup_(setup), server_(server) {
+    : cycle_(cycle), history_(history), setup_(setup), server_(server) {
     server_.setPartTopic(this);
     // A part's items change once it is in the history (or known not to be), and before the
     // cycle's stateChanged(Result): the part's items, then the state.
@@ -20,6 +20,10 @@ PartLink::PartLink(PartCycle &cycle, PartHistory &history, const Setup &setup, L
                      [this] { server_.partItemsChanged(partItems()); });
     QObject::connect(&cycle_, &PartCycle::stateChanged, &context_,
                      [this] { server_.partItemsChanged({QString::fromLatin1(link::kStateItem)}); });
+    // The parts kept in memory written at last: the last part is recorded now.
+    QObject::connect(&history, &PartHistory::notRecordedChanged, &context_, [this] {
+        server_.partItemsChanged({QString::fromLatin1(link::kRecordedItem)});
+    });
 }
 
 PartLink::~PartLink() {
@@ -29,12 +33,12 @@ PartLink::~PartLink() {
 QStringList PartLink::partItems() const {
     QStringList items;
     const int channels = setup_.channelCount();
-    items.reserve(channels + 5);
+    items.reserve(channels + 6);
     for (int n = 1; n <= channels; ++n) {
         items.append(link::resultItemName(n));
     }
-    for (const char *name :
-         {link::kIdItem, link::kReasonItem, link::kVerdictItem, link::kCountItem}) {
+    for (const char *name : {link::kIdItem, link::kReasonItem, link::kVerdictItem,
+                             link::kRecordedItem, link::kCountItem}) {
         items.append(QString::fromLatin1(name));
     }
     return items;
@@ -56,6 +60,17 @@ std::optional<QString> PartLink::item(const QString &name) const {
     }
     if (name == QLatin1String(link::kIdItem)) {
         return last ? last->id : QString();
+    }
+    if (name == QLatin1String(link::kRecordedItem)) {
+        // "0": the part is kept in memory only ("NOT RECORDED"), at risk until it is written;
+        // the parts kept are written oldest first, so none waiting means it is in the history.
+        if (!last) {
+            return QString();
+        }
+        const std::optional<PartRecord> &record = history_.lastRecord();
+        const bool recorded = (record && record->count == last->count && record->recorded()) ||
+                              history_.notRecorded() == 0;
+        return recorded ? QStringLiteral("1") : QStringLiteral("0");
     }
     const int channel = link::resultChannel(name.toLatin1());
     if (channel < 1 || channel > setup_.channelCount()) {

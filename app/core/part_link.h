@@ -1,8 +1,8 @@
 // The part cycle as other programs see it: the live-value topic "Part" over the session's part
 // cycle and setup. The items keep the last part's values until the next part's are set; when a
 // part ends they change in one pass, in the order a client may rely on: result(n)..., id,
-// reason, verdict, then count, then state. A client that waits for count to change has the
-// part's values by then, even when a second good part in a row leaves verdict as it was.
+// reason, verdict, recorded, then count, then state. A client that waits for count to change has
+// the part's values by then, even when a second good part in a row leaves verdict as it was.
 #pragma once
 
 #include <QObject>
@@ -36,6 +36,7 @@ class PartLink : public PartTopic {
 
   private:
     PartCycle &cycle_;
+    const PartHistory &history_;
     const Setup &setup_;
     LinkServer &server_;
     QObject context_;  // the connections to the cycle end with it

@@ -102,14 +102,14 @@ void ScanCycle::inputRead(ScanObserver::Input input, int number, const ShownValu
 }
 
 bool ScanCycle::timeLeft() const {
-    return clock_->elapsedMs() - tick_.start < kReadBudgetMs;
+    return tick_.budget.timeLeft();
 }
 
 int32_t ScanCycle::timedRead(int32_t (UnitApi::*read)(int32_t, float *), int number, float *value) {
-    const qint64 before = clock_->elapsedMs();
+    const TimeBudget call(*clock_, kReadBudgetMs);
     const int32_t status = (unit_.*read)(number, value);
     ++tick_.reads;
-    if (clock_->elapsedMs() - before <= kReadBudgetMs) {
+    if (call.spentMs() <= kReadBudgetMs) {
         tick_.anyPrompt = true;
     }
     return status;
@@ -256,7 +256,7 @@ void ScanCycle::Timer1_Timer() {
     // values stood still: what the unit refuses is told in the notice line instead.
     const LibraryBoxesOff quiet(unit_);
     tick_ = Tick{};
-    tick_.start = clock_->elapsedMs();
+    tick_.budget = TimeBudget(*clock_, kReadBudgetMs);
     feedLiveFields();
     displays_.setDisplaysPaused(!state_.UpdateEnabled);
     if (state_.UpdateEnabled && state_.ScanHoldCount == 0) {

@@ -29,6 +29,7 @@
 #include "base/live_value.h"
 #include "base/main_window_port.h"
 #include "base/scan_timer.h"
+#include "base/time_budget.h"
 #include "core/scan_observer.h"
 #include "unit/unit_api.h"
 
@@ -40,7 +41,7 @@ struct SetupChange;
 
 class ScanCycle : public ScanTimer {
   public:
-    static constexpr qint64 kReadBudgetMs = 250;
+    static constexpr qint64 kReadBudgetMs = kUnitTurnMs;
     static QString slowText() { return QStringLiteral("ZEL-8 answering slowly"); }
     static QString notReadTip() { return QStringLiteral("not read: the unit answers slowly"); }
 
@@ -100,7 +101,7 @@ class ScanCycle : public ScanTimer {
     using Source = LiveValueSink::Source;
     // What one tick has done so far.
     struct Tick {
-        qint64 start = 0;
+        TimeBudget budget;  // the tick's time with the unit
         int reads = 0;
         bool anyPrompt = false;                           // some answer came within the budget
         std::vector<std::optional<ShownValue>> channels;  // by channel, once read or given up

@@ -151,6 +151,8 @@ void Session::Form_Load() {
     if (arguments.openGrid) {
         commands_.EnableGrid_Click();
     }
+    // Start-up's messages are closed: parts may be measured from now on.
+    partCycle_.programStarted();
     partCycle_.startPolling();
 }
 

@@ -112,7 +112,8 @@ int resultChannel(const QByteArray &item) {
 }
 
 QString partItemName(const QByteArray &item) {
-    for (const char *name : {kStateItem, kVerdictItem, kCountItem, kReasonItem, kIdItem}) {
+    for (const char *name :
+         {kStateItem, kVerdictItem, kCountItem, kReasonItem, kIdItem, kRecordedItem}) {
         if (sameName(item, name)) {
             return QString::fromLatin1(name);
         }

@@ -42,6 +42,7 @@ inline constexpr char kVerdictItem[] = "verdict";
 inline constexpr char kCountItem[] = "count";
 inline constexpr char kReasonItem[] = "reason";
 inline constexpr char kIdItem[] = "id";
+inline constexpr char kRecordedItem[] = "recorded";
 inline constexpr char kMeasure[] = "Measure";
 inline constexpr char kCancel[] = "Cancel";
 inline constexpr char kUnknownCommand[] = "unknown command";
@@ -88,7 +89,7 @@ Topic topicNamed(const QByteArray &topic);
 QString resultItemName(int channel);
 // The channel a "result(n)" item names, read as itemChannel reads "labelChan(n)"; 0 when none.
 int resultChannel(const QByteArray &item);
-// A Part item as the program names it ("state", "verdict", "count", "reason", "id",
+// A Part item as the program names it ("state", "verdict", "count", "reason", "id", "recorded",
 // "result(n)"), matched without regard to case; empty when the item is none of them.
 QString partItemName(const QByteArray &item);
 // A Part command as the program names it ("Measure", "Cancel"), matched without regard to

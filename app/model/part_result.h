@@ -22,6 +22,10 @@ inline QString unitLost() {
 inline QString readFailed() {
     return QStringLiteral("read failed");
 }
+// A characteristic read, but its reading (or a limit) is no finite number.
+inline QString notANumber() {
+    return QStringLiteral("not a number");
+}
 // "range end T3" / "range end A2".
 inline QString rangeEnd(QChar kind, int input) {
     return QStringLiteral("range end ") + kind + QString::number(input);

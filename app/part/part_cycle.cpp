@@ -1,5 +1,6 @@
 #include "part/part_cycle.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/elapsed_clock.h"
@@ -21,6 +22,9 @@ constexpr double kProbeOverRange = 1.05;
 constexpr double kEndSlack = 1 - 1e-5;
 // Readings are compared as the decimals they stand for; this absorbs the double's rounding.
 constexpr double kBandSlack = 1e-9;
+// The kinds of input, as range ends name them ("range end T3", "range end A1").
+constexpr QChar kProbe = u'T';
+constexpr QChar kAnalog = u'A';
 
 bool atEnd(float reading, double end) {
     return end > 0 && std::fabs(static_cast<double>(reading)) >= end;
@@ -65,6 +69,9 @@ void PartCycle::stopPolling() {
 }
 
 QString PartCycle::measure(const QString &id) {
+    if (!started_) {
+        return starting();
+    }
     if (running()) {
         return cycleRunning();
     }
@@ -73,6 +80,13 @@ QString PartCycle::measure(const QString &id) {
     }
     if (busy_ && busy_()) {
         return part_reason::busy();
+    }
+    if (effectiveCharacteristics(program_.program(), setup_).empty()) {
+        return noCharacteristics();
+    }
+    // In auto, a start without a part would only end it "part removed" at the next poll.
+    if (program_.program().start == PartStart::Auto && !partOn()) {
+        return unit_.lost() ? part_reason::unitLost() : noPart();
     }
     start(id.isEmpty() ? nextId_ : id);
     return {};
@@ -102,6 +116,13 @@ void PartCycle::start(const QString &id) {
         return c != nullptr ? c->Formula() : QString();
     };
     followed_.clear();
+    watched_.clear();
+    const auto watch = [this](QChar kind, int number) {
+        if (std::none_of(watched_.begin(), watched_.end(),
+                         [&](const Watched &w) { return w.kind == kind && w.number == number; })) {
+            watched_.push_back({kind, number, std::nullopt});
+        }
+    };
     for (int channel : effectiveCharacteristics(program, setup_)) {
         const FormulaInputs inputs = channelInputs(channel, formulaOf);
         Followed f;
@@ -110,23 +131,29 @@ void PartCycle::start(const QString &id) {
         for (int probe : inputs.probes) {
             if (probe >= 1 && probe <= setup_.lvdtCount()) {
                 f.probes.push_back(probe);
+                watch(kProbe, probe);
             }
         }
         for (int input : inputs.analogs) {
             if (input >= 1 && input <= setup_.analogCount()) {
                 f.analogs.push_back(input);
+                watch(kAnalog, input);
             }
         }
         followed_.push_back(std::move(f));
     }
     id_ = id;
     nextId_.clear();
-    startedMs_ = elapsed_.elapsedMs();
+    timeout_ = TimeBudget(elapsed_, program.timeoutMs);
     startedAt_ = wall_.now();
-    fullScalesRead_ = false;
-    probeEnds_.clear();
-    analogEnds_.clear();
+    settleNext_ = 0;
+    watchNext_ = 0;
+    captureNext_ = 0;
+    unsettled_ = false;
+    settled_ = false;
+    capturing_ = false;
     waitForRemoval_ = false;
+    presentSince_.reset();
     setState(CycleState::Settling);
 }
 
@@ -136,6 +163,7 @@ void PartCycle::setState(CycleState state) {
 }
 
 void PartCycle::poll() {
+    turn_ = TimeBudget(elapsed_, kUnitTurnMs);
     if (running()) {
         pollRunning();
     } else {
@@ -146,12 +174,17 @@ void PartCycle::poll() {
 // Ready, or holding a result: in auto, a part put on the gauge starts a cycle, and a held
 // result is let go once its part is taken off. The unit is asked nothing otherwise.
 void PartCycle::pollIdle() {
-    if (program_.program().start != PartStart::Auto || unit_.lost() || (busy_ && busy_()) ||
+    const PartProgram &program = program_.program();
+    if (!started_ || program.start != PartStart::Auto || unit_.lost() || (busy_ && busy_()) ||
         (allowed_ && !allowed_())) {
+        presentSince_.reset();
         return;
     }
     Go go = Go::On;
     const std::optional<bool> present = partPresent(&go);
+    if (!present.value_or(false)) {
+        presentSince_.reset();
+    }
     if (!present) {
         return;
     }
@@ -162,17 +195,36 @@ void PartCycle::pollIdle() {
         }
         return;
     }
-    // A barcode is scanned before the part is put on; without one the part waits.
-    if (*present && (!program_.program().askId || !nextId_.isEmpty())) {
-        start(nextId_);
+    if (!*present) {
+        return;
     }
+    const qint64 now = turn_.startMs();
+    if (!presentSince_) {
+        presentSince_ = now;
+    }
+    // The part is on once it has stayed on for the present time: a bouncing signal starts
+    // nothing. A barcode is scanned before the part is put on; without one the part waits. A
+    // program whose characteristics the setup does not measure has nothing to measure it by.
+    if (now - *presentSince_ < program.presentTimeMs || (program.askId && nextId_.isEmpty()) ||
+        effectiveCharacteristics(program, setup_).empty()) {
+        return;
+    }
+    start(nextId_);
+}
+
+bool PartCycle::partOn() {
+    if (allowed_ && !allowed_()) {
+        return false;
+    }
+    turn_ = TimeBudget(elapsed_, kUnitTurnMs);
+    Go go = Go::On;
+    return partPresent(&go).value_or(false);
 }
 
 void PartCycle::pollRunning() {
     const PartProgram &program = program_.program();
-    const qint64 now = elapsed_.elapsedMs();
     // The timeout runs whatever holds the cycle up, the scan tick switched off included.
-    if (now - startedMs_ >= program.timeoutMs) {
+    if (!timeout_.timeLeft()) {
         endNotCompleted(part_reason::timeout());
         return;
     }
@@ -187,13 +239,13 @@ void PartCycle::pollRunning() {
     if (allowed_ && !allowed_()) {
         return;
     }
-    if (readFullScales() == Go::Ended) {
+    if (readFullScales() != Go::On) {
         return;
     }
     if (program.start == PartStart::Auto) {
         Go go = Go::On;
         const std::optional<bool> present = partPresent(&go);
-        if (go == Go::Ended) {
+        if (go != Go::On) {
             return;
         }
         if (present && !*present) {
@@ -202,30 +254,56 @@ void PartCycle::pollRunning() {
         }
     }
     if (state_ == CycleState::Settling) {
-        if (settle() && running()) {
+        if (!settled_ && settle() != Go::On) {
+            return;
+        }
+        if (settled_) {
             clearMaxMin();
         }
         return;
     }
-    if (watchRangeEnds() == Go::Ended) {
-        return;
+    if (!capturing_) {
+        if (watchRangeEnds() != Go::On ||
+            elapsed_.elapsedMs() - clearedMs_ < program.dynamicTimeMs) {
+            return;
+        }
+        capturing_ = true;
     }
-    if (now - clearedMs_ >= program.dynamicTimeMs) {
-        capture();
-    }
+    capture();
 }
 
-PartCycle::Go PartCycle::read(int32_t (UnitApi::*call)(int32_t, float *), int number, float *value,
-                              int32_t *status) {
-    *value = 0;
-    *status = (unit_.*call)(number, value);
+PartCycle::Go PartCycle::mayCall() {
+    if (running() && !timeout_.timeLeft()) {
+        endNotCompleted(part_reason::timeout());
+        return Go::Ended;
+    }
+    return turn_.timeLeft() ? Go::On : Go::Later;
+}
+
+PartCycle::Go PartCycle::called() {
     if (unit_.lost()) {
         if (running()) {
             endNotCompleted(part_reason::unitLost());
         }
         return Go::Ended;
     }
+    // What came back too late is not the part's: its time was up.
+    if (running() && !timeout_.timeLeft()) {
+        endNotCompleted(part_reason::timeout());
+        return Go::Ended;
+    }
     return Go::On;
+}
+
+PartCycle::Go PartCycle::read(int32_t (UnitApi::*call)(int32_t, float *), int number, float *value,
+                              int32_t *status) {
+    *value = 0;
+    *status = 0;
+    if (const Go go = mayCall(); go != Go::On) {
+        return go;
+    }
+    *status = (unit_.*call)(number, value);
+    return called();
 }
 
 std::optional<bool> PartCycle::partPresent(Go *go) {
@@ -236,62 +314,56 @@ std::optional<bool> PartCycle::partPresent(Go *go) {
     float value = 0;
     int32_t status = 0;
     *go = read(&UnitApi::ZelReadChannel, program.presentChannel, &value, &status);
-    if (*go == Go::Ended || status != 0 || !std::isfinite(value)) {
+    if (*go != Go::On || status != 0 || !std::isfinite(value)) {
         return std::nullopt;
     }
     const double reading = rt::shortestDecimal(value);
     return reading >= program.presentLow && reading <= program.presentHigh;
 }
 
-// Once per cycle, on its first step with the unit: full scales cost calls of their own.
+// Once per cycle, before anything else: full scales cost calls of their own.
 PartCycle::Go PartCycle::readFullScales() {
-    if (fullScalesRead_) {
-        return Go::On;
-    }
-    fullScalesRead_ = true;
-    for (const Followed &f : followed_) {
-        for (int probe : f.probes) {
-            if (!probeEnds_.contains(probe)) {
-                const Lvdt *lvdt = setup_.lvdt(probe);
-                probeEnds_[probe] = lvdt != nullptr
-                                        ? std::fabs(static_cast<double>(lvdt->FullScale())) *
-                                              kProbeOverRange * kEndSlack
-                                        : 0;
-            }
+    for (Watched &input : watched_) {
+        if (input.end) {
+            continue;
         }
-        for (int input : f.analogs) {
-            if (!analogEnds_.contains(input)) {
-                const analog *a = setup_.analogInput(input);
-                analogEnds_[input] =
-                    a != nullptr ? std::fabs(static_cast<double>(a->FullScale())) * kEndSlack : 0;
-            }
+        if (const Go go = mayCall(); go != Go::On) {
+            return go;
         }
-    }
-    if (unit_.lost()) {
-        endNotCompleted(part_reason::unitLost());
-        return Go::Ended;
+        input.end = rangeEndOf(input);
+        if (const Go go = called(); go != Go::On) {
+            return go;
+        }
     }
     return Go::On;
 }
 
+double PartCycle::rangeEndOf(const Watched &input) const {
+    if (input.kind == kProbe) {
+        const Lvdt *lvdt = setup_.lvdt(input.number);
+        return lvdt != nullptr
+                   ? std::fabs(static_cast<double>(lvdt->FullScale())) * kProbeOverRange * kEndSlack
+                   : 0;
+    }
+    const analog *a = setup_.analogInput(input.number);
+    return a != nullptr ? std::fabs(static_cast<double>(a->FullScale())) * kEndSlack : 0;
+}
+
 // Every static characteristic must have stayed within its band for the settle time; a
 // reading outside the band starts its time again from that reading.
-bool PartCycle::settle() {
+PartCycle::Go PartCycle::settle() {
     const PartProgram &program = program_.program();
-    const qint64 now = elapsed_.elapsedMs();
-    bool settled = true;
-    for (Followed &f : followed_) {
-        if (f.dynamic || !f.reason.isEmpty()) {
-            continue;
-        }
+    for (; settleNext_ < followed_.size(); ++settleNext_) {
+        Followed &f = followed_[settleNext_];
         const Channel *channel = setup_.channel(f.channel);
-        if (channel == nullptr || channel->Formula().isEmpty()) {
-            continue;  // measures nothing: nothing to wait for
+        if (f.dynamic || !f.reason.isEmpty() || channel == nullptr) {
+            continue;
         }
         float value = 0;
         int32_t status = 0;
-        if (read(&UnitApi::ZelReadChannel, f.channel, &value, &status) == Go::Ended) {
-            return false;
+        if (const Go go = read(&UnitApi::ZelReadChannel, f.channel, &value, &status);
+            go != Go::On) {
+            return go;
         }
         if (status != 0) {
             f.reason = part_reason::readFailed();
@@ -301,6 +373,7 @@ bool PartCycle::settle() {
         if (!std::isfinite(reading)) {
             continue;  // no size to settle: the capture finds it Not valid
         }
+        const qint64 now = elapsed_.elapsedMs();
         const double band = effectiveSettleBand(program, channel->Decimals);
         const double low = f.low ? std::min(*f.low, reading) : reading;
         const double high = f.high ? std::max(*f.high, reading) : reading;
@@ -313,16 +386,21 @@ bool PartCycle::settle() {
             f.high = high;
         }
         if (now - f.since < program.settleTimeMs) {
-            settled = false;
+            unsettled_ = true;
         }
     }
-    return settled;
+    settleNext_ = 0;
+    settled_ = !unsettled_;
+    unsettled_ = false;
+    return Go::On;
 }
 
 void PartCycle::clearMaxMin() {
+    if (mayCall() != Go::On) {
+        return;
+    }
     const int32_t status = unit_.ZelResetMM();
-    if (unit_.lost()) {
-        endNotCompleted(part_reason::unitLost());
+    if (called() != Go::On) {
         return;
     }
     if (status != 0) {
@@ -337,53 +415,49 @@ void PartCycle::clearMaxMin() {
     setState(CycleState::Acquiring);
 }
 
-// Each input used is read once per step; a characteristic takes the first of its inputs
-// found at its range end.
+// Each input used is read once per pass; a characteristic takes the first of its inputs found
+// at its range end.
 PartCycle::Go PartCycle::watchRangeEnds() {
-    std::map<int, bool> probeAtEnd;
-    std::map<int, bool> analogAtEnd;
-    const auto check = [this](int32_t (UnitApi::*call)(int32_t, float *), int number,
-                              const std::map<int, double> &ends, std::map<int, bool> &seen,
-                              bool *ended) {
-        if (const auto known = seen.find(number); known != seen.end()) {
-            return known->second;
-        }
+    for (; watchNext_ < watched_.size(); ++watchNext_) {
+        const Watched &input = watched_[watchNext_];
         float value = 0;
         int32_t status = 0;
-        if (read(call, number, &value, &status) == Go::Ended) {
-            *ended = true;
-            return false;
+        const auto call = input.kind == kProbe ? &UnitApi::ZelReadLvdt : &UnitApi::ZelReadAnalog;
+        if (const Go go = read(call, input.number, &value, &status); go != Go::On) {
+            return go;
         }
-        const auto end = ends.find(number);
-        const bool there = status == 0 && end != ends.end() && atEnd(value, end->second);
-        seen[number] = there;
-        return there;
-    };
-    bool ended = false;
-    for (Followed &f : followed_) {
-        for (int probe : f.probes) {
-            if (check(&UnitApi::ZelReadLvdt, probe, probeEnds_, probeAtEnd, &ended) &&
-                f.reason.isEmpty()) {
-                f.reason = part_reason::rangeEnd(QLatin1Char('T'), probe);
-            }
-            if (ended) {
-                return Go::Ended;
-            }
+        if (status != 0 || !atEnd(value, input.end.value_or(0))) {
+            continue;
         }
-        for (int input : f.analogs) {
-            if (check(&UnitApi::ZelReadAnalog, input, analogEnds_, analogAtEnd, &ended) &&
-                f.reason.isEmpty()) {
-                f.reason = part_reason::rangeEnd(QLatin1Char('A'), input);
-            }
-            if (ended) {
-                return Go::Ended;
+        for (Followed &f : followed_) {
+            const std::vector<int> &used = input.kind == kProbe ? f.probes : f.analogs;
+            if (f.reason.isEmpty() &&
+                std::find(used.begin(), used.end(), input.number) != used.end()) {
+                f.reason = part_reason::rangeEnd(input.kind, input.number);
             }
         }
     }
+    watchNext_ = 0;
     return Go::On;
 }
 
 void PartCycle::capture() {
+    for (; captureNext_ < followed_.size(); ++captureNext_) {
+        Followed &f = followed_[captureNext_];
+        if (!f.reason.isEmpty()) {
+            continue;
+        }
+        float value = 0;
+        int32_t status = 0;
+        if (read(&UnitApi::ZelReadChannel, f.channel, &value, &status) != Go::On) {
+            return;
+        }
+        if (status != 0) {
+            f.reason = part_reason::readFailed();
+        } else {
+            f.value = value;
+        }
+    }
     PartResult result = partRecord();
     result.completed = true;
     for (std::size_t i = 0; i < followed_.size(); ++i) {
@@ -391,23 +465,19 @@ void PartCycle::capture() {
         CharacteristicResult &c = result.characteristics[i];
         c.reason = f.reason;
         const Channel *channel = setup_.channel(f.channel);
-        if (!c.reason.isEmpty() || channel == nullptr || channel->Formula().isEmpty()) {
+        if (!f.value || channel == nullptr) {
             continue;
         }
-        float value = 0;
-        int32_t status = 0;
-        if (read(&UnitApi::ZelReadChannel, f.channel, &value, &status) == Go::Ended) {
-            return;
-        }
-        if (status != 0) {
-            c.reason = part_reason::readFailed();
+        c.verdict = judgeChannel(*channel, *f.value);
+        // Judged Not valid, it is no value: a reading (or a limit) that is no finite number.
+        if (verdictKind(c.verdict) == VerdictKind::NotValid) {
+            c.reason = part_reason::notANumber();
             continue;
         }
-        c.value = value;
+        c.value = f.value;
         c.text = valueText_
-                     ? valueText_(*channel, value)
-                     : rt::resultText(value, channel->Decimals, rt::systemDecimalSeparator());
-        c.verdict = judgeChannel(*channel, value);
+                     ? valueText_(*channel, *f.value)
+                     : rt::resultText(*f.value, channel->Decimals, rt::systemDecimalSeparator());
     }
     for (const CharacteristicResult &c : result.characteristics) {
         if (!c.reason.isEmpty()) {

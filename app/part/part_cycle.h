@@ -5,26 +5,32 @@
 //
 // Ready -> Measuring (settling, then acquiring) -> Result, held until the next start (or, when
 // parts start by themselves, until the part is taken off), then Ready again. A cycle that cannot
-// end well ends Not valid with its reason (model/part_result.h).
+// end well ends Not valid with its reason (model/part_result.h); every Not valid part has one.
 // - Start: measure() (the menu, F9, the result window's button, another program), or, with
-//   `Start=auto`, a part coming onto the gauge. No cycle starts while the calibration dialog or
-//   the mastering window is open: a master on the gauge is not a part ("busy").
+//   `Start=auto`, a part put on the gauge: the present channel inside its window for the
+//   program's present time, so that a bouncing signal starts nothing. No cycle starts before the
+//   program has started, while the calibration dialog or the mastering window is open (a master
+//   on the gauge is not a part: "busy"), or when the setup measures none of the characteristics.
 // - Settling: every static characteristic (one whose formula uses no MAX, MIN or TIR, directly
 //   or through the channels it reads) has stayed within its settle band for the settle time.
 // - Acquiring: the unit's MAX/MIN are cleared, then the cycle acquires for at least the
 //   program's dynamic time; at its end each characteristic's reading is captured.
 // - The cycle reads on its own clock (poll() every kPollMs); it never calls the unit while the
-//   scan tick is switched off (the calibration dialog exchanging with the unit).
+//   scan tick is switched off (the calibration dialog exchanging with the unit). A poll gives
+//   the unit kUnitTurnMs (plus the call under way) and goes on where it stopped at the next
+//   one, so a slow unit never holds the operator's thread, and the live values, for long. The
+//   Timeout holds on the clock: no call is made once it has passed, and a call that comes back
+//   after it ends the part Not valid ("timeout").
 #pragma once
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 #include <functional>
-#include <map>
 #include <optional>
 #include <vector>
 
+#include "base/time_budget.h"
 #include "model/part_result.h"
 #include "unit/unit_api.h"
 
@@ -63,6 +69,9 @@ class PartCycle : public QObject {
     // Refusals of measure() and cancel(), as the live-value service names them.
     static QString cycleRunning() { return QStringLiteral("cycle running"); }
     static QString noCycle() { return QStringLiteral("no cycle"); }
+    static QString starting() { return QStringLiteral("starting"); }
+    static QString noCharacteristics() { return QStringLiteral("no characteristics"); }
+    static QString noPart() { return QStringLiteral("no part"); }
 
     // `unit` is the link the program reaches the unit through; `elapsed` times settling,
     // acquiring and the timeout, `wall` stamps the parts.
@@ -76,6 +85,9 @@ class PartCycle : public QObject {
     const ActivePartProgram &program() const { return program_; }
 
     // ---- What the program tells it ----
+    // The program has started (its main window is up). Until then no cycle starts: start-up's
+    // messages may be open while other programs already reach the cycle.
+    void programStarted() { started_ = true; }
     // Whether the calibration dialog or the mastering window is open.
     void setBusyCheck(std::function<bool()> busy) { busy_ = std::move(busy); }
     // Whether the cycle may call the unit now (the scan tick is switched on).
@@ -93,8 +105,10 @@ class PartCycle : public QObject {
     }
 
     // ---- Commands ----
-    // Starts a cycle; an empty text when it started, else why not: cycleRunning(), "unit lost"
-    // or "busy". A held result is let go. `id` is the part's identifier, when asked for.
+    // Starts a cycle; an empty text when it started, else why not: starting(), cycleRunning(),
+    // "unit lost", "busy", noCharacteristics() or, in auto, noPart() when the present channel
+    // does not say a part is on the gauge. A held result is let go. `id` is the part's
+    // identifier, when asked for.
     QString measure(const QString &id = {});
     // Ends a running cycle Not valid ("cancelled"); noCycle() when none runs.
     QString cancel();
@@ -138,9 +152,19 @@ class PartCycle : public QObject {
         std::optional<double> low, high;
         qint64 since = 0;
         QString reason;  // why it is not valid ("range end T3", "read failed"); empty: valid
+        std::optional<float> value;  // captured at the end
     };
-    // Whether a step goes on after its calls to the unit: Ended once the unit turned out lost.
-    enum class Go { On, Ended };
+    // An input the characteristics read, watched for its range end while acquiring.
+    struct Watched {
+        QChar kind;  // 'T' a probe, 'A' an analog input
+        int number = 0;
+        // The reading at or beyond which it is at its range end; none before it is read.
+        std::optional<double> end;
+    };
+    // How a step stands after its calls to the unit: On, done; Later, the poll's time with the
+    // unit ran out and the step goes on at the next poll; Ended, the cycle has ended (the unit
+    // turned out lost, or the Timeout passed).
+    enum class Go { On, Later, Ended };
 
     void start(const QString &id);
     void setState(CycleState state);
@@ -151,16 +175,23 @@ class PartCycle : public QObject {
     // has them now.
     PartResult partRecord() const;
     CharacteristicResult described(int channel) const;
-    // A read through the link; Go::Ended once the unit turned out lost (a running cycle has
-    // then ended).
+    // Before a call to the unit: On while the poll has time left, else Later; Ended once a
+    // running cycle's Timeout has passed (it has then ended).
+    Go mayCall();
+    // After a call: Ended when it found the unit lost or came back after the Timeout.
+    Go called();
+    // A read through the link, when mayCall() lets it.
     Go read(int32_t (UnitApi::*call)(int32_t, float *), int number, float *value, int32_t *status);
     // In auto: whether a part is on the gauge; none when the present channel cannot say.
     std::optional<bool> partPresent(Go *go);
+    // For measure() in auto: whether the present channel says a part is on the gauge now.
+    bool partOn();
     void pollIdle();
     void pollRunning();
     Go readFullScales();
-    // Whether every static characteristic has settled.
-    bool settle();
+    double rangeEndOf(const Watched &input) const;
+    // One pass over the static characteristics; `settled_` once one finds each has settled.
+    Go settle();
     void clearMaxMin();
     Go watchRangeEnds();
     void capture();
@@ -174,22 +205,30 @@ class PartCycle : public QObject {
     std::function<bool()> busy_;
     std::function<bool()> allowed_;
     QTimer timer_;
+    bool started_ = false;
     CycleState state_ = CycleState::Ready;
     std::optional<PartResult> last_;
     qint64 count_ = 0;
     PartCounters counters_;
     QString nextId_;
     std::function<QString(const Channel &, float)> valueText_;
+    TimeBudget turn_;  // the poll's (or the command's) time with the unit
+    // In auto, since when the present channel has read inside its window; none: it does not.
+    std::optional<qint64> presentSince_;
     // The cycle under way.
     std::vector<Followed> followed_;
+    std::vector<Watched> watched_;  // each input once, in the order the characteristics use them
     QString id_;
-    qint64 startedMs_ = 0;
+    TimeBudget timeout_;
     qint64 clearedMs_ = 0;
     QDateTime startedAt_;
-    bool fullScalesRead_ = false;
-    // The reading at or beyond which each input used is at its range end, by number.
-    std::map<int, double> probeEnds_;
-    std::map<int, double> analogEnds_;
+    // Where each pass got to, when a poll's time ran out before its end.
+    std::size_t settleNext_ = 0;
+    std::size_t watchNext_ = 0;
+    std::size_t captureNext_ = 0;
+    bool unsettled_ = false;  // the pass under way found a characteristic not yet settled
+    bool settled_ = false;
+    bool capturing_ = false;
     // In auto, the held result waits for the part to be taken off.
     bool waitForRemoval_ = false;
 };

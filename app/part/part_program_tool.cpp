@@ -21,6 +21,7 @@ constexpr std::array<ProgramBoxInfo, kProgramBoxes.size()> kBoxes = {{
     {PartKey::PresentChannel, "txtPresentChannel", "Present channel"},
     {PartKey::PresentLow, "txtPresentLow", "Present low"},
     {PartKey::PresentHigh, "txtPresentHigh", "Present high"},
+    {PartKey::PresentTime, "txtPresentTime", "Present time"},
     {PartKey::SettleBand, "txtSettleBand", "Settle band"},
     {PartKey::SettleTime, "txtSettleTime", "Settle time"},
     {PartKey::DynamicTime, "txtDynamicTime", "Dynamic time"},
@@ -94,6 +95,7 @@ void PartProgramTool::fill() {
         p.presentChannel > 0 ? QString::number(p.presentChannel) : QString();
     boxes_[index(ProgramBox::PresentLow)] = numberText(p.presentLow);
     boxes_[index(ProgramBox::PresentHigh)] = numberText(p.presentHigh);
+    boxes_[index(ProgramBox::PresentTime)] = QString::number(p.presentTimeMs);
     boxes_[index(ProgramBox::SettleBand)] = p.settleBand ? numberText(*p.settleBand) : QString();
     boxes_[index(ProgramBox::SettleTime)] = QString::number(p.settleTimeMs);
     boxes_[index(ProgramBox::DynamicTime)] = QString::number(p.dynamicTimeMs);
@@ -324,14 +326,20 @@ std::optional<PartProgram> PartProgramTool::checkBoxes() {
                              text(ProgramBox::PresentLow).trimmed()));
             return std::nullopt;
         }
+        const std::optional<int> time = milliseconds(ProgramBox::PresentTime);
+        if (!time) {
+            return std::nullopt;
+        }
         p.presentChannel = *present;
         p.presentLow = *low;
         p.presentHigh = *high;
+        p.presentTimeMs = *time;
     } else {
         // Not asked for, so kept as they were for the next time parts start by themselves.
         p.presentChannel = before.presentChannel;
         p.presentLow = before.presentLow;
         p.presentHigh = before.presentHigh;
+        p.presentTimeMs = before.presentTimeMs;
     }
 
     if (!text(ProgramBox::SettleBand).trimmed().isEmpty()) {

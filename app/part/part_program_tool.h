@@ -28,10 +28,11 @@ struct SetupChange;
 // the dialog's tab chain (Start is a combo box after Characteristics, AskId a check box after
 // Timeout, then the DFQ folder, the subgroup and the characteristics' table).
 using ProgramBox = PartKey;
-inline constexpr std::array<ProgramBox, 12> kProgramBoxes = {
-    PartKey::Number,      PartKey::Description, PartKey::Characteristics, PartKey::PresentChannel,
-    PartKey::PresentLow,  PartKey::PresentHigh, PartKey::SettleBand,      PartKey::SettleTime,
-    PartKey::DynamicTime, PartKey::Timeout,     PartKey::DfqFolder,       PartKey::Subgroup};
+inline constexpr std::array<ProgramBox, 13> kProgramBoxes = {
+    PartKey::Number,     PartKey::Description, PartKey::Characteristics, PartKey::PresentChannel,
+    PartKey::PresentLow, PartKey::PresentHigh, PartKey::PresentTime,     PartKey::SettleBand,
+    PartKey::SettleTime, PartKey::DynamicTime, PartKey::Timeout,         PartKey::DfqFolder,
+    PartKey::Subgroup};
 
 // A channel's keys for the exports and the statistics ("Nominal<n>", "OneSided<n>", "Rules<n>")
 // as the dialog's table shows them: one row per channel of the setup.
@@ -79,7 +80,7 @@ class PartProgramTool {
     const QString &text(ProgramBox box) const { return boxes_[index(box)]; }
     bool autoStart() const { return autoStart_; }
     bool askId() const { return askId_; }
-    // The present channel and its range are asked for only when parts start by themselves.
+    // The present channel, its range and time are asked for only when parts start by themselves.
     bool presentEnabled() const { return autoStart_; }
     // What an empty box means, for the setup in use.
     QString characteristicsHint() const;

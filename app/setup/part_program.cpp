@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
 #include <map>
 #include <set>
 
@@ -22,21 +23,37 @@ QString effectivePartNumber(const PartProgram &program, const QString &setupPath
     return QFileInfo(setupPath).completeBaseName();
 }
 
+namespace {
+// A channel that measures nothing has no value to judge: a part would be Not valid for no reason.
+bool measured(const Setup &setup, int channel) {
+    const Channel *c = setup.channel(channel);
+    return c != nullptr && !c->Formula().isEmpty();
+}
+}  // namespace
+
 std::vector<int> effectiveCharacteristics(const PartProgram &program, const Setup &setup) {
-    const int count = setup.channelCount();
     std::vector<int> out;
     if (!program.characteristics.empty()) {
-        for (int channel : program.characteristics) {
-            if (channel >= 1 && channel <= count) {
-                out.push_back(channel);
-            }
-        }
+        std::copy_if(program.characteristics.begin(), program.characteristics.end(),
+                     std::back_inserter(out), [&setup](int n) { return measured(setup, n); });
         return out;
     }
-    for (int channel = 1; channel <= count; ++channel) {
-        const Channel *c = setup.channel(channel);
-        if (c != nullptr && !c->Formula().isEmpty()) {
+    for (int channel = 1; channel <= setup.channelCount(); ++channel) {
+        if (measured(setup, channel)) {
             out.push_back(channel);
+        }
+    }
+    return out;
+}
+
+QStringList passedOverCharacteristics(const PartProgram &program, const Setup &setup) {
+    QStringList out;
+    const int count = setup.channelCount();
+    for (int channel : program.characteristics) {
+        if (channel < 1 || channel > count) {
+            out << QStringLiteral("Channel %1: the setup has %2 channels.").arg(channel).arg(count);
+        } else if (!measured(setup, channel)) {
+            out << QStringLiteral("Channel %1 has no formula.").arg(channel);
         }
     }
     return out;
@@ -85,9 +102,9 @@ const QString kSection = QStringLiteral("[Part]");
 using Key = PartKey;
 // In the order they are written.
 constexpr std::array<const char *, kPartKeyCount> kKeyNames = {
-    "Number",     "Description", "Characteristics", "Start",      "PresentChannel",
-    "PresentLow", "PresentHigh", "SettleBand",      "SettleTime", "DynamicTime",
-    "Timeout",    "AskId",       "DfqFolder",       "Subgroup",
+    "Number",      "Description", "Characteristics", "Start",      "PresentChannel",
+    "PresentLow",  "PresentHigh", "PresentTime",     "SettleBand", "SettleTime",
+    "DynamicTime", "Timeout",     "AskId",           "DfqFolder",  "Subgroup",
 };
 const QString kNominal = QStringLiteral("Nominal");
 const QString kOneSided = QStringLiteral("OneSided");
@@ -354,6 +371,9 @@ class SectionReader {
             case Key::PresentHigh:
                 real(p.presentHigh);
                 return;
+            case Key::PresentTime:
+                time(p.presentTimeMs, defaults.presentTimeMs);
+                return;
             case Key::SettleBand: {
                 std::optional<double> band = rt::localeReal(value, QLocale::c());
                 if (band && *band <= 0) {
@@ -447,6 +467,9 @@ QByteArray sectionBody(const PartProgram &p) {
     }
     if (p.presentHigh != defaults.presentHigh) {
         put(Key::PresentHigh, numberText(p.presentHigh));
+    }
+    if (p.presentTimeMs != defaults.presentTimeMs) {
+        put(Key::PresentTime, QString::number(p.presentTimeMs));
     }
     if (p.settleBand) {
         put(Key::SettleBand, numberText(*p.settleBand));

@@ -24,6 +24,7 @@ enum class PartStart {
 
 struct PartProgram {
     static constexpr int kMostNumberChars = 30;
+    static constexpr int kDefaultPresentTimeMs = 200;
     static constexpr int kDefaultSettleTimeMs = 300;
     static constexpr int kDefaultTimeoutMs = 10000;
     static constexpr int kMostSubgroupSize = 25;  // stats/process_stats.h takes no more
@@ -38,6 +39,9 @@ struct PartProgram {
     int presentChannel = 0;
     double presentLow = 0;
     double presentHigh = 0;
+    // "PresentTime": in auto, a part is put on once the present channel has read inside its
+    // window this long, so that a bouncing signal starts no cycle.
+    int presentTimeMs = kDefaultPresentTimeMs;
     std::optional<double> settleBand;         // "SettleBand"; none: 5 steps of the last decimal
     int settleTimeMs = kDefaultSettleTimeMs;  // "SettleTime"
     int dynamicTimeMs = 0;                    // "DynamicTime"
@@ -72,9 +76,12 @@ QString rulesText(const std::vector<int> &rules);
 // What the part program's defaults come to for a setup.
 // The part number: the program's, else the setup file's name without its extension.
 QString effectivePartNumber(const PartProgram &program, const QString &setupPath);
-// The channels judged, in order: the program's that the setup has, else every channel of the
-// setup with a formula.
+// The channels judged, in order: the program's that the setup measures (it has the channel and
+// the channel a formula), else every channel of the setup with a formula.
 std::vector<int> effectiveCharacteristics(const PartProgram &program, const Setup &setup);
+// Why each of the program's characteristics that the setup cannot measure is passed over
+// ("Channel 9: the setup has 4 channels."), in the program's order; none when all can be.
+QStringList passedOverCharacteristics(const PartProgram &program, const Setup &setup);
 // The settle band of a channel with these decimals: the program's, else 5 steps of the last
 // decimal (0.0005 at 4 decimals).
 double effectiveSettleBand(const PartProgram &program, int decimals);
@@ -89,6 +96,7 @@ enum class PartKey {
     PresentChannel,
     PresentLow,
     PresentHigh,
+    PresentTime,
     SettleBand,
     SettleTime,
     DynamicTime,
@@ -97,7 +105,7 @@ enum class PartKey {
     DfqFolder,
     Subgroup,
 };
-inline constexpr int kPartKeyCount = 14;
+inline constexpr int kPartKeyCount = 15;
 // "Nominal<n>", "OneSided<n>" and "Rules<n>" follow, channel by channel; they are not in PartKey
 // because each channel has its own.
 

@@ -246,17 +246,32 @@ void SetupCommands::readPartProgram(const QString &setupPath, const QByteArray &
     const PartProgramRead read = parsePartProgram(bytes);
     programFrom_ = setupPath;
     partProgram_->replace(read.program, read.clean());
-    if (read.clean()) {
-        return;
-    }
-    LineWarnings warnings;
-    for (const QString &warning : read.warnings) {
-        warnings.add(warning);
-    }
-    prompter_.message(QStringLiteral("Lines of the part program in ") + partFilePath(setupPath) +
+    // One message for what the file says wrongly and what the setup cannot measure of it; the
+    // characteristics stay in the program, for a setup that measures them again.
+    QStringList paragraphs;
+    if (!read.clean()) {
+        LineWarnings warnings;
+        for (const QString &warning : read.warnings) {
+            warnings.add(warning);
+        }
+        paragraphs << QStringLiteral("Lines of the part program in ") + partFilePath(setupPath) +
                           QStringLiteral(" do not read; each of their keys takes its default:") +
-                          QLatin1Char('\r') + warnings.listed().join(QLatin1Char('\r')),
-                      {}, PromptIcon::Warning);
+                          QLatin1Char('\r') + warnings.listed().join(QLatin1Char('\r'));
+    }
+    if (const QStringList passedOver = passedOverCharacteristics(read.program, setup_);
+        !passedOver.isEmpty()) {
+        QString text = QStringLiteral("Characteristics of the part program in ") +
+                       partFilePath(setupPath) +
+                       QStringLiteral(" that the setup cannot measure are passed over:") +
+                       QLatin1Char('\r') + passedOver.join(QLatin1Char('\r'));
+        if (effectiveCharacteristics(read.program, setup_).empty()) {
+            text += QLatin1Char('\r') + QStringLiteral("None is left: parts cannot be measured.");
+        }
+        paragraphs << text;
+    }
+    if (!paragraphs.isEmpty()) {
+        prompter_.message(paragraphs.join(QStringLiteral("\r\r")), {}, PromptIcon::Warning);
+    }
 }
 
 void SetupCommands::LoadTest_Click() {

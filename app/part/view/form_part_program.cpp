@@ -120,8 +120,9 @@ void FormPartProgram::refresh() {
           static_cast<QWidget *>(ui_->txtPresentChannel),
           static_cast<QWidget *>(ui_->lblPresentChannelHint),
           static_cast<QWidget *>(ui_->lblPresentLow), static_cast<QWidget *>(ui_->txtPresentLow),
-          static_cast<QWidget *>(ui_->lblPresentHigh),
-          static_cast<QWidget *>(ui_->txtPresentHigh)}) {
+          static_cast<QWidget *>(ui_->lblPresentHigh), static_cast<QWidget *>(ui_->txtPresentHigh),
+          static_cast<QWidget *>(ui_->lblPresentTime), static_cast<QWidget *>(ui_->txtPresentTime),
+          static_cast<QWidget *>(ui_->lblPresentTimeUnit)}) {
         present->setEnabled(tool_.presentEnabled());
     }
     ui_->lblCharacteristicsHint->setText(tool_.characteristicsHint());

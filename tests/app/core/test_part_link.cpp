@@ -57,6 +57,7 @@ TEST_F(PartLinkTest, BeforeTheFirstPartTheItemsAreEmptyAndResultsExistForTheSetu
     EXPECT_EQ(c->ask("REQUEST\tcount"), "DATA\tcount\t0");
     EXPECT_EQ(c->ask("REQUEST\treason"), "DATA\treason\t");
     EXPECT_EQ(c->ask("REQUEST\tid"), "DATA\tid\t");
+    EXPECT_EQ(c->ask("REQUEST\tRecorded"), "DATA\tRecorded\t");
     EXPECT_EQ(c->ask("REQUEST\tresult(1)"), "DATA\tresult(1)\t");
     const QByteArray last = QByteArray::number(f.setup().channelCount());
     EXPECT_EQ(c->ask("REQUEST\tresult(" + last + ")"), "DATA\tresult(" + last + ")\t");
@@ -100,11 +101,47 @@ TEST_F(PartLinkTest, ARemoteMeasureEndsInOnePassAndTheValuesStayUntilTheNextPart
     EXPECT_EQ(c->ask("REQUEST\tcount"), "DATA\tcount\t2");
 }
 
+TEST_F(PartLinkTest, RecordedTellsAPartKeptInMemoryFromAStoredOneBeforeCountChanges) {
+    for (const QByteArray item : {"count", "recorded"}) {
+        ASSERT_EQ(c->ask("ADVISE\t" + item), "ACK\tADVISE\t" + item);
+    }
+    // A folder where the history's file should be: the part is kept in memory, not recorded.
+    const QString file = f.session->partHistory().file();
+    ASSERT_TRUE(QDir().mkpath(file));
+    ASSERT_EQ(c->ask("EXECUTE\tMeasure"), "ACK\tEXECUTE\tMeasure");
+    ASSERT_TRUE(stepUntil(CycleState::Result));
+    EXPECT_EQ(c->next(), "DATA\trecorded\t0");
+    EXPECT_EQ(c->next(), "DATA\tcount\t1");
+
+    // Written once the history works again.
+    ASSERT_TRUE(QDir(file).removeRecursively());
+    f.session->partHistory().retry();
+    ASSERT_EQ(f.session->partHistory().notRecorded(), 0);
+    EXPECT_EQ(c->next(), "DATA\trecorded\t1");
+    ASSERT_EQ(c->ask("EXECUTE\tMeasure"), "ACK\tEXECUTE\tMeasure");
+    ASSERT_TRUE(stepUntil(CycleState::Result));
+    EXPECT_EQ(c->next(), "DATA\tcount\t2");  // still recorded: nothing new to push
+}
+
 TEST_F(PartLinkTest, AMeasureRefusedByTheCycleIsANackWithItsReason) {
     f.session->dialogs().mastering.Form_Load();
     EXPECT_EQ(c->ask("EXECUTE\tMeasure"), "NACK\tEXECUTE\tMeasure\tbusy");
     f.session->dialogs().mastering.Form_Unload();
     EXPECT_EQ(c->ask("EXECUTE\tStart"), "NACK\tEXECUTE\tStart\tunknown command");
+    // Channel 3 has no formula: a program of it alone has nothing to measure.
+    zelapp::PartProgram p;
+    p.characteristics = {3};
+    f.session->partProgram().replace(p);
+    EXPECT_EQ(c->ask("EXECUTE\tMeasure"), "NACK\tEXECUTE\tMeasure\tno characteristics");
+    // In auto, the present channel (2, at 0.0093) says no part is on the gauge.
+    p.characteristics = {1};
+    p.start = zelapp::PartStart::Auto;
+    p.presentChannel = 2;
+    p.presentLow = 0.5;
+    p.presentHigh = 1.5;
+    f.session->partProgram().replace(p);
+    EXPECT_EQ(c->ask("EXECUTE\tMeasure"), "NACK\tEXECUTE\tMeasure\tno part");
+    EXPECT_EQ(cycle->count(), 0);
     f.session->unit().markLost();
     EXPECT_EQ(c->ask("EXECUTE\tMeasure"), "NACK\tEXECUTE\tMeasure\tunit lost");
 }

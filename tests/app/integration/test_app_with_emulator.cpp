@@ -1,6 +1,7 @@
 // The program as main() builds it, through the real libzelcomm.so against the real zel8d:
 // started with a setup file and "/NUMS /BARS", its grid and bars show the emulator's values,
-// and a change on the unit reaches them at the next tick; its help opens in its own window.
+// and a change on the unit reaches them at the next tick; its help opens in its own window; and
+// it refuses a Measure from another program while a start-up message is open.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -21,8 +22,11 @@
 #include "emulated_unit.h"
 #include "emulator_process.h"
 #include "file_bytes.h"
+#include "link_line_client.h"
 #include "two_probe_setup.h"
 #include "unit/zelcomm_binding.h"
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -141,6 +145,35 @@ TEST_F(AppWithEmulator, HelpOpensInTheProgramsOwnWindowAndClosesWithIt) {
         ADD_FAILURE() << shown.text.toStdString();
     }
     f.app.reset();  // before the viewer it was given goes
+}
+
+TEST_F(AppWithEmulator, AMeasureAskedForWhileAStartUpMessageIsOpenIsRefused) {
+    const QDir folder(f.programFolder());
+    const QString setup = folder.filePath(u"shaft.zel"_s);
+    zeltest::writeBytes(setup, QByteArray(zeltest::kTwoProbeSetup));
+    zeltest::writeBytes(folder.filePath(u"shaft.zpart"_s), "[Part]\r\nTimeout=soon\r\n");
+    // Another program asks while the message about the part file waits for the operator.
+    std::vector<QByteArray> answers;
+    f.prompter.whileAsking = [&] {
+        if (!f.prompter.shown.back().text.startsWith(u"Lines of the part program"_s)) {
+            return;
+        }
+        zeltest::LinkLineClient c(f.app->session().linkServer().socketPath());
+        ASSERT_TRUE(c.waitConnected());
+        ASSERT_EQ(c.ask("INITIATE\tPart"), "ACK\tINITIATE");
+        answers.push_back(c.ask("EXECUTE\tMeasure"));
+        answers.push_back(c.ask("REQUEST\tstate"));
+    };
+    ASSERT_EQ(f.start(setup, &binding), zelapp::StartupResult::Running);
+    EXPECT_EQ(answers,
+              (std::vector<QByteArray>{"NACK\tEXECUTE\tMeasure\tstarting", "DATA\tstate\tREADY"}));
+
+    // Started, the program takes it.
+    zeltest::LinkLineClient c(f.app->session().linkServer().socketPath());
+    ASSERT_TRUE(c.waitConnected());
+    ASSERT_EQ(c.ask("INITIATE\tPart"), "ACK\tINITIATE");
+    EXPECT_EQ(c.ask("EXECUTE\tMeasure"), "ACK\tEXECUTE\tMeasure");
+    EXPECT_TRUE(failures.empty());
 }
 
 }  // namespace

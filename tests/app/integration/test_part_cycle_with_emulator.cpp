@@ -1,7 +1,9 @@
 // Parts measured through the real library against zel8d, driven as an operator and a gauge
-// would: a part put on the gauge starts the cycle, a run-out is acquired while the signal
-// changes, and a unit that goes silent mid-cycle leaves the part Not valid. The cycle's clock
-// is the test's; the unit scans when told ("scan N"), so nothing waits on real time.
+// would: a part put on the gauge with a bouncing signal starts one cycle once it stays on, a
+// run-out is acquired while the signal changes, a unit that goes silent mid-cycle leaves the
+// part Not valid, and one that answers late gets one call a poll and ends the part at its
+// Timeout. The cycle's clock is the test's (a late answer moves it on by the unit's delay); the
+// unit scans when told ("scan N"), so nothing waits on real time.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -9,6 +11,7 @@
 #include "emulated_unit.h"
 #include "emulator_process.h"
 #include "file_bytes.h"
+#include "late_unit.h"
 #include "session_fixture.h"
 #include "temp_folder.h"
 #include "unit/library_messages.h"
@@ -21,11 +24,13 @@ namespace {
 
 class PartCycleWithEmulator : public ::testing::Test, protected zeltest::EmulatedUnit {
   protected:
-    zeltest::SessionFixture f{&binding};
+    zeltest::LateUnit late{binding};
+    zeltest::SessionFixture f{&late};
     zelapp::LibraryMessagePrompter libraryMessages{f.prompter};
     zelapp::PartCycle &cycle = f.session->partCycle();
 
     void SetUp() override {
+        late.clock = &f.scanClock;
         ASSERT_TRUE(emulator.start({"--probes", "8", "--analogs", "1", "--set", "T1=0.01"}))
             << emulator.errors();
         binding.installMessageHook(libraryMessages);
@@ -87,8 +92,19 @@ TEST_F(PartCycleWithEmulator, APartPutOnTheGaugeIsMeasuredAndItsResultHeldUntilI
     });
     step();
     EXPECT_EQ(cycle.state(), CycleState::Ready);
+    // Put on with a bouncing present signal, on and off from poll to poll: no cycle.
+    for (const char *present : {"0.02", "0", "0.02", "0", "0.02", "0", "0.02", "0"}) {
+        set("T2", present);
+        step();
+        EXPECT_EQ(cycle.state(), CycleState::Ready);
+    }
     set("T1", "0.009");  // the probe still travelling onto the part
     set("T2", "0.02");
+    // On for the present time, and the cycle starts.
+    for (int waited = 0; waited < p.presentTimeMs; waited += zelapp::PartCycle::kPollMs) {
+        step();
+        EXPECT_EQ(cycle.state(), CycleState::Ready);
+    }
     step();
     EXPECT_EQ(cycle.state(), CycleState::Settling);
     step();
@@ -145,4 +161,38 @@ TEST_F(PartCycleWithEmulator, AUnitSilencedMidCycleLeavesThePartNotValid) {
     EXPECT_FALSE(cycle.lastResult()->completed);
     EXPECT_FALSE(cycle.lastResult()->characteristics.at(0).value);
     EXPECT_EQ(cycle.measure(), u"unit lost"_s);
+}
+
+TEST_F(PartCycleWithEmulator, ALateUnitGetsOneCallAPollAndThePartEndsNotValidAtItsTimeout) {
+    define(1, u"T1"_s);
+    define(2, u"T2"_s);
+    zelapp::PartProgram p;
+    p.settleTimeMs = 0;
+    p.timeoutMs = 1000;
+    f.session->partProgram().replace(p);
+    ASSERT_EQ(emulator.control({"delay", "300"}), "OK");
+    late.callMs = 300;
+
+    // Two full scales, then a settling read that comes back after the Timeout.
+    ASSERT_EQ(cycle.measure(), QString());
+    std::vector<long> requests;
+    while (cycle.running() && requests.size() < 10) {
+        const long before = late.requests;
+        step();
+        requests.push_back(late.requests - before);
+    }
+    EXPECT_EQ(requests, (std::vector<long>{1, 1, 1}));
+    ASSERT_EQ(cycle.state(), CycleState::Result);
+    EXPECT_EQ(cycle.lastResult()->reason, u"timeout"_s);
+    EXPECT_FALSE(cycle.lastResult()->completed);
+    EXPECT_FALSE(cycle.lastResult()->characteristics.at(0).value);
+
+    // Answering in time again, the next part is measured.
+    ASSERT_EQ(emulator.control({"delay", "0"}), "OK");
+    late.callMs = 0;
+    ASSERT_EQ(cycle.measure(), QString());
+    ASSERT_TRUE(stepUntil(CycleState::Result));
+    EXPECT_TRUE(cycle.lastResult()->completed);
+    EXPECT_EQ(text(0), u" 0.0100"_s);
+    EXPECT_TRUE(failures.empty());
 }

@@ -27,6 +27,7 @@ struct PartCycleFixture : SetupFixture {
 
     PartCycleFixture() {
         state.SetupFileName = QStringLiteral("/jobs/shaft.zel");
+        cycle.programStarted();
         cycle.setUnitCallsAllowed([this] { return allowed; });
         cycle.setBusyCheck([this] { return busy; });
         QObject::connect(&cycle, &zelapp::PartCycle::stateChanged,
@@ -68,6 +69,19 @@ struct PartCycleFixture : SetupFixture {
         unit.channelValue[n] = value;
     }
     void useProgram(const zelapp::PartProgram &p) { program.replace(p); }
+    // Parts that start by themselves: channel 1 (T1, 0.001) measured, a part on the gauge while
+    // channel 5 (T8, 0 now: none) reads inside [0.5, 1.5]. Not yet in use.
+    zelapp::PartProgram autoStart() {
+        channel(1, QStringLiteral("T1"), 0.001f);
+        channel(5, QStringLiteral("T8"), 0);
+        zelapp::PartProgram p;
+        p.start = zelapp::PartStart::Auto;
+        p.characteristics = {1};
+        p.presentChannel = 5;
+        p.presentLow = 0.5;
+        p.presentHigh = 1.5;
+        return p;
+    }
 
     // One poll, `ms` after the last.
     void step(qint64 ms = zelapp::PartCycle::kPollMs) {

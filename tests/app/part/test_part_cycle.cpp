@@ -1,10 +1,13 @@
 // The part cycle on the fake unit with a manual clock: settling, the MAX/MIN clear and the
-// dynamic time, the capture as the results show it, each way a part ends Not valid, auto start
-// and removal, and the counters.
+// dynamic time, the capture as the results show it, each way a part ends Not valid, the refused
+// starts, a late unit's turns and the Timeout, auto start with its present time and removal,
+// and the counters.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "part_cycle_fixture.h"
 
@@ -254,14 +257,8 @@ TEST(PartCycle, AReadTheUnitRefusesIsNotValidOnlyForItsCharacteristic) {
 
 TEST(PartCycle, AutoStartHoldsTheResultUntilThePartIsTakenOff) {
     PartCycleFixture f;
-    f.channel(1, u"T1"_s, 0.001f);
-    f.channel(5, u"T8"_s, 0);  // the part's presence
-    PartProgram p;
-    p.start = zelapp::PartStart::Auto;
-    p.characteristics = {1};
-    p.presentChannel = 5;
-    p.presentLow = 0.5;
-    p.presentHigh = 1.5;
+    PartProgram p = f.autoStart();
+    p.presentTimeMs = 0;  // the present time has a test of its own
     f.useProgram(p);
     f.unit.clearCalls();
 
@@ -342,6 +339,8 @@ TEST(PartCycle, TheWorstVerdictWithItsSideAndTheCounters) {
     EXPECT_EQ(measure(std::numeric_limits<float>::quiet_NaN(), 0.02f, 0),
               ToleranceVerdict::NotValid);
     EXPECT_EQ(f.last().characteristics[0].verdict, ToleranceVerdict::NotValid);
+    EXPECT_EQ(f.last().reason, u"not a number"_s);
+    EXPECT_EQ(texts(f.last())[0], u"not a number"_s);
     EXPECT_EQ(f.cycle.counters(), (zelapp::PartCounters{5, 1, 1, 2, 1}));
     EXPECT_EQ(counterNotices, 5);
 
@@ -352,3 +351,142 @@ TEST(PartCycle, TheWorstVerdictWithItsSideAndTheCounters) {
     EXPECT_EQ(f.last().count, 6);
     EXPECT_EQ(f.cycle.counters(), (zelapp::PartCounters{1, 1, 0, 0, 0}));
 }
+
+TEST(PartCycle, NoStartBeforeTheProgramHasStartedWithNothingToMeasureOrInAutoWithoutAPart) {
+    PartCycleFixture f;
+    const PartProgram automatic = f.autoStart();
+    f.unit.clearCalls();
+    zelapp::PartCycle early{f.link, f.setup, f.program, f.clock, f.wall};
+    EXPECT_EQ(early.measure(), u"starting"_s);
+    EXPECT_EQ(early.state(), CycleState::Ready);
+    early.programStarted();
+    EXPECT_EQ(early.measure(), QString());
+    EXPECT_EQ(early.cancel(), QString());
+
+    // Characteristics the setup does not measure (a channel it lacks, one without a formula) are
+    // passed over; with none left there is nothing to measure.
+    PartProgram p;
+    p.characteristics = {9, 3};
+    f.useProgram(p);
+    EXPECT_EQ(f.cycle.measure(), u"no characteristics"_s);
+    p.characteristics = {9, 1, 3};
+    f.useProgram(p);
+    ASSERT_EQ(f.cycle.measure(), QString());
+    ASSERT_TRUE(f.stepUntil(CycleState::Result));
+    EXPECT_TRUE(f.last().completed);
+    EXPECT_EQ(f.last().verdict, ToleranceVerdict::Good);
+    ASSERT_EQ(f.last().characteristics.size(), 1u);
+    EXPECT_EQ(f.last().characteristics[0].channel, 1);
+    EXPECT_EQ(f.unit.count("ZelReadChannel(3)"), 0);
+
+    // In auto, a Measure needs a part on the gauge, as the present channel says now.
+    f.useProgram(automatic);
+    f.unit.clearCalls();
+    EXPECT_EQ(f.cycle.measure(), u"no part"_s);
+    EXPECT_EQ(f.unit.calls, (std::vector<std::string>{"ZelReadChannel(5)"}));
+    f.unit.channelValue[5] = 1;
+    f.unit.refusals["ZelReadChannel(5)"] = 11;  // the present channel cannot say
+    EXPECT_EQ(f.cycle.measure(), u"no part"_s);
+    f.unit.refusals.clear();
+    EXPECT_EQ(f.cycle.measure(), QString());
+    EXPECT_TRUE(f.cycle.running());
+    EXPECT_EQ(f.cycle.count(), 1);
+}
+
+// A late unit: each call moves the clock on while the cycle waits for it.
+TEST(PartCycle, ALateUnitGetsATurnAPollAndNoCallOnceTheTimeoutHasPassed) {
+    PartCycleFixture f;
+    f.channel(1, u"T1"_s, 0.001f);
+    f.channel(2, u"T2"_s, 0.002f);
+    f.channel(3, u"T3"_s, 0.003f);
+    PartProgram p;
+    p.settleTimeMs = 0;
+    p.timeoutMs = 2000;
+    f.useProgram(p);
+    qint64 callMs = 100;
+    std::vector<qint64> callsAt;
+    f.unit.onCall = [&] {
+        callsAt.push_back(f.clock.now);
+        f.clock.now += callMs;
+    };
+    const auto pollsUntilTheEnd = [&f] {
+        std::vector<std::size_t> calls;
+        while (f.cycle.running() && calls.size() < 100) {
+            const std::size_t before = f.unit.calls.size();
+            f.step();
+            calls.push_back(f.unit.calls.size() - before);
+        }
+        return calls;
+    };
+
+    // Slow but in time: a poll calls while its 250 ms last (and the call under way), the next
+    // goes on where it stopped: 3 full scales, 3 settling reads, the clear (acquiring begins at
+    // the next poll), 3 probes, 3 captures.
+    ASSERT_EQ(f.cycle.measure(), QString());
+    EXPECT_EQ(pollsUntilTheEnd(), (std::vector<std::size_t>{3, 3, 1, 3, 3}));
+    ASSERT_EQ(f.cycle.state(), CycleState::Result);
+    EXPECT_TRUE(f.last().completed);
+    EXPECT_EQ(texts(f.last()), (std::vector<QString>{u" 0.0010"_s, u" 0.0020"_s, u" 0.0030"_s}));
+
+    // Too late: one call a poll, none after the Timeout, and the one that comes back after it
+    // ends the part with no values.
+    callMs = 700;
+    callsAt.clear();
+    ASSERT_EQ(f.cycle.measure(), QString());
+    const qint64 started = f.clock.now;
+    EXPECT_EQ(pollsUntilTheEnd(), (std::vector<std::size_t>{1, 1, 1}));
+    ASSERT_EQ(f.cycle.state(), CycleState::Result);
+    EXPECT_EQ(f.last().reason, u"timeout"_s);
+    EXPECT_FALSE(f.last().completed);
+    EXPECT_FALSE(f.last().characteristics[0].value);
+    ASSERT_EQ(callsAt.size(), 3u);
+    EXPECT_LT(callsAt.back() - started, p.timeoutMs);
+    EXPECT_GT(f.clock.now - started, p.timeoutMs);
+}
+
+namespace {
+// What the present channel reads at each poll: '+' inside its window, '-' outside, '?' a read
+// the unit refuses.
+struct PresentCase {
+    const char *name;
+    std::optional<int> presentTimeMs;  // none: the program's default
+    const char *readings;
+    int startsAt;  // the poll that starts the cycle; -1: none
+};
+
+class PresentTime : public ::testing::TestWithParam<PresentCase> {};
+
+TEST_P(PresentTime, APartIsOnOnceThePresentChannelStaysInsideItsWindowThatLong) {
+    const PresentCase &c = GetParam();
+    PartCycleFixture f;
+    PartProgram p = f.autoStart();
+    p.presentTimeMs = c.presentTimeMs.value_or(p.presentTimeMs);
+    f.useProgram(p);
+    int startedAt = -1;
+    for (int i = 0; c.readings[i] != 0 && startedAt < 0; ++i) {
+        f.unit.channelValue[5] = c.readings[i] == '-' ? 0.0f : 1.0f;
+        f.unit.refusals["ZelReadChannel(5)"] = c.readings[i] == '?' ? 11 : 0;
+        f.step();
+        if (f.cycle.running()) {
+            startedAt = i;
+        }
+    }
+    EXPECT_EQ(startedAt, c.startsAt);
+    EXPECT_EQ(f.cycle.count(), 0);
+}
+
+const PresentCase kPresentCases[] = {
+    {"AtOnceWithoutAPresentTime", 0, "+", 0},
+    {"AfterTheDefault200Ms", std::nullopt, "+++++", 4},
+    {"NotJustBeforeIt", std::nullopt, "-++++", -1},
+    {"NeverWhileItBounces", std::nullopt, "+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-+-", -1},
+    {"AfterABounceTheTimeStartsAgain", std::nullopt, "+++-+++++", 8},
+    {"AReadingThatCannotSayStartsItAgain", std::nullopt, "+++?+++++", 8},
+    {"ALongerTime", 1000, "+++++++++++++++++++++", 20},
+};
+
+INSTANTIATE_TEST_SUITE_P(PartCycle, PresentTime, ::testing::ValuesIn(kPresentCases),
+                         [](const ::testing::TestParamInfo<PresentCase> &info) {
+                             return std::string(info.param.name);
+                         });
+}  // namespace

@@ -59,6 +59,7 @@ TEST_F(PartProgramToolTest, OpensWithTheProgramAndSaysWhatEmptyMeans) {
     EXPECT_EQ(tool().text(ProgramBox::Number), QString());
     EXPECT_EQ(tool().text(ProgramBox::PresentChannel), u"2"_s);
     EXPECT_EQ(tool().text(ProgramBox::PresentLow), u"-0.1"_s);
+    EXPECT_EQ(tool().text(ProgramBox::PresentTime), u"200"_s);
     EXPECT_EQ(tool().text(ProgramBox::SettleBand), QString());
     EXPECT_EQ(tool().text(ProgramBox::SettleTime), u"300"_s);
     EXPECT_EQ(tool().text(ProgramBox::Timeout), u"5000"_s);
@@ -92,6 +93,9 @@ TEST_F(PartProgramToolTest, EachBoxIsCheckedWithItsMessageAndFocus) {
          u"The value \"low\" in Present low is not a number."_s},
         {{ProgramBox::PresentHigh, u"-0.2"_s},
          u"The value \"-0.2\" in Present high is below -0.1."_s},
+        {{ProgramBox::PresentTime, u"-1"_s},
+         u"The value \"-1\" in Present time is not a whole number of milliseconds (0 or "
+         "more)."_s},
         {{ProgramBox::SettleBand, u"0"_s}, u"The value \"0\" in Settle band is not above 0."_s},
         {{ProgramBox::SettleBand, u"wide"_s},
          u"The value \"wide\" in Settle band is not a number."_s},
@@ -118,18 +122,21 @@ TEST_F(PartProgramToolTest, EachBoxIsCheckedWithItsMessageAndFocus) {
     tool().Form_Load();
     tool().editBox(ProgramBox::Timeout, u"301"_s);
     tool().editBox(ProgramBox::PresentLow, u"low"_s);
+    tool().editBox(ProgramBox::PresentTime, u"soon"_s);
     tool().setAutoStart(false);
     const std::optional<PartProgram> checked = tool().checkBoxes();
     ASSERT_TRUE(checked);
     EXPECT_EQ(checked->timeoutMs, 301);
     EXPECT_EQ(checked->start, zelapp::PartStart::Key);
     EXPECT_EQ(checked->presentLow, -0.1);
+    EXPECT_EQ(checked->presentTimeMs, 200);
 }
 
 TEST_F(PartProgramToolTest, OkSavesIntoThePartFileAndCloses) {
     tool().editBox(ProgramBox::Number, u" SH-9 "_s);
     tool().editBox(ProgramBox::Characteristics, u"2,1"_s);
     tool().editBox(ProgramBox::SettleBand, u"0.002"_s);
+    tool().editBox(ProgramBox::PresentTime, u"350"_s);
     tool().setAskId(true);
     ASSERT_TRUE(tool().CommandOK_Click());
     EXPECT_FALSE(tool().isOpen());
@@ -138,7 +145,7 @@ TEST_F(PartProgramToolTest, OkSavesIntoThePartFileAndCloses) {
     EXPECT_EQ(zeltest::readBytes(folder.filePath(u"shaft.zpart"_s)),
               QByteArray("[Part]\nNumber=SH-9\r\nCharacteristics=2,1\r\nStart=auto\r\n"
                          "PresentChannel=2\r\nPresentLow=-0.1\r\nPresentHigh=0.1\r\n"
-                         "SettleBand=0.002\r\nTimeout=5000\r\nAskId=true\r\n"));
+                         "PresentTime=350\r\nSettleBand=0.002\r\nTimeout=5000\r\nAskId=true\r\n"));
 }
 
 TEST_F(PartProgramToolTest, TheDfqFolderAndEachChannelsNominalAndSidesAreSaved) {

@@ -22,6 +22,7 @@ PartProgram everyKey() {
     p.presentChannel = 2;
     p.presentLow = -0.5;
     p.presentHigh = 0.25;
+    p.presentTimeMs = 500;
     p.settleBand = 0.002;
     p.settleTimeMs = 450;
     p.dynamicTimeMs = 1200;
@@ -41,7 +42,7 @@ TEST(PartProgramRead, NoSectionGivesTheDefaultsAndEveryKeyReads) {
         "description = Shaft, turned = ground\n"
         "Characteristics= 3, 1 ,5\n"
         "start=AUTO\n"
-        "PresentChannel=2\nPresentLow=-0.5\nPresentHigh=.25\n"
+        "PresentChannel=2\nPresentLow=-0.5\nPresentHigh=.25\npresenttime=500\n"
         "SettleBand=0.002\nSettleTime=450\nDynamicTime=1200\nTimeout=8000\n"
         "AskId=True\n"
         "Station=later keys are left to later programs\n"
@@ -64,7 +65,8 @@ TEST(PartProgramRead, ALineThatDoesNotReadIsNamedAndOnlyItsKeyDefaults) {
         "DynamicTime=2.5\r\n"
         "Timeout=9000\r\n"
         "AskId=yes\r\n"
-        "just words\r\n");
+        "just words\r\n"
+        "PresentTime=soon\r\n");
     EXPECT_EQ(read.warnings,
               QStringList({
                   u"Line 2: Number \"1234567890123456789012345678901\" has more than 30 "
@@ -83,6 +85,8 @@ TEST(PartProgramRead, ALineThatDoesNotReadIsNamedAndOnlyItsKeyDefaults) {
                   "more); the default (0) is used."_s,
                   u"Line 12: AskId \"yes\" is neither true nor false; false is used."_s,
                   u"Line 13: \"just words\" is no Key=Value line; it is passed over."_s,
+                  u"Line 14: PresentTime \"soon\" is not a whole number of milliseconds (0 or "
+                  "more); the default (200) is used."_s,
               }));
     PartProgram expected;
     expected.description = u"kept"_s;
@@ -155,7 +159,8 @@ TEST(PartProgramWrite, OnlyKeysNotAtTheirDefaultAndEveryOtherByteKept) {
     const QByteArray all = zelapp::mergePartProgram({}, everyKey());
     EXPECT_EQ(all, QByteArray("[Part]\r\nNumber=SH-4711\r\nDescription=Shaft, turned = ground\r\n"
                               "Characteristics=3,1,5\r\nStart=auto\r\nPresentChannel=2\r\n"
-                              "PresentLow=-0.5\r\nPresentHigh=0.25\r\nSettleBand=0.002\r\n"
+                              "PresentLow=-0.5\r\nPresentHigh=0.25\r\nPresentTime=500\r\n"
+                              "SettleBand=0.002\r\n"
                               "SettleTime=450\r\nDynamicTime=1200\r\nTimeout=8000\r\n"
                               "AskId=true\r\n"));
     const zelapp::PartProgramRead back = zelapp::parsePartProgram(all);

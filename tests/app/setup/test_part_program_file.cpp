@@ -1,7 +1,8 @@
 // The part program beside the setup as the file commands keep it: read at each load with its
-// lines that do not read told once, the defaults at New, written at each save and from the
-// dialog, never replacing a part file that did not read cleanly without asking, and copied
-// along by Save As when the operator says so. The setup file itself never changes for it.
+// lines that do not read and the characteristics the setup cannot measure told once, the defaults
+// at New, written at each save and from the dialog, never replacing a part file that did not read
+// cleanly without asking, and copied along by Save As when the operator says so. The setup file
+// itself never changes for it.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -13,6 +14,7 @@
 #include "setup/part_file.h"
 #include "setup/part_program.h"
 #include "special_files.h"
+#include "two_probe_setup.h"
 
 using namespace Qt::StringLiterals;
 using zelapp::PartProgram;
@@ -82,11 +84,46 @@ TEST_F(PartProgramFile, APartFileThatCannotBeReadIsNamedOnceAndLeftAlone) {
     EXPECT_EQ(f.prompter.shown.back().text,
               u"The part file "_s + partPath +
                   u" cannot be read, so the setup's mastering times and part program take their "
-                  u"defaults:\r"_s + partPath + u" is not a file."_s);
+                  u"defaults:\r"_s +
+                  partPath + u" is not a file."_s);
     EXPECT_EQ(active().program(), PartProgram{});
     EXPECT_TRUE(f.session->masteredTimes().part().mastered.empty());
     EXPECT_TRUE(commands().SaveFile_Click());
     EXPECT_FALSE(QFileInfo(partPath).isFile()) << "the FIFO stays";
+}
+
+TEST_F(PartProgramFile, CharacteristicsTheSetupCannotMeasureAreToldWithTheLinesAndPassedOver) {
+    // Two channels, the second without a formula.
+    zeltest::writeBytes(setupPath,
+                        QByteArray(zeltest::kTwoProbeSetup).replace("\r\nT1-T2\r\n", "\r\n\r\n"));
+    zeltest::writeBytes(partPath, "[Part]\r\nCharacteristics=1,99,2\r\nAskId=maybe\r\n");
+    const std::size_t before = shown();
+    ASSERT_EQ(commands().loadSetupFile(), zelapp::SetupLoad::Loaded);
+    ASSERT_EQ(shown(), before + 1);
+    const QString told = u"Lines of the part program in "_s + partPath +
+                         u" do not read; each of their keys takes its default:\r"
+                         "Line 3: AskId \"maybe\" is neither true nor false; false is used.\r\r"
+                         "Characteristics of the part program in "_s +
+                         partPath +
+                         u" that the setup cannot measure are passed over:\r"
+                         "Channel 99: the setup has 2 channels.\rChannel 2 has no formula."_s;
+    EXPECT_EQ(f.prompter.shown.back().text.toStdString(), told.toStdString());
+    // Kept in the program, for a setup that measures them; the part has channel 1 alone.
+    EXPECT_EQ(active().program().characteristics, (std::vector<int>{1, 99, 2}));
+    ASSERT_TRUE(f.measurePart());
+    ASSERT_EQ(f.session->partCycle().lastResult()->characteristics.size(), 1u);
+
+    // None left: said so, and nothing is measured.
+    zeltest::writeBytes(partPath, "[Part]\nCharacteristics=2\n");
+    ASSERT_EQ(commands().loadSetupFile(), zelapp::SetupLoad::Loaded);
+    ASSERT_EQ(shown(), before + 2);
+    EXPECT_TRUE(f.prompter.shown.back().text.endsWith(
+        u"passed over:\rChannel 2 has no formula.\rNone is left: parts cannot be measured."_s));
+    EXPECT_EQ(f.session->partCycle().measure(), u"no characteristics"_s);
+    // A program naming none says nothing, whatever the setup measures.
+    zeltest::writeBytes(partPath, "[Part]\nNumber=SH-1\n");
+    ASSERT_EQ(commands().loadSetupFile(), zelapp::SetupLoad::Loaded);
+    EXPECT_EQ(shown(), before + 2);
 }
 
 TEST_F(PartProgramFile, AFileThatDidNotReadCleanlyIsReplacedOnlyAfterAsking) {

@@ -116,13 +116,14 @@ struct SessionFixture {
     QString programFolder() const { return QString::fromStdString(folder.path()); }
 
     // Runs start-up without a window; the scan cycle then runs as the window would drive it:
-    // displays rebuilt, no hold, updating on.
+    // displays rebuilt, no hold, updating on, and parts may be measured.
     zelapp::StartupResult start() {
         const zelapp::StartupResult result = session->start(nullptr);
         if (result == zelapp::StartupResult::Running) {
             session->scan().UpdateMainDisplay();
             session->state().ScanHoldCount = 0;
             session->commands().UpdateToggle_Click();
+            session->partCycle().programStarted();
         }
         return result;
     }

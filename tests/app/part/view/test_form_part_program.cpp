@@ -44,12 +44,12 @@ TEST_F(FormPartProgramTest, EveryFieldIsReachedByItsMnemonicAndTheTabChainRunsDo
     EXPECT_FALSE(form()->isModal());
     EXPECT_EQ(form()->windowTitle(), u"Part Program"_s);
 
-    const QStringList chain = {u"txtNumber"_s,      u"txtDescription"_s,    u"txtCharacteristics"_s,
-                               u"cboStart"_s,       u"txtPresentChannel"_s, u"txtPresentLow"_s,
-                               u"txtPresentHigh"_s, u"txtSettleBand"_s,     u"txtSettleTime"_s,
-                               u"txtDynamicTime"_s, u"txtTimeout"_s,        u"chkAskId"_s,
-                               u"txtDfqFolder"_s,   u"cmdDfqBrowse"_s,      u"txtSubgroup"_s,
-                               u"TableExport"_s,    u"CommandOK"_s,         u"CommandCancel"_s};
+    const QStringList chain = {
+        u"txtNumber"_s,         u"txtDescription"_s, u"txtCharacteristics"_s, u"cboStart"_s,
+        u"txtPresentChannel"_s, u"txtPresentLow"_s,  u"txtPresentHigh"_s,     u"txtPresentTime"_s,
+        u"txtSettleBand"_s,     u"txtSettleTime"_s,  u"txtDynamicTime"_s,     u"txtTimeout"_s,
+        u"chkAskId"_s,          u"txtDfqFolder"_s,   u"cmdDfqBrowse"_s,       u"txtSubgroup"_s,
+        u"TableExport"_s,       u"CommandOK"_s,      u"CommandCancel"_s};
     QSet<QChar> mnemonics;
     for (QLabel *label : form()->findChildren<QLabel *>()) {
         if (label->buddy() == nullptr) {
@@ -63,7 +63,7 @@ TEST_F(FormPartProgramTest, EveryFieldIsReachedByItsMnemonicAndTheTabChainRunsDo
         EXPECT_TRUE(chain.contains(label->buddy()->objectName()));
     }
     // Every box, the start and the export table; the check box has its own.
-    EXPECT_EQ(mnemonics.size(), 14);
+    EXPECT_EQ(mnemonics.size(), 15);
     EXPECT_FALSE(mnemonics.contains(child<QCheckBox>(u"chkAskId"_s)->text()[1].toLower()));
 
     // Auto start asked for, so the present boxes are in the chain.
@@ -82,6 +82,7 @@ TEST_F(FormPartProgramTest, EveryFieldIsReachedByItsMnemonicAndTheTabChainRunsDo
 
     QTest::keyClick(child<QComboBox>(u"cboStart"_s), Qt::Key_Up);
     EXPECT_FALSE(child<QLineEdit>(u"txtPresentLow"_s)->isEnabled());
+    EXPECT_FALSE(child<QLineEdit>(u"txtPresentTime"_s)->isEnabled());
     // A new setup has channels at 5 decimals: the step is shown as a plain number.
     EXPECT_EQ(child<QLabel>(u"lblSettleBandHint"_s)->text(),
               u"Empty: 5 steps of each channel's last decimal (0.00005 at 5 decimals)"_s);
