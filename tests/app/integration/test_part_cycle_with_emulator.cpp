@@ -193,6 +193,6 @@ TEST_F(PartCycleWithEmulator, ALateUnitGetsOneCallAPollAndThePartEndsNotValidAtI
     ASSERT_EQ(cycle.measure(), QString());
     ASSERT_TRUE(stepUntil(CycleState::Result));
     EXPECT_TRUE(cycle.lastResult()->completed);
-    EXPECT_EQ(text(0), u" 0.0100"_s);
+    EXPECT_EQ(text(0), u"0.0100"_s);
     EXPECT_TRUE(failures.empty());
 }

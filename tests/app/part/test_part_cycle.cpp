@@ -426,7 +426,7 @@ TEST(PartCycle, ALateUnitGetsATurnAPollAndNoCallOnceTheTimeoutHasPassed) {
     EXPECT_EQ(pollsUntilTheEnd(), (std::vector<std::size_t>{3, 3, 1, 3, 3}));
     ASSERT_EQ(f.cycle.state(), CycleState::Result);
     EXPECT_TRUE(f.last().completed);
-    EXPECT_EQ(texts(f.last()), (std::vector<QString>{u" 0.0010"_s, u" 0.0020"_s, u" 0.0030"_s}));
+    EXPECT_EQ(texts(f.last()), (std::vector<QString>{u"0.0010"_s, u"0.0020"_s, u"0.0030"_s}));
 
     // Too late: one call a poll, none after the Timeout, and the one that comes back after it
     // ends the part with no values.
