@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "base/private_folder.h"
 #include "history/network_folder.h"
 #include "history/part_schema.h"
 #include "history/sqlite_file.h"
@@ -160,18 +161,14 @@ OpenOutcome PartStore::openPath(const OpenOptions &options) {
                               .arg(QDir::toNativeSeparators(file_));
         return outcome;
     }
-    const bool folderMade = !options.readOnly && !QFileInfo::exists(folder);
-    if (options.readOnly ? !QFileInfo::exists(file_) : !QDir().mkpath(folder)) {
+    // A folder made here (the default location) is the user's alone; see openFile().
+    if (options.readOnly ? !QFileInfo::exists(file_) : !makePrivateFolder(folder)) {
         const QString cause = options.readOnly ? QStringLiteral("no such file")
                                                : QStringLiteral("the folder cannot be made");
         outcome.failure = failureOf(cause);
         outcome.message = QStringLiteral("The parts history %1 cannot be opened: %2.")
                               .arg(QDir::toNativeSeparators(file_), cause);
         return outcome;
-    }
-    // The folder made here (the default location) is the user's alone; see openFile().
-    if (folderMade) {
-        ::chmod(QFile::encodeName(folder).constData(), S_IRWXU);
     }
     // Opened by SQLite, a read-only file would get read-only -wal and -shm files beside it that
     // keep the history unwritable after its own permission is mended: refused untouched.
