@@ -19,13 +19,14 @@ endif
 # Debian 12 packages. The mingw-w64 cross compiler checks the 32-bit Windows build of zelcomm;
 # Xvfb, xauth and ImageMagick take the README's screenshot (tools/screenshot.sh); the parts'
 # history is an SQLite file read through Qt's SQLite driver, its largest reads straight through
-# the same SQLite library (libsqlite3-dev). zelmqtt publishes through Eclipse
+# the same SQLite library (libsqlite3-dev); its tests open it beside the program with the
+# sqlite3 shell as another program would. zelmqtt publishes through Eclipse
 # Paho's C++ client; its tests and benchmark run Mosquitto and make certificates with openssl.
 # The statistics' numbers are checked against SciPy's (python3-scipy).
 PACKAGES := build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
 	libgtest-dev libgmock-dev googletest \
 	g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
-	qt6-base-dev qt6-svg-dev libqt6sql6-sqlite libsqlite3-dev libxkbcommon-dev fonts-dejavu-core \
+	qt6-base-dev qt6-svg-dev libqt6sql6-sqlite libsqlite3-dev sqlite3 libxkbcommon-dev fonts-dejavu-core \
 	xvfb xauth xdotool imagemagick \
 	libpaho-mqttpp-dev libpaho-mqtt-dev mosquitto mosquitto-clients openssl \
 	python3-scipy ccache

@@ -39,6 +39,7 @@ DfqExport::DfqExport(PartHistory &history, const SettingsStore &settings,
     connect(&history_, &PartHistory::partRecorded, this, &DfqExport::partRecorded);
     connect(&history_, &PartHistory::fileChanged, this, [this] {
         if (thread_ != nullptr) {
+            file_.clear();  // the same path may name another file now
             followFile();
             post(false);
         }

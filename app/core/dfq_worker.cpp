@@ -30,7 +30,7 @@ DfqWorker::~DfqWorker() {
 }
 
 void DfqWorker::open(const QString &file) {
-    if (file == file_ && store_.isOpen()) {
+    if (file == file_ && store_.isOpen() && !store_.replaced()) {
         return;
     }
     close();

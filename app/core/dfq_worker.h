@@ -39,7 +39,7 @@ class DfqWorker : public QObject {
     ~DfqWorker() override;
 
     // Opens the history file on a connection of this thread's own; a file already open is
-    // kept.
+    // kept while its path still names it.
     void open(const QString &file);
     // Closes the store; the next pass opens it again.
     void close();

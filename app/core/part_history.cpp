@@ -1,5 +1,7 @@
 #include "core/part_history.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QProcessEnvironment>
 #include <QSysInfo>
 
@@ -59,6 +61,7 @@ void PartHistory::open() {
 
 void PartHistory::openStore(bool retrying) {
     const QString before = file();
+    const FileIdentity was = store_.identity();
     tried_ = true;
     location_ = found();
     store_.close();
@@ -74,6 +77,14 @@ void PartHistory::openStore(bool retrying) {
         lastCause_ = outcome.failure->cause;
     }
     if (location_.file != before) {
+        emit fileChanged(location_.file);
+    } else {
+        followReplaced(was);
+    }
+}
+
+void PartHistory::followReplaced(const FileIdentity &was) {
+    if (store_.isOpen() && was != FileIdentity{} && store_.identity() != was) {
         emit fileChanged(location_.file);
     }
 }
@@ -99,7 +110,10 @@ int PartHistory::notRecorded() const {
 
 SetupSnapshot PartHistory::snapshot(const PartResult &part) const {
     SetupSnapshot snapshot;
-    snapshot.setupFile = setup_.state().SetupFileName;
+    // In full: the history outlives the working folder the program was started in.
+    const QString setupFile = setup_.state().SetupFileName;
+    snapshot.setupFile =
+        setupFile.isEmpty() ? setupFile : QDir::cleanPath(QFileInfo(setupFile).absoluteFilePath());
     snapshot.station = location_.station;
     const PartProgram &program = cycle_.program().program();
     for (const CharacteristicResult &c : part.characteristics) {
@@ -127,8 +141,9 @@ void PartHistory::record(const PartResult &part) {
         open();
     }
     const int before = recorder_.notRecorded();
+    const FileIdentity was = store_.identity();
     const Recorded recorded = recorder_.record(part, snapshot(part));
-    report(recorded);
+    report(recorded, was);
     last_ = PartRecord{part.count, recorded.serial, recorded.stored ? recorded.stored->id : 0};
     emit partRecorded(part, *last_);
     if (recorder_.notRecorded() != before) {
@@ -136,13 +151,26 @@ void PartHistory::record(const PartResult &part) {
     }
     if (recorded.failure && recorded.failure->damaged) {
         // A file found damaged while in use is set aside when opened again and a new one
-        // started; the parts kept go into the new one.
-        open();
+        // started; the parts kept go into the new one. A failure told before is not told
+        // again part after part.
+        openStore(true);
         retry();
     }
 }
 
-void PartHistory::report(const Recorded &recorded) {
+void PartHistory::report(const Recorded &recorded, const FileIdentity &was) {
+    // The store found its file removed or replaced and opened the path again: said once, and
+    // the other stores follow.
+    if (!recorded.notice.isEmpty()) {
+        prompter_.notify(recorded.notice, QStringLiteral("Parts history"), PromptIcon::Warning);
+    }
+    followReplaced(was);
+    // The part shown last was kept and is written now: shown with the serial it was stored with.
+    if (recorded.newestWritten && last_ && last_->count == recorded.newestWritten->count &&
+        !last_->recorded()) {
+        last_->serial = recorded.newestWritten->stored.serial;
+        last_->id = recorded.newestWritten->stored.id;
+    }
     if (!recorded.failure) {
         lastCause_.clear();
         retryTimer_.stop();
@@ -171,8 +199,9 @@ void PartHistory::retry() {
         openStore(true);
     }
     const int before = recorder_.notRecorded();
+    const FileIdentity was = store_.identity();
     const Recorded recorded = recorder_.retry();
-    report(recorded);
+    report(recorded, was);
     if (recorder_.notRecorded() != before) {
         emit notRecordedChanged(recorder_.notRecorded());
     }

@@ -104,14 +104,19 @@ class PartHistory : public QObject {
     void partRecorded(const zelapp::PartResult &part, const zelapp::PartRecord &record);
     // The number of parts not recorded changed.
     void notRecordedChanged(int count);
-    // An open found the history in another file than before (the settings changed it).
+    // The history is in another file than before: the settings moved it, or the file was
+    // removed or replaced while in use and what the path names now was opened (`file` is then
+    // the same path). The program's other stores open it again.
     void fileChanged(const QString &file);
 
   private:
     // `retrying`: tried again by itself while parts wait, not asked for.
     void openStore(bool retrying);
     void record(const PartResult &part);
-    void report(const Recorded &recorded);
+    // Tells the operator what became of the parts; `was`: the file open before.
+    void report(const Recorded &recorded, const FileIdentity &was);
+    // fileChanged when the store has another file open at the same path than `was`.
+    void followReplaced(const FileIdentity &was);
     // The setup as it judged `part`: the formulas of its characteristics' channels only.
     SetupSnapshot snapshot(const PartResult &part) const;
 

@@ -12,7 +12,7 @@ Recorded PartRecorder::record(const PartResult &part, const SetupSnapshot &setup
         waiting_.push_back({part, setup, recorded.serial});
         return recorded;
     }
-    const Appended appended = store_.append(part, setup);
+    const Appended appended = append(part, setup, 0, recorded);
     if (!appended.ok()) {
         recorded.serial = nextSerial(part.number);
         waiting_.push_back({part, setup, recorded.serial});
@@ -21,7 +21,7 @@ Recorded PartRecorder::record(const PartResult &part, const SetupSnapshot &setup
     }
     failing_ = false;
     recorded.stored = appended;
-    recorded.serial = lastSerials_[part.number] = appended.serial;
+    recorded.serial = lastSerials()[part.number] = appended.serial;
     return recorded;
 }
 
@@ -39,16 +39,26 @@ std::vector<PartResult> PartRecorder::waitingParts() const {
     return parts;
 }
 
+Appended PartRecorder::append(const PartResult &part, const SetupSnapshot &setup,
+                              qint64 leastSerial, Recorded &recorded) {
+    Appended appended = store_.append(part, setup, leastSerial);
+    if (!appended.notice.isEmpty()) {
+        recorded.notice = appended.notice;
+    }
+    return appended;
+}
+
 bool PartRecorder::writeWaiting(Recorded &recorded) {
     while (!waiting_.empty()) {
         const Waiting &waiting = waiting_.front();
-        const Appended appended = store_.append(waiting.part, waiting.setup, waiting.serial);
+        const Appended appended = append(waiting.part, waiting.setup, waiting.serial, recorded);
         if (!appended.ok()) {
             failed(recorded, *appended.failure);
             return false;
         }
-        qint64 &last = lastSerials_[waiting.part.number];
+        qint64 &last = lastSerials()[waiting.part.number];
         last = std::max(last, appended.serial);
+        recorded.newestWritten = Recorded::Written{waiting.part.count, appended};
         waiting_.pop_front();
         ++recorded.written;
     }
@@ -56,13 +66,38 @@ bool PartRecorder::writeWaiting(Recorded &recorded) {
     return true;
 }
 
-qint64 PartRecorder::nextSerial(const QString &number) {
-    const auto known = lastSerials_.find(number);
-    qint64 &last = known != lastSerials_.end() ? known->second : lastSerials_[number];
-    if (known == lastSerials_.end()) {
-        last = store_.lastSerial(number);  // a locked or full file still reads
+std::map<QString, qint64> &PartRecorder::lastSerials() {
+    if (store_.identity() != serialsFile_) {
+        lastSerials_.clear();
+        serialsFile_ = store_.identity();
     }
-    return ++last;
+    return lastSerials_;
+}
+
+qint64 PartRecorder::nextSerial(const QString &number) {
+    const auto kept = [&](bool pendingOnly) {
+        return std::any_of(waiting_.begin(), waiting_.end(), [&](const Waiting &waiting) {
+            return waiting.part.number == number && (!pendingOnly || waiting.serial == 0);
+        });
+    };
+    // Behind a part whose serial is pending, none is known.
+    if (kept(true)) {
+        return 0;
+    }
+    std::map<QString, qint64> &serials = lastSerials();
+    auto last = serials.find(number);
+    if (last == serials.end()) {
+        // Parts kept before were counted in another file: theirs are not known here.
+        if (kept(false)) {
+            return 0;
+        }
+        const std::optional<qint64> read = store_.lastSerial(number);  // a locked file still reads
+        if (!read) {
+            return 0;
+        }
+        last = serials.emplace(number, *read).first;
+    }
+    return ++last->second;
 }
 
 void PartRecorder::failed(Recorded &recorded, const StoreFailure &failure) {

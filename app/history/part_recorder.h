@@ -19,9 +19,19 @@ struct Recorded {
     std::optional<StoreFailure> failure;
     bool firstFailure = false;
     int written = 0;  // how many parts kept from before were written now
-    // The part's serial: stored, or counted on in memory from the last one known for its part
-    // number while the store fails (and then kept when it is written).
+    // The newest of them: its count in the cycle and its id and serial.
+    struct Written {
+        qint64 count = 0;
+        Appended stored;
+    };
+    std::optional<Written> newestWritten;
+    // The part's serial: stored, or the one it will be stored with while it is kept in memory;
+    // 0 (pending) when that cannot be known: the file cannot be read, or parts of its part
+    // number kept before wait for theirs.
     qint64 serial = 0;
+    // What the store said when it found its file removed or replaced and opened the path again
+    // (Appended::notice); empty when it did not.
+    QString notice;
 };
 
 class PartRecorder {
@@ -41,10 +51,14 @@ class PartRecorder {
     struct Waiting {
         PartResult part;
         SetupSnapshot setup;
-        qint64 serial = 0;
+        qint64 serial = 0;  // 0: pending
     };
-    // The next serial of a part number while the store fails.
+    Appended append(const PartResult &part, const SetupSnapshot &setup, qint64 leastSerial,
+                    Recorded &recorded);
+    // The serial a part of `number` kept now will be stored with; 0 when it cannot be known.
     qint64 nextSerial(const QString &number);
+    // The serials counted in the file the store has open now.
+    std::map<QString, qint64> &lastSerials();
     // Writes the waiting parts into `recorded`; false when one failed.
     bool writeWaiting(Recorded &recorded);
     void failed(Recorded &recorded, const StoreFailure &failure);
@@ -53,6 +67,7 @@ class PartRecorder {
     std::deque<Waiting> waiting_;
     bool failing_ = false;
     std::map<QString, qint64> lastSerials_;  // by part number, as last stored or counted
+    FileIdentity serialsFile_;               // the file they were counted in
 };
 
 }  // namespace zelapp

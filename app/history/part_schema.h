@@ -37,8 +37,10 @@ std::vector<RevisionCharacteristic> revisionOf(const PartResult &part, const Set
 QByteArray revisionFingerprint(const std::vector<RevisionCharacteristic> &characteristics);
 
 // SQLite's words for an error, and whether they say the file is damaged (SQLITE_CORRUPT,
-// SQLITE_NOTADB).
+// SQLITE_NOTADB) or held by another program (SQLITE_BUSY: "locked by another program").
 StoreFailure storeFailure(const QSqlError &error);
+// The same from SQLite's result code and its message.
+StoreFailure storeFailure(int code, const QString &words);
 
 // Runs `body` on `query` in one write transaction: committed when it returns true, rolled back
 // with the query's last error as the failure when it returns false or the commit fails.

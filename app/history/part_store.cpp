@@ -1,5 +1,7 @@
 #include "history/part_store.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,9 +9,13 @@
 #include <QUuid>
 #include <QVariant>
 #include <algorithm>
+#include <cerrno>
+#include <filesystem>
 
+#include "base/private_folder.h"
 #include "history/network_folder.h"
 #include "history/part_schema.h"
+#include "history/sqlite_file.h"
 
 namespace zelapp {
 
@@ -39,18 +45,52 @@ QString metaValue(QSqlQuery &query, const QString &key, std::optional<StoreFailu
     return value;
 }
 
-// SQLite's own words when the file's header is not an SQLite header; an empty file is a new
-// database.
+// SQLite's own words when the file's header is not an SQLite header; an empty or absent file is
+// a new database. Read through SQLite: another connection of this process may have it open.
 std::optional<StoreFailure> notSqlite(const QString &file) {
-    QFile bytes(file);
-    if (!bytes.open(QIODevice::ReadOnly) || bytes.size() == 0) {
-        return std::nullopt;
-    }
     static constexpr char kHeader[] = "SQLite format 3";  // with its NUL: 16 bytes
-    if (bytes.read(sizeof kHeader) == QByteArray(kHeader, sizeof kHeader)) {
-        return std::nullopt;
+    SqliteFile bytes(file);
+    const std::optional<QByteArray> header = bytes.head(int(sizeof kHeader));
+    if (!header || header->isEmpty() || *header == QByteArray(kHeader, sizeof kHeader)) {
+        return std::nullopt;  // what cannot be read, SQLite's open will say
     }
     return StoreFailure{QStringLiteral("file is not a database"), true};
+}
+
+// The file a path names now; none when it names none (or cannot be asked).
+std::optional<FileIdentity> identityOf(const QString &file, int *error = nullptr) {
+    struct stat info = {};
+    if (::stat(QFile::encodeName(file).constData(), &info) != 0) {
+        if (error != nullptr) {
+            *error = errno;
+        }
+        return std::nullopt;
+    }
+    return FileIdentity{quint64(info.st_dev), quint64(info.st_ino)};
+}
+
+// Renamed by the file system alone: QFile::rename falls back to a copy through descriptors.
+std::optional<StoreFailure> renameFile(const QString &from, const QString &to) {
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(from).toStdString(),
+                            QFile::encodeName(to).toStdString(), error);
+    if (error) {
+        return failureOf(QString::fromLocal8Bit(error.message()));
+    }
+    return std::nullopt;
+}
+
+// How long a connection waits for a lock another connection holds.
+int busyTimeoutMs(const OpenOptions &options, bool held) {
+    return held ? std::min(options.busyTimeoutMs, OpenOptions::kHeldBusyTimeoutMs)
+                : options.busyTimeoutMs;
+}
+
+// No group or other user may enter `folder`.
+bool privateFolder(const QString &folder) {
+    struct stat info = {};
+    return ::stat(QFile::encodeName(folder).constData(), &info) == 0 &&
+           (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
 }
 
 }  // namespace
@@ -72,11 +112,34 @@ void PartStore::close() {
     open_ = false;
     schemaVersion_ = 0;
     uuid_.clear();
+    identity_ = {};
+}
+
+bool PartStore::replaced() const {
+    if (!open_ || identity_ == FileIdentity{}) {
+        return false;
+    }
+    int error = 0;
+    const std::optional<FileIdentity> now = identityOf(file_, &error);
+    // A name that cannot be asked about now (a folder's permission) is not taken for gone.
+    return now ? *now != identity_ : error == ENOENT || error == ENOTDIR;
 }
 
 OpenOutcome PartStore::open(const QString &file, const OpenOptions &options) {
+    const QString path = QDir::cleanPath(QFileInfo(file).absoluteFilePath());
+    const OpenOptions chosen = options;
     close();
-    file_ = QDir::cleanPath(QFileInfo(file).absoluteFilePath());
+    file_ = path;
+    options_ = chosen;
+    const OpenOutcome outcome = openPath(chosen);
+    openFailure_ = outcome.failure;
+    if (outcome.failure && outcome.failure->busy) {
+        held_ = true;
+    }
+    return outcome;
+}
+
+OpenOutcome PartStore::openPath(const OpenOptions &options) {
     OpenOutcome outcome;
     const QString folder = QFileInfo(file_).absolutePath();
     const QString network = networkFileSystemOf(folder);
@@ -98,7 +161,8 @@ OpenOutcome PartStore::open(const QString &file, const OpenOptions &options) {
                               .arg(QDir::toNativeSeparators(file_));
         return outcome;
     }
-    if (options.readOnly ? !QFileInfo::exists(file_) : !QDir().mkpath(folder)) {
+    // A folder made here (the default location) is the user's alone; see openFile().
+    if (options.readOnly ? !QFileInfo::exists(file_) : !makePrivateFolder(folder)) {
         const QString cause = options.readOnly ? QStringLiteral("no such file")
                                                : QStringLiteral("the folder cannot be made");
         outcome.failure = failureOf(cause);
@@ -116,7 +180,8 @@ OpenOutcome PartStore::open(const QString &file, const OpenOptions &options) {
         return outcome;
     }
     // A file that is not SQLite's at all is known before SQLite opens it, which would delete
-    // the journal beside it: set aside, the two stay together.
+    // the journal beside it: set aside, the two stay together. Read through SQLite: another
+    // connection of this process may have the file open.
     std::optional<StoreFailure> damage = notSqlite(file_);
     if (!damage) {
         outcome = openFile(options);
@@ -162,14 +227,20 @@ OpenOutcome PartStore::openFile(const OpenOptions &options) {
     } else {
         db_.setDatabaseName(file_);
         QString connectOptions =
-            QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(options.busyTimeoutMs);
+            QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs(options, held_));
         if (options.readOnly) {
             connectOptions += QStringLiteral(";QSQLITE_OPEN_READONLY");
         }
         db_.setConnectOptions(connectOptions);
+        const bool absent = !options.readOnly && !QFileInfo::exists(file_);
         if (!db_.open()) {
             failure = storeFailure(db_.lastError());
         } else {
+            // SQLite made the file on opening it; its -wal and -shm take the file's permissions.
+            // In a folder nobody else may enter, the history is the user's alone too.
+            if (absent && privateFolder(QFileInfo(file_).absolutePath())) {
+                ::chmod(QFile::encodeName(file_).constData(), S_IRUSR | S_IWUSR);
+            }
             failure = setUp(options, &outcome.created);
         }
     }
@@ -181,7 +252,35 @@ OpenOutcome PartStore::openFile(const OpenOptions &options) {
         return outcome;
     }
     open_ = true;
+    identity_ = identityOf(file_).value_or(FileIdentity{});
     return outcome;
+}
+
+std::optional<StoreFailure> PartStore::readMeta(bool *empty) {
+    QSqlQuery query(db_);
+    if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+        return storeFailure(query.lastError());
+    }
+    *empty = query.next() && query.value(0).toLongLong() == 0;
+    query.finish();
+    if (*empty) {
+        return std::nullopt;
+    }
+    std::optional<StoreFailure> failure;
+    uuid_ = metaValue(query, QStringLiteral("uuid"), &failure);
+    const QString version =
+        failure ? QString() : metaValue(query, QStringLiteral("schema_version"), &failure);
+    if (failure && failure->cause.contains(QStringLiteral("no such table"))) {
+        failure = failureOf(QStringLiteral("not a parts history"));
+    }
+    if (!failure && (uuid_.isEmpty() || version.toInt() < 1)) {
+        failure = failureOf(QStringLiteral("not a parts history"));
+    }
+    if (!failure && version.toInt() > kSchemaVersion) {
+        failure = failureOf(QStringLiteral("written by a newer program (schema %1)").arg(version));
+    }
+    schemaVersion_ = failure ? 0 : version.toInt();
+    return failure;
 }
 
 std::optional<StoreFailure> PartStore::setUp(const OpenOptions &options, bool *created) {
@@ -203,88 +302,70 @@ std::optional<StoreFailure> PartStore::setUp(const OpenOptions &options, bool *c
         !run(QStringLiteral("PRAGMA foreign_keys=ON"))) {
         return storeFailure(query.lastError());
     }
-    // Taken at once, so that two programs starting on a new file do not both create it.
-    if (!readOnly && !run(QStringLiteral("BEGIN IMMEDIATE"))) {
+    // A file of this schema is only read: it opens at once while another program holds the
+    // write lock, and the parts wait for that in their own commits.
+    if (!run(QStringLiteral("BEGIN"))) {
         return storeFailure(query.lastError());
     }
-    const auto rollback = [&](const StoreFailure &failure) {
-        query.finish();
-        if (!readOnly) {
-            query.exec(QStringLiteral("ROLLBACK"));
-        }
+    bool empty = false;
+    std::optional<StoreFailure> failure = readMeta(&empty);
+    query.exec(QStringLiteral("ROLLBACK"));
+    if (!failure && empty && readOnly) {
+        failure = failureOf(QStringLiteral("not a parts history"));
+    }
+    if (failure || readOnly || (!empty && schemaVersion_ == kSchemaVersion)) {
         return failure;
-    };
-    if (!run(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
-        return rollback(storeFailure(query.lastError()));
     }
-    const bool empty = query.next() && query.value(0).toLongLong() == 0;
-    query.finish();
-    if (empty) {
-        if (readOnly) {
-            return failureOf(QStringLiteral("not a parts history"));
-        }
-        for (const QString &statement : partSchemaStatements()) {
-            if (!run(statement)) {
-                return rollback(storeFailure(query.lastError()));
+    // A new file is made, an older one brought up to date, under the write lock taken at once,
+    // so that two programs starting on a new file do not both create it.
+    return inWriteTransaction(query, [&]() {
+        failure = readMeta(&empty);
+        if (!failure && empty) {
+            for (const QString &statement : partSchemaStatements()) {
+                if (!run(statement)) {
+                    return false;
+                }
             }
-        }
-        const QString uuid = QUuid::createUuid().toString(QUuid::WithoutBraces);
-        const std::pair<QString, QString> rows[] = {
-            {QStringLiteral("uuid"), uuid},
-            {QStringLiteral("schema_version"), QString::number(kSchemaVersion)},
-            {QStringLiteral("created"),
-             QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)}};
-        for (const auto &[key, value] : rows) {
-            if (!query.prepare(QStringLiteral("INSERT INTO meta (key, value) VALUES (?, ?)"))) {
-                return rollback(storeFailure(query.lastError()));
+            const QString uuid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+            const std::pair<QString, QString> rows[] = {
+                {QStringLiteral("uuid"), uuid},
+                {QStringLiteral("schema_version"), QString::number(kSchemaVersion)},
+                {QStringLiteral("created"),
+                 QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)}};
+            for (const auto &[key, value] : rows) {
+                if (!query.prepare(QStringLiteral("INSERT INTO meta (key, value) VALUES (?, ?)"))) {
+                    return false;
+                }
+                query.addBindValue(key);
+                query.addBindValue(value);
+                if (!query.exec()) {
+                    return false;
+                }
             }
-            query.addBindValue(key);
-            query.addBindValue(value);
+            *created = true;
+            failure = readMeta(&empty);
+        }
+        if (failure) {
+            return false;
+        }
+        if (schemaVersion_ < kSchemaVersion) {
+            for (const QString &statement : schemaUpgradeStatements(schemaVersion_)) {
+                if (!run(statement)) {
+                    return false;
+                }
+            }
+            if (!query.prepare(
+                    QStringLiteral("UPDATE meta SET value = ? WHERE key = 'schema_version'"))) {
+                return false;
+            }
+            query.addBindValue(QString::number(kSchemaVersion));
             if (!query.exec()) {
-                return rollback(storeFailure(query.lastError()));
+                return false;
             }
+            schemaVersion_ = kSchemaVersion;
         }
-        *created = true;
-    }
-    std::optional<StoreFailure> failure;
-    uuid_ = metaValue(query, QStringLiteral("uuid"), &failure);
-    const QString version =
-        failure ? QString() : metaValue(query, QStringLiteral("schema_version"), &failure);
-    if (failure && failure->cause.contains(QStringLiteral("no such table"))) {
-        failure = failureOf(QStringLiteral("not a parts history"));
-    }
-    if (!failure && (uuid_.isEmpty() || version.toInt() < 1)) {
-        failure = failureOf(QStringLiteral("not a parts history"));
-    }
-    if (!failure && version.toInt() > kSchemaVersion) {
-        failure = failureOf(QStringLiteral("written by a newer program (schema %1)").arg(version));
-    }
-    if (failure) {
-        return rollback(*failure);
-    }
-    schemaVersion_ = version.toInt();
-    // An older file opened for writing is brought up to date in this same transaction; read
-    // only, it is read as it is.
-    if (!readOnly && schemaVersion_ < kSchemaVersion) {
-        for (const QString &statement : schemaUpgradeStatements(schemaVersion_)) {
-            if (!run(statement)) {
-                return rollback(storeFailure(query.lastError()));
-            }
-        }
-        if (!query.prepare(
-                QStringLiteral("UPDATE meta SET value = ? WHERE key = 'schema_version'"))) {
-            return rollback(storeFailure(query.lastError()));
-        }
-        query.addBindValue(QString::number(kSchemaVersion));
-        if (!query.exec()) {
-            return rollback(storeFailure(query.lastError()));
-        }
-        schemaVersion_ = kSchemaVersion;
-    }
-    if (!readOnly && !run(QStringLiteral("COMMIT"))) {
-        return rollback(storeFailure(query.lastError()));
-    }
-    return std::nullopt;
+        return true;
+    });
 }
 
 std::optional<StoreFailure> PartStore::setAside(QString *newName) {
@@ -295,38 +376,76 @@ std::optional<StoreFailure> PartStore::setAside(QString *newName) {
     for (int n = 2; QFileInfo::exists(name); ++n) {
         name = file_ + QStringLiteral(".damaged-") + stamp + QLatin1Char('-') + QString::number(n);
     }
-    QFile damaged(file_);
-    if (!damaged.rename(name)) {
-        return failureOf(damaged.errorString());
+    if (const std::optional<StoreFailure> failure = renameFile(file_, name)) {
+        return failure;
     }
     // Its journal goes with it: left behind, it would be read into the new file.
     for (const QString &suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")}) {
         if (QFileInfo::exists(file_ + suffix)) {
-            QFile::rename(file_ + suffix, name + suffix);
+            renameFile(file_ + suffix, name + suffix);
         }
     }
     *newName = name;
     return std::nullopt;
 }
 
+void PartStore::reopen(Appended &appended) {
+    const QString file = file_;
+    const OpenOptions options = options_;
+    const OpenOutcome outcome = open(file, options);
+    appended.reopened = true;
+    if (!outcome.ok()) {
+        appended.failure = outcome.failure;
+        return;
+    }
+    appended.notice = QStringLiteral(
+                          "The parts history %1 was removed or replaced while in use; a new one "
+                          "was started.")
+                          .arg(QDir::toNativeSeparators(file_));
+    if (!outcome.message.isEmpty()) {
+        appended.notice += QLatin1Char('\r') + outcome.message;
+    }
+}
+
+void PartStore::setHeld(bool held) {
+    if (held == held_) {
+        return;
+    }
+    held_ = held;
+    if (open_) {
+        QSqlQuery query(db_);
+        query.exec(QStringLiteral("PRAGMA busy_timeout=%1").arg(busyTimeoutMs(options_, held)));
+    }
+}
+
 Appended PartStore::append(const PartResult &part, const SetupSnapshot &setup, qint64 leastSerial) {
     Appended appended;
+    if (replaced()) {
+        reopen(appended);
+    }
     if (!open_) {
-        appended.failure = failureOf(QStringLiteral("the parts history is not open"));
+        appended.failure =
+            openFailure_.value_or(failureOf(QStringLiteral("the parts history is not open")));
         return appended;
     }
     QSqlQuery query(db_);
+    const auto failed = [&](const StoreFailure &failure) {
+        appended.failure = failure;
+        appended.id = appended.serial = 0;
+        if (failure.busy) {
+            setHeld(true);
+        }
+        return appended;
+    };
     // The write lock at once: a busy file fails here, within the busy timeout, before any work.
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-        appended.failure = storeFailure(query.lastError());
-        return appended;
+        return failed(storeFailure(query.lastError()));
     }
     const auto fail = [&]() {
-        appended.failure = storeFailure(query.lastError());
+        const StoreFailure failure = storeFailure(query.lastError());
         query.finish();
         query.exec(QStringLiteral("ROLLBACK"));
-        appended.id = appended.serial = 0;
-        return appended;
+        return failed(failure);
     };
 
     const std::vector<RevisionCharacteristic> revision = revisionOf(part, setup);
@@ -456,6 +575,7 @@ Appended PartStore::append(const PartResult &part, const SetupSnapshot &setup, q
     if (!query.exec(QStringLiteral("COMMIT"))) {
         return fail();
     }
+    setHeld(false);
     return appended;
 }
 

@@ -7,6 +7,11 @@
 //   so in its message.
 // - A store is one connection under a name of its own; use it on the thread that opened it.
 //   Another thread opens another PartStore on the same file.
+// - Nothing but SQLite opens the file, its -wal or its -shm: on Linux, closing any descriptor of
+//   a file drops every lock the process holds on it, and another program would then take this
+//   one's log for its own to delete.
+// - A file removed or replaced while in use is noticed before the next part's commit, which goes
+//   into what the path names then.
 #pragma once
 
 #include <QDateTime>
@@ -36,14 +41,25 @@ struct SetupSnapshot {
     QString dfqFolder;
 };
 
-// Why a store call failed: SQLite's own words, and whether it says the file is damaged.
+// Why a store call failed: SQLite's own words, and whether it says the file is damaged or held
+// by another program (SQLITE_BUSY, said as "locked by another program").
 struct StoreFailure {
     QString cause;
     bool damaged = false;
+    bool busy = false;
+};
+
+// The file a path named when it was opened.
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FileIdentity &) const = default;
 };
 
 struct OpenOptions {
     static constexpr int kBusyTimeoutMs = 2000;
+    // The wait of a store that found the file held by another program, until it writes again.
+    static constexpr int kHeldBusyTimeoutMs = 50;
     int busyTimeoutMs = kBusyTimeoutMs;
     // Reads only: never creates, never changes the file, never sets a damaged one aside.
     bool readOnly = false;
@@ -66,6 +82,10 @@ struct Appended {
     qint64 id = 0;
     qint64 serial = 0;
     std::optional<StoreFailure> failure;
+    // The file open was removed or replaced and what the path names now was opened (the part
+    // went there when it is ok()); `notice` says so for the operator.
+    bool reopened = false;
+    QString notice;
     bool ok() const { return !failure.has_value(); }
 };
 
@@ -154,20 +174,30 @@ class PartStore {
     PartStore &operator=(const PartStore &) = delete;
 
     // Opens the file, creating it and its folder when absent. A folder on a network file
-    // system is refused.
+    // system is refused. A folder made here is the user's alone (0700), and a file created in a
+    // folder only its owner may enter is too (0600, with its -wal and -shm).
     OpenOutcome open(const QString &file, const OpenOptions &options = {});
     void close();
     bool isOpen() const { return open_; }
     const QString &file() const { return file_; }
     // The file's own name for itself, made when it was created.
     const QString &uuid() const { return uuid_; }
+    // The file open, as its path named it at the open; none when closed.
+    const FileIdentity &identity() const { return identity_; }
+    // The path no longer names the file open: it was removed, renamed or replaced. Asks the file
+    // system for the name only, never opening it.
+    bool replaced() const;
 
     // Records one part in one transaction; its serial is the highest of its part number plus
     // one, counted in the same transaction, and never below `leastSerial` (the serial a part kept
-    // in memory was already shown with).
+    // in memory was already shown with). A file removed or replaced since the open is opened
+    // again first (Appended::reopened). A closed store fails with the cause its open failed
+    // with. After a failure because another program held the file, the store waits at most
+    // kHeldBusyTimeoutMs for it (also when opened again) until a part is written again: the
+    // operator's part cycle never stalls on a held file part after part.
     Appended append(const PartResult &part, const SetupSnapshot &setup, qint64 leastSerial = 0);
-    // The highest serial of a part number; 0 when there is none or it cannot be read.
-    qint64 lastSerial(const QString &number);
+    // The highest serial of a part number (0 when there is none); none when it cannot be read.
+    std::optional<qint64> lastSerial(const QString &number);
     // Called inside each append's transaction just before it commits: lets a test stop the
     // program at the worst moment.
     void setCommitHook(std::function<void()> hook) { commitHook_ = std::move(hook); }
@@ -241,7 +271,15 @@ class PartStore {
     std::optional<StoreFailure> copyInto(const QString &file);
 
   private:
+    // open() of file_, before any outcome is kept.
+    OpenOutcome openPath(const OpenOptions &options);
     OpenOutcome openFile(const OpenOptions &options);
+    // Reads the file's UUID and schema version; `empty`: the file has no tables yet.
+    std::optional<StoreFailure> readMeta(bool *empty);
+    // Opens the path again after the file was removed or replaced, for append().
+    void reopen(Appended &appended);
+    // The connection's busy timeout follows `held`.
+    void setHeld(bool held);
     // Sets the connection up and, in a new file, the tables.
     std::optional<StoreFailure> setUp(const OpenOptions &options, bool *created);
     std::optional<StoreFailure> setAside(QString *newName);
@@ -260,8 +298,13 @@ class PartStore {
     QSqlDatabase db_;
     QString file_;
     QString uuid_;
+    FileIdentity identity_;
+    OpenOptions options_;  // of the last open
     bool open_ = false;
-    int schemaVersion_ = 0;  // of the file as opened
+    // The last write found the file held by another program: waits kHeldBusyTimeoutMs.
+    bool held_ = false;
+    std::optional<StoreFailure> openFailure_;  // why the last open failed
+    int schemaVersion_ = 0;                    // of the file as opened
     std::function<void()> commitHook_;
 };
 

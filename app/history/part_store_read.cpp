@@ -66,17 +66,20 @@ PartPage PartStore::newestBefore(qint64 beforeId, int limit, const PartFilter &f
     return readParts(QStringLiteral("id < ?"), {beforeId}, limit, filter, true);
 }
 
-qint64 PartStore::lastSerial(const QString &number) {
+std::optional<qint64> PartStore::lastSerial(const QString &number) {
     if (!open_) {
-        return 0;
+        return std::nullopt;
     }
     QSqlQuery query(db_);
     if (!query.prepare(QStringLiteral("SELECT COALESCE(MAX(serial), 0) FROM parts"
                                       " WHERE part_number = ?"))) {
-        return 0;
+        return std::nullopt;
     }
     query.addBindValue(number.isNull() ? QStringLiteral("") : number);
-    const qint64 serial = query.exec() && query.next() ? query.value(0).toLongLong() : 0;
+    std::optional<qint64> serial;
+    if (query.exec() && query.next()) {
+        serial = query.value(0).toLongLong();
+    }
     query.finish();
     return serial;
 }

@@ -6,6 +6,8 @@
 #include <QVariant>
 #include <cstring>
 
+#include "history/part_schema.h"
+
 namespace zelapp {
 
 SqliteStatement::SqliteStatement(const QSqlDatabase &db, const QString &sql) {
@@ -72,9 +74,7 @@ std::optional<double> SqliteStatement::real(int column) const {
 }
 
 void SqliteStatement::fail() {
-    const int code = sqlite3_extended_errcode(db_) & 0xFF;
-    failure_ = StoreFailure{QString::fromUtf8(sqlite3_errmsg(db_)),
-                            code == SQLITE_CORRUPT || code == SQLITE_NOTADB};
+    failure_ = storeFailure(sqlite3_extended_errcode(db_), QString::fromUtf8(sqlite3_errmsg(db_)));
 }
 
 }  // namespace zelapp

@@ -223,8 +223,13 @@ std::vector<CharacteristicResult> plannedCharacteristics(const PartProgram &prog
 void markRecord(ResultBoard &board, const RecordState &record) {
     const bool held = board.kind != BoardKind::Ready && board.kind != BoardKind::Measuring;
     QStringList marks;
-    if (held && record.serial > 0 && !board.part.isEmpty()) {
-        board.part += u" · Serial "_s + QString::number(record.serial);
+    if (held && !board.part.isEmpty()) {
+        // A part kept in memory whose serial the history cannot tell yet shows none.
+        if (record.serial > 0) {
+            board.part += u" · Serial "_s + QString::number(record.serial);
+        } else if (record.heldNotRecorded) {
+            board.part += u" · serial pending"_s;
+        }
     }
     if (held && record.heldNotRecorded) {
         marks << u"NOT RECORDED"_s;

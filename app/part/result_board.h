@@ -100,7 +100,7 @@ ResultBoard resultBoard(CycleState state, const std::optional<PartResult> &last,
 // What the history made of the parts: the held part's serial and whether it is recorded yet,
 // and how many parts wait in memory.
 struct RecordState {
-    qint64 serial = 0;  // 0: none known
+    qint64 serial = 0;  // 0: none known ("serial pending" for a part kept in memory)
     bool heldNotRecorded = false;
     int waiting = 0;
 };

@@ -65,6 +65,8 @@ void makeSeed() {
             }
         }
     }  // the last connection checkpoints the WAL into the file
+    // Read and written below with no connection of this process open on these files: a
+    // descriptor closed would drop the locks of one (history/sqlite_file.h).
     QFile file(made);
     if (!file.open(QIODevice::ReadOnly)) {
         std::abort();

@@ -1,6 +1,5 @@
 #include "zelparts_run.h"
 
-#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +7,7 @@
 
 #include "history/part_csv.h"
 #include "history/revision_cache.h"
+#include "history/sqlite_file.h"
 #include "zelparts_dfq.h"
 #include "zelparts_dfq_pending.h"
 #include "zelparts_say.h"
@@ -89,9 +89,9 @@ int show(PartStore &store, qint64 id, QIODevice &out, QIODevice &err) {
 }
 
 // Flushes the copy to the disk before it takes its name, so that FILE is whole or absent.
+// Through SQLite's file layer, as every history file is reached (history/sqlite_file.h).
 bool synced(const QString &file) {
-    QFile copy(file);
-    return copy.open(QIODevice::ReadWrite) && ::fsync(copy.handle()) == 0;
+    return zelapp::SqliteFile(file, true).sync();
 }
 
 int backup(PartStore &store, const QString &file, QIODevice &err) {
@@ -107,6 +107,8 @@ int backup(PartStore &store, const QString &file, QIODevice &err) {
                      .arg(store.file(), temporary, failure->cause));
         return kExitFailed;
     }
+    // As private as the history it copies.
+    QFile::setPermissions(temporary, QFileInfo(store.file()).permissions());
     if (!synced(temporary) || !QFile::rename(temporary, file)) {
         QFile::remove(temporary);
         say(err, QStringLiteral("cannot write %1").arg(file));

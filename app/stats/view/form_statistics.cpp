@@ -175,7 +175,8 @@ void FormStatistics::refresh() {
         showSeries({}, {});
         return;
     }
-    if (!store_.isOpen() || storeFile_ != file) {
+    // Opened again when the path names another file now (removed or replaced while in use).
+    if (!store_.isOpen() || storeFile_ != file || store_.replaced()) {
         store_.close();
         storeFile_ = file;
         OpenOptions options;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QMutex>
 #include <QSignalSpy>
 #include <QThread>
@@ -298,6 +299,23 @@ TEST_F(DfqFolderTest, TheFolderAwayWhilePartsAreMeasuredThenBackGetsEveryPartOnc
     sendUntilNoneQueued();
     EXPECT_EQ(serialsArrived(), (std::vector<qint64>{3, 4}));
     EXPECT_EQ(queued(), 0);
+}
+
+TEST_F(DfqFolderTest, AHistoryRemovedWhileInUseIsFollowedAndItsPartsArrive) {
+    zelapp::writeDfqSettings(f.store, {folder(), {}, {}});
+    measurePart();
+    sendUntilNoneQueued();
+    // The upload service took the file; then the history went with its log.
+    ASSERT_TRUE(QDir(folder()).removeRecursively());
+    ASSERT_TRUE(QDir().mkpath(folder()));
+    const QString file = f.session->partHistory().location().file;
+    for (const QString &suffix : {u""_s, u"-wal"_s, u"-shm"_s}) {
+        QFile::remove(file + suffix);
+    }
+    measurePart();
+    measurePart();
+    sendUntilNoneQueued();
+    EXPECT_EQ(serialsArrived(), (std::vector<qint64>{1, 2})) << "from the new file";
 }
 
 TEST_F(DfqFolderTest, NoFolderSetQueuesNothing) {

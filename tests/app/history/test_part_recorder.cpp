@@ -98,6 +98,52 @@ TEST_F(PartRecorderTest, RetryWritesTheKeptPartsAndAFailureAfterRecoveryIsToldAg
     ASSERT_TRUE(other->exec(QStringLiteral("ROLLBACK")));
 }
 
+// Whatever the store's trouble, a part kept in memory carries the serial it is then stored with,
+// or none (pending) when that cannot be known yet.
+TEST_F(PartRecorderTest, AKeptPartsSerialIsTheOneItIsStoredWithOrPending) {
+    const auto a = [](const char *id) { return part(QStringLiteral("A"), QLatin1String(id)); };
+    for (const char *id : {"p1", "p2"}) {
+        ASSERT_TRUE(recorder.record(a(id), snapshot()).stored);
+    }
+    // A fresh recorder (a new start) on a file held by another writer: the file still reads.
+    PartRecorder fresh(store);
+    auto other = std::make_unique<OtherConnection>(file);
+    ASSERT_TRUE(other->exec(QStringLiteral("BEGIN IMMEDIATE")));
+    EXPECT_EQ(fresh.record(a("p3"), snapshot()).serial, 3);
+    other.reset();
+    Recorded recorded = fresh.retry();
+    ASSERT_TRUE(recorded.newestWritten);
+    EXPECT_EQ(recorded.newestWritten->stored.serial, 3);
+
+    // A store that cannot read the file: pending, and so are the parts of that number behind it.
+    store.close();
+    recorded = fresh.record(a("p4"), snapshot());
+    EXPECT_EQ(recorded.serial, 0);
+    EXPECT_EQ(fresh.record(a("p5"), snapshot()).serial, 0);
+    ASSERT_TRUE(store.open(file).ok());
+    // Its serial known now, the next part of the number still waits behind the pending ones.
+    ASSERT_TRUE(store.append(a("other"), snapshot()).ok());  // another writer took 4
+    recorded = fresh.retry();
+    EXPECT_EQ(recorded.written, 2);
+    EXPECT_EQ(recorded.newestWritten->stored.serial, 6);
+
+    // Kept parts counted in one file leave the next ones pending in another.
+    other = std::make_unique<OtherConnection>(file);
+    ASSERT_TRUE(other->exec(QStringLiteral("BEGIN IMMEDIATE")));
+    EXPECT_EQ(fresh.record(a("p7"), snapshot()).serial, 7);
+    other.reset();
+    const QString second = dir.filePath(QStringLiteral("second.db"));
+    ASSERT_TRUE(store.open(second).ok());
+    other = std::make_unique<OtherConnection>(second);
+    ASSERT_TRUE(other->exec(QStringLiteral("BEGIN IMMEDIATE")));
+    EXPECT_EQ(fresh.record(a("p8"), snapshot()).serial, 0);
+    EXPECT_EQ(fresh.record(part(QStringLiteral("B"), QStringLiteral("b1")), snapshot()).serial, 1);
+    other.reset();
+    EXPECT_EQ(fresh.retry().written, 3);
+    EXPECT_EQ(storedIds(), (std::vector<QString>{QStringLiteral("p7#7"), QStringLiteral("p8#8"),
+                                                 QStringLiteral("b1#1")}));
+}
+
 TEST_F(PartRecorderTest, AClosedStoreKeepsEveryPart) {
     store.close();
     const Recorded recorded = recorder.record(goodPart(), snapshot());

@@ -2,7 +2,8 @@
 // starts it on zel8d, measures parts asked for through the live-value service and is killed
 // with SIGKILL at moments the test chooses from what it sees (a `count` pushed, the program's
 // own end inside a commit), never after a wait of guessed length. Afterwards every part whose
-// count was seen is in the file, a part killed inside its commit is not, and the file is whole.
+// count was seen is in the file, a part killed inside its commit is not, and the file is whole;
+// also when another program (the sqlite3 shell) opened and closed the file between parts.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -24,6 +25,7 @@
 #include "emulator_process.h"
 #include "exchange/link_address.h"
 #include "history/part_store.h"
+#include "history_locks.h"
 #include "link_line_client.h"
 #include "temp_folder.h"
 #include "two_probe_setup.h"
@@ -259,6 +261,24 @@ TEST_F(PartsCrashSafety, KilledAfterACountIsSeenKeepsEveryPartCounted) {
     parts = partsAfterCrash();
     EXPECT_GE(parts.size(), 5u);
     EXPECT_LE(parts.size(), 6u);
+    expectFirstParts(parts);
+}
+
+TEST_F(PartsCrashSafety, AnotherProgramOpeningTheFileBetweenPartsLosesNoneOfThem) {
+    ASSERT_NO_FATAL_FAILURE(startApp());
+    ASSERT_NO_FATAL_FAILURE(measureParts(2));
+    for (int round = 1; round <= 2; ++round) {
+        // The lock the program holds tells the other program that the file is in use, so that
+        // it leaves the log alone when it closes the file.
+        EXPECT_TRUE(zeltest::holdsLock(app.processId(), dbPath())) << "round " << round;
+        EXPECT_EQ(zeltest::partsCountedByShell(dbPath()), QString::number(seenCount));
+        EXPECT_TRUE(QFileInfo::exists(dbPath() + u"-wal"_s)) << "round " << round;
+        ASSERT_NO_FATAL_FAILURE(measureParts(2));
+    }
+    app.kill();
+    ASSERT_TRUE(waitKilled());
+    const std::vector<zelapp::StoredPart> parts = partsAfterCrash();
+    EXPECT_EQ(static_cast<qint64>(parts.size()), seenCount);
     expectFirstParts(parts);
 }
 

@@ -156,6 +156,10 @@ TEST(ResultBoardTest, TheHistorysRecordMarksTheHeldPartAndCountsThePartsWaiting)
     zelapp::markRecord(board, {12, true, 3});
     EXPECT_EQ(board.part, u"Part 7 · SHAFT-01 · Serial 12"_s);
     EXPECT_EQ(board.record, u"NOT RECORDED · 3 parts not recorded"_s);
+    // Kept in memory with a serial the history cannot tell yet: none is made up.
+    board = held(part({characteristic(1, u"0.000"_s, ToleranceVerdict::Good)}));
+    zelapp::markRecord(board, {0, true, 1});
+    EXPECT_EQ(board.part, u"Part 7 · SHAFT-01 · serial pending"_s);
     board = held(part({}));
     zelapp::markRecord(board, {4, false, 0});
     EXPECT_TRUE(board.record.isEmpty()) << "a recorded part has no mark";
