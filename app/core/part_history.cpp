@@ -161,10 +161,16 @@ void PartHistory::record(const PartResult &part) {
 void PartHistory::report(const Recorded &recorded, const FileIdentity &was) {
     // The store found its file removed or replaced and opened the path again: said once, and
     // the other stores follow.
+    // The store's own word decides: the new file may have been given the old one's inode number
+    // once the old one was closed, which a comparison of identities would take for the same file.
     if (!recorded.notice.isEmpty()) {
         prompter_.notify(recorded.notice, QStringLiteral("Parts history"), PromptIcon::Warning);
+        if (store_.isOpen()) {
+            emit fileChanged(location_.file);
+        }
+    } else {
+        followReplaced(was);
     }
-    followReplaced(was);
     // The part shown last was kept and is written now: shown with the serial it was stored with.
     if (recorded.newestWritten && last_ && last_->count == recorded.newestWritten->count &&
         !last_->recorded()) {
