@@ -5,14 +5,14 @@
 #include <csignal>
 
 #include "base/process_signals.h"
+#include "base/settings_store.h"
 #include "base/stop_signals.h"
 #include "core/command_line.h"
 #include "core/instance_lock.h"
-#include "core/part_history.h"
-#include "core/settings_store.h"
 #include "core/view/application.h"
 #include "core/view/form_main.h"
 #include "dialogs/view/help_window.h"
+#include "history/part_history.h"
 #include "unit/library_messages.h"
 #include "unit/zelcomm_binding.h"
 #include "view/file_dialog_chooser.h"

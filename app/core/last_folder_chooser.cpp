@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include "core/settings_store.h"
+#include "base/settings_store.h"
 
 namespace zelapp {
 

@@ -10,7 +10,7 @@
 #include "base/help.h"
 #include "base/main_window_port.h"
 #include "base/prompter.h"
-#include "core/settings_store.h"
+#include "base/settings_store.h"
 
 namespace zelapp {
 

@@ -2,7 +2,7 @@
 
 #include <QFileInfo>
 
-#include "core/settings_store.h"
+#include "base/settings_store.h"
 #include "setup/setup_commands.h"
 #include "setup/setup_reader.h"
 

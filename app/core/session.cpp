@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "base/runtime_text.h"
+#include "base/settings_store.h"
 #include "core/command_line.h"
-#include "core/settings_store.h"
 #include "exchange/link_address.h"
 
 namespace zelapp {

@@ -4,9 +4,9 @@
 #include <QFileInfo>
 
 #include "base/prompter.h"
+#include "base/settings_store.h"
 #include "base/whole_file.h"
 #include "core/recent_setups.h"
-#include "core/settings_store.h"
 #include "history/parts_location.h"
 #include "setup/part_file.h"
 #include "setup/setup.h"

@@ -11,7 +11,7 @@
 #include "base/scan_timer.h"
 #include "base/wait_clock.h"
 #include "base/whole_file.h"
-#include "dialogs/box_checks.h"
+#include "model/box_checks.h"
 #include "model/inputs.h"
 #include "model/single_range.h"
 #include "setup/setup.h"

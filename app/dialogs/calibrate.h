@@ -12,10 +12,10 @@
 #include <array>
 #include <optional>
 
+#include "base/help_topics.h"
 #include "base/live_value.h"
 #include "dialogs/amp_profile.h"
 #include "dialogs/dialog_context.h"
-#include "dialogs/help_topics.h"
 
 namespace zelapp {
 

@@ -1,7 +1,7 @@
 #include "dialogs/input_setup.h"
 
 #include "base/runtime_text.h"
-#include "dialogs/box_checks.h"
+#include "model/box_checks.h"
 #include "model/inputs.h"
 #include "model/single_range.h"
 #include "setup/setup.h"

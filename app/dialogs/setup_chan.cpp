@@ -1,8 +1,8 @@
 #include "dialogs/setup_chan.h"
 
 #include "base/runtime_text.h"
-#include "dialogs/box_checks.h"
 #include "dialogs/channel_stepping.h"
+#include "model/box_checks.h"
 #include "model/formula_check.h"
 #include "setup/setup.h"
 

@@ -1,7 +1,7 @@
 #include "dialogs/setup_system.h"
 
 #include "base/runtime_text.h"
-#include "dialogs/box_checks.h"
+#include "model/box_checks.h"
 #include "model/single_range.h"
 #include "setup/setup.h"
 #include "setup/unit_batch.h"

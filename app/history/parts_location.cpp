@@ -9,7 +9,7 @@
 namespace zelapp {
 
 QString defaultSettingsFile() {
-    // Where QSettings keeps organisation "zelapp", application "zelapp" (core/settings_store.h).
+    // Where QSettings keeps organisation "zelapp", application "zelapp" (base/settings_store.h).
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/zelapp/zelapp.conf");
 }

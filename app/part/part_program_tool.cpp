@@ -6,7 +6,7 @@
 
 #include "base/prompter.h"
 #include "base/runtime_text.h"
-#include "dialogs/box_checks.h"
+#include "model/box_checks.h"
 #include "setup/setup.h"
 #include "setup/setup_change.h"
 #include "setup/setup_commands.h"

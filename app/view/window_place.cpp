@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <QWindow>
 
-#include "display/window_frame.h"
+#include "view/window_frame.h"
 
 namespace zelapp {
 

@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/part_settings.h"
+#include "part/part_settings.h"
 #include "session_fixture.h"
 
 namespace {

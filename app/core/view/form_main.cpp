@@ -6,11 +6,9 @@
 #include <QDir>
 #include <QSysInfo>
 
+#include "base/help_topics.h"
+#include "base/settings_store.h"
 #include "core/command_line.h"
-#include "core/part_history.h"
-#include "core/part_settings.h"
-#include "core/settings_store.h"
-#include "dialogs/help_topics.h"
 #include "dialogs/view/dialog_host.h"
 #include "display/twips.h"
 #include "display/view/form_grid_display.h"
@@ -18,8 +16,10 @@
 #include "exchange/link_address.h"
 #include "exchange/link_copy.h"
 #include "exchange/view/dlg_copy_link.h"
+#include "history/part_history.h"
 #include "history/view/form_part_history.h"
 #include "part/operator_measure.h"
+#include "part/part_settings.h"
 #include "part/view/dlg_part_settings.h"
 #include "part/view/form_part_program.h"
 #include "part/view/form_part_result.h"

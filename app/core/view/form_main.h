@@ -8,8 +8,8 @@
 #include <QTimer>
 #include <memory>
 
+#include "base/settings_store.h"
 #include "core/session.h"
-#include "core/settings_store.h"
 #include "display/display_host.h"
 
 class QAction;

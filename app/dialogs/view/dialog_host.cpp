@@ -1,7 +1,7 @@
 #include "dialogs/view/dialog_host.h"
 
+#include "base/help_topics.h"
 #include "core/session.h"
-#include "dialogs/help_topics.h"
 #include "dialogs/view/dialog_table.h"
 #include "dialogs/view/form_calibrate.h"
 

@@ -1,8 +1,8 @@
 #include "dialogs/view/form_setup_analog.h"
 
+#include "dialogs/view/input_boxes.h"
 #include "ui_form_setup_analog.h"
 #include "view/check_boxes.h"
-#include "view/input_boxes.h"
 #include "view/window_place.h"
 
 namespace zelapp {

@@ -8,8 +8,8 @@
 #include <QSaveFile>
 #include <climits>
 
+#include "base/help_topics.h"
 #include "core/session.h"
-#include "dialogs/help_topics.h"
 #include "display/view/zone_colours.h"
 #include "history/part_csv.h"
 #include "history/part_details.h"

@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <memory>
 
-#include "core/part_settings.h"
+#include "part/part_settings.h"
 
 namespace Ui {
 class DlgPartSettings;

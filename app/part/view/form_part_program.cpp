@@ -8,8 +8,8 @@
 #include <array>
 
 #include "base/file_chooser.h"
+#include "base/help_topics.h"
 #include "core/session.h"
-#include "dialogs/help_topics.h"
 #include "ui_form_part_program.h"
 
 namespace zelapp {

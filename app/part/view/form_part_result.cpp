@@ -10,9 +10,9 @@
 #include <algorithm>
 
 #include "base/user_name.h"
-#include "core/part_settings.h"
 #include "core/session.h"
 #include "part/operator_measure.h"
+#include "part/part_settings.h"
 #include "part/result_sizing.h"
 #include "ui_form_part_result.h"
 #include "view/window_place.h"

@@ -11,14 +11,14 @@
 #include <QSaveFile>
 #include <QSvgGenerator>
 
+#include "base/help_topics.h"
 #include "base/user_name.h"
-#include "core/part_history.h"
-#include "core/process_watch.h"
 #include "core/session.h"
-#include "dialogs/help_topics.h"
+#include "history/part_history.h"
 #include "history/stored_part_text.h"
 #include "setup/part_program.h"
 #include "setup/setup.h"
+#include "stats/process_watch.h"
 #include "stats/stats_events.h"
 #include "stats/view/chart_views.h"
 #include "stats/view/dlg_stats_event.h"

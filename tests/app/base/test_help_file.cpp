@@ -8,7 +8,7 @@
 #include <QRegularExpression>
 #include <QSet>
 
-#include "dialogs/help_topics.h"
+#include "base/help_topics.h"
 
 namespace {
 

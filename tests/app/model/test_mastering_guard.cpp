@@ -4,7 +4,7 @@
 // change asks to master again.
 #include <gtest/gtest.h>
 
-#include "core/settings_store.h"
+#include "base/settings_store.h"
 #include "model/formula_probes.h"
 #include "model/mastering_guard.h"
 

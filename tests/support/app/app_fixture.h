@@ -8,8 +8,8 @@
 #include <QString>
 #include <memory>
 
+#include "base/settings_store.h"
 #include "core/instance_lock.h"
-#include "core/settings_store.h"
 #include "core/view/application.h"
 #include "core/view/form_main.h"
 #include "deferred_runner.h"

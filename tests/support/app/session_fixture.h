@@ -13,9 +13,9 @@
 #include <utility>
 #include <vector>
 
+#include "base/settings_store.h"
 #include "core/instance_lock.h"
 #include "core/session.h"
-#include "core/settings_store.h"
 #include "deferred_runner.h"
 #include "fake_unit.h"
 #include "manual_clock.h"

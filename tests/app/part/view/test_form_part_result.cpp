@@ -20,9 +20,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "core/dfq_export.h"
-#include "core/part_history.h"
-#include "core/part_settings.h"
+#include "dfq/dfq_export.h"
+#include "history/part_history.h"
+#include "part/part_settings.h"
 #include "part/view/form_part_result.h"
 #include "setup/part_program.h"
 #include "started_app_test.h"

@@ -1,10 +1,10 @@
-#include "core/part_settings.h"
+#include "part/part_settings.h"
 
 #include <limits>
 
 #include <QDir>
 
-#include "core/settings_store.h"
+#include "base/settings_store.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,4 +1,4 @@
-#include "core/part_history.h"
+#include "history/part_history.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -7,10 +7,10 @@
 
 #include "base/elapsed_clock.h"
 #include "base/prompter.h"
+#include "base/settings_store.h"
 #include "base/wait_clock.h"
-#include "core/part_settings.h"
-#include "core/settings_store.h"
 #include "part/part_cycle.h"
+#include "part/part_settings.h"
 #include "setup/part_program.h"
 #include "setup/setup.h"
 

@@ -1,10 +1,10 @@
-#include "core/part_link.h"
+#include "exchange/part_topic_service.h"
 
 #include <algorithm>
 
-#include "core/part_history.h"
 #include "exchange/link_protocol.h"
 #include "exchange/link_server.h"
+#include "history/part_history.h"
 #include "model/part_result.h"
 #include "part/part_cycle.h"
 #include "setup/setup.h"

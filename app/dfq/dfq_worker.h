@@ -1,4 +1,4 @@
-// The DFQ export's side on its own thread (core/dfq_export.h): its own connection to the history
+// The DFQ export's side on its own thread (dfq/dfq_export.h): its own connection to the history
 // file and the passes of the sender over it. Everything here runs on that thread; it answers
 // through passEnded, which the export hears queued on the window's thread.
 #pragma once

@@ -15,8 +15,8 @@
 #include <memory>
 #include <vector>
 
-#include "core/dfq_export.h"
-#include "core/part_settings.h"
+#include "dfq/dfq_export.h"
+#include "part/part_settings.h"
 #include "session_fixture.h"
 
 using namespace Qt::StringLiterals;

@@ -1,6 +1,6 @@
 // The part display's settings in the per-user store: the palette and the beep with their
 // defaults, which parts beep, and the result window's place; the results' station and file.
-#include "core/part_settings.h"
+#include "part/part_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <QFile>
 #include <QSettings>
 
-#include "core/part_history.h"
-#include "core/settings_store.h"
+#include "base/settings_store.h"
+#include "history/part_history.h"
 #include "part/operator_measure.h"
 #include "session_fixture.h"
 #include "temp_folder.h"

@@ -1,4 +1,4 @@
-#include "dialogs/box_checks.h"
+#include "model/box_checks.h"
 
 #include "base/runtime_text.h"
 #include "model/single_range.h"

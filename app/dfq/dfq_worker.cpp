@@ -1,4 +1,4 @@
-#include "core/dfq_worker.h"
+#include "dfq/dfq_worker.h"
 
 namespace zelapp {
 

@@ -1,6 +1,6 @@
 // A display window's stored place against its rectangles on screen: the frame the window
 // manager adds, the minimum size, the rounding of twips to pixels, and what is stored back.
-#include "display/window_frame.h"
+#include "view/window_frame.h"
 
 #include <gtest/gtest.h>
 

@@ -13,8 +13,8 @@
 #include <atomic>
 #include <memory>
 
-#include "core/dfq_worker.h"
 #include "dfq/dfq_sender.h"
+#include "dfq/dfq_worker.h"
 
 class QThread;
 

@@ -1,9 +1,9 @@
-#include "core/process_watch.h"
+#include "stats/process_watch.h"
 
 #include <algorithm>
 #include <set>
 
-#include "core/part_history.h"
+#include "history/part_history.h"
 #include "setup/part_program.h"
 #include "setup/setup.h"
 

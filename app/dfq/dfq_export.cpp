@@ -1,12 +1,12 @@
-#include "core/dfq_export.h"
+#include "dfq/dfq_export.h"
 
 #include <QDeadlineTimer>
 #include <QThread>
 #include <vector>
 
 #include "base/wall_clock.h"
-#include "core/part_history.h"
-#include "core/part_settings.h"
+#include "history/part_history.h"
+#include "part/part_settings.h"
 
 namespace zelapp {
 

@@ -1,4 +1,4 @@
-#include "core/settings_store.h"
+#include "base/settings_store.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "display/window_frame.h"
+#include "view/window_frame.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -8,8 +8,8 @@
 #include <QFile>
 
 #include "../history/part_samples.h"
-#include "core/part_settings.h"
 #include "dfq/dfq_folder.h"
+#include "part/part_settings.h"
 #include "session_fixture.h"
 #include "setup/part_program.h"
 
