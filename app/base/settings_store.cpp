@@ -3,7 +3,6 @@
 #include <QChar>
 #include <QSettings>
 #include <QVariant>
-#include <cmath>
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -74,20 +73,6 @@ MainPosition readMainPosition(const SettingsStore &store) {
 void writeMainPosition(SettingsStore &store, MainPosition position) {
     store.setValue(u"Settings"_s, u"MainLeft"_s, QString::number(position.left));
     store.setValue(u"Settings"_s, u"MainTop"_s, QString::number(position.top));
-}
-
-namespace {
-double storedLimit(const SettingsStore &store, const QString &key, double fallback) {
-    bool ok = false;
-    const double value = store.value(u"Mastering"_s, key).trimmed().toDouble(&ok);
-    return ok && std::isfinite(value) && value >= 0 ? value : fallback;
-}
-}  // namespace
-
-MasteringGuardLimits readMasteringGuard(const SettingsStore &store) {
-    const MasteringGuardLimits defaults;
-    return {storedLimit(store, u"ScalingLimitPercent"_s, defaults.scalingPercent),
-            storedLimit(store, u"ZeroLimitBands"_s, defaults.zeroBands)};
 }
 
 bool readShowBarValues(const SettingsStore &store) {

@@ -1,12 +1,12 @@
-// The per-user settings store: the main window's position, the mastering guard's limits and the
-// bar window's "Show Values", kept between runs.
+// The per-user settings store, and the two settings of the main window kept in it (its position
+// and the bar window's "Show Values"). Every other section has one reader and writer beside the
+// code that owns it (the mastering guard's limits, the part display's, the results' and the DFQ
+// export's).
 #pragma once
 
 #include <QHash>
 #include <QString>
 #include <memory>
-
-#include "model/mastering_guard.h"
 
 class QSettings;
 
@@ -59,11 +59,6 @@ struct MainPosition {
 // A stored value that is not a whole number in 16 bits gives the default.
 MainPosition readMainPosition(const SettingsStore &store);
 void writeMainPosition(SettingsStore &store, MainPosition position);
-
-// The limits beyond which a mastering result asks before it is written: "ScalingLimitPercent"
-// (default 10) and "ZeroLimitBands" (tolerance bands, default 1) in section "Mastering". A
-// stored value that is not a number of at least 0 gives the default.
-MasteringGuardLimits readMasteringGuard(const SettingsStore &store);
 
 // Whether the bar window shows each bar's value: "ShowBarValues" in section "Settings", "1" or
 // "0"; anything else is off. Written at once, so that a crash later keeps the choice.

@@ -5,6 +5,7 @@
 #include "base/runtime_text.h"
 #include "base/settings_store.h"
 #include "core/command_line.h"
+#include "dfq/dfq_settings.h"
 #include "exchange/link_address.h"
 
 namespace zelapp {
@@ -38,7 +39,8 @@ Session::Session(const SessionServices &services)
       partCycle_(link_, setup_, partProgram_,
                  services.scanClock != nullptr ? *services.scanClock : ownSteadyClock_,
                  services.wallClock != nullptr ? *services.wallClock : ownWallClock_),
-      partHistory_(partCycle_, setup_, services.prompter, services.store, services.partsDatabase),
+      partHistory_(partCycle_, setup_, services.prompter, services.store, services.partsDatabase,
+                   [&store = services.store] { return readDfqSettings(store).folder; }),
       dfqExport_(partHistory_, services.store,
                  {services.dfqFolder, services.dfqTick, services.wallClock, {}}),
       processWatch_(partHistory_, partProgram_, setup_, services.statsJudge),

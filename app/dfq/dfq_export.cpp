@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "base/wall_clock.h"
+#include "dfq/dfq_settings.h"
 #include "history/part_history.h"
-#include "part/part_settings.h"
 
 namespace zelapp {
 

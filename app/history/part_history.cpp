@@ -9,8 +9,8 @@
 #include "base/prompter.h"
 #include "base/settings_store.h"
 #include "base/wait_clock.h"
+#include "history/parts_location.h"
 #include "part/part_cycle.h"
-#include "part/part_settings.h"
 #include "setup/part_program.h"
 #include "setup/setup.h"
 
@@ -26,12 +26,14 @@ QString partsText(int count) {
 }  // namespace
 
 PartHistory::PartHistory(PartCycle &cycle, Setup &setup, Prompter &prompter,
-                         const SettingsStore &settings, QString option)
+                         const SettingsStore &settings, QString option,
+                         std::function<QString()> dfqFolder)
     : cycle_(cycle),
       setup_(setup),
       prompter_(prompter),
       settings_(settings),
-      option_(std::move(option)) {
+      option_(std::move(option)),
+      dfqFolder_(std::move(dfqFolder)) {
     // Connected before anything that shows a part: the part is on disk before it is shown.
     connect(&cycle_, &PartCycle::partEnded, this, &PartHistory::record);
     retryTimer_.setInterval(kRetryMs);
@@ -131,7 +133,7 @@ SetupSnapshot PartHistory::snapshot(const PartResult &part) const {
     // Queued for DFQ only while a folder is set: the part program's, else the settings'.
     snapshot.dfqFolder = program.dfqFolder.trimmed();
     if (snapshot.dfqFolder.isEmpty()) {
-        snapshot.dfqFolder = readDfqSettings(settings_).folder;
+        snapshot.dfqFolder = dfqFolder_();
     }
     return snapshot;
 }

@@ -42,9 +42,10 @@ class PartHistory : public QObject {
 
   public:
     // `option` is the --db file of the command line; empty: the environment, the settings
-    // (section "Results") or the default.
+    // (section "Results") or the default. `dfqFolder` reads the DFQ export's folder setting, the
+    // one a part is queued under when its part program names none.
     PartHistory(PartCycle &cycle, Setup &setup, Prompter &prompter, const SettingsStore &settings,
-                QString option);
+                QString option, std::function<QString()> dfqFolder);
     ~PartHistory() override;
     PartHistory(const PartHistory &) = delete;
     PartHistory &operator=(const PartHistory &) = delete;
@@ -125,6 +126,7 @@ class PartHistory : public QObject {
     Prompter &prompter_;
     const SettingsStore &settings_;
     QString option_;
+    std::function<QString()> dfqFolder_;
     PartsLocation location_;
     PartStore store_;
     PartRecorder recorder_{store_};

@@ -2,9 +2,12 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QSysInfo>
+
+#include "base/settings_store.h"
+
+using namespace Qt::StringLiterals;
 
 namespace zelapp {
 
@@ -19,13 +22,26 @@ QString defaultPartsFile() {
            QStringLiteral("/zelapp/parts.db");
 }
 
+namespace {
+const QString kResults = u"Results"_s;
+}  // namespace
+
 ResultsSettings readResultsSettings(const QString &settingsFile) {
     if (settingsFile.isEmpty() || !QFileInfo::exists(settingsFile)) {
         return {};
     }
-    const QSettings settings(settingsFile, QSettings::IniFormat);
-    return {settings.value(QStringLiteral("Results/Database")).toString().trimmed(),
-            settings.value(QStringLiteral("Results/Station")).toString().trimmed()};
+    return readResultsSettings(QSettingsStore(settingsFile));
+}
+
+ResultsSettings readResultsSettings(const SettingsStore &store) {
+    return {store.value(kResults, u"Database"_s).trimmed(),
+            store.value(kResults, u"Station"_s).trimmed()};
+}
+
+void writeResultsSettings(SettingsStore &store, const ResultsSettings &settings) {
+    store.setValue(kResults, u"Database"_s, settings.database.trimmed());
+    store.setValue(kResults, u"Station"_s, settings.station.trimmed());
+    store.sync();
 }
 
 PartsLocation resolvePartsLocation(const LocationInputs &inputs) {
@@ -53,6 +69,17 @@ PartsLocation findPartsLocation(const QString &option, const QString &settingsFi
     return resolvePartsLocation({option, qEnvironmentVariable("ZEL_PARTS_DB"),
                                  readResultsSettings(settingsFile), defaultPartsFile(),
                                  QSysInfo::machineHostName()});
+}
+
+ResultsHints resultsHints(const PartsLocation &found, const QString &hostName,
+                          const QString &defaultFile) {
+    ResultsHints hints{hostName, QDir::toNativeSeparators(defaultFile), {}};
+    const bool option = found.source == PartsLocation::Source::Option;
+    if (option || found.source == PartsLocation::Source::Environment) {
+        hints.overruled = u"Used now: %1 (from %2)"_s.arg(QDir::toNativeSeparators(found.file),
+                                                          option ? u"--db"_s : u"ZEL_PARTS_DB"_s);
+    }
+    return hints;
 }
 
 }  // namespace zelapp

@@ -2,12 +2,15 @@
 // the publisher all find the file the same way: the `--db` option, else the environment's
 // ZEL_PARTS_DB, else "Results/Database" of the per-user settings file, else
 // $XDG_DATA_HOME/zelapp/parts.db. The station is "Results/Station" there, else the host name.
-// Qt Core only, and nothing of the program's core, so that a command-line tool can use it.
+// Qt Core only, and nothing of the program's core, so that a command-line tool can use it. The
+// keys have this one reader and writer.
 #pragma once
 
 #include <QString>
 
 namespace zelapp {
+
+class SettingsStore;
 
 // What section "Results" of the per-user settings file says; empty: not set.
 struct ResultsSettings {
@@ -22,6 +25,10 @@ QString defaultSettingsFile();
 QString defaultPartsFile();
 // Reads section "Results" of an INI file; a missing file says nothing.
 ResultsSettings readResultsSettings(const QString &settingsFile);
+// The same keys through the program's settings store; empty: the host name, the default file.
+// Written trimmed and synced at once.
+ResultsSettings readResultsSettings(const SettingsStore &store);
+void writeResultsSettings(SettingsStore &store, const ResultsSettings &settings);
 
 struct PartsLocation {
     enum class Source { Option, Environment, Settings, Default };
@@ -43,5 +50,18 @@ PartsLocation resolvePartsLocation(const LocationInputs &inputs);
 // The rule on this machine: the environment, the settings file given (defaultSettingsFile()
 // in the programs) and the host name.
 PartsLocation findPartsLocation(const QString &option, const QString &settingsFile);
+
+// What the Results group shows beside the two boxes.
+struct ResultsHints {
+    QString station;   // the placeholder of an empty Station: the host name
+    QString database;  // the placeholder of an empty Database: the default file
+    // "Used now: <file> (from --db)" when the command line or the environment overrules the
+    // setting; empty otherwise.
+    QString overruled;
+    bool operator==(const ResultsHints &) const = default;
+};
+// `found` is where the rule finds the history now.
+ResultsHints resultsHints(const PartsLocation &found, const QString &hostName,
+                          const QString &defaultFile);
 
 }  // namespace zelapp

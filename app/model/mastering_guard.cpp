@@ -3,6 +3,9 @@
 #include <cmath>
 
 #include "base/runtime_text.h"
+#include "base/settings_store.h"
+
+using namespace Qt::StringLiterals;
 
 namespace zelapp {
 
@@ -56,6 +59,21 @@ QString masteringGuardQuestion(const MasteringChangeCheck &change,
         return question;
     }
     return question + QStringLiteral("A wrong master or a stuck probe? Write it anyway?");
+}
+
+namespace {
+// A stored limit that is not a number of at least 0 gives the default.
+double storedLimit(const SettingsStore &store, const QString &key, double fallback) {
+    bool ok = false;
+    const double value = store.value(u"Mastering"_s, key).trimmed().toDouble(&ok);
+    return ok && std::isfinite(value) && value >= 0 ? value : fallback;
+}
+}  // namespace
+
+MasteringGuardLimits readMasteringGuard(const SettingsStore &store) {
+    const MasteringGuardLimits defaults;
+    return {storedLimit(store, u"ScalingLimitPercent"_s, defaults.scalingPercent),
+            storedLimit(store, u"ZeroLimitBands"_s, defaults.zeroBands)};
 }
 
 }  // namespace zelapp

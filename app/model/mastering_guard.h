@@ -8,6 +8,8 @@
 
 namespace zelapp {
 
+class SettingsStore;
+
 struct MasteringGuardLimits {
     double scalingPercent = 10;  // of the old scaling
     double zeroBands = 1;        // tolerance bands (HiTol - LoTol)
@@ -27,5 +29,10 @@ struct MasteringChangeCheck {
 // them (`decimals`, `separator`), without the leading blank; the percentage as a whole number.
 QString masteringGuardQuestion(const MasteringChangeCheck &change,
                                const MasteringGuardLimits &limits, int decimals, QChar separator);
+
+// The limits beyond which a mastering result asks before it is written: "ScalingLimitPercent"
+// (default 10) and "ZeroLimitBands" (tolerance bands, default 1) in section "Mastering". A
+// stored value that is not a number of at least 0 gives the default.
+MasteringGuardLimits readMasteringGuard(const SettingsStore &store);
 
 }  // namespace zelapp

@@ -2,8 +2,6 @@
 
 #include <limits>
 
-#include <QDir>
-
 #include "base/settings_store.h"
 
 using namespace Qt::StringLiterals;
@@ -13,7 +11,6 @@ namespace zelapp {
 namespace {
 
 const QString kSection = u"Parts"_s;
-const QString kResults = u"Results"_s;
 
 // The stored value as a whole number in 16 bits; false when it is not one.
 bool readInteger16(const SettingsStore &store, const QString &key, int &out) {
@@ -47,51 +44,6 @@ void writePartSettings(SettingsStore &store, const PartSettings &settings) {
                    settings.palette == ResultPalette::OkabeIto ? u"okabe-ito"_s : u"standard"_s);
     store.setValue(kSection, u"Beep"_s, settings.beep ? u"true"_s : u"false"_s);
     store.sync();
-}
-
-ResultsSettings readResultsSettings(const SettingsStore &store) {
-    return {store.value(kResults, u"Database"_s).trimmed(),
-            store.value(kResults, u"Station"_s).trimmed()};
-}
-
-void writeResultsSettings(SettingsStore &store, const ResultsSettings &settings) {
-    store.setValue(kResults, u"Database"_s, settings.database.trimmed());
-    store.setValue(kResults, u"Station"_s, settings.station.trimmed());
-    store.sync();
-}
-
-DfqSettings readDfqSettings(const SettingsStore &store) {
-    DfqSettings settings;
-    settings.folder = store.value(kResults, u"DfqFolder"_s).trimmed();
-    const QString encoding = store.value(kResults, u"DfqEncoding"_s).trimmed().toLower();
-    if (encoding == u"utf-8"_s) {
-        settings.encoding = DfqEncoding::Utf8;
-    }
-    const QString files = store.value(kResults, u"DfqFiles"_s).trimmed().toLower();
-    if (files == u"hour"_s) {
-        settings.files = DfqFiles::PerHour;
-    }
-    return settings;
-}
-
-void writeDfqSettings(SettingsStore &store, const DfqSettings &settings) {
-    store.setValue(kResults, u"DfqFolder"_s, settings.folder.trimmed());
-    store.setValue(kResults, u"DfqEncoding"_s,
-                   settings.encoding == DfqEncoding::Utf8 ? u"utf-8"_s : u"windows-1252"_s);
-    store.setValue(kResults, u"DfqFiles"_s,
-                   settings.files == DfqFiles::PerHour ? u"hour"_s : u"part"_s);
-    store.sync();
-}
-
-ResultsHints resultsHints(const PartsLocation &found, const QString &hostName,
-                          const QString &defaultFile) {
-    ResultsHints hints{hostName, QDir::toNativeSeparators(defaultFile), {}};
-    const bool option = found.source == PartsLocation::Source::Option;
-    if (option || found.source == PartsLocation::Source::Environment) {
-        hints.overruled = u"Used now: %1 (from %2)"_s.arg(QDir::toNativeSeparators(found.file),
-                                                          option ? u"--db"_s : u"ZEL_PARTS_DB"_s);
-    }
-    return hints;
 }
 
 bool partBeeps(const PartResult &part, const PartSettings &settings) {

@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "part/part_settings.h"
+#include "dfq/dfq_settings.h"
 #include "session_fixture.h"
 
 namespace {

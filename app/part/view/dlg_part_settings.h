@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <memory>
 
+#include "dfq/dfq_settings.h"
+#include "history/parts_location.h"
 #include "part/part_settings.h"
 
 namespace Ui {

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "dfq/dfq_export.h"
-#include "part/part_settings.h"
+#include "dfq/dfq_settings.h"
 #include "session_fixture.h"
 
 using namespace Qt::StringLiterals;

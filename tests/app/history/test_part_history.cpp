@@ -9,7 +9,7 @@
 
 #include "../history/part_samples.h"
 #include "dfq/dfq_folder.h"
-#include "part/part_settings.h"
+#include "dfq/dfq_settings.h"
 #include "session_fixture.h"
 #include "setup/part_program.h"
 

@@ -1,5 +1,7 @@
 // The part display's settings in the per-user store: the palette and the beep with their
 // defaults, which parts beep, and the result window's place; the results' station and file.
+#include "dfq/dfq_settings.h"
+#include "history/parts_location.h"
 #include "part/part_settings.h"
 
 #include <gtest/gtest.h>

@@ -21,7 +21,9 @@
 #include <QTimer>
 
 #include "dfq/dfq_export.h"
+#include "dfq/dfq_settings.h"
 #include "history/part_history.h"
+#include "history/parts_location.h"
 #include "part/part_settings.h"
 #include "part/view/form_part_result.h"
 #include "setup/part_program.h"
