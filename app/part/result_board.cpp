@@ -241,15 +241,14 @@ void markRecord(ResultBoard &board, const RecordState &record) {
     board.record = marks.join(u" · "_s);
 }
 
-void markDfq(ResultBoard &board, const DfqWaiting &waiting) {
-    if (waiting.count <= 0 || waiting.cause.isEmpty()) {
+void markDfq(ResultBoard &board, qint64 waiting, const QString &cause) {
+    if (waiting <= 0 || cause.isEmpty()) {
         board.dfq.clear();
         board.dfqTip.clear();
         return;
     }
-    board.dfq = waiting.count == 1 ? u"DFQ: 1 part waiting"_s
-                                   : u"DFQ: %1 parts waiting"_s.arg(waiting.count);
-    board.dfqTip = waiting.cause;
+    board.dfq = waiting == 1 ? u"DFQ: 1 part waiting"_s : u"DFQ: %1 parts waiting"_s.arg(waiting);
+    board.dfqTip = cause;
 }
 
 ResultBoard resultBoard(CycleState state, const std::optional<PartResult> &last,

@@ -9,7 +9,6 @@
 #include <optional>
 #include <vector>
 
-#include "dfq/dfq_sender.h"
 #include "model/part_result.h"
 #include "part/part_cycle.h"
 
@@ -107,8 +106,9 @@ struct RecordState {
 // Adds the serial to the held part's line and the record line.
 void markRecord(ResultBoard &board, const RecordState &record);
 
-// Adds the DFQ export's waiting parts (dfq/dfq_sender.h).
-void markDfq(ResultBoard &board, const DfqWaiting &waiting);
+// Adds the parts the DFQ export holds back and why its last folder failed; nothing while the
+// cause is empty (parts waiting for their hour's file) or none wait.
+void markDfq(ResultBoard &board, qint64 waiting, const QString &cause);
 
 // "Parts 12   Good 9   Warning 1   Reject 1   Not valid 1".
 QString countersText(const PartCounters &counters);

@@ -117,12 +117,7 @@ FormPartResult::FormPartResult(Session &session, QWidget *parent)
     connect(&session_.partHistory(), &PartHistory::notRecordedChanged, this,
             &FormPartResult::refresh);
     connect(&session_.partProgram(), &ActivePartProgram::changed, this, &FormPartResult::refresh);
-    dfqWaiting_ = session_.dfqExport().waiting();
-    connect(&session_.dfqExport(), &DfqExport::waitingChanged, this,
-            [this](const DfqWaiting &waiting) {
-                dfqWaiting_ = waiting;
-                refresh();
-            });
+    connect(&session_.dfqExport(), &DfqExport::waitingChanged, this, &FormPartResult::refresh);
     // The cause panel follows the causes awaited; the cycles go on while it asks.
     ProcessWatch &watch = session_.processWatch();
     connect(&watch, &ProcessWatch::awaitedChanged, this, &FormPartResult::showCausePanel);
@@ -229,7 +224,8 @@ void FormPartResult::refresh() {
         record.heldNotRecorded = !history.lastRecord()->recorded() && record.waiting > 0;
     }
     markRecord(board_, record);
-    markDfq(board_, dfqWaiting_);
+    const DfqWaiting &dfq = session_.dfqExport().waiting();
+    markDfq(board_, dfq.count, dfq.cause);
     ui_->LabelPartId->setVisible(program.askId);
     ui_->TextPartId->setVisible(program.askId);
     showBoard();

@@ -85,7 +85,6 @@ class FormPartResult : public QWidget {
     Session &session_;
     WindowPlacer *placer_;  // a child of the window
     ResultBoard board_;
-    DfqWaiting dfqWaiting_;  // as the DFQ export last told it
     std::vector<Tile> tiles_;
     bool placed_ = false;        // the stored place was applied
     qint64 announced_ = 0;       // the count of the last part told to screen readers

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "model/channel.h"
 #include "setup/part_program.h"
 #include "setup_fixture.h"
@@ -173,15 +175,15 @@ TEST(ResultBoardTest, TheHistorysRecordMarksTheHeldPartAndCountsThePartsWaiting)
 TEST(ResultBoardTest, TheDfqLineCountsThePartsAFailingFolderHoldsWithItsCauseAsTip) {
     auto board =
         zelapp::resultBoard(CycleState::Ready, std::nullopt, {}, {}, ResultPalette::Standard);
-    zelapp::markDfq(board, {3, u"/mnt/qdas: No space left on device"_s});
+    zelapp::markDfq(board, 3, u"/mnt/qdas: No space left on device"_s);
     EXPECT_EQ(board.dfq, u"DFQ: 3 parts waiting"_s);
     EXPECT_EQ(board.dfqTip, u"/mnt/qdas: No space left on device"_s);
-    zelapp::markDfq(board, {1, u"/mnt/qdas: Read-only file system"_s});
+    zelapp::markDfq(board, 1, u"/mnt/qdas: Read-only file system"_s);
     EXPECT_EQ(board.dfq, u"DFQ: 1 part waiting"_s);
     // Parts waiting for their hour's file, or none waiting: no line.
-    for (const zelapp::DfqWaiting &quiet :
-         {zelapp::DfqWaiting{4, {}}, zelapp::DfqWaiting{0, u"stale"_s}, zelapp::DfqWaiting{}}) {
-        zelapp::markDfq(board, quiet);
+    for (const auto &[count, cause] :
+         {std::pair<qint64, QString>{4, {}}, {0, u"stale"_s}, {0, {}}}) {
+        zelapp::markDfq(board, count, cause);
         EXPECT_TRUE(board.dfq.isEmpty());
         EXPECT_TRUE(board.dfqTip.isEmpty());
     }
