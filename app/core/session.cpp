@@ -51,7 +51,7 @@ Session::Session(const SessionServices &services)
       commands_(state_, setup_, link_, services.prompter, help_, dialogs_.setupChan,
                 dialogs_.setupLvdt, dialogs_.setupAnalog, dialogs_.mastering, windows_),
       linkServer_(labels_),
-      partLink_(partCycle_, partHistory_, setup_, linkServer_),
+      partTopic_(partCycle_, partHistory_, setup_, linkServer_),
       lifecycle_(state_, services.prompter, setupCommands_, help_, services.store, windows_,
                  services.programFolder, [this] { return linkServer_.conversationCount(); }),
       recovery_(link_, runnerOf(services, ownRunner_), services.prompter, [this] {

@@ -259,7 +259,7 @@ class Session {
     DialogTools dialogs_;
     MainCommands commands_;
     LinkServer linkServer_;
-    PartLink partLink_;  // the service's topic "Part"
+    PartTopicService partTopic_;  // the service's topic "Part"
     MainLifecycle lifecycle_;
     UnitRecovery recovery_;
     bool loaded_ = false;  // Form_Load has begun: the settings were read

@@ -11,7 +11,8 @@
 
 namespace zelapp {
 
-PartLink::PartLink(PartCycle &cycle, PartHistory &history, const Setup &setup, LinkServer &server)
+PartTopicService::PartTopicService(PartCycle &cycle, PartHistory &history, const Setup &setup,
+                                   LinkServer &server)
     : cycle_(cycle), history_(history), setup_(setup), server_(server) {
     server_.setPartTopic(this);
     // A part's items change once it is in the history (or known not to be), and before the
@@ -26,11 +27,11 @@ PartLink::PartLink(PartCycle &cycle, PartHistory &history, const Setup &setup, L
     });
 }
 
-PartLink::~PartLink() {
+PartTopicService::~PartTopicService() {
     server_.setPartTopic(nullptr);
 }
 
-QStringList PartLink::partItems() const {
+QStringList PartTopicService::partItems() const {
     QStringList items;
     const int channels = setup_.channelCount();
     items.reserve(channels + 6);
@@ -44,7 +45,7 @@ QStringList PartLink::partItems() const {
     return items;
 }
 
-std::optional<QString> PartLink::item(const QString &name) const {
+std::optional<QString> PartTopicService::item(const QString &name) const {
     const std::optional<PartResult> &last = cycle_.lastResult();
     if (name == QLatin1String(link::kStateItem)) {
         return cycle_.stateText();
@@ -87,7 +88,7 @@ std::optional<QString> PartLink::item(const QString &name) const {
     return found != characteristics.end() ? shownText(*found) : QString();
 }
 
-QString PartLink::execute(const QString &command) {
+QString PartTopicService::execute(const QString &command) {
     if (command == QLatin1String(link::kMeasure)) {
         return cycle_.measure();
     }

@@ -20,13 +20,14 @@ class PartHistory;
 class Setup;
 struct PartResult;
 
-class PartLink : public PartTopic {
+class PartTopicService : public PartTopic {
   public:
     // Stands behind the server's "Part" topic from now until it goes.
-    PartLink(PartCycle &cycle, PartHistory &history, const Setup &setup, LinkServer &server);
-    ~PartLink() override;
-    PartLink(const PartLink &) = delete;
-    PartLink &operator=(const PartLink &) = delete;
+    PartTopicService(PartCycle &cycle, PartHistory &history, const Setup &setup,
+                     LinkServer &server);
+    ~PartTopicService() override;
+    PartTopicService(const PartTopicService &) = delete;
+    PartTopicService &operator=(const PartTopicService &) = delete;
 
     std::optional<QString> item(const QString &name) const override;
     QString execute(const QString &command) override;

@@ -13,7 +13,7 @@ using zelapp::CycleState;
 
 namespace {
 
-struct PartLinkTest : ::testing::Test {
+struct PartTopicServiceTest : ::testing::Test {
     zeltest::SessionFixture f;
     zeltest::TempFolder dde;
     zelapp::PartCycle *cycle = nullptr;
@@ -51,7 +51,8 @@ struct PartLinkTest : ::testing::Test {
     }
 };
 
-TEST_F(PartLinkTest, BeforeTheFirstPartTheItemsAreEmptyAndResultsExistForTheSetupsChannels) {
+TEST_F(PartTopicServiceTest,
+       BeforeTheFirstPartTheItemsAreEmptyAndResultsExistForTheSetupsChannels) {
     EXPECT_EQ(c->ask("REQUEST\tstate"), "DATA\tstate\tREADY");
     EXPECT_EQ(c->ask("REQUEST\tverdict"), "DATA\tverdict\t");
     EXPECT_EQ(c->ask("REQUEST\tcount"), "DATA\tcount\t0");
@@ -67,7 +68,7 @@ TEST_F(PartLinkTest, BeforeTheFirstPartTheItemsAreEmptyAndResultsExistForTheSetu
     EXPECT_EQ(c->ask("EXECUTE\tCancel"), "NACK\tEXECUTE\tCancel\tno cycle");
 }
 
-TEST_F(PartLinkTest, ARemoteMeasureEndsInOnePassAndTheValuesStayUntilTheNextPartsAreSet) {
+TEST_F(PartTopicServiceTest, ARemoteMeasureEndsInOnePassAndTheValuesStayUntilTheNextPartsAreSet) {
     for (const QByteArray item :
          {"state", "count", "verdict", "reason", "id", "result(2)", "result(1)", "result(3)"}) {
         ASSERT_EQ(c->ask("ADVISE\t" + item), "ACK\tADVISE\t" + item);
@@ -101,7 +102,7 @@ TEST_F(PartLinkTest, ARemoteMeasureEndsInOnePassAndTheValuesStayUntilTheNextPart
     EXPECT_EQ(c->ask("REQUEST\tcount"), "DATA\tcount\t2");
 }
 
-TEST_F(PartLinkTest, RecordedTellsAPartKeptInMemoryFromAStoredOneBeforeCountChanges) {
+TEST_F(PartTopicServiceTest, RecordedTellsAPartKeptInMemoryFromAStoredOneBeforeCountChanges) {
     for (const QByteArray item : {"count", "recorded"}) {
         ASSERT_EQ(c->ask("ADVISE\t" + item), "ACK\tADVISE\t" + item);
     }
@@ -123,7 +124,7 @@ TEST_F(PartLinkTest, RecordedTellsAPartKeptInMemoryFromAStoredOneBeforeCountChan
     EXPECT_EQ(c->next(), "DATA\tcount\t2");  // still recorded: nothing new to push
 }
 
-TEST_F(PartLinkTest, AMeasureRefusedByTheCycleIsANackWithItsReason) {
+TEST_F(PartTopicServiceTest, AMeasureRefusedByTheCycleIsANackWithItsReason) {
     f.session->dialogs().mastering.Form_Load();
     EXPECT_EQ(c->ask("EXECUTE\tMeasure"), "NACK\tEXECUTE\tMeasure\tbusy");
     f.session->dialogs().mastering.Form_Unload();
