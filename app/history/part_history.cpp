@@ -269,14 +269,4 @@ std::vector<PartEvent> PartHistory::events(const QString &number, int channel,
     return store_.events(number, channel, failure);
 }
 
-std::map<int, StageEnds> PartHistory::stageEnds(const QString &number,
-                                                const std::vector<int> &channels,
-                                                const StageWindow &window) {
-    if (!store_.isOpen()) {
-        return {};
-    }
-    std::optional<StoreFailure> failure;
-    return readStageEnds(store_, number, channels, window, &failure);
-}
-
 }  // namespace zelapp

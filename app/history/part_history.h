@@ -12,12 +12,12 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "history/part_recorder.h"
 #include "history/part_store.h"
 #include "history/parts_location.h"
 #include "model/part_result.h"
-#include "stats/stats_series.h"
 
 namespace zelapp {
 
@@ -94,10 +94,8 @@ class PartHistory : public QObject {
     // The events of one characteristic of one part number, oldest first.
     std::vector<PartEvent> events(const QString &number, int channel,
                                   std::optional<StoreFailure> *failure);
-    // The ends of the newest stage of each of these characteristics of one part number that
-    // has one (stats/stats_series.h); none when the file cannot be read.
-    std::map<int, StageEnds> stageEnds(const QString &number, const std::vector<int> &channels,
-                                       const StageWindow &window);
+    // The store while a file is open, for the statistics' own reads; null otherwise.
+    PartStore *openStore() { return store_.isOpen() ? &store_ : nullptr; }
 
   signals:
     // A part ended and was recorded (or kept in memory): the one notice everything that shows

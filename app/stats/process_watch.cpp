@@ -6,6 +6,7 @@
 #include "history/part_history.h"
 #include "setup/part_program.h"
 #include "setup/setup.h"
+#include "stats/stats_series.h"
 
 namespace zelapp {
 
@@ -165,7 +166,11 @@ void ProcessWatch::loadStages(const PartResult &part) {
     window.first = baselineValues(k);
     window.perExcluded = std::size_t(k);
     window.newest = std::size_t(kTailSubgroups + 1) * std::size_t(k);
-    std::map<int, StageEnds> read = history_.stageEnds(part.number, channels, window);
+    std::map<int, StageEnds> read;
+    if (PartStore *store = history_.openStore()) {
+        std::optional<StoreFailure> failure;
+        read = readStageEnds(*store, part.number, channels, window, &failure);
+    }
     for (auto &[channel, stage] : fresh) {
         if (const auto stored = read.find(channel); stored != read.end()) {
             StageEnds &ends = stored->second;
