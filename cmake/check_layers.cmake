@@ -2,38 +2,41 @@
 # layer or the ones below it, and only the view folders (and the program's entry) use Qt
 # Widgets. Run as a test: cmake -DAPP_DIR=<app folder> -P check_layers.cmake
 #
-# Layers, lowest first: base (shared types); unit (the program's side of the unit: its calls,
-# the binding, the link and finding a lost unit again); model; setup; display, dialogs, exchange
-# and part (their headless parts), history (the parts' store), dfq (the DFQ export) and stats
-# (the statistics); core
-# (start-up, scan, lifecycle and the session that composes the rest); view (the widget kit
-# every window shares); the windows of each subsystem (display/view, dialogs/view, exchange/view, part/view);
-# core/view (the main window and the Application); the program's entry (main).
+# Layers, lowest first, in the order of a value's road from the unit to the plant:
+#   base (shared types), unit (the program's side of the unit), model, setup, display (the
+#   displays' logic), part (the part cycle and its display's logic), history (the parts' store),
+#   then stats, dfq and exchange side by side (the statistics, the DFQ export, the live-value
+#   service), dialogs (the dialogs' tools), core (start-up, scan, lifecycle and the session that
+#   composes the rest);
+#   view (the widget kit every window shares); every folder's view (its windows, which may include
+#   any headless folder but not another folder's windows); core/view (the main window and the
+#   Application); main (the program's entry).
 cmake_minimum_required(VERSION 3.20)
 
-set(kit_layer 6)
+set(headless base unit model setup display part history "stats|dfq|exchange" dialogs core)
+list(LENGTH headless kit_layer)
+math(EXPR windows_layer "${kit_layer} + 1")
+math(EXPR main_view_layer "${kit_layer} + 2")
+math(EXPR main_layer "${kit_layer} + 3")
+
 function(layer_of path out)
   if(path MATCHES "^main\\.")
-    set(${out} 9 PARENT_SCOPE)
+    set(${out} ${main_layer} PARENT_SCOPE)
   elseif(path MATCHES "^core/view/")
-    set(${out} 8 PARENT_SCOPE)
+    set(${out} ${main_view_layer} PARENT_SCOPE)
   elseif(path MATCHES "^[a-z]+/view/")
-    set(${out} 7 PARENT_SCOPE)
+    set(${out} ${windows_layer} PARENT_SCOPE)
   elseif(path MATCHES "^view/")
     set(${out} ${kit_layer} PARENT_SCOPE)
-  elseif(path MATCHES "^core/")
-    set(${out} 5 PARENT_SCOPE)
-  elseif(path MATCHES "^(display|dialogs|exchange|part|history|dfq|stats)/")
-    set(${out} 4 PARENT_SCOPE)
-  elseif(path MATCHES "^setup/")
-    set(${out} 3 PARENT_SCOPE)
-  elseif(path MATCHES "^model/")
-    set(${out} 2 PARENT_SCOPE)
-  elseif(path MATCHES "^unit/")
-    set(${out} 1 PARENT_SCOPE)
-  elseif(path MATCHES "^base/")
-    set(${out} 0 PARENT_SCOPE)
   else()
+    set(layer 0)
+    foreach(folders IN LISTS headless)
+      if(path MATCHES "^(${folders})/")
+        set(${out} ${layer} PARENT_SCOPE)
+        return()
+      endif()
+      math(EXPR layer "${layer} + 1")
+    endforeach()
     set(${out} -1 PARENT_SCOPE)
   endif()
 endfunction()
@@ -49,13 +52,17 @@ foreach(source IN LISTS sources)
     string(APPEND faults "\n${source}: not in a known folder")
     continue()
   endif()
+  string(REGEX REPLACE "/.*" "" own_folder "${source}")
   file(STRINGS "${APP_DIR}/${source}" includes REGEX "^#include [\"<]")
   foreach(line IN LISTS includes)
     if(line MATCHES "^#include \"([a-z_]+/[a-z_/]+\\.h)\"")
       set(target "${CMAKE_MATCH_1}")
       layer_of("${target}" other)
+      string(REGEX REPLACE "/.*" "" other_folder "${target}")
       if(other GREATER own)
         string(APPEND faults "\n${source}: includes ${target} from a higher layer")
+      elseif(other EQUAL own AND own EQUAL windows_layer AND NOT other_folder STREQUAL own_folder)
+        string(APPEND faults "\n${source}: includes ${target}, another folder's window")
       endif()
     elseif(line MATCHES "^#include <(${widget_headers})>" AND own LESS kit_layer)
       string(APPEND faults "\n${source}: uses Qt Widgets (${CMAKE_MATCH_1}) outside a view folder")
