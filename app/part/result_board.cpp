@@ -13,7 +13,7 @@ namespace zelapp {
 
 namespace {
 
-// Standard: the bars' zone colours (display/view/zone_colours.h), a dark grey for Not valid.
+// Standard: the bars' zone colours (view/zone_colours.h), a dark grey for Not valid.
 // Okabe-Ito: bluish green, yellow, vermillion and reddish purple, which keep apart under
 // protanopia, deuteranopia and tritanopia.
 constexpr Rgb kStandard[] = {{224, 224, 224}, {70, 130, 180}, {46, 160, 67},

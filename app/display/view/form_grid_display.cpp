@@ -14,11 +14,11 @@
 #include "display/grid_rows.h"
 #include "display/twips.h"
 #include "display/value_zone.h"
-#include "display/view/zone_colours.h"
 #include "display/view_items.h"
 #include "setup/setup.h"
 #include "ui_form_grid_display.h"
 #include "view/window_place.h"
+#include "view/zone_colours.h"
 
 namespace zelapp {
 

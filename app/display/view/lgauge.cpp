@@ -14,7 +14,7 @@
 #include <cstdint>
 
 #include "display/value_zone.h"
-#include "display/view/zone_colours.h"
+#include "view/zone_colours.h"
 
 namespace zelapp {
 

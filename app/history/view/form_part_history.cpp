@@ -10,12 +10,12 @@
 
 #include "base/help_topics.h"
 #include "core/session.h"
-#include "display/view/zone_colours.h"
 #include "history/part_csv.h"
 #include "history/part_details.h"
 #include "history/view/dlg_part_details.h"
 #include "ui_form_part_history.h"
 #include "view/window_place.h"
+#include "view/zone_colours.h"
 
 using namespace Qt::StringLiterals;
 

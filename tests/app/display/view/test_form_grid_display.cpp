@@ -18,13 +18,13 @@
 #include "display/display_host.h"
 #include "display/twips.h"
 #include "display/view/form_grid_display.h"
-#include "display/view/zone_colours.h"
 #include "group_list.h"
 #include "setup/setup_reader.h"
 #include "setup/setup_writer.h"
 #include "setup_fixture.h"
 #include "temp_folder.h"
 #include "view/window_place.h"
+#include "view/zone_colours.h"
 
 using namespace Qt::StringLiterals;
 using zelapp::SetupWindow;
