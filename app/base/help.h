@@ -20,6 +20,14 @@ class HelpViewer {
     virtual bool close(const QString &helpFile, QString *error) = 0;
 };
 
+// The manual at a window's own section, titled as the main window: what F1 and a window's Help
+// button ask for (0: the contents).
+class HelpTopics {
+  public:
+    virtual ~HelpTopics() = default;
+    virtual void showHelpTopic(long topic) = 0;
+};
+
 // Start-up step: HelpFilePath is AppPath's help file; it becomes the help file in use when it
 // can be opened for reading. Never fails.
 void findHelpFile(AppState &state);

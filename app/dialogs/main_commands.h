@@ -17,7 +17,7 @@ class SetupAnalogTool;
 class SetupChanTool;
 class SetupLvdtTool;
 
-class MainCommands {
+class MainCommands : public HelpTopics {
   public:
     MainCommands(AppState &state, Setup &setup, UnitApi &unit, Prompter &prompter, Help &help,
                  SetupChanTool &setupChan, SetupLvdtTool &setupLvdt, SetupAnalogTool &setupAnalog,
@@ -39,7 +39,7 @@ class MainCommands {
     void AboutMoxSRV_Click();
     void mnuHelpContents_Click();
     // F1 in a window: the manual at that window's topic.
-    void showHelpTopic(long topic);
+    void showHelpTopic(long topic) override;
     // Refused while a part cycle runs (marks().resetMM).
     void CommandResetMM_Click();
     // A part cycle started or ended: the Reset button follows.

@@ -9,6 +9,7 @@
 #include "base/help_topics.h"
 #include "base/settings_store.h"
 #include "core/command_line.h"
+#include "core/view/session_context.h"
 #include "dfq/dfq_settings.h"
 #include "dialogs/view/dialog_host.h"
 #include "display/twips.h"
@@ -45,7 +46,7 @@ FormMain::FormMain(Session &session, QWidget *parent)
       ui_(std::make_unique<Ui::FormMain>()),
       session_(session),
       state_(session.state()),
-      dialogs_(std::make_unique<DialogHost>(session, *this)) {
+      dialogs_(std::make_unique<DialogHost>(sessionContext(session), *this)) {
     ui_->setupUi(this);
     timer_.setObjectName(QStringLiteral("Timer1"));
     connectCommands();
@@ -179,7 +180,7 @@ void FormMain::cycleStateChanged() {
 
 FormPartResult &FormMain::ensurePartResult() {
     if (partResult_ == nullptr) {
-        partResult_ = new FormPartResult(session_, this);
+        partResult_ = new FormPartResult(sessionContext(session_), this);
         loadedWindows_.push_back(partResult_);
         // A refusal stays in the status line until a Measure is taken.
         connect(partResult_, &FormPartResult::measureAnswered, this, [this](const QString &line) {
@@ -201,7 +202,7 @@ void FormMain::showPartResult() {
 
 FormPartHistory &FormMain::ensurePartHistory() {
     if (partHistory_ == nullptr) {
-        partHistory_ = new FormPartHistory(session_, this);
+        partHistory_ = new FormPartHistory(sessionContext(session_), this);
         loadedWindows_.push_back(partHistory_);
     }
     return *partHistory_;
@@ -213,7 +214,7 @@ void FormMain::showPartHistory() {
 
 FormStatistics &FormMain::ensureStatistics() {
     if (statistics_ == nullptr) {
-        statistics_ = new FormStatistics(session_, this);
+        statistics_ = new FormStatistics(sessionContext(session_), this);
         loadedWindows_.push_back(statistics_);
     }
     return *statistics_;
@@ -257,7 +258,7 @@ void FormMain::openPartSettings() {
 }
 
 void FormMain::openPartProgram() {
-    showPartProgramDialog(session_, this);
+    showPartProgramDialog(sessionContext(session_), this);
 }
 
 QAction *FormMain::viewAction(int viewType) const {

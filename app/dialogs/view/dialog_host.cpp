@@ -1,14 +1,15 @@
 #include "dialogs/view/dialog_host.h"
 
+#include "base/help.h"
 #include "base/help_topics.h"
-#include "core/session.h"
 #include "dialogs/view/dialog_table.h"
 #include "dialogs/view/form_calibrate.h"
+#include "view/window_context.h"
 
 namespace zelapp {
 
-DialogHost::DialogHost(Session &session, QWidget &mainWindow)
-    : session_(session), mainWindow_(mainWindow) {}
+DialogHost::DialogHost(const WindowContext &context, QWidget &mainWindow)
+    : context_(context), mainWindow_(mainWindow) {}
 
 DialogHost::~DialogHost() {
     for (auto &[which, dialog] : dialogs_) {
@@ -25,14 +26,14 @@ HostedDialog *DialogHost::make(CommandDialog which) {
     if (HostedDialog *made = dialog(which)) {
         return made;
     }
-    HostedDialog *made = makeDialogForm(which, session_, mainWindow_);
+    HostedDialog *made = makeDialogForm(which, context_, mainWindow_);
     if (made == nullptr) {
         return nullptr;
     }
     // F1 opens the dialog's own section of the manual; the calibration's is its Help button's.
     const long topic = helpTopic(which);
     QObject::connect(made, &HostedDialog::helpRequested, made,
-                     [this, topic] { session_.commands().showHelpTopic(topic); });
+                     [this, topic] { context_.help.showHelpTopic(topic); });
     dialogs_[which] = made;
     return made;
 }

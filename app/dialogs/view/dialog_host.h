@@ -6,17 +6,17 @@
 #include <map>
 
 #include "base/main_window_port.h"
+#include "view/window_context.h"
 
 class QWidget;
 
 namespace zelapp {
 
 class HostedDialog;
-class Session;
 
 class DialogHost {
   public:
-    DialogHost(Session &session, QWidget &mainWindow);
+    DialogHost(const WindowContext &context, QWidget &mainWindow);
     ~DialogHost();
 
     // A dialog already open is brought forward and not loaded again.
@@ -32,7 +32,7 @@ class DialogHost {
   private:
     HostedDialog *make(CommandDialog dialog);
 
-    Session &session_;
+    const WindowContext context_;
     QWidget &mainWindow_;
     std::map<CommandDialog, HostedDialog *> dialogs_;  // children of the main window
 };

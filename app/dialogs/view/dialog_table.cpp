@@ -2,7 +2,8 @@
 
 #include <array>
 
-#include "core/session.h"
+#include "base/app_state.h"
+#include "dialogs/dialog_tools.h"
 #include "dialogs/view/form_about.h"
 #include "dialogs/view/form_calibrate.h"
 #include "dialogs/view/form_mastering.h"
@@ -12,6 +13,7 @@
 #include "dialogs/view/form_setup_group.h"
 #include "dialogs/view/form_setup_lvdt.h"
 #include "dialogs/view/form_setup_system.h"
+#include "view/window_context.h"
 
 namespace zelapp {
 
@@ -19,17 +21,17 @@ namespace {
 
 struct DialogForm {
     CommandDialog dialog;
-    HostedDialog *(*make)(Session &session, QWidget &parent);
+    HostedDialog *(*make)(const WindowContext &context, QWidget &parent);
 };
 
 // A form whose constructor takes its tool, the program folder (for the icon) and the parent.
 template <typename Form, auto Tool>
-HostedDialog *formOver(Session &session, QWidget &parent) {
-    return new Form(session.dialogs().*Tool, session.state().AppPath, &parent);
+HostedDialog *formOver(const WindowContext &context, QWidget &parent) {
+    return new Form(context.dialogs.*Tool, context.state.AppPath, &parent);
 }
 
-HostedDialog *aboutForm(Session &session, QWidget &parent) {
-    return new FormAboutMoxSRV(session.state(), session.unit(), session.state().AppPath, &parent);
+HostedDialog *aboutForm(const WindowContext &context, QWidget &parent) {
+    return new FormAboutMoxSRV(context.state, context.unit, context.state.AppPath, &parent);
 }
 
 const std::array kDialogForms{
@@ -46,10 +48,10 @@ const std::array kDialogForms{
 
 }  // namespace
 
-HostedDialog *makeDialogForm(CommandDialog dialog, Session &session, QWidget &parent) {
+HostedDialog *makeDialogForm(CommandDialog dialog, const WindowContext &context, QWidget &parent) {
     for (const DialogForm &form : kDialogForms) {
         if (form.dialog == dialog) {
-            return form.make(session, parent);
+            return form.make(context, parent);
         }
     }
     return nullptr;

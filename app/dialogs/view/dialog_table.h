@@ -7,10 +7,11 @@ class QWidget;
 
 namespace zelapp {
 
+struct WindowContext;
+
 class HostedDialog;
-class Session;
 
 // The form of a dialog, a child of `parent`; null for a dialog the program does not have.
-HostedDialog *makeDialogForm(CommandDialog dialog, Session &session, QWidget &parent);
+HostedDialog *makeDialogForm(CommandDialog dialog, const WindowContext &context, QWidget &parent);
 
 }  // namespace zelapp

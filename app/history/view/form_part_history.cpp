@@ -8,10 +8,14 @@
 #include <QSaveFile>
 #include <climits>
 
+#include "base/app_state.h"
+#include "base/file_chooser.h"
+#include "base/help.h"
 #include "base/help_topics.h"
-#include "core/session.h"
+#include "base/prompter.h"
 #include "history/part_csv.h"
 #include "history/part_details.h"
+#include "history/part_history.h"
 #include "history/view/dlg_part_details.h"
 #include "ui_form_part_history.h"
 #include "view/window_place.h"
@@ -21,10 +25,10 @@ using namespace Qt::StringLiterals;
 
 namespace zelapp {
 
-FormPartHistory::FormPartHistory(Session &session, QWidget *parent)
-    : QWidget(parent, Qt::Window), ui_(std::make_unique<Ui::FormPartHistory>()), session_(session) {
+FormPartHistory::FormPartHistory(const WindowContext &context, QWidget *parent)
+    : QWidget(parent, Qt::Window), ui_(std::make_unique<Ui::FormPartHistory>()), context_(context) {
     ui_->setupUi(this);
-    applyProgramIcon(*this, session_.state().AppPath);
+    applyProgramIcon(*this, context_.state.AppPath);
 
     const PartFilter today = todayFilter(QDateTime::currentDateTime());
     ui_->DateFrom->setDateTime(*today.since);
@@ -37,7 +41,7 @@ FormPartHistory::FormPartHistory(Session &session, QWidget *parent)
                                    verdictCode(verdict));
     }
 
-    model_ = std::make_unique<PartHistoryModel>(session_.partHistory().file(), today);
+    model_ = std::make_unique<PartHistoryModel>(context_.history.file(), today);
     model_->setZonePalette(
         {zoneColour(BarZone::Good), zoneColour(BarZone::Approach), zoneColour(BarZone::Reject)});
     ui_->TablePart->setModel(model_.get());
@@ -45,11 +49,10 @@ FormPartHistory::FormPartHistory(Session &session, QWidget *parent)
     connect(model_.get(), &PartHistoryModel::failed, this, &FormPartHistory::showStatus);
     connect(model_.get(), &QAbstractItemModel::rowsInserted, this, &FormPartHistory::showCount);
     connect(model_.get(), &QAbstractItemModel::modelReset, this, &FormPartHistory::showCount);
-    connect(&session_.partHistory(), &PartHistory::partRecorded, model_.get(),
+    connect(&context_.history, &PartHistory::partRecorded, model_.get(),
             &PartHistoryModel::partAdded);
     // The settings moved the history to another file.
-    connect(&session_.partHistory(), &PartHistory::fileChanged, model_.get(),
-            &PartHistoryModel::setFile);
+    connect(&context_.history, &PartHistory::fileChanged, model_.get(), &PartHistoryModel::setFile);
 
     connect(ui_->CheckTo, &QCheckBox::toggled, ui_->DateTo, &QWidget::setEnabled);
     connect(ui_->CommandApply, &QPushButton::clicked, this, &FormPartHistory::applyFilter);
@@ -77,7 +80,7 @@ FormPartHistory::FormPartHistory(Session &session, QWidget *parent)
     help->setShortcut(QKeySequence(Qt::Key_F1));
     help->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(help, &QAction::triggered, this,
-            [this] { session_.commands().showHelpTopic(kPartHistoryHelpTopic); });
+            [this] { context_.help.showHelpTopic(kPartHistoryHelpTopic); });
     addAction(help);
     showCount();
 }
@@ -129,7 +132,7 @@ void FormPartHistory::exportCsv() {
     if (exporting_) {
         return;
     }
-    const QString path = session_.chooser().chooseSaveFile(
+    const QString path = context_.chooser.chooseSaveFile(
         {u"CSV Files (*.csv)|*.csv|All (*.*)|*.*"_s, u"csv"_s, QString()});
     if (!path.isEmpty()) {
         exportTo(path);
@@ -149,7 +152,7 @@ bool FormPartHistory::exportTo(const QString &path) {
     if (!file.open(QIODevice::WriteOnly)) {
         const QString message =
             u"The parts cannot be exported to %1: %2."_s.arg(path, file.errorString());
-        session_.services().prompter.notify(message, windowTitle(), PromptIcon::Warning);
+        context_.prompter.notify(message, windowTitle(), PromptIcon::Warning);
         return finish(false, message);
     }
     QProgressDialog progress(u"Exporting parts..."_s, u"Cancel"_s, 0, 0, this);
@@ -190,13 +193,13 @@ bool FormPartHistory::exportTo(const QString &path) {
         file.cancelWriting();
         const QString message =
             u"The parts cannot be exported to %1: %2."_s.arg(path, outcome.failure->cause);
-        session_.services().prompter.notify(message, windowTitle(), PromptIcon::Warning);
+        context_.prompter.notify(message, windowTitle(), PromptIcon::Warning);
         return finish(false, message);
     }
     if (!file.commit()) {
         const QString message =
             u"The parts cannot be exported to %1: %2."_s.arg(path, file.errorString());
-        session_.services().prompter.notify(message, windowTitle(), PromptIcon::Warning);
+        context_.prompter.notify(message, windowTitle(), PromptIcon::Warning);
         return finish(false, message);
     }
     return finish(true, u"%1 parts exported to %2."_s.arg(outcome.rows).arg(path));

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "history/part_history_model.h"
+#include "view/window_context.h"
 
 namespace Ui {
 class FormPartHistory;
@@ -15,12 +16,10 @@ class FormPartHistory;
 
 namespace zelapp {
 
-class Session;
-
 class FormPartHistory : public QWidget {
     Q_OBJECT
   public:
-    explicit FormPartHistory(Session &session, QWidget *parent = nullptr);
+    explicit FormPartHistory(const WindowContext &context, QWidget *parent = nullptr);
     ~FormPartHistory() override;
 
     // Shows the window, raised.
@@ -47,7 +46,7 @@ class FormPartHistory : public QWidget {
     void showCount();
 
     std::unique_ptr<Ui::FormPartHistory> ui_;
-    Session &session_;
+    const WindowContext context_;
     std::unique_ptr<PartHistoryModel> model_;
     int progressDelayMs_ = 500;
     bool exporting_ = false;

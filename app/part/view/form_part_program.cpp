@@ -8,9 +8,10 @@
 #include <array>
 
 #include "base/file_chooser.h"
+#include "base/help.h"
 #include "base/help_topics.h"
-#include "core/session.h"
 #include "ui_form_part_program.h"
+#include "view/window_context.h"
 
 namespace zelapp {
 
@@ -199,16 +200,16 @@ void FormPartProgram::focusBox(ProgramBox which) {
     edit->selectAll();
 }
 
-void showPartProgramDialog(Session &session, QWidget *parent) {
+void showPartProgramDialog(const WindowContext &context, QWidget *parent) {
     auto *form = parent != nullptr
                      ? parent->findChild<FormPartProgram *>(QStringLiteral("FormPartProgram"),
                                                             Qt::FindDirectChildrenOnly)
                      : nullptr;
     if (form == nullptr) {
-        form = new FormPartProgram(session.partProgramTool(), session.chooser(), parent);
+        form = new FormPartProgram(context.partProgramTool, context.chooser, parent);
         form->setAttribute(Qt::WA_DeleteOnClose, parent == nullptr);
         QObject::connect(form, &HostedDialog::helpRequested, form,
-                         [&session] { session.commands().showHelpTopic(kPartProgramHelpTopic); });
+                         [&help = context.help] { help.showHelpTopic(kPartProgramHelpTopic); });
     }
     if (!form->isVisible()) {
         form->openDialog();

@@ -18,8 +18,9 @@ class FormPartProgram;
 
 namespace zelapp {
 
+struct WindowContext;
+
 class FileChooser;
-class Session;
 
 class FormPartProgram : public HostedDialog, public PartProgramView {
     Q_OBJECT
@@ -55,6 +56,6 @@ class FormPartProgram : public HostedDialog, public PartProgramView {
 
 // Opens the part program window over `parent` (made on the first call, kept as its child), or
 // brings it forward when it is open already. The main window's Parts > Part Program... action.
-void showPartProgramDialog(Session &session, QWidget *parent);
+void showPartProgramDialog(const WindowContext &context, QWidget *parent);
 
 }  // namespace zelapp

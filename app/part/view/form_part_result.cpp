@@ -9,11 +9,17 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "base/app_state.h"
 #include "base/user_name.h"
-#include "core/session.h"
+#include "dfq/dfq_export.h"
+#include "history/part_history.h"
 #include "part/operator_measure.h"
+#include "part/part_cycle.h"
 #include "part/part_settings.h"
 #include "part/result_sizing.h"
+#include "setup/part_program.h"
+#include "setup/setup.h"
+#include "stats/process_watch.h"
 #include "ui_form_part_result.h"
 #include "view/window_place.h"
 
@@ -72,13 +78,13 @@ void setFittedText(QLabel &label, const QString &text) {
 
 }  // namespace
 
-FormPartResult::FormPartResult(Session &session, QWidget *parent)
+FormPartResult::FormPartResult(const WindowContext &context, QWidget *parent)
     : QWidget(parent, Qt::Window),
       ui_(std::make_unique<Ui::FormPartResult>()),
-      session_(session),
+      context_(context),
       placer_(new WindowPlacer(*this)) {
     ui_->setupUi(this);
-    applyProgramIcon(*this, session_.state().AppPath);
+    applyProgramIcon(*this, context_.state.AppPath);
 
     auto *measureKey = new QAction(this);
     measureKey->setObjectName(u"ActionResultMeasure"_s);
@@ -95,12 +101,12 @@ FormPartResult::FormPartResult(Session &session, QWidget *parent)
     // A scanner types the code and Enter: the part put on next (auto start) takes it.
     connect(ui_->TextPartId, &QLineEdit::returnPressed, this, [this] {
         const QString id = ui_->TextPartId->text().trimmed();
-        session_.partCycle().setNextId(id);
+        context_.partCycle.setNextId(id);
         pendingId_ = id;
         showMessage(id.isEmpty() ? QString() : u"Next part ID: %1"_s.arg(id));
     });
 
-    PartCycle &cycle = session_.partCycle();
+    PartCycle &cycle = context_.partCycle;
     connect(&cycle, &PartCycle::stateChanged, this, [this](CycleState state) {
         // A refusal ("cycle running") was about the cycle that has now ended or begun.
         if (state == CycleState::Settling || (state == CycleState::Result && refusalShown_)) {
@@ -114,12 +120,11 @@ FormPartResult::FormPartResult(Session &session, QWidget *parent)
         refresh();
     });
     connect(&cycle, &PartCycle::countersChanged, this, &FormPartResult::refresh);
-    connect(&session_.partHistory(), &PartHistory::notRecordedChanged, this,
-            &FormPartResult::refresh);
-    connect(&session_.partProgram(), &ActivePartProgram::changed, this, &FormPartResult::refresh);
-    connect(&session_.dfqExport(), &DfqExport::waitingChanged, this, &FormPartResult::refresh);
+    connect(&context_.history, &PartHistory::notRecordedChanged, this, &FormPartResult::refresh);
+    connect(&context_.partProgram, &ActivePartProgram::changed, this, &FormPartResult::refresh);
+    connect(&context_.dfqExport, &DfqExport::waitingChanged, this, &FormPartResult::refresh);
     // The cause panel follows the causes awaited; the cycles go on while it asks.
-    ProcessWatch &watch = session_.processWatch();
+    ProcessWatch &watch = context_.processWatch;
     connect(&watch, &ProcessWatch::awaitedChanged, this, &FormPartResult::showCausePanel);
     connect(ui_->CommandSaveCause, &QPushButton::clicked, this, &FormPartResult::saveCause);
     connect(ui_->TextCause, &QLineEdit::returnPressed, this, &FormPartResult::saveCause);
@@ -144,7 +149,7 @@ FormPartResult::~FormPartResult() {
 void FormPartResult::showWindow() {
     if (!placed_) {
         placed_ = true;
-        const ResultWindowPlace stored = readResultWindowPlace(session_.services().store);
+        const ResultWindowPlace stored = readResultWindowPlace(context_.settings);
         if (stored.place.Height > 0) {
             placer_->restore(stored.place);
         }
@@ -169,9 +174,9 @@ void FormPartResult::showWindow() {
 }
 
 QString FormPartResult::measure() {
-    const bool askId = session_.partProgram().program().askId;
+    const bool askId = context_.partProgram.program().askId;
     const MeasureAttempt attempt =
-        operatorMeasure(session_.partCycle(), askId, ui_->TextPartId->text());
+        operatorMeasure(context_.partCycle, askId, ui_->TextPartId->text());
     if (attempt.started()) {
         if (askId) {
             ui_->TextPartId->clear();
@@ -194,8 +199,8 @@ QString FormPartResult::measure() {
 }
 
 void FormPartResult::escape() {
-    if (session_.partCycle().running()) {
-        session_.partCycle().cancel();
+    if (context_.partCycle.running()) {
+        context_.partCycle.cancel();
     } else {
         close();
     }
@@ -210,12 +215,12 @@ void FormPartResult::toggleFullScreen() {
 }
 
 void FormPartResult::refresh() {
-    const PartCycle &cycle = session_.partCycle();
-    const PartProgram &program = session_.partProgram().program();
+    const PartCycle &cycle = context_.partCycle;
+    const PartProgram &program = context_.partProgram.program();
     board_ = resultBoard(cycle.state(), cycle.lastResult(), cycle.counters(),
-                         plannedCharacteristics(program, session_.setup()),
-                         readPartSettings(session_.services().store).palette);
-    const PartHistory &history = session_.partHistory();
+                         plannedCharacteristics(program, context_.setup),
+                         readPartSettings(context_.settings).palette);
+    const PartHistory &history = context_.history;
     RecordState record;
     record.waiting = history.notRecorded();
     if (history.lastRecord() && cycle.lastResult() &&
@@ -224,7 +229,7 @@ void FormPartResult::refresh() {
         record.heldNotRecorded = !history.lastRecord()->recorded() && record.waiting > 0;
     }
     markRecord(board_, record);
-    const DfqWaiting &dfq = session_.dfqExport().waiting();
+    const DfqWaiting &dfq = context_.dfqExport.waiting();
     markDfq(board_, dfq.count, dfq.cause);
     ui_->LabelPartId->setVisible(program.askId);
     ui_->TextPartId->setVisible(program.askId);
@@ -244,7 +249,7 @@ void FormPartResult::refresh() {
 void FormPartResult::showCausePanel() {
     // While a cause is typed the panel stays on its part, so the text is never given to another.
     const bool typing = !ui_->TextCause->text().trimmed().isEmpty();
-    causePanel_ = causePanel(session_.processWatch().awaited(), typing ? causePanel_.partId : 0);
+    causePanel_ = causePanel(context_.processWatch.awaited(), typing ? causePanel_.partId : 0);
     ui_->LabelOutOfControl->setText(causePanel_.text);
     ui_->LabelCausesWaiting->setText(causePanel_.waiting);
     ui_->LabelCausesWaiting->setHidden(causePanel_.waiting.isEmpty());
@@ -263,14 +268,14 @@ void FormPartResult::saveCause() {
     }
     const qint64 partId = causePanel_.partId;
     std::vector<int> channels;
-    for (const AwaitedCause &a : session_.processWatch().awaited()) {
+    for (const AwaitedCause &a : context_.processWatch.awaited()) {
         if (a.partId == partId) {
             channels.push_back(a.channel);
         }
     }
     for (const int channel : channels) {
         const std::optional<StoreFailure> failure =
-            session_.processWatch().giveCause(partId, channel, currentUserName(), why);
+            context_.processWatch.giveCause(partId, channel, currentUserName(), why);
         if (failure) {
             // The text stays in the box for another try.
             showMessage(u"Cause not saved: %1"_s.arg(failure->cause));
@@ -443,7 +448,7 @@ void FormPartResult::storePlace() {
     if (!placed_) {
         return;
     }
-    ResultWindowPlace place = readResultWindowPlace(session_.services().store);
+    ResultWindowPlace place = readResultWindowPlace(context_.settings);
     if (isFullScreen()) {
         place.show = ResultWindowShow::FullScreen;
     } else if (isMaximized()) {
@@ -454,7 +459,7 @@ void FormPartResult::storePlace() {
             place.place = placer_->placeToStore();
         }
     }
-    writeResultWindowPlace(session_.services().store, place);
+    writeResultWindowPlace(context_.settings, place);
 }
 
 void FormPartResult::keyPressEvent(QKeyEvent *event) {

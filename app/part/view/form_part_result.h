@@ -14,6 +14,7 @@
 
 #include "part/out_of_control.h"
 #include "part/result_board.h"
+#include "view/window_context.h"
 
 class QFrame;
 class QLabel;
@@ -24,13 +25,12 @@ class FormPartResult;
 
 namespace zelapp {
 
-class Session;
 class WindowPlacer;
 
 class FormPartResult : public QWidget {
     Q_OBJECT
   public:
-    explicit FormPartResult(Session &session, QWidget *parent = nullptr);
+    explicit FormPartResult(const WindowContext &context, QWidget *parent = nullptr);
     ~FormPartResult() override;
 
     // Shows the window where and as it stood last (maximised, full screen), raised.
@@ -82,7 +82,7 @@ class FormPartResult : public QWidget {
     void saveCause();
 
     std::unique_ptr<Ui::FormPartResult> ui_;
-    Session &session_;
+    const WindowContext context_;
     WindowPlacer *placer_;  // a child of the window
     ResultBoard board_;
     std::vector<Tile> tiles_;

@@ -11,9 +11,11 @@
 #include <QSaveFile>
 #include <QSvgGenerator>
 
+#include "base/app_state.h"
+#include "base/file_chooser.h"
+#include "base/help.h"
 #include "base/help_topics.h"
 #include "base/user_name.h"
-#include "core/session.h"
 #include "history/part_history.h"
 #include "history/stored_part_text.h"
 #include "setup/part_program.h"
@@ -29,10 +31,10 @@ using namespace Qt::StringLiterals;
 
 namespace zelapp {
 
-FormStatistics::FormStatistics(Session &session, QWidget *parent)
-    : QWidget(parent, Qt::Window), ui_(std::make_unique<Ui::FormStatistics>()), session_(session) {
+FormStatistics::FormStatistics(const WindowContext &context, QWidget *parent)
+    : QWidget(parent, Qt::Window), ui_(std::make_unique<Ui::FormStatistics>()), context_(context) {
     ui_->setupUi(this);
-    applyProgramIcon(*this, session_.state().AppPath);
+    applyProgramIcon(*this, context_.state.AppPath);
 
     auto *grid = new QGridLayout(ui_->WidgetCharts);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -73,20 +75,20 @@ FormStatistics::FormStatistics(Session &session, QWidget *parent)
     connect(ui_->SpinLastParts, &QSpinBox::editingFinished, this, &FormStatistics::refresh);
     connect(ui_->DateFrom, &QDateTimeEdit::editingFinished, this, &FormStatistics::refresh);
     connect(ui_->DateTo, &QDateTimeEdit::editingFinished, this, &FormStatistics::refresh);
-    connect(&session_.partProgram(), &ActivePartProgram::changed, this, [this] {
+    connect(&context_.partProgram, &ActivePartProgram::changed, this, [this] {
         fillCharacteristics();
         if (isVisible()) {
             refresh();
         }
     });
-    connect(&session_.partHistory(), &PartHistory::partRecorded, this, [this] {
+    connect(&context_.history, &PartHistory::partRecorded, this, [this] {
         if (isVisible()) {
             refresh();
         }
     });
     // A cause given in the result window's panel leaves the list here too. A part that breaks
     // a rule is also a part recorded, which reads the whole series: here only the events.
-    connect(&session_.processWatch(), &ProcessWatch::awaitedChanged, this, [this] {
+    connect(&context_.processWatch, &ProcessWatch::awaitedChanged, this, [this] {
         if (isVisible()) {
             refreshCauses();
         }
@@ -112,7 +114,7 @@ FormStatistics::FormStatistics(Session &session, QWidget *parent)
     help->setShortcut(QKeySequence(Qt::Key_F1));
     help->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(help, &QAction::triggered, this,
-            [this] { session_.commands().showHelpTopic(kStatisticsHelpTopic); });
+            [this] { context_.help.showHelpTopic(kStatisticsHelpTopic); });
     addAction(help);
 }
 
@@ -144,8 +146,8 @@ void FormStatistics::fillCharacteristics() {
     QListWidget &list = *ui_->ListCharacteristic;
     const QSignalBlocker block(&list);
     list.clear();
-    const Setup &setup = session_.setup();
-    for (int n : effectiveCharacteristics(session_.partProgram().program(), setup)) {
+    const Setup &setup = context_.setup;
+    for (int n : effectiveCharacteristics(context_.partProgram.program(), setup)) {
         const Channel *c = setup.channel(n);
         auto *item = new QListWidgetItem(
             c != nullptr ? u"C%1 %2"_s.arg(n).arg(c->Description).trimmed() : u"C%1"_s.arg(n),
@@ -168,7 +170,7 @@ void FormStatistics::showPeriodBoxes() {
 }
 
 void FormStatistics::refresh() {
-    const QString file = session_.partHistory().file();
+    const QString file = context_.history.file();
     if (!QFileInfo::exists(file)) {
         // No part recorded yet: nothing to read, and nothing wrong.
         store_.close();
@@ -197,7 +199,7 @@ void FormStatistics::refresh() {
     StatsSeries series = readStatsSeries(store_, latestPartNumber(store_), n,
                                          periodFilter(chosen, QDateTime::currentDateTime()),
                                          periodLastParts(chosen));
-    const PartProgram &program = session_.partProgram().program();
+    const PartProgram &program = context_.partProgram.program();
     const std::vector<StatsResult> results =
         computeStages(series, program.subgroupSize, effectiveRules(program, n));
     const std::optional<StoreFailure> failure = series.failure;
@@ -303,7 +305,7 @@ bool FormStatistics::saveSvg(const QString &path) {
 }
 
 void FormStatistics::saveCharts(bool svg) {
-    const QString path = session_.chooser().chooseSaveFile(
+    const QString path = context_.chooser.chooseSaveFile(
         svg ? FileDialogRequest{u"SVG Drawings (*.svg)|*.svg|All (*.*)|*.*"_s, u"svg"_s, QString()}
             : FileDialogRequest{u"PNG Pictures (*.png)|*.png|All (*.*)|*.*"_s, u"png"_s,
                                 QString()});
@@ -329,7 +331,7 @@ bool FormStatistics::storeEvent(PartEventKind kind, qint64 partId, const QString
     event.data = data;
     // The window's own store reads only; the event is one short write of its own.
     PartStore writer;
-    const OpenOutcome opened = writer.open(session_.partHistory().file());
+    const OpenOutcome opened = writer.open(context_.history.file());
     std::optional<StoreFailure> failure = opened.failure;
     if (!failure) {
         failure = writer.addEvent(event);
@@ -340,16 +342,16 @@ bool FormStatistics::storeEvent(PartEventKind kind, qint64 partId, const QString
     }
     // The watch keeps the stages it judges by and the causes awaited, which the result window's
     // panel shows: read again from the history.
-    session_.processWatch().reload();
+    context_.processWatch.reload();
     refresh();
     return true;
 }
 
 bool FormStatistics::freezeLimits(const QString &who, const QString &why) {
     const std::optional<FrozenLimits> limits =
-        content_.results.empty() ? std::nullopt
-                                 : limitsToFreeze(content_.results.back(),
-                                                  session_.partProgram().program().subgroupSize);
+        content_.results.empty()
+            ? std::nullopt
+            : limitsToFreeze(content_.results.back(), context_.partProgram.program().subgroupSize);
     if (!limits) {
         showStatus(
             content_.results.empty() || content_.results.back().noLimits.isEmpty()

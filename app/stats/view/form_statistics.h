@@ -12,6 +12,7 @@
 
 #include "history/part_store.h"
 #include "stats/stats_view_data.h"
+#include "view/window_context.h"
 
 namespace Ui {
 class FormStatistics;
@@ -21,12 +22,11 @@ namespace zelapp {
 
 class ControlChartView;
 class HistogramView;
-class Session;
 
 class FormStatistics : public QWidget {
     Q_OBJECT
   public:
-    explicit FormStatistics(Session &session, QWidget *parent = nullptr);
+    explicit FormStatistics(const WindowContext &context, QWidget *parent = nullptr);
     ~FormStatistics() override;
 
     void showWindow();
@@ -81,7 +81,7 @@ class FormStatistics : public QWidget {
     std::vector<std::pair<qint64, QString>> chosenParts() const;
 
     std::unique_ptr<Ui::FormStatistics> ui_;
-    Session &session_;
+    const WindowContext context_;
     PartStore store_;
     QString storeFile_;
     ControlChartView *first_ = nullptr;

@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include "core/view/session_context.h"
 #include "file_bytes.h"
 #include "part/view/form_part_program.h"
 #include "session_fixture.h"
@@ -29,7 +30,7 @@ struct FormPartProgramTest : ::testing::Test {
         ASSERT_EQ(f.start(), zelapp::StartupResult::Running);
         f.state().SetupFileName = QDir(f.programFolder()).filePath(u"shaft.zel"_s);
         ASSERT_TRUE(f.session->setupCommands().SaveFile_Click());
-        zelapp::showPartProgramDialog(*f.session, &main);
+        zelapp::showPartProgramDialog(zelapp::sessionContext(*f.session), &main);
     }
     QDialog *form() const { return main.findChild<QDialog *>(u"FormPartProgram"_s); }
     template <typename W>
@@ -96,7 +97,8 @@ TEST_F(FormPartProgramTest, TheDfqFolderIsBrowsedForAndTheTableKeepsEachChannels
         setup.CreateChannels(2);
     }
     setup.channel(1)->Description = u"Diameter"_s;
-    zelapp::showPartProgramDialog(*f.session, &main);  // open already: shown again as it is
+    zelapp::showPartProgramDialog(zelapp::sessionContext(*f.session),
+                                  &main);  // open already: shown again as it is
     auto *table = child<QTableWidget>(u"TableExport"_s);
     ASSERT_NE(table, nullptr);
     f.session->partProgramTool().Form_Load();
@@ -140,7 +142,7 @@ TEST_F(FormPartProgramTest, EnterSavesEscapeClosesAndTheWindowIsMadeOnce) {
               QByteArray("[Part]\r\nNumber=SH-7\r\n"));
 
     const std::size_t asked = f.prompter.shown.size();
-    zelapp::showPartProgramDialog(*f.session, &main);
+    zelapp::showPartProgramDialog(zelapp::sessionContext(*f.session), &main);
     EXPECT_EQ(main.findChildren<QDialog *>().size(), 1);
     EXPECT_EQ(child<QLineEdit>(u"txtNumber"_s)->text(), u"SH-7"_s);
     QTest::keyClick(child<QLineEdit>(u"txtTimeout"_s), Qt::Key_Escape);
