@@ -188,22 +188,6 @@ std::optional<GaugeSettings> gaugeSettings(const Setup &setup, const AppState &s
     return s;
 }
 
-BarZone barZoneOf(ToleranceVerdict verdict) {
-    switch (verdict) {
-        case ToleranceVerdict::Good:
-            return BarZone::Good;
-        case ToleranceVerdict::WarningPlus:
-        case ToleranceVerdict::WarningMinus:
-            return BarZone::Approach;
-        case ToleranceVerdict::RejectPlus:
-        case ToleranceVerdict::RejectMinus:
-            return BarZone::Reject;
-        case ToleranceVerdict::NotValid:
-            break;
-    }
-    return BarZone::Neutral;
-}
-
 BarZone barZone(double value, bool limitMode, const std::array<double, 4> &limits, int decimals) {
     if (!limitMode) {
         return BarZone::Neutral;

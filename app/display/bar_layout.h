@@ -14,6 +14,7 @@
 
 #include "base/app_state.h"
 #include "model/tolerance.h"
+#include "model/verdict_marks.h"
 
 namespace zelapp {
 
@@ -78,15 +79,6 @@ struct GaugeSettings {
 // scale once.
 std::optional<GaugeSettings> gaugeSettings(const Setup &setup, const AppState &state, int position);
 
-enum class BarZone {
-    Neutral,   // no limits (probes, analog inputs) or no reading
-    Good,      // within the approach limits
-    Approach,  // between an approach and a tolerance limit: the part is drifting
-    Reject,    // beyond a tolerance limit
-};
-
-// The zone that shows a verdict of the tolerance rule.
-BarZone barZoneOf(ToleranceVerdict verdict);
 // The zone of a reading against limits given as LoTol, LoAppr, HiAppr, HiTol, by the tolerance
 // rule at `decimals` (model/tolerance.h): the gauge's values and limits are Singles widened.
 // Without limit mode, and for NaN readings or limits, Neutral.

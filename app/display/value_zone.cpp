@@ -7,21 +7,8 @@
 namespace zelapp {
 
 ValueZone valueZoneOf(ToleranceVerdict verdict) {
-    switch (verdict) {
-        case ToleranceVerdict::Good:
-            return {BarZone::Good, QStringLiteral("✓")};
-        case ToleranceVerdict::WarningPlus:
-            return {BarZone::Approach, QStringLiteral("▲")};
-        case ToleranceVerdict::WarningMinus:
-            return {BarZone::Approach, QStringLiteral("▼")};
-        case ToleranceVerdict::RejectPlus:
-            return {BarZone::Reject, QStringLiteral("++")};
-        case ToleranceVerdict::RejectMinus:
-            return {BarZone::Reject, QStringLiteral("--")};
-        case ToleranceVerdict::NotValid:
-            break;
-    }
-    return {};
+    const BarZone zone = barZoneOf(verdict);
+    return zone == BarZone::Neutral ? ValueZone{} : ValueZone{zone, verdictSymbol(verdict)};
 }
 
 ValueZone valueZone(const QString &text, const Channel *channel) {

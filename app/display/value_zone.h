@@ -13,7 +13,7 @@ class Channel;
 
 struct ValueZone {
     BarZone zone = BarZone::Neutral;
-    // "✓" good, "▲"/"▼" approach high/low, "++"/"--" reject high/low; empty when neutral.
+    // The verdict's symbol (model/verdict_marks.h): "✔", "⚠ ▲", "✖ ▼"; empty when neutral.
     QString symbol;
     bool operator==(const ValueZone &) const = default;
 };

@@ -19,9 +19,9 @@
 #include <map>
 #include <vector>
 
-#include "display/bar_layout.h"
 #include "history/part_store.h"
 #include "history/revision_cache.h"
+#include "model/verdict_marks.h"
 
 namespace zelapp {
 

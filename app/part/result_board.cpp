@@ -13,11 +13,15 @@ namespace zelapp {
 
 namespace {
 
-// Standard: the bars' zone colours (view/zone_colours.h), a dark grey for Not valid.
+// Standard: the zones' colours (model/verdict_marks.h), a dark grey for Not valid.
 // Okabe-Ito: bluish green, yellow, vermillion and reddish purple, which keep apart under
 // protanopia, deuteranopia and tritanopia.
-constexpr Rgb kStandard[] = {{224, 224, 224}, {70, 130, 180}, {46, 160, 67},
-                             {240, 165, 0},   {210, 35, 35},  {96, 96, 96}};
+constexpr Rgb kStandard[] = {{224, 224, 224},
+                             {70, 130, 180},
+                             *zoneColourOf(BarZone::Good),
+                             *zoneColourOf(BarZone::Approach),
+                             *zoneColourOf(BarZone::Reject),
+                             {96, 96, 96}};
 constexpr Rgb kOkabeIto[] = {{224, 224, 224}, {0, 114, 178}, {0, 158, 115},
                              {240, 228, 66},  {213, 94, 0},  {204, 121, 167}};
 constexpr Rgb kBlack{0, 0, 0};
@@ -160,31 +164,6 @@ double contrastRatio(const Rgb &a, const Rgb &b) {
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-QString sideTriangle(ToleranceVerdict verdict) {
-    const int side = verdictSide(verdict);
-    return side > 0 ? u"▲"_s : side < 0 ? u"▼"_s : QString();
-}
-
-QString verdictSymbol(ToleranceVerdict verdict) {
-    QString symbol;
-    switch (verdictKind(verdict)) {
-        case VerdictKind::Good:
-            symbol = u"✔"_s;
-            break;
-        case VerdictKind::Warning:
-            symbol = u"⚠"_s;
-            break;
-        case VerdictKind::Reject:
-            symbol = u"✖"_s;
-            break;
-        case VerdictKind::NotValid:
-            symbol = u"∅"_s;
-            break;
-    }
-    const QString side = sideTriangle(verdict);
-    return side.isEmpty() ? symbol : symbol + u' ' + side;
-}
-
 QString countersText(const PartCounters &counters) {
     return u"Parts %1   Good %2   Warning %3   Reject %4   Not valid %5"_s.arg(counters.parts)
         .arg(counters.good)
@@ -198,7 +177,7 @@ QStringList boardWords() {
 }
 
 QStringList boardSymbols() {
-    return {u"✔"_s, u"⚠ ▲"_s, u"⚠ ▼"_s, u"✖ ▲"_s, u"✖ ▼"_s, u"∅"_s, u"…"_s};
+    return verdictSymbols() << u"…"_s;
 }
 
 std::vector<CharacteristicResult> plannedCharacteristics(const PartProgram &program,

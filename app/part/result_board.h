@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/part_result.h"
+#include "model/verdict_marks.h"
 #include "part/part_cycle.h"
 
 namespace zelapp {
@@ -20,14 +21,6 @@ struct PartProgram;
 // The colours the verdicts are shown in: the usual green, amber and red, or the Okabe-Ito
 // palette, which readers with any common colour-vision deficiency tell apart.
 enum class ResultPalette { Standard, OkabeIto };
-
-// A colour as red, green and blue (0..255): the board is headless, the window makes QColors.
-struct Rgb {
-    int red = 0;
-    int green = 0;
-    int blue = 0;
-    bool operator==(const Rgb &) const = default;
-};
 
 // A background and the ink written on it (black or white, whichever reads better).
 struct BoardColours {
@@ -43,12 +36,6 @@ enum class BoardKind { Ready, Measuring, Good, Warning, Reject, NotValid };
 BoardColours boardColours(BoardKind kind, ResultPalette palette);
 // WCAG contrast ratio of two colours (1 to 21).
 double contrastRatio(const Rgb &a, const Rgb &b);
-
-// "✔" good, "⚠" warning, "✖" reject, "∅" not valid, "…" measuring; with the side's triangle
-// after it for a sided verdict ("⚠ ▲", "✖ ▼").
-QString verdictSymbol(ToleranceVerdict verdict);
-// "▲" for a plus side, "▼" for a minus side, else empty.
-QString sideTriangle(ToleranceVerdict verdict);
 
 struct ResultTile {
     int channel = 0;
@@ -68,7 +55,7 @@ struct ResultTile {
 struct ResultBoard {
     BoardKind kind = BoardKind::Ready;
     QString word;    // "GOOD", "WARNING", "REJECT", "NOT VALID"; "READY", "MEASURING" otherwise
-    QString symbol;  // verdictSymbol(), or the state's
+    QString symbol;  // verdictSymbol() (model/verdict_marks.h), or "…" while measuring
     BoardColours colours;
     QString reason;  // "Not valid: timeout"; empty unless the held part is Not valid
     QString state;   // "READY", "MEASURING (settling)", "MEASURING (acquiring)", "RESULT"

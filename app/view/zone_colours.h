@@ -1,27 +1,23 @@
-// The colours of the tolerance zones, shared by the bars and the grid so that a value and its
-// bar always agree.
+// The verdicts' colours (model/verdict_marks.h) as the widgets paint them, so that a value, its
+// bar, its history cell and its result tile always agree.
 #pragma once
 
 #include <QColor>
+#include <optional>
 
-#include "display/bar_layout.h"
+#include "model/verdict_marks.h"
 
 namespace zelapp {
 
-// A zone's colour: the bar's fill and the grid cell's background; invalid (no colour) for
+inline QColor colourOf(const Rgb &colour) {
+    return {colour.red, colour.green, colour.blue};
+}
+
+// A zone's colour: the bar's fill, the grid's and the history's cell; invalid (no colour) for
 // neutral.
 inline QColor zoneColour(BarZone zone) {
-    switch (zone) {
-        case BarZone::Good:
-            return {46, 160, 67};
-        case BarZone::Approach:
-            return {240, 165, 0};
-        case BarZone::Reject:
-            return {210, 35, 35};
-        case BarZone::Neutral:
-            break;
-    }
-    return {};
+    const std::optional<Rgb> colour = zoneColourOf(zone);
+    return colour ? colourOf(*colour) : QColor();
 }
 
 }  // namespace zelapp

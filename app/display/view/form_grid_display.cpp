@@ -17,6 +17,7 @@
 #include "display/view_items.h"
 #include "setup/setup.h"
 #include "ui_form_grid_display.h"
+#include "view/text_width.h"
 #include "view/window_place.h"
 #include "view/zone_colours.h"
 
@@ -245,7 +246,7 @@ void FormGridDisplay::applyColumns() {
                      metrics.horizontalAdvance(QLatin1String(kWidestValue)) + margin));
         grid.setColumnWidth(kZoneColumn,
                             std::max(grid.columnWidth(kZoneColumn),
-                                     metrics.horizontalAdvance(QStringLiteral("++")) + margin));
+                                     widestAdvance(metrics, verdictSymbols()) + margin));
     }
 }
 

@@ -21,7 +21,9 @@
 #include "setup/setup.h"
 #include "stats/process_watch.h"
 #include "ui_form_part_result.h"
+#include "view/text_width.h"
 #include "view/window_place.h"
+#include "view/zone_colours.h"
 
 using namespace Qt::StringLiterals;
 
@@ -36,10 +38,6 @@ constexpr int kMostPixels = 2000;
 // The texts around the verdict: one line per this many pixels of the window's height.
 constexpr int kTextLinesPerHeight = 34;
 constexpr int kMostTextPixels = 48;
-
-QColor colourOf(const Rgb &c) {
-    return {c.red, c.green, c.blue};
-}
 
 void paintWith(QWidget &widget, const BoardColours &colours) {
     QPalette palette = widget.palette();
@@ -58,14 +56,6 @@ void setFontIfChanged(QWidget &widget, const QFont &font) {
     if (widget.font() != font) {
         widget.setFont(font);
     }
-}
-
-int widestAdvance(const QFontMetrics &metrics, const QStringList &texts) {
-    int widest = 0;
-    for (const QString &text : texts) {
-        widest = std::max(widest, metrics.horizontalAdvance(text));
-    }
-    return widest;
 }
 
 // Sets a label's text cut to its width with "…", the whole text as its tooltip when cut.

@@ -34,16 +34,16 @@ TEST(ValueZoneTest, TheShownTextIsJudgedByTheToleranceRuleOnTheLimits) {
         const char *text;
         ValueZone zone;
     } cases[] = {
-        {"0.000", {BarZone::Good, QStringLiteral("✓")}},
-        {"0.040", {BarZone::Good, QStringLiteral("✓")}},  // on the approach limit: inside
-        {"0.041", {BarZone::Approach, QStringLiteral("▲")}},
-        {"0.050", {BarZone::Approach, QStringLiteral("▲")}},  // on the tolerance limit
-        {"0.051", {BarZone::Reject, QStringLiteral("++")}},
-        {"-0.040", {BarZone::Good, QStringLiteral("✓")}},
-        {"-0.041", {BarZone::Approach, QStringLiteral("▼")}},
-        {"-0.051", {BarZone::Reject, QStringLiteral("--")}},
-        {"-0,051", {BarZone::Reject, QStringLiteral("--")}},  // a comma separator
-        {" 0.051 ", {BarZone::Reject, QStringLiteral("++")}},
+        {"0.000", {BarZone::Good, QStringLiteral("✔")}},
+        {"0.040", {BarZone::Good, QStringLiteral("✔")}},  // on the approach limit: inside
+        {"0.041", {BarZone::Approach, QStringLiteral("⚠ ▲")}},
+        {"0.050", {BarZone::Approach, QStringLiteral("⚠ ▲")}},  // on the tolerance limit
+        {"0.051", {BarZone::Reject, QStringLiteral("✖ ▲")}},
+        {"-0.040", {BarZone::Good, QStringLiteral("✔")}},
+        {"-0.041", {BarZone::Approach, QStringLiteral("⚠ ▼")}},
+        {"-0.051", {BarZone::Reject, QStringLiteral("✖ ▼")}},
+        {"-0,051", {BarZone::Reject, QStringLiteral("✖ ▼")}},  // a comma separator
+        {" 0.051 ", {BarZone::Reject, QStringLiteral("✖ ▲")}},
         {"", {}},
         {"NO UNIT", {}},
         {"inf", {}},

@@ -277,12 +277,12 @@ TEST_F(FormGridDisplayTest, AChannelsValueTakesItsZonesColourAndMarkButAnOldOneN
     form.SetGridValue(2, u" 0.060"_s);
     form.SetGridNote(2, {});
     EXPECT_EQ(cell(2, 1), u" 0.060"_s);  // the value's text is the scan's
-    EXPECT_EQ(cell(2, 2), u"++"_s);
+    EXPECT_EQ(cell(2, 2), u"✖ ▲"_s);
     EXPECT_EQ(background(2, 1), zelapp::zoneColour(zelapp::BarZone::Reject));
     EXPECT_EQ(background(2, 2), zelapp::zoneColour(zelapp::BarZone::Reject));
 
     form.SetGridValue(2, u" 0.000"_s);
-    EXPECT_EQ(cell(2, 2), u"✓"_s);
+    EXPECT_EQ(cell(2, 2), u"✔"_s);
     EXPECT_EQ(background(2, 1), zelapp::zoneColour(zelapp::BarZone::Good));
 
     // An old value is no verdict; nor is "NO UNIT".
