@@ -78,29 +78,6 @@ void ScanCycle::removeLiveSink(LiveValueSink &sink) {
     sinks_.erase(std::remove(sinks_.begin(), sinks_.end(), &sink), sinks_.end());
 }
 
-void ScanCycle::addObserver(ScanObserver &observer) {
-    if (std::find(observers_.begin(), observers_.end(), &observer) == observers_.end()) {
-        observers_.push_back(&observer);
-    }
-}
-
-void ScanCycle::removeObserver(ScanObserver &observer) {
-    observers_.erase(std::remove(observers_.begin(), observers_.end(), &observer),
-                     observers_.end());
-}
-
-void ScanCycle::channelRead(int channel, const ShownValue &shown) {
-    for (ScanObserver *observer : observers_) {
-        observer->channelRead(channel, shown);
-    }
-}
-
-void ScanCycle::inputRead(ScanObserver::Input input, int number, const ShownValue &shown) {
-    for (ScanObserver *observer : observers_) {
-        observer->inputRead(input, number, shown);
-    }
-}
-
 bool ScanCycle::timeLeft() const {
     return tick_.budget.timeLeft();
 }
@@ -314,11 +291,11 @@ void ScanCycle::showView() {
             break;
         case VIEWTYPELVDTS:
             showChannels(false);
-            showInputs(ScanObserver::Input::Lvdt, setup_.lvdtCount());
+            showInputs(Source::Lvdt, setup_.lvdtCount());
             break;
         case VIEWTYPEANALOGS:
             showChannels(false);
-            showInputs(ScanObserver::Input::Analog, setup_.analogCount());
+            showInputs(Source::Analog, setup_.analogCount());
             break;
         default:
             showChannels(false);
@@ -388,7 +365,6 @@ void ScanCycle::showChannels(bool toDisplays) {
             continue;
         }
         const ShownValue shown = channelValue(*channel, i);
-        channelRead(i, shown);
         if (shown == lastChannelValue_[i]) {
             continue;
         }
@@ -429,8 +405,7 @@ void ScanCycle::showGroup() {
     }
 }
 
-void ScanCycle::showInputs(ScanObserver::Input input, int count) {
-    const auto source = input == ScanObserver::Input::Lvdt ? Source::Lvdt : Source::Analog;
+void ScanCycle::showInputs(Source source, int count) {
     fitCache(lastViewValue_, count);
     for (int k = 0; k < count; ++k) {
         const int i = rotated(firstInput_, count, k);
@@ -442,7 +417,6 @@ void ScanCycle::showInputs(ScanObserver::Input input, int count) {
             }
         }
         lastViewValue_[i] = *shown;
-        inputRead(input, i, *shown);
         showValue(i, inputText(*shown), *shown, noteOf(*shown));
     }
 }

@@ -30,7 +30,6 @@
 #include "base/main_window_port.h"
 #include "base/scan_timer.h"
 #include "base/time_budget.h"
-#include "core/scan_observer.h"
 #include "unit/unit_api.h"
 
 namespace zelapp {
@@ -38,6 +37,20 @@ namespace zelapp {
 class Channel;
 class Setup;
 struct SetupChange;
+
+// What the displays last got for one item: nothing since the caches were reset, no reading (a
+// channel without a formula, or a read the unit refused), "NO UNIT" (the unit did not answer),
+// or a reading. An old value is the last one shown, kept because the tick's time for the unit
+// ran out before the item was read.
+struct ShownValue {
+    enum class Kind : unsigned char { NotShown, NoReading, NoUnit, Reading };
+    Kind kind = Kind::NotShown;
+    float value = 0;
+    bool old = false;
+    int32_t refusal = 0;  // the unit's status, for a read it refused
+    // NaN readings never equal each other, so they are shown again on every tick.
+    bool operator==(const ShownValue &) const = default;
+};
 
 class ScanCycle : public ScanTimer {
   public:
@@ -55,10 +68,6 @@ class ScanCycle : public ScanTimer {
     // until it is removed; the caller keeps it alive that long.
     void addLiveSink(LiveValueSink &sink);
     void removeLiveSink(LiveValueSink &sink);
-    // Followers of what the tick reads for the main displays, told in the order they were
-    // added; the caller keeps each alive until it is removed.
-    void addObserver(ScanObserver &observer);
-    void removeObserver(ScanObserver &observer);
 
     // The clock the tick's time with the unit is measured by; the steady clock by default. The
     // caller keeps it alive as long as the scan.
@@ -138,15 +147,12 @@ class ScanCycle : public ScanTimer {
     void checkUnit();
     void finishTick();
     QString noticeText() const;
-    // The observers hear each value the tick read for the displays.
-    void channelRead(int channel, const ShownValue &shown);
-    void inputRead(ScanObserver::Input input, int number, const ShownValue &shown);
     void feedLiveFields();
     void feed(LiveValueSink &sink);
     // The value holders (and the channel view's grid and bars) get every channel.
     void showChannels(bool toDisplays);
     void showGroup();
-    void showInputs(ScanObserver::Input input, int count);
+    void showInputs(Source source, int count);
 
     UnitApi &unit_;
     AppState &state_;
@@ -156,7 +162,6 @@ class ScanCycle : public ScanTimer {
     const ElapsedClock *clock_ = &steadyClock_;
     QMetaObject::Connection listening_;
     std::vector<LiveValueSink *> sinks_;
-    std::vector<ScanObserver *> observers_;
     Tick tick_;
     std::function<QString(int)> notes_;
     QChar separator_;

@@ -152,9 +152,6 @@ class Session {
     ChannelLabels &labels() { return labels_; }
     Help &help() { return help_; }
     ScanCycle &scan() { return scan_; }
-    // Followers of what the scan tick reads for the displays (ScanCycle::addObserver).
-    void addScanObserver(ScanObserver &observer) { scan_.addObserver(observer); }
-    void removeScanObserver(ScanObserver &observer) { scan_.removeObserver(observer); }
     MainCommands &commands() { return commands_; }
     MainLifecycle &lifecycle() { return lifecycle_; }
     LinkServer &linkServer() { return linkServer_; }
