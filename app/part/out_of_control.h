@@ -46,5 +46,3 @@ struct CausePanel {
 CausePanel causePanel(const std::vector<AwaitedCause> &awaited, qint64 keep);
 
 }  // namespace zelapp
-
-Q_DECLARE_METATYPE(zelapp::ChannelBreak)

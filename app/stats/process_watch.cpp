@@ -124,10 +124,9 @@ void ProcessWatch::judgePart(const PartResult &part, const PartRecord &record) {
         awaited_.push_back({record.id, one.channel, event.data, event.time});
         events.push_back(std::move(event));
     }
-    // One transaction for the part's breaks. Told even when the store fails: the operator
+    // One transaction for the part's breaks. Awaited even when the store fails: the operator
     // still sees the break on the board.
     history_.addEvents(events);
-    emit outOfControl(record.id, breaks);
     emit awaitedChanged();
 }
 

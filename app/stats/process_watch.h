@@ -52,8 +52,6 @@ class ProcessWatch : public QObject {
                                           const QString &why);
 
   signals:
-    // The part's points broke these rules: the one notice of it.
-    void outOfControl(qint64 partId, const QList<zelapp::ChannelBreak> &breaks);
     // The list of causes awaited changed.
     void awaitedChanged();
 

@@ -144,7 +144,6 @@ bool FormPartHistory::exportTo(const QString &path) {
     const auto finish = [this](bool written, const QString &status) {
         exporting_ = false;
         showStatus(status);
-        emit exportFinished(written);
         return written;
     };
     // An existing file is replaced only when the whole export is written.

@@ -37,10 +37,6 @@ class FormPartHistory : public QWidget {
     // The details of a row, in a dialog of their own.
     void showDetails(int row);
 
-  signals:
-    // An export ended: written, cancelled or failed, as LabelStatus says.
-    void exportFinished(bool written);
-
   private:
     void showStatus(const QString &text);
     void showCount();

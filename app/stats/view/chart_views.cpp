@@ -67,9 +67,6 @@ std::optional<int> ControlChartView::pointAt(QPoint at) const {
 void ControlChartView::choose(std::optional<int> point) {
     chosen_ = point;
     update();
-    if (point) {
-        emit pointChosen(*point);
-    }
 }
 
 bool ControlChartView::event(QEvent *event) {

@@ -27,9 +27,6 @@ class ControlChartView : public QWidget {
     void choose(std::optional<int> point);
     QSize minimumSizeHint() const override { return {240, 120}; }
 
-  signals:
-    void pointChosen(int point);
-
   protected:
     bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
