@@ -191,9 +191,6 @@ TEST_F(PartHistoryTest, ThePartProgramsExportKeysGoWithThePartAndTheFolderDecide
     ASSERT_EQ(parts.size(), 3u);
     // The revision's nominal and sides and the export queue are kept by the history's schema
     // that comes with the sender.
-    if (!zelapp::localDfqFolder()) {
-        GTEST_SKIP() << "needs the DFQ sender";
-    }
     std::optional<zelapp::StoreFailure> failure;
     const std::vector<zelapp::RevisionCharacteristic> revision =
         reader.revision(parts[0].revision, &failure);

@@ -1,12 +1,11 @@
 // What the statistics window shows, made from series and numbers built here: the period as a
 // filter, the points with their rule numbers and marks on the right chart, the histogram's
 // values, the numbers panel two- and one-sided with "-" and the reason, the causes still to
-// give, and the limits to freeze. The last test needs the real numbers and skips until they are.
+// give, and the limits to freeze. The last test works on the real numbers.
 #include <gtest/gtest.h>
 
 #include <QTimeZone>
 
-#include "stats/control_constants.h"
 #include "stats/stats_view_data.h"
 
 using namespace Qt::StringLiterals;
@@ -212,9 +211,6 @@ TEST(StatsViewData, OnlyComputedLimitsAreFrozen) {
 }
 
 TEST(StatsViewData, TheStagesAreComputedWithTheirOwnLimitsAndFrozenOnes) {
-    if (controlConstants(2) == nullptr) {
-        GTEST_SKIP() << "needs the statistics";
-    }
     StatsSeries series;
     series.stages = {stageOf({1, 2, 3, 4, 5}), stageOf({10, 10, 10})};
     series.stages[1].frozen =

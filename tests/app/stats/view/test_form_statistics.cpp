@@ -26,7 +26,6 @@
 #include "core/session.h"
 #include "setup/part_program.h"
 #include "started_app_test.h"
-#include "stats/control_constants.h"
 #include "stats/view/chart_views.h"
 #include "stats/view/dlg_stats_event.h"
 #include "stats/view/form_statistics.h"
@@ -36,10 +35,6 @@ using namespace Qt::StringLiterals;
 using namespace zelapp;
 
 namespace {
-
-bool statisticsThere() {
-    return controlConstants(2) != nullptr;
-}
 
 class StatisticsWindowTest : public zeltest::StartedAppTest {
   protected:
@@ -306,9 +301,6 @@ TEST_F(StatisticsWindowTest, AnExclusionAsksForTheReasonBeforeItIsStored) {
     EXPECT_FALSE(s->excludePart(0, u"anna"_s, u"why"_s));  // no part
     EXPECT_FALSE(s->excludePart(11, u"anna"_s, u" "_s));   // no reason
 
-    if (!statisticsThere()) {
-        GTEST_SKIP() << "needs the statistics";
-    }
     PartStore store;
     ASSERT_TRUE(store.open(f.app->session().partHistory().file()).ok());
     const std::vector<PartEvent> events = store.events(u"4711"_s, 1, nullptr);
@@ -340,9 +332,6 @@ TEST_F(StatisticsWindowTest, FrozenLimitsNewStagesAndCausesAreStoredAsEvents) {
     EXPECT_FALSE(s->giveCause(1, u"anna"_s, u"tool worn"_s));  // no such row
     EXPECT_FALSE(s->giveCause(0, u"anna"_s, QString()));       // no cause
 
-    if (!statisticsThere()) {
-        GTEST_SKIP() << "needs the statistics";
-    }
     EXPECT_TRUE(s->freezeLimits(u"anna"_s, u"baseline"_s));
     s->showSeries(series, {result});
     EXPECT_TRUE(s->newStage(u"anna"_s, u"new insert"_s));
@@ -371,9 +360,6 @@ TEST_F(StatisticsWindowTest, AMeasuredPartIsReadAtOnce) {
     ASSERT_TRUE(measure());
     EXPECT_EQ(shown.count(), 1) << "a hidden window reads nothing";
     s->showWindow();
-    if (!statisticsThere()) {
-        GTEST_SKIP() << "needs the statistics";
-    }
     EXPECT_EQ(s->series().channel, 1);  // an untitled setup's parts have an empty part number
     ASSERT_EQ(s->series().stages.size(), 1u);
     EXPECT_EQ(s->series().stages[0].values.size(), 2u);
@@ -384,9 +370,6 @@ TEST_F(StatisticsWindowTest, AMeasuredPartIsReadAtOnce) {
 }
 
 TEST_F(StatisticsWindowTest, APartBreakingARuleIsReadOnceAndItsCauseFollowsTheWatch) {
-    if (!statisticsThere()) {
-        GTEST_SKIP() << "needs the statistics";
-    }
     twoCharacteristics();
     FormStatistics *s = opened();
     for (int i = 0; i < 8; ++i) {
