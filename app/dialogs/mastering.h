@@ -44,7 +44,6 @@ class MasteringTool : public LiveValueSink {
 
     // Beyond these a result asks "Write it anyway?" before it is written.
     void setGuardLimits(const MasteringGuardLimits &limits) { guard_ = limits; }
-    const MasteringGuardLimits &guardLimits() const { return guard_; }
 
     void setView(MasteringView *view) { view_ = view; }
 
