@@ -38,7 +38,7 @@
 #include "setup/setup_commands.h"
 #include "stats/process_watch.h"
 #include "unit/unit_api.h"
-#include "unit/unit_link.h"
+#include "unit/unit_connection.h"
 #include "unit/unit_recovery.h"
 
 namespace zelapp {

@@ -11,7 +11,7 @@
 #include "model/inputs.h"
 #include "setup/part_program.h"
 #include "setup/setup.h"
-#include "unit/unit_link.h"
+#include "unit/unit_connection.h"
 
 namespace zelapp {
 

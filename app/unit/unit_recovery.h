@@ -17,7 +17,7 @@
 #include <thread>
 
 #include "base/prompter.h"
-#include "unit/unit_link.h"
+#include "unit/unit_connection.h"
 
 namespace zelapp {
 

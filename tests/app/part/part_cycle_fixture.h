@@ -9,7 +9,7 @@
 #include "part/part_cycle.h"
 #include "setup/part_program.h"
 #include "setup_fixture.h"
-#include "unit/unit_link.h"
+#include "unit/unit_connection.h"
 
 namespace zeltest {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "fake_unit.h"
-#include "unit/unit_link.h"
+#include "unit/unit_connection.h"
 
 using testing::ElementsAre;
 using zelapp::UnitLink;

@@ -1,4 +1,4 @@
-#include "unit/unit_link.h"
+#include "unit/unit_connection.h"
 
 #include <algorithm>
 #include <cstring>
