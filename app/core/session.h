@@ -140,8 +140,8 @@ class Session {
 
     const SessionServices &services() const { return services_; }
     AppState &state() { return state_; }
-    // The unit as the program reaches it: through the link, which keeps the copy.
-    UnitLink &unit() { return link_; }
+    // The unit as the program reaches it: through the connection, which keeps the copy.
+    UnitConnection &unit() { return connection_; }
     UnitRecovery &recovery() { return recovery_; }
     Setup &setup() { return setup_; }
     SetupCommands &setupCommands() { return setupCommands_; }
@@ -232,7 +232,7 @@ class Session {
     UnsavedSetups unsaved_;
     std::unique_ptr<AttemptRunner> ownRunner_;  // when the services bring none
     EventLoopClock ownClock_;                   // when the services bring none
-    UnitLink link_;
+    UnitConnection connection_;
     AppState state_;
     ChannelLabels labels_;
     Windows windows_{*this};

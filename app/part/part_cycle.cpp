@@ -31,7 +31,7 @@ bool atEnd(float reading, double end) {
 }
 }  // namespace
 
-PartCycle::PartCycle(UnitLink &unit, Setup &setup, const ActivePartProgram &program,
+PartCycle::PartCycle(UnitConnection &unit, Setup &setup, const ActivePartProgram &program,
                      const ElapsedClock &elapsed, const WallClock &wall)
     : unit_(unit), setup_(setup), program_(program), elapsed_(elapsed), wall_(wall) {
     timer_.setInterval(kPollMs);

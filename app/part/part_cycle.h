@@ -40,7 +40,7 @@ class Channel;
 class ElapsedClock;
 class Setup;
 class UnitApi;
-class UnitLink;
+class UnitConnection;
 class WallClock;
 class ActivePartProgram;
 struct SetupChange;
@@ -73,9 +73,9 @@ class PartCycle : public QObject {
     static QString noCharacteristics() { return QStringLiteral("no characteristics"); }
     static QString noPart() { return QStringLiteral("no part"); }
 
-    // `unit` is the link the program reaches the unit through; `elapsed` times settling,
+    // `unit` is the connection the program reaches the unit through; `elapsed` times settling,
     // acquiring and the timeout, `wall` stamps the parts.
-    PartCycle(UnitLink &unit, Setup &setup, const ActivePartProgram &program,
+    PartCycle(UnitConnection &unit, Setup &setup, const ActivePartProgram &program,
               const ElapsedClock &elapsed, const WallClock &wall);
     ~PartCycle() override;
     PartCycle(const PartCycle &) = delete;
@@ -180,7 +180,7 @@ class PartCycle : public QObject {
     Go mayCall();
     // After a call: Ended when it found the unit lost or came back after the Timeout.
     Go called();
-    // A read through the link, when mayCall() lets it.
+    // A read through the connection, when mayCall() lets it.
     Go read(int32_t (UnitApi::*call)(int32_t, float *), int number, float *value, int32_t *status);
     // In auto: whether a part is on the gauge; none when the present channel cannot say.
     std::optional<bool> partPresent(Go *go);
@@ -197,7 +197,7 @@ class PartCycle : public QObject {
     void capture();
     void setupChanged(const SetupChange &change);
 
-    UnitLink &unit_;
+    UnitConnection &unit_;
     Setup &setup_;
     const ActivePartProgram &program_;
     const ElapsedClock &elapsed_;

@@ -20,7 +20,7 @@ std::string answeredFormula(const char *text) {
 }
 }  // namespace
 
-bool UnitLink::answered() {
+bool UnitConnection::answered() {
     if (library_.ZelIsDemo() == 0) {
         return true;
     }
@@ -28,7 +28,7 @@ bool UnitLink::answered() {
     return false;
 }
 
-void UnitLink::markLost() {
+void UnitConnection::markLost() {
     if (lost_) {
         return;
     }
@@ -40,7 +40,7 @@ void UnitLink::markLost() {
 
 // ---- Restoring -----------------------------------------------------------------------------
 
-std::optional<bool> UnitLink::setupKept() {
+std::optional<bool> UnitConnection::setupKept() {
     if (copy_.formulas.empty()) {
         return std::nullopt;
     }
@@ -53,7 +53,7 @@ std::optional<bool> UnitLink::setupKept() {
     return status == 0 && text != nullptr && formula == answeredFormula(text);
 }
 
-bool UnitLink::restore(int channels, int lvdts, int analogs, RefusedItems *refused) {
+bool UnitConnection::restore(int channels, int lvdts, int analogs, RefusedItems *refused) {
     // The program's copy goes back whole: the unit's refusals are told once by the caller,
     // not in a box of the library's per request.
     library_.ZelMsgBox(0);
@@ -121,12 +121,12 @@ bool UnitLink::restore(int channels, int lvdts, int analogs, RefusedItems *refus
 
 // ---- Helpers of the calls ------------------------------------------------------------------
 
-int32_t UnitLink::reading(Read read, int32_t number, float *value) {
+int32_t UnitConnection::reading(Read read, int32_t number, float *value) {
     return whenLive([&] { return (library_.*read)(number, value); })
         .value_or(kUnitNotCommunicating);
 }
 
-int32_t UnitLink::readHeld(Read read, UnitCopy::Value which, int32_t number, float *value) {
+int32_t UnitConnection::readHeld(Read read, UnitCopy::Value which, int32_t number, float *value) {
     if (const auto status = whenLive([&] { return (library_.*read)(number, value); })) {
         if (*status == 0 && value != nullptr) {
             copy_.values[which][number] = *value;
@@ -141,11 +141,11 @@ int32_t UnitLink::readHeld(Read read, UnitCopy::Value which, int32_t number, flo
 }
 
 // A status the unit refused a write with: it kept what it had, and so does the copy.
-std::optional<int32_t> UnitLink::refused(std::optional<int32_t> status) {
+std::optional<int32_t> UnitConnection::refused(std::optional<int32_t> status) {
     return status && *status != 0 ? status : std::nullopt;
 }
 
-int32_t UnitLink::writeHeld(Read write, UnitCopy::Value which, int32_t number, float *value) {
+int32_t UnitConnection::writeHeld(Read write, UnitCopy::Value which, int32_t number, float *value) {
     if (value == nullptr) {
         return reading(write, number, value);
     }
@@ -156,8 +156,8 @@ int32_t UnitLink::writeHeld(Read write, UnitCopy::Value which, int32_t number, f
     return 0;
 }
 
-int32_t UnitLink::writeSetting(int32_t (UnitApi::*write)(int32_t), std::optional<int32_t> &held,
-                               int32_t value) {
+int32_t UnitConnection::writeSetting(int32_t (UnitApi::*write)(int32_t),
+                                     std::optional<int32_t> &held, int32_t value) {
     if (const auto status = refused(whenLive([&] { return (library_.*write)(value); }))) {
         return *status;
     }
@@ -165,20 +165,20 @@ int32_t UnitLink::writeSetting(int32_t (UnitApi::*write)(int32_t), std::optional
     return 0;
 }
 
-int32_t UnitLink::action(int32_t (UnitApi::*call)()) {
+int32_t UnitConnection::action(int32_t (UnitApi::*call)()) {
     return whenLive([&] { return (library_.*call)(); }).value_or(kUnitNotCommunicating);
 }
 
 // ---- Start-up and diagnostics: always the library's own ------------------------------------
 
-int32_t UnitLink::ZelCommInit(int32_t unused) {
+int32_t UnitConnection::ZelCommInit(int32_t unused) {
     return library_.ZelCommInit(unused);
 }
 
 // Stretches with the boxes off nest (a batch, a tick's reads): the boxes are on again only
 // when the outermost ends. While the unit is lost an attempt to reach it may be running in the
 // library on another thread, so the switch waits for the restore.
-void UnitLink::ZelMsgBox(int32_t flag) {
+void UnitConnection::ZelMsgBox(int32_t flag) {
     if (flag == 0) {
         if (boxesOff_++ == 0 && !lost_) {
             library_.ZelMsgBox(0);
@@ -193,59 +193,59 @@ void UnitLink::ZelMsgBox(int32_t flag) {
     }
 }
 
-int32_t UnitLink::EppInstallMsg(int32_t flag) {
+int32_t UnitConnection::EppInstallMsg(int32_t flag) {
     return library_.EppInstallMsg(flag);
 }
 
-int32_t UnitLink::EppDiagMsg(int32_t flag) {
+int32_t UnitConnection::EppDiagMsg(int32_t flag) {
     return library_.EppDiagMsg(flag);
 }
 
-int32_t UnitLink::ZelIsDemo() {
+int32_t UnitConnection::ZelIsDemo() {
     return lost_ ? 1 : library_.ZelIsDemo();
 }
 
 // The library's own facts: they do not reach the unit. While the unit is lost a reconnection
 // attempt may be scanning the ports on another thread, so the port is not asked for then: there
 // is none.
-int32_t UnitLink::ZelGetPort() {
+int32_t UnitConnection::ZelGetPort() {
     return lost_ ? 0 : library_.ZelGetPort();
 }
 
-int32_t UnitLink::ZelDLL() {
+int32_t UnitConnection::ZelDLL() {
     return library_.ZelDLL();
 }
 
 // ---- Scanning ------------------------------------------------------------------------------
 
 // Scanning is always started again when the unit is back.
-int32_t UnitLink::ZelStartScan() {
+int32_t UnitConnection::ZelStartScan() {
     return lost_ ? 0 : action(&UnitApi::ZelStartScan);
 }
 
-int32_t UnitLink::ZelStopScan() {
+int32_t UnitConnection::ZelStopScan() {
     return action(&UnitApi::ZelStopScan);
 }
 
-int32_t UnitLink::ZelSetScanTime(int32_t time) {
+int32_t UnitConnection::ZelSetScanTime(int32_t time) {
     return writeSetting(&UnitApi::ZelSetScanTime, copy_.scanTime, time);
 }
 
-int32_t UnitLink::ZelSetAdcAvg(int32_t count) {
+int32_t UnitConnection::ZelSetAdcAvg(int32_t count) {
     return writeSetting(&UnitApi::ZelSetAdcAvg, copy_.adcAverage, count);
 }
 
-int32_t UnitLink::ZelSetRunAvg(int32_t count) {
+int32_t UnitConnection::ZelSetRunAvg(int32_t count) {
     return writeSetting(&UnitApi::ZelSetRunAvg, copy_.runAverage, count);
 }
 
-int32_t UnitLink::ZelResetMM() {
+int32_t UnitConnection::ZelResetMM() {
     return action(&UnitApi::ZelResetMM);
 }
 
 // ---- Channels ------------------------------------------------------------------------------
 
-int32_t UnitLink::ZelDefineChannel(int32_t channel, const char *formula) {
+int32_t UnitConnection::ZelDefineChannel(int32_t channel, const char *formula) {
     if (const auto status =
             refused(whenLive([&] { return library_.ZelDefineChannel(channel, formula); }))) {
         return *status;
@@ -255,7 +255,7 @@ int32_t UnitLink::ZelDefineChannel(int32_t channel, const char *formula) {
 }
 
 // An empty formula clears the channel, as the library does.
-void UnitLink::setFormula(int32_t channel, const char *formula) {
+void UnitConnection::setFormula(int32_t channel, const char *formula) {
     copy_.highestChannel = std::max(copy_.highestChannel, channel);
     if (formula == nullptr || *formula == '\0') {
         copy_.formulas.erase(channel);
@@ -264,7 +264,7 @@ void UnitLink::setFormula(int32_t channel, const char *formula) {
     }
 }
 
-int32_t UnitLink::ZelClearChannel(int32_t channel) {
+int32_t UnitConnection::ZelClearChannel(int32_t channel) {
     if (const auto status = refused(whenLive([&] { return library_.ZelClearChannel(channel); }))) {
         return *status;
     }
@@ -272,7 +272,7 @@ int32_t UnitLink::ZelClearChannel(int32_t channel) {
     return 0;
 }
 
-int32_t UnitLink::ZelClearAllChannels() {
+int32_t UnitConnection::ZelClearAllChannels() {
     if (const auto status = refused(whenLive([&] { return library_.ZelClearAllChannels(); }))) {
         return *status;
     }
@@ -280,11 +280,11 @@ int32_t UnitLink::ZelClearAllChannels() {
     return 0;
 }
 
-int32_t UnitLink::ZelReadChannel(int32_t channel, float *value) {
+int32_t UnitConnection::ZelReadChannel(int32_t channel, float *value) {
     return reading(&UnitApi::ZelReadChannel, channel, value);
 }
 
-int32_t UnitLink::ZelReadFormula(int32_t channel, char **text) {
+int32_t UnitConnection::ZelReadFormula(int32_t channel, char **text) {
     if (const auto status = whenLive([&] { return library_.ZelReadFormula(channel, text); })) {
         if (*status == 0 && text != nullptr && *text != nullptr) {
             setFormula(channel, answeredFormula(*text).c_str());
@@ -299,67 +299,67 @@ int32_t UnitLink::ZelReadFormula(int32_t channel, char **text) {
     return 0;
 }
 
-int32_t UnitLink::ZelSetCzero(int32_t channel, float *value) {
+int32_t UnitConnection::ZelSetCzero(int32_t channel, float *value) {
     return writeHeld(&UnitApi::ZelSetCzero, UnitCopy::Czero, channel, value);
 }
 
-int32_t UnitLink::ZelReadCzero(int32_t channel, float *value) {
+int32_t UnitConnection::ZelReadCzero(int32_t channel, float *value) {
     return readHeld(&UnitApi::ZelReadCzero, UnitCopy::Czero, channel, value);
 }
 
-int32_t UnitLink::ZelSetCscale(int32_t channel, float *value) {
+int32_t UnitConnection::ZelSetCscale(int32_t channel, float *value) {
     return writeHeld(&UnitApi::ZelSetCscale, UnitCopy::Cscale, channel, value);
 }
 
-int32_t UnitLink::ZelReadCscale(int32_t channel, float *value) {
+int32_t UnitConnection::ZelReadCscale(int32_t channel, float *value) {
     return readHeld(&UnitApi::ZelReadCscale, UnitCopy::Cscale, channel, value);
 }
 
 // ---- Probe and analog inputs ---------------------------------------------------------------
 
-int32_t UnitLink::ZelReadLvdt(int32_t probe, float *value) {
+int32_t UnitConnection::ZelReadLvdt(int32_t probe, float *value) {
     return reading(&UnitApi::ZelReadLvdt, probe, value);
 }
 
-int32_t UnitLink::ZelSetTzero(int32_t probe, float *value) {
+int32_t UnitConnection::ZelSetTzero(int32_t probe, float *value) {
     return writeHeld(&UnitApi::ZelSetTzero, UnitCopy::Tzero, probe, value);
 }
 
-int32_t UnitLink::ZelReadTzero(int32_t probe, float *value) {
+int32_t UnitConnection::ZelReadTzero(int32_t probe, float *value) {
     return readHeld(&UnitApi::ZelReadTzero, UnitCopy::Tzero, probe, value);
 }
 
-int32_t UnitLink::ZelSetTfsv(int32_t probe, float *value) {
+int32_t UnitConnection::ZelSetTfsv(int32_t probe, float *value) {
     return writeHeld(&UnitApi::ZelSetTfsv, UnitCopy::Tfsv, probe, value);
 }
 
-int32_t UnitLink::ZelReadTfsv(int32_t probe, float *value) {
+int32_t UnitConnection::ZelReadTfsv(int32_t probe, float *value) {
     return readHeld(&UnitApi::ZelReadTfsv, UnitCopy::Tfsv, probe, value);
 }
 
-int32_t UnitLink::ZelReadAnalog(int32_t input, float *value) {
+int32_t UnitConnection::ZelReadAnalog(int32_t input, float *value) {
     return reading(&UnitApi::ZelReadAnalog, input, value);
 }
 
-int32_t UnitLink::ZelSetAzero(int32_t input, float *value) {
+int32_t UnitConnection::ZelSetAzero(int32_t input, float *value) {
     return writeHeld(&UnitApi::ZelSetAzero, UnitCopy::Azero, input, value);
 }
 
-int32_t UnitLink::ZelReadAzero(int32_t input, float *value) {
+int32_t UnitConnection::ZelReadAzero(int32_t input, float *value) {
     return readHeld(&UnitApi::ZelReadAzero, UnitCopy::Azero, input, value);
 }
 
-int32_t UnitLink::ZelSetAfsv(int32_t input, float *value) {
+int32_t UnitConnection::ZelSetAfsv(int32_t input, float *value) {
     return writeHeld(&UnitApi::ZelSetAfsv, UnitCopy::Afsv, input, value);
 }
 
-int32_t UnitLink::ZelReadAfsv(int32_t input, float *value) {
+int32_t UnitConnection::ZelReadAfsv(int32_t input, float *value) {
     return readHeld(&UnitApi::ZelReadAfsv, UnitCopy::Afsv, input, value);
 }
 
 // ---- Probe amplifiers: adjusted only on a unit that answers --------------------------------
 
-int32_t UnitLink::ZelSetLvdtGain(int32_t probe, int32_t coarse, int32_t ri) {
+int32_t UnitConnection::ZelSetLvdtGain(int32_t probe, int32_t coarse, int32_t ri) {
     const int32_t status = whenLive([&] {
                                return library_.ZelSetLvdtGain(probe, coarse, ri);
                            }).value_or(kUnitNotCommunicating);
@@ -369,7 +369,7 @@ int32_t UnitLink::ZelSetLvdtGain(int32_t probe, int32_t coarse, int32_t ri) {
     return status;
 }
 
-int32_t UnitLink::ZelReadLvdtGain(int32_t probe, uint8_t *coarse, uint8_t *ri) {
+int32_t UnitConnection::ZelReadLvdtGain(int32_t probe, uint8_t *coarse, uint8_t *ri) {
     if (const auto status = whenLive([&] { return library_.ZelReadLvdtGain(probe, coarse, ri); })) {
         if (*status == 0 && coarse != nullptr && ri != nullptr) {
             amplifier(probe).gain = {*coarse, *ri};
@@ -388,8 +388,8 @@ int32_t UnitLink::ZelReadLvdtGain(int32_t probe, uint8_t *coarse, uint8_t *ri) {
 }
 
 // The fine gain and the null offset of a probe's amplifier go the same way.
-int32_t UnitLink::setWord(int32_t (UnitApi::*set)(int32_t, int32_t), std::optional<int16_t> &held,
-                          int32_t probe, int32_t word) {
+int32_t UnitConnection::setWord(int32_t (UnitApi::*set)(int32_t, int32_t),
+                                std::optional<int16_t> &held, int32_t probe, int32_t word) {
     const int32_t status =
         whenLive([&] { return (library_.*set)(probe, word); }).value_or(kUnitNotCommunicating);
     if (status == 0) {
@@ -398,8 +398,8 @@ int32_t UnitLink::setWord(int32_t (UnitApi::*set)(int32_t, int32_t), std::option
     return status;
 }
 
-int32_t UnitLink::readWord(int32_t (UnitApi::*read)(int32_t, int16_t *),
-                           std::optional<int16_t> &held, int32_t probe, int16_t *word) {
+int32_t UnitConnection::readWord(int32_t (UnitApi::*read)(int32_t, int16_t *),
+                                 std::optional<int16_t> &held, int32_t probe, int16_t *word) {
     if (const auto status = whenLive([&] { return (library_.*read)(probe, word); })) {
         if (*status == 0 && word != nullptr) {
             held = *word;
@@ -415,28 +415,28 @@ int32_t UnitLink::readWord(int32_t (UnitApi::*read)(int32_t, int16_t *),
     return 0;
 }
 
-int32_t UnitLink::ZelSetLvdtFine(int32_t probe, int32_t fine) {
+int32_t UnitConnection::ZelSetLvdtFine(int32_t probe, int32_t fine) {
     return setWord(&UnitApi::ZelSetLvdtFine, amplifier(probe).fine, probe, fine);
 }
 
-int32_t UnitLink::ZelReadLvdtFine(int32_t probe, int16_t *fine) {
+int32_t UnitConnection::ZelReadLvdtFine(int32_t probe, int16_t *fine) {
     return readWord(&UnitApi::ZelReadLvdtFine, amplifier(probe).fine, probe, fine);
 }
 
-int32_t UnitLink::ZelSetLvdtNull(int32_t probe, int32_t null) {
+int32_t UnitConnection::ZelSetLvdtNull(int32_t probe, int32_t null) {
     return setWord(&UnitApi::ZelSetLvdtNull, amplifier(probe).null, probe, null);
 }
 
-int32_t UnitLink::ZelReadLvdtNull(int32_t probe, int16_t *null) {
+int32_t UnitConnection::ZelReadLvdtNull(int32_t probe, int16_t *null) {
     return readWord(&UnitApi::ZelReadLvdtNull, amplifier(probe).null, probe, null);
 }
 
-int32_t UnitLink::ZelSaveCalibration(int16_t *result) {
+int32_t UnitConnection::ZelSaveCalibration(int16_t *result) {
     return whenLive([&] { return library_.ZelSaveCalibration(result); })
         .value_or(kUnitNotCommunicating);
 }
 
-int32_t UnitLink::ZelGetSaveStatus(int16_t *done, int16_t *error) {
+int32_t UnitConnection::ZelGetSaveStatus(int16_t *done, int16_t *error) {
     return whenLive([&] { return library_.ZelGetSaveStatus(done, error); })
         .value_or(kUnitNotCommunicating);
 }

@@ -1,4 +1,4 @@
-// The program's link to the unit. While the unit answers, every call goes through to the
+// The program's connection to the unit. While the unit answers, every call goes through to the
 // library, and the values the unit holds for the program (formulas, zero offsets, scalings,
 // full scales, scan settings, amplifier settings) are copied on every write and every read.
 // Once a call finds the library in demonstration mode the unit is lost: from then on nothing
@@ -43,9 +43,9 @@ struct UnitCopy {
     std::optional<float> value(Value which, int32_t number) const;
 };
 
-class UnitLink : public UnitApi {
+class UnitConnection : public UnitApi {
   public:
-    explicit UnitLink(UnitApi &library) : library_(library) {}
+    explicit UnitConnection(UnitApi &library) : library_(library) {}
 
     // The library itself, for reaching the unit again while it is lost.
     UnitApi &library() { return library_; }
@@ -69,7 +69,7 @@ class UnitLink : public UnitApi {
     // Puts the unit back in step from the copy: scanning and its settings, then channels
     // 1..channels (formula or cleared, scaling, zero), probes 1..lvdts (full scale, zero) and
     // analog inputs 1..analogs (full scale, zero). Channels cleared beyond the count while the
-    // unit was lost are cleared on the unit too. The link is live again when all of it
+    // unit was lost are cleared on the unit too. The connection is live again when all of it
     // went through; false, and still lost, when the library fell into demonstration mode.
     // The library's boxes are off meanwhile: what the unit refused goes to `refused`.
     bool restore(int channels, int lvdts, int analogs, RefusedItems *refused = nullptr);

@@ -35,12 +35,12 @@ void ThreadAttemptRunner::run(std::function<int32_t()> attempt, std::function<vo
 
 // ---- UnitRecovery --------------------------------------------------------------------------
 
-UnitRecovery::UnitRecovery(UnitLink &link, AttemptRunner &runner, Prompter &prompter,
+UnitRecovery::UnitRecovery(UnitConnection &connection, AttemptRunner &runner, Prompter &prompter,
                            std::function<Counts()> counts)
-    : link_(link), runner_(runner), prompter_(prompter), counts_(std::move(counts)) {
+    : connection_(connection), runner_(runner), prompter_(prompter), counts_(std::move(counts)) {
     retryTimer_.setSingleShot(true);
     QObject::connect(&retryTimer_, &QTimer::timeout, [this] { reconnect(); });
-    link_.setLossHandler([this] { unitLost(); });
+    connection_.setLossHandler([this] { unitLost(); });
 }
 
 int UnitRecovery::retryDelayMs(int failed) {
@@ -70,7 +70,7 @@ QString UnitRecovery::foundText() {
 
 void UnitRecovery::startWithoutUnit() {
     neverFound_ = true;
-    link_.markLost();
+    connection_.markLost();
 }
 
 void UnitRecovery::unitLost() {
@@ -87,7 +87,7 @@ void UnitRecovery::reconnect() {
     retryTimer_.stop();
     status_.attempting = true;
     changed();
-    UnitApi &library = link_.library();
+    UnitApi &library = connection_.library();
     runner_.run([&library] { return library.ZelCommInit(0); },
                 [this](int32_t result) { attemptDone(result); });
 }
@@ -99,9 +99,9 @@ void UnitRecovery::attemptDone(int32_t result) {
         return;
     }
     const Counts counts = counts_ ? counts_() : Counts{};
-    const std::optional<bool> kept = link_.setupKept();
+    const std::optional<bool> kept = connection_.setupKept();
     RefusedItems refused;
-    if (!link_.restore(counts.channels, counts.lvdts, counts.analogs, &refused)) {
+    if (!connection_.restore(counts.channels, counts.lvdts, counts.analogs, &refused)) {
         failed();
         return;
     }

@@ -1,8 +1,8 @@
-// Finding a lost unit again. When the link finds the library in demonstration mode the unit is
-// lost: the windows say so, and an attempt to reach it is made every 2 s at first, backing off
+// Finding a lost unit again. When the connection finds the library in demonstration mode the unit
+// is lost: the windows say so, and an attempt to reach it is made every 2 s at first, backing off
 // to every 10 s, and at once when the operator asks. An attempt is one ZelCommInit(0), which
 // may block for the library's timeout; it runs off the window's thread, and while it runs the
-// window's thread makes no library call (the link is lost, so nothing reaches the library).
+// window's thread makes no library call (the connection is lost, so nothing reaches the library).
 // After a successful attempt, on the window's thread: whether the unit kept its setup, then
 // the unit is put back in step from the program's copy before any value is shown, and the
 // operator is told, without a box that waits.
@@ -57,7 +57,7 @@ class UnitRecovery {
         int analogs = 0;
     };
 
-    UnitRecovery(UnitLink &link, AttemptRunner &runner, Prompter &prompter,
+    UnitRecovery(UnitConnection &connection, AttemptRunner &runner, Prompter &prompter,
                  std::function<Counts()> counts);
 
     // Told on every change of the status: at the loss, at each attempt and its end, and when
@@ -96,7 +96,7 @@ class UnitRecovery {
     void failed();
     void changed();
 
-    UnitLink &link_;
+    UnitConnection &connection_;
     AttemptRunner &runner_;
     Prompter &prompter_;
     std::function<Counts()> counts_;

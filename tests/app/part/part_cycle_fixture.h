@@ -14,7 +14,7 @@
 namespace zeltest {
 
 struct PartCycleFixture : SetupFixture {
-    zelapp::UnitLink link{unit};
+    zelapp::UnitConnection link{unit};
     zelapp::ActivePartProgram program;
     ManualElapsedClock clock;
     ManualWallClock wall;

@@ -10,13 +10,13 @@
 #include "unit/unit_connection.h"
 
 using testing::ElementsAre;
-using zelapp::UnitLink;
+using zelapp::UnitConnection;
 
 namespace {
 
 struct LinkTest : testing::Test {
     zeltest::FakeUnit fake;
-    UnitLink link{fake};
+    UnitConnection link{fake};
     int losses = 0;
 
     LinkTest() {
@@ -131,7 +131,7 @@ TEST_F(LinkTest, AFormulaWithoutItsZeroByteIsReadNoFurtherThanAnAnswerReaches) {
             return 0;
         }
     } unit;
-    UnitLink unterminated{unit};
+    UnitConnection unterminated{unit};
     char *text = nullptr;
     EXPECT_EQ(unterminated.ZelReadFormula(1, &text), 0);
     EXPECT_EQ(unterminated.copy().formulas.at(1).size(), 257u);
