@@ -132,7 +132,7 @@ SetupSnapshot PartHistory::snapshot(const PartResult &part) const {
     }
     // Queued for DFQ only while a folder is set: the part program's, else the settings'.
     snapshot.dfqFolder = program.dfqFolder.trimmed();
-    if (snapshot.dfqFolder.isEmpty()) {
+    if (snapshot.dfqFolder.isEmpty() && dfqFolder_) {
         snapshot.dfqFolder = dfqFolder_();
     }
     return snapshot;

@@ -43,9 +43,9 @@ class PartHistory : public QObject {
   public:
     // `option` is the --db file of the command line; empty: the environment, the settings
     // (section "Results") or the default. `dfqFolder` reads the DFQ export's folder setting, the
-    // one a part is queued under when its part program names none.
+    // one a part is queued under when its part program names none; none: no such setting.
     PartHistory(PartCycle &cycle, Setup &setup, Prompter &prompter, const SettingsStore &settings,
-                QString option, std::function<QString()> dfqFolder);
+                QString option, std::function<QString()> dfqFolder = {});
     ~PartHistory() override;
     PartHistory(const PartHistory &) = delete;
     PartHistory &operator=(const PartHistory &) = delete;
