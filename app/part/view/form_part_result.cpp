@@ -112,7 +112,15 @@ FormPartResult::FormPartResult(const WindowContext &context, QWidget *parent)
     connect(&cycle, &PartCycle::countersChanged, this, &FormPartResult::refresh);
     connect(&context_.history, &PartHistory::notRecordedChanged, this, &FormPartResult::refresh);
     connect(&context_.partProgram, &ActivePartProgram::changed, this, &FormPartResult::refresh);
-    connect(&context_.dfqExport, &DfqExport::waitingChanged, this, &FormPartResult::refresh);
+    const DfqWaiting &waiting = context_.dfqExport.waiting();
+    dfqWaiting_ = waiting.count;
+    dfqCause_ = waiting.cause;
+    connect(&context_.dfqExport, &DfqExport::waitingChanged, this,
+            [this](const DfqWaiting &changed) {
+                dfqWaiting_ = changed.count;
+                dfqCause_ = changed.cause;
+                refresh();
+            });
     // The cause panel follows the causes awaited; the cycles go on while it asks.
     ProcessWatch &watch = context_.processWatch;
     connect(&watch, &ProcessWatch::awaitedChanged, this, &FormPartResult::showCausePanel);
@@ -219,8 +227,7 @@ void FormPartResult::refresh() {
         record.heldNotRecorded = !history.lastRecord()->recorded() && record.waiting > 0;
     }
     markRecord(board_, record);
-    const DfqWaiting &dfq = context_.dfqExport.waiting();
-    markDfq(board_, dfq.count, dfq.cause);
+    markDfq(board_, dfqWaiting_, dfqCause_);
     ui_->LabelPartId->setVisible(program.askId);
     ui_->TextPartId->setVisible(program.askId);
     showBoard();

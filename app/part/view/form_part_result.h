@@ -85,6 +85,8 @@ class FormPartResult : public QWidget {
     const WindowContext context_;
     WindowPlacer *placer_;  // a child of the window
     ResultBoard board_;
+    qint64 dfqWaiting_ = 0;  // the parts the DFQ export holds back, as it last told
+    QString dfqCause_;       // and why
     std::vector<Tile> tiles_;
     bool placed_ = false;        // the stored place was applied
     qint64 announced_ = 0;       // the count of the last part told to screen readers

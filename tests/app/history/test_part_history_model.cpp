@@ -108,7 +108,7 @@ TEST_F(PartHistoryModelTest, CellsShowTimeSerialVerdictAndSignedValuesInTheirZon
     EXPECT_EQ(cell(*m, 0, 1), u"1"_s);
     EXPECT_EQ(cell(*m, 0, 2), u"R+ REJECT"_s);
     EXPECT_EQ(cell(*m, 0, 5), u"-0.0034"_s);
-    EXPECT_EQ(cell(*m, 0, 3), u"+0.0251 ++"_s);  // a mark beside the colour
+    EXPECT_EQ(cell(*m, 0, 3), u"+0.0251 ✖ ▲"_s);  // a mark beside the colour
     EXPECT_EQ(cell(*m, 0, 4), u"—"_s);
     EXPECT_EQ(m->data(m->index(0, 3), Qt::BackgroundRole).value<QColor>(), kPalette.reject);
     EXPECT_EQ(m->data(m->index(0, 5), Qt::BackgroundRole).value<QColor>(), kPalette.good);

@@ -98,7 +98,7 @@ TEST_F(PartHistoryWindowTest, MeasuredPartsAppearOnTopAndShowTheirDetails) {
     ASSERT_EQ(h->model().rowCount(), 2);
     EXPECT_EQ(cell(h, 0, 2), u"G GOOD"_s);
     EXPECT_EQ(cell(h, 1, 2), u"R+ REJECT"_s);
-    EXPECT_EQ(cell(h, 1, 4), u"+0.060 ++"_s);
+    EXPECT_EQ(cell(h, 1, 4), u"+0.060 ✖ ▲"_s);
     EXPECT_EQ(h->model().headerData(4, Qt::Horizontal).toString(), u"C2 Diameter 2"_s);
 
     auto *table = child<QTableView>(h, u"TablePart"_s);
