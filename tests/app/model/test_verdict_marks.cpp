@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QSet>
+#include <string>
 
 #include "model/part_result.h"
 
@@ -14,6 +15,7 @@ using zelapp::ToleranceVerdict;
 namespace {
 
 struct MarkCase {
+    const char *name;
     ToleranceVerdict verdict;
     BarZone zone;
     const char16_t *symbol;
@@ -38,12 +40,14 @@ TEST_P(VerdictMarksTest, EachVerdictHasItsZoneItsKindsSymbolAndItsSidesTriangle)
 
 INSTANTIATE_TEST_SUITE_P(
     Verdicts, VerdictMarksTest,
-    ::testing::Values(MarkCase{ToleranceVerdict::Good, BarZone::Good, u"✔", u""},
-                      MarkCase{ToleranceVerdict::WarningPlus, BarZone::Approach, u"⚠", u"▲"},
-                      MarkCase{ToleranceVerdict::WarningMinus, BarZone::Approach, u"⚠", u"▼"},
-                      MarkCase{ToleranceVerdict::RejectPlus, BarZone::Reject, u"✖", u"▲"},
-                      MarkCase{ToleranceVerdict::RejectMinus, BarZone::Reject, u"✖", u"▼"},
-                      MarkCase{ToleranceVerdict::NotValid, BarZone::Neutral, u"∅", u""}));
+    ::testing::Values(
+        MarkCase{"Good", ToleranceVerdict::Good, BarZone::Good, u"✔", u""},
+        MarkCase{"WarningPlus", ToleranceVerdict::WarningPlus, BarZone::Approach, u"⚠", u"▲"},
+        MarkCase{"WarningMinus", ToleranceVerdict::WarningMinus, BarZone::Approach, u"⚠", u"▼"},
+        MarkCase{"RejectPlus", ToleranceVerdict::RejectPlus, BarZone::Reject, u"✖", u"▲"},
+        MarkCase{"RejectMinus", ToleranceVerdict::RejectMinus, BarZone::Reject, u"✖", u"▼"},
+        MarkCase{"NotValid", ToleranceVerdict::NotValid, BarZone::Neutral, u"∅", u""}),
+    [](const ::testing::TestParamInfo<MarkCase> &info) { return std::string(info.param.name); });
 
 TEST(VerdictMarksTest, EveryVerdictReadsApartWithoutColour) {
     const QStringList symbols = zelapp::verdictSymbols();
