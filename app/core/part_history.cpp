@@ -10,6 +10,7 @@
 #include "base/wait_clock.h"
 #include "core/part_settings.h"
 #include "core/settings_store.h"
+#include "history/part_events.h"
 #include "part/part_cycle.h"
 #include "setup/part_program.h"
 #include "setup/setup.h"
@@ -249,11 +250,11 @@ StoreFailure notOpen() {
 }  // namespace
 
 std::optional<StoreFailure> PartHistory::addEvent(PartEvent &event) {
-    return store_.isOpen() ? store_.addEvent(event) : notOpen();
+    return store_.isOpen() ? PartEvents(store_).addEvent(event) : notOpen();
 }
 
 std::optional<StoreFailure> PartHistory::addEvents(std::vector<PartEvent> &events) {
-    return store_.isOpen() ? store_.addEvents(events) : notOpen();
+    return store_.isOpen() ? PartEvents(store_).addEvents(events) : notOpen();
 }
 
 std::vector<PartEvent> PartHistory::events(const QString &number, int channel,
@@ -264,7 +265,7 @@ std::vector<PartEvent> PartHistory::events(const QString &number, int channel,
         }
         return {};
     }
-    return store_.events(number, channel, failure);
+    return PartEvents(store_).events(number, channel, failure);
 }
 
 std::map<int, StageEnds> PartHistory::stageEnds(const QString &number,
