@@ -102,7 +102,8 @@ TEST_P(SqlFailure, ComesBackAsTheStoresFailureAndLeavesTheRowsAsTheyWere) {
     QSqlQuery query(db_);
     const std::optional<StoreFailure> failure = runSql(query, QString::fromLatin1(c.sql), c.binds);
     ASSERT_TRUE(failure);
-    EXPECT_TRUE(failure->cause.contains(QString::fromLatin1(c.cause))) << qPrintable(failure->cause);
+    EXPECT_TRUE(failure->cause.contains(QString::fromLatin1(c.cause)))
+        << qPrintable(failure->cause);
     EXPECT_EQ(failure->busy, c.busy);
     EXPECT_FALSE(failure->damaged);
     if (c.heldByOther) {
@@ -190,7 +191,8 @@ TEST_F(Sql, AFailedCommitRollsBackAtTheEndOfItsScope) {
         query.finish();
         const std::optional<StoreFailure> failure = transaction.commit();
         ASSERT_TRUE(failure);
-        EXPECT_TRUE(failure->cause.contains(QStringLiteral("FOREIGN KEY"))) << qPrintable(failure->cause);
+        EXPECT_TRUE(failure->cause.contains(QStringLiteral("FOREIGN KEY")))
+            << qPrintable(failure->cause);
     }
     EXPECT_EQ(rows(), 1);
     WriteTransaction next(db_);
