@@ -43,7 +43,7 @@ std::vector<qint64> DfqSender::Group::ids() const {
 }
 
 DfqSender::DfqSender(PartStore &store, DfqFolder &folder, std::function<QDateTime()> now)
-    : store_(store), folder_(folder), now_(std::move(now)) {}
+    : store_(store), queue_(store), folder_(folder), now_(std::move(now)) {}
 
 void DfqSender::setSettings(const DfqSettings &settings) {
     settings_ = settings;
@@ -66,7 +66,7 @@ DfqWaiting DfqSender::run(bool recordedOnly, bool closing) {
     qint64 after = 0;
     while (!pass.storeFailed && !stop_) {
         std::optional<StoreFailure> failure;
-        const std::vector<ExportEntry> entries = store_.pendingExports(kPage, &failure, after);
+        const std::vector<ExportEntry> entries = queue_.pendingExports(kPage, &failure, after);
         std::vector<qint64> ids;
         for (const ExportEntry &entry : entries) {
             if (!pass.blocked.count(entry.folder) && (!recordedOnly || !entry.tempName.isEmpty())) {
@@ -100,7 +100,7 @@ DfqWaiting DfqSender::run(bool recordedOnly, bool closing) {
             }
             if (part == byId.end()) {
                 // Its part was deleted by hand: there is nothing left to send.
-                if (const auto done = store_.markExportDone({entry.partId})) {
+                if (const auto done = queue_.markExportDone({entry.partId})) {
                     pass.historyFailed(store_.file(), *done);
                 }
                 continue;
@@ -120,7 +120,7 @@ DfqWaiting DfqSender::run(bool recordedOnly, bool closing) {
     }
     DfqWaiting waiting;
     std::optional<StoreFailure> failure;
-    waiting.count = store_.pendingExportCount(&failure);
+    waiting.count = queue_.pendingExportCount(&failure);
     waiting.cause = pass.cause;
     if (failure && waiting.cause.isEmpty()) {
         waiting.cause = QStringLiteral("parts history %1: %2")
@@ -179,7 +179,7 @@ void DfqSender::deliver(Pass &pass, Group group) {
         return;
     }
     const std::vector<qint64> ids = group.ids();
-    if (const auto failure = store_.markExportDone(ids)) {
+    if (const auto failure = queue_.markExportDone(ids)) {
         pass.historyFailed(store_.file(), *failure);
     }
 }
@@ -204,7 +204,7 @@ void DfqSender::write(Pass &pass, const Group &group) {
     }
     const std::vector<qint64> ids = group.ids();
     // Recorded before the rename: after a crash, the temporary file found says what to finish.
-    if (const auto failure = store_.markExportWritten(ids, temp)) {
+    if (const auto failure = queue_.markExportWritten(ids, temp)) {
         folder_.remove(group.folder, temp);
         pass.historyFailed(store_.file(), *failure);
         return;
@@ -219,7 +219,7 @@ void DfqSender::finish(Pass &pass, const Group &group, const QString &temp) {
         return;
     }
     const std::vector<qint64> ids = group.ids();
-    if (const auto failure = store_.markExportDone(ids)) {
+    if (const auto failure = queue_.markExportDone(ids)) {
         pass.historyFailed(store_.file(), *failure);
     }
 }

@@ -18,6 +18,7 @@
 
 #include "dfq/dfq_folder.h"
 #include "dfq/dfq_settings.h"
+#include "history/dfq_queue.h"
 #include "history/part_store.h"
 
 namespace zelapp {
@@ -87,6 +88,7 @@ class DfqSender {
     QDateTime hourEnd(const StoredPart &part) const;
 
     PartStore &store_;
+    DfqQueue queue_;
     DfqFolder &folder_;
     std::function<QDateTime()> now_;
     DfqSettings settings_;

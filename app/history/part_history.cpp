@@ -9,6 +9,7 @@
 #include "base/prompter.h"
 #include "base/settings_store.h"
 #include "base/wait_clock.h"
+#include "history/part_events.h"
 #include "history/parts_location.h"
 #include "part/part_cycle.h"
 #include "setup/part_program.h"
@@ -251,11 +252,11 @@ StoreFailure notOpen() {
 }  // namespace
 
 std::optional<StoreFailure> PartHistory::addEvent(PartEvent &event) {
-    return store_.isOpen() ? store_.addEvent(event) : notOpen();
+    return store_.isOpen() ? PartEvents(store_).addEvent(event) : notOpen();
 }
 
 std::optional<StoreFailure> PartHistory::addEvents(std::vector<PartEvent> &events) {
-    return store_.isOpen() ? store_.addEvents(events) : notOpen();
+    return store_.isOpen() ? PartEvents(store_).addEvents(events) : notOpen();
 }
 
 std::vector<PartEvent> PartHistory::events(const QString &number, int channel,
@@ -266,7 +267,7 @@ std::vector<PartEvent> PartHistory::events(const QString &number, int channel,
         }
         return {};
     }
-    return store_.events(number, channel, failure);
+    return PartEvents(store_).events(number, channel, failure);
 }
 
 }  // namespace zelapp

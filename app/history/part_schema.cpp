@@ -191,43 +191,4 @@ QByteArray revisionFingerprint(const std::vector<RevisionCharacteristic> &charac
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
 }
 
-StoreFailure storeFailure(int code, const QString &words) {
-    constexpr int kBusy = 5;      // SQLITE_BUSY
-    constexpr int kCorrupt = 11;  // SQLITE_CORRUPT
-    constexpr int kNotADb = 26;   // SQLITE_NOTADB
-    const int primary = code & 0xFF;
-    // Past the busy timeout: no connection of this program holds the lock that long.
-    if (primary == kBusy) {
-        return {QStringLiteral("locked by another program"), false, true};
-    }
-    return {words, primary == kCorrupt || primary == kNotADb};
-}
-
-StoreFailure storeFailure(const QSqlError &error) {
-    bool numeric = false;
-    const int code = error.nativeErrorCode().toInt(&numeric);
-    QString cause = error.databaseText().trimmed();
-    if (cause.isEmpty()) {
-        cause = error.text().trimmed();
-    }
-    return storeFailure(numeric ? code : 0, cause);
-}
-
-std::optional<StoreFailure> inWriteTransaction(QSqlQuery &query,
-                                               const std::function<bool()> &body) {
-    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-        return storeFailure(query.lastError());
-    }
-    if (body()) {
-        query.finish();
-        if (query.exec(QStringLiteral("COMMIT"))) {
-            return std::nullopt;
-        }
-    }
-    const StoreFailure failure = storeFailure(query.lastError());
-    query.finish();
-    query.exec(QStringLiteral("ROLLBACK"));
-    return failure;
-}
-
 }  // namespace zelapp

@@ -7,42 +7,21 @@
 #include <QFileInfo>
 #include <QSqlQuery>
 #include <QUuid>
-#include <QVariant>
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
 
 #include "base/private_folder.h"
 #include "history/network_folder.h"
-#include "history/part_schema.h"
+#include "history/sql.h"
 #include "history/sqlite_file.h"
 
 namespace zelapp {
 
 namespace {
 
-// A null QString binds as SQL NULL; the text columns hold '' for "none".
-QString text(const QString &value) {
-    return value.isNull() ? QStringLiteral("") : value;
-}
-
 StoreFailure failureOf(const QString &cause) {
     return {cause, false};
-}
-
-QString metaValue(QSqlQuery &query, const QString &key, std::optional<StoreFailure> *failure) {
-    if (!query.prepare(QStringLiteral("SELECT value FROM meta WHERE key = ?"))) {
-        *failure = storeFailure(query.lastError());
-        return {};
-    }
-    query.addBindValue(key);
-    if (!query.exec()) {
-        *failure = storeFailure(query.lastError());
-        return {};
-    }
-    const QString value = query.next() ? query.value(0).toString() : QString();
-    query.finish();
-    return value;
 }
 
 // SQLite's own words when the file's header is not an SQLite header; an empty or absent file is
@@ -78,6 +57,13 @@ std::optional<StoreFailure> renameFile(const QString &from, const QString &to) {
         return failureOf(QString::fromLocal8Bit(error.message()));
     }
     return std::nullopt;
+}
+
+OpenOutcome refused(const QString &cause, const QString &message) {
+    OpenOutcome outcome;
+    outcome.failure = failureOf(cause);
+    outcome.message = message;
+    return outcome;
 }
 
 // How long a connection waits for a lock another connection holds.
@@ -139,46 +125,46 @@ OpenOutcome PartStore::open(const QString &file, const OpenOptions &options) {
     return outcome;
 }
 
-OpenOutcome PartStore::openPath(const OpenOptions &options) {
-    OpenOutcome outcome;
+std::optional<OpenOutcome> PartStore::refusal(const OpenOptions &options) const {
     const QString folder = QFileInfo(file_).absolutePath();
     const QString network = networkFileSystemOf(folder);
     if (!network.isEmpty()) {
-        outcome.failure = failureOf(QStringLiteral("on a network file system (%1)").arg(network));
-        outcome.message = QStringLiteral(
-                              "The parts history cannot be kept in %1: it is on a "
-                              "network file system (%2). Choose a folder on this "
-                              "computer.")
-                              .arg(QDir::toNativeSeparators(folder), network);
-        return outcome;
+        return refused(QStringLiteral("on a network file system (%1)").arg(network),
+                       QStringLiteral("The parts history cannot be kept in %1: it is on a "
+                                      "network file system (%2). Choose a folder on this "
+                                      "computer.")
+                           .arg(QDir::toNativeSeparators(folder), network));
     }
     // A folder is never a history, nor set aside as a damaged one.
     if (QFileInfo(file_).isDir()) {
-        outcome.failure = failureOf(QStringLiteral("it is a folder"));
-        outcome.message = QStringLiteral(
-                              "The parts history %1 cannot be opened: it is a folder. "
-                              "Choose a file.")
-                              .arg(QDir::toNativeSeparators(file_));
-        return outcome;
+        return refused(QStringLiteral("it is a folder"),
+                       QStringLiteral("The parts history %1 cannot be opened: it is a folder. "
+                                      "Choose a file.")
+                           .arg(QDir::toNativeSeparators(file_)));
     }
     // A folder made here (the default location) is the user's alone; see openFile().
     if (options.readOnly ? !QFileInfo::exists(file_) : !makePrivateFolder(folder)) {
         const QString cause = options.readOnly ? QStringLiteral("no such file")
                                                : QStringLiteral("the folder cannot be made");
-        outcome.failure = failureOf(cause);
-        outcome.message = QStringLiteral("The parts history %1 cannot be opened: %2.")
-                              .arg(QDir::toNativeSeparators(file_), cause);
-        return outcome;
+        return refused(cause, QStringLiteral("The parts history %1 cannot be opened: %2.")
+                                  .arg(QDir::toNativeSeparators(file_), cause));
     }
     // Opened by SQLite, a read-only file would get read-only -wal and -shm files beside it that
     // keep the history unwritable after its own permission is mended: refused untouched.
     if (!options.readOnly && ((QFileInfo::exists(file_) && !QFileInfo(file_).isWritable()) ||
                               !QFileInfo(folder).isWritable())) {
-        outcome.failure = failureOf(QStringLiteral("the file or its folder is read-only"));
-        outcome.message = QStringLiteral("The parts history %1 cannot be written: %2.")
-                              .arg(QDir::toNativeSeparators(file_), outcome.failure->cause);
-        return outcome;
+        const QString cause = QStringLiteral("the file or its folder is read-only");
+        return refused(cause, QStringLiteral("The parts history %1 cannot be written: %2.")
+                                  .arg(QDir::toNativeSeparators(file_), cause));
     }
+    return std::nullopt;
+}
+
+OpenOutcome PartStore::openPath(const OpenOptions &options) {
+    if (std::optional<OpenOutcome> refused = refusal(options)) {
+        return *refused;
+    }
+    OpenOutcome outcome;
     // A file that is not SQLite's at all is known before SQLite opens it, which would delete
     // the journal beside it: set aside, the two stay together. Read through SQLite: another
     // connection of this process may have the file open.
@@ -256,118 +242,6 @@ OpenOutcome PartStore::openFile(const OpenOptions &options) {
     return outcome;
 }
 
-std::optional<StoreFailure> PartStore::readMeta(bool *empty) {
-    QSqlQuery query(db_);
-    if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
-        return storeFailure(query.lastError());
-    }
-    *empty = query.next() && query.value(0).toLongLong() == 0;
-    query.finish();
-    if (*empty) {
-        return std::nullopt;
-    }
-    std::optional<StoreFailure> failure;
-    uuid_ = metaValue(query, QStringLiteral("uuid"), &failure);
-    const QString version =
-        failure ? QString() : metaValue(query, QStringLiteral("schema_version"), &failure);
-    if (failure && failure->cause.contains(QStringLiteral("no such table"))) {
-        failure = failureOf(QStringLiteral("not a parts history"));
-    }
-    if (!failure && (uuid_.isEmpty() || version.toInt() < 1)) {
-        failure = failureOf(QStringLiteral("not a parts history"));
-    }
-    if (!failure && version.toInt() > kSchemaVersion) {
-        failure = failureOf(QStringLiteral("written by a newer program (schema %1)").arg(version));
-    }
-    schemaVersion_ = failure ? 0 : version.toInt();
-    return failure;
-}
-
-std::optional<StoreFailure> PartStore::setUp(const OpenOptions &options, bool *created) {
-    const bool readOnly = options.readOnly;
-    QSqlQuery query(db_);
-    const auto run = [&query](const QString &statement) { return query.exec(statement); };
-    if (!readOnly) {
-        if (!run(QStringLiteral("PRAGMA journal_mode=WAL"))) {
-            return storeFailure(query.lastError());
-        }
-        if (!query.next() || query.value(0).toString() != QStringLiteral("wal")) {
-            return failureOf(QStringLiteral("the file cannot be kept in WAL mode"));
-        }
-        query.finish();
-    }
-    // Both hold for this connection only: every connection that writes sets them.
-    if (!run(options.fullSync ? QStringLiteral("PRAGMA synchronous=FULL")
-                              : QStringLiteral("PRAGMA synchronous=NORMAL")) ||
-        !run(QStringLiteral("PRAGMA foreign_keys=ON"))) {
-        return storeFailure(query.lastError());
-    }
-    // A file of this schema is only read: it opens at once while another program holds the
-    // write lock, and the parts wait for that in their own commits.
-    if (!run(QStringLiteral("BEGIN"))) {
-        return storeFailure(query.lastError());
-    }
-    bool empty = false;
-    std::optional<StoreFailure> failure = readMeta(&empty);
-    query.exec(QStringLiteral("ROLLBACK"));
-    if (!failure && empty && readOnly) {
-        failure = failureOf(QStringLiteral("not a parts history"));
-    }
-    if (failure || readOnly || (!empty && schemaVersion_ == kSchemaVersion)) {
-        return failure;
-    }
-    // A new file is made, an older one brought up to date, under the write lock taken at once,
-    // so that two programs starting on a new file do not both create it.
-    return inWriteTransaction(query, [&]() {
-        failure = readMeta(&empty);
-        if (!failure && empty) {
-            for (const QString &statement : partSchemaStatements()) {
-                if (!run(statement)) {
-                    return false;
-                }
-            }
-            const QString uuid = QUuid::createUuid().toString(QUuid::WithoutBraces);
-            const std::pair<QString, QString> rows[] = {
-                {QStringLiteral("uuid"), uuid},
-                {QStringLiteral("schema_version"), QString::number(kSchemaVersion)},
-                {QStringLiteral("created"),
-                 QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)}};
-            for (const auto &[key, value] : rows) {
-                if (!query.prepare(QStringLiteral("INSERT INTO meta (key, value) VALUES (?, ?)"))) {
-                    return false;
-                }
-                query.addBindValue(key);
-                query.addBindValue(value);
-                if (!query.exec()) {
-                    return false;
-                }
-            }
-            *created = true;
-            failure = readMeta(&empty);
-        }
-        if (failure) {
-            return false;
-        }
-        if (schemaVersion_ < kSchemaVersion) {
-            for (const QString &statement : schemaUpgradeStatements(schemaVersion_)) {
-                if (!run(statement)) {
-                    return false;
-                }
-            }
-            if (!query.prepare(
-                    QStringLiteral("UPDATE meta SET value = ? WHERE key = 'schema_version'"))) {
-                return false;
-            }
-            query.addBindValue(QString::number(kSchemaVersion));
-            if (!query.exec()) {
-                return false;
-            }
-            schemaVersion_ = kSchemaVersion;
-        }
-        return true;
-    });
-}
-
 std::optional<StoreFailure> PartStore::setAside(QString *newName) {
     close();
     const QString stamp =
@@ -414,169 +288,8 @@ void PartStore::setHeld(bool held) {
     held_ = held;
     if (open_) {
         QSqlQuery query(db_);
-        query.exec(QStringLiteral("PRAGMA busy_timeout=%1").arg(busyTimeoutMs(options_, held)));
+        runSql(query, QStringLiteral("PRAGMA busy_timeout=%1").arg(busyTimeoutMs(options_, held)));
     }
-}
-
-Appended PartStore::append(const PartResult &part, const SetupSnapshot &setup, qint64 leastSerial) {
-    Appended appended;
-    if (replaced()) {
-        reopen(appended);
-    }
-    if (!open_) {
-        appended.failure =
-            openFailure_.value_or(failureOf(QStringLiteral("the parts history is not open")));
-        return appended;
-    }
-    QSqlQuery query(db_);
-    const auto failed = [&](const StoreFailure &failure) {
-        appended.failure = failure;
-        appended.id = appended.serial = 0;
-        if (failure.busy) {
-            setHeld(true);
-        }
-        return appended;
-    };
-    // The write lock at once: a busy file fails here, within the busy timeout, before any work.
-    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-        return failed(storeFailure(query.lastError()));
-    }
-    const auto fail = [&]() {
-        const StoreFailure failure = storeFailure(query.lastError());
-        query.finish();
-        query.exec(QStringLiteral("ROLLBACK"));
-        return failed(failure);
-    };
-
-    const std::vector<RevisionCharacteristic> revision = revisionOf(part, setup);
-    const QByteArray fingerprint = revisionFingerprint(revision);
-    if (!query.prepare(QStringLiteral("SELECT id FROM revisions WHERE fingerprint = ?"))) {
-        return fail();
-    }
-    query.addBindValue(fingerprint);
-    if (!query.exec()) {
-        return fail();
-    }
-    qint64 revisionId = query.next() ? query.value(0).toLongLong() : 0;
-    query.finish();
-    if (revisionId == 0) {
-        if (!query.prepare(QStringLiteral("INSERT INTO revisions (fingerprint) VALUES (?)"))) {
-            return fail();
-        }
-        query.addBindValue(fingerprint);
-        if (!query.exec()) {
-            return fail();
-        }
-        revisionId = query.lastInsertId().toLongLong();
-        if (!query.prepare(QStringLiteral(
-                "INSERT INTO revision_characteristics (revision_id, position, channel, description,"
-                " formula, decimals, units, lo_tol, lo_appr, hi_appr, hi_tol, nominal, sides)"
-                " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))) {
-            return fail();
-        }
-        for (std::size_t i = 0; i < revision.size(); ++i) {
-            const RevisionCharacteristic &c = revision[i];
-            const QVariant values[] = {revisionId,
-                                       qint64(i),
-                                       c.channel,
-                                       text(c.description),
-                                       text(c.formula),
-                                       c.decimals,
-                                       text(c.units),
-                                       double(c.limits.loTol),
-                                       double(c.limits.loAppr),
-                                       double(c.limits.hiAppr),
-                                       double(c.limits.hiTol),
-                                       text(c.nominal),
-                                       sidesText(c.sides)};
-            for (int v = 0; v < int(std::size(values)); ++v) {
-                query.bindValue(v, values[v]);
-            }
-            if (!query.exec()) {
-                return fail();
-            }
-        }
-    }
-
-    if (!query.prepare(QStringLiteral("SELECT COALESCE(MAX(serial), 0) + 1 FROM parts"
-                                      " WHERE part_number = ?"))) {
-        return fail();
-    }
-    query.addBindValue(text(part.number));
-    if (!query.exec() || !query.next()) {
-        return fail();
-    }
-    appended.serial = std::max(query.value(0).toLongLong(), leastSerial);
-    query.finish();
-
-    const QDateTime when = part.ended.isValid()     ? part.ended
-                           : part.started.isValid() ? part.started
-                                                    : QDateTime::currentDateTime();
-    if (!query.prepare(QStringLiteral(
-            "INSERT INTO parts (time_ms, utc_offset, station, setup_file, revision_id, part_number,"
-            " description, serial, verdict, reason, completed, part_id)"
-            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))) {
-        return fail();
-    }
-    const QVariant row[] = {when.toMSecsSinceEpoch(),
-                            when.offsetFromUtc(),
-                            text(setup.station),
-                            text(setup.setupFile),
-                            revisionId,
-                            text(part.number),
-                            text(part.description),
-                            appended.serial,
-                            verdictCode(part.verdict),
-                            text(part.reason),
-                            part.completed ? 1 : 0,
-                            text(part.id)};
-    for (int v = 0; v < int(std::size(row)); ++v) {
-        query.bindValue(v, row[v]);
-    }
-    if (!query.exec()) {
-        return fail();
-    }
-    appended.id = query.lastInsertId().toLongLong();
-
-    if (!query.prepare(QStringLiteral("INSERT INTO part_values (part_id, position, channel, value,"
-                                      " verdict, reason) VALUES (?, ?, ?, ?, ?, ?)"))) {
-        return fail();
-    }
-    for (std::size_t i = 0; i < part.characteristics.size(); ++i) {
-        const CharacteristicResult &c = part.characteristics[i];
-        query.bindValue(0, appended.id);
-        query.bindValue(1, qint64(i));
-        query.bindValue(2, c.channel);
-        // The value as captured, not as shown: a float is exact in a double.
-        query.bindValue(
-            3, c.value ? QVariant(double(*c.value)) : QVariant(QMetaType(QMetaType::Double)));
-        query.bindValue(4, verdictCode(c.verdict));
-        query.bindValue(5, text(c.reason));
-        if (!query.exec()) {
-            return fail();
-        }
-    }
-    // Queued with the part: a part measured while a folder is set is never missed by the export.
-    if (!setup.dfqFolder.isEmpty()) {
-        if (!query.prepare(
-                QStringLiteral("INSERT INTO dfq_exports (part_id, folder) VALUES (?, ?)"))) {
-            return fail();
-        }
-        query.addBindValue(appended.id);
-        query.addBindValue(setup.dfqFolder);
-        if (!query.exec()) {
-            return fail();
-        }
-    }
-    query.finish();
-    if (commitHook_) {
-        commitHook_();
-    }
-    if (!query.exec(QStringLiteral("COMMIT"))) {
-        return fail();
-    }
-    setHeld(false);
-    return appended;
 }
 
 }  // namespace zelapp

@@ -12,6 +12,10 @@
 //   one's log for its own to delete.
 // - A file removed or replaced while in use is noticed before the next part's commit, which goes
 //   into what the path names then.
+// - The file's other tables are read and written by their own classes over this store's one
+//   connection: DfqQueue (history/dfq_queue.h), PartEvents (history/part_events.h) and
+//   ChannelValues (history/channel_values.h). This class keeps the file, its schema, the parts'
+//   append and the page reads.
 #pragma once
 
 #include <QDateTime>
@@ -22,8 +26,10 @@
 #include <optional>
 #include <vector>
 
-#include "history/part_event.h"
+#include "history/store_failure.h"
 #include "model/part_result.h"
+
+class QSqlQuery;
 
 namespace zelapp {
 
@@ -39,14 +45,6 @@ struct SetupSnapshot {
     // The folder this part's DFQ file goes to; empty: the part is not queued for DFQ. The part,
     // its values and its queue entry are one transaction.
     QString dfqFolder;
-};
-
-// Why a store call failed: SQLite's own words, and whether it says the file is damaged or held
-// by another program (SQLITE_BUSY, said as "locked by another program").
-struct StoreFailure {
-    QString cause;
-    bool damaged = false;
-    bool busy = false;
 };
 
 // The file a path named when it was opened.
@@ -133,16 +131,6 @@ struct PartFilter {
     QString verdict;  // a verdict code
 };
 
-// A part waiting in the DFQ export queue.
-struct ExportEntry {
-    qint64 partId = 0;
-    QString folder;
-    // The temporary file written for it in `folder`, recorded before the rename; empty: not
-    // written yet.
-    QString tempName;
-    bool operator==(const ExportEntry &) const = default;
-};
-
 struct PartPage {
     std::vector<StoredPart> parts;
     std::optional<StoreFailure> failure;
@@ -215,84 +203,47 @@ class PartStore {
     // The parts with these ids that are there, oldest first, with their values.
     PartPage partsWithIds(const std::vector<qint64> &ids);
 
-    // ---- The DFQ export queue (docs/dfq.md) ----
-    // A file of schema 1 opened read-only has no queue: these give nothing.
-    // The entries not yet done with a part id above `afterId`, oldest part first, at most
-    // `limit`.
-    std::vector<ExportEntry> pendingExports(int limit, std::optional<StoreFailure> *failure,
-                                            qint64 afterId = 0);
-    // How many entries are not done.
-    qint64 pendingExportCount(std::optional<StoreFailure> *failure);
-    // Records, in one transaction, that these parts' file was written under `tempName` in their
-    // folder; committed before the rename.
-    std::optional<StoreFailure> markExportWritten(const std::vector<qint64> &partIds,
-                                                  const QString &tempName);
-    // Marks these parts' entries done, in one transaction.
-    std::optional<StoreFailure> markExportDone(const std::vector<qint64> &partIds);
-
-    // ---- What the operator recorded about a characteristic's process (history/part_event.h) ----
-    // Stores the event in its own transaction and gives it its id.
-    std::optional<StoreFailure> addEvent(PartEvent &event);
-    // Stores the events in one transaction, all or none, and gives each its id.
-    std::optional<StoreFailure> addEvents(std::vector<PartEvent> &events);
-    // The events of one characteristic of one part number, oldest first. A file of schema 1
-    // opened read-only has none.
-    std::vector<PartEvent> events(const QString &partNumber, int channel,
-                                  std::optional<StoreFailure> *failure);
-
-    // ---- One characteristic's values, for the statistics ----
-    // Every part of part number `number` (empty: the parts without one) holding `channel`, in
-    // the order measured, in one statement: id, serial, time (in UTC: a million values read
-    // without a time zone each), revision, completed and the value (none: not valid).
-    struct ChannelValue {
-        qint64 partId = 0;
-        qint64 serial = 0;
-        QDateTime time;
-        qint64 revision = 0;
-        bool completed = false;
-        bool partNotValid = false;  // the part's verdict is Not valid: out of the statistics
-        int channel = 0;
-        std::optional<double> value;
-    };
-    std::vector<ChannelValue> channelValues(const QString &number, int channel,
-                                            std::optional<StoreFailure> *failure);
-    // Hands `visit` every value of the parts of `number` from serial `fromSerial` on, in the
-    // order measured and, within a part, in the part program's order, in one statement and
-    // without holding them. `visit` must not use this store.
-    void visitNumberValues(const QString &number, qint64 fromSerial,
-                           const std::function<void(const ChannelValue &)> &visit,
-                           std::optional<StoreFailure> *failure);
-    // The serial of the newest part of `number` judged by another revision than its newest part:
-    // the part before the newest revision's run. 0 when one revision judged them all.
-    qint64 serialBeforeNewestRevision(const QString &number, std::optional<StoreFailure> *failure);
-
     // An online copy of the whole file into `file` (absent before): a snapshot as of one
     // moment, readable while this store writes (VACUUM INTO). Works on a read-only store.
     std::optional<StoreFailure> copyInto(const QString &file);
 
+    // ---- For the other table families, built over this store on the same connection ----
+    // (history/dfq_queue.h, history/part_events.h, history/channel_values.h). A file replaced
+    // in use is opened again under a new connection: a family asks for it on every call.
+    const QSqlDatabase &connection() const { return db_; }
+    // Of the file as opened; 0 when closed.
+    int schemaVersion() const { return schemaVersion_; }
+
   private:
     // open() of file_, before any outcome is kept.
     OpenOutcome openPath(const OpenOptions &options);
+    // Why file_ is not even tried (a network folder, a folder, read-only); none: it is.
+    std::optional<OpenOutcome> refusal(const OpenOptions &options) const;
     OpenOutcome openFile(const OpenOptions &options);
-    // Reads the file's UUID and schema version; `empty`: the file has no tables yet.
-    std::optional<StoreFailure> readMeta(bool *empty);
     // Opens the path again after the file was removed or replaced, for append().
     void reopen(Appended &appended);
     // The connection's busy timeout follows `held`.
     void setHeld(bool held);
+    std::optional<StoreFailure> setAside(QString *newName);
+
+    // ---- The schema (part_store_schema.cpp) ----
     // Sets the connection up and, in a new file, the tables.
     std::optional<StoreFailure> setUp(const OpenOptions &options, bool *created);
-    std::optional<StoreFailure> setAside(QString *newName);
+    // Reads the file's UUID and schema version and checks them; `empty`: the file has no tables
+    // yet.
+    std::optional<StoreFailure> checkMeta(bool *empty);
+    // Under the write lock: the tables of a new file, or an older file brought up to date.
+    std::optional<StoreFailure> createOrUpgrade(bool *created);
+    std::optional<StoreFailure> createSchema(QSqlQuery &query);
+    std::optional<StoreFailure> upgrade(QSqlQuery &query);
+
+    // append()'s transaction; fills in the part's id and serial.
+    std::optional<StoreFailure> record(const PartResult &part, const SetupSnapshot &setup,
+                                       qint64 leastSerial, Appended &appended);
+
     PartPage readParts(const QString &where, const std::vector<QVariant> &bindings, int limit,
                        const PartFilter &filter, bool newestFirst);
     std::optional<StoreFailure> readValues(std::vector<StoredPart> &parts);
-    // `channel` none: every channel. `fromSerial` 0: from the first.
-    std::optional<StoreFailure> readChannelValues(
-        const QString &number, std::optional<int> channel, qint64 fromSerial,
-        const std::function<void(const ChannelValue &)> &visit);
-    // Runs `sql` with `binds` for each id, in one transaction.
-    std::optional<StoreFailure> updateEach(const QString &sql, const std::vector<QVariant> &binds,
-                                           const std::vector<qint64> &ids);
 
     QString connection_;
     QSqlDatabase db_;

@@ -7,26 +7,11 @@
 
 #include "history/part_schema.h"
 #include "history/part_store.h"
+#include "history/sql.h"
 
 namespace zelapp {
 
 namespace {
-
-// Prepares `sql` forward only, binds `binds` in order and runs it; SQLite's cause when it fails.
-std::optional<StoreFailure> run(QSqlQuery &query, const QString &sql,
-                                const std::vector<QVariant> &binds) {
-    query.setForwardOnly(true);
-    if (!query.prepare(sql)) {
-        return storeFailure(query.lastError());
-    }
-    for (const QVariant &value : binds) {
-        query.addBindValue(value);
-    }
-    if (!query.exec()) {
-        return storeFailure(query.lastError());
-    }
-    return std::nullopt;
-}
 
 // `numberByIndex` false keeps the part number off its index ("+"): for a walk along the ids.
 void addFilter(const PartFilter &filter, QStringList &conditions, std::vector<QVariant> &binds,
@@ -71,17 +56,14 @@ std::optional<qint64> PartStore::lastSerial(const QString &number) {
         return std::nullopt;
     }
     QSqlQuery query(db_);
-    if (!query.prepare(QStringLiteral("SELECT COALESCE(MAX(serial), 0) FROM parts"
-                                      " WHERE part_number = ?"))) {
+    QVariant serial;
+    if (scalarSql(
+            query,
+            QStringLiteral("SELECT COALESCE(MAX(serial), 0) FROM parts WHERE part_number = ?"),
+            {sqlText(number)}, &serial)) {
         return std::nullopt;
     }
-    query.addBindValue(number.isNull() ? QStringLiteral("") : number);
-    std::optional<qint64> serial;
-    if (query.exec() && query.next()) {
-        serial = query.value(0).toLongLong();
-    }
-    query.finish();
-    return serial;
+    return serial.toLongLong();
 }
 
 PartPage PartStore::range(qint64 fromId, qint64 toId, int limit, const PartFilter &filter) {
@@ -104,7 +86,7 @@ PartPage PartStore::readParts(const QString &where, const std::vector<QVariant> 
                               int limit, const PartFilter &filter, bool newestFirst) {
     PartPage page;
     if (!open_) {
-        page.failure = StoreFailure{QStringLiteral("the parts history is not open"), false};
+        page.failure = notOpenFailure();
         return page;
     }
     QStringList conditions;
@@ -131,7 +113,7 @@ PartPage PartStore::readParts(const QString &where, const std::vector<QVariant> 
     binds.emplace_back(qMax(0, limit));
 
     QSqlQuery query(db_);
-    if ((page.failure = run(query, sql, binds))) {
+    if ((page.failure = runSql(query, sql, binds))) {
         return page;
     }
     while (query.next()) {
@@ -151,10 +133,7 @@ PartPage PartStore::readParts(const QString &where, const std::vector<QVariant> 
         part.partId = query.value(12).toString();
         page.parts.push_back(std::move(part));
     }
-    if (query.lastError().isValid()) {
-        page.failure = storeFailure(query.lastError());
-    }
-    query.finish();
+    page.failure = finishRows(query);
     if (!page.failure) {
         page.failure = readValues(page.parts);
     }
@@ -175,12 +154,12 @@ std::optional<StoreFailure> PartStore::readValues(std::vector<StoredPart> &parts
         ids << QString::number(parts[i].id);  // whole numbers read from the file: safe inline
     }
     QSqlQuery query(db_);
-    query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT part_id, channel, value, verdict, reason"
-                                   " FROM part_values WHERE part_id IN (%1)"
-                                   " ORDER BY part_id, position")
-                        .arg(ids.join(QLatin1Char(','))))) {
-        return storeFailure(query.lastError());
+    if (auto failure =
+            runSql(query, QStringLiteral("SELECT part_id, channel, value, verdict, reason"
+                                         " FROM part_values WHERE part_id IN (%1)"
+                                         " ORDER BY part_id, position")
+                              .arg(ids.join(QLatin1Char(','))))) {
+        return failure;
     }
     while (query.next()) {
         const auto part = byId.find(query.value(0).toLongLong());
@@ -191,35 +170,26 @@ std::optional<StoreFailure> PartStore::readValues(std::vector<StoredPart> &parts
                                               query.value(3).toString(),
                                               query.value(4).toString()});
     }
-    std::optional<StoreFailure> failure;
-    if (query.lastError().isValid()) {
-        failure = storeFailure(query.lastError());
-    }
-    query.finish();
-    return failure;
+    return finishRows(query);
 }
 
 std::vector<RevisionCharacteristic> PartStore::revision(qint64 id,
                                                         std::optional<StoreFailure> *failure) {
     std::vector<RevisionCharacteristic> characteristics;
     if (!open_) {
-        *failure = StoreFailure{QStringLiteral("the parts history is not open"), false};
+        *failure = notOpenFailure();
         return characteristics;
     }
     QSqlQuery query(db_);
-    query.setForwardOnly(true);
-    if (!query.prepare(
+    if (auto error = runSql(
+            query,
             QStringLiteral(
                 "SELECT channel, description, formula, decimals, units, lo_tol, lo_appr, hi_appr,"
                 " hi_tol, %1 FROM revision_characteristics WHERE revision_id = ? ORDER BY position")
                 .arg(schemaVersion_ >= 2 ? QStringLiteral("nominal, sides")
-                                         : QStringLiteral("'', ''")))) {
-        *failure = storeFailure(query.lastError());
-        return characteristics;
-    }
-    query.addBindValue(id);
-    if (!query.exec()) {
-        *failure = storeFailure(query.lastError());
+                                         : QStringLiteral("'', ''")),
+            {id})) {
+        *failure = error;
         return characteristics;
     }
     while (query.next()) {
@@ -230,18 +200,17 @@ std::vector<RevisionCharacteristic> PartStore::revision(qint64 id,
                              query.value(7).toFloat(), query.value(8).toFloat()},
              query.value(9).toString(), sidesOf(query.value(10).toString())});
     }
-    if (query.lastError().isValid()) {  // a damaged page part way through
-        *failure = storeFailure(query.lastError());
+    if (auto error = finishRows(query)) {  // a damaged page part way through
+        *failure = error;
         characteristics.clear();
     }
-    query.finish();
     return characteristics;
 }
 
 PartSummary PartStore::summarize(const PartFilter &filter) {
     PartSummary summary;
     if (!open_) {
-        summary.failure = StoreFailure{QStringLiteral("the parts history is not open"), false};
+        summary.failure = notOpenFailure();
         return summary;
     }
     QStringList conditions;
@@ -253,7 +222,7 @@ PartSummary PartStore::summarize(const PartFilter &filter) {
     }
     sql += QStringLiteral(" GROUP BY revision_id ORDER BY MAX(id) DESC");
     QSqlQuery query(db_);
-    if ((summary.failure = run(query, sql, binds))) {
+    if ((summary.failure = runSql(query, sql, binds))) {
         return summary;
     }
     while (query.next()) {
@@ -264,27 +233,19 @@ PartSummary PartStore::summarize(const PartFilter &filter) {
         summary.lastId = qMax(summary.lastId, last);
         summary.revisions.push_back({query.value(0).toLongLong(), last});
     }
-    if (query.lastError().isValid()) {
+    if (std::optional<StoreFailure> failure = finishRows(query)) {
         summary = PartSummary{};
-        summary.failure = storeFailure(query.lastError());
+        summary.failure = failure;
     }
-    query.finish();
     return summary;
 }
 
 std::optional<StoreFailure> PartStore::copyInto(const QString &file) {
     if (!open_) {
-        return StoreFailure{QStringLiteral("the parts history is not open"), false};
+        return notOpenFailure();
     }
     QSqlQuery query(db_);
-    std::optional<StoreFailure> failure;
-    if (!query.prepare(QStringLiteral("VACUUM INTO ?"))) {
-        return storeFailure(query.lastError());
-    }
-    query.addBindValue(file);
-    if (!query.exec()) {
-        failure = storeFailure(query.lastError());
-    }
+    std::optional<StoreFailure> failure = runSql(query, QStringLiteral("VACUUM INTO ?"), {file});
     query.finish();
     return failure;
 }

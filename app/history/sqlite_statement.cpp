@@ -6,7 +6,7 @@
 #include <QVariant>
 #include <cstring>
 
-#include "history/part_schema.h"
+#include "history/sql.h"
 
 namespace zelapp {
 

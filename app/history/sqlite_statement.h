@@ -8,7 +8,7 @@
 #include <QString>
 #include <optional>
 
-#include "history/part_store.h"
+#include "history/store_failure.h"
 
 struct sqlite3;
 struct sqlite3_stmt;

@@ -5,6 +5,8 @@
 #include <limits>
 #include <set>
 
+#include "history/channel_values.h"
+#include "history/part_events.h"
 #include "stats/stats_events.h"
 
 namespace zelapp {
@@ -14,7 +16,7 @@ namespace {
 constexpr qint64 kAlways = std::numeric_limits<qint64>::min();
 constexpr qint64 kNever = std::numeric_limits<qint64>::max();
 
-bool valid(const PartStore::ChannelValue &row) {
+bool valid(const ChannelValue &row) {
     return row.completed && row.value && !row.partNotValid;
 }
 
@@ -46,7 +48,7 @@ class StageCutter {
 
     // Whether `row`, the next row, begins a stage; fromMs() then tells from when the events
     // belong to it.
-    bool begins(const PartStore::ChannelValue &row) {
+    bool begins(const ChannelValue &row) {
         const qint64 at = row.time.toMSecsSinceEpoch();
         // The stage events this row is the first after: the earliest of them opens the stage.
         qint64 earliest = kNever;
@@ -114,7 +116,7 @@ std::optional<StoreFailure> describe(PartStore &store, int channel, StatsStage &
     return std::nullopt;
 }
 
-SeriesValue seriesValue(const PartStore::ChannelValue &row, const std::set<qint64> &excluded) {
+SeriesValue seriesValue(const ChannelValue &row, const std::set<qint64> &excluded) {
     return {row.partId, row.serial, row.time, *row.value, excluded.count(row.partId) > 0};
 }
 
@@ -129,7 +131,7 @@ class StageEndsBuilder {
           keepFirst_(window.first + window.perExcluded * excluded_.size()),
           keepNewest_(window.newest) {}
 
-    void add(const PartStore::ChannelValue &row) {
+    void add(const ChannelValue &row) {
         if (cutter_.begins(row)) {
             ends_ = StageEnds{};
             ends_.stage.revision = row.revision;
@@ -182,10 +184,10 @@ StatsSeries readStatsSeries(PartStore &store, const QString &partNumber, int cha
     series.partNumber = partNumber;
     series.channel = channel;
     std::optional<StoreFailure> failure;
-    series.events = store.events(partNumber, channel, &failure);
-    const std::vector<PartStore::ChannelValue> rows =
-        failure ? std::vector<PartStore::ChannelValue>{}
-                : store.channelValues(partNumber, channel, &failure);
+    series.events = PartEvents(store).events(partNumber, channel, &failure);
+    const std::vector<ChannelValue> rows =
+        failure ? std::vector<ChannelValue>{}
+                : ChannelValues(store).channelValues(partNumber, channel, &failure);
     if (failure) {
         series.failure = failure;
         return series;
@@ -245,20 +247,20 @@ std::map<int, StageEnds> readStageEnds(PartStore &store, const QString &partNumb
     // From the part before the newest revision's run: its row begins a stage of its own, so
     // that each channel's newest stage is cut, and finds its frozen limits, as over the whole
     // history.
-    const qint64 before = store.serialBeforeNewestRevision(partNumber, failure);
+    const qint64 before = ChannelValues(store).serialBeforeNewestRevision(partNumber, failure);
     if (*failure) {
         return {};
     }
     // A channel's builder is made at its first row, the events read before the pass.
     std::map<int, std::vector<PartEvent>> events;
     for (const int channel : channels) {
-        events[channel] = store.events(partNumber, channel, failure);
+        events[channel] = PartEvents(store).events(partNumber, channel, failure);
         if (*failure) {
             return {};
         }
     }
     std::map<int, std::optional<StageEndsBuilder>> builders;
-    const auto builderFor = [&](const PartStore::ChannelValue &row) -> StageEndsBuilder * {
+    const auto builderFor = [&](const ChannelValue &row) -> StageEndsBuilder * {
         const auto channelEvents = events.find(row.channel);
         if (channelEvents == events.end()) {
             return nullptr;
@@ -272,9 +274,9 @@ std::map<int, StageEnds> readStageEnds(PartStore &store, const QString &partNumb
         }
         return &*builder;
     };
-    store.visitNumberValues(
+    ChannelValues(store).visitNumberValues(
         partNumber, before,
-        [&](const PartStore::ChannelValue &row) {
+        [&](const ChannelValue &row) {
             if (StageEndsBuilder *builder = builderFor(row)) {
                 builder->add(row);
             }

@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "dfq/dfq_settings.h"
+#include "history/dfq_queue.h"
 #include "session_fixture.h"
 
 namespace {
@@ -92,7 +93,7 @@ Stall measure(Folder where, int parts) {
     zelapp::PartStore reader;
     std::optional<zelapp::StoreFailure> failure;
     if (reader.open(f.session->partHistory().file(), {.readOnly = true}).ok()) {
-        stall.waitingAtExit = reader.pendingExportCount(&failure);
+        stall.waitingAtExit = zelapp::DfqQueue(reader).pendingExportCount(&failure);
     }
     if (ended) {
         delete fixture;

@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <unordered_map>
 
+#include "history/dfq_queue.h"
 #include "history/stored_part_text.h"
 #include "zelparts_text.h"
 
@@ -23,7 +24,7 @@ std::optional<zelapp::StoreFailure> writePendingExports(
     for (;;) {
         std::optional<zelapp::StoreFailure> failure;
         const std::vector<zelapp::ExportEntry> entries =
-            store.pendingExports(kPageSize, &failure, after);
+            zelapp::DfqQueue(store).pendingExports(kPageSize, &failure, after);
         if (failure) {
             return failure;
         }

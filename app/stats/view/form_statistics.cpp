@@ -16,6 +16,7 @@
 #include "base/help.h"
 #include "base/help_topics.h"
 #include "base/user_name.h"
+#include "history/part_events.h"
 #include "history/part_history.h"
 #include "history/stored_part_text.h"
 #include "setup/part_program.h"
@@ -232,7 +233,8 @@ void FormStatistics::refreshCauses() {
         return;
     }
     std::optional<StoreFailure> failure;
-    std::vector<PartEvent> events = store_.events(series_.partNumber, series_.channel, &failure);
+    std::vector<PartEvent> events =
+        PartEvents(store_).events(series_.partNumber, series_.channel, &failure);
     if (failure) {
         showStatus(u"The history cannot be read: %1"_s.arg(failure->cause));
         return;
@@ -334,7 +336,7 @@ bool FormStatistics::storeEvent(PartEventKind kind, qint64 partId, const QString
     const OpenOutcome opened = writer.open(context_.history.file());
     std::optional<StoreFailure> failure = opened.failure;
     if (!failure) {
-        failure = writer.addEvent(event);
+        failure = PartEvents(writer).addEvent(event);
     }
     if (failure) {
         showStatus(u"The history cannot record this: %1"_s.arg(failure->cause));

@@ -17,6 +17,7 @@
 
 #include "dfq/dfq_export.h"
 #include "dfq/dfq_settings.h"
+#include "history/dfq_queue.h"
 #include "session_fixture.h"
 
 using namespace Qt::StringLiterals;
@@ -255,7 +256,7 @@ struct DfqFolderTest : DfqExportTest {
         zelapp::PartStore reader;
         EXPECT_TRUE(reader.open(f.session->partHistory().location().file, {100, true}).ok());
         std::optional<zelapp::StoreFailure> failure;
-        return reader.pendingExportCount(&failure);
+        return zelapp::DfqQueue(reader).pendingExportCount(&failure);
     }
 };
 

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+#include "history/part_events.h"
 #include "history/part_schema.h"
 #include "history_locks.h"
 #include "part_samples.h"
@@ -44,7 +45,7 @@ std::unique_ptr<PartStore> connectTo(Connection kind, const QString &file) {
         PartEvent event;
         event.partNumber = u"A-100"_s;
         event.channel = 1;
-        EXPECT_FALSE(store->addEvent(event).has_value());
+        EXPECT_FALSE(PartEvents(*store).addEvent(event).has_value());
         store->close();
     }
     return store;

@@ -10,6 +10,7 @@
 #include "../history/part_samples.h"
 #include "dfq/dfq_folder.h"
 #include "dfq/dfq_settings.h"
+#include "history/dfq_queue.h"
 #include "session_fixture.h"
 #include "setup/part_program.h"
 
@@ -199,7 +200,7 @@ TEST_F(PartHistoryTest, ThePartProgramsExportKeysGoWithThePartAndTheFolderDecide
     EXPECT_EQ(revision[0].sides, zelapp::ToleranceSides::UpperOnly);
 
     // The export's thread may have tried these folders: they do not exist, so both still wait.
-    EXPECT_EQ(reader.pendingExports(10, &failure),
+    EXPECT_EQ(zelapp::DfqQueue(reader).pendingExports(10, &failure),
               (std::vector<zelapp::ExportEntry>{{parts[0].id, u"/settings/qdas"_s, {}},
                                                 {parts[1].id, u"/program/qdas"_s, {}}}));
 }

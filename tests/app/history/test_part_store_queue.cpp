@@ -4,6 +4,8 @@
 
 #include <QTemporaryDir>
 
+#include "history/dfq_queue.h"
+#include "history/part_events.h"
 #include "part_samples.h"
 
 using namespace zelapp;
@@ -79,9 +81,9 @@ TEST_F(PartStoreQueueTest, AVersion1FileIsReadAsItIsAndUpgradedWhenOpenedForWrit
         ASSERT_EQ(revision.size(), 2u);
         EXPECT_EQ(revision[1].nominal, QString());
         EXPECT_EQ(revision[1].sides, ToleranceSides::Both);
-        EXPECT_TRUE(reader.pendingExports(10, &failure).empty());
-        EXPECT_EQ(reader.pendingExportCount(&failure), 0);
-        EXPECT_TRUE(reader.events(QStringLiteral("A-100"), 1, &failure).empty());
+        EXPECT_TRUE(DfqQueue(reader).pendingExports(10, &failure).empty());
+        EXPECT_EQ(DfqQueue(reader).pendingExportCount(&failure), 0);
+        EXPECT_TRUE(PartEvents(reader).events(QStringLiteral("A-100"), 1, &failure).empty());
         EXPECT_FALSE(failure) << "a file without a queue has nothing waiting";
         OtherConnection other(file);
         EXPECT_EQ(other
@@ -98,7 +100,7 @@ TEST_F(PartStoreQueueTest, AVersion1FileIsReadAsItIsAndUpgradedWhenOpenedForWrit
         other.value(QStringLiteral("SELECT value FROM meta WHERE key = 'schema_version'")).toInt(),
         2);
     PartEvent stage{0, {}, PartEventKind::NewStage, QStringLiteral("A-100"), 1, 0, {}, {}, {}};
-    EXPECT_FALSE(store.addEvent(stage)) << "the upgrade brings the events table";
+    EXPECT_FALSE(PartEvents(store).addEvent(stage)) << "the upgrade brings the events table";
     // The unchanged setup finds its revision again; a nominal or a side makes new ones.
     EXPECT_EQ(store.append(goodPart(), snapshot()).id, 2);
     SetupSnapshot withNominal = snapshot();
@@ -156,12 +158,12 @@ TEST_F(PartStoreQueueTest, APartIsQueuedInItsOwnTransactionOnlyWhenAFolderIsSet)
     EXPECT_TRUE(refused.failure->cause.contains(QStringLiteral("queue refused")));
     EXPECT_EQ(other.value(QStringLiteral("SELECT COUNT(*) FROM parts")).toInt(), 3);
 
-    const std::vector<ExportEntry> waiting = store.pendingExports(10, &failure);
+    const std::vector<ExportEntry> waiting = DfqQueue(store).pendingExports(10, &failure);
     ASSERT_FALSE(failure);
     EXPECT_EQ(waiting, (std::vector<ExportEntry>{{1, QStringLiteral("/mnt/q"), QString()},
                                                  {3, QStringLiteral("/mnt/q"), QString()}}));
-    EXPECT_EQ(store.pendingExports(10, &failure, 1).size(), 1u) << "after the first";
-    EXPECT_EQ(store.pendingExports(1, &failure).size(), 1u);
+    EXPECT_EQ(DfqQueue(store).pendingExports(10, &failure, 1).size(), 1u) << "after the first";
+    EXPECT_EQ(DfqQueue(store).pendingExports(1, &failure).size(), 1u);
 }
 
 TEST_F(PartStoreQueueTest, WrittenThenDoneTakesEntriesOutOfTheQueueAndEveryConnectionSeesIt) {
@@ -171,18 +173,18 @@ TEST_F(PartStoreQueueTest, WrittenThenDoneTakesEntriesOutOfTheQueueAndEveryConne
     for (int n = 0; n < 4; ++n) {
         ASSERT_TRUE(store.append(goodPart(), queued).ok());
     }
-    ASSERT_FALSE(store.markExportWritten({1, 2}, QStringLiteral(".t-1.tmp")));
+    ASSERT_FALSE(DfqQueue(store).markExportWritten({1, 2}, QStringLiteral(".t-1.tmp")));
     PartStore sender;  // the program's sending thread has a connection of its own
     ASSERT_TRUE(sender.open(file).ok());
     std::optional<StoreFailure> failure;
-    std::vector<ExportEntry> waiting = sender.pendingExports(10, &failure);
+    std::vector<ExportEntry> waiting = DfqQueue(sender).pendingExports(10, &failure);
     ASSERT_EQ(waiting.size(), 4u);
     EXPECT_EQ(waiting[1].tempName, u".t-1.tmp");
     EXPECT_EQ(waiting[2].tempName, QString());
 
-    ASSERT_FALSE(sender.markExportDone({1, 2}));
-    EXPECT_EQ(store.pendingExportCount(&failure), 2);
-    waiting = store.pendingExports(10, &failure);
+    ASSERT_FALSE(DfqQueue(sender).markExportDone({1, 2}));
+    EXPECT_EQ(DfqQueue(store).pendingExportCount(&failure), 2);
+    waiting = DfqQueue(store).pendingExports(10, &failure);
     ASSERT_EQ(waiting.size(), 2u);
     EXPECT_EQ(waiting[0].partId, 3);
 
@@ -194,7 +196,7 @@ TEST_F(PartStoreQueueTest, WrittenThenDoneTakesEntriesOutOfTheQueueAndEveryConne
 
     PartStore reader;
     ASSERT_TRUE(reader.open(file, {OpenOptions::kBusyTimeoutMs, true}).ok());
-    EXPECT_EQ(reader.pendingExportCount(&failure), 2);
+    EXPECT_EQ(DfqQueue(reader).pendingExportCount(&failure), 2);
     EXPECT_FALSE(failure);
 }
 

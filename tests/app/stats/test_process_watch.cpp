@@ -8,6 +8,7 @@
 #include <map>
 
 #include "../history/part_samples.h"
+#include "history/part_events.h"
 #include "session_fixture.h"
 
 using namespace Qt::StringLiterals;
@@ -139,7 +140,8 @@ TEST_F(ProcessWatchTest, TheEventsAreStoredAndTheCausesAwaitedReadAgain) {
     ASSERT_TRUE(reader.open(QDir(f.programFolder()).filePath(u"parts.db"_s), {100, true}).ok());
     const QString number = f.session->partCycle().lastResult()->number;
     std::optional<zelapp::StoreFailure> failure;
-    const std::vector<zelapp::PartEvent> events = reader.events(number, 1, &failure);
+    const std::vector<zelapp::PartEvent> events =
+        zelapp::PartEvents(reader).events(number, 1, &failure);
     ASSERT_FALSE(failure.has_value());
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(events[0].kind, zelapp::PartEventKind::OutOfControl);

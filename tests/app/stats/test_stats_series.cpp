@@ -6,6 +6,8 @@
 #include <QTimeZone>
 #include <cmath>
 
+#include "history/channel_values.h"
+#include "history/part_events.h"
 #include "history/part_samples.h"
 #include "stats/stats_events.h"
 #include "stats/stats_series.h"
@@ -53,7 +55,7 @@ class StatsSeriesTest : public ::testing::Test {
                     QStringLiteral("anna"),
                     QStringLiteral("tool change"),
                     data};
-        EXPECT_FALSE(store.addEvent(e));
+        EXPECT_FALSE(PartEvents(store).addEvent(e));
         return e;
     }
 
@@ -79,25 +81,25 @@ TEST_F(StatsSeriesTest, EventsAreKeptPerCharacteristicInOrder) {
     PartEvent other = second;
     other.id = 0;
     other.channel = 3;
-    ASSERT_FALSE(store.addEvent(other));
+    ASSERT_FALSE(PartEvents(store).addEvent(other));
     EXPECT_GT(first.id, 0);
     EXPECT_GT(second.id, first.id);
     std::optional<StoreFailure> failure;
-    const std::vector<PartEvent> events = store.events(kNumber, 1, &failure);
+    const std::vector<PartEvent> events = PartEvents(store).events(kNumber, 1, &failure);
     ASSERT_FALSE(failure);
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[0], first);
     EXPECT_EQ(events[1], second);
-    EXPECT_EQ(store.events(QStringLiteral("B-7"), 1, &failure).size(), 0u);
+    EXPECT_EQ(PartEvents(store).events(QStringLiteral("B-7"), 1, &failure).size(), 0u);
 
     // A part's breaks are stored together: each gets its id, in order.
     std::vector<PartEvent> several{first, second};
-    ASSERT_FALSE(store.addEvents(several));
+    ASSERT_FALSE(PartEvents(store).addEvents(several));
     EXPECT_GT(several[0].id, other.id);
     EXPECT_EQ(several[1].id, several[0].id + 1);
-    EXPECT_EQ(store.events(kNumber, 1, &failure).size(), 4u);
+    EXPECT_EQ(PartEvents(store).events(kNumber, 1, &failure).size(), 4u);
     store.close();
-    EXPECT_TRUE(store.addEvents(several).has_value());
+    EXPECT_TRUE(PartEvents(store).addEvents(several).has_value());
 }
 
 TEST_F(StatsSeriesTest, ChannelValuesInOrderWithTheirValidity) {
@@ -107,7 +109,7 @@ TEST_F(StatsSeriesTest, ChannelValuesInOrderWithTheirValidity) {
     PartResult other = goodPart(QStringLiteral("B-7"));
     ASSERT_TRUE(store.append(other, snapshot()).ok());
     std::optional<StoreFailure> failure;
-    const auto rows = store.channelValues(kNumber, 1, &failure);
+    const auto rows = ChannelValues(store).channelValues(kNumber, 1, &failure);
     ASSERT_FALSE(failure);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0].serial, 1);
@@ -116,10 +118,10 @@ TEST_F(StatsSeriesTest, ChannelValuesInOrderWithTheirValidity) {
     EXPECT_TRUE(rows[1].partNotValid);
     EXPECT_FALSE(rows[2].partNotValid);
     EXPECT_EQ(rows[2].time, base().addSecs(120));
-    EXPECT_EQ(store.channelValues(u"B-7"_s, 1, &failure).size(), 1u);
-    EXPECT_EQ(store.channelValues(kNumber, 2, &failure).size(), 0u);
+    EXPECT_EQ(ChannelValues(store).channelValues(u"B-7"_s, 1, &failure).size(), 1u);
+    EXPECT_EQ(ChannelValues(store).channelValues(kNumber, 2, &failure).size(), 0u);
     // An untitled setup's parts have no part number: their statistics are theirs alone.
-    EXPECT_EQ(store.channelValues(QString(), 1, &failure).size(), 0u);
+    EXPECT_EQ(ChannelValues(store).channelValues(QString(), 1, &failure).size(), 0u);
     ASSERT_TRUE(store.append(goodPart(QString()), snapshot()).ok());
     EXPECT_EQ(readStatsSeries(store, QString(), 1, {}).stages.at(0).values.size(), 1u);
     ASSERT_FALSE(failure);

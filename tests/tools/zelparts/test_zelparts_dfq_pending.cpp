@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QTemporaryDir>
 
+#include "history/dfq_queue.h"
 #include "part_samples.h"
 #include "zelparts_options.h"
 #include "zelparts_run.h"
@@ -45,8 +46,8 @@ TEST(ZelpartsDfqPending, ListsTheWaitingPartsOldestFirstWithTheirFolderAndWhethe
             ASSERT_TRUE(store.append(zeltest::goodPart(QString::fromLatin1(number)), setup).ok());
         }
         ASSERT_TRUE(store.append(zeltest::goodPart(), zeltest::snapshot()).ok());  // not queued
-        ASSERT_FALSE(store.markExportWritten({2, 3}, QStringLiteral(".t-2.tmp")));
-        ASSERT_FALSE(store.markExportDone({1}));
+        ASSERT_FALSE(zelapp::DfqQueue(store).markExportWritten({2, 3}, QStringLiteral(".t-2.tmp")));
+        ASSERT_FALSE(zelapp::DfqQueue(store).markExportDone({1}));
     }
     Options options;
     options.command = Command::Dfq;

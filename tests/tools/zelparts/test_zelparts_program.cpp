@@ -12,6 +12,7 @@
 
 #include "dfq_reader.h"
 #include "history/part_csv.h"
+#include "history/part_events.h"
 #include "part_samples.h"
 #include "special_files.h"
 
@@ -478,7 +479,7 @@ TEST_F(ZelpartsStats, FrozenLimitsAndTheSerialsOfEachBreak) {
                          QStringLiteral("baseline"),
                          QStringLiteral("chart=imr;k=1;first=0.0005,0.0012,0.0019;"
                                         "second=0,0.0003,0.0009;sigma=0.0002")};
-        ASSERT_FALSE(store.addEvent(freeze));
+        ASSERT_FALSE(PartEvents(store).addEvent(freeze));
         PartResult part = partAt(QStringLiteral("A-100"), 5, 13, ToleranceVerdict::Good);
         part.characteristics[0].value = 0.0030f;
         ASSERT_TRUE(store.append(part, snapshot()).ok());

@@ -24,6 +24,7 @@
 
 #include "base/user_name.h"
 #include "core/session.h"
+#include "history/part_events.h"
 #include "setup/part_program.h"
 #include "started_app_test.h"
 #include "stats/view/chart_views.h"
@@ -303,7 +304,7 @@ TEST_F(StatisticsWindowTest, AnExclusionAsksForTheReasonBeforeItIsStored) {
 
     PartStore store;
     ASSERT_TRUE(store.open(f.app->session().partHistory().file()).ok());
-    const std::vector<PartEvent> events = store.events(u"4711"_s, 1, nullptr);
+    const std::vector<PartEvent> events = PartEvents(store).events(u"4711"_s, 1, nullptr);
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].kind, PartEventKind::Exclude);
     EXPECT_EQ(events[0].partId, 11);
@@ -339,7 +340,7 @@ TEST_F(StatisticsWindowTest, FrozenLimitsNewStagesAndCausesAreStoredAsEvents) {
     EXPECT_TRUE(s->giveCause(0, u"anna"_s, u"tool worn"_s));
     PartStore store;
     ASSERT_TRUE(store.open(f.app->session().partHistory().file()).ok());
-    const std::vector<PartEvent> events = store.events(u"4711"_s, 1, nullptr);
+    const std::vector<PartEvent> events = PartEvents(store).events(u"4711"_s, 1, nullptr);
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(events[0].kind, PartEventKind::FreezeLimits);
     EXPECT_FALSE(events[0].data.isEmpty());
