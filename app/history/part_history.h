@@ -14,6 +14,7 @@
 #include <optional>
 #include <vector>
 
+#include "history/part_events.h"
 #include "history/part_recorder.h"
 #include "history/part_store.h"
 #include "history/parts_location.h"
