@@ -34,13 +34,16 @@ bool atEnd(float reading, double end) {
 PartCycle::PartCycle(UnitConnection &unit, Setup &setup, const ActivePartProgram &program,
                      const ElapsedClock &elapsed, const WallClock &wall)
     : unit_(unit), setup_(setup), program_(program), elapsed_(elapsed), wall_(wall) {
-    timer_.setInterval(kPollMs);
+    // Each poll arms the next, to the millisecond: a part's times end on time.
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &PartCycle::poll);
     connect(&setup_.notifier(), &SetupNotifier::changed, this, &PartCycle::setupChanged);
     connect(&program_, &ActivePartProgram::changed, this, [this] {
         if (running()) {
             endNotCompleted(part_reason::setupChanged());
         }
+        schedulePoll();  // a program that starts by itself polls while idle, a key start not
     });
 }
 
@@ -60,12 +63,59 @@ void PartCycle::busyStarted() {
     }
 }
 
+void PartCycle::programStarted() {
+    started_ = true;
+    schedulePoll();
+}
+
 void PartCycle::startPolling() {
-    timer_.start();
+    polling_ = true;
+    schedulePoll();
 }
 
 void PartCycle::stopPolling() {
+    polling_ = false;
     timer_.stop();
+}
+
+void PartCycle::schedulePoll() {
+    if (!polling_) {
+        return;
+    }
+    if (const std::optional<qint64> next = nextPollMs()) {
+        timer_.start(static_cast<int>(*next));
+    } else {
+        timer_.stop();
+    }
+}
+
+std::optional<qint64> PartCycle::nextPollMs() const {
+    const PartProgram &program = program_.program();
+    const qint64 now = elapsed_.elapsedMs();
+    if (!running()) {
+        if (!started_ || program.start != PartStart::Auto) {
+            return std::nullopt;
+        }
+        return presentSince_
+                   ? std::clamp<qint64>(*presentSince_ + program.presentTimeMs - now, 0, kPollMs)
+                   : kPollMs;
+    }
+    if (!polled_) {
+        return 0;
+    }
+    if (!turn_.timeLeft() || (allowed_ && !allowed_()) || (busy_ && busy_())) {
+        return kPollMs;
+    }
+    return std::clamp<qint64>(cycleDeadlineMs() - now, 0, kPollMs);
+}
+
+// Readings still go on every kPollMs in between: a settle band left or a range end reached.
+qint64 PartCycle::cycleDeadlineMs() const {
+    const qint64 due = elapsed_.elapsedMs() + kPollMs;
+    if (state_ == CycleState::Acquiring) {
+        return std::min(due, clearedMs_ + program_.program().dynamicTimeMs);
+    }
+    return settledByMs_ ? std::min(due, *settledByMs_) : due;
 }
 
 QString PartCycle::measure(const QString &id) {
@@ -152,9 +202,12 @@ void PartCycle::start(const QString &id) {
     unsettled_ = false;
     settled_ = false;
     capturing_ = false;
+    polled_ = false;
+    settledByMs_.reset();
     waitForRemoval_ = false;
     presentSince_.reset();
     setState(CycleState::Settling);
+    schedulePoll();
 }
 
 void PartCycle::setState(CycleState state) {
@@ -169,6 +222,7 @@ void PartCycle::poll() {
     } else {
         pollIdle();
     }
+    schedulePoll();
 }
 
 // Ready, or holding a result: in auto, a part put on the gauge starts a cycle, and a held
@@ -222,6 +276,7 @@ bool PartCycle::partOn() {
 }
 
 void PartCycle::pollRunning() {
+    polled_ = true;
     const PartProgram &program = program_.program();
     // The timeout runs whatever holds the cycle up, the scan tick switched off included.
     if (!timeout_.timeLeft()) {
@@ -353,6 +408,9 @@ double PartCycle::rangeEndOf(const Watched &input) const {
 // reading outside the band starts its time again from that reading.
 PartCycle::Go PartCycle::settle() {
     const PartProgram &program = program_.program();
+    if (settleNext_ == 0) {
+        settledByMs_.reset();
+    }
     for (; settleNext_ < followed_.size(); ++settleNext_) {
         Followed &f = followed_[settleNext_];
         const Channel *channel = setup_.channel(f.channel);
@@ -387,6 +445,7 @@ PartCycle::Go PartCycle::settle() {
         }
         if (now - f.since < program.settleTimeMs) {
             unsettled_ = true;
+            settledByMs_ = std::max(settledByMs_.value_or(now), f.since + program.settleTimeMs);
         }
     }
     settleNext_ = 0;

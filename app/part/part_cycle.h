@@ -15,12 +15,14 @@
 //   or through the channels it reads) has stayed within its settle band for the settle time.
 // - Acquiring: the unit's MAX/MIN are cleared, then the cycle acquires for at least the
 //   program's dynamic time; at its end each characteristic's reading is captured.
-// - The cycle reads on its own clock (poll() every kPollMs); it never calls the unit while the
-//   scan tick is switched off (the calibration dialog exchanging with the unit). A poll gives
-//   the unit kUnitTurnMs (plus the call under way) and goes on where it stopped at the next
-//   one, so a slow unit never holds the operator's thread, and the live values, for long. The
-//   Timeout holds on the clock: no call is made once it has passed, and a call that comes back
-//   after it ends the part Not valid ("timeout").
+// - The cycle reads on its own clock: a poll at once when a cycle starts, then every kPollMs or
+//   sooner, when a settle time, the dynamic time or (in auto) the present time ends, so a part
+//   waits for no poll beyond its program's times; no poll while nothing can start by itself.
+//   It never calls the unit while the scan tick is switched off (the calibration dialog exchanging
+//   with the unit). A poll gives the unit kUnitTurnMs (plus the call under way) and goes on where
+//   it stopped at the next one, so a slow unit never holds the operator's thread, and the live
+//   values, for long. The Timeout holds on the clock: no call is made once it has passed, and a
+//   call that comes back after it ends the part Not valid ("timeout").
 #pragma once
 
 #include <QObject>
@@ -87,7 +89,7 @@ class PartCycle : public QObject {
     // ---- What the program tells it ----
     // The program has started (its main window is up). Until then no cycle starts: start-up's
     // messages may be open while other programs already reach the cycle.
-    void programStarted() { started_ = true; }
+    void programStarted();
     // Whether the calibration dialog or the mastering window is open.
     void setBusyCheck(std::function<bool()> busy) { busy_ = std::move(busy); }
     // Whether the cycle may call the unit now (the scan tick is switched on).
@@ -95,9 +97,15 @@ class PartCycle : public QObject {
     // The calibration dialog or the mastering window opened: a running cycle ends Not valid
     // ("busy").
     void busyStarted();
-    // Starts and stops polling every kPollMs on the event loop's timer; tests call poll().
+    // Starts and stops polling on the event loop's timer, when nextPollMs() says; tests call
+    // poll().
     void startPolling();
     void stopPolling();
+    // How long after now the next poll is due: kPollMs at most, sooner when one of the cycle's
+    // times ends before, at once when a cycle has started and not yet been polled; none while
+    // idle polls would ask the unit nothing (a key start, or before the program has started).
+    // After a poll whose turn with the unit ran out, or that may not call it, kPollMs.
+    std::optional<qint64> nextPollMs() const;
     // A captured value's text: rt::resultText at the channel's decimals, by default with the
     // system's separator.
     void setValueText(std::function<QString(const Channel &, float)> text) {
@@ -196,6 +204,11 @@ class PartCycle : public QObject {
     Go watchRangeEnds();
     void capture();
     void setupChanged(const SetupChange &change);
+    // Arms the timer for the next poll while polling is on.
+    void schedulePoll();
+    // When the running cycle can next move on: its static characteristics settled, or the
+    // dynamic time up.
+    qint64 cycleDeadlineMs() const;
 
     UnitConnection &unit_;
     Setup &setup_;
@@ -205,6 +218,7 @@ class PartCycle : public QObject {
     std::function<bool()> busy_;
     std::function<bool()> allowed_;
     QTimer timer_;
+    bool polling_ = false;
     bool started_ = false;
     CycleState state_ = CycleState::Ready;
     std::optional<PartResult> last_;
@@ -227,8 +241,12 @@ class PartCycle : public QObject {
     std::size_t watchNext_ = 0;
     std::size_t captureNext_ = 0;
     bool unsettled_ = false;  // the pass under way found a characteristic not yet settled
+    // When the last characteristic the pass found unsettled will have been in its band for the
+    // settle time, if it stays there: all of them settle no sooner.
+    std::optional<qint64> settledByMs_;
     bool settled_ = false;
     bool capturing_ = false;
+    bool polled_ = false;  // the cycle under way has been polled
     // In auto, the held result waits for the part to be taken off.
     bool waitForRemoval_ = false;
 };

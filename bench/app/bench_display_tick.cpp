@@ -5,7 +5,8 @@
 // scan period. Run three times: twice with a unit that costs nothing (the program's own cost),
 // with values sweeping through every zone and with every bar nearly full and in reject (the
 // probes resting at their stops between parts, which hatches every bar), and once through the
-// real libzelcomm.so against zel8d. A fourth run adds 16 clients of the live-value service
+// real libzelcomm.so against zel8d, the program and zel8d on one processor as a driver call
+// would be (one_cpu.h). A fourth run adds 16 clients of the live-value service
 // with hot links on every channel, one of which never reads: the tick must not grow while that
 // client's output piles up, until the service drops it.
 #include <QAction>
@@ -31,6 +32,7 @@
 #include "emulator_process.h"
 #include "exchange/link_server.h"
 #include "link_clients.h"
+#include "one_cpu.h"
 #include "part/part_cycle.h"
 #include "setup/part_program.h"
 #include "setup/setup.h"
@@ -318,6 +320,7 @@ bool runWithEmulator(Result &r, bool partCycles) {
         std::fprintf(stderr, "zel8d did not start: %s\n", emulator.errors().c_str());
         return false;
     }
+    const zelbench::OneCpu oneCpu(emulator.pid());
     zelapp::ZelcommBinding binding(QString::fromUtf8(ZELCOMM_DIR), [](const QString &m) {
         std::fprintf(stderr, "%s\n", m.toLocal8Bit().constData());
     });

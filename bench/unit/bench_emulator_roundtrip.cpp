@@ -1,7 +1,6 @@
 // A request's round trip through libzelcomm.so to the real zel8d, next to a raw socket
 // ping-pong of the same sizes with a process that only echoes. The target: the library and
 // the emulator together within 1.5 times the raw round trip.
-#include <sched.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +15,7 @@
 
 #include "compare_rounds.h"
 #include "emulator_process.h"
+#include "one_cpu.h"
 #include "posix/stream_io.h"
 #include "protocol.h"
 #include "zelcomm.h"
@@ -24,13 +24,6 @@ namespace {
 
 constexpr std::size_t kRequestBytes = 12 + 4;                 // control header + ReadChannel
 constexpr std::size_t kReplyBytes = 8 + zelproto::kAreaSize;  // answer header + response area
-
-void pinToFirstCpu(pid_t pid) {
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    CPU_SET(0, &set);
-    sched_setaffinity(pid, sizeof set, &set);
-}
 
 // A process that answers every kRequestBytes with kReplyBytes, until the socket closes.
 pid_t startEcho(int fd, int otherEnd) {
@@ -53,7 +46,7 @@ int main() {
     char folderTemplate[] = "/tmp/zbe-XXXXXX";
     const std::string folder = ::mkdtemp(folderTemplate);
     ::setenv("ZEL_DEVICE_DIR", (folder + "/dev").c_str(), 1);
-    pinToFirstCpu(0);
+    zelbench::pinToFirstCpu(0);
     // The echo process starts first, so it holds no copy of the library's driver connection.
     int pair[2];
     ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair);
@@ -71,8 +64,8 @@ int main() {
         }
         // Every partner shares the benchmark's core, as the application and a local driver
         // would on a busy machine; this keeps the comparison steady.
-        pinToFirstCpu(echo);
-        pinToFirstCpu(emulator.pid());
+        zelbench::pinToFirstCpu(echo);
+        zelbench::pinToFirstCpu(emulator.pid());
 
         std::uint8_t request[kRequestBytes] = {};
         std::uint8_t reply[kReplyBytes];

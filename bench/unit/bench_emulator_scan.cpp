@@ -1,9 +1,13 @@
 // The running zel8d at its fastest scan rate: 255 channels of gauging formulas over the demo
 // signal, ScanTime 1 (10,000 scans a second), set up through libzelcomm.so as a program would.
 // Reports the scans the daemon ran on schedule, the scans it had to give up, and the processor
-// time it used.
+// time it used. Then what its scans make a read wait: the longest scan it ran, and a read sent
+// as the daemon goes on after being held up 20 ms (200 scans behind), which on the unit, whose
+// scans run beside its answers, would wait for one scan at most.
+#include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +15,9 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "compare_rounds.h"
 #include "emulator_process.h"
 #include "gauging_formulas.h"
 #include "zelcomm.h"
@@ -22,13 +28,14 @@ struct Stats {
     long scans = 0;
     long dropped = 0;
     double seconds = 0.0;
+    double longestUs = 0.0;  // the longest scan
 };
 
 Stats stats(const zeltest::EmulatorProcess &emulator) {
     Stats s;
     const std::string reply = emulator.control({"stats"});
-    std::sscanf(reply.c_str(), "OK\tscans=%ld\tdropped=%ld\tseconds=%lf", &s.scans, &s.dropped,
-                &s.seconds);
+    std::sscanf(reply.c_str(), "OK\tscans=%ld\tdropped=%ld\tseconds=%lf\tlongest=%lf", &s.scans,
+                &s.dropped, &s.seconds, &s.longestUs);
     return s;
 }
 
@@ -92,6 +99,31 @@ int main() {
         std::printf("  processor time         %9.1f%% of one core: %s\n",
                     100.0 * (cpuAfter - cpuBefore) / elapsed,
                     rate >= 9900 && dropped == 0 ? "keeps up" : "FALLS BEHIND");
+
+        // A read as the daemon goes on after being held up: the scans it missed are due. The
+        // longest scan is read before: a hold-up inside a scan would count as its time.
+        const double longestScanUs = stats(emulator).longestUs;
+        std::vector<double> afterHoldUs;
+        float value = 0;
+        for (int i = 0; i < 20; ++i) {
+            ::kill(emulator.pid(), SIGSTOP);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            ::kill(emulator.pid(), SIGCONT);
+            const auto start = std::chrono::steady_clock::now();
+            ZelReadChannel(1, &value);
+            afterHoldUs.push_back(1000.0 * zelbench::msSince(start));
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        std::printf(
+            "  one scan               %9.1f us of processor time, longest %.1f us on the "
+            "wall clock (a read waits for one scan at most)\n",
+            1e6 * (cpuAfter - cpuBefore) / static_cast<double>(after.scans - before.scans),
+            longestScanUs);
+        std::printf(
+            "  a read 200 scans behind: median %.1f us, longest %.1f us (unit: one scan "
+            "period, 100 us, at most)\n",
+            zelbench::median(afterHoldUs),
+            *std::max_element(afterHoldUs.begin(), afterHoldUs.end()));
         ZelClose();
     }
     ::rmdir((folder + "/dev").c_str());

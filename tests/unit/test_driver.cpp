@@ -125,4 +125,20 @@ TEST(ScanScheduleTest, ScansEveryPeriodWhileScanningAndHoldsWhileStopped) {
     EXPECT_FLOAT_EQ(h.read(code::ReadChannel, 1), 0.002f);
 }
 
+// The server runs one scan before a request, so a backlog makes no request wait longer.
+TEST(ScanScheduleTest, ABacklogIsCaughtUpAsFewScansAtATimeAsAskedEachAtItsOwnTime) {
+    zeltest::UnitHarness h;
+    ASSERT_EQ(h.define(1, "T1"), 0);
+    zel8d::ScanSchedule schedule;
+    EXPECT_EQ(schedule.run(h.unit, 1.0, 1), 1);
+    EXPECT_EQ(schedule.run(h.unit, 1.0355, 1), 1);
+    EXPECT_NEAR(schedule.next(), 1.02, 1e-9);
+    EXPECT_EQ(schedule.run(h.unit, 1.0355, 0), 0);
+    EXPECT_EQ(schedule.run(h.unit, 1.0355, 5), 2);
+    EXPECT_NEAR(schedule.next(), 1.04, 1e-9);
+    EXPECT_EQ(schedule.scans(), 4);
+    EXPECT_EQ(schedule.dropped(), 0);
+    EXPECT_GT(schedule.longestScan(), 0.0);
+}
+
 }  // namespace

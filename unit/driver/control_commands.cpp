@@ -148,9 +148,10 @@ ControlReply executeControl(std::string_view line, Emulator &emulator) {
             return error("usage: stats");
         }
         const ScanSchedule &schedule = emulator.schedule();
-        char text[96];
-        std::snprintf(text, sizeof text, "scans=%ld\tdropped=%ld\tseconds=%.3f", schedule.scans(),
-                      schedule.dropped(), emulator.now());
+        char text[128];
+        std::snprintf(text, sizeof text, "scans=%ld\tdropped=%ld\tseconds=%.3f\tlongest=%.1f",
+                      schedule.scans(), schedule.dropped(), emulator.now(),
+                      schedule.longestScan() * 1e6);
         return ok(text);
     }
     if (command == "quit") {

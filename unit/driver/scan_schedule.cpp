@@ -1,8 +1,11 @@
 #include "scan_schedule.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace zel8d {
 
-int ScanSchedule::run(zelunit::Unit &unit, double now) {
+int ScanSchedule::run(zelunit::Unit &unit, double now, int most) {
     if (!unit.scanning()) {
         next_ = -1.0;
         return 0;
@@ -14,8 +17,12 @@ int ScanSchedule::run(zelunit::Unit &unit, double now) {
         next_ = now;  // (re)starting
     }
     int count = 0;
-    while (next_ <= now) {
+    while (next_ <= now && count < most) {
+        const auto start = std::chrono::steady_clock::now();
         unit.scan(next_);
+        longestScan_ = std::max(
+            longestScan_,
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         next_ += unit.scanPeriod();
         ++count;
     }

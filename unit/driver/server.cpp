@@ -230,7 +230,9 @@ bool Server::serveDevice(Connection &c) {
             break;
         }
         const double now = emulator_.now();
-        runDueScans(now);
+        if (!scanned_) {
+            runDueScans(now);
+        }
         const CallReply reply = emulator_.driver().control(
             c.device, &c.selectedPort, code, c.in.data() + kCallHeader, inLength, outSize, now);
         c.in.erase(c.in.begin(), c.in.begin() + kCallHeader + inLength);
@@ -309,15 +311,17 @@ void Server::drop(std::size_t index) {
     connections_.erase(connections_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
+// One scan at a time: on the unit the scans run beside its answers, so a request waits for one
+// scan at most. A backlog is caught up between requests, the loop not sleeping meanwhile.
 void Server::runDueScans(double now) {
-    emulator_.schedule().run(emulator_.unit(), now);
+    scanned_ = emulator_.schedule().run(emulator_.unit(), now, 1) > 0 || scanned_;
 }
 
 double Server::nextWake(double now) const {
     double wake = now + 1.0;
     const double nextScan = emulator_.schedule().next();
     if (nextScan >= 0.0) {
-        wake = std::min(wake, std::max(nextScan, now + kMinWait));
+        wake = std::min(wake, nextScan <= now ? now : std::max(nextScan, now + kMinWait));
     }
     for (const auto &c : connections_) {
         if (c.waiting) {
@@ -334,6 +338,7 @@ void Server::run(int stopSignalFd) {
     std::vector<pollfd> fds;
     while (!quit_) {
         const double now = emulator_.now();
+        scanned_ = false;
         runDueScans(now);
         emulator_.unit().advance(now);
         for (std::size_t i = connections_.size(); i-- > 0;) {

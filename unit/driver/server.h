@@ -66,6 +66,7 @@ class Server {
     bool serveControl(Connection &c, bool atEnd);
     bool flush(Connection &c);
     void drop(std::size_t index);
+    // Runs the next due scan, if any.
     void runDueScans(double now);
     double nextWake(double now) const;
 
@@ -76,6 +77,7 @@ class Server {
     std::vector<Connection> connections_;
     std::array<bool, 4> deviceOpen_{};
     bool quit_ = false;
+    bool scanned_ = false;  // this round of the loop has run a scan
 };
 
 }  // namespace zel8d

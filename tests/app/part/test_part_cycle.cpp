@@ -490,3 +490,117 @@ INSTANTIATE_TEST_SUITE_P(PartCycle, PresentTime, ::testing::ValuesIn(kPresentCas
                              return std::string(info.param.name);
                          });
 }  // namespace
+
+namespace {
+// The poll clock: each poll when nextPollMs() says, a static and a run-out characteristic with
+// steady readings; the times after the start at which the polls come.
+struct PollClockCase {
+    const char *name;
+    int settleTimeMs;
+    int dynamicTimeMs;
+    std::vector<qint64> polls;  // the last one gives the verdict
+};
+
+class PollClock : public ::testing::TestWithParam<PollClockCase> {};
+
+TEST_P(PollClock, APartWaitsForNoPollBeyondItsSettleAndDynamicTimes) {
+    const PollClockCase &c = GetParam();
+    PartCycleFixture f;
+    f.channel(1, u"T1"_s, 0.0042f);
+    f.channel(2, u"TIR(C1)"_s, 0.0011f);
+    PartProgram p;
+    p.settleTimeMs = c.settleTimeMs;
+    p.dynamicTimeMs = c.dynamicTimeMs;
+    f.useProgram(p);
+    f.step(7);  // an idle poll, at any time before the start
+    ASSERT_EQ(f.cycle.measure(), QString());
+    const qint64 started = f.clock.now;
+    std::vector<qint64> polls;
+    while (f.cycle.running() && polls.size() < 50) {
+        const std::optional<qint64> next = f.cycle.nextPollMs();
+        ASSERT_TRUE(next);
+        EXPECT_LE(*next, zelapp::PartCycle::kPollMs);
+        f.step(*next);
+        polls.push_back(f.clock.now - started);
+    }
+    EXPECT_EQ(polls, c.polls);
+    ASSERT_EQ(f.cycle.state(), CycleState::Result);
+    EXPECT_TRUE(f.last().completed);
+    EXPECT_EQ(f.last().reason, QString());
+}
+
+const PollClockCase kPollClockCases[] = {
+    {"BothTimesAPollLong", 50, 50, {0, 50, 100}},
+    {"LongerTimesReadEveryPollBetween", 100, 200, {0, 50, 100, 150, 200, 250, 300}},
+    {"NoTimesAtAll", 0, 0, {0, 0}},
+    {"TimesBetweenPolls", 30, 70, {0, 30, 80, 100}},
+    {"ASettleTimeThatIsNoMultipleOfThePoll", 120, 0, {0, 50, 100, 120, 120}},
+};
+
+INSTANTIATE_TEST_SUITE_P(PartCycle, PollClock, ::testing::ValuesIn(kPollClockCases),
+                         [](const ::testing::TestParamInfo<PollClockCase> &info) {
+                             return std::string(info.param.name);
+                         });
+}  // namespace
+
+// The characteristics of a pass are read one after the other: the poll comes when the last of
+// them can have settled, not when the first could (and finds the others not yet).
+TEST(PartCycle, ThePollClockWaitsForTheLastCharacteristicReadToSettle) {
+    PartCycleFixture f;
+    f.channel(1, u"T1"_s, 0.0042f);
+    f.channel(2, u"T2"_s, -0.0011f);
+    PartProgram p;
+    p.settleTimeMs = 50;
+    f.useProgram(p);
+    qint64 callMs = 5;  // the first pass's reads are slow, the later ones take no time
+    f.unit.onCall = [&] { f.clock.now += callMs; };
+    ASSERT_EQ(f.cycle.measure(), QString());
+    const qint64 started = f.clock.now;
+    f.step(0);  // two full scales, then channel 1 read at 15 ms and channel 2 at 20 ms
+    callMs = 0;
+    EXPECT_EQ(f.cycle.nextPollMs(), zelapp::PartCycle::kPollMs);
+    f.step(*f.cycle.nextPollMs());
+    EXPECT_EQ(f.clock.now - started, 70);
+    EXPECT_EQ(f.cycle.state(), CycleState::Acquiring);
+}
+
+// Sooner than kPollMs only where a time ends: not while idle with a key start, not for a unit
+// that used up its turn or may not be called; in auto, while the present time runs.
+TEST(PartCycle, ThePollClockWaitsAWholePollWhereNoTimeEndsAndStopsWhereNothingCanStart) {
+    PartCycleFixture f;
+    f.channel(1, u"T1"_s, 0.0042f);
+    PartProgram p;
+    p.settleTimeMs = 100;
+    f.useProgram(p);
+    EXPECT_EQ(f.cycle.nextPollMs(), std::nullopt);  // a key start: nothing to poll for
+
+    ASSERT_EQ(f.cycle.measure(), QString());
+    f.allowed = false;  // the scan tick is off
+    EXPECT_EQ(f.cycle.nextPollMs(), 0);
+    f.step(0);
+    EXPECT_EQ(f.cycle.nextPollMs(), zelapp::PartCycle::kPollMs);
+    f.allowed = true;
+    f.unit.onCall = [&f] { f.clock.now += zelapp::kUnitTurnMs; };  // a late unit
+    f.step();
+    EXPECT_EQ(f.cycle.nextPollMs(), zelapp::PartCycle::kPollMs);
+    f.unit.onCall = nullptr;
+    f.step();
+    EXPECT_EQ(f.cycle.nextPollMs(), zelapp::PartCycle::kPollMs);  // the settle time just began
+    f.step(60);
+    EXPECT_EQ(f.cycle.nextPollMs(), 40);
+    f.cycle.cancel();
+    EXPECT_EQ(f.cycle.nextPollMs(), std::nullopt);
+
+    PartProgram automatic = f.autoStart();
+    automatic.presentTimeMs = 120;
+    f.useProgram(automatic);
+    EXPECT_EQ(f.cycle.nextPollMs(), zelapp::PartCycle::kPollMs);
+    f.unit.channelValue[5] = 1.0f;  // a part put on
+    f.step();
+    f.step();
+    f.step();
+    EXPECT_EQ(f.cycle.nextPollMs(), 20);
+    f.step(20);
+    EXPECT_TRUE(f.cycle.running());
+    EXPECT_EQ(f.cycle.nextPollMs(), 0);
+}
