@@ -1,6 +1,9 @@
 #include "base/private_folder.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -24,6 +27,12 @@ bool makePrivateFolder(const QString &folder) {
         }
     }
     return QFileInfo(folder).isDir();
+}
+
+bool isPrivateFolder(const QString &folder) {
+    struct stat info = {};
+    return ::stat(QFile::encodeName(folder).constData(), &info) == 0 &&
+           (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
 }
 
 }  // namespace zelapp

@@ -9,5 +9,7 @@ namespace zelapp {
 
 // Makes `folder` and the parents it lacks, each 0700. True when it is there afterwards.
 bool makePrivateFolder(const QString &folder);
+// No group or other user may enter `folder` (false when it cannot be asked).
+bool isPrivateFolder(const QString &folder);
 
 }  // namespace zelapp

@@ -72,13 +72,6 @@ int busyTimeoutMs(const OpenOptions &options, bool held) {
                 : options.busyTimeoutMs;
 }
 
-// No group or other user may enter `folder`.
-bool privateFolder(const QString &folder) {
-    struct stat info = {};
-    return ::stat(QFile::encodeName(folder).constData(), &info) == 0 &&
-           (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
-}
-
 }  // namespace
 
 PartStore::PartStore() = default;
@@ -224,7 +217,7 @@ OpenOutcome PartStore::openFile(const OpenOptions &options) {
         } else {
             // SQLite made the file on opening it; its -wal and -shm take the file's permissions.
             // In a folder nobody else may enter, the history is the user's alone too.
-            if (absent && privateFolder(QFileInfo(file_).absolutePath())) {
+            if (absent && isPrivateFolder(QFileInfo(file_).absolutePath())) {
                 ::chmod(QFile::encodeName(file_).constData(), S_IRUSR | S_IWUSR);
             }
             failure = setUp(options, &outcome.created);
