@@ -1,17 +1,16 @@
 #include "history/sql.h"
 
+#include <sqlite3.h>
+
 namespace zelapp {
 
 StoreFailure storeFailure(int code, const QString &words) {
-    constexpr int kBusy = 5;      // SQLITE_BUSY
-    constexpr int kCorrupt = 11;  // SQLITE_CORRUPT
-    constexpr int kNotADb = 26;   // SQLITE_NOTADB
     const int primary = code & 0xFF;
     // Past the busy timeout: no connection of this program holds the lock that long.
-    if (primary == kBusy) {
+    if (primary == SQLITE_BUSY) {
         return {QStringLiteral("locked by another program"), false, true};
     }
-    return {words, primary == kCorrupt || primary == kNotADb};
+    return {words, primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB};
 }
 
 StoreFailure storeFailure(const QSqlError &error) {
