@@ -44,6 +44,7 @@ Session::Session(const SessionServices &services)
       dfqExport_(partHistory_, services.store,
                  {services.dfqFolder, services.dfqTick, services.wallClock, {}}),
       processWatch_(partHistory_, partProgram_, setup_, services.statsJudge),
+      palette_(services.store),
       dialogs_({setup_, state_, connection_, services.prompter, services.locale, &masteredTimes_,
                 [this] { partCycle_.busyStarted(); }},
                {help_, windows_, folders_, scan_,

@@ -28,6 +28,7 @@
 #include "exchange/part_topic_service.h"
 #include "history/part_history.h"
 #include "model/model_context.h"
+#include "model/palette_setting.h"
 #include "part/part_cycle.h"
 #include "part/part_program_tool.h"
 #include "setup/channel_labels.h"
@@ -173,6 +174,8 @@ class Session {
     DfqExport &dfqExport() { return dfqExport_; }
     // The run rules watched on each part recorded, and the causes awaited.
     ProcessWatch &processWatch() { return processWatch_; }
+    // The palette the verdicts are shown in, everywhere.
+    PaletteSetting &palette() { return palette_; }
 
   private:
     // The windows as the headless parts see them, forwarding to the attached view.
@@ -253,6 +256,7 @@ class Session {
     PartHistory partHistory_;  // first to hear of a part: nothing shows it before it is stored
     DfqExport dfqExport_;
     ProcessWatch processWatch_;
+    PaletteSetting palette_;
     DialogTools dialogs_;
     MainCommands commands_;
     LinkServer linkServer_;

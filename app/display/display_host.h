@@ -4,6 +4,8 @@
 
 namespace zelapp {
 
+class PaletteSetting;
+
 class DisplayHost {
   public:
     virtual ~DisplayHost() = default;
@@ -20,6 +22,8 @@ class DisplayHost {
     // program file). A host that keeps nothing starts with the values hidden.
     virtual bool barValuesShown() const { return false; }
     virtual void setBarValuesShown(bool /*shown*/) {}
+    // The palette the zones are coloured in, which the displays follow; none: the standard one.
+    virtual PaletteSetting *paletteSetting() { return nullptr; }
 };
 
 }  // namespace zelapp

@@ -31,6 +31,10 @@ int verdictSide(ToleranceVerdict verdict) {
     }
 }
 
+bool wasCancelled(const PartResult &part) {
+    return !part.completed && part.reason == part_reason::cancelled();
+}
+
 ToleranceVerdict worstVerdict(const std::vector<CharacteristicResult> &characteristics) {
     if (characteristics.empty()) {
         return ToleranceVerdict::NotValid;

@@ -83,6 +83,10 @@ struct PartResult {
     bool operator==(const PartResult &) const = default;
 };
 
+// A cycle the operator cancelled: it judged no part, so it is counted apart and nothing stands
+// for it once its result is let go.
+bool wasCancelled(const PartResult &part);
+
 // The worst verdict of the characteristics (Not valid > Reject > Warning > Good), with the side
 // of the worst; among equally bad ones the first gives the side. No characteristic: Not valid.
 ToleranceVerdict worstVerdict(const std::vector<CharacteristicResult> &characteristics);

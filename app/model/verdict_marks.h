@@ -45,21 +45,39 @@ inline constexpr std::array<VerdictLook, 6> kVerdictLooks{{
     {ToleranceVerdict::NotValid, BarZone::Neutral, u"∅", u""},
 }};
 
-// A zone's colour: the bar's fill, the grid's and the history's cell, the result window's
-// standard palette; none for Neutral.
-constexpr std::optional<Rgb> zoneColourOf(BarZone zone) {
+// The colours the zones are shown in: the usual green, amber and red, or Okabe and Ito's blue,
+// yellow and vermillion, which readers with a red-green (or any common) colour-vision deficiency
+// tell apart by hue and by lightness. One setting for the whole program
+// (model/palette_setting.h).
+enum class ResultPalette { Standard, OkabeIto };
+
+// A zone's colour: the bar's fill, the grid's and the history's cell, the result window's tile,
+// the statistics' limit lines; none for Neutral.
+constexpr std::optional<Rgb> zoneColourOf(BarZone zone, ResultPalette palette) {
+    const bool safe = palette == ResultPalette::OkabeIto;
     switch (zone) {
         case BarZone::Good:
-            return Rgb{46, 160, 67};
+            return safe ? Rgb{0, 114, 178} : Rgb{46, 160, 67};
         case BarZone::Approach:
-            return Rgb{240, 165, 0};
+            return safe ? Rgb{240, 228, 66} : Rgb{240, 165, 0};
         case BarZone::Reject:
-            return Rgb{210, 35, 35};
+            return safe ? Rgb{213, 94, 0} : Rgb{210, 35, 35};
         case BarZone::Neutral:
             break;
     }
     return std::nullopt;
 }
+
+// The bar of a reading without limits (a probe, an analog input): apart from every zone's
+// colour in its palette.
+constexpr Rgb neutralBarColourOf(ResultPalette palette) {
+    return palette == ResultPalette::OkabeIto ? Rgb{86, 180, 233} : Rgb{70, 130, 180};
+}
+
+// WCAG contrast ratio of two colours (1 to 21).
+double contrastRatio(const Rgb &a, const Rgb &b);
+// The ink written on a background: black or white, whichever contrasts more.
+Rgb inkOn(const Rgb &background);
 
 // The zone that shows a verdict of the tolerance rule.
 BarZone barZoneOf(ToleranceVerdict verdict);

@@ -6,16 +6,23 @@
 
 namespace zelapp {
 
-QString outOfControlText(const QList<ChannelBreak> &breaks) {
+QString characteristicName(int channel, const QString &description) {
+    const QString number = QStringLiteral("C%1").arg(channel);
+    const QString name = description.trimmed();
+    return name.isEmpty() ? number : QStringLiteral("%1 (%2)").arg(name, number);
+}
+
+QString outOfControlText(const QList<ChannelBreak> &breaks, const ChannelDescription &describe) {
     QStringList items;
     for (const ChannelBreak &one : breaks) {
         QStringList rules;
         for (const int rule : one.rules) {
             rules << QString::number(rule);
         }
-        items << QStringLiteral("C%1, %2 %3")
-                     .arg(one.channel)
-                     .arg(one.rules.size() == 1 ? QStringLiteral("rule") : QStringLiteral("rules"),
+        items << QStringLiteral("%1, %2 %3")
+                     .arg(characteristicName(one.channel,
+                                             describe ? describe(one.channel) : QString()),
+                          one.rules.size() == 1 ? QStringLiteral("rule") : QStringLiteral("rules"),
                           rules.join(QStringLiteral(", ")));
     }
     return items.isEmpty() ? QString()
@@ -38,7 +45,8 @@ QString awaitedCountText(int more) {
                      : QStringLiteral("%1 more parts wait for a cause").arg(more);
 }
 
-CausePanel causePanel(const std::vector<AwaitedCause> &awaited, qint64 keep) {
+CausePanel causePanel(const std::vector<AwaitedCause> &awaited, qint64 keep,
+                      const ChannelDescription &describe) {
     CausePanel panel;
     std::set<qint64> parts;
     for (const AwaitedCause &a : awaited) {
@@ -59,7 +67,7 @@ CausePanel causePanel(const std::vector<AwaitedCause> &awaited, qint64 keep) {
         }
         breaks << one;
     }
-    panel.text = outOfControlText(breaks);
+    panel.text = outOfControlText(breaks, describe);
     panel.waiting = awaitedCountText(int(parts.size()) - 1);
     return panel;
 }

@@ -1,11 +1,12 @@
 // What the result window says of a part that broke the run rules watched on its
-// characteristics, as text: "Out of control: C3, rule 2; C5, rules 1, 4". Headless.
+// characteristics, as text: "Out of control: Runout (C3), rule 2; C5, rules 1, 4". Headless.
 #pragma once
 
 #include <QDateTime>
 #include <QList>
 #include <QMetaType>
 #include <QString>
+#include <functional>
 #include <vector>
 
 namespace zelapp {
@@ -26,8 +27,14 @@ struct AwaitedCause {
     bool operator==(const AwaitedCause &) const = default;
 };
 
-// "Out of control: C3, rule 2; C5, rules 1, 4"; empty when nothing broke.
-QString outOfControlText(const QList<ChannelBreak> &breaks);
+// A channel's description as the setup has it now; empty: none (or no such channel).
+using ChannelDescription = std::function<QString(int channel)>;
+
+// "Runout (C3)": the characteristic by its description and number; "C3" without a description.
+QString characteristicName(int channel, const QString &description);
+// "Out of control: Runout (C3), rule 2; C5, rules 1, 4"; empty when nothing broke.
+QString outOfControlText(const QList<ChannelBreak> &breaks,
+                         const ChannelDescription &describe = {});
 // "2,5": the rules as the events store them.
 QString storedRules(const std::vector<int> &rules);
 // "1 more part waits for a cause", "3 more parts wait for a cause"; empty for none.
@@ -37,12 +44,13 @@ QString awaitedCountText(int more);
 // line, and how many more parts wait.
 struct CausePanel {
     qint64 partId = 0;  // 0: nothing awaited, the panel is hidden
-    QString text;       // "Out of control: C3, rule 2"
+    QString text;       // "Out of control: Runout (C3), rule 2"
     QString waiting;    // "2 more parts wait for a cause"; empty when none
     bool operator==(const CausePanel &) const = default;
 };
 // The panel asks for the newest part awaited, or for `keep` (the part whose cause the operator
 // is typing) while it still awaits one.
-CausePanel causePanel(const std::vector<AwaitedCause> &awaited, qint64 keep);
+CausePanel causePanel(const std::vector<AwaitedCause> &awaited, qint64 keep,
+                      const ChannelDescription &describe = {});
 
 }  // namespace zelapp

@@ -31,6 +31,28 @@ bool atEnd(float reading, double end) {
 }
 }  // namespace
 
+void countPart(PartCounters &counters, const PartResult &part) {
+    if (wasCancelled(part)) {
+        ++counters.cancelled;
+        return;
+    }
+    ++counters.parts;
+    switch (verdictKind(part.verdict)) {
+        case VerdictKind::Good:
+            ++counters.good;
+            break;
+        case VerdictKind::Warning:
+            ++counters.warning;
+            break;
+        case VerdictKind::Reject:
+            ++counters.reject;
+            break;
+        case VerdictKind::NotValid:
+            ++counters.notValid;
+            break;
+    }
+}
+
 PartCycle::PartCycle(UnitConnection &unit, Setup &setup, const ActivePartProgram &program,
                      const ElapsedClock &elapsed, const WallClock &wall)
     : unit_(unit), setup_(setup), program_(program), elapsed_(elapsed), wall_(wall) {
@@ -583,21 +605,7 @@ void PartCycle::endNotCompleted(const QString &reason) {
 void PartCycle::end(PartResult result) {
     result.count = ++count_;
     result.ended = wall_.now();
-    ++counters_.parts;
-    switch (verdictKind(result.verdict)) {
-        case VerdictKind::Good:
-            ++counters_.good;
-            break;
-        case VerdictKind::Warning:
-            ++counters_.warning;
-            break;
-        case VerdictKind::Reject:
-            ++counters_.reject;
-            break;
-        case VerdictKind::NotValid:
-            ++counters_.notValid;
-            break;
-    }
+    countPart(counters_, result);
     // In auto the result stays until the part is taken off, or a new one could start at once.
     waitForRemoval_ = program_.program().start == PartStart::Auto;
     followed_.clear();

@@ -54,15 +54,20 @@ enum class CycleState {
     Result,     // the last part's result is held
 };
 
+// The parts measured and their verdicts; a cancelled cycle judged no part and is counted apart
+// (it is stored Not valid all the same).
 struct PartCounters {
-    int parts = 0;
+    int parts = 0;  // good + warning + reject + notValid
     int good = 0;
     int warning = 0;
     int reject = 0;
     int notValid = 0;
+    int cancelled = 0;
 
     bool operator==(const PartCounters &) const = default;
 };
+// Counts one part ended into `counters`.
+void countPart(PartCounters &counters, const PartResult &part);
 
 class PartCycle : public QObject {
     Q_OBJECT

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "base/settings_store.h"
+#include "model/palette_setting.h"
 
 using namespace Qt::StringLiterals;
 
@@ -28,10 +29,7 @@ bool readInteger16(const SettingsStore &store, const QString &key, int &out) {
 
 PartSettings readPartSettings(const SettingsStore &store) {
     PartSettings settings;
-    const QString palette = store.value(kSection, u"Palette"_s).trimmed().toLower();
-    if (palette == u"okabe-ito"_s) {
-        settings.palette = ResultPalette::OkabeIto;
-    }
+    settings.palette = storedPalette(store).value_or(ResultPalette::Standard);
     const QString beep = store.value(kSection, u"Beep"_s).trimmed().toLower();
     if (beep == u"false"_s) {
         settings.beep = false;
@@ -40,8 +38,7 @@ PartSettings readPartSettings(const SettingsStore &store) {
 }
 
 void writePartSettings(SettingsStore &store, const PartSettings &settings) {
-    store.setValue(kSection, u"Palette"_s,
-                   settings.palette == ResultPalette::OkabeIto ? u"okabe-ito"_s : u"standard"_s);
+    storePalette(store, settings.palette);
     store.setValue(kSection, u"Beep"_s, settings.beep ? u"true"_s : u"false"_s);
     store.sync();
 }

@@ -19,7 +19,8 @@ struct PartSettings {
 
 // A stored value that is none of the words gives the default.
 PartSettings readPartSettings(const SettingsStore &store);
-// Written and synced at once, so that a crash later keeps the choice.
+// Written and synced at once, so that a crash later keeps the choice. The program's palette is
+// chosen through PaletteSetting (model/palette_setting.h), which tells those who show it.
 void writePartSettings(SettingsStore &store, const PartSettings &settings);
 
 // Whether a part ending so beeps: a reject or a Not valid one, while the setting allows.

@@ -13,29 +13,13 @@ namespace zelapp {
 
 namespace {
 
-// Standard: the zones' colours (model/verdict_marks.h), a dark grey for Not valid.
-// Okabe-Ito: bluish green, yellow, vermillion and reddish purple, which keep apart under
-// protanopia, deuteranopia and tritanopia.
-constexpr Rgb kStandard[] = {{224, 224, 224},
-                             {70, 130, 180},
-                             *zoneColourOf(BarZone::Good),
-                             *zoneColourOf(BarZone::Approach),
-                             *zoneColourOf(BarZone::Reject),
-                             {96, 96, 96}};
-constexpr Rgb kOkabeIto[] = {{224, 224, 224}, {0, 114, 178}, {0, 158, 115},
-                             {240, 228, 66},  {213, 94, 0},  {204, 121, 167}};
-constexpr Rgb kBlack{0, 0, 0};
-constexpr Rgb kWhite{255, 255, 255};
-
-double channelLuminance(int value) {
-    const double c = value / 255.0;
-    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-}
-
-double luminance(const Rgb &c) {
-    return 0.2126 * channelLuminance(c.red) + 0.7152 * channelLuminance(c.green) +
-           0.0722 * channelLuminance(c.blue);
-}
+// The states' and Not valid's own colours; the verdicts take their zones'. Not valid is a dark
+// grey, or Okabe and Ito's reddish purple.
+constexpr Rgb kReady{224, 224, 224};
+constexpr Rgb kStandardMeasuring{70, 130, 180};
+constexpr Rgb kStandardNotValid{96, 96, 96};
+constexpr Rgb kSafeMeasuring{86, 180, 233};
+constexpr Rgb kSafeNotValid{204, 121, 167};
 
 BoardKind boardKindOf(ToleranceVerdict verdict) {
     switch (verdictKind(verdict)) {
@@ -97,6 +81,7 @@ ResultTile tileOf(const CharacteristicResult &c, bool held, ResultPalette palett
     t.accessibleName =
         description.isEmpty() ? t.caption : u"Channel %1: %2"_s.arg(c.channel).arg(description);
     t.units = c.units;
+    t.limits = c.limits;
     if (!held) {
         t.colours = boardColours(BoardKind::Ready, palette);
         t.widest = widestValue(c, {});
@@ -109,6 +94,8 @@ ResultTile tileOf(const CharacteristicResult &c, bool held, ResultPalette palett
     t.colours = boardColours(boardKindOf(c.verdict), palette);
     t.widest = widestValue(c, t.value);
     if (valid) {
+        t.reading = c.value;
+        t.verdict = c.verdict;
         t.mark = verdictSymbol(c.verdict) + u' ' + verdictWord(c.verdict);
         t.spoken = (c.units.isEmpty() ? t.value : t.value + u' ' + c.units) + u", "_s +
                    verdictWord(c.verdict) + sideWord(c.verdict);
@@ -134,6 +121,17 @@ QString partLine(const PartResult &part) {
     return items.join(u" · "_s);
 }
 
+// "LAST PART · Serial 12 · 14:03:22", without what is not known.
+QString lastPartLine(const QString &serial, const QString &ended) {
+    QStringList items{u"LAST PART"_s};
+    for (const QString &item : {serial, ended}) {
+        if (!item.isEmpty()) {
+            items << item;
+        }
+    }
+    return items.join(u" · "_s);
+}
+
 QString reasonOf(const PartResult &part) {
     if (verdictKind(part.verdict) != VerdictKind::NotValid) {
         return {};
@@ -151,25 +149,38 @@ QString reasonOf(const PartResult &part) {
 }  // namespace
 
 BoardColours boardColours(BoardKind kind, ResultPalette palette) {
-    const Rgb &background =
-        (palette == ResultPalette::OkabeIto ? kOkabeIto : kStandard)[static_cast<int>(kind)];
-    const Rgb &ink =
-        contrastRatio(background, kBlack) >= contrastRatio(background, kWhite) ? kBlack : kWhite;
-    return {background, ink};
-}
-
-double contrastRatio(const Rgb &a, const Rgb &b) {
-    const double la = luminance(a);
-    const double lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    const bool safe = palette == ResultPalette::OkabeIto;
+    Rgb background = kReady;
+    switch (kind) {
+        case BoardKind::Ready:
+            break;
+        case BoardKind::Measuring:
+            background = safe ? kSafeMeasuring : kStandardMeasuring;
+            break;
+        case BoardKind::Good:
+            background = *zoneColourOf(BarZone::Good, palette);
+            break;
+        case BoardKind::Warning:
+            background = *zoneColourOf(BarZone::Approach, palette);
+            break;
+        case BoardKind::Reject:
+            background = *zoneColourOf(BarZone::Reject, palette);
+            break;
+        case BoardKind::NotValid:
+            background = safe ? kSafeNotValid : kStandardNotValid;
+            break;
+    }
+    return {background, inkOn(background)};
 }
 
 QString countersText(const PartCounters &counters) {
-    return u"Parts %1   Good %2   Warning %3   Reject %4   Not valid %5"_s.arg(counters.parts)
+    return u"Parts %1   Good %2   Warning %3   Reject %4   Not valid %5   Cancelled %6"_s
+        .arg(counters.parts)
         .arg(counters.good)
         .arg(counters.warning)
         .arg(counters.reject)
-        .arg(counters.notValid);
+        .arg(counters.notValid)
+        .arg(counters.cancelled);
 }
 
 QStringList boardWords() {
@@ -202,12 +213,16 @@ std::vector<CharacteristicResult> plannedCharacteristics(const PartProgram &prog
 void markRecord(ResultBoard &board, const RecordState &record) {
     const bool held = board.kind != BoardKind::Ready && board.kind != BoardKind::Measuring;
     QStringList marks;
-    if (held && !board.part.isEmpty()) {
+    if (held) {
         // A part kept in memory whose serial the history cannot tell yet shows none.
-        if (record.serial > 0) {
-            board.part += u" · Serial "_s + QString::number(record.serial);
-        } else if (record.heldNotRecorded) {
-            board.part += u" · serial pending"_s;
+        const QString serial = record.serial > 0 ? u"Serial "_s + QString::number(record.serial)
+                               : record.heldNotRecorded ? u"serial pending"_s
+                                                        : QString();
+        if (!board.part.isEmpty() && !serial.isEmpty()) {
+            board.part += u" · "_s + serial;
+        }
+        if (!board.lastPart.isEmpty()) {
+            board.lastPart = lastPartLine(serial, board.ended);
         }
     }
     if (held && record.heldNotRecorded) {
@@ -237,7 +252,9 @@ ResultBoard resultBoard(CycleState state, const std::optional<PartResult> &last,
     board.state = stateText(state);
     board.counters = countersText(counters);
     const bool held = state == CycleState::Result && last.has_value();
-    if (!held) {
+    const bool before = (state == CycleState::Ready || state == CycleState::Settling) &&
+                        last.has_value() && !wasCancelled(*last);
+    if (!held && !before) {
         const bool measuring = state == CycleState::Settling || state == CycleState::Acquiring;
         board.kind = measuring ? BoardKind::Measuring : BoardKind::Ready;
         board.word = measuring ? u"MEASURING"_s : u"READY"_s;
@@ -255,6 +272,12 @@ ResultBoard resultBoard(CycleState state, const std::optional<PartResult> &last,
     board.colours = boardColours(board.kind, palette);
     board.reason = reasonOf(part);
     board.part = partLine(part);
+    if (part.ended.isValid()) {
+        board.ended = part.ended.toString(u"HH:mm:ss"_s);
+    }
+    if (before) {
+        board.lastPart = lastPartLine({}, board.ended);
+    }
     // A part that was not completed kept no values: the planned characteristics stand for it.
     const std::vector<CharacteristicResult> &shown =
         part.characteristics.empty() ? planned : part.characteristics;

@@ -18,10 +18,6 @@ namespace zelapp {
 class Setup;
 struct PartProgram;
 
-// The colours the verdicts are shown in: the usual green, amber and red, or the Okabe-Ito
-// palette, which readers with any common colour-vision deficiency tell apart.
-enum class ResultPalette { Standard, OkabeIto };
-
 // A background and the ink written on it (black or white, whichever reads better).
 struct BoardColours {
     Rgb background;
@@ -33,9 +29,9 @@ struct BoardColours {
 // result is held.
 enum class BoardKind { Ready, Measuring, Good, Warning, Reject, NotValid };
 
+// The verdicts in their zones' colours (model/verdict_marks.h); the states and Not valid in
+// colours of the same palette apart from them.
 BoardColours boardColours(BoardKind kind, ResultPalette palette);
-// WCAG contrast ratio of two colours (1 to 21).
-double contrastRatio(const Rgb &a, const Rgb &b);
 
 struct ResultTile {
     int channel = 0;
@@ -49,6 +45,11 @@ struct ResultTile {
     // The widest text this tile's value may take at its decimals, so that the digits keep
     // their size from part to part.
     QString widest;
+    // What its tolerance bar shows (part/tolerance_bar.h): the limits, and the value with its
+    // verdict while a part is shown.
+    ToleranceLimits limits;
+    std::optional<float> reading;
+    ToleranceVerdict verdict = ToleranceVerdict::NotValid;
     bool operator==(const ResultTile &) const = default;
 };
 
@@ -59,7 +60,12 @@ struct ResultBoard {
     BoardColours colours;
     QString reason;  // "Not valid: timeout"; empty unless the held part is Not valid
     QString state;   // "READY", "MEASURING (settling)", "MEASURING (acquiring)", "RESULT"
-    QString part;    // "Part 12 · SHAFT-01 · ID 4711 · 14:03:22" of the held part
+    QString part;    // "Part 12 · SHAFT-01 · ID 4711 · 14:03:22" of the part shown
+    // "LAST PART · Serial 12 · 14:03:22" while the part shown is the one before: its result was
+    // let go (the part taken off, or the next started) and the next cycle is not acquiring yet.
+    // Empty otherwise.
+    QString lastPart;
+    QString ended;  // "14:03:22": when the part shown ended
     QString counters;
     // "NOT RECORDED" while the held part is not in the history, and "n parts not recorded"
     // while any wait in memory; empty when all are recorded.
@@ -77,27 +83,30 @@ struct ResultBoard {
 std::vector<CharacteristicResult> plannedCharacteristics(const PartProgram &program,
                                                          const Setup &setup);
 
-// The board for the cycle's state. While a result is held (Result) it shows the last part;
-// otherwise the state, with the planned characteristics' tiles empty.
+// The board for the cycle's state. While a result is held (Result) it shows the last part; so it
+// does after, marked "LAST PART", while the cycle is Ready or settling the next part, so that
+// the operator knows the bin of the part just taken off. Otherwise (acquiring, nothing ended yet,
+// or a cancelled cycle let go, which judged no part) the state, with the planned
+// characteristics' tiles empty.
 ResultBoard resultBoard(CycleState state, const std::optional<PartResult> &last,
                         const PartCounters &counters,
                         const std::vector<CharacteristicResult> &planned, ResultPalette palette);
 
-// What the history made of the parts: the held part's serial and whether it is recorded yet,
+// What the history made of the parts: the shown part's serial and whether it is recorded yet,
 // and how many parts wait in memory.
 struct RecordState {
     qint64 serial = 0;  // 0: none known ("serial pending" for a part kept in memory)
     bool heldNotRecorded = false;
     int waiting = 0;
 };
-// Adds the serial to the held part's line and the record line.
+// Adds the serial to the shown part's lines and the record line.
 void markRecord(ResultBoard &board, const RecordState &record);
 
 // Adds the parts the DFQ export holds back and why its last folder failed; nothing while the
 // cause is empty (parts waiting for their hour's file) or none wait.
 void markDfq(ResultBoard &board, qint64 waiting, const QString &cause);
 
-// "Parts 12   Good 9   Warning 1   Reject 1   Not valid 1".
+// "Parts 12   Good 9   Warning 1   Reject 1   Not valid 1   Cancelled 2".
 QString countersText(const PartCounters &counters);
 
 // Every word and symbol the verdict's place may show: its letters are sized for the widest, so

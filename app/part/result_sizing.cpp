@@ -2,9 +2,15 @@
 
 #include <algorithm>
 
+#include "part/tolerance_bar.h"
+
 namespace zelapp {
 
 namespace {
+constexpr int kLeastBarHeight = 6;
+constexpr int kMostBarHeight = 16;
+constexpr int kLeastValueBesideBar = 24;
+
 bool fits(const QSize &size, const QSize &box) {
     return size.width() <= box.width() && size.height() <= box.height();
 }
@@ -69,11 +75,16 @@ std::vector<QRect> tileRects(const TileGrid &grid, QSize area, int spacing, int 
 TileParts tileParts(QSize cell, int margin) {
     const int width = std::max(0, cell.width() - 2 * margin);
     const int height = std::max(0, cell.height() - 2 * margin);
-    const int value = height * 3 / 5;
-    const int caption = (height - value) / 2;
-    const int mark = height - value - caption;
+    const int place = height * 3 / 5;
+    const int caption = (height - place) / 2;
+    const int mark = height - place - caption;
+    const int barHeight = std::clamp(place / 6, kLeastBarHeight, kMostBarHeight);
+    const bool barFits =
+        width >= kLeastToleranceBarWidth && place - barHeight >= kLeastValueBesideBar;
+    const int value = barFits ? place - barHeight : place;
     return {QRect(margin, margin, width, caption), QRect(margin, margin + caption, width, value),
-            QRect(margin, margin + caption + value, width, mark)};
+            QRect(margin, margin + caption + place, width, mark),
+            barFits ? QRect(margin, margin + caption + value, width, barHeight) : QRect()};
 }
 
 }  // namespace zelapp

@@ -35,11 +35,14 @@ TileGrid tileGrid(int tiles, QSize area, int spacing, const CellPixels &valuePix
 std::vector<QRect> tileRects(const TileGrid &grid, QSize area, int spacing, int count);
 
 // A tile's caption on top, its value in the middle (three fifths of the height) and its mark
-// under it, inside `margin` pixels all round.
+// under it, inside `margin` pixels all round. The tolerance bar takes the foot of the value's
+// place, a sixth of it (6 to 16 pixels); it is left out (empty) where the tile is narrower than
+// the bar's least width or the digits would keep less than 24 pixels.
 struct TileParts {
     QRect caption;
     QRect value;
     QRect mark;
+    QRect bar;
     bool operator==(const TileParts &) const = default;
 };
 TileParts tileParts(QSize cell, int margin);

@@ -9,6 +9,7 @@ namespace zelapp {
 class ActivePartProgram;
 class DfqExport;
 class DialogTools;
+class PaletteSetting;
 class FileChooser;
 class HelpTopics;
 class PartCycle;
@@ -41,6 +42,8 @@ struct WindowContext {
     // The dialogs' tools, and the unit the About box reads.
     DialogTools &dialogs;
     UnitApi &unit;
+    // The palette the verdicts are shown in, and its change notice.
+    PaletteSetting &palette;
 };
 
 }  // namespace zelapp

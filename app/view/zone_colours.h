@@ -13,10 +13,10 @@ inline QColor colourOf(const Rgb &colour) {
     return {colour.red, colour.green, colour.blue};
 }
 
-// A zone's colour: the bar's fill, the grid's and the history's cell; invalid (no colour) for
-// neutral.
-inline QColor zoneColour(BarZone zone) {
-    const std::optional<Rgb> colour = zoneColourOf(zone);
+// A zone's colour in a palette: the bar's fill, the grid's and the history's cell; invalid (no
+// colour) for neutral.
+inline QColor zoneColour(BarZone zone, ResultPalette palette) {
+    const std::optional<Rgb> colour = zoneColourOf(zone, palette);
     return colour ? colourOf(*colour) : QColor();
 }
 

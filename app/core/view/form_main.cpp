@@ -4,11 +4,13 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
+#include <QGuiApplication>
 #include <QSysInfo>
 
 #include "base/help_topics.h"
 #include "base/settings_store.h"
 #include "core/command_line.h"
+#include "core/view/palette_offer.h"
 #include "core/view/session_context.h"
 #include "dfq/dfq_settings.h"
 #include "dialogs/view/dialog_host.h"
@@ -59,6 +61,9 @@ FormMain::FormMain(Session &session, QWidget *parent)
     rebuildRecentSetups();
     setWindowTitle(session_.mainWindow().caption());
     unitStatusChanged(session_.recovery().status());
+    if (session_.palette().offerDue(QGuiApplication::platformName())) {
+        ui_->layoutMain->insertWidget(0, new PaletteOffer(session_.palette(), ui_->centralwidget));
+    }
 }
 
 FormMain::~FormMain() {
@@ -243,6 +248,7 @@ void FormMain::openPartSettings() {
         return;
     }
     writePartSettings(store, dialog.settings());
+    session_.palette().choose(dialog.settings().palette);
     writeResultsSettings(store, dialog.results());
     writeDfqSettings(store, dialog.dfq());
     // The station is read at an open: the next part goes to the file and under the station

@@ -97,6 +97,7 @@ class FormMain : public QMainWindow, public MainWindowView, public DisplayHost {
     void setBarValuesShown(bool shown) override {
         writeShowBarValues(session_.services().store, shown);
     }
+    PaletteSetting *paletteSetting() override { return &session_.palette(); }
 
   public slots:
     // Parts > Measure and F9: a refusal is said in the status line.

@@ -5,20 +5,11 @@
 namespace zelapp {
 
 WindowContext sessionContext(Session &session) {
-    return {session.partCycle(),
-            session.partHistory(),
-            session.processWatch(),
-            session.dfqExport(),
-            session.partProgram(),
-            session.partProgramTool(),
-            session.setup(),
-            session.state(),
-            session.services().prompter,
-            session.chooser(),
-            session.services().store,
-            session.commands(),
-            session.dialogs(),
-            session.unit()};
+    return {session.partCycle(), session.partHistory(),    session.processWatch(),
+            session.dfqExport(), session.partProgram(),    session.partProgramTool(),
+            session.setup(),     session.state(),          session.services().prompter,
+            session.chooser(),   session.services().store, session.commands(),
+            session.dialogs(),   session.unit(),           session.palette()};
 }
 
 }  // namespace zelapp

@@ -15,6 +15,7 @@
 #include "display/twips.h"
 #include "display/value_zone.h"
 #include "display/view_items.h"
+#include "model/palette_setting.h"
 #include "setup/setup.h"
 #include "ui_form_grid_display.h"
 #include "view/text_width.h"
@@ -58,11 +59,6 @@ void setForegroundIfChanged(QTableWidgetItem *cell, const QBrush &brush) {
     }
 }
 
-// Dark ink on the light amber, white on the green and the red.
-QBrush inkOn(BarZone zone) {
-    return zone == BarZone::Approach ? QBrush(Qt::black) : QBrush(Qt::white);
-}
-
 }  // namespace
 
 FormGridDisplay::FormGridDisplay(Setup &setup, AppState &state, DisplayHost &host, QWidget *parent)
@@ -86,6 +82,13 @@ FormGridDisplay::FormGridDisplay(Setup &setup, AppState &state, DisplayHost &hos
         [this](int row, int) { GridView_DblClick(row); }, Qt::QueuedConnection);
     // Enter on a row picks it as a double click does, so the keyboard reaches the setup too.
     ui_->GridView->installEventFilter(this);
+    if (PaletteSetting *setting = host_.paletteSetting()) {
+        connect(setting, &PaletteSetting::changed, this, [this] {
+            for (int r = 1; r < ui_->GridView->rowCount(); ++r) {
+                applyZone(r);
+            }
+        });
+    }
 }
 
 bool FormGridDisplay::eventFilter(QObject *watched, QEvent *event) {
@@ -153,11 +156,13 @@ void FormGridDisplay::applyZone(int row) {
     // Only channels have limits; an old value is no verdict on the part now measured.
     const Channel *channel = old ? nullptr : setup_.channel(viewChannelAt(setup_, state_, row));
     const ValueZone zone = valueZone(value->text(), channel);
-    const QColor colour = zoneColour(zone.zone);
-    const QBrush background = colour.isValid() ? QBrush(colour) : QBrush();
+    const PaletteSetting *setting = host_.paletteSetting();
+    const std::optional<Rgb> colour =
+        zoneColourOf(zone.zone, setting != nullptr ? setting->palette() : ResultPalette::Standard);
+    const QBrush background = colour ? QBrush(colourOf(*colour)) : QBrush();
     QBrush ink;
-    if (colour.isValid()) {
-        ink = inkOn(zone.zone);
+    if (colour) {
+        ink = QBrush(colourOf(inkOn(*colour)));
     } else if (old) {
         ink = palette().brush(QPalette::Disabled, QPalette::Text);
     }

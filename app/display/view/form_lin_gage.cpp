@@ -11,6 +11,7 @@
 #include "display/display_places.h"
 #include "display/twips.h"
 #include "display/view_items.h"
+#include "model/palette_setting.h"
 #include "setup/setup.h"
 #include "ui_form_lin_gage.h"
 #include "view/window_place.h"
@@ -39,6 +40,15 @@ FormLinGage::FormLinGage(Setup &setup, AppState &state, DisplayHost &host, QWidg
     showValuesAction_->setCheckable(true);
     showValuesAction_->setChecked(showValues_);
     connect(showValuesAction_, &QAction::toggled, this, &FormLinGage::setShowValues);
+    // New gauges copy the first one's appearance, palette included.
+    if (PaletteSetting *setting = host_.paletteSetting()) {
+        ui_->LGauge1->setZonePalette(setting->palette());
+        connect(setting, &PaletteSetting::changed, this, [this](ResultPalette changed) {
+            for (LGauge *g : gauges_) {
+                g->setZonePalette(changed);
+            }
+        });
+    }
 }
 
 void FormLinGage::setShowValues(bool on) {

@@ -53,8 +53,17 @@ constexpr int kZoneTileSize = 64;  // a multiple of the 8-pixel period of Qt's p
 // An old value's bar.
 const QColor kOldColour(150, 150, 150);
 // Neutral, good, approach, reject: the bar's fill and the frame of a well in that zone.
-const QColor kZoneColour[4] = {QColor(70, 130, 180), zoneColour(BarZone::Good),
-                               zoneColour(BarZone::Approach), zoneColour(BarZone::Reject)};
+QColor barColour(int zone, ResultPalette palette) {
+    return zone == static_cast<int>(BarZone::Neutral)
+               ? colourOf(neutralBarColourOf(palette))
+               : zoneColour(static_cast<BarZone>(zone), palette);
+}
+
+// The zone's colour a fifth as strong on white: the pale well behind the bar.
+QColor paleOf(const QColor &colour) {
+    const auto pale = [](int c) { return c + (255 - c) * 4 / 5; };
+    return {pale(colour.red()), pale(colour.green()), pale(colour.blue())};
+}
 
 // How one part of a gauge is filled: a plain colour, or a tile with a pattern.
 struct ZoneFill {
@@ -78,26 +87,33 @@ ZoneFill fillOf(const QColor &colour, const QBrush &hatch) {
     return fill;
 }
 
-const ZoneFills &zoneFills() {
-    static const ZoneFills fills = [] {
-        // Dark stripes on the light amber, light crosses on the dark red; in the pale wells the
-        // same patterns in the zone's own colour. A neutral well is the palette's base.
-        const QBrush barHatch[4] = {QBrush(), QBrush(),
-                                    QBrush(QColor(0, 0, 0, 170), Qt::BDiagPattern),
-                                    QBrush(QColor(255, 255, 255, 220), Qt::DiagCrossPattern)};
-        const QColor wellColour[4] = {QColor(), QColor(216, 240, 221), QColor(255, 236, 190),
-                                      QColor(250, 210, 210)};
-        const QBrush wellHatch[4] = {QBrush(), QBrush(),
-                                     QBrush(QColor(160, 100, 0, 120), Qt::BDiagPattern),
-                                     QBrush(QColor(210, 35, 35, 140), Qt::DiagCrossPattern)};
-        ZoneFills f;
-        for (int z = 0; z < 4; ++z) {
-            f.bar[z] = fillOf(kZoneColour[z], barHatch[z]);
-            f.well[z] = fillOf(wellColour[z], wellHatch[z]);
-        }
-        return f;
-    }();
-    return fills;
+ZoneFills makeZoneFills(ResultPalette palette) {
+    // Dark stripes on the light approach colour, light crosses on the dark reject colour; in
+    // the pale wells the same patterns in the zone's own colour, the approach's darkened. A
+    // neutral well is the palette's base.
+    const QColor approach = zoneColour(BarZone::Approach, palette);
+    QColor reject = zoneColour(BarZone::Reject, palette);
+    reject.setAlpha(140);
+    const QBrush barHatch[4] = {QBrush(), QBrush(), QBrush(QColor(0, 0, 0, 170), Qt::BDiagPattern),
+                                QBrush(QColor(255, 255, 255, 220), Qt::DiagCrossPattern)};
+    const QBrush wellHatch[4] = {QBrush(), QBrush(),
+                                 QBrush(QColor(approach.red() * 2 / 3, approach.green() * 2 / 3,
+                                               approach.blue() * 2 / 3, 120),
+                                        Qt::BDiagPattern),
+                                 QBrush(reject, Qt::DiagCrossPattern)};
+    ZoneFills f;
+    for (int z = 0; z < 4; ++z) {
+        f.bar[z] = fillOf(barColour(z, palette), barHatch[z]);
+        f.well[z] = z == 0 ? ZoneFill{} : fillOf(paleOf(barColour(z, palette)), wellHatch[z]);
+    }
+    return f;
+}
+
+// Made once per palette: painting only copies them.
+const ZoneFills &zoneFills(ResultPalette palette) {
+    static const ZoneFills standard = makeZoneFills(ResultPalette::Standard);
+    static const ZoneFills safe = makeZoneFills(ResultPalette::OkabeIto);
+    return palette == ResultPalette::OkabeIto ? safe : standard;
 }
 
 // Covers `area` with copies of `tile`, the pattern anchored at `origin` so that it stands
@@ -399,7 +415,15 @@ const LGaugeLayout &LGauge::layout() const {
     return layout_;
 }
 
+void LGauge::setZonePalette(ResultPalette palette) {
+    if (palette != zonePalette_) {
+        zonePalette_ = palette;
+        update();
+    }
+}
+
 void LGauge::copyAppearanceFrom(const LGauge &model) {
+    setZonePalette(model.zonePalette_);
     setFont(model.font());
     setPalette(model.palette());
     setAutoFillBackground(model.autoFillBackground());
@@ -421,13 +445,13 @@ void LGauge::paintEvent(QPaintEvent *) {
     // A channel's zone shows in the whole well and its frame, so that a reading below the
     // bar's bottom, or just above it, is never an empty white bar. The well is painted only
     // where the bar does not cover it.
-    ZoneFill well = zoneFills().well[z];
+    ZoneFill well = zoneFills(zonePalette_).well[z];
     if (z == static_cast<int>(BarZone::Neutral)) {
         well = ZoneFill{palette().color(QPalette::Base), {}};
     }
     const QPoint origin = l.bar.topLeft();
     if (fillsWholeWell(static_cast<BarZone>(z), level.offScale)) {
-        fillArea(painter, l.bar, zoneFills().bar[z], origin);
+        fillArea(painter, l.bar, zoneFills(zonePalette_).bar[z], origin);
     } else if (level.fill.isEmpty()) {
         fillArea(painter, l.bar, well, origin);
     } else {
@@ -438,7 +462,8 @@ void LGauge::paintEvent(QPaintEvent *) {
         fillArea(painter,
                  QRect(bar.left(), fill.bottom() + 1, bar.width(), bar.bottom() - fill.bottom()),
                  well, origin);
-        fillArea(painter, fill, old_ ? ZoneFill{kOldColour, {}} : zoneFills().bar[z], origin);
+        fillArea(painter, fill, old_ ? ZoneFill{kOldColour, {}} : zoneFills(zonePalette_).bar[z],
+                 origin);
     }
     paintMarkers(painter, l);
     painter.setBrush(Qt::NoBrush);
@@ -449,7 +474,7 @@ void LGauge::paintEvent(QPaintEvent *) {
         painter.setPen(palette().color(QPalette::Mid));
         painter.drawRect(l.bar.adjusted(0, 0, -1, -1));
     } else {
-        painter.setPen(QPen(kZoneColour[z], 2));
+        painter.setPen(QPen(barColour(z, zonePalette_), 2));
         painter.drawRect(l.bar.adjusted(1, 1, -1, -1));
     }
     if (level.offScale != OffScale::None) {

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "display/bar_layout.h"
+#include "model/verdict_marks.h"
 
 class QLocale;
 
@@ -123,6 +124,8 @@ class LGauge : public QWidget {
 
     // Zone of the current value against markers 1 to 4, judged at the gauge's decimals.
     BarZone zone() const;
+    // The palette its zones are filled in.
+    void setZonePalette(ResultPalette palette);
     // Geometry at the current size (built on demand).
     const LGaugeLayout &layout() const;
 
@@ -163,6 +166,7 @@ class LGauge : public QWidget {
     double value_ = 0;
     bool limitMode_ = false;
     bool old_ = false;
+    ResultPalette zonePalette_ = ResultPalette::Standard;
     QString noteTip_;
     int selected_ = 0;
     std::array<LimitMarker, kMarkerCount> markers_{};

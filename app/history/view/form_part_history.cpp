@@ -17,6 +17,7 @@
 #include "history/part_details.h"
 #include "history/part_history.h"
 #include "history/view/dlg_part_details.h"
+#include "model/palette_setting.h"
 #include "ui_form_part_history.h"
 #include "view/window_place.h"
 #include "view/zone_colours.h"
@@ -42,8 +43,13 @@ FormPartHistory::FormPartHistory(const WindowContext &context, QWidget *parent)
     }
 
     model_ = std::make_unique<PartHistoryModel>(context_.history.file(), today);
-    model_->setZonePalette(
-        {zoneColour(BarZone::Good), zoneColour(BarZone::Approach), zoneColour(BarZone::Reject)});
+    const auto showPalette = [this] {
+        const ResultPalette p = context_.palette.palette();
+        model_->setZonePalette({zoneColour(BarZone::Good, p), zoneColour(BarZone::Approach, p),
+                                zoneColour(BarZone::Reject, p)});
+    };
+    showPalette();
+    connect(&context_.palette, &PaletteSetting::changed, this, showPalette);
     ui_->TablePart->setModel(model_.get());
     ui_->TablePart->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     connect(model_.get(), &PartHistoryModel::failed, this, &FormPartHistory::showStatus);

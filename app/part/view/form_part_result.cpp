@@ -13,10 +13,13 @@
 #include "base/user_name.h"
 #include "dfq/dfq_export.h"
 #include "history/part_history.h"
+#include "model/channel.h"
+#include "model/palette_setting.h"
 #include "part/operator_measure.h"
 #include "part/part_cycle.h"
 #include "part/part_settings.h"
 #include "part/result_sizing.h"
+#include "part/view/tolerance_bar_view.h"
 #include "setup/part_program.h"
 #include "setup/setup.h"
 #include "stats/process_watch.h"
@@ -112,6 +115,7 @@ FormPartResult::FormPartResult(const WindowContext &context, QWidget *parent)
     connect(&cycle, &PartCycle::countersChanged, this, &FormPartResult::refresh);
     connect(&context_.history, &PartHistory::notRecordedChanged, this, &FormPartResult::refresh);
     connect(&context_.partProgram, &ActivePartProgram::changed, this, &FormPartResult::refresh);
+    connect(&context_.palette, &PaletteSetting::changed, this, &FormPartResult::refresh);
     const DfqWaiting &waiting = context_.dfqExport.waiting();
     dfqWaiting_ = waiting.count;
     dfqCause_ = waiting.cause;
@@ -215,9 +219,9 @@ void FormPartResult::toggleFullScreen() {
 void FormPartResult::refresh() {
     const PartCycle &cycle = context_.partCycle;
     const PartProgram &program = context_.partProgram.program();
-    board_ = resultBoard(cycle.state(), cycle.lastResult(), cycle.counters(),
-                         plannedCharacteristics(program, context_.setup),
-                         readPartSettings(context_.settings).palette);
+    board_ =
+        resultBoard(cycle.state(), cycle.lastResult(), cycle.counters(),
+                    plannedCharacteristics(program, context_.setup), context_.palette.palette());
     const PartHistory &history = context_.history;
     RecordState record;
     record.waiting = history.notRecorded();
@@ -246,7 +250,12 @@ void FormPartResult::refresh() {
 void FormPartResult::showCausePanel() {
     // While a cause is typed the panel stays on its part, so the text is never given to another.
     const bool typing = !ui_->TextCause->text().trimmed().isEmpty();
-    causePanel_ = causePanel(context_.processWatch.awaited(), typing ? causePanel_.partId : 0);
+    const auto describe = [this](int n) {
+        const Channel *channel = context_.setup.channel(n);
+        return channel != nullptr ? channel->Description : QString();
+    };
+    causePanel_ =
+        causePanel(context_.processWatch.awaited(), typing ? causePanel_.partId : 0, describe);
     ui_->LabelOutOfControl->setText(causePanel_.text);
     ui_->LabelCausesWaiting->setText(causePanel_.waiting);
     ui_->LabelCausesWaiting->setHidden(causePanel_.waiting.isEmpty());
@@ -294,13 +303,17 @@ void FormPartResult::showBoard() {
     ui_->LabelDfq->setAccessibleDescription(board_.dfqTip);
     ui_->LabelDfq->setHidden(board_.dfq.isEmpty());
     ui_->LabelCounters->setText(board_.counters);
+    ui_->LabelLastPart->setText(board_.lastPart);
+    ui_->LabelLastPart->setHidden(board_.lastPart.isEmpty());
     paintWith(*ui_->FrameVerdict, board_.colours);
     ui_->LabelVerdict->setText(board_.word);
     ui_->LabelVerdictSymbol->setText(board_.symbol);
     // Without a symbol the word stands in the middle.
     ui_->LabelVerdictSymbol->setHidden(board_.symbol.isEmpty());
+    const QString told =
+        board_.reason.isEmpty() ? board_.word : board_.word + u", "_s + board_.reason;
     ui_->LabelVerdict->setAccessibleDescription(
-        board_.reason.isEmpty() ? board_.word : board_.word + u", "_s + board_.reason);
+        board_.lastPart.isEmpty() ? told : u"Last part: "_s + told);
 
     bool same = tiles_.size() == board_.tiles.size();
     for (size_t i = 0; same && i < tiles_.size(); ++i) {
@@ -318,6 +331,7 @@ void FormPartResult::showBoard() {
         w.value->setText(t.value);
         w.value->setAccessibleName(t.accessibleName);
         w.value->setAccessibleDescription(t.spoken);
+        w.bar->setBar(t.limits, t.reading, t.verdict, context_.palette.palette(), t.colours.ink);
     }
     fitVerdict();
     placeTiles();
@@ -345,6 +359,8 @@ void FormPartResult::rebuildTiles() {
         w.caption = label(u"TileCaption%1"_s, Qt::AlignLeft | Qt::AlignVCenter);
         w.value = label(u"TileValue%1"_s, Qt::AlignCenter);
         w.mark = label(u"TileMark%1"_s, Qt::AlignLeft | Qt::AlignVCenter);
+        w.bar = new ToleranceBarView(w.frame);
+        w.bar->setObjectName(u"TileBar%1"_s.arg(t.channel));
         w.frame->show();
         tiles_.push_back(w);
     }
@@ -361,6 +377,7 @@ void FormPartResult::fitTextFonts() {
     }
     const QFont bold = sized(QWidget::font(), pixels, true);
     setFontIfChanged(*ui_->LabelCycleState, bold);
+    setFontIfChanged(*ui_->LabelLastPart, bold);
     setFontIfChanged(*ui_->LabelReason, bold);
     setFontIfChanged(*ui_->LabelRecord, bold);
     setFontIfChanged(*ui_->LabelDfq, bold);
@@ -427,6 +444,8 @@ void FormPartResult::placeTiles() {
         w.caption->setGeometry(parts.caption);
         w.value->setGeometry(parts.value);
         w.mark->setGeometry(parts.mark);
+        w.bar->setGeometry(parts.bar);
+        w.bar->setHidden(parts.bar.isEmpty());
         setFontIfChanged(*w.value, sized(font, value, true));
         setFontIfChanged(*w.caption, sized(font, line, false));
         setFontIfChanged(*w.mark, sized(font, line, true));

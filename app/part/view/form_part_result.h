@@ -25,6 +25,7 @@ class FormPartResult;
 
 namespace zelapp {
 
+class ToleranceBarView;
 class WindowPlacer;
 
 class FormPartResult : public QWidget {
@@ -68,6 +69,7 @@ class FormPartResult : public QWidget {
         QLabel *caption = nullptr;
         QLabel *value = nullptr;
         QLabel *mark = nullptr;
+        ToleranceBarView *bar = nullptr;
     };
 
     void rebuildTiles();

@@ -7,6 +7,8 @@
 #include <QToolTip>
 #include <cmath>
 
+#include "view/zone_colours.h"
+
 using namespace Qt::StringLiterals;
 
 namespace zelapp {
@@ -20,12 +22,13 @@ double labelWidth(const QWidget &w) {
     return w.fontMetrics().horizontalAdvance(u"-0000.0000"_s) + 6.0;
 }
 
-QPen linePen(ChartLine::Kind kind, const QPalette &palette) {
+// The control limits in the reject zone's colour, the centre line in the good zone's.
+QPen linePen(ChartLine::Kind kind, const QPalette &palette, ResultPalette zones) {
     switch (kind) {
         case ChartLine::Kind::ControlLimit:
-            return QPen(QColor(200, 40, 40), 1, Qt::DashLine);
+            return QPen(zoneColour(BarZone::Reject, zones), 1, Qt::DashLine);
         case ChartLine::Kind::CentreLine:
-            return QPen(QColor(30, 120, 30), 1, Qt::SolidLine);
+            return QPen(zoneColour(BarZone::Good, zones), 1, Qt::SolidLine);
         case ChartLine::Kind::ToleranceLimit:
             return QPen(QColor(120, 40, 160), 1.5, Qt::DashDotLine);
         case ChartLine::Kind::Nominal:
@@ -45,6 +48,11 @@ void drawFrame(QPainter &p, const QRectF &plot, const QPalette &palette) {
 ControlChartView::ControlChartView(QWidget *parent) : QWidget(parent) {
     setMouseTracking(false);
     setFocusPolicy(Qt::NoFocus);
+}
+
+void ControlChartView::setZonePalette(ResultPalette palette) {
+    zonePalette_ = palette;
+    update();
 }
 
 void ControlChartView::setData(ControlChartData data) {
@@ -144,7 +152,7 @@ void ControlChartView::paintEvent(QPaintEvent *) {
                    Qt::AlignRight | Qt::AlignVCenter, QString::number(tick, 'g', 6));
     }
     for (const ChartLine &line : l.lines) {
-        p.setPen(linePen(line.kind, pal));
+        p.setPen(linePen(line.kind, pal, zonePalette_));
         p.drawLine(QPointF(line.left, line.y), QPointF(line.right, line.y));
     }
     // Each line's name right of the plot: the tolerance lines' and the last stage's limits.
@@ -178,7 +186,8 @@ void ControlChartView::paintEvent(QPaintEvent *) {
         if (!everyMarker && !broken && !point.leftOut && !point.excluded && !chosen) {
             continue;
         }
-        const QColor colour = broken ? QColor(200, 30, 30) : pal.color(QPalette::Highlight);
+        const QColor colour =
+            broken ? zoneColour(BarZone::Reject, zonePalette_) : pal.color(QPalette::Highlight);
         p.setPen(QPen(colour, 1.2));
         if (point.leftOut) {
             p.setBrush(pal.color(QPalette::Base));  // hollow: not in the limits
@@ -208,6 +217,11 @@ void ControlChartView::paintEvent(QPaintEvent *) {
 HistogramView::HistogramView(QWidget *parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
     setAccessibleName(u"Histogram"_s);
+}
+
+void HistogramView::setZonePalette(ResultPalette palette) {
+    zonePalette_ = palette;
+    update();
 }
 
 void HistogramView::setData(HistogramData data) {
@@ -254,7 +268,7 @@ void HistogramView::paintEvent(QPaintEvent *) {
         p.drawPolyline(l.curve.data(), static_cast<int>(l.curve.size()));
     }
     for (const ChartLine &line : l.lines) {
-        p.setPen(linePen(line.kind, pal));
+        p.setPen(linePen(line.kind, pal, zonePalette_));
         p.drawLine(QPointF(line.y, line.left), QPointF(line.y, line.right));
         p.setPen(pal.color(QPalette::WindowText));
         const double w = fm.horizontalAdvance(line.label);

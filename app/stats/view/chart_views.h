@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <optional>
 
+#include "model/verdict_marks.h"
 #include "stats/chart_geometry.h"
 #include "stats/stats_view_data.h"
 
@@ -19,6 +20,8 @@ class ControlChartView : public QWidget {
     explicit ControlChartView(QWidget *parent = nullptr);
     void setData(ControlChartData data);
     const ControlChartData &data() const { return data_; }
+    // The palette of the limit and centre lines and the points out of control.
+    void setZonePalette(ResultPalette palette);
     ControlChartLayout layout() const;
     // The point under `at` (widget coordinates), by index; none when none is near.
     std::optional<int> pointAt(QPoint at) const;
@@ -37,6 +40,7 @@ class ControlChartView : public QWidget {
   private:
     ControlChartData data_;
     std::optional<int> chosen_;
+    ResultPalette zonePalette_ = ResultPalette::Standard;
 };
 
 class HistogramView : public QWidget {
@@ -45,6 +49,7 @@ class HistogramView : public QWidget {
     explicit HistogramView(QWidget *parent = nullptr);
     void setData(HistogramData data);
     const HistogramData &data() const { return data_; }
+    void setZonePalette(ResultPalette palette);
     HistogramLayout layout() const;
     QSize minimumSizeHint() const override { return {160, 120}; }
 
@@ -53,6 +58,7 @@ class HistogramView : public QWidget {
 
   private:
     HistogramData data_;
+    ResultPalette zonePalette_ = ResultPalette::Standard;
 };
 
 }  // namespace zelapp

@@ -19,6 +19,7 @@
 #include "history/part_events.h"
 #include "history/part_history.h"
 #include "history/stored_part_text.h"
+#include "model/palette_setting.h"
 #include "setup/part_program.h"
 #include "setup/setup.h"
 #include "stats/process_watch.h"
@@ -53,6 +54,14 @@ FormStatistics::FormStatistics(const WindowContext &context, QWidget *parent)
                            static_cast<QWidget *>(histogram_)}) {
         chart->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     }
+    const auto showPalette = [this] {
+        const ResultPalette palette = context_.palette.palette();
+        first_->setZonePalette(palette);
+        second_->setZonePalette(palette);
+        histogram_->setZonePalette(palette);
+    };
+    showPalette();
+    connect(&context_.palette, &PaletteSetting::changed, this, showPalette);
     grid->addWidget(first_, 0, 0);
     grid->addWidget(second_, 1, 0);
     grid->addWidget(histogram_, 0, 1, 2, 1);

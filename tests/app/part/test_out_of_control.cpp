@@ -2,6 +2,8 @@
 // part the cause is asked for (the newest, or the one being typed for) and how many more wait.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "part/out_of_control.h"
 
 using namespace Qt::StringLiterals;
@@ -34,5 +36,33 @@ TEST(CausePanelContent, TheNewestPartUnlessTheOneTypedForStillWaits) {
     EXPECT_EQ(zelapp::causePanel(awaited, 8).partId, 12) << "8 no longer waits";
     EXPECT_EQ(zelapp::causePanel({awaited[2]}, 0).waiting, QString());
 }
+
+// The prompt names each characteristic by its description as the setup has it now, its number
+// beside; a channel without one (or no longer in the setup) by its number alone.
+struct NameCase {
+    const char *name;
+    const char16_t *description;
+    const char16_t *text;
+};
+
+class CharacteristicNamed : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(CharacteristicNamed, ByItsDescriptionWithItsNumber) {
+    const NameCase &c = GetParam();
+    const auto describe = [&c](int channel) {
+        return channel == 10 ? QString::fromUtf16(c.description) : QString();
+    };
+    const std::vector<AwaitedCause> awaited{{4, 10, u"1"_s, {}}, {4, 2, u"2,5"_s, {}}};
+    EXPECT_EQ(zelapp::causePanel(awaited, 0, describe).text, QString::fromUtf16(c.text));
+}
+
+const NameCase kNameCases[] = {
+    {"Described", u"Runout", u"Out of control: Runout (C10), rule 1; C2, rules 2, 5"},
+    {"SpacesTrimmed", u"  Runout ", u"Out of control: Runout (C10), rule 1; C2, rules 2, 5"},
+    {"NoDescription", u"", u"Out of control: C10, rule 1; C2, rules 2, 5"},
+    {"BlankDescription", u"   ", u"Out of control: C10, rule 1; C2, rules 2, 5"},
+};
+INSTANTIATE_TEST_SUITE_P(OutOfControlText, CharacteristicNamed, ::testing::ValuesIn(kNameCases),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 }  // namespace

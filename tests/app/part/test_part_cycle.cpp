@@ -84,7 +84,7 @@ TEST(PartCycle, AKeyStartSettlesThenClearsMaxMinAcquiresAndCapturesAsTheResultsS
     EXPECT_EQ(part.characteristics[2].limits,
               (zelapp::ToleranceLimits{-0.01f, -0.008f, 0.008f, 0.01f}));
     EXPECT_EQ(part.verdict, ToleranceVerdict::RejectMinus);
-    EXPECT_EQ(f.cycle.counters(), (zelapp::PartCounters{1, 0, 0, 1, 0}));
+    EXPECT_EQ(f.cycle.counters(), (zelapp::PartCounters{1, 0, 0, 1, 0, 0}));
 }
 
 TEST(PartCycle, WithoutStaticCharacteristicsItClearsAtOnceAndCapturesAtTheNextPoll) {
@@ -135,7 +135,8 @@ TEST(PartCycle, RefusalsCancelAndAStartOverAHeldResult) {
     EXPECT_FALSE(f.last().completed);
     EXPECT_EQ(f.cycle.measure(), u"unit lost"_s);
     EXPECT_EQ(f.cycle.count(), 2);
-    EXPECT_EQ(f.cycle.counters(), (zelapp::PartCounters{2, 0, 0, 0, 2}));
+    // The cancelled cycle is counted apart, the part the lost unit ended as Not valid.
+    EXPECT_EQ(f.cycle.counters(), (zelapp::PartCounters{1, 0, 0, 0, 1, 1}));
 }
 
 TEST(PartCycle, ATimeoutCountsWhileTheScanIsOffAndTheCycleCallsNothing) {
@@ -341,7 +342,7 @@ TEST(PartCycle, TheWorstVerdictWithItsSideAndTheCounters) {
     EXPECT_EQ(f.last().characteristics[0].verdict, ToleranceVerdict::NotValid);
     EXPECT_EQ(f.last().reason, u"not a number"_s);
     EXPECT_EQ(texts(f.last())[0], u"not a number"_s);
-    EXPECT_EQ(f.cycle.counters(), (zelapp::PartCounters{5, 1, 1, 2, 1}));
+    EXPECT_EQ(f.cycle.counters(), (zelapp::PartCounters{5, 1, 1, 2, 1, 0}));
     EXPECT_EQ(counterNotices, 5);
 
     f.cycle.resetCounters();
@@ -349,8 +350,42 @@ TEST(PartCycle, TheWorstVerdictWithItsSideAndTheCounters) {
     EXPECT_EQ(f.cycle.count(), 5);
     EXPECT_EQ(measure(0, 0, 0), ToleranceVerdict::Good);
     EXPECT_EQ(f.last().count, 6);
-    EXPECT_EQ(f.cycle.counters(), (zelapp::PartCounters{1, 1, 0, 0, 0}));
+    EXPECT_EQ(f.cycle.counters(), (zelapp::PartCounters{1, 1, 0, 0, 0, 0}));
 }
+
+// Each part ended lands in one counter; a cancelled cycle judged no part and is no part.
+struct CountCase {
+    const char *name;
+    ToleranceVerdict verdict;
+    bool completed;
+    const char16_t *reason;
+    zelapp::PartCounters counted;
+};
+
+class PartCount : public ::testing::TestWithParam<CountCase> {};
+
+TEST_P(PartCount, EachPartEndedLandsInOneCounter) {
+    const CountCase &c = GetParam();
+    zelapp::PartResult part;
+    part.verdict = c.verdict;
+    part.completed = c.completed;
+    part.reason = QString::fromUtf16(c.reason);
+    zelapp::PartCounters counters;
+    zelapp::countPart(counters, part);
+    EXPECT_EQ(counters, c.counted);
+}
+
+const CountCase kCountCases[] = {
+    {"Good", ToleranceVerdict::Good, true, u"", {1, 1, 0, 0, 0, 0}},
+    {"WarningMinus", ToleranceVerdict::WarningMinus, true, u"", {1, 0, 1, 0, 0, 0}},
+    {"RejectPlus", ToleranceVerdict::RejectPlus, true, u"", {1, 0, 0, 1, 0, 0}},
+    {"NotANumber", ToleranceVerdict::NotValid, true, u"not a number", {1, 0, 0, 0, 1, 0}},
+    {"TimedOut", ToleranceVerdict::NotValid, false, u"timeout", {1, 0, 0, 0, 1, 0}},
+    {"PartRemoved", ToleranceVerdict::NotValid, false, u"part removed", {1, 0, 0, 0, 1, 0}},
+    {"Cancelled", ToleranceVerdict::NotValid, false, u"cancelled", {0, 0, 0, 0, 0, 1}},
+};
+INSTANTIATE_TEST_SUITE_P(PartCycle, PartCount, ::testing::ValuesIn(kCountCases),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST(PartCycle, NoStartBeforeTheProgramHasStartedWithNothingToMeasureOrInAutoWithoutAPart) {
     PartCycleFixture f;

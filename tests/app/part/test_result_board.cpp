@@ -88,13 +88,15 @@ TEST(ResultBoardTest, BothPalettesTellTheKindsApartAndWriteReadably) {
             seen.push_back(colours.background);
         }
     }
-    // The standard palette is the bars' (zone_colours.h); Okabe-Ito's vermillion for a reject.
-    EXPECT_EQ(zelapp::boardColours(BoardKind::Reject, ResultPalette::Standard).background,
-              (zelapp::Rgb{210, 35, 35}));
-    EXPECT_EQ(zelapp::boardColours(BoardKind::Reject, ResultPalette::OkabeIto).background,
-              (zelapp::Rgb{213, 94, 0}));
-    EXPECT_EQ(zelapp::boardColours(BoardKind::Good, ResultPalette::OkabeIto).background,
-              (zelapp::Rgb{0, 158, 115}));
+    // The verdicts take the zones' colours of the one table, in either palette.
+    for (ResultPalette palette : {ResultPalette::Standard, ResultPalette::OkabeIto}) {
+        for (const auto &[kind, zone] : {std::pair{BoardKind::Good, zelapp::BarZone::Good},
+                                         std::pair{BoardKind::Warning, zelapp::BarZone::Approach},
+                                         std::pair{BoardKind::Reject, zelapp::BarZone::Reject}}) {
+            EXPECT_EQ(zelapp::boardColours(kind, palette).background,
+                      zelapp::zoneColourOf(zone, palette));
+        }
+    }
     const auto board = held(part({characteristic(1, u"0.000"_s, ToleranceVerdict::Good)}),
                             ResultPalette::OkabeIto);
     EXPECT_EQ(board.colours, zelapp::boardColours(BoardKind::Good, ResultPalette::OkabeIto));
@@ -189,41 +191,75 @@ TEST(ResultBoardTest, TheDfqLineCountsThePartsAFailingFolderHoldsWithItsCauseAsT
     }
 }
 
-TEST(ResultBoardTest, WhileNoResultIsHeldTheStateStandsInTheVerdictsPlace) {
-    const PartResult last = part({characteristic(1, u"0.061"_s, ToleranceVerdict::RejectPlus)});
+// What stands in the verdict's place for each state of the cycle and the part that ended last:
+// the held part, the part before (marked, until the next cycle acquires), or the state.
+struct ShownCase {
+    const char *name;
+    CycleState state;
+    const char *last;  // "", "reject", "cancelled", "timeout"
+    const char16_t *word;
+    const char16_t *stateText;
+    bool lastPart;  // shown as the part before
+};
+
+class ShownPart : public ::testing::TestWithParam<ShownCase> {};
+
+TEST_P(ShownPart, ThePartBeforeStaysUntilTheNextCycleAcquires) {
+    const ShownCase &c = GetParam();
+    std::optional<PartResult> last;
+    const std::string kind = c.last;
+    if (kind == "reject") {
+        last = part({characteristic(1, u"0.061"_s, ToleranceVerdict::RejectPlus)});
+    } else if (!kind.empty()) {
+        last = PartResult{};
+        last->count = 8;
+        last->reason = kind == "cancelled" ? u"cancelled"_s : u"timeout"_s;
+    }
+    if (last) {
+        last->ended = QDateTime(QDate(2026, 3, 2), QTime(14, 3, 22));
+    }
     const std::vector<CharacteristicResult> planned{characteristic(1, {}, ToleranceVerdict::Good),
                                                     characteristic(2, {}, ToleranceVerdict::Good)};
-    const struct {
-        CycleState state;
-        const char16_t *word;
-        const char16_t *stateText;
-        BoardKind kind;
-    } cases[] = {
-        {CycleState::Ready, u"READY", u"READY", BoardKind::Ready},
-        {CycleState::Settling, u"MEASURING", u"MEASURING (settling)", BoardKind::Measuring},
-        {CycleState::Acquiring, u"MEASURING", u"MEASURING (acquiring)", BoardKind::Measuring}};
-    for (const auto &c : cases) {
-        // The last part is no longer the one on the gauge: it is not shown.
-        const auto board = zelapp::resultBoard(c.state, last, {}, planned, ResultPalette::Standard);
-        EXPECT_EQ(board.word, QString::fromUtf16(c.word));
-        EXPECT_EQ(board.state, QString::fromUtf16(c.stateText));
-        EXPECT_EQ(board.kind, c.kind);
-        EXPECT_TRUE(board.reason.isEmpty());
-        ASSERT_EQ(board.tiles.size(), 2u);
-        EXPECT_TRUE(board.tiles[0].value.isEmpty());
-        EXPECT_TRUE(board.tiles[0].mark.isEmpty());
-        EXPECT_EQ(board.tiles[0].colours,
-                  zelapp::boardColours(BoardKind::Ready, ResultPalette::Standard));
+    auto board = zelapp::resultBoard(c.state, last, {}, planned, ResultPalette::Standard);
+    EXPECT_EQ(board.word, QString::fromUtf16(c.word));
+    EXPECT_EQ(board.state, QString::fromUtf16(c.stateText));
+    EXPECT_EQ(board.lastPart.isEmpty(), !c.lastPart);
+    const bool partShown = c.lastPart || c.state == CycleState::Result;
+    EXPECT_EQ(board.part.isEmpty(), !partShown || !last);
+    ASSERT_FALSE(board.tiles.empty());
+    EXPECT_EQ(board.tiles[0].value.isEmpty(), !(partShown && last));
+    // The serial comes from the history: recorded, or kept in memory and not made up.
+    zelapp::markRecord(board, {5, false, 0});
+    if (c.lastPart) {
+        EXPECT_EQ(board.lastPart, u"LAST PART · Serial 5 · 14:03:22"_s);
+        zelapp::markRecord(board, {0, true, 1});
+        EXPECT_EQ(board.lastPart, u"LAST PART · serial pending · 14:03:22"_s);
+        EXPECT_EQ(board.record, u"NOT RECORDED · 1 part not recorded"_s);
     }
-    EXPECT_EQ(held(last).state, u"RESULT"_s);
-    EXPECT_EQ(
-        zelapp::resultBoard(CycleState::Result, std::nullopt, {}, {}, ResultPalette::Standard).word,
-        u"READY"_s);
 }
 
+const ShownCase kShownCases[] = {
+    {"Held", CycleState::Result, "reject", u"REJECT", u"RESULT", false},
+    {"TakenOff", CycleState::Ready, "reject", u"REJECT", u"READY", true},
+    {"NextSettling", CycleState::Settling, "reject", u"REJECT", u"MEASURING (settling)", true},
+    {"NextAcquiring", CycleState::Acquiring, "reject", u"MEASURING", u"MEASURING (acquiring)",
+     false},
+    {"NotValidTakenOff", CycleState::Ready, "timeout", u"NOT VALID", u"READY", true},
+    {"CancelledHeld", CycleState::Result, "cancelled", u"NOT VALID", u"RESULT", false},
+    // A cancelled cycle judged the part on the gauge not at all: the part before it is not
+    // shown in its stead.
+    {"CancelledLetGo", CycleState::Ready, "cancelled", u"READY", u"READY", false},
+    {"CancelledNextSettling", CycleState::Settling, "cancelled", u"MEASURING",
+     u"MEASURING (settling)", false},
+    {"NoneYet", CycleState::Ready, "", u"READY", u"READY", false},
+    {"NoneHeld", CycleState::Result, "", u"READY", u"RESULT", false},
+};
+INSTANTIATE_TEST_SUITE_P(ResultBoardTest, ShownPart, ::testing::ValuesIn(kShownCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 TEST(ResultBoardTest, CountersAndPlannedCharacteristicsFollowTheCycleAndTheSetup) {
-    EXPECT_EQ(zelapp::countersText({12, 9, 1, 1, 1}),
-              u"Parts 12   Good 9   Warning 1   Reject 1   Not valid 1"_s);
+    EXPECT_EQ(zelapp::countersText({12, 9, 1, 1, 1, 2}),
+              u"Parts 12   Good 9   Warning 1   Reject 1   Not valid 1   Cancelled 2"_s);
     zeltest::SetupFixture f;
     zelapp::Channel &c = *f.setup.channel(2);
     c.setFormula(u"T1"_s);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "part/tolerance_bar.h"
+
 namespace {
 
 using zelapp::TileGrid;
@@ -68,11 +70,20 @@ TEST(ResultSizingTest, CellsAndTilePartsStayInsideTheirArea) {
     }
     const zelapp::TileParts parts = zelapp::tileParts(QSize(329, 197), 6);
     EXPECT_EQ(parts.caption, QRect(6, 6, 317, 37));
-    EXPECT_EQ(parts.value, QRect(6, 43, 317, 111));
+    EXPECT_EQ(parts.value, QRect(6, 43, 317, 95));
+    EXPECT_EQ(parts.bar, QRect(6, 138, 317, 16));
     EXPECT_EQ(parts.mark, QRect(6, 154, 317, 37));
+    // A small tile keeps its digits and leaves the bar out: too low, or too narrow.
+    EXPECT_TRUE(zelapp::tileParts(QSize(329, 60), 6).bar.isEmpty());
+    EXPECT_EQ(zelapp::tileParts(QSize(329, 60), 6).value.height(), 28);
+    EXPECT_TRUE(
+        zelapp::tileParts(QSize(zelapp::kLeastToleranceBarWidth + 11, 197), 6).bar.isEmpty());
+    EXPECT_FALSE(
+        zelapp::tileParts(QSize(zelapp::kLeastToleranceBarWidth + 12, 197), 6).bar.isEmpty());
     // A cell smaller than its margins has empty parts, never negative ones.
     const zelapp::TileParts tiny = zelapp::tileParts(QSize(8, 8), 6);
     EXPECT_TRUE(tiny.value.isEmpty());
+    EXPECT_TRUE(tiny.bar.isEmpty());
     EXPECT_GE(tiny.value.width(), 0);
 }
 

@@ -15,10 +15,12 @@
 #include <QTest>
 #include <vector>
 
+#include "base/settings_store.h"
 #include "display/display_host.h"
 #include "display/twips.h"
 #include "display/view/form_grid_display.h"
 #include "group_list.h"
+#include "model/palette_setting.h"
 #include "setup/setup_reader.h"
 #include "setup/setup_writer.h"
 #include "setup_fixture.h"
@@ -42,6 +44,10 @@ class RecordingHost : public zelapp::DisplayHost {
     void EnableBarGraphs_Click() override {}
     void ShowLinkPopupAt(int, float, float) override {}
     void ShowCalibrateAt(int, float, float) override {}
+
+    zelapp::MemorySettingsStore store;
+    zelapp::PaletteSetting palette{store};
+    zelapp::PaletteSetting *paletteSetting() override { return &palette; }
 };
 
 class FormGridDisplayTest : public ::testing::Test {
@@ -278,12 +284,20 @@ TEST_F(FormGridDisplayTest, AChannelsValueTakesItsZonesColourAndMarkButAnOldOneN
     form.SetGridNote(2, {});
     EXPECT_EQ(cell(2, 1), u" 0.060"_s);  // the value's text is the scan's
     EXPECT_EQ(cell(2, 2), u"✖ ▲"_s);
-    EXPECT_EQ(background(2, 1), zelapp::zoneColour(zelapp::BarZone::Reject));
-    EXPECT_EQ(background(2, 2), zelapp::zoneColour(zelapp::BarZone::Reject));
+    using zelapp::ResultPalette;
+    EXPECT_EQ(background(2, 1),
+              zelapp::zoneColour(zelapp::BarZone::Reject, ResultPalette::Standard));
+    EXPECT_EQ(background(2, 2),
+              zelapp::zoneColour(zelapp::BarZone::Reject, ResultPalette::Standard));
 
     form.SetGridValue(2, u" 0.000"_s);
     EXPECT_EQ(cell(2, 2), u"✔"_s);
-    EXPECT_EQ(background(2, 1), zelapp::zoneColour(zelapp::BarZone::Good));
+    EXPECT_EQ(background(2, 1), zelapp::zoneColour(zelapp::BarZone::Good, ResultPalette::Standard));
+    // The palette chosen shows at once, with ink that reads on it.
+    host.palette.choose(ResultPalette::OkabeIto);
+    EXPECT_EQ(background(2, 1), zelapp::zoneColour(zelapp::BarZone::Good, ResultPalette::OkabeIto));
+    EXPECT_EQ(grid->item(2, 1)->foreground().color(), QColor(Qt::white));
+    host.palette.choose(ResultPalette::Standard);
 
     // An old value is no verdict; nor is "NO UNIT".
     form.SetGridNote(2, {true, u"old"_s});

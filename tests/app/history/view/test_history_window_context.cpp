@@ -35,7 +35,7 @@ TEST(WindowContextTest, TheHistoryWindowTakesHelpAndTheExportsFileFromItsContext
         session.dfqExport, session.partProgram, session.partProgramTool,
         session.setup,     session.state,       session.prompter,
         chooser,           session.settings,    help,
-        session.dialogs,   session.unit};
+        session.dialogs,   session.unit,        session.palette};
     zelapp::FormPartHistory window(context);
 
     window.findChild<QAction *>(u"ActionHistoryHelp"_s)->trigger();

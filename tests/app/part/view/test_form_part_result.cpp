@@ -433,8 +433,10 @@ TEST_F(MeasuredPartTest, F9MeasuresAndTheNewVerdictIsShownTiledAnnouncedAndHeard
     EXPECT_EQ(child<QLabel>(r, u"TileValue1"_s)->text(), u"0.0100"_s);
     EXPECT_EQ(child<QLabel>(r, u"TileValue2"_s)->text(), u"0.0600"_s);
     EXPECT_EQ(child<QLabel>(r, u"TileMark2"_s)->text(), u"✖ ▲ REJECT"_s);
+    // Each tile draws its tolerance bar where the window is large enough for one.
+    EXPECT_TRUE(child<QWidget>(r, u"TileBar2"_s)->isVisibleTo(r));
     EXPECT_EQ(child<QLabel>(r, u"LabelCounters"_s)->text(),
-              u"Parts 1   Good 0   Warning 0   Reject 1   Not valid 0"_s);
+              u"Parts 1   Good 0   Warning 0   Reject 1   Not valid 0   Cancelled 0"_s);
     EXPECT_EQ(f.prompter.beeps, 1);
     EXPECT_TRUE(child<QPushButton>(w, u"CommandResetMM"_s)->isEnabled());
     EXPECT_FALSE(mainAction(u"ActionCancel"_s)->isEnabled());
@@ -442,8 +444,15 @@ TEST_F(MeasuredPartTest, F9MeasuresAndTheNewVerdictIsShownTiledAnnouncedAndHeard
     // A good part next: the word changes, and no beep.
     f.fakeUnit.channelValue[2] = 0.0f;
     QTest::mouseClick(child<QPushButton>(r, u"CommandMeasure"_s), Qt::LeftButton);
+    // While the next settles, the part before stays on show, marked.
+    auto *lastPart = child<QLabel>(r, u"LabelLastPart"_s);
+    EXPECT_EQ(verdict->text(), u"REJECT"_s);
+    EXPECT_TRUE(lastPart->isVisibleTo(r));
+    EXPECT_TRUE(lastPart->text().startsWith(u"LAST PART · "_s)) << lastPart->text().toStdString();
+    EXPECT_EQ(child<QLabel>(r, u"TileValue2"_s)->text(), u"0.0600"_s);
     ASSERT_TRUE(stepToResult());
     EXPECT_EQ(verdict->text(), u"GOOD"_s);
+    EXPECT_FALSE(lastPart->isVisibleTo(r));
     EXPECT_EQ(announced.count(), 2);
     EXPECT_EQ(f.prompter.beeps, 1);
 }
@@ -530,7 +539,7 @@ TEST_F(OutOfControlPanelTest, ShowsTheBreakSavesTheCauseAndKeepsTypingAcrossANew
 
     measure(true);
     EXPECT_TRUE(panel->isVisibleTo(r));
-    EXPECT_EQ(line->text(), u"Out of control: C1, rule 2"_s);
+    EXPECT_EQ(line->text(), u"Out of control: Diameter 1 (C1), rule 2"_s);  // by its description
     EXPECT_FALSE(save->isEnabled()) << "no cause typed yet";
     EXPECT_TRUE(f.prompter.shown.empty()) << "never a modal box";
     QTest::keyClicks(cause, u"worn insert"_s);
@@ -546,7 +555,7 @@ TEST_F(OutOfControlPanelTest, ShowsTheBreakSavesTheCauseAndKeepsTypingAcrossANew
     EXPECT_NE(awaited.front().partId, first) << "the first part's cause was saved";
     EXPECT_TRUE(cause->text().isEmpty());
     EXPECT_TRUE(waiting->isHidden());
-    EXPECT_EQ(line->text(), u"Out of control: C1, rule 2"_s);  // now the second part's
+    EXPECT_EQ(line->text(), u"Out of control: Diameter 1 (C1), rule 2"_s);  // now the second part's
 
     QTest::keyClicks(cause, u"chip on the face"_s);
     QTest::keyClick(cause, Qt::Key_Return);
