@@ -1,11 +1,15 @@
 #include "history/view/form_part_history.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QSaveFile>
+#include <QSignalBlocker>
 #include <climits>
 
 #include "base/app_state.h"
@@ -56,7 +60,17 @@ FormPartHistory::FormPartHistory(const WindowContext &context, QWidget *parent)
 
     connect(ui_->CheckTo, &QCheckBox::toggled, ui_->DateTo, &QWidget::setEnabled);
     connect(ui_->CommandApply, &QPushButton::clicked, this, &FormPartHistory::applyFilter);
-    connect(ui_->TextPartNumber, &QLineEdit::returnPressed, this, &FormPartHistory::applyFilter);
+    QComboBox *numbers = ui_->ComboPartNumber;
+    numbers->lineEdit()->setPlaceholderText(u"all"_s);
+    // The text typed is a prefix: a completion would turn it into one whole number.
+    numbers->setCompleter(nullptr);
+    connect(numbers->lineEdit(), &QLineEdit::returnPressed, this, &FormPartHistory::applyFilter);
+    connect(numbers, &QComboBox::activated, this, &FormPartHistory::applyFilter);
+    connect(&context_.history, &PartHistory::partRecorded, this, [this](const PartResult &part) {
+        if (isVisible() && ui_->ComboPartNumber->itemText(0) != part.number) {
+            showNumbers();
+        }
+    });
     connect(ui_->TablePart, &QAbstractItemView::activated, this,
             [this](const QModelIndex &index) { showDetails(index.row()); });
     connect(ui_->CommandDetails, &QPushButton::clicked, this, [this] {
@@ -69,12 +83,6 @@ FormPartHistory::FormPartHistory(const WindowContext &context, QWidget *parent)
     });
     connect(ui_->CommandExport, &QPushButton::clicked, this, &FormPartHistory::exportCsv);
     connect(ui_->CommandClose, &QPushButton::clicked, this, &QWidget::close);
-    auto *escape = new QAction(this);
-    escape->setObjectName(u"ActionCloseHistory"_s);
-    escape->setShortcut(QKeySequence(Qt::Key_Escape));
-    escape->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(escape, &QAction::triggered, this, &QWidget::close);
-    addAction(escape);
     auto *help = new QAction(this);
     help->setObjectName(u"ActionHistoryHelp"_s);
     help->setShortcut(QKeySequence(Qt::Key_F1));
@@ -87,7 +95,22 @@ FormPartHistory::FormPartHistory(const WindowContext &context, QWidget *parent)
 
 FormPartHistory::~FormPartHistory() = default;
 
+void FormPartHistory::keyPressEvent(QKeyEvent *event) {
+    // Reaches the window only when no box took it: an open drop-down or calendar closes itself
+    // and the window stays (a window-wide shortcut would fire after the popup had closed).
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void FormPartHistory::showWindow() {
+    // What the boxes say, even when they were changed without Apply before the window closed.
+    if (!isVisible()) {
+        applyFilter();
+        showNumbers();
+    }
     show();
     raise();
     activateWindow();
@@ -99,9 +122,22 @@ void FormPartHistory::applyFilter() {
     if (ui_->CheckTo->isChecked()) {
         filter.until = ui_->DateTo->dateTime();
     }
-    filter.number = ui_->TextPartNumber->text().trimmed();
+    filter.numberPrefix = ui_->ComboPartNumber->currentText().trimmed();
     filter.verdict = ui_->ComboVerdict->currentData().toString();
     model_->setFilter(filter);
+}
+
+void FormPartHistory::showNumbers() {
+    QComboBox *numbers = ui_->ComboPartNumber;
+    if (numbers->view()->isVisible()) {
+        return;  // not under the operator's eyes; the next showing has them
+    }
+    const QString typed = numbers->currentText();
+    const QSignalBlocker quiet(numbers);
+    numbers->clear();
+    numbers->addItems(model_->partNumbers());
+    numbers->setCurrentIndex(-1);
+    numbers->setEditText(typed);
 }
 
 void FormPartHistory::showStatus(const QString &text) {

@@ -1,7 +1,9 @@
 // Parts > History: the parts of a period, newest first, with new parts on top as they are
-// recorded; filters by period, part number and verdict; a part's details on a double click or
-// Enter; the shown parts exported to CSV. The rows are the headless PartHistoryModel's; the
-// window only reads its boxes into a filter and shows what the model and the export say.
+// recorded; filters by period, the beginning of the part number (the numbers recorded offered,
+// newest first) and verdict; a part's details on a double click or Enter; the shown parts
+// exported to CSV. The rows are the headless
+// PartHistoryModel's; the window only reads its boxes into a filter and shows what the model and
+// the export say.
 #pragma once
 
 #include <QWidget>
@@ -37,7 +39,12 @@ class FormPartHistory : public QWidget {
     // The details of a row, in a dialog of their own.
     void showDetails(int row);
 
+  protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
   private:
+    // The part numbers recorded into the drop-down, the text typed kept.
+    void showNumbers();
     void showStatus(const QString &text);
     void showCount();
 
