@@ -17,6 +17,7 @@
 #include "base/help.h"
 #include "base/help_topics.h"
 #include "base/prompter.h"
+#include "history/csv_profile.h"
 #include "history/part_csv.h"
 #include "history/part_details.h"
 #include "history/part_history.h"
@@ -82,6 +83,21 @@ FormPartHistory::FormPartHistory(const WindowContext &context, QWidget *parent)
         }
     });
     connect(ui_->CommandExport, &QPushButton::clicked, this, &FormPartHistory::exportCsv);
+    const QLocale locale;
+    for (const CsvProfileKind kind : {CsvProfileKind::Standard, CsvProfileKind::Spreadsheet}) {
+        const CsvProfile profile = csvProfile(kind, locale);
+        ui_->ComboCsvProfile->addItem(csvProfileName(kind), static_cast<int>(kind));
+        ui_->ComboCsvProfile->setItemData(
+            ui_->ComboCsvProfile->count() - 1,
+            u"Columns split by \"%1\", decimals with \"%2\", UTF-8%3"_s.arg(
+                profile.separator, profile.decimalPoint,
+                profile.byteOrderMark ? u" with a byte-order mark"_s : QString()),
+            Qt::ToolTipRole);
+    }
+    ui_->ComboCsvProfile->setCurrentIndex(
+        ui_->ComboCsvProfile->findData(static_cast<int>(readCsvProfileKind(context_.settings))));
+    connect(ui_->ComboCsvProfile, &QComboBox::currentIndexChanged, this,
+            [this] { writeCsvProfileKind(context_.settings, csvProfileKind()); });
     connect(ui_->CommandClose, &QPushButton::clicked, this, &QWidget::close);
     auto *help = new QAction(this);
     help->setObjectName(u"ActionHistoryHelp"_s);
@@ -125,6 +141,10 @@ void FormPartHistory::applyFilter() {
     filter.numberPrefix = ui_->ComboPartNumber->currentText().trimmed();
     filter.verdict = ui_->ComboVerdict->currentData().toString();
     model_->setFilter(filter);
+}
+
+CsvProfileKind FormPartHistory::csvProfileKind() const {
+    return static_cast<CsvProfileKind>(ui_->ComboCsvProfile->currentData().toInt());
 }
 
 void FormPartHistory::showNumbers() {
@@ -201,8 +221,9 @@ bool FormPartHistory::exportTo(const QString &path) {
     progress.hide();
     QElapsedTimer running;
     running.start();
-    const CsvOutcome outcome =
-        writePartsCsv(model_->store(), model_->filter(), file, [&](qint64 rows, qint64 total) {
+    const CsvOutcome outcome = writePartsCsv(
+        model_->store(), model_->filter(), file,
+        [&](qint64 rows, qint64 total) {
             // Shown only for an export that takes a while; until then nothing is processed,
             // so nothing else runs in the middle of it.
             if (progress.isHidden() && running.elapsed() < progressDelayMs_) {
@@ -218,7 +239,8 @@ bool FormPartHistory::exportTo(const QString &path) {
             }
             QCoreApplication::processEvents();
             return !progress.wasCanceled();
-        });
+        },
+        csvProfile(csvProfileKind()));
     progress.hide();
     if (outcome.cancelled) {
         file.cancelWriting();

@@ -1,7 +1,7 @@
 // Parts > History: the parts of a period, newest first, with new parts on top as they are
 // recorded; filters by period, the beginning of the part number (the numbers recorded offered,
 // newest first) and verdict; a part's details on a double click or Enter; the shown parts
-// exported to CSV. The rows are the headless
+// exported to CSV in the profile chosen beside the button. The rows are the headless
 // PartHistoryModel's; the window only reads its boxes into a filter and shows what the model and
 // the export say.
 #pragma once
@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "history/csv_profile.h"
 #include "history/part_history_model.h"
 #include "view/window_context.h"
 
@@ -43,6 +44,8 @@ class FormPartHistory : public QWidget {
     void keyPressEvent(QKeyEvent *event) override;
 
   private:
+    // The CSV profile chosen beside the export, kept for the user at each change.
+    CsvProfileKind csvProfileKind() const;
     // The part numbers recorded into the drop-down, the text typed kept.
     void showNumbers();
     void showStatus(const QString &text);

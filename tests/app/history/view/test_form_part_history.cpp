@@ -148,6 +148,17 @@ TEST_F(PartHistoryWindowTest, ExportWritesTheShownPartsThroughTheChosenFile) {
     EXPECT_TRUE(lines[0].startsWith("id,time,station,part_number,serial,verdict"));
     EXPECT_EQ(child<QLabel>(h, u"LabelStatus"_s)->text(), u"2 parts exported to %1."_s.arg(path));
 
+    // The spreadsheet profile, chosen beside the button, kept for the user and written.
+    auto *profile = child<QComboBox>(h, u"ComboCsvProfile"_s);
+    ASSERT_NE(profile, nullptr);
+    EXPECT_EQ(profile->currentText(), u"Standard"_s);
+    profile->setCurrentIndex(profile->findText(u"Spreadsheet"_s));
+    EXPECT_EQ(f.store.value(u"History"_s, u"CsvProfile"_s), u"spreadsheet"_s);
+    ASSERT_TRUE(h->exportTo(path));
+    written.close();
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(written.readAll().startsWith("\xEF\xBB\xBFid;time;"));
+
     // Parts > Export CSV... opens the window and exports, here cancelled at the file dialog.
     f.chooser.answer.clear();
     child<QAction>(w, u"ActionExportCsv"_s)->trigger();
