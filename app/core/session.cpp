@@ -21,6 +21,14 @@ AttemptRunner &runnerOf(const SessionServices &services, std::unique_ptr<Attempt
     own = std::make_unique<ThreadAttemptRunner>();
     return *own;
 }
+
+DeviceWatch *watchOf(const SessionServices &services, std::unique_ptr<FolderDeviceWatch> &own) {
+    if (services.deviceWatch != nullptr) {
+        return services.deviceWatch;
+    }
+    own = std::make_unique<FolderDeviceWatch>();
+    return own.get();
+}
 }  // namespace
 
 Session::Session(const SessionServices &services)
@@ -55,10 +63,14 @@ Session::Session(const SessionServices &services)
       partTopic_(partCycle_, partHistory_, setup_, linkServer_),
       lifecycle_(state_, services.prompter, setupCommands_, help_, services.store, windows_,
                  services.programFolder, [this] { return linkServer_.conversationCount(); }),
-      recovery_(connection_, runnerOf(services, ownRunner_), services.prompter, [this] {
-          return UnitRecovery::Counts{setup_.channelCount(), setup_.lvdtCount(),
-                                      setup_.analogCount()};
-      }) {
+      recovery_(
+          connection_, runnerOf(services, ownRunner_), services.prompter,
+          [this] {
+              return UnitRecovery::Counts{setup_.channelCount(), setup_.lvdtCount(),
+                                          setup_.analogCount()};
+          },
+          services.recoveryClock != nullptr ? *services.recoveryClock : ownSteadyClock_,
+          watchOf(services, ownDeviceWatch_)) {
     scan_.setDecimalSeparator(setupCommands_.decimalSeparator());
     if (services.scanClock != nullptr) {
         scan_.setClock(*services.scanClock);

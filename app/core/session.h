@@ -76,6 +76,10 @@ struct SessionServices {
     DfqRetryTick *dfqTick = nullptr;
     // What judges the run rules of each part recorded; none: computeStats.
     StatsJudge statsJudge = {};
+    // What tells the unit's recovery that a device appeared; none: the device folder watched.
+    DeviceWatch *deviceWatch = nullptr;
+    // The clock the unit's recovery times its quick retries by; none: the steady clock.
+    const ElapsedClock *recoveryClock = nullptr;
 };
 
 // What a stop the system asked for came to (Session::closeQuietly).
@@ -262,6 +266,7 @@ class Session {
     LinkServer linkServer_;
     PartTopicService partTopic_;  // the service's topic "Part"
     MainLifecycle lifecycle_;
+    std::unique_ptr<FolderDeviceWatch> ownDeviceWatch_;  // when the services bring none
     UnitRecovery recovery_;
     bool loaded_ = false;  // Form_Load has begun: the settings were read
 };

@@ -14,10 +14,11 @@ namespace {
 // Small enough that a page costs little memory, large enough that the statements cost little.
 constexpr int kPageSize = 1000;
 
-// RFC 4180: a field holding a quote, a comma or a line break is quoted, its quotes doubled.
-QByteArray csvField(const QString &field) {
+// RFC 4180: a field holding a quote, the separator or a line break is quoted, its quotes
+// doubled.
+QByteArray csvField(const QString &field, char separator) {
     QByteArray bytes = field.toUtf8();
-    if (bytes.contains('"') || bytes.contains(',') || bytes.contains('\r') ||
+    if (bytes.contains('"') || bytes.contains(separator) || bytes.contains('\r') ||
         bytes.contains('\n')) {
         bytes.replace("\"", "\"\"");
         bytes = '"' + bytes + '"';
@@ -25,8 +26,8 @@ QByteArray csvField(const QString &field) {
     return bytes;
 }
 
-QByteArray csvLine(const QList<QByteArray> &fields) {
-    QByteArray line = fields.join(',');
+QByteArray csvLine(const QList<QByteArray> &fields, char separator) {
+    QByteArray line = fields.join(separator);
     line += "\r\n";
     return line;
 }
@@ -53,8 +54,10 @@ std::map<int, QString> columnsOf(const PartSummary &summary, RevisionCache &revi
 }  // namespace
 
 CsvOutcome writePartsCsv(PartStore &store, const PartFilter &filter, QIODevice &out,
-                         const CsvProgress &progress) {
+                         const CsvProgress &progress, const CsvProfile &profile) {
     CsvOutcome outcome;
+    const char separator = profile.separator.toLatin1();
+    const auto field = [separator](const QString &text) { return csvField(text, separator); };
     const auto written = [&](const QByteArray &bytes) {
         if (out.write(bytes) == bytes.size()) {
             return true;
@@ -74,14 +77,15 @@ CsvOutcome writePartsCsv(PartStore &store, const PartFilter &filter, QIODevice &
         return outcome;
     }
 
+    QByteArray start = profile.byteOrderMark ? QByteArray("\xEF\xBB\xBF") : QByteArray();
     QList<QByteArray> header = {"id",      "time",   "station",   "part_number", "serial",
                                 "verdict", "reason", "completed", "part_id"};
     std::map<int, qsizetype> columnOf;  // by channel: the place of its column among the values
     for (const auto &[channel, description] : columns) {
         columnOf.emplace(channel, qsizetype(columnOf.size()));
-        header << csvField(QStringLiteral("C%1 %2").arg(channel).arg(description));
+        header << field(QStringLiteral("C%1 %2").arg(channel).arg(description));
     }
-    if (!written(csvLine(header))) {
+    if (!written(start + csvLine(header, separator))) {
         return outcome;
     }
 
@@ -106,24 +110,25 @@ CsvOutcome writePartsCsv(PartStore &store, const PartFilter &filter, QIODevice &
                 return outcome;
             }
             QList<QByteArray> fields = {QByteArray::number(part.id),
-                                        csvField(partTimeText(part.time)),
-                                        csvField(part.station),
-                                        csvField(part.number),
+                                        field(partTimeText(part.time)),
+                                        field(part.station),
+                                        field(part.number),
                                         QByteArray::number(part.serial),
-                                        csvField(part.verdict),
-                                        csvField(part.reason),
+                                        field(part.verdict),
+                                        field(part.reason),
                                         part.completed ? QByteArray("1") : QByteArray("0"),
-                                        csvField(part.partId)};
+                                        field(part.partId)};
             QList<QByteArray> values(qsizetype(columnOf.size()));
             for (const StoredValue &stored : part.values) {
                 const auto column = columnOf.find(stored.channel);
                 if (column != columnOf.end()) {
-                    values[column->second] =
+                    // The results' digits; only the separator is the profile's.
+                    values[column->second] = field(
                         judgedValueText(stored.value, characteristicOf(*revision, stored.channel))
-                            .toUtf8();
+                            .replace(u'.', profile.decimalPoint));
                 }
             }
-            text += csvLine(fields + values);
+            text += csvLine(fields + values, separator);
         }
         // Pages only go forwards, even over a damaged file's odd ids.
         const qint64 last = page.parts.back().id;

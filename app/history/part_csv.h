@@ -1,14 +1,15 @@
 // The parts of the history as CSV, the one form the history window's export and `zelparts csv`
-// share: UTF-8, RFC 4180 quoting, "." as the decimal point, times in ISO 8601 with their offset,
-// a header row. Columns: id,time,station,part_number,serial,verdict,reason,completed,part_id,
-// then one column per channel in the union of the rows' characteristics, headed
-// "C<n> <description>".
+// share: UTF-8, RFC 4180 quoting, the separators of a profile (history/csv_profile.h), times in
+// ISO 8601 with their offset, a header row. Columns:
+// id,time,station,part_number,serial,verdict,reason,completed,part_id, then one column per channel
+// in the union of the rows' characteristics, headed "C<n> <description>".
 #pragma once
 
 #include <QIODevice>
 #include <functional>
 #include <optional>
 
+#include "history/csv_profile.h"
 #include "history/part_store.h"
 
 namespace zelapp {
@@ -25,6 +26,6 @@ struct CsvOutcome {
 // Writes the parts the filter selects, oldest first, to `out`, reading the store a page at a
 // time (no statement stays open between pages).
 CsvOutcome writePartsCsv(PartStore &store, const PartFilter &filter, QIODevice &out,
-                         const CsvProgress &progress = {});
+                         const CsvProgress &progress = {}, const CsvProfile &profile = {});
 
 }  // namespace zelapp

@@ -129,6 +129,21 @@ void PartHistoryModel::fail(const QString &message) {
     emit failed(message);
 }
 
+void PartHistoryModel::failRead(const StoreFailure &failure) {
+    fail(QStringLiteral("The parts history could not be read: %1.").arg(failure.cause));
+}
+
+QStringList PartHistoryModel::partNumbers() {
+    QStringList numbers;
+    if (!ensureOpen()) {
+        return numbers;
+    }
+    if (std::optional<StoreFailure> failure = store_.partNumbers(&numbers)) {
+        failRead(*failure);
+    }
+    return numbers;
+}
+
 int PartHistoryModel::channelAt(int column) const {
     const int i = column - FirstValueColumn;
     return i >= 0 && i < static_cast<int>(channels_.size()) ? channels_[i] : 0;
@@ -144,7 +159,7 @@ const std::vector<RevisionCharacteristic> &PartHistoryModel::revision(qint64 id)
     std::optional<StoreFailure> failure;
     const std::vector<RevisionCharacteristic> *read = revisions_.get(id, &failure);
     if (read == nullptr) {
-        fail(QStringLiteral("The parts history could not be read: %1.").arg(failure->cause));
+        failRead(*failure);
         return kNoRevision;
     }
     return *read;
@@ -190,7 +205,7 @@ std::optional<PartPage> PartHistoryModel::nextPage() {
     if (page.failure) {
         // Asking again at every scroll would only repeat the message.
         exhausted_ = true;
-        fail(QStringLiteral("The parts history could not be read: %1.").arg(page.failure->cause));
+        failRead(*page.failure);
         return std::nullopt;
     }
     lastError_.clear();
@@ -227,8 +242,7 @@ void PartHistoryModel::partAdded() {
     for (;;) {
         PartPage page = store_.range(from, std::numeric_limits<qint64>::max(), kPageSize, filter_);
         if (page.failure) {
-            fail(QStringLiteral("The parts history could not be read: %1.")
-                     .arg(page.failure->cause));
+            failRead(*page.failure);
             break;
         }
         const bool last = static_cast<int>(page.parts.size()) < kPageSize;
@@ -267,6 +281,8 @@ QVariant PartHistoryModel::headerData(int section, Qt::Orientation orientation, 
     switch (section) {
         case TimeColumn:
             return QStringLiteral("Time");
+        case NumberColumn:
+            return QStringLiteral("Part number");
         case SerialColumn:
             return QStringLiteral("Serial");
         case VerdictColumn:
@@ -352,6 +368,11 @@ QVariant PartHistoryModel::data(const QModelIndex &index, int role) const {
         case TimeColumn:
             if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) {
                 return p.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            }
+            return {};
+        case NumberColumn:
+            if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) {
+                return p.number;
             }
             return {};
         case SerialColumn:

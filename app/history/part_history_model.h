@@ -1,8 +1,8 @@
 // The parts of the history as a table, newest first, for the history window: one row per part
-// (time, serial, verdict) and a column per characteristic channel. It reads the file through a
-// read-only connection of its own, one page at a time (fetchMore), and ends each statement
-// before it hands the page back, so a history of a million parts opens at once and never holds
-// a reader that would stop the writer's checkpoints.
+// (time, part number, serial, verdict) and a column per characteristic channel. It reads the file
+// through a read-only connection of its own, one page at a time (fetchMore), and ends each
+// statement before it hands the page back, so a history of a million parts opens at once and never
+// holds a reader that would stop the writer's checkpoints.
 // - Columns: the channels seen in the rows read so far, in channel order, headed
 //   "C<n> <description>" (the description of the newest part that had it); a page that brings a
 //   new channel inserts its column.
@@ -16,6 +16,7 @@
 #include <QColor>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <map>
 #include <vector>
 
@@ -46,7 +47,7 @@ class PartHistoryModel : public QAbstractTableModel {
     Q_OBJECT
   public:
     static constexpr int kPageSize = 200;
-    enum Column { TimeColumn, SerialColumn, VerdictColumn, FirstValueColumn };
+    enum Column { TimeColumn, NumberColumn, SerialColumn, VerdictColumn, FirstValueColumn };
 
     // Reads `file` (the one the program writes), the first page at once. A file that does not
     // exist yet is an empty history: it is opened when a part is added.
@@ -67,6 +68,9 @@ class PartHistoryModel : public QAbstractTableModel {
     // The characteristics that judged the parts of a revision, read once; empty when it cannot
     // be read (lastError() says why).
     const std::vector<RevisionCharacteristic> &revision(qint64 id);
+    // The part numbers recorded, that of the newest part first: what the filter offers. Empty
+    // when none is recorded or they cannot be read (lastError() says why).
+    QStringList partNumbers();
     // The model's own connection, for reads of the same file on this thread (the export).
     PartStore &store() { return store_; }
     // Why the last read failed; empty after one that worked.
@@ -93,6 +97,7 @@ class PartHistoryModel : public QAbstractTableModel {
   private:
     bool ensureOpen();
     void fail(const QString &message);
+    void failRead(const StoreFailure &failure);
     // Adds the columns of channels the parts bring that are not shown yet.
     void addChannels(const std::vector<StoredPart> &parts, bool announce);
     // The page below the last row; none when there is no more or it cannot be read.

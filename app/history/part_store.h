@@ -21,6 +21,7 @@
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <map>
 #include <optional>
@@ -129,6 +130,9 @@ struct PartFilter {
     std::optional<QDateTime> until;  // exclusive
     QString number;
     QString verdict;  // a verdict code
+    // The parts whose number begins with it, case ignored (Unicode's case folding, not only
+    // A-Z); empty: all. Taken literally: "%" and "_" are no wildcards.
+    QString numberPrefix;
 };
 
 struct PartPage {
@@ -200,6 +204,9 @@ class PartStore {
     // The count, the ids and the revisions of the parts the filter selects, in one statement.
     PartSummary summarize(const PartFilter &filter = {});
 
+    // The part numbers recorded, that of the newest part first; empty after a failure.
+    std::optional<StoreFailure> partNumbers(QStringList *numbers);
+
     // The parts with these ids that are there, oldest first, with their values.
     PartPage partsWithIds(const std::vector<qint64> &ids);
 
@@ -241,6 +248,10 @@ class PartStore {
     std::optional<StoreFailure> record(const PartResult &part, const SetupSnapshot &setup,
                                        qint64 leastSerial, Appended &appended);
 
+    // The filter's conditions, added to `conditions` with their values; `numberByIndex` false
+    // keeps the part number off its index (for a walk along the ids).
+    std::optional<StoreFailure> addFilter(const PartFilter &filter, QStringList &conditions,
+                                          std::vector<QVariant> &binds, bool numberByIndex);
     PartPage readParts(const QString &where, const std::vector<QVariant> &bindings, int limit,
                        const PartFilter &filter, bool newestFirst);
     std::optional<StoreFailure> readValues(std::vector<StoredPart> &parts);

@@ -1,5 +1,7 @@
 // The reading side of PartStore: pages keyed on id. Every statement is finished before a page
 // is handed back, because a reader left open stops WAL checkpoints and the file grows all day.
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
@@ -13,28 +15,6 @@ namespace zelapp {
 
 namespace {
 
-// `numberByIndex` false keeps the part number off its index ("+"): for a walk along the ids.
-void addFilter(const PartFilter &filter, QStringList &conditions, std::vector<QVariant> &binds,
-               bool numberByIndex = true) {
-    if (filter.since) {
-        conditions << QStringLiteral("time_ms >= ?");
-        binds.emplace_back(filter.since->toMSecsSinceEpoch());
-    }
-    if (filter.until) {
-        conditions << QStringLiteral("time_ms < ?");
-        binds.emplace_back(filter.until->toMSecsSinceEpoch());
-    }
-    if (!filter.number.isEmpty()) {
-        conditions << (numberByIndex ? QStringLiteral("part_number = ?")
-                                     : QStringLiteral("+part_number = ?"));
-        binds.emplace_back(filter.number);
-    }
-    if (!filter.verdict.isEmpty()) {
-        conditions << QStringLiteral("verdict = ?");
-        binds.emplace_back(filter.verdict);
-    }
-}
-
 std::optional<double> optionalReal(const QVariant &value) {
     if (value.isNull()) {
         return std::nullopt;
@@ -43,6 +23,76 @@ std::optional<double> optionalReal(const QVariant &value) {
 }
 
 }  // namespace
+
+std::optional<StoreFailure> PartStore::addFilter(const PartFilter &filter, QStringList &conditions,
+                                                 std::vector<QVariant> &binds, bool numberByIndex) {
+    if (filter.since) {
+        conditions << QStringLiteral("time_ms >= ?");
+        binds.emplace_back(filter.since->toMSecsSinceEpoch());
+    }
+    if (filter.until) {
+        conditions << QStringLiteral("time_ms < ?");
+        binds.emplace_back(filter.until->toMSecsSinceEpoch());
+    }
+    // "+" keeps the column off its index.
+    const QString column =
+        numberByIndex ? QStringLiteral("part_number") : QStringLiteral("+part_number");
+    if (!filter.number.isEmpty()) {
+        conditions << column + QStringLiteral(" = ?");
+        binds.emplace_back(filter.number);
+    }
+    if (!filter.numberPrefix.isEmpty()) {
+        // SQLite folds only A-Z (lower(), LIKE): the few numbers recorded are matched here, with
+        // Qt's full case folding, and the rows selected by the numbers found.
+        QStringList numbers;
+        if (std::optional<StoreFailure> failure = partNumbers(&numbers)) {
+            return failure;
+        }
+        QJsonArray matching;
+        for (const QString &number : numbers) {
+            if (number.startsWith(filter.numberPrefix, Qt::CaseInsensitive)) {
+                matching.append(number);
+            }
+        }
+        conditions << column + QStringLiteral(" IN (SELECT value FROM json_each(?))");
+        binds.emplace_back(
+            QString::fromUtf8(QJsonDocument(matching).toJson(QJsonDocument::Compact)));
+    }
+    if (!filter.verdict.isEmpty()) {
+        conditions << QStringLiteral("verdict = ?");
+        binds.emplace_back(filter.verdict);
+    }
+    return std::nullopt;
+}
+
+std::optional<StoreFailure> PartStore::partNumbers(QStringList *numbers) {
+    numbers->clear();
+    if (!open_) {
+        return notOpenFailure();
+    }
+    // One step along the (part_number, serial) index per number, not a pass over every part;
+    // within one number the highest serial is its newest part.
+    QSqlQuery query(db_);
+    if (auto failure = runSql(
+            query,
+            QStringLiteral("WITH RECURSIVE numbers(number) AS ("
+                           " SELECT MIN(part_number) FROM parts"
+                           " UNION ALL SELECT (SELECT MIN(part_number) FROM parts"
+                           "  WHERE part_number > number) FROM numbers WHERE number IS NOT NULL)"
+                           " SELECT number FROM numbers WHERE number IS NOT NULL"
+                           " ORDER BY (SELECT id FROM parts WHERE part_number = number"
+                           "  ORDER BY serial DESC LIMIT 1) DESC"))) {
+        return failure;
+    }
+    while (query.next()) {
+        *numbers << query.value(0).toString();
+    }
+    if (auto failure = finishRows(query)) {
+        numbers->clear();
+        return failure;
+    }
+    return std::nullopt;
+}
 
 PartPage PartStore::newestBefore(qint64 beforeId, int limit, const PartFilter &filter) {
     if (beforeId <= 0) {
@@ -98,8 +148,11 @@ PartPage PartStore::readParts(const QString &where, const std::vector<QVariant> 
     // rows (and the other numbers' between them), where the index would pass over all of the
     // number's parts for each page. Without an id, a number's first page comes straight from
     // the (part_number, serial) index: within one number the serials rise with the ids.
-    const bool byId = !where.isEmpty() || filter.number.isEmpty();
-    addFilter(filter, conditions, binds, !byId);
+    // Several numbers (a prefix) have no common serial: along the ids.
+    const bool byId = !where.isEmpty() || filter.number.isEmpty() || !filter.numberPrefix.isEmpty();
+    if ((page.failure = addFilter(filter, conditions, binds, !byId))) {
+        return page;
+    }
     QString sql = QStringLiteral(
         "SELECT id, time_ms, utc_offset, station, setup_file, revision_id, part_number,"
         " description, serial, verdict, reason, completed, part_id FROM parts");
@@ -215,7 +268,9 @@ PartSummary PartStore::summarize(const PartFilter &filter) {
     }
     QStringList conditions;
     std::vector<QVariant> binds;
-    addFilter(filter, conditions, binds);
+    if ((summary.failure = addFilter(filter, conditions, binds, true))) {
+        return summary;
+    }
     QString sql = QStringLiteral("SELECT revision_id, COUNT(*), MIN(id), MAX(id) FROM parts");
     if (!conditions.isEmpty()) {
         sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));

@@ -36,11 +36,30 @@ void ThreadAttemptRunner::run(std::function<int32_t()> attempt, std::function<vo
 // ---- UnitRecovery --------------------------------------------------------------------------
 
 UnitRecovery::UnitRecovery(UnitConnection &connection, AttemptRunner &runner, Prompter &prompter,
-                           std::function<Counts()> counts)
-    : connection_(connection), runner_(runner), prompter_(prompter), counts_(std::move(counts)) {
+                           std::function<Counts()> counts, const ElapsedClock &clock,
+                           DeviceWatch *watch)
+    : connection_(connection),
+      runner_(runner),
+      prompter_(prompter),
+      counts_(std::move(counts)),
+      clock_(clock) {
     retryTimer_.setSingleShot(true);
     QObject::connect(&retryTimer_, &QTimer::timeout, [this] { reconnect(); });
     connection_.setLossHandler([this] { unitLost(); });
+    if (watch != nullptr) {
+        watch->setAppeared([this] { deviceAppeared(); });
+    }
+}
+
+int UnitRecovery::nextDelayMs(qint64 sinceMs, int slowFailed) {
+    if (sinceMs < 0 || sinceMs < kQuickWindowMs) {
+        return kQuickRetryMs;
+    }
+    if (slowFailed == 0) {
+        // The first slow attempt where it always was, 2 s after the loss.
+        return static_cast<int>(qMax<qint64>(kQuickRetryMs, retryDelayMs(0) - sinceMs));
+    }
+    return retryDelayMs(slowFailed);
 }
 
 int UnitRecovery::retryDelayMs(int failed) {
@@ -75,9 +94,24 @@ void UnitRecovery::startWithoutUnit() {
 
 void UnitRecovery::unitLost() {
     status_ = UnitStatus{true, false, QDateTime::currentDateTime()};
-    failedAttempts_ = 0;
-    retryTimer_.start(retryDelayMs(0));
+    quickFromMs_ = clock_.elapsedMs();
+    slowFailed_ = 0;
+    againAtOnce_ = false;
+    retryTimer_.start(kQuickRetryMs);
     changed();
+}
+
+void UnitRecovery::deviceAppeared() {
+    if (!status_.lost) {
+        return;
+    }
+    quickFromMs_ = clock_.elapsedMs();
+    slowFailed_ = 0;
+    if (status_.attempting) {
+        againAtOnce_ = true;  // the running attempt may have looked before the device was there
+        return;
+    }
+    reconnect();
 }
 
 void UnitRecovery::reconnect() {
@@ -105,7 +139,6 @@ void UnitRecovery::attemptDone(int32_t result) {
         failed();
         return;
     }
-    failedAttempts_ = 0;
     status_ = UnitStatus{};
     changed();
     // Without a defined channel there is no telling: the cautious message. What the unit
@@ -123,8 +156,12 @@ void UnitRecovery::attemptDone(int32_t result) {
 }
 
 void UnitRecovery::failed() {
-    ++failedAttempts_;
-    retryTimer_.start(retryDelayMs(failedAttempts_));
+    const qint64 since = clock_.elapsedMs() - quickFromMs_;
+    retryTimer_.start(againAtOnce_ ? 0 : nextDelayMs(since, slowFailed_));
+    againAtOnce_ = false;
+    if (since >= kQuickWindowMs) {
+        ++slowFailed_;
+    }
     changed();
 }
 

@@ -1,6 +1,9 @@
 // Finding a lost unit again. When the connection finds the library in demonstration mode the unit
-// is lost: the windows say so, and an attempt to reach it is made every 2 s at first, backing off
-// to every 10 s, and at once when the operator asks. An attempt is one ZelCommInit(0), which
+// is lost: the windows say so, and attempts to reach it are made every 100 ms for a second (a
+// cable put back at once, a unit restarting), then as before: 2 s after the loss, then 4 s
+// later, backing off to every 10 s. A device
+// appearing in the device folder (the unit switched on again) is tried at once and opens another
+// quick second; so does the operator's Reconnect, at once. An attempt is one ZelCommInit(0), which
 // may block for the library's timeout; it runs off the window's thread, and while it runs the
 // window's thread makes no library call (the connection is lost, so nothing reaches the library).
 // After a successful attempt, on the window's thread: whether the unit kept its setup, then
@@ -16,7 +19,9 @@
 #include <functional>
 #include <thread>
 
+#include "base/elapsed_clock.h"
 #include "base/prompter.h"
+#include "unit/device_watch.h"
 #include "unit/unit_connection.h"
 
 namespace zelapp {
@@ -57,8 +62,14 @@ class UnitRecovery {
         int analogs = 0;
     };
 
+    // The quick retries after a loss or an appearance.
+    static constexpr int kQuickRetryMs = 100;
+    static constexpr int kQuickWindowMs = 1000;
+
+    // `clock` times the quick second; `watch` (none: no appearance is noticed) outlives this.
     UnitRecovery(UnitConnection &connection, AttemptRunner &runner, Prompter &prompter,
-                 std::function<Counts()> counts);
+                 std::function<Counts()> counts, const ElapsedClock &clock,
+                 DeviceWatch *watch = nullptr);
 
     // Told on every change of the status: at the loss, at each attempt and its end, and when
     // the unit is back in step (before the next value is read).
@@ -80,8 +91,14 @@ class UnitRecovery {
     // it begin. When it answers, the setup is sent to it and the operator told so.
     void startWithoutUnit();
 
-    // The pause before the next attempt after `failed` attempts that failed in a row.
+    // The pause before the next attempt after `failed` attempts that failed in a row after the
+    // quick second.
     static int retryDelayMs(int failed);
+    // The pause before the next attempt, `sinceMs` after the loss or the last appearance, after
+    // `slowFailed` attempts that failed after the quick second: kQuickRetryMs within it, then
+    // the first slow attempt 2 s after the loss (at least kQuickRetryMs from now), then
+    // retryDelayMs(slowFailed).
+    static int nextDelayMs(qint64 sinceMs, int slowFailed);
     // The retry timer, for the program's event loop; tests call reconnect() themselves.
     const QTimer &retryTimer() const { return retryTimer_; }
 
@@ -92,6 +109,8 @@ class UnitRecovery {
 
   private:
     void unitLost();
+    // A device appeared: an attempt now (or as soon as the one running fails), and a quick second.
+    void deviceAppeared();
     void attemptDone(int32_t result);
     void failed();
     void changed();
@@ -103,8 +122,11 @@ class UnitRecovery {
     std::function<void(const UnitStatus &)> onStatus_;
     std::function<void(const QString &)> report_;
     UnitStatus status_;
-    int failedAttempts_ = 0;
-    bool neverFound_ = false;  // started without the unit, and it has not answered yet
+    const ElapsedClock &clock_;
+    qint64 quickFromMs_ = 0;    // the loss or the last appearance, on clock_
+    int slowFailed_ = 0;        // attempts failed after the quick second
+    bool againAtOnce_ = false;  // a device appeared while an attempt ran
+    bool neverFound_ = false;   // started without the unit, and it has not answered yet
     QTimer retryTimer_;
 };
 

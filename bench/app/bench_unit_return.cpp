@@ -99,7 +99,9 @@ int main(int argc, char **argv) {
             std::fprintf(stderr, "%s: the loss was not seen\n", name);
             return r;
         }
-        runWindow(app, 5000, stall, [] { return false; });  // attempts at 2 s and 6 s
+        // Past the quick second and into the backing off: the return falls between two slow
+        // attempts.
+        runWindow(app, 5000, stall, [] { return false; });
         if (!back()) {
             std::fprintf(stderr, "%s: the unit did not come back\n", name);
             return r;
@@ -119,8 +121,8 @@ int main(int argc, char **argv) {
     };
 
     std::printf(
-        "bench_unit_return: 64 channels, ticks every 400 ms, retries at 2 s backing "
-        "off to 10 s\n");
+        "bench_unit_return: 64 channels, ticks every 400 ms, retries every 100 ms for a second,\n"
+        "then at 2 s backing off to 10 s; a device socket appearing is tried at once\n");
     const Round cable = round(
         "pulled cable:",
         [&] {

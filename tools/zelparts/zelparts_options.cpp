@@ -148,6 +148,10 @@ struct Parser {
                 positional << arg;
                 continue;
             }
+            if (arg == u"--spreadsheet") {
+                parsed.options.spreadsheet = true;
+                continue;
+            }
             if (arg == u"--pending") {
                 parsed.options.dfqMode = DfqMode::Pending;
                 dfqOptions << arg;
@@ -190,6 +194,9 @@ struct Parser {
             return fail(QStringLiteral("no command given"));
         }
         const QString name = positional.takeFirst();
+        if (name != u"csv" && options.spreadsheet) {
+            return fail(QStringLiteral("%1 takes no --spreadsheet").arg(name));
+        }
         if (name != u"dfq" && !dfqOptions.isEmpty()) {
             return fail(QStringLiteral("%1 takes no %2").arg(name, dfqOptions.first()));
         }
@@ -308,6 +315,7 @@ QString zelpartsUsage() {
     return QStringLiteral(
         "usage: zelparts [--db FILE] list|csv [--since T] [--until T] [--part NUMBER] "
         "[--verdict V]\n"
+        "       zelparts [--db FILE] csv --spreadsheet [--since T] ...\n"
         "       zelparts [--db FILE] dfq --out DIR [--encoding E] [--since T] [--until T]\n"
         "                [--part NUMBER] [--verdict V]\n"
         "       zelparts [--db FILE] show ID\n"
@@ -327,7 +335,10 @@ QString zelpartsHelp() {
         "Commands:\n"
         "  list      one line per part, oldest first, tab separated: id, time, part number,\n"
         "            serial, verdict, then C<n>=<value> per characteristic\n"
-        "  csv       the parts as CSV (UTF-8, RFC 4180) on standard output\n"
+        "  csv       the parts as CSV (UTF-8, RFC 4180) on standard output: comma, \".\"\n"
+        "  csv --spreadsheet\n"
+        "            the same for a spreadsheet: semicolon, the locale's decimal separator\n"
+        "            (LC_NUMERIC, LC_ALL, LANG), UTF-8 with a byte-order mark\n"
         "  dfq --out DIR\n"
         "            the parts as Q-DAS DFQ files in DIR, one per part number and setup\n"
         "            revision, named <part number>_<yyyyMMdd-HHmmss>_<serial>.dfq after its\n"

@@ -33,8 +33,9 @@ struct Options {
     Command command = Command::List;
     QString db;  // --db; empty: found as zelapp finds it
     zelapp::PartFilter filter;
-    qint64 partId = 0;   // show
-    QString backupFile;  // backup
+    bool spreadsheet = false;  // csv --spreadsheet: the spreadsheet profile
+    qint64 partId = 0;         // show
+    QString backupFile;        // backup
     DfqMode dfqMode = DfqMode::Out;
     QString outFolder;                            // dfq --out
     std::optional<zelapp::DfqEncoding> encoding;  // dfq --encoding; none: the settings file's

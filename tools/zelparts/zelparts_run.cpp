@@ -66,8 +66,12 @@ int list(PartStore &store, const zelapp::PartFilter &filter, QIODevice &out, QIO
     }
 }
 
-int csv(PartStore &store, const zelapp::PartFilter &filter, QIODevice &out, QIODevice &err) {
-    const zelapp::CsvOutcome outcome = zelapp::writePartsCsv(store, filter, out);
+int csv(PartStore &store, const zelapp::PartFilter &filter, bool spreadsheet, QIODevice &out,
+        QIODevice &err) {
+    const zelapp::CsvOutcome outcome =
+        zelapp::writePartsCsv(store, filter, out, {},
+                              zelapp::csvProfile(spreadsheet ? zelapp::CsvProfileKind::Spreadsheet
+                                                             : zelapp::CsvProfileKind::Standard));
     return outcome.failure ? failed(err, store, *outcome.failure) : kExitOk;
 }
 
@@ -144,7 +148,7 @@ int runZelparts(const Options &options, const QString &file, QIODevice &out, QIO
         case Command::List:
             return list(store, options.filter, out, err);
         case Command::Csv:
-            return csv(store, options.filter, out, err);
+            return csv(store, options.filter, options.spreadsheet, out, err);
         case Command::Show:
             return show(store, options.partId, out, err);
         case Command::Backup:

@@ -1,11 +1,15 @@
 #include "history/view/form_part_history.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QSaveFile>
+#include <QSignalBlocker>
 #include <climits>
 
 #include "base/app_state.h"
@@ -13,6 +17,7 @@
 #include "base/help.h"
 #include "base/help_topics.h"
 #include "base/prompter.h"
+#include "history/csv_profile.h"
 #include "history/part_csv.h"
 #include "history/part_details.h"
 #include "history/part_history.h"
@@ -62,7 +67,17 @@ FormPartHistory::FormPartHistory(const WindowContext &context, QWidget *parent)
 
     connect(ui_->CheckTo, &QCheckBox::toggled, ui_->DateTo, &QWidget::setEnabled);
     connect(ui_->CommandApply, &QPushButton::clicked, this, &FormPartHistory::applyFilter);
-    connect(ui_->TextPartNumber, &QLineEdit::returnPressed, this, &FormPartHistory::applyFilter);
+    QComboBox *numbers = ui_->ComboPartNumber;
+    numbers->lineEdit()->setPlaceholderText(u"all"_s);
+    // The text typed is a prefix: a completion would turn it into one whole number.
+    numbers->setCompleter(nullptr);
+    connect(numbers->lineEdit(), &QLineEdit::returnPressed, this, &FormPartHistory::applyFilter);
+    connect(numbers, &QComboBox::activated, this, &FormPartHistory::applyFilter);
+    connect(&context_.history, &PartHistory::partRecorded, this, [this](const PartResult &part) {
+        if (isVisible() && ui_->ComboPartNumber->itemText(0) != part.number) {
+            showNumbers();
+        }
+    });
     connect(ui_->TablePart, &QAbstractItemView::activated, this,
             [this](const QModelIndex &index) { showDetails(index.row()); });
     connect(ui_->CommandDetails, &QPushButton::clicked, this, [this] {
@@ -74,13 +89,22 @@ FormPartHistory::FormPartHistory(const WindowContext &context, QWidget *parent)
         }
     });
     connect(ui_->CommandExport, &QPushButton::clicked, this, &FormPartHistory::exportCsv);
+    const QLocale locale;
+    for (const CsvProfileKind kind : {CsvProfileKind::Standard, CsvProfileKind::Spreadsheet}) {
+        const CsvProfile profile = csvProfile(kind, locale);
+        ui_->ComboCsvProfile->addItem(csvProfileName(kind), static_cast<int>(kind));
+        ui_->ComboCsvProfile->setItemData(
+            ui_->ComboCsvProfile->count() - 1,
+            u"Columns split by \"%1\", decimals with \"%2\", UTF-8%3"_s.arg(
+                profile.separator, profile.decimalPoint,
+                profile.byteOrderMark ? u" with a byte-order mark"_s : QString()),
+            Qt::ToolTipRole);
+    }
+    ui_->ComboCsvProfile->setCurrentIndex(
+        ui_->ComboCsvProfile->findData(static_cast<int>(readCsvProfileKind(context_.settings))));
+    connect(ui_->ComboCsvProfile, &QComboBox::currentIndexChanged, this,
+            [this] { writeCsvProfileKind(context_.settings, csvProfileKind()); });
     connect(ui_->CommandClose, &QPushButton::clicked, this, &QWidget::close);
-    auto *escape = new QAction(this);
-    escape->setObjectName(u"ActionCloseHistory"_s);
-    escape->setShortcut(QKeySequence(Qt::Key_Escape));
-    escape->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(escape, &QAction::triggered, this, &QWidget::close);
-    addAction(escape);
     auto *help = new QAction(this);
     help->setObjectName(u"ActionHistoryHelp"_s);
     help->setShortcut(QKeySequence(Qt::Key_F1));
@@ -93,7 +117,22 @@ FormPartHistory::FormPartHistory(const WindowContext &context, QWidget *parent)
 
 FormPartHistory::~FormPartHistory() = default;
 
+void FormPartHistory::keyPressEvent(QKeyEvent *event) {
+    // Reaches the window only when no box took it: an open drop-down or calendar closes itself
+    // and the window stays (a window-wide shortcut would fire after the popup had closed).
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void FormPartHistory::showWindow() {
+    // What the boxes say, even when they were changed without Apply before the window closed.
+    if (!isVisible()) {
+        applyFilter();
+        showNumbers();
+    }
     show();
     raise();
     activateWindow();
@@ -105,9 +144,26 @@ void FormPartHistory::applyFilter() {
     if (ui_->CheckTo->isChecked()) {
         filter.until = ui_->DateTo->dateTime();
     }
-    filter.number = ui_->TextPartNumber->text().trimmed();
+    filter.numberPrefix = ui_->ComboPartNumber->currentText().trimmed();
     filter.verdict = ui_->ComboVerdict->currentData().toString();
     model_->setFilter(filter);
+}
+
+CsvProfileKind FormPartHistory::csvProfileKind() const {
+    return static_cast<CsvProfileKind>(ui_->ComboCsvProfile->currentData().toInt());
+}
+
+void FormPartHistory::showNumbers() {
+    QComboBox *numbers = ui_->ComboPartNumber;
+    if (numbers->view()->isVisible()) {
+        return;  // not under the operator's eyes; the next showing has them
+    }
+    const QString typed = numbers->currentText();
+    const QSignalBlocker quiet(numbers);
+    numbers->clear();
+    numbers->addItems(model_->partNumbers());
+    numbers->setCurrentIndex(-1);
+    numbers->setEditText(typed);
 }
 
 void FormPartHistory::showStatus(const QString &text) {
@@ -171,8 +227,9 @@ bool FormPartHistory::exportTo(const QString &path) {
     progress.hide();
     QElapsedTimer running;
     running.start();
-    const CsvOutcome outcome =
-        writePartsCsv(model_->store(), model_->filter(), file, [&](qint64 rows, qint64 total) {
+    const CsvOutcome outcome = writePartsCsv(
+        model_->store(), model_->filter(), file,
+        [&](qint64 rows, qint64 total) {
             // Shown only for an export that takes a while; until then nothing is processed,
             // so nothing else runs in the middle of it.
             if (progress.isHidden() && running.elapsed() < progressDelayMs_) {
@@ -188,7 +245,8 @@ bool FormPartHistory::exportTo(const QString &path) {
             }
             QCoreApplication::processEvents();
             return !progress.wasCanceled();
-        });
+        },
+        csvProfile(csvProfileKind()));
     progress.hide();
     if (outcome.cancelled) {
         file.cancelWriting();

@@ -1,12 +1,15 @@
 // Parts > History: the parts of a period, newest first, with new parts on top as they are
-// recorded; filters by period, part number and verdict; a part's details on a double click or
-// Enter; the shown parts exported to CSV. The rows are the headless PartHistoryModel's; the
-// window only reads its boxes into a filter and shows what the model and the export say.
+// recorded; filters by period, the beginning of the part number (the numbers recorded offered,
+// newest first) and verdict; a part's details on a double click or Enter; the shown parts
+// exported to CSV in the profile chosen beside the button. The rows are the headless
+// PartHistoryModel's; the window only reads its boxes into a filter and shows what the model and
+// the export say.
 #pragma once
 
 #include <QWidget>
 #include <memory>
 
+#include "history/csv_profile.h"
 #include "history/part_history_model.h"
 #include "view/window_context.h"
 
@@ -37,7 +40,14 @@ class FormPartHistory : public QWidget {
     // The details of a row, in a dialog of their own.
     void showDetails(int row);
 
+  protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
   private:
+    // The CSV profile chosen beside the export, kept for the user at each change.
+    CsvProfileKind csvProfileKind() const;
+    // The part numbers recorded into the drop-down, the text typed kept.
+    void showNumbers();
     void showStatus(const QString &text);
     void showCount();
 

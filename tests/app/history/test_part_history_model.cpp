@@ -92,30 +92,32 @@ TEST_F(PartHistoryModelTest, PagesComeNewestFirstUntilTheOldestAndKeepTheModelRu
     EXPECT_EQ(m->rowCount(), 450);
 }
 
-TEST_F(PartHistoryModelTest, CellsShowTimeSerialVerdictAndSignedValuesInTheirZones) {
+TEST_F(PartHistoryModelTest, CellsShowTimeNumberSerialVerdictAndSignedValuesInTheirZones) {
     append(kNoon, u"A-100"_s, ToleranceVerdict::RejectPlus,
            {characteristic(3, -0.0034f, ToleranceVerdict::Good),
             characteristic(1, 0.0251f, ToleranceVerdict::RejectPlus),
             characteristic(2, std::nullopt, ToleranceVerdict::NotValid)});
     auto m = model();
     ASSERT_EQ(m->rowCount(), 1);
-    ASSERT_EQ(m->columnCount(), 6);  // channels in order, whatever the program's order
-    EXPECT_EQ(m->headerData(3, Qt::Horizontal).toString(), u"C1 Bore 1"_s);
-    EXPECT_EQ(m->headerData(5, Qt::Horizontal).toString(), u"C3 Bore 3"_s);
-    EXPECT_EQ(m->channelAt(4), 2);
+    ASSERT_EQ(m->columnCount(), 7);  // channels in order, whatever the program's order
+    EXPECT_EQ(m->headerData(4, Qt::Horizontal).toString(), u"C1 Bore 1"_s);
+    EXPECT_EQ(m->headerData(6, Qt::Horizontal).toString(), u"C3 Bore 3"_s);
+    EXPECT_EQ(m->channelAt(5), 2);
     EXPECT_EQ(m->channelAt(PartHistoryModel::VerdictColumn), 0);
     EXPECT_EQ(cell(*m, 0, 0), kNoon.toLocalTime().toString(u"yyyy-MM-dd HH:mm:ss"_s));
-    EXPECT_EQ(cell(*m, 0, 1), u"1"_s);
-    EXPECT_EQ(cell(*m, 0, 2), u"R+ REJECT"_s);
-    EXPECT_EQ(cell(*m, 0, 5), u"-0.0034"_s);
-    EXPECT_EQ(cell(*m, 0, 3), u"+0.0251 ✖ ▲"_s);  // a mark beside the colour
-    EXPECT_EQ(cell(*m, 0, 4), u"—"_s);
+    EXPECT_EQ(m->headerData(1, Qt::Horizontal).toString(), u"Part number"_s);
+    EXPECT_EQ(cell(*m, 0, 1), u"A-100"_s);
+    EXPECT_EQ(cell(*m, 0, 2), u"1"_s);
+    EXPECT_EQ(cell(*m, 0, 3), u"R+ REJECT"_s);
+    EXPECT_EQ(cell(*m, 0, 6), u"-0.0034"_s);
+    EXPECT_EQ(cell(*m, 0, 4), u"+0.0251 ✖ ▲"_s);  // a mark beside the colour
+    EXPECT_EQ(cell(*m, 0, 5), u"—"_s);
+    EXPECT_EQ(m->data(m->index(0, 4), Qt::BackgroundRole).value<QColor>(), kPalette.reject);
+    EXPECT_EQ(m->data(m->index(0, 6), Qt::BackgroundRole).value<QColor>(), kPalette.good);
     EXPECT_EQ(m->data(m->index(0, 3), Qt::BackgroundRole).value<QColor>(), kPalette.reject);
-    EXPECT_EQ(m->data(m->index(0, 5), Qt::BackgroundRole).value<QColor>(), kPalette.good);
-    EXPECT_EQ(m->data(m->index(0, 2), Qt::BackgroundRole).value<QColor>(), kPalette.reject);
-    EXPECT_FALSE(m->data(m->index(0, 4), Qt::BackgroundRole).isValid());  // not valid: neutral
-    EXPECT_EQ(cell(*m, 0, 3, Qt::AccessibleTextRole), u"C1 Bore 1: +0.0251 mm, REJECT high"_s);
-    EXPECT_EQ(cell(*m, 0, 4, Qt::ToolTipRole), u"C2 Bore 2: —, NOT VALID"_s);
+    EXPECT_FALSE(m->data(m->index(0, 5), Qt::BackgroundRole).isValid());  // not valid: neutral
+    EXPECT_EQ(cell(*m, 0, 4, Qt::AccessibleTextRole), u"C1 Bore 1: +0.0251 mm, REJECT high"_s);
+    EXPECT_EQ(cell(*m, 0, 5, Qt::ToolTipRole), u"C2 Bore 2: —, NOT VALID"_s);
     EXPECT_EQ(signedValueText(-0.00001, 4), u"0.0000"_s);
     EXPECT_EQ(signedValueText(1.5, 0), u"+2"_s);
 }
@@ -123,15 +125,15 @@ TEST_F(PartHistoryModelTest, CellsShowTimeSerialVerdictAndSignedValuesInTheirZon
 TEST_F(PartHistoryModelTest, APartWithANewChannelInsertsItsColumn) {
     ASSERT_TRUE(zeltest::fillParts(file, goodPart(), snapshot(), 300));
     auto m = model();
-    EXPECT_EQ(m->columnCount(), 5);  // C1 and C3
+    EXPECT_EQ(m->columnCount(), 6);  // C1 and C3
     EXPECT_EQ(m->rowCount(), 300);
     append(kNoon, u"B-7"_s, ToleranceVerdict::Good,
            {characteristic(2, 0.001f, ToleranceVerdict::Good)});
     m->partAdded();
-    ASSERT_EQ(m->columnCount(), 6);
-    EXPECT_EQ(m->headerData(4, Qt::Horizontal).toString(), u"C2 Bore 2"_s);
-    EXPECT_EQ(cell(*m, 0, 4), u"+0.0010"_s);
-    EXPECT_TRUE(m->data(m->index(1, 4)).isNull());  // the other parts had no C2
+    ASSERT_EQ(m->columnCount(), 7);
+    EXPECT_EQ(m->headerData(5, Qt::Horizontal).toString(), u"C2 Bore 2"_s);
+    EXPECT_EQ(cell(*m, 0, 5), u"+0.0010"_s);
+    EXPECT_TRUE(m->data(m->index(1, 5)).isNull());  // the other parts had no C2
 }
 
 TEST_F(PartHistoryModelTest, TheFilterTakesItsBoundariesNumberAndVerdict) {
@@ -178,8 +180,24 @@ TEST_F(PartHistoryModelTest, NewPartsGoOnTopWhenTheFilterSelectsThem) {
     EXPECT_EQ(m->rowCount(), 3);
 }
 
+TEST_F(PartHistoryModelTest, APrefixSelectsItsNumbersAndTheirNewPartsAndTheNumbersAreOffered) {
+    const qint64 a = append(kNoon, u"Shaft-1"_s);
+    append(kNoon.addSecs(1), u"Bolt"_s);
+    PartFilter filter;
+    filter.numberPrefix = u"sHAFT"_s;
+    auto m = model(filter);
+    EXPECT_EQ(ids(*m), (std::vector<qint64>{a}));
+    // A number first recorded after the filter was set is selected too.
+    const qint64 b = append(kNoon.addSecs(2), u"SHAFT-2"_s);
+    append(kNoon.addSecs(3), u"Bolt"_s);
+    m->partAdded();
+    EXPECT_EQ(ids(*m), (std::vector<qint64>{b, a}));
+    EXPECT_EQ(m->partNumbers(), (QStringList{u"Bolt"_s, u"SHAFT-2"_s, u"Shaft-1"_s}));
+}
+
 TEST_F(PartHistoryModelTest, AFileThatIsNotThereYetFillsWhenItsFirstPartComes) {
     auto m = model();
+    EXPECT_TRUE(m->partNumbers().isEmpty());
     EXPECT_EQ(m->rowCount(), 0);
     EXPECT_TRUE(m->lastError().isEmpty());
     append(kNoon);

@@ -56,7 +56,7 @@ TEST_F(LostUnit, EveryValueBecomesNoUnitAtTheNextTickAndTheWindowsAreTold) {
     ASSERT_FALSE(f.view.unitStatuses.empty());
     EXPECT_TRUE(f.view.unitStatuses.back().lost);
     EXPECT_TRUE(recovery.retryTimer().isActive());
-    EXPECT_EQ(recovery.retryTimer().interval(), 2000);
+    EXPECT_EQ(recovery.retryTimer().interval(), UnitRecovery::kQuickRetryMs);
     // Shown once, not on every tick.
     const std::size_t cells = f.view.gridValues.size();
     tick();
@@ -125,20 +125,46 @@ TEST_F(LostUnit, WhileAnAttemptRunsTheLibraryIsLeftAloneAndEditsWaitForTheReturn
     EXPECT_EQ(label(1), u" 0.50000"_s);
 }
 
+struct Pause {
+    qint64 sinceMs;  // after the loss or the last appearance
+    int slowFailed;  // attempts failed after the quick second
+    int expectedMs;
+};
+
+class RetrySchedule : public testing::TestWithParam<Pause> {};
+
+TEST_P(RetrySchedule, QuickForASecondThenBackingOffToTenSeconds) {
+    EXPECT_EQ(UnitRecovery::nextDelayMs(GetParam().sinceMs, GetParam().slowFailed),
+              GetParam().expectedMs);
+}
+
+INSTANTIATE_TEST_SUITE_P(LostUnit, RetrySchedule,
+                         testing::Values(Pause{0, 0, 100}, Pause{999, 0, 100},
+                                         // The first slow one 2 s after the loss, as before.
+                                         Pause{1000, 0, 1000}, Pause{1250, 0, 750},
+                                         Pause{1950, 0, 100}, Pause{7000, 0, 100},
+                                         Pause{2000, 1, 4000}, Pause{6000, 2, 8000},
+                                         Pause{14000, 3, 10000}, Pause{600000, 50, 10000}));
+
 TEST_F(LostUnit, FailedAttemptsBackOffAndAUnitRestartedEmptyIsReported) {
-    EXPECT_EQ(UnitRecovery::retryDelayMs(0), 2000);
-    EXPECT_EQ(UnitRecovery::retryDelayMs(1), 4000);
-    EXPECT_EQ(UnitRecovery::retryDelayMs(2), 8000);
-    EXPECT_EQ(UnitRecovery::retryDelayMs(3), 10000);
-    EXPECT_EQ(UnitRecovery::retryDelayMs(50), 10000);
     lose();
     recovery.reconnect();
     ASSERT_TRUE(f.attempts.finish());
     EXPECT_THAT(unit.calls, ElementsAre("ZelCommInit(0)"));
     EXPECT_TRUE(f.view.unitStatuses.back().lost);
+    EXPECT_EQ(recovery.retryTimer().interval(), UnitRecovery::kQuickRetryMs);
+    // Past the quick second: 2 s after the loss, then 4 s later.
+    f.recoveryClock.now += UnitRecovery::kQuickWindowMs;
+    recovery.reconnect();
+    ASSERT_TRUE(f.attempts.finish());
+    EXPECT_EQ(recovery.retryTimer().interval(), 1000);
+    f.recoveryClock.now += 1000;
+    recovery.reconnect();
+    ASSERT_TRUE(f.attempts.finish());
     EXPECT_EQ(recovery.retryTimer().interval(), 4000);
+    unit.clearCalls();
     tick();
-    EXPECT_THAT(unit.calls, ElementsAre("ZelCommInit(0)"));
+    EXPECT_TRUE(unit.calls.empty()) << "the ticks leave the library alone while it is lost";
 
     unit.reachable = true;
     unit.restartEmpty();
@@ -148,6 +174,39 @@ TEST_F(LostUnit, FailedAttemptsBackOffAndAUnitRestartedEmptyIsReported) {
     ASSERT_EQ(f.view.statuses.size(), 1u);
     EXPECT_EQ(f.view.statuses[0], UnitRecovery::restartedText());
     EXPECT_TRUE(f.prompter.shown.empty());
+}
+
+TEST_F(LostUnit, ADeviceAppearingIsTriedAtOnceAndOpensAnotherQuickSecond) {
+    f.deviceWatch.appear();  // while the unit answers: nothing
+    EXPECT_FALSE(f.attempts.pending());
+    lose();
+    f.recoveryClock.now += 5000;
+    recovery.reconnect();
+    ASSERT_TRUE(f.attempts.finish());
+    EXPECT_EQ(recovery.retryTimer().interval(), UnitRecovery::kQuickRetryMs);  // late: at once
+    recovery.reconnect();
+    ASSERT_TRUE(f.attempts.finish());
+    EXPECT_EQ(recovery.retryTimer().interval(), 4000);
+
+    f.deviceWatch.appear();
+    ASSERT_TRUE(f.attempts.pending()) << "at once, not at the timer";
+    EXPECT_FALSE(recovery.retryTimer().isActive());
+    // The driver's socket is there before it listens: the first attempt may fail.
+    ASSERT_TRUE(f.attempts.finish());
+    EXPECT_EQ(recovery.retryTimer().interval(), UnitRecovery::kQuickRetryMs);
+
+    // A device appearing while an attempt runs: the next one at once when it fails.
+    recovery.reconnect();
+    f.deviceWatch.appear();
+    EXPECT_TRUE(f.attempts.pending());
+    ASSERT_TRUE(f.attempts.finish());
+    EXPECT_EQ(recovery.retryTimer().interval(), 0);
+
+    unit.reachable = true;
+    recovery.reconnect();
+    ASSERT_TRUE(f.attempts.finish());
+    EXPECT_FALSE(f.view.unitStatuses.back().lost);
+    EXPECT_FALSE(recovery.retryTimer().isActive());
 }
 
 }  // namespace

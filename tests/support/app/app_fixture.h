@@ -15,6 +15,7 @@
 #include "deferred_runner.h"
 #include "fake_unit.h"
 #include "manual_clock.h"
+#include "manual_device_watch.h"
 #include "no_help_viewer.h"
 #include "recording_ports.h"
 #include "scripted_prompter.h"
@@ -37,6 +38,7 @@ struct AppFixture {
     DeferredRunner attempts;        // reconnection attempts run when the test finishes them
     ManualClock clock;              // the calibration store's waits
     zelapp::StatsJudge statsJudge;  // what judges the run rules; none: computeStats
+    ManualDeviceWatch deviceWatch;  // devices appearing, for the fake unit; a real one watches
     std::unique_ptr<zelapp::Application> app;
 
     QString programFolder() const { return QString::fromStdString(folder.path()); }
@@ -54,7 +56,8 @@ struct AppFixture {
                    const zelapp::StatsOptions &options) {
                 return statsJudge ? statsJudge(values, options)
                                   : zelapp::computeStats(values, options);
-            }});
+            },
+            unit != nullptr ? nullptr : &deviceWatch});
         const zelapp::StartupResult result = app->start();
         if (window() != nullptr) {
             window()->timer().stop();

@@ -19,6 +19,7 @@
 #include "deferred_runner.h"
 #include "fake_unit.h"
 #include "manual_clock.h"
+#include "manual_device_watch.h"
 #include "no_help_viewer.h"
 #include "recording_ports.h"
 #include "scripted_prompter.h"
@@ -93,6 +94,10 @@ struct SessionFixture {
     SwitchableDfqFolder dfqFolder;  // the DFQ folders, which the tests take away
     zelapp::DfqRetryTick dfqTick;   // the DFQ export's tries again, fired by the tests
     zelapp::StatsJudge statsJudge;  // what judges the run rules; none: computeStats
+    // For the fake unit: devices appearing and the recovery's quick second as the test says; a
+    // real unit has its device folder watched and the steady clock.
+    ManualDeviceWatch deviceWatch;
+    ManualElapsedClock recoveryClock;
     std::unique_ptr<zelapp::Session> session;
 
     // A runner of the caller's own replaces the attempts the test finishes itself.
@@ -100,16 +105,30 @@ struct SessionFixture {
                             zelapp::AttemptRunner *runner = nullptr,
                             const QString &commandLine = {}) {
         session = std::make_unique<zelapp::Session>(zelapp::SessionServices{
-            unit != nullptr ? *unit : fakeUnit, prompter, chooser, helpViewer, store, lock,
-            programFolder(), commandLine, QStringLiteral("zelapp"), QLocale::c(),
-            runner != nullptr ? runner : &attempts, &clock, &scanClock, &wallClock,
-            QString::fromStdString(folder.path()) + QStringLiteral("/parts.db"), &dfqFolder,
+            unit != nullptr ? *unit : fakeUnit,
+            prompter,
+            chooser,
+            helpViewer,
+            store,
+            lock,
+            programFolder(),
+            commandLine,
+            QStringLiteral("zelapp"),
+            QLocale::c(),
+            runner != nullptr ? runner : &attempts,
+            &clock,
+            &scanClock,
+            &wallClock,
+            QString::fromStdString(folder.path()) + QStringLiteral("/parts.db"),
+            &dfqFolder,
             &dfqTick,
             [this](const std::vector<zelapp::SeriesValue> &values,
                    const zelapp::StatsOptions &options) {
                 return statsJudge ? statsJudge(values, options)
                                   : zelapp::computeStats(values, options);
-            }});
+            },
+            unit != nullptr ? nullptr : &deviceWatch,
+            unit != nullptr ? nullptr : &recoveryClock});
         session->attachView(&view);
     }
 

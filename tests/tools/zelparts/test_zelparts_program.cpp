@@ -70,10 +70,14 @@ class ZelpartsProgram : public ::testing::Test {
                         .ok());
     }
 
-    // zelparts with `args`, local time Berlin's, the settings and data folders private and
-    // ZEL_PARTS_DB as given (empty: unset).
-    Ran zelparts(const QStringList &args, const QString &environmentDb = {}) {
+    // zelparts with `args`, local time Berlin's, the settings and data folders private,
+    // ZEL_PARTS_DB as given (empty: unset) and LC_ALL `locale` (empty: as the tests run).
+    Ran zelparts(const QStringList &args, const QString &environmentDb = {},
+                 const QString &locale = {}) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (!locale.isEmpty()) {
+            environment.insert(QStringLiteral("LC_ALL"), locale);
+        }
         environment.insert(QStringLiteral("TZ"), QStringLiteral("Europe/Berlin"));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
                            dir.filePath(QStringLiteral("config")));
@@ -175,6 +179,32 @@ TEST_F(ZelpartsProgram, CsvIsTheExportsCsvOfTheSameParts) {
     EXPECT_EQ(onFile(args("csv --verdict R-")).out,
               "id,time,station,part_number,serial,verdict,reason,completed,part_id\r\n")
         << "no part: the header row and no channel";
+}
+
+TEST_F(ZelpartsProgram, CsvSpreadsheetIsTheExportsSpreadsheetProfileInTheUsersLocale) {
+    PartStore store;
+    ASSERT_TRUE(store.open(file).ok());
+    for (const char *locale : {"de_DE.UTF-8", "C"}) {
+        SCOPED_TRACE(locale);
+        QBuffer expected;
+        expected.open(QIODevice::WriteOnly);
+        const QString name = QString::fromUtf8(locale);
+        writePartsCsv(store, {}, expected, {},
+                      csvProfile(CsvProfileKind::Spreadsheet, QLocale(name.section(u'.', 0, 0))));
+        const Ran run = zelparts(
+            {QStringLiteral("--db"), file, QStringLiteral("csv"), QStringLiteral("--spreadsheet")},
+            {}, name);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(run.out.toStdString(), expected.data().toStdString());
+    }
+    const Ran german = zelparts(
+        {QStringLiteral("--db"), file, QStringLiteral("csv"), QStringLiteral("--spreadsheet")}, {},
+        QStringLiteral("de_DE.UTF-8"));
+    EXPECT_TRUE(german.out.startsWith("\xEF\xBB\xBFid;time;"));
+    EXPECT_TRUE(german.out.contains(";0,0012;-0,0034\r\n")) << german.out.toStdString();
+    const Ran other = onFile(args("list --spreadsheet"));
+    EXPECT_EQ(other.exitCode, 1);
+    EXPECT_TRUE(other.err.contains("list takes no --spreadsheet")) << other.err.toStdString();
 }
 
 TEST_F(ZelpartsProgram, ShowGivesThePartAndTheRevisionThatJudgedIt) {

@@ -5,8 +5,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
@@ -39,8 +41,9 @@ class PartHistoryWindowTest : public zeltest::StartedAppTest {
     }
 
     // A program of two characteristics that settle at once; channel 2 rejects high.
-    void measureTwoChannels() {
+    void measureTwoChannels(const QString &number = {}) {
         zelapp::PartProgram program = diameterChannels(2, 3);
+        program.number = number;
         program.settleTimeMs = 0;
         program.dynamicTimeMs = 0;
         f.app->session().partProgram().replace(program);
@@ -63,7 +66,7 @@ TEST_F(PartHistoryWindowTest, TheMenuOpensOneWindowWithANamedTableAndLabelledBox
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(table->accessibleName(), u"Part history"_s);
     for (const auto &[label, box] : {std::pair{u"LabelFrom"_s, u"DateFrom"_s},
-                                     {u"LabelPartNumber"_s, u"TextPartNumber"_s},
+                                     {u"LabelPartNumber"_s, u"ComboPartNumber"_s},
                                      {u"LabelVerdict"_s, u"ComboVerdict"_s}}) {
         ASSERT_NE(child<QLabel>(h, label), nullptr) << label.toStdString();
         EXPECT_EQ(child<QLabel>(h, label)->buddy(), child<QWidget>(h, box));
@@ -96,10 +99,10 @@ TEST_F(PartHistoryWindowTest, MeasuredPartsAppearOnTopAndShowTheirDetails) {
     f.fakeUnit.channelValue[2] = 0.0f;
     ASSERT_TRUE(measure());
     ASSERT_EQ(h->model().rowCount(), 2);
-    EXPECT_EQ(cell(h, 0, 2), u"G GOOD"_s);
-    EXPECT_EQ(cell(h, 1, 2), u"R+ REJECT"_s);
-    EXPECT_EQ(cell(h, 1, 4), u"+0.060 ✖ ▲"_s);
-    EXPECT_EQ(h->model().headerData(4, Qt::Horizontal).toString(), u"C2 Diameter 2"_s);
+    EXPECT_EQ(cell(h, 0, 3), u"G GOOD"_s);
+    EXPECT_EQ(cell(h, 1, 3), u"R+ REJECT"_s);
+    EXPECT_EQ(cell(h, 1, 5), u"+0.060 ✖ ▲"_s);
+    EXPECT_EQ(h->model().headerData(5, Qt::Horizontal).toString(), u"C2 Diameter 2"_s);
 
     auto *table = child<QTableView>(h, u"TablePart"_s);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(h));
@@ -145,10 +148,73 @@ TEST_F(PartHistoryWindowTest, ExportWritesTheShownPartsThroughTheChosenFile) {
     EXPECT_TRUE(lines[0].startsWith("id,time,station,part_number,serial,verdict"));
     EXPECT_EQ(child<QLabel>(h, u"LabelStatus"_s)->text(), u"2 parts exported to %1."_s.arg(path));
 
+    // The spreadsheet profile, chosen beside the button, kept for the user and written.
+    auto *profile = child<QComboBox>(h, u"ComboCsvProfile"_s);
+    ASSERT_NE(profile, nullptr);
+    EXPECT_EQ(profile->currentText(), u"Standard"_s);
+    profile->setCurrentIndex(profile->findText(u"Spreadsheet"_s));
+    EXPECT_EQ(f.store.value(u"History"_s, u"CsvProfile"_s), u"spreadsheet"_s);
+    ASSERT_TRUE(h->exportTo(path));
+    written.close();
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(written.readAll().startsWith("\xEF\xBB\xBFid;time;"));
+
     // Parts > Export CSV... opens the window and exports, here cancelled at the file dialog.
     f.chooser.answer.clear();
     child<QAction>(w, u"ActionExportCsv"_s)->trigger();
     EXPECT_EQ(f.chooser.saveRequests.size(), 2u);
+}
+
+TEST_F(PartHistoryWindowTest, AReopenedWindowShowsWhatItsBoxesSayAndOffersTheNumbers) {
+    measureTwoChannels(u"Shaft-Ä1"_s);
+    ASSERT_TRUE(measure());
+    ASSERT_TRUE(measure());
+    FormPartHistory *h = opened();
+    auto *number = child<QComboBox>(h, u"ComboPartNumber"_s);
+    ASSERT_NE(number, nullptr);
+    ASSERT_EQ(number->count(), 1);  // the number recorded, offered
+    const QString recorded = number->itemText(0);
+    EXPECT_EQ(recorded, u"Shaft-Ä1"_s);
+    EXPECT_EQ(number->currentText(), QString());
+    number->setEditText(u"shAFT-ä"_s);
+    QTest::keyClick(number->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(h->model().rowCount(), 2) << "a beginning, capitals or not";
+    number->setEditText(u"nope"_s);
+    QTest::keyClick(number->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(h->model().rowCount(), 0);
+    // Emptied ("all") without Apply, closed, opened again: all of today's parts.
+    number->clearEditText();
+    h->close();
+    EXPECT_EQ(opened(), h);
+    EXPECT_EQ(h->model().rowCount(), 2);
+    EXPECT_EQ(child<QLabel>(h, u"LabelStatus"_s)->text(), u"2 parts"_s);
+    // Chosen from the drop-down: applied at once.
+    number->setCurrentIndex(-1);
+    h->model().setFilter({{}, {}, {}, {}, u"nope"_s});
+    number->showPopup();
+    QTest::keyClick(number->view(), Qt::Key_Down);
+    QTest::keyClick(number->view(), Qt::Key_Return);
+    EXPECT_EQ(h->model().filter().numberPrefix, recorded);
+    EXPECT_EQ(h->model().rowCount(), 2);
+}
+
+TEST_F(PartHistoryWindowTest, EscapeInAnOpenDropDownClosesTheDropDownNotTheWindow) {
+    FormPartHistory *h = opened();
+    h->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(h));
+    for (const QString &name : {u"ComboPartNumber"_s, u"ComboVerdict"_s}) {
+        SCOPED_TRACE(name.toStdString());
+        auto *combo = child<QComboBox>(h, name);
+        combo->addItem(u"SHAFT-01"_s);  // a drop-down with something in it
+        combo->setFocus();
+        combo->showPopup();
+        ASSERT_TRUE(combo->view()->isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        EXPECT_FALSE(combo->view()->isVisible());
+        EXPECT_TRUE(h->isVisible());
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(h->isVisible());
 }
 
 TEST_F(PartHistoryWindowTest, ACancelledExportLeavesTheOldFileWhole) {
