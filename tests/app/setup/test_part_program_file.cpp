@@ -126,6 +126,26 @@ TEST_F(PartProgramFile, CharacteristicsTheSetupCannotMeasureAreToldWithTheLinesA
     EXPECT_EQ(shown(), before + 2);
 }
 
+TEST_F(PartProgramFile, ARunoutWithoutDynamicTimeIsToldAndNoPartIsMeasured) {
+    zeltest::writeBytes(setupPath,
+                        QByteArray(zeltest::kTwoProbeSetup)
+                            .replace("\r\nTaper\r\nT1-T2\r\n", "\r\nRunout\r\nTIR(C1)\r\n"));
+    zeltest::writeBytes(partPath, "[Part]\r\nNumber=SH-1\r\n");
+    const std::size_t before = shown();
+    ASSERT_EQ(commands().loadSetupFile(), zelapp::SetupLoad::Loaded);
+    ASSERT_EQ(shown(), before + 1);
+    EXPECT_EQ(f.prompter.shown.back().text,
+              u"The part program in "_s + partPath +
+                  u" measures no part until it has a Dynamic time:\r"
+                  "Runout (C2) is measured while the part turns: give it a Dynamic time"_s);
+    EXPECT_EQ(f.session->partCycle().measure(), u"no characteristics"_s);
+
+    zeltest::writeBytes(partPath, "[Part]\r\nDynamicTime=100\r\n");
+    ASSERT_EQ(commands().loadSetupFile(), zelapp::SetupLoad::Loaded);
+    EXPECT_EQ(shown(), before + 1);
+    EXPECT_EQ(f.session->partCycle().measure(), QString());
+}
+
 TEST_F(PartProgramFile, AFileThatDidNotReadCleanlyIsReplacedOnlyAfterAsking) {
     const QByteArray bad = "[Part]\nNumber=SH-1\nAskId=maybe\n[Later]\nX=1\n";
     zeltest::writeBytes(partPath, bad);
