@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/folder_question.h"
 #include "base/prompter.h"
 #include "base/runtime_text.h"
 #include "model/box_checks.h"
@@ -471,7 +472,20 @@ void PartProgramTool::checkRules(PartProgram &p) {
 
 bool PartProgramTool::save() {
     const std::optional<PartProgram> checked = checkBoxes();
-    if (!checked || !commands_.savePartProgram(*checked)) {
+    if (!checked) {
+        return false;
+    }
+    // A folder given anew is asked about now, not found missing at the first part.
+    if (checked->dfqFolder != program_.program().dfqFolder &&
+        !confirmFolder(prompter_, checked->dfqFolder, QStringLiteral("DFQ folder"))) {
+        refusals_ = {{ProgramRefusal::Place::Box, ProgramBox::DfqFolder, 0,
+                      QStringLiteral("The DFQ folder does not exist.")}};
+        if (view_ != nullptr) {
+            view_->showRefusals(refusals_);
+        }
+        return false;
+    }
+    if (!commands_.savePartProgram(*checked)) {
         return false;
     }
     // What was saved is no edit any more.

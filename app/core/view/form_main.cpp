@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QSysInfo>
 
+#include "base/folder_question.h"
 #include "base/help_topics.h"
 #include "base/settings_store.h"
 #include "core/command_line.h"
@@ -239,6 +240,9 @@ void FormMain::openPartSettings() {
         resultsHints(history.found(), QSysInfo::machineHostName(), defaultPartsFile()),
         readDfqSettings(store), session_.chooser(), this);
     dialog.setObjectName(QStringLiteral("DlgPartSettings"));
+    dialog.setFolderCheck([&prompter = session_.services().prompter](const QString &folder) {
+        return confirmFolder(prompter, folder, QStringLiteral("DFQ folder"));
+    });
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }

@@ -230,6 +230,13 @@ TEST_F(PartProgramToolTest, TheDfqFolderAndEachChannelsNominalAndSidesAreSaved) 
     EXPECT_TRUE(tool().isOpen());
 
     tool().editNominal(2, {});
+    // A folder not there is asked about: Cancel stays, No keeps it as given.
+    f.prompter.answers = {PromptAnswer::Cancel};
+    EXPECT_FALSE(tool().CommandOK_Click());
+    EXPECT_EQ(f.prompter.shown.back().text,
+              u"The DFQ folder //plant/qdas/line 4 does not exist.\rCreate it?"_s);
+    EXPECT_EQ(view.focused.back(), ProgramBox::DfqFolder);
+    f.prompter.answers = {PromptAnswer::No};
     ASSERT_TRUE(tool().CommandOK_Click());
     EXPECT_EQ(program().dfqFolder, u"//plant/qdas/line 4"_s);
     EXPECT_EQ(program().nominals, (std::map<int, QString>{{1, u"12.5"_s}}));
