@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -130,7 +131,11 @@ TEST_F(FormPartProgramTest, TheDfqFolderIsBrowsedForAndTheTableKeepsEachChannels
     EXPECT_EQ(table->currentColumn(), 2);
 
     table->item(0, 2)->setText(u"25.004"_s);
+    // The folder chosen is not there yet: asked about, and made on Yes.
+    f.prompter.answers = {zelapp::PromptAnswer::Yes};
     QTest::mouseClick(child<QPushButton>(u"CommandOK"_s), Qt::LeftButton);
+    EXPECT_TRUE(f.prompter.shown.back().text.endsWith(u"does not exist.\rCreate it?"_s));
+    EXPECT_TRUE(QFileInfo(f.chooser.answer).isDir());
     EXPECT_FALSE(form()->isVisible());
     EXPECT_TRUE(refusal->isHidden());
     const zelapp::PartProgram &saved = f.session->partProgram().program();
