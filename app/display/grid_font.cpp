@@ -19,4 +19,34 @@ int gridRowHeight(int pixels, int baseRow) {
     return std::max(baseRow, static_cast<int>(std::min<long long>(row, 1 << 20)));
 }
 
+namespace {
+int scaled(int advance, int pixels, int measuredAt) {
+    if (measuredAt <= 0) {
+        return advance;
+    }
+    // Rounded up: a text one pixel short of its column is cut.
+    return static_cast<int>((static_cast<long long>(advance) * pixels + measuredAt - 1) /
+                            measuredAt);
+}
+}  // namespace
+
+GridColumns gridColumns(int pixels, const GridAdvance &advance, const GridColumns &least) {
+    const int margin = scaled(advance.margin, pixels, advance.pixels);
+    return {std::max(least.value, scaled(advance.value, pixels, advance.pixels) + margin),
+            std::max(least.mark, scaled(advance.mark, pixels, advance.pixels) + margin)};
+}
+
+int gridValuePixelsFitting(int byHeight, int basePixels, int width, int description,
+                           const GridAdvance &advance, const GridColumns &least) {
+    int pixels = byHeight;
+    while (pixels > basePixels) {
+        const GridColumns columns = gridColumns(pixels, advance, least);
+        if (description + columns.value + columns.mark <= width) {
+            break;
+        }
+        --pixels;
+    }
+    return std::max(pixels, basePixels);
+}
+
 }  // namespace zelapp

@@ -19,6 +19,21 @@ inline constexpr double kMinFullScale = 0.001;
 std::optional<float> typedSingle(const QString &typed, const QLocale &locale);
 
 QString notANumberText(const QString &typed, const QString &label);
+
+// A number typed in a box of the results' dialogs: its value, and its text as files keep it ("."
+// as the separator, the digits as typed).
+struct TypedDecimal {
+    double value = 0;
+    QString text;
+    bool operator==(const TypedDecimal &) const = default;
+};
+// The typed text with "." or the locale's decimal separator, blanks around it, an exponent
+// allowed; nothing when it is no finite number. Group separators are never taken: "1.500" in a
+// locale grouping with "." is 1.5, as in a file.
+std::optional<TypedDecimal> typedDecimal(const QString &typed, const QLocale &locale);
+// notANumberText, followed by the separators typedDecimal takes in the locale:
+// ' Use "." or "," as the decimal separator.'
+QString notADecimalText(const QString &typed, const QString &label, const QLocale &locale);
 // low and high as the box shows numbers.
 QString outOfRangeText(const QString &typed, const QString &label, const QString &low,
                        const QString &high);

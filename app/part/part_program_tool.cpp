@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/folder_question.h"
 #include "base/prompter.h"
 #include "base/runtime_text.h"
 #include "model/box_checks.h"
@@ -15,9 +16,8 @@ namespace zelapp {
 
 namespace {
 constexpr std::array<ProgramBoxInfo, kProgramBoxes.size()> kBoxes = {{
-    {PartKey::Number, "txtNumber", "Number"},
+    {PartKey::Number, "txtNumber", "Number", PartProgram::kMostNumberChars},
     {PartKey::Description, "txtDescription", "Description"},
-    {PartKey::Characteristics, "txtCharacteristics", "Characteristics"},
     {PartKey::PresentChannel, "txtPresentChannel", "Present channel"},
     {PartKey::PresentLow, "txtPresentLow", "Present low"},
     {PartKey::PresentHigh, "txtPresentHigh", "Present high"},
@@ -84,13 +84,8 @@ void PartProgramTool::Form_Load() {
 
 void PartProgramTool::fill() {
     const PartProgram &p = program_.program();
-    QStringList channels;
-    for (int channel : p.characteristics) {
-        channels << QString::number(channel);
-    }
     boxes_[index(ProgramBox::Number)] = p.number;
     boxes_[index(ProgramBox::Description)] = p.description;
-    boxes_[index(ProgramBox::Characteristics)] = channels.join(QLatin1Char(','));
     boxes_[index(ProgramBox::PresentChannel)] =
         p.presentChannel > 0 ? QString::number(p.presentChannel) : QString();
     boxes_[index(ProgramBox::PresentLow)] = numberText(p.presentLow);
@@ -106,16 +101,20 @@ void PartProgramTool::fill() {
     askId_ = p.askId;
     nominals_ = p.nominals;
     sides_ = p.sides;
-    rules_.clear();
-    for (const auto &[channel, rules] : p.rules) {
-        rules_[channel] = rulesText(rules);
-    }
+    rules_ = p.rules;
+    chosen_ = p.characteristics.empty() ? std::nullopt
+                                        : std::optional<std::vector<int>>(p.characteristics);
+    openingChosen_ = chosen_;
     opening_ = boxes_;
     openingAuto_ = autoStart_;
     openingAskId_ = askId_;
     openingNominals_ = nominals_;
     openingSides_ = sides_;
     openingRules_ = rules_;
+    refusals_.clear();
+    if (view_ != nullptr) {
+        view_->showRefusals(refusals_);
+    }
     refresh();
 }
 
@@ -159,15 +158,23 @@ bool PartProgramTool::edited() const {
         }
         return out;
     };
-    // Rule 1 alone is what an empty cell means.
-    const auto chosen = [&typed](const std::map<int, QString> &rules) {
-        std::map<int, QString> out = typed(rules);
-        std::erase_if(out, [](const auto &entry) { return entry.second == QStringLiteral("1"); });
+    // Rule 1 alone is what no choice means.
+    const auto chosenRules = [](const std::map<int, std::vector<int>> &rules) {
+        std::map<int, std::vector<int>> out = rules;
+        std::erase_if(out, [](const auto &entry) {
+            return entry.second.empty() || entry.second == std::vector<int>{1};
+        });
         return out;
     };
     return boxes_ != opening_ || autoStart_ != openingAuto_ || askId_ != openingAskId_ ||
-           typed(nominals_) != typed(openingNominals_) || chosen(rules_) != chosen(openingRules_) ||
-           oneSided(sides_) != oneSided(openingSides_);
+           typed(nominals_) != typed(openingNominals_) ||
+           chosenRules(rules_) != chosenRules(openingRules_) ||
+           oneSided(sides_) != oneSided(openingSides_) ||
+           chosenList(chosen_) != chosenList(openingChosen_);
+}
+
+std::vector<int> PartProgramTool::chosenList(const std::optional<std::vector<int>> &chosen) const {
+    return chosen ? *chosen : measuredCharacteristics(PartProgram{}, setup_);
 }
 
 std::vector<ExportRow> PartProgramTool::exportRows() const {
@@ -184,30 +191,61 @@ std::vector<ExportRow> PartProgramTool::exportRows() const {
         if (const auto sides = sides_.find(channel); sides != sides_.end()) {
             row.sides = sides->second;
         }
-        if (const auto rules = rules_.find(channel); rules != rules_.end()) {
-            row.rules = rules->second;
+        row.rules = rulesText(rulesOf(channel));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<CharacteristicRow> PartProgramTool::characteristicRows() const {
+    const std::vector<int> chosen = chosenList(chosen_);
+    const QString point = locale_.decimalPoint();
+    const QChar separator = point.size() == 1 ? point.front() : QLatin1Char('.');
+    std::vector<CharacteristicRow> rows;
+    for (int channel = 1; channel <= setup_.channelCount(); ++channel) {
+        CharacteristicRow row;
+        row.channel = channel;
+        row.chosen = std::find(chosen.begin(), chosen.end(), channel) != chosen.end();
+        if (const Channel *c = setup_.channel(channel); c != nullptr) {
+            row.description = c->Description;
+            row.formula = c->Formula();
+            row.limits = rt::resultText(c->LoTol, c->Decimals, separator) + QStringLiteral(" .. ") +
+                         rt::resultText(c->HiTol, c->Decimals, separator);
         }
         rows.push_back(row);
     }
     return rows;
 }
 
-QString PartProgramTool::characteristicsHint() const {
-    const std::vector<int> all = effectiveCharacteristics(PartProgram{}, setup_);
-    if (all.empty()) {
-        return QStringLiteral("Empty: every channel with a formula (none yet)");
+void PartProgramTool::setCharacteristic(int channel, bool chosen) {
+    std::vector<int> list = chosenList(chosen_);
+    const auto at = std::find(list.begin(), list.end(), channel);
+    if (chosen && at == list.end()) {
+        list.push_back(channel);
+    } else if (!chosen && at != list.end()) {
+        list.erase(at);
     }
-    QStringList channels;
-    for (int channel : all) {
-        channels << QString::number(channel);
+    chosen_ = list;
+}
+
+std::vector<int> PartProgramTool::rulesOf(int channel) const {
+    const auto rules = rules_.find(channel);
+    return rules != rules_.end() && !rules->second.empty() ? rules->second : std::vector<int>{1};
+}
+
+void PartProgramTool::setRule(int channel, int rule, bool on) {
+    std::vector<int> rules = rulesOf(channel);
+    std::erase(rules, rule);
+    if (on) {
+        rules.push_back(rule);
     }
-    return QStringLiteral("Empty: every channel with a formula (") +
-           channels.join(QStringLiteral(", ")) + QLatin1Char(')');
+    std::sort(rules.begin(), rules.end());
+    rules_[channel] = rules;
 }
 
 QString PartProgramTool::settleBandHint() const {
     // The example is the first channel judged, as the operator will see it.
-    const std::vector<int> judged = effectiveCharacteristics(PartProgram{}, setup_);
+    const std::vector<int> judged = measuredCharacteristics(PartProgram{}, setup_);
     const Channel *example = setup_.channel(judged.empty() ? 1 : judged.front());
     const int decimals = example != nullptr ? example->Decimals : 4;
     return QStringLiteral("Empty: 5 steps of each channel's last decimal (%1 at %2 decimals)")
@@ -221,12 +259,13 @@ QString PartProgramTool::presentChannelHint() const {
                      : QStringLiteral("The setup has no channels");
 }
 
-bool PartProgramTool::refuse(ProgramBox box, const QString &message) {
-    prompter_.message(message);
-    if (view_ != nullptr) {
-        view_->focusBox(box);
-    }
-    return false;
+void PartProgramTool::editBox(ProgramBox box, const QString &text) {
+    const int most = programBoxInfo(box).maxLength;
+    boxes_[index(box)] = most > 0 ? text.left(most) : text;
+}
+
+void PartProgramTool::refuse(ProgramBox box, const QString &message) {
+    refusals_.push_back({ProgramRefusal::Place::Box, box, 0, message});
 }
 
 std::optional<double> PartProgramTool::number(ProgramBox box, bool required) {
@@ -234,11 +273,12 @@ std::optional<double> PartProgramTool::number(ProgramBox box, bool required) {
     if (!required && typed.trimmed().isEmpty()) {
         return std::nullopt;
     }
-    const std::optional<double> value = rt::localeReal(typed, locale_);
+    const std::optional<TypedDecimal> value = typedDecimal(typed, locale_);
     if (!value) {
-        refuse(box, notANumberText(typed, labelOf(box)));
+        refuse(box, notADecimalText(typed, labelOf(box), locale_));
+        return std::nullopt;
     }
-    return value;
+    return value->value;
 }
 
 std::optional<int> PartProgramTool::milliseconds(ProgramBox box) {
@@ -270,109 +310,20 @@ std::optional<int> PartProgramTool::channel(ProgramBox box, const QString &typed
 }
 
 std::optional<PartProgram> PartProgramTool::checkBoxes() {
+    refusals_.clear();
     PartProgram p;
-    const PartProgram &before = program_.program();
     for (ProgramBox box : {ProgramBox::Number, ProgramBox::Description, ProgramBox::DfqFolder}) {
         if (!keepable(text(box))) {
             refuse(box, QStringLiteral("The value \"%1\" in %2 holds characters a part file "
                                        "cannot keep.")
                             .arg(text(box), labelOf(box)));
-            return std::nullopt;
         }
     }
     p.number = text(ProgramBox::Number).trimmed();
-    if (p.number.size() > PartProgram::kMostNumberChars) {
-        refuse(ProgramBox::Number, QStringLiteral("The value \"%1\" in Number is longer than %2 "
-                                                  "characters.")
-                                       .arg(text(ProgramBox::Number))
-                                       .arg(PartProgram::kMostNumberChars));
-        return std::nullopt;
-    }
     p.description = text(ProgramBox::Description).trimmed();
-
-    const QString list = text(ProgramBox::Characteristics).trimmed();
-    if (!list.isEmpty()) {
-        for (const QString &item : list.split(QLatin1Char(','))) {
-            const std::optional<int> n = channel(ProgramBox::Characteristics, item);
-            if (!n) {
-                return std::nullopt;
-            }
-            if (std::find(p.characteristics.begin(), p.characteristics.end(), *n) !=
-                p.characteristics.end()) {
-                refuse(ProgramBox::Characteristics,
-                       QStringLiteral("The value \"%1\" in Characteristics names channel %2 twice.")
-                           .arg(list)
-                           .arg(*n));
-                return std::nullopt;
-            }
-            p.characteristics.push_back(*n);
-        }
-    }
-
-    p.start = autoStart_ ? PartStart::Auto : PartStart::Key;
-    if (autoStart_) {
-        const std::optional<int> present =
-            channel(ProgramBox::PresentChannel, text(ProgramBox::PresentChannel));
-        const std::optional<double> low =
-            present ? number(ProgramBox::PresentLow, true) : std::nullopt;
-        const std::optional<double> high =
-            low ? number(ProgramBox::PresentHigh, true) : std::nullopt;
-        if (!high) {
-            return std::nullopt;
-        }
-        if (*high < *low) {
-            refuse(ProgramBox::PresentHigh,
-                   belowText(text(ProgramBox::PresentHigh), labelOf(ProgramBox::PresentHigh),
-                             text(ProgramBox::PresentLow).trimmed()));
-            return std::nullopt;
-        }
-        const std::optional<int> time = milliseconds(ProgramBox::PresentTime);
-        if (!time) {
-            return std::nullopt;
-        }
-        p.presentChannel = *present;
-        p.presentLow = *low;
-        p.presentHigh = *high;
-        p.presentTimeMs = *time;
-    } else {
-        // Not asked for, so kept as they were for the next time parts start by themselves.
-        p.presentChannel = before.presentChannel;
-        p.presentLow = before.presentLow;
-        p.presentHigh = before.presentHigh;
-        p.presentTimeMs = before.presentTimeMs;
-    }
-
-    if (!text(ProgramBox::SettleBand).trimmed().isEmpty()) {
-        const std::optional<double> band = number(ProgramBox::SettleBand, true);
-        if (!band) {
-            return std::nullopt;
-        }
-        if (*band <= 0) {
-            refuse(ProgramBox::SettleBand,
-                   QStringLiteral("The value \"%1\" in Settle band is not above 0.")
-                       .arg(text(ProgramBox::SettleBand)));
-            return std::nullopt;
-        }
-        p.settleBand = band;
-    }
-    const std::optional<int> settle = milliseconds(ProgramBox::SettleTime);
-    const std::optional<int> dynamic =
-        settle ? milliseconds(ProgramBox::DynamicTime) : std::nullopt;
-    const std::optional<int> timeout = dynamic ? milliseconds(ProgramBox::Timeout) : std::nullopt;
-    if (!timeout) {
-        return std::nullopt;
-    }
-    if (qint64(*timeout) <= qint64(*settle) + *dynamic) {
-        refuse(ProgramBox::Timeout,
-               QStringLiteral("The value \"%1\" in Timeout must exceed Settle time + Dynamic time "
-                              "(%2 ms).")
-                   .arg(text(ProgramBox::Timeout))
-                   .arg(qint64(*settle) + *dynamic));
-        return std::nullopt;
-    }
-    p.settleTimeMs = *settle;
-    p.dynamicTimeMs = *dynamic;
-    p.timeoutMs = *timeout;
+    checkCharacteristics(p);
+    checkPresent(p);
+    checkTimes(p);
     p.askId = askId_;
     p.dfqFolder = text(ProgramBox::DfqFolder).trimmed();
     const QString subgroup = text(ProgramBox::Subgroup).trimmed();
@@ -383,71 +334,158 @@ std::optional<PartProgram> PartProgramTool::checkBoxes() {
             refuse(ProgramBox::Subgroup,
                    outOfRangeText(subgroup, labelOf(ProgramBox::Subgroup), QStringLiteral("1"),
                                   QString::number(PartProgram::kMostSubgroupSize)));
-            return std::nullopt;
         }
     }
-    if (!checkNominals(p) || !checkRules(p)) {
-        return std::nullopt;
-    }
+    checkNominals(p);
+    checkRules(p);
     for (const auto &[channel, sides] : sides_) {
         if (sides != ToleranceSides::Both) {
             p.sides[channel] = sides;
         }
     }
-    return p;
-}
-
-bool PartProgramTool::checkNominals(PartProgram &p) {
-    const QString point = locale_.decimalPoint();
-    for (const auto &[channel, typed] : nominals_) {
-        QString nominal = typed.trimmed();
-        if (nominal.isEmpty()) {
-            continue;
+    // In the order of the tab chain: the boxes, then the table row by row.
+    const auto rank = [](const ProgramRefusal &r) {
+        switch (r.place) {
+            case ProgramRefusal::Place::Box:
+                return 2 * int(std::find(kProgramBoxes.begin(), kProgramBoxes.end(), r.box) -
+                               kProgramBoxes.begin());
+            case ProgramRefusal::Place::Characteristics:
+                return 3;  // after the description
+            case ProgramRefusal::Place::Nominal:
+                break;
         }
-        // Typed as the dialog's numbers are; kept with a "." as the file wants it.
-        if (point != QStringLiteral(".") && !nominal.contains(QLatin1Char('.'))) {
-            nominal.replace(point, QStringLiteral("."));
+        return 2 * int(kProgramBoxes.size()) + r.channel;
+    };
+    std::stable_sort(
+        refusals_.begin(), refusals_.end(),
+        [&rank](const ProgramRefusal &a, const ProgramRefusal &b) { return rank(a) < rank(b); });
+    if (!refusals_.empty()) {
+        QStringList messages;
+        for (const ProgramRefusal &r : refusals_) {
+            messages << r.message;
         }
-        if (!rt::localeReal(nominal, QLocale::c()) || nominal.contains(QLatin1Char(','))) {
-            prompter_.message(
-                notANumberText(typed, QStringLiteral("Nominal of channel %1").arg(channel)));
-            if (view_ != nullptr) {
-                view_->focusNominal(channel);
-            }
-            return false;
-        }
-        p.nominals[channel] = nominal;
+        prompter_.message(messages.join(QLatin1Char('\r')));
     }
-    return true;
+    if (view_ != nullptr) {
+        view_->showRefusals(refusals_);
+    }
+    return refusals_.empty() ? std::optional<PartProgram>(p) : std::nullopt;
 }
 
-bool PartProgramTool::checkRules(PartProgram &p) {
-    for (const auto &[channel, typed] : rules_) {
+void PartProgramTool::checkCharacteristics(PartProgram &p) {
+    const std::vector<int> chosen = chosenList(chosen_);
+    // No list is every channel with a formula: kept so while that is what is chosen.
+    if (!openingChosen_ && chosen == chosenList(std::nullopt)) {
+        return;
+    }
+    if (chosen.empty()) {
+        refusals_.push_back({ProgramRefusal::Place::Characteristics, ProgramBox::Number, 0,
+                             QStringLiteral("Characteristics: choose at least one channel.")});
+        return;
+    }
+    p.characteristics = chosen;
+}
+
+void PartProgramTool::checkPresent(PartProgram &p) {
+    p.start = autoStart_ ? PartStart::Auto : PartStart::Key;
+    const PartProgram &before = program_.program();
+    if (!autoStart_) {
+        // Not asked for, so kept as they were for the next time parts start by themselves.
+        p.presentChannel = before.presentChannel;
+        p.presentLow = before.presentLow;
+        p.presentHigh = before.presentHigh;
+        p.presentTimeMs = before.presentTimeMs;
+        return;
+    }
+    const std::optional<int> present =
+        channel(ProgramBox::PresentChannel, text(ProgramBox::PresentChannel));
+    const std::optional<double> low = number(ProgramBox::PresentLow, true);
+    const std::optional<double> high = number(ProgramBox::PresentHigh, true);
+    if (low && high && *high < *low) {
+        refuse(ProgramBox::PresentHigh,
+               belowText(text(ProgramBox::PresentHigh), labelOf(ProgramBox::PresentHigh),
+                         text(ProgramBox::PresentLow).trimmed()));
+    }
+    const std::optional<int> time = milliseconds(ProgramBox::PresentTime);
+    p.presentChannel = present.value_or(0);
+    p.presentLow = low.value_or(0);
+    p.presentHigh = high.value_or(0);
+    p.presentTimeMs = time.value_or(0);
+}
+
+void PartProgramTool::checkTimes(PartProgram &p) {
+    if (!text(ProgramBox::SettleBand).trimmed().isEmpty()) {
+        const std::optional<double> band = number(ProgramBox::SettleBand, true);
+        if (band && *band <= 0) {
+            refuse(ProgramBox::SettleBand,
+                   QStringLiteral("The value \"%1\" in Settle band is not above 0.")
+                       .arg(text(ProgramBox::SettleBand)));
+        }
+        p.settleBand = band;
+    }
+    const std::optional<int> settle = milliseconds(ProgramBox::SettleTime);
+    const std::optional<int> dynamic = milliseconds(ProgramBox::DynamicTime);
+    const std::optional<int> timeout = milliseconds(ProgramBox::Timeout);
+    if (settle && dynamic && timeout && qint64(*timeout) <= qint64(*settle) + *dynamic) {
+        refuse(ProgramBox::Timeout,
+               QStringLiteral("The value \"%1\" in Timeout must exceed Settle time + Dynamic time "
+                              "(%2 ms).")
+                   .arg(text(ProgramBox::Timeout))
+                   .arg(qint64(*settle) + *dynamic));
+    }
+    p.settleTimeMs = settle.value_or(0);
+    p.dynamicTimeMs = dynamic.value_or(0);
+    p.timeoutMs = timeout.value_or(0);
+    // Read at once after MAX/MIN are cleared, a run-out would pass every part.
+    if (dynamic) {
+        for (const int n : dynamicWithoutTime(p, setup_)) {
+            refuse(ProgramBox::DynamicTime, needsDynamicTimeText(setup_, n) + QLatin1Char('.'));
+        }
+    }
+}
+
+void PartProgramTool::checkNominals(PartProgram &p) {
+    for (const auto &[channel, typed] : nominals_) {
         if (typed.trimmed().isEmpty()) {
             continue;
         }
-        const std::optional<std::vector<int>> rules = parseRules(typed.trimmed());
-        if (!rules) {
-            prompter_.message(QStringLiteral("The value \"%1\" in Rules of channel %2 is not a "
-                                             "list of different rules 1 to 8 such as 1,2,3,4.")
-                                  .arg(typed)
-                                  .arg(channel));
-            if (view_ != nullptr) {
-                view_->focusRules(channel);
-            }
-            return false;
+        // Typed as the dialog's numbers are; kept with a "." as the file wants it.
+        if (const std::optional<TypedDecimal> nominal = typedDecimal(typed, locale_)) {
+            p.nominals[channel] = nominal->text;
+            continue;
         }
+        refusals_.push_back(
+            {ProgramRefusal::Place::Nominal, ProgramBox::Number, channel,
+             notADecimalText(typed, QStringLiteral("Nominal of channel %1").arg(channel),
+                             locale_)});
+    }
+}
+
+void PartProgramTool::checkRules(PartProgram &p) {
+    for (const auto &[channel, rules] : rules_) {
         // Rule 1 alone is what no key says.
-        if (*rules != std::vector<int>{1}) {
-            p.rules[channel] = *rules;
+        if (!rules.empty() && rules != std::vector<int>{1}) {
+            p.rules[channel] = rules;
         }
     }
-    return true;
 }
 
 bool PartProgramTool::save() {
     const std::optional<PartProgram> checked = checkBoxes();
-    if (!checked || !commands_.savePartProgram(*checked)) {
+    if (!checked) {
+        return false;
+    }
+    // A folder given anew is asked about now, not found missing at the first part.
+    if (checked->dfqFolder != program_.program().dfqFolder &&
+        !confirmFolder(prompter_, checked->dfqFolder, QStringLiteral("DFQ folder"))) {
+        refusals_ = {{ProgramRefusal::Place::Box, ProgramBox::DfqFolder, 0,
+                      QStringLiteral("The DFQ folder does not exist.")}};
+        if (view_ != nullptr) {
+            view_->showRefusals(refusals_);
+        }
+        return false;
+    }
+    if (!commands_.savePartProgram(*checked)) {
         return false;
     }
     // What was saved is no edit any more.

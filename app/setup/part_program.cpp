@@ -11,6 +11,7 @@
 
 #include "base/runtime_text.h"
 #include "model/channel.h"
+#include "model/formula_inputs.h"
 #include "setup/ini_section.h"
 #include "setup/setup.h"
 
@@ -31,7 +32,7 @@ bool measured(const Setup &setup, int channel) {
 }
 }  // namespace
 
-std::vector<int> effectiveCharacteristics(const PartProgram &program, const Setup &setup) {
+std::vector<int> measuredCharacteristics(const PartProgram &program, const Setup &setup) {
     std::vector<int> out;
     if (!program.characteristics.empty()) {
         std::copy_if(program.characteristics.begin(), program.characteristics.end(),
@@ -46,6 +47,43 @@ std::vector<int> effectiveCharacteristics(const PartProgram &program, const Setu
     return out;
 }
 
+std::vector<int> effectiveCharacteristics(const PartProgram &program, const Setup &setup) {
+    if (!dynamicWithoutTime(program, setup).empty()) {
+        return {};
+    }
+    return measuredCharacteristics(program, setup);
+}
+
+std::vector<int> dynamicWithoutTime(const PartProgram &program, const Setup &setup) {
+    std::vector<int> out;
+    if (program.dynamicTimeMs > 0) {
+        return out;
+    }
+    const auto formulaOf = [&setup](int n) {
+        const Channel *c = setup.channel(n);
+        return c != nullptr ? c->Formula() : QString();
+    };
+    for (int channel : measuredCharacteristics(program, setup)) {
+        if (channelInputs(channel, formulaOf).maxMin) {
+            out.push_back(channel);
+        }
+    }
+    return out;
+}
+
+QString characteristicName(const Setup &setup, int channel) {
+    const Channel *c = setup.channel(channel);
+    const QString code = QStringLiteral("C%1").arg(channel);
+    return c != nullptr && !c->Description.trimmed().isEmpty()
+               ? c->Description.trimmed() + QStringLiteral(" (") + code + QLatin1Char(')')
+               : code;
+}
+
+QString needsDynamicTimeText(const Setup &setup, int channel) {
+    return characteristicName(setup, channel) +
+           QStringLiteral(" is measured while the part turns: give it a Dynamic time");
+}
+
 QStringList passedOverCharacteristics(const PartProgram &program, const Setup &setup) {
     QStringList out;
     const int count = setup.channelCount();
@@ -57,6 +95,25 @@ QStringList passedOverCharacteristics(const PartProgram &program, const Setup &s
         }
     }
     return out;
+}
+
+QString runRuleName(int rule) {
+    // The zones are thirds of the distance from the centre line to each control limit.
+    static constexpr std::array<const char *, PartProgram::kRuleCount> kNames = {
+        "one point beyond 3 sigma",
+        "two of three beyond 2 sigma on one side",
+        "four of five beyond 1 sigma on one side",
+        "eight in a row on one side",
+        "six in a row rising or falling",
+        "fourteen in a row alternating up and down",
+        "fifteen in a row within 1 sigma",
+        "eight in a row beyond 1 sigma on both sides",
+    };
+    if (rule < 1 || rule > PartProgram::kRuleCount) {
+        return {};
+    }
+    return QString::number(rule) + QLatin1Char(' ') +
+           QString::fromLatin1(kNames[static_cast<std::size_t>(rule - 1)]);
 }
 
 std::vector<int> effectiveRules(const PartProgram &program, int channel) {

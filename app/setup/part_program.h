@@ -65,6 +65,8 @@ struct PartProgram {
     bool operator==(const PartProgram &) const = default;
 };
 
+// A run rule as the operator chooses it: "1 one point beyond 3 sigma"; empty outside 1..8.
+QString runRuleName(int rule);
 // The run rules of a channel: the program's, else rule 1 only.
 std::vector<int> effectiveRules(const PartProgram &program, int channel);
 // The run rules of a "Rules<n>" text: different numbers 1..8 separated by commas ("1,2,3,4");
@@ -77,8 +79,20 @@ QString rulesText(const std::vector<int> &rules);
 // The part number: the program's, else the setup file's name without its extension.
 QString effectivePartNumber(const PartProgram &program, const QString &setupPath);
 // The channels judged, in order: the program's that the setup measures (it has the channel and
-// the channel a formula), else every channel of the setup with a formula.
+// the channel a formula), else every channel of the setup with a formula. None while one of
+// them needs a Dynamic time the program does not give (dynamicWithoutTime): such a channel would
+// read 0 and pass every part, and a part judged without it would pass unchecked.
 std::vector<int> effectiveCharacteristics(const PartProgram &program, const Setup &setup);
+// The program's characteristics the setup measures (it has the channel and the channel a
+// formula), else every channel of the setup with a formula; before the rule on dynamic ones.
+std::vector<int> measuredCharacteristics(const PartProgram &program, const Setup &setup);
+// The characteristics, of those the setup measures, whose formula uses MAX, MIN or TIR (directly
+// or through the channels it reads) while the program's DynamicTime is 0.
+std::vector<int> dynamicWithoutTime(const PartProgram &program, const Setup &setup);
+// "Runout (C10) is measured while the part turns: give it a Dynamic time".
+QString needsDynamicTimeText(const Setup &setup, int channel);
+// A channel as messages name it: "Runout (C10)", "C10" when it has no description.
+QString characteristicName(const Setup &setup, int channel);
 // Why each of the program's characteristics that the setup cannot measure is passed over
 // ("Channel 9: the setup has 4 channels."), in the program's order; none when all can be.
 QStringList passedOverCharacteristics(const PartProgram &program, const Setup &setup);

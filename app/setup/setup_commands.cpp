@@ -264,10 +264,23 @@ void SetupCommands::readPartProgram(const QString &setupPath, const QByteArray &
                        partFilePath(setupPath) +
                        QStringLiteral(" that the setup cannot measure are passed over:") +
                        QLatin1Char('\r') + passedOver.join(QLatin1Char('\r'));
-        if (effectiveCharacteristics(read.program, setup_).empty()) {
+        if (dynamicWithoutTime(read.program, setup_).empty() &&
+            effectiveCharacteristics(read.program, setup_).empty()) {
             text += QLatin1Char('\r') + QStringLiteral("None is left: parts cannot be measured.");
         }
         paragraphs << text;
+    }
+    // Read at once after MAX/MIN are cleared, a run-out would pass every part: no part is
+    // measured until the program gives the time.
+    if (const std::vector<int> dynamic = dynamicWithoutTime(read.program, setup_);
+        !dynamic.empty()) {
+        QStringList lines;
+        for (const int channel : dynamic) {
+            lines << needsDynamicTimeText(setup_, channel);
+        }
+        paragraphs << QStringLiteral("The part program in ") + partFilePath(setupPath) +
+                          QStringLiteral(" measures no part until it has a Dynamic time:") +
+                          QLatin1Char('\r') + lines.join(QLatin1Char('\r'));
     }
     if (!paragraphs.isEmpty()) {
         prompter_.message(paragraphs.join(QStringLiteral("\r\r")), {}, PromptIcon::Warning);

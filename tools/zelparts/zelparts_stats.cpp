@@ -120,6 +120,24 @@ int stats(zelapp::PartStore &store, const Options &options, QIODevice &out, QIOD
         if (series.failure) {
             return failed(err, store, *series.failure);
         }
+        // A channel the part was never measured on is a mistake, not an empty period.
+        if (series.stages.empty()) {
+            zelapp::PartFilter ever;
+            ever.number = *partNumber;
+            const zelapp::StatsSeries any =
+                zelapp::readStatsSeries(store, *partNumber, options.channel, ever, 1);
+            if (any.failure) {
+                return failed(err, store, *any.failure);
+            }
+            if (any.stages.empty()) {
+                say(err, QStringLiteral("channel %1 is no characteristic of %2")
+                             .arg(options.channel)
+                             .arg(partNumber->isEmpty()
+                                      ? QStringLiteral("the parts without a part number")
+                                      : QStringLiteral("part ") + *partNumber));
+                return kExitUsage;
+            }
+        }
         const zelapp::PartProgram program = programOf(store, *partNumber, err);
         statsOptions.subgroupSize = options.subgroupSize.value_or(program.subgroupSize);
         statsOptions.rules =

@@ -120,15 +120,15 @@ constexpr double kAnalogNoise = 0.0005;
 constexpr double kAnalogSpacing = 1.3;  // radians between neighbouring analog inputs
 
 constexpr double kGoodSigma = 0.0006;
-constexpr double kGoodLimit = 0.0011;  // leaves room for taper inside the tolerance
+constexpr double kGoodLimit = 0.0009;  // leaves room for taper and drift inside the tolerance
 constexpr double kRejectShare = 1.0 / 8.0;
 constexpr double kRejectSize = 0.0025;
 constexpr double kRejectSigma = 0.0003;
-constexpr double kTaperSigma = 0.0003;
+constexpr double kTaperSigma = 0.0002;
 constexpr double kOvalitySigma = 0.0002;
-constexpr double kRunoutSigma = 0.0003;
+constexpr double kRunoutSigma = 0.0001;
 constexpr double kJournalSigma = 0.0001;
-constexpr double kLengthSigma = 0.0002;
+constexpr double kLengthSigma = 0.00015;
 
 constexpr double kLoadStart = DemoSignal::kEmptySeconds;
 constexpr double kMeasureStart = kLoadStart + DemoSignal::kLoadSeconds;

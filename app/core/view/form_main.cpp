@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QSysInfo>
 
+#include "base/folder_question.h"
 #include "base/help_topics.h"
 #include "base/settings_store.h"
 #include "core/command_line.h"
@@ -244,6 +245,9 @@ void FormMain::openPartSettings() {
         resultsHints(history.found(), QSysInfo::machineHostName(), defaultPartsFile()),
         readDfqSettings(store), session_.chooser(), this);
     dialog.setObjectName(QStringLiteral("DlgPartSettings"));
+    dialog.setFolderCheck([&prompter = session_.services().prompter](const QString &folder) {
+        return confirmFolder(prompter, folder, QStringLiteral("DFQ folder"));
+    });
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }

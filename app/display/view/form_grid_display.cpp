@@ -72,6 +72,9 @@ FormGridDisplay::FormGridDisplay(Setup &setup, AppState &state, DisplayHost &hos
     ui_->setupUi(this);
     applyProgramIcon(*this, state_.AppPath);
     basePixels_ = QFontInfo(ui_->GridView->font()).pixelSize();
+    const QFontMetrics metrics(ui_->GridView->font());
+    advance_ = {basePixels_, metrics.horizontalAdvance(QLatin1String(kWidestValue)),
+                widestAdvance(metrics, verdictSymbols()), metrics.averageCharWidth()};
     baseRowHeight_ = ui_->GridView->verticalHeader()->defaultSectionSize();
     applyColumns();
     setRows(GridTable{});
@@ -233,31 +236,28 @@ void FormGridDisplay::GridView_DblClick(int row) {
     host_.GotoSetupFromView(std::max(row, 1));
 }
 
+GridColumns FormGridDisplay::leastColumns() const {
+    const double dpi = windowDpi(*this);
+    return {twipsToPixels(kGridColumnTwips[kValueColumn], dpi),
+            twipsToPixels(kGridColumnTwips[kZoneColumn], dpi)};
+}
+
 void FormGridDisplay::applyColumns() {
     QTableWidget &grid = *ui_->GridView;
     grid.setColumnCount(static_cast<int>(kGridColumnTwips.size()));
-    const double dpi = windowDpi(*this);
-    for (int c = 0; c < grid.columnCount(); ++c) {
-        grid.setColumnWidth(c, twipsToPixels(kGridColumnTwips[c], dpi));
-    }
-    if (valuePixels_ > basePixels_) {
-        QFont large = grid.font();
-        large.setPixelSize(valuePixels_);
-        const QFontMetrics metrics(large);
-        const int margin = metrics.averageCharWidth();
-        grid.setColumnWidth(
-            kValueColumn,
-            std::max(grid.columnWidth(kValueColumn),
-                     metrics.horizontalAdvance(QLatin1String(kWidestValue)) + margin));
-        grid.setColumnWidth(kZoneColumn,
-                            std::max(grid.columnWidth(kZoneColumn),
-                                     widestAdvance(metrics, verdictSymbols()) + margin));
-    }
+    grid.setColumnWidth(0, twipsToPixels(kGridColumnTwips[0], windowDpi(*this)));
+    const GridColumns least = leastColumns();
+    const GridColumns columns = gridColumns(std::max(valuePixels_, basePixels_), advance_, least);
+    // The usual values fit their column at the window's own font; larger ones get the widest.
+    grid.setColumnWidth(kValueColumn, valuePixels_ > basePixels_ ? columns.value : least.value);
+    grid.setColumnWidth(kZoneColumn, columns.mark);
 }
 
 void FormGridDisplay::applyValueFont() {
     QTableWidget &grid = *ui_->GridView;
-    const int pixels = gridValuePixelSize(grid.viewport()->height(), grid.rowCount(), basePixels_);
+    const int pixels = gridValuePixelsFitting(
+        gridValuePixelSize(grid.viewport()->height(), grid.rowCount(), basePixels_), basePixels_,
+        grid.viewport()->width(), grid.columnWidth(0), advance_, leastColumns());
     QFont font = grid.font();
     if (pixels > basePixels_) {
         font.setPixelSize(pixels);

@@ -8,6 +8,7 @@
 
 #include "base/app_state.h"
 #include "base/main_window_port.h"
+#include "display/grid_font.h"
 #include "display/view/values_banner.h"
 #include "display/view_items.h"
 
@@ -66,6 +67,8 @@ class FormGridDisplay : public QWidget {
   private:
     void GridView_DblClick(int row);
     void applyColumns();
+    // The value and mark columns at the window's own font: their twips widths.
+    GridColumns leastColumns() const;
     // The zone's background and mark of a row's value.
     void applyZone(int row);
     // The values' font for the window's height and row count.
@@ -85,6 +88,7 @@ class FormGridDisplay : public QWidget {
     int basePixels_ = 0;                // the window's own font
     int baseRowHeight_ = 0;             // the rows' height at that font
     int valuePixels_ = 0;               // the values' font now
+    GridAdvance advance_;               // the values and marks in the window's own font
     std::vector<ViewItem> shownItems_;  // the item of each row's value
 };
 

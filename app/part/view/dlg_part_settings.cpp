@@ -22,6 +22,7 @@ DlgPartSettings::DlgPartSettings(const PartSettings &settings, const ResultsSett
     ui_->LabelDatabaseNote->setText(hints.overruled);
     ui_->LabelDatabaseNote->setVisible(!hints.overruled.isEmpty());
     ui_->TextDfqFolder->setText(QDir::toNativeSeparators(dfq.folder));
+    dfqFolder_ = dfq.folder;
     ui_->ComboDfqEncoding->setCurrentIndex(dfq.encoding == DfqEncoding::Utf8 ? 1 : 0);
     ui_->ComboDfqFiles->setCurrentIndex(dfq.files == DfqFiles::PerHour ? 1 : 0);
     // Enter is OK from every control; Escape is Cancel (QDialog's own).
@@ -33,6 +34,16 @@ DlgPartSettings::DlgPartSettings(const PartSettings &settings, const ResultsSett
 }
 
 DlgPartSettings::~DlgPartSettings() = default;
+
+void DlgPartSettings::accept() {
+    const QString folder = dfq().folder;
+    if (folder != dfqFolder_ && folderCheck_ && !folderCheck_(folder)) {
+        ui_->TextDfqFolder->setFocus();
+        ui_->TextDfqFolder->selectAll();
+        return;
+    }
+    QDialog::accept();
+}
 
 PartSettings DlgPartSettings::settings() const {
     return {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
 #include "dfq/dfq_settings.h"
@@ -28,6 +29,12 @@ class DlgPartSettings : public QDialog {
                     QWidget *parent = nullptr);
     ~DlgPartSettings() override;
 
+    // OK asks this about a DFQ folder given anew that is not there; false stays in the dialog.
+    void setFolderCheck(std::function<bool(const QString &)> check) {
+        folderCheck_ = std::move(check);
+    }
+    void accept() override;
+
     // The settings as the form shows them.
     PartSettings settings() const;
     ResultsSettings results() const;
@@ -39,6 +46,8 @@ class DlgPartSettings : public QDialog {
 
     std::unique_ptr<Ui::DlgPartSettings> ui_;
     FileChooser &chooser_;
+    QString dfqFolder_;  // as the dialog opened
+    std::function<bool(const QString &)> folderCheck_;
 };
 
 }  // namespace zelapp

@@ -1,11 +1,15 @@
 #include "part/view/form_part_program.h"
 
 #include <QComboBox>
+#include <QGridLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <array>
+#include <map>
 
 #include "base/file_chooser.h"
 #include "base/help.h"
@@ -70,6 +74,18 @@ FormPartProgram::FormPartProgram(PartProgramTool &tool, FileChooser &chooser, QW
       tool_(tool),
       chooser_(chooser) {
     ui_->setupUi(this);
+    characteristics_ = new CharacteristicsModel(tool_, this);
+    ui_->ListCharacteristics->setModel(characteristics_);
+    ui_->ListCharacteristics->horizontalHeader()->setSectionResizeMode(
+        QHeaderView::ResizeToContents);
+    ui_->ListCharacteristics->installEventFilter(this);
+    rules_ = new RunRulesModel(tool_, this);
+    ui_->ListRules->setModel(rules_);
+    // The rules shown are those of the channel current in the export keys.
+    connect(ui_->TableExport, &QTableWidget::currentCellChanged, this,
+            [this](int row) { rules_->setChannel(row + 1); });
+    // A rule checked shows in the export keys' column at once.
+    connect(rules_, &QAbstractItemModel::dataChanged, this, &FormPartProgram::fillExportTable);
     ui_->TableExport->setItemDelegateForColumn(kSidesColumn, new SidesDelegate(ui_->TableExport));
     ui_->TableExport->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     connect(ui_->TableExport, &QTableWidget::itemChanged, this, &FormPartProgram::exportEdited);
@@ -83,7 +99,44 @@ FormPartProgram::FormPartProgram(PartProgramTool &tool, FileChooser &chooser, QW
     connect(ui_->chkAskId, &QCheckBox::toggled, this, [this](bool on) { tool_.setAskId(on); });
     connect(ui_->CommandOK, &QPushButton::clicked, this, &FormPartProgram::CommandOK_Click);
     connect(ui_->CommandCancel, &QPushButton::clicked, this, &FormPartProgram::reject);
+    addRefusalLabels();
     tool_.setView(this);
+}
+
+namespace {
+// A refusal stands in the column right of the boxes, on its box's row.
+constexpr int kRefusalColumn = 3;
+const QString kRefusalSuffix = QStringLiteral("Refusal");
+const QString kTableRefusal = QStringLiteral("TableExportRefusal");
+const QString kListRefusal = QStringLiteral("ListCharacteristicsRefusal");
+}  // namespace
+
+void FormPartProgram::addRefusalLabels() {
+    auto *grid = static_cast<QGridLayout *>(layout());
+    const auto add = [this, grid](QWidget *beside, const QString &name) {
+        int row = 0;
+        int column = 0;
+        int rows = 0;
+        int columns = 0;
+        grid->getItemPosition(grid->indexOf(beside), &row, &column, &rows, &columns);
+        auto *label = new QLabel(this);
+        label->setObjectName(name);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        label->hide();
+        grid->addWidget(label, row, kRefusalColumn);
+    };
+    for (const ProgramBox which : kProgramBoxes) {
+        const QString name = QString::fromLatin1(programBoxInfo(which).name);
+        // Each box stands on its label's row; the label is its buddy, named as the box.
+        auto *label = findChild<QLabel *>(QStringLiteral("lbl") + name.mid(3));
+        add(label, name + kRefusalSuffix);
+        if (const int most = programBoxInfo(which).maxLength; most > 0) {
+            box(which)->setMaxLength(most);
+        }
+    }
+    add(ui_->TableExport, kTableRefusal);
+    add(ui_->lblCharacteristics, kListRefusal);
 }
 
 FormPartProgram::~FormPartProgram() {
@@ -126,7 +179,11 @@ void FormPartProgram::refresh() {
           static_cast<QWidget *>(ui_->lblPresentTimeUnit)}) {
         present->setEnabled(tool_.presentEnabled());
     }
-    ui_->lblCharacteristicsHint->setText(tool_.characteristicsHint());
+    characteristics_->reload();
+    if (rules_->channel() == 0 || rules_->channel() > ui_->TableExport->rowCount()) {
+        rules_->setChannel(ui_->TableExport->rowCount() > 0 ? 1 : 0);
+    }
+    rules_->reload();
     ui_->lblSettleBandHint->setText(tool_.settleBandHint());
     ui_->lblPresentChannelHint->setText(tool_.presentChannelHint());
     fillExportTable();
@@ -146,7 +203,8 @@ void FormPartProgram::fillExportTable() {
             QTableWidgetItem *item = table.item(r, column);
             if (item == nullptr) {
                 item = new QTableWidgetItem();
-                if (column == kChannelColumn || column == kDescriptionColumn) {
+                if (column == kChannelColumn || column == kDescriptionColumn ||
+                    column == kRulesColumn) {
                     item->setFlags(item->flags() & ~Qt::ItemIsEditable);
                 }
                 table.setItem(r, column, item);
@@ -168,8 +226,6 @@ void FormPartProgram::exportEdited(QTableWidgetItem *item) {
         tool_.editNominal(channel, item->text());
     } else if (item->column() == kSidesColumn) {
         tool_.setSides(channel, sidesOf(item->text()));
-    } else if (item->column() == kRulesColumn) {
-        tool_.editRules(channel, item->text());
     }
 }
 
@@ -182,22 +238,48 @@ void FormPartProgram::browseDfqFolder() {
     ui_->txtDfqFolder->setFocus();
 }
 
-void FormPartProgram::focusNominal(int channel) {
-    QTableWidget &table = *ui_->TableExport;
-    table.setCurrentCell(channel - 1, kNominalColumn);
-    table.setFocus();
+void FormPartProgram::showRefusals(const std::vector<ProgramRefusal> &refusals) {
+    std::map<QString, QStringList> texts;
+    for (const ProgramRefusal &r : refusals) {
+        texts[r.place == ProgramRefusal::Place::Box
+                  ? QString::fromLatin1(programBoxInfo(r.box).name) + kRefusalSuffix
+              : r.place == ProgramRefusal::Place::Characteristics ? kListRefusal
+                                                                  : kTableRefusal]
+            << r.message;
+    }
+    for (QLabel *label : findChildren<QLabel *>()) {
+        if (!label->objectName().endsWith(kRefusalSuffix)) {
+            continue;
+        }
+        const auto text = texts.find(label->objectName());
+        label->setText(text != texts.end() ? text->second.join(QLatin1Char('\n')) : QString());
+        label->setVisible(text != texts.end());
+    }
+    if (refusals.empty()) {
+        return;
+    }
+    const ProgramRefusal &first = refusals.front();
+    if (first.place == ProgramRefusal::Place::Box) {
+        QLineEdit *edit = box(first.box);
+        edit->setFocus();
+        edit->selectAll();
+        return;
+    }
+    if (first.place == ProgramRefusal::Place::Characteristics) {
+        ui_->ListCharacteristics->setFocus();
+        return;
+    }
+    ui_->TableExport->setCurrentCell(first.channel - 1, kNominalColumn);
+    ui_->TableExport->setFocus();
 }
 
-void FormPartProgram::focusRules(int channel) {
-    QTableWidget &table = *ui_->TableExport;
-    table.setCurrentCell(channel - 1, kRulesColumn);
-    table.setFocus();
-}
-
-void FormPartProgram::focusBox(ProgramBox which) {
-    QLineEdit *edit = box(which);
-    edit->setFocus();
-    edit->selectAll();
+bool FormPartProgram::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == ui_->ListCharacteristics && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space) {
+        characteristics_->toggle(ui_->ListCharacteristics->currentIndex().row());
+        return true;
+    }
+    return HostedDialog::eventFilter(watched, event);
 }
 
 void showPartProgramDialog(const WindowContext &context, QWidget *parent) {

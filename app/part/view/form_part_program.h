@@ -6,8 +6,10 @@
 #include <memory>
 
 #include "part/part_program_tool.h"
+#include "part/program_lists.h"
 #include "view/hosted_dialog.h"
 
+class QLabel;
 class QLineEdit;
 class QTableWidgetItem;
 class QWidget;
@@ -33,16 +35,18 @@ class FormPartProgram : public HostedDialog, public PartProgramView {
 
     // PartProgramView
     void refresh() override;
-    void focusBox(ProgramBox box) override;
-    void focusNominal(int channel) override;
-    void focusRules(int channel) override;
+    void showRefusals(const std::vector<ProgramRefusal> &refusals) override;
 
   protected:
     // Escape, Cancel and the close box: edits are asked about.
     bool queryUnload() override { return tool_.Form_QueryUnload(); }
+    // Space in the list of characteristics checks or clears its row, whichever column is
+    // current.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:
     QLineEdit *box(ProgramBox box) const;
+    void addRefusalLabels();
     void CommandOK_Click();
     void browseDfqFolder();
     void fillExportTable();
@@ -50,6 +54,8 @@ class FormPartProgram : public HostedDialog, public PartProgramView {
 
     std::unique_ptr<Ui::FormPartProgram> ui_;
     PartProgramTool &tool_;
+    CharacteristicsModel *characteristics_ = nullptr;
+    RunRulesModel *rules_ = nullptr;
     FileChooser &chooser_;
     bool filling_ = false;  // the table is filled from the tool, not edited
 };

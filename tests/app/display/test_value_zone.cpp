@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include "display/grid_font.h"
 #include "model/channel.h"
@@ -77,6 +78,50 @@ TEST(GridFontTest, TheValuesGrowWithTheRowsHeightBetweenTheBaseAndTheCap) {
     }
     EXPECT_EQ(zelapp::gridRowHeight(13, 20), 21);
     EXPECT_EQ(zelapp::gridRowHeight(6, 20), 20);
+}
+
+// The widest value 84 and the widest mark 24 pixels with a margin of 6 at a 12-pixel font,
+// columns of at least 67 each beside a description of 93.
+struct FittingCase {
+    const char *name;
+    int byHeight;
+    int width;
+    int pixels;
+};
+
+class GridFontFitting : public ::testing::TestWithParam<FittingCase> {};
+
+TEST_P(GridFontFitting, TheValuesGrowOnlyAsFarAsTheMarksStillFit) {
+    const FittingCase &c = GetParam();
+    const zelapp::GridAdvance advance{12, 84, 24, 6};
+    const zelapp::GridColumns least{67, 67};
+    const int pixels = zelapp::gridValuePixelsFitting(c.byHeight, 12, c.width, 93, advance, least);
+    EXPECT_EQ(pixels, c.pixels);
+    const zelapp::GridColumns columns = zelapp::gridColumns(pixels, advance, least);
+    if (pixels > 12) {
+        EXPECT_LE(93 + columns.value + columns.mark, c.width);
+        const zelapp::GridColumns larger = zelapp::gridColumns(pixels + 1, advance, least);
+        EXPECT_TRUE(pixels == c.byHeight || 93 + larger.value + larger.mark > c.width);
+    }
+}
+
+const FittingCase kFittingCases[] = {
+    {"TheBaseAlwaysStays", 12, 100, 12},          {"NarrowKeepsTheBase", 31, 242, 12},
+    {"WideEnoughForTheHeightsSize", 20, 400, 20}, {"AsLargeAsTheWidthHolds", 48, 400, 30},
+    {"OnePixelShortIsOneSizeLess", 25, 347, 24},
+};
+
+INSTANTIATE_TEST_SUITE_P(GridFont, GridFontFitting, ::testing::ValuesIn(kFittingCases),
+                         [](const ::testing::TestParamInfo<FittingCase> &info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST(GridFontTest, ColumnsHoldTheirWidestTextScaledAndRoundedUp) {
+    const zelapp::GridAdvance advance{12, 84, 24, 6};
+    EXPECT_EQ(zelapp::gridColumns(12, advance, {67, 67}), (zelapp::GridColumns{90, 67}));
+    // 84 * 25 / 12 = 175 and 6 * 25 / 12 = 12.5 rounded up; the mark's 63 below its least.
+    EXPECT_EQ(zelapp::gridColumns(25, advance, {67, 67}), (zelapp::GridColumns{188, 67}));
+    EXPECT_EQ(zelapp::gridColumns(36, advance, {67, 67}), (zelapp::GridColumns{270, 90}));
 }
 
 }  // namespace

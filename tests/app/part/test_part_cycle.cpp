@@ -93,6 +93,7 @@ TEST(PartCycle, WithoutStaticCharacteristicsItClearsAtOnceAndCapturesAtTheNextPo
     f.channel(2, u"MAX(C1)"_s, 0.002f);
     PartProgram p;
     p.characteristics = {2};
+    p.dynamicTimeMs = 1;  // a run-out needs one
     f.useProgram(p);
     ASSERT_EQ(f.cycle.measure(), QString());
     f.step();
@@ -567,9 +568,9 @@ TEST_P(PollClock, APartWaitsForNoPollBeyondItsSettleAndDynamicTimes) {
 const PollClockCase kPollClockCases[] = {
     {"BothTimesAPollLong", 50, 50, {0, 50, 100}},
     {"LongerTimesReadEveryPollBetween", 100, 200, {0, 50, 100, 150, 200, 250, 300}},
-    {"NoTimesAtAll", 0, 0, {0, 0}},
+    {"NoSettleTimeTheLeastDynamicTime", 0, 1, {0, 1}},
     {"TimesBetweenPolls", 30, 70, {0, 30, 80, 100}},
-    {"ASettleTimeThatIsNoMultipleOfThePoll", 120, 0, {0, 50, 100, 120, 120}},
+    {"ASettleTimeThatIsNoMultipleOfThePoll", 120, 1, {0, 50, 100, 120, 121}},
 };
 
 INSTANTIATE_TEST_SUITE_P(PartCycle, PollClock, ::testing::ValuesIn(kPollClockCases),

@@ -20,15 +20,27 @@ using zelapp::PromptAnswer;
 
 namespace {
 
+using Place = zelapp::ProgramRefusal::Place;
+
 struct RecordingProgramView : zelapp::PartProgramView {
     int refreshes = 0;
+    std::vector<zelapp::ProgramRefusal> shown;  // the last refusals shown
+    // Where the focus went: a box or a channel's nominal.
     std::vector<ProgramBox> focused;
     std::vector<int> nominalsFocused;
     void refresh() override { ++refreshes; }
-    void focusBox(ProgramBox box) override { focused.push_back(box); }
-    void focusNominal(int channel) override { nominalsFocused.push_back(channel); }
-    std::vector<int> rulesFocused;
-    void focusRules(int channel) override { rulesFocused.push_back(channel); }
+    void showRefusals(const std::vector<zelapp::ProgramRefusal> &refusals) override {
+        shown = refusals;
+        if (refusals.empty()) {
+            return;
+        }
+        const zelapp::ProgramRefusal &first = refusals.front();
+        if (first.place == Place::Box) {
+            focused.push_back(first.box);
+        } else if (first.place == Place::Nominal) {
+            nominalsFocused.push_back(first.channel);
+        }
+    }
 };
 
 struct PartProgramToolTest : ::testing::Test {
@@ -63,7 +75,10 @@ TEST_F(PartProgramToolTest, OpensWithTheProgramAndSaysWhatEmptyMeans) {
     EXPECT_EQ(tool().text(ProgramBox::SettleBand), QString());
     EXPECT_EQ(tool().text(ProgramBox::SettleTime), u"300"_s);
     EXPECT_EQ(tool().text(ProgramBox::Timeout), u"5000"_s);
-    EXPECT_EQ(tool().characteristicsHint(), u"Empty: every channel with a formula (1, 2)"_s);
+    // No list in the file: every channel with a formula is checked.
+    const std::vector<zelapp::CharacteristicRow> rows = tool().characteristicRows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_TRUE(rows[0].chosen && rows[1].chosen);
     EXPECT_EQ(tool().settleBandHint(),
               u"Empty: 5 steps of each channel's last decimal (0.0005 at 4 decimals)"_s);
     EXPECT_EQ(tool().presentChannelHint(), u"Channel 1 to 2"_s);
@@ -75,22 +90,14 @@ TEST_F(PartProgramToolTest, OpensWithTheProgramAndSaysWhatEmptyMeans) {
 
 TEST_F(PartProgramToolTest, EachBoxIsCheckedWithItsMessageAndFocus) {
     const std::vector<std::pair<std::pair<ProgramBox, QString>, QString>> cases = {
-        {{ProgramBox::Number, u"1234567890123456789012345678901"_s},
-         u"The value \"1234567890123456789012345678901\" in Number is longer than 30 "
-         "characters."_s},
         {{ProgramBox::Description, u"Welle \u20ac"_s},
          u"The value \"Welle \u20ac\" in Description holds characters a part file cannot "
          "keep."_s},
-        {{ProgramBox::Characteristics, u"1,x"_s},
-         u"The value \"x\" in Characteristics is not a number from 1 to 2."_s},
-        {{ProgramBox::Characteristics, u"3"_s},
-         u"The value \"3\" in Characteristics is not a number from 1 to 2."_s},
-        {{ProgramBox::Characteristics, u"2, 2"_s},
-         u"The value \"2, 2\" in Characteristics names channel 2 twice."_s},
         {{ProgramBox::PresentChannel, u""_s},
          u"The value \"\" in Present channel is not a number from 1 to 2."_s},
         {{ProgramBox::PresentLow, u"low"_s},
-         u"The value \"low\" in Present low is not a number."_s},
+         u"The value \"low\" in Present low is not a number. Use \".\" as the decimal "
+         "separator."_s},
         {{ProgramBox::PresentHigh, u"-0.2"_s},
          u"The value \"-0.2\" in Present high is below -0.1."_s},
         {{ProgramBox::PresentTime, u"-1"_s},
@@ -98,7 +105,8 @@ TEST_F(PartProgramToolTest, EachBoxIsCheckedWithItsMessageAndFocus) {
          "more)."_s},
         {{ProgramBox::SettleBand, u"0"_s}, u"The value \"0\" in Settle band is not above 0."_s},
         {{ProgramBox::SettleBand, u"wide"_s},
-         u"The value \"wide\" in Settle band is not a number."_s},
+         u"The value \"wide\" in Settle band is not a number. Use \".\" as the decimal "
+         "separator."_s},
         {{ProgramBox::SettleTime, u"soon"_s},
          u"The value \"soon\" in Settle time is not a number."_s},
         {{ProgramBox::DynamicTime, u"2.5"_s},
@@ -132,9 +140,60 @@ TEST_F(PartProgramToolTest, EachBoxIsCheckedWithItsMessageAndFocus) {
     EXPECT_EQ(checked->presentTimeMs, 200);
 }
 
+TEST_F(PartProgramToolTest, EveryRefusalIsToldAtOnceInTabOrderWithTheFocusOnTheFirst) {
+    tool().editBox(ProgramBox::Number, QString(31, u'7'));
+    EXPECT_EQ(tool().text(ProgramBox::Number), QString(30, u'7')) << "the box's most length";
+    tool().editNominal(2, u"y"_s);
+    tool().editNominal(1, u"x"_s);
+    tool().editBox(ProgramBox::Timeout, u"soon"_s);
+    tool().editBox(ProgramBox::PresentLow, u"low"_s);
+    const std::size_t before = f.prompter.shown.size();
+    EXPECT_FALSE(tool().CommandOK_Click());
+    ASSERT_EQ(f.prompter.shown.size(), before + 1) << "one message";
+    const QStringList told = f.prompter.shown.back().text.split(u'\r');
+    ASSERT_EQ(told.size(), 4);
+    EXPECT_TRUE(told[0].startsWith(u"The value \"low\" in Present low"_s));
+    EXPECT_TRUE(told[1].startsWith(u"The value \"soon\" in Timeout"_s));
+    EXPECT_TRUE(told[2].startsWith(u"The value \"x\" in Nominal of channel 1"_s));
+    EXPECT_TRUE(told[3].startsWith(u"The value \"y\" in Nominal of channel 2"_s));
+    ASSERT_EQ(view.shown.size(), 4u);
+    EXPECT_EQ(view.shown[0].box, ProgramBox::PresentLow);
+    EXPECT_EQ(view.shown[1].box, ProgramBox::Timeout);
+    EXPECT_EQ(view.shown[2].place, Place::Nominal);
+    EXPECT_EQ(view.shown[3].channel, 2);
+    EXPECT_EQ(view.focused, std::vector<ProgramBox>{ProgramBox::PresentLow});
+
+    // Mended, they go from beside their boxes.
+    tool().editNominal(2, {});
+    tool().editNominal(1, {});
+    tool().editBox(ProgramBox::Timeout, u"5000"_s);
+    tool().editBox(ProgramBox::PresentLow, u"-0.1"_s);
+    ASSERT_TRUE(tool().CommandOK_Click());
+    EXPECT_TRUE(view.shown.empty());
+    EXPECT_EQ(program().number, QString(30, u'7'));
+}
+
+TEST_F(PartProgramToolTest, ARunoutNeedsADynamicTime) {
+    f.setup().channel(2)->setFormula(u"TIR(C1)"_s);
+    f.setup().channel(2)->Description = u"Runout"_s;
+    tool().editBox(ProgramBox::DynamicTime, u"0"_s);
+    EXPECT_FALSE(tool().CommandOK_Click());
+    EXPECT_EQ(f.prompter.shown.back().text,
+              u"Runout (C2) is measured while the part turns: give it a Dynamic time."_s);
+    EXPECT_EQ(view.focused.back(), ProgramBox::DynamicTime);
+    // Not judged, it needs none.
+    tool().setCharacteristic(2, false);
+    EXPECT_TRUE(tool().checkBoxes());
+    tool().setCharacteristic(2, true);
+    tool().editBox(ProgramBox::DynamicTime, u"1"_s);
+    ASSERT_TRUE(tool().CommandOK_Click());
+    EXPECT_EQ(program().dynamicTimeMs, 1);
+}
+
 TEST_F(PartProgramToolTest, OkSavesIntoThePartFileAndCloses) {
     tool().editBox(ProgramBox::Number, u" SH-9 "_s);
-    tool().editBox(ProgramBox::Characteristics, u"2,1"_s);
+    tool().setCharacteristic(1, false);  // checked again after 2: judged after it
+    tool().setCharacteristic(1, true);
     tool().editBox(ProgramBox::SettleBand, u"0.002"_s);
     tool().editBox(ProgramBox::PresentTime, u"350"_s);
     tool().setAskId(true);
@@ -150,10 +209,10 @@ TEST_F(PartProgramToolTest, OkSavesIntoThePartFileAndCloses) {
 
 TEST_F(PartProgramToolTest, TheDfqFolderAndEachChannelsNominalAndSidesAreSaved) {
     using zelapp::ToleranceSides;
-    // One row per channel of the setup, with its description.
+    // One row per channel of the setup, with its description; no rules chosen is rule 1.
     EXPECT_EQ(tool().exportRows(),
-              (std::vector<zelapp::ExportRow>{{1, u"Dia A"_s, {}, ToleranceSides::Both, {}},
-                                              {2, u"Taper"_s, {}, ToleranceSides::Both, {}}}));
+              (std::vector<zelapp::ExportRow>{{1, u"Dia A"_s, {}, ToleranceSides::Both, u"1"_s},
+                                              {2, u"Taper"_s, {}, ToleranceSides::Both, u"1"_s}}));
     tool().editNominal(1, u" 12.5 "_s);
     tool().setSides(2, ToleranceSides::UpperOnly);
     EXPECT_TRUE(tool().edited());
@@ -165,11 +224,19 @@ TEST_F(PartProgramToolTest, TheDfqFolderAndEachChannelsNominalAndSidesAreSaved) 
     EXPECT_FALSE(tool().CommandOK_Click());
     ASSERT_EQ(f.prompter.shown.size(), before + 1);
     EXPECT_EQ(f.prompter.shown.back().text,
-              u"The value \"1,5\" in Nominal of channel 2 is not a number."_s);
+              u"The value \"1,5\" in Nominal of channel 2 is not a number. Use \".\" as the "
+              "decimal separator."_s);
     EXPECT_EQ(view.nominalsFocused, (std::vector<int>{2}));
     EXPECT_TRUE(tool().isOpen());
 
     tool().editNominal(2, {});
+    // A folder not there is asked about: Cancel stays, No keeps it as given.
+    f.prompter.answers = {PromptAnswer::Cancel};
+    EXPECT_FALSE(tool().CommandOK_Click());
+    EXPECT_EQ(f.prompter.shown.back().text,
+              u"The DFQ folder //plant/qdas/line 4 does not exist.\rCreate it?"_s);
+    EXPECT_EQ(view.focused.back(), ProgramBox::DfqFolder);
+    f.prompter.answers = {PromptAnswer::No};
     ASSERT_TRUE(tool().CommandOK_Click());
     EXPECT_EQ(program().dfqFolder, u"//plant/qdas/line 4"_s);
     EXPECT_EQ(program().nominals, (std::map<int, QString>{{1, u"12.5"_s}}));
@@ -190,14 +257,6 @@ TEST_F(PartProgramToolTest, TheDfqFolderAndEachChannelsNominalAndSidesAreSaved) 
 
 TEST_F(PartProgramToolTest, TheSubgroupAndEachChannelsRulesAreCheckedAndSaved) {
     EXPECT_EQ(tool().text(ProgramBox::Subgroup), u"1"_s);
-    tool().editRules(1, u"1,1"_s);
-    const std::size_t before = f.prompter.shown.size();
-    EXPECT_FALSE(tool().CommandOK_Click());
-    ASSERT_EQ(f.prompter.shown.size(), before + 1);
-    EXPECT_EQ(f.prompter.shown.back().text,
-              u"The value \"1,1\" in Rules of channel 1 is not a list of different rules 1 to 8 "
-              u"such as 1,2,3,4."_s);
-    EXPECT_EQ(view.rulesFocused, (std::vector<int>{1}));
     for (const QString &bad : {u"0"_s, u"26"_s, u"2.5"_s, u"k"_s}) {
         tool().editBox(ProgramBox::Subgroup, bad);
         EXPECT_FALSE(tool().CommandOK_Click()) << bad.toStdString();
@@ -206,8 +265,10 @@ TEST_F(PartProgramToolTest, TheSubgroupAndEachChannelsRulesAreCheckedAndSaved) {
     EXPECT_TRUE(f.prompter.shown.back().text.contains(u"Subgroup"_s));
 
     tool().editBox(ProgramBox::Subgroup, u" 5 "_s);
-    tool().editRules(1, u" 1, 2,3,4 "_s);
-    tool().editRules(2, u"1"_s);  // rule 1 alone: no key
+    for (const int rule : {4, 2, 3}) {
+        tool().setRule(1, rule, true);
+    }
+    tool().setRule(2, 1, true);  // rule 1 alone: no key
     ASSERT_TRUE(tool().CommandOK_Click());
     EXPECT_EQ(program().subgroupSize, 5);
     EXPECT_EQ(program().rules, (std::map<int, std::vector<int>>{{1, {1, 2, 3, 4}}}));
@@ -218,7 +279,7 @@ TEST_F(PartProgramToolTest, TheSubgroupAndEachChannelsRulesAreCheckedAndSaved) {
     tool().Form_Load();
     EXPECT_EQ(tool().exportRows()[0].rules, u"1,2,3,4"_s);
     EXPECT_EQ(tool().text(ProgramBox::Subgroup), u"5"_s);
-    tool().editRules(2, u"1"_s);
+    tool().setRule(2, 1, false);
     EXPECT_FALSE(tool().edited()) << "rule 1 alone is no edit";
     ASSERT_TRUE(tool().CommandOK_Click());
     EXPECT_EQ(program().rules, (std::map<int, std::vector<int>>{{1, {1, 2, 3, 4}}}));
@@ -271,7 +332,7 @@ TEST_F(PartProgramToolTest, TheOpenDialogFollowsTheSetup) {
     f.setup().channel(2)->setFormula(QString());
     f.setup().markModified({zelapp::SetupChange::Kind::Channel, 2});
     EXPECT_GT(view.refreshes, before);
-    EXPECT_EQ(tool().characteristicsHint(), u"Empty: every channel with a formula (1)"_s);
+    EXPECT_FALSE(tool().characteristicRows()[1].chosen) << "no formula, measures nothing";
     EXPECT_EQ(tool().text(ProgramBox::Number), u"typed"_s);  // the operator's edit stays
 
     // Closed, it follows nothing.

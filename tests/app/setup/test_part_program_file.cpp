@@ -36,6 +36,12 @@ struct PartProgramFile : ::testing::Test {
     zelapp::SetupCommands &commands() { return f.session->setupCommands(); }
     zelapp::ActivePartProgram &active() { return f.session->partProgram(); }
     std::size_t shown() const { return f.prompter.shown.size(); }
+    // Loads the setup; the one message the load showed, empty when it showed none or more.
+    QString toldAtLoad() {
+        const std::size_t before = shown();
+        EXPECT_EQ(commands().loadSetupFile(), zelapp::SetupLoad::Loaded);
+        return shown() == before + 1 ? f.prompter.shown.back().text : QString();
+    }
 };
 
 TEST_F(PartProgramFile, LoadTellsBadLinesOnceInOneMessageAndNewGivesTheDefaults) {
@@ -78,10 +84,7 @@ TEST_F(PartProgramFile, LoadTellsBadLinesOnceInOneMessageAndNewGivesTheDefaults)
 // is named in one message, gives the defaults and is left alone by the next save.
 TEST_F(PartProgramFile, APartFileThatCannotBeReadIsNamedOnceAndLeftAlone) {
     ASSERT_TRUE(zeltest::makeFifo(partPath));
-    const std::size_t before = shown();
-    ASSERT_EQ(commands().loadSetupFile(), zelapp::SetupLoad::Loaded);
-    ASSERT_EQ(shown(), before + 1);
-    EXPECT_EQ(f.prompter.shown.back().text,
+    EXPECT_EQ(toldAtLoad(),
               u"The part file "_s + partPath +
                   u" cannot be read, so the setup's mastering times and part program take their "
                   u"defaults:\r"_s +
@@ -124,6 +127,24 @@ TEST_F(PartProgramFile, CharacteristicsTheSetupCannotMeasureAreToldWithTheLinesA
     zeltest::writeBytes(partPath, "[Part]\nNumber=SH-1\n");
     ASSERT_EQ(commands().loadSetupFile(), zelapp::SetupLoad::Loaded);
     EXPECT_EQ(shown(), before + 2);
+}
+
+TEST_F(PartProgramFile, ARunoutWithoutDynamicTimeIsToldAndNoPartIsMeasured) {
+    zeltest::writeBytes(setupPath,
+                        QByteArray(zeltest::kTwoProbeSetup)
+                            .replace("\r\nTaper\r\nT1-T2\r\n", "\r\nRunout\r\nTIR(C1)\r\n"));
+    zeltest::writeBytes(partPath, "[Part]\r\nNumber=SH-1\r\n");
+    EXPECT_EQ(toldAtLoad(),
+              u"The part program in "_s + partPath +
+                  u" measures no part until it has a Dynamic time:\r"
+                  "Runout (C2) is measured while the part turns: give it a Dynamic time"_s);
+    EXPECT_EQ(f.session->partCycle().measure(), u"no characteristics"_s);
+
+    zeltest::writeBytes(partPath, "[Part]\r\nDynamicTime=100\r\n");
+    const std::size_t before = shown();
+    ASSERT_EQ(commands().loadSetupFile(), zelapp::SetupLoad::Loaded);
+    EXPECT_EQ(shown(), before);
+    EXPECT_EQ(f.session->partCycle().measure(), QString());
 }
 
 TEST_F(PartProgramFile, AFileThatDidNotReadCleanlyIsReplacedOnlyAfterAsking) {

@@ -480,9 +480,14 @@ TEST_F(ZelpartsStats, PrintsTheNumbersOfTheNewestPartsNumber) {
 
     lines = statsLines(onFile(args("stats --channel 1 --part B-7")).out);
     EXPECT_EQ(lines[QStringLiteral("n")], u"1");
-    lines = statsLines(onFile(args("stats --channel 9")).out);
+    // A period without parts has nothing to say; a channel never measured is a mistake.
+    lines = statsLines(onFile(args("stats --channel 1 --part A-100 --since 2030-01-01")).out);
     EXPECT_EQ(lines[QStringLiteral("n")], u"0");
     EXPECT_EQ(lines[QStringLiteral("mean")], u"-");
+    const Ran none = onFile(args("stats --channel 99"));
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_TRUE(none.out.isEmpty());
+    EXPECT_EQ(none.err, "zelparts: channel 99 is no characteristic of part A-100\n");
 
     // The newest part from an untitled setup, without a part number: its own parts alone.
     {

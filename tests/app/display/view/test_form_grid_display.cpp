@@ -21,6 +21,7 @@
 #include "display/view/form_grid_display.h"
 #include "group_list.h"
 #include "model/palette_setting.h"
+#include "model/verdict_marks.h"
 #include "setup/setup_reader.h"
 #include "setup/setup_writer.h"
 #include "setup_fixture.h"
@@ -33,6 +34,14 @@ using zelapp::SetupWindow;
 using zelapp::WindowGeometry;
 
 namespace {
+
+int widestMark(const QFontMetrics &metrics) {
+    int widest = 0;
+    for (const QString &mark : zelapp::verdictSymbols()) {
+        widest = std::max(widest, metrics.horizontalAdvance(mark));
+    }
+    return widest;
+}
 
 class RecordingHost : public zelapp::DisplayHost {
   public:
@@ -205,6 +214,26 @@ TEST_F(FormGridDisplayTest, ColumnsAndCells) {
         }
     }
     EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+}
+
+// Every verdict mark shows whole beside the values: in the window's first size, in a tall
+// narrow one whose rows alone would write values larger than its width holds, and in a large
+// one that writes them larger.
+TEST_F(FormGridDisplayTest, EveryVerdictMarkShowsWholeAtTheDefaultWidth) {
+    showView(zelapp::VIEWTYPECHANNELS);
+    showWindow();
+    const QSize first = form.size();
+    for (const QSize size : {first, QSize(first.width() - 16, 2 * first.height()),
+                             QSize(2 * first.width(), 3 * first.height())}) {
+        form.resize(size);
+        QCoreApplication::sendPostedEvents();
+        const QFontMetrics metrics(grid->item(1, 2)->font());
+        EXPECT_GE(grid->columnWidth(2), widestMark(metrics) + metrics.averageCharWidth());
+        EXPECT_LE(grid->columnViewportPosition(2) + grid->columnWidth(2), grid->viewport()->width())
+            << size.width() << "x" << size.height();
+    }
+    EXPECT_GT(grid->item(1, 1)->font().pixelSize(), QFontInfo(grid->font()).pixelSize())
+        << "a large window still writes larger values";
 }
 
 TEST_F(FormGridDisplayTest, SetGridValueWritesColumnOneOfItemRowsOnly) {

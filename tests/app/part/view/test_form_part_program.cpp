@@ -1,15 +1,19 @@
 // The part program window: keyboard-complete (every box behind a label with its mnemonic, the
-// tab chain from top to bottom, Enter on OK, Escape closes), the present boxes only with auto
-// start, OK saving into the part file, and one window however often it is asked for.
+// tab chain from top to bottom, Enter on OK, Escape closes, Space checks in the lists), the
+// present boxes only with auto start, refusals beside their boxes, OK saving into the part
+// file, and one window however often it is asked for.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QSet>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 
@@ -46,11 +50,11 @@ TEST_F(FormPartProgramTest, EveryFieldIsReachedByItsMnemonicAndTheTabChainRunsDo
     EXPECT_EQ(form()->windowTitle(), u"Part Program"_s);
 
     const QStringList chain = {
-        u"txtNumber"_s,         u"txtDescription"_s, u"txtCharacteristics"_s, u"cboStart"_s,
-        u"txtPresentChannel"_s, u"txtPresentLow"_s,  u"txtPresentHigh"_s,     u"txtPresentTime"_s,
-        u"txtSettleBand"_s,     u"txtSettleTime"_s,  u"txtDynamicTime"_s,     u"txtTimeout"_s,
-        u"chkAskId"_s,          u"txtDfqFolder"_s,   u"cmdDfqBrowse"_s,       u"txtSubgroup"_s,
-        u"TableExport"_s,       u"CommandOK"_s,      u"CommandCancel"_s};
+        u"txtNumber"_s,         u"txtDescription"_s, u"ListCharacteristics"_s, u"cboStart"_s,
+        u"txtPresentChannel"_s, u"txtPresentLow"_s,  u"txtPresentHigh"_s,      u"txtPresentTime"_s,
+        u"txtSettleBand"_s,     u"txtSettleTime"_s,  u"txtDynamicTime"_s,      u"txtTimeout"_s,
+        u"chkAskId"_s,          u"txtDfqFolder"_s,   u"cmdDfqBrowse"_s,        u"txtSubgroup"_s,
+        u"TableExport"_s,       u"ListRules"_s,      u"CommandOK"_s,           u"CommandCancel"_s};
     QSet<QChar> mnemonics;
     for (QLabel *label : form()->findChildren<QLabel *>()) {
         if (label->buddy() == nullptr) {
@@ -63,8 +67,8 @@ TEST_F(FormPartProgramTest, EveryFieldIsReachedByItsMnemonicAndTheTabChainRunsDo
         mnemonics.insert(label->text()[amp + 1].toLower());
         EXPECT_TRUE(chain.contains(label->buddy()->objectName()));
     }
-    // Every box, the start and the export table; the check box has its own.
-    EXPECT_EQ(mnemonics.size(), 15);
+    // Every box, the lists, the start and the export table; the check box has its own.
+    EXPECT_EQ(mnemonics.size(), 16);
     EXPECT_FALSE(mnemonics.contains(child<QCheckBox>(u"chkAskId"_s)->text()[1].toLower()));
 
     // Auto start asked for, so the present boxes are in the chain.
@@ -87,8 +91,6 @@ TEST_F(FormPartProgramTest, EveryFieldIsReachedByItsMnemonicAndTheTabChainRunsDo
     // A new setup has channels at 5 decimals: the step is shown as a plain number.
     EXPECT_EQ(child<QLabel>(u"lblSettleBandHint"_s)->text(),
               u"Empty: 5 steps of each channel's last decimal (0.00005 at 5 decimals)"_s);
-    EXPECT_EQ(child<QLabel>(u"lblCharacteristicsHint"_s)->text(),
-              u"Empty: every channel with a formula (none yet)"_s);
 }
 
 TEST_F(FormPartProgramTest, TheDfqFolderIsBrowsedForAndTheTableKeepsEachChannelsExportKeys) {
@@ -117,14 +119,25 @@ TEST_F(FormPartProgramTest, TheDfqFolderIsBrowsedForAndTheTableKeepsEachChannels
     // Not a number: said, the cell focused, the window stays.
     ASSERT_FALSE(f.prompter.shown.empty());
     EXPECT_EQ(f.prompter.shown.back().text,
-              u"The value \"abc\" in Nominal of channel 1 is not a number."_s);
+              u"The value \"abc\" in Nominal of channel 1 is not a number. Use \".\" as the "
+              u"decimal separator."_s);
+    // Beside the table too, until mended.
+    auto *refusal = child<QLabel>(u"TableExportRefusal"_s);
+    ASSERT_NE(refusal, nullptr);
+    EXPECT_EQ(refusal->text(), f.prompter.shown.back().text);
+    EXPECT_FALSE(refusal->isHidden());
     EXPECT_TRUE(form()->isVisible());
     EXPECT_EQ(table->currentRow(), 0);
     EXPECT_EQ(table->currentColumn(), 2);
 
     table->item(0, 2)->setText(u"25.004"_s);
+    // The folder chosen is not there yet: asked about, and made on Yes.
+    f.prompter.answers = {zelapp::PromptAnswer::Yes};
     QTest::mouseClick(child<QPushButton>(u"CommandOK"_s), Qt::LeftButton);
+    EXPECT_TRUE(f.prompter.shown.back().text.endsWith(u"does not exist.\rCreate it?"_s));
+    EXPECT_TRUE(QFileInfo(f.chooser.answer).isDir());
     EXPECT_FALSE(form()->isVisible());
+    EXPECT_TRUE(refusal->isHidden());
     const zelapp::PartProgram &saved = f.session->partProgram().program();
     EXPECT_EQ(saved.dfqFolder, f.chooser.answer);
     EXPECT_EQ(saved.nominals, (std::map<int, QString>{{1, u"25.004"_s}}));
@@ -134,6 +147,7 @@ TEST_F(FormPartProgramTest, TheDfqFolderIsBrowsedForAndTheTableKeepsEachChannels
 
 TEST_F(FormPartProgramTest, EnterSavesEscapeClosesAndTheWindowIsMadeOnce) {
     QLineEdit *number = child<QLineEdit>(u"txtNumber"_s);
+    EXPECT_EQ(number->maxLength(), zelapp::PartProgram::kMostNumberChars);
     QTest::keyClicks(number, u"SH-7"_s);
     QTest::keyClick(number, Qt::Key_Return);
     EXPECT_FALSE(form()->isVisible());
@@ -150,41 +164,43 @@ TEST_F(FormPartProgramTest, EnterSavesEscapeClosesAndTheWindowIsMadeOnce) {
     EXPECT_EQ(f.prompter.shown.size(), asked);  // nothing edited, nothing to ask
 }
 
-TEST_F(FormPartProgramTest, TheSubgroupBoxAndTheRulesColumnAreCheckedAndSaved) {
+TEST_F(FormPartProgramTest, CharacteristicsAndRulesAreCheckedWithSpaceAndSaved) {
     zelapp::Setup &setup = f.setup();
     if (setup.channelCount() < 2) {
         setup.CreateChannels(2);
     }
+    setup.channel(1)->setFormula(u"T1"_s);
+    setup.channel(2)->setFormula(u"T2"_s);
+    setup.markModified({zelapp::SetupChange::Kind::Counts, 0});
     f.session->partProgramTool().Form_Load();
+    auto *list = child<QTableView>(u"ListCharacteristics"_s);
+    auto *rules = child<QListView>(u"ListRules"_s);
     auto *table = child<QTableWidget>(u"TableExport"_s);
-    auto *subgroup = child<QLineEdit>(u"txtSubgroup"_s);
-    ASSERT_TRUE(table && subgroup);
-    EXPECT_EQ(table->horizontalHeaderItem(4)->text(), u"Rules"_s);
-    EXPECT_EQ(subgroup->text(), u"1"_s);
-    table->item(1, 4)->setText(u"2,9"_s);
-    QTest::mouseClick(child<QPushButton>(u"CommandOK"_s), Qt::LeftButton);
-    ASSERT_FALSE(f.prompter.shown.empty());
-    EXPECT_EQ(f.prompter.shown.back().text,
-              u"The value \"2,9\" in Rules of channel 2 is not a list of different rules 1 to 8 "
-              u"such as 1,2,3,4."_s);
-    EXPECT_TRUE(form()->isVisible());
-    EXPECT_EQ(table->currentRow(), 1);
-    EXPECT_EQ(table->currentColumn(), 4);
+    ASSERT_TRUE(list && rules && table);
+    ASSERT_EQ(list->model()->rowCount(), setup.channelCount());
+    // Space clears the row whichever column is current.
+    list->setFocus();
+    list->setCurrentIndex(list->model()->index(0, 2));
+    QTest::keyClick(list, Qt::Key_Space);
+    EXPECT_EQ(list->model()->index(0, 0).data(Qt::CheckStateRole), Qt::Unchecked);
+    // The rules of the channel current in the export keys, by name.
+    table->setCurrentCell(1, 0);
+    rules->setFocus();
+    rules->setCurrentIndex(rules->model()->index(1, 0));
+    QTest::keyClick(rules, Qt::Key_Space);
+    EXPECT_EQ(rules->model()->index(1, 0).data(Qt::CheckStateRole), Qt::Checked);
+    EXPECT_EQ(table->item(1, 4)->text(), u"1,2"_s);
+    EXPECT_FALSE(table->item(1, 4)->flags() & Qt::ItemIsEditable) << "chosen by name";
 
-    table->item(1, 4)->setText(u"2,5"_s);
-    subgroup->selectAll();
-    QTest::keyClicks(subgroup, u"30"_s);
-    QTest::mouseClick(child<QPushButton>(u"CommandOK"_s), Qt::LeftButton);
-    EXPECT_TRUE(form()->isVisible());
-    EXPECT_TRUE(f.prompter.shown.back().text.contains(u"\"30\" in Subgroup"_s))
-        << f.prompter.shown.back().text.toStdString();
+    auto *subgroup = child<QLineEdit>(u"txtSubgroup"_s);
     subgroup->selectAll();
     QTest::keyClicks(subgroup, u"5"_s);
     QTest::mouseClick(child<QPushButton>(u"CommandOK"_s), Qt::LeftButton);
     EXPECT_FALSE(form()->isVisible());
     const zelapp::PartProgram &saved = f.session->partProgram().program();
+    EXPECT_EQ(saved.characteristics, (std::vector<int>{2}));
     EXPECT_EQ(saved.subgroupSize, 5);
-    EXPECT_EQ(saved.rules, (std::map<int, std::vector<int>>{{2, {2, 5}}}));
+    EXPECT_EQ(saved.rules, (std::map<int, std::vector<int>>{{2, {1, 2}}}));
 }
 
 }  // namespace

@@ -295,6 +295,7 @@ TEST_F(PartResultWindowTest, SettingsDialogKeepsTheResultsAndTheHistoryTakesThem
 
 TEST_F(PartResultWindowTest, SettingsDialogKeepsTheDfqFolderEncodingAndFiles) {
     const QString chosen = f.programFolder() + u"/qdas in"_s;
+    ASSERT_TRUE(QDir().mkpath(chosen));  // a folder browsed for is there
     f.chooser.answer = chosen;
     QTimer::singleShot(0, [chosen] {
         QWidget *dialog = QApplication::activeModalWidget();
