@@ -70,7 +70,7 @@ class UnitRecovery {
     // The quick retries after a loss or an appearance.
     static constexpr int kQuickRetryMs = 100;
     static constexpr int kQuickWindowMs = 1000;
-    // An attempt that failed within this cost nothing (the library's timeout is 1 s).
+    // An attempt that failed within this cost nothing (the library waits up to 1 s by default).
     static constexpr int kQuickAttemptMs = 50;
 
     // `clock` times the quick second; `watch` (none: no appearance is noticed) outlives this.
@@ -99,8 +99,8 @@ class UnitRecovery {
     // it begin. When it answers, the setup is sent to it and the operator told so.
     void startWithoutUnit();
 
-    // The pause before the next attempt after `failed` slow attempts that failed in a row after
-    // the quick second.
+    // The pause before the next attempt after `failed` slow attempts that failed after the quick
+    // second (quick ones between them neither count nor start the backing off again).
     static int retryDelayMs(int failed);
     // The pause after an attempt that failed `sinceMs` after the loss or the last appearance,
     // having taken `tookMs`, after `slowFailed` slow attempts that failed after the quick
