@@ -51,8 +51,8 @@ UnitRecovery::UnitRecovery(UnitConnection &connection, AttemptRunner &runner, Pr
     }
 }
 
-int UnitRecovery::nextDelayMs(qint64 sinceMs, int slowFailed) {
-    if (sinceMs < 0 || sinceMs < kQuickWindowMs) {
+int UnitRecovery::nextDelayMs(qint64 sinceMs, qint64 tookMs, int slowFailed) {
+    if (sinceMs < kQuickWindowMs || tookMs < kQuickAttemptMs) {
         return kQuickRetryMs;
     }
     if (slowFailed == 0) {
@@ -107,7 +107,7 @@ void UnitRecovery::deviceAppeared() {
     }
     quickFromMs_ = clock_.elapsedMs();
     slowFailed_ = 0;
-    if (status_.attempting) {
+    if (running_) {
         againAtOnce_ = true;  // the running attempt may have looked before the device was there
         return;
     }
@@ -115,19 +115,23 @@ void UnitRecovery::deviceAppeared() {
 }
 
 void UnitRecovery::reconnect() {
-    if (!status_.lost || status_.attempting) {
+    if (!status_.lost || running_) {
         return;
     }
     retryTimer_.stop();
-    status_.attempting = true;
-    changed();
+    running_ = true;
+    startedMs_ = clock_.elapsedMs();
+    if (!status_.attempting) {
+        status_.attempting = true;
+        changed();
+    }
     UnitApi &library = connection_.library();
     runner_.run([&library] { return library.ZelCommInit(0); },
                 [this](int32_t result) { attemptDone(result); });
 }
 
 void UnitRecovery::attemptDone(int32_t result) {
-    status_.attempting = false;
+    running_ = false;
     if (result != 0) {
         failed();
         return;
@@ -156,13 +160,21 @@ void UnitRecovery::attemptDone(int32_t result) {
 }
 
 void UnitRecovery::failed() {
-    const qint64 since = clock_.elapsedMs() - quickFromMs_;
-    retryTimer_.start(againAtOnce_ ? 0 : nextDelayMs(since, slowFailed_));
+    const qint64 now = clock_.elapsedMs();
+    const qint64 since = now - quickFromMs_;
+    const qint64 took = now - startedMs_;
+    const int delay = againAtOnce_ ? 0 : nextDelayMs(since, took, slowFailed_);
+    retryTimer_.start(delay);
     againAtOnce_ = false;
-    if (since >= kQuickWindowMs) {
+    if (since >= kQuickWindowMs && took >= kQuickAttemptMs) {
         ++slowFailed_;
     }
-    changed();
+    // With the next attempt due within a quick retry the attempt stays on show: a run of quick
+    // ones reads as one, and the windows do not flicker.
+    if (delay > kQuickRetryMs) {
+        status_.attempting = false;
+        changed();
+    }
 }
 
 void UnitRecovery::changed() {

@@ -5,6 +5,8 @@
 
 #include <gmock/gmock.h>
 
+#include <vector>
+
 #include "session_fixture.h"
 
 using namespace Qt::StringLiterals;
@@ -42,6 +44,12 @@ struct LostUnit : testing::Test {
         unit.reachable = false;
         tick();
         unit.clearCalls();
+    }
+    // One attempt taking `tookMs` on the recovery's clock; false when none started.
+    bool attempt(qint64 tookMs) {
+        recovery.reconnect();
+        f.recoveryClock.now += tookMs;
+        return f.attempts.finish();
     }
 };
 
@@ -125,26 +133,60 @@ TEST_F(LostUnit, WhileAnAttemptRunsTheLibraryIsLeftAloneAndEditsWaitForTheReturn
     EXPECT_EQ(label(1), u" 0.50000"_s);
 }
 
-struct Pause {
-    qint64 sinceMs;  // after the loss or the last appearance
-    int slowFailed;  // attempts failed after the quick second
-    int expectedMs;
+struct Pace {
+    const char *name;
+    std::vector<qint64> tookMs;   // each attempt's time, the first when the timer first fires
+    std::vector<int> expectedMs;  // the pause after each
 };
-
-class RetrySchedule : public testing::TestWithParam<Pause> {};
-
-TEST_P(RetrySchedule, QuickForASecondThenBackingOffToTenSeconds) {
-    EXPECT_EQ(UnitRecovery::nextDelayMs(GetParam().sinceMs, GetParam().slowFailed),
-              GetParam().expectedMs);
+void PrintTo(const Pace &p, std::ostream *os) {
+    *os << p.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(LostUnit, RetrySchedule,
-                         testing::Values(Pause{0, 0, 100}, Pause{999, 0, 100},
-                                         // The first slow one 2 s after the loss, as before.
-                                         Pause{1000, 0, 1000}, Pause{1250, 0, 750},
-                                         Pause{1950, 0, 100}, Pause{7000, 0, 100},
-                                         Pause{2000, 1, 4000}, Pause{6000, 2, 8000},
-                                         Pause{14000, 3, 10000}, Pause{600000, 50, 10000}));
+template <typename T>
+std::vector<T> repeated(int n, T value) {
+    return std::vector<T>(static_cast<std::size_t>(n), value);
+}
+template <typename T>
+std::vector<T> then(std::vector<T> first, const std::vector<T> &second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+struct RetrySchedule : LostUnit, testing::WithParamInterface<Pace> {};
+
+TEST_P(RetrySchedule, QuickFailuresKeepTheQuickPaceSlowOnesBackOffToTenSeconds) {
+    lose();
+    std::vector<int> pauses;
+    for (const qint64 took : GetParam().tookMs) {
+        f.recoveryClock.now += recovery.retryTimer().interval();
+        ASSERT_TRUE(attempt(took));
+        pauses.push_back(recovery.retryTimer().interval());
+    }
+    EXPECT_EQ(pauses, GetParam().expectedMs);
+}
+
+constexpr qint64 kQuick = UnitRecovery::kQuickAttemptMs - 1;
+constexpr qint64 kSlow = UnitRecovery::kQuickAttemptMs;
+constexpr qint64 kTimeout = 1000;  // the library's
+
+INSTANTIATE_TEST_SUITE_P(
+    LostUnit, RetrySchedule,
+    testing::Values(
+        // Attempts from 100, 2000 (2 s after the loss), 7000, 16000, 27000, 38000 ms.
+        Pace{"HungUnit", repeated(6, kTimeout), {900, 4000, 8000, 10000, 10000, 10000}},
+        // Every 100 ms, well past the quick second.
+        Pace{"PulledCable", repeated<qint64>(40, 0), repeated(40, 100)},
+        // Slow ones in the quick second are retried quickly; the first after it waits for 2 s.
+        Pace{"SlowInTheQuickSecond", repeated<qint64>(3, 400), {100, 1000, 4000}},
+        // Quick ones to 1 s and past it; the first slow one, ending at 1299 ms, waits for 2 s
+        // after the loss; quick ones between slow ones neither count nor end the backing off.
+        Pace{"QuickAndSlowMixed",
+             then(repeated<qint64>(10, 0), {kQuick, kSlow, 0, kSlow, kQuick, kTimeout}),
+             then(repeated(10, 100), {100, 701, 100, 4000, 100, 8000})},
+        // A first slow one ending past 2 s after the loss: the next at once, then backing off.
+        Pace{"SlowAfterALongPull", then(repeated<qint64>(30, 0), {kTimeout, kTimeout}),
+             then(repeated(30, 100), {100, 4000})}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(LostUnit, FailedAttemptsBackOffAndAUnitRestartedEmptyIsReported) {
     lose();
@@ -153,14 +195,12 @@ TEST_F(LostUnit, FailedAttemptsBackOffAndAUnitRestartedEmptyIsReported) {
     EXPECT_THAT(unit.calls, ElementsAre("ZelCommInit(0)"));
     EXPECT_TRUE(f.view.unitStatuses.back().lost);
     EXPECT_EQ(recovery.retryTimer().interval(), UnitRecovery::kQuickRetryMs);
-    // Past the quick second: 2 s after the loss, then 4 s later.
-    f.recoveryClock.now += UnitRecovery::kQuickWindowMs;
-    recovery.reconnect();
-    ASSERT_TRUE(f.attempts.finish());
+    // Slow ones past the quick second: 2 s after the loss, then 4 s later.
+    f.recoveryClock.now += UnitRecovery::kQuickWindowMs - kSlow;
+    ASSERT_TRUE(attempt(kSlow));
     EXPECT_EQ(recovery.retryTimer().interval(), 1000);
     f.recoveryClock.now += 1000;
-    recovery.reconnect();
-    ASSERT_TRUE(f.attempts.finish());
+    ASSERT_TRUE(attempt(kSlow));
     EXPECT_EQ(recovery.retryTimer().interval(), 4000);
     unit.clearCalls();
     tick();
@@ -181,11 +221,9 @@ TEST_F(LostUnit, ADeviceAppearingIsTriedAtOnceAndOpensAnotherQuickSecond) {
     EXPECT_FALSE(f.attempts.pending());
     lose();
     f.recoveryClock.now += 5000;
-    recovery.reconnect();
-    ASSERT_TRUE(f.attempts.finish());
+    ASSERT_TRUE(attempt(kSlow));
     EXPECT_EQ(recovery.retryTimer().interval(), UnitRecovery::kQuickRetryMs);  // late: at once
-    recovery.reconnect();
-    ASSERT_TRUE(f.attempts.finish());
+    ASSERT_TRUE(attempt(kSlow));
     EXPECT_EQ(recovery.retryTimer().interval(), 4000);
 
     f.deviceWatch.appear();
@@ -207,6 +245,38 @@ TEST_F(LostUnit, ADeviceAppearingIsTriedAtOnceAndOpensAnotherQuickSecond) {
     ASSERT_TRUE(f.attempts.finish());
     EXPECT_FALSE(f.view.unitStatuses.back().lost);
     EXPECT_FALSE(recovery.retryTimer().isActive());
+}
+
+// The windows are told when attempts start and when they pause for longer than a quick retry:
+// a long run of quick ones shows as one attempt, with Reconnect greyed, rather than flickering.
+TEST_F(LostUnit, ARunOfQuickAttemptsShowsAsOneAttempt) {
+    lose();
+    const std::size_t atLoss = f.view.unitStatuses.size();
+    const auto told = [&] { return f.view.unitStatuses.size() - atLoss; };
+    EXPECT_FALSE(f.view.unitStatuses.back().attempting);
+    for (int i = 0; i < 40; ++i) {
+        f.recoveryClock.now += recovery.retryTimer().interval();
+        ASSERT_TRUE(attempt(i == 3 ? 400 : 0));  // a slow one in the quick second too
+    }
+    EXPECT_EQ(told(), 1u);
+    EXPECT_TRUE(f.view.unitStatuses.back().attempting);
+
+    // The first slow one past 2 s after the loss is retried at once; the next backs off.
+    ASSERT_TRUE(attempt(kTimeout));
+    EXPECT_EQ(told(), 1u);
+    f.recoveryClock.now += recovery.retryTimer().interval();
+    ASSERT_TRUE(attempt(kTimeout));
+    ASSERT_EQ(told(), 2u);
+    EXPECT_FALSE(f.view.unitStatuses.back().attempting) << "backing off: Reconnect free";
+    EXPECT_TRUE(f.view.unitStatuses.back().lost);
+    recovery.reconnect();
+    ASSERT_EQ(told(), 3u);
+    EXPECT_TRUE(f.view.unitStatuses.back().attempting);
+    unit.reachable = true;
+    ASSERT_TRUE(f.attempts.finish());
+    ASSERT_EQ(told(), 4u);
+    EXPECT_FALSE(f.view.unitStatuses.back().lost);
+    EXPECT_FALSE(f.view.unitStatuses.back().attempting);
 }
 
 }  // namespace
