@@ -4,13 +4,9 @@
 #include <algorithm>
 #include <set>
 
-namespace zelapp {
+#include "setup/part_program.h"
 
-QString characteristicName(int channel, const QString &description) {
-    const QString number = QStringLiteral("C%1").arg(channel);
-    const QString name = description.trimmed();
-    return name.isEmpty() ? number : QStringLiteral("%1 (%2)").arg(name, number);
-}
+namespace zelapp {
 
 QString outOfControlText(const QList<ChannelBreak> &breaks, const ChannelDescription &describe) {
     QStringList items;

@@ -30,8 +30,6 @@ struct AwaitedCause {
 // A channel's description as the setup has it now; empty: none (or no such channel).
 using ChannelDescription = std::function<QString(int channel)>;
 
-// "Runout (C3)": the characteristic by its description and number; "C3" without a description.
-QString characteristicName(int channel, const QString &description);
 // "Out of control: Runout (C3), rule 2; C5, rules 1, 4"; empty when nothing broke.
 QString outOfControlText(const QList<ChannelBreak> &breaks,
                          const ChannelDescription &describe = {});

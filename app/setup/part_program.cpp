@@ -71,12 +71,15 @@ std::vector<int> dynamicWithoutTime(const PartProgram &program, const Setup &set
     return out;
 }
 
+QString characteristicName(int channel, const QString &description) {
+    const QString number = QStringLiteral("C%1").arg(channel);
+    const QString name = description.trimmed();
+    return name.isEmpty() ? number : QStringLiteral("%1 (%2)").arg(name, number);
+}
+
 QString characteristicName(const Setup &setup, int channel) {
     const Channel *c = setup.channel(channel);
-    const QString code = QStringLiteral("C%1").arg(channel);
-    return c != nullptr && !c->Description.trimmed().isEmpty()
-               ? c->Description.trimmed() + QStringLiteral(" (") + code + QLatin1Char(')')
-               : code;
+    return characteristicName(channel, c != nullptr ? c->Description : QString());
 }
 
 QString needsDynamicTimeText(const Setup &setup, int channel) {

@@ -92,6 +92,7 @@ std::vector<int> dynamicWithoutTime(const PartProgram &program, const Setup &set
 // "Runout (C10) is measured while the part turns: give it a Dynamic time".
 QString needsDynamicTimeText(const Setup &setup, int channel);
 // A channel as messages name it: "Runout (C10)", "C10" when it has no description.
+QString characteristicName(int channel, const QString &description);
 QString characteristicName(const Setup &setup, int channel);
 // Why each of the program's characteristics that the setup cannot measure is passed over
 // ("Channel 9: the setup has 4 channels."), in the program's order; none when all can be.

@@ -349,19 +349,19 @@ TEST_F(PartStoreTest, PagesGoNewestFirstByIdAndFilter) {
     EXPECT_EQ(ids(store.newestBefore(5, 3)), (std::vector<qint64>{4, 3, 2}));
     EXPECT_EQ(ids(store.newestBefore(2, 3)), (std::vector<qint64>{1}));
     EXPECT_EQ(ids(store.range(2, 4, 10)), (std::vector<qint64>{2, 3, 4}));
-    EXPECT_EQ(ids(store.newestBefore(0, 10, {{}, {}, QStringLiteral("B"), {}})),
+    EXPECT_EQ(ids(store.newestBefore(0, 10, {{}, {}, QStringLiteral("B"), {}, {}})),
               (std::vector<qint64>{6, 4, 2}));
     // A number's first page comes by serial, the next ones along the ids: page by page, the
     // same parts in the same order.
-    const PartFilter numberA{{}, {}, QStringLiteral("A"), {}};
+    const PartFilter numberA{{}, {}, QStringLiteral("A"), {}, {}};
     EXPECT_EQ(ids(store.newestBefore(0, 2, numberA)), (std::vector<qint64>{7, 5}));
     EXPECT_EQ(ids(store.newestBefore(5, 2, numberA)), (std::vector<qint64>{3, 1}));
     EXPECT_EQ(ids(store.range(2, 100, 2, numberA)), (std::vector<qint64>{3, 5}));
     EXPECT_EQ(ids(store.range(6, 100, 2, numberA)), (std::vector<qint64>{7}));
-    EXPECT_EQ(ids(store.newestBefore(0, 10, {{}, {}, {}, QStringLiteral("R+")})),
+    EXPECT_EQ(ids(store.newestBefore(0, 10, {{}, {}, {}, QStringLiteral("R+"), {}})),
               (std::vector<qint64>{5}));
     const QDateTime start = goodPart().ended;
-    EXPECT_EQ(ids(store.range(0, 100, 10, {start.addSecs(60), start.addSecs(180), {}, {}})),
+    EXPECT_EQ(ids(store.range(0, 100, 10, {start.addSecs(60), start.addSecs(180), {}, {}, {}})),
               (std::vector<qint64>{2, 3}))
         << "since inclusive, until exclusive";
     EXPECT_EQ(store.newestBefore(0, 10).parts[0].values.size(), 2u);
