@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "base/private_folder.h"
 #include "base/prompter.h"
 
 namespace zelapp {
@@ -17,7 +16,9 @@ bool confirmFolder(Prompter &prompter, const QString &folder, const QString &wha
                              QLatin1Char('\r') + QStringLiteral("Create it?"),
                          {}, PromptIcon::Question, PromptButtons::YesNoCancel)) {
         case PromptAnswer::Yes:
-            if (makePrivateFolder(folder)) {
+            // Made as any folder the user makes: the quality system's collector, often another
+            // user, reads what is exported there.
+            if (QDir().mkpath(folder)) {
                 return true;
             }
             prompter.message(QStringLiteral("The %1 %2 cannot be made.").arg(what, shown), {},
