@@ -22,14 +22,15 @@ endif
 # the same SQLite library (libsqlite3-dev); its tests open it beside the program with the
 # sqlite3 shell as another program would. zelmqtt publishes through Eclipse
 # Paho's C++ client; its tests and benchmark run Mosquitto and make certificates with openssl.
-# The statistics' numbers are checked against SciPy's (python3-scipy).
+# The statistics' numbers are checked against SciPy's (python3-scipy); distributions' quantiles come
+# from Boost.Math (header-only).
 PACKAGES := build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
 	libgtest-dev libgmock-dev googletest \
 	g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
 	qt6-base-dev qt6-svg-dev libqt6sql6-sqlite libsqlite3-dev sqlite3 libxkbcommon-dev fonts-dejavu-core \
 	xvfb xauth xdotool imagemagick \
 	libpaho-mqttpp-dev libpaho-mqtt-dev mosquitto mosquitto-clients openssl \
-	python3-scipy ccache
+	python3-scipy libboost-math-dev ccache
 
 # Compiles go through ccache; paths below this folder are hashed relative to it, so a clean clone
 # (CI) or a second work tree reuses what another one compiled.
