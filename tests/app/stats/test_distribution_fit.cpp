@@ -371,7 +371,7 @@ INSTANTIATE_TEST_SUITE_P(
          0.6469216327432236, "norm.ppf at 0.00135, 0.5, 0.99865, fit of short10"},
     }));
 
-TEST(PercentileIndices, OneLimitIsToldAsTheNormalIndicesTellItAndLimitsMayComeInAnyOrder) {
+TEST(PercentileOneSided, OneLimitIsToldAsTheNormalIndicesTellItAndLimitsMayComeInAnyOrder) {
     const DistributionFit fit = fitDistribution(runout40, Distribution::Weibull);
     const DistributionCapability upper =
         distributionCapability(fit, limits(0.025, 0), ToleranceSides::UpperOnly);
