@@ -73,55 +73,93 @@ std::vector<Subgroup> subgroupsOf(const std::vector<SeriesValue> &values, int k,
     return out;
 }
 
-// The limits from the first `baseline` subgroups not left out.
-void limitsFromBaseline(StatsResult &result, int k, int baseline) {
-    std::vector<double> means;
-    std::vector<double> spreads;
-    for (const Subgroup &group : result.subgroups) {
-        if (int(means.size()) == baseline) {
+// The first subgroups that count (not left out): how many, their means' and spreads' sums.
+struct Counted {
+    size_t subgroups = 0;
+    size_t spreads = 0;
+    double meanSum = 0;
+    double spreadSum = 0;
+};
+
+Counted countedSubgroups(const std::vector<Subgroup> &subgroups, size_t most) {
+    Counted counted;
+    for (const Subgroup &group : subgroups) {
+        if (counted.subgroups == most) {
             break;
         }
         if (group.leftOut) {
             continue;
         }
-        means.push_back(group.mean);
+        ++counted.subgroups;
+        counted.meanSum += group.mean;
         if (group.spread) {
-            spreads.push_back(*group.spread);
+            ++counted.spreads;
+            counted.spreadSum += *group.spread;
         }
     }
-    if (means.size() < 2) {
-        result.noLimits = QStringLiteral("fewer than 2 subgroups");
+    return counted;
+}
+
+// Why the subgroups give no sigma within; empty when they give one.
+QString noSigmaWithin(const Counted &counted) {
+    if (counted.subgroups < 2) {
+        return QStringLiteral("fewer than 2 subgroups");
+    }
+    if (counted.spreads == 0) {
+        return QStringLiteral("no moving range: every other value is excluded");
+    }
+    return {};
+}
+
+const ControlConstants &constantsFor(ChartKind kind, int k) {
+    return *controlConstants(kind == ChartKind::IndividualsMovingRange ? 2 : k);
+}
+
+double sigmaWithinOf(ChartKind kind, int k, double spreadBar) {
+    const ControlConstants &c = constantsFor(kind, k);
+    return kind == ChartKind::XbarS ? spreadBar / c.c4 : spreadBar / c.d2;
+}
+
+// The limits from the first `baseline` subgroups not left out.
+void limitsFromBaseline(StatsResult &result, int k, int baseline) {
+    const Counted counted = countedSubgroups(result.subgroups, size_t(baseline));
+    result.noLimits = noSigmaWithin(counted);
+    if (!result.noLimits.isEmpty()) {
         return;
     }
-    if (spreads.empty()) {
-        result.noLimits = QStringLiteral("no moving range: every other value is excluded");
-        return;
-    }
-    const ControlConstants &c =
-        *controlConstants(result.kind == ChartKind::IndividualsMovingRange ? 2 : k);
-    const double centre = meanOf(means);
-    const double spread = meanOf(spreads);
+    const ControlConstants &c = constantsFor(result.kind, k);
+    const double centre = counted.meanSum / double(counted.subgroups);
+    const double spread = counted.spreadSum / double(counted.spreads);
+    result.sigmaWithinLimits = sigmaWithinOf(result.kind, k, spread);
     double half = 0;
     switch (result.kind) {
         case ChartKind::IndividualsMovingRange:
-            result.sigmaWithin = spread / c.d2;
             half = c.E2 * spread;
             result.second = {c.D3 * spread, spread, c.D4 * spread};
             break;
         case ChartKind::XbarR:
-            result.sigmaWithin = spread / c.d2;
             half = c.A2 * spread;
             result.second = {c.D3 * spread, spread, c.D4 * spread};
             break;
         case ChartKind::XbarS:
-            result.sigmaWithin = spread / c.c4;
             half = c.A3 * spread;
             result.second = {c.B3 * spread, spread, c.B4 * spread};
             break;
     }
     result.first = {centre - half, centre, centre + half};
-    if (!(*result.sigmaWithin > 0)) {
+    if (!(*result.sigmaWithinLimits > 0)) {
         result.noLimits = QStringLiteral("sigma is 0");
+    }
+}
+
+// Sigma within over every subgroup that counts: the short last one and those holding an
+// excluded value are left out, as from the limits (a short subgroup's range has another d2).
+void sigmaWithinOfPeriod(StatsResult &result, int k) {
+    const Counted counted = countedSubgroups(result.subgroups, result.subgroups.size());
+    result.noSigmaWithinPeriod = noSigmaWithin(counted);
+    if (result.noSigmaWithinPeriod.isEmpty()) {
+        result.sigmaWithinPeriod =
+            sigmaWithinOf(result.kind, k, counted.spreadSum / double(counted.spreads));
     }
 }
 
@@ -156,6 +194,18 @@ ChartKind chartKindFor(int subgroupSize) {
                                 : ChartKind::XbarS;
 }
 
+QString sigmaWithinMethod(ChartKind kind) {
+    switch (kind) {
+        case ChartKind::IndividualsMovingRange:
+            return QStringLiteral("MR-bar/d2");
+        case ChartKind::XbarR:
+            return QStringLiteral("R-bar/d2");
+        case ChartKind::XbarS:
+            return QStringLiteral("s-bar/c4");
+    }
+    return {};
+}
+
 StatsResult computeStats(const std::vector<SeriesValue> &values, const StatsOptions &options) {
     StatsResult result;
     // Frozen limits bring the subgrouping they were computed for.
@@ -184,7 +234,7 @@ StatsResult computeStats(const std::vector<SeriesValue> &values, const StatsOpti
         result.limitsFrozen = true;
         result.first = options.frozen->first;
         result.second = options.frozen->second;
-        result.sigmaWithin = options.frozen->sigmaWithin;
+        result.sigmaWithinLimits = options.frozen->sigmaWithin;
         if (!(options.frozen->sigmaWithin > 0)) {
             result.noLimits = QStringLiteral("sigma is 0");
         }
@@ -195,7 +245,8 @@ StatsResult computeStats(const std::vector<SeriesValue> &values, const StatsOpti
                                  : kBaselineSubgroups;
         limitsFromBaseline(result, k, baseline);
     }
-    fillCapability(result, options.limits, options.sides);
+    sigmaWithinOfPeriod(result, k);
+    fillCapability(result, std::move(counted), options.limits, options.sides);
     if (result.noLimits.isEmpty()) {
         judgeRules(result, options.rules);
     }

@@ -68,12 +68,38 @@ struct FrozenLimits {
     bool operator==(const FrozenLimits &) const = default;
 };
 
+struct ConfidenceBounds {
+    double low = 0;
+    double high = 0;
+    bool operator==(const ConfidenceBounds &) const = default;
+};
+
 // An index of capability, or why there is none ("fewer than 2 values", "sigma is 0", "no
-// upper limit").
+// upper limit"), with its 95 % confidence bounds, or why there are none.
 struct CapabilityIndex {
     std::optional<double> value;
     QString reason;
+    std::optional<ConfidenceBounds> ci95;
+    QString noCi95;
     bool operator==(const CapabilityIndex &) const = default;
+};
+
+// Parts per million outside the tolerance: below LoTol, above HiTol and in all. A side without
+// a limit is none and not in the total; none at all with the reason when it cannot be had.
+struct PartsPerMillion {
+    std::optional<double> below;
+    std::optional<double> above;
+    std::optional<double> total;
+    QString reason;
+    bool operator==(const PartsPerMillion &) const = default;
+};
+
+// The Anderson-Darling test for normality: A-squared and its p-value, or why there are none.
+struct NormalityTest {
+    std::optional<double> a2;
+    std::optional<double> p;
+    QString reason;
+    bool operator==(const NormalityTest &) const = default;
 };
 
 // A run rule broken: the rule's number (1..8) and the subgroup whose point completes the
@@ -108,13 +134,25 @@ struct StatsResult {
     double mean = 0;
     double minimum = 0;
     double maximum = 0;
-    std::optional<double> sigmaWithin;   // R-bar/d2, MR-bar/d2(2) or s-bar/c4
+    // Sigma within (MR-bar/d2(2), R-bar/d2(k) or s-bar/c4(k)) of the baseline's subgroups, or
+    // the frozen one: what the control limits stand on and what a freeze stores.
+    std::optional<double> sigmaWithinLimits;
+    // The same over every subgroup of the stage in the period that is not left out: what Cp,
+    // Cpk, Cpu and Cpl use, so they follow the process. None with the reason.
+    std::optional<double> sigmaWithinPeriod;
+    QString noSigmaWithinPeriod;
     std::optional<double> sigmaOverall;  // the sample standard deviation
     // Two-sided: cp, cpk, pp, ppk. One-sided: cpu/ppu (upper only) or cpl/ppl (lower only), and
     // cp and pp none with the reason.
     CapabilityIndex cp, cpk, pp, ppk, cpu, cpl, ppu, ppl;
+    // Expected from the normal with the mean and sigmaWithinPeriod, or sigmaOverall; observed.
+    PartsPerMillion ppmWithin, ppmOverall, ppmObserved;
+    NormalityTest andersonDarling;
     std::vector<RuleBreak> breaks;
 };
+
+// How sigma within is had on a chart: "MR-bar/d2", "R-bar/d2" or "s-bar/c4".
+QString sigmaWithinMethod(ChartKind kind);
 
 StatsResult computeStats(const std::vector<SeriesValue> &values, const StatsOptions &options);
 

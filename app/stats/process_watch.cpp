@@ -205,7 +205,7 @@ void ProcessWatch::fixLimits(Stage &stage, const StatsResult &baseline) {
     if (baseline.noLimits.isEmpty()) {
         stage.baseline =
             FrozenLimits{baseline.kind, std::max(1, stage.subgroupSize), baseline.first,
-                         baseline.second, baseline.sigmaWithin.value_or(0)};
+                         baseline.second, baseline.sigmaWithinLimits.value_or(0)};
     } else {
         stage.limitless = true;
     }

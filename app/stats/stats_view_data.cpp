@@ -8,6 +8,7 @@
 #include <set>
 
 #include "history/stored_part_text.h"
+#include "stats/capability.h"
 
 using namespace Qt::StringLiterals;
 
@@ -63,9 +64,37 @@ QString pointTip(const StatsStage &stage, const Subgroup &subgroup, int decimals
     return tip;
 }
 
-QString indexText(const QString &name, const CapabilityIndex &index) {
-    return index.value ? u"%1: %2"_s.arg(name, number(*index.value, 2))
-                       : u"%1: - (%2)"_s.arg(name, index.reason);
+// "Cp: 1.06 (95 %: 0.95 to 1.17)", or "Cp: - (why)".
+QString indexText(const ShownIndex &shown) {
+    const CapabilityIndex &index = shown.index;
+    if (!index.value) {
+        return u"%1: - (%2)"_s.arg(shown.name, index.reason);
+    }
+    const QString bounds = index.ci95 ? u"95 %: %1 to %2"_s.arg(number(index.ci95->low, 2),
+                                                                number(index.ci95->high, 2))
+                                      : u"no 95 % bounds: %1"_s.arg(index.noCi95);
+    return u"%1: %2 (%3)"_s.arg(shown.name, number(*index.value, 2), bounds);
+}
+
+// "ppm within: below LSL 12.3, above USL 0.4, in all 12.7", or "ppm within: - (why)".
+QString ppmText(const QString &source, const PartsPerMillion &ppm) {
+    if (!ppm.total) {
+        return u"ppm %1: - (%2)"_s.arg(source, ppm.reason);
+    }
+    QStringList sides;
+    if (ppm.below) {
+        sides << u"below LSL %1"_s.arg(number(*ppm.below, 1));
+    }
+    if (ppm.above) {
+        sides << u"above USL %1"_s.arg(number(*ppm.above, 1));
+    }
+    sides << u"in all %1"_s.arg(number(*ppm.total, 1));
+    return u"ppm %1: %2"_s.arg(source, sides.join(u", "_s));
+}
+
+QString normalityText(const NormalityTest &test) {
+    return test.a2 ? u"Anderson-Darling A²: %1, p %2"_s.arg(number(*test.a2, 3), number(*test.p, 4))
+                   : u"Anderson-Darling A²: - (%1)"_s.arg(test.reason);
 }
 
 QString sigmaText(const std::optional<double> &sigma, int decimals) {
@@ -219,23 +248,27 @@ QString numbersText(const StatsResult &result, const StatsStage &stage,
     lines << u"n: %1"_s.arg(result.n);
     const bool anyValue = result.n > 0;
     lines << u"Mean: %1"_s.arg(anyValue ? number(result.mean, decimals + 1) : u"-"_s);
-    lines << u"Sigma within: %1"_s.arg(sigmaText(result.sigmaWithin, decimals));
+    const QString method = sigmaWithinMethod(result.kind);
+    lines << u"Sigma within of the period (%1): %2"_s.arg(
+        method, sigmaText(result.sigmaWithinPeriod, decimals));
+    lines << u"Sigma within of the %1limits: %2"_s.arg(
+        result.limitsFrozen ? u"frozen "_s : QString(),
+        sigmaText(result.sigmaWithinLimits, decimals));
     lines << u"Sigma overall: %1"_s.arg(sigmaText(result.sigmaOverall, decimals));
     // The extremes are parts' values: shown as the results show them.
     lines << u"Minimum: %1"_s.arg(anyValue ? storedValueText(result.minimum, decimals) : u"-"_s);
     lines << u"Maximum: %1"_s.arg(anyValue ? storedValueText(result.maximum, decimals) : u"-"_s);
-    switch (stage.characteristic.sides) {
-        case ToleranceSides::Both:
-            lines << indexText(u"Cp"_s, result.cp) << indexText(u"Cpk"_s, result.cpk)
-                  << indexText(u"Pp"_s, result.pp) << indexText(u"Ppk"_s, result.ppk);
-            break;
-        case ToleranceSides::UpperOnly:
-            lines << indexText(u"Cpu"_s, result.cpu) << indexText(u"Ppu"_s, result.ppu);
-            break;
-        case ToleranceSides::LowerOnly:
-            lines << indexText(u"Cpl"_s, result.cpl) << indexText(u"Ppl"_s, result.ppl);
-            break;
+    QStringList within;
+    QStringList overall;
+    for (const ShownIndex &shown : shownIndices(result, stage.characteristic.sides)) {
+        lines << indexText(shown);
+        (shown.within ? within : overall) << shown.name;
     }
+    lines << u"%1: sigma within of the period (%2)"_s.arg(within.join(u", "_s), method);
+    lines << u"%1: sigma overall"_s.arg(overall.join(u", "_s));
+    lines << ppmText(u"within"_s, result.ppmWithin) << ppmText(u"overall"_s, result.ppmOverall)
+          << ppmText(u"observed"_s, result.ppmObserved);
+    lines << normalityText(result.andersonDarling);
     const QString frozen = result.limitsFrozen ? u" (frozen)"_s : QString();
     if (result.noLimits.isEmpty()) {
         for (const auto &[title, limits] :
@@ -293,7 +326,7 @@ QString causeLine(const PartEvent &event, qint64 serial) {
 }
 
 std::optional<FrozenLimits> limitsToFreeze(const StatsResult &result, int subgroupSize) {
-    if (!result.noLimits.isEmpty() || !result.sigmaWithin) {
+    if (!result.noLimits.isEmpty() || !result.sigmaWithinLimits) {
         return std::nullopt;
     }
     FrozenLimits limits;
@@ -301,7 +334,7 @@ std::optional<FrozenLimits> limitsToFreeze(const StatsResult &result, int subgro
     limits.subgroupSize = subgroupSize;
     limits.first = result.first;
     limits.second = result.second;
-    limits.sigmaWithin = *result.sigmaWithin;
+    limits.sigmaWithin = *result.sigmaWithinLimits;
     return limits;
 }
 

@@ -80,9 +80,11 @@ StatisticsContent statisticsContent(const StatsSeries &series,
                                     const std::vector<StatsResult> &results,
                                     const QString &characteristic);
 
-// The numbers panel of one stage: n, mean, sigma within and overall, min, max, the indices
-// (Cpu/Cpl alone when one-sided; "-" with the reason), LCL/CL/UCL of both charts, and the rules
-// broken with the serials that complete them.
+// The numbers panel of one stage: n, mean, sigma within of the period and of the limits,
+// sigma overall, min, max, the indices with their 95 % bounds (Cpu/Cpl alone when one-sided;
+// "-" with the reason) and the sigma each uses, the ppm within, overall and observed, the
+// Anderson-Darling test, LCL/CL/UCL of both charts, and the rules broken with the serials that
+// complete them.
 QString numbersText(const StatsResult &result, const StatsStage &stage,
                     const QString &characteristic, int stageNumber, int stages);
 

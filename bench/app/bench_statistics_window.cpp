@@ -81,7 +81,8 @@ StatsResult madeUp(const StatsStage &stage, int k) {
     r.mean = sum / static_cast<double>(r.subgroups.size());
     r.first = {r.mean - 0.03, r.mean, r.mean + 0.03};
     r.second = {0, 0.0113, 0.037};
-    r.sigmaWithin = 0.01;
+    r.sigmaWithinPeriod = 0.01;
+    r.sigmaWithinLimits = 0.01;
     r.sigmaOverall = 0.01;
     return r;
 }

@@ -4,12 +4,14 @@
 
 #include "setup/part_file.h"
 #include "setup/part_program.h"
+#include "stats/capability.h"
 #include "stats/stats_series.h"
 #include "zelparts_say.h"
 
+using namespace Qt::StringLiterals;
+
 namespace zelparts {
 
-using zelapp::CapabilityIndex;
 using zelapp::StatsResult;
 
 namespace {
@@ -18,12 +20,34 @@ QString number(double value) {
     return QString::number(value, 'g', 12);
 }
 
-QString line(const char *name, const QString &value) {
-    return QString::fromLatin1(name) + QLatin1Char('\t') + value + QLatin1Char('\n');
+QString line(const QString &name, const QString &value) {
+    return name + QLatin1Char('\t') + value + QLatin1Char('\n');
 }
 
-QString indexText(const CapabilityIndex &index) {
-    return index.value ? number(*index.value) : QStringLiteral("-");
+// A figure's line; one that cannot be had is "-" and a line "reason_<name>" saying why.
+QString figure(const QString &name, const std::optional<QString> &value, const QString &why) {
+    return value ? line(name, *value)
+                 : line(name, QStringLiteral("-")) + line(QStringLiteral("reason_") + name, why);
+}
+
+QString figure(const QString &name, const std::optional<double> &value, const QString &why) {
+    return figure(name, value ? std::optional(number(*value)) : std::nullopt, why);
+}
+
+// Each index of the sides and its 95 % bounds ("<low>,<high>"), as the numbers panel shows them.
+QString indicesText(const StatsResult &result, zelapp::ToleranceSides sides) {
+    QString text;
+    for (const zelapp::ShownIndex &shown : zelapp::shownIndices(result, sides)) {
+        const QString name = shown.name.toLower();
+        const zelapp::CapabilityIndex &index = shown.index;
+        text += figure(name, index.value, index.reason);
+        const std::optional<QString> bounds =
+            index.ci95 ? std::optional(number(index.ci95->low) + QLatin1Char(',') +
+                                       number(index.ci95->high))
+                       : std::nullopt;
+        text += figure(name + QStringLiteral("_ci95"), bounds, index.noCi95);
+    }
+    return text;
 }
 
 // The part program of the part number's newest part, read from the part file beside its setup;
@@ -52,32 +76,36 @@ QString statsText(const StatsResult &result, const std::vector<zelapp::SeriesVal
     const auto optional = [](const std::optional<double> &value) {
         return value ? number(*value) : QStringLiteral("-");
     };
-    QString text = line("n", QString::number(result.n));
-    text += line("mean", result.n > 0 ? number(result.mean) : QStringLiteral("-"));
-    text += line("sigma_within", optional(result.sigmaWithin));
-    text += line("sigma_overall", optional(result.sigmaOverall));
-    switch (sides) {
-        case zelapp::ToleranceSides::Both:
-            text += line("cp", indexText(result.cp)) + line("cpk", indexText(result.cpk)) +
-                    line("pp", indexText(result.pp)) + line("ppk", indexText(result.ppk));
-            break;
-        case zelapp::ToleranceSides::UpperOnly:
-            text += line("cpu", indexText(result.cpu)) + line("ppu", indexText(result.ppu));
-            break;
-        case zelapp::ToleranceSides::LowerOnly:
-            text += line("cpl", indexText(result.cpl)) + line("ppl", indexText(result.ppl));
-            break;
-    }
+    QString text = line(u"n"_s, QString::number(result.n));
+    text += line(u"mean"_s, result.n > 0 ? number(result.mean) : u"-"_s);
+    text += line(u"sigma_within"_s, optional(result.sigmaWithinPeriod));
+    text += line(u"sigma_within_limits"_s, optional(result.sigmaWithinLimits));
+    text += line(u"sigma_overall"_s, optional(result.sigmaOverall));
+    text += indicesText(result, sides);
+    const auto ppm = [](const QString &name, const zelapp::PartsPerMillion &ppm) {
+        return figure(name, ppm.total, ppm.reason);
+    };
+    text += ppm(u"ppm_observed"_s, result.ppmObserved);
+    text += ppm(u"ppm_within"_s, result.ppmWithin);
+    text += ppm(u"ppm_overall"_s, result.ppmOverall);
+    const zelapp::NormalityTest &ad = result.andersonDarling;
+    text += figure(u"ad"_s, ad.a2, ad.reason) + figure(u"ad_p"_s, ad.p, ad.reason);
     const bool limits = result.noLimits.isEmpty();
-    text += line("lcl", limits ? number(result.first.lcl) : QStringLiteral("-"));
-    text += line("cl", limits ? number(result.first.cl) : QStringLiteral("-"));
-    text += line("ucl", limits ? number(result.first.ucl) : QStringLiteral("-"));
+    text += line(u"lcl"_s, limits ? number(result.first.lcl) : u"-"_s);
+    text += line(u"cl"_s, limits ? number(result.first.cl) : u"-"_s);
+    text += line(u"ucl"_s, limits ? number(result.first.ucl) : u"-"_s);
     std::vector<int> shown;
     for (const int rule : rules) {
         if (std::find(shown.begin(), shown.end(), rule) != shown.end()) {
             continue;
         }
         shown.push_back(rule);
+        const QString name = u"rule%1"_s.arg(rule);
+        // Empty: judged, no break. Without limits nothing is judged: "-" and why.
+        if (!limits) {
+            text += figure(name, std::optional<QString>(), result.noLimits);
+            continue;
+        }
         // The breaks come in the order of their subgroups: a point broken on both charts
         // follows itself.
         QStringList serials;
@@ -93,7 +121,7 @@ QString statsText(const StatsResult &result, const std::vector<zelapp::SeriesVal
                 last = serial;
             }
         }
-        text += QStringLiteral("rule%1\t%2\n").arg(rule).arg(serials.join(QLatin1Char(',')));
+        text += line(name, serials.join(QLatin1Char(',')));
     }
     return text;
 }

@@ -11,10 +11,12 @@
 
 namespace zelparts {
 
-// The lines of `result` over `values`: n, mean, sigma_within, sigma_overall, the indices of
-// `sides`, lcl, cl, ucl of the first chart, then rule<k> for each of `rules` with the serials
-// of the parts completing its breaks (on either chart), comma separated. "-" for a number there
-// is none of.
+// The lines of `result` over `values`: n, mean, sigma_within (of the period),
+// sigma_within_limits, sigma_overall, the indices of `sides` each followed by its 95 % bounds
+// (<name>_ci95), ppm_observed, ppm_within, ppm_overall, ad, ad_p, lcl, cl, ucl of the first
+// chart, then rule<k> for each of `rules` with the serials of the parts completing its breaks
+// (on either chart), comma separated. "-" for a number there is none of; an index, bound, ppm,
+// test or rule that cannot be had is followed by reason_<name> saying why.
 QString statsText(const zelapp::StatsResult &result, const std::vector<zelapp::SeriesValue> &values,
                   zelapp::ToleranceSides sides, const std::vector<int> &rules);
 

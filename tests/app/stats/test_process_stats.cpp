@@ -54,7 +54,8 @@ TEST(ProcessStats, IndividualsAndMovingRangeByHand) {
     EXPECT_DOUBLE_EQ(r.minimum, 10);
     EXPECT_DOUBLE_EQ(r.maximum, 14);
     const double sigma = 1.5 / kD2of2;
-    EXPECT_NEAR(*r.sigmaWithin, sigma, 1e-6);
+    EXPECT_NEAR(*r.sigmaWithinLimits, sigma, 1e-6);
+    EXPECT_NEAR(*r.sigmaWithinPeriod, sigma, 1e-6);  // the baseline is the whole period
     EXPECT_NEAR(*r.sigmaOverall, std::sqrt(2.5), 1e-12);
     EXPECT_NEAR(r.first.cl, 12, 1e-12);
     EXPECT_NEAR(r.first.ucl, 12 + 3 * sigma, 1e-5);
@@ -88,7 +89,7 @@ TEST(ProcessStats, XbarRByHandLeavesTheShortSubgroupOut) {
     EXPECT_NEAR(r.second.cl, 2, 1e-12);
     EXPECT_NEAR(r.second.ucl, 2.574 * 2, 2e-3);
     EXPECT_DOUBLE_EQ(r.second.lcl, 0);
-    EXPECT_NEAR(*r.sigmaWithin, 2 / kD2of3, 1e-6);
+    EXPECT_NEAR(*r.sigmaWithinLimits, 2 / kD2of3, 1e-6);
     // The overall numbers count every value not excluded, the short subgroup's too.
     EXPECT_EQ(r.n, 13);
     EXPECT_NEAR(r.mean, 49.0 / 13, 1e-12);
@@ -107,7 +108,7 @@ TEST(ProcessStats, XbarSFromSBarOverC4) {
     ASSERT_EQ(r.subgroups.size(), 2u);
     EXPECT_NEAR(*r.subgroups[0].spread, std::sqrt(11.0), 1e-12);
     const double c4 = std::sqrt(2.0 / 10) * std::tgamma(5.5) / std::tgamma(5.0);
-    EXPECT_NEAR(*r.sigmaWithin, std::sqrt(11.0) / c4, 1e-9);
+    EXPECT_NEAR(*r.sigmaWithinLimits, std::sqrt(11.0) / c4, 1e-9);
     EXPECT_NEAR(r.first.cl, 5.5, 1e-12);
     EXPECT_NEAR(r.first.ucl - r.first.cl, 3 * std::sqrt(11.0) / (c4 * std::sqrt(11.0)), 1e-9);
     EXPECT_NEAR(r.second.cl, std::sqrt(11.0), 1e-12);
@@ -129,6 +130,34 @@ TEST(ProcessStats, LimitsComeFromTheBaselineOnly) {
     const StatsResult d = computeStats(series(many), withLimits(-10, 10));
     EXPECT_NEAR(d.first.cl, 0.5, 1e-12);
     EXPECT_NEAR(d.second.cl, 1, 1e-12);
+}
+
+// 100 individuals alternating 10 -+ 0.01 (moving ranges 0.02), then 100 alternating 10 -+ 0.03
+// (0.06; the step between them 0.04): the limits are the first 100's, Cp is the whole period's.
+TEST(ProcessStats, LimitsStayTheBaselinesWhileCapabilityFollowsThePeriod) {
+    std::vector<double> values;
+    for (int i = 0; i < 200; ++i) {
+        values.push_back(10 + (i % 2 == 0 ? 1 : -1) * (i < 100 ? 0.01 : 0.03));
+    }
+    const StatsResult r = computeStats(series(values), withLimits(9.9375, 10.0625));
+    const double baseline = 0.02 / kD2of2;
+    const double period = (99 * 0.02 + 0.04 + 99 * 0.06) / 199 / kD2of2;
+    EXPECT_NEAR(*r.sigmaWithinLimits, baseline, 1e-6);
+    EXPECT_NEAR(r.first.ucl - r.first.cl, 3 * baseline, 1e-5);
+    EXPECT_NEAR(*r.sigmaWithinPeriod, period, 1e-6);
+    EXPECT_NEAR(*r.cp.value, 0.125 / (6 * period), 1e-5);
+    EXPECT_LT(*r.cp.value, 0.6) << "not the baseline's " << 0.125 / (6 * baseline);
+    EXPECT_NEAR(*r.pp.value, 0.125 / (6 * std::sqrt(0.1 / 199)), 1e-9);
+
+    // Frozen limits do not hold Cp either; the short last subgroup and one holding an excluded
+    // value count for neither sigma within (ranges 2 and 0 of [3 5] [4 4]; [1 9] and [7] out).
+    StatsOptions options = withLimits(0, 12, 2);
+    options.frozen = FrozenLimits{ChartKind::XbarR, 2, {0, 4, 8}, {0, 1, 3}, 0.5};
+    std::vector<SeriesValue> grouped = series({3, 5, 1, 9, 4, 4, 7});
+    grouped[3].excluded = true;
+    const StatsResult f = computeStats(grouped, options);
+    EXPECT_DOUBLE_EQ(*f.sigmaWithinLimits, 0.5);
+    EXPECT_NEAR(*f.sigmaWithinPeriod, 1 / kD2of2, 1e-6);
 }
 
 TEST(ProcessStats, OneSidedGivesOnlyThatSidesIndex) {
@@ -170,19 +199,40 @@ TEST(ProcessStats, TooFewValuesGiveReasonsNotNumbers) {
     EXPECT_EQ(group.noLimits, QStringLiteral("fewer than 2 subgroups"));
     EXPECT_EQ(group.cp.reason, QStringLiteral("fewer than 2 subgroups"));
     EXPECT_TRUE(group.pp.value.has_value());
+    // Every figure says why it is missing, each after the sigma it needs.
+    EXPECT_EQ(none.cp.noCi95, QStringLiteral("fewer than 2 values"));
+    EXPECT_EQ(none.ppmObserved.reason, QStringLiteral("no values"));
+    EXPECT_EQ(one.ppmOverall.reason, QStringLiteral("fewer than 2 values"));
+    EXPECT_TRUE(one.ppmObserved.total.has_value());
+    EXPECT_EQ(group.cp.noCi95, QStringLiteral("fewer than 2 subgroups"));
+    EXPECT_EQ(group.ppmWithin.reason, QStringLiteral("fewer than 2 subgroups"));
+    EXPECT_TRUE(group.pp.ci95.has_value());
+    EXPECT_TRUE(group.ppmOverall.total.has_value());
+    EXPECT_EQ(group.andersonDarling.reason, QStringLiteral("fewer than 8 values"));
+    // Every other individual excluded: values enough, but no moving range.
+    std::vector<SeriesValue> apart = series({1, 5, 2, 5, 3});
+    apart[1].excluded = apart[3].excluded = true;
+    EXPECT_EQ(computeStats(apart, withLimits(0, 6)).cpk.reason,
+              QStringLiteral("no moving range: every other value is excluded"));
 }
 
 TEST(ProcessStats, ConstantSeriesHasSigmaZeroAndNoIndex) {
     StatsOptions options = withLimits(0, 10);
     options.rules = {1, 2, 3, 4, 5, 6, 7, 8};
     const StatsResult r = computeStats(series(std::vector<double>(30, 5.0)), options);
-    EXPECT_EQ(*r.sigmaWithin, 0);
+    EXPECT_EQ(*r.sigmaWithinLimits, 0);
+    EXPECT_EQ(*r.sigmaWithinPeriod, 0);
     EXPECT_EQ(*r.sigmaOverall, 0);
     EXPECT_EQ(r.noLimits, QStringLiteral("sigma is 0"));
     for (const CapabilityIndex *index : {&r.cp, &r.cpk, &r.pp, &r.ppk}) {
         EXPECT_FALSE(index->value.has_value());
         EXPECT_EQ(index->reason, QStringLiteral("sigma is 0"));
+        EXPECT_EQ(index->noCi95, QStringLiteral("sigma is 0"));
     }
+    EXPECT_EQ(r.ppmWithin.reason, QStringLiteral("sigma is 0"));
+    EXPECT_EQ(r.ppmOverall.reason, QStringLiteral("sigma is 0"));
+    EXPECT_EQ(r.ppmObserved.total, 0.0);
+    EXPECT_EQ(r.andersonDarling.reason, QStringLiteral("sigma is 0"));
     EXPECT_TRUE(r.breaks.empty());
 }
 
@@ -230,8 +280,23 @@ TEST(ProcessStats, FrozenLimitsRuleTheChart) {
     EXPECT_TRUE(r.limitsFrozen);
     EXPECT_EQ(r.first, frozen.first);
     EXPECT_EQ(r.second, frozen.second);
-    EXPECT_DOUBLE_EQ(*r.sigmaWithin, 1);
-    EXPECT_DOUBLE_EQ(*r.cp.value, 2);
+    EXPECT_DOUBLE_EQ(*r.sigmaWithinLimits, 1);
+    // Cp follows the process, not the frozen sigma: moving ranges 1, 2.5, 3.
+    EXPECT_NEAR(*r.sigmaWithinPeriod, 6.5 / 3 / kD2of2, 1e-6);
+    EXPECT_NEAR(*r.cp.value, 12 / (6 * *r.sigmaWithinPeriod), 1e-12);
     ASSERT_EQ(r.breaks.size(), 1u);
     EXPECT_EQ(r.breaks[0], (RuleBreak{1, 2, false}));
+}
+
+// A value that is not finite never stops the computation: the figures it spoils are not numbers
+// or have their reason, and the sort for the normality test is never reached with NaN.
+TEST(ProcessStats, ANonFiniteValueGivesNoCrash) {
+    for (const double bad : {std::nan(""), HUGE_VAL}) {
+        std::vector<double> values(20, 1.0);
+        values[7] = bad;
+        values[11] = 2.0;
+        const StatsResult r = computeStats(series(values), withLimits(0, 3));
+        EXPECT_FALSE(r.andersonDarling.a2.has_value());
+        EXPECT_FALSE(r.andersonDarling.reason.isEmpty());
+    }
 }

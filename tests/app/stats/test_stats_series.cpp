@@ -177,7 +177,8 @@ TEST_F(StatsSeriesTest, FrozenLimitsDoNotMoveWhenPartsAreAdded) {
     StatsSeries series = readStatsSeries(store, kNumber, 1, {});
     ASSERT_EQ(series.stages.size(), 1u);
     const StatsResult before = computeStats(series.stages[0].values, {});
-    const FrozenLimits frozen{before.kind, 1, before.first, before.second, *before.sigmaWithin};
+    const FrozenLimits frozen{before.kind, 1, before.first, before.second,
+                              *before.sigmaWithinLimits};
     event(PartEventKind::FreezeLimits, 11, 0, frozenLimitsText(frozen));
     for (int minute = 12; minute < 20; ++minute) {
         add(minute, 0.01f + 0.002f * float(minute % 2));

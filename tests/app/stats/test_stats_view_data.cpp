@@ -45,12 +45,17 @@ StatsResult imrResult() {
     r.mean = 10.0333;
     r.minimum = 10.0;
     r.maximum = 10.1;
-    r.sigmaWithin = 0.1330;
+    r.sigmaWithinPeriod = 0.1330;
+    r.sigmaWithinLimits = 0.1200;
     r.sigmaOverall = 0.0577;
-    r.cp = {0.5013, {}};
-    r.cpk = {0.4176, {}};
-    r.pp = {std::nullopt, u"fewer than 2 values"_s};
-    r.ppk = {1.1547, {}};
+    r.cp = {0.5013, {}, ConfidenceBounds{0.0158, 1.1237}, {}};
+    r.cpk = {0.4176, {}, std::nullopt, u"not for this index"_s};
+    r.pp = {std::nullopt, u"fewer than 2 values"_s, std::nullopt, u"fewer than 2 values"_s};
+    r.ppk = {1.1547, {}, ConfidenceBounds{-0.3, 2.61}, {}};
+    r.ppmWithin = {12.34, 0.06, 12.4, {}};
+    r.ppmOverall = {std::nullopt, std::nullopt, std::nullopt, u"sigma is 0"_s};
+    r.ppmObserved = {0, 333333.33, 333333.33, {}};
+    r.andersonDarling = {std::nullopt, std::nullopt, u"fewer than 8 values"_s};
     r.breaks = {{1, 2, false}, {5, 2, false}, {1, 1, true}};
     return r;
 }
@@ -139,10 +144,21 @@ TEST(StatsViewData, TheNumbersPanelNamesEachNumberAndWhyOneIsMissing) {
     EXPECT_EQ(lines[0], u"C1 Bore, stage 2 of 3"_s);
     EXPECT_EQ(lines[1], u"n: 3"_s);
     EXPECT_EQ(lines[2], u"Mean: 10.0333"_s);
-    EXPECT_EQ(lines[3], u"Sigma within: 0.1330"_s);
-    EXPECT_EQ(lines[4], u"Sigma overall: 0.0577"_s);
-    EXPECT_TRUE(lines.contains(u"Cp: 0.50"_s));
-    EXPECT_TRUE(lines.contains(u"Pp: - (fewer than 2 values)"_s));
+    EXPECT_EQ(lines[3], u"Sigma within of the period (MR-bar/d2): 0.1330"_s);
+    EXPECT_EQ(lines[4], u"Sigma within of the limits: 0.1200"_s);
+    EXPECT_EQ(lines[5], u"Sigma overall: 0.0577"_s);
+    // Each index beside its bounds, then the sigma each stands on.
+    const qsizetype cp = lines.indexOf(u"Cp: 0.50 (95 %: 0.02 to 1.12)"_s);
+    ASSERT_GT(cp, 0) << both.toStdString();
+    EXPECT_EQ(lines[cp + 1], u"Cpk: 0.42 (no 95 % bounds: not for this index)"_s);
+    EXPECT_EQ(lines[cp + 2], u"Pp: - (fewer than 2 values)"_s);
+    EXPECT_EQ(lines[cp + 3], u"Ppk: 1.15 (95 %: -0.30 to 2.61)"_s);
+    EXPECT_EQ(lines[cp + 4], u"Cp, Cpk: sigma within of the period (MR-bar/d2)"_s);
+    EXPECT_EQ(lines[cp + 5], u"Pp, Ppk: sigma overall"_s);
+    EXPECT_EQ(lines[cp + 6], u"ppm within: below LSL 12.3, above USL 0.1, in all 12.4"_s);
+    EXPECT_EQ(lines[cp + 7], u"ppm overall: - (sigma is 0)"_s);
+    EXPECT_EQ(lines[cp + 8], u"ppm observed: below LSL 0.0, above USL 333333.3, in all 333333.3"_s);
+    EXPECT_EQ(lines[cp + 9], u"Anderson-Darling A²: - (fewer than 8 values)"_s);
     EXPECT_TRUE(lines.contains(u"X chart: LCL 9.7000, CL 10.0500, UCL 10.4000"_s));
     EXPECT_TRUE(lines.contains(u"MR chart: LCL 0.0000, CL 0.1500, UCL 0.4900"_s));
     EXPECT_TRUE(lines.contains(u"Rule 1 broken at serials 12, 13"_s));
@@ -151,22 +167,33 @@ TEST(StatsViewData, TheNumbersPanelNamesEachNumberAndWhyOneIsMissing) {
 
     // One-sided: Cpu and Ppu alone, no Cp.
     StatsResult upper = imrResult();
-    upper.cpu = {1.25, {}};
-    upper.ppu = {std::nullopt, u"sigma is 0"_s};
+    upper.kind = ChartKind::XbarS;
+    upper.cpu = {1.25, {}, ConfidenceBounds{1.1, 1.4}, {}};
+    upper.ppu = {std::nullopt, u"sigma is 0"_s, std::nullopt, u"sigma is 0"_s};
+    upper.ppmWithin = {std::nullopt, 0.5, 0.5, {}};
+    upper.andersonDarling = {0.4321, 0.31234, {}};
     upper.breaks.clear();
     upper.limitsFrozen = true;
     const QString one =
         numbersText(upper, stageOf({10.0}, ToleranceSides::UpperOnly), u"C2"_s, 1, 1);
     EXPECT_TRUE(one.startsWith(u"C2\n"_s));
-    EXPECT_TRUE(one.contains(u"Cpu: 1.25\nPpu: - (sigma is 0)"_s));
+    EXPECT_TRUE(one.contains(u"Sigma within of the frozen limits: 0.1200\n"_s));
+    EXPECT_TRUE(
+        one.contains(u"Cpu: 1.25 (95 %: 1.10 to 1.40)\nPpu: - (sigma is 0)\n"
+                     u"Cpu: sigma within of the period (s-bar/c4)\nPpu: sigma overall\n"
+                     u"ppm within: above USL 0.5, in all 0.5\n"_s))
+        << one.toStdString();
+    EXPECT_TRUE(one.contains(u"Anderson-Darling A²: 0.432, p 0.3123\n"_s));
     EXPECT_FALSE(one.contains(u"Cp:"_s));
     EXPECT_FALSE(one.contains(u"Cpl"_s));
-    EXPECT_TRUE(one.contains(u"X chart (frozen): LCL"_s));
+    EXPECT_TRUE(one.contains(u"X-bar chart (frozen): LCL"_s));
     EXPECT_TRUE(one.contains(u"Rules broken: none"_s));
 
     // Nothing at all: dashes, never a number.
     const QString empty = numbersText(StatsResult{}, stageOf({}), u"C3"_s, 1, 1);
-    EXPECT_TRUE(empty.contains(u"Mean: -\nSigma within: -\nSigma overall: -\nMinimum: -"_s));
+    EXPECT_TRUE(
+        empty.contains(u"Mean: -\nSigma within of the period (MR-bar/d2): -\n"
+                       u"Sigma within of the limits: -\nSigma overall: -\nMinimum: -"_s));
 
     StatsSeries none;
     EXPECT_EQ(statisticsContent(none, {}, u"C4"_s).numbers, u"C4\nNo values in this period."_s);
@@ -202,11 +229,11 @@ TEST(StatsViewData, OnlyComputedLimitsAreFrozen) {
     ASSERT_TRUE(frozen.has_value());
     EXPECT_EQ(frozen->first, r.first);
     EXPECT_EQ(frozen->second, r.second);
-    EXPECT_DOUBLE_EQ(frozen->sigmaWithin, 0.1330);
+    EXPECT_DOUBLE_EQ(frozen->sigmaWithin, 0.1200) << "the limits' sigma, not the period's";
     r.noLimits = u"sigma is 0"_s;
     EXPECT_FALSE(limitsToFreeze(r, 1).has_value());
     r.noLimits.clear();
-    r.sigmaWithin.reset();
+    r.sigmaWithinLimits.reset();
     EXPECT_FALSE(limitsToFreeze(r, 1).has_value());
 }
 
@@ -219,8 +246,8 @@ TEST(StatsViewData, TheStagesAreComputedWithTheirOwnLimitsAndFrozenOnes) {
     ASSERT_EQ(results.size(), 2u);
     EXPECT_EQ(results[0].n, 5);
     EXPECT_DOUBLE_EQ(results[0].mean, 3);
-    ASSERT_TRUE(results[0].sigmaWithin.has_value());
-    EXPECT_NEAR(*results[0].sigmaWithin, 1 / 1.128, 1e-3);  // MR-bar 1 over d2(2)
+    ASSERT_TRUE(results[0].sigmaWithinPeriod.has_value());
+    EXPECT_NEAR(*results[0].sigmaWithinPeriod, 1 / 1.128, 1e-3);  // MR-bar 1 over d2(2)
     EXPECT_TRUE(results[1].limitsFrozen);
     EXPECT_EQ(results[1].first, (ChartLimits{1, 2, 3}));
     // The frozen limits put every 10 beyond the UCL: rule 1 at each.

@@ -460,8 +460,12 @@ TEST_F(ZelpartsStats, PrintsTheNumbersOfTheNewestPartsNumber) {
             names << QString::fromUtf8(line.split('\t').first());
         }
     }
+    // The lines of old keep their order; each new one follows the line it belongs to, and a
+    // figure that cannot be had is followed by its reason (5 values are too few for the test).
     EXPECT_EQ(names.join(QLatin1Char(' ')),
-              u"n mean sigma_within sigma_overall cp cpk pp ppk lcl cl ucl rule1");
+              u"n mean sigma_within sigma_within_limits sigma_overall cp cp_ci95 cpk cpk_ci95 pp "
+              u"pp_ci95 ppk ppk_ci95 ppm_observed ppm_within ppm_overall ad reason_ad ad_p "
+              u"reason_ad_p lcl cl ucl rule1");
     auto lines = statsLines(run.out);
     EXPECT_EQ(lines[QStringLiteral("n")], u"5");
     EXPECT_NEAR(lines[QStringLiteral("mean")].toDouble(), 0.0012, 1e-9);
@@ -470,13 +474,27 @@ TEST_F(ZelpartsStats, PrintsTheNumbersOfTheNewestPartsNumber) {
     EXPECT_NEAR(lines[QStringLiteral("sigma_overall")].toDouble(), std::sqrt(2.5) * 1e-4, 1e-9);
     EXPECT_NEAR(lines[QStringLiteral("cp")].toDouble(), 0.04 / (6 * sigma), 1e-3);
     EXPECT_NEAR(lines[QStringLiteral("ucl")].toDouble(), 0.0012 + 3 * sigma, 1e-8);
-    EXPECT_EQ(lines[QStringLiteral("rule1")], u"");
+    EXPECT_EQ(lines[QStringLiteral("rule1")], u"") << "judged, no break";
+    // Bounds as low,high around the index; the limits' sigma is the whole period's here.
+    const QStringList cpk = lines[QStringLiteral("cpk_ci95")].split(QLatin1Char(','));
+    ASSERT_EQ(cpk.size(), 2);
+    EXPECT_LT(cpk[0].toDouble(), lines[QStringLiteral("cpk")].toDouble());
+    EXPECT_GT(cpk[1].toDouble(), lines[QStringLiteral("cpk")].toDouble());
+    EXPECT_EQ(lines[QStringLiteral("sigma_within_limits")], lines[QStringLiteral("sigma_within")]);
+    EXPECT_EQ(lines[QStringLiteral("ppm_observed")], u"0");
+    EXPECT_EQ(lines[QStringLiteral("reason_ad")], u"fewer than 8 values");
 
     lines = statsLines(onFile(args("stats --channel 1 --last 1")).out);
     EXPECT_EQ(lines[QStringLiteral("n")], u"1");
     EXPECT_EQ(lines[QStringLiteral("sigma_overall")], u"-");
     EXPECT_EQ(lines[QStringLiteral("cpk")], u"-");
+    EXPECT_EQ(lines[QStringLiteral("reason_cpk")], u"fewer than 2 values");
+    EXPECT_EQ(lines[QStringLiteral("cpk_ci95")], u"-");
+    EXPECT_EQ(lines[QStringLiteral("reason_cpk_ci95")], u"fewer than 2 values");
     EXPECT_EQ(lines[QStringLiteral("lcl")], u"-");
+    // Not judged is not "no break".
+    EXPECT_EQ(lines[QStringLiteral("rule1")], u"-");
+    EXPECT_EQ(lines[QStringLiteral("reason_rule1")], u"fewer than 2 subgroups");
 
     lines = statsLines(onFile(args("stats --channel 1 --part B-7")).out);
     EXPECT_EQ(lines[QStringLiteral("n")], u"1");
@@ -525,7 +543,11 @@ TEST_F(ZelpartsStats, FrozenLimitsAndTheSerialsOfEachBreak) {
     EXPECT_EQ(lines.at(QStringLiteral("lcl")), u"0.0005");
     EXPECT_EQ(lines.at(QStringLiteral("cl")), u"0.0012");
     EXPECT_EQ(lines.at(QStringLiteral("ucl")), u"0.0019");
-    EXPECT_EQ(lines.at(QStringLiteral("sigma_within")), u"0.0002");
+    EXPECT_EQ(lines.at(QStringLiteral("sigma_within_limits")), u"0.0002");
+    // Cp follows the period's sigma within (moving ranges 2 1 2 1 16, in 1e-4), not the frozen.
+    const double sigma = 4.4e-4 / 1.128379;
+    EXPECT_NEAR(lines.at(QStringLiteral("sigma_within")).toDouble(), sigma, 1e-8);
+    EXPECT_NEAR(lines.at(QStringLiteral("cp")).toDouble(), 0.04 / (6 * sigma), 1e-3);
     EXPECT_EQ(lines.at(QStringLiteral("rule1")), u"7") << "beyond on both charts: once";
     EXPECT_EQ(lines.at(QStringLiteral("rule4")), u"");
     EXPECT_TRUE(run.out.endsWith("rule4\t\nrule1\t7\n")) << run.out.toStdString();
@@ -553,6 +575,11 @@ TEST_F(ZelpartsStats, OneSidedPrintsThatSidesIndicesOnly) {
     EXPECT_NEAR(lines.at(QStringLiteral("cpu")).toDouble(), 0.0185 / (3 * 0.00075 / 1.128379),
                 1e-3);
     EXPECT_EQ(lines.count(QStringLiteral("ppu")), 1u);
+    // The side's bounds alone.
+    EXPECT_EQ(lines.count(QStringLiteral("cpu_ci95")), 1u);
+    EXPECT_EQ(lines.count(QStringLiteral("ppu_ci95")), 1u);
+    EXPECT_EQ(lines.count(QStringLiteral("cp_ci95")), 0u);
+    EXPECT_EQ(lines.count(QStringLiteral("cpk_ci95")), 0u);
 }
 
 TEST_F(ZelpartsStats, APartFileThatCannotBeReadIsNamedAndItsDefaultsUsed) {

@@ -90,12 +90,13 @@ class StatisticsWindowTest : public zeltest::StartedAppTest {
         r.second = {0, 0.01, 0.0327};
         r.n = 3;
         r.mean = 0.01;
-        r.sigmaWithin = 0.00887;
+        r.sigmaWithinPeriod = 0.00887;
+        r.sigmaWithinLimits = 0.00887;
         r.sigmaOverall = 0.01;
-        r.cp = {1.88, {}};
-        r.cpk = {1.5, {}};
-        r.pp = {1.67, {}};
-        r.ppk = {1.33, {}};
+        r.cp = {1.88, {}, ConfidenceBounds{0.5, 3.5}, {}};
+        r.cpk = {1.5, {}, ConfidenceBounds{0.2, 2.8}, {}};
+        r.pp = {1.67, {}, ConfidenceBounds{0.4, 3.2}, {}};
+        r.ppk = {1.33, {}, ConfidenceBounds{0.1, 2.6}, {}};
         r.breaks = {{1, 2, false}, {2, 2, false}};
         return {series, r};
     }
