@@ -5,9 +5,10 @@
 #include <boost/math/tools/toms748_solve.hpp>
 #include <cmath>
 #include <cstdint>
-#include <exception>
 #include <limits>
 #include <numeric>
+
+#include "stats/distributions.h"
 
 namespace zelapp {
 
@@ -74,14 +75,11 @@ DistributionFit fitWeibull(const std::vector<double> &x) {
     const double sdY = std::sqrt(meanSquare(y, meanY));
     const double guess = boost::math::constants::pi<double>() / (sdY * std::sqrt(6.0));
     std::uintmax_t steps = kMostSteps;
-    double k = 0;
-    try {
-        const auto [low, high] =
-            boost::math::tools::bracket_and_solve_root(g, guess, 2.0, true, kTolerance, steps);
-        k = low + (high - low) / 2;
-    } catch (const std::exception &) {
-        return refused(Distribution::Weibull, kNoConvergence);
-    }
+    // Under the statistics' policy a root not bracketed comes back, not thrown, with no step
+    // counted.
+    const auto [low, high] = boost::math::tools::bracket_and_solve_root(
+        g, guess, 2.0, true, kTolerance, steps, stats_policy::Policy());
+    const double k = low + (high - low) / 2;
     if (steps >= kMostSteps || !std::isfinite(k) || !(k > 0)) {
         return refused(Distribution::Weibull, kNoConvergence);
     }
@@ -152,16 +150,13 @@ DistributionFit fitFoldedNormal(const std::vector<double> &raw) {
             }
             if (left > 0) {
                 std::uintmax_t steps = kMostSteps;
-                try {
-                    const auto [low, high] = boost::math::tools::toms748_solve(
-                        h, left, at, h(left), value, kTolerance, steps);
-                    if (steps >= kMostSteps) {
-                        return refused(Distribution::FoldedNormal, kNoConvergence);
-                    }
-                    candidates.push_back(low + (high - low) / 2);
-                } catch (const std::exception &) {
+                const auto [low, high] = boost::math::tools::toms748_solve(
+                    h, left, at, h(left), value, kTolerance, steps, stats_policy::Policy());
+                const double root = low + (high - low) / 2;
+                if (steps >= kMostSteps || !std::isfinite(root)) {
                     return refused(Distribution::FoldedNormal, kNoConvergence);
                 }
+                candidates.push_back(root);
             }
         }
         rising = value > 0;

@@ -61,11 +61,12 @@ struct DistributionCapability {
     DistributionFit fit;
     // Pp = (USL - LSL) / (X0.99865 - X0.00135), Ppu = (USL - X0.5) / (X0.99865 - X0.5),
     // Ppl = (X0.5 - LSL) / (X0.5 - X0.00135), Ppk = min(Ppu, Ppl). One limit only: Ppu (or
-    // Ppl) alone, the others none with the reason, as the normal indices.
+    // Ppl) alone, the others none with the reason, as the normal indices (keepOneSide). They
+    // have no confidence bounds (noCi95 "the percentile method has none").
     CapabilityIndex pp, ppk, ppu, ppl;
     // Expected parts per million below LoTol, above HiTol and in all, from the fitted
-    // distribution. One limit only: that side's, the other none ("no lower limit").
-    CapabilityIndex ppmBelow, ppmAbove, ppmTotal;
+    // distribution; one limit only: that side's, as the normal fits' (stats/ppm.h).
+    PartsPerMillion ppm;
     bool operator==(const DistributionCapability &) const = default;
 };
 

@@ -1,15 +1,14 @@
 // The fitted distributions' functions and the percentile method (stats/distribution_fit.h).
 #include <algorithm>
-#include <boost/math/distributions/lognormal.hpp>
-#include <boost/math/distributions/normal.hpp>
-#include <boost/math/distributions/weibull.hpp>
 #include <boost/math/tools/toms748_solve.hpp>
 #include <cmath>
 #include <cstdint>
-#include <exception>
 #include <limits>
 
+#include "stats/capability.h"
 #include "stats/distribution_fit.h"
+#include "stats/distributions.h"
+#include "stats/ppm.h"
 
 namespace zelapp {
 
@@ -33,7 +32,7 @@ double tail(const DistributionFit &fit, double x, Tail which) {
     const double b = fit.parameters[1].value;
     const bool lower = which == Tail::Lower;
     if (fit.kind == Distribution::Normal) {
-        const bm::normal normal(a, b);
+        const NormalDistribution normal(a, b);
         return std::isinf(x) ? double((x > 0) == lower)
                              : (lower ? bm::cdf(normal, x) : bm::cdf(bm::complement(normal, x)));
     }
@@ -46,11 +45,11 @@ double tail(const DistributionFit &fit, double x, Tail which) {
     }
     switch (fit.kind) {
         case Distribution::Weibull: {
-            const bm::weibull weibull(a, b);
+            const WeibullDistribution weibull(a, b);
             return lower ? bm::cdf(weibull, x) : bm::cdf(bm::complement(weibull, x));
         }
         case Distribution::Lognormal: {
-            const bm::lognormal lognormal(a, b);
+            const LognormalDistribution lognormal(a, b);
             return lower ? bm::cdf(lognormal, x) : bm::cdf(bm::complement(lognormal, x));
         }
         case Distribution::FoldedNormal:
@@ -58,7 +57,7 @@ double tail(const DistributionFit &fit, double x, Tail which) {
             break;
     }
     // |N(mu, sigma)|: cdf = Phi((x - mu) / sigma) + Phi((x + mu) / sigma) - 1.
-    const bm::normal unit;
+    const NormalDistribution unit;
     const double zMinus = (x - a) / b;
     const double zPlus = (x + a) / b;
     return lower ? bm::cdf(unit, zPlus) - bm::cdf(bm::complement(unit, zMinus))
@@ -75,7 +74,7 @@ double foldedQuantile(const DistributionFit &fit, double p) {
     const auto f = [&](double x) {
         return p <= 0.5 ? tail(fit, x, Tail::Lower) - p : (1 - p) - tail(fit, x, Tail::Upper);
     };
-    double high = mu + sigma * bm::quantile(bm::complement(bm::normal(), (1 - p) / 2));
+    double high = mu + sigma * bm::quantile(bm::complement(NormalDistribution(), (1 - p) / 2));
     double atHigh = f(high);
     for (int widened = 0; atHigh < 0 && widened < 8; ++widened) {
         high = 2 * high + sigma;  // rounding at the far end
@@ -84,9 +83,12 @@ double foldedQuantile(const DistributionFit &fit, double p) {
     if (atHigh == 0) {
         return high;
     }
+    if (!(atHigh > 0)) {
+        return kNaN;  // not bracketed (no number at the far end)
+    }
     std::uintmax_t steps = kMostQuantileSteps;
-    const auto [low, top] =
-        bm::tools::toms748_solve(f, 0.0, high, f(0.0), atHigh, kQuantileTolerance, steps);
+    const auto [low, top] = bm::tools::toms748_solve(
+        f, 0.0, high, f(0.0), atHigh, kQuantileTolerance, steps, stats_policy::Policy());
     return steps < kMostQuantileSteps ? low + (top - low) / 2 : kNaN;
 }
 
@@ -107,19 +109,16 @@ double fittedQuantile(const DistributionFit &fit, double p) {
     }
     const double a = fit.parameters[0].value;
     const double b = fit.parameters[1].value;
-    try {
-        switch (fit.kind) {
-            case Distribution::Normal:
-                return bm::quantile(bm::normal(a, b), p);
-            case Distribution::Weibull:
-                return bm::quantile(bm::weibull(a, b), p);
-            case Distribution::Lognormal:
-                return bm::quantile(bm::lognormal(a, b), p);
-            case Distribution::FoldedNormal:
-                return foldedQuantile(fit, p);
-        }
-    } catch (const std::exception &) {
-        // A quantile beyond the doubles: none.
+    // Under the statistics' policy a quantile beyond the doubles is infinite, never thrown.
+    switch (fit.kind) {
+        case Distribution::Normal:
+            return bm::quantile(NormalDistribution(a, b), p);
+        case Distribution::Weibull:
+            return bm::quantile(WeibullDistribution(a, b), p);
+        case Distribution::Lognormal:
+            return bm::quantile(LognormalDistribution(a, b), p);
+        case Distribution::FoldedNormal:
+            return foldedQuantile(fit, p);
     }
     return kNaN;
 }
@@ -140,33 +139,23 @@ DistributionCapability distributionCapability(const DistributionFit &fit,
         why = QStringLiteral("the fitted spread is 0");
     }
     if (!why.isEmpty()) {
-        for (CapabilityIndex *figure :
-             {&out.pp, &out.ppk, &out.ppu, &out.ppl, &out.ppmBelow, &out.ppmAbove, &out.ppmTotal}) {
-            *figure = {std::nullopt, why};
+        for (CapabilityIndex *index : {&out.pp, &out.ppk, &out.ppu, &out.ppl}) {
+            *index = {std::nullopt, why, std::nullopt, why};
         }
+        out.ppm = {std::nullopt, std::nullopt, std::nullopt, why};
     } else {
-        out.pp = {(hi - lo) / (xHigh - xLow), {}};
-        out.ppu = {(hi - xMedian) / (xHigh - xMedian), {}};
-        out.ppl = {(xMedian - lo) / (xMedian - xLow), {}};
-        out.ppk = {std::min(*out.ppu.value, *out.ppl.value), {}};
-        out.ppmBelow = {fittedCdf(fit, lo) * 1e6, {}};
-        out.ppmAbove = {fittedSf(fit, hi) * 1e6, {}};
-        out.ppmTotal = {*out.ppmBelow.value + *out.ppmAbove.value, {}};
+        // Confidence bounds of the percentile indices are not defined.
+        const auto index = [](double value) {
+            return CapabilityIndex{
+                value, {}, std::nullopt, QStringLiteral("the percentile method has none")};
+        };
+        out.pp = index((hi - lo) / (xHigh - xLow));
+        out.ppu = index((hi - xMedian) / (xHigh - xMedian));
+        out.ppl = index((xMedian - lo) / (xMedian - xLow));
+        out.ppk = index(std::min(*out.ppu.value, *out.ppl.value));
+        out.ppm = partsPerMillion(fittedCdf(fit, lo), fittedSf(fit, hi), sides);
     }
-    // One limit only: that side's figures alone, told as the normal indices tell it.
-    if (sides != ToleranceSides::Both) {
-        const bool upper = sides == ToleranceSides::UpperOnly;
-        const QString only =
-            upper ? QStringLiteral("upper limit only") : QStringLiteral("lower limit only");
-        const QString missing =
-            upper ? QStringLiteral("no lower limit") : QStringLiteral("no upper limit");
-        out.pp = {std::nullopt, only};
-        out.ppk = {std::nullopt, only};
-        (upper ? out.ppl : out.ppu) = {std::nullopt, missing};
-        CapabilityIndex &other = upper ? out.ppmBelow : out.ppmAbove;
-        other = {std::nullopt, missing};
-        out.ppmTotal = upper ? out.ppmAbove : out.ppmBelow;
-    }
+    keepOneSide(out.pp, out.ppk, out.ppu, out.ppl, sides);
     return out;
 }
 

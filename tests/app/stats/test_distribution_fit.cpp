@@ -29,15 +29,14 @@ constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
 }
 
 // A figure where the golden row has one, none where it has kNone.
-void expectFigure(const CapabilityIndex &figure, double golden, const char *name) {
+void expectFigure(std::optional<double> figure, double golden, const char *name) {
     SCOPED_TRACE(name);
     if (std::isnan(golden)) {
-        EXPECT_FALSE(figure.value.has_value());
-        EXPECT_FALSE(figure.reason.isEmpty());
+        EXPECT_FALSE(figure.has_value());
         return;
     }
-    ASSERT_TRUE(figure.value.has_value()) << figure.reason.toStdString();
-    EXPECT_TRUE(near(*figure.value, golden, 1e-9));
+    ASSERT_TRUE(figure.has_value());
+    EXPECT_TRUE(near(*figure, golden, 1e-9));
 }
 
 ToleranceLimits limits(double lo, double hi) {
@@ -165,9 +164,11 @@ TEST_P(FitRefused, WithItsReasonAndNoFigure) {
         distributionCapability(row.values, row.kind, limits(0, 0.02), ToleranceSides::Both);
     EXPECT_FALSE(c.fit.fitted());
     EXPECT_EQ(c.fit.reason, QString::fromLatin1(row.reason));
-    for (const CapabilityIndex *figure : {&c.pp, &c.ppk, &c.ppu, &c.ppl, &c.ppmTotal}) {
-        EXPECT_EQ(*figure, (CapabilityIndex{std::nullopt, c.fit.reason}));
+    for (const CapabilityIndex *index : {&c.pp, &c.ppk, &c.ppu, &c.ppl}) {
+        EXPECT_EQ(*index,
+                  (CapabilityIndex{std::nullopt, c.fit.reason, std::nullopt, c.fit.reason}));
     }
+    EXPECT_EQ(c.ppm, (PartsPerMillion{std::nullopt, std::nullopt, std::nullopt, c.fit.reason}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -336,10 +337,10 @@ TEST_P(PercentileIndices, FromTheFittedQuantiles) {
     const IndicesRow &row = GetParam();
     const DistributionCapability c =
         distributionCapability(*row.values, row.kind, limits(row.lo, row.hi), row.sides);
-    expectFigure(c.pp, row.pp, "pp");
-    expectFigure(c.ppk, row.ppk, "ppk");
-    expectFigure(c.ppu, row.ppu, "ppu");
-    expectFigure(c.ppl, row.ppl, "ppl");
+    expectFigure(c.pp.value, row.pp, "pp");
+    expectFigure(c.ppk.value, row.ppk, "ppk");
+    expectFigure(c.ppu.value, row.ppu, "ppu");
+    expectFigure(c.ppl.value, row.ppl, "ppl");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -378,13 +379,15 @@ TEST(PercentileOneSided, OneLimitIsToldAsTheNormalIndicesTellItAndLimitsMayComeI
     EXPECT_EQ(upper.pp.reason, u"upper limit only"_s);
     EXPECT_EQ(upper.ppk.reason, u"upper limit only"_s);
     EXPECT_EQ(upper.ppl.reason, u"no lower limit"_s);
-    EXPECT_EQ(upper.ppmBelow.reason, u"no lower limit"_s);
-    EXPECT_EQ(upper.ppmTotal, upper.ppmAbove);
+    EXPECT_EQ(upper.ppu.noCi95, u"the percentile method has none"_s);
+    EXPECT_FALSE(upper.ppm.below.has_value());
+    EXPECT_EQ(upper.ppm.total, upper.ppm.above);
     const DistributionCapability lower =
         distributionCapability(fit, limits(0, 0.025), ToleranceSides::LowerOnly);
     EXPECT_EQ(lower.pp.reason, u"lower limit only"_s);
     EXPECT_EQ(lower.ppu.reason, u"no upper limit"_s);
-    EXPECT_EQ(lower.ppmAbove.reason, u"no upper limit"_s);
+    EXPECT_FALSE(lower.ppm.above.has_value());
+    EXPECT_EQ(lower.ppm.total, lower.ppm.below);
     // An unfit series keeps the side's reason where the side says so, the fit's elsewhere.
     const DistributionCapability none = distributionCapability(
         {0.004}, Distribution::Weibull, limits(0, 0.025), ToleranceSides::UpperOnly);
@@ -412,9 +415,9 @@ TEST_P(ExpectedPpm, FromTheFittedDistributionsTails) {
     const PpmRow &row = GetParam();
     const DistributionCapability c =
         distributionCapability(*row.values, row.kind, limits(row.lo, row.hi), row.sides);
-    expectFigure(c.ppmBelow, row.below, "below");
-    expectFigure(c.ppmAbove, row.above, "above");
-    expectFigure(c.ppmTotal, row.total, "total");
+    expectFigure(c.ppm.below, row.below, "below");
+    expectFigure(c.ppm.above, row.above, "above");
+    expectFigure(c.ppm.total, row.total, "total");
 }
 
 INSTANTIATE_TEST_SUITE_P(
