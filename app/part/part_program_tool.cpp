@@ -34,6 +34,24 @@ QString labelOf(ProgramBox box) {
     return QString::fromLatin1(programBoxInfo(box).label);
 }
 
+// A channel's key at its default is what no key says: such entries are left out.
+template <typename T, typename AtDefault>
+std::map<int, T> chosen(const std::map<int, T> &keys, AtDefault atDefault) {
+    std::map<int, T> out = keys;
+    std::erase_if(out, [&atDefault](const auto &entry) { return atDefault(entry.second); });
+    return out;
+}
+// Rule 1 alone is what no choice means.
+bool noRuleChosen(const std::vector<int> &rules) {
+    return rules.empty() || rules == std::vector<int>{1};
+}
+bool bothSides(ToleranceSides sides) {
+    return sides == ToleranceSides::Both;
+}
+bool normal(Distribution distribution) {
+    return distribution == Distribution::Normal;
+}
+
 // The part file is Latin-1 text, as every file of the program.
 bool keepable(const QString &text) {
     return QString::fromLatin1(text.toLatin1()) == text;
@@ -102,6 +120,7 @@ void PartProgramTool::fill() {
     nominals_ = p.nominals;
     sides_ = p.sides;
     rules_ = p.rules;
+    distributions_ = p.distributions;
     chosen_ = p.characteristics.empty() ? std::nullopt
                                         : std::optional<std::vector<int>>(p.characteristics);
     openingChosen_ = chosen_;
@@ -111,6 +130,7 @@ void PartProgramTool::fill() {
     openingNominals_ = nominals_;
     openingSides_ = sides_;
     openingRules_ = rules_;
+    openingDistributions_ = distributions_;
     refusals_.clear();
     if (view_ != nullptr) {
         view_->showRefusals(refusals_);
@@ -149,27 +169,11 @@ bool PartProgramTool::edited() const {
         }
         return out;
     };
-    const auto oneSided = [](const std::map<int, ToleranceSides> &sides) {
-        std::map<int, ToleranceSides> out;
-        for (const auto &[channel, side] : sides) {
-            if (side != ToleranceSides::Both) {
-                out[channel] = side;
-            }
-        }
-        return out;
-    };
-    // Rule 1 alone is what no choice means.
-    const auto chosenRules = [](const std::map<int, std::vector<int>> &rules) {
-        std::map<int, std::vector<int>> out = rules;
-        std::erase_if(out, [](const auto &entry) {
-            return entry.second.empty() || entry.second == std::vector<int>{1};
-        });
-        return out;
-    };
     return boxes_ != opening_ || autoStart_ != openingAuto_ || askId_ != openingAskId_ ||
            typed(nominals_) != typed(openingNominals_) ||
-           chosenRules(rules_) != chosenRules(openingRules_) ||
-           oneSided(sides_) != oneSided(openingSides_) ||
+           chosen(rules_, noRuleChosen) != chosen(openingRules_, noRuleChosen) ||
+           chosen(sides_, bothSides) != chosen(openingSides_, bothSides) ||
+           chosen(distributions_, normal) != chosen(openingDistributions_, normal) ||
            chosenList(chosen_) != chosenList(openingChosen_);
 }
 
@@ -192,6 +196,10 @@ std::vector<ExportRow> PartProgramTool::exportRows() const {
             row.sides = sides->second;
         }
         row.rules = rulesText(rulesOf(channel));
+        if (const auto distribution = distributions_.find(channel);
+            distribution != distributions_.end()) {
+            row.distribution = distribution->second;
+        }
         rows.push_back(row);
     }
     return rows;
@@ -337,12 +345,9 @@ std::optional<PartProgram> PartProgramTool::checkBoxes() {
         }
     }
     checkNominals(p);
-    checkRules(p);
-    for (const auto &[channel, sides] : sides_) {
-        if (sides != ToleranceSides::Both) {
-            p.sides[channel] = sides;
-        }
-    }
+    p.rules = chosen(rules_, noRuleChosen);
+    p.sides = chosen(sides_, bothSides);
+    p.distributions = chosen(distributions_, normal);
     // In the order of the tab chain: the boxes, then the table row by row.
     const auto rank = [](const ProgramRefusal &r) {
         switch (r.place) {
@@ -458,15 +463,6 @@ void PartProgramTool::checkNominals(PartProgram &p) {
             {ProgramRefusal::Place::Nominal, ProgramBox::Number, channel,
              notADecimalText(typed, QStringLiteral("Nominal of channel %1").arg(channel),
                              locale_)});
-    }
-}
-
-void PartProgramTool::checkRules(PartProgram &p) {
-    for (const auto &[channel, rules] : rules_) {
-        // Rule 1 alone is what no key says.
-        if (!rules.empty() && rules != std::vector<int>{1}) {
-            p.rules[channel] = rules;
-        }
     }
 }
 

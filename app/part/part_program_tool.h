@@ -44,14 +44,15 @@ struct CharacteristicRow {
     bool operator==(const CharacteristicRow &) const = default;
 };
 
-// A channel's keys for the exports and the statistics ("Nominal<n>", "OneSided<n>", "Rules<n>")
-// as the dialog's table shows them: one row per channel of the setup.
+// A channel's keys for the exports and the statistics ("Nominal<n>", "OneSided<n>", "Rules<n>",
+// "Distribution<n>") as the dialog's table shows them: one row per channel of the setup.
 struct ExportRow {
     int channel = 0;
     QString description;  // the channel's
     QString nominal;      // as typed; empty: the midpoint of the tolerance limits
     ToleranceSides sides = ToleranceSides::Both;
     QString rules;  // the run rules watched, as the file keeps them ("1,2,3,4")
+    Distribution distribution = Distribution::Normal;
     bool operator==(const ExportRow &) const = default;
 };
 
@@ -130,6 +131,9 @@ class PartProgramTool {
     void setAskId(bool on) { askId_ = on; }
     void editNominal(int channel, const QString &text) { nominals_[channel] = text; }
     void setSides(int channel, ToleranceSides sides) { sides_[channel] = sides; }
+    void setDistribution(int channel, Distribution distribution) {
+        distributions_[channel] = distribution;
+    }
     // Chosen characteristics are judged in the order they were chosen.
     void setCharacteristic(int channel, bool chosen);
     // Clearing a channel's last rule leaves rule 1, what no choice means.
@@ -164,7 +168,6 @@ class PartProgramTool {
     void checkTimes(PartProgram &p);
     // The typed nominals as the part file keeps them: C notation.
     void checkNominals(PartProgram &p);
-    void checkRules(PartProgram &p);
 
     ActivePartProgram &program_;
     Setup &setup_;
@@ -190,6 +193,8 @@ class PartProgramTool {
     std::map<int, ToleranceSides> openingSides_;
     std::map<int, std::vector<int>> rules_;  // empty or absent: rule 1
     std::map<int, std::vector<int>> openingRules_;
+    std::map<int, Distribution> distributions_;  // absent: normal
+    std::map<int, Distribution> openingDistributions_;
     // None: every channel with a formula, as the program without a list of characteristics.
     std::optional<std::vector<int>> chosen_;
     std::optional<std::vector<int>> openingChosen_;

@@ -147,6 +147,12 @@ QString rulesText(const std::vector<int> &rules) {
     return items.join(QLatin1Char(','));
 }
 
+Distribution effectiveDistribution(const PartProgram &program, int channel) {
+    const auto distribution = program.distributions.find(channel);
+    return distribution != program.distributions.end() ? distribution->second
+                                                       : Distribution::Normal;
+}
+
 double effectiveSettleBand(const PartProgram &program, int decimals) {
     if (program.settleBand) {
         return *program.settleBand;
@@ -169,6 +175,7 @@ constexpr std::array<const char *, kPartKeyCount> kKeyNames = {
 const QString kNominal = QStringLiteral("Nominal");
 const QString kOneSided = QStringLiteral("OneSided");
 const QString kRules = QStringLiteral("Rules");
+const QString kDistribution = QStringLiteral("Distribution");
 
 QString nameOf(Key key) {
     return QString::fromLatin1(kKeyNames[static_cast<std::size_t>(key)]);
@@ -235,6 +242,23 @@ QString numberText(double value) {
     return rt::defaultText(value);
 }
 
+// The nominal as written: the exports take its own digits, not a double's.
+std::optional<QString> nominalOf(const QString &text) {
+    return rt::localeReal(text, QLocale::c()) && !text.contains(QLatin1Char(','))
+               ? std::optional<QString>(text)
+               : std::nullopt;
+}
+
+std::optional<ToleranceSides> sidesOf(const QString &text) {
+    if (text.compare(QLatin1StringView("upper"), Qt::CaseInsensitive) == 0) {
+        return ToleranceSides::UpperOnly;
+    }
+    if (text.compare(QLatin1StringView("lower"), Qt::CaseInsensitive) == 0) {
+        return ToleranceSides::LowerOnly;
+    }
+    return std::nullopt;
+}
+
 // Reads the section key by key; what a line does not give stays at its default and is told.
 class SectionReader {
   public:
@@ -244,16 +268,17 @@ class SectionReader {
                              .arg(text.trimmed()));
             return;
         }
-        if (const std::optional<int> channel = channelOfKey(kv->key, kNominal)) {
-            readNominal(number, kv->key, *channel, kv->value);
-            return;
-        }
-        if (const std::optional<int> channel = channelOfKey(kv->key, kOneSided)) {
-            readSides(number, kv->key, *channel, kv->value);
-            return;
-        }
-        if (const std::optional<int> channel = channelOfKey(kv->key, kRules)) {
-            readRules(number, kv->key, *channel, kv->value);
+        PartProgram &p = read_.program;
+        if (channelKey(number, *kv, kNominal, p.nominals, nominalOf,
+                       "is not a number; none is used (the midpoint of the tolerance limits).") ||
+            channelKey(number, *kv, kOneSided, p.sides, sidesOf,
+                       "is neither upper nor lower; both tolerance limits are used.") ||
+            channelKey(number, *kv, kRules, p.rules, parseRules,
+                       "is not a list of different rules 1 to 8 such as 1,2,3,4; rule 1 is "
+                       "used.") ||
+            channelKey(number, *kv, kDistribution, p.distributions, parseDistribution,
+                       "is none of normal, weibull, folded-normal and lognormal; normal is "
+                       "used.")) {
             return;
         }
         // Keys of later versions of the program are left to them.
@@ -304,61 +329,30 @@ class SectionReader {
     }
 
   private:
-    bool knownChannel(int number, const QString &name, int channel, const QString &value) {
-        if (channel == 0) {
+    // A key of one channel ("Nominal<n>" ...): true when the line is one. Its value is what
+    // `parse` reads, else the channel has none and the line is told, `refusal` saying why and
+    // what is used instead; a key without a channel number is passed over.
+    template <typename T, typename Parse>
+    bool channelKey(int number, const IniKeyValue &kv, const QString &prefix,
+                    std::map<int, T> &keys, Parse parse, const char *refusal) {
+        const std::optional<int> channel = channelOfKey(kv.key, prefix);
+        if (!channel) {
+            return false;
+        }
+        if (*channel == 0) {
             warn(number,
                  QStringLiteral("%1 \"%2\" names no channel (1 or more); it is passed over.")
-                     .arg(name, value));
+                     .arg(kv.key, kv.value));
+            return true;
         }
-        return channel != 0;
-    }
-
-    void readNominal(int number, const QString &name, int channel, const QString &value) {
-        if (!knownChannel(number, name, channel, value)) {
-            return;
+        if (const std::optional<T> read = parse(kv.value)) {
+            keys[*channel] = *read;
+            return true;
         }
-        PartProgram &p = read_.program;
-        // Kept as written: the exports take the nominal's own digits, not a double's.
-        if (rt::localeReal(value, QLocale::c()) && !value.contains(QLatin1Char(','))) {
-            p.nominals[channel] = value;
-            return;
-        }
-        p.nominals.erase(channel);
-        warn(number, QStringLiteral("%1 \"%2\" is not a number; none is used (the midpoint of the "
-                                    "tolerance limits).")
-                         .arg(name, value));
-    }
-
-    void readSides(int number, const QString &name, int channel, const QString &value) {
-        if (!knownChannel(number, name, channel, value)) {
-            return;
-        }
-        PartProgram &p = read_.program;
-        if (value.compare(QLatin1StringView("upper"), Qt::CaseInsensitive) == 0) {
-            p.sides[channel] = ToleranceSides::UpperOnly;
-        } else if (value.compare(QLatin1StringView("lower"), Qt::CaseInsensitive) == 0) {
-            p.sides[channel] = ToleranceSides::LowerOnly;
-        } else {
-            p.sides.erase(channel);
-            warn(number, QStringLiteral("%1 \"%2\" is neither upper nor lower; both tolerance "
-                                        "limits are used.")
-                             .arg(name, value));
-        }
-    }
-
-    void readRules(int number, const QString &name, int channel, const QString &value) {
-        if (!knownChannel(number, name, channel, value)) {
-            return;
-        }
-        PartProgram &p = read_.program;
-        if (const std::optional<std::vector<int>> rules = parseRules(value)) {
-            p.rules[channel] = *rules;
-            return;
-        }
-        p.rules.erase(channel);
-        warn(number, QStringLiteral("%1 \"%2\" is not a list of different rules 1 to 8 such as "
-                                    "1,2,3,4; rule 1 is used.")
-                         .arg(name, value));
+        keys.erase(*channel);
+        warn(number,
+             QStringLiteral("%1 \"%2\" ").arg(kv.key, kv.value) + QString::fromLatin1(refusal));
+        return true;
     }
 
     void read(Key key, int number, const QString &value) {
@@ -494,7 +488,8 @@ bool isOurs(const QString &line) {
     const std::optional<IniKeyValue> kv = iniKeyValueOf(line);
     return kv && (keyOf(kv->key).has_value() || channelOfKey(kv->key, kNominal).has_value() ||
                   channelOfKey(kv->key, kOneSided).has_value() ||
-                  channelOfKey(kv->key, kRules).has_value());
+                  channelOfKey(kv->key, kRules).has_value() ||
+                  channelOfKey(kv->key, kDistribution).has_value());
 }
 
 QByteArray sectionBody(const PartProgram &p) {
@@ -563,6 +558,9 @@ QByteArray sectionBody(const PartProgram &p) {
     for (const auto &entry : p.rules) {
         channels.insert(entry.first);
     }
+    for (const auto &entry : p.distributions) {
+        channels.insert(entry.first);
+    }
     for (const int channel : channels) {
         if (const auto nominal = p.nominals.find(channel); nominal != p.nominals.end()) {
             lines << kNominal + QString::number(channel) + QLatin1Char('=') + nominal->second;
@@ -579,6 +577,11 @@ QByteArray sectionBody(const PartProgram &p) {
                                                       rules->second != std::vector<int>{1}) {
             lines << kRules + QString::number(channel) + QLatin1Char('=') +
                          rulesText(rules->second);
+        }
+        if (const Distribution distribution = effectiveDistribution(p, channel);
+            distribution != Distribution::Normal) {
+            lines << kDistribution + QString::number(channel) + QLatin1Char('=') +
+                         distributionName(distribution);
         }
     }
     QByteArray out;

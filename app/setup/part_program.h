@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "model/distribution.h"
 #include "model/tolerance.h"
 
 namespace zelapp {
@@ -61,6 +62,9 @@ struct PartProgram {
     // "Rules<n>": the run rules (1..8) watched on channel n, e.g. "1,2,3,4"; a channel absent
     // watches rule 1 only.
     std::map<int, std::vector<int>> rules;
+    // "Distribution<n>": what channel n's capability is judged by ("weibull", "folded-normal",
+    // "lognormal" for run-out and form); a channel absent is normal.
+    std::map<int, Distribution> distributions;
 
     bool operator==(const PartProgram &) const = default;
 };
@@ -74,6 +78,8 @@ std::vector<int> effectiveRules(const PartProgram &program, int channel);
 std::optional<std::vector<int>> parseRules(const QString &text);
 // "1,2,3,4": the rules as "Rules<n>" writes them.
 QString rulesText(const std::vector<int> &rules);
+// The distribution of a channel: the program's, else normal.
+Distribution effectiveDistribution(const PartProgram &program, int channel);
 
 // What the part program's defaults come to for a setup.
 // The part number: the program's, else the setup file's name without its extension.
@@ -121,8 +127,8 @@ enum class PartKey {
     Subgroup,
 };
 inline constexpr int kPartKeyCount = 15;
-// "Nominal<n>", "OneSided<n>" and "Rules<n>" follow, channel by channel; they are not in PartKey
-// because each channel has its own.
+// "Nominal<n>", "OneSided<n>", "Rules<n>" and "Distribution<n>" follow, channel by channel; they
+// are not in PartKey because each channel has its own.
 
 struct PartProgramRead {
     PartProgram program;

@@ -51,19 +51,23 @@ void fill(IndexSet set, std::optional<double> sigma, const QString &why, qint64 
         set.lower = withBounds(lower, bissellBounds95(lower, n));
         set.worst = withBounds(worst, bissellBounds95(worst, n));
     }
-    // One limit only: the index of that side alone.
-    if (sides == ToleranceSides::UpperOnly) {
-        none(set.both, QStringLiteral("upper limit only"));
-        none(set.worst, QStringLiteral("upper limit only"));
-        none(set.lower, QStringLiteral("no lower limit"));
-    } else if (sides == ToleranceSides::LowerOnly) {
-        none(set.both, QStringLiteral("lower limit only"));
-        none(set.worst, QStringLiteral("lower limit only"));
-        none(set.upper, QStringLiteral("no upper limit"));
-    }
+    keepOneSide(set.both, set.worst, set.upper, set.lower, sides);
 }
 
 }  // namespace
+
+void keepOneSide(CapabilityIndex &both, CapabilityIndex &worst, CapabilityIndex &upper,
+                 CapabilityIndex &lower, ToleranceSides sides) {
+    if (sides == ToleranceSides::UpperOnly) {
+        none(both, QStringLiteral("upper limit only"));
+        none(worst, QStringLiteral("upper limit only"));
+        none(lower, QStringLiteral("no lower limit"));
+    } else if (sides == ToleranceSides::LowerOnly) {
+        none(both, QStringLiteral("lower limit only"));
+        none(worst, QStringLiteral("lower limit only"));
+        none(upper, QStringLiteral("no upper limit"));
+    }
+}
 
 std::vector<ShownIndex> shownIndices(const StatsResult &result, ToleranceSides sides) {
     switch (sides) {

@@ -22,6 +22,11 @@ struct ShownIndex {
 // limits, else Cpu, Ppu or Cpl, Ppl.
 std::vector<ShownIndex> shownIndices(const StatsResult &result, ToleranceSides sides);
 
+// One limit only: the index of that side alone (upper or lower); the others none with the
+// reason ("upper limit only", "no lower limit"). Both limits: nothing changes.
+void keepOneSide(CapabilityIndex &both, CapabilityIndex &worst, CapabilityIndex &upper,
+                 CapabilityIndex &lower, ToleranceSides sides);
+
 // Fills result's indices, ppm and normality test from its n, mean, sigmaWithinPeriod (or
 // noSigmaWithinPeriod), sigmaOverall and `values`, the values counted. A figure that cannot be
 // had is none with the reason; nothing divides by zero.

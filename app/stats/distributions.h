@@ -4,7 +4,9 @@
 #pragma once
 
 #include <boost/math/distributions/chi_squared.hpp>
+#include <boost/math/distributions/lognormal.hpp>
 #include <boost/math/distributions/normal.hpp>
+#include <boost/math/distributions/weibull.hpp>
 
 namespace zelapp {
 
@@ -16,5 +18,7 @@ using Policy = policy<domain_error<ignore_error>, overflow_error<ignore_error>,
 
 using NormalDistribution = boost::math::normal_distribution<double, stats_policy::Policy>;
 using ChiSquaredDistribution = boost::math::chi_squared_distribution<double, stats_policy::Policy>;
+using WeibullDistribution = boost::math::weibull_distribution<double, stats_policy::Policy>;
+using LognormalDistribution = boost::math::lognormal_distribution<double, stats_policy::Policy>;
 
 }  // namespace zelapp

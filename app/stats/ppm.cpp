@@ -5,11 +5,10 @@
 namespace zelapp {
 
 namespace {
-
 constexpr double kMillion = 1e6;
+}  // namespace
 
-// The sides that count, from the fraction below and above.
-PartsPerMillion perMillion(double below, double above, ToleranceSides sides) {
+PartsPerMillion partsPerMillion(double below, double above, ToleranceSides sides) {
     PartsPerMillion ppm;
     ppm.total = 0;
     if (sides != ToleranceSides::UpperOnly) {
@@ -23,16 +22,14 @@ PartsPerMillion perMillion(double below, double above, ToleranceSides sides) {
     return ppm;
 }
 
-}  // namespace
-
 PartsPerMillion expectedPpm(double mean, double sigma, double lo, double hi, ToleranceSides sides) {
     if (!(sigma > 0)) {
         return {std::nullopt, std::nullopt, std::nullopt, QStringLiteral("sigma is 0")};
     }
     const NormalDistribution normal(mean, sigma);
     // The upper tail as a complement: 1 - cdf would lose it to rounding.
-    return perMillion(boost::math::cdf(normal, lo),
-                      boost::math::cdf(boost::math::complement(normal, hi)), sides);
+    return partsPerMillion(boost::math::cdf(normal, lo),
+                           boost::math::cdf(boost::math::complement(normal, hi)), sides);
 }
 
 PartsPerMillion observedPpm(const std::vector<double> &values, double lo, double hi,
@@ -47,7 +44,7 @@ PartsPerMillion observedPpm(const std::vector<double> &values, double lo, double
         above += v > hi ? 1 : 0;
     }
     const double n = double(values.size());
-    return perMillion(double(below) / n, double(above) / n, sides);
+    return partsPerMillion(double(below) / n, double(above) / n, sides);
 }
 
 }  // namespace zelapp

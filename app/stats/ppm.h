@@ -10,6 +10,10 @@
 
 namespace zelapp {
 
+// The fractions below lo and above hi as parts per million, the sides that count, and their
+// total.
+PartsPerMillion partsPerMillion(double below, double above, ToleranceSides sides);
+
 // From the normal with `mean` and `sigma`: below lo, above hi and in all. None ("sigma is 0")
 // when sigma is not positive.
 PartsPerMillion expectedPpm(double mean, double sigma, double lo, double hi, ToleranceSides sides);

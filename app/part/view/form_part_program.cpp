@@ -6,8 +6,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStringList>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <algorithm>
 #include <array>
 #include <map>
 
@@ -26,36 +28,37 @@ enum ExportColumn {
     kNominalColumn,
     kSidesColumn,
     kRulesColumn,
+    kDistributionColumn,
     kColumnCount
 };
 
-// The texts of the tolerance limits' column, in the order of ToleranceSides.
-const std::array<QString, 3> kSidesTexts = {QStringLiteral("Both"), QStringLiteral("Upper only"),
-                                            QStringLiteral("Lower only")};
+// The texts of a column chosen from a list, in the order of the enum it shows.
+const QStringList kSidesTexts = {QStringLiteral("Both"), QStringLiteral("Upper only"),
+                                 QStringLiteral("Lower only")};
+const QStringList kDistributionTexts = {QStringLiteral("Normal"), QStringLiteral("Weibull"),
+                                        QStringLiteral("Folded normal"),
+                                        QStringLiteral("Lognormal")};
 
-QString sidesText(ToleranceSides sides) {
-    return kSidesTexts[static_cast<std::size_t>(sides)];
+template <typename Enum>
+QString textOf(const QStringList &texts, Enum value) {
+    return texts.value(static_cast<int>(value));
 }
 
-ToleranceSides sidesOf(const QString &text) {
-    for (std::size_t i = 0; i < kSidesTexts.size(); ++i) {
-        if (kSidesTexts[i] == text) {
-            return static_cast<ToleranceSides>(i);
-        }
-    }
-    return ToleranceSides::Both;
+// The first when the text is none of them.
+template <typename Enum>
+Enum valueOf(const QStringList &texts, const QString &text) {
+    return static_cast<Enum>(std::max(0, static_cast<int>(texts.indexOf(text))));
 }
 
-// The tolerance limits are chosen from a list, never typed.
-class SidesDelegate : public QStyledItemDelegate {
+// A column chosen from a list, never typed.
+class ChoiceDelegate : public QStyledItemDelegate {
   public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    ChoiceDelegate(QStringList texts, QObject *parent)
+        : QStyledItemDelegate(parent), texts_(std::move(texts)) {}
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &,
                           const QModelIndex &) const override {
         auto *combo = new QComboBox(parent);
-        for (const QString &text : kSidesTexts) {
-            combo->addItem(text);
-        }
+        combo->addItems(texts_);
         return combo;
     }
     void setEditorData(QWidget *editor, const QModelIndex &index) const override {
@@ -65,6 +68,9 @@ class SidesDelegate : public QStyledItemDelegate {
                       const QModelIndex &index) const override {
         model->setData(index, static_cast<QComboBox *>(editor)->currentText());
     }
+
+  private:
+    QStringList texts_;
 };
 }  // namespace
 
@@ -86,7 +92,10 @@ FormPartProgram::FormPartProgram(PartProgramTool &tool, FileChooser &chooser, QW
             [this](int row) { rules_->setChannel(row + 1); });
     // A rule checked shows in the export keys' column at once.
     connect(rules_, &QAbstractItemModel::dataChanged, this, &FormPartProgram::fillExportTable);
-    ui_->TableExport->setItemDelegateForColumn(kSidesColumn, new SidesDelegate(ui_->TableExport));
+    ui_->TableExport->setItemDelegateForColumn(kSidesColumn,
+                                               new ChoiceDelegate(kSidesTexts, ui_->TableExport));
+    ui_->TableExport->setItemDelegateForColumn(
+        kDistributionColumn, new ChoiceDelegate(kDistributionTexts, ui_->TableExport));
     ui_->TableExport->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     connect(ui_->TableExport, &QTableWidget::itemChanged, this, &FormPartProgram::exportEdited);
     connect(ui_->cmdDfqBrowse, &QPushButton::clicked, this, &FormPartProgram::browseDfqFolder);
@@ -196,9 +205,13 @@ void FormPartProgram::fillExportTable() {
     table.setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < table.rowCount(); ++r) {
         const ExportRow &row = rows[static_cast<std::size_t>(r)];
-        const std::array<QString, kColumnCount> texts = {QString::number(row.channel),
-                                                         row.description, row.nominal,
-                                                         sidesText(row.sides), row.rules};
+        const std::array<QString, kColumnCount> texts = {
+            QString::number(row.channel),
+            row.description,
+            row.nominal,
+            textOf(kSidesTexts, row.sides),
+            row.rules,
+            textOf(kDistributionTexts, row.distribution)};
         for (int column = 0; column < kColumnCount; ++column) {
             QTableWidgetItem *item = table.item(r, column);
             if (item == nullptr) {
@@ -225,7 +238,9 @@ void FormPartProgram::exportEdited(QTableWidgetItem *item) {
     if (item->column() == kNominalColumn) {
         tool_.editNominal(channel, item->text());
     } else if (item->column() == kSidesColumn) {
-        tool_.setSides(channel, sidesOf(item->text()));
+        tool_.setSides(channel, valueOf<ToleranceSides>(kSidesTexts, item->text()));
+    } else if (item->column() == kDistributionColumn) {
+        tool_.setDistribution(channel, valueOf<Distribution>(kDistributionTexts, item->text()));
     }
 }
 

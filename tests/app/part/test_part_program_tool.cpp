@@ -208,11 +208,13 @@ TEST_F(PartProgramToolTest, OkSavesIntoThePartFileAndCloses) {
 }
 
 TEST_F(PartProgramToolTest, TheDfqFolderAndEachChannelsNominalAndSidesAreSaved) {
+    using zelapp::Distribution;
     using zelapp::ToleranceSides;
     // One row per channel of the setup, with its description; no rules chosen is rule 1.
     EXPECT_EQ(tool().exportRows(),
-              (std::vector<zelapp::ExportRow>{{1, u"Dia A"_s, {}, ToleranceSides::Both, u"1"_s},
-                                              {2, u"Taper"_s, {}, ToleranceSides::Both, u"1"_s}}));
+              (std::vector<zelapp::ExportRow>{
+                  {1, u"Dia A"_s, {}, ToleranceSides::Both, u"1"_s, Distribution::Normal},
+                  {2, u"Taper"_s, {}, ToleranceSides::Both, u"1"_s, Distribution::Normal}}));
     tool().editNominal(1, u" 12.5 "_s);
     tool().setSides(2, ToleranceSides::UpperOnly);
     EXPECT_TRUE(tool().edited());
@@ -284,6 +286,27 @@ TEST_F(PartProgramToolTest, TheSubgroupAndEachChannelsRulesAreCheckedAndSaved) {
     ASSERT_TRUE(tool().CommandOK_Click());
     EXPECT_EQ(program().rules, (std::map<int, std::vector<int>>{{1, {1, 2, 3, 4}}}));
     EXPECT_EQ(program().subgroupSize, 5);
+}
+
+TEST_F(PartProgramToolTest, EachChannelsDistributionIsSavedAndNormalAgainIsNoEdit) {
+    using zelapp::Distribution;
+    tool().setDistribution(2, Distribution::Weibull);
+    tool().setDistribution(1, Distribution::Normal);  // the default: nothing to write
+    EXPECT_EQ(tool().exportRows()[1].distribution, Distribution::Weibull);
+    EXPECT_TRUE(tool().edited());
+    ASSERT_TRUE(tool().CommandOK_Click());
+    EXPECT_EQ(program().distributions, (std::map<int, Distribution>{{2, Distribution::Weibull}}));
+    EXPECT_TRUE(zeltest::readBytes(folder.filePath(u"shaft.zpart"_s))
+                    .endsWith("Timeout=5000\r\nDistribution2=weibull\r\n"));
+
+    tool().Form_Load();
+    EXPECT_EQ(tool().exportRows()[1].distribution, Distribution::Weibull);
+    tool().setDistribution(1, Distribution::Normal);
+    EXPECT_FALSE(tool().edited());
+    tool().setDistribution(2, Distribution::Normal);
+    EXPECT_TRUE(tool().edited());
+    ASSERT_TRUE(tool().CommandOK_Click());
+    EXPECT_TRUE(program().distributions.empty());
 }
 
 TEST_F(PartProgramToolTest, EditsAreAskedAboutBeforeTheyAreThrownAway) {

@@ -265,19 +265,56 @@ TEST(PartProgramStatsKeys, SubgroupAndRulesReadWithBadLinesWarnedAndTheirDefault
 }
 
 TEST(PartProgramStatsKeys, WrittenWithTheChannelsKeysKeepingOtherLinesAndReadBack) {
+    using zelapp::Distribution;
     PartProgram p;
     p.subgroupSize = 5;
     p.sides = {{3, zelapp::ToleranceSides::UpperOnly}};
     p.rules = {{3, {1, 2, 5}}, {2, {1}}, {4, {}}};  // rule 1 alone and none: nothing to write
-    const QByteArray written =
-        zelapp::mergePartProgram("[Part]\nRules9=2\nRulesX=kept\n[Other]\nRules1=3\n", p);
-    EXPECT_EQ(written, QByteArray("[Part]\nSubgroup=5\r\nOneSided3=upper\r\nRules3=1,2,5\r\n"
-                                  "RulesX=kept\n[Other]\nRules1=3\n"));
+    p.distributions = {{3, Distribution::FoldedNormal},
+                       {1, Distribution::Lognormal},
+                       {2, Distribution::Normal}};  // normal: nothing to write
+    const QByteArray written = zelapp::mergePartProgram(
+        "[Part]\nRules9=2\nRulesX=kept\nDistribution9=weibull\n[Other]\nRules1=3\n", p);
+    EXPECT_EQ(written, QByteArray("[Part]\nSubgroup=5\r\nDistribution1=lognormal\r\n"
+                                  "OneSided3=upper\r\nRules3=1,2,5\r\n"
+                                  "Distribution3=folded-normal\r\nRulesX=kept\n[Other]\n"
+                                  "Rules1=3\n"));
     const zelapp::PartProgramRead back = zelapp::parsePartProgram(written);
     EXPECT_TRUE(back.clean());
     PartProgram expected = p;
     expected.rules = {{3, {1, 2, 5}}};
+    expected.distributions.erase(2);
     EXPECT_EQ(back.program, expected);
+    EXPECT_EQ(zelapp::mergePartProgram(written, back.program), written);
+}
+
+TEST(PartProgramStatsKeys, DistributionsReadPerChannelAndABadWordIsNormal) {
+    using zelapp::Distribution;
+    const zelapp::PartProgramRead read = zelapp::parsePartProgram(
+        "[Part]\n"
+        "Distribution3=weibull\n"
+        "distribution4=Folded-Normal\n"
+        "Distribution5=lognormal\n"
+        "Distribution6=normal\n"
+        "Distribution7=gamma\n"                    // no such distribution: normal
+        "Distribution0=weibull\n"                  // no channel
+        "Distribution8=weibull\nDistribution8=\n"  // a later bad line: normal again
+        "DistributionX=later key\n");
+    EXPECT_EQ(read.program.distributions,
+              (std::map<int, Distribution>{{3, Distribution::Weibull},
+                                           {4, Distribution::FoldedNormal},
+                                           {5, Distribution::Lognormal},
+                                           {6, Distribution::Normal}}));
+    EXPECT_EQ(zelapp::effectiveDistribution(read.program, 4), Distribution::FoldedNormal);
+    EXPECT_EQ(zelapp::effectiveDistribution(read.program, 7), Distribution::Normal);
+    ASSERT_EQ(read.warnings.size(), 3) << read.warnings.join(u'|').toStdString();
+    EXPECT_EQ(read.warnings[0],
+              u"Line 6: Distribution7 \"gamma\" is none of normal, weibull, folded-normal and "
+              u"lognormal; normal is used."_s);
+    EXPECT_EQ(read.warnings[1],
+              u"Line 7: Distribution0 \"weibull\" names no channel (1 or more); it is passed "
+              u"over."_s);
+    EXPECT_TRUE(read.warnings[2].startsWith(u"Line 9: Distribution8 \"\" is none of"_s));
 }
 
 }  // namespace

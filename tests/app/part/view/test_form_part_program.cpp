@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -115,6 +116,18 @@ TEST_F(FormPartProgramTest, TheDfqFolderIsBrowsedForAndTheTableKeepsEachChannels
     EXPECT_EQ(child<QLineEdit>(u"txtDfqFolder"_s)->text(), f.chooser.answer);
     table->item(0, 2)->setText(u"abc"_s);
     table->item(1, 3)->setText(u"Lower only"_s);
+    // The distribution is chosen from a list in its cell.
+    EXPECT_EQ(table->horizontalHeaderItem(5)->text(), u"Distribution"_s);
+    EXPECT_EQ(table->item(1, 5)->text(), u"Normal"_s);
+    table->setCurrentCell(1, 5);
+    table->editItem(table->item(1, 5));
+    auto *choice = table->viewport()->findChild<QComboBox *>();
+    ASSERT_NE(choice, nullptr);
+    EXPECT_EQ(choice->count(), 4);
+    choice->setCurrentText(u"Folded normal"_s);
+    QTest::keyClick(choice, Qt::Key_Return);
+    QCoreApplication::processEvents();  // the delegate commits through a queued call
+    EXPECT_EQ(table->item(1, 5)->text(), u"Folded normal"_s);
     QTest::mouseClick(child<QPushButton>(u"CommandOK"_s), Qt::LeftButton);
     // Not a number: said, the cell focused, the window stays.
     ASSERT_FALSE(f.prompter.shown.empty());
@@ -143,6 +156,8 @@ TEST_F(FormPartProgramTest, TheDfqFolderIsBrowsedForAndTheTableKeepsEachChannels
     EXPECT_EQ(saved.nominals, (std::map<int, QString>{{1, u"25.004"_s}}));
     EXPECT_EQ(saved.sides,
               (std::map<int, zelapp::ToleranceSides>{{2, zelapp::ToleranceSides::LowerOnly}}));
+    EXPECT_EQ(saved.distributions,
+              (std::map<int, zelapp::Distribution>{{2, zelapp::Distribution::FoldedNormal}}));
 }
 
 TEST_F(FormPartProgramTest, EnterSavesEscapeClosesAndTheWindowIsMadeOnce) {
