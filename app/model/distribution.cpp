@@ -25,4 +25,11 @@ std::optional<Distribution> parseDistribution(const QString &word) {
     return std::nullopt;
 }
 
+std::array<QString, 2> parameterNames(Distribution distribution) {
+    if (distribution == Distribution::Weibull) {
+        return {QStringLiteral("shape"), QStringLiteral("scale")};
+    }
+    return {QStringLiteral("mu"), QStringLiteral("sigma")};
+}
+
 }  // namespace zelapp

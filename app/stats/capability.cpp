@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "stats/capability_bounds.h"
+#include "stats/distribution_fit.h"
 #include "stats/normality.h"
 #include "stats/ppm.h"
 
@@ -87,7 +88,7 @@ std::vector<ShownIndex> shownIndices(const StatsResult &result, ToleranceSides s
 }
 
 void fillCapability(StatsResult &result, std::vector<double> values, const ToleranceLimits &limits,
-                    ToleranceSides sides) {
+                    ToleranceSides sides, Distribution distribution) {
     const double lo = std::min(limits.loTol, limits.hiTol);
     const double hi = std::max(limits.loTol, limits.hiTol);
     const QString tooFew = result.n < 2 ? QStringLiteral("fewer than 2 values") : QString();
@@ -105,6 +106,16 @@ void fillCapability(StatsResult &result, std::vector<double> values, const Toler
     result.ppmWithin = expected(result.sigmaWithinPeriod, noWithin);
     result.ppmOverall = expected(result.sigmaOverall, noOverall);
     result.ppmObserved = observedPpm(values, lo, hi, sides);
+    if (distribution != Distribution::Normal) {
+        const DistributionCapability fitted =
+            distributionCapability(values, distribution, limits, sides);
+        result.fit = fitted.fit;
+        result.pp = fitted.pp;
+        result.ppk = fitted.ppk;
+        result.ppu = fitted.ppu;
+        result.ppl = fitted.ppl;
+        result.ppmOverall = fitted.ppm;
+    }
     result.andersonDarling = andersonDarling(std::move(values));
 }
 

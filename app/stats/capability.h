@@ -30,7 +30,8 @@ void keepOneSide(CapabilityIndex &both, CapabilityIndex &worst, CapabilityIndex 
 // Fills result's indices, ppm and normality test from its n, mean, sigmaWithinPeriod (or
 // noSigmaWithinPeriod), sigmaOverall and `values`, the values counted. A figure that cannot be
 // had is none with the reason; nothing divides by zero.
+// With a distribution other than normal, Pp..Ppl and the overall ppm come from its fit.
 void fillCapability(StatsResult &result, std::vector<double> values, const ToleranceLimits &limits,
-                    ToleranceSides sides);
+                    ToleranceSides sides, Distribution distribution = Distribution::Normal);
 
 }  // namespace zelapp

@@ -33,14 +33,14 @@ double meanSquare(const std::vector<double> &x, double m) {
     return sum / double(x.size());
 }
 
-DistributionFit fitOf(Distribution kind, const char *first, double a, const char *second,
-                      double b) {
-    return {kind, {{{QString::fromLatin1(first), a}, {QString::fromLatin1(second), b}}}, {}};
+DistributionFit fitOf(Distribution kind, double a, double b) {
+    const auto [first, second] = parameterNames(kind);
+    return {kind, {{{first, a}, {second, b}}}, {}};
 }
 
+// Not fitted: the parameters keep their names, so a caller can say which are missing.
 DistributionFit refused(Distribution kind, const QString &why) {
-    DistributionFit fit;
-    fit.kind = kind;
+    DistributionFit fit = fitOf(kind, 0, 0);
     fit.reason = why;
     return fit;
 }
@@ -84,7 +84,7 @@ DistributionFit fitWeibull(const std::vector<double> &x) {
         return refused(Distribution::Weibull, kNoConvergence);
     }
     const double scale = top * std::pow(sums(k).first / double(y.size()), 1 / k);
-    return fitOf(Distribution::Weibull, "shape", k, "scale", scale);
+    return fitOf(Distribution::Weibull, k, scale);
 }
 
 // ln(2 cosh z) without overflow.
@@ -170,7 +170,7 @@ DistributionFit fitFoldedNormal(const std::vector<double> &raw) {
             mu = candidate;
         }
     }
-    return fitOf(Distribution::FoldedNormal, "mu", mu * rms, "sigma", std::sqrt(sigma2(mu)) * rms);
+    return fitOf(Distribution::FoldedNormal, mu * rms, std::sqrt(sigma2(mu)) * rms);
 }
 
 // Lognormal with location 0: mu and sigma are the mean and the standard deviation (over n) of
@@ -186,14 +186,13 @@ DistributionFit fitLognormal(const std::vector<double> &x) {
     if (!(sigma > 0)) {
         return refused(Distribution::Lognormal, QStringLiteral("all values are equal"));
     }
-    return fitOf(Distribution::Lognormal, "mu", mu, "sigma", sigma);
+    return fitOf(Distribution::Lognormal, mu, sigma);
 }
 
 DistributionFit fitNormal(const std::vector<double> &x) {
     const double mu = mean(x);
     const double n = double(x.size());
-    return fitOf(Distribution::Normal, "mu", mu, "sigma",
-                 std::sqrt(meanSquare(x, mu) * n / (n - 1)));
+    return fitOf(Distribution::Normal, mu, std::sqrt(meanSquare(x, mu) * n / (n - 1)));
 }
 
 }  // namespace
@@ -248,15 +247,7 @@ DistributionFit distributionWith(Distribution kind, double first, double second)
     if (!valid) {
         return refused(kind, QStringLiteral("the parameters are not valid"));
     }
-    switch (kind) {
-        case Distribution::Weibull:
-            return fitOf(kind, "shape", first, "scale", second);
-        case Distribution::FoldedNormal:
-        case Distribution::Lognormal:
-        case Distribution::Normal:
-            break;
-    }
-    return fitOf(kind, "mu", first, "sigma", second);
+    return fitOf(kind, first, second);
 }
 
 }  // namespace zelapp

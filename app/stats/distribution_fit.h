@@ -9,7 +9,6 @@
 #pragma once
 
 #include <QString>
-#include <array>
 #include <vector>
 
 #include "model/distribution.h"
@@ -17,26 +16,6 @@
 #include "stats/process_stats.h"
 
 namespace zelapp {
-
-struct FitParameter {
-    QString name;  // "shape", "scale", "mu" or "sigma"
-    double value = 0;
-    bool operator==(const FitParameter &) const = default;
-};
-
-// A distribution fitted to values, or why it could not be ("fewer than 2 values", "a value is
-// not above 0", "a value is below 0", "a value is not finite", "all values are equal", "the fit
-// does not converge").
-struct DistributionFit {
-    Distribution kind = Distribution::Normal;
-    // Weibull: shape k and scale lambda. Folded normal: mu (0 or more) and sigma of the normal
-    // whose absolute value it is. Lognormal: mu and sigma of ln x. Normal: the mean and the
-    // sample standard deviation (n - 1), as sigma overall.
-    std::array<FitParameter, 2> parameters;
-    QString reason;  // empty: fitted
-    bool fitted() const { return reason.isEmpty(); }
-    bool operator==(const DistributionFit &) const = default;
-};
 
 // The maximum-likelihood fit of `kind` to the values (at least 2). Weibull and lognormal need
 // every value above 0 (a run-out of exactly 0 is refused: the folded normal takes it); the

@@ -246,7 +246,7 @@ StatsResult computeStats(const std::vector<SeriesValue> &values, const StatsOpti
         limitsFromBaseline(result, k, baseline);
     }
     sigmaWithinOfPeriod(result, k);
-    fillCapability(result, std::move(counted), options.limits, options.sides);
+    fillCapability(result, std::move(counted), options.limits, options.sides, options.distribution);
     if (result.noLimits.isEmpty()) {
         judgeRules(result, options.rules);
     }

@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "model/distribution.h"
 #include "model/tolerance.h"
 
 namespace zelapp {
@@ -120,6 +121,8 @@ struct StatsOptions {
     // individuals on I-MR) unless they are frozen.
     int baseline = 0;
     std::optional<FrozenLimits> frozen;
+    // The part program's "Distribution<n>": what Pp..Ppl and the overall ppm are read from.
+    Distribution distribution = Distribution::Normal;
 };
 
 struct StatsResult {
@@ -147,6 +150,10 @@ struct StatsResult {
     CapabilityIndex cp, cpk, pp, ppk, cpu, cpl, ppu, ppl;
     // Expected from the normal with the mean and sigmaWithinPeriod, or sigmaOverall; observed.
     PartsPerMillion ppmWithin, ppmOverall, ppmObserved;
+    // With a distribution other than normal, its fit: pp, ppk, ppu and ppl are then by the
+    // percentile method of the fit and ppmOverall is expected from it (stats/distribution_fit.h).
+    std::optional<DistributionFit> fit;
+    // Of the values whatever the distribution: it tells whether a normal fit serves.
     NormalityTest andersonDarling;
     std::vector<RuleBreak> breaks;
 };

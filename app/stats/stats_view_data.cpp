@@ -92,6 +92,24 @@ QString ppmText(const QString &source, const PartsPerMillion &ppm) {
     return u"ppm %1: %2"_s.arg(source, sides.join(u", "_s));
 }
 
+// "Weibull fit", "folded normal fit", "lognormal fit".
+QString fitName(Distribution kind) {
+    return (kind == Distribution::Weibull ? u"Weibull"_s
+                                          : distributionName(kind).replace(u'-', u' ')) +
+           u" fit"_s;
+}
+
+// "Weibull fit (shape 1.84, scale 0.0123)", or "Weibull fit: - (why)".
+QString fitText(const DistributionFit &fit) {
+    const QString name = fitName(fit.kind);
+    if (!fit.fitted()) {
+        return u"%1: - (%2)"_s.arg(name, fit.reason);
+    }
+    const auto [first, second] = fit.parameters;
+    return u"%1 (%2 %3, %4 %5)"_s.arg(name, first.name, QString::number(first.value, 'g', 4),
+                                      second.name, QString::number(second.value, 'g', 4));
+}
+
 QString normalityText(const NormalityTest &test) {
     return test.a2 ? u"Anderson-Darling A²: %1, p %2"_s.arg(number(*test.a2, 3), number(*test.p, 4))
                    : u"Anderson-Darling A²: - (%1)"_s.arg(test.reason);
@@ -139,13 +157,17 @@ std::pair<QString, QString> chartTitles(ChartKind kind) {
     return {};
 }
 
-std::vector<StatsResult> computeStages(const StatsSeries &series, int subgroupSize,
-                                       const std::vector<int> &rules) {
+StatsOptions programStatsOptions(const PartProgram &program, int channel) {
+    StatsOptions options;
+    options.subgroupSize = program.subgroupSize;
+    options.rules = effectiveRules(program, channel);
+    options.distribution = effectiveDistribution(program, channel);
+    return options;
+}
+
+std::vector<StatsResult> computeStages(const StatsSeries &series, StatsOptions options) {
     std::vector<StatsResult> results;
     for (const StatsStage &stage : series.stages) {
-        StatsOptions options;
-        options.subgroupSize = subgroupSize;
-        options.rules = rules;
         options.limits = stage.characteristic.limits;
         options.sides = stage.characteristic.sides;
         options.frozen = stage.frozen;
@@ -265,8 +287,14 @@ QString numbersText(const StatsResult &result, const StatsStage &stage,
         (shown.within ? within : overall) << shown.name;
     }
     lines << u"%1: sigma within of the period (%2)"_s.arg(within.join(u", "_s), method);
-    lines << u"%1: sigma overall"_s.arg(overall.join(u", "_s));
-    lines << ppmText(u"within"_s, result.ppmWithin) << ppmText(u"overall"_s, result.ppmOverall)
+    if (result.fit) {
+        lines << u"%1: percentile method of the %2"_s.arg(overall.join(u", "_s),
+                                                          fitText(*result.fit));
+    } else {
+        lines << u"%1: sigma overall"_s.arg(overall.join(u", "_s));
+    }
+    lines << ppmText(u"within"_s, result.ppmWithin)
+          << ppmText(result.fit ? fitName(result.fit->kind) : u"overall"_s, result.ppmOverall)
           << ppmText(u"observed"_s, result.ppmObserved);
     lines << normalityText(result.andersonDarling);
     const QString frozen = result.limitsFrozen ? u" (frozen)"_s : QString();

@@ -12,6 +12,7 @@
 
 #include "history/part_event.h"
 #include "history/part_store.h"
+#include "setup/part_program.h"
 #include "stats/process_stats.h"
 #include "stats/stats_series.h"
 
@@ -72,10 +73,12 @@ struct StatisticsContent {
 // The charts' names for a kind: {"X", "MR"}, {"X-bar", "R"} or {"X-bar", "s"}.
 std::pair<QString, QString> chartTitles(ChartKind kind);
 
-// Each stage of `series` computed with the program's subgroup size and rules (the stage's own
-// limits and sides, its frozen limits when there are any).
-std::vector<StatsResult> computeStages(const StatsSeries &series, int subgroupSize,
-                                       const std::vector<int> &rules);
+// What the part program asks of a channel's statistics: its subgroup size, rules and
+// distribution.
+StatsOptions programStatsOptions(const PartProgram &program, int channel);
+// Each stage of `series` computed with `options` and the stage's own limits and sides, its
+// frozen limits when there are any.
+std::vector<StatsResult> computeStages(const StatsSeries &series, StatsOptions options);
 StatisticsContent statisticsContent(const StatsSeries &series,
                                     const std::vector<StatsResult> &results,
                                     const QString &characteristic);

@@ -91,9 +91,12 @@ void run(const StatsSeries &series, int k, QWidget &window, ControlChartView &fi
          ControlChartView &second, HistogramView &histogram) {
     const bool real = controlConstants(2) != nullptr;
     std::vector<double> numbers, content, redraw;
+    StatsOptions options;
+    options.subgroupSize = k;
+    options.rules = {1, 2, 3, 4, 5, 6, 7, 8};
     for (int run = 0; run < kRuns; ++run) {
         auto start = std::chrono::steady_clock::now();
-        std::vector<StatsResult> results = computeStages(series, k, {1, 2, 3, 4, 5, 6, 7, 8});
+        std::vector<StatsResult> results = computeStages(series, options);
         numbers.push_back(msSince(start));
         if (!real) {
             results.clear();

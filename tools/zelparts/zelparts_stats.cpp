@@ -6,6 +6,7 @@
 #include "setup/part_program.h"
 #include "stats/capability.h"
 #include "stats/stats_series.h"
+#include "stats/stats_view_data.h"
 #include "zelparts_say.h"
 
 using namespace Qt::StringLiterals;
@@ -50,6 +51,21 @@ QString indicesText(const StatsResult &result, zelapp::ToleranceSides sides) {
     return text;
 }
 
+// With a distribution other than normal: its name and its fitted parameters, by which pp..ppl
+// and ppm_overall are had.
+QString fitText(const StatsResult &result) {
+    if (!result.fit) {
+        return {};
+    }
+    const zelapp::DistributionFit &fit = *result.fit;
+    QString text = line(u"distribution"_s, zelapp::distributionName(fit.kind));
+    for (const zelapp::FitParameter &parameter : fit.parameters) {
+        text += figure(parameter.name, fit.fitted() ? std::optional(parameter.value) : std::nullopt,
+                       fit.reason);
+    }
+    return text;
+}
+
 // The part program of the part number's newest part, read from the part file beside its setup;
 // a part file there that cannot be read is named on `err` and its defaults are used.
 zelapp::PartProgram programOf(zelapp::PartStore &store, const QString &partNumber, QIODevice &err) {
@@ -81,6 +97,7 @@ QString statsText(const StatsResult &result, const std::vector<zelapp::SeriesVal
     text += line(u"sigma_within"_s, optional(result.sigmaWithinPeriod));
     text += line(u"sigma_within_limits"_s, optional(result.sigmaWithinLimits));
     text += line(u"sigma_overall"_s, optional(result.sigmaOverall));
+    text += fitText(result);
     text += indicesText(result, sides);
     const auto ppm = [](const QString &name, const zelapp::PartsPerMillion &ppm) {
         return figure(name, ppm.total, ppm.reason);
@@ -166,10 +183,10 @@ int stats(zelapp::PartStore &store, const Options &options, QIODevice &out, QIOD
                 return kExitUsage;
             }
         }
-        const zelapp::PartProgram program = programOf(store, *partNumber, err);
-        statsOptions.subgroupSize = options.subgroupSize.value_or(program.subgroupSize);
-        statsOptions.rules =
-            options.rules.value_or(zelapp::effectiveRules(program, options.channel));
+        statsOptions =
+            zelapp::programStatsOptions(programOf(store, *partNumber, err), options.channel);
+        statsOptions.subgroupSize = options.subgroupSize.value_or(statsOptions.subgroupSize);
+        statsOptions.rules = options.rules.value_or(statsOptions.rules);
         if (!series.stages.empty()) {
             const zelapp::StatsStage &stage = series.stages.back();
             values = stage.values;

@@ -210,8 +210,7 @@ void FormStatistics::refresh() {
                                          periodFilter(chosen, QDateTime::currentDateTime()),
                                          periodLastParts(chosen));
     const PartProgram &program = context_.partProgram.program();
-    const std::vector<StatsResult> results =
-        computeStages(series, program.subgroupSize, effectiveRules(program, n));
+    const std::vector<StatsResult> results = computeStages(series, programStatsOptions(program, n));
     const std::optional<StoreFailure> failure = series.failure;
     showSeries(std::move(series), results);
     if (failure) {

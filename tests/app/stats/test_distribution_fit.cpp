@@ -10,6 +10,7 @@
 #include <ostream>
 
 #include "stats/distribution_fit.h"
+#include "stats/process_stats.h"
 
 using namespace zelapp;
 using namespace Qt::StringLiterals;
@@ -447,3 +448,44 @@ INSTANTIATE_TEST_SUITE_P(
          ToleranceSides::Both, 26144.303338532292, 198.85794883730313, 26343.161287369596,
          "norm.cdf(lo), .sf(hi), fit of short10"},
     }));
+
+// ---- In the statistics of a characteristic ----
+
+// The part program's distribution takes over Pp..Ppl and the overall ppm; Cp, the within and
+// observed ppm and the normality test stay the normal ones. A fit refused leaves those figures
+// none with its reason, never the normal figures in their place.
+TEST(DistributionInStatistics, TakesOverTheOverallFiguresOnly) {
+    std::vector<SeriesValue> series;
+    for (const double v : runout40) {
+        series.push_back({qint64(series.size()) + 1, qint64(series.size()) + 1, {}, v, false});
+    }
+    StatsOptions options;
+    options.limits = limits(0.0, 0.025);
+    const StatsResult normal = computeStats(series, options);
+    options.distribution = Distribution::Weibull;
+    const StatsResult weibull = computeStats(series, options);
+    ASSERT_TRUE(weibull.fit.has_value());
+    EXPECT_FALSE(normal.fit.has_value());
+    const DistributionCapability expected =
+        distributionCapability(runout40, Distribution::Weibull, options.limits, options.sides);
+    EXPECT_EQ(*weibull.fit, expected.fit);
+    EXPECT_TRUE(near(*weibull.pp.value, 0.9941456226197378));  // the percentile table's row
+    EXPECT_EQ(weibull.ppk, expected.ppk);
+    EXPECT_EQ(weibull.ppmOverall, expected.ppm);
+    EXPECT_EQ(weibull.cp, normal.cp);
+    EXPECT_EQ(weibull.ppmWithin, normal.ppmWithin);
+    EXPECT_EQ(weibull.ppmObserved, normal.ppmObserved);
+    EXPECT_EQ(weibull.andersonDarling, normal.andersonDarling);
+
+    series.front().value = 0;  // a run-out of exactly 0: no Weibull
+    const StatsResult refused = computeStats(series, options);
+    ASSERT_TRUE(refused.fit.has_value());
+    EXPECT_EQ(refused.fit->reason, u"a value is not above 0"_s);
+    EXPECT_EQ(refused.fit->parameters[0].name, u"shape"_s);
+    for (const CapabilityIndex *index : {&refused.pp, &refused.ppk}) {
+        EXPECT_FALSE(index->value.has_value());
+        EXPECT_EQ(index->reason, u"a value is not above 0"_s);
+    }
+    EXPECT_FALSE(refused.ppmOverall.total.has_value());
+    EXPECT_TRUE(refused.cp.value.has_value());
+}

@@ -189,6 +189,22 @@ TEST(StatsViewData, TheNumbersPanelNamesEachNumberAndWhyOneIsMissing) {
     EXPECT_TRUE(one.contains(u"X-bar chart (frozen): LCL"_s));
     EXPECT_TRUE(one.contains(u"Rules broken: none"_s));
 
+    // A fitted distribution, not sigma overall, gives Ppu and the expected ppm; refused, why.
+    upper.fit =
+        DistributionFit{Distribution::Weibull, {{{u"shape"_s, 1.8412}, {u"scale"_s, 0.0123}}}, {}};
+    upper.ppmOverall = {std::nullopt, 2.5, 2.5, {}};
+    const QString fitted =
+        numbersText(upper, stageOf({10.0}, ToleranceSides::UpperOnly), u"C2"_s, 1, 1);
+    EXPECT_TRUE(
+        fitted.contains(u"Ppu: percentile method of the Weibull fit (shape 1.841, scale "
+                        u"0.0123)\nppm within: above USL 0.5, in all 0.5\n"
+                        u"ppm Weibull fit: above USL 2.5, in all 2.5\n"_s))
+        << fitted.toStdString();
+    upper.fit->reason = u"a value is not above 0"_s;
+    EXPECT_TRUE(numbersText(upper, stageOf({10.0}, ToleranceSides::UpperOnly), u"C2"_s, 1, 1)
+                    .contains(u"Ppu: percentile method of the Weibull fit: - (a value is not "
+                              u"above 0)\n"_s));
+
     // Nothing at all: dashes, never a number.
     const QString empty = numbersText(StatsResult{}, stageOf({}), u"C3"_s, 1, 1);
     EXPECT_TRUE(
@@ -242,7 +258,7 @@ TEST(StatsViewData, TheStagesAreComputedWithTheirOwnLimitsAndFrozenOnes) {
     series.stages = {stageOf({1, 2, 3, 4, 5}), stageOf({10, 10, 10})};
     series.stages[1].frozen =
         FrozenLimits{ChartKind::IndividualsMovingRange, 1, {1, 2, 3}, {0, 1, 2}, 0.5};
-    const std::vector<StatsResult> results = computeStages(series, 1, {1});
+    const std::vector<StatsResult> results = computeStages(series, {});
     ASSERT_EQ(results.size(), 2u);
     EXPECT_EQ(results[0].n, 5);
     EXPECT_DOUBLE_EQ(results[0].mean, 3);

@@ -582,6 +582,49 @@ TEST_F(ZelpartsStats, OneSidedPrintsThatSidesIndicesOnly) {
     EXPECT_EQ(lines.count(QStringLiteral("cpk_ci95")), 0u);
 }
 
+// The part program beside the setup chooses the distribution: its fit's lines come before the
+// indices it gives, and a fit refused says why in place of each parameter.
+TEST_F(ZelpartsStats, ADistributionOtherThanNormalPrintsItsFit) {
+    const QString setup = dir.filePath(QStringLiteral("disc.zel"));
+    QFile partFile(dir.filePath(QStringLiteral("disc.zpart")));
+    ASSERT_TRUE(partFile.open(QIODevice::WriteOnly));
+    partFile.write("[Part]\r\nDistribution1=weibull\r\n");
+    partFile.close();
+    const auto measure = [&](const std::vector<float> &values) {
+        PartStore store;
+        ASSERT_TRUE(store.open(file).ok());
+        SetupSnapshot here = snapshot();
+        here.setupFile = setup;
+        for (const float value : values) {
+            PartResult part = goodPart(QStringLiteral("D-1"));
+            part.characteristics[0].value = value;
+            ASSERT_TRUE(store.append(part, here).ok());
+        }
+    };
+    measure({0.0042f, 0.0061f, 0.0038f, 0.0075f, 0.0051f, 0.0029f});
+    Ran run = onFile(args("stats --channel 1 --part D-1"));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("sigma_overall\t")) << run.out.toStdString();
+    const qsizetype fit = run.out.indexOf("distribution\tweibull\nshape\t");
+    ASSERT_GT(fit, 0) << run.out.toStdString();
+    EXPECT_LT(run.out.indexOf("sigma_overall\t"), fit);
+    EXPECT_LT(fit, run.out.indexOf("\ncp\t"));
+    auto lines = statsLines(run.out);
+    EXPECT_GT(lines.at(QStringLiteral("scale")).toDouble(), 0.004);
+    EXPECT_NE(lines.at(QStringLiteral("pp")), u"-");
+    EXPECT_EQ(lines.at(QStringLiteral("reason_pp_ci95")), u"the percentile method has none");
+
+    measure({0.0f});
+    lines = statsLines(onFile(args("stats --channel 1 --part D-1")).out);
+    for (const char *name : {"shape", "scale", "pp", "ppk", "ppm_overall"}) {
+        EXPECT_EQ(lines.at(QString::fromLatin1(name)), u"-") << name;
+        EXPECT_EQ(lines.at(QStringLiteral("reason_") + QString::fromLatin1(name)),
+                  u"a value is not above 0")
+            << name;
+    }
+    EXPECT_NE(lines.at(QStringLiteral("cp")), u"-") << "the normal figures stay";
+}
+
 TEST_F(ZelpartsStats, APartFileThatCannotBeReadIsNamedAndItsDefaultsUsed) {
     const QString setup = dir.filePath(QStringLiteral("shaft.zel"));
     const QString partFile = dir.filePath(QStringLiteral("shaft.zpart"));
