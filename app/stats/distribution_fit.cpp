@@ -6,9 +6,9 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <numeric>
 
 #include "stats/distributions.h"
+#include "stats/moments.h"
 
 namespace zelapp {
 
@@ -20,17 +20,9 @@ constexpr std::uintmax_t kMostSteps = 300;
 
 const QString kNoConvergence = QStringLiteral("the fit does not converge");
 
-double mean(const std::vector<double> &x) {
-    return std::accumulate(x.begin(), x.end(), 0.0) / double(x.size());
-}
-
 // The mean of the squares about m, over n (the likelihood's, not the sample's n - 1).
 double meanSquare(const std::vector<double> &x, double m) {
-    double sum = 0;
-    for (const double v : x) {
-        sum += (v - m) * (v - m);
-    }
-    return sum / double(x.size());
+    return sumOfSquares(x, m) / double(x.size());
 }
 
 DistributionFit fitOf(Distribution kind, double a, double b) {
@@ -56,7 +48,7 @@ DistributionFit fitWeibull(const std::vector<double> &x) {
     for (const double v : x) {
         y.push_back(std::log(v / top));
     }
-    const double meanY = mean(y);
+    const double meanY = meanOf(y);
     const auto sums = [&y](double k) {
         double weights = 0;
         double weighted = 0;
@@ -107,7 +99,7 @@ DistributionFit fitFoldedNormal(const std::vector<double> &raw) {
     for (const double v : raw) {
         x.push_back(v / rms);
     }
-    const double m = mean(x);
+    const double m = meanOf(x);
     const double variance = meanSquare(x, m);  // of the values, over n
     double m4 = 0;
     for (const double v : x) {
@@ -181,7 +173,7 @@ DistributionFit fitLognormal(const std::vector<double> &x) {
     for (const double v : x) {
         y.push_back(std::log(v));
     }
-    const double mu = mean(y);
+    const double mu = meanOf(y);
     const double sigma = std::sqrt(meanSquare(y, mu));
     if (!(sigma > 0)) {
         return refused(Distribution::Lognormal, QStringLiteral("all values are equal"));
@@ -190,7 +182,7 @@ DistributionFit fitLognormal(const std::vector<double> &x) {
 }
 
 DistributionFit fitNormal(const std::vector<double> &x) {
-    const double mu = mean(x);
+    const double mu = meanOf(x);
     const double n = double(x.size());
     return fitOf(Distribution::Normal, mu, std::sqrt(meanSquare(x, mu) * n / (n - 1)));
 }

@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "stats/distributions.h"
+#include "stats/moments.h"
 
 namespace zelapp {
 
@@ -38,16 +39,8 @@ NormalityTest andersonDarling(std::vector<double> values) {
         return {std::nullopt, std::nullopt, QStringLiteral("fewer than 8 values")};
     }
     const double n = double(values.size());
-    double sum = 0;
-    for (const double v : values) {
-        sum += v;
-    }
-    const double mean = sum / n;
-    double squares = 0;
-    for (const double v : values) {
-        squares += (v - mean) * (v - mean);
-    }
-    const double s = std::sqrt(squares / (n - 1));
+    const double mean = meanOf(values);
+    const double s = std::sqrt(sumOfSquares(values, mean) / (n - 1));
     if (!std::isfinite(s)) {  // before the sort: NaN would break its ordering
         return {std::nullopt, std::nullopt, QStringLiteral("a value is not finite")};
     }

@@ -5,6 +5,7 @@
 
 #include "stats/capability.h"
 #include "stats/control_constants.h"
+#include "stats/moments.h"
 #include "stats/run_rules.h"
 
 namespace zelapp {
@@ -13,27 +14,6 @@ namespace {
 
 constexpr int kBaselineSubgroups = 25;
 constexpr int kBaselineIndividuals = 100;
-
-double meanOf(const std::vector<double> &values) {
-    double sum = 0;
-    for (const double v : values) {
-        sum += v;
-    }
-    return sum / double(values.size());
-}
-
-// The sample standard deviation (n - 1); none below 2 values.
-std::optional<double> sampleSd(const std::vector<double> &values) {
-    if (values.size() < 2) {
-        return std::nullopt;
-    }
-    const double mean = meanOf(values);
-    double squares = 0;
-    for (const double v : values) {
-        squares += (v - mean) * (v - mean);
-    }
-    return std::sqrt(squares / double(values.size() - 1));
-}
 
 // Consecutive values, k at a time. A subgroup's mean and spread are over its values not
 // excluded (all of them when every one is).
